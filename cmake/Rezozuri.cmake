@@ -1,0 +1,69 @@
+# Build conventions shared by every subsystem: one folder, one static library,
+# sources found by globbing so that adding a file needs no CMake edit.
+
+set(REZ_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers)
+
+function(rez_common_options target)
+    target_compile_options(${target} PRIVATE ${REZ_WARNINGS})
+    if(REZ_CHECKS)
+        target_compile_definitions(${target} PUBLIC REZ_CHECKS=1)
+    endif()
+endfunction()
+
+if(REZ_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+# add_subsystem(name DEPENDS lib...)
+# Builds src/<name>/**/*.cpp into the static library <name>. A folder with no
+# sources yet becomes an interface library so later subsystems can depend on it.
+function(add_subsystem name)
+    cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+        "${CMAKE_SOURCE_DIR}/src/${name}/*.cpp"
+        "${CMAKE_SOURCE_DIR}/src/${name}/*.c")
+    list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+    if(sources)
+        add_library(${name} STATIC ${sources})
+        target_include_directories(${name} PUBLIC "${CMAKE_SOURCE_DIR}/src")
+        target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+        rez_common_options(${name})
+    else()
+        add_library(${name} INTERFACE)
+        target_include_directories(${name} INTERFACE "${CMAKE_SOURCE_DIR}/src")
+        target_link_libraries(${name} INTERFACE ${ARG_DEPENDS})
+    endif()
+endfunction()
+
+# add_subsystem_tests(name): tests/<name>/*.cpp into one binary <name>_tests.
+# Every test sees REZ_CORPUS_DIR (the shared real-world documents) and
+# REZ_TEST_DATA_DIR (small fixtures kept in tests/data).
+function(add_subsystem_tests name)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/${name}/*.cpp")
+    if(NOT sources)
+        return()
+    endif()
+    add_executable(${name}_tests ${sources})
+    target_link_libraries(${name}_tests PRIVATE ${name} rez_testsupport GTest::gmock_main)
+    target_compile_definitions(${name}_tests PRIVATE
+        REZ_CORPUS_DIR="${REZ_CORPUS_DIR}"
+        REZ_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data")
+    rez_common_options(${name}_tests)
+    gtest_discover_tests(${name}_tests
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES LABELS ${name} ENVIRONMENT "REZ_HEADLESS=1")
+endfunction()
+
+# add_subsystem_bench(name): bench/<name>/*.cpp into one binary <name>_bench.
+function(add_subsystem_bench name)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/bench/${name}/*.cpp")
+    if(NOT sources)
+        return()
+    endif()
+    add_executable(${name}_bench ${sources})
+    target_link_libraries(${name}_bench PRIVATE ${name} benchmark::benchmark_main)
+    target_compile_definitions(${name}_bench PRIVATE REZ_CORPUS_DIR="${REZ_CORPUS_DIR}")
+    rez_common_options(${name}_bench)
+endfunction()

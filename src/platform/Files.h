@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Plain file access. Paths are UTF-8 with "/" as the separator. The layer
+// absorbs interrupted and partial system calls: a read or write returns fewer
+// bytes than asked only at the end of the file or on a real error.
+namespace Platform {
+
+using TFileHandle = int;
+constexpr TFileHandle kNoFile = -1;
+
+enum class TFileAccess : std::uint8_t { Read, Write, ReadWrite };
+
+// Opens an existing file; kNoFile when it cannot be opened. Windows-style
+// sharing modes have no counterpart here: other processes may always read.
+TFileHandle OpenExistingFile(const std::string& path, TFileAccess access);
+// Creates a file for reading and writing, emptying an existing one.
+TFileHandle CreateFileAnew(const std::string& path);
+void CloseFile(TFileHandle file);
+
+// Bytes transferred; 0 on failure.
+std::int64_t ReadFileBytes(TFileHandle file, void* buffer, std::int64_t count);
+std::int64_t WriteFileBytes(TFileHandle file, const void* buffer, std::int64_t count);
+
+// origin: 0 from the start, 1 from the current position, 2 from the end.
+// Returns the new position, or -1 on failure.
+std::int64_t SeekFile(TFileHandle file, std::int64_t offset, int origin);
+// Cuts or extends the file at the current position.
+bool TruncateFileHere(TFileHandle file);
+
+bool FileExists(const std::string& path);
+bool DeleteFileAt(const std::string& path);
+
+// The last system error as readable text ("No such file or directory").
+std::string LastErrorText();
+
+}  // namespace Platform

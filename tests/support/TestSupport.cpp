@@ -1,0 +1,63 @@
+#include "support/TestSupport.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+namespace TestSupport {
+
+TTempDir::TTempDir() {
+    std::random_device rd;
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto candidate = base / ("rezozuri-test-" + std::to_string(rd()));
+        if (std::filesystem::create_directory(candidate)) {
+            Dir = candidate.string();
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+TTempDir::~TTempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(Dir, ec);
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TScriptedMessageBoxes::TScriptedMessageBoxes(std::vector<std::uint16_t> answers)
+    : Answers(answers.begin(), answers.end()) {
+    Previous = SetMessageBoxAnswerer([this](const TMessageBoxRequest& request) -> std::uint16_t {
+        Boxes.push_back(request);
+        if (Answers.empty())
+            return EscapeResult(request.Buttons);
+        const std::uint16_t answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    });
+}
+
+TScriptedMessageBoxes::~TScriptedMessageBoxes() {
+    SetMessageBoxAnswerer(std::move(Previous));
+}
+
+std::string CorpusPath(const std::string& relative) {
+    return std::string(REZ_CORPUS_DIR) + "/" + relative;
+}
+
+std::string TestDataPath(const std::string& relative) {
+    return std::string(REZ_TEST_DATA_DIR) + "/" + relative;
+}
+
+}  // namespace TestSupport

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "base/MessageBoxes.h"
+
+// Helpers shared by the test binaries.
+namespace TestSupport {
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents when the object goes away.
+class TTempDir {
+public:
+    TTempDir();
+    ~TTempDir();
+    TTempDir(const TTempDir&) = delete;
+    TTempDir& operator=(const TTempDir&) = delete;
+
+    const std::string& Path() const { return Dir; }
+    std::string File(const std::string& name) const { return Dir + "/" + name; }
+
+private:
+    std::string Dir;
+};
+
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string ReadFileBytes(const std::string& path);
+
+// Answers message boxes from a script while it lives; records every box.
+// An empty script answers as Escape would.
+class TScriptedMessageBoxes {
+public:
+    explicit TScriptedMessageBoxes(std::vector<std::uint16_t> answers = {});
+    ~TScriptedMessageBoxes();
+
+    const std::vector<TMessageBoxRequest>& Shown() const { return Boxes; }
+
+private:
+    std::deque<std::uint16_t> Answers;
+    std::vector<TMessageBoxRequest> Boxes;
+    TMessageBoxAnswerer Previous;
+};
+
+// A path inside the shared real-world corpus.
+std::string CorpusPath(const std::string& relative);
+// A path inside tests/data.
+std::string TestDataPath(const std::string& relative);
+
+}  // namespace TestSupport
