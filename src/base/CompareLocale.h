@@ -53,12 +53,12 @@ private:
 // Zero-terminated strings, whole:
 int CompareStrLocale(const char* s1, const char* s2);
 int CompareWideStrLocale(const char16_t* s1, const char16_t* s2);
-int CompareTextPCharLocale(const char* s1, const char* s2);  // case ignored
+int CompareTextPCharLocale(const char* s1, const char* s2);         // case ignored
 int CompareWideTextLocale(const char16_t* s1, const char16_t* s2);  // case ignored
 // The first n characters of each (fewer when a string is shorter):
 int CompareStrLocaleN(std::string_view s1, std::string_view s2, std::int32_t n);
 int CompareWideStrLocaleN(std::u16string_view s1, std::u16string_view s2, std::int32_t n);
-int CompareTextLocaleN(std::string_view s1, std::string_view s2, std::int32_t n);  // case ignored
+int CompareTextLocaleN(std::string_view s1, std::string_view s2, std::int32_t n);            // case ignored
 int CompareWideTextLocaleN(std::u16string_view s1, std::u16string_view s2, std::int32_t n);  // case ignored
 // Whole strings with their lengths; zero bytes inside are part of them:
 int CompareLongStrLocale(std::string_view s1, std::string_view s2);

@@ -14,8 +14,7 @@ struct TWideTraits {
     static int Compare(const TWideStringList& list, const std::u16string& a, const std::u16string& b) {
         return list.CompareStrings(a, b);
     }
-    static int CompareN(const TWideStringList& list, const std::u16string& a, const std::u16string& b,
-                        std::int32_t n) {
+    static int CompareN(const TWideStringList& list, const std::u16string& a, const std::u16string& b, std::int32_t n) {
         return list.CaseSensitive ? CompareWideStrLocaleN(a, b, n) : CompareWideTextLocaleN(a, b, n);
     }
     static bool StartsWith(const TWideStringList& list, const std::u16string& item, const std::u16string& w) {

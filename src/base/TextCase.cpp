@@ -223,7 +223,10 @@ void UpperCaseForLanguage(std::uint16_t language, const char* src, char* dst, st
         StripCapitalAccents(dst, dst, n);
 }
 
-bool SameTextUpperForLanguage(std::uint16_t language, const char* s1, const char* s2, std::int32_t len1,
+bool SameTextUpperForLanguage(std::uint16_t language,
+                              const char* s1,
+                              const char* s2,
+                              std::int32_t len1,
                               std::int32_t len2) {
     if (len1 != len2)
         return false;

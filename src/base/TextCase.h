@@ -61,7 +61,10 @@ bool HasMixedCaseWord(std::string_view s);
 void UpperCaseForLanguage(std::uint16_t language, const char* src, char* dst, std::int32_t n);
 // len1 == len2 and both texts upper-cased with UpperCaseForLanguage are the
 // same bytes.
-bool SameTextUpperForLanguage(std::uint16_t language, const char* s1, const char* s2, std::int32_t len1,
+bool SameTextUpperForLanguage(std::uint16_t language,
+                              const char* s1,
+                              const char* s2,
+                              std::int32_t len1,
                               std::int32_t len2);
 
 // Copies n characters, replacing the accented capitals of Windows-1252

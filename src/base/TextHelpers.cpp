@@ -8,8 +8,9 @@ std::int32_t FindByte(const void* buffer, std::uint8_t b, std::int32_t count) {
     if (count <= 0)
         return -1;
     const void* found = std::memchr(buffer, b, static_cast<std::size_t>(count));
-    return found == nullptr ? -1 : static_cast<std::int32_t>(static_cast<const std::uint8_t*>(found) -
-                                                             static_cast<const std::uint8_t*>(buffer));
+    return found == nullptr ? -1
+                            : static_cast<std::int32_t>(static_cast<const std::uint8_t*>(found) -
+                                                        static_cast<const std::uint8_t*>(buffer));
 }
 
 std::int32_t FindWideChar(const char16_t* text, char16_t c, std::int32_t count) {

@@ -22,11 +22,11 @@ TEST_F(CompareLocaleTest, PushChoosesTheLocaleAndPopRestoresIt) {
         std::uint32_t pushed, current;
     };
     const Case cases[] = {
-        {0, 0x400},       // no language: the user's default
-        {0x7F, 0x400},    // below 0x400 as well
-        {0x409, 0x409},   {0x41F, 0x41F}, {0x10407, 0x10407},  // a sort identifier is kept
-        {0x476, 0x409},   // no sorting rules: English (United States)
-        {0x493, 0x409},   {0x7FF, 0x409},  {0x492, 0x492},
+        {0, 0x400},                                          // no language: the user's default
+        {0x7F, 0x400},                                       // below 0x400 as well
+        {0x409, 0x409}, {0x41F, 0x41F}, {0x10407, 0x10407},  // a sort identifier is kept
+        {0x476, 0x409},                                      // no sorting rules: English (United States)
+        {0x493, 0x409}, {0x7FF, 0x409}, {0x492, 0x492},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pushed);

@@ -80,7 +80,7 @@ TEST_F(TStringListTest, FindGivesTheFirstPositionNotBelow) {
         bool found;
         std::int32_t index;
     };
-    const Case cases[] = {{"c", false, 3}, {"b", true, 1}, {"B", true, 1}, {"a", true, 0},
+    const Case cases[] = {{"c", false, 3}, {"b", true, 1},  {"B", true, 1}, {"a", true, 0},
                           {"0", false, 0}, {"z", false, 4}, {"", false, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.s);

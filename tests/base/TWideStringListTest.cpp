@@ -99,8 +99,8 @@ TEST_F(TWideStringListTest, SortUnderTheListsLanguage) {
     list.SetObject(1, &x);
     list.Sort();
     // Turkish: c before c cedilla, dotless i before i.
-    EXPECT_EQ(Strings(list), (std::vector<std::u16string>{u"armut", u"cam", u"\u00E7ay", u"\u0131l\u0131k", u"ilik",
-                                                          u"Zeytin"}));
+    EXPECT_EQ(Strings(list),
+              (std::vector<std::u16string>{u"armut", u"cam", u"\u00E7ay", u"\u0131l\u0131k", u"ilik", u"Zeytin"}));
     EXPECT_EQ(list.GetObject(5), &x);
 
     TWideStringList exact;

@@ -13,9 +13,8 @@ namespace {
 class TFrenchFlags {
 public:
     explicit TFrenchFlags(std::int32_t flags)
-        : Previous(SetAutocorrectFlagsHook([flags](std::uint16_t language) {
-              return (language & 0x3FF) == 0x0C ? flags : 0;
-          })) {}
+        : Previous(SetAutocorrectFlagsHook(
+              [flags](std::uint16_t language) { return (language & 0x3FF) == 0x0C ? flags : 0; })) {}
     ~TFrenchFlags() { SetAutocorrectFlagsHook(Previous); }
 
 private:
@@ -79,7 +78,7 @@ TEST(TextCaseTest, CaseClassesAndMatching) {
 
 TEST(TextCaseTest, WholeStringsKeepTheirLength) {
     const TCompareLocaleScope scope(0x407);
-    EXPECT_EQ(UpperCaseLocale("stra\xDF" "e"), "STRA\xDF" "E");
+    EXPECT_EQ(UpperCaseLocale("stra\337e"), "STRA\337E");  // sharp s stays
     EXPECT_EQ(LowerCaseLocale("\xC4RGER"), "\xE4rger");
     EXPECT_EQ(UpperCaseWideLocale(u"stra\u00DFe"), u"STRA\u00DFE");
     EXPECT_EQ(LowerCaseWideLocale(u"\u00C4RGER"), u"\u00E4rger");
@@ -94,20 +93,23 @@ TEST(TextCaseTest, CasePatternsOfWords) {
         const char* word;
         bool allLower, allUpper, capitalized, mixed;
     };
+    // clang-format off
     const Case cases[] = {
-        {"hello", true, false, false, false},
-        {"Hello", false, false, true, false},
-        {"HELLO", false, true, false, false},
-        {"iPod", false, false, false, true},
-        {"McDonald", false, false, false, true},
-        {"HEllo", false, false, false, true},
-        {"H", false, true, true, false},
-        {"1aB", false, false, false, false},  // starts with a non-letter
-        {"12345", true, true, false, false},
-        {"", true, true, false, false},
-        {"\xC9t\xE9", false, false, true, false},  // Windows-1252 accents
-        {"\xE9T\xC9", false, false, false, true},
+        // word         all lower  all upper  capitalised  mixed
+        {"hello",       true,      false,     false,       false},
+        {"Hello",       false,     false,     true,        false},
+        {"HELLO",       false,     true,      false,       false},
+        {"iPod",        false,     false,     false,       true},
+        {"McDonald",    false,     false,     false,       true},
+        {"HEllo",       false,     false,     false,       true},
+        {"H",           false,     true,      true,        false},
+        {"1aB",         false,     false,     false,       false},  // starts with a non-letter
+        {"12345",       true,      true,      false,       false},
+        {"",            true,      true,      false,       false},
+        {"\xC9t\xE9",   false,     false,     true,        false},  // Windows-1252 accents
+        {"\xE9T\xC9",   false,     false,     false,       true},
     };
+    // clang-format on
     const TCompareLocaleScope scope(0x409);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.word);
@@ -132,10 +134,9 @@ TEST(TextCaseTest, PartsOfATextAreTestedOneByOne) {
         bool capitalized, mixed;
     };
     const Case cases[] = {
-        {"jean-Luc", true, false},   {"jean-luc", false, false}, {"l'Eau", true, false},
-        {"the iPod", false, true},   {"x Yz", true, false},      {"a  b", false, false},
-        {"-", false, false},         {"", false, false},         {"JEAN-luc", false, false},
-        {"mcDonald's", false, true},
+        {"jean-Luc", true, false},  {"jean-luc", false, false},  {"l'Eau", true, false}, {"the iPod", false, true},
+        {"x Yz", true, false},      {"a  b", false, false},      {"-", false, false},    {"", false, false},
+        {"JEAN-luc", false, false}, {"mcDonald's", false, true},
     };
     const TCompareLocaleScope scope(0x409);
     for (const Case& c : cases) {

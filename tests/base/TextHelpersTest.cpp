@@ -35,9 +35,16 @@ TEST(TextHelpersTest, FormatThousandsSpaced) {
         const char* expected;
     };
     const Case cases[] = {
-        {1234567, "1 234 567"}, {0, "0"},       {999, "999"},         {1000, "1 000"},
-        {-1234.5, "-1 235"},    {2.5, "3"},     {-0.4, "0"},          {100000, "100 000"},
-        {1e15, "1 000 000 000 000 000"},        {999.5, "1 000"},
+        {1234567, "1 234 567"},
+        {0, "0"},
+        {999, "999"},
+        {1000, "1 000"},
+        {-1234.5, "-1 235"},
+        {2.5, "3"},
+        {-0.4, "0"},
+        {100000, "100 000"},
+        {1e15, "1 000 000 000 000 000"},
+        {999.5, "1 000"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
@@ -72,7 +79,7 @@ TEST(TextHelpersTest, WideStringToHexWritesTheLowByteFirst) {
     EXPECT_EQ(WideStringToHex(u""), "");
     EXPECT_EQ(HexToWideString("E900AC20"), u"\u00E9\u20AC");
     EXPECT_EQ(HexToWideString("e900ac20"), u"\u00E9\u20AC");  // either case
-    EXPECT_EQ(HexToWideString("4100A"), u"A");               // a partial unit is dropped
+    EXPECT_EQ(HexToWideString("4100A"), u"A");                // a partial unit is dropped
 
     std::mt19937 rng(11);
     for (int round = 0; round < 50; ++round) {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 
 #include "platform/CodePages.h"
@@ -28,33 +29,38 @@ std::uint32_t SubLanguage(std::uint32_t lcid) {
     return (lcid >> 10) & 0x3F;
 }
 
-// The Windows ANSI code page of a language, after the tables Windows
-// publishes for its locales.
+// The Windows ANSI code pages of the languages that do not use 1252, after
+// the tables Windows publishes for its locales.
+struct TLanguageCodePage {
+    std::uint16_t Primary;
+    std::uint16_t CodePage;
+};
+constexpr TLanguageCodePage kLanguageCodePages[] = {
+    {0x01, 1256}, {0x02, 1251}, {0x05, 1250}, {0x08, 1253}, {0x0D, 1255}, {0x0E, 1250}, {0x11, 932},  {0x12, 949},
+    {0x15, 1250}, {0x18, 1250}, {0x19, 1251}, {0x1B, 1250}, {0x1C, 1250}, {0x1E, 874},  {0x1F, 1254}, {0x20, 1256},
+    {0x22, 1251}, {0x23, 1251}, {0x24, 1250}, {0x25, 1257}, {0x26, 1257}, {0x27, 1257}, {0x28, 1251}, {0x29, 1256},
+    {0x2A, 1258}, {0x2F, 1251}, {0x3D, 1255}, {0x3F, 1251}, {0x40, 1251}, {0x42, 1250}, {0x44, 1251}, {0x50, 1251},
+    {0x63, 1256}, {0x6D, 1251}, {0x80, 1256}, {0x85, 1251}, {0x8C, 1256},
+};
+
 int CodePageOfLanguage(std::uint32_t lcid) {
+    const std::uint32_t primary = PrimaryLanguage(lcid);
     const std::uint32_t sub = SubLanguage(lcid);
-    switch (PrimaryLanguage(lcid)) {
-        case 0x05: case 0x0E: case 0x15: case 0x18: case 0x1B: case 0x1C: case 0x24: case 0x42:
-            return 1250;
-        case 0x1A:  // Croatian, Serbian and Bosnian share the primary language
+    switch (primary) {
+        case 0x1A:  // Croatian, Serbian and Bosnian: the Cyrillic sublanguages
             return (sub == 0x03 || sub == 0x07 || sub == 0x08 || sub == 0x0A || sub == 0x0C) ? 1251 : 1250;
-        case 0x02: case 0x19: case 0x22: case 0x23: case 0x28: case 0x2F: case 0x3F: case 0x40: case 0x44:
-        case 0x50: case 0x6D: case 0x85:
-            return 1251;
-        case 0x2C: case 0x43:  // Azeri and Uzbek: Latin or Cyrillic script
+        case 0x2C:  // Azeri and Uzbek: Cyrillic or Latin script
+        case 0x43:
             return sub == 0x02 ? 1251 : 1254;
-        case 0x08: return 1253;
-        case 0x1F: return 1254;
-        case 0x0D: case 0x3D: return 1255;
-        case 0x01: case 0x20: case 0x29: case 0x63: case 0x80: case 0x8C: return 1256;
-        case 0x25: case 0x26: case 0x27: return 1257;
-        case 0x2A: return 1258;
-        case 0x1E: return 874;
-        case 0x11: return 932;
-        case 0x12: return 949;
         case 0x04:  // Chinese: traditional script for Taiwan, Hong Kong and Macao
             return (sub == 0x01 || sub == 0x03 || sub == 0x05 || sub == 0x1F) ? 950 : 936;
-        default: return 1252;
+        default:
+            break;
     }
+    for (const TLanguageCodePage& entry : kLanguageCodePages)
+        if (entry.Primary == primary)
+            return entry.CodePage;
+    return 1252;
 }
 
 // The user's locale as POSIX names it ("de_DE.UTF-8@euro" gives "de_DE").
@@ -96,6 +102,9 @@ struct TLocaleData {
     // Turkish and Azeri map the ASCII letters i and I differently; every
     // other language maps ASCII letters by the plain rule.
     bool PlainAscii = true;
+    // Languages with case rules of their own (Turkish, Azeri, Lithuanian,
+    // Greek); the others map each character by its simple Unicode mapping.
+    bool OwnCaseRules = false;
     std::array<char16_t, 256> ByteChars{};
     UCollator* Collators[4] = {};
     bool CaseTablesBuilt = false;
@@ -146,6 +155,12 @@ char16_t MapWideChar(const TLocaleData& d, bool upper, char16_t c) {
         return upper ? AsciiUpper(c) : AsciiLower(c);
     if (U16_IS_SURROGATE(c))
         return c;
+    if (!d.OwnCaseRules) {
+        // Without language rules the full mapping of one character is its
+        // simple mapping whenever it is one unit long.
+        const UChar32 simple = upper ? u_toupper(c) : u_tolower(c);
+        return simple <= 0xFFFF && !U16_IS_SURROGATE(simple) ? static_cast<char16_t>(simple) : c;
+    }
     UChar out[4];
     UErrorCode status = U_ZERO_ERROR;
     const int32_t n = upper ? u_strToUpper(out, 4, &c, 1, d.Name.c_str(), &status)
@@ -255,8 +270,11 @@ std::unique_ptr<TLocaleData> MakeLocaleData(std::uint32_t lcid) {
     char language[ULOC_LANG_CAPACITY];
     UErrorCode status = U_ZERO_ERROR;
     uloc_getLanguage(d->Name.c_str(), language, sizeof(language), &status);
-    if (U_SUCCESS(status) && (std::strcmp(language, "tr") == 0 || std::strcmp(language, "az") == 0))
-        d->PlainAscii = false;
+    if (U_SUCCESS(status)) {
+        const std::string_view lang(language);
+        d->PlainAscii = lang != "tr" && lang != "az";
+        d->OwnCaseRules = !d->PlainAscii || lang == "lt" || lang == "el";
+    }
     return d;
 }
 
