@@ -179,12 +179,15 @@ TList* TPar::SymbolCharPositions() const {
     bool saved = false;
     std::int32_t symbolField = 0;
     std::int32_t pos = 0;
+    // Positions the character buffer does not have are never listed:
+    // callers index the buffer with them.
+    const std::int32_t count = Chars.Size;
     TStreamElement e;
-    for (std::int32_t off = 0; off < Stream.Size; off += e.Length) {
+    for (std::int32_t off = 0; off < Stream.Size && pos < count; off += e.Length) {
         ReadStreamElement(Stream.Data, Stream.Size, off, e);
         if (!e.IsControl) {
             if (symbolFont)
-                for (std::int32_t i = 0; i < e.Length; ++i)
+                for (std::int32_t i = 0; i < e.Length && pos + i < count; ++i)
                     list->Add(reinterpret_cast<void*>(static_cast<std::intptr_t>(pos + i)));
             pos += e.Length;
             continue;

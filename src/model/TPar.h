@@ -130,8 +130,8 @@ public:
     TList* Lines = nullptr;                  // TLine, owned; nil before the first layout
     std::unique_ptr<TMemory> LayoutScratch;  // owned by layout; normalisation frees it
     std::int32_t Index = 0;                  // in the document's paragraph list, kept by the document
-    TParFormat Format = DefaultParFormat;
-    std::uint16_t SpaceAbove = 0;  // resolved by layout, twips
+    TParFormat Format{};                     // zero until the document or a reader sets it
+    std::uint16_t SpaceAbove = 0;            // resolved by layout, twips
     std::uint16_t SpaceBelow = 0;
     TMemory Stream;
     TMemory Chars;
