@@ -67,12 +67,14 @@ TEST(ParFormatTest, UnsetMarksAndSignExtension) {
     SetParProp(f, ppFirstIndent, -360);
     EXPECT_EQ(ByteAt(f, 0), 0x98);
     EXPECT_EQ(ByteAt(f, 1), 0xFE);
-    EXPECT_EQ(f.FirstIndent, -360);
+    EXPECT_EQ(GetParProp(f, ppFirstIndent), -360);
 
     SetParProp(f, ppList, 0x01020304);  // the unaligned 32-bit field at 27
     EXPECT_EQ(ByteAt(f, 27), 0x04);
     EXPECT_EQ(ByteAt(f, 30), 0x01);
-    EXPECT_EQ(f.List, 0x01020304);
+    EXPECT_EQ(GetParProp(f, ppList), 0x01020304);
+    const std::int32_t list = f.List;  // fields of the packed record are read by value
+    EXPECT_EQ(list, 0x01020304);
 }
 
 TEST(ParFormatTest, CopyClearAndWholeRecordTests) {
@@ -80,12 +82,12 @@ TEST(ParFormatTest, CopyClearAndWholeRecordTests) {
     EXPECT_FALSE(ParFormatIsClear(DefaultParFormat));
     EXPECT_TRUE(ParFormatsEqual(TableParFormat, TableParFormat));
     EXPECT_FALSE(ParFormatsEqual(TableParFormat, DefaultParFormat));
-    EXPECT_EQ(TableParFormat.InTable, 1);
-    EXPECT_EQ(WordBaseParFormat.WidowControl, 1);
+    EXPECT_EQ(GetParProp(TableParFormat, ppInTable), 1);
+    EXPECT_EQ(GetParProp(WordBaseParFormat, ppWidowControl), 1);
     EXPECT_TRUE(ParPropIsUnset(RtfBaseParFormat, ppAlignment));
-    EXPECT_EQ(RtfBaseParFormat.Shading, 0);
-    EXPECT_EQ(DefaultParFormat.LineSpacing, 240);
-    EXPECT_EQ(DefaultParFormat.OutlineLevel, 9);
+    EXPECT_EQ(GetParProp(RtfBaseParFormat, ppShading), 0);
+    EXPECT_EQ(GetParProp(DefaultParFormat, ppLineSpacing), 240);
+    EXPECT_EQ(GetParProp(DefaultParFormat, ppOutlineLevel), 9);
 
     TParFormat f = UnsetParFormat;
     CopyParProp(f, ppTabs, DefaultParFormat);
@@ -98,8 +100,8 @@ TEST(ParFormatTest, FillOverlayAndIntersect) {
     change.LeftIndent = 720;
     TParFormat f = DefaultParFormat;
     OverlayParFormat(f, change);
-    EXPECT_EQ(f.LeftIndent, 720);
-    EXPECT_EQ(f.LineSpacing, 240);
+    EXPECT_EQ(GetParProp(f, ppLeftIndent), 720);
+    EXPECT_EQ(GetParProp(f, ppLineSpacing), 240);
 
     FillUnsetParFormat(change, DefaultParFormat);
     EXPECT_TRUE(ParFormatsEqual(change, f));
@@ -107,7 +109,7 @@ TEST(ParFormatTest, FillOverlayAndIntersect) {
     TParFormat common = DefaultParFormat;
     IntersectParFormats(common, f);
     EXPECT_TRUE(ParPropIsUnset(common, ppLeftIndent));
-    EXPECT_EQ(common.LineSpacing, 240);
+    EXPECT_EQ(GetParProp(common, ppLineSpacing), 240);
 }
 
 TEST(ParFormatTest, SubtractTreatsIndentsAndSpacingAsPairs) {
@@ -139,9 +141,9 @@ TEST(ParFormatTest, SubtractTreatsIndentsAndSpacingAsPairs) {
     a.LineSpacingMultiple = 0;  // 240 twips exactly is not single spacing
     a.Alignment = 2;
     SubtractParFormat(a, b);
-    EXPECT_EQ(a.LineSpacing, 240);
-    EXPECT_EQ(a.LineSpacingMultiple, 0);
-    EXPECT_EQ(a.Alignment, 2);
+    EXPECT_EQ(GetParProp(a, ppLineSpacing), 240);
+    EXPECT_EQ(GetParProp(a, ppLineSpacingMultiple), 0);
+    EXPECT_EQ(GetParProp(a, ppAlignment), 2);
     EXPECT_TRUE(ParPropIsUnset(a, ppOutlineLevel));
     EXPECT_TRUE(ParPropIsUnset(a, ppShading));
 
@@ -165,7 +167,7 @@ TEST(ParFormatTest, ClipboardDropsWhatTiesAFormatToItsPlace) {
     EXPECT_EQ(c.Name, "Heading 1");
     ASSERT_TRUE(c.TableFormats);
     EXPECT_EQ(c.TableFormats->Size, 0);
-    EXPECT_EQ(c.Format.Alignment, 1);
+    EXPECT_EQ(GetParProp(c.Format, ppAlignment), 1);
     for (int p : {ppStyle, ppOutlineLevel, ppList, ppListLevel, ppInTable, ppCollapsed})
         EXPECT_TRUE(ParPropIsUnset(c.Format, p)) << p;
 

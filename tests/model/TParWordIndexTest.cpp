@@ -188,12 +188,12 @@ TEST_F(WordIndexTest, HiddenWordsAreLeftOut) {
 TEST_F(WordIndexTest, IndexIsKeptUntilTheParagraphChangesButTakesTheNewParagraphIndex) {
     Index("alpha beta{par}", 5);
     const TWordIndex& w = *Par->WordIndex;
-    EXPECT_EQ(w.Record(0).Par, 5);
-    Par->Stream.Data[0] = 'o';  // not reported as a change
+    EXPECT_EQ(std::int32_t{w.Record(0).Par}, 5);  // a copy: the record is packed
+    Par->Stream.Data[0] = 'o';                    // not reported as a change
     Par->BuildWordIndex(7);
     EXPECT_EQ(w.Entries[0].Key, "alpha");
     for (std::int32_t i = 0; i < w.Count(); ++i)
-        EXPECT_EQ(w.Record(i).Par, 7);
+        EXPECT_EQ(std::int32_t{w.Record(i).Par}, 7);
     Par->Changed();
     Par->BuildWordIndex(7);
     EXPECT_EQ(Par->WordIndex->Entries[0].Key, "olpha");
