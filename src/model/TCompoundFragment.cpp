@@ -186,23 +186,23 @@ void TCompoundFragment::Subtract(const TCompoundFragment& other) {
         cut[i] = other.Fragment(i);
     for (std::int32_t o = static_cast<std::int32_t>(cut.size()) - 1; o >= 0; --o) {
         for (std::int32_t p = Count() - 1; p >= 0; --p) {
-            TFragment piece;
-            if (!IntersectFragments(&piece, cut[o], Fragment(p)))
+            TFragment overlap;
+            if (!IntersectFragments(&overlap, cut[o], Fragment(p)))
                 continue;
             TFragment& target = Fragment(p);
-            const bool startsInside = CompareTextPos(piece.Start, target.Start) > 0;
-            const bool endsInside = CompareTextPos(piece.End, target.End) < 0;
+            const bool startsInside = CompareTextPos(overlap.Start, target.Start) > 0;
+            const bool endsInside = CompareTextPos(overlap.End, target.End) < 0;
             if (startsInside && endsInside) {
                 TFragment tail;
-                tail.Start = piece.End;
+                tail.Start = overlap.End;
                 tail.End = target.End;
-                target.End = piece.Start;
+                target.End = overlap.Start;
                 AppendBuffer(&tail, RecordSize);  // may move the buffer: target is not used again
             } else if (startsInside) {
-                target.End = piece.Start;
+                target.End = overlap.Start;
             } else {
                 // A fragment covered entirely becomes empty.
-                target.Start = piece.End;
+                target.Start = overlap.End;
             }
         }
     }

@@ -133,7 +133,7 @@ int XorFragments(TFragment& first, TFragment& second, const TFragment& a, const 
         return 1;
     }
     if (CompareTextPos(f.End, s.End) < 0) {
-        // Overlapping: the two outer pieces.
+        // Overlapping: the two outer parts.
         first.Start = f.Start;
         first.End = s.Start;
         second.Start = f.End;
