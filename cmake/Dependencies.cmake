@@ -7,9 +7,10 @@ find_package(PkgConfig REQUIRED)
 find_package(ZLIB REQUIRED)
 find_package(Threads REQUIRED)
 pkg_check_modules(ICU REQUIRED IMPORTED_TARGET icu-uc icu-i18n)
+pkg_check_modules(XKBCOMMON REQUIRED IMPORTED_TARGET xkbcommon)
 
 add_library(rez_deps_platform INTERFACE)
-target_link_libraries(rez_deps_platform INTERFACE PkgConfig::ICU Threads::Threads)
+target_link_libraries(rez_deps_platform INTERFACE PkgConfig::ICU PkgConfig::XKBCOMMON Threads::Threads)
 
 if(REZ_BUILD_TESTS)
     find_package(GTest REQUIRED)

@@ -12,7 +12,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     # libraries of the program
     zlib1g-dev libjpeg-dev libgif-dev libhunspell-dev
-    libicu-dev libfontconfig-dev libfreetype-dev libcairo2-dev libx11-dev
+    libicu-dev libxkbcommon-dev xkb-data libfontconfig-dev libfreetype-dev libcairo2-dev libx11-dev
     # fonts the documents name (metric-compatible families)
     fonts-liberation fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea fonts-dejavu-core
 )
