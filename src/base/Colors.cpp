@@ -17,8 +17,9 @@ TColor AdaptColorToBackground(TColor color, TColor background) {
     const bool dark = back[0] + back[1] + back[2] < 384;
     int carry = 0;
     int out[3] = {0, 0, 0};
-    // Channels blue, green, red. The second pass takes the carried excess
-    // off channels that were darkened in the first one.
+    // Channels blue, green, red. The second pass takes the excess carried
+    // from the first one off the channels that can still be darkened; it
+    // only consumes the carry, so the excess is taken off once.
     auto pass = [&](bool reduce) {
         for (int c = 0; c < 3; ++c) {
             const int b = back[c];
@@ -35,10 +36,12 @@ TColor AdaptColorToBackground(TColor color, TColor background) {
                 }
             } else if (b > 128) {
                 v = 0;
-                carry += i - b;
+                if (!reduce)
+                    carry += i - b;
             } else {
                 v = std::min(255, b + i);
-                carry += std::max(0, b + i - 255);
+                if (!reduce)
+                    carry += std::max(0, b + i - 255);
             }
             out[c] = v;
         }
