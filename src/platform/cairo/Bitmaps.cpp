@@ -130,26 +130,27 @@ bool Blit(HDC dest, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t
         return false;
     if (usesSource && (src == nullptr || src->Bitmap == nullptr || sw == 0 || sh == 0))
         return false;
-    // Negative extents mirror: normalise so that both rectangles grow right
-    // and down and remember the flips.
+    // Negative extents mirror, the position then being the last pixel
+    // (a mirror of a w-wide picture starts at w - 1): normalise so that
+    // both rectangles grow right and down and remember the flips.
     bool flipX = false, flipY = false;
     if (w < 0) {
-        x += w;
+        x += w + 1;
         w = -w;
         flipX = !flipX;
     }
     if (h < 0) {
-        y += h;
+        y += h + 1;
         h = -h;
         flipY = !flipY;
     }
     if (sw < 0) {
-        sx += sw;
+        sx += sw + 1;
         sw = -sw;
         flipX = !flipX;
     }
     if (sh < 0) {
-        sy += sh;
+        sy += sh + 1;
         sh = -sh;
         flipY = !flipY;
     }

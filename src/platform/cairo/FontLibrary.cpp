@@ -75,9 +75,11 @@ public:
         // File by file: a folder would go through fontconfig's cache, which
         // a bare configuration has no place for.
         std::error_code ec;
+        Base.clear();
         for (const auto& entry : std::filesystem::directory_iterator(dir, ec))
-            if (entry.is_regular_file(ec))
-                FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(entry.path().c_str()));
+            if (entry.is_regular_file(ec) &&
+                FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(entry.path().c_str())))
+                Base.push_back(entry.path().string());
         Config = config;  // the previous one stays for fonts that still use its data
         Restricted = true;
         Added.clear();
@@ -99,6 +101,8 @@ public:
         Added.erase(it);
         // fontconfig cannot drop one file: clear the added set and add the rest again.
         FcConfigAppFontClear(Config);
+        for (const std::string& p : Base)
+            FcConfigAppFontAddFile(Config, reinterpret_cast<const FcChar8*>(p.c_str()));
         for (const std::string& p : Added)
             FcConfigAppFontAddFile(Config, reinterpret_cast<const FcChar8*>(p.c_str()));
         Rebuild();
@@ -123,7 +127,8 @@ public:
     FT_Library Ft = nullptr;
     FcConfig* Config = nullptr;
     bool Restricted = false;
-    std::vector<std::string> Added;
+    std::vector<std::string> Base;   // the only files when restricted to a folder
+    std::vector<std::string> Added;  // files added for the run
     std::map<std::pair<std::string, int>, std::unique_ptr<TFaceFile>> FaceFiles;
     std::vector<TFamily> Families;  // real families, then aliases
     std::map<std::string, std::size_t> ByName;
