@@ -67,3 +67,29 @@ function(add_subsystem_bench name)
     target_compile_definitions(${name}_bench PRIVATE REZ_CORPUS_DIR="${REZ_CORPUS_DIR}")
     rez_common_options(${name}_bench)
 endfunction()
+
+# add_subsystem_fuzz(name): every fuzz/<name>/<target>.cpp defines
+# LLVMFuzzerTestOneInput. Each is always built as fuzz_<target>_replay, which
+# runs the inputs kept in tests/data/fuzz/<target>/ once (a CTest test, so
+# every crash ever found stays fixed), and with REZ_BUILD_FUZZ (clang) also as
+# the libFuzzer binary fuzz_<target>.
+function(add_subsystem_fuzz name)
+    file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/fuzz/${name}/*.cpp")
+    foreach(src IN LISTS sources)
+        get_filename_component(target "${src}" NAME_WE)
+        add_executable(fuzz_${target}_replay "${src}" "${CMAKE_SOURCE_DIR}/fuzz/support/ReplayMain.cpp")
+        target_link_libraries(fuzz_${target}_replay PRIVATE ${name})
+        rez_common_options(fuzz_${target}_replay)
+        if(REZ_BUILD_TESTS)
+            add_test(NAME fuzz_replay_${target}
+                COMMAND fuzz_${target}_replay "${CMAKE_SOURCE_DIR}/tests/data/fuzz/${target}")
+            set_tests_properties(fuzz_replay_${target} PROPERTIES LABELS fuzz ENVIRONMENT "REZ_HEADLESS=1")
+        endif()
+        if(REZ_BUILD_FUZZ)
+            add_executable(fuzz_${target} "${src}")
+            target_link_libraries(fuzz_${target} PRIVATE ${name})
+            target_link_options(fuzz_${target} PRIVATE -fsanitize=fuzzer)
+            rez_common_options(fuzz_${target})
+        endif()
+    endforeach()
+endfunction()

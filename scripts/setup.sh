@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     # toolchain
     build-essential cmake ninja-build ccache pkg-config git
+    # the sanitizer and fuzzing build
+    clang libclang-rt-14-dev
     # tests and benchmarks
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     # the drawing benchmark compares our text path with Pango's
