@@ -42,9 +42,11 @@ TBrush::~TBrush() {
     BrushResources().Release(Resource);
 }
 
-void TBrush::Assign(const TGraphicsObject& source) {
-    if (const auto* brush = dynamic_cast<const TBrush*>(&source))
+void TBrush::Assign(const TPersistent* source) {
+    if (const auto* brush = dynamic_cast<const TBrush*>(source))
         BrushResources().Share(*this, brush->Resource);
+    else
+        TGraphicsObject::Assign(source);
 }
 
 TBrushData TBrush::GetData() const {

@@ -27,7 +27,9 @@ public:
     TBrush();
     ~TBrush() override;
 
-    void Assign(const TGraphicsObject& source) override;
+    // Shares the record of an object of the same kind; other sources go to
+    // the inherited assignment.
+    void Assign(const TPersistent* source) override;
     TBrushData GetData() const;  // handle 0 and no pattern bitmap
     void SetData(const TBrushData& data);
     Platform::HBRUSH Handle();

@@ -8,6 +8,7 @@
 #include "base/TBrush.h"
 #include "base/TFont.h"
 #include "base/TPen.h"
+#include "base/TPersistent.h"
 #include "platform/GdiTypes.h"
 
 class TGraphic;
@@ -20,12 +21,10 @@ enum : std::uint8_t { csHandleValid = 1, csFontValid = 2, csPenValid = 4, csBrus
 // them out again when they change, so the next operation selects the new
 // ones. Drawing operations tell OnChanging before and OnChange after;
 // measuring and queries do not.
-class TCanvas {
+class TCanvas : public TPersistent {
 public:
     TCanvas();
-    TCanvas(const TCanvas&) = delete;
-    TCanvas& operator=(const TCanvas&) = delete;
-    virtual ~TCanvas();
+    ~TCanvas() override;
 
     virtual void Changed();
     virtual void Changing();
@@ -39,9 +38,9 @@ public:
     void RequireState(std::uint8_t needed);
     void SelectStockObjects();
 
-    void SetFont(const TFont& font) { Font->Assign(font); }
-    void SetBrush(const TBrush& brush) { Brush->Assign(brush); }
-    void SetPen(const TPen& pen) { Pen->Assign(pen); }
+    void SetFont(const TFont& font) { Font->Assign(&font); }
+    void SetBrush(const TBrush& brush) { Brush->Assign(&brush); }
+    void SetPen(const TPen& pen) { Pen->Assign(&pen); }
 
     void FillRect(const TRect& rect);
     void FrameRect(const TRect& rect);

@@ -50,11 +50,13 @@ TFont::~TFont() {
     FontResources().Release(Resource);
 }
 
-void TFont::Assign(const TGraphicsObject& source) {
-    if (const auto* font = dynamic_cast<const TFont*>(&source)) {
+void TFont::Assign(const TPersistent* source) {
+    if (const auto* font = dynamic_cast<const TFont*>(source)) {
         FontResources().Share(*this, font->Resource);
         SetColor(font->Color);
+        return;
     }
+    TGraphicsObject::Assign(source);
 }
 
 TFontData TFont::GetData() const {

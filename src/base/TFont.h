@@ -27,7 +27,9 @@ public:
     TFont();
     ~TFont() override;
 
-    void Assign(const TGraphicsObject& source) override;
+    // Shares the record of an object of the same kind; other sources go to
+    // the inherited assignment.
+    void Assign(const TPersistent* source) override;
 
     TFontData GetData() const;  // handle field 0
     void SetData(const TFontData& data);

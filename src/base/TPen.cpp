@@ -33,9 +33,11 @@ TPen::~TPen() {
     PenResources().Release(Resource);
 }
 
-void TPen::Assign(const TGraphicsObject& source) {
-    if (const auto* pen = dynamic_cast<const TPen*>(&source))
+void TPen::Assign(const TPersistent* source) {
+    if (const auto* pen = dynamic_cast<const TPen*>(source))
         PenResources().Share(*this, pen->Resource);
+    else
+        TGraphicsObject::Assign(source);
 }
 
 TPenData TPen::GetData() const {

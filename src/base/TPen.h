@@ -18,7 +18,9 @@ public:
     TPen();
     ~TPen() override;
 
-    void Assign(const TGraphicsObject& source) override;
+    // Shares the record of an object of the same kind; other sources go to
+    // the inherited assignment.
+    void Assign(const TPersistent* source) override;
     TPenData GetData() const;
     void SetData(const TPenData& data);
     Platform::HPEN Handle();

@@ -111,17 +111,17 @@ TEST_F(SharedRecordsTest, AssignSharesTheNodeAndCopiesTheColour) {
     TFont a, b;
     a.SetFaceName("Arial");
     a.SetColor(0x123456);
-    b.Assign(a);
+    b.Assign(&a);
     EXPECT_EQ(b.Resource, a.Resource);
     EXPECT_EQ(b.Color, 0x123456);
 
     TPen p, q;
     p.SetWidth(3);
-    q.Assign(p);
+    q.Assign(&p);
     EXPECT_EQ(q.Resource, p.Resource);
     // Assigning an object of another kind changes nothing.
     TResource* before = q.Resource;
-    q.Assign(a);
+    q.Assign(&a);
     EXPECT_EQ(q.Resource, before);
 }
 
