@@ -7,6 +7,8 @@
 
 #include "base/TList.h"
 #include "base/TStringList.h"
+#include "model/TCharFormat.h"
+#include "model/TFontManager.h"
 #include "platform/CodePages.h"
 #include "platform/Files.h"
 #include "platform/Fonts.h"
@@ -375,4 +377,28 @@ void ScanFontFiles(TStringList& names, TStringList& files) {
     for (const std::string& path : Platform::InstalledFontFiles())
         paths.Add(path);
     ScanFontFileList(paths, names, files);
+}
+
+void CharFormatToLogFont(const TCharFormat& format, Platform::TLogFont& out) {
+    out = Platform::TLogFont{};
+    out.Height = format[caSize];
+    out.Weight = format[caBold] > 0 ? 700 : 400;
+    out.Italic = format[caItalic] > 0;
+    out.Underline = format[caUnderline] > 0;
+    out.StrikeOut = format[caStrike] > 0;
+    const TFontManager* manager = FontManager;
+    const std::int32_t index = format[caFont];
+    if (manager == nullptr || index < 0 || index >= manager->RegFonts.Count)
+        return;
+    const TRegFont* font = manager->RegFont(index);
+    out.Charset = static_cast<std::uint8_t>(font->Charset);
+    std::string face = font->Installed && font->Family >= 0 ? manager->FamilyAt(font->Family)->Name
+                                                            : manager->GetSubstitute(font->Name, false);
+    if (face.size() > 31) {
+        std::size_t n = 31;
+        while (n > 0 && (static_cast<unsigned char>(face[n]) & 0xC0) == 0x80)
+            --n;
+        face.resize(n);
+    }
+    out.FaceName = face;
 }

@@ -44,3 +44,15 @@ void CharactersOfCmap(const std::uint8_t* data, std::size_t size, TList& list, b
 void ScanFontFiles(TStringList& names, TStringList& files);
 // The same over the given files (the installed fonts by default).
 void ScanFontFileList(const TStringList& paths, TStringList& names, TStringList& files);
+
+struct TCharFormat;
+namespace Platform {
+struct TLogFont;
+}
+
+// The logical font of a character format whose caSize the caller has turned
+// into the signed pixel height: weight, italic, underline and strike-out
+// from the format, the character set of its registered font, and the face
+// of its family (installed fonts) or the substitute of its name, at most 31
+// characters.
+void CharFormatToLogFont(const TCharFormat& format, Platform::TLogFont& out);
