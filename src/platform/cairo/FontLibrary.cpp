@@ -65,9 +65,17 @@ class TFontLibrary {
 public:
     TFontLibrary() {
         FT_Init_FreeType(&Ft);
-        FcInit();
         Config = FcInitLoadConfigAndFonts();
         Rebuild();
+    }
+
+    // Only at process exit: nothing refers to fontconfig's data once the
+    // families are built, so the configuration can go.
+    void ReleaseConfig() {
+        if (Config != nullptr)
+            FcConfigDestroy(Config);
+        Config = nullptr;
+        FcFini();
     }
 
     void Restrict(const std::string& dir) {
@@ -80,7 +88,10 @@ public:
             if (entry.is_regular_file(ec) &&
                 FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(entry.path().c_str())))
                 Base.push_back(entry.path().string());
-        Config = config;  // the previous one stays for fonts that still use its data
+        // Families keep copies of what they read, so the old configuration
+        // can go at once.
+        FcConfigDestroy(Config);
+        Config = config;
         Restricted = true;
         Added.clear();
         Rebuild();
@@ -136,8 +147,13 @@ public:
 };
 
 TFontLibrary& Library() {
-    // Deliberately never destroyed: faces stay valid until the process ends.
-    static TFontLibrary* library = new TFontLibrary;
+    // The library itself is never destroyed: faces stay valid until the
+    // process ends. Only fontconfig's configuration is given back at exit.
+    static TFontLibrary* library = [] {
+        auto* lib = new TFontLibrary;
+        std::atexit([] { Library().ReleaseConfig(); });
+        return lib;
+    }();
     return *library;
 }
 
