@@ -1,6 +1,8 @@
 #include "base/Graphics.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "base/TBrush.h"
 #include "base/TCanvas.h"
@@ -11,6 +13,7 @@
 #include "platform/Bitmaps.h"
 #include "platform/DeviceContexts.h"
 #include "platform/Fonts.h"
+#include "platform/Palettes.h"
 #include "platform/Screen.h"
 
 Platform::HDC ScreenDC() {
@@ -113,4 +116,72 @@ void TransparentStretchBlt(Platform::HDC dest, const TRect& destRect, Platform::
     SelectBitmap(work, oldBitmap);
     DeleteBitmap(workBitmap);
     DeleteDC(work);
+}
+
+namespace {
+
+// The VGA colours in palette order (red, green, blue).
+constexpr std::uint8_t kVgaColors[16][3] = {
+    {0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0}, {0, 0, 128},   {128, 0, 128},
+    {0, 128, 128},   {192, 192, 192}, {128, 128, 128}, {255, 0, 0}, {0, 255, 0},   {255, 255, 0},
+    {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
+};
+
+}  // namespace
+
+Platform::HPALETTE DefaultPalette16() {
+    static Platform::HPALETTE palette = [] {
+        Platform::TPaletteEntry entries[16];
+        for (int i = 0; i < 16; ++i)
+            entries[i] = {kVgaColors[i][0], kVgaColors[i][1], kVgaColors[i][2], 0};
+        return Platform::CreatePalette(entries, 16);
+    }();
+    return palette;
+}
+
+void DeletePalette(Platform::HPALETTE palette) {
+    if (palette != nullptr && palette != DefaultPalette16())
+        Platform::DeletePaletteObject(palette);
+}
+
+Platform::HPALETTE CreatePalette16(const std::int32_t* colors) {
+    Platform::TPaletteEntry entries[16];
+    for (int i = 0; i < 16; ++i) {
+        const auto c = static_cast<std::uint32_t>(colors[i]);
+        entries[i] = {static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8),
+                      static_cast<std::uint8_t>(c >> 16), 0};
+    }
+    return Platform::CreatePalette(entries, 16);
+}
+
+Platform::HPALETTE PaletteFromColorTable(const std::uint8_t* colors, std::int32_t count) {
+    if (colors == nullptr || count <= 0)
+        return nullptr;
+    count = std::min<std::int32_t>(count, 256);
+    if (count == 16) {
+        bool vga = true;
+        for (int i = 0; i < 16 && vga; ++i)
+            vga = colors[i * 4 + 2] == kVgaColors[i][0] && colors[i * 4 + 1] == kVgaColors[i][1] &&
+                  colors[i * 4] == kVgaColors[i][2];
+        if (vga)
+            return DefaultPalette16();
+    }
+    std::vector<Platform::TPaletteEntry> entries(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i)
+        entries[i] = {colors[i * 4 + 2], colors[i * 4 + 1], colors[i * 4], 0};
+    return Platform::CreatePalette(entries.data(), count);
+}
+
+std::int32_t PaletteToColorTable(Platform::HPALETTE palette, std::uint8_t* entries, std::int32_t maxIndex) {
+    if (palette == nullptr || entries == nullptr || maxIndex < 0)
+        return 0;
+    Platform::TPaletteEntry read[256];
+    const int n = Platform::GetPaletteEntries(palette, 0, std::min(maxIndex + 1, 256), read);
+    for (int i = 0; i < n; ++i) {
+        entries[i * 4] = read[i].Blue;
+        entries[i * 4 + 1] = read[i].Green;
+        entries[i * 4 + 2] = read[i].Red;
+        entries[i * 4 + 3] = 0;
+    }
+    return n;
 }

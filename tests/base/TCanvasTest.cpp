@@ -208,3 +208,49 @@ TEST_F(CanvasTest, UnderlineSamples) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PaletteHelpersTest, BitmapInfoArithmetic) {
+    EXPECT_EQ(ColorCountOfBits(1), 2);
+    EXPECT_EQ(ColorCountOfBits(4), 16);
+    EXPECT_EQ(ColorCountOfBits(8), 256);
+    EXPECT_EQ(ColorCountOfBits(24), 0);
+    EXPECT_EQ(ScanlineBytes(1, 1, 32), 4);
+    EXPECT_EQ(ScanlineBytes(33, 1, 32), 8);
+    EXPECT_EQ(ScanlineBytes(3, 24, 32), 12);
+    EXPECT_EQ(ScanlineBytes(3, 24, 8), 9);
+    std::uint8_t entries[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    SwapPaletteColors(entries, 2);
+    EXPECT_EQ(entries[0], 3);
+    EXPECT_EQ(entries[2], 1);
+    EXPECT_EQ(entries[4], 7);
+    const std::uint16_t header[10] = {0xCDD7, 0x9AC6, 0, 0, 0, 100, 100, 1440, 0, 0};
+    EXPECT_EQ(PlaceableHeaderChecksum(header), 0xCDD7 ^ 0x9AC6 ^ 100 ^ 100 ^ 1440);
+}
+
+TEST(PaletteHelpersTest, PalettesRoundTripThroughColourTables) {
+    std::uint8_t table[16 * 4];
+    EXPECT_EQ(PaletteToColorTable(DefaultPalette16(), table, 15), 16);
+    EXPECT_EQ(table[1 * 4 + 2], 128);  // dark red: red in the third byte
+    EXPECT_EQ(PaletteFromColorTable(table, 16), DefaultPalette16());
+    DeletePalette(DefaultPalette16());  // the shared palette survives
+    EXPECT_EQ(PaletteToColorTable(DefaultPalette16(), table, 3), 4);
+
+    const std::uint8_t two[8] = {0x10, 0x20, 0x30, 0, 0xA0, 0xB0, 0xC0, 0};
+    Platform::HPALETTE p = PaletteFromColorTable(two, 2);
+    ASSERT_NE(p, nullptr);
+    std::uint8_t back[8] = {};
+    EXPECT_EQ(PaletteToColorTable(p, back, 255), 2);
+    EXPECT_EQ(std::vector<std::uint8_t>(back, back + 8), std::vector<std::uint8_t>(two, two + 8));
+    DeletePalette(p);
+    EXPECT_EQ(PaletteFromColorTable(two, 0), nullptr);
+    const std::int32_t colors[16] = {0x0000FF};
+    p = CreatePalette16(colors);
+    EXPECT_EQ(PaletteToColorTable(p, table, 15), 16);
+    EXPECT_EQ(table[2], 0xFF);
+    DeletePalette(p);
+    DeletePalette(nullptr);
+}
+
+}  // namespace

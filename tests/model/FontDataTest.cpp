@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,18 @@ TEST(FontDataTest, CharactersOfTheFixtureFont) {
         EXPECT_TRUE(Has(codes, c)) << c;
     for (std::uint32_t c : {0x1Fu, 0x80u, 0xA0u, 0xADu, 0x4E2Du, 0xFFFFu})
         EXPECT_FALSE(Has(codes, c)) << c;
+    // The blocks the font covers, as the symbol dialogs group them.
+    std::set<std::string> blocks;
+    for (std::uint32_t c : codes) {
+        const std::int32_t b = UnicodeBlockOf(c);
+        if (b >= 0)
+            blocks.insert(UnicodeBlocks[b].Name);
+    }
+    for (const char* name : {"Basic Latin", "Latin-1", "Latin Extended-A", "Greek and Coptic", "Cyrillic",
+                             "Hebrew", "General Punctuation", "Currency Symbols", "Box Drawing"})
+        EXPECT_EQ(blocks.count(name), 1u) << name;
+    for (const char* name : {"CJK Unified Ideographs", "Hangul Syllables", "Thai"})
+        EXPECT_EQ(blocks.count(name), 0u) << name;
     Platform::DeleteDC(dc);
     Platform::DeleteFont(font);
 }
