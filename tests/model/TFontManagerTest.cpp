@@ -21,6 +21,10 @@ protected:
     void SetUp() override {
         TestSupport::UseFixtureFonts();
         FontManagerHooks() = TFontManagerHooks{};
+        // The manager sets the fonts of the constant formats; other tests of
+        // this binary expect them as they were.
+        savedTimes = DefaultCharFormat[caFont];
+        savedArial = LabelCharFormat[caFont];
         manager = new TFontManager;
         dc = Platform::CreateCompatibleDC(nullptr);
     }
@@ -28,6 +32,7 @@ protected:
         delete manager;
         Platform::DeleteDC(dc);
         FontManagerHooks() = TFontManagerHooks{};
+        SetConstantFormatFonts(savedTimes, savedArial);
     }
     TCharFormat Format(std::int32_t font) const {
         TCharFormat f = DefaultCharFormat;
@@ -36,6 +41,8 @@ protected:
     }
     TFontManager* manager = nullptr;
     Platform::HDC dc = nullptr;
+    std::int32_t savedTimes = 0;
+    std::int32_t savedArial = 0;
 };
 
 TEST_F(FontManagerTest, StartUpRegistersEveryFamilyAndTheWellKnownFonts) {

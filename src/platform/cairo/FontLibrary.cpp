@@ -69,13 +69,13 @@ public:
         Rebuild();
     }
 
-    // Only at process exit: nothing refers to fontconfig's data once the
-    // families are built, so the configuration can go.
+    // Only at process exit: nothing refers to our configuration's data once
+    // the families are built, so it can go. fontconfig itself stays up:
+    // other libraries in the process may still use its current configuration.
     void ReleaseConfig() {
         if (Config != nullptr)
             FcConfigDestroy(Config);
         Config = nullptr;
-        FcFini();
     }
 
     void Restrict(const std::string& dir) {
