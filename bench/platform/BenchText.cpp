@@ -5,9 +5,9 @@
 namespace BenchText {
 
 std::vector<std::u16string> Lines(int count, int width) {
-    static const char16_t* words[] = {u"the",   u"quick", u"brown",     u"fox",       u"jumps",  u"over",
-                                      u"lazy",  u"dog",   u"Document",  u"paragraph", u"layout", u"caf\u00E9",
-                                      u"AVA",   u"Wally", u"measuring", u"typeface",  u"kerning", u"1,234.56"};
+    static const char16_t* words[] = {u"the",  u"quick", u"brown",     u"fox",       u"jumps",   u"over",
+                                      u"lazy", u"dog",   u"Document",  u"paragraph", u"layout",  u"caf\u00E9",
+                                      u"AVA",  u"Wally", u"measuring", u"typeface",  u"kerning", u"1,234.56"};
     std::mt19937 rng(7);
     std::uniform_int_distribution<std::size_t> pick(0, sizeof words / sizeof words[0] - 1);
     std::vector<std::u16string> lines;

@@ -37,7 +37,8 @@ void DrawTwoToneFrame(TCanvas& canvas, const TRect& rect, TColor topLeftColor, T
     const TPoint first[3] = {{rect.Left, rect.Bottom - 1}, {rect.Left, rect.Top}, {rect.Right - 1, rect.Top}};
     canvas.Pen->SetColor(topLeftColor);
     canvas.Polyline(first, 2);
-    const TPoint second[3] = {{rect.Right - 1, rect.Top}, {rect.Right - 1, rect.Bottom - 1}, {rect.Left, rect.Bottom - 1}};
+    const TPoint second[3] = {
+        {rect.Right - 1, rect.Top}, {rect.Right - 1, rect.Bottom - 1}, {rect.Left, rect.Bottom - 1}};
     canvas.Pen->SetColor(bottomRightColor);
     canvas.Polyline(second, 2);
 }
@@ -56,8 +57,15 @@ void DottedPixelsVert(Platform::HDC dc, std::int32_t x, std::int32_t y1, std::in
             Platform::SetPixel(dc, column, y, c);
 }
 
-void DrawWavyLine(Platform::HDC dc, std::int32_t x1, std::int32_t x2, std::int32_t y, TColor color,
-                  std::int32_t width, std::int32_t amplitude, std::int32_t period, std::int32_t phase) {
+void DrawWavyLine(Platform::HDC dc,
+                  std::int32_t x1,
+                  std::int32_t x2,
+                  std::int32_t y,
+                  TColor color,
+                  std::int32_t width,
+                  std::int32_t amplitude,
+                  std::int32_t period,
+                  std::int32_t phase) {
     // A period of 0 would divide by zero and one of 1 would never advance.
     if (dc == nullptr || period < 2 || x2 < x1)
         return;
@@ -117,16 +125,27 @@ bool SegmentsOf(std::int32_t style, TSegments& s, std::int32_t& thickness) {
     thickness = (style == 20 || style == 23 || style == 25 || style == 26 || style == 55) ? 2 : 1;
     switch (style) {
         case 4:
-        case 20: s = {4, 1, {0}, {2}}; return true;
+        case 20:
+            s = {4, 1, {0}, {2}};
+            return true;
         case 7:
-        case 23: s = {12, 1, {0}, {8}}; return true;
+        case 23:
+            s = {12, 1, {0}, {8}};
+            return true;
         case 39:
-        case 55: s = {20, 1, {0}, {12}}; return true;
+        case 55:
+            s = {20, 1, {0}, {12}};
+            return true;
         case 9:
-        case 25: s = {14, 2, {0, 10}, {8, 2}}; return true;
+        case 25:
+            s = {14, 2, {0, 10}, {8, 2}};
+            return true;
         case 10:
-        case 26: s = {18, 3, {0, 10, 14}, {8, 2, 2}}; return true;
-        default: return false;
+        case 26:
+            s = {18, 3, {0, 10, 14}, {8, 2, 2}};
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -152,10 +171,18 @@ void DrawUnderlineSample(TCanvas& canvas, const TRect& rect, std::int32_t style,
     TSegments segments;
     std::int32_t thickness = 1;
     switch (style) {
-        case 0: text("(None)"); return;
-        case 2: text("Words only"); return;
-        case 1: bar(rect.Left, rect.Right, center, 1); return;
-        case 6: bar(rect.Left, rect.Right, center, 2); return;
+        case 0:
+            text("(None)");
+            return;
+        case 2:
+            text("Words only");
+            return;
+        case 1:
+            bar(rect.Left, rect.Right, center, 1);
+            return;
+        case 6:
+            bar(rect.Left, rect.Right, center, 2);
+            return;
         case 3:
             bar(rect.Left, rect.Right, center - 1, 1);
             bar(rect.Left, rect.Right, center + 1, 1);
@@ -174,7 +201,8 @@ void DrawUnderlineSample(TCanvas& canvas, const TRect& rect, std::int32_t style,
             canvas.Changed();
             return;
         }
-        default: break;
+        default:
+            break;
     }
     if (!SegmentsOf(style, segments, thickness))
         return;

@@ -23,8 +23,15 @@ void DottedPixelsHorz(Platform::HDC dc, std::int32_t x1, std::int32_t x2, std::i
 void DottedPixelsVert(Platform::HDC dc, std::int32_t x, std::int32_t y1, std::int32_t y2, TColor color);
 // A zigzag line along y between x1 and x2, its phase fixed by phase so that
 // neighbouring pieces join. A period below 2 draws nothing.
-void DrawWavyLine(Platform::HDC dc, std::int32_t x1, std::int32_t x2, std::int32_t y, TColor color,
-                  std::int32_t width, std::int32_t amplitude, std::int32_t period, std::int32_t phase);
+void DrawWavyLine(Platform::HDC dc,
+                  std::int32_t x1,
+                  std::int32_t x2,
+                  std::int32_t y,
+                  TColor color,
+                  std::int32_t width,
+                  std::int32_t amplitude,
+                  std::int32_t period,
+                  std::int32_t phase);
 // The sample of an underline code (attribute 6 of a character format).
 void DrawUnderlineSample(TCanvas& canvas, const TRect& rect, std::int32_t style, bool centerText);
 

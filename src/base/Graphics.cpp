@@ -7,8 +7,8 @@
 #include "base/TBrush.h"
 #include "base/TCanvas.h"
 #include "base/TFont.h"
-#include "base/TPen.h"
 #include "base/TList.h"
+#include "base/TPen.h"
 #include "base/TResourceMan.h"
 #include "platform/Bitmaps.h"
 #include "platform/DeviceContexts.h"
@@ -27,8 +27,8 @@ std::int32_t ScreenPixelsPerInch() {
 // The caches are never destroyed: fonts and canvases of other static
 // objects may still release their records while the program ends.
 TResourceMan& FontResources() {
-    static auto* man = new TResourceMan(sizeof(TFontData),
-                                        [](void* h) { Platform::DeleteFont(static_cast<Platform::HFONT>(h)); });
+    static auto* man =
+        new TResourceMan(sizeof(TFontData), [](void* h) { Platform::DeleteFont(static_cast<Platform::HFONT>(h)); });
     return *man;
 }
 
@@ -39,8 +39,8 @@ TResourceMan& PenResources() {
 }
 
 TResourceMan& BrushResources() {
-    static auto* man = new TResourceMan(sizeof(TBrushData),
-                                        [](void* h) { Platform::DeleteBrush(static_cast<Platform::HBRUSH>(h)); });
+    static auto* man =
+        new TResourceMan(sizeof(TBrushData), [](void* h) { Platform::DeleteBrush(static_cast<Platform::HBRUSH>(h)); });
     return *man;
 }
 
@@ -59,10 +59,14 @@ void SystemColorsChanged() {
 
 std::int32_t ColorCountOfBits(std::int32_t bits) {
     switch (bits) {
-        case 1: return 2;
-        case 4: return 16;
-        case 8: return 256;
-        default: return 0;
+        case 1:
+            return 2;
+        case 4:
+            return 16;
+        case 8:
+            return 256;
+        default:
+            return 0;
     }
 }
 
@@ -85,7 +89,10 @@ std::uint16_t PlaceableHeaderChecksum(const void* header) {
     return sum;
 }
 
-void TransparentStretchBlt(Platform::HDC dest, const TRect& destRect, Platform::HDC source, const TRect& sourceRect,
+void TransparentStretchBlt(Platform::HDC dest,
+                           const TRect& destRect,
+                           Platform::HDC source,
+                           const TRect& sourceRect,
                            Platform::HDC mask) {
     using namespace Platform;
     const std::int32_t dw = destRect.Width(), dh = destRect.Height();
@@ -122,9 +129,9 @@ namespace {
 
 // The VGA colours in palette order (red, green, blue).
 constexpr std::uint8_t kVgaColors[16][3] = {
-    {0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0}, {0, 0, 128},   {128, 0, 128},
-    {0, 128, 128},   {192, 192, 192}, {128, 128, 128}, {255, 0, 0}, {0, 255, 0},   {255, 255, 0},
-    {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
+    {0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},   {0, 0, 128}, {128, 0, 128},
+    {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0}, {255, 255, 0},
+    {0, 0, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255},
 };
 
 }  // namespace

@@ -49,5 +49,8 @@ std::int32_t PaletteToColorTable(Platform::HPALETTE palette, std::uint8_t* entri
 
 // Draws source through a monochrome mask (1 = transparent) into dest,
 // stretching when the rectangles differ in size.
-void TransparentStretchBlt(Platform::HDC dest, const TRect& destRect, Platform::HDC source, const TRect& sourceRect,
+void TransparentStretchBlt(Platform::HDC dest,
+                           const TRect& destRect,
+                           Platform::HDC source,
+                           const TRect& sourceRect,
                            Platform::HDC mask);

@@ -38,9 +38,15 @@ void TCanvas::ObjectChanged(std::uint8_t part) {
     if ((State & part) == 0 || DCHandle == nullptr)
         return;
     switch (part) {
-        case csFontValid: Platform::SelectFont(DCHandle, Platform::StockSystemFont()); break;
-        case csPenValid: Platform::SelectPen(DCHandle, Platform::StockBlackPen()); break;
-        case csBrushValid: Platform::SelectBrush(DCHandle, Platform::StockNullBrush()); break;
+        case csFontValid:
+            Platform::SelectFont(DCHandle, Platform::StockSystemFont());
+            break;
+        case csPenValid:
+            Platform::SelectPen(DCHandle, Platform::StockBlackPen());
+            break;
+        case csBrushValid:
+            Platform::SelectBrush(DCHandle, Platform::StockNullBrush());
+            break;
     }
     State &= static_cast<std::uint8_t>(~part);
 }
@@ -162,7 +168,8 @@ void TCanvas::TextOutW(std::int32_t x, std::int32_t y, std::u16string_view text)
 void TCanvas::TextRect(const TRect& rect, std::int32_t x, std::int32_t y, std::string_view text) {
     Changing();
     RequireState(csHandleValid | csFontValid | csBrushValid);
-    const std::uint32_t options = Platform::ETO_CLIPPED | (Brush->GetStyle() != bsClear ? static_cast<std::uint32_t>(Platform::ETO_OPAQUE) : 0u);
+    const std::uint32_t options =
+        Platform::ETO_CLIPPED | (Brush->GetStyle() != bsClear ? static_cast<std::uint32_t>(Platform::ETO_OPAQUE) : 0u);
     Platform::ExtTextOut(DCHandle, x, y, options, &rect, text, nullptr);
     Changed();
 }
@@ -170,7 +177,8 @@ void TCanvas::TextRect(const TRect& rect, std::int32_t x, std::int32_t y, std::s
 void TCanvas::TextRectW(const TRect& rect, std::int32_t x, std::int32_t y, std::u16string_view text) {
     Changing();
     RequireState(csHandleValid | csFontValid | csBrushValid);
-    const std::uint32_t options = Platform::ETO_CLIPPED | (Brush->GetStyle() != bsClear ? static_cast<std::uint32_t>(Platform::ETO_OPAQUE) : 0u);
+    const std::uint32_t options =
+        Platform::ETO_CLIPPED | (Brush->GetStyle() != bsClear ? static_cast<std::uint32_t>(Platform::ETO_OPAQUE) : 0u);
     Platform::ExtTextOutW(DCHandle, x, y, options, &rect, text, nullptr);
     Changed();
 }
@@ -243,7 +251,9 @@ void TCanvas::StretchDraw(const TRect& rect, TGraphic* graphic) {
     Changed();
 }
 
-void TCanvas::CopyWithKeyColor(const TRect& destRect, Platform::HBITMAP bitmap, const TRect& sourceRect,
+void TCanvas::CopyWithKeyColor(const TRect& destRect,
+                               Platform::HBITMAP bitmap,
+                               const TRect& sourceRect,
                                TColor keyColor) {
     using namespace Platform;
     TBitmapInfo info;
@@ -269,8 +279,8 @@ void TCanvas::CopyWithKeyColor(const TRect& destRect, Platform::HBITMAP bitmap, 
         const TColorRef oldText = SetTextColor(DCHandle, 0);
         const TColorRef oldBack = SetBkColor(DCHandle, 0xFFFFFF);
         // Destination where the mask is black, brush where it is white.
-        StretchBlt(DCHandle, destRect.Left, destRect.Top, destRect.Width(), destRect.Height(), maskDC,
-                   sourceRect.Left, sourceRect.Top, sourceRect.Width(), sourceRect.Height(), 0xE20746);
+        StretchBlt(DCHandle, destRect.Left, destRect.Top, destRect.Width(), destRect.Height(), maskDC, sourceRect.Left,
+                   sourceRect.Top, sourceRect.Width(), sourceRect.Height(), 0xE20746);
         SetTextColor(DCHandle, oldText);
         SetBkColor(DCHandle, oldBack);
     }

@@ -31,7 +31,8 @@ TResource* TResourceMan::Acquire(const void* record) {
         node = node->Next;
     if (node == nullptr) {
         node = new TResource;
-        node->Data.assign(static_cast<const std::uint8_t*>(record), static_cast<const std::uint8_t*>(record) + RecordSize);
+        node->Data.assign(static_cast<const std::uint8_t*>(record),
+                          static_cast<const std::uint8_t*>(record) + RecordSize);
         std::memcpy(&node->Handle, record, sizeof(void*));
         node->Hash = hash;
         node->Next = Head;

@@ -30,8 +30,13 @@ constexpr TPattern kPatterns[5] = {
 // from and to are the line's ends along it, bound the bitmap's extent in
 // that direction, origin the pattern phase. plot(i) sets position i.
 template <class Plot>
-void PatternRun(std::int32_t from, std::int32_t to, std::int32_t boundLow, std::int32_t boundHigh,
-                std::int32_t origin, std::int32_t style, Plot plot) {
+void PatternRun(std::int32_t from,
+                std::int32_t to,
+                std::int32_t boundLow,
+                std::int32_t boundHigh,
+                std::int32_t origin,
+                std::int32_t style,
+                Plot plot) {
     const TPattern& pattern = kPatterns[style];
     std::int32_t x = std::max(from, boundLow);
     if (x >= boundHigh || boundLow > to)
@@ -86,7 +91,10 @@ void TServiceBitmap::ClipToBounds(TRect& rect) const {
     rect.Bottom = std::clamp(rect.Bottom, Bounds.Top, Bounds.Bottom);
 }
 
-void TServiceBitmap::FillBox(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
+void TServiceBitmap::FillBox(std::int32_t left,
+                             std::int32_t top,
+                             std::int32_t right,
+                             std::int32_t bottom,
                              TColor color) {
     if (Bits == nullptr)
         return;
@@ -102,7 +110,10 @@ void TServiceBitmap::FillBox(std::int32_t left, std::int32_t top, std::int32_t r
     }
 }
 
-void TServiceBitmap::FrameBox(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
+void TServiceBitmap::FrameBox(std::int32_t left,
+                              std::int32_t top,
+                              std::int32_t right,
+                              std::int32_t bottom,
                               TColor color) {
     FillBox(left, top, right, top + 1, color);
     FillBox(left, top, left + 1, bottom, color);
@@ -118,7 +129,10 @@ void TServiceBitmap::SetPixel(std::int32_t x, std::int32_t y, TColor color) {
     p = (p & 0xFF000000u) | (PixelOf(color) & 0xFFFFFF);
 }
 
-void TServiceBitmap::HorzPatternLine(std::int32_t x1, std::int32_t x2, std::int32_t y, TColor color,
+void TServiceBitmap::HorzPatternLine(std::int32_t x1,
+                                     std::int32_t x2,
+                                     std::int32_t y,
+                                     TColor color,
                                      std::int32_t style) {
     if (Bits == nullptr || style < 0 || style > 4)
         return;
@@ -132,7 +146,10 @@ void TServiceBitmap::HorzPatternLine(std::int32_t x1, std::int32_t x2, std::int3
     }
 }
 
-void TServiceBitmap::VertPatternLine(std::int32_t x, std::int32_t y1, std::int32_t y2, TColor color,
+void TServiceBitmap::VertPatternLine(std::int32_t x,
+                                     std::int32_t y1,
+                                     std::int32_t y2,
+                                     TColor color,
                                      std::int32_t style) {
     if (Bits == nullptr || style < 0 || style > 4)
         return;

@@ -255,7 +255,8 @@ public:
             return false;
         out.resize(count);
         if (Platform::SeekFile(File, offset, 0) != offset ||
-            Platform::ReadFileBytes(File, out.data(), static_cast<std::int64_t>(count)) != static_cast<std::int64_t>(count)) {
+            Platform::ReadFileBytes(File, out.data(), static_cast<std::int64_t>(count)) !=
+                static_cast<std::int64_t>(count)) {
             out.clear();
             return false;
         }

@@ -32,24 +32,76 @@ bool SameName(const std::string& a, const std::string& b) {
 
 // Face names and the names to try in their place, in their stored order.
 const char* const kSubstitutes[] = {
-    "Arial,Helvetica", "Arial Narrow,Helvetica-Narrow", "Avant Garde,Century Gothic", "AvantGarde,Avant Garde",
-    "Book Antiqua,Palatino", "Bookman,Bookman Old Style", "Bookman Old Style,Bookman", "Century Gothic,AvantGarde",
-    "Century Schoolbook,NewCenturySchlbk", "CG Times,CG Times (W1)", "CG Times (W1),Times New Roman",
-    "CGTimes_Scale,CG Times", "Chicago,Arial", "Courier 10cpi,Roman 10cpi", "Courier 12cpi,Roman 12cpi",
-    "Courier 5cpi,Roman 5cpi", "Courier 6cpi,Roman 6cpi", "Courier New,Courier", "Courier PS,Roman PS",
-    "Courier,Courier New", "CourierPC,MS LineDraw", "Elite,Roman 12cpi", "EliteD,Roman 6cpi",
-    "Garamond MT,Garamond", "Geneva,Arial", "Gothic,Century Gothic", "Helv,Helvetica", "Helvetica,Arial",
-    "Helvetica Narrow,Arial Narrow", "Helvetica-Narrow,Helvetica Narrow", "HGGothicE-PRO,HGPGothicE",
-    "Kafisma,Arial", "Letter Gothic,Courier New", "Linedraw,Courier New", "London,Old English Text MT",
-    "Los Angeles,Onyx", "Meiryo,MS Gothic", "Monaco,Courier New", "Monotype Corsiva,ZapfChancery",
-    "Monotype Sorts,ZapfDingbats", "MS LineDraw,Courier New", "MT Symbol,Symbol",
-    "New Century Schlbk,Century Schoolbook", "New York,Times New Roman", "NewCenturySchlbk,New Century Schlbk",
-    "NLQ,Roman 10cpi", "NLQDblHigh,NLQII 10cpi", "Palatino,Book Antiqua", "Pica,Roman 10cpi", "PicaD,Roman 5cpi",
-    "PS,Roman PS", "PSD,Roman PX", "PSNLQ,Courier PS", "Roman 10cpi,Courier 10cpi", "Roman 12cpi,Courier 12cpi",
-    "Roman 5cpi,Courier 5cpi", "Roman 6cpi,Courier 6cpi", "Roman PS,Courier PS", "StarSymbol,OpenSymbol",
-    "Times,Times Roman", "Times New Roman,Times", "Times Roman,Times New Roman", "TimesNewRoman,Times New Roman",
-    "Tms Rmn,Times Roman", "Univers,Univers (W1)", "Univers (W1),Arial", "Univers_Scale,Univers",
-    "Zapf Chancery,Monotype Corsiva", "Zapf Dingbats,Monotype Sorts", "ZapfChancery,Zapf Chancery",
+    "Arial,Helvetica",
+    "Arial Narrow,Helvetica-Narrow",
+    "Avant Garde,Century Gothic",
+    "AvantGarde,Avant Garde",
+    "Book Antiqua,Palatino",
+    "Bookman,Bookman Old Style",
+    "Bookman Old Style,Bookman",
+    "Century Gothic,AvantGarde",
+    "Century Schoolbook,NewCenturySchlbk",
+    "CG Times,CG Times (W1)",
+    "CG Times (W1),Times New Roman",
+    "CGTimes_Scale,CG Times",
+    "Chicago,Arial",
+    "Courier 10cpi,Roman 10cpi",
+    "Courier 12cpi,Roman 12cpi",
+    "Courier 5cpi,Roman 5cpi",
+    "Courier 6cpi,Roman 6cpi",
+    "Courier New,Courier",
+    "Courier PS,Roman PS",
+    "Courier,Courier New",
+    "CourierPC,MS LineDraw",
+    "Elite,Roman 12cpi",
+    "EliteD,Roman 6cpi",
+    "Garamond MT,Garamond",
+    "Geneva,Arial",
+    "Gothic,Century Gothic",
+    "Helv,Helvetica",
+    "Helvetica,Arial",
+    "Helvetica Narrow,Arial Narrow",
+    "Helvetica-Narrow,Helvetica Narrow",
+    "HGGothicE-PRO,HGPGothicE",
+    "Kafisma,Arial",
+    "Letter Gothic,Courier New",
+    "Linedraw,Courier New",
+    "London,Old English Text MT",
+    "Los Angeles,Onyx",
+    "Meiryo,MS Gothic",
+    "Monaco,Courier New",
+    "Monotype Corsiva,ZapfChancery",
+    "Monotype Sorts,ZapfDingbats",
+    "MS LineDraw,Courier New",
+    "MT Symbol,Symbol",
+    "New Century Schlbk,Century Schoolbook",
+    "New York,Times New Roman",
+    "NewCenturySchlbk,New Century Schlbk",
+    "NLQ,Roman 10cpi",
+    "NLQDblHigh,NLQII 10cpi",
+    "Palatino,Book Antiqua",
+    "Pica,Roman 10cpi",
+    "PicaD,Roman 5cpi",
+    "PS,Roman PS",
+    "PSD,Roman PX",
+    "PSNLQ,Courier PS",
+    "Roman 10cpi,Courier 10cpi",
+    "Roman 12cpi,Courier 12cpi",
+    "Roman 5cpi,Courier 5cpi",
+    "Roman 6cpi,Courier 6cpi",
+    "Roman PS,Courier PS",
+    "StarSymbol,OpenSymbol",
+    "Times,Times Roman",
+    "Times New Roman,Times",
+    "Times Roman,Times New Roman",
+    "TimesNewRoman,Times New Roman",
+    "Tms Rmn,Times Roman",
+    "Univers,Univers (W1)",
+    "Univers (W1),Arial",
+    "Univers_Scale,Univers",
+    "Zapf Chancery,Monotype Corsiva",
+    "Zapf Dingbats,Monotype Sorts",
+    "ZapfChancery,Zapf Chancery",
     "ZapfDingbats,Zapf Dingbats",
 };
 
@@ -382,8 +434,8 @@ std::string TFontManager::GetSubstitute(const std::string& name, bool noFallback
         const std::string* substitute = SubstitutionTable().Find(current);
         if (substitute == nullptr)
             break;
-        const bool seen = std::any_of(visited.begin(), visited.end(),
-                                      [&](const std::string& v) { return SameName(v, *substitute); });
+        const bool seen =
+            std::any_of(visited.begin(), visited.end(), [&](const std::string& v) { return SameName(v, *substitute); });
         if (seen)
             break;
         if (IndexOfFamily(*substitute) >= 0) {
@@ -435,7 +487,8 @@ bool TFontManager::ConfirmFontName(std::int32_t& fontIndex, const std::string& n
     }
     if (IndexOfFont(name) < 0) {
         focus();
-        const std::string text = FormatOneString("The \"%s\" font is unavailable on this system. Use this font anyway?", name);
+        const std::string text =
+            FormatOneString("The \"%s\" font is unavailable on this system. Use this font anyway?", name);
         const std::uint16_t answer = hooks.OptionalMessage ? hooks.OptionalMessage(10, text, mbkWarning, mbYes | mbNo)
                                                            : ShowMessageBox(text, mbkWarning, mbYes | mbNo);
         if (answer != mrYes)
@@ -450,7 +503,10 @@ bool TFontManager::ConfirmFontName(std::int32_t& fontIndex, const std::string& n
 // ---------------------------------------------------------------------------
 // Shared fonts and kerning pairs
 
-void TFontManager::SelectFont(const TCharFormat& format, std::int32_t deviceHeight, Platform::HDC dc, bool select,
+void TFontManager::SelectFont(const TCharFormat& format,
+                              std::int32_t deviceHeight,
+                              Platform::HDC dc,
+                              bool select,
                               bool quiet) {
     TCharFormat wanted = format;
     wanted[caSize] = deviceHeight;

@@ -28,7 +28,10 @@ Platform::HFONT Make(const Platform::TLogFont& lf, Platform::HDC dc, Platform::T
 
 }  // namespace
 
-TSharedFont::TSharedFont(TFontManager& manager, const TCharFormat& format, bool quiet, Platform::HDC dc,
+TSharedFont::TSharedFont(TFontManager& manager,
+                         const TCharFormat& format,
+                         bool quiet,
+                         Platform::HDC dc,
                          std::int32_t deviceHeight)
     : Format(format) {
     Format[caSize] = deviceHeight;
@@ -87,8 +90,7 @@ TSharedFont::TSharedFont(TFontManager& manager, const TCharFormat& format, bool 
             remake();
             face = Platform::GetTextFace(dc).substr(0, 32);
         }
-        if (!quiet && CompareTextLocale(face, lf.FaceName) != 0 &&
-            manager.SeenFaceRequested.IndexOf(lf.FaceName) < 0) {
+        if (!quiet && CompareTextLocale(face, lf.FaceName) != 0 && manager.SeenFaceRequested.IndexOf(lf.FaceName) < 0) {
             manager.SeenFaceRequested.Add(lf.FaceName);
             manager.SeenFaceActual.Add(face);
         }
@@ -98,9 +100,8 @@ TSharedFont::TSharedFont(TFontManager& manager, const TCharFormat& format, bool 
     if (!Platform::GetCharWidths(dc, 0, 255, Widths)) {
         for (int c = 255; c >= 0; --c) {
             std::int32_t w = 0;
-            Widths[c] = Platform::GetCharWidths(dc, static_cast<std::uint32_t>(c), static_cast<std::uint32_t>(c), &w)
-                            ? w
-                            : 0;
+            Widths[c] =
+                Platform::GetCharWidths(dc, static_cast<std::uint32_t>(c), static_cast<std::uint32_t>(c), &w) ? w : 0;
         }
     }
 }

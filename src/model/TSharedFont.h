@@ -16,7 +16,10 @@ class TSharedFont {
 public:
     // Makes the font for format at deviceHeight and leaves it selected in
     // dc. Quiet suppresses the record of faces the system replaced.
-    TSharedFont(TFontManager& manager, const TCharFormat& format, bool quiet, Platform::HDC dc,
+    TSharedFont(TFontManager& manager,
+                const TCharFormat& format,
+                bool quiet,
+                Platform::HDC dc,
                 std::int32_t deviceHeight);
     TSharedFont(const TSharedFont&) = delete;
     TSharedFont& operator=(const TSharedFont&) = delete;

@@ -88,9 +88,19 @@ TColorRef GetPixel(HDC dc, std::int32_t x, std::int32_t y);
 // filled with the background colour first.
 bool TextOut(HDC dc, std::int32_t x, std::int32_t y, std::string_view text);
 bool TextOutW(HDC dc, std::int32_t x, std::int32_t y, std::u16string_view text);
-bool ExtTextOut(HDC dc, std::int32_t x, std::int32_t y, std::uint32_t options, const TRect* rect,
-                std::string_view text, const std::int32_t* dx);
-bool ExtTextOutW(HDC dc, std::int32_t x, std::int32_t y, std::uint32_t options, const TRect* rect,
-                 std::u16string_view text, const std::int32_t* dx);
+bool ExtTextOut(HDC dc,
+                std::int32_t x,
+                std::int32_t y,
+                std::uint32_t options,
+                const TRect* rect,
+                std::string_view text,
+                const std::int32_t* dx);
+bool ExtTextOutW(HDC dc,
+                 std::int32_t x,
+                 std::int32_t y,
+                 std::uint32_t options,
+                 const TRect* rect,
+                 std::u16string_view text,
+                 const std::int32_t* dx);
 
 }  // namespace Platform

@@ -11,9 +11,9 @@ TEST(CharsetsTest, CharsetsAndCodePagesTranslate) {
         std::uint8_t charset;
         std::int32_t codePage;
     };
-    const Case cases[] = {{0, 1252},   {238, 1250}, {204, 1251}, {161, 1253}, {162, 1254}, {177, 1255},
-                          {178, 1256}, {186, 1257}, {163, 1258}, {222, 874},  {128, 932},  {134, 936},
-                          {129, 949},  {136, 950},  {2, 42}};
+    const Case cases[] = {{0, 1252},   {238, 1250}, {204, 1251}, {161, 1253}, {162, 1254},
+                          {177, 1255}, {178, 1256}, {186, 1257}, {163, 1258}, {222, 874},
+                          {128, 932},  {134, 936},  {129, 949},  {136, 950},  {2, 42}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.codePage);
         EXPECT_EQ(CharsetCodePage(c.charset), c.codePage);

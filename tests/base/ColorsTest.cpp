@@ -30,8 +30,8 @@ TEST(ColorsTest, AdaptColorDarkensOnLightAndLightensOnDark) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(AdaptColorToBackground(c.color, c.background), c.expected) << std::hex
-                                                                              << AdaptColorToBackground(c.color, c.background);
+        EXPECT_EQ(AdaptColorToBackground(c.color, c.background), c.expected)
+            << std::hex << AdaptColorToBackground(c.color, c.background);
     }
 }
 

@@ -37,9 +37,9 @@ TEST(GeometryTest, PointNearSegment) {
     const Case cases[] = {
         {{5, 3}, {0, 0}, {10, 0}, 3, true},
         {{5, 3}, {0, 0}, {10, 0}, 2, false},
-        {{13, 0}, {0, 0}, {10, 0}, 3, true},   // beyond the end: distance to B
+        {{13, 0}, {0, 0}, {10, 0}, 3, true},  // beyond the end: distance to B
         {{14, 0}, {0, 0}, {10, 0}, 3, false},
-        {{2, 2}, {1, 1}, {1, 1}, 1.5, true},    // a zero-length segment is its point
+        {{2, 2}, {1, 1}, {1, 1}, 1.5, true},  // a zero-length segment is its point
         {{3, 3}, {1, 1}, {1, 1}, 2.5, false},
     };
     for (const Case& c : cases) {

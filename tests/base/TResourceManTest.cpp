@@ -87,8 +87,9 @@ TEST_F(SharedRecordsTest, FontDefaultsAndSetters) {
     font.SetFaceName("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcd");  // 40 characters
     EXPECT_EQ(font.GetFaceName(), "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234");
     // A UTF-8 name is cut before a character that would not fit whole.
-    font.SetFaceName("\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
-                     "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9");
+    font.SetFaceName(
+        "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
+        "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9");
     EXPECT_EQ(font.GetFaceName().size(), 30u);
 
     font.SetStyles(fsBold | fsUnderline);

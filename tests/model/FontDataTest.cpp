@@ -32,10 +32,17 @@ TEST(FontDataTest, UnicodeBlocks) {
         const char* block;  // nullptr: none
     };
     const Case cases[] = {
-        {0x41, "Basic Latin"},     {0x20, "Basic Latin"},      {0x1F, nullptr},
-        {0xE9, "Latin-1"},         {0x0416, "Cyrillic"},       {0x0800, nullptr},
-        {0x4E2D, "CJK Unified Ideographs"}, {0xE123, "Private Use Area"}, {0xFF21, "Halfwidth and Fullwidth Forms"},
-        {0xFFF0, nullptr},         {0x1F600, nullptr},
+        {0x41, "Basic Latin"},
+        {0x20, "Basic Latin"},
+        {0x1F, nullptr},
+        {0xE9, "Latin-1"},
+        {0x0416, "Cyrillic"},
+        {0x0800, nullptr},
+        {0x4E2D, "CJK Unified Ideographs"},
+        {0xE123, "Private Use Area"},
+        {0xFF21, "Halfwidth and Fullwidth Forms"},
+        {0xFFF0, nullptr},
+        {0x1F600, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.codePoint);
@@ -78,8 +85,8 @@ TEST(FontDataTest, CharactersOfTheFixtureFont) {
         if (b >= 0)
             blocks.insert(UnicodeBlocks[b].Name);
     }
-    for (const char* name : {"Basic Latin", "Latin-1", "Latin Extended-A", "Greek and Coptic", "Cyrillic",
-                             "Hebrew", "General Punctuation", "Currency Symbols", "Box Drawing"})
+    for (const char* name : {"Basic Latin", "Latin-1", "Latin Extended-A", "Greek and Coptic", "Cyrillic", "Hebrew",
+                             "General Punctuation", "Currency Symbols", "Box Drawing"})
         EXPECT_EQ(blocks.count(name), 1u) << name;
     for (const char* name : {"CJK Unified Ideographs", "Hangul Syllables", "Thai"})
         EXPECT_EQ(blocks.count(name), 0u) << name;
@@ -89,7 +96,8 @@ TEST(FontDataTest, CharactersOfTheFixtureFont) {
 
 // A 'cmap' table with one format-4 subtable of the given segments
 // (end 0xFFFF added), under the given platform and encoding.
-std::vector<std::uint8_t> MakeCmap(std::uint16_t platform, std::uint16_t encoding,
+std::vector<std::uint8_t> MakeCmap(std::uint16_t platform,
+                                   std::uint16_t encoding,
                                    std::vector<std::pair<std::uint16_t, std::uint16_t>> segments) {
     segments.emplace_back(0xFFFF, 0xFFFF);
     std::vector<std::uint8_t> t;
@@ -127,7 +135,7 @@ TEST(FontDataTest, CmapSubtablesAndDamage) {
     CharactersOfCmap(cmap.data(), cmap.size(), list, found);
     EXPECT_TRUE(found);
     EXPECT_EQ(Codes(list), (std::vector<std::uint32_t>{32, 33, 161, 162, 163, 164, 165, 166, 167, 168, 169, 170, 171,
-                                                         172, 174, 175, 0x410, 0x411}));
+                                                       172, 174, 175, 0x410, 0x411}));
 
     // Without a Windows subtable: the Latin-1 range.
     std::vector<std::uint32_t> latin1;
@@ -145,10 +153,13 @@ TEST(FontDataTest, CmapSubtablesAndDamage) {
     wrongOffset[11] = 0xF0;
     std::vector<std::uint8_t> manyTables = MakeCmap(3, 1, {{65, 90}});
     manyTables[3] = 0xFF;  // claims 255 encoding records
-    manyTables[5] = 0;      // the first is no longer Windows
+    manyTables[5] = 0;     // the first is no longer Windows
     const Case cases[] = {
-        {"Macintosh only", mac},  {"cut short", cut}, {"subtable beyond the end", wrongOffset},
-        {"records beyond the end", manyTables}, {"empty", {}},
+        {"Macintosh only", mac},
+        {"cut short", cut},
+        {"subtable beyond the end", wrongOffset},
+        {"records beyond the end", manyTables},
+        {"empty", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -175,7 +186,8 @@ TEST(FontDataTest, ScanFontFilesListsEveryStyleOfEachFamily) {
         const auto first = reinterpret_cast<std::intptr_t>(names.GetObject(i));
         EXPECT_EQ(first, i * 4);
         for (int style = 0; style < 4; ++style) {
-            EXPECT_EQ(reinterpret_cast<std::intptr_t>(files.GetObject(static_cast<std::int32_t>(first) + style)), style);
+            EXPECT_EQ(reinterpret_cast<std::intptr_t>(files.GetObject(static_cast<std::int32_t>(first) + style)),
+                      style);
             // Only regular files exist, so every style points at them.
             EXPECT_EQ(files.GetString(static_cast<std::int32_t>(first) + style), paths.GetString(1 - i));
         }

@@ -122,7 +122,8 @@ TEST_F(FontManagerTest, FontWithCharsetMakesVariantsOnDemand) {
     EXPECT_EQ(manager->RegFonts.Count, count + 1);
     EXPECT_EQ(manager->RegFont(odd)->GetName(), "Arial");
     // A request for the symbol set goes to the family's own set.
-    EXPECT_EQ(manager->RegFont(manager->FontWithCharset(id, 2))->Charset, manager->FamilyAt(manager->RegFont(id)->Family)->Charset);
+    EXPECT_EQ(manager->RegFont(manager->FontWithCharset(id, 2))->Charset,
+              manager->FamilyAt(manager->RegFont(id)->Family)->Charset);
 }
 
 TEST_F(FontManagerTest, SubstitutionFollowsTheTableToAnInstalledFamily) {
@@ -132,11 +133,11 @@ TEST_F(FontManagerTest, SubstitutionFollowsTheTableToAnInstalledFamily) {
         const char* substitute;
     };
     const Case cases[] = {
-        {"Helv", true, "Arial"},          // Helv -> Helvetica -> Arial
+        {"Helv", true, "Arial"},               // Helv -> Helvetica -> Arial
         {"Tms Rmn", true, "Times New Roman"},  // -> Times Roman -> Times New Roman
         {"Geneva", true, "Arial"},
-        {"Courier", true, ""},            // Courier -> Courier New -> Courier: a loop
-        {"Zapf Dingbats", true, ""},      // a loop of four names
+        {"Courier", true, ""},        // Courier -> Courier New -> Courier: a loop
+        {"Zapf Dingbats", true, ""},  // a loop of four names
         {"Unlisted", true, ""},
         {"Unlisted", false, "Unlisted"},  // with the fallback: the name itself
         {"Courier", false, "Courier"},
@@ -171,10 +172,14 @@ TEST_F(FontManagerTest, SharedFontsAreReusedForFormatsThatDrawAlike) {
         bool same;
     };
     const Case cases[] = {
-        {"colour", caColor, 0x0000FF, true},       {"kerning threshold", caKerning, 24, true},
-        {"highlight", caHighlight, 0x00FFFF, true}, {"language", caLanguage, 1049, true},
-        {"bold", caBold, 1, false},                {"underline", caUnderline, 1, false},
-        {"scale", caScale, 150, false},            {"font", caFont, manager->ArialFont, false},
+        {"colour", caColor, 0x0000FF, true},
+        {"kerning threshold", caKerning, 24, true},
+        {"highlight", caHighlight, 0x00FFFF, true},
+        {"language", caLanguage, 1049, true},
+        {"bold", caBold, 1, false},
+        {"underline", caUnderline, 1, false},
+        {"scale", caScale, 150, false},
+        {"font", caFont, manager->ArialFont, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -189,9 +194,8 @@ TEST_F(FontManagerTest, SharedFontsAreReusedForFormatsThatDrawAlike) {
     EXPECT_NE(CurrentSharedFont, first);
     EXPECT_GT(first->UseCount, 5);
     // Sorting by use puts the busiest font first.
-    manager->SharedFonts.Sort([this](TList* list, std::int32_t i, std::int32_t j) {
-        return manager->CompareUseCount(list, i, j);
-    });
+    manager->SharedFonts.Sort(
+        [this](TList* list, std::int32_t i, std::int32_t j) { return manager->CompareUseCount(list, i, j); });
     EXPECT_EQ(manager->SharedFonts.At<TSharedFont>(0), first);
 }
 
@@ -273,7 +277,8 @@ TEST_F(FontManagerTest, ConfirmingAFontName) {
         EXPECT_EQ(manager->RegFonts.Count, count);
         EXPECT_EQ(focused, &control);
         ASSERT_EQ(boxes.Shown().size(), 1u);
-        EXPECT_EQ(boxes.Shown()[0].Text, "The \"Futura Book\" font is unavailable on this system. Use this font anyway?");
+        EXPECT_EQ(boxes.Shown()[0].Text,
+                  "The \"Futura Book\" font is unavailable on this system. Use this font anyway?");
         EXPECT_EQ(boxes.Shown()[0].Kind, mbkWarning);
         EXPECT_EQ(boxes.Shown()[0].Buttons, mbYes | mbNo);
 

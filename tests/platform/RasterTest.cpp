@@ -82,10 +82,8 @@ TEST(RegionsTest, CombineOffsetAndCompare) {
         std::vector<TPoint> inside, outside;
     };
     const Case cases[] = {
-        {RGN_OR, COMPLEXREGION, {{1, 1}, {12, 12}}, {{12, 1}}},
-        {RGN_AND, SIMPLEREGION, {{7, 7}}, {{1, 1}, {12, 12}}},
-        {RGN_DIFF, COMPLEXREGION, {{1, 1}}, {{7, 7}}},
-        {RGN_XOR, COMPLEXREGION, {{1, 1}, {12, 12}}, {{7, 7}}},
+        {RGN_OR, COMPLEXREGION, {{1, 1}, {12, 12}}, {{12, 1}}}, {RGN_AND, SIMPLEREGION, {{7, 7}}, {{1, 1}, {12, 12}}},
+        {RGN_DIFF, COMPLEXREGION, {{1, 1}}, {{7, 7}}},          {RGN_XOR, COMPLEXREGION, {{1, 1}, {12, 12}}, {{7, 7}}},
         {RGN_COPY, SIMPLEREGION, {{7, 7}}, {{12, 12}}},
     };
     for (const Case& c : cases) {
@@ -177,9 +175,15 @@ TEST(RasterTest, RasterOperations) {
         std::uint32_t expected;  // for source 0x0F0F0F, destination 0x333333, brush pattern 0x550055
     };
     const Case cases[] = {
-        {"copy", SRCCOPY, 0x0F0F0F},     {"and", SRCAND, 0x030303},         {"invert", SRCINVERT, 0x3C3C3C},
-        {"erase", SRCERASE, 0x0C0C0C},   {"paint", SRCPAINT, 0x3F3F3F},     {"not copy", NOTSRCCOPY, 0xF0F0F0},
-        {"pattern", PATCOPY, 0x550055},  {"dest invert", DSTINVERT, 0xCCCCCC}, {"blackness", BLACKNESS, 0x000000},
+        {"copy", SRCCOPY, 0x0F0F0F},
+        {"and", SRCAND, 0x030303},
+        {"invert", SRCINVERT, 0x3C3C3C},
+        {"erase", SRCERASE, 0x0C0C0C},
+        {"paint", SRCPAINT, 0x3F3F3F},
+        {"not copy", NOTSRCCOPY, 0xF0F0F0},
+        {"pattern", PATCOPY, 0x550055},
+        {"dest invert", DSTINVERT, 0xCCCCCC},
+        {"blackness", BLACKNESS, 0x000000},
         {"whiteness", WHITENESS, 0xFFFFFF},
         // Destination where the source is 0, brush where it is 1.
         {"select by source", 0xE20746, 0x353035},

@@ -67,7 +67,11 @@ public:
     HBITMAP Bitmap, Old;
 };
 
-HFONT MakeFont(const char* face, int height, int weight = 400, bool italic = false, std::uint8_t charset = 1,
+HFONT MakeFont(const char* face,
+               int height,
+               int weight = 400,
+               bool italic = false,
+               std::uint8_t charset = 1,
                int width = 0) {
     TLogFont lf;
     lf.FaceName = face;
@@ -205,7 +209,7 @@ TEST_F(TextDrawingTest, MetricsFollowTheLogicalHeightAndWidth) {
     // Liberation Sans: 2048 units per em, Windows ascent 1854, descent 434.
     const Case cases[] = {
         {-16, 0, {18, 15, 3, 2, 1}},
-        {18, 0, {18, 15, 3, 2, 1}},    // a positive height is the cell height
+        {18, 0, {18, 15, 3, 2, 1}},  // a positive height is the cell height
         {-160, 0, {179, 145, 34, 19, 5}},
     };
     for (const Case& c : cases) {
@@ -368,7 +372,8 @@ TEST_F(TextDrawingTest, PrivateFontFiles) {
     EXPECT_FALSE(RemoveFontResource(dir.File("never-added.ttf")));
 
     const std::string copy = dir.File("Copy.ttf");
-    TestSupport::WriteFileBytes(copy, TestSupport::ReadFileBytes(TestSupport::TestDataPath("fonts/LiberationSerif-Regular.ttf")));
+    TestSupport::WriteFileBytes(
+        copy, TestSupport::ReadFileBytes(TestSupport::TestDataPath("fonts/LiberationSerif-Regular.ttf")));
     ASSERT_TRUE(AddFontResource(copy));
     EXPECT_GT(FontSetGeneration(), generation);
     const auto files = InstalledFontFiles();

@@ -1,6 +1,5 @@
 #include "support/GoldenImages.h"
 
-#include <cstdlib>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -11,7 +10,9 @@
 
 namespace TestSupport {
 
-std::string CompareWithGolden(Platform::HBITMAP bitmap, const std::string& name, int channelTolerance,
+std::string CompareWithGolden(Platform::HBITMAP bitmap,
+                              const std::string& name,
+                              int channelTolerance,
                               int maxBadPixels) {
     const std::string golden = TestDataPath("golden/" + name + ".png");
     const char* update = std::getenv("REZ_UPDATE_GOLDEN");
@@ -42,8 +43,8 @@ std::string CompareWithGolden(Platform::HBITMAP bitmap, const std::string& name,
             const std::uint32_t pa = a.Bits[y * a.Width + x] & 0xFFFFFF, pe = e.Bits[y * e.Width + x] & 0xFFFFFF;
             int worst = 0;
             for (int shift = 0; shift < 24; shift += 8)
-                worst = std::max(worst, std::abs(static_cast<int>((pa >> shift) & 0xFF) -
-                                                 static_cast<int>((pe >> shift) & 0xFF)));
+                worst = std::max(
+                    worst, std::abs(static_cast<int>((pa >> shift) & 0xFF) - static_cast<int>((pe >> shift) & 0xFF)));
             const bool differs = worst > channelTolerance;
             bad += differs;
             std::uint32_t* row = d.Bits + y * d.Width;

@@ -15,7 +15,9 @@ namespace TestSupport {
 // Set REZ_UPDATE_GOLDEN=1 in the environment to write the goldens anew
 // from the current output instead of comparing (then review them by eye).
 // Returns an empty string when the images match.
-std::string CompareWithGolden(Platform::HBITMAP bitmap, const std::string& name, int channelTolerance = 48,
+std::string CompareWithGolden(Platform::HBITMAP bitmap,
+                              const std::string& name,
+                              int channelTolerance = 48,
                               int maxBadPixels = 24);
 
 }  // namespace TestSupport

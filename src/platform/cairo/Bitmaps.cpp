@@ -124,8 +124,18 @@ TSpan AverageSpan(std::int32_t i, std::int32_t dstLen, std::int32_t srcStart, st
 // rectangle (sx, sy, sw, sh), each pixel combined by the operation chosen
 // by pick(dx, dy) (a ternary code byte).
 template <class Pick>
-bool Blit(HDC dest, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, HDC src, std::int32_t sx,
-          std::int32_t sy, std::int32_t sw, std::int32_t sh, Pick pick, bool usesSource) {
+bool Blit(HDC dest,
+          std::int32_t x,
+          std::int32_t y,
+          std::int32_t w,
+          std::int32_t h,
+          HDC src,
+          std::int32_t sx,
+          std::int32_t sy,
+          std::int32_t sw,
+          std::int32_t sh,
+          Pick pick,
+          bool usesSource) {
     if (dest == nullptr || dest->Bitmap == nullptr || w == 0 || h == 0)
         return false;
     if (usesSource && (src == nullptr || src->Bitmap == nullptr || sw == 0 || sh == 0))
@@ -206,7 +216,8 @@ bool Blit(HDC dest, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t
                                 acc[2] += (p & 0xFF) * wt;
                             }
                         }
-                        s = (((acc[0] + 32768) >> 16) << 16) | (((acc[1] + 32768) >> 16) << 8) | ((acc[2] + 32768) >> 16);
+                        s = (((acc[0] + 32768) >> 16) << 16) | (((acc[1] + 32768) >> 16) << 8) |
+                            ((acc[2] + 32768) >> 16);
                     } else {
                         const std::int32_t px = stretch ? NearestSource(i, w, sx, sw) : sx + i;
                         const std::int32_t py = stretch ? NearestSource(j, h, sy, sh) : sy + j;
@@ -231,22 +242,50 @@ bool RopUsesSource(std::uint8_t code) {
 
 }  // namespace
 
-bool BitBlt(HDC dest, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, HDC source, std::int32_t sx,
-            std::int32_t sy, std::uint32_t rop) {
+bool BitBlt(HDC dest,
+            std::int32_t x,
+            std::int32_t y,
+            std::int32_t w,
+            std::int32_t h,
+            HDC source,
+            std::int32_t sx,
+            std::int32_t sy,
+            std::uint32_t rop) {
     const auto code = static_cast<std::uint8_t>(rop >> 16);
-    return Blit(dest, x, y, w, h, source, sx, sy, w, h, [code](std::int32_t, std::int32_t) { return code; },
-                RopUsesSource(code));
+    return Blit(
+        dest, x, y, w, h, source, sx, sy, w, h, [code](std::int32_t, std::int32_t) { return code; },
+        RopUsesSource(code));
 }
 
-bool StretchBlt(HDC dest, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, HDC source,
-                std::int32_t sx, std::int32_t sy, std::int32_t sw, std::int32_t sh, std::uint32_t rop) {
+bool StretchBlt(HDC dest,
+                std::int32_t x,
+                std::int32_t y,
+                std::int32_t w,
+                std::int32_t h,
+                HDC source,
+                std::int32_t sx,
+                std::int32_t sy,
+                std::int32_t sw,
+                std::int32_t sh,
+                std::uint32_t rop) {
     const auto code = static_cast<std::uint8_t>(rop >> 16);
-    return Blit(dest, x, y, w, h, source, sx, sy, sw, sh, [code](std::int32_t, std::int32_t) { return code; },
-                RopUsesSource(code));
+    return Blit(
+        dest, x, y, w, h, source, sx, sy, sw, sh, [code](std::int32_t, std::int32_t) { return code; },
+        RopUsesSource(code));
 }
 
-bool MaskBlt(HDC dest, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, HDC source, std::int32_t sx,
-             std::int32_t sy, HBITMAP mask, std::int32_t mx, std::int32_t my, std::uint32_t rop4) {
+bool MaskBlt(HDC dest,
+             std::int32_t x,
+             std::int32_t y,
+             std::int32_t w,
+             std::int32_t h,
+             HDC source,
+             std::int32_t sx,
+             std::int32_t sy,
+             HBITMAP mask,
+             std::int32_t mx,
+             std::int32_t my,
+             std::uint32_t rop4) {
     const auto fore = static_cast<std::uint8_t>(rop4 >> 16);
     const auto back = static_cast<std::uint8_t>(rop4 >> 24);
     if (mask == nullptr)

@@ -46,21 +46,36 @@ std::uint32_t BrushPixel(const TDeviceContext& dc, const TBrushObject* brush, st
 
 std::uint32_t ApplyRop3(std::uint8_t rop, std::uint32_t p, std::uint32_t s, std::uint32_t d) {
     switch (rop) {
-        case 0xCC: return s;
-        case 0xF0: return p;
-        case 0xAA: return d;
-        case 0x88: return s & d;
-        case 0x66: return s ^ d;
-        case 0xEE: return s | d;
-        case 0x44: return s & ~d;
-        case 0x55: return ~d;
-        case 0x33: return ~s;
-        case 0x5A: return p ^ d;
-        case 0xE2: return d ^ (s & (p ^ d));
-        case 0xB8: return p ^ (s & (d ^ p));
-        case 0x00: return 0;
-        case 0xFF: return 0xFFFFFFFF;
-        default: break;
+        case 0xCC:
+            return s;
+        case 0xF0:
+            return p;
+        case 0xAA:
+            return d;
+        case 0x88:
+            return s & d;
+        case 0x66:
+            return s ^ d;
+        case 0xEE:
+            return s | d;
+        case 0x44:
+            return s & ~d;
+        case 0x55:
+            return ~d;
+        case 0x33:
+            return ~s;
+        case 0x5A:
+            return p ^ d;
+        case 0xE2:
+            return d ^ (s & (p ^ d));
+        case 0xB8:
+            return p ^ (s & (d ^ p));
+        case 0x00:
+            return 0;
+        case 0xFF:
+            return 0xFFFFFFFF;
+        default:
+            break;
     }
     // The general case from the truth table: bit (P<<2 | S<<1 | D).
     std::uint32_t r = 0;
@@ -268,7 +283,6 @@ void Swap(T*& slot, T* object) {
     if (old != nullptr)
         old->Release();
 }
-
 
 }  // namespace
 
@@ -560,12 +574,23 @@ void PlotWithPen(HDC dc, std::int32_t x, std::int32_t y, std::uint32_t penPixel)
         return;
     std::uint32_t& p = dc->Bitmap->Row(y)[x];
     switch (dc->Rop2) {
-        case R2_BLACK: p = 0; break;
-        case R2_WHITE: p = 0xFFFFFF; break;
-        case R2_NOT: p ^= 0xFFFFFF; break;
-        case R2_XORPEN: p = (p ^ penPixel) & 0xFFFFFF; break;
-        case R2_NOP: break;
-        default: p = penPixel; break;
+        case R2_BLACK:
+            p = 0;
+            break;
+        case R2_WHITE:
+            p = 0xFFFFFF;
+            break;
+        case R2_NOT:
+            p ^= 0xFFFFFF;
+            break;
+        case R2_XORPEN:
+            p = (p ^ penPixel) & 0xFFFFFF;
+            break;
+        case R2_NOP:
+            break;
+        default:
+            p = penPixel;
+            break;
     }
 }
 

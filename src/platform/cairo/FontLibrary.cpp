@@ -30,9 +30,12 @@ struct TAlias {
     const char* Target;
 };
 constexpr TAlias kAliases[] = {
-    {"Arial", "Liberation Sans"},           {"Arial Narrow", "Liberation Sans Narrow"},
-    {"Times New Roman", "Liberation Serif"}, {"Courier New", "Liberation Mono"},
-    {"Calibri", "Carlito"},                  {"Cambria", "Caladea"},
+    {"Arial", "Liberation Sans"},
+    {"Arial Narrow", "Liberation Sans Narrow"},
+    {"Times New Roman", "Liberation Serif"},
+    {"Courier New", "Liberation Mono"},
+    {"Calibri", "Carlito"},
+    {"Cambria", "Caladea"},
 };
 // Interface names that stand for the plain sans-serif face.
 constexpr const char* kInterfaceNames[] = {"MS Shell Dlg 2", "MS Shell Dlg", "MS Sans Serif", "Default", "System"};
@@ -46,11 +49,11 @@ struct TCharsetProbe {
     char32_t B;
 };
 constexpr TCharsetProbe kProbes[] = {
-    {ANSI_CHARSET, 0x41, 0xE9},          {EASTEUROPE_CHARSET, 0x151, 0x10D}, {RUSSIAN_CHARSET, 0x416, 0x44F},
-    {GREEK_CHARSET, 0x3A9, 0x3B1},       {TURKISH_CHARSET, 0x11F, 0x131},    {HEBREW_CHARSET, 0x5D0, 0x5E9},
-    {ARABIC_CHARSET, 0x627, 0x644},      {BALTIC_CHARSET, 0x117, 0x12F},     {VIETNAMESE_CHARSET, 0x1A1, 0x20AB},
-    {THAI_CHARSET, 0xE01, 0xE2A},        {SHIFTJIS_CHARSET, 0x3042, 0x65E5}, {HANGEUL_CHARSET, 0xAC00, 0xD55C},
-    {GB2312_CHARSET, 0x4E2D, 0x4E60},    {CHINESEBIG5_CHARSET, 0x4E2D, 0x7FD2},
+    {ANSI_CHARSET, 0x41, 0xE9},       {EASTEUROPE_CHARSET, 0x151, 0x10D},    {RUSSIAN_CHARSET, 0x416, 0x44F},
+    {GREEK_CHARSET, 0x3A9, 0x3B1},    {TURKISH_CHARSET, 0x11F, 0x131},       {HEBREW_CHARSET, 0x5D0, 0x5E9},
+    {ARABIC_CHARSET, 0x627, 0x644},   {BALTIC_CHARSET, 0x117, 0x12F},        {VIETNAMESE_CHARSET, 0x1A1, 0x20AB},
+    {THAI_CHARSET, 0xE01, 0xE2A},     {SHIFTJIS_CHARSET, 0x3042, 0x65E5},    {HANGEUL_CHARSET, 0xAC00, 0xD55C},
+    {GB2312_CHARSET, 0x4E2D, 0x4E60}, {CHINESEBIG5_CHARSET, 0x4E2D, 0x7FD2},
 };
 
 struct TFamily {
@@ -463,10 +466,10 @@ struct TCharsetCodePage {
 };
 // The pairs Windows translates between (TranslateCharsetInfo).
 constexpr TCharsetCodePage kCharsetCodePages[] = {
-    {ANSI_CHARSET, 1252},      {EASTEUROPE_CHARSET, 1250}, {RUSSIAN_CHARSET, 1251},  {GREEK_CHARSET, 1253},
-    {TURKISH_CHARSET, 1254},   {HEBREW_CHARSET, 1255},     {ARABIC_CHARSET, 1256},   {BALTIC_CHARSET, 1257},
-    {VIETNAMESE_CHARSET, 1258}, {THAI_CHARSET, 874},       {SHIFTJIS_CHARSET, 932},  {GB2312_CHARSET, 936},
-    {HANGEUL_CHARSET, 949},    {CHINESEBIG5_CHARSET, 950}, {JOHAB_CHARSET, 1361},    {SYMBOL_CHARSET, 42},
+    {ANSI_CHARSET, 1252},       {EASTEUROPE_CHARSET, 1250}, {RUSSIAN_CHARSET, 1251}, {GREEK_CHARSET, 1253},
+    {TURKISH_CHARSET, 1254},    {HEBREW_CHARSET, 1255},     {ARABIC_CHARSET, 1256},  {BALTIC_CHARSET, 1257},
+    {VIETNAMESE_CHARSET, 1258}, {THAI_CHARSET, 874},        {SHIFTJIS_CHARSET, 932}, {GB2312_CHARSET, 936},
+    {HANGEUL_CHARSET, 949},     {CHINESEBIG5_CHARSET, 950}, {JOHAB_CHARSET, 1361},   {SYMBOL_CHARSET, 42},
 };
 
 // ANSI code pages of the primary languages (the low 10 bits of a language
@@ -476,19 +479,17 @@ struct TLanguageCodePage {
     int CodePage;
 };
 constexpr TLanguageCodePage kLanguageCodePages[] = {
-    {0x01, 1256}, {0x02, 1251}, {0x03, 1252}, {0x04, 936},  {0x05, 1250}, {0x06, 1252}, {0x07, 1252},
-    {0x08, 1253}, {0x09, 1252}, {0x0A, 1252}, {0x0B, 1252}, {0x0C, 1252}, {0x0D, 1255}, {0x0E, 1250},
-    {0x0F, 1252}, {0x10, 1252}, {0x11, 932},  {0x12, 949},  {0x13, 1252}, {0x14, 1252}, {0x15, 1250},
-    {0x16, 1252}, {0x17, 1252}, {0x18, 1250}, {0x19, 1251}, {0x1A, 1250}, {0x1B, 1250}, {0x1C, 1250},
-    {0x1D, 1252}, {0x1E, 874},  {0x1F, 1254}, {0x20, 1256}, {0x21, 1252}, {0x22, 1251}, {0x23, 1251},
-    {0x24, 1250}, {0x25, 1257}, {0x26, 1257}, {0x27, 1257}, {0x28, 1251}, {0x29, 1256}, {0x2A, 1258},
-    {0x2C, 1254}, {0x2D, 1252}, {0x2E, 1252}, {0x2F, 1251}, {0x32, 1252}, {0x34, 1252}, {0x35, 1252},
-    {0x36, 1252}, {0x38, 1252}, {0x3B, 1252}, {0x3C, 1252}, {0x3E, 1252}, {0x3F, 1251}, {0x40, 1251},
-    {0x41, 1252}, {0x42, 1250}, {0x43, 1254}, {0x44, 1251}, {0x50, 1251}, {0x52, 1252}, {0x56, 1252},
-    {0x5F, 1252}, {0x62, 1252}, {0x64, 1252}, {0x68, 1252}, {0x6A, 1252}, {0x6B, 1252}, {0x6C, 1252},
-    {0x6D, 1251}, {0x6E, 1252}, {0x6F, 1252}, {0x70, 1252}, {0x7A, 1252}, {0x7C, 1252}, {0x7E, 1252},
-    {0x80, 1256}, {0x82, 1252}, {0x83, 1252}, {0x84, 1252}, {0x85, 1251}, {0x86, 1252}, {0x87, 1252},
-    {0x88, 1252}, {0x8C, 1256},
+    {0x01, 1256}, {0x02, 1251}, {0x03, 1252}, {0x04, 936},  {0x05, 1250}, {0x06, 1252}, {0x07, 1252}, {0x08, 1253},
+    {0x09, 1252}, {0x0A, 1252}, {0x0B, 1252}, {0x0C, 1252}, {0x0D, 1255}, {0x0E, 1250}, {0x0F, 1252}, {0x10, 1252},
+    {0x11, 932},  {0x12, 949},  {0x13, 1252}, {0x14, 1252}, {0x15, 1250}, {0x16, 1252}, {0x17, 1252}, {0x18, 1250},
+    {0x19, 1251}, {0x1A, 1250}, {0x1B, 1250}, {0x1C, 1250}, {0x1D, 1252}, {0x1E, 874},  {0x1F, 1254}, {0x20, 1256},
+    {0x21, 1252}, {0x22, 1251}, {0x23, 1251}, {0x24, 1250}, {0x25, 1257}, {0x26, 1257}, {0x27, 1257}, {0x28, 1251},
+    {0x29, 1256}, {0x2A, 1258}, {0x2C, 1254}, {0x2D, 1252}, {0x2E, 1252}, {0x2F, 1251}, {0x32, 1252}, {0x34, 1252},
+    {0x35, 1252}, {0x36, 1252}, {0x38, 1252}, {0x3B, 1252}, {0x3C, 1252}, {0x3E, 1252}, {0x3F, 1251}, {0x40, 1251},
+    {0x41, 1252}, {0x42, 1250}, {0x43, 1254}, {0x44, 1251}, {0x50, 1251}, {0x52, 1252}, {0x56, 1252}, {0x5F, 1252},
+    {0x62, 1252}, {0x64, 1252}, {0x68, 1252}, {0x6A, 1252}, {0x6B, 1252}, {0x6C, 1252}, {0x6D, 1251}, {0x6E, 1252},
+    {0x6F, 1252}, {0x70, 1252}, {0x7A, 1252}, {0x7C, 1252}, {0x7E, 1252}, {0x80, 1256}, {0x82, 1252}, {0x83, 1252},
+    {0x84, 1252}, {0x85, 1251}, {0x86, 1252}, {0x87, 1252}, {0x88, 1252}, {0x8C, 1256},
 };
 
 // Whole language ids whose code page differs from their primary language's.
@@ -502,15 +503,15 @@ struct TLocaleLanguage {
     std::uint16_t Id;
 };
 constexpr TLocaleLanguage kLocaleLanguages[] = {
-    {"ar", 0x0401}, {"bg", 0x0402}, {"ca", 0x0403}, {"zh_TW", 0x0404}, {"zh_HK", 0x0C04}, {"zh", 0x0804},
-    {"cs", 0x0405}, {"da", 0x0406}, {"de", 0x0407}, {"el", 0x0408},    {"en_GB", 0x0809}, {"en", 0x0409},
-    {"es", 0x0C0A}, {"fi", 0x040B}, {"fr", 0x040C}, {"he", 0x040D},    {"hu", 0x040E},    {"is", 0x040F},
-    {"it", 0x0410}, {"ja", 0x0411}, {"ko", 0x0412}, {"nl", 0x0413},    {"nb", 0x0414},    {"no", 0x0414},
-    {"pl", 0x0415}, {"pt_BR", 0x0416}, {"pt", 0x0816}, {"ro", 0x0418}, {"ru", 0x0419},    {"hr", 0x041A},
-    {"sk", 0x041B}, {"sq", 0x041C}, {"sv", 0x041D}, {"th", 0x041E},    {"tr", 0x041F},    {"id", 0x0421},
-    {"uk", 0x0422}, {"be", 0x0423}, {"sl", 0x0424}, {"et", 0x0425},    {"lv", 0x0426},    {"lt", 0x0427},
-    {"fa", 0x0429}, {"vi", 0x042A}, {"eu", 0x042D}, {"mk", 0x042F},    {"af", 0x0436},    {"ka", 0x0437},
-    {"hi", 0x0439}, {"ga", 0x083C}, {"ms", 0x043E}, {"kk", 0x043F},    {"sw", 0x0441},    {"gl", 0x0456},
+    {"ar", 0x0401}, {"bg", 0x0402},    {"ca", 0x0403}, {"zh_TW", 0x0404}, {"zh_HK", 0x0C04}, {"zh", 0x0804},
+    {"cs", 0x0405}, {"da", 0x0406},    {"de", 0x0407}, {"el", 0x0408},    {"en_GB", 0x0809}, {"en", 0x0409},
+    {"es", 0x0C0A}, {"fi", 0x040B},    {"fr", 0x040C}, {"he", 0x040D},    {"hu", 0x040E},    {"is", 0x040F},
+    {"it", 0x0410}, {"ja", 0x0411},    {"ko", 0x0412}, {"nl", 0x0413},    {"nb", 0x0414},    {"no", 0x0414},
+    {"pl", 0x0415}, {"pt_BR", 0x0416}, {"pt", 0x0816}, {"ro", 0x0418},    {"ru", 0x0419},    {"hr", 0x041A},
+    {"sk", 0x041B}, {"sq", 0x041C},    {"sv", 0x041D}, {"th", 0x041E},    {"tr", 0x041F},    {"id", 0x0421},
+    {"uk", 0x0422}, {"be", 0x0423},    {"sl", 0x0424}, {"et", 0x0425},    {"lv", 0x0426},    {"lt", 0x0427},
+    {"fa", 0x0429}, {"vi", 0x042A},    {"eu", 0x042D}, {"mk", 0x042F},    {"af", 0x0436},    {"ka", 0x0437},
+    {"hi", 0x0439}, {"ga", 0x083C},    {"ms", 0x043E}, {"kk", 0x043F},    {"sw", 0x0441},    {"gl", 0x0456},
     {"cy", 0x0452}, {"sr", 0x0C1A},
 };
 
@@ -519,7 +520,7 @@ constexpr TLocaleLanguage kLocaleLanguages[] = {
 int CharsetToCodePage(std::uint8_t charset) {
     if (charset == DEFAULT_CHARSET)
         return LanguageAnsiCodePageOf(UserDefaultLanguageId()) != 0 ? LanguageAnsiCodePageOf(UserDefaultLanguageId())
-                                                                      : 1252;
+                                                                    : 1252;
     for (const TCharsetCodePage& e : kCharsetCodePages)
         if (e.Charset == charset)
             return e.CodePage;

@@ -95,12 +95,22 @@ int CombineRgn(HRGN dest, HRGN a, HRGN b, int mode) {
     cairo_region_t* result = cairo_region_copy(a->Region);
     cairo_status_t status = CAIRO_STATUS_SUCCESS;
     switch (mode) {
-        case RGN_AND: status = cairo_region_intersect(result, b->Region); break;
-        case RGN_OR: status = cairo_region_union(result, b->Region); break;
-        case RGN_XOR: status = cairo_region_xor(result, b->Region); break;
-        case RGN_DIFF: status = cairo_region_subtract(result, b->Region); break;
-        case RGN_COPY: break;
-        default: status = CAIRO_STATUS_INVALID_STATUS;
+        case RGN_AND:
+            status = cairo_region_intersect(result, b->Region);
+            break;
+        case RGN_OR:
+            status = cairo_region_union(result, b->Region);
+            break;
+        case RGN_XOR:
+            status = cairo_region_xor(result, b->Region);
+            break;
+        case RGN_DIFF:
+            status = cairo_region_subtract(result, b->Region);
+            break;
+        case RGN_COPY:
+            break;
+        default:
+            status = CAIRO_STATUS_INVALID_STATUS;
     }
     if (status != CAIRO_STATUS_SUCCESS) {
         cairo_region_destroy(result);

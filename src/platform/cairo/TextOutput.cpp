@@ -31,8 +31,13 @@ TRun Layout(TFontObject* font, const std::u32string& characters, const std::vect
     return run;
 }
 
-bool Output(HDC dc, std::int32_t x, std::int32_t y, std::uint32_t options, const TRect* rect,
-            const std::u32string& characters, const std::vector<std::int32_t>* advances) {
+bool Output(HDC dc,
+            std::int32_t x,
+            std::int32_t y,
+            std::uint32_t options,
+            const TRect* rect,
+            const std::u32string& characters,
+            const std::vector<std::int32_t>* advances) {
     if (dc == nullptr)
         return false;
     TFontObject* font = dc->FontOrStock();
@@ -125,8 +130,13 @@ bool TextOutW(HDC dc, std::int32_t x, std::int32_t y, std::u16string_view text) 
     return ExtTextOutW(dc, x, y, 0, nullptr, text, nullptr);
 }
 
-bool ExtTextOut(HDC dc, std::int32_t x, std::int32_t y, std::uint32_t options, const TRect* rect,
-                std::string_view text, const std::int32_t* dx) {
+bool ExtTextOut(HDC dc,
+                std::int32_t x,
+                std::int32_t y,
+                std::uint32_t options,
+                const TRect* rect,
+                std::string_view text,
+                const std::int32_t* dx) {
     if (dc == nullptr)
         return false;
     TFontObject* font = dc->FontOrStock();
@@ -139,8 +149,13 @@ bool ExtTextOut(HDC dc, std::int32_t x, std::int32_t y, std::uint32_t options, c
     return Output(dc, x, y, options, rect, characters, advances.empty() && !text.empty() ? nullptr : &advances);
 }
 
-bool ExtTextOutW(HDC dc, std::int32_t x, std::int32_t y, std::uint32_t options, const TRect* rect,
-                 std::u16string_view text, const std::int32_t* dx) {
+bool ExtTextOutW(HDC dc,
+                 std::int32_t x,
+                 std::int32_t y,
+                 std::uint32_t options,
+                 const TRect* rect,
+                 std::u16string_view text,
+                 const std::int32_t* dx) {
     if (dc == nullptr)
         return false;
     std::vector<std::int32_t> advances;
