@@ -6,6 +6,7 @@
 #include <deque>
 
 #include "base/Checks.h"
+#include "base/Geometry.h"
 #include "base/TextHelpers.h"
 
 TMessageDlgInfo MessageBoxParams;
@@ -308,9 +309,7 @@ void ClearQueuedMessageBoxes() {
 }
 
 std::int32_t PercentOf(std::int32_t value, std::int32_t percent) {
-    const std::int64_t product = static_cast<std::int64_t>(value) * percent;
-    const std::int64_t magnitude = (std::llabs(product) + 50) / 100;
-    return static_cast<std::int32_t>(product < 0 ? -magnitude : magnitude);
+    return MulDiv(value, percent, 100);
 }
 
 void FillDWords(void* dest, std::int32_t count, std::uint32_t value) {

@@ -3,19 +3,12 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "base/Geometry.h"
 #include "base/NumberFormats.h"
 
 namespace {
 
 std::int32_t g_measureUnit = muCentimeters;
-
-// Multiplies and divides with a 64-bit intermediate, rounding to nearest
-// with halves away from zero.
-std::int32_t MulDivRound(std::int32_t a, std::int32_t b, std::int32_t c) {
-    const std::int64_t product = static_cast<std::int64_t>(a) * b;
-    const std::int64_t magnitude = (std::llabs(product) + c / 2) / c;
-    return static_cast<std::int32_t>(product < 0 ? -magnitude : magnitude);
-}
 
 struct TUnit {
     const char* Suffix;
@@ -153,16 +146,16 @@ const char* MeasureUnitSuffix() {
 
 std::int32_t TwipsToUnitHundredths(std::int32_t twips) {
     const TUnit& u = kUnits[g_measureUnit];
-    return MulDivRound(twips, u.ToMul, u.ToDiv) * u.ToScale;
+    return MulDiv(twips, u.ToMul, u.ToDiv) * u.ToScale;
 }
 
 std::int32_t UnitHundredthsToTwips(std::int32_t hundredths) {
     const TUnit& u = kUnits[g_measureUnit];
-    return MulDivRound(hundredths, u.FromMul, u.FromDiv);
+    return MulDiv(hundredths, u.FromMul, u.FromDiv);
 }
 
 std::int32_t TwipsToPointHundredths(std::int32_t twips) {
-    return MulDivRound(twips, 100, 200) * 10;
+    return MulDiv(twips, 100, 200) * 10;
 }
 
 std::string FormatTwipsInUnit(std::int32_t twips) {

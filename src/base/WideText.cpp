@@ -3,7 +3,9 @@
 #include <array>
 #include <memory>
 
+#include "base/Charsets.h"
 #include "platform/CodePages.h"
+#include "platform/Fonts.h"
 
 bool KeepSpecialChars = false;
 
@@ -102,6 +104,38 @@ std::int32_t DominantCodePage(std::u16string_view text, std::int32_t def, std::i
     if (count)
         *count = best < 0 ? 0 : counts[best];
     return best < 0 ? def : 1250 + best;
+}
+
+std::int32_t WideToNarrowAuto(std::u16string_view wide, std::string& narrow) {
+    const std::int32_t codePage = DominantCodePage(wide, DefaultCodePage());
+    narrow = WideToAnsiInCodePage(wide, codePage);
+    return codePage;
+}
+
+void WideToNarrowRuns(std::u16string_view wide,
+                      std::string& narrow,
+                      std::vector<std::int32_t>& codePages,
+                      std::vector<std::int32_t>& runEnds) {
+    constexpr std::int32_t unset = static_cast<std::int32_t>(0x80000000u);
+    codePages.clear();
+    runEnds.clear();
+    narrow.assign(wide.size(), '\0');
+    std::size_t start = 0;
+    while (start < wide.size()) {
+        const std::int32_t page = CodePageOfChar(wide[start], unset);
+        std::size_t end = start + 1;
+        while (end < wide.size() && CodePageOfChar(wide[end], unset) == page)
+            ++end;
+        const std::int32_t used = page == unset ? DefaultCodePage() : page;
+        narrow.replace(start, end - start, WideToAnsiInCodePage(wide.substr(start, end - start), used));
+        codePages.push_back(used);
+        runEnds.push_back(static_cast<std::int32_t>(end));
+        start = end;
+    }
+}
+
+std::int32_t WideCharWidth(Platform::HDC dc, char16_t c) {
+    return Platform::GetCharWidthW(dc, c);
 }
 
 std::string WideToAnsiInCodePage(std::u16string_view wide, std::int32_t codePage) {

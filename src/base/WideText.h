@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/GdiTypes.h"
+
 // Wide text and the Windows code pages that paragraph text is stored in:
 // which ANSI code page holds a Unicode character, which one suits a whole
 // text, conversion one byte per character, UTF-8, and Mac Roman.
@@ -24,6 +26,22 @@ std::int32_t CodePageOfChar(char16_t c, std::int32_t def);
 // number on a tie); when there is none, 1252 when anything counted for it,
 // else def. count (when given) receives the winner's count.
 std::int32_t DominantCodePage(std::u16string_view text, std::int32_t def, std::int32_t* count = nullptr);
+
+// Converts the text one byte per character in its dominant code page
+// (DefaultCodePage when no character has one) and returns that page.
+std::int32_t WideToNarrowAuto(std::u16string_view wide, std::string& narrow);
+// Converts the text one byte per character in runs of one code page: a run
+// ends before each character whose code page differs from the run's (the
+// characters without one form runs of DefaultCodePage). The lists receive
+// each run's code page and end position.
+void WideToNarrowRuns(std::u16string_view wide,
+                      std::string& narrow,
+                      std::vector<std::int32_t>& codePages,
+                      std::vector<std::int32_t>& runEnds);
+
+// The width of one wide character in the font selected into the device
+// context, 0 when it cannot be had.
+std::int32_t WideCharWidth(Platform::HDC dc, char16_t c);
 
 // Narrow text of the same character count: each character converted on its
 // own in the code page; a character the page cannot hold as one byte

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
+
+#include "base/Charsets.h"
 
 namespace {
 
@@ -51,6 +54,23 @@ TEST(WideTextTest, DominantCodePage) {
         EXPECT_EQ(DominantCodePage(c.text, 99, &count), c.page);
         EXPECT_EQ(count, c.count);
     }
+}
+
+TEST(WideTextTest, RunsOfOneCodePage) {
+    std::string narrow = "stale";
+    std::vector<std::int32_t> pages = {1}, ends = {1};
+    WideToNarrowRuns(u"Ab\u0416\u0417 \u4E00\u4E01", narrow, pages, ends);
+    EXPECT_EQ(pages, (std::vector<std::int32_t>{1252, 1251, 1252, DefaultCodePage()}));
+    EXPECT_EQ(ends, (std::vector<std::int32_t>{2, 4, 5, 7}));
+    ASSERT_EQ(narrow.size(), 7u);
+    EXPECT_EQ(narrow.substr(0, 5), "Ab\xC6\xC7 ");
+
+    WideToNarrowRuns(u"", narrow, pages, ends);
+    EXPECT_TRUE(narrow.empty() && pages.empty() && ends.empty());
+
+    EXPECT_EQ(WideToNarrowAuto(u"\u0416\u0417!", narrow), 1251);
+    EXPECT_EQ(narrow, "\xC6\xC7!");
+    EXPECT_EQ(WideToNarrowAuto(u"\u4E00", narrow), DefaultCodePage());
 }
 
 TEST(WideTextTest, NarrowTextKeepsOneBytePerCharacter) {
