@@ -1,0 +1,15 @@
+// Link files come from any folder a user opens. Whatever their bytes, the
+// reader stops inside them, and a link it accepts stops at or before the end.
+#include <cstdint>
+#include <string_view>
+
+#include "base/ShellLinks.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    TShellLink link;
+    const TShellLinkResult result = ReadShellLink(bytes, link);
+    if (result.Offset > size)
+        __builtin_trap();
+    return 0;
+}
