@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/TCanvas.h"
+#include "base/WideText.h"
 #include "platform/Fonts.h"
 #include "platform/Languages.h"
 
@@ -15,6 +17,7 @@ constexpr std::int32_t kLatin = 1142;
 const TLanguageSpellchecks* g_spellchecks = nullptr;
 std::unique_ptr<TLangManager> g_manager;
 TLangManager::TReadInteger g_reader;
+TSpellcheckMarkDrawer g_markDrawer;
 
 void* IdObject(std::int32_t id) {
     return reinterpret_cast<void*>(static_cast<std::intptr_t>(id));
@@ -108,6 +111,22 @@ void TLangManager::AddToHistory(std::int32_t languageId) {
         History.DeleteLast();
 }
 
+void TLangManager::DrawLanguageItem(std::int32_t languageId, TCanvas& canvas, bool separatorBelow,
+                                    const Platform::TRect& rect) const {
+    canvas.FillRect(rect);
+    std::int32_t x = rect.Left + 3;
+    const std::int32_t centreY = (rect.Top + rect.Bottom) / 2;
+    if (g_markDrawer && LanguageSpellchecks().HasSpellchecker(languageId))
+        x += g_markDrawer(canvas, x, centreY) + 3;
+    const std::u16string name = Utf8ToWide(LanguageName(languageId));
+    canvas.TextOutW(x, rect.Top + (rect.Height() - canvas.CharHeight()) / 2, name);
+    if (separatorBelow) {
+        canvas.Brush->SetColor(canvas.Font->GetColor());
+        canvas.FillRect({rect.Left, rect.Bottom - 3, rect.Right, rect.Bottom - 2});
+        canvas.FillRect({rect.Left, rect.Bottom - 1, rect.Right, rect.Bottom});
+    }
+}
+
 std::int32_t TLangManager::HistoryAt(std::int32_t index) const {
     return ObjectId(History.Item(index));
 }
@@ -122,6 +141,10 @@ TLangManager& LanguageManager() {
 
 void SetLanguageSettingsReader(TLangManager::TReadInteger read) {
     g_reader = std::move(read);
+}
+
+void SetSpellcheckMarkDrawer(TSpellcheckMarkDrawer drawer) {
+    g_markDrawer = std::move(drawer);
 }
 
 std::int32_t UserInterfaceLanguage() {

@@ -8,6 +8,9 @@
 
 #include "base/TList.h"
 #include "base/TStringList.h"
+#include "platform/GdiTypes.h"
+
+class TCanvas;
 
 // What the language lists ask of the writing tools: the languages of the
 // available spellcheckers in the spellcheck manager's order, and whether a
@@ -53,6 +56,12 @@ public:
     // Moves or inserts the language at the front and keeps eight entries.
     void AddToHistory(std::int32_t languageId);
     std::int32_t HistoryCount() const { return History.Count; }
+    // Draws one entry of a language list: the rectangle filled with the
+    // canvas brush, the spellcheck mark when a spellchecker covers the
+    // language, the name centred vertically, and with separatorBelow a
+    // double line in the font colour along the bottom.
+    void DrawLanguageItem(std::int32_t languageId, TCanvas& canvas, bool separatorBelow,
+                          const Platform::TRect& rect) const;
     std::int32_t HistoryAt(std::int32_t index) const;
 
     TStringList Names;  // display names, sorted, each with its language id as object
@@ -67,6 +76,13 @@ private:
 // one).
 TLangManager& LanguageManager();
 void SetLanguageSettingsReader(TLangManager::TReadInteger read);
+
+// Draws the mark of languages that have a spellchecker (the glyph of the
+// shared glyph strip) with its left edge at x, centred on centreY, and
+// returns its width. The picture helpers install it; without it no mark is
+// drawn.
+using TSpellcheckMarkDrawer = std::function<std::int32_t(TCanvas& canvas, std::int32_t x, std::int32_t centreY)>;
+void SetSpellcheckMarkDrawer(TSpellcheckMarkDrawer drawer);
 // Drops the language manager so that the next use loads it afresh.
 void FreeLanguageManager();
 

@@ -102,3 +102,81 @@ TEST(FindLanguageRecordTest, FirstMatchWithAPositiveCount) {
 }
 
 }  // namespace
+
+#include "base/TCanvas.h"
+#include "platform/Bitmaps.h"
+#include "platform/DeviceContexts.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+class TMarkedSpellchecks : public TLanguageSpellchecks {
+public:
+    bool HasSpellchecker(std::int32_t language) const override { return language == 0x407; }
+};
+
+// Draws entries on a white bitmap and reads its pixels back.
+class DrawLanguageItemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestSupport::UseFixtureFonts();
+        Dc = Platform::CreateCompatibleDC(nullptr);
+        Bitmap = Platform::CreateBitmap32(200, 20);
+        Original = Platform::SelectBitmap(Dc, Bitmap);
+        Canvas.SetHandle(Dc);
+        Canvas.Brush->SetColor(0xFFFFFF);
+        Canvas.Font->SetColor(0x000000);
+        SetLanguageSpellchecks(&Spellchecks);
+        Manager.Load([](std::string_view, std::int32_t def) { return def; });
+    }
+    void TearDown() override {
+        SetLanguageSpellchecks(nullptr);
+        SetSpellcheckMarkDrawer(nullptr);
+        Canvas.SetHandle(nullptr);
+        Platform::SelectBitmap(Dc, Original);
+        Platform::DeleteBitmap(Bitmap);
+        Platform::DeleteDC(Dc);
+    }
+    std::uint32_t Pixel(int x, int y) {
+        Platform::TBitmapInfo info;
+        Platform::GetBitmapInfo(Bitmap, info);
+        return info.Bits[y * info.Width + x] & 0xFFFFFF;
+    }
+    int FirstInkColumn() {
+        for (int x = 0; x < 200; ++x)
+            for (int y = 0; y < 16; ++y)
+                if (Pixel(x, y) != 0xFFFFFF)
+                    return x;
+        return -1;
+    }
+
+    Platform::HDC Dc = nullptr;
+    Platform::HBITMAP Bitmap = nullptr;
+    Platform::HBITMAP Original = nullptr;
+    TCanvas Canvas;
+    TMarkedSpellchecks Spellchecks;
+    TLangManager Manager;
+};
+
+TEST_F(DrawLanguageItemTest, NameMarkAndSeparator) {
+    Manager.DrawLanguageItem(0x409, Canvas, true, {0, 0, 200, 20});
+    const int plain = FirstInkColumn();
+    EXPECT_GE(plain, 3);
+    EXPECT_EQ(Pixel(100, 17), 0x000000u);  // the double line: rows Bottom-3 and Bottom-1
+    EXPECT_EQ(Pixel(100, 18), 0xFFFFFFu);
+    EXPECT_EQ(Pixel(100, 19), 0x000000u);
+
+    // A language with a spellchecker gets its mark first, moving the name on.
+    int markX = -1;
+    SetSpellcheckMarkDrawer([&](TCanvas&, std::int32_t x, std::int32_t) {
+        markX = x;
+        return 10;
+    });
+    Canvas.Brush->SetColor(0xFFFFFF);
+    Manager.DrawLanguageItem(0x407, Canvas, false, {0, 0, 200, 20});
+    EXPECT_EQ(markX, 3);
+    EXPECT_EQ(FirstInkColumn(), plain + 13);
+    EXPECT_EQ(Pixel(100, 19), 0xFFFFFFu);  // no separator this time
+}
+
+}  // namespace
