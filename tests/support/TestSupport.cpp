@@ -6,6 +6,10 @@
 #include <random>
 #include <stdexcept>
 
+#include <stdlib.h>
+
+#include "platform/Registry.h"
+
 namespace TestSupport {
 
 TTempDir::TTempDir() {
@@ -50,6 +54,32 @@ TScriptedMessageBoxes::TScriptedMessageBoxes(std::vector<std::uint16_t> answers)
 
 TScriptedMessageBoxes::~TScriptedMessageBoxes() {
     SetMessageBoxAnswerer(std::move(Previous));
+}
+
+TScopedEnv::TScopedEnv(const char* name, const char* value) : Name(name) {
+    if (const char* old = std::getenv(name)) {
+        Old = old;
+        HadOld = true;
+    }
+    if (value != nullptr)
+        ::setenv(name, value, 1);
+    else
+        ::unsetenv(name);
+}
+
+TScopedEnv::~TScopedEnv() {
+    if (HadOld)
+        ::setenv(Name.c_str(), Old.c_str(), 1);
+    else
+        ::unsetenv(Name.c_str());
+}
+
+TTempSettingsFolder::TTempSettingsFolder() : Env("XDG_CONFIG_HOME", Dir.Path().c_str()) {
+    Platform::RegForgetAll();
+}
+
+TTempSettingsFolder::~TTempSettingsFolder() {
+    Platform::RegForgetAll();
 }
 
 std::string CorpusPath(const std::string& relative) {

@@ -44,6 +44,36 @@ private:
     TMessageBoxAnswerer Previous;
 };
 
+// Sets an environment variable while it lives (nullptr unsets it), then puts
+// the old value back.
+class TScopedEnv {
+public:
+    TScopedEnv(const char* name, const char* value);
+    ~TScopedEnv();
+    TScopedEnv(const TScopedEnv&) = delete;
+    TScopedEnv& operator=(const TScopedEnv&) = delete;
+
+private:
+    std::string Name;
+    std::string Old;
+    bool HadOld = false;
+};
+
+// Points the per-user settings folder ($XDG_CONFIG_HOME) at a fresh temporary
+// folder while it lives, so that tests never touch the real one; the
+// settings store forgets what it read before and after.
+class TTempSettingsFolder {
+public:
+    TTempSettingsFolder();
+    ~TTempSettingsFolder();
+
+    const std::string& Path() const { return Dir.Path(); }
+
+private:
+    TTempDir Dir;
+    TScopedEnv Env;
+};
+
 // A path inside the shared real-world corpus.
 std::string CorpusPath(const std::string& relative);
 // A path inside tests/data.

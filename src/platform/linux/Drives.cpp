@@ -74,14 +74,14 @@ std::string ExistingPart(const std::string& path, std::string& missingRest) {
 
 // For a path under a removable-media folder, the folder a medium would be
 // mounted on ("/media/ann/STICK"); empty otherwise.
-std::string MediaMountOf(const std::string& path) {
+std::string MediaMountOf(const std::string& path, const std::string& fsRoot) {
     struct TRoot {
         const char* Prefix;
         int Levels;  // components below the prefix that name the medium
     };
     static const TRoot roots[] = {{"/run/media/", 2}, {"/media/", 2}, {"/mnt/", 1}};
     for (const TRoot& root : roots) {
-        const std::string prefix = root.Prefix;
+        const std::string prefix = fsRoot + root.Prefix;
         if (path.compare(0, prefix.size(), prefix) != 0)
             continue;
         std::size_t end = prefix.size();
@@ -177,14 +177,14 @@ TBlockDeviceFacts DescribeBlockDevice(const std::string& sysRoot, unsigned major
 }
 
 TDriveFacts DescribeDriveWith(const std::string& path, const std::vector<TMountEntry>& mounts,
-                              const std::string& sysRoot) {
+                              const std::string& sysRoot, const std::string& fsRoot) {
     TDriveFacts facts;
     if (path.empty() || path[0] != '/')
         return facts;
     std::string missing;
     const std::string existing = ExistingPart(path, missing);
     if (!missing.empty()) {
-        const std::string media = MediaMountOf(path);
+        const std::string media = MediaMountOf(path, fsRoot);
         if (!media.empty() && !IsUnder(existing, media)) {
             // The medium is not mounted: the path names a drive that is away.
             facts.Drive = media;
@@ -213,7 +213,7 @@ TDriveFacts DescribeDriveWith(const std::string& path, const std::vector<TMountE
 }
 
 TDriveFacts DescribeDrive(const std::string& path) {
-    return DescribeDriveWith(path, ParseMountInfo(ReadSmallFile("/proc/self/mountinfo")), "/sys");
+    return DescribeDriveWith(path, ParseMountInfo(ReadSmallFile("/proc/self/mountinfo")), "/sys", "");
 }
 
 }  // namespace Platform
