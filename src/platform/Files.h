@@ -33,6 +33,11 @@ bool TruncateFileHere(TFileHandle file);
 
 bool FileExists(const std::string& path);
 bool DeleteFileAt(const std::string& path);
+// Puts the file from in the place of the file to in one step, so that to is
+// always either the old or the new file, never half of one. An existing to
+// lends its permission bits to the new file; when to is a symbolic link, the
+// file it points to is replaced. False (from left alone) when it fails.
+bool MoveFileOver(const std::string& from, const std::string& to);
 
 // The last system error as readable text ("No such file or directory").
 std::string LastErrorText();

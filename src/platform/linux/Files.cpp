@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace Platform {
@@ -105,6 +106,25 @@ bool FileExists(const std::string& path) {
 
 bool DeleteFileAt(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
+}
+
+bool MoveFileOver(const std::string& from, const std::string& to) {
+    std::string target = to;
+    struct stat st;
+    if (::lstat(to.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(to.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+    if (::stat(target.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            errno = EISDIR;
+            return false;
+        }
+        ::chmod(from.c_str(), st.st_mode & 07777);
+    }
+    return ::rename(from.c_str(), target.c_str()) == 0;
 }
 
 std::string LastErrorText() {
