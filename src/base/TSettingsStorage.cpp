@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/TextHelpers.h"
 #include "platform/CodePages.h"
 #include "platform/Heap.h"
 
@@ -14,14 +15,13 @@ bool BlankOrControl(char c) {
     return static_cast<unsigned char>(c) <= 32;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+// The whole text as hexadecimal pairs into dest; false for an odd length
+// or a character that is not a hexadecimal digit.
+bool DecodeHex(std::string_view text, void* dest) {
+    if (text.size() % 2 != 0)
+        return false;
+    const auto count = static_cast<std::int32_t>(text.size() / 2);
+    return HexPairsToBytes(text, static_cast<std::uint8_t*>(dest), count) == count;
 }
 
 }  // namespace
@@ -36,19 +36,6 @@ std::string BytesToHexPairs(const void* data, std::int32_t size) {
         out.push_back(digits[p[i] & 15]);
     }
     return out;
-}
-
-bool HexPairsToBytes(std::string_view text, void* dest) {
-    if (text.size() % 2 != 0)
-        return false;
-    auto* p = static_cast<unsigned char*>(dest);
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        const int hi = HexValue(text[i]), lo = HexValue(text[i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        p[i / 2] = static_cast<unsigned char>(hi * 16 + lo);
-    }
-    return true;
 }
 
 bool TSettingsStorage::KeyExists(std::string_view key) {
@@ -140,7 +127,7 @@ void* TSettingsStorage::ReadBinaryLong(std::string_view name, std::int32_t& size
     if (text.empty() || text.size() % 2 != 0)
         return nullptr;
     void* block = Platform::HeapAlloc(text.size() / 2);
-    if (!HexPairsToBytes(text, block)) {
+    if (!DecodeHex(text, block)) {
         Platform::HeapFree(block);
         return nullptr;
     }
@@ -158,7 +145,7 @@ void TSettingsStorage::ReadBinaryValue(std::string_view name, void* dest, const 
     // Decode into a scratch copy so that a bad digit half-way leaves dest
     // with the default rather than a mixture.
     std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (text.size() == static_cast<std::size_t>(size) * 2 && HexPairsToBytes(text, bytes.data()))
+    if (text.size() == static_cast<std::size_t>(size) * 2 && DecodeHex(text, bytes.data()))
         std::memcpy(dest, bytes.data(), static_cast<std::size_t>(size));
     else if (size > 0)
         std::memmove(dest, def, static_cast<std::size_t>(size));

@@ -56,7 +56,6 @@ public:
     std::string BasePath;
 };
 
-// "01ab00ff" for the bytes 01 AB 00 FF, and back (digits of either case).
-// HexPairsToBytes is false for text of odd length or with a non-digit.
+// "01ab00ff" for the bytes 01 AB 00 FF (read back with HexPairsToBytes of
+// base/TextHelpers.h).
 std::string BytesToHexPairs(const void* data, std::int32_t size);
-bool HexPairsToBytes(std::string_view text, void* dest);

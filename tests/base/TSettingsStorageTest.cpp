@@ -43,11 +43,6 @@ TEST(TSettingsStorageTest, TheNullStoreAnswersDefaultsAndKeepsNothing) {
 TEST(TSettingsStorageTest, HexPairs) {
     const unsigned char bytes[] = {0x01, 0xAB, 0x00, 0xFF};
     EXPECT_EQ(BytesToHexPairs(bytes, 4), "01ab00ff");
-    unsigned char back[4] = {};
-    ASSERT_TRUE(HexPairsToBytes("01AB00ff", back));
-    EXPECT_EQ(std::memcmp(back, bytes, 4), 0);
-    EXPECT_FALSE(HexPairsToBytes("0", back));
-    EXPECT_FALSE(HexPairsToBytes("0g", back));
 }
 
 // The registry store, over a settings folder of the test's own.

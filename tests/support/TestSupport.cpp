@@ -10,7 +10,14 @@
 
 #include "platform/Registry.h"
 
+// Defined by the generated table of the tests' own resources.
+void RegisterRezTestResources();
+
 namespace TestSupport {
+
+void UseTestResources() {
+    RegisterRezTestResources();
+}
 
 TTempDir::TTempDir() {
     std::random_device rd;

@@ -74,6 +74,10 @@ private:
     TScopedEnv Env;
 };
 
+// Makes the resources compiled from tests/data/forms (FORM resources named
+// after their classes) visible to the resource look-up.
+void UseTestResources();
+
 // A path inside the shared real-world corpus.
 std::string CorpusPath(const std::string& relative);
 // A path inside tests/data.
