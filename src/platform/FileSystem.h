@@ -42,7 +42,8 @@ bool GetFileInfo(const std::string& path, TFileInfo& info);
 
 struct TFolderEntry {
     std::string Name;
-    TFileInfo Info;
+    TFileInfo Info;      // of what a symbolic link points at
+    bool IsLink = false;  // the entry itself is a symbolic link
 };
 // The entries of a folder except "." and "..", in the order the file system
 // gives them. 0, or ERROR_PATH_NOT_FOUND / ERROR_ACCESS_DENIED.

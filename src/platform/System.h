@@ -8,6 +8,8 @@ namespace Platform {
 
 // The value of an environment variable, empty when unset.
 std::string EnvironmentValue(const char* name);
+// The number of the user the program runs as.
+unsigned CurrentUserId();
 // The user's home folder, without a trailing "/".
 std::string HomeFolder();
 // The folder of the running program, without a trailing "/".

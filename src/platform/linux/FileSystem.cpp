@@ -88,9 +88,12 @@ int ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) {
         TFolderEntry entry;
         entry.Name = e->d_name;
         struct stat st;
-        // A dangling link is listed as what it is rather than dropped.
-        if (::fstatat(dirFd, e->d_name, &st, 0) != 0 && ::fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        if (::fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
+        entry.IsLink = S_ISLNK(st.st_mode);
+        // A link is described by what it points at; a dangling one as itself.
+        if (entry.IsLink)
+            (void)::fstatat(dirFd, e->d_name, &st, 0);
         FillInfo(entry.Name, st, entry.Info);
         AddBirthTime(dirFd, e->d_name, entry.Info);
         entries.push_back(std::move(entry));

@@ -64,6 +64,10 @@ std::string EnvironmentValue(const char* name) {
     return value != nullptr ? value : std::string();
 }
 
+unsigned CurrentUserId() {
+    return static_cast<unsigned>(::geteuid());
+}
+
 std::string HomeFolder() {
     std::string home = Absolute(EnvironmentValue("HOME"));
     if (home.empty()) {
