@@ -8,6 +8,8 @@
 
 #include <stdlib.h>
 
+#include "base/Folders.h"
+#include "base/TempFiles.h"
 #include "platform/Registry.h"
 
 // Defined by the generated table of the tests' own resources.
@@ -81,12 +83,31 @@ TScopedEnv::~TScopedEnv() {
         ::unsetenv(Name.c_str());
 }
 
-TTempSettingsFolder::TTempSettingsFolder() : Env("XDG_CONFIG_HOME", Dir.Path().c_str()) {
+namespace {
+
+void ForgetUserFolders() {
     Platform::RegForgetAll();
+    ForgetDataFolders();
+    ForgetTempFolder();
+}
+
+std::string MadeFolder(const std::string& path) {
+    std::filesystem::create_directories(path);
+    return path;
+}
+
+}  // namespace
+
+TTempSettingsFolder::TTempSettingsFolder()
+    : Config("XDG_CONFIG_HOME", Dir.Path().c_str()),
+      Home("HOME", MadeFolder(Dir.File("home")).c_str()),
+      Data("XDG_DATA_HOME", MadeFolder(Dir.File("data")).c_str()),
+      Temp("TMPDIR", MadeFolder(Dir.File("tmp")).c_str()) {
+    ForgetUserFolders();
 }
 
 TTempSettingsFolder::~TTempSettingsFolder() {
-    Platform::RegForgetAll();
+    ForgetUserFolders();
 }
 
 std::string CorpusPath(const std::string& relative) {

@@ -59,9 +59,12 @@ private:
     bool HadOld = false;
 };
 
-// Points the per-user settings folder ($XDG_CONFIG_HOME) at a fresh temporary
-// folder while it lives, so that tests never touch the real one; the
-// settings store forgets what it read before and after.
+// Points the user's folders at fresh temporary ones while it lives, so that
+// tests never touch the real ones: the home folder (Path()/home), the
+// settings folder $XDG_CONFIG_HOME (Path() itself), the data folder
+// $XDG_DATA_HOME (Path()/data) and the temporary folder $TMPDIR
+// (Path()/tmp). The settings store, the data folders and the temporary
+// folder forget what they worked out before and after.
 class TTempSettingsFolder {
 public:
     TTempSettingsFolder();
@@ -71,7 +74,10 @@ public:
 
 private:
     TTempDir Dir;
-    TScopedEnv Env;
+    TScopedEnv Config;
+    TScopedEnv Home;
+    TScopedEnv Data;
+    TScopedEnv Temp;
 };
 
 // Makes the resources compiled from tests/data/forms (FORM resources named
