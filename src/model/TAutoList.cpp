@@ -1,0 +1,7 @@
+#include "model/TAutoList.h"
+
+#include "base/ObjectHandles.h"
+
+TAutoList::~TAutoList() {
+    ReleaseObjectHandle(this);
+}

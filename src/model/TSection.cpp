@@ -1,0 +1,7 @@
+#include "model/TSection.h"
+
+#include "base/ObjectHandles.h"
+
+TSection::~TSection() {
+    ReleaseObjectHandle(this);
+}

@@ -1,0 +1,7 @@
+#include "model/TShape.h"
+
+#include "base/ObjectHandles.h"
+
+TShape::~TShape() {
+    ReleaseObjectHandle(this);
+}

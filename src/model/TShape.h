@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+class TDoc;
+class TField;
+class TPar;
+
+// A drawing object or picture anchored at one character of a paragraph
+// (a shape-anchor control in the format stream) or placed inline by a
+// kind-7 field.
+//
+// This class holds what the paragraph code needs so far; the shape code
+// extends it with properties, picture and placement.
+class TShape {
+public:
+    explicit TShape(TDoc* doc) : Doc(doc) {}
+    TShape(const TShape&) = delete;
+    TShape& operator=(const TShape&) = delete;
+    ~TShape();
+
+    bool IsHorizontalLine() const { return HorizontalRule; }
+
+    TDoc* Doc = nullptr;
+    std::uint8_t Story = 0;
+    std::uint8_t ShapeFlags = 0;  // 4 deleted (held by an undo step), 8 wrap region computed
+    TPar* AnchorPar = nullptr;
+    std::int32_t AnchorOffset = 0;
+    TField* InlineField = nullptr;  // the kind-7 field that places the shape inline
+    // Stands in for the horizontal-rule drawing property until the shape
+    // properties exist.
+    bool HorizontalRule = false;
+};

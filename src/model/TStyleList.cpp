@@ -1,0 +1,7 @@
+#include "model/TStyleList.h"
+
+#include "model/TStyle.h"
+
+TStyleList::~TStyleList() {
+    FreeItems<TStyle>();
+}
