@@ -67,11 +67,14 @@ public:
 
     std::string Compile(const std::string& expectedClass) {
         Out = "TPF0";
+        const int rootLine = Tok.Line;
         const std::string rootClass = Component(0);
         if (Tok.Kind != TTok::End)
             Error("text after the end of the form");
-        if (!expectedClass.empty() && !SameIdent(rootClass, expectedClass))
+        if (!expectedClass.empty() && !SameIdent(rootClass, expectedClass)) {
+            Tok.Line = rootLine;
             Error("the form's class is " + rootClass + ", but its file names " + expectedClass);
+        }
         return Out;
     }
 
