@@ -204,7 +204,7 @@ struct TIsEvent<TEvent<Args...>> : std::true_type {
 
 template <class T>
 constexpr TOrdType OrdTypeOf() {
-    using U = std::conditional_t<std::is_enum_v<T>, std::underlying_type<T>, std::type_identity<T>>::type;
+    using U = typename std::conditional_t<std::is_enum_v<T>, std::underlying_type<T>, std::type_identity<T>>::type;
     if constexpr (sizeof(U) == 1)
         return std::is_signed_v<U> ? TOrdType::otSByte : TOrdType::otUByte;
     else if constexpr (sizeof(U) == 2)
