@@ -7,13 +7,18 @@ find_package(PkgConfig REQUIRED)
 find_package(ZLIB REQUIRED)
 find_package(Threads REQUIRED)
 pkg_check_modules(ICU REQUIRED IMPORTED_TARGET icu-uc icu-i18n)
+# The drawing layer: fonts through fontconfig and FreeType, rasterising and
+# regions through Cairo.
+pkg_check_modules(DRAWING REQUIRED IMPORTED_TARGET cairo cairo-ft freetype2 fontconfig)
 
 add_library(rez_deps_platform INTERFACE)
-target_link_libraries(rez_deps_platform INTERFACE PkgConfig::ICU Threads::Threads)
+target_link_libraries(rez_deps_platform INTERFACE PkgConfig::ICU PkgConfig::DRAWING Threads::Threads)
 
 if(REZ_BUILD_TESTS)
     find_package(GTest REQUIRED)
 endif()
 if(REZ_BUILD_BENCH)
     find_package(benchmark REQUIRED)
+    # Only the drawing benchmark links Pango, to compare our text path with it.
+    pkg_check_modules(PANGO IMPORTED_TARGET pangocairo pangoft2)
 endif()

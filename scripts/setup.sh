@@ -10,11 +10,13 @@ packages=(
     clang libclang-rt-14-dev
     # tests and benchmarks
     googletest libgtest-dev libgmock-dev libbenchmark-dev
+    # the drawing benchmark compares our text path with Pango's
+    libpango1.0-dev
     # libraries of the program
     zlib1g-dev libjpeg-dev libgif-dev libhunspell-dev
     libicu-dev libfontconfig-dev libfreetype-dev libcairo2-dev libx11-dev
     # fonts the documents name (metric-compatible families)
-    fonts-liberation fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea fonts-dejavu-core
+    fonts-liberation fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea fonts-dejavu-core fonts-dejavu
 )
 
 missing=()

@@ -1,5 +1,8 @@
 #include "support/TestSupport.h"
 
+#include "platform/Fonts.h"
+#include "platform/Screen.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -116,6 +119,18 @@ std::string CorpusPath(const std::string& relative) {
 
 std::string TestDataPath(const std::string& relative) {
     return std::string(REZ_TEST_DATA_DIR) + "/" + relative;
+}
+
+}  // namespace TestSupport
+
+namespace TestSupport {
+
+void UseFixtureFonts() {
+    static const bool done = [] {
+        Platform::SetScreenMetrics(1920, 1080, 96);
+        return Platform::UseOnlyFontsIn(TestDataPath("fonts"));
+    }();
+    (void)done;
 }
 
 }  // namespace TestSupport

@@ -90,3 +90,12 @@ std::string CorpusPath(const std::string& relative);
 std::string TestDataPath(const std::string& relative);
 
 }  // namespace TestSupport
+
+namespace TestSupport {
+
+// Makes the drawing layer see only the fixture fonts of tests/data/fonts and
+// a 96 pixels-per-inch screen, so font and pixel results are the same on
+// every machine. Safe to call from every test; the work is done once.
+void UseFixtureFonts();
+
+}  // namespace TestSupport

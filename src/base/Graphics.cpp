@@ -1,0 +1,194 @@
+#include "base/Graphics.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "base/TBrush.h"
+#include "base/TCanvas.h"
+#include "base/TFont.h"
+#include "base/TList.h"
+#include "base/TPen.h"
+#include "base/TResourceMan.h"
+#include "platform/Bitmaps.h"
+#include "platform/DeviceContexts.h"
+#include "platform/Fonts.h"
+#include "platform/Palettes.h"
+#include "platform/Screen.h"
+
+Platform::HDC ScreenDC() {
+    return Platform::ScreenDC();
+}
+
+std::int32_t ScreenPixelsPerInch() {
+    return Platform::ScreenPixelsPerInch();
+}
+
+// The caches are never destroyed: fonts and canvases of other static
+// objects may still release their records while the program ends.
+TResourceMan& FontResources() {
+    static auto* man =
+        new TResourceMan(sizeof(TFontData), [](void* h) { Platform::DeleteFont(static_cast<Platform::HFONT>(h)); });
+    return *man;
+}
+
+TResourceMan& PenResources() {
+    static auto* man =
+        new TResourceMan(sizeof(TPenData), [](void* h) { Platform::DeletePen(static_cast<Platform::HPEN>(h)); });
+    return *man;
+}
+
+TResourceMan& BrushResources() {
+    static auto* man =
+        new TResourceMan(sizeof(TBrushData), [](void* h) { Platform::DeleteBrush(static_cast<Platform::HBRUSH>(h)); });
+    return *man;
+}
+
+TList& CanvasList() {
+    static auto* list = new TList;
+    return *list;
+}
+
+void SystemColorsChanged() {
+    TList& canvases = CanvasList();
+    for (std::int32_t i = 0; i < canvases.Count; ++i)
+        canvases.At<TCanvas>(i)->SelectStockObjects();
+    PenResources().DropSysColorHandles();
+    BrushResources().DropSysColorHandles();
+}
+
+std::int32_t ColorCountOfBits(std::int32_t bits) {
+    switch (bits) {
+        case 1:
+            return 2;
+        case 4:
+            return 16;
+        case 8:
+            return 256;
+        default:
+            return 0;
+    }
+}
+
+std::int32_t ScanlineBytes(std::int32_t width, std::int32_t bits, std::int32_t alignment) {
+    const std::int64_t total = static_cast<std::int64_t>(width) * bits + alignment - 1;
+    return static_cast<std::int32_t>((total - total % alignment) / 8);
+}
+
+void SwapPaletteColors(void* entries, std::int32_t count) {
+    auto* p = static_cast<std::uint8_t*>(entries);
+    for (std::int32_t i = 0; i < count; ++i, p += 4)
+        std::swap(p[0], p[2]);
+}
+
+std::uint16_t PlaceableHeaderChecksum(const void* header) {
+    const auto* p = static_cast<const std::uint8_t*>(header);
+    std::uint16_t sum = 0;
+    for (int i = 0; i < 10; ++i)
+        sum ^= static_cast<std::uint16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+    return sum;
+}
+
+void TransparentStretchBlt(Platform::HDC dest,
+                           const TRect& destRect,
+                           Platform::HDC source,
+                           const TRect& sourceRect,
+                           Platform::HDC mask) {
+    using namespace Platform;
+    const std::int32_t dw = destRect.Width(), dh = destRect.Height();
+    const std::int32_t sw = sourceRect.Width(), sh = sourceRect.Height();
+    if (dw == sw && dh == sh) {
+        // One mask blit: keep the destination where the mask is 1, copy the
+        // source where it is 0. The mask bitmap is taken out of its context
+        // while the blit uses it.
+        HBITMAP placeholder = CreateCompatibleBitmap(mask, 1, 1);
+        HBITMAP maskBitmap = SelectBitmap(mask, placeholder);
+        MaskBlt(dest, destRect.Left, destRect.Top, dw, dh, source, sourceRect.Left, sourceRect.Top, maskBitmap,
+                sourceRect.Left, sourceRect.Top, 0xCCAA0029);
+        SelectBitmap(mask, maskBitmap);
+        DeleteBitmap(placeholder);
+        return;
+    }
+    HDC work = CreateCompatibleDC(dest);
+    HBITMAP workBitmap = CreateCompatibleBitmap(dest, sw, sh);
+    HBITMAP oldBitmap = SelectBitmap(work, workBitmap);
+    BitBlt(work, 0, 0, sw, sh, mask, sourceRect.Left, sourceRect.Top, SRCCOPY);
+    BitBlt(work, 0, 0, sw, sh, source, sourceRect.Left, sourceRect.Top, SRCERASE);
+    const TColorRef oldText = SetTextColor(dest, 0);
+    const TColorRef oldBack = SetBkColor(dest, 0xFFFFFF);
+    StretchBlt(dest, destRect.Left, destRect.Top, dw, dh, mask, sourceRect.Left, sourceRect.Top, sw, sh, SRCAND);
+    StretchBlt(dest, destRect.Left, destRect.Top, dw, dh, work, 0, 0, sw, sh, SRCINVERT);
+    SetTextColor(dest, oldText);
+    SetBkColor(dest, oldBack);
+    SelectBitmap(work, oldBitmap);
+    DeleteBitmap(workBitmap);
+    DeleteDC(work);
+}
+
+namespace {
+
+// The VGA colours in palette order (red, green, blue).
+constexpr std::uint8_t kVgaColors[16][3] = {
+    {0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},   {0, 0, 128}, {128, 0, 128},
+    {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0}, {255, 255, 0},
+    {0, 0, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255},
+};
+
+}  // namespace
+
+Platform::HPALETTE DefaultPalette16() {
+    static Platform::HPALETTE palette = [] {
+        Platform::TPaletteEntry entries[16];
+        for (int i = 0; i < 16; ++i)
+            entries[i] = {kVgaColors[i][0], kVgaColors[i][1], kVgaColors[i][2], 0};
+        return Platform::CreatePalette(entries, 16);
+    }();
+    return palette;
+}
+
+void DeletePalette(Platform::HPALETTE palette) {
+    if (palette != nullptr && palette != DefaultPalette16())
+        Platform::DeletePaletteObject(palette);
+}
+
+Platform::HPALETTE CreatePalette16(const std::int32_t* colors) {
+    Platform::TPaletteEntry entries[16];
+    for (int i = 0; i < 16; ++i) {
+        const auto c = static_cast<std::uint32_t>(colors[i]);
+        entries[i] = {static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8),
+                      static_cast<std::uint8_t>(c >> 16), 0};
+    }
+    return Platform::CreatePalette(entries, 16);
+}
+
+Platform::HPALETTE PaletteFromColorTable(const std::uint8_t* colors, std::int32_t count) {
+    if (colors == nullptr || count <= 0)
+        return nullptr;
+    count = std::min<std::int32_t>(count, 256);
+    if (count == 16) {
+        bool vga = true;
+        for (int i = 0; i < 16 && vga; ++i)
+            vga = colors[i * 4 + 2] == kVgaColors[i][0] && colors[i * 4 + 1] == kVgaColors[i][1] &&
+                  colors[i * 4] == kVgaColors[i][2];
+        if (vga)
+            return DefaultPalette16();
+    }
+    std::vector<Platform::TPaletteEntry> entries(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i)
+        entries[i] = {colors[i * 4 + 2], colors[i * 4 + 1], colors[i * 4], 0};
+    return Platform::CreatePalette(entries.data(), count);
+}
+
+std::int32_t PaletteToColorTable(Platform::HPALETTE palette, std::uint8_t* entries, std::int32_t maxIndex) {
+    if (palette == nullptr || entries == nullptr || maxIndex < 0)
+        return 0;
+    Platform::TPaletteEntry read[256];
+    const int n = Platform::GetPaletteEntries(palette, 0, std::min(maxIndex + 1, 256), read);
+    for (int i = 0; i < n; ++i) {
+        entries[i * 4] = read[i].Blue;
+        entries[i * 4 + 1] = read[i].Green;
+        entries[i * 4 + 2] = read[i].Red;
+        entries[i * 4 + 3] = 0;
+    }
+    return n;
+}

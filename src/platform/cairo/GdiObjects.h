@@ -1,0 +1,215 @@
+#pragma once
+
+// Objects behind the drawing handles. Private to the Cairo back end: this is
+// the one header that names FreeType, fontconfig and Cairo types.
+
+#include <cairo.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_ADVANCES_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/Bitmaps.h"
+#include "platform/DeviceContexts.h"
+#include "platform/Fonts.h"
+#include "platform/Regions.h"
+
+namespace Platform {
+
+// Drawing objects are counted: the creator holds one reference, every device
+// context that has the object selected holds another, so deleting an object
+// that is still selected leaves the context with a valid object.
+class TGdiObject {
+public:
+    virtual ~TGdiObject() = default;
+    void AddRef() { ++Refs; }
+    void Release() {
+        if (Stock)
+            return;
+        if (--Refs == 0)
+            delete this;
+    }
+    int Refs = 1;
+    bool Stock = false;
+};
+
+// One face of a font file. Faces are never freed: fonts made from them keep
+// pointers, and the set of files only grows during a run in practice.
+struct TFaceFile {
+    std::string Path;
+    int Index = 0;
+    std::string Family;
+    int Weight = 400;
+    bool Italic = false;
+    bool Symbol = false;
+    bool Mono = false;
+
+    // Loaded on first use. Face answers our queries; CairoFace renders, over
+    // a second FreeType face, because Cairo sets the size of the faces it
+    // renders with and expects nobody else to change it.
+    bool Loaded = false;
+    bool Failed = false;
+    FT_Face Face = nullptr;
+    FT_Face RenderFace = nullptr;
+    cairo_font_face_t* CairoFace = nullptr;
+    bool HasUnicodeCmap = false;
+    bool HasSymbolCmap = false;
+    int UnitsPerEm = 2048;
+    int WinAscent = 0;
+    int WinDescent = 0;
+    int LineGap = 0;
+    int HheaAscender = 0;
+    int HheaDescender = 0;
+    int AvgCharWidth = 0;
+    int MaxAdvance = 0;
+    int UnderlinePosition = 0;
+    int UnderlineThickness = 0;
+    int StrikeoutPosition = 0;
+    int StrikeoutSize = 0;
+    std::uint16_t FirstChar = 0x20;
+    std::uint16_t LastChar = 0xFFFC;
+
+    bool Load();
+    // Glyph index of a Unicode character (0 when missing); symbol fonts also
+    // answer for U+F000 + byte and byte alike.
+    std::uint32_t GlyphIndex(char32_t ch);
+    std::int32_t AdvanceUnits(std::uint32_t glyph);
+};
+
+class TFontObject : public TGdiObject {
+public:
+    explicit TFontObject(const TLogFont& logFont);
+    ~TFontObject() override;
+
+    struct TGlyph {
+        std::uint32_t Index = 0;
+        std::int32_t Advance = 0;
+    };
+    // Glyph and advance of a Unicode character (cached).
+    TGlyph Glyph(char32_t ch);
+    // The Unicode character a byte of the font's character set stands for.
+    char32_t ByteToChar(unsigned char byte) const;
+    bool SingleByte() const { return CodePage == 42 || IsSingleByte; }
+    // Byte text to characters (one per byte for single-byte character sets).
+    std::u32string DecodeBytes(std::string_view text) const;
+    cairo_scaled_font_t* ScaledFont();
+
+    TLogFont Log;
+    TFaceFile* Face = nullptr;
+    std::string SelectedFace;
+    bool SynthBold = false;
+    bool SynthItalic = false;
+    std::int32_t BoldOffset = 0;
+    double Em = 16;   // pixels per em vertically
+    double XEm = 16;  // pixels per em horizontally
+    int CodePage = 1252;
+    bool IsSingleByte = true;
+    TTextMetrics Metrics;
+    std::int32_t UnderlineTop = 0;  // from the baseline, downwards
+    std::int32_t UnderlineSize = 1;
+    std::int32_t StrikeoutTop = 0;  // from the baseline, upwards
+    std::int32_t StrikeoutSize = 1;
+
+private:
+    std::array<std::unique_ptr<std::array<TGlyph, 256>>, 256> BmpPages;
+    std::unordered_map<char32_t, TGlyph> Astral;
+    std::array<char32_t, 256> ByteChars{};
+    cairo_scaled_font_t* Scaled = nullptr;
+    TGlyph Compute(char32_t ch);
+};
+
+class TPenObject : public TGdiObject {
+public:
+    TColorRef Color = 0;
+    std::int32_t Width = 1;
+};
+
+class TBrushObject : public TGdiObject {
+public:
+    ~TBrushObject() override;
+    bool Hollow = false;
+    TColorRef Color = 0xFFFFFF;
+    TBitmapObject* Pattern = nullptr;
+};
+
+class TBitmapObject : public TGdiObject {
+public:
+    TBitmapObject(std::int32_t width, std::int32_t height, bool mono);
+    ~TBitmapObject() override;
+    std::uint32_t* Row(std::int32_t y) { return Pixels.data() + static_cast<std::size_t>(y) * Width; }
+    cairo_surface_t* Surface();
+    // Monochrome bitmaps keep pure black and white after drawing with Cairo.
+    void Threshold(const TRect& area);
+
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+    bool Mono = false;
+    std::vector<std::uint32_t> Pixels;
+
+private:
+    cairo_surface_t* CairoSurface = nullptr;
+};
+
+class TRegionObject : public TGdiObject {
+public:
+    TRegionObject() : Region(cairo_region_create()) {}
+    explicit TRegionObject(const TRect& r);
+    ~TRegionObject() override { cairo_region_destroy(Region); }
+    cairo_region_t* Region;
+};
+
+class TDeviceContext {
+public:
+    ~TDeviceContext();
+    bool Screen = false;
+    TBitmapObject* Bitmap = nullptr;
+    TFontObject* Font = nullptr;
+    TPenObject* Pen = nullptr;
+    TBrushObject* Brush = nullptr;
+    TColorRef TextColor = 0;
+    TColorRef BkColor = 0xFFFFFF;
+    int BkMode = OPAQUE;
+    int Rop2 = R2_COPYPEN;
+    int StretchMode = BLACKONWHITE;
+    std::uint32_t TextAlign = 0;
+    TPoint Pos;
+    cairo_region_t* Clip = nullptr;  // null: no clip region
+
+    TFontObject* FontOrStock();
+    // The rectangles where drawing may land, inside area: the bitmap's
+    // bounds and the clip region.
+    std::vector<TRect> ClipRects(const TRect& area) const;
+    bool Visible(std::int32_t x, std::int32_t y) const;
+    // A Cairo context on the bitmap, clipped; null without pixels.
+    cairo_t* BeginCairo(const TRect* extraClip);
+    void EndCairo(cairo_t* cr, const TRect& touched);
+};
+
+// Helpers shared by the back-end files.
+TRect Intersect(const TRect& a, const TRect& b);
+std::uint32_t MonoOf(std::uint32_t pixel);  // nearest of black and white
+// The pattern pixel of a brush at a device position (for raster operations).
+std::uint32_t BrushPixel(const TDeviceContext& dc, const TBrushObject* brush, std::int32_t x, std::int32_t y);
+// The raster operation's result for one pixel (ternary code byte).
+std::uint32_t ApplyRop3(std::uint8_t rop, std::uint32_t p, std::uint32_t s, std::uint32_t d);
+TFontObject* StockFontObject();
+TBitmapObject* StockBitmap();
+
+// The font library: installed faces grouped into families.
+struct TResolvedFace {
+    TFaceFile* Face = nullptr;
+    std::string FaceName;
+    bool SynthBold = false;
+    bool SynthItalic = false;
+};
+TResolvedFace ResolveFace(const TLogFont& logFont);
+FT_Library FreeTypeLibrary();
+
+}  // namespace Platform
