@@ -10,6 +10,7 @@
 #include "base/MessageBoxes.h"
 #include "base/ShellServices.h"
 #include "base/SystemShims.h"
+#include "base/TCanvas.h"
 #include "base/TMemory.h"
 #include "base/TextHelpers.h"
 #include "platform/FileSystem.h"
@@ -237,4 +238,9 @@ std::string FitPathToWidth(const std::string& path, const std::function<int(std:
     if (shortened)
         name.insert(name.size() / 2 + name.size() % 2 - 1, "...");
     return prefix + joined();
+}
+
+std::string FitPathToWidth(const std::string& path, TCanvas& canvas, int maxWidth) {
+    return FitPathToWidth(
+        path, [&canvas](std::string_view s) { return canvas.TextWidth(s); }, maxWidth);
 }

@@ -7,6 +7,8 @@
 
 #include "base/DateTime.h"
 
+class TCanvas;
+
 // File names, sizes and dates, and their display texts.
 
 // Equal under the comparison locale with case ignored.
@@ -56,3 +58,5 @@ std::string NewGuidString();
 // characters, so the result may stay wider.
 std::string FitPathToWidth(const std::string& path, const std::function<int(std::string_view)>& textWidth,
                            int maxWidth);
+// The same, measured with the canvas's font.
+std::string FitPathToWidth(const std::string& path, TCanvas& canvas, int maxWidth);

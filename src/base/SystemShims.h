@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/DateTime.h"
+#include "base/Geometry.h"
 
 // Small system-level helpers used all over the program: the tick counter and
 // the user-activity stamp that gates background work, ISO 8601 date-time
@@ -30,17 +31,28 @@ bool UserIdleFor(std::int64_t ms);
 inline std::int32_t MakeLong(std::int32_t low, std::int32_t high) {
     return static_cast<std::int32_t>((static_cast<std::uint32_t>(high) << 16) | (static_cast<std::uint32_t>(low) & 0xFFFF));
 }
-inline std::uint32_t MakeRGB(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    return r | (static_cast<std::uint32_t>(g) << 8) | (static_cast<std::uint32_t>(b) << 16);
-}
-// The caller takes the low byte.
-inline std::uint32_t ColorGreen(std::uint32_t color) {
-    return color >> 8;
-}
-inline std::uint32_t ColorBlue(std::uint32_t color) {
-    return color >> 16;
-}
+// MakeRGB, ColorGreen and ColorBlue are in base/Colors.h.
 void FillZero(void* p, std::size_t size);
+
+// Points packed into 32 bits: X in the low 16 bits, Y in the high 16 bits,
+// both sign-extended when unpacked.
+void UnpackPoint(std::int32_t packed, TPoint& p);
+std::int32_t PackPoint(const TPoint& p);
+TPoint MakePoint(std::int32_t x, std::int32_t y);
+TRect MakeRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
+TRect MakeBoundsRect(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height);
+TRect MakeSizeRect(std::int32_t width, std::int32_t height);
+
+// Screen units at the screen's pixels per inch (ScreenPixelsPerInch).
+// Twips to pixels round half up for positive values and truncate negative
+// ones toward zero; the products are taken in 64 bits, so large lengths at
+// high zoom do not overflow.
+std::int32_t PixelsToTwips(std::int32_t pixels);
+std::int32_t TwipsToPixels(std::int32_t twips);
+// zoom in percent.
+std::int32_t TwipsToPixelsAtZoom(std::int32_t twips, std::int32_t zoom);
+// The negative font height of a size in half points.
+std::int32_t HalfPointsToFontHeight(std::int32_t halfPoints);
 
 // year x 365 + month x 31 + day: orders dates, does not count days.
 std::int32_t DateToDayNumber(TDateTime date);

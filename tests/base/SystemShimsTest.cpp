@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/Graphics.h"
 #include "base/LanguageTables.h"
 #include "base/TFrequencyMemList.h"
 
@@ -113,10 +114,38 @@ TEST(SystemShimsTest, TheTickCounterNeverGoesBackAndIdlenessFollowsActivity) {
 TEST(SystemShimsTest, PackedValues) {
     EXPECT_EQ(MakeLong(0x12345, 0x7), 0x72345);
     EXPECT_EQ(MakeLong(-1, -1), -1);
-    EXPECT_EQ(MakeRGB(1, 2, 3), 0x030201u);
-    EXPECT_EQ(ColorGreen(0x030201) & 0xFF, 2u);
-    EXPECT_EQ(ColorBlue(0x030201) & 0xFF, 3u);
+    TPoint p;
+    UnpackPoint(static_cast<std::int32_t>(0xFFFE0003u), p);
+    EXPECT_EQ(p.X, 3);
+    EXPECT_EQ(p.Y, -2);
+    EXPECT_EQ(PackPoint(MakePoint(-1, 5)), 0x0005FFFF);
+    EXPECT_EQ(PackPoint(p), static_cast<std::int32_t>(0xFFFE0003u));
+    EXPECT_EQ(MakeBoundsRect(10, 20, 30, 40), MakeRect(10, 20, 40, 60));
+    EXPECT_EQ(MakeSizeRect(7, 8), MakeRect(0, 0, 7, 8));
     EXPECT_FALSE(IsSnapToDefaultButtonOn());
+}
+
+TEST(SystemShimsTest, ScreenUnits) {
+    if (ScreenPixelsPerInch() != 96)
+        GTEST_SKIP() << "the expected figures are for 96 pixels per inch";
+    struct Case {
+        std::int32_t Twips, Pixels;
+    };
+    const Case cases[] = {{720, 48}, {15, 1}, {7, 0}, {8, 1}, {-15, -1}, {-22, -1}, {-23, -1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Twips);
+        EXPECT_EQ(TwipsToPixels(c.Twips), c.Pixels);
+    }
+    EXPECT_EQ(PixelsToTwips(48), 720);
+    EXPECT_EQ(PixelsToTwips(1), 15);
+    EXPECT_EQ(TwipsToPixelsAtZoom(1440, 100), 96);
+    EXPECT_EQ(TwipsToPixelsAtZoom(1440, 150), 144);
+    EXPECT_EQ(TwipsToPixelsAtZoom(1, 750), 1);  // 0.5 rounds up
+    // Large lengths at high zoom stay exact (the product needs 64 bits).
+    EXPECT_EQ(TwipsToPixelsAtZoom(20000000, 400), 5333333);
+    EXPECT_EQ(HalfPointsToFontHeight(24), -16);
+    EXPECT_EQ(HalfPointsToFontHeight(21), -14);
+    EXPECT_EQ(HalfPointsToFontHeight(20), -13);
 }
 
 TEST(LanguageTablesTest, TablesAreCompleteAndSortedByBytesForTheBinarySearch) {
