@@ -129,8 +129,8 @@ private:
         if (IdentStart(c)) {
             // Property paths ("Font.Style") read as one identifier.
             const std::size_t start = Pos;
-            while (Pos < Src.size() && (IdentChar(Src[Pos]) || (Src[Pos] == '.' && Pos + 1 < Src.size() &&
-                                                                   IdentStart(Src[Pos + 1]))))
+            while (Pos < Src.size() &&
+                   (IdentChar(Src[Pos]) || (Src[Pos] == '.' && Pos + 1 < Src.size() && IdentStart(Src[Pos + 1]))))
                 ++Pos;
             Tok.Kind = TTok::Ident;
             Tok.Text = Src.substr(start, Pos - start);
@@ -158,7 +158,8 @@ private:
                     while (Pos < Src.size() && Digit(Src[Pos]))
                         ++Pos;
                     const std::string digits = Src.substr(start, Pos - start);
-                    const long code = digits.empty() || digits.size() > 3 ? 256 : std::strtol(digits.c_str(), nullptr, 10);
+                    const long code =
+                        digits.empty() || digits.size() > 3 ? 256 : std::strtol(digits.c_str(), nullptr, 10);
                     if (code > 255)
                         Error("a character code must be #0 to #255");
                     Tok.Text.push_back(static_cast<char>(code));
@@ -299,7 +300,8 @@ private:
                     return;
                 }
                 Error("value expected");
-            case TTok::End: Error("value expected at the end of the file");
+            case TTok::End:
+                Error("value expected at the end of the file");
         }
     }
 

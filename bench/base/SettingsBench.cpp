@@ -99,7 +99,8 @@ void BM_SettingsStoreOpen10000Values(benchmark::State& state) {
                 if (v % 2 == 0)
                     store.WriteInteger("Int" + std::to_string(v), v * 1000);
                 else
-                    store.WriteString("Text" + std::to_string(v), "Arial||Times New Roman||Verdana " + std::to_string(v));
+                    store.WriteString("Text" + std::to_string(v),
+                                      "Arial||Times New Roman||Verdana " + std::to_string(v));
             }
         }
     }

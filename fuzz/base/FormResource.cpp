@@ -53,11 +53,16 @@ constexpr TPropInfo kFontProps[] = {
     Prop<&TFuzzFont::Name>("Name"),
 };
 constexpr TPropInfo kControlProps[] = {
-    Prop<&TFuzzControl::Left>("Left"),          Prop<&TFuzzControl::Small>("Small"),
-    Prop<&TFuzzControl::Accel>("Accel"),        Prop<&TFuzzControl::Visible>("Visible"),
-    Prop<&TFuzzControl::Align>("Align", &kAligns), Prop<&TFuzzControl::Caption>("Caption"),
-    Prop<&TFuzzControl::OnClick>("OnClick"),    Prop<&TFuzzControl::Buddy>("Buddy"),
-    ObjectProp<&TFuzzControl::GetFont>("Font"), ObjectProp<&TFuzzControl::GetItems>("Items"),
+    Prop<&TFuzzControl::Left>("Left"),
+    Prop<&TFuzzControl::Small>("Small"),
+    Prop<&TFuzzControl::Accel>("Accel"),
+    Prop<&TFuzzControl::Visible>("Visible"),
+    Prop<&TFuzzControl::Align>("Align", &kAligns),
+    Prop<&TFuzzControl::Caption>("Caption"),
+    Prop<&TFuzzControl::OnClick>("OnClick"),
+    Prop<&TFuzzControl::Buddy>("Buddy"),
+    ObjectProp<&TFuzzControl::GetFont>("Font"),
+    ObjectProp<&TFuzzControl::GetItems>("Items"),
 };
 constexpr TMethodInfo kControlMethods[] = {Method<&TFuzzControl::Click>("Click")};
 constexpr TFieldInfo kControlFields[] = {Field<&TFuzzControl::Inner>("Inner")};
@@ -66,8 +71,8 @@ constexpr TFieldInfo kControlFields[] = {Field<&TFuzzControl::Inner>("Inner")};
 
 constinit const TClassInfo TFuzzFont::ClassInfo = {"TFuzzFont", &PersistentClassInfo, nullptr, kFontProps, {}, {}};
 constinit const TClassInfo TFuzzControl::ClassInfo = {
-    "TFuzzControl", &TComponent::ClassInfo, &CreateComponent<TFuzzControl>, kControlProps, kControlMethods,
-    kControlFields};
+    "TFuzzControl", &TComponent::ClassInfo, &CreateComponent<TFuzzControl>,
+    kControlProps,  kControlMethods,        kControlFields};
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const bool registered = (RegisterClass(&TFuzzControl::ClassInfo), true);

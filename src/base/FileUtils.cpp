@@ -173,7 +173,8 @@ std::string NewGuidString() {
     return out;
 }
 
-std::string FitPathToWidth(const std::string& path, const std::function<int(std::string_view)>& textWidth,
+std::string FitPathToWidth(const std::string& path,
+                           const std::function<int(std::string_view)>& textWidth,
                            int maxWidth) {
     std::string text = path;
     const bool folder = !path.empty() && (path.back() == '/' || path.back() == ':');

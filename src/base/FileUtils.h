@@ -56,7 +56,8 @@ std::string NewGuidString();
 // option) or the path names a folder; then leading folders give way to
 // "...", and at last the middle of the file name, never below 10
 // characters, so the result may stay wider.
-std::string FitPathToWidth(const std::string& path, const std::function<int(std::string_view)>& textWidth,
+std::string FitPathToWidth(const std::string& path,
+                           const std::function<int(std::string_view)>& textWidth,
                            int maxWidth);
 // The same, measured with the canvas's font.
 std::string FitPathToWidth(const std::string& path, TCanvas& canvas, int maxWidth);

@@ -72,18 +72,25 @@ std::string GetDataFolder(int kind) {
             if (portable) {
                 path = ProgramFolder();
             } else {
-                const std::string base = GetShellFolder(kind == 0 ? Platform::CSIDL_COMMON_APPDATA
-                                                                  : Platform::CSIDL_APPDATA);
+                const std::string base =
+                    GetShellFolder(kind == 0 ? Platform::CSIDL_COMMON_APPDATA : Platform::CSIDL_APPDATA);
                 path = base.empty() ? GetShellFolder(Platform::CSIDL_PERSONAL) : WithSlash(base) + "rezozuri";
             }
             break;
-        case 1: path = GetDataFolder(0) + "Hidden"; break;
-        case 2: path = GetDataFolder(0) + "Public"; break;
+        case 1:
+            path = GetDataFolder(0) + "Hidden";
+            break;
+        case 2:
+            path = GetDataFolder(0) + "Public";
+            break;
         case 4:
             path = portable ? ProgramFolder() : WithSlash(GetShellFolder(Platform::CSIDL_PERSONAL)) + "Rezozuri";
             break;
-        case 5: path = GetDataFolder(4) + "Spellcheck"; break;
-        default: return std::string();
+        case 5:
+            path = GetDataFolder(4) + "Spellcheck";
+            break;
+        default:
+            return std::string();
     }
     path = WithSlash(path);
     ForceFolders(path);

@@ -59,7 +59,8 @@ void UnpackPoint(std::int32_t packed, TPoint& p) {
 }
 
 std::int32_t PackPoint(const TPoint& p) {
-    return static_cast<std::int32_t>((static_cast<std::uint32_t>(p.Y) << 16) | (static_cast<std::uint32_t>(p.X) & 0xFFFF));
+    return static_cast<std::int32_t>((static_cast<std::uint32_t>(p.Y) << 16) |
+                                     (static_cast<std::uint32_t>(p.X) & 0xFFFF));
 }
 
 TPoint MakePoint(std::int32_t x, std::int32_t y) {
@@ -150,7 +151,8 @@ std::int32_t VersionToNumber(std::string_view s) {
     std::size_t start = 0;
     for (;;) {
         const std::size_t dot = s.find('.', start);
-        const std::string_view part = s.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start);
+        const std::string_view part =
+            s.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start);
         // A part that is not a decimal number counts as 0; so does one too
         // long to be a version number.
         if (AllDigits(part) && part.size() <= 9)

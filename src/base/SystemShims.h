@@ -29,7 +29,8 @@ bool UserIdleFor(std::int64_t ms);
 
 // Packed values.
 inline std::int32_t MakeLong(std::int32_t low, std::int32_t high) {
-    return static_cast<std::int32_t>((static_cast<std::uint32_t>(high) << 16) | (static_cast<std::uint32_t>(low) & 0xFFFF));
+    return static_cast<std::int32_t>((static_cast<std::uint32_t>(high) << 16) |
+                                     (static_cast<std::uint32_t>(low) & 0xFFFF));
 }
 // MakeRGB, ColorGreen and ColorBlue are in base/Colors.h.
 void FillZero(void* p, std::size_t size);

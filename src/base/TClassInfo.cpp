@@ -69,11 +69,16 @@ std::int32_t GetOrdinalProperty(const TPersistent* instance, const TPropInfo& pr
     const std::int32_t v = prop.GetOrd(instance, prop);
     // Extend by the property's width, whatever the accessor handed over.
     switch (prop.OrdType) {
-        case TOrdType::otSByte: return static_cast<std::int8_t>(v);
-        case TOrdType::otUByte: return static_cast<std::uint8_t>(v);
-        case TOrdType::otSWord: return static_cast<std::int16_t>(v);
-        case TOrdType::otUWord: return static_cast<std::uint16_t>(v);
-        default: return v;
+        case TOrdType::otSByte:
+            return static_cast<std::int8_t>(v);
+        case TOrdType::otUByte:
+            return static_cast<std::uint8_t>(v);
+        case TOrdType::otSWord:
+            return static_cast<std::int16_t>(v);
+        case TOrdType::otUWord:
+            return static_cast<std::uint16_t>(v);
+        default:
+            return v;
     }
 }
 
@@ -101,8 +106,8 @@ void SetMethodProperty(TPersistent* instance, const TPropInfo& prop, const TMeth
     // arguments: such a binding is refused.
     if (prop.SetEvent == nullptr)
         return;
-    if (event.Code != nullptr && (event.Signature == nullptr || prop.EventSignature == nullptr ||
-                                  *event.Signature != *prop.EventSignature))
+    if (event.Code != nullptr &&
+        (event.Signature == nullptr || prop.EventSignature == nullptr || *event.Signature != *prop.EventSignature))
         return;
     prop.SetEvent(instance, prop, event);
 }

@@ -263,9 +263,7 @@ struct TFieldAccess {
     }
     // Component references: a pointer field to a class derived from TPersistent.
     static TPersistent* GetObj(const TPersistent* p, const TPropInfo&) { return Self<C>(p)->*F; }
-    static void SetObj(TPersistent* p, const TPropInfo&, TPersistent* v) {
-        Self<C>(p)->*F = dynamic_cast<T>(v);
-    }
+    static void SetObj(TPersistent* p, const TPropInfo&, TPersistent* v) { Self<C>(p)->*F = dynamic_cast<T>(v); }
 };
 
 // Getter and setter access (optionally indexed).

@@ -11,8 +11,8 @@ constexpr TPropInfo kComponentProps[] = {
 
 }  // namespace
 
-constinit const TClassInfo TComponent::ClassInfo = {"TComponent", &PersistentClassInfo, nullptr, kComponentProps,
-                                                    {}, {}};
+constinit const TClassInfo TComponent::ClassInfo = {
+    "TComponent", &PersistentClassInfo, nullptr, kComponentProps, {}, {}};
 
 TComponent::TComponent(TComponent* owner) {
     if (owner != nullptr)

@@ -65,8 +65,8 @@ void TFileList::TrimTo(std::int32_t n) {
 void TFileList::RemoveMissing() {
     for (std::int32_t i = Count - 1; i >= 0; --i) {
         const std::string& path = Items[i].String;
-        const bool gone = Kind == flFolders ? !Platform::FolderExists(path) && !IsRemovableDrive(path)
-                                            : !Platform::FileExists(path);
+        const bool gone =
+            Kind == flFolders ? !Platform::FolderExists(path) && !IsRemovableDrive(path) : !Platform::FileExists(path);
         if (gone)
             Delete(i);
     }

@@ -27,17 +27,26 @@ std::string Escape(std::string_view s, bool name) {
     std::string out(1, kMark);
     for (char c : s) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            case '\0': out += "\\0"; break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\0':
+                out += "\\0";
+                break;
             case '=':
                 if (name) {
                     out += "\\e";
                     break;
                 }
                 [[fallthrough]];
-            default: out.push_back(c);
+            default:
+                out.push_back(c);
         }
     }
     return out;
@@ -56,11 +65,21 @@ std::size_t Unescape(std::string_view s, std::string& out, bool name) {
             continue;
         }
         switch (s[++i]) {
-            case '\\': out.push_back('\\'); break;
-            case 'r': out.push_back('\r'); break;
-            case 'n': out.push_back('\n'); break;
-            case '0': out.push_back('\0'); break;
-            case 'e': out.push_back('='); break;
+            case '\\':
+                out.push_back('\\');
+                break;
+            case 'r':
+                out.push_back('\r');
+                break;
+            case 'n':
+                out.push_back('\n');
+                break;
+            case '0':
+                out.push_back('\0');
+                break;
+            case 'e':
+                out.push_back('=');
+                break;
             default:  // not one of ours: kept as it stands
                 out.push_back('\\');
                 out.push_back(s[i]);

@@ -239,10 +239,18 @@ bool TReader::ReadChar(char& c) {
 
 bool TReader::ReadIdentifier(std::string& ident) {
     switch (ReadValueType()) {
-        case vaIdent: ident = ReadShortString(); break;
-        case vaFalse: ident = "false"; break;
-        case vaTrue: ident = "true"; break;
-        case vaNil: ident = "nil"; break;
+        case vaIdent:
+            ident = ReadShortString();
+            break;
+        case vaFalse:
+            ident = "false";
+            break;
+        case vaTrue:
+            ident = "true";
+            break;
+        case vaNil:
+            ident = "nil";
+            break;
         default:
             if (!Failed()) {
                 StepBack();
@@ -255,7 +263,9 @@ bool TReader::ReadIdentifier(std::string& ident) {
 
 bool TReader::ReadText(std::string& text) {
     switch (ReadValueType()) {
-        case vaString: text = ReadShortString(); break;
+        case vaString:
+            text = ReadShortString();
+            break;
         case vaLString: {
             std::uint8_t bytes[4];
             ReadBytes(bytes, 4);
@@ -307,7 +317,8 @@ void TReader::SkipValue() {
         case vaNull:
         case vaFalse:
         case vaTrue:
-        case vaNil: break;
+        case vaNil:
+            break;
         case vaList:
             if (!EnterNesting())
                 return;
@@ -316,12 +327,22 @@ void TReader::SkipValue() {
             ExpectValueType(vaNull);
             LeaveNesting();
             break;
-        case vaInt8: SkipBytes(1); break;
-        case vaInt16: SkipBytes(2); break;
-        case vaInt32: SkipBytes(4); break;
-        case vaExtended: SkipBytes(10); break;
+        case vaInt8:
+            SkipBytes(1);
+            break;
+        case vaInt16:
+            SkipBytes(2);
+            break;
+        case vaInt32:
+            SkipBytes(4);
+            break;
+        case vaExtended:
+            SkipBytes(10);
+            break;
         case vaString:
-        case vaIdent: ReadShortString(); break;
+        case vaIdent:
+            ReadShortString();
+            break;
         case vaBinary:
         case vaLString: {
             std::uint8_t bytes[4];
@@ -335,7 +356,9 @@ void TReader::SkipValue() {
             while (!Failed() && !ReadShortString().empty()) {
             }
             break;
-        default: Fail("unknown value type " + std::to_string(type)); break;
+        default:
+            Fail("unknown value type " + std::to_string(type));
+            break;
     }
 }
 
@@ -534,7 +557,9 @@ TMethod TReader::FindHandler(std::string_view name) const {
     return handler;
 }
 
-void TReader::OfferProperty(TReader& reader, std::string_view name, void (*handler)(TPersistent&, TReader&),
+void TReader::OfferProperty(TReader& reader,
+                            std::string_view name,
+                            void (*handler)(TPersistent&, TReader&),
                             TPersistent& instance) {
     if (handler == nullptr || !SameIdent(reader.PropertyName, name))
         return;
@@ -607,7 +632,8 @@ TComponent* ReadComponentResource(TStream& stream, TComponent* instance, std::st
         error = reader.ErrorText();
         offset = reader.ErrorOffset();
     }
-    std::string message = what.empty() ? std::string("A form resource") : "The form resource \"" + std::string(what) + "\"";
+    std::string message =
+        what.empty() ? std::string("A form resource") : "The form resource \"" + std::string(what) + "\"";
     message += " is damaged: " + error + " (at byte " + std::to_string(offset) + ").";
     ShowError(message);
     Abort();

@@ -96,7 +96,9 @@ public:
 
     // For ReadExtraProperty: when name is the property being read (ASCII case
     // ignored), handler reads its value and the property counts as consumed.
-    static void OfferProperty(TReader& reader, std::string_view name, void (*handler)(TPersistent&, TReader&),
+    static void OfferProperty(TReader& reader,
+                              std::string_view name,
+                              void (*handler)(TPersistent&, TReader&),
                               TPersistent& instance);
 
     // Where the reader stands, from the start of the resource.

@@ -48,7 +48,9 @@ bool TSettingsStorage::ReadBool(std::string_view name, bool def) {
     return def;
 }
 
-std::int32_t TSettingsStorage::ReadInteger(std::string_view name, std::int32_t min, std::int32_t max,
+std::int32_t TSettingsStorage::ReadInteger(std::string_view name,
+                                           std::int32_t min,
+                                           std::int32_t max,
                                            std::int32_t def) {
     return def;
 }

@@ -18,7 +18,9 @@ constexpr std::uint32_t kSyncMessage = 0x8FFF;
 std::atomic<Platform::TMessageWindow> g_syncWindow{0};
 std::atomic<int> g_syncUsers{0};
 
-std::intptr_t SyncWindowProc(Platform::TMessageWindow window, std::uint32_t message, std::uintptr_t wParam,
+std::intptr_t SyncWindowProc(Platform::TMessageWindow window,
+                             std::uint32_t message,
+                             std::uintptr_t wParam,
                              std::intptr_t lParam) {
     switch (message) {
         case kDestroyMessage:
@@ -38,7 +40,8 @@ std::intptr_t SyncWindowProc(Platform::TMessageWindow window, std::uint32_t mess
             }
             return 0;
         }
-        default: return 0;
+        default:
+            return 0;
     }
 }
 

@@ -46,8 +46,10 @@ TDriveFacts DescribeDrive(const std::string& path);
 // The same judgement on given mount entries and a given /sys tree, with the
 // removable-media folders looked for below fsRoot ("" for the real ones):
 // tests pass their own.
-TDriveFacts DescribeDriveWith(const std::string& path, const std::vector<TMountEntry>& mounts,
-                              const std::string& sysRoot, const std::string& fsRoot);
+TDriveFacts DescribeDriveWith(const std::string& path,
+                              const std::vector<TMountEntry>& mounts,
+                              const std::string& sysRoot,
+                              const std::string& fsRoot);
 
 // What /sys (or a copy of its layout under sysRoot) tells of the block device
 // major:minor: whether its media are removable (the disk's "removable" flag)

@@ -42,7 +42,7 @@ bool GetFileInfo(const std::string& path, TFileInfo& info);
 
 struct TFolderEntry {
     std::string Name;
-    TFileInfo Info;      // of what a symbolic link points at
+    TFileInfo Info;       // of what a symbolic link points at
     bool IsLink = false;  // the entry itself is a symbolic link
 };
 // The entries of a folder except "." and "..", in the order the file system

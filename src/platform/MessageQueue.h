@@ -21,7 +21,9 @@
 namespace Platform {
 
 using TMessageWindow = std::uint32_t;  // 0 is no window
-using TMessageProc = std::intptr_t (*)(TMessageWindow window, std::uint32_t message, std::uintptr_t wParam,
+using TMessageProc = std::intptr_t (*)(TMessageWindow window,
+                                       std::uint32_t message,
+                                       std::uintptr_t wParam,
                                        std::intptr_t lParam);
 
 // Records the calling thread as the main thread. The thread that starts the
@@ -38,8 +40,7 @@ int MessageWindowCount();
 // From the main thread the procedure runs at once; from another thread the
 // call returns when the main thread has run it. 0 for a window that does not
 // exist (or is destroyed before the message is served).
-std::intptr_t SendMessageTo(TMessageWindow window, std::uint32_t message, std::uintptr_t wParam,
-                            std::intptr_t lParam);
+std::intptr_t SendMessageTo(TMessageWindow window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
 // Queues the message for the main thread; false when the window does not exist.
 bool PostMessageTo(TMessageWindow window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
 

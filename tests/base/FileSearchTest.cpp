@@ -80,8 +80,8 @@ TEST(MatchesMaskTest, Wildcards) {
         bool Match;
     };
     const Case cases[] = {
-        {"Report.DOC", "*.doc", true}, {"report", "*.*", true},   {"abc", "a?c", true},  {"ac", "a?c", false},
-        {"aXbYc", "a*b*c", true},      {"aXbY", "a*b*c", false},  {"", "*", true},       {"x", "", false},
+        {"Report.DOC", "*.doc", true}, {"report", "*.*", true},  {"abc", "a?c", true}, {"ac", "a?c", false},
+        {"aXbYc", "a*b*c", true},      {"aXbY", "a*b*c", false}, {"", "*", true},      {"x", "", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.Name) + " / " + c.Pattern);

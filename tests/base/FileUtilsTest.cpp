@@ -26,9 +26,15 @@ TEST(FileUtilsTest, FormatFileSize) {
         std::string Text;
     };
     const Case cases[] = {
-        {0, "0 bytes"},          {1000, "1 000 bytes"},       {65534, "65 534 bytes"},
-        {65535, "64 KB"},        {1048576, "1 MB"},           {2000000, "1 953 KB"},
-        {16777214, "16 384 KB"}, {16777215, "16" + d + "00 MB"}, {20971520, "20" + d + "00 MB"},
+        {0, "0 bytes"},
+        {1000, "1 000 bytes"},
+        {65534, "65 534 bytes"},
+        {65535, "64 KB"},
+        {1048576, "1 MB"},
+        {2000000, "1 953 KB"},
+        {16777214, "16 384 KB"},
+        {16777215, "16" + d + "00 MB"},
+        {20971520, "20" + d + "00 MB"},
         {5368709120, "5 120" + d + "00 MB"},
     };
     for (const Case& c : cases) {
@@ -75,7 +81,8 @@ TEST(FileUtilsTest, SmallTextHelpers) {
     EXPECT_TRUE(SameTextNoCase("Letter", "LETTER"));
     EXPECT_FALSE(SameTextNoCase("Letter", "Letters"));
     const std::string guid = NewGuidString();
-    EXPECT_TRUE(std::regex_match(guid, std::regex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}")))
+    EXPECT_TRUE(
+        std::regex_match(guid, std::regex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}")))
         << guid;
     EXPECT_NE(NewGuidString(), guid);
 }

@@ -29,8 +29,8 @@ TEST(TComponentTest, OwnedComponentsAreDestroyedLastFirstAfterTheTreeIsMarked) {
     // The owned components go after the owner's own clean-up, the later one
     // first (its own components right after it), each still carrying the
     // destroying flag (8) set on the whole tree before the first went.
-    EXPECT_EQ(ComponentLog(), (std::vector<std::string>{"Form:destroy:0", "B:destroy:8", "C:destroy:8",
-                                                         "A:destroy:8"}));
+    EXPECT_EQ(ComponentLog(),
+              (std::vector<std::string>{"Form:destroy:0", "B:destroy:8", "C:destroy:8", "A:destroy:8"}));
 }
 
 TEST(TComponentTest, DestroyingAnOwnedComponentDetachesItAndClearsTheOwnersField) {

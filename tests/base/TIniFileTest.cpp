@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "base/TFileList.h"
 #include "base/ShellServices.h"
+#include "base/TFileList.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -83,7 +83,7 @@ TEST_F(TIniFileTest, LinesReadAsTheyStandWithNothingTrimmed) {
     EXPECT_EQ(Read(*ini, ";comment"), "still an entry");
     EXPECT_EQ(Read(*ini, "no equals sign here"), "<default>");
     EXPECT_EQ(Read(*ini, "ignored"), "<default>");
-    EXPECT_EQ(Read(*ini, "dup"), "first");  // names without case; the first one wins
+    EXPECT_EQ(Read(*ini, "dup"), "first");       // names without case; the first one wins
     EXPECT_EQ(Read(*ini, "Late"), "continued");  // the section goes on under its header again
     EXPECT_FALSE(ini->ReadBool("Flag", true));   // only "1" is true
     EXPECT_FALSE(ini->ReadBool("Two", true));
@@ -219,8 +219,8 @@ TEST_F(TIniFileTest, AFailedWriteKeepsTheOldFile) {
             ini->WriteString("Keep", std::string(5000, 'n'));
             ok = ini->UpdateFile();
         }
-        const bool told = boxes.Shown().size() == 1 &&
-                          boxes.Shown()[0].Text.find("cannot be saved to") != std::string::npos;
+        const bool told =
+            boxes.Shown().size() == 1 && boxes.Shown()[0].Text.find("cannot be saved to") != std::string::npos;
         ::_exit(!ok && told ? 0 : 1);
     }
     int status = 0;

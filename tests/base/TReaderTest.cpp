@@ -123,7 +123,7 @@ TEST_F(TReaderTest, ReadsTheTestFormIntoItsComponents) {
 
     // Loading finished for all, the root first, then in reading order.
     EXPECT_EQ(ComponentLog(), (std::vector<std::string>{"TestForm:loaded", "TitleLabel:loaded", "ListBox:loaded",
-                                                         "Inner:loaded", "OkButton:loaded"}));
+                                                        "Inner:loaded", "OkButton:loaded"}));
     for (std::int32_t i = 0; i < form.OwnedCount(); ++i)
         EXPECT_EQ(form.OwnedComponent(i)->ComponentState, 0);
     EXPECT_EQ(form.ComponentState, 0);
@@ -188,9 +188,11 @@ TEST_F(TReaderTest, DamageIsReportedWithWhatAndWhere) {
     const Case cases[] = {
         {"signature", "TPF1" + S("TTestForm") + S("Form") + B({0, 0}), "it does not start with \"TPF0\"", 4},
         {"unknown type", Form(S("Mystery") + B({14})), "unknown value type 14", 28},
-        {"class", Form("", Child("TNoSuchControl", "X", "")), "the class \"TNoSuchControl\" is not registered as a component class", 37},
+        {"class", Form("", Child("TNoSuchControl", "X", "")),
+         "the class \"TNoSuchControl\" is not registered as a component class", 37},
         {"nesting", Form(S("Deep") + deep), "components or lists nest too deeply", 89},
-        {"long string", Form(S("Caption") + B({vaLString, 0xFF, 0xFF, 0, 0}) + "abc"), "a string is longer than the resource", 32},
+        {"long string", Form(S("Caption") + B({vaLString, 0xFF, 0xFF, 0, 0}) + "abc"),
+         "a string is longer than the resource", 32},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -266,8 +268,8 @@ TEST_F(TReaderTest, ValuesThatDoNotFitLeaveThePropertyAsItWas) {
     EXPECT_EQ(form->Top, 0x1234);
     EXPECT_EQ(form->Width, 0x12345678);
 
-    auto list = ReadForm(Form("", Child("TTestListBox", "ListBox", S("Items.Strings") + Text("not a list") +
-                                                                      S("Tag") + Int8(9))));
+    auto list = ReadForm(
+        Form("", Child("TTestListBox", "ListBox", S("Items.Strings") + Text("not a list") + S("Tag") + Int8(9))));
     EXPECT_FALSE(Failed) << Error;
     ASSERT_NE(list->ListBox, nullptr);
     EXPECT_EQ(list->ListBox->Items->Count, 0);
@@ -275,13 +277,12 @@ TEST_F(TReaderTest, ValuesThatDoNotFitLeaveThePropertyAsItWas) {
 }
 
 TEST_F(TReaderTest, EventsAndReferencesBindOnlyWhatFits) {
-    auto form = ReadForm(Form(
-        "", Child("TTestButton", "OkButton",
-                  // A handler of another signature is refused; an unknown one
-                  // leaves the event alone.
-                  S("OnClick") + Ident("KeyPressed") + S("OnKey") + Ident("NoSuchHandler")) +
-                Child("TTestLabel", "TitleLabel", S("FocusControl") + Ident("NoSuchComponent")) +
-                Child("TTestLabel", "Second", S("FocusControl") + Ident("okbutton"))));
+    auto form = ReadForm(Form("", Child("TTestButton", "OkButton",
+                                        // A handler of another signature is refused; an unknown one
+                                        // leaves the event alone.
+                                        S("OnClick") + Ident("KeyPressed") + S("OnKey") + Ident("NoSuchHandler")) +
+                                      Child("TTestLabel", "TitleLabel", S("FocusControl") + Ident("NoSuchComponent")) +
+                                      Child("TTestLabel", "Second", S("FocusControl") + Ident("okbutton"))));
     EXPECT_FALSE(Failed) << Error;
     ASSERT_NE(form->OkButton, nullptr);
     EXPECT_FALSE(form->OkButton->OnClick);

@@ -157,7 +157,9 @@ TEST_F(TRegistryExTest, WideStringsAreKeptAsUtf8) {
     auto store = Open();
     std::string raw;
     store->ReadString("Wide", "", raw);
-    EXPECT_EQ(raw, "Gr\xc3\xbc\xc3\x9f" "e \xf0\x9f\x98\x80");
+    EXPECT_EQ(raw,
+              "Gr\xc3\xbc\xc3\x9f"
+              "e \xf0\x9f\x98\x80");
     std::u16string w;
     store->ReadWideString("Wide", u"x", w);
     EXPECT_EQ(w, u"Gr\u00fc\u00dfe \U0001F600");
@@ -201,8 +203,8 @@ TEST_F(TRegistryExTest, AFailedSaveIsReportedAndTheOldFileKept) {
             store->Flush();
             store->Flush();  // failing again is not reported again
         }
-        const bool told = boxes.Shown().size() == 1 &&
-                          boxes.Shown()[0].Text.find("cannot be saved to") != std::string::npos;
+        const bool told =
+            boxes.Shown().size() == 1 && boxes.Shown()[0].Text.find("cannot be saved to") != std::string::npos;
         ::_exit(told ? 0 : 1);
     }
     int status = 0;

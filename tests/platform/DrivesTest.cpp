@@ -33,10 +33,8 @@ protected:
     void SetUp() override {
         const std::string sys = Sys();
         MakeDisk("pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0/block/sda", "sda2", "8:2", "0");
-        MakeDisk("pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0/6:0:0:0/block/sdb", "sdb1", "8:17",
-                 "1");
-        MakeDisk("pci0000:00/0000:00:14.0/usb3/3-2/3-2:1.0/host7/target7:0:0/7:0:0:0/block/sdc", "sdc1", "8:33",
-                 "0");
+        MakeDisk("pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0/6:0:0:0/block/sdb", "sdb1", "8:17", "1");
+        MakeDisk("pci0000:00/0000:00:14.0/usb3/3-2/3-2:1.0/host7/target7:0:0/7:0:0:0/block/sdc", "sdc1", "8:33", "0");
         fs::create_directories(Root.Path() + "/media/ann/STICK/docs");
         fs::create_directories(Root.Path() + "/media/ann/USBDISK");
         fs::create_directories(Root.Path() + "/home/ann");
@@ -51,7 +49,9 @@ protected:
 
     std::string Sys() const { return Root.Path() + "/sys"; }
 
-    void MakeDisk(const std::string& diskPath, const std::string& partition, const std::string& devNumber,
+    void MakeDisk(const std::string& diskPath,
+                  const std::string& partition,
+                  const std::string& devNumber,
                   const char* removable) {
         const std::string disk = Sys() + "/devices/" + diskPath;
         fs::create_directories(disk + "/" + partition);

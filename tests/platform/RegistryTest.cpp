@@ -55,7 +55,8 @@ void Flush() {
 TEST(RegistryTest, KeysAndValuesSurviveAReadBackWithAwkwardText) {
     TTempSettingsFolder folder;
     ASSERT_TRUE(Platform::RegCreateKey(kUser, "Software\\Rezozuri Word Processor\\General"));
-    const std::string awkward = std::string("line one\r\nline \"two\"\t\\end\x01\x7f") + "\xc3\xa9" + std::string(1, '\0') + "x";
+    const std::string awkward =
+        std::string("line one\r\nline \"two\"\t\\end\x01\x7f") + "\xc3\xa9" + std::string(1, '\0') + "x";
     ASSERT_TRUE(Platform::RegSetValue(kUser, "Software\\Rezozuri Word Processor\\General", "Text", Text(awkward)));
     ASSERT_TRUE(Platform::RegSetValue(kUser, "Software\\Rezozuri Word Processor\\General", "na=me\"", Int(-5)));
     ASSERT_TRUE(Platform::RegCreateKey(kUser, "Software\\Rezozuri Word Processor\\Empty"));

@@ -81,8 +81,7 @@ constinit const TClassInfo TTestListBox::ClassInfo = {
 constinit const TClassInfo TTestForm::ClassInfo = {
     "TTestForm", &TTestControl::ClassInfo, &CreateComponent<TTestForm>, {}, kFormMethods, kFormFields};
 constinit const TClassInfo TTestBaseForm::ClassInfo = {
-    "TTestBaseForm", &TTestControl::ClassInfo, &CreateComponent<TTestBaseForm>, {}, kBaseFormMethods,
-    kBaseFormFields};
+    "TTestBaseForm", &TTestControl::ClassInfo, &CreateComponent<TTestBaseForm>, {}, kBaseFormMethods, kBaseFormFields};
 constinit const TClassInfo TTestDerivedForm::ClassInfo = {
     "TTestDerivedForm", &TTestBaseForm::ClassInfo, &CreateComponent<TTestDerivedForm>, {}, {}, kDerivedFormFields};
 

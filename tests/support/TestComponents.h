@@ -42,7 +42,10 @@ public:
     void FinishLoading() override;
 
     std::int32_t GetWidth() const { return Width; }
-    void SetWidth(std::int32_t w) { Width = w; ++WidthSets; }
+    void SetWidth(std::int32_t w) {
+        Width = w;
+        ++WidthSets;
+    }
     TTestFont* GetFont() const { return Font.get(); }
 
     std::int32_t Left = 1;

@@ -96,8 +96,7 @@ int MessageWindowCount() {
     return static_cast<int>(q.Windows.size());
 }
 
-std::intptr_t SendMessageTo(TMessageWindow window, std::uint32_t message, std::uintptr_t wParam,
-                            std::intptr_t lParam) {
+std::intptr_t SendMessageTo(TMessageWindow window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
     TQueue& q = Queue();
     if (IsMainThread()) {
         TMessageProc proc = ProcOf(q, window);

@@ -17,7 +17,8 @@ std::string Unescape(std::string_view field) {
     for (std::size_t i = 0; i < field.size(); ++i) {
         if (field[i] == '\\' && field.size() - i >= 4 && octal(field[i + 1]) && octal(field[i + 2]) &&
             octal(field[i + 3])) {
-            out.push_back(static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0')));
+            out.push_back(
+                static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0')));
             i += 3;
         } else {
             out.push_back(field[i]);
@@ -99,8 +100,9 @@ std::string MediaMountOf(const std::string& path, const std::string& fsRoot) {
 }
 
 int TypeOfFileSystem(const std::string& fs) {
-    static const char* const remote[] = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "9p", "afs", "ceph", "glusterfs",
-                                         "davfs", "fuse.sshfs", "fuse.rclone", "fuse.davfs2", "ncpfs"};
+    static const char* const remote[] = {"nfs",        "nfs4",        "cifs",        "smb3",      "smbfs",
+                                         "9p",         "afs",         "ceph",        "glusterfs", "davfs",
+                                         "fuse.sshfs", "fuse.rclone", "fuse.davfs2", "ncpfs"};
     for (const char* name : remote)
         if (fs == name)
             return DRIVE_REMOTE;
@@ -176,8 +178,10 @@ TBlockDeviceFacts DescribeBlockDevice(const std::string& sysRoot, unsigned major
     return facts;
 }
 
-TDriveFacts DescribeDriveWith(const std::string& path, const std::vector<TMountEntry>& mounts,
-                              const std::string& sysRoot, const std::string& fsRoot) {
+TDriveFacts DescribeDriveWith(const std::string& path,
+                              const std::vector<TMountEntry>& mounts,
+                              const std::string& sysRoot,
+                              const std::string& fsRoot) {
     TDriveFacts facts;
     if (path.empty() || path[0] != '/')
         return facts;

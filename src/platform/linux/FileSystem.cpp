@@ -138,7 +138,8 @@ bool ReplaceFileAtomically(const std::string& path, const void* data, std::int64
     if (existed && ::realpath(path.c_str(), resolved) != nullptr)
         target = resolved;
     const std::string temp = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, existed ? (old.st_mode & 07777) : 0666);
+    const int fd =
+        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, existed ? (old.st_mode & 07777) : 0666);
     if (fd < 0) {
         error = std::strerror(errno);
         return false;

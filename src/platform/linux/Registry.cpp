@@ -97,7 +97,9 @@ struct TChange {
 
 void Apply(TKey& root, const TChange& change) {
     switch (change.Kind) {
-        case TChange::chCreateKey: CreateKey(root, change.Path); break;
+        case TChange::chCreateKey:
+            CreateKey(root, change.Path);
+            break;
         case TChange::chSetValue:
             if (TKey* key = CreateKey(root, change.Path))
                 key->Values[Fold(change.Name)] = {change.Name, change.Value};
@@ -128,11 +130,21 @@ void AppendQuoted(std::string& out, std::string_view text) {
     for (char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '"': out += "\\\""; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20 || c == 0x7F) {
                     out += "\\x";
@@ -174,11 +186,21 @@ bool ParseQuoted(std::string_view line, std::size_t& pos, std::string& out) {
             return false;
         const char e = line[pos++];
         switch (e) {
-            case '\\': out.push_back('\\'); break;
-            case '"': out.push_back('"'); break;
-            case 'n': out.push_back('\n'); break;
-            case 'r': out.push_back('\r'); break;
-            case 't': out.push_back('\t'); break;
+            case '\\':
+                out.push_back('\\');
+                break;
+            case '"':
+                out.push_back('"');
+                break;
+            case 'n':
+                out.push_back('\n');
+                break;
+            case 'r':
+                out.push_back('\r');
+                break;
+            case 't':
+                out.push_back('\t');
+                break;
             case 'x': {
                 if (pos + 2 > line.size())
                     return false;
@@ -189,7 +211,8 @@ bool ParseQuoted(std::string_view line, std::size_t& pos, std::string& out) {
                 pos += 2;
                 break;
             }
-            default: return false;
+            default:
+                return false;
         }
     }
     return false;
@@ -252,8 +275,8 @@ int ParseHive(std::string_view text, TKey& root, TRegParseStats* stats) {
         if (line.empty())
             continue;
         if (line.front() == '[') {
-            current = line.size() >= 2 && line.back() == ']' ? CreateKey(root, line.substr(1, line.size() - 2))
-                                                              : nullptr;
+            current =
+                line.size() >= 2 && line.back() == ']' ? CreateKey(root, line.substr(1, line.size() - 2)) : nullptr;
             if (current == nullptr)
                 ++damaged;
             else if (stats != nullptr)
@@ -347,17 +370,22 @@ struct THive {
     TKey Root;
     std::vector<TChange> Pending;
     TFileStamp Stamp;
-    std::string Problem;      // reported once through RegTakeLoadProblem
+    std::string Problem;       // reported once through RegTakeLoadProblem
     bool KeepDamaged = false;  // copy the file aside before it is next replaced
 };
 
 const char* HiveFileName(TRegRoot root) {
     switch (root) {
-        case TRegRoot::CurrentUser: return "user.reg";
-        case TRegRoot::LocalMachine: return "machine.reg";
-        case TRegRoot::ClassesRoot: return "classes.reg";
-        case TRegRoot::Users: return "users.reg";
-        case TRegRoot::CurrentConfig: return "config.reg";
+        case TRegRoot::CurrentUser:
+            return "user.reg";
+        case TRegRoot::LocalMachine:
+            return "machine.reg";
+        case TRegRoot::ClassesRoot:
+            return "classes.reg";
+        case TRegRoot::Users:
+            return "users.reg";
+        case TRegRoot::CurrentConfig:
+            return "config.reg";
     }
     return "user.reg";
 }

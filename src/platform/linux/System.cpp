@@ -89,18 +89,29 @@ std::string ExecutableFolder() {
 
 std::string SpecialFolderPath(int csidl) {
     switch (csidl) {
-        case CSIDL_DESKTOP: return UserDir("XDG_DESKTOP_DIR", "Desktop");
-        case CSIDL_PERSONAL: return UserDir("XDG_DOCUMENTS_DIR", "Documents");
-        case CSIDL_MYMUSIC: return UserDir("XDG_MUSIC_DIR", "Music");
-        case CSIDL_MYVIDEO: return UserDir("XDG_VIDEOS_DIR", "Videos");
-        case CSIDL_FONTS: return DataHome() + "/fonts";
-        case CSIDL_TEMPLATES: return UserDir("XDG_TEMPLATES_DIR", "Templates");
-        case CSIDL_APPDATA: return ConfigHome();
+        case CSIDL_DESKTOP:
+            return UserDir("XDG_DESKTOP_DIR", "Desktop");
+        case CSIDL_PERSONAL:
+            return UserDir("XDG_DOCUMENTS_DIR", "Documents");
+        case CSIDL_MYMUSIC:
+            return UserDir("XDG_MUSIC_DIR", "Music");
+        case CSIDL_MYVIDEO:
+            return UserDir("XDG_VIDEOS_DIR", "Videos");
+        case CSIDL_FONTS:
+            return DataHome() + "/fonts";
+        case CSIDL_TEMPLATES:
+            return UserDir("XDG_TEMPLATES_DIR", "Templates");
+        case CSIDL_APPDATA:
+            return ConfigHome();
         case CSIDL_LOCAL_APPDATA:
-        case CSIDL_COMMON_APPDATA: return DataHome();
-        case CSIDL_MYPICTURES: return UserDir("XDG_PICTURES_DIR", "Pictures");
-        case CSIDL_PROFILE: return HomeFolder();
-        default: return std::string();
+        case CSIDL_COMMON_APPDATA:
+            return DataHome();
+        case CSIDL_MYPICTURES:
+            return UserDir("XDG_PICTURES_DIR", "Pictures");
+        case CSIDL_PROFILE:
+            return HomeFolder();
+        default:
+            return std::string();
     }
 }
 
