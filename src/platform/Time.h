@@ -17,5 +17,12 @@ struct TCalendarTime {
 TCalendarTime LocalTimeNow();
 // Seconds since 1970-01-01 UTC as local calendar time.
 TCalendarTime UnixToLocalTime(std::int64_t unixSeconds);
+// The same as calendar time in UTC.
+TCalendarTime UnixToUtcTime(std::int64_t unixSeconds);
+// Local calendar time as seconds since 1970-01-01 UTC (the time zone's rules
+// of that date decide the offset); false when it cannot be converted.
+bool LocalTimeToUnix(const TCalendarTime& local, std::int64_t& unixSeconds);
+// UTC calendar time as seconds since 1970-01-01 UTC.
+std::int64_t UtcTimeToUnix(const TCalendarTime& utc);
 
 }  // namespace Platform

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "base/Graphics.h"
@@ -46,12 +48,45 @@ TEST(DateTimeTest, EncodesAndDecodesAcrossTheCalendar) {
     EXPECT_EQ(h, 6);
 }
 
+// Runs a test in a fixed time zone and puts the old one back.
+class TTimeZoneScope {
+public:
+    explicit TTimeZoneScope(const char* zone) {
+        const char* old = std::getenv("TZ");
+        Had = old != nullptr;
+        Old = old ? old : "";
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~TTimeZoneScope() {
+        if (Had)
+            setenv("TZ", Old.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    bool Had = false;
+    std::string Old;
+};
+
 TEST(SystemShimsTest, IsoDateTimeTextRoundTripsAndRejectsOffsets) {
+    // The "Z" means UTC: local time is converted on the way out and back in.
+    {
+        TTimeZoneScope zone("UTC0");
+        EXPECT_EQ(DateTimeToIsoText(MakeDateTime(2024, 3, 5, 14, 7, 9)), "2024-03-05T14:07:09Z");
+    }
+    TTimeZoneScope zone("XXX-2");  // two hours east of UTC all year
     const TDateTime dt = MakeDateTime(2024, 3, 5, 14, 7, 9);
-    EXPECT_EQ(DateTimeToIsoText(dt), "2024-03-05T14:07:09Z");
+    EXPECT_EQ(DateTimeToIsoText(dt), "2024-03-05T12:07:09Z");
     TDateTime back = 0;
-    ASSERT_TRUE(ParseIsoDateTime("2024-03-05T14:07:09Z", back));
-    EXPECT_EQ(DateTimeToIsoText(back), "2024-03-05T14:07:09Z");
+    ASSERT_TRUE(ParseIsoDateTime("2024-03-05T12:07:09Z", back));
+    EXPECT_NEAR(back, dt, 1e-9);
+    EXPECT_EQ(DateTimeToIsoText(back), "2024-03-05T12:07:09Z");
+    ASSERT_TRUE(ParseIsoDateTime("2024-03-05T23:30:00Z", back));  // the next day locally
+    EXPECT_NEAR(back, MakeDateTime(2024, 3, 6, 1, 30, 0), 1e-9);
+    ASSERT_TRUE(ParseIsoDateTime("20240305T140709", back));  // without Z: local time as written
     EXPECT_NEAR(back, dt, 1e-9);
 
     struct Case {

@@ -42,4 +42,43 @@ TCalendarTime UnixToLocalTime(std::int64_t unixSeconds) {
     return FromTm(t, 0);
 }
 
+TCalendarTime UnixToUtcTime(std::int64_t unixSeconds) {
+    struct tm t;
+    const time_t secs = static_cast<time_t>(unixSeconds);
+    if (gmtime_r(&secs, &t) == nullptr)
+        return {};
+    return FromTm(t, 0);
+}
+
+namespace {
+
+struct tm ToTm(const TCalendarTime& c) {
+    struct tm t{};
+    t.tm_year = c.Year - 1900;
+    t.tm_mon = c.Month - 1;
+    t.tm_mday = c.Day;
+    t.tm_hour = c.Hour;
+    t.tm_min = c.Minute;
+    t.tm_sec = c.Second;
+    t.tm_isdst = -1;  // the zone's rules of that date decide
+    return t;
+}
+
+}  // namespace
+
+bool LocalTimeToUnix(const TCalendarTime& local, std::int64_t& unixSeconds) {
+    struct tm t = ToTm(local);
+    const time_t secs = mktime(&t);
+    if (secs == static_cast<time_t>(-1) && !(t.tm_year == 69 && t.tm_mon == 11 && t.tm_mday == 31))
+        return false;
+    unixSeconds = static_cast<std::int64_t>(secs);
+    return true;
+}
+
+std::int64_t UtcTimeToUnix(const TCalendarTime& utc) {
+    struct tm t = ToTm(utc);
+    t.tm_isdst = 0;
+    return static_cast<std::int64_t>(timegm(&t));
+}
+
 }  // namespace Platform
