@@ -7,6 +7,7 @@
 
 #include "base/Checks.h"
 #include "base/Geometry.h"
+#include "base/TSettingsStorage.h"
 #include "base/TextHelpers.h"
 
 TMessageDlgInfo MessageBoxParams;
@@ -273,13 +274,19 @@ void DecodeOptionalMessageAnswers(std::string_view hex) {
 }
 
 std::string EncodeOptionalMessageAnswers() {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (std::uint8_t b : Answers()) {
-        out += digits[b >> 4];
-        out += digits[b & 15];
-    }
-    return out;
+    return BytesToHexPairs(Answers(), OptionalMessageCount);
+}
+
+void LoadOptionalMessageAnswers(TSettingsStorage& storage) {
+    storage.OpenKey("Internal");
+    std::string text;
+    storage.ReadString("OptMsgs", "", text);
+    DecodeOptionalMessageAnswers(text);
+}
+
+void SaveOptionalMessageAnswers(TSettingsStorage& storage) {
+    storage.OpenKey("Internal");
+    storage.WriteString("OptMsgs", EncodeOptionalMessageAnswers());
 }
 
 void QueueMessageBox(std::string_view text, std::uint8_t kind, std::uint16_t buttons, std::uint8_t number) {

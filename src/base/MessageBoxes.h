@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+class TSettingsStorage;
+
 // The message-box family. Every question, warning and error goes through
 // ShowMessageBox, which fills the one global record MessageBoxParams and
 // runs the box. Until the windowed box exists the answer comes from the
@@ -165,6 +167,10 @@ void ClearOptionalMessageAnswers();
 // that is not hexadecimal.
 void DecodeOptionalMessageAnswers(std::string_view hex);
 std::string EncodeOptionalMessageAnswers();  // lower-case digits
+// The stored answers as the options keep them: the value "OptMsgs" of
+// section "Internal".
+void LoadOptionalMessageAnswers(TSettingsStorage& storage);
+void SaveOptionalMessageAnswers(TSettingsStorage& storage);
 
 // A box to show later, at idle.
 struct TQueuedMessageBox {

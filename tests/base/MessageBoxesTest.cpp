@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/TIniFile.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -173,6 +174,33 @@ TEST_F(MessageBoxesTest, StoredAnswersText) {
     EXPECT_EQ(OptionalMessageAnswer(2), 0);
     DecodeOptionalMessageAnswers(std::string(300, 'f'));  // longer than needed
     EXPECT_EQ(OptionalMessageAnswer(53), 0xFF);
+}
+
+TEST_F(MessageBoxesTest, StoredAnswersInTheSettingsFile) {
+    TestSupport::TTempDir dir;
+    TestSupport::WriteFileBytes(dir.File("in.ini"), "[Internal]\r\nOptMsgs=8100868200\r\n");
+    {
+        TIniFile ini(dir.File("in.ini"), false);
+        LoadOptionalMessageAnswers(ini);
+    }
+    EXPECT_EQ(OptionalMessageAnswer(0), 0x81);
+    EXPECT_EQ(OptionalMessageAnswer(3), 0x82);
+    EXPECT_EQ(OptionalMessageAnswer(4), 0);
+    EXPECT_EQ(OptionalMessageAnswer(53), 0);
+    SetOptionalMessageAnswer(53, 0x8A);
+    {
+        TIniFile ini(dir.File("out.ini"), true);
+        SaveOptionalMessageAnswers(ini);
+    }
+    const std::string written = TestSupport::ReadFileBytes(dir.File("out.ini"));
+    EXPECT_NE(written.find("[Internal]"), std::string::npos);
+    EXPECT_NE(written.find("OptMsgs=81008682" + std::string(98, '0') + "8a"), std::string::npos) << written;
+
+    // A missing value asks every question again.
+    TestSupport::WriteFileBytes(dir.File("empty.ini"), "");
+    TIniFile empty(dir.File("empty.ini"), false);
+    LoadOptionalMessageAnswers(empty);
+    EXPECT_EQ(OptionalMessageAnswer(0), 0);
 }
 
 TEST_F(MessageBoxesTest, SuppressionAndTermination) {
