@@ -1,8 +1,11 @@
 #include "base/ShellLinks.h"
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "base/Charsets.h"
+#include "base/PortablePaths.h"
 #include "platform/CodePages.h"
 
 namespace {
@@ -193,4 +196,26 @@ bool IsShellLinkFile(std::string_view fileName) {
     const std::string_view ext = fileName.substr(fileName.size() - 4);
     return ext[0] == '.' && (ext[1] == 'l' || ext[1] == 'L') && (ext[2] == 'n' || ext[2] == 'N') &&
            (ext[3] == 'k' || ext[3] == 'K');
+}
+
+std::string ResolveShellLink(const std::string& linkFile) {
+    std::ifstream in(linkFile, std::ios::binary);
+    if (!in)
+        return linkFile;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    const std::string bytes = buffer.str();
+    TShellLink link;
+    if (ReadShellLink(bytes, link).Status != TShellLinkStatus::Ok)
+        return linkFile;
+    if (!link.Arguments.empty() && link.Arguments[0] == '%') {
+        // Links the program made for its own files carry a portable path;
+        // its separators may have been written the other system's way.
+        std::string portable = link.Arguments;
+        for (char& c : portable)
+            if (c == '\\')
+                c = '/';
+        return FromPortablePath(portable);
+    }
+    return link.TargetPath.empty() ? linkFile : link.TargetPath;
 }

@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "base/PortablePaths.h"
+#include "support/TestSupport.h"
+
 namespace {
 
 // Builds link files laid out as [MS-SHLLINK] describes them.
@@ -136,6 +139,19 @@ TEST(ShellLinksTest, StopsAtBrokenFiles) {
         TShellLink link;
         EXPECT_NE(ReadShellLink(good.substr(0, n), link).Status, TShellLinkStatus::Ok) << n;
     }
+}
+
+TEST(ShellLinksTest, ResolvingLinkFiles) {
+    TestSupport::TTempDir dir;
+    const std::string good = TLinkBuilder::Header(0x2) + TLinkBuilder::LinkInfo("C:\\Docs\\", "", "a.rtf");
+    TestSupport::WriteFileBytes(dir.File("good.lnk"), good);
+    TestSupport::WriteFileBytes(dir.File("broken.lnk"), good.substr(0, 90));
+    TestSupport::WriteFileBytes(dir.File("portable.lnk"),
+                                TLinkBuilder::Header(0x20 | 0x80) + TLinkBuilder::WideString(u"%%/Docs/x.rtf"));
+    EXPECT_EQ(ResolveShellLink(dir.File("good.lnk")), "C:\\Docs\\a.rtf");
+    EXPECT_EQ(ResolveShellLink(dir.File("broken.lnk")), dir.File("broken.lnk"));
+    EXPECT_EQ(ResolveShellLink(dir.File("missing.lnk")), dir.File("missing.lnk"));
+    EXPECT_EQ(ResolveShellLink(dir.File("portable.lnk")), FromPortablePath("%%/Docs/x.rtf"));
 }
 
 TEST(ShellLinksTest, LinkFileNames) {
