@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "base/TCanvas.h"
+#include "base/TSettingsStorage.h"
 #include "base/WideText.h"
 #include "platform/Fonts.h"
 #include "platform/Languages.h"
@@ -91,6 +92,19 @@ void TLangManager::SaveHistory(const TWriteInteger& write) const {
     for (std::int32_t i = History.Count - 1; i >= 0; --i)
         write(std::string(1, static_cast<char>('A' + i)), HistoryAt(i));
     write("Count", History.Count);
+}
+
+void TLangManager::Load(TSettingsStorage& storage) {
+    storage.OpenKey("LangHistory");
+    Load([&storage](std::string_view name, std::int32_t def) {
+        return name == "Count" ? storage.ReadInteger(name, -1, MaxHistory, def)
+                               : storage.ReadInteger(name, INT32_MIN, INT32_MAX, def);
+    });
+}
+
+void TLangManager::SaveHistory(TSettingsStorage& storage) const {
+    storage.OpenKey("LangHistory");
+    SaveHistory([&storage](std::string_view name, std::int32_t value) { storage.WriteInteger(name, value); });
 }
 
 std::string TLangManager::LanguageName(std::int32_t languageId) const {

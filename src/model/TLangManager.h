@@ -11,6 +11,7 @@
 #include "platform/GdiTypes.h"
 
 class TCanvas;
+class TSettingsStorage;
 
 // What the language lists ask of the writing tools: the languages of the
 // available spellcheckers in the spellcheck manager's order, and whether a
@@ -49,6 +50,9 @@ public:
     // Writes the history: one value per entry, named "A" + its position,
     // from the last entry to the first, then "Count".
     void SaveHistory(const TWriteInteger& write) const;
+    // The same through a settings store, in its section "LangHistory".
+    void Load(TSettingsStorage& storage);
+    void SaveHistory(TSettingsStorage& storage) const;
 
     // "<none>" for the unset value and for 1024; the listed name; else
     // "<Another language (ID: %d)>".

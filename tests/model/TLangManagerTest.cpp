@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "base/TIniFile.h"
+#include "support/TestSupport.h"
+
 namespace {
 
 class TStubSpellchecks : public TLanguageSpellchecks {
@@ -69,6 +72,23 @@ TEST_F(TLangManagerTest, HistoryKeepsEightMostRecentFirst) {
     TLangManager back;
     back.Load(Reader());
     EXPECT_EQ(History(back), History(m));
+}
+
+TEST_F(TLangManagerTest, HistoryInTheSettingsFile) {
+    TestSupport::TTempDir dir;
+    TLangManager m;
+    m.AddToHistory(0x407);
+    m.AddToHistory(0x40C);
+    {
+        TIniFile ini(dir.File("s.ini"), true);
+        m.SaveHistory(ini);
+    }
+    const std::string text = TestSupport::ReadFileBytes(dir.File("s.ini"));
+    EXPECT_NE(text.find("[LangHistory]"), std::string::npos) << text;
+    TIniFile ini(dir.File("s.ini"), false);
+    TLangManager back;
+    back.Load(ini);
+    EXPECT_EQ(History(back), (std::vector<std::int32_t>{0x40C, 0x407}));
 }
 
 TEST_F(TLangManagerTest, FirstRunStartsWithTheSpellcheckers) {
