@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "base/FileSearch.h"
 #include "base/TStrings.h"
 
 namespace fs = std::filesystem;
@@ -27,30 +28,6 @@ std::string LowerAscii(std::string s) {
     return s;
 }
 
-// "*" and "?" wildcards without case.
-bool WildcardMatch(std::string_view mask, std::string_view name) {
-    std::size_t m = 0, n = 0, star = std::string_view::npos, mark = 0;
-    while (n < name.size()) {
-        if (m < mask.size() &&
-            (mask[m] == '?' || std::tolower(static_cast<unsigned char>(mask[m])) ==
-                                   std::tolower(static_cast<unsigned char>(name[n])))) {
-            ++m;
-            ++n;
-        } else if (m < mask.size() && mask[m] == '*') {
-            star = m++;
-            mark = n;
-        } else if (star != std::string_view::npos) {
-            m = star + 1;
-            n = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (m < mask.size() && mask[m] == '*')
-        ++m;
-    return m == mask.size();
-}
-
 bool MaskMatches(std::string_view mask, const std::string& name) {
     if (mask.empty() || mask == "*" || mask == "*.*")
         return true;
@@ -62,7 +39,7 @@ bool MaskMatches(std::string_view mask, const std::string& name) {
             LowerAscii(name.substr(nameDot + 1)) != LowerAscii(std::string(mask.substr(dot + 1))))
             return false;
     }
-    return WildcardMatch(mask, name);
+    return MatchesMask(name, std::string(mask));
 }
 
 // Lists a folder's entries once, folders and files apart.
