@@ -2,8 +2,8 @@
 
 #include <cctype>
 #include <cerrno>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <set>
@@ -247,8 +247,7 @@ bool DeleteToRecycleBin(const std::string& path) {
                 continue;
             return false;
         }
-        const std::string record =
-            "[Trash Info]\nPath=" + EscapePath(item.string()) + "\nDeletionDate=" + stamp + "\n";
+        const std::string record = "[Trash Info]\nPath=" + EscapePath(item.string()) + "\nDeletionDate=" + stamp + "\n";
         const bool written = std::fwrite(record.data(), 1, record.size(), f) == record.size();
         if (std::fclose(f) != 0 || !written) {
             fs::remove(info, ec);

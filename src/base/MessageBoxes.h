@@ -78,7 +78,7 @@ struct TMessageDlgInfo {
     std::uint8_t LastButton = NoButton;       // a button index placed after all others
     std::string Caption;                      // a one-shot title in place of the kind's
     std::uint8_t OptionalMessage = NoButton;  // NoButton: not an optional message
-    std::uint16_t ModalResults[MessageButtonCount] = {mrYes,   mrNo,  mrOk,      mrCancel,   mrAbort, mrRetry,
+    std::uint16_t ModalResults[MessageButtonCount] = {mrYes,    mrNo,  mrOk,      mrCancel,   mrAbort, mrRetry,
                                                       mrIgnore, mrAll, mrNoToAll, mrYesToAll, mrNone};
 };
 extern TMessageDlgInfo MessageBoxParams;

@@ -3,10 +3,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/System.h"
+
 namespace {
 
 char& Separator() {
-    static char separator = '.';
+    static char separator = Platform::UserDecimalSeparator();
     return separator;
 }
 

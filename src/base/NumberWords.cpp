@@ -30,37 +30,34 @@ std::int32_t PrimaryLanguage(std::int32_t language) {
 // The word tables are Windows-1252 text.
 
 const char* const kEnglishUnits[20] = {
-    "zero",    "one",     "two",       "three",    "four",     "five",    "six",
-    "seven",   "eight",   "nine",      "ten",      "eleven",   "twelve",  "thirteen",
-    "fourteen", "fifteen", "sixteen",  "seventeen", "eighteen", "nineteen",
+    "zero", "one",    "two",    "three",    "four",     "five",    "six",     "seven",     "eight",    "nine",
+    "ten",  "eleven", "twelve", "thirteen", "fourteen", "fifteen", "sixteen", "seventeen", "eighteen", "nineteen",
 };
 const char* const kEnglishTens[10] = {"",      "",      "twenty",  "thirty", "forty",
                                       "fifty", "sixty", "seventy", "eighty", "ninety"};
 
 const char* const kGermanUnits[20] = {
-    "null",     "eins",        "zwei",      "drei",     "vier",      "f\xFCnf",     "sechs",
-    "sieben",   "acht",        "neun",      "zehn",     "elf",       "zw\xF6lf",    "dreizehn",
-    "vierzehn", "f\xFCnfzehn", "sechzehn",  "siebzehn", "achtzehn",  "neunzehn",
+    "null", "eins", "zwei",     "drei",     "vier",     "f\xFCnf",     "sechs",    "sieben",   "acht",     "neun",
+    "zehn", "elf",  "zw\xF6lf", "dreizehn", "vierzehn", "f\xFCnfzehn", "sechzehn", "siebzehn", "achtzehn", "neunzehn",
 };
-const char* const kGermanTens[10] = {"",           "",         "zwanzig", "drei\xDFig", "vierzig",
-                                     "f\xFCnfzig", "sechzig",  "siebzig", "achtzig",    "neunzig"};
+const char* const kGermanTens[10] = {"",           "",        "zwanzig", "drei\xDFig", "vierzig",
+                                     "f\xFCnfzig", "sechzig", "siebzig", "achtzig",    "neunzig"};
 
 const char* const kSpanishUnits[30] = {
-    "cero",         "uno",          "dos",          "tres",        "cuatro",      "cinco",
-    "seis",         "siete",        "ocho",         "nueve",       "diez",        "once",
-    "doce",         "trece",        "catorce",      "quince",      "diecis\xE9is", "diecisiete",
-    "dieciocho",    "diecinueve",   "veinte",       "veintiuno",   "veintid\xF3s", "veintitr\xE9s",
-    "veinticuatro", "veinticinco",  "veintis\xE9is", "veintisiete", "veintiocho",  "veintinueve",
+    "cero",         "uno",         "dos",           "tres",        "cuatro",       "cinco",
+    "seis",         "siete",       "ocho",          "nueve",       "diez",         "once",
+    "doce",         "trece",       "catorce",       "quince",      "diecis\xE9is", "diecisiete",
+    "dieciocho",    "diecinueve",  "veinte",        "veintiuno",   "veintid\xF3s", "veintitr\xE9s",
+    "veinticuatro", "veinticinco", "veintis\xE9is", "veintisiete", "veintiocho",   "veintinueve",
 };
 const char* const kSpanishTens[10] = {"",          "",        "",        "treinta", "cuarenta",
                                       "cincuenta", "sesenta", "setenta", "ochenta", "noventa"};
-const char* const kSpanishHundreds[10] = {"",           "ciento",       "doscientos", "trescientos",
-                                          "cuatrocientos", "quinientos", "seiscientos", "setecientos",
-                                          "ochocientos", "novecientos"};
+const char* const kSpanishHundreds[10] = {"",           "ciento",      "doscientos",  "trescientos", "cuatrocientos",
+                                          "quinientos", "seiscientos", "setecientos", "ochocientos", "novecientos"};
 
 const char* const kFrenchUnits[20] = {
-    "z\xE9ro",  "un",     "deux",   "trois",   "quatre", "cinq",     "six",      "sept",     "huit",     "neuf",
-    "dix",      "onze",   "douze",  "treize",  "quatorze", "quinze", "seize",    "dix-sept", "dix-huit", "dix-neuf",
+    "z\xE9ro", "un",   "deux",  "trois",  "quatre",   "cinq",   "six",   "sept",     "huit",     "neuf",
+    "dix",     "onze", "douze", "treize", "quatorze", "quinze", "seize", "dix-sept", "dix-huit", "dix-neuf",
 };
 const char* const kFrenchTens[6] = {"", "", "vingt", "trente", "quarante", "cinquante"};
 
@@ -109,9 +106,9 @@ std::string EnglishOrdinal(std::int64_t n) {
         const char* Ordinal;
     };
     static const Ending endings[] = {
-        {"one", "first"},       {"two", "second"},       {"three", "third"},     {"five", "fifth"},
-        {"eight", "eighth"},    {"nine", "ninth"},       {"twelve", "twelfth"},  {"twenty", "twentieth"},
-        {"thirty", "thirtieth"}, {"forty", "fortieth"},  {"fifty", "fiftieth"},  {"sixty", "sixtieth"},
+        {"one", "first"},          {"two", "second"},       {"three", "third"},      {"five", "fifth"},
+        {"eight", "eighth"},       {"nine", "ninth"},       {"twelve", "twelfth"},   {"twenty", "twentieth"},
+        {"thirty", "thirtieth"},   {"forty", "fortieth"},   {"fifty", "fiftieth"},   {"sixty", "sixtieth"},
         {"seventy", "seventieth"}, {"eighty", "eightieth"}, {"ninety", "ninetieth"},
     };
     std::string text = EnglishCardinal(n);
@@ -208,8 +205,8 @@ std::string GermanOrdinal(std::int64_t n) {
         const char* Ordinal;
     };
     static const Ending endings[] = {
-        {"null", "nullte"}, {"eins", "erste"},   {"drei", "dritte"},          {"sieben", "siebte"},
-        {"acht", "achte"},  {"ig", "igste"},     {"hundert", "hundertste"},   {"tausend", "tausendste"},
+        {"null", "nullte"}, {"eins", "erste"}, {"drei", "dritte"},        {"sieben", "siebte"},
+        {"acht", "achte"},  {"ig", "igste"},   {"hundert", "hundertste"}, {"tausend", "tausendste"},
     };
     std::string text = GermanCardinal(n);
     for (const Ending& e : endings) {
@@ -376,9 +373,12 @@ std::string Capitalized(std::string text) {
 
 const char* MinusWord(std::int32_t language) {
     switch (PrimaryLanguage(language)) {
-        case langSpanish: return "menos ";
-        case langFrench: return "moins ";
-        default: return "minus ";
+        case langSpanish:
+            return "menos ";
+        case langFrench:
+            return "moins ";
+        default:
+            return "minus ";
     }
 }
 
@@ -386,10 +386,14 @@ std::string Words(std::int64_t n, std::int32_t language, bool ordinal) {
     if (n < 0)
         return MinusWord(language) + Words(-n, language, ordinal);
     switch (PrimaryLanguage(language)) {
-        case langGerman: return ordinal ? GermanOrdinal(n) : GermanCardinal(n);
-        case langSpanish: return SpanishCardinal(n);
-        case langFrench: return ordinal ? FrenchOrdinal(n) : FrenchCardinal(n, false);
-        default: return ordinal ? EnglishOrdinal(n) : EnglishCardinal(n);
+        case langGerman:
+            return ordinal ? GermanOrdinal(n) : GermanCardinal(n);
+        case langSpanish:
+            return SpanishCardinal(n);
+        case langFrench:
+            return ordinal ? FrenchOrdinal(n) : FrenchCardinal(n, false);
+        default:
+            return ordinal ? EnglishOrdinal(n) : EnglishCardinal(n);
     }
 }
 
@@ -411,14 +415,22 @@ int HexDigit(char c) {
 
 int RomanValue(char c) {
     switch (c) {
-        case 'I': return 1;
-        case 'V': return 5;
-        case 'X': return 10;
-        case 'L': return 50;
-        case 'C': return 100;
-        case 'D': return 500;
-        case 'M': return 1000;
-        default: return 0;
+        case 'I':
+            return 1;
+        case 'V':
+            return 5;
+        case 'X':
+            return 10;
+        case 'L':
+            return 50;
+        case 'C':
+            return 100;
+        case 'D':
+            return 500;
+        case 'M':
+            return 1000;
+        default:
+            return 0;
     }
 }
 
@@ -521,36 +533,53 @@ std::string NumberWithOrdinalSuffix(std::int32_t n, std::int32_t language) {
     switch (PrimaryLanguage(language)) {
         case langCatalan:
             switch (a) {
-                case 1: return digits + ".";
-                case 2: return digits + "n";
-                case 3: return digits + "r";
-                case 4: return digits + "t";
-                case 14: return digits + "\xE8h";
-                default: return digits + "\xE8";
+                case 1:
+                    return digits + ".";
+                case 2:
+                    return digits + "n";
+                case 3:
+                    return digits + "r";
+                case 4:
+                    return digits + "t";
+                case 14:
+                    return digits + "\xE8h";
+                default:
+                    return digits + "\xE8";
             }
         case langCzech:
         case langGerman:
         case langFinnish:
-        case langNorwegian: return digits + ".";
+        case langNorwegian:
+            return digits + ".";
         case langDanish:
             switch (a % 100) {
-                case 0: return digits + "ende";
-                case 1: return digits + "ste";
-                case 2: return digits + "nden";
-                case 3: return digits + "dje";
-                case 4: return digits + "rde";
+                case 0:
+                    return digits + "ende";
+                case 1:
+                    return digits + "ste";
+                case 2:
+                    return digits + "nden";
+                case 3:
+                    return digits + "dje";
+                case 4:
+                    return digits + "rde";
                 case 5:
                 case 6:
                 case 11:
                 case 12:
-                case 30: return digits + "te";
-                default: return digits + "nde";
+                case 30:
+                    return digits + "te";
+                default:
+                    return digits + "nde";
             }
         case langSpanish:
         case langItalian:
-        case langPortuguese: return digits + "\xBA";
-        case langFrench: return digits + (a == 1 ? "er" : "e");
-        case langDutch: return digits + "e";
+        case langPortuguese:
+            return digits + "\xBA";
+        case langFrench:
+            return digits + (a == 1 ? "er" : "e");
+        case langDutch:
+            return digits + "e";
         case langSwedish:
             if (a % 100 == 11 || a % 100 == 12)
                 return digits + ":e";
@@ -559,10 +588,14 @@ std::string NumberWithOrdinalSuffix(std::int32_t n, std::int32_t language) {
             if (a % 100 >= 11 && a % 100 <= 13)
                 return digits + "th";
             switch (a % 10) {
-                case 1: return digits + "st";
-                case 2: return digits + "nd";
-                case 3: return digits + "rd";
-                default: return digits + "th";
+                case 1:
+                    return digits + "st";
+                case 2:
+                    return digits + "nd";
+                case 3:
+                    return digits + "rd";
+                default:
+                    return digits + "th";
             }
     }
 }

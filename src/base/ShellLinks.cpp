@@ -36,9 +36,7 @@ public:
     explicit TReader(std::string_view bytes) : Bytes(bytes) {}
 
     bool Has(std::size_t at, std::size_t count) const { return at <= Bytes.size() && count <= Bytes.size() - at; }
-    std::uint16_t U16(std::size_t at) const {
-        return static_cast<std::uint16_t>(Byte(at) | (Byte(at + 1) << 8));
-    }
+    std::uint16_t U16(std::size_t at) const { return static_cast<std::uint16_t>(Byte(at) | (Byte(at + 1) << 8)); }
     std::uint32_t U32(std::size_t at) const {
         return static_cast<std::uint32_t>(Byte(at)) | (static_cast<std::uint32_t>(Byte(at + 1)) << 8) |
                (static_cast<std::uint32_t>(Byte(at + 2)) << 16) | (static_cast<std::uint32_t>(Byte(at + 3)) << 24);

@@ -17,11 +17,8 @@ struct TUnit {
 };
 
 const TUnit kUnits[5] = {
-    {" cm", 25400, 144000, 1, 1440, 254},
-    {"\"", 100, 1440, 1, 1440, 100},
-    {" pt", 100, 200, 10, 20, 100},
-    {" pi", 600, 1440, 1, 1440, 600},
-    {" mm", 25400, 144000, 10, 1440, 2540},
+    {" cm", 25400, 144000, 1, 1440, 254}, {"\"", 100, 1440, 1, 1440, 100},        {" pt", 100, 200, 10, 20, 100},
+    {" pi", 600, 1440, 1, 1440, 600},     {" mm", 25400, 144000, 10, 1440, 2540},
 };
 
 bool Near(std::int32_t a, std::int32_t b) {
@@ -218,8 +215,8 @@ int NearestBasicColor(std::int32_t color, std::int32_t exclude) {
         const std::int32_t basic = BasicColors[i];
         if (basic == exclude && basic != color)
             continue;
-        const int distance =
-            std::abs(Red(basic) - Red(color)) + std::abs(Green(basic) - Green(color)) + std::abs(Blue(basic) - Blue(color));
+        const int distance = std::abs(Red(basic) - Red(color)) + std::abs(Green(basic) - Green(color)) +
+                             std::abs(Blue(basic) - Blue(color));
         if (best == 0 || distance < bestDistance) {
             best = i + 1;
             bestDistance = distance;

@@ -12,8 +12,8 @@
 
 namespace {
 
-const char* const kSchemes[] = {"ftp",    "http", "https", "gopher", "mailto",  "news",
-                                "nntp",   "telnet", "wais", "file",  "prospero"};
+const char* const kSchemes[] = {"ftp",  "http",   "https", "gopher", "mailto",  "news",
+                                "nntp", "telnet", "wais",  "file",   "prospero"};
 
 THyperlinkHost* g_host = nullptr;
 

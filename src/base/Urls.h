@@ -10,12 +10,12 @@ class TStringList;
 
 // The parts of a URL.
 struct TURLComponents {
-    std::string Scheme;    // a known scheme as the list writes it, or a drive letter
+    std::string Scheme;  // a known scheme as the list writes it, or a drive letter
     std::string Host;
-    std::string Path;      // without a leading "/"
-    std::string Params;    // after ";"
-    std::string Query;     // after "?"
-    std::string Fragment;  // after "#"
+    std::string Path;               // without a leading "/"
+    std::string Params;             // after ";"
+    std::string Query;              // after "?"
+    std::string Fragment;           // after "#"
     std::uint8_t AbsolutePath = 0;  // the path began with "/"
     std::uint8_t IsFile = 0;        // the scheme is "file"
 };

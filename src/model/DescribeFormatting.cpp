@@ -53,8 +53,7 @@ public:
     // A colour as the viewer of samples wants it, or its plain name.
     std::string Color(std::int32_t color) const {
         const std::string name = FormatNames().ColorName(color);
-        if ((Flags & dfColorSamples) && color != AutoColor)
-        {
+        if ((Flags & dfColorSamples) && color != AutoColor) {
             std::string sample = "\x13";
             return sample.append(std::to_string(color)).append("\x13 ").append(NonBreaking(name));
         }
@@ -209,8 +208,8 @@ void DescribePar(TDescription& d, const TParFormat& p) {
         d.Add("outline level: " + (outline == 9 ? std::string("body text") : std::to_string(outline + 1)));
     const std::int32_t tabs = GetParProp(p, ppTabs);
     if (IsSet(tabs)) {
-        const std::vector<std::uint32_t> stops = tabs == 0 ? std::vector<std::uint32_t>{}
-                                                           : FormatNames().TabStops(tabs);
+        const std::vector<std::uint32_t> stops =
+            tabs == 0 ? std::vector<std::uint32_t>{} : FormatNames().TabStops(tabs);
         if (tabs == 0 || stops.empty()) {
             if (d.Flags & dfNegatives)
                 d.Add("no tab stops");

@@ -125,7 +125,9 @@ void TLangManager::AddToHistory(std::int32_t languageId) {
         History.DeleteLast();
 }
 
-void TLangManager::DrawLanguageItem(std::int32_t languageId, TCanvas& canvas, bool separatorBelow,
+void TLangManager::DrawLanguageItem(std::int32_t languageId,
+                                    TCanvas& canvas,
+                                    bool separatorBelow,
                                     const Platform::TRect& rect) const {
     canvas.FillRect(rect);
     std::int32_t x = rect.Left + 3;

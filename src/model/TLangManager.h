@@ -64,7 +64,9 @@ public:
     // canvas brush, the spellcheck mark when a spellchecker covers the
     // language, the name centred vertically, and with separatorBelow a
     // double line in the font colour along the bottom.
-    void DrawLanguageItem(std::int32_t languageId, TCanvas& canvas, bool separatorBelow,
+    void DrawLanguageItem(std::int32_t languageId,
+                          TCanvas& canvas,
+                          bool separatorBelow,
                           const Platform::TRect& rect) const;
     std::int32_t HistoryAt(std::int32_t index) const;
 

@@ -29,8 +29,8 @@ unsigned char TLayout::CharOfKey(std::uint8_t key, bool shift) const {
     if (c == 0 || c > 0xFFFF)
         return 0;
     bool usedDefault = false;
-    const std::string bytes = Platform::WideToBytes(CodePage, std::u16string(1, static_cast<char16_t>(c)), '?',
-                                                    &usedDefault);
+    const std::string bytes =
+        Platform::WideToBytes(CodePage, std::u16string(1, static_cast<char16_t>(c)), '?', &usedDefault);
     return usedDefault || bytes.size() != 1 ? 0 : static_cast<unsigned char>(bytes[0]);
 }
 
@@ -47,8 +47,8 @@ void TLayoutManager::Refresh() {
     FreeLayouts();
     const std::vector<Platform::TKeyboardLayoutName> names = Platform::InstalledKeyboardLayouts();
     for (std::size_t i = 0; i < names.size(); ++i) {
-        const std::uint32_t handle = (static_cast<std::uint32_t>(i + 1) << 16) |
-                                     Platform::KeyboardLayoutLanguage(names[i]);
+        const std::uint32_t handle =
+            (static_cast<std::uint32_t>(i + 1) << 16) | Platform::KeyboardLayoutLanguage(names[i]);
         Add(new TLayout(handle, Platform::TKeyboardMap::Compile(names[i])));
     }
     const int active = Platform::ActiveKeyboardLayoutIndex();

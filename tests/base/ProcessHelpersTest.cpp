@@ -10,11 +10,8 @@ TEST(ProcessHelpersTest, SplitCommandLine) {
         std::vector<std::string> parts;
     };
     const Case cases[] = {
-        {"", {}},
-        {"  /S  /D=x ", {"/S", "/D=x"}},
-        {"a \"b c\" d", {"a", "b c", "d"}},
-        {"\"\"", {""}},
-        {"x\"y z\"", {"xy z"}},
+        {"", {}},       {"  /S  /D=x ", {"/S", "/D=x"}}, {"a \"b c\" d", {"a", "b c", "d"}},
+        {"\"\"", {""}}, {"x\"y z\"", {"xy z"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.params);

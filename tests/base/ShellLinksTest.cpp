@@ -93,8 +93,13 @@ TEST(ShellLinksTest, ReadsTargetsAndStrings) {
         {"network share preferred",
          TLinkBuilder::Header(0x1 | 0x2) + idList + TLinkBuilder::LinkInfo("Z:\\", "\\\\srv\\share", "dir\\b.doc"),
          "\\\\srv\\share\\dir\\b.doc", ""},
-        {"ANSI strings", TLinkBuilder::Header(0x4 | 0x20) + std::string("\x03\x00" "Caf", 5) + std::string("\x02\x00%x", 4), "",
-         "%x"},
+        {"ANSI strings",
+         TLinkBuilder::Header(0x4 | 0x20) +
+             std::string("\x03\x00"
+                         "Caf",
+                         5) +
+             std::string("\x02\x00%x", 4),
+         "", "%x"},
         {"no link info", TLinkBuilder::Header(0), "", ""},
     };
     for (const Case& c : cases) {
@@ -110,7 +115,10 @@ TEST(ShellLinksTest, ReadsTargetsAndStrings) {
 
 TEST(ShellLinksTest, StopsAtBrokenFiles) {
     const std::string good = TLinkBuilder::Header(0x2 | 0x20) + TLinkBuilder::LinkInfo("C:\\", "", "x.txt") +
-                             std::string("\x04\x00" "args", 6);
+                             std::string(
+                                 "\x04\x00"
+                                 "args",
+                                 6);
     struct Case {
         const char* name;
         std::string bytes;

@@ -78,14 +78,14 @@ TEST_F(UnitsTest, PaperSizes) {
     };
     const Case cases[] = {
         {12240, 15840, 0, -1, 1},
-        {15840, 12240, 0, -1, 1},        // US Letter in landscape
-        {11910, 16830, 9, -1, 9},        // A4 within 20 twips
-        {11925, 16838, 9, -1, 9},        // exactly 20 twips off
+        {15840, 12240, 0, -1, 1},  // US Letter in landscape
+        {11910, 16830, 9, -1, 9},  // A4 within 20 twips
+        {11925, 16838, 9, -1, 9},  // exactly 20 twips off
         {11926, 16838, CustomPaperSize, -1, 0},
         {10000, 10000, CustomPaperSize, -1, 0},
-        {5940, 13680, 14, 14, 20},       // #10 envelope
+        {5940, 13680, 14, 14, 20},  // #10 envelope
         {13680, 5940, 14, 14, 20},
-        {12472, 17575, 28, 28, 0},       // E4 has no printer code
+        {12472, 17575, 28, 28, 0},         // E4 has no printer code
         {-1, -1, CustomPaperSize, -1, 0},  // the custom entry itself is never matched
     };
     for (const Case& c : cases) {
@@ -104,11 +104,11 @@ TEST_F(UnitsTest, PaperSizes) {
 }
 
 TEST_F(UnitsTest, BasicColorsAndUnderlines) {
-    EXPECT_EQ(NearestBasicColor(0x7F7F7F, -1), 15);  // 50% grey
-    EXPECT_EQ(NearestBasicColor(0x0000FF, -1), 6);   // red
+    EXPECT_EQ(NearestBasicColor(0x7F7F7F, -1), 15);        // 50% grey
+    EXPECT_EQ(NearestBasicColor(0x0000FF, -1), 6);         // red
     EXPECT_EQ(NearestBasicColor(0x0000F0, 0x0000FF), 13);  // red excluded: dark red is next
     EXPECT_EQ(NearestBasicColor(0x0000FF, 0x0000FF), 6);   // the colour itself is never excluded
-    EXPECT_EQ(NearestBasicColor(0x404040, -1), 1);   // black and 50% grey tie: the first wins
+    EXPECT_EQ(NearestBasicColor(0x404040, -1), 1);         // black and 50% grey tie: the first wins
     EXPECT_EQ(NearestBasicColor(static_cast<std::int32_t>(0xFF000000u), -1), 0);
     EXPECT_TRUE(IsBasicColor(0xC0C0C0));
     EXPECT_FALSE(IsBasicColor(0xC0C0C1));
@@ -128,18 +128,12 @@ TEST_F(UnitsTest, Sixteenths) {
         std::int32_t to, from;
     };
     const Case cases[] = {
-        {1, false, 100, 16, 0},
-        {-1, false, 100, -31, 1},  // negative values mirror around one half: 1 - f(1 - v)
-        {24, false, 100, 384, 2},  // 24 / 16 = 1.5 rounds up
-        {23, false, 100, 368, 1},
-        {8, false, 100, 128, 1},
-        {7, false, 100, 112, 0},
-        {-8, false, 100, -143, 0},
-        {-9, false, 100, -159, 0},
-        {-24, false, 100, -399, -1},
-        {150, true, 50, 75, 300},
-        {3, true, 50, 2, 6},       // 1.5 rounds up
-        {1, true, 150, 2, 1},      // 1.5 rounds up; 100 / 150 rounds to 1
+        {1, false, 100, 16, 0},    {-1, false, 100, -31, 1},  // negative values mirror around one half: 1 - f(1 - v)
+        {24, false, 100, 384, 2},                             // 24 / 16 = 1.5 rounds up
+        {23, false, 100, 368, 1},  {8, false, 100, 128, 1},   {7, false, 100, 112, 0},
+        {-8, false, 100, -143, 0}, {-9, false, 100, -159, 0}, {-24, false, 100, -399, -1},
+        {150, true, 50, 75, 300},  {3, true, 50, 2, 6},  // 1.5 rounds up
+        {1, true, 150, 2, 1},                            // 1.5 rounds up; 100 / 150 rounds to 1
         {-3, true, 50, -1, -7},
     };
     for (const Case& c : cases) {

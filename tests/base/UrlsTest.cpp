@@ -89,7 +89,7 @@ TEST(UrlsTest, RecognisingAddresses) {
     const Case cases[] = {
         {"www.example.ab", true},
         {"WWW.x.yz", true},
-        {"end.The", false},          // a sentence end, not an address
+        {"end.The", false},  // a sentence end, not an address
         {"example.com", true},
         {"example.Com", false},
         {"example.org/path", false},  // the ending is read after the last dot
@@ -115,7 +115,8 @@ TEST(UrlsTest, RecognisingAddresses) {
 
 TEST(UrlsTest, InternetShortcuts) {
     TestSupport::TTempDir dir;
-    TestSupport::WriteFileBytes(dir.File("a.url"), "[InternetShortcut]\r\nIDList=\r\nURL=http://x.com/?a=1\r\nURL=2\r\n");
+    TestSupport::WriteFileBytes(dir.File("a.url"),
+                                "[InternetShortcut]\r\nIDList=\r\nURL=http://x.com/?a=1\r\nURL=2\r\n");
     TestSupport::WriteFileBytes(dir.File("none.url"), "[InternetShortcut]\r\nurl=lower\r\n");
     EXPECT_EQ(ReadInternetShortcutUrl(dir.File("a.url")), "http://x.com/?a=1");
     EXPECT_EQ(ReadInternetShortcutUrl(dir.File("none.url")), "");
@@ -164,7 +165,7 @@ TEST_F(OpenHyperlinkTest, WebAndMailAddresses) {
     OpenHyperlink("ann@example.com");
     OpenHyperlink("MAILTO:bob@example.com");
     EXPECT_EQ(Host.Launched, (std::vector<std::string>{"http://example.com", "http://www.example.com",
-                                                        "mailto:ann@example.com", "mailto:bob@example.com"}));
+                                                       "mailto:ann@example.com", "mailto:bob@example.com"}));
     EXPECT_TRUE(boxes.Shown().empty());
 
     Host.LaunchWorks = false;
@@ -183,7 +184,7 @@ TEST_F(OpenHyperlinkTest, FilesAskFirstUnlessHarmless) {
     };
     const Case cases[] = {
         {"/tmp/picture.png", false}, {"/tmp/song.mp3", false}, {"/tmp/page.html", true}, {"/tmp/script.pl", true},
-        {"/tmp/tool.sh", true},      {"/tmp/notes.txt", true},  {"/tmp/noext", true},
+        {"/tmp/tool.sh", true},      {"/tmp/notes.txt", true}, {"/tmp/noext", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
@@ -211,8 +212,9 @@ TEST_F(OpenHyperlinkTest, FilesAskFirstUnlessHarmless) {
     TScriptedMessageBoxes failing({mrYes});
     OpenHyperlink("/tmp/gone.odp");
     ASSERT_EQ(failing.Shown().size(), 2u);
-    EXPECT_EQ(failing.Shown()[1].Text, "Unable to open \"/tmp/gone.odp\".\rHyperlink might be associated with an "
-                                       "obsolete file.");
+    EXPECT_EQ(failing.Shown()[1].Text,
+              "Unable to open \"/tmp/gone.odp\".\rHyperlink might be associated with an "
+              "obsolete file.");
 }
 
 }  // namespace

@@ -15,10 +15,9 @@ TEST(WideTextTest, CodePageOfChar) {
         std::int32_t expected;
     };
     const Case cases[] = {
-        {0x0416, 1251}, {0x20AC, 1252}, {0x0100, 1257}, {0x0102, 1250}, {0x4E00, -7},  {u'a', 1252},
-        {0x00FF, 1252}, {0x0152, 1252}, {0x03A9, 1253}, {0x011E, 1254}, {0x05D0, 1255}, {0x0627, 1256},
-        {0x0131, 1254}, {0x0401, 1251}, {0x040D, -7},   {0x0491, 1251}, {0x02DD, 1250}, {0x0301, 1252},
-        {0x0096, 1252}, {0x00A0, 1252}, {0xFFFF, -7},
+        {0x0416, 1251}, {0x20AC, 1252}, {0x0100, 1257}, {0x0102, 1250}, {0x4E00, -7},   {u'a', 1252},   {0x00FF, 1252},
+        {0x0152, 1252}, {0x03A9, 1253}, {0x011E, 1254}, {0x05D0, 1255}, {0x0627, 1256}, {0x0131, 1254}, {0x0401, 1251},
+        {0x040D, -7},   {0x0491, 1251}, {0x02DD, 1250}, {0x0301, 1252}, {0x0096, 1252}, {0x00A0, 1252}, {0xFFFF, -7},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.c));
@@ -74,7 +73,9 @@ TEST(WideTextTest, RunsOfOneCodePage) {
 }
 
 TEST(WideTextTest, NarrowTextKeepsOneBytePerCharacter) {
-    EXPECT_EQ(WideToAnsiInCodePage(u"\u0416a\u20AC", 1251), "\xC6" "a\x88");
+    EXPECT_EQ(WideToAnsiInCodePage(u"\u0416a\u20AC", 1251),
+              "\xC6"
+              "a\x88");
     EXPECT_EQ(WideToAnsiInCodePage(u"\u0416a", 1252), "?a");
     // A double-byte page keeps the character count: wide characters become "?".
     EXPECT_EQ(WideToAnsiInCodePage(u"a\u65E5b", 932), "a?b");
@@ -84,10 +85,13 @@ TEST(WideTextTest, NarrowTextKeepsOneBytePerCharacter) {
 TEST(WideTextTest, Utf8BothWays) {
     EXPECT_EQ(Utf8ToWide("\xE2\x82\xAC"), u"\u20AC");
     EXPECT_EQ(Utf8ToWide("\xF0\x9F\x98\x80!"), u"\U0001F600!");  // outside the BMP: a surrogate pair
-    EXPECT_EQ(Utf8ToWide(std::string("ab\0cd", 5)), u"ab");         // stops at a zero byte
-    EXPECT_EQ(Utf8ToWide("a\xE2\x82"), u"a\uFFFD");                 // truncated at the end
-    EXPECT_EQ(Utf8ToWide("\xF0\x9F" "A"), u"\uFFFD" "A");           // the neighbour survives
-    EXPECT_EQ(WideToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");        // one sequence, not two halves
+    EXPECT_EQ(Utf8ToWide(std::string("ab\0cd", 5)), u"ab");      // stops at a zero byte
+    EXPECT_EQ(Utf8ToWide("a\xE2\x82"), u"a\uFFFD");              // truncated at the end
+    EXPECT_EQ(Utf8ToWide("\xF0\x9F"
+                         "A"),
+              u"\uFFFD"
+              "A");                                            // the neighbour survives
+    EXPECT_EQ(WideToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");  // one sequence, not two halves
     EXPECT_EQ(WideToUtf8(u"\xDC00"), "\xEF\xBF\xBD");
 
     // The bounded form never writes a part of a character.

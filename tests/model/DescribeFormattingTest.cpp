@@ -15,9 +15,12 @@ public:
     std::string FontName(std::int32_t font) const override { return font == 3 ? "Times New Roman" : "Arial"; }
     std::string ColorName(std::int32_t color) const override {
         switch (color) {
-            case 0x0000FF: return "Red";
-            case 0x800000: return "Dark Blue";
-            default: return TFormatNames::ColorName(color);
+            case 0x0000FF:
+                return "Red";
+            case 0x800000:
+                return "Dark Blue";
+            default:
+                return TFormatNames::ColorName(color);
         }
     }
     std::vector<std::uint32_t> TabStops(std::int32_t tabTable) const override {
@@ -76,10 +79,21 @@ TEST_F(DescribeFormattingTest, CharacterPhrases) {
               "not strike, not double strike");
 
     const TCharFormat rich = Char({
-        {caFont, 3},          {caSize, 25},           {caBold, 1},          {caItalic, 0},
-        {caUnderline, 3},     {caUnderlineColor, 0xFF}, {caSmallCaps, 0},   {caColor, 0x800000},
-        {caHighlight, static_cast<std::int32_t>(0xFE000000u)}, {caScript, 1}, {caScale, 90},
-        {caSpacing, 30},      {caOffset, -6},         {caKerning, 17},      {caCharStyle, 4},
+        {caFont, 3},
+        {caSize, 25},
+        {caBold, 1},
+        {caItalic, 0},
+        {caUnderline, 3},
+        {caUnderlineColor, 0xFF},
+        {caSmallCaps, 0},
+        {caColor, 0x800000},
+        {caHighlight, static_cast<std::int32_t>(0xFE000000u)},
+        {caScript, 1},
+        {caScale, 90},
+        {caSpacing, 30},
+        {caOffset, -6},
+        {caKerning, 17},
+        {caCharStyle, 4},
         {caLanguage, 1031},
     });
     EXPECT_EQ(Describe(rich),
@@ -87,10 +101,11 @@ TEST_F(DescribeFormattingTest, CharacterPhrases) {
               "no small caps, font color: dark blue, highlight color: (Any), superscript, character scale: 90%, "
               "character spacing: 1.5 pt, vertical offset down: 6 pt, kerning: 8 pt and greater");
 
-    EXPECT_EQ(Describe(Char({{caHighlight, AutoColor}, {caScript, 0}, {caScale, 100}, {caSpacing, 0},
-                             {caOffset, 3}, {caKerning, 0}})),
-              "highlight color: (None), no scripts, no character scaling, normal character spacing, "
-              "vertical offset up: 3 pt, no kerning");
+    EXPECT_EQ(
+        Describe(Char(
+            {{caHighlight, AutoColor}, {caScript, 0}, {caScale, 100}, {caSpacing, 0}, {caOffset, 3}, {caKerning, 0}})),
+        "highlight color: (None), no scripts, no character scaling, normal character spacing, "
+        "vertical offset up: 3 pt, no kerning");
     EXPECT_EQ(Describe(Char({{caColor, 0x123456}, {caHighlight, 0xFF}})),
               "font color: rgb(86,52,18), highlight color: red");
     EXPECT_EQ(Describe(Char({{caUnderline, 5}})), "underline");  // a code without a name of its own
@@ -103,10 +118,13 @@ TEST_F(DescribeFormattingTest, FlagsForDefaultsSamplesAndNonBreakingSpaces) {
 
     EXPECT_EQ(Describe(Char({{caSize, 24}, {caColor, 0x800000}, {caUnderlineColor, AutoColor}}), UnsetParFormat,
                        dfColorSamples | dfNonBreaking),
-              "font size: 12" + kNbsp + "pt, underline color: auto, font color: \x13" "8388608\x13 dark" + kNbsp +
-                  "blue");
+              "font size: 12" + kNbsp +
+                  "pt, underline color: auto, font color: \x13"
+                  "8388608\x13 dark" +
+                  kNbsp + "blue");
     EXPECT_EQ(Describe(Char({{caHighlight, 0xFF}}), UnsetParFormat, dfColorSamples),
-              "highlight color: \x13" "255\x13 red");
+              "highlight color: \x13"
+              "255\x13 red");
 }
 
 TEST_F(DescribeFormattingTest, ParagraphPhrases) {
@@ -122,12 +140,28 @@ TEST_F(DescribeFormattingTest, ParagraphPhrases) {
     bullets.Levels[0].NumberFormat = 23;
 
     const TParFormat p = Par({
-        {ppFirstIndent, -360}, {ppLeftIndent, 1440}, {ppLineSpacing, 360}, {ppLineSpacingMultiple, 1},
-        {ppRightIndent, 0},    {ppAlignment, 3},     {ppKeepWithNext, 1},  {ppKeepTogether, 0},
-        {ppPageBreakBefore, 0}, {ppWidowControl, 1}, {ppNoHyphenation, 0}, {ppSpaceBefore, -20},
-        {ppSpaceAfter, 120},   {ppContextualSpacing, 1}, {ppSuppressLineNumbers, 0}, {ppStyle, 2},
-        {ppOutlineLevel, 9},   {ppTabs, 5},          {ppList, static_cast<std::int32_t>(ObjectHandle(&bullets))},
-        {ppListLevel, 0},      {ppBorders, borders}, {ppShading, -1},
+        {ppFirstIndent, -360},
+        {ppLeftIndent, 1440},
+        {ppLineSpacing, 360},
+        {ppLineSpacingMultiple, 1},
+        {ppRightIndent, 0},
+        {ppAlignment, 3},
+        {ppKeepWithNext, 1},
+        {ppKeepTogether, 0},
+        {ppPageBreakBefore, 0},
+        {ppWidowControl, 1},
+        {ppNoHyphenation, 0},
+        {ppSpaceBefore, -20},
+        {ppSpaceAfter, 120},
+        {ppContextualSpacing, 1},
+        {ppSuppressLineNumbers, 0},
+        {ppStyle, 2},
+        {ppOutlineLevel, 9},
+        {ppTabs, 5},
+        {ppList, static_cast<std::int32_t>(ObjectHandle(&bullets))},
+        {ppListLevel, 0},
+        {ppBorders, borders},
+        {ppShading, -1},
     });
     EXPECT_EQ(DescribeFormatting(UnsetCharFormat, p, "; ", 0),
               "first line outdent: 0.64 cm; left indent: 1.91 cm; 1.5 lines spacing; right indent: 0 cm; "

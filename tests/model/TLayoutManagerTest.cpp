@@ -48,9 +48,9 @@ TEST_F(TLayoutManagerTest, ConvertsBetweenUsAndGerman) {
         char expected;
     };
     const Case cases[] = {
-        {'y', 0, 1, 'z'},       {'z', 0, 1, 'y'},     {'Y', 0, 1, 'Z'},      {'z', 1, 0, 'y'},
-        {'a', 0, 1, 'a'},       {'[', 0, 1, '\xFC'},  {'\xFC', 1, 0, '['},   {'\xFC', 0, 1, '\xFC'},  // no US key
-        {'\x01', 0, 1, ' '},    {'\t', 0, 1, ' '},    {'y', 0, 7, 'y'},
+        {'y', 0, 1, 'z'},    {'z', 0, 1, 'y'},    {'Y', 0, 1, 'Z'},    {'z', 1, 0, 'y'},
+        {'a', 0, 1, 'a'},    {'[', 0, 1, '\xFC'}, {'\xFC', 1, 0, '['}, {'\xFC', 0, 1, '\xFC'},  // no US key
+        {'\x01', 0, 1, ' '}, {'\t', 0, 1, ' '},   {'y', 0, 7, 'y'},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(1, c.c));

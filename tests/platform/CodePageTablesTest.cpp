@@ -35,9 +35,9 @@ TEST(CodePageTablesTest, EveryByteAsIconvConvertsIt) {
         const char* iconvName;
     };
     const Case cases[] = {
-        {1250, "CP1250"}, {1251, "CP1251"}, {1252, "CP1252"}, {1253, "CP1253"}, {1254, "CP1254"},
-        {1255, "CP1255"}, {1256, "CP1256"}, {1257, "CP1257"}, {1258, "CP1258"}, {874, "CP874"},
-        {10000, "MACINTOSH"}, {437, "CP437"}, {850, "CP850"},
+        {1250, "CP1250"},     {1251, "CP1251"}, {1252, "CP1252"}, {1253, "CP1253"}, {1254, "CP1254"},
+        {1255, "CP1255"},     {1256, "CP1256"}, {1257, "CP1257"}, {1258, "CP1258"}, {874, "CP874"},
+        {10000, "MACINTOSH"}, {437, "CP437"},   {850, "CP850"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.codePage);

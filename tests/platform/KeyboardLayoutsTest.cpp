@@ -18,8 +18,8 @@ TEST(KeyboardLayoutsTest, SameKeyInUsAndGermanLayouts) {
         char32_t de;
     };
     const Case cases[] = {
-        {U'y', U'z'}, {U'z', U'y'}, {U'Y', U'Z'}, {U'a', U'a'}, {U'1', U'1'}, {U'@', U'"'},
-        {U';', U'\u00F6'}, {U'[', U'\u00FC'}, {U'-', U'\u00DF'},
+        {U'y', U'z'}, {U'z', U'y'},      {U'Y', U'Z'},      {U'a', U'a'},      {U'1', U'1'},
+        {U'@', U'"'}, {U';', U'\u00F6'}, {U'[', U'\u00FC'}, {U'-', U'\u00DF'},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<std::uint32_t>(c.us));

@@ -22,7 +22,8 @@ std::string LanguageDisplayName(std::uint32_t languageId) {
     const int32_t length = uloc_getDisplayName(name, "en", display, 256, &status);
     if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING || length <= 0)
         return {};
-    return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(display), static_cast<std::size_t>(length)));
+    return Utf16ToUtf8(
+        std::u16string_view(reinterpret_cast<const char16_t*>(display), static_cast<std::size_t>(length)));
 }
 
 }  // namespace Platform
