@@ -4,6 +4,7 @@
 
 #include "base/NumberFormats.h"
 #include "base/TextCase.h"
+#include "base/TextHelpers.h"
 
 namespace {
 
@@ -403,15 +404,6 @@ std::int64_t Clamp32(std::int64_t n) {
     return n < low ? low : (n > high ? high : n);
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 int RomanValue(char c) {
     switch (c) {
@@ -455,7 +447,7 @@ std::int32_t HexToInt(std::string_view text) {
         return UnsetNumber;
     std::uint64_t value = 0;
     for (char c : text) {
-        const int digit = HexDigit(c);
+        const int digit = HexDigitValue(c);
         if (digit < 0)
             return UnsetNumber;
         value = value * 16 + static_cast<std::uint64_t>(digit);

@@ -111,9 +111,7 @@ std::u16string HexToWideString(std::string_view s) {
     return out;
 }
 
-namespace {
-
-int HexValue(char c) {
+int HexDigitValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'a' && c <= 'f')
@@ -123,13 +121,15 @@ int HexValue(char c) {
     return -1;
 }
 
+namespace {
+
 }  // namespace
 
 std::int32_t HexPairsToBytes(std::string_view& cursor, std::uint8_t* dest, std::int32_t count) {
     std::int32_t written = 0;
     while (written < count && cursor.size() >= 2) {
-        const int high = HexValue(cursor[0]);
-        const int low = HexValue(cursor[1]);
+        const int high = HexDigitValue(cursor[0]);
+        const int low = HexDigitValue(cursor[1]);
         if (high < 0 || low < 0)
             break;
         dest[written++] = static_cast<std::uint8_t>(high << 4 | low);

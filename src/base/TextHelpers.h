@@ -34,6 +34,9 @@ std::string WideStringToHex(std::u16string_view w);
 // from there on are 0.
 std::u16string HexToWideString(std::string_view s);
 
+// The value of one hexadecimal digit of either case; -1 for any other byte.
+int HexDigitValue(char c);
+
 // Decodes up to count pairs of hexadecimal digits (either case) from cursor
 // into dest and returns the number of bytes written. It stops before the
 // first pair that is not two hexadecimal digits (or is cut short by the end
