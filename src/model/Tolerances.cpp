@@ -42,20 +42,20 @@ std::int64_t TwipsToHundredths(int unit, std::int64_t twips) {
     }
 }
 
-// From half-hundredths, so that half-subdivisions that fall between two
-// hundredths (1.25 mm in centimetres) convert exactly.
-std::int64_t HalfHundredthsToTwips(int unit, std::int64_t halves) {
+// From eighths of a hundredth, so that half-subdivisions that fall between
+// two hundredths (1.25 mm, 1/16 inch) convert exactly.
+std::int64_t EighthsToTwips(int unit, std::int64_t eighths) {
     switch (unit) {
         case 0:
-            return MulDivRound(halves, 1440, 508);
+            return MulDivRound(eighths, 1440, 254 * 8);
         case 2:
-            return MulDivRound(halves, 20, 200);
+            return MulDivRound(eighths, 20, 100 * 8);
         case 3:
-            return MulDivRound(halves, 1440, 1200);
+            return MulDivRound(eighths, 1440, 600 * 8);
         case 4:
-            return MulDivRound(halves, 1440, 5080);
+            return MulDivRound(eighths, 1440, 2540 * 8);
         default:
-            return MulDivRound(halves, 1440, 200);
+            return MulDivRound(eighths, 1440, 100 * 8);
     }
 }
 
@@ -90,13 +90,13 @@ std::int32_t SnapToGrid(std::int32_t x, std::int32_t extra, const std::int32_t* 
         unit = 1;
     const TUnitScale& scale = UnitScales[unit];
     // The grid is half a subdivision: Step / Subdivisions / 2 hundredths,
-    // which is Step / Subdivisions half-hundredths.
-    const std::int64_t gridHalves = scale.Step / scale.Subdivisions;
-    const std::int64_t halves = TwipsToHundredths(unit, x) * 2;
-    std::int64_t k = (std::llabs(halves) + gridHalves / 2) / gridHalves;
-    if (halves < 0)
+    // which is a whole number of eighths of a hundredth for every unit.
+    const std::int64_t grid = scale.Step * 4 / scale.Subdivisions;
+    const std::int64_t eighths = TwipsToHundredths(unit, x) * 8;
+    std::int64_t k = (std::llabs(eighths) + grid / 2) / grid;
+    if (eighths < 0)
         k = -k;
-    const std::int64_t snapped = HalfHundredthsToTwips(unit, k * gridHalves);
+    const std::int64_t snapped = EighthsToTwips(unit, k * grid);
     std::int64_t best = snapped;
     std::int64_t limit = std::llabs(snapped - x);
     if (limit < 96)
