@@ -13,6 +13,7 @@
 // paragraph with the default paragraph format, and ways to read it back.
 class TDocFixture {
 public:
+    TDocFixture() = default;
     explicit TDocFixture(std::initializer_list<std::string_view> pars);
 
     TDoc& Doc() { return Objects.Doc(); }

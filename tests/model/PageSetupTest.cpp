@@ -188,7 +188,7 @@ TEST(PageSetupTest, ThisPointForwardInsideASectionStartsANewOne) {
     EXPECT_EQ(doc.UndoList.Count, 1);  // break and columns are one step back
     doc.Undo(true);
     EXPECT_EQ(doc.Sections.Count, 1);
-    EXPECT_EQ(Snapshot(doc), before);
+    EXPECT_EQ(FirstDifference(Snapshot(doc), before), "");
     doc.Redo();
     EXPECT_EQ(doc.Sections.Count, 2);
     EXPECT_EQ(doc.SectionOfPar(2)->Format.ColumnCount, 3);

@@ -214,7 +214,7 @@ TEST(DocTest, ModifiedStateAndUntitledDocumentsNeedSaving) {
 }
 
 TEST(DocTest, SectionIndexFollowsTheBreaks) {
-    TDocFixture f({});
+    TDocFixture f;
     TSection* last = f.Doc().Sections.At<TSection>(0);
     TSection& s1 = f.Objects.Section("S1");
     TSection& s2 = f.Objects.Section("S2");
@@ -243,7 +243,7 @@ TEST(DocTest, SectionIndexFollowsTheBreaks) {
 }
 
 TEST(DocTest, NotesBelongToTheSectionOfTheirReference) {
-    TDocFixture f({});
+    TDocFixture f;
     TSection& s = f.Objects.Section("S");
     TField& ref = f.Objects.Field("R", fkNoteRef);
     TField& body = f.Objects.Field("N", fkNoteBody);
