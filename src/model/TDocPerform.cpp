@@ -48,9 +48,12 @@ void PerformChained(TDoc& doc, std::uint8_t code, void* const* args, std::int32_
     const std::uint8_t previous = doc.UndoNameOverride;
     if (undoName != 255)
         doc.UndoNameOverride = undoName;
+    // The follow-up is filed right after the current undo index; its own
+    // follow-ups may file more behind it, so it is found by that place.
+    const std::int32_t slot = doc.UndoIndex + 1;
     doc.PerformOperation(code, args, count);
-    if (doc.StateFlags[sfCommitted] != 0 && doc.UndoList.Count > 0) {
-        static_cast<TOperation*>(doc.UndoList.Last())->Flags |= ofChained;
+    if (doc.StateFlags[sfCommitted] != 0 && slot < doc.UndoList.Count) {
+        doc.UndoOperation(slot)->Flags |= ofChained;
     } else {
         // Nothing was committed: the name must not fall to a later operation.
         doc.UndoNameOverride = previous;
@@ -204,7 +207,6 @@ void TDoc::PerformOperation(std::uint8_t code, void* const* args, std::int32_t c
         host.InvalidateUI();
     }
 
-    bool committed = false;
     if (op->Count == 0 || StateFlags[sfHidden] != 0) {
         delete op;
     } else {
@@ -220,7 +222,6 @@ void TDoc::PerformOperation(std::uint8_t code, void* const* args, std::int32_t c
             UndoNameOverride = 255;
         }
         CommitOperation(op);
-        committed = true;
         StateFlags[sfCommitted] = 1;
         StateFlags[sfUndoStateDirty] = 0;
 
