@@ -37,6 +37,14 @@ bool TFormatParsOperation::AddChange(std::int32_t par, const TParFormat& format)
         values[n] = value;
         ++n;
     }
+    // Body text cannot stay collapsed; recording the mark with the change
+    // lets undo give it back.
+    if (!ParPropIsUnset(format, ppOutlineLevel) && GetParProp(format, ppOutlineLevel) == 9 &&
+        ParPropIsUnset(format, ppCollapsed) && GetParProp(current, ppCollapsed) != 0 && n > 0) {
+        props[n] = ppCollapsed;
+        values[n] = 0;
+        ++n;
+    }
     if (n == 0)
         return false;
     Changes.AppendInt(par);
@@ -75,9 +83,7 @@ void TFormatParsOperation::Undo() {
                     doc.StateFlags[sfListsStale] = 1;
                     break;
                 case ppOutlineLevel:
-                    // Body text cannot stay collapsed.
-                    if (GetParProp(par->Format, ppOutlineLevel) == 9)
-                        SetParProp(par->Format, ppCollapsed, 0);
+                case ppCollapsed:
                     doc.StateFlags[sfCollapsedStale] = 1;
                     break;
                 case ppBorders:
