@@ -221,4 +221,27 @@ TEST(PageSetupTest, SelectedTextGetsASectionOfItsOwn) {
     EXPECT_EQ(f.PlainText(), "one|two|three");
 }
 
+TEST(PageSetupTest, ADifferentPageSetupStartsANewPage) {
+    TDocFixture f;
+    TSection& first = f.Objects.Section("S");
+    first.SetDefaults();
+    first.Format.BreakKind = 0;  // continuous into the last section
+    f.Add("one{sect:S}");
+    f.Add("two{par}");
+    TDoc& doc = f.Doc();
+    doc.ResortSections();
+    TPageSetup wide;
+    SetDefaultPageSetup(wide);
+    wide.LeftMargin = 3000;
+    ValidatePageSetup(wide);
+    MakeTextPos(1, 0, doc.Caret);
+    EXPECT_TRUE(doc.ApplySectionSettings(ssThisSection, nullptr, &wide, saPageSetup));
+    EXPECT_EQ(first.Format.BreakKind, 1);
+    EXPECT_EQ(doc.SectionOfPar(1)->PageSetup.LeftMargin, 3000);
+    EXPECT_EQ(first.PageSetup.LeftMargin, 1440);
+    doc.Undo(true);
+    EXPECT_EQ(first.Format.BreakKind, 0);
+    EXPECT_EQ(doc.SectionOfPar(1)->PageSetup.LeftMargin, 1440);
+}
+
 }  // namespace

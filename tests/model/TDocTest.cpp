@@ -5,6 +5,7 @@
 #include "DocFixture.h"
 #include "ModelSeamsStub.h"
 #include "model/FormatStream.h"
+#include "model/ModelOptions.h"
 #include "model/StateFlags.h"
 #include "model/TField.h"
 #include "model/TPar.h"
@@ -195,6 +196,39 @@ TEST(DocTest, ScrollPositionsAreClampedToTheView) {
     doc.StateFlags[sfNoScrollClamp] = 1;
     doc.ScrollTo(TViewPoint{-5, 5000});
     EXPECT_EQ(doc.ScrollPos.Y, 5000);
+}
+
+TEST(DocTest, ZoomKeepsThePlaceAndPrintPreviewGivesItBack) {
+    TDoc doc;
+    TRecordingDocClient client(doc);
+    client.Width = 100;
+    client.Height = 100;
+    doc.ViewExtent = TViewPoint{100000, 100000};
+    doc.ScrollPos = TViewPoint{100, 200};
+    doc.SetZoom(200);
+    EXPECT_EQ(doc.ZoomInForce, 200);
+    EXPECT_EQ(doc.ZoomedResolutionY, 192);
+    EXPECT_EQ(doc.ScrollPos.X, 200);  // the same place, twice as far in
+    EXPECT_EQ(doc.ScrollPos.Y, 400);
+    // An anchor keeps its point under the same place of the window.
+    const TViewPoint anchor{50, 50};
+    doc.SetZoomAt(100, &anchor);
+    EXPECT_EQ(doc.ScrollPos.X, 75);
+    EXPECT_EQ(doc.ScrollPos.Y, 175);
+
+    const TModelOptions saved = ModelOptions();
+    ModelOptions().PreviewZoom = 40;
+    ModelOptions().PreviewZoomMode = zmPercent;
+    doc.SetViewMode(vmDraft);
+    doc.SetPrintPreview(true);
+    EXPECT_EQ(doc.PrintPreview, 1);
+    EXPECT_EQ(doc.Zoom, 40);
+    EXPECT_EQ(doc.ViewMode, vmPrintLayout);
+    doc.SetPrintPreview(false);
+    EXPECT_EQ(doc.Zoom, 100);
+    EXPECT_EQ(doc.ViewMode, vmDraft);
+    EXPECT_EQ(doc.StateFlagStackDepth(), 0);
+    ModelOptions() = saved;
 }
 
 TEST(DocTest, ModifiedStateAndUntitledDocumentsNeedSaving) {

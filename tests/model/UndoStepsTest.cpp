@@ -22,6 +22,11 @@
 #include "model/TSection.h"
 #include "model/TShape.h"
 #include "model/TSortParsOperation.h"
+#include "model/StyleOperations.h"
+#include "model/TCompoundFragment.h"
+#include "model/TEditingServices.h"
+#include "model/TStyle.h"
+#include "model/TStyleList.h"
 
 namespace {
 
@@ -314,6 +319,62 @@ TEST(UndoStepsTest, ZOrderClosesUpAroundAMovedShape) {
     EXPECT_EQ(doc.SelectedShapes.Count, 1);
     doc.Undo(true);
     EXPECT_EQ(doc.SelectedShapes.Count, 0);
+}
+
+TEST(UndoStepsTest, TabsChangeTheDefaultWidthAndTheParagraphsInANestedOperation) {
+    TDocFixture f({"a{par}", "b{par}"});
+    TDoc& doc = f.Doc();
+    TCompoundFragment* pars = NewCompoundFragment();
+    pars->SetSingle(0, 0, 1, 1);
+    RunStep(doc, new TFormatTabsOperation(&doc, 360, 5, pars));
+    ReleaseCompoundFragment(pars);
+    EXPECT_EQ(doc.DefaultTabWidth, 360);
+    EXPECT_EQ(doc.Par(0)->Format.Tabs, 5);
+    EXPECT_EQ(doc.Par(1)->Format.Tabs, 5);
+    doc.Undo(true);
+    EXPECT_EQ(doc.DefaultTabWidth, 720);
+    EXPECT_EQ(doc.Par(1)->Format.Tabs, 0);
+    doc.Redo();
+    EXPECT_EQ(doc.Par(1)->Format.Tabs, 5);
+}
+
+// Re-applies a style sheet by giving every paragraph the style at index 1.
+class TRestyler : public TEditingServices {
+public:
+    TRestyler() : Previous(SetEditingServices(this)) {}
+    ~TRestyler() override { SetEditingServices(Previous); }
+    void ReapplyStyleSheet(TDoc& doc, TFormatStyleListInfo&) override {
+        TParFormat format = UnsetParFormat;
+        format.Style = 1;
+        doc.FormatParagraphs(nullptr, nullptr, format);
+        ++Calls;
+    }
+    int Calls = 0;
+
+private:
+    TEditingServices* Previous;
+};
+
+TEST(UndoStepsTest, AStyleSheetChangeReappliesOnceAndThenReplays) {
+    TRestyler restyler;
+    TDocFixture f({"a{par}"});
+    TDoc& doc = f.Doc();
+    TStyleList* old = doc.Styles;
+    auto* info = new TFormatStyleListInfo;
+    info->NewStyles = new TStyleList(&doc);
+    info->NewStyles->Add(new TStyle(info->NewStyles));
+    info->NewStyles->Add(new TStyle(info->NewStyles));
+    TStyleList* fresh = info->NewStyles;
+    RunStep(doc, new TFormatStyleListOperation(&doc, info));
+    EXPECT_EQ(doc.Styles, fresh);
+    EXPECT_EQ(doc.Par(0)->Format.Style, 1);
+    doc.Undo(true);
+    EXPECT_EQ(doc.Styles, old);
+    EXPECT_EQ(doc.Par(0)->Format.Style, 0);
+    doc.Redo();
+    EXPECT_EQ(doc.Styles, fresh);
+    EXPECT_EQ(doc.Par(0)->Format.Style, 1);
+    EXPECT_EQ(restyler.Calls, 1);
 }
 
 }  // namespace
