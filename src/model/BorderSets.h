@@ -38,5 +38,7 @@ bool BordersEqual(const TBorder& stored, const TBorder& border);
 // Which of two touching borders is drawn: 1 when a wins, -1 when b wins, 0
 // when they are equal. The cell flags (first byte) are given for table
 // cell borders: at equal widths a cell's own border loses.
-int CompareBorders(const TBorder& a, const TBorder& b, const std::uint8_t* aCellFlag = nullptr,
+int CompareBorders(const TBorder& a,
+                   const TBorder& b,
+                   const std::uint8_t* aCellFlag = nullptr,
                    const std::uint8_t* bCellFlag = nullptr);

@@ -54,8 +54,7 @@ TInsDelFieldOperation::~TInsDelFieldOperation() {
     }
 }
 
-bool TInsDelFieldOperation::RemoveMark(std::uint8_t code, std::int32_t par, std::int32_t offset,
-                                       std::int32_t& index) {
+bool TInsDelFieldOperation::RemoveMark(std::uint8_t code, std::int32_t par, std::int32_t offset, std::int32_t& index) {
     if (par < 0 || par >= Doc->ParCount())
         return false;
     TPar* p = Doc->Par(par);

@@ -23,5 +23,5 @@ public:
 void SetDocFontQueries(const TDocFontQueries* queries);  // nullptr restores the default
 std::uint8_t DocFontCharset(std::int32_t font);          // default: 0
 std::int32_t DocFontNameId(std::int32_t font);           // default: the index itself
-int DocFontCodePage(std::int32_t font);
-std::int32_t DocFontInCharset(std::int32_t font, std::uint8_t charset);  // default: font  // from the charset: 1252 for ANSI, symbol and sets without a page of their own
+int DocFontCodePage(std::int32_t font);  // from the charset: 1252 for ANSI, symbol and sets without a page of their own
+std::int32_t DocFontInCharset(std::int32_t font, std::uint8_t charset);  // default: font

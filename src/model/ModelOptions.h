@@ -4,9 +4,9 @@
 
 // Edit options (the "Edit" flags word of the options record).
 enum : std::uint32_t {
-    eoGroupUndo = 2,                 // "&Group undo"
-    eoUndoAfterSave = 4,             // "Undo &after save"
-    eoFormatWithoutSelection = 0x80, // "F&ormat without selection"
+    eoGroupUndo = 2,                  // "&Group undo"
+    eoUndoAfterSave = 4,              // "Undo &after save"
+    eoFormatWithoutSelection = 0x80,  // "F&ormat without selection"
 };
 
 // The options the document model reads. The shell's options holder loads

@@ -16,8 +16,11 @@ bool NoteSettingsEqual(const TNoteSettings& a, const TNoteSettings& b) {
 
 }  // namespace
 
-TFormatNotesOperation::TFormatNotesOperation(TDoc* doc, std::int32_t firstPar, std::int32_t lastPar,
-                                             const TNoteSettings& footnotes, const TNoteSettings& endnotes,
+TFormatNotesOperation::TFormatNotesOperation(TDoc* doc,
+                                             std::int32_t firstPar,
+                                             std::int32_t lastPar,
+                                             const TNoteSettings& footnotes,
+                                             const TNoteSettings& endnotes,
                                              const TCharFormat* formats)
     : TSubOperation(doc), FirstPar(firstPar), LastPar(lastPar) {
     const std::int32_t first = doc->Sections.IndexOf(doc->SectionOfPar(firstPar));

@@ -19,8 +19,12 @@ class TFormatNotesOperation : public TSubOperation {
 public:
     // formats: reference mark and note text of footnotes, then of endnotes
     // (four formats), or nil to keep them.
-    TFormatNotesOperation(TDoc* doc, std::int32_t firstPar, std::int32_t lastPar, const TNoteSettings& footnotes,
-                          const TNoteSettings& endnotes, const TCharFormat* formats);
+    TFormatNotesOperation(TDoc* doc,
+                          std::int32_t firstPar,
+                          std::int32_t lastPar,
+                          const TNoteSettings& footnotes,
+                          const TNoteSettings& endnotes,
+                          const TCharFormat* formats);
     void Undo() override;
 
     std::int32_t FirstPar = 0;

@@ -93,79 +93,79 @@ const TOperationCodeInfo OperationCodes[OperationCodeCount] = {
 };
 
 const char* const UndoNames[UndoNameCount] = {
-    "operation",  // 0
-    "change page settings",  // 1
-    "save selection to file",  // 2
-    "save picture to file",  // 3
-    "shrink page count",  // 4
-    "format paragraph",  // 5
-    "format tabs",  // 6
-    "apply style",  // 7
-    "format document styles",  // 8
-    "font format",  // 9
-    "format brush",  // 10
-    "highlight",  // 11
-    "font color",  // 12
-    "paste",  // 13
-    "paste all formatting",  // 14
-    "text input",  // 15
-    "insert symbol",  // 16
-    "insert picture",  // 17
-    "insert file",  // 18
-    "insert function",  // 19
-    "delete text",  // 20
-    "Drag & Drop",  // 21
-    "replace text",  // 22
-    "Find/Replace",  // 23
-    "join paragraphs",  // 24
-    "split paragraphs",  // 25
-    "sort paragraphs",  // 26
-    "update style",  // 27
+    "operation",                         // 0
+    "change page settings",              // 1
+    "save selection to file",            // 2
+    "save picture to file",              // 3
+    "shrink page count",                 // 4
+    "format paragraph",                  // 5
+    "format tabs",                       // 6
+    "apply style",                       // 7
+    "format document styles",            // 8
+    "font format",                       // 9
+    "format brush",                      // 10
+    "highlight",                         // 11
+    "font color",                        // 12
+    "paste",                             // 13
+    "paste all formatting",              // 14
+    "text input",                        // 15
+    "insert symbol",                     // 16
+    "insert picture",                    // 17
+    "insert file",                       // 18
+    "insert function",                   // 19
+    "delete text",                       // 20
+    "Drag & Drop",                       // 21
+    "replace text",                      // 22
+    "Find/Replace",                      // 23
+    "join paragraphs",                   // 24
+    "split paragraphs",                  // 25
+    "sort paragraphs",                   // 26
+    "update style",                      // 27
     "convert between keyboard layouts",  // 28
-    "upper case",  // 29
-    "lower case",  // 30
-    "invert case",  // 31
-    "change case (sentence)",  // 32
-    "change case (heading)",  // 33
-    "change font character set",  // 34
-    "calculate expression",  // 35
-    "format picture",  // 36
-    "apply document template",  // 37
-    "spellcheck",  // 38
-    "change language",  // 39
-    "change default language",  // 40
-    "AutoCorrect",  // 41
-    "format sections",  // 42
-    "format bookmarks",  // 43
-    "format hyperlinks",  // 44
-    "deactivate hyperlinks",  // 45
-    "Table Of Contents",  // 46
-    "insert field",  // 47
-    "remove fields",  // 48
-    "update fields",  // 49
-    "change section break",  // 50
-    "Header and Footer",  // 51
-    "Same as Previous",  // 52
-    "Page Numbers",  // 53
-    "Envelope",  // 54
-    "Add to Clip Library",  // 55
-    "Insert Clip",  // 56
-    "Hyphenation",  // 57
-    "Lists",  // 58
-    "move paragraphs",  // 59
-    "footnotes/endnotes",  // 60
-    "thesaurus",  // 61
-    "format table",  // 62
-    "change document properties",  // 63
-    "index",  // 64
-    "lock/unlock selection",  // 65
-    "horizontal line",  // 66
-    "fast navigation",  // 67
-    "drop caps",  // 68
+    "upper case",                        // 29
+    "lower case",                        // 30
+    "invert case",                       // 31
+    "change case (sentence)",            // 32
+    "change case (heading)",             // 33
+    "change font character set",         // 34
+    "calculate expression",              // 35
+    "format picture",                    // 36
+    "apply document template",           // 37
+    "spellcheck",                        // 38
+    "change language",                   // 39
+    "change default language",           // 40
+    "AutoCorrect",                       // 41
+    "format sections",                   // 42
+    "format bookmarks",                  // 43
+    "format hyperlinks",                 // 44
+    "deactivate hyperlinks",             // 45
+    "Table Of Contents",                 // 46
+    "insert field",                      // 47
+    "remove fields",                     // 48
+    "update fields",                     // 49
+    "change section break",              // 50
+    "Header and Footer",                 // 51
+    "Same as Previous",                  // 52
+    "Page Numbers",                      // 53
+    "Envelope",                          // 54
+    "Add to Clip Library",               // 55
+    "Insert Clip",                       // 56
+    "Hyphenation",                       // 57
+    "Lists",                             // 58
+    "move paragraphs",                   // 59
+    "footnotes/endnotes",                // 60
+    "thesaurus",                         // 61
+    "format table",                      // 62
+    "change document properties",        // 63
+    "index",                             // 64
+    "lock/unlock selection",             // 65
+    "horizontal line",                   // 66
+    "fast navigation",                   // 67
+    "drop caps",                         // 68
 };
 
-const TFieldTypeSet DynamicFieldTypes{10, 15, 16, 17, 18, 19, 20, 21, 22, 23, 26, 27,
-                                      28, 29, 31, 32, 33, 37, 65, 66, 69, 72};
+const TFieldTypeSet DynamicFieldTypes{10, 15, 16, 17, 18, 19, 20, 21, 22, 23, 26,
+                                      27, 28, 29, 31, 32, 33, 37, 65, 66, 69, 72};
 
 namespace {
 

@@ -19,7 +19,7 @@ std::int32_t Clamp(std::int32_t value, std::int32_t low, std::int32_t high) {
 
 std::int32_t& PageSetupWord(TPageSetup& setup, int word) {
     REZ_ASSERT(word >= PageSetupFirstMarginWord && word < PageSetupFirstMarginWord + 6);
-    std::int32_t* words[6] = {&setup.LeftMargin,  &setup.RightMargin,    &setup.TopMargin,
+    std::int32_t* words[6] = {&setup.LeftMargin,   &setup.RightMargin,    &setup.TopMargin,
                               &setup.BottomMargin, &setup.HeaderDistance, &setup.FooterDistance};
     return *words[word - PageSetupFirstMarginWord];
 }
@@ -55,7 +55,9 @@ bool PageSetupsDifferInLayout(const TPageSetup& a, const TPageSetup& b) {
            a.FacingPages != b.FacingPages || a.DifferentFirstPage != b.DifferentFirstPage;
 }
 
-void GetColumnGeometry(const TSectionFormat& format, const TPageSetup& setup, std::int32_t column,
+void GetColumnGeometry(const TSectionFormat& format,
+                       const TPageSetup& setup,
+                       std::int32_t column,
                        TColumnGeometry& geometry) {
     // Stored files may carry any count; one column is the least there is,
     // and the table holds at most 64.
@@ -82,8 +84,7 @@ void GetColumnGeometry(const TSectionFormat& format, const TPageSetup& setup, st
     }
     geometry.LeftEdge = geometry.Left;
     if (n > 0) {
-        const std::int32_t gapBefore =
-            format.EqualColumns != 0 ? geometry.Gap : format.ColumnTable[n - 1][2];
+        const std::int32_t gapBefore = format.EqualColumns != 0 ? geometry.Gap : format.ColumnTable[n - 1][2];
         geometry.LeftEdge -= gapBefore / 2;
     }
     geometry.RightEdge = geometry.Left + geometry.Width;

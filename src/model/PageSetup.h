@@ -25,7 +25,7 @@ struct TSectionFormat {
 struct TPageSetup {
     std::int32_t PageWidth;
     std::int32_t PageHeight;
-    std::uint8_t Orientation;  // 1 landscape
+    std::uint8_t Orientation;    // 1 landscape
     std::int32_t TextHeight100;  // pixels at 100 %, derived
     std::int32_t LeftMargin;
     std::int32_t RightMargin;
@@ -41,7 +41,7 @@ struct TPageSetup {
     // then at the current zoom. Derived (TDoc::UpdatePageMetrics).
     std::int32_t Pixels100[6];
     std::int32_t PixelsZoomed[6];
-    std::int32_t TextWidth;  // page width less the left and right margins
+    std::int32_t TextWidth;       // page width less the left and right margins
     std::int32_t LineNumberStep;  // 0: no line numbers
     std::int32_t LineNumberDistance;
     std::int32_t LineNumberStart;
@@ -77,5 +77,7 @@ struct TColumnGeometry {
     std::int32_t RightEdge = 0;
 };
 
-void GetColumnGeometry(const TSectionFormat& format, const TPageSetup& setup, std::int32_t column,
+void GetColumnGeometry(const TSectionFormat& format,
+                       const TPageSetup& setup,
+                       std::int32_t column,
                        TColumnGeometry& geometry);

@@ -29,8 +29,7 @@ void RepaginateFromStart(TDoc& doc) {
     pa.RepaintRange = TFragment{};
 }
 
-void SectionsTouched(TDoc& doc, std::int32_t firstPar, std::int32_t lastPar, std::int32_t& first,
-                     std::int32_t& last) {
+void SectionsTouched(TDoc& doc, std::int32_t firstPar, std::int32_t lastPar, std::int32_t& first, std::int32_t& last) {
     first = doc.Sections.IndexOf(doc.SectionOfPar(firstPar));
     last = doc.Sections.IndexOf(doc.SectionOfPar(lastPar));
     if (first < 0)
@@ -41,8 +40,11 @@ void SectionsTouched(TDoc& doc, std::int32_t firstPar, std::int32_t lastPar, std
 
 }  // namespace
 
-TChangePageParamsOperation::TChangePageParamsOperation(TDoc* doc, const TFragment& range, std::uint8_t what,
-                                                       std::int32_t value, const TPageSetup* setup)
+TChangePageParamsOperation::TChangePageParamsOperation(TDoc* doc,
+                                                       const TFragment& range,
+                                                       std::uint8_t what,
+                                                       std::int32_t value,
+                                                       const TPageSetup* setup)
     : TSubOperation(doc), Range(range), What(what) {
     TSectionRange sections(*doc, range);
     if (What < 6) {
@@ -102,8 +104,7 @@ void TChangePageParamsOperation::Swap(bool redo) {
         ps.TextWidth = ps.PageWidth - ps.LeftMargin - ps.RightMargin;
     }
     if (What == pwWithSpreads) {
-        for (std::int32_t i = 0; i < doc.Sections.Count && 2 * i + 1 < static_cast<std::int32_t>(Spreads.size());
-             ++i) {
+        for (std::int32_t i = 0; i < doc.Sections.Count && 2 * i + 1 < static_cast<std::int32_t>(Spreads.size()); ++i) {
             TPageSetup& ps = doc.Sections.At<TSection>(i)->PageSetup;
             std::swap(ps.MirrorMargins, Spreads[2 * i]);
             std::swap(ps.FacingPages, Spreads[2 * i + 1]);
@@ -116,7 +117,9 @@ void TChangePageParamsOperation::Swap(bool redo) {
     doc.PostActions().Selection->Assign(*doc.Selection);
 }
 
-TFormatSectOperation::TFormatSectOperation(TDoc* doc, std::int32_t firstPar, std::int32_t lastPar,
+TFormatSectOperation::TFormatSectOperation(TDoc* doc,
+                                           std::int32_t firstPar,
+                                           std::int32_t lastPar,
                                            const TSectionFormat& format)
     : TSubOperation(doc), FirstPar(firstPar), LastPar(lastPar) {
     std::int32_t first, last;
@@ -125,7 +128,9 @@ TFormatSectOperation::TFormatSectOperation(TDoc* doc, std::int32_t firstPar, std
         Saved.AppendBuffer(&format, sizeof format);
 }
 
-TFormatSectOperation::TFormatSectOperation(TDoc* doc, std::int32_t firstPar, std::int32_t lastPar,
+TFormatSectOperation::TFormatSectOperation(TDoc* doc,
+                                           std::int32_t firstPar,
+                                           std::int32_t lastPar,
                                            const TSectionReaderValues& values)
     : TSubOperation(doc), ShortForm(1), FirstPar(firstPar), LastPar(lastPar) {
     std::int32_t first, last;
@@ -193,7 +198,8 @@ void TAssignSectOperation::Undo() {
     RepaginateFromStart(*Doc);
 }
 
-TChangeSectHeadersOperation::TChangeSectHeadersOperation(TDoc* doc, TSection* section,
+TChangeSectHeadersOperation::TChangeSectHeadersOperation(TDoc* doc,
+                                                         TSection* section,
                                                          TField* const slots[HeaderFooterSlotCount])
     : TSubOperation(doc), Section(section) {
     for (int i = 0; i < HeaderFooterSlotCount; ++i)

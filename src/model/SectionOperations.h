@@ -27,7 +27,10 @@ class TChangePageParamsOperation : public TSubOperation {
 public:
     // value is the new word for What 0 to 5; setup the new page setup for
     // the whole-setup kinds; the orientation needs neither.
-    TChangePageParamsOperation(TDoc* doc, const TFragment& range, std::uint8_t what, std::int32_t value,
+    TChangePageParamsOperation(TDoc* doc,
+                               const TFragment& range,
+                               std::uint8_t what,
+                               std::int32_t value,
                                const TPageSetup* setup);
     void Undo() override;
     void Redo() override;

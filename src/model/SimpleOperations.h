@@ -35,8 +35,7 @@ public:
 // The document's automatic hyphenation; every line is laid out again.
 class TChangeHyphOptionsOperation : public TSubOperation {
 public:
-    TChangeHyphOptionsOperation(TDoc* doc, const THyphenationOptions& options)
-        : TSubOperation(doc), Options(options) {}
+    TChangeHyphOptionsOperation(TDoc* doc, const THyphenationOptions& options) : TSubOperation(doc), Options(options) {}
     void Undo() override;
 
     THyphenationOptions Options;

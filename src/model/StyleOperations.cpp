@@ -56,7 +56,9 @@ void TFormatStyleListOperation::Undo() {
     SwapSheets();
 }
 
-TFormatTabsOperation::TFormatTabsOperation(TDoc* doc, std::int32_t defaultTabWidth, std::int16_t tabTable,
+TFormatTabsOperation::TFormatTabsOperation(TDoc* doc,
+                                           std::int32_t defaultTabWidth,
+                                           std::int16_t tabTable,
                                            const TCompoundFragment* paragraphs)
     : TSubOperation(doc), DefaultTabWidth(defaultTabWidth), TabTable(tabTable) {
     if (paragraphs != nullptr)

@@ -19,7 +19,7 @@ public:
     ~TFormatStyleListInfo();
 
     TStyleList* NewStyles = nullptr;  // owned while it is not the document's
-    TList ChangedStyles;  // style indices, stored as integers
+    TList ChangedStyles;              // style indices, stored as integers
     TList AddedStyles;
     std::int32_t StyleToApply = -1;
     std::uint8_t ApplyStyleFlag = 0;
@@ -48,7 +48,9 @@ private:
 // paragraphs (in a nested operation, redone and undone after that).
 class TFormatTabsOperation : public TSubOperation {
 public:
-    TFormatTabsOperation(TDoc* doc, std::int32_t defaultTabWidth, std::int16_t tabTable,
+    TFormatTabsOperation(TDoc* doc,
+                         std::int32_t defaultTabWidth,
+                         std::int16_t tabTable,
                          const TCompoundFragment* paragraphs);
     ~TFormatTabsOperation() override;
     void Undo() override;

@@ -46,10 +46,10 @@ enum : int { saPageSetup = 0, saSectionFormat = 1, saNoteSettings = 2 };
 
 // The largest page extents over the sections that own a page setup.
 struct TMaxPageExtents {
-    std::int32_t PageWidth = 0;  // twips
+    std::int32_t PageWidth = 0;        // twips
     std::int32_t PaginationValue = 0;  // kept by pagination
-    std::int32_t PageHeight = 0;  // twips
-    std::int32_t PageWidth100 = 0;  // pixels at 100 %
+    std::int32_t PageHeight = 0;       // twips
+    std::int32_t PageWidth100 = 0;     // pixels at 100 %
     std::int32_t PageHeight100 = 0;
     std::int32_t PageWidthZoomed = 0;  // pixels at the current zoom
     std::int32_t PageHeightZoomed = 0;
@@ -78,7 +78,7 @@ struct TZoomSetting {
 struct THyphenationOptions {
     std::uint8_t Automatic = 0;
     std::uint8_t HyphenateCaps = 1;
-    std::int32_t Zone = 360;  // twips
+    std::int32_t Zone = 360;            // twips
     std::int32_t ConsecutiveLimit = 0;  // 0 no limit
 };
 
@@ -228,13 +228,19 @@ public:
     // open operation and note what the post-actions restore; the editing
     // library builds its workers on them.
     void UpdateTypingFormat();
-    void InsertFormatted(const TMemory& content, const TTextPos& pos, std::int32_t flags, int story,
-                         std::int32_t parEnds, TTextPos* resultPos);
+    void InsertFormatted(const TMemory& content,
+                         const TTextPos& pos,
+                         std::int32_t flags,
+                         int story,
+                         std::int32_t parEnds,
+                         TTextPos* resultPos);
     void InsertFormattedAtCaret(const TMemory& content, std::int32_t parEnds, std::int32_t flags);
     void InsertTextAtCaret(const TMemory& text, std::int32_t flags);
     void DeleteText(const TCompoundFragment* set, const TTextPos& start, const TTextPos& end, std::int32_t flags);
     void FormatParagraphs(const TCompoundFragment* set, const TFragment* range, const TParFormat& format);
-    void FormatFont(const TCompoundFragment* set, const TFragment* range, const TCharFormat& format,
+    void FormatFont(const TCompoundFragment* set,
+                    const TFragment* range,
+                    const TCharFormat& format,
                     std::uint8_t flags);
     bool SortParagraphs(std::int32_t first, std::int32_t last, std::uint8_t options);
     void ChangeDefaultLanguage(std::int32_t language);
@@ -251,12 +257,12 @@ public:
     // Paragraphs: the four stories one after another.
     TList Pars;  // TPar, owned
     std::int32_t StoryCounts[StoryCount] = {1, 0, 0, 0};
-    TList Pages;  // layout pages, owned by the layout library
-    TList Sections;  // TSection in document order, owned
+    TList Pages;               // layout pages, owned by the layout library
+    TList Sections;            // TSection in document order, owned
     TList SectionsByFirstPar;  // the same, sorted by first paragraph
-    TList Fields;  // TField, owned
-    TList Lists;  // TAutoList, owned
-    TList Shapes;  // TShape, owned
+    TList Fields;              // TField, owned
+    TList Lists;               // TAutoList, owned
+    TList Shapes;              // TShape, owned
     TList SelectedShapes;
     TStyleList* Styles = nullptr;
 
@@ -336,7 +342,7 @@ private:
 
     std::uint16_t* FlagStack = nullptr;
     std::int32_t FlagStackCapacity = 32;  // bytes
-    std::int32_t FlagStackTop = 0;  // bytes
+    std::int32_t FlagStackTop = 0;        // bytes
     TDocClient* OwnedClient = nullptr;
 };
 

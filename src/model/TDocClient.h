@@ -76,9 +76,7 @@ public:
     virtual void ScrollCaretIntoView(TDoc& doc, int mode) {}
     // Brings the 50-pixel square ending at a point beside a character into
     // view; false when that character is not laid out.
-    virtual bool ScrollTargetIntoView(TDoc& doc, const TTextPos& pos, std::int32_t x, std::int32_t y) {
-        return false;
-    }
+    virtual bool ScrollTargetIntoView(TDoc& doc, const TTextPos& pos, std::int32_t x, std::int32_t y) { return false; }
     // Repaints a range, or the whole view for nil.
     virtual void Repaint(TDoc& doc, const TFragment* range) {}
     // The states other libraries keep per operation (find state, command

@@ -126,8 +126,8 @@ void TDoc::PerformOperation(std::uint8_t code, void* const* args, std::int32_t c
     StateFlags[sfPaintSuspended] = 1;
     StateFlags[sfCommitted] = 0;
     StateFlags[sfRefreshCaretAfter] = 0;
-    if (StateFlags[sfClipboardScratch133] == 0)
-        StateFlags[sfClipboardScratch132] = 0;
+    if (StateFlags[sfKeepPerOperationMark] == 0)
+        StateFlags[sfPerOperationMark] = 0;
     if (!host.ClipboardCopyRunning())
         host.ForgetFastNavigationReturn();
 

@@ -97,7 +97,7 @@ void TDoc::ApplyPostActions() {
     StateFlags[sfDraftGeometryCached] = 0;
     PushStateFlagClear(sfFollowUI);
     PushStateFlag(sfViewChanges);
-    PushStateFlag(sfPostActionsRunning38);
+    PushStateFlag(sfApplyingPostActions);
     PushStateFlag(sfClientKnown);
 
     // Layout: from the first changed page to five pages past what is shown.

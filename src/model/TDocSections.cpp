@@ -6,8 +6,8 @@
 #include <climits>
 #include <cstdint>
 
-#include "base/TStrings.h"
 #include "base/ObjectHandles.h"
+#include "base/TStrings.h"
 #include "model/FormatStream.h"
 #include "model/ModelOptions.h"
 #include "model/NoteOperations.h"
@@ -264,8 +264,8 @@ bool TDoc::ApplySectionSettings(std::uint8_t scope, const TFragment* fragment, c
                     ->Execute();
             } else if (what == saNoteSettings) {
                 const auto* notes = static_cast<const TNoteSettings*>(settings);
-                auto* step = new TFormatNotesOperation(this, firstSection->FirstPar, lastSection->LastPar,
-                                                       notes[0], notes[1], nullptr);
+                auto* step = new TFormatNotesOperation(this, firstSection->FirstPar, lastSection->LastPar, notes[0],
+                                                       notes[1], nullptr);
                 if (step->Changed != 0)
                     step->Execute();
                 else
@@ -340,8 +340,8 @@ void TDoc::UpdatePageMetrics() {
         const std::int32_t own = PageSectionIndex(*this, i);
         const TPageSetup& source = Sections.At<TSection>(own)->PageSetup;
         TPageSetup& ps = s->PageSetup;
-        const std::int32_t twips[6] = {source.PageWidth,  source.PageHeight, source.LeftMargin,
-                                       source.RightMargin, source.TopMargin, source.BottomMargin};
+        const std::int32_t twips[6] = {source.PageWidth,   source.PageHeight, source.LeftMargin,
+                                       source.RightMargin, source.TopMargin,  source.BottomMargin};
         for (int v = 0; v < 6; ++v) {
             ps.Pixels100[v] = ToPixels(twips[v], screen);
             ps.PixelsZoomed[v] = ToPixels(twips[v], ZoomedResolutionY);

@@ -68,8 +68,12 @@ void TDoc::UpdateTypingFormat() {
     FormatAtPos(pos, TypingFormat);
 }
 
-void TDoc::InsertFormatted(const TMemory& content, const TTextPos& pos, std::int32_t flags, int story,
-                           std::int32_t parEnds, TTextPos* resultPos) {
+void TDoc::InsertFormatted(const TMemory& content,
+                           const TTextPos& pos,
+                           std::int32_t flags,
+                           int story,
+                           std::int32_t parEnds,
+                           TTextPos* resultPos) {
     // Flag 4: the caller keeps the objects the content names to itself.
     auto* step = TInsDelOperation::CreateInsertion(this, content, pos, story, (flags & 4) == 0);
     step->Redo();
@@ -206,7 +210,9 @@ void TDoc::FormatParagraphs(const TCompoundFragment* set, const TFragment* range
     NoteSelection(*this, ranges);
 }
 
-void TDoc::FormatFont(const TCompoundFragment* set, const TFragment* range, const TCharFormat& format,
+void TDoc::FormatFont(const TCompoundFragment* set,
+                      const TFragment* range,
+                      const TCharFormat& format,
                       std::uint8_t flags) {
     std::vector<TFragment> ranges;
     RangesOf(*this, set, range, ranges);
@@ -336,8 +342,8 @@ void WorkDeleteText(TDoc& doc, TOperationCall& call) {
 }
 
 void WorkSortParagraphs(TDoc& doc, TOperationCall& call) {
-    call.DuplicatesFound = doc.SortParagraphs(call.Value<std::int32_t>(0), call.Value<std::int32_t>(1),
-                                              call.Value<std::uint8_t>(2));
+    call.DuplicatesFound =
+        doc.SortParagraphs(call.Value<std::int32_t>(0), call.Value<std::int32_t>(1), call.Value<std::uint8_t>(2));
 }
 
 void WorkDefaultLanguage(TDoc& doc, TOperationCall& call) {

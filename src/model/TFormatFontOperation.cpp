@@ -35,8 +35,13 @@ void StretchOf(const TPar& par, std::int32_t first, std::int32_t last, std::int3
 // The new stretch: the changed attributes' controls dropped (fonts switched
 // to the new face), the new values in front of the first character and,
 // when text follows, the old values restored at the end.
-void Rewrite(const std::uint8_t* data, std::int32_t size, TCharFormat original, const TCharFormat& values,
-             bool restore, TMemory& out, TCharFormat& after) {
+void Rewrite(const std::uint8_t* data,
+             std::int32_t size,
+             TCharFormat original,
+             const TCharFormat& values,
+             bool restore,
+             TMemory& out,
+             TCharFormat& after) {
     const bool fontSet = values[caFont] != UnsetValue;
     bool started = false;
     TStreamElement e;
@@ -56,8 +61,9 @@ void Rewrite(const std::uint8_t* data, std::int32_t size, TCharFormat original, 
             for (int a = 0; a < CharAttrCount; ++a) {
                 if (values[a] == UnsetValue)
                     continue;
-                const std::int32_t v =
-                    a == caFont && fontSet ? DocFontInCharset(values[caFont], DocFontCharset(original[caFont])) : values[a];
+                const std::int32_t v = a == caFont && fontSet
+                                           ? DocFontInCharset(values[caFont], DocFontCharset(original[caFont]))
+                                           : values[a];
                 AppendFormatControl(out, static_cast<std::uint8_t>(a), v);
             }
         }

@@ -29,8 +29,8 @@ public:
     std::int32_t StartOffset = 0;
     std::int32_t EndPar = 0;
     std::int32_t EndOffset = 0;
-    TCharFormat NewValues;     // unset: attribute not changed
-    TCharFormat ValuesAfter;   // the values in force after the range
+    TCharFormat NewValues;    // unset: attribute not changed
+    TCharFormat ValuesAfter;  // the values in force after the range
     std::uint8_t Done = 0;
 
 private:

@@ -89,7 +89,10 @@ TPar* MakePar(TDoc& doc, const std::uint8_t* bytes, std::int32_t size, const TPa
 
 }  // namespace
 
-TInsDelOperation* TInsDelOperation::CreateInsertion(TDoc* doc, const TMemory& content, const TTextPos& pos, int story,
+TInsDelOperation* TInsDelOperation::CreateInsertion(TDoc* doc,
+                                                    const TMemory& content,
+                                                    const TTextPos& pos,
+                                                    int story,
                                                     bool hasObjects) {
     auto* step = new TInsDelOperation(doc);
     step->Content.Assign(content);
@@ -101,7 +104,10 @@ TInsDelOperation* TInsDelOperation::CreateInsertion(TDoc* doc, const TMemory& co
     return step;
 }
 
-TInsDelOperation* TInsDelOperation::CreateRemoval(TDoc* doc, const TTextPos& start, const TTextPos& end, int story,
+TInsDelOperation* TInsDelOperation::CreateRemoval(TDoc* doc,
+                                                  const TTextPos& start,
+                                                  const TTextPos& end,
+                                                  int story,
                                                   bool hasObjects) {
     auto* step = new TInsDelOperation(doc);
     step->StartPar = start.Par;
@@ -267,7 +273,7 @@ void TInsDelOperation::Insert() {
     Fresh = 0;
     if (added > 0)
         doc.RenumberPars(StartPar);
-    Finish(sectionsChanged || (Story == stMain && added > 0));
+    Finish(sectionsChanged, Story == stMain && added > 0);
 }
 
 void TInsDelOperation::Remove() {
@@ -400,11 +406,14 @@ void TInsDelOperation::Remove() {
     Fresh = 0;
     if (marks > 0)
         doc.RenumberPars(StartPar);
-    Finish(sectionsChanged || (Story == stMain && marks > 0));
+    Finish(sectionsChanged, Story == stMain && marks > 0);
 }
 
-void TInsDelOperation::RegisterObjects(const std::uint8_t* data, std::int32_t size, bool inserting,
-                                       bool& sectionsChanged, const std::vector<std::int32_t>* exclude) {
+void TInsDelOperation::RegisterObjects(const std::uint8_t* data,
+                                       std::int32_t size,
+                                       bool inserting,
+                                       bool& sectionsChanged,
+                                       const std::vector<std::int32_t>* exclude) {
     TDoc& doc = *Doc;
     TStreamElement e;
     for (std::int32_t off = 0; off < size; off += e.Length) {
@@ -488,13 +497,15 @@ void TInsDelOperation::FreeHeldObjects() {
     }
 }
 
-void TInsDelOperation::Finish(bool sectionsChanged) {
+void TInsDelOperation::Finish(bool sectionsChanged, bool mainParsChanged) {
     TDoc& doc = *Doc;
     if (sectionsChanged) {
         doc.ResortSections();
-        doc.StateFlags[sfSectionIndexStale] = 1;
         doc.StateFlags[sfPageSizesStale] = 1;
     }
+    // Section ranges are paragraph indexes of the main text.
+    if (sectionsChanged || mainParsChanged)
+        doc.StateFlags[sfSectionIndexStale] = 1;
     for (std::int32_t p = StartPar; p <= std::min(Present != 0 ? EndPar : StartPar, doc.ParCount() - 1); ++p)
         doc.Par(p)->Changed();
     if (StartPar < doc.ParCount())

@@ -31,12 +31,18 @@ public:
     // (or at the paragraph count) appends whole paragraphs. hasObjects
     // tells whether the content may hold section breaks, shape anchors or
     // field marks that must be registered with the document.
-    static TInsDelOperation* CreateInsertion(TDoc* doc, const TMemory& content, const TTextPos& pos, int story,
+    static TInsDelOperation* CreateInsertion(TDoc* doc,
+                                             const TMemory& content,
+                                             const TTextPos& pos,
+                                             int story,
                                              bool hasObjects = true);
     // The range [start, end). An end at a paragraph's very end counts as
     // the start of the next paragraph; an end beyond the story's last
     // paragraph (with start offset 0) removes whole paragraphs.
-    static TInsDelOperation* CreateRemoval(TDoc* doc, const TTextPos& start, const TTextPos& end, int story,
+    static TInsDelOperation* CreateRemoval(TDoc* doc,
+                                           const TTextPos& start,
+                                           const TTextPos& end,
+                                           int story,
                                            bool hasObjects = true);
     ~TInsDelOperation() override;
 
@@ -64,8 +70,11 @@ private:
     void Remove();
     bool WholeParagraphs(std::int32_t par) const;
     // Registers (or unregisters) the objects the stream names.
-    void RegisterObjects(const std::uint8_t* data, std::int32_t size, bool inserting, bool& sectionsChanged,
+    void RegisterObjects(const std::uint8_t* data,
+                         std::int32_t size,
+                         bool inserting,
+                         bool& sectionsChanged,
                          const std::vector<std::int32_t>* exclude);
     void FreeHeldObjects();
-    void Finish(bool sectionsChanged);
+    void Finish(bool sectionsChanged, bool mainParsChanged);
 };

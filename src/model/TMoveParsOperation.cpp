@@ -8,8 +8,13 @@
 #include "model/TEditingServices.h"
 #include "model/TPar.h"
 
-TMoveParsOperation::TMoveParsOperation(TDoc* doc, std::int32_t from, std::int32_t count, std::int32_t to,
-                                       bool keepFields, int storyFrom, int storyTo)
+TMoveParsOperation::TMoveParsOperation(TDoc* doc,
+                                       std::int32_t from,
+                                       std::int32_t count,
+                                       std::int32_t to,
+                                       bool keepFields,
+                                       int storyFrom,
+                                       int storyTo)
     : TSubOperation(doc),
       From(from),
       Count(count),

@@ -10,8 +10,13 @@
 // order of their references) moves the stories' paragraph counts too.
 class TMoveParsOperation : public TSubOperation {
 public:
-    TMoveParsOperation(TDoc* doc, std::int32_t from, std::int32_t count, std::int32_t to, bool keepFields,
-                       int storyFrom, int storyTo);
+    TMoveParsOperation(TDoc* doc,
+                       std::int32_t from,
+                       std::int32_t count,
+                       std::int32_t to,
+                       bool keepFields,
+                       int storyFrom,
+                       int storyTo);
     void Undo() override;
 
     std::int32_t From = 0;

@@ -24,7 +24,7 @@ public:
     bool HasScrollTarget() const { return ScrollTargetX != static_cast<std::int32_t>(0x80000000u); }
 
     std::int32_t FirstPage = static_cast<std::int32_t>(0x80000000u);  // none
-    TFragment RepaintRange{};  // all zero: repaint the whole view
+    TFragment RepaintRange{};                                         // all zero: repaint the whole view
     TTextPos Caret{};
     TCompoundFragment* Selection = nullptr;  // pooled, owned
     // Twips relative to the layout box of the line holding ScrollTargetPos.

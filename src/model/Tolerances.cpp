@@ -81,7 +81,10 @@ void SetAltKeyQuery(TAltKeyQuery query) {
     AltKeyQuery = query;
 }
 
-std::int32_t SnapToGrid(std::int32_t x, std::int32_t extra, const std::int32_t* positions, std::int32_t count,
+std::int32_t SnapToGrid(std::int32_t x,
+                        std::int32_t extra,
+                        const std::int32_t* positions,
+                        std::int32_t count,
                         bool honourAlt) {
     if (honourAlt && AltKeyQuery != nullptr && AltKeyQuery())
         return x;

@@ -18,7 +18,10 @@ std::int32_t SnapToNearlyEqual(std::int32_t value, const std::int32_t* positions
 // the given positions when that lies closer than the larger of 96 twips and
 // the rounding distance. Unset positions (0x80000000) are ignored. With
 // honourAlt and the Alt key down, x is returned unchanged.
-std::int32_t SnapToGrid(std::int32_t x, std::int32_t extra, const std::int32_t* positions, std::int32_t count,
+std::int32_t SnapToGrid(std::int32_t x,
+                        std::int32_t extra,
+                        const std::int32_t* positions,
+                        std::int32_t count,
                         bool honourAlt);
 
 // Whether the Alt key is down; the toolkit installs the query.

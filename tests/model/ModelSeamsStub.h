@@ -50,9 +50,7 @@ public:
     void Repaint(TDoc&, const TFragment* range) override {
         Log.push_back(range != nullptr ? "Repaint range" : "Repaint all");
     }
-    void PlaceCaret(TDoc& doc) override {
-        Log.push_back(doc.StateFlags[39] != 0 ? "PlaceCaret still" : "PlaceCaret");
-    }
+    void PlaceCaret(TDoc& doc) override { Log.push_back(doc.StateFlags[39] != 0 ? "PlaceCaret still" : "PlaceCaret"); }
 
     // The entries of the log that start with a prefix.
     std::vector<std::string> Calls(const std::string& prefix) const {

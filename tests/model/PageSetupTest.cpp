@@ -42,8 +42,8 @@ TEST(PageSetupTest, ValidationClampsSizesMarginsAndDistances) {
     const Case cases[] = {
         {"a narrow page grows to an inch", 1000, 15840, 0, 0, 0, 0, 0, 1440, 0, 0, 0, 0, 0},
         {"a huge page shrinks", 40000, 15840, 0, 0, 0, 0, 0, 31680, 0, 0, 0, 0, 0},
-        {"the left margin leaves 180 twips", 12240, 15840, 20000, 1440, 1440, 1440, 720, 12240, 12060, 0, 1440,
-         1440, 720},
+        {"the left margin leaves 180 twips", 12240, 15840, 20000, 1440, 1440, 1440, 720, 12240, 12060, 0, 1440, 1440,
+         720},
         {"negative margins become 0", 12240, 15840, -5, -5, -5, -5, -5, 12240, 0, 0, 0, 0, 0},
         {"top and bottom share the height", 12240, 15840, 0, 0, 15000, 15000, 0, 12240, 0, 0, 15000, 660, 0},
         {"distances at most 40 % of the height", 12240, 15840, 0, 0, 0, 0, 9000, 12240, 0, 0, 0, 0, 6336},

@@ -6,7 +6,6 @@
 
 #include "DocFixture.h"
 #include "ModelSeamsStub.h"
-#include "support/TestSupport.h"
 #include "base/ObjectHandles.h"
 #include "model/FieldOperations.h"
 #include "model/FormatStream.h"
@@ -21,6 +20,7 @@
 #include "model/TOperation.h"
 #include "model/TPar.h"
 #include "model/TStyleList.h"
+#include "support/TestSupport.h"
 
 namespace {
 

@@ -65,7 +65,9 @@ private:
         }
     }
 
-    std::int32_t Pick(std::int32_t n) { return n <= 1 ? 0 : std::uniform_int_distribution<std::int32_t>(0, n - 1)(Random); }
+    std::int32_t Pick(std::int32_t n) {
+        return n <= 1 ? 0 : std::uniform_int_distribution<std::int32_t>(0, n - 1)(Random);
+    }
 
     std::int32_t LastMain() const { return Doc.LastParOfStory(stMain); }
 

@@ -21,7 +21,7 @@ TEST(DocTest, NewDocumentHasOneMainParagraphAndEmptyStories) {
     EXPECT_TRUE(ParFormatsEqual(doc.Par(0)->Format, DefaultParFormat));
     EXPECT_EQ(doc.StoryOfPar(0), stMain);
     EXPECT_EQ(doc.FirstParOfStory(stFootnotes), 1);
-    EXPECT_EQ(doc.LastParOfStory(stFootnotes), 0);  // an empty story
+    EXPECT_EQ(doc.LastParOfStory(stFootnotes), 0);   // an empty story
     EXPECT_EQ(doc.StoryOfPar(5), stHeadersFooters);  // beyond every count
     for (std::uint8_t flag : {sfSectionIndexStale, sfFieldIndexStale, sfContentChanged, sfHasWindow})
         EXPECT_EQ(doc.StateFlags[flag], 1) << int(flag);
@@ -101,12 +101,8 @@ TEST(DocTest, TwipsConvertToPixelsRoundingHalfUp) {
         std::int32_t pixels;
     };
     const Case cases[] = {
-        {"an inch at 96 ppi", 96, 1440, 96},
-        {"0.4666 rounds down", 96, 7, 0},
-        {"0.5333 rounds up", 96, 8, 1},
-        {"exactly half rounds up", 48, 15, 1},
-        {"negative half rounds up", 48, -15, 0},
-        {"200 % zoom", 192, 1440, 192},
+        {"an inch at 96 ppi", 96, 1440, 96},   {"0.4666 rounds down", 96, 7, 0},        {"0.5333 rounds up", 96, 8, 1},
+        {"exactly half rounds up", 48, 15, 1}, {"negative half rounds up", 48, -15, 0}, {"200 % zoom", 192, 1440, 192},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -138,12 +134,9 @@ TEST(DocTest, FitZoomFollowsTheZoomModeAndStaysInRange) {
         std::int32_t zoom;
     };
     const Case cases[] = {
-        {"page width", zmPageWidth, 836, 600, 100},
-        {"narrower than the margin", zmPageWidth, 15, 600, 10},
-        {"text width", zmTextWidth, 664, 600, 100},
-        {"whole page limited by height", zmWholePage, 2000, 548, 50},
-        {"two pages", zmTwoPages, 1665, 5000, 100},
-        {"wide window caps at 500", zmPageWidth, 10000, 600, 500},
+        {"page width", zmPageWidth, 836, 600, 100},     {"narrower than the margin", zmPageWidth, 15, 600, 10},
+        {"text width", zmTextWidth, 664, 600, 100},     {"whole page limited by height", zmWholePage, 2000, 548, 50},
+        {"two pages", zmTwoPages, 1665, 5000, 100},     {"wide window caps at 500", zmPageWidth, 10000, 600, 500},
         {"fixed percentage", zmPercent, 100, 100, 100},
     };
     for (const Case& c : cases) {

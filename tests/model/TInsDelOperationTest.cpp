@@ -49,7 +49,9 @@ protected:
 
 // Content with paragraph marks: ParText has no mark syntax, so the marks
 // are appended by hand after each "{par}".
-void AppendWithMarks(TMemory& content, const std::vector<std::string>& pieces, ParText::TObjects& objects,
+void AppendWithMarks(TMemory& content,
+                     const std::vector<std::string>& pieces,
+                     ParText::TObjects& objects,
                      const TParFormat& format) {
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         TMemory stream, chars;

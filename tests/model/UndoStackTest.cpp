@@ -179,7 +179,7 @@ TEST_F(UndoStackTest, ClearingTheHistoryMovesOrDropsTheMarkers) {
     doc.BackupUndoIndex = 0;
     doc.ClearUndoHistory();
     EXPECT_EQ(doc.UndoIndex, -1);
-    EXPECT_EQ(doc.UndoList.Count, 2);  // the redo part stays
+    EXPECT_EQ(doc.UndoList.Count, 2);         // the redo part stays
     EXPECT_EQ(doc.SavedUndoIndex, NoMarker);  // equal to the undo index: no save point left
     EXPECT_EQ(doc.SafeCopyUndoIndex, 1);
     EXPECT_EQ(doc.BackupUndoIndex, NoMarker);
