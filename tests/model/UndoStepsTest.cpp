@@ -329,13 +329,13 @@ TEST(UndoStepsTest, TabsChangeTheDefaultWidthAndTheParagraphsInANestedOperation)
     RunStep(doc, new TFormatTabsOperation(&doc, 360, 5, pars));
     ReleaseCompoundFragment(pars);
     EXPECT_EQ(doc.DefaultTabWidth, 360);
-    EXPECT_EQ(doc.Par(0)->Format.Tabs, 5);
-    EXPECT_EQ(doc.Par(1)->Format.Tabs, 5);
+    EXPECT_EQ(GetParProp(doc.Par(0)->Format, ppTabs), 5);
+    EXPECT_EQ(GetParProp(doc.Par(1)->Format, ppTabs), 5);
     doc.Undo(true);
     EXPECT_EQ(doc.DefaultTabWidth, 720);
-    EXPECT_EQ(doc.Par(1)->Format.Tabs, 0);
+    EXPECT_EQ(GetParProp(doc.Par(1)->Format, ppTabs), 0);
     doc.Redo();
-    EXPECT_EQ(doc.Par(1)->Format.Tabs, 5);
+    EXPECT_EQ(GetParProp(doc.Par(1)->Format, ppTabs), 5);
 }
 
 // Re-applies a style sheet by giving every paragraph the style at index 1.
@@ -367,13 +367,13 @@ TEST(UndoStepsTest, AStyleSheetChangeReappliesOnceAndThenReplays) {
     TStyleList* fresh = info->NewStyles;
     RunStep(doc, new TFormatStyleListOperation(&doc, info));
     EXPECT_EQ(doc.Styles, fresh);
-    EXPECT_EQ(doc.Par(0)->Format.Style, 1);
+    EXPECT_EQ(GetParProp(doc.Par(0)->Format, ppStyle), 1);
     doc.Undo(true);
     EXPECT_EQ(doc.Styles, old);
-    EXPECT_EQ(doc.Par(0)->Format.Style, 0);
+    EXPECT_EQ(GetParProp(doc.Par(0)->Format, ppStyle), 0);
     doc.Redo();
     EXPECT_EQ(doc.Styles, fresh);
-    EXPECT_EQ(doc.Par(0)->Format.Style, 1);
+    EXPECT_EQ(GetParProp(doc.Par(0)->Format, ppStyle), 1);
     EXPECT_EQ(restyler.Calls, 1);
 }
 
