@@ -15,15 +15,6 @@ std::vector<TBorderSet>& Table() {
     return *table;
 }
 
-bool BordersEqual(const TBorder& stored, const TBorder& border) {
-    if (stored.Type != border.Type)
-        return false;
-    if (stored.Type == NoBorderType)
-        return true;
-    return stored.Width == border.Width && stored.Color == border.Color &&
-           stored.Spacing == ClampBorderSpacing(border.Spacing);
-}
-
 }  // namespace
 
 void InitBorderSet(TBorderSet& set) {
@@ -61,4 +52,34 @@ std::int32_t BorderSetCount() {
 const TBorderSet& BorderSetAt(std::int32_t index) {
     REZ_ASSERT(index >= 0 && index < BorderSetCount());
     return Table()[index];
+}
+
+bool BordersEqual(const TBorder& stored, const TBorder& border) {
+    if (stored.Type != border.Type)
+        return false;
+    if (stored.Type == NoBorderType)
+        return true;
+    return stored.Width == border.Width && stored.Color == border.Color &&
+           stored.Spacing == ClampBorderSpacing(border.Spacing);
+}
+
+int CompareBorders(const TBorder& a, const TBorder& b, const std::uint8_t* aCellFlag, const std::uint8_t* bCellFlag) {
+    constexpr std::int32_t unset = static_cast<std::int32_t>(0x80000000u);
+    const bool aUnset = a.Type == unset, bUnset = b.Type == unset;
+    if (aUnset || bUnset)
+        return aUnset == bUnset ? 0 : (bUnset ? 1 : -1);
+    if (a.Type != b.Type)
+        return a.Type == 1 ? 1 : -1;  // a single line stands over any other kind
+    if (a.Type == NoBorderType)
+        return 0;
+    if (a.Width != b.Width)
+        return a.Width > b.Width ? 1 : -1;
+    if (aCellFlag != nullptr && bCellFlag != nullptr && *aCellFlag != *bCellFlag)
+        return *aCellFlag != 0 ? -1 : 1;
+    if (a.Color == b.Color)
+        return 0;
+    // Automatic counts as the lowest colour value.
+    const std::int64_t aColor = a.Color == static_cast<std::int32_t>(0xFF000000u) ? -1 : a.Color;
+    const std::int64_t bColor = b.Color == static_cast<std::int32_t>(0xFF000000u) ? -1 : b.Color;
+    return bColor < aColor ? 1 : -1;
 }

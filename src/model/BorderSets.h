@@ -24,8 +24,6 @@ struct TBorderSet {
 // table, so that formats compare and copy without touching border details.
 // Entry 0 is the empty set, meaning no borders; entries are never removed.
 //
-// This holds what the paragraph code needs so far; the border code extends
-// it with comparison and precedence.
 void InitBorderSet(TBorderSet& set);
 std::int32_t ClampBorderSpacing(std::int32_t value);
 // The index of an equal set in the table, appending one when there is none.
@@ -33,3 +31,14 @@ std::int32_t InternBorderSet(const TBorderSet& set);
 std::int32_t BorderSetCount();
 // The set at an index (0 .. BorderSetCount() - 1).
 const TBorderSet& BorderSetAt(std::int32_t index);
+
+// A border as stored in the table against a border to intern: the same
+// type, and for real borders the same width, colour and clamped spacing.
+bool BordersEqual(const TBorder& stored, const TBorder& border);
+// Which of two touching borders is drawn: 1 when a wins, -1 when b wins, 0
+// when they are equal. The cell flags (first byte) are given for table
+// cell borders: at equal widths a cell's own border loses.
+int CompareBorders(const TBorder& a,
+                   const TBorder& b,
+                   const std::uint8_t* aCellFlag = nullptr,
+                   const std::uint8_t* bCellFlag = nullptr);

@@ -55,3 +55,7 @@ std::int32_t DocFontNameId(std::int32_t font) {
 int DocFontCodePage(std::int32_t font) {
     return CharsetCodePage(DocFontCharset(font));
 }
+
+std::int32_t DocFontInCharset(std::int32_t font, std::uint8_t charset) {
+    return Queries != nullptr ? Queries->SameFaceInCharset(font, charset) : font;
+}

@@ -15,9 +15,13 @@ public:
     virtual std::uint8_t Charset(
         std::int32_t font) const = 0;  // Windows character set (0 ANSI, 2 SYMBOL, 204 Russian, ...)
     virtual std::int32_t NameId(std::int32_t font) const = 0;  // same face in other character sets -> same id
+    // The font of the same face as font in another character set (the
+    // font manager registers it on demand); font itself when it knows none.
+    virtual std::int32_t SameFaceInCharset(std::int32_t font, std::uint8_t charset) const { return font; }
 };
 
 void SetDocFontQueries(const TDocFontQueries* queries);  // nullptr restores the default
 std::uint8_t DocFontCharset(std::int32_t font);          // default: 0
 std::int32_t DocFontNameId(std::int32_t font);           // default: the index itself
 int DocFontCodePage(std::int32_t font);  // from the charset: 1252 for ANSI, symbol and sets without a page of their own
+std::int32_t DocFontInCharset(std::int32_t font, std::uint8_t charset);  // default: font

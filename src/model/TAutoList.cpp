@@ -5,3 +5,11 @@
 TAutoList::~TAutoList() {
     ReleaseObjectHandle(this);
 }
+
+void TAutoList::Assign(const TAutoList& source) {
+    if (&source == this)
+        return;
+    SingleLevel = source.SingleLevel;
+    for (int i = 0; i < 9; ++i)
+        Levels[i] = source.Levels[i];
+}

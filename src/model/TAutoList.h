@@ -36,6 +36,9 @@ public:
     TAutoList& operator=(const TAutoList&) = delete;
     ~TAutoList();
 
+    // Copies the definition (levels and kind); the object keeps its identity.
+    void Assign(const TAutoList& source);
+
     // The low seven bits are 1 for a single-level list; bit 7 is a flag of
     // its own.
     std::uint8_t SingleLevel = 0;

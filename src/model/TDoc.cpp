@@ -1,64 +1,154 @@
+// A document's lifetime and the document call.
 #include "model/TDoc.h"
 
+#include "base/ObjectHandles.h"
+#include "model/FormatStream.h"
+#include "model/ModelOptions.h"
+#include "model/StateFlags.h"
 #include "model/TAutoList.h"
+#include "model/TCompoundFragment.h"
+#include "model/TDocClient.h"
+#include "model/TEditingServices.h"
 #include "model/TField.h"
+#include "model/TModelHost.h"
+#include "model/TOperation.h"
 #include "model/TPar.h"
+#include "model/TPostActions.h"
 #include "model/TSection.h"
 #include "model/TShape.h"
 #include "model/TStyleList.h"
+#include "platform/Files.h"
+#include "platform/Heap.h"
 
 namespace {
 
-// twips × resolution / 1440, rounded half up (also for negative values).
-std::int32_t ScaleTwips(std::int32_t twips, std::int32_t resolution) {
-    const std::int64_t n = static_cast<std::int64_t>(twips) * resolution + 720;
-    std::int64_t q = n / 1440;
-    if (n % 1440 != 0 && n < 0)
-        --q;
-    return static_cast<std::int32_t>(q);
-}
+std::int32_t DocumentCounter = 0;
+TDoc* CurrentDoc = nullptr;
+std::int32_t CallDepth = 0;
+TDocClientFactory ClientFactory = nullptr;
 
 }  // namespace
 
-TDoc::TDoc() : Styles(new TStyleList(this)) {}
+TDoc::TDoc(bool hidden) {
+    StateFlags[sfConstructing] = 1;
+    // A new document is being set up until its window exists: zoom changes
+    // only recompute the zoom values.
+    StateFlags[sfSettingUp] = 1;
+    FlagStack = static_cast<std::uint16_t*>(Platform::HeapAlloc(FlagStackCapacity));
+    ScratchMemory.SetSize(800);
+    ScratchList.SetCount(50);
+    DocNumber = ++DocumentCounter;
+    Styles = new TStyleList(this);
+    Client = &NullDocClient();
+
+    auto* par = new TPar(this);
+    par->Format = DefaultParFormat;
+    AppendFormatControl(par->Stream, fcSpecialChar, chParEnd);
+    par->Chars.AppendByte(chParEnd);
+    Pars.Add(par);
+
+    auto* section = new TSection(this);
+    section->SetDefaults();
+    section->LastPar = 0;
+    Sections.Add(section);
+    SectionsByFirstPar.Add(section);
+
+    const TModelOptions& options = ModelOptions();
+    TextEncoding = options.DefaultTextEncoding < 0 ? 1 : options.DefaultTextEncoding;
+    LineBreakKind = options.DefaultLineBreak;
+
+    Selection = NewCompoundFragment();
+    MainPostActions = new TPostActions;
+    SuspendedPostActions = new TPostActions;
+    // Note references are raised; note texts start plain.
+    for (auto& kind : NoteCharFormats) {
+        kind[0] = DefaultCharFormat;
+        kind[0][caScript] = 1;
+        kind[1] = DefaultCharFormat;
+    }
+
+    if (hidden) {
+        StateFlags[sfHidden] = 1;
+    } else {
+        if (ClientFactory != nullptr) {
+            OwnedClient = ClientFactory(*this);
+            if (OwnedClient != nullptr)
+                Client = OwnedClient;
+        }
+        StateFlags[sfHasWindow] = 1;
+    }
+    SetZoom(100);
+    EditingServices().ClearSearchOrigin(*this);
+    StateFlags[sfSectionIndexStale] = 1;
+    StateFlags[sfPageSizesStale] = 1;
+    StateFlags[sfFieldIndexStale] = 1;
+    StateFlags[sfContentChanged] = 1;
+    StateFlags[sfSettingUp] = 0;
+    StateFlags[sfConstructing] = 0;
+}
 
 TDoc::~TDoc() {
-    // Paragraphs first: normalised paragraphs are recorded in their shapes,
-    // and fields are looked up from the streams.
+    if (StateFlags[sfTempCopy] != 0 && !TempFileName.empty())
+        Platform::DeleteFileAt(TempFileName);
+    if (StateFlags[sfHidden] == 0)
+        Client->CloseWindow(*this);
+    delete OwnedClient;
+    Client = &NullDocClient();
+    // Operations first: steps that hold removed text own the sections,
+    // fields and shapes it names and free them.
+    UndoList.FreeItems<TOperation>();
+    delete MainPostActions;
+    delete SuspendedPostActions;
+    ReleaseCompoundFragment(Selection);
+    // Paragraphs before the objects: normalised paragraphs are recorded in
+    // their shapes, and fields are looked up from the streams.
     Pars.FreeItems<TPar>();
     Shapes.FreeItems<TShape>();
     Fields.FreeItems<TField>();
     Lists.FreeItems<TAutoList>();
     Sections.FreeItems<TSection>();
     delete Styles;
-}
-
-TSection* TDoc::SectionOfPar(std::int32_t par) const {
-    if (Sections.Count == 0)
-        return nullptr;
-    for (std::int32_t i = 0; i < Sections.Count; ++i) {
-        auto* s = Sections.At<TSection>(i);
-        if (s->FirstPar <= par && par <= s->LastPar)
-            return s;
+    Platform::HeapFree(FlagStack);
+    if (CurrentDoc == this) {
+        CurrentDoc = nullptr;
+        CallDepth = 0;
     }
-    return static_cast<TSection*>(Sections.Last());
 }
 
-void TDoc::BorderGroupRange(std::int32_t par, std::int32_t& first, std::int32_t& last) const {
-    first = last = par;
-    if (par < 0 || par >= Pars.Count)
+bool TDoc::HasWindow() const {
+    return Client->HasWindow();
+}
+
+void TDoc::DeleteShape(TShape* shape) {
+    if (shape == nullptr)
         return;
-    const std::int16_t borders = Par(par)->Format.Borders;
-    while (first > 0 && Par(first - 1)->Format.Borders == borders)
-        --first;
-    while (last + 1 < Pars.Count && Par(last + 1)->Format.Borders == borders)
-        ++last;
+    Shapes.Remove(shape);
+    SelectedShapes.Remove(shape);
+    delete shape;
 }
 
-std::int32_t TDoc::TwipsToPixelsX(std::int32_t twips) const {
-    return ScaleTwips(twips, ZoomedResolutionX);
+void BeginDocumentCall(TDoc* doc) {
+    CurrentDoc = doc;
+    ++CallDepth;
 }
 
-std::int32_t TDoc::TwipsToPixelsY(std::int32_t twips) const {
-    return ScaleTwips(twips, ZoomedResolutionY);
+void EndDocumentCall(TDoc* doc) {
+    if (CallDepth > 0)
+        --CallDepth;
+}
+
+TDoc* CurrentDocument() {
+    return CurrentDoc;
+}
+
+std::int32_t DocumentCallDepth() {
+    return CallDepth;
+}
+
+void ResetDocumentCalls() {
+    CallDepth = 0;
+}
+
+void SetDocClientFactory(TDocClientFactory factory) {
+    ClientFactory = factory;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "model/TTextPos.h"
@@ -23,7 +24,27 @@ enum : std::uint8_t {
 // Field-type codes (those of the Word binary format) that the model tests.
 enum : std::uint8_t {
     ftIndexEntry = 4,  // XE
-    ftSymbol = 57,     // SYMBOL
+    ftToc = 13,
+    ftPageNumber = 33,  // PAGE
+    ftPageRef = 37,     // PAGEREF
+    ftSymbol = 57,      // SYMBOL
+    ftHyperlink = 88,
+};
+
+// A set of field-type codes (96 of them).
+struct TFieldTypeSet {
+    std::uint32_t Bits[3] = {};
+
+    TFieldTypeSet() = default;
+    TFieldTypeSet(std::initializer_list<std::uint8_t> types) {
+        for (std::uint8_t t : types)
+            Add(t);
+    }
+    void Add(std::uint8_t type) {
+        if (type < 96)
+            Bits[type / 32] |= 1u << (type % 32);
+    }
+    bool Has(std::uint8_t type) const { return type < 96 && (Bits[type / 32] & (1u << (type % 32))) != 0; }
 };
 
 // Field flags.

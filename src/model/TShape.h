@@ -27,6 +27,10 @@ public:
     TPar* AnchorPar = nullptr;
     std::int32_t AnchorOffset = 0;
     TField* InlineField = nullptr;  // the kind-7 field that places the shape inline
+    // Stand in for the kind and the z-order drawing property until the
+    // shape properties exist. Kind 3 shapes stand behind the text.
+    std::uint8_t Kind = 0;
+    std::int32_t ZOrder = 0;
     // Stands in for the horizontal-rule drawing property until the shape
     // properties exist.
     bool HorizontalRule = false;

@@ -33,7 +33,11 @@ const TSpecial Specials[] = {{"par", 2},      {"col", 6},     {"line", 7},    {"
 
 }  // namespace
 
-TObjects::TObjects() : DocPtr(std::make_unique<TDoc>()) {}
+TObjects::TObjects() : DocPtr(std::make_unique<TDoc>()) {
+    // The tests describe every paragraph themselves: start from none.
+    DocPtr->Pars.FreeItems<TPar>();
+    DocPtr->StoryCounts[0] = 0;
+}
 
 TObjects::~TObjects() = default;
 
@@ -161,6 +165,7 @@ TPar& AddPar(std::string_view description, TObjects& objects) {
     TPar* par = MakePar(description, objects).release();
     par->Index = objects.Doc().Pars.Count;
     objects.Doc().Pars.Add(par);
+    objects.Doc().StoryCounts[0] += 1;
     return *par;
 }
 

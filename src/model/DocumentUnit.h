@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string_view>
+
+class TShape;
+
+// Start and shutdown of the document model as a whole, and the sort orders
+// that several parts of the program share.
+
+// Makes what documents need before the first exists: the constant formats
+// (static), the border-set table with its empty set, the object pools.
+void InitDocumentUnit();
+// Frees the pooled objects the model keeps for reuse; the memory trim
+// calls it when the program holds too much.
+void ReleaseDocumentPools();
+void DoneDocumentUnit();
+
+// Shapes behind the text first, then by ascending z-order.
+int CompareShapesZOrder(const TShape* a, const TShape* b);
+// Index entries: levels separated by ":", compared in turn under the
+// comparison locale, first without case, then with case; the first
+// difference decides, and an entry with fewer levels comes first.
+int CompareIndexEntries(std::u16string_view a, std::u16string_view b);

@@ -1,0 +1,106 @@
+#include "model/StyleOperations.h"
+
+#include <utility>
+
+#include "model/OperationCodes.h"
+#include "model/StateFlags.h"
+#include "model/TCompoundFragment.h"
+#include "model/TDoc.h"
+#include "model/TEditingServices.h"
+#include "model/TModelHost.h"
+#include "model/TOperation.h"
+#include "model/TPar.h"
+#include "model/TParFormat.h"
+#include "model/TStyleList.h"
+
+TFormatStyleListInfo::~TFormatStyleListInfo() {
+    delete NewStyles;
+}
+
+TFormatStyleListOperation::~TFormatStyleListOperation() {
+    delete Nested;
+    delete Info;
+}
+
+void TFormatStyleListOperation::SwapSheets() {
+    if (Info->NewStyles == nullptr)
+        return;
+    std::swap(Doc->Styles, Info->NewStyles);
+    Doc->Styles->Doc = Doc;
+    for (std::int32_t i = 0; i < Doc->ParCount(); ++i)
+        Doc->Par(i)->FreeLines();
+    ModelHost().RefreshSidePanels(prStyles);
+}
+
+void TFormatStyleListOperation::Redo() {
+    SwapSheets();
+    if (Done == 0) {
+        Done = 1;
+        Nested = new TOperation(Doc, unFormatDocStyles);
+        Doc->BeginOperation(Nested);
+        try {
+            EditingServices().ReapplyStyleSheet(*Doc, *Info);
+        } catch (...) {
+            Doc->EndOperation();
+            throw;
+        }
+        Doc->EndOperation();
+    } else if (Nested != nullptr) {
+        Nested->Redo();
+    }
+}
+
+void TFormatStyleListOperation::Undo() {
+    if (Nested != nullptr)
+        Nested->Undo();
+    SwapSheets();
+}
+
+TFormatTabsOperation::TFormatTabsOperation(TDoc* doc,
+                                           std::int32_t defaultTabWidth,
+                                           std::int16_t tabTable,
+                                           const TCompoundFragment* paragraphs)
+    : TSubOperation(doc), DefaultTabWidth(defaultTabWidth), TabTable(tabTable) {
+    if (paragraphs != nullptr)
+        Paragraphs = CloneCompoundFragment(*paragraphs);
+}
+
+TFormatTabsOperation::~TFormatTabsOperation() {
+    delete Nested;
+    ReleaseCompoundFragment(Paragraphs);
+}
+
+void TFormatTabsOperation::SwapWidth() {
+    std::swap(Doc->DefaultTabWidth, DefaultTabWidth);
+    for (std::int32_t i = 0; i < Doc->ParCount(); ++i)
+        Doc->Par(i)->FreeLines();
+    Doc->StateFlags[sfListsStale] = 1;
+}
+
+void TFormatTabsOperation::Redo() {
+    SwapWidth();
+    if (Done == 0) {
+        Done = 1;
+        if (TabTable != static_cast<std::int16_t>(0x8000) && Paragraphs != nullptr) {
+            Nested = new TOperation(Doc, unFormatTabs);
+            Doc->BeginOperation(Nested);
+            try {
+                TParFormat format = UnsetParFormat;
+                format.Tabs = TabTable;
+                Doc->FormatParagraphs(Paragraphs, nullptr, format);
+            } catch (...) {
+                Doc->EndOperation();
+                throw;
+            }
+            Doc->EndOperation();
+        }
+    } else if (Nested != nullptr) {
+        Nested->Redo();
+    }
+}
+
+void TFormatTabsOperation::Undo() {
+    if (Nested != nullptr)
+        Nested->Undo();
+    SwapWidth();
+}
