@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "base/Errors.h"
+#include "base/TReader.h"
 
 std::int64_t TStream::Size() {
     const std::int64_t pos = Seek(0, 1);
@@ -39,4 +40,8 @@ std::int64_t TStream::CopyFrom(TStream& source, std::int64_t count) {
         count -= n;
     }
     return total;
+}
+
+TComponent* TStream::ReadComponentState(TComponent* instance) {
+    return ReadComponentResource(*this, instance, "");
 }

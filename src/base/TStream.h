@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+class TComponent;
+
 // Byte streams over files, memory blocks and program resources. The family
 // is strict: a stream that cannot be opened, or an exact read or write that
 // moves fewer bytes than asked for, ends the operation with EAbort. The plain
@@ -25,4 +27,7 @@ public:
     // Copies count bytes from source's position; count 0 copies all of source
     // from its beginning. Returns the count copied.
     std::int64_t CopyFrom(TStream& source, std::int64_t count);
+    // Reads one form resource from here into instance (base/TReader.h) and
+    // returns the root; a damaged resource is reported and raises EAbort.
+    TComponent* ReadComponentState(TComponent* instance);
 };

@@ -10,6 +10,7 @@
 #include "base/Errors.h"
 #include "base/ListItems.h"
 #include "base/TFileStream.h"
+#include "base/TReader.h"
 #include "platform/Files.h"
 
 namespace {
@@ -52,6 +53,24 @@ void TStrings::Assign(const TPersistent* source) {
     TStringsUpdate update(*this);
     Clear();
     AddStrings(*strings);
+}
+
+void TStrings::ReadExtraProperty(TReader& reader) {
+    TReader::OfferProperty(
+        reader, "Strings", [](TPersistent& self, TReader& r) { static_cast<TStrings&>(self).ReadStrings(r); }, *this);
+}
+
+void TStrings::ReadStrings(TReader& reader) {
+    if (!reader.ExpectValueType(vaList))
+        return;
+    TStringsUpdate update(*this);
+    Clear();
+    std::string text;
+    while (!reader.AtListEnd()) {
+        if (reader.ReadText(text))
+            Add(text);
+    }
+    reader.ExpectValueType(vaNull);
 }
 
 std::string TStrings::GetText() const {

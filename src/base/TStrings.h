@@ -21,6 +21,11 @@ public:
     // Copies the strings and objects of another TStrings (Clear, then
     // AddStrings); other sources as TPersistent does.
     void Assign(const TPersistent* source) override;
+    // Takes a form resource's "Strings" property (ReadStrings).
+    void ReadExtraProperty(TReader& reader) override;
+    // Replaces the items by the list of strings the reader stands at; a value
+    // that is not a list is skipped and changes nothing.
+    void ReadStrings(TReader& reader);
 
     virtual std::string GetString(std::int32_t index) const = 0;
     virtual std::int32_t GetCount() const = 0;

@@ -155,8 +155,9 @@ TEST_F(TextDrawingTest, GlyphsAreDrawnWhereTheyWereMeasured) {
                     TextOutW(single.DC, 5 + positions[i] + (i == text.size() / 2 ? 1 : 0), 5, text.substr(i, 1));
                 whole.Clear();
                 ExtTextOutW(whole.DC, 5, 5, 0, nullptr, text, dx.data());
-                if (text[text.size() / 2] != u' ')
+                if (text[text.size() / 2] != u' ') {
                     EXPECT_GT(whole.Differences(single), 4);
+                }
             }
             DeleteFont(big);
             DeleteFont(font);

@@ -9,7 +9,20 @@
 #include <random>
 #include <stdexcept>
 
+#include <stdlib.h>
+
+#include "base/Folders.h"
+#include "base/TempFiles.h"
+#include "platform/Registry.h"
+
+// Defined by the generated table of the tests' own resources.
+void RegisterRezTestResources();
+
 namespace TestSupport {
+
+void UseTestResources() {
+    RegisterRezTestResources();
+}
 
 TTempDir::TTempDir() {
     std::random_device rd;
@@ -53,6 +66,51 @@ TScriptedMessageBoxes::TScriptedMessageBoxes(std::vector<std::uint16_t> answers)
 
 TScriptedMessageBoxes::~TScriptedMessageBoxes() {
     SetMessageBoxAnswerer(std::move(Previous));
+}
+
+TScopedEnv::TScopedEnv(const char* name, const char* value) : Name(name) {
+    if (const char* old = std::getenv(name)) {
+        Old = old;
+        HadOld = true;
+    }
+    if (value != nullptr)
+        ::setenv(name, value, 1);
+    else
+        ::unsetenv(name);
+}
+
+TScopedEnv::~TScopedEnv() {
+    if (HadOld)
+        ::setenv(Name.c_str(), Old.c_str(), 1);
+    else
+        ::unsetenv(Name.c_str());
+}
+
+namespace {
+
+void ForgetUserFolders() {
+    Platform::RegForgetAll();
+    ForgetDataFolders();
+    ForgetTempFolder();
+}
+
+std::string MadeFolder(const std::string& path) {
+    std::filesystem::create_directories(path);
+    return path;
+}
+
+}  // namespace
+
+TTempSettingsFolder::TTempSettingsFolder()
+    : Config("XDG_CONFIG_HOME", Dir.Path().c_str()),
+      Home("HOME", MadeFolder(Dir.File("home")).c_str()),
+      Data("XDG_DATA_HOME", MadeFolder(Dir.File("data")).c_str()),
+      Temp("TMPDIR", MadeFolder(Dir.File("tmp")).c_str()) {
+    ForgetUserFolders();
+}
+
+TTempSettingsFolder::~TTempSettingsFolder() {
+    ForgetUserFolders();
 }
 
 std::string CorpusPath(const std::string& relative) {

@@ -44,6 +44,46 @@ private:
     TMessageBoxAnswerer Previous;
 };
 
+// Sets an environment variable while it lives (nullptr unsets it), then puts
+// the old value back.
+class TScopedEnv {
+public:
+    TScopedEnv(const char* name, const char* value);
+    ~TScopedEnv();
+    TScopedEnv(const TScopedEnv&) = delete;
+    TScopedEnv& operator=(const TScopedEnv&) = delete;
+
+private:
+    std::string Name;
+    std::string Old;
+    bool HadOld = false;
+};
+
+// Points the user's folders at fresh temporary ones while it lives, so that
+// tests never touch the real ones: the home folder (Path()/home), the
+// settings folder $XDG_CONFIG_HOME (Path() itself), the data folder
+// $XDG_DATA_HOME (Path()/data) and the temporary folder $TMPDIR
+// (Path()/tmp). The settings store, the data folders and the temporary
+// folder forget what they worked out before and after.
+class TTempSettingsFolder {
+public:
+    TTempSettingsFolder();
+    ~TTempSettingsFolder();
+
+    const std::string& Path() const { return Dir.Path(); }
+
+private:
+    TTempDir Dir;
+    TScopedEnv Config;
+    TScopedEnv Home;
+    TScopedEnv Data;
+    TScopedEnv Temp;
+};
+
+// Makes the resources compiled from tests/data/forms (FORM resources named
+// after their classes) visible to the resource look-up.
+void UseTestResources();
+
 // A path inside the shared real-world corpus.
 std::string CorpusPath(const std::string& relative);
 // A path inside tests/data.
