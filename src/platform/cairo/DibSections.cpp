@@ -36,7 +36,13 @@ std::uint32_t To8(std::uint32_t value, const TMaskShape& s) {
     const std::uint64_t v = (value >> s.Shift) & s.Max;
     if (s.Width >= 8)
         return static_cast<std::uint32_t>(v >> (s.Width - 8));
-    return static_cast<std::uint32_t>((v * 255 + s.Max / 2) / s.Max);
+    // The sample's bits repeated downwards: 0 stays 0 and the maximum
+    // becomes 255, as BMP readers widen samples.
+    const int copies = (8 + s.Width - 1) / s.Width;
+    std::uint64_t out = 0;
+    for (int i = 0; i < copies; ++i)
+        out = (out << s.Width) | v;
+    return static_cast<std::uint32_t>(out >> (copies * s.Width - 8));
 }
 
 std::uint32_t From8(std::uint32_t c, const TMaskShape& s) {
