@@ -53,8 +53,12 @@ TEST(TBitmapTest, GrowingKeepsThePixelsAndFillsTheRest) {
     bitmap.SetPixelFormat(pf24bit);
     bitmap.SetSize(2, 2);
     for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 2; ++x)
-            bitmap.ScanLine(y)[3 * x + 2] = 0xFF;  // red, written without a canvas
+        for (int x = 0; x < 2; ++x) {
+            std::uint8_t* px = bitmap.ScanLine(y) + 3 * x;  // red, written without a canvas
+            px[0] = 0;
+            px[1] = 0;
+            px[2] = 0xFF;
+        }
     bitmap.SetSize(4, 3);
     const auto rgb = TestSupport::BitmapRgb(bitmap);
     EXPECT_EQ(rgb[(1 * 4 + 1) * 3], 0xFF);
