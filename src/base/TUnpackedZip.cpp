@@ -77,12 +77,22 @@ TUnpackedZip::TUnpackedZip(Platform::TFileHandle file, const std::string& target
     const std::size_t n = Image.size();
     if (n < 22 || Le32(data) != 0x04034B50)
         return;
-    std::size_t end = n;  // not found
-    for (std::size_t i = n - 22 + 1; i-- > 0 && n - i <= 22 + 65535;)
-        if (Le32(data + i) == 0x06054B50) {
+    // The record whose comment length reaches exactly to the end of the file
+    // wins; an archive comment may itself hold the signature. Failing that,
+    // the last record found (some writers get the comment length wrong).
+    std::size_t end = n, loose = n;
+    for (std::size_t i = n - 22 + 1; i-- > 0 && n - i <= 22 + 65535;) {
+        if (Le32(data + i) != 0x06054B50)
+            continue;
+        if (i + 22 + Le16(data + i + 20) == n) {
             end = i;
             break;
         }
+        if (loose == n)
+            loose = i;
+    }
+    if (end == n)
+        end = loose;
     if (end == n)
         return;
     const std::uint32_t total = Le16(data + end + 10);

@@ -174,3 +174,17 @@ TEST(TUnpackedZipTest, ARunawayEntryIsRefused) {
     ASSERT_EQ(zip.GetCount(), 1);
     EXPECT_FALSE(zip.ExtractEntry(zip.GetString(0)));
 }
+
+TEST(TUnpackedZipTest, ACommentHoldingTheEndSignatureIsNotTakenForTheEnd) {
+    TestSupport::TTempDir dir, src;
+    TestSupport::WriteFileBytes(src.File("a.txt"), "hello");
+    ASSERT_TRUE(ZipFolder(src.Path() + "/", dir.File("c.zip")));
+    std::string bytes = TestSupport::ReadFileBytes(dir.File("c.zip"));
+    const std::string comment = std::string("PK\x05\x06", 4) + std::string(18, '\x01') + " trailing words";
+    const auto length = static_cast<std::uint16_t>(comment.size());
+    std::memcpy(&bytes[bytes.size() - 2], &length, 2);
+    TestSupport::WriteFileBytes(dir.File("c.zip"), bytes + comment);
+    TOpenFile file(dir.File("c.zip"));
+    TUnpackedZip zip(file.Handle, "t/");
+    EXPECT_EQ(Listed(zip), (std::vector<std::string>{"t/a.txt"}));
+}
