@@ -373,6 +373,27 @@ private:
             }
             return;
         }
+        if (!wide && !HasKey) {
+            // The common 8-bit RGB and RGBA rows, without per-sample lookups.
+            std::uint8_t* px = row + 3 * x0;
+            const std::int64_t advance = 3 * step;
+            const std::uint8_t* in = raw;
+            if (H.ColorType == 2) {
+                for (std::int64_t i = 0; i < count; ++i, in += 3, px += advance) {
+                    px[0] = Gamma[in[2]];
+                    px[1] = Gamma[in[1]];
+                    px[2] = Gamma[in[0]];
+                }
+            } else {
+                for (std::int64_t i = 0; i < count; ++i, in += 4, px += advance) {
+                    const std::uint8_t a = in[3];
+                    px[0] = OverWhite(Gamma[in[2]], a);
+                    px[1] = OverWhite(Gamma[in[1]], a);
+                    px[2] = OverWhite(Gamma[in[0]], a);
+                }
+            }
+            return;
+        }
         for (std::int64_t i = 0; i < count; ++i) {
             std::uint8_t* px = row + 3 * (x0 + i * step);
             if (H.ColorType == 0) {  // 16-bit grey with a key
