@@ -43,7 +43,7 @@ std::string BmpBytes(std::uint32_t headerSize,
                      std::uint32_t compression,
                      std::uint32_t colorsUsed,
                      const std::string& rest) {
-    std::string dib(headerSize, '\0');
+    std::string dib(std::max<std::uint32_t>(headerSize, 40), '\0');
     auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(&dib[at], &v, 4); };
     auto put16 = [&](std::size_t at, std::uint16_t v) { std::memcpy(&dib[at], &v, 2); };
     put32(0, headerSize);
@@ -60,6 +60,7 @@ std::string BmpBytes(std::uint32_t headerSize,
         put32(16, compression);
         put32(32, colorsUsed);
     }
+    dib.resize(headerSize);  // short headers lose the fields past their end
     std::string file = "BM" + std::string(12, '\0');
     const std::uint32_t size = static_cast<std::uint32_t>(14 + dib.size() + rest.size());
     std::memcpy(&file[2], &size, 4);

@@ -213,3 +213,30 @@ TEST(TBitmapTest, AFailedSaveLeavesTheOldFile) {
     EXPECT_EQ(TestSupport::ReadFileBytes(path), "old contents");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
 }
+
+TEST(TBitmapTest, DibHelpersDescribeAndReadABitmap) {
+    TBitmap bitmap;
+    Fill(bitmap, 5, 3, 0x0000FF);
+    bitmap.SetPixelFormat(pf8bit);
+    Platform::HBITMAP dib = bitmap.Image()->DIBHandle;
+    std::int32_t headerSize = 0, imageSize = 0;
+    DibSizesOf(dib, 0, headerSize, imageSize);
+    EXPECT_EQ(headerSize, 40 + 4 * 256);
+    EXPECT_EQ(imageSize, 8 * 3);
+    Platform::TBitmapInfoHeader h;
+    ASSERT_TRUE(FillBitmapInfoHeader(dib, h, 2));
+    EXPECT_EQ(h.biBitCount, 1);
+    h.biBitCount = 24;
+    std::vector<std::uint8_t> bits(static_cast<std::size_t>(ScanlineBytes(5, 24, 32)) * 3);
+    ASSERT_TRUE(ReadBitmapBits(dib, nullptr, h, nullptr, bits.data()));
+    EXPECT_EQ(bits[0], 0x00);
+    EXPECT_EQ(bits[2], 0xFF);  // red, blue-green-red order
+
+    // A device-dependent bitmap has a description too; a null one has none.
+    TBitmap device;
+    device.SetSize(4, 4);
+    ASSERT_TRUE(FillBitmapInfoHeader(device.Image()->Handle, h, 0));
+    EXPECT_EQ(h.biBitCount, 32);
+    EXPECT_EQ(h.biSizeImage, 64u);
+    EXPECT_FALSE(FillBitmapInfoHeader(nullptr, h, 0));
+}

@@ -188,3 +188,29 @@ TEST(TUnpackedZipTest, ACommentHoldingTheEndSignatureIsNotTakenForTheEnd) {
     TUnpackedZip zip(file.Handle, "t/");
     EXPECT_EQ(Listed(zip), (std::vector<std::string>{"t/a.txt"}));
 }
+
+TEST(TUnpackedZipTest, NamesThatWouldLeaveTheTargetFolderAreNotListed) {
+    struct Case {
+        const char* name;  // four characters, in place of "a.tx" in both headers
+        bool listed;
+    };
+    const Case cases[] = {
+        {"../x", false}, {"/abs", false}, {"C:xx", false}, {"..\\x", false}, {"\\abs", false},
+        {"a/..", false}, {"a..b", true},  {"a\\bc", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestSupport::TTempDir dir, src;
+        TestSupport::WriteFileBytes(src.File("a.tx"), "hello");
+        ASSERT_TRUE(ZipFolder(src.Path() + "/", dir.File("s.zip")));
+        std::string bytes = TestSupport::ReadFileBytes(dir.File("s.zip"));
+        for (std::size_t at = bytes.find("a.tx"); at != std::string::npos; at = bytes.find("a.tx", at + 4))
+            bytes.replace(at, 4, c.name);
+        TestSupport::WriteFileBytes(dir.File("s.zip"), bytes);
+        TOpenFile file(dir.File("s.zip"));
+        TUnpackedZip zip(file.Handle, dir.Path() + "/out/");
+        EXPECT_EQ(zip.GetCount(), c.listed ? 1 : 0);
+        for (std::int32_t i = 0; i < zip.GetCount(); ++i)
+            EXPECT_EQ(zip.GetString(i).rfind(dir.Path() + "/out/", 0), 0u);
+    }
+}
