@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "base/Compression.h"
-#include "base/TCustomZStream.h"
 #include "base/TCanvas.h"
+#include "base/TCustomZStream.h"
 #include "base/TMemoryStream.h"
 #include "base/TPNGImage.h"
 #include "base/TReadOnlyMemoryStream.h"
@@ -186,12 +186,14 @@ BENCHMARK(BM_InflateZlibUncompress)->Unit(benchmark::kMillisecond);
 // in a few subfolders; made once per run in a temporary folder.
 const std::string& BigFolder() {
     static const std::string folder = [] {
-        std::string root = (std::filesystem::temp_directory_path() / ("rez-zipbench-" + std::to_string(getpid()))).string();
+        std::string root =
+            (std::filesystem::temp_directory_path() / ("rez-zipbench-" + std::to_string(getpid()))).string();
         std::filesystem::create_directories(root + "/src");
         std::mt19937 random(11);
         std::string text;
         while (text.size() < (1u << 20))
-            text += "Lorem ipsum dolor sit amet, consectetur adipiscing elit " + std::to_string(random() % 1000) + ".\n";
+            text +=
+                "Lorem ipsum dolor sit amet, consectetur adipiscing elit " + std::to_string(random() % 1000) + ".\n";
         text.resize(1u << 20);
         std::string noise(1u << 20, '\0');
         for (int i = 0; i < 200; ++i) {
@@ -255,8 +257,8 @@ void BM_UnzipInfoZip(benchmark::State& state) {
     const std::string root = BigFolder();
     if (!std::filesystem::exists(root + "/ours.zip"))
         ZipFolder(root + "/src/", root + "/ours.zip");
-    const std::string command = "rm -rf '" + root + "/out-theirs' && unzip -qq '" + root + "/ours.zip' -d '" + root +
-                                "/out-theirs'";
+    const std::string command =
+        "rm -rf '" + root + "/out-theirs' && unzip -qq '" + root + "/ours.zip' -d '" + root + "/out-theirs'";
     for (auto _ : state)
         if (std::system(command.c_str()) != 0)
             state.SkipWithError("unzip failed");

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "base/Errors.h"
-#include "base/TCanvas.h"
 #include "base/TBitmap.h"
+#include "base/TCanvas.h"
 #include "base/TReadOnlyMemoryStream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

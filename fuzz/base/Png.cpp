@@ -15,8 +15,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::uint8_t> bytes(data, data + size);
     for (std::size_t at = 8; at + 12 <= bytes.size();) {
-        const std::uint32_t length =
-            (static_cast<std::uint32_t>(bytes[at]) << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3];
+        const std::uint32_t length = (static_cast<std::uint32_t>(bytes[at]) << 24) | (bytes[at + 1] << 16) |
+                                     (bytes[at + 2] << 8) | bytes[at + 3];
         if (length > bytes.size() - at - 12)
             break;
         const std::uint32_t crc = UpdateCrc32(0, bytes.data() + at + 4, length + 4);

@@ -156,8 +156,7 @@ void TBitmap::ReadDIB(TStream& stream, std::int64_t size) {
     }
     if (h.biPlanes != 1 || !FormatIsReadable(h.biBitCount, h.biCompression))
         Abort();
-    if (h.biWidth <= 0 || h.biHeight == 0 || h.biWidth > (1 << 24) || h.biHeight > (1 << 24) ||
-        h.biHeight < -(1 << 24))
+    if (h.biWidth <= 0 || h.biHeight == 0 || h.biWidth > (1 << 24) || h.biHeight > (1 << 24) || h.biHeight < -(1 << 24))
         Abort();
     const bool rle = h.biCompression == BI_RLE8 || h.biCompression == BI_RLE4;
     if (rle && h.biHeight < 0)

@@ -311,9 +311,8 @@ bool ReadBitmapBits(Platform::HBITMAP bitmap,
     }
     Platform::TDibSection d;
     Platform::GetDibSection(bitmap, d);
-    const std::uint32_t* masks = header.biCompression == Platform::BI_BITFIELDS
-                                     ? (d.dsBitfields[0] != 0 ? d.dsBitfields : nullptr)
-                                     : nullptr;
+    const std::uint32_t* masks =
+        header.biCompression == Platform::BI_BITFIELDS ? (d.dsBitfields[0] != 0 ? d.dsBitfields : nullptr) : nullptr;
     static const std::uint32_t k565[3] = {0xF800, 0x07E0, 0x001F};
     static const std::uint32_t k888[3] = {0xFF0000, 0xFF00, 0xFF};
     if (header.biCompression == Platform::BI_BITFIELDS && masks == nullptr)

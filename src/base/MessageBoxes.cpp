@@ -11,10 +11,14 @@ TMessageBoxAnswerer& Answerer() {
 
 const char* KindTitle(std::uint8_t kind) {
     switch (kind) {
-        case mbkWarning: return "Warning";
-        case mbkError: return "Error";
-        case mbkConfirm: return "Confirm";
-        default: return "Information";
+        case mbkWarning:
+            return "Warning";
+        case mbkError:
+            return "Error";
+        case mbkConfirm:
+            return "Confirm";
+        default:
+            return "Information";
     }
 }
 

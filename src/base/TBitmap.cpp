@@ -604,8 +604,8 @@ void TBitmap::StretchDrawTo(TBitmap& dest) {
     if (destDC == nullptr || own->DCHandle == nullptr)
         return;
     SetHalftoneStretchMode(destDC);
-    Platform::StretchBlt(destDC, 0, 0, dest.GetWidth(), dest.GetHeight(), own->DCHandle, 0, 0, GetWidth(),
-                         GetHeight(), Platform::SRCCOPY);
+    Platform::StretchBlt(destDC, 0, 0, dest.GetWidth(), dest.GetHeight(), own->DCHandle, 0, 0, GetWidth(), GetHeight(),
+                         Platform::SRCCOPY);
     target->Changed();
 }
 

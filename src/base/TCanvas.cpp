@@ -281,7 +281,10 @@ void TCanvas::CopyWithKeyColor(const TRect& destRect, TBitmap* bitmap, const TRe
     Changed();
 }
 
-void TCanvas::DrawThroughMask(const TRect& destRect, Platform::HDC sourceDC, const TRect& sourceRect, Platform::HDC maskDC) {
+void TCanvas::DrawThroughMask(const TRect& destRect,
+                              Platform::HDC sourceDC,
+                              const TRect& sourceRect,
+                              Platform::HDC maskDC) {
     using namespace Platform;
     if (Brush->GetStyle() == bsClear) {
         TransparentStretchBlt(DCHandle, destRect, sourceDC, sourceRect, maskDC);

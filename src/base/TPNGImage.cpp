@@ -100,8 +100,8 @@ TChunks ReadChunks(TStream& stream) {
             Abort();
         const bool critical = (head[4] & 0x20) == 0;
         const std::string type(reinterpret_cast<const char*>(head + 4), 4);
-        const bool known = type == "IHDR" || type == "PLTE" || type == "IDAT" || type == "IEND" ||
-                           type == "gAMA" || type == "tRNS";
+        const bool known =
+            type == "IHDR" || type == "PLTE" || type == "IDAT" || type == "IEND" || type == "gAMA" || type == "tRNS";
         if (first && type != "IHDR")
             Abort();
         first = false;
@@ -131,8 +131,8 @@ TChunks ReadChunks(TStream& stream) {
             c.Header.ColorType = data[9];
             c.Header.Interlace = data[12];
             if (c.Header.Width == 0 || c.Header.Height == 0 || c.Header.Width > 0x7FFFFFFF ||
-                c.Header.Height > 0x7FFFFFFF || !DepthAllowed(c.Header.ColorType, c.Header.BitDepth) ||
-                data[10] != 0 || data[11] != 0 || c.Header.Interlace > 1)
+                c.Header.Height > 0x7FFFFFFF || !DepthAllowed(c.Header.ColorType, c.Header.BitDepth) || data[10] != 0 ||
+                data[11] != 0 || c.Header.Interlace > 1)
                 Abort();
         } else if (type == "IDAT") {
             c.Data.insert(c.Data.end(), data.begin(), data.end());
@@ -240,8 +240,8 @@ public:
         // zlib expands at most about 1032 to 1; a picture may not claim
         // more pixels than its data could hold, whatever its header says.
         const std::int64_t bitsPerPixel = std::max(1, H.BitDepth * Channels);
-        if (width * height > (std::int64_t{16} << 20) + static_cast<std::int64_t>(C.Data.size()) * 1032 * 8 /
-                                                              bitsPerPixel)
+        if (width * height >
+            (std::int64_t{16} << 20) + static_cast<std::int64_t>(C.Data.size()) * 1032 * 8 / bitsPerPixel)
             Abort();
         if (width > (1 << 24) || height > (1 << 24))
             Abort();
@@ -498,7 +498,11 @@ std::int64_t FilterScore(const std::uint8_t* row, std::size_t bytes) {
     return score;
 }
 
-void FilterRow(int type, const std::uint8_t* raw, const std::uint8_t* prior, std::size_t bytes, int distance,
+void FilterRow(int type,
+               const std::uint8_t* raw,
+               const std::uint8_t* prior,
+               std::size_t bytes,
+               int distance,
                std::uint8_t* out) {
     for (std::size_t i = 0; i < bytes; ++i) {
         const bool left = i >= static_cast<std::size_t>(distance);

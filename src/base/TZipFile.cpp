@@ -337,7 +337,8 @@ bool IsImageName(const std::string& name) {
     if (dot == std::string::npos)
         return false;
     std::string ext = name.substr(dot);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return ext == ".jpg" || ext == ".jpeg" || ext == ".png";
 }
 
@@ -364,7 +365,8 @@ bool ZipFolder(const std::string& folder, const std::string& archivePath) {
         std::string source = path;
         std::int32_t at = -1;
         if (ZipSourceNames != nullptr && ZipSourceFiles != nullptr && ZipSourceNames->Find(path, at)) {
-            const auto index = static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(ZipSourceNames->GetObject(at)));
+            const auto index =
+                static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(ZipSourceNames->GetObject(at)));
             if (index >= 0 && index < ZipSourceFiles->GetCount())
                 source = ZipSourceFiles->GetString(index);
         }

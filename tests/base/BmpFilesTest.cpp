@@ -102,8 +102,8 @@ TEST(BmpFilesTest, GoodSuitePicturesMatchTheReference) {
 // Bad and questionable pictures, and the extra header variants, either load
 // or are refused; nothing crashes or reads outside the file.
 TEST(BmpFilesTest, DamagedAndUnusualPicturesNeverCrash) {
-    for (const char* folder : {"pictures/bmp/bmpsuite/b", "pictures/bmp/bmpsuite/q", "pictures/bmp/bmpsuite/x",
-                               "pictures/bmp/image-rs"}) {
+    for (const char* folder :
+         {"pictures/bmp/bmpsuite/b", "pictures/bmp/bmpsuite/q", "pictures/bmp/bmpsuite/x", "pictures/bmp/image-rs"}) {
         for (const std::string& name : FilesIn(folder)) {
             SCOPED_TRACE(name);
             TBitmap bitmap;
@@ -115,9 +115,9 @@ TEST(BmpFilesTest, DamagedAndUnusualPicturesNeverCrash) {
 
 TEST(BmpFilesTest, ImageRsPicturesThatReadersAgreeOnMatchTheReference) {
     // Core headers, top-down rows and 16- and 32-bit bit fields without alpha.
-    for (const char* name : {"Core_1_Bit.bmp", "Core_4_Bit.bmp", "Core_8_Bit.bmp", "Info_1_Bit_Top_Down.bmp",
-                             "Info_8_Bit_Top_Down.bmp", "Info_R8_G8_B8.bmp", "Info_X1_R5_G5_B5.bmp",
-                             "V3_R5_G6_B5.bmp", "V4_24_Bit.bmp"}) {
+    for (const char* name :
+         {"Core_1_Bit.bmp", "Core_4_Bit.bmp", "Core_8_Bit.bmp", "Info_1_Bit_Top_Down.bmp", "Info_8_Bit_Top_Down.bmp",
+          "Info_R8_G8_B8.bmp", "Info_X1_R5_G5_B5.bmp", "V3_R5_G6_B5.bmp", "V4_24_Bit.bmp"}) {
         SCOPED_TRACE(name);
         int width = 0, height = 0;
         std::string md5;
@@ -142,7 +142,8 @@ TEST(BmpFilesTest, HeadersThatWouldOverrunTheColourTableAreRefused) {
         {"300 colours", BmpBytes(40, 4, 4, 8, 0, 300, std::string(1200, '\x10') + pixels)},
         {"header of 24 bytes", BmpBytes(24, 4, 4, 8, 0, 0, std::string(1024, '\0') + pixels)},
         {"header of 39 bytes", BmpBytes(39, 4, 4, 8, 0, 0, std::string(1024, '\0') + pixels)},
-        {"planes not 1", [&] {
+        {"planes not 1",
+         [&] {
              std::string b = BmpBytes(40, 4, 4, 24, 0, 0, pixels);
              b[14 + 12] = 2;
              return b;
@@ -166,8 +167,8 @@ TEST(BmpFilesTest, HeadersThatWouldOverrunTheColourTableAreRefused) {
 TEST(BmpFilesTest, CoreHeaderWithThreeByteColoursLoads) {
     // 2 x 1 at 8 bits: colours red and blue, pixels 1 then 0.
     std::string table(256 * 3, '\0');
-    table[2] = '\xFF';   // entry 0: red (blue, green, red)
-    table[3] = '\xFF';   // entry 1: blue
+    table[2] = '\xFF';  // entry 0: red (blue, green, red)
+    table[3] = '\xFF';  // entry 1: blue
     const std::string row = std::string("\x01\x00", 2) + std::string(2, '\0');
     TBitmap bitmap;
     ASSERT_TRUE(LoadBytes(bitmap, BmpBytes(12, 2, 1, 8, 0, 0, table + row)));

@@ -50,8 +50,8 @@ TEST(Crc32Test, StandardValuesAndPieces) {
     EXPECT_EQ(UpdateCrc32(0, "", 0), 0u);
     const std::string noise = Noise(100000, 1);
     EXPECT_EQ(UpdateCrc32(0, noise.data(), static_cast<std::int64_t>(noise.size())),
-              static_cast<std::uint32_t>(::crc32(0, reinterpret_cast<const Bytef*>(noise.data()),
-                                                 static_cast<uInt>(noise.size()))));
+              static_cast<std::uint32_t>(
+                  ::crc32(0, reinterpret_cast<const Bytef*>(noise.data()), static_cast<uInt>(noise.size()))));
 }
 
 TEST(TZCompressionStreamTest, EmptyInputGivesAValidEmptyZlibStream) {

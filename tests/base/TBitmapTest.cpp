@@ -194,9 +194,8 @@ TEST(TBitmapTest, PictureClassesByExtension) {
         TGraphicClass expected;
     };
     const Case cases[] = {
-        {"bmp", &CreateGraphic<TBitmap>},     {"JPG", &CreateGraphic<TJPEGImage>},
-        {"jpeg", &CreateGraphic<TJPEGImage>}, {"png", &CreateGraphic<TPNGImage>},
-        {"Gif", &CreateGraphic<TGIFImage>},   {"txt", nullptr},
+        {"bmp", &CreateGraphic<TBitmap>},   {"JPG", &CreateGraphic<TJPEGImage>}, {"jpeg", &CreateGraphic<TJPEGImage>},
+        {"png", &CreateGraphic<TPNGImage>}, {"Gif", &CreateGraphic<TGIFImage>},  {"txt", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.extension);

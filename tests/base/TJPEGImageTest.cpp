@@ -120,7 +120,7 @@ TEST(TJPEGImageTest, EncodesBaselineAtQualityNinetyWithTwoByTwoSampling) {
     ASSERT_EQ(table.size(), 64u);
     EXPECT_EQ((std::vector<int>{table[0], table[1], table[2], table[3]}), (std::vector<int>{3, 2, 2, 3}));
     const std::size_t sof = bytes.find("\xFF\xC0");
-    ASSERT_NE(sof, std::string::npos);  // baseline
+    ASSERT_NE(sof, std::string::npos);                        // baseline
     EXPECT_EQ(static_cast<std::uint8_t>(bytes[sof + 9]), 3);  // components
     EXPECT_EQ(static_cast<std::uint8_t>(bytes[sof + 11]), 0x22);
     EXPECT_EQ(static_cast<std::uint8_t>(bytes[sof + 14]), 0x11);

@@ -54,8 +54,10 @@ bool ReferenceRgb(const std::string& path, int& width, int& height, std::vector<
     std::fclose(f);
     std::uint8_t table[256];
     for (int i = 0; i < 256; ++i)
-        table[i] = hasGamma ? static_cast<std::uint8_t>(std::nearbyint(std::pow(i / 255.0, 1.0 / (gamma / 100000.0 * 2.2)) * 255.0))
-                            : static_cast<std::uint8_t>(i);
+        table[i] =
+            hasGamma
+                ? static_cast<std::uint8_t>(std::nearbyint(std::pow(i / 255.0, 1.0 / (gamma / 100000.0 * 2.2)) * 255.0))
+                : static_cast<std::uint8_t>(i);
     rgb.resize(static_cast<std::size_t>(width) * height * 3);
     for (std::size_t i = 0, j = 0; i < rgba.size(); i += 4, j += 3) {
         const unsigned a = rgba[i + 3];
@@ -211,7 +213,7 @@ TEST(TPNGImageTest, WriterChoosesColourTypeByPixelFormat) {
         bool palette;
     };
     const Case cases[] = {
-        {"1 bit", pf1bit, 3, 1, true},   {"4 bits", pf4bit, 3, 4, true},    {"8 bits", pf8bit, 3, 8, true},
+        {"1 bit", pf1bit, 3, 1, true},     {"4 bits", pf4bit, 3, 4, true},    {"8 bits", pf8bit, 3, 8, true},
         {"24 bits", pf24bit, 2, 8, false}, {"32 bits", pf32bit, 2, 8, false}, {"device", pfDevice, 2, 8, false},
     };
     for (const Case& c : cases) {
@@ -246,7 +248,8 @@ TEST(TPNGImageTest, FilterChoiceFollowsTheScores) {
         length = (length << 8) | static_cast<std::uint8_t>(bytes[idat - 4 + i]);
     std::vector<std::uint8_t> raw(3 * 25);
     uLongf rawSize = raw.size();
-    ASSERT_EQ(::uncompress(raw.data(), &rawSize, reinterpret_cast<const Bytef*>(bytes.data() + idat + 4), length), Z_OK);
+    ASSERT_EQ(::uncompress(raw.data(), &rawSize, reinterpret_cast<const Bytef*>(bytes.data() + idat + 4), length),
+              Z_OK);
     ASSERT_EQ(rawSize, 75u);
     EXPECT_EQ(raw[0], 1);
     EXPECT_EQ(raw[25], 4);
@@ -313,7 +316,8 @@ TEST(TPNGImageTest, DamagedFilesAreRefusedAndKeepThePicture) {
     const Case cases[] = {
         {"image data cut short", MakePng(2, 2, 8, 2, 0, std::string(7, '\0'))},
         {"unknown filter type", MakePng(1, 1, 8, 0, 0, std::string("\x05\x00", 2))},
-        {"wrong signature", [&] {
+        {"wrong signature",
+         [&] {
              std::string b = good;
              b[0] = '\x88';
              return b;
@@ -325,7 +329,8 @@ TEST(TPNGImageTest, DamagedFilesAreRefusedAndKeepThePicture) {
         {"interlace method 2", MakePng(1, 1, 8, 0, 2, std::string(2, '\0'))},
         {"zero width", MakePng(0, 1, 8, 0, 0, std::string(1, '\0'))},
         {"huge picture from a few bytes", MakePng(60000, 60000, 8, 2, 0, std::string(1, '\0'))},
-        {"damaged zlib data", [&] {
+        {"damaged zlib data",
+         [&] {
              std::string b = good;
              b[b.find("IDAT") + 6] ^= 0x55;
              return b;

@@ -1,11 +1,11 @@
 #include "support/PictureSupport.h"
 
+#include <sys/wait.h>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <regex>
 #include <sstream>
-#include <sys/wait.h>
 
 #include "base/TBitmap.h"
 #include "base/TBitmapImage.h"
@@ -37,7 +37,8 @@ struct TMd5 {
                                   6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21};
         std::uint32_t m[16];
         for (int i = 0; i < 16; ++i)
-            m[i] = p[4 * i] | (p[4 * i + 1] << 8) | (p[4 * i + 2] << 16) | (static_cast<std::uint32_t>(p[4 * i + 3]) << 24);
+            m[i] = p[4 * i] | (p[4 * i + 1] << 8) | (p[4 * i + 2] << 16) |
+                   (static_cast<std::uint32_t>(p[4 * i + 3]) << 24);
         std::uint32_t a = State[0], b = State[1], c = State[2], d = State[3];
         for (int i = 0; i < 64; ++i) {
             std::uint32_t f;
