@@ -13,11 +13,22 @@ pkg_check_modules(DRAWING REQUIRED IMPORTED_TARGET cairo cairo-ft freetype2 font
 # Keyboard layouts, compiled from the XKB data without a display.
 pkg_check_modules(XKBCOMMON REQUIRED IMPORTED_TARGET xkbcommon)
 
+# The codecs the picture and compression code in base calls.
+find_package(JPEG REQUIRED)
+find_library(GIF_LIBRARY gif REQUIRED)
+add_library(rez_deps_codecs INTERFACE)
+target_link_libraries(rez_deps_codecs INTERFACE ZLIB::ZLIB JPEG::JPEG ${GIF_LIBRARY})
+
 add_library(rez_deps_platform INTERFACE)
 target_link_libraries(rez_deps_platform INTERFACE PkgConfig::ICU PkgConfig::DRAWING PkgConfig::XKBCOMMON Threads::Threads)
 
 if(REZ_BUILD_TESTS)
     find_package(GTest REQUIRED)
+endif()
+if(REZ_BUILD_TESTS OR REZ_BUILD_BENCH)
+    # libpng is the reference decoder of the PNG tests and benchmark only;
+    # no library of the program links it.
+    find_package(PNG REQUIRED)
 endif()
 if(REZ_BUILD_BENCH)
     find_package(benchmark REQUIRED)

@@ -10,6 +10,8 @@ packages=(
     clang libclang-rt-14-dev
     # tests and benchmarks
     googletest libgtest-dev libgmock-dev libbenchmark-dev
+    # reference decoders and tools of the picture and ZIP tests
+    libpng-dev pngcheck libjpeg-turbo-progs zip unzip
     # the drawing benchmark compares our text path with Pango's
     libpango1.0-dev
     # libraries of the program

@@ -1,6 +1,7 @@
 #include "base/Graphics.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -191,4 +192,130 @@ std::int32_t PaletteToColorTable(Platform::HPALETTE palette, std::uint8_t* entri
         entries[i * 4 + 3] = 0;
     }
     return n;
+}
+
+Platform::HPALETTE DuplicatePalette(Platform::HPALETTE palette) {
+    if (palette == nullptr)
+        return nullptr;
+    Platform::TPaletteEntry entries[256];
+    const int n = Platform::GetPaletteEntries(palette, 0, 256, entries);
+    return Platform::CreatePalette(entries, n);
+}
+
+Platform::HPALETTE CreateHalftonePalette() {
+    Platform::TPaletteEntry entries[256];
+    int n = 0;
+    for (int r = 0; r < 6; ++r)
+        for (int g = 0; g < 6; ++g)
+            for (int b = 0; b < 6; ++b)
+                entries[n++] = {static_cast<std::uint8_t>(r * 51), static_cast<std::uint8_t>(g * 51),
+                                static_cast<std::uint8_t>(b * 51), 0};
+    // Greys between the cube's own six, so that grey pictures keep their shades.
+    for (int level = 1; n < 256; ++level) {
+        const auto v = static_cast<std::uint8_t>(level * 255 / 41);
+        if (v % 51 != 0)
+            entries[n++] = {v, v, v, 0};
+    }
+    return Platform::CreatePalette(entries, n);
+}
+
+Platform::HPALETTE PaletteFromColorTable(Platform::HBITMAP bitmap, const std::uint8_t* colors, std::int32_t count) {
+    if (bitmap == nullptr)
+        return PaletteFromColorTable(colors, count);
+    std::uint8_t table[1024];
+    const int n = Platform::GetDIBColorTable(bitmap, 0, std::clamp(count, 0, 256), table);
+    return PaletteFromColorTable(table, n);
+}
+
+void SetDIBColorsFromPalette(Platform::HBITMAP section, Platform::HPALETTE palette) {
+    Platform::TDibSection d;
+    if (palette == nullptr || Platform::GetDibSection(section, d) < static_cast<int>(sizeof d) ||
+        d.dsBm.bmBitsPixel > 8)
+        return;
+    std::uint8_t table[1024];
+    const std::int32_t n = PaletteToColorTable(palette, table, 255);
+    Platform::SetDIBColorTable(section, 0, n, table);
+}
+
+bool FillBitmapInfoHeader(Platform::HBITMAP bitmap, Platform::TBitmapInfoHeader& header, std::int32_t colors) {
+    Platform::TDibSection d;
+    const int read = Platform::GetDibSection(bitmap, d);
+    if (read < 24)
+        return false;
+    if (read >= static_cast<int>(sizeof d) && d.dsBmih.biSize >= 40) {
+        header = d.dsBmih;
+    } else {
+        header = {};
+        header.biSize = 40;
+        header.biWidth = d.dsBm.bmWidth;
+        header.biHeight = d.dsBm.bmHeight;
+    }
+    switch (colors) {
+        case 2:
+            header.biBitCount = 1;
+            break;
+        case 16:
+            header.biBitCount = 4;
+            break;
+        case 256:
+            header.biBitCount = 8;
+            break;
+        default:
+            header.biBitCount = static_cast<std::uint16_t>(d.dsBm.bmPlanes * d.dsBm.bmBitsPixel);
+    }
+    header.biPlanes = 1;
+    if (header.biSizeImage == 0)
+        header.biSizeImage = static_cast<std::uint32_t>(ScanlineBytes(header.biWidth, header.biBitCount, 32) *
+                                                        std::abs(static_cast<std::int64_t>(header.biHeight)));
+    return true;
+}
+
+void DibSizesOf(Platform::HBITMAP bitmap, std::int32_t colors, std::int32_t& headerSize, std::int32_t& imageSize) {
+    Platform::TBitmapInfoHeader header;
+    headerSize = 0;
+    imageSize = 0;
+    if (!FillBitmapInfoHeader(bitmap, header, colors))
+        return;
+    if (header.biBitCount <= 8)
+        headerSize = 40 + 4 * (1 << header.biBitCount);
+    else
+        headerSize = header.biCompression != 0 ? 52 : 40;
+    imageSize = static_cast<std::int32_t>(header.biSizeImage);
+}
+
+bool ReadBitmapBits(Platform::HBITMAP bitmap,
+                    Platform::HPALETTE palette,
+                    const Platform::TBitmapInfoHeader& header,
+                    std::uint8_t* colors,
+                    void* bits) {
+    std::int32_t count = 0;
+    if (header.biBitCount <= 8 && colors != nullptr) {
+        const std::int32_t max = 1 << header.biBitCount;
+        if (palette != nullptr)
+            count = PaletteToColorTable(palette, colors, max - 1);
+        if (count == 0)
+            count = Platform::GetDIBColorTable(bitmap, 0, max, colors);
+        if (count == 0) {
+            Platform::HPALETTE fallback = header.biBitCount == 1   ? nullptr
+                                          : header.biBitCount == 4 ? DefaultPalette16()
+                                                                   : CreateHalftonePalette();
+            if (fallback == nullptr) {
+                const std::uint8_t bw[8] = {0, 0, 0, 0, 255, 255, 255, 0};
+                std::memcpy(colors, bw, 8);
+                count = 2;
+            } else {
+                count = PaletteToColorTable(fallback, colors, max - 1);
+                DeletePalette(fallback);
+            }
+        }
+    }
+    Platform::TDibSection d;
+    Platform::GetDibSection(bitmap, d);
+    const std::uint32_t* masks =
+        header.biCompression == Platform::BI_BITFIELDS ? (d.dsBitfields[0] != 0 ? d.dsBitfields : nullptr) : nullptr;
+    static const std::uint32_t k565[3] = {0xF800, 0x07E0, 0x001F};
+    static const std::uint32_t k888[3] = {0xFF0000, 0xFF00, 0xFF};
+    if (header.biCompression == Platform::BI_BITFIELDS && masks == nullptr)
+        masks = header.biBitCount == 16 ? k565 : k888;
+    return Platform::GetDIBits(bitmap, header, masks, colors, count, bits);
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "base/Geometry.h"
+#include "platform/DibSections.h"
 #include "platform/GdiTypes.h"
 
 class TList;
@@ -46,6 +47,30 @@ Platform::HPALETTE PaletteFromColorTable(const std::uint8_t* colors, std::int32_
 // At most maxIndex + 1 entries of the palette into DIB colour-table order;
 // returns the count written.
 std::int32_t PaletteToColorTable(Platform::HPALETTE palette, std::uint8_t* entries, std::int32_t maxIndex);
+
+// A palette of the same entries (nil for nil).
+Platform::HPALETTE DuplicatePalette(Platform::HPALETTE palette);
+// The 256-colour halftone palette: the 6 x 6 x 6 colour cube and 40 greys.
+Platform::HPALETTE CreateHalftonePalette();
+// A palette from a DIB section's colour table (bitmap given) or from the
+// given colours (bitmap nil).
+Platform::HPALETTE PaletteFromColorTable(Platform::HBITMAP bitmap, const std::uint8_t* colors, std::int32_t count);
+// A DIB section of 8 bits or fewer takes the palette's entries as its
+// colour table.
+void SetDIBColorsFromPalette(Platform::HBITMAP section, Platform::HPALETTE palette);
+// The DIB header of a bitmap: a section's own, else one made from its size;
+// colors 2, 16 or 256 ask for 1, 4 or 8 bits, 0 for the bitmap's own.
+// False for a bitmap without a description.
+bool FillBitmapInfoHeader(Platform::HBITMAP bitmap, Platform::TBitmapInfoHeader& header, std::int32_t colors);
+// The bytes of that header with its colour table or masks, and of its pixels.
+void DibSizesOf(Platform::HBITMAP bitmap, std::int32_t colors, std::int32_t& headerSize, std::int32_t& imageSize);
+// The bitmap's pixels in the header's layout (its colour table written to
+// colors for 8 bits or fewer, from palette when given).
+bool ReadBitmapBits(Platform::HBITMAP bitmap,
+                    Platform::HPALETTE palette,
+                    const Platform::TBitmapInfoHeader& header,
+                    std::uint8_t* colors,
+                    void* bits);
 
 // Draws source through a monochrome mask (1 = transparent) into dest,
 // stretching when the rectangles differ in size.

@@ -1,6 +1,8 @@
 #include "base/TCanvas.h"
 
 #include "base/Graphics.h"
+#include "base/TBitmap.h"
+#include "base/TBitmapImage.h"
 #include "base/TGraphic.h"
 #include "base/TList.h"
 #include "platform/Bitmaps.h"
@@ -251,6 +253,54 @@ void TCanvas::StretchDraw(const TRect& rect, TGraphic* graphic) {
     Changed();
 }
 
+void TCanvas::CopyWithKeyColor(const TRect& destRect, TBitmap* bitmap, const TRect& sourceRect, TColor keyColor) {
+    using namespace Platform;
+    if (bitmap == nullptr || bitmap->IsEmpty())
+        return;
+    const TColor key = ResolveSysColor(keyColor) & 0xFFFFFF;
+    if ((bitmap->TransparentColorValue() & 0xFFFFFF) != key) {
+        bitmap->EnsureHandle();
+        CopyWithKeyColor(destRect, bitmap->Image()->Handle, sourceRect, keyColor);
+        return;
+    }
+    HBITMAP mask = bitmap->GetMaskHandle();
+    HBITMAP source = bitmap->Image()->Handle;
+    Changing();
+    RequireState(csHandleValid | csBrushValid);
+    if (DCHandle == nullptr || mask == nullptr || source == nullptr)
+        return;
+    HDC sourceDC = CreateCompatibleDC(DCHandle);
+    HBITMAP oldSource = SelectBitmap(sourceDC, source);
+    HDC maskDC = CreateCompatibleDC(nullptr);
+    HBITMAP oldMask = SelectBitmap(maskDC, mask);
+    DrawThroughMask(destRect, sourceDC, sourceRect, maskDC);
+    SelectBitmap(maskDC, oldMask);
+    DeleteDC(maskDC);
+    SelectBitmap(sourceDC, oldSource);
+    DeleteDC(sourceDC);
+    Changed();
+}
+
+void TCanvas::DrawThroughMask(const TRect& destRect,
+                              Platform::HDC sourceDC,
+                              const TRect& sourceRect,
+                              Platform::HDC maskDC) {
+    using namespace Platform;
+    if (Brush->GetStyle() == bsClear) {
+        TransparentStretchBlt(DCHandle, destRect, sourceDC, sourceRect, maskDC);
+        return;
+    }
+    StretchBlt(DCHandle, destRect.Left, destRect.Top, destRect.Width(), destRect.Height(), sourceDC, sourceRect.Left,
+               sourceRect.Top, sourceRect.Width(), sourceRect.Height(), SRCCOPY);
+    const TColorRef oldText = SetTextColor(DCHandle, 0);
+    const TColorRef oldBack = SetBkColor(DCHandle, 0xFFFFFF);
+    // Destination where the mask is black, brush where it is white.
+    StretchBlt(DCHandle, destRect.Left, destRect.Top, destRect.Width(), destRect.Height(), maskDC, sourceRect.Left,
+               sourceRect.Top, sourceRect.Width(), sourceRect.Height(), 0xE20746);
+    SetTextColor(DCHandle, oldText);
+    SetBkColor(DCHandle, oldBack);
+}
+
 void TCanvas::CopyWithKeyColor(const TRect& destRect,
                                Platform::HBITMAP bitmap,
                                const TRect& sourceRect,
@@ -271,19 +321,7 @@ void TCanvas::CopyWithKeyColor(const TRect& destRect,
     HBITMAP oldMask = SelectBitmap(maskDC, mask);
     SetBkColor(sourceDC, static_cast<TColorRef>(ResolveSysColor(keyColor)));
     BitBlt(maskDC, 0, 0, info.Width, info.Height, sourceDC, 0, 0, SRCCOPY);
-    if (Brush->GetStyle() == bsClear) {
-        TransparentStretchBlt(DCHandle, destRect, sourceDC, sourceRect, maskDC);
-    } else {
-        StretchBlt(DCHandle, destRect.Left, destRect.Top, destRect.Width(), destRect.Height(), sourceDC,
-                   sourceRect.Left, sourceRect.Top, sourceRect.Width(), sourceRect.Height(), SRCCOPY);
-        const TColorRef oldText = SetTextColor(DCHandle, 0);
-        const TColorRef oldBack = SetBkColor(DCHandle, 0xFFFFFF);
-        // Destination where the mask is black, brush where it is white.
-        StretchBlt(DCHandle, destRect.Left, destRect.Top, destRect.Width(), destRect.Height(), maskDC, sourceRect.Left,
-                   sourceRect.Top, sourceRect.Width(), sourceRect.Height(), 0xE20746);
-        SetTextColor(DCHandle, oldText);
-        SetBkColor(DCHandle, oldBack);
-    }
+    DrawThroughMask(destRect, sourceDC, sourceRect, maskDC);
     SelectBitmap(maskDC, oldMask);
     DeleteBitmap(mask);
     DeleteDC(maskDC);

@@ -11,6 +11,7 @@
 #include "base/TPersistent.h"
 #include "platform/GdiTypes.h"
 
+class TBitmap;
 class TGraphic;
 
 // Parts of a canvas's state: a context, and the objects selected into it.
@@ -67,6 +68,9 @@ public:
     // Copies a bitmap with its pixels of keyColor left transparent (clear
     // brush) or painted in the brush colour.
     void CopyWithKeyColor(const TRect& destRect, Platform::HBITMAP bitmap, const TRect& sourceRect, TColor keyColor);
+    // The same for a picture bitmap: when its transparent colour is the key
+    // colour, its own mask serves.
+    void CopyWithKeyColor(const TRect& destRect, TBitmap* bitmap, const TRect& sourceRect, TColor keyColor);
 
     TFont* Font;
     TPen* Pen;
@@ -78,4 +82,6 @@ public:
 
 private:
     void ObjectChanged(std::uint8_t part);
+    // Key colour copy through a mask (1 where the key colour is).
+    void DrawThroughMask(const TRect& destRect, Platform::HDC sourceDC, const TRect& sourceRect, Platform::HDC maskDC);
 };

@@ -63,6 +63,7 @@ bool GetBitmapInfo(HBITMAP bitmap, TBitmapInfo& out) {
     out.Width = bitmap->Width;
     out.Height = bitmap->Height;
     out.BitsPerPixel = bitmap->Mono ? 1 : 32;
+    bitmap->Touch();
     out.Bits = bitmap->Pixels.data();
     return true;
 }
@@ -174,6 +175,7 @@ bool Blit(HDC dest,
     std::vector<std::uint32_t> copy;
     const std::uint32_t* srcPixels = nullptr;
     if (usesSource) {
+        src->Bitmap->SyncIn();
         srcPixels = src->Bitmap->Pixels.data();
         if (src->Bitmap == dest->Bitmap) {
             copy = src->Bitmap->Pixels;
@@ -292,6 +294,7 @@ bool MaskBlt(HDC dest,
         return BitBlt(dest, x, y, w, h, source, sx, sy, rop4 & 0x00FFFFFF);
     if (!mask->Mono)
         return false;
+    mask->SyncIn();
     auto pick = [&](std::int32_t dx, std::int32_t dy) -> std::uint8_t {
         const std::int32_t px = mx + (dx - x), py = my + (dy - y);
         if (px < 0 || py < 0 || px >= mask->Width || py >= mask->Height)
@@ -307,6 +310,7 @@ bool MaskBlt(HDC dest,
 bool SaveBitmapToPng(HBITMAP bitmap, const std::string& path) {
     if (bitmap == nullptr || bitmap->Width == 0 || bitmap->Height == 0)
         return false;
+    bitmap->SyncIn();
     cairo_surface_t* surface = bitmap->Surface();
     if (surface == nullptr)
         return false;

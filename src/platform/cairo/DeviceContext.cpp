@@ -35,6 +35,7 @@ std::uint32_t BrushPixel(const TDeviceContext& dc, const TBrushObject* brush, st
         return 0;
     if (brush->Pattern != nullptr && brush->Pattern->Width > 0 && brush->Pattern->Height > 0) {
         TBitmapObject* p = brush->Pattern;
+        p->SyncIn();
         auto mod = [](std::int32_t v, std::int32_t m) { return ((v % m) + m) % m; };
         const std::uint32_t px = p->Row(mod(y, p->Height))[mod(x, p->Width)] & 0xFFFFFF;
         if (p->Mono)
@@ -202,6 +203,8 @@ std::vector<TRect> TDeviceContext::ClipRects(const TRect& area) const {
     std::vector<TRect> out;
     if (Bitmap == nullptr)
         return out;
+    // Whoever asks where to draw is about to read or change the pixels.
+    Bitmap->Touch();
     const TRect bounded = Intersect(area, TRect{0, 0, Bitmap->Width, Bitmap->Height});
     if (bounded.IsEmpty())
         return out;
@@ -223,6 +226,7 @@ std::vector<TRect> TDeviceContext::ClipRects(const TRect& area) const {
 bool TDeviceContext::Visible(std::int32_t x, std::int32_t y) const {
     if (Bitmap == nullptr || x < 0 || y < 0 || x >= Bitmap->Width || y >= Bitmap->Height)
         return false;
+    Bitmap->Touch();
     return Clip == nullptr || cairo_region_contains_point(Clip, x, y);
 }
 

@@ -18,6 +18,7 @@
 
 #include "platform/Bitmaps.h"
 #include "platform/DeviceContexts.h"
+#include "platform/DibSections.h"
 #include "platform/Fonts.h"
 #include "platform/Regions.h"
 
@@ -139,6 +140,38 @@ public:
     TBitmapObject* Pattern = nullptr;
 };
 
+// The memory layout of a DIB section and the row converters between it and
+// the 32-bit pixels every drawing loop works on.
+struct TDibFormat {
+    std::int32_t Bits = 32;
+    std::uint32_t Compression = BI_RGB;
+    std::uint32_t Masks[3] = {0, 0, 0};
+    std::vector<std::uint32_t> Colors;  // 0x00RRGGBB, as the table's bytes read
+
+    void ReadRow(const std::uint8_t* row, std::int32_t width, std::uint32_t* pixels) const;
+    void WriteRow(const std::uint32_t* pixels, std::int32_t width, std::uint8_t* row) const;
+    void ResetCache() { Nearest.clear(); }
+
+private:
+    mutable std::unordered_map<std::uint32_t, std::uint8_t> Nearest;
+    std::uint8_t NearestIndex(std::uint32_t pixel) const;
+};
+
+// A section keeps its own memory beside the 32-bit pixels. Which copy is
+// newer is tracked: handing out the memory makes it the newer one, drawing
+// makes the pixels newer, and each side is brought up to date only when the
+// other is about to be used. A 32-bit top-down section shares one memory
+// with its pixels and never converts.
+struct TDibData {
+    TBitmapInfoHeader Header;
+    TDibFormat Format;
+    std::int32_t Stride = 0;
+    bool Shared = false;
+    std::vector<std::uint8_t> Raw;  // empty when Shared
+    bool RawNewer = false;
+    bool PixelsNewer = false;
+};
+
 class TBitmapObject : public TGdiObject {
 public:
     TBitmapObject(std::int32_t width, std::int32_t height, bool mono);
@@ -147,11 +180,19 @@ public:
     cairo_surface_t* Surface();
     // Monochrome bitmaps keep pure black and white after drawing with Cairo.
     void Threshold(const TRect& area);
+    // Before the pixels are read: a section's memory is brought into them.
+    void SyncIn();
+    // Before the pixels are drawn on: SyncIn, and the pixels become newer.
+    void Touch();
+    // Before a section's memory is used: the drawing is brought into it.
+    void SyncOut();
+    std::uint8_t* DibMemory();
 
     std::int32_t Width = 0;
     std::int32_t Height = 0;
     bool Mono = false;
     std::vector<std::uint32_t> Pixels;
+    std::unique_ptr<TDibData> Dib;  // only for DIB sections
 
 private:
     cairo_surface_t* CairoSurface = nullptr;

@@ -1,0 +1,32 @@
+#include "base/TFileFormats.h"
+
+#include "base/TBitmap.h"
+#include "base/TGIFImage.h"
+#include "base/TJPEGImage.h"
+#include "base/TPNGImage.h"
+#include "base/TextCase.h"
+
+void TFileFormats::Add(std::string_view extension, TGraphicClass graphicClass) {
+    Formats.push_back({std::string(extension), graphicClass});
+}
+
+TGraphicClass TFileFormats::FindClass(std::string_view extension) const {
+    const std::string lower = LowerCaseLocale(std::string(extension));
+    for (auto it = Formats.rbegin(); it != Formats.rend(); ++it)
+        if (it->Extension == lower)
+            return it->GraphicClass;
+    return nullptr;
+}
+
+TFileFormats& GraphicFileFormats() {
+    static TFileFormats* formats = [] {
+        auto* f = new TFileFormats;
+        f->Add("bmp", &CreateGraphic<TBitmap>);
+        f->Add("jpeg", &CreateGraphic<TJPEGImage>);
+        f->Add("jpg", &CreateGraphic<TJPEGImage>);
+        f->Add("png", &CreateGraphic<TPNGImage>);
+        f->Add("gif", &CreateGraphic<TGIFImage>);
+        return f;
+    }();
+    return *formats;
+}
