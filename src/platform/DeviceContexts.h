@@ -17,6 +17,9 @@ namespace Platform {
 // Pens, brushes and the stock objects. Colours may not be system colours
 // here: callers resolve them first.
 HPEN CreatePen(TColorRef color, std::int32_t width);
+// A pen of one of the PS_ styles. Wide pens end round unless flatEnds asks
+// for square-cut ends and mitred joins (the geometric pens of metafiles).
+HPEN CreateStyledPen(TColorRef color, std::int32_t width, int style, bool flatEnds = false);
 void DeletePen(HPEN pen);
 HBRUSH CreateSolidBrush(TColorRef color);
 HBRUSH CreateHollowBrush();
@@ -72,6 +75,9 @@ void PatBlt(HDC dc, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t
 // A rectangle with the selected pen (outline) and brush (inside).
 void Rectangle(HDC dc, const TRect& rect);
 void Polygon(HDC dc, const TPoint* points, int count);
+// Several closed polygons filled together under the fill rule (ALTERNATE
+// or WINDING), each then outlined with the pen.
+void PolyPolygon(HDC dc, const TPoint* points, const int* counts, int polygons, int fillMode);
 
 // Lines with the selected pen.
 TPoint MoveTo(HDC dc, std::int32_t x, std::int32_t y);

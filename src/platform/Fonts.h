@@ -73,6 +73,7 @@ int LanguageAnsiCodePageOf(std::uint16_t languageId);
 struct TLogFont {
     std::int32_t Height = 0;  // pixels: negative = character height, positive = cell height, 0 = default
     std::int32_t Width = 0;   // average character width; 0 = the natural width
+    std::int32_t Escapement = 0;  // angle of the baseline, tenths of a degree counter-clockwise
     std::int32_t Weight = 400;
     bool Italic = false;
     bool Underline = false;

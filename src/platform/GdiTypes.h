@@ -99,5 +99,16 @@ enum : std::uint32_t {
 };
 // Options of extended text output.
 enum : std::uint32_t { ETO_OPAQUE = 2, ETO_CLIPPED = 4 };
+// Pen styles: the dash patterns of cosmetic pens, the pen that draws
+// nothing, and the pen drawn inside the frame of a closed figure.
+enum : int {
+    PS_SOLID = 0,
+    PS_DASH = 1,
+    PS_DOT = 2,
+    PS_DASHDOT = 3,
+    PS_DASHDOTDOT = 4,
+    PS_NULL = 5,
+    PS_INSIDEFRAME = 6,
+};
 
 }  // namespace Platform

@@ -254,6 +254,11 @@ bool BitBlt(HDC dest,
             std::int32_t sy,
             std::uint32_t rop) {
     const auto code = static_cast<std::uint8_t>(rop >> 16);
+    if (dest != nullptr && dest->Recorder != nullptr) {
+        dest->Recorder->Blit(*dest, {x, y, x + w, y + h}, RopUsesSource(code) ? source : nullptr,
+                             {sx, sy, sx + w, sy + h}, nullptr, {}, rop);
+        return true;
+    }
     return Blit(
         dest, x, y, w, h, source, sx, sy, w, h, [code](std::int32_t, std::int32_t) { return code; },
         RopUsesSource(code));
@@ -271,6 +276,11 @@ bool StretchBlt(HDC dest,
                 std::int32_t sh,
                 std::uint32_t rop) {
     const auto code = static_cast<std::uint8_t>(rop >> 16);
+    if (dest != nullptr && dest->Recorder != nullptr) {
+        dest->Recorder->Blit(*dest, {x, y, x + w, y + h}, RopUsesSource(code) ? source : nullptr,
+                             {sx, sy, sx + sw, sy + sh}, nullptr, {}, rop);
+        return true;
+    }
     return Blit(
         dest, x, y, w, h, source, sx, sy, sw, sh, [code](std::int32_t, std::int32_t) { return code; },
         RopUsesSource(code));
@@ -294,6 +304,12 @@ bool MaskBlt(HDC dest,
         return BitBlt(dest, x, y, w, h, source, sx, sy, rop4 & 0x00FFFFFF);
     if (!mask->Mono)
         return false;
+    if (dest != nullptr && dest->Recorder != nullptr) {
+        const bool usesSource = RopUsesSource(fore) || RopUsesSource(back);
+        dest->Recorder->Blit(*dest, {x, y, x + w, y + h}, usesSource ? source : nullptr, {sx, sy, sx + w, sy + h},
+                             mask, {mx, my}, rop4);
+        return true;
+    }
     mask->SyncIn();
     auto pick = [&](std::int32_t dx, std::int32_t dy) -> std::uint8_t {
         const std::int32_t px = mx + (dx - x), py = my + (dy - y);

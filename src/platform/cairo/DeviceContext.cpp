@@ -97,6 +97,15 @@ HPEN CreatePen(TColorRef color, std::int32_t width) {
     return pen;
 }
 
+HPEN CreateStyledPen(TColorRef color, std::int32_t width, int style, bool flatEnds) {
+    auto* pen = new TPenObject;
+    pen->Color = color & 0xFFFFFF;
+    pen->Width = std::max(0, width);
+    pen->Style = style >= PS_SOLID && style <= PS_INSIDEFRAME ? style : PS_SOLID;
+    pen->FlatEnds = flatEnds;
+    return pen;
+}
+
 void DeletePen(HPEN pen) {
     if (pen != nullptr)
         pen->Release();
@@ -183,6 +192,7 @@ TBitmapObject* StockBitmap() {
 // Contexts
 
 TDeviceContext::~TDeviceContext() {
+    delete Recorder;
     if (Bitmap != nullptr)
         Bitmap->Release();
     if (Font != nullptr)
@@ -396,6 +406,8 @@ int ClipKind(HDC dc) {
 }
 
 TRect SurfaceRect(HDC dc) {
+    if (dc->Recorder != nullptr)
+        return {-(1 << 24), -(1 << 24), 1 << 24, 1 << 24};  // a recording has no edges
     if (dc->Screen)
         return {0, 0, ScreenWidth(), ScreenHeight()};
     return dc->Bitmap != nullptr ? TRect{0, 0, dc->Bitmap->Width, dc->Bitmap->Height} : TRect{};
@@ -503,12 +515,24 @@ void FillWithBrush(HDC dc, const TRect& rect, HBRUSH brush) {
 }  // namespace
 
 void FillRect(HDC dc, const TRect& rect, HBRUSH brush) {
+    if (dc != nullptr && dc->Recorder != nullptr) {
+        if (brush != nullptr && !brush->Hollow && !rect.IsEmpty())
+            dc->Recorder->FillRect(*dc, rect, brush);
+        return;
+    }
     FillWithBrush(dc, rect, brush);
 }
 
 void FrameRect(HDC dc, const TRect& rect, HBRUSH brush) {
     if (rect.IsEmpty())
         return;
+    if (dc != nullptr && dc->Recorder != nullptr) {
+        FillRect(dc, {rect.Left, rect.Top, rect.Right, rect.Top + 1}, brush);
+        FillRect(dc, {rect.Left, rect.Bottom - 1, rect.Right, rect.Bottom}, brush);
+        FillRect(dc, {rect.Left, rect.Top + 1, rect.Left + 1, rect.Bottom - 1}, brush);
+        FillRect(dc, {rect.Right - 1, rect.Top + 1, rect.Right, rect.Bottom - 1}, brush);
+        return;
+    }
     FillWithBrush(dc, {rect.Left, rect.Top, rect.Right, rect.Top + 1}, brush);
     FillWithBrush(dc, {rect.Left, rect.Bottom - 1, rect.Right, rect.Bottom}, brush);
     FillWithBrush(dc, {rect.Left, rect.Top + 1, rect.Left + 1, rect.Bottom - 1}, brush);
@@ -518,11 +542,20 @@ void FrameRect(HDC dc, const TRect& rect, HBRUSH brush) {
 void FillRgn(HDC dc, HRGN region, HBRUSH brush) {
     if (region == nullptr)
         return;
+    if (dc != nullptr && dc->Recorder != nullptr) {
+        if (brush != nullptr && !brush->Hollow)
+            dc->Recorder->FillRgn(*dc, region, brush);
+        return;
+    }
     for (const TRect& r : GetRegionRects(region))
         FillWithBrush(dc, r, brush);
 }
 
 void InvertRect(HDC dc, const TRect& rect) {
+    if (dc != nullptr && dc->Recorder != nullptr) {
+        dc->Recorder->PatBlt(*dc, rect, DSTINVERT);
+        return;
+    }
     if (dc == nullptr || dc->Bitmap == nullptr)
         return;
     ForEachPixel(dc, rect, [](std::uint32_t& p, std::int32_t, std::int32_t) { p ^= 0xFFFFFF; });
@@ -547,7 +580,7 @@ void DrawFocusRect(HDC dc, const TRect& rect) {
 }
 
 void PatBlt(HDC dc, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, std::uint32_t rop) {
-    if (dc == nullptr || dc->Bitmap == nullptr)
+    if (dc == nullptr)
         return;
     if (w < 0) {
         x += w;
@@ -557,6 +590,12 @@ void PatBlt(HDC dc, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t
         y += h;
         h = -h;
     }
+    if (dc->Recorder != nullptr) {
+        dc->Recorder->PatBlt(*dc, {x, y, x + w, y + h}, rop);
+        return;
+    }
+    if (dc->Bitmap == nullptr)
+        return;
     const auto code = static_cast<std::uint8_t>(rop >> 16);
     const bool mono = dc->Bitmap->Mono;
     const TBrushObject* brush = dc->Brush;
@@ -598,14 +637,67 @@ void PlotWithPen(HDC dc, std::int32_t x, std::int32_t y, std::uint32_t penPixel)
     }
 }
 
+// The on and off lengths of the dashed pen styles, in pixels of a one-pixel
+// pen (wider pens scale them), the cosmetic patterns of the Windows pens.
+struct TDashPattern {
+    const double* Lengths = nullptr;
+    int Count = 0;
+};
+
+TDashPattern DashPatternOf(int style) {
+    static const double dash[] = {18, 6};
+    static const double dot[] = {3, 3};
+    static const double dashDot[] = {9, 6, 3, 6};
+    static const double dashDotDot[] = {9, 3, 3, 3, 3, 3};
+    switch (style) {
+        case PS_DASH:
+            return {dash, 2};
+        case PS_DOT:
+            return {dot, 2};
+        case PS_DASHDOT:
+            return {dashDot, 4};
+        case PS_DASHDOTDOT:
+            return {dashDotDot, 6};
+        default:
+            return {};
+    }
+}
+
+// Where a thin dashed line is in its pattern; it runs on across the
+// segments of one polyline, as the pattern does on Windows.
+struct TDashState {
+    TDashPattern Pattern;
+    std::int64_t Step = 0;
+    bool On() {
+        if (Pattern.Count == 0)
+            return true;
+        std::int64_t total = 0;
+        for (int i = 0; i < Pattern.Count; ++i)
+            total += static_cast<std::int64_t>(Pattern.Lengths[i]);
+        std::int64_t at = Step++ % total;
+        for (int i = 0; i < Pattern.Count; ++i) {
+            at -= static_cast<std::int64_t>(Pattern.Lengths[i]);
+            if (at < 0)
+                return (i & 1) == 0;
+        }
+        return true;
+    }
+};
+
 // A one-pixel line that leaves out its last point, as Windows draws it.
-void ThinLine(HDC dc, TPoint a, TPoint b, std::uint32_t penPixel) {
+void ThinLine(HDC dc, TPoint a, TPoint b, std::uint32_t penPixel, TDashState* dash = nullptr) {
+    // Beyond any bitmap's size a line would step for ever through pixels
+    // nobody sees: bring far ends back first.
+    constexpr std::int32_t kFar = 1 << 20;
+    if (std::abs(a.X) > kFar || std::abs(a.Y) > kFar || std::abs(b.X) > kFar || std::abs(b.Y) > kFar)
+        return;
     std::int32_t dx = std::abs(b.X - a.X), dy = -std::abs(b.Y - a.Y);
     const std::int32_t sx = a.X < b.X ? 1 : -1, sy = a.Y < b.Y ? 1 : -1;
     std::int32_t err = dx + dy;
     std::int32_t x = a.X, y = a.Y;
     while (x != b.X || y != b.Y) {
-        PlotWithPen(dc, x, y, penPixel);
+        if (dash == nullptr || dash->On())
+            PlotWithPen(dc, x, y, penPixel);
         const std::int32_t e2 = 2 * err;
         if (e2 >= dy) {
             err += dy;
@@ -619,6 +711,7 @@ void ThinLine(HDC dc, TPoint a, TPoint b, std::uint32_t penPixel) {
 }
 
 void WidePolyline(HDC dc, const TPoint* points, int count, std::int32_t width, std::uint32_t penPixel) {
+    const TPenObject* pen = dc->Pen != nullptr ? dc->Pen : StockBlackPen();
     std::int32_t left = points[0].X, right = left, top = points[0].Y, bottom = top;
     for (int i = 1; i < count; ++i) {
         left = std::min(left, points[i].X);
@@ -631,8 +724,15 @@ void WidePolyline(HDC dc, const TPoint* points, int count, std::int32_t width, s
         return;
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     cairo_set_line_width(cr, width);
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_set_line_cap(cr, pen->FlatEnds ? CAIRO_LINE_CAP_BUTT : CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, pen->FlatEnds ? CAIRO_LINE_JOIN_MITER : CAIRO_LINE_JOIN_ROUND);
+    const TDashPattern pattern = DashPatternOf(pen->Style);
+    if (pattern.Count > 0) {
+        double scaled[6];
+        for (int i = 0; i < pattern.Count; ++i)
+            scaled[i] = pattern.Lengths[i] * width / 3.0;
+        cairo_set_dash(cr, scaled, pattern.Count, 0);
+    }
     cairo_set_source_rgb(cr, ((penPixel >> 16) & 0xFF) / 255.0, ((penPixel >> 8) & 0xFF) / 255.0,
                          (penPixel & 0xFF) / 255.0);
     const double offset = (width & 1) ? 0.5 : 0.0;
@@ -653,6 +753,14 @@ std::int32_t PenWidth(HDC dc) {
     return dc->Pen != nullptr ? dc->Pen->Width : 1;
 }
 
+bool PenDraws(HDC dc) {
+    return dc->Pen == nullptr || dc->Pen->Style != PS_NULL;
+}
+
+int PenStyle(HDC dc) {
+    return dc->Pen != nullptr ? dc->Pen->Style : PS_SOLID;
+}
+
 }  // namespace
 
 TPoint MoveTo(HDC dc, std::int32_t x, std::int32_t y) {
@@ -666,21 +774,34 @@ void LineTo(HDC dc, std::int32_t x, std::int32_t y) {
         return;
     const TPoint pts[2] = {dc->Pos, {x, y}};
     dc->Pos = {x, y};
-    if (dc->Bitmap == nullptr)
+    if (dc->Recorder != nullptr) {
+        dc->Recorder->LineTo(*dc, pts[0], pts[1]);
         return;
-    if (PenWidth(dc) <= 1 || dc->Rop2 != R2_COPYPEN)
-        ThinLine(dc, pts[0], pts[1], PenPixel(dc));
-    else
+    }
+    if (dc->Bitmap == nullptr || !PenDraws(dc))
+        return;
+    if (PenWidth(dc) <= 1 || dc->Rop2 != R2_COPYPEN) {
+        TDashState dash{DashPatternOf(PenStyle(dc))};
+        ThinLine(dc, pts[0], pts[1], PenPixel(dc), &dash);
+    } else {
         WidePolyline(dc, pts, 2, PenWidth(dc), PenPixel(dc));
+    }
 }
 
 void Polyline(HDC dc, const TPoint* points, int count) {
-    if (dc == nullptr || points == nullptr || count < 2 || dc->Bitmap == nullptr)
+    if (dc == nullptr || points == nullptr || count < 2)
+        return;
+    if (dc->Recorder != nullptr) {
+        dc->Recorder->Polyline(*dc, points, count);
+        return;
+    }
+    if (dc->Bitmap == nullptr || !PenDraws(dc))
         return;
     if (PenWidth(dc) <= 1 || dc->Rop2 != R2_COPYPEN) {
         const std::uint32_t px = PenPixel(dc);
+        TDashState dash{DashPatternOf(PenStyle(dc))};
         for (int i = 0; i + 1 < count; ++i)
-            ThinLine(dc, points[i], points[i + 1], px);
+            ThinLine(dc, points[i], points[i + 1], px, &dash);
     } else {
         WidePolyline(dc, points, count, PenWidth(dc), PenPixel(dc));
     }
@@ -689,6 +810,16 @@ void Polyline(HDC dc, const TPoint* points, int count) {
 void Rectangle(HDC dc, const TRect& rect) {
     if (dc == nullptr)
         return;
+    if (dc->Recorder != nullptr) {
+        dc->Recorder->Rectangle(*dc, rect);
+        return;
+    }
+    if (!PenDraws(dc)) {
+        // Without an outline the inside reaches the right and bottom edges
+        // less one, as a null pen's rectangle does on Windows.
+        FillWithBrush(dc, {rect.Left, rect.Top, rect.Right - 1, rect.Bottom - 1}, dc->Brush);
+        return;
+    }
     FillWithBrush(dc, {rect.Left + 1, rect.Top + 1, rect.Right - 1, rect.Bottom - 1}, dc->Brush);
     const TPoint pts[5] = {{rect.Left, rect.Top},
                            {rect.Right - 1, rect.Top},
@@ -703,15 +834,39 @@ void Rectangle(HDC dc, const TRect& rect) {
 void Polygon(HDC dc, const TPoint* points, int count) {
     if (dc == nullptr || points == nullptr || count < 2)
         return;
-    HRGN inside = CreatePolygonRgn(points, count, ALTERNATE);
-    FillRgn(dc, inside, dc->Brush);
+    PolyPolygon(dc, points, &count, 1, ALTERNATE);
+}
+
+void PolyPolygon(HDC dc, const TPoint* points, const int* counts, int polygons, int fillMode) {
+    if (dc == nullptr || points == nullptr || counts == nullptr || polygons <= 0)
+        return;
+    if (dc->Recorder != nullptr) {
+        dc->Recorder->PolyPolygon(*dc, points, counts, polygons, fillMode);
+        return;
+    }
+    HRGN inside = CreatePolyPolygonRgn(points, counts, polygons, fillMode);
+    for (const TRect& r : GetRegionRects(inside))
+        FillWithBrush(dc, r, dc->Brush);
     DeleteRegion(inside);
-    std::vector<TPoint> closed(points, points + count);
-    closed.push_back(points[0]);
-    Polyline(dc, closed.data(), static_cast<int>(closed.size()));
+    if (!PenDraws(dc))
+        return;
+    const TPoint* at = points;
+    std::vector<TPoint> closed;
+    for (int i = 0; i < polygons; ++i) {
+        if (counts[i] >= 2) {
+            closed.assign(at, at + counts[i]);
+            closed.push_back(at[0]);
+            Polyline(dc, closed.data(), static_cast<int>(closed.size()));
+        }
+        at += std::max(0, counts[i]);
+    }
 }
 
 TColorRef SetPixel(HDC dc, std::int32_t x, std::int32_t y, TColorRef color) {
+    if (dc != nullptr && dc->Recorder != nullptr) {
+        dc->Recorder->SetPixel(*dc, x, y, color & 0xFFFFFF);
+        return color & 0xFFFFFF;
+    }
     if (dc == nullptr || !dc->Visible(x, y))
         return 0xFFFFFFFF;
     std::uint32_t px = ColorRefToPixel(color);

@@ -130,6 +130,8 @@ class TPenObject : public TGdiObject {
 public:
     TColorRef Color = 0;
     std::int32_t Width = 1;
+    int Style = PS_SOLID;
+    bool FlatEnds = false;
 };
 
 class TBrushObject : public TGdiObject {
@@ -206,9 +208,44 @@ public:
     cairo_region_t* Region;
 };
 
+class TDeviceContext;
+
+// What a recording context does instead of drawing: the enhanced-metafile
+// recorder implements it. Each call comes with the context, so the
+// recorder sees the selected objects, colours and modes of the moment.
+class TDcRecorder {
+public:
+    virtual ~TDcRecorder() = default;
+    virtual void FillRect(TDeviceContext& dc, const TRect& rect, TBrushObject* brush) = 0;
+    virtual void PatBlt(TDeviceContext& dc, const TRect& rect, std::uint32_t rop) = 0;
+    virtual void LineTo(TDeviceContext& dc, TPoint from, TPoint to) = 0;
+    virtual void Polyline(TDeviceContext& dc, const TPoint* points, int count) = 0;
+    virtual void PolyPolygon(TDeviceContext& dc, const TPoint* points, const int* counts, int polygons, int fillMode) = 0;
+    virtual void Rectangle(TDeviceContext& dc, const TRect& rect) = 0;
+    virtual void SetPixel(TDeviceContext& dc, std::int32_t x, std::int32_t y, TColorRef color) = 0;
+    virtual void FillRgn(TDeviceContext& dc, TRegionObject* region, TBrushObject* brush) = 0;
+    virtual void Text(TDeviceContext& dc,
+                      std::int32_t x,
+                      std::int32_t y,
+                      std::uint32_t options,
+                      const TRect* rect,
+                      const std::u32string& characters,
+                      const std::vector<std::int32_t>& advances) = 0;
+    // A blit from source (null for operations without one), stretched when
+    // the sizes differ, through mask (null for none) with a four-operand code.
+    virtual void Blit(TDeviceContext& dc,
+                      const TRect& dest,
+                      TDeviceContext* source,
+                      const TRect& sourceRect,
+                      TBitmapObject* mask,
+                      TPoint maskOrigin,
+                      std::uint32_t rop) = 0;
+};
+
 class TDeviceContext {
 public:
     ~TDeviceContext();
+    TDcRecorder* Recorder = nullptr;  // owned: set only on recording contexts
     bool Screen = false;
     TBitmapObject* Bitmap = nullptr;
     TFontObject* Font = nullptr;

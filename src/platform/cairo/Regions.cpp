@@ -1,7 +1,9 @@
 // Regions over Cairo's banded rectangle sets.
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "platform/cairo/GdiObjects.h"
 
@@ -34,38 +36,76 @@ HRGN CreateRectRgnIndirect(const TRect& rect) {
     return CreateRectRgn(rect.Left, rect.Top, rect.Right, rect.Bottom);
 }
 
-// Scanline fill: each row's pixel centres are tested against the edges,
-// spans between crossings are kept under the fill rule, and equal spans of
-// neighbouring rows merge inside the region.
-HRGN CreatePolygonRgn(const TPoint* points, int count, int fillMode) {
+// Scanline fill: each row's pixel centres are tested against the edges of
+// every polygon, and the spans between crossings are kept under the fill
+// rule. Rows are walked only where edges are, and the spans are joined in
+// one step at the end.
+HRGN CreatePolyPolygonRgn(const TPoint* points, const int* counts, int polygons, int fillMode) {
     auto* region = new TRegionObject;
-    if (points == nullptr || count < 3)
+    if (points == nullptr || counts == nullptr || polygons <= 0)
         return region;
-    std::int32_t top = points[0].Y, bottom = points[0].Y;
-    for (int i = 1; i < count; ++i) {
-        top = std::min(top, points[i].Y);
-        bottom = std::max(bottom, points[i].Y);
+    struct TEdge {
+        double X0, Y0, X1, Y1;
+        int Dir;
+    };
+    std::vector<TEdge> edges;
+    std::int64_t top = INT32_MAX, bottom = INT32_MIN;
+    const TPoint* at = points;
+    for (int p = 0; p < polygons; ++p) {
+        const int count = counts[p];
+        if (count <= 0)
+            continue;
+        for (int i = 0; i < count && count >= 3; ++i) {
+            const TPoint& a = at[i];
+            const TPoint& b = at[(i + 1) % count];
+            if (a.Y == b.Y)
+                continue;
+            const bool down = b.Y > a.Y;
+            edges.push_back({static_cast<double>(a.X), static_cast<double>(a.Y), static_cast<double>(b.X),
+                             static_cast<double>(b.Y), down ? 1 : -1});
+            top = std::min<std::int64_t>(top, std::min(a.Y, b.Y));
+            bottom = std::max<std::int64_t>(bottom, std::max(a.Y, b.Y));
+        }
+        at += count;
     }
+    if (edges.empty())
+        return region;
+    // Rows and columns far outside any bitmap are cut off, so a polygon with
+    // absurd coordinates costs no more than a big one.
+    constexpr std::int64_t kReach = 1 << 18;
+    top = std::max(top, -kReach);
+    bottom = std::min(bottom, kReach);
+    // Edges sorted by their top row, so each row looks only at edges that
+    // may cross it.
+    std::sort(edges.begin(), edges.end(),
+              [](const TEdge& l, const TEdge& r) { return std::min(l.Y0, l.Y1) < std::min(r.Y0, r.Y1); });
     struct TCrossing {
         double X;
         int Dir;
     };
     std::vector<TCrossing> crossings;
-    for (std::int32_t y = top; y < bottom; ++y) {
-        const double cy = y + 0.5;
-        crossings.clear();
-        for (int i = 0; i < count; ++i) {
-            const TPoint& a = points[i];
-            const TPoint& b = points[(i + 1) % count];
-            if (a.Y == b.Y)
-                continue;
-            const bool down = b.Y > a.Y;
-            const double y0 = down ? a.Y : b.Y, y1 = down ? b.Y : a.Y;
-            if (cy < y0 || cy >= y1)
-                continue;
-            const double t = (cy - a.Y) / static_cast<double>(b.Y - a.Y);
-            crossings.push_back({a.X + t * (b.X - a.X), down ? 1 : -1});
+    std::vector<cairo_rectangle_int_t> spans;
+    std::vector<const TEdge*> active;
+    std::size_t next = 0;
+    for (std::int64_t y = top; y < bottom; ++y) {
+        const double cy = static_cast<double>(y) + 0.5;
+        while (next < edges.size() && std::min(edges[next].Y0, edges[next].Y1) <= cy) {
+            active.push_back(&edges[next]);
+            ++next;
         }
+        crossings.clear();
+        std::size_t keep = 0;
+        for (const TEdge* e : active) {
+            const double y0 = std::min(e->Y0, e->Y1), y1 = std::max(e->Y0, e->Y1);
+            if (y1 <= cy)
+                continue;  // finished: dropped below
+            active[keep++] = e;
+            if (cy < y0)
+                continue;
+            const double t = (cy - e->Y0) / (e->Y1 - e->Y0);
+            crossings.push_back({e->X0 + t * (e->X1 - e->X0), e->Dir});
+        }
+        active.resize(keep);
         std::sort(crossings.begin(), crossings.end(), [](const TCrossing& l, const TCrossing& r) { return l.X < r.X; });
         int winding = 0;
         for (std::size_t i = 0; i + 1 < crossings.size(); ++i) {
@@ -73,15 +113,22 @@ HRGN CreatePolygonRgn(const TPoint* points, int count, int fillMode) {
             const bool inside = fillMode == WINDING ? winding != 0 : (winding & 1) != 0;
             if (!inside)
                 continue;
-            const auto x0 = static_cast<std::int32_t>(std::ceil(crossings[i].X - 0.5));
-            const auto x1 = static_cast<std::int32_t>(std::ceil(crossings[i + 1].X - 0.5));
-            if (x1 > x0) {
-                const cairo_rectangle_int_t span{x0, y, x1 - x0, 1};
-                cairo_region_union_rectangle(region->Region, &span);
-            }
+            const double reach = static_cast<double>(kReach);
+            const auto x0 = static_cast<std::int32_t>(std::ceil(std::clamp(crossings[i].X, -reach, reach) - 0.5));
+            const auto x1 = static_cast<std::int32_t>(std::ceil(std::clamp(crossings[i + 1].X, -reach, reach) - 0.5));
+            if (x1 > x0)
+                spans.push_back({x0, static_cast<int>(y), x1 - x0, 1});
         }
     }
+    if (!spans.empty()) {
+        cairo_region_destroy(region->Region);
+        region->Region = cairo_region_create_rectangles(spans.data(), static_cast<int>(spans.size()));
+    }
     return region;
+}
+
+HRGN CreatePolygonRgn(const TPoint* points, int count, int fillMode) {
+    return CreatePolyPolygonRgn(points, &count, 1, fillMode);
 }
 
 void DeleteRegion(HRGN region) {

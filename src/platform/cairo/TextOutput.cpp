@@ -3,6 +3,7 @@
 // was measured.
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "platform/cairo/GdiObjects.h"
@@ -31,6 +32,69 @@ TRun Layout(TFontObject* font, const std::u32string& characters, const std::vect
     return run;
 }
 
+// Text along a turned baseline (a font with an escapement): the same glyph
+// positions, turned about the reference point. Only an opaque rectangle is
+// filled; the background box and the lines of underlined text are left out.
+bool OutputRotated(HDC dc,
+                   std::int32_t x,
+                   std::int32_t y,
+                   std::uint32_t options,
+                   const TRect* rect,
+                   TFontObject* font,
+                   TRun& run) {
+    const TTextMetrics& m = font->Metrics;
+    if (dc->Bitmap == nullptr)
+        return true;
+    double along = 0;
+    if ((dc->TextAlign & TA_CENTER) == TA_CENTER)
+        along = -run.Width / 2;
+    else if (dc->TextAlign & TA_RIGHT)
+        along = -run.Width;
+    double across = m.Ascent;
+    if ((dc->TextAlign & TA_BASELINE) == TA_BASELINE)
+        across = 0;
+    else if (dc->TextAlign & TA_BOTTOM)
+        across = -m.Descent;
+    const bool clipped = rect != nullptr && (options & ETO_CLIPPED) != 0;
+    const TRect clipArea = clipped ? *rect : TRect{0, 0, dc->Bitmap->Width, dc->Bitmap->Height};
+    if (rect != nullptr && (options & ETO_OPAQUE) != 0) {
+        const std::uint32_t back =
+            dc->Bitmap->Mono ? MonoOf(ColorRefToPixel(dc->BkColor)) : ColorRefToPixel(dc->BkColor);
+        for (const TRect& r : dc->ClipRects(Intersect(*rect, clipArea)))
+            for (std::int32_t row = r.Top; row < r.Bottom; ++row)
+                std::fill(dc->Bitmap->Row(row) + r.Left, dc->Bitmap->Row(row) + r.Right, back);
+    }
+    cairo_scaled_font_t* scaled = font->ScaledFont();
+    if (scaled == nullptr || run.Glyphs.empty())
+        return true;
+    cairo_t* cr = dc->BeginCairo(&clipArea);
+    if (cr == nullptr)
+        return true;
+    std::uint32_t ink = ColorRefToPixel(dc->TextColor);
+    if (dc->Bitmap->Mono)
+        ink = MonoOf(ink);
+    const double angle = font->Log.Escapement / 10.0 * M_PI / 180.0;
+    cairo_translate(cr, x, y);
+    cairo_rotate(cr, -angle);
+    cairo_matrix_t fontMatrix;
+    cairo_scaled_font_get_font_matrix(scaled, &fontMatrix);
+    cairo_font_options_t* fontOptions = cairo_font_options_create();
+    cairo_scaled_font_get_font_options(scaled, fontOptions);
+    cairo_set_font_face(cr, cairo_scaled_font_get_font_face(scaled));
+    cairo_set_font_matrix(cr, &fontMatrix);
+    cairo_set_font_options(cr, fontOptions);
+    cairo_font_options_destroy(fontOptions);
+    for (cairo_glyph_t& g : run.Glyphs) {
+        g.x += along;
+        g.y = across;
+    }
+    cairo_set_source_rgb(cr, ((ink >> 16) & 0xFF) / 255.0, ((ink >> 8) & 0xFF) / 255.0, (ink & 0xFF) / 255.0);
+    cairo_show_glyphs(cr, run.Glyphs.data(), static_cast<int>(run.Glyphs.size()));
+    const std::int32_t reach = run.Width + m.Height + m.MaxCharWidth;
+    dc->EndCairo(cr, {x - reach, y - reach, x + reach, y + reach});
+    return true;
+}
+
 bool Output(HDC dc,
             std::int32_t x,
             std::int32_t y,
@@ -41,8 +105,20 @@ bool Output(HDC dc,
     if (dc == nullptr)
         return false;
     TFontObject* font = dc->FontOrStock();
+    if (dc->Recorder != nullptr) {
+        // The recording keeps the advances the text would be painted with,
+        // so playing it back places every glyph where it is placed here.
+        std::vector<std::int32_t> placed;
+        placed.reserve(characters.size());
+        for (std::size_t i = 0; i < characters.size(); ++i)
+            placed.push_back(advances != nullptr ? (*advances)[i] : font->Glyph(characters[i]).Advance);
+        dc->Recorder->Text(*dc, x, y, options, rect, characters, placed);
+        return true;
+    }
     TRun run = Layout(font, characters, advances);
     const TTextMetrics& m = font->Metrics;
+    if (font->Log.Escapement % 3600 != 0)
+        return OutputRotated(dc, x, y, options, rect, font, run);
 
     if ((dc->TextAlign & TA_CENTER) == TA_CENTER)
         x -= run.Width / 2;

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "platform/GdiTypes.h"
+#include "platform/Palettes.h"
+
+// Device-independent bitmaps as metafile records carry them: a bitmap
+// header (BITMAPINFOHEADER or the older BITMAPCOREHEADER), a colour table
+// or bit-field masks, and the pixels.
+namespace Platform::Metafile {
+
+// A decoded bitmap: 32-bit pixels 0x00RRGGBB, rows top to bottom, and the
+// alpha of each pixel (255 where the bitmap has none).
+struct TDecodedDib {
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+    bool BottomUp = true;
+    bool Monochrome = false;  // a 1-bit bitmap: black and white, as masks use them
+    bool HasAlpha = false;    // 32-bit pixels with a meaningful alpha byte
+    std::vector<std::uint32_t> Pixels;
+    std::vector<std::uint8_t> Alpha;
+};
+
+// The colours of DIB_PAL_COLORS tables come from the selected palette.
+enum : std::uint32_t { DIB_RGB_COLORS = 0, DIB_PAL_COLORS = 1 };
+
+// Decodes the bitmap of header (headerSize bytes: header and colour table)
+// and bits ([MS-WMF] 2.2.2.3 BitmapInfoHeader, 2.2.2.2 BitmapCoreHeader;
+// [MS-EMF] 2.2.2 DeviceIndependentBitmap). Uncompressed, bit-field and RLE
+// bitmaps of 1 to 32 bits are read; a bitmap whose pixels the bytes cannot
+// hold, or that would exceed 64 million pixels, is refused (false).
+bool DecodeDib(const std::uint8_t* header,
+               std::size_t headerSize,
+               const std::uint8_t* bits,
+               std::size_t bitsSize,
+               std::uint32_t usage,
+               const std::vector<TPaletteEntry>& palette,
+               TDecodedDib& out);
+
+// The size of a packed DIB's header and colour table (the offset of its
+// pixels), 0 when the header cannot be read.
+std::size_t PackedDibHeaderSize(const std::uint8_t* dib, std::size_t size, std::uint32_t usage);
+
+// A bitmap of the drawing layer with the decoded pixels; monochrome
+// bitmaps become monochrome bitmaps when asked (pattern brushes).
+HBITMAP BitmapFromDib(const TDecodedDib& dib, bool keepMonochrome);
+
+}  // namespace Platform::Metafile
