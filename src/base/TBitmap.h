@@ -51,6 +51,7 @@ public:
     void LoadFromStream(TStream& stream) override;
     // A BMP file.
     void SaveToStream(TStream& stream) override;
+    TGraphic* NewInstance() const override { return new TBitmap; }
 
     // The bitmap handle for changing: the image is made private first.
     virtual Platform::HBITMAP GetHandle();
@@ -87,6 +88,14 @@ public:
     void ConvertToMask(TColor color);
     // Stretches the whole picture over the whole of dest (halftone).
     void StretchDrawTo(TBitmap& dest);
+    // A new bitmap (the caller's) of that size with this picture smoothly
+    // resampled; the same size gives a copy sharing the image. The picture
+    // must be 24-bit when the size changes.
+    TBitmap* CreateResampled(std::int32_t width, std::int32_t height, bool sharpen);
+    // Resamples this 24-bit picture into dest, a 24-bit bitmap the caller
+    // sized (both at least 1 x 1), with Mitchell-Netravali weights and
+    // optional sharpening.
+    void ResampleInto(TBitmap& dest, bool sharpen);
 
     // BMP files.
     void ReadBMPStream(TStream& stream, std::int64_t size);

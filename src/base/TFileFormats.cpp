@@ -3,6 +3,7 @@
 #include "base/TBitmap.h"
 #include "base/TGIFImage.h"
 #include "base/TJPEGImage.h"
+#include "base/TMetafile.h"
 #include "base/TPNGImage.h"
 #include "base/TextCase.h"
 
@@ -21,6 +22,8 @@ TGraphicClass TFileFormats::FindClass(std::string_view extension) const {
 TFileFormats& GraphicFileFormats() {
     static TFileFormats* formats = [] {
         auto* f = new TFileFormats;
+        f->Add("wmf", &CreateGraphic<TMetafile>);
+        f->Add("emf", &CreateGraphic<TMetafile>);
         f->Add("bmp", &CreateGraphic<TBitmap>);
         f->Add("jpeg", &CreateGraphic<TJPEGImage>);
         f->Add("jpg", &CreateGraphic<TJPEGImage>);

@@ -25,6 +25,6 @@ public:
 };
 
 // The process-wide registry, made on first use with the formats of the
-// picture classes in their registration order: "bmp", then "jpeg", "jpg",
-// "png" and "gif". The metafile class will register "wmf" and "emf" first.
+// picture classes in their registration order: "wmf" and "emf" for
+// metafiles, "bmp", then "jpeg", "jpg", "png" and "gif".
 TFileFormats& GraphicFileFormats();

@@ -13,6 +13,7 @@ public:
     // colours; the bitmap then keeps its previous picture.
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override;
+    TGraphic* NewInstance() const override { return new TGIFImage; }
 
     // Rows are stored in the four interlaced passes; taken from a loaded
     // file, so that a re-saved picture keeps its layout.

@@ -40,6 +40,8 @@ public:
     virtual void SaveToFile(const std::string& fileName);
     virtual void LoadFromStream(TStream& stream) = 0;
     virtual void SaveToStream(TStream& stream) = 0;
+    // The virtual constructor: a new empty picture of this one's class.
+    virtual TGraphic* NewInstance() const = 0;
 
     // Shorter names that the canvas uses.
     bool Empty() const { return IsEmpty(); }

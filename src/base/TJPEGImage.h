@@ -41,6 +41,7 @@ public:
     // The bytes from the position to the end.
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override;
+    TGraphic* NewInstance() const override { return new TJPEGImage; }
 
     // Keeps size bytes of stream as the picture and reads the size from the
     // header; EAbort when the header cannot be read (the bytes stay, with

@@ -14,4 +14,5 @@ public:
     void LoadFromStream(TStream& stream) override;
     // Converts a bitmap of another format to 24 bits first.
     void SaveToStream(TStream& stream) override;
+    TGraphic* NewInstance() const override { return new TPNGImage; }
 };
