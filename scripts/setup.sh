@@ -14,6 +14,9 @@ packages=(
     libpng-dev pngcheck libjpeg-turbo-progs zip unzip
     # the drawing benchmark compares our text path with Pango's
     libpango1.0-dev
+    # reference renderers of the metafile tests and the picture benchmarks
+    # (libwmf's wmf2svg with its fonts, emf2svg-conv, rsvg-convert, ImageMagick)
+    libwmf-bin fonts-urw-base35 emf2svg librsvg2-bin imagemagick
     # libraries of the program
     zlib1g-dev libjpeg-dev libgif-dev libhunspell-dev
     libicu-dev libxkbcommon-dev xkb-data libfontconfig-dev libfreetype-dev libcairo2-dev libx11-dev

@@ -223,7 +223,11 @@ bool DecodeDib(const std::uint8_t* header,
     if (rows <= 0)
         return false;
     bool anyAlpha = false;
-    if (h.Bits == 32 && h.Compression == 0)
+    // The alpha byte of 32-bit pixels: the top byte, unless the bit-field
+    // masks claim it for a colour.
+    const bool alphaByte =
+        h.Bits == 32 && (h.Compression == 0 || ((masks[0] | masks[1] | masks[2]) & 0xFF000000u) == 0);
+    if (alphaByte)
         out.Alpha.assign(out.Pixels.size(), 255);
     for (std::int64_t y = 0; y < rows; ++y) {
         const std::uint8_t* p = bits + y * stride;
@@ -255,10 +259,10 @@ bool DecodeDib(const std::uint8_t* header,
                 default: {
                     const std::uint32_t v = static_cast<std::uint32_t>(p[4 * x]) | (p[4 * x + 1] << 8) |
                                             (p[4 * x + 2] << 16) | (static_cast<std::uint32_t>(p[4 * x + 3]) << 24);
-                    if (h.Compression == 3) {
-                        px = (Expand(v, masks[0]) << 16) | (Expand(v, masks[1]) << 8) | Expand(v, masks[2]);
-                    } else {
-                        px = v & 0xFFFFFF;
+                    px = h.Compression == 3
+                             ? (Expand(v, masks[0]) << 16) | (Expand(v, masks[1]) << 8) | Expand(v, masks[2])
+                             : v & 0xFFFFFF;
+                    if (alphaByte) {
                         const std::uint8_t a = static_cast<std::uint8_t>(v >> 24);
                         out.Alpha[static_cast<std::size_t>((dst - out.Pixels.data()) + x)] = a;
                         anyAlpha |= a != 0;
@@ -271,8 +275,17 @@ bool DecodeDib(const std::uint8_t* header,
     }
     // A 32-bit bitmap whose alpha bytes are all zero has no alpha at all.
     out.HasAlpha = anyAlpha;
-    if (!anyAlpha)
+    if (!anyAlpha) {
         out.Alpha.clear();
+        return true;
+    }
+    bool seeThrough = false, premultiplied = true;
+    for (std::size_t i = 0; i < out.Pixels.size() && premultiplied; ++i) {
+        const std::uint32_t p = out.Pixels[i], a = out.Alpha[i];
+        seeThrough |= a < 255;
+        premultiplied = ((p >> 16) & 0xFF) <= a && ((p >> 8) & 0xFF) <= a && (p & 0xFF) <= a;
+    }
+    out.PremultipliedAlpha = seeThrough && premultiplied;
     return true;
 }
 

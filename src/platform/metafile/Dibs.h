@@ -20,6 +20,9 @@ struct TDecodedDib {
     bool BottomUp = true;
     bool Monochrome = false;  // a 1-bit bitmap: black and white, as masks use them
     bool HasAlpha = false;    // 32-bit pixels with a meaningful alpha byte
+    // The alpha is premultiplied and real: some pixels are see-through and no
+    // colour exceeds its alpha (as in pictures made for blending).
+    bool PremultipliedAlpha = false;
     std::vector<std::uint32_t> Pixels;
     std::vector<std::uint8_t> Alpha;
 };

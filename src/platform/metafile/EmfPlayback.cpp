@@ -805,11 +805,8 @@ void PlayEmf(HDC dc, const TBytes& emf, const TRect& rect) {
     TEnhMetaHeader h;
     if (!ReadEmfHeader(emf, h))
         return;
-    TBytes wmf;
-    if (FindEmbeddedWmf(emf, wmf)) {
-        PlayWmf(dc, wmf, rect);
-        return;
-    }
+    // A Windows metafile carried in a comment is not played: the records
+    // after it draw the same picture, and they are what other readers see.
     // The frame (0.01 mm) in pixels of the reference device, fitted to rect;
     // a file without a usable frame falls back on its bounds.
     const double dx = h.Millimeters.cx > 0 ? static_cast<double>(h.Device.cx) / (h.Millimeters.cx * 100.0) : 0;

@@ -1156,6 +1156,13 @@ void TPlayer::DrawDib(double x,
     const TRect dest = DeviceBox(x, y, w, h);
     if (dest.Right == dest.Left || dest.Bottom == dest.Top)
         return;
+    if (rop == SRCCOPY && dib.PremultipliedAlpha) {
+        // Pictures with a real, premultiplied alpha channel (as printer
+        // drivers spool them) are blended: copying them would paint their
+        // see-through parts black.
+        AlphaDib(x, y, w, h, dib, sx, sy, sw, sh, 255, true);
+        return;
+    }
     HBITMAP bitmap = BitmapFromDib(dib, false);
     if (bitmap == nullptr)
         return;
