@@ -15,7 +15,7 @@ public:
     // The entry index; the entry's colour in entry.
     int Find(std::uint8_t red, std::uint8_t green, std::uint8_t blue, Platform::TPaletteEntry& entry);
 
-    const std::vector<Platform::TPaletteEntry>& Palette;
+    const std::vector<Platform::TPaletteEntry> Palette;  // a copy: lookups outlive their callers' lists
 
 private:
     static int Cell(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
