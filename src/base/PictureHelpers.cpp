@@ -210,8 +210,11 @@ void RenderMetafileToBitmap(Platform::HENHMETAFILE metafile, TBitmap& bitmap, Pl
         Platform::TEnhMetaHeader header;
         if (!Platform::GetEnhMetaFileHeader(metafile, header))
             Abort();
+        // Rounded to the nearest pixel, so a picture recorded at a size in
+        // pixels renders at that size again.
         const auto px = [](std::int64_t frame, std::int32_t pixels, std::int32_t mm) {
-            return mm > 0 ? static_cast<std::int32_t>(frame * pixels / (static_cast<std::int64_t>(mm) * 100)) : 0;
+            const std::int64_t d = static_cast<std::int64_t>(mm) * 100;
+            return mm > 0 ? static_cast<std::int32_t>((frame * pixels + d / 2) / d) : 0;
         };
         w = std::max(1, px(header.Frame.Right - header.Frame.Left, header.Device.cx, header.Millimeters.cx));
         h = std::max(1, px(header.Frame.Bottom - header.Frame.Top, header.Device.cy, header.Millimeters.cy));
