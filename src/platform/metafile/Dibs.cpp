@@ -9,7 +9,7 @@
 namespace Platform::Metafile {
 namespace {
 
-constexpr std::int64_t kMaxPixels = 64LL * 1024 * 1024;
+constexpr std::int64_t kMaxPixels = 16LL * 1024 * 1024;
 
 struct THeader {
     std::uint32_t Size = 0;
@@ -220,7 +220,9 @@ bool DecodeDib(const std::uint8_t* header,
     // A bitmap whose last row is cut short keeps what is there, as long as
     // at least one row is present; the rest stays black.
     const std::int64_t rows = std::min<std::int64_t>(height, static_cast<std::int64_t>(bitsSize) / stride);
-    if (rows <= 0)
+    // A bitmap whose bytes hold fewer than half its rows is taken for a
+    // damaged one rather than given memory for the rows it lacks.
+    if (rows <= 0 || rows * 2 < height)
         return false;
     bool anyAlpha = false;
     // The alpha byte of 32-bit pixels: the top byte, unless the bit-field

@@ -34,7 +34,7 @@ enum : std::uint32_t { DIB_RGB_COLORS = 0, DIB_PAL_COLORS = 1 };
 // and bits ([MS-WMF] 2.2.2.3 BitmapInfoHeader, 2.2.2.2 BitmapCoreHeader;
 // [MS-EMF] 2.2.2 DeviceIndependentBitmap). Uncompressed, bit-field and RLE
 // bitmaps of 1 to 32 bits are read; a bitmap whose pixels the bytes cannot
-// hold, or that would exceed 64 million pixels, is refused (false).
+// hold, or that would exceed 16 million pixels, is refused (false).
 bool DecodeDib(const std::uint8_t* header,
                std::size_t headerSize,
                const std::uint8_t* bits,

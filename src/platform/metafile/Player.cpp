@@ -91,6 +91,70 @@ std::uint32_t Blend(std::uint32_t d, std::uint32_t s, std::uint32_t a, bool prem
     return out;
 }
 
+// Sutherland-Hodgman clipping of one closed contour against a rectangle:
+// inside the rectangle the contour winds as before, so fills under either
+// rule keep their pixels there.
+std::vector<TPointD> ClipContour(const std::vector<TPointD>& in, double l, double t, double r, double b) {
+    std::vector<TPointD> points = in;
+    auto edge = [&](auto inside, auto cross) {
+        std::vector<TPointD> out;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const TPointD& p = points[i];
+            const TPointD& q = points[(i + 1) % points.size()];
+            const bool pi = inside(p), qi = inside(q);
+            if (pi)
+                out.push_back(p);
+            if (pi != qi)
+                out.push_back(cross(p, q));
+        }
+        points.swap(out);
+    };
+    auto atX = [](const TPointD& p, const TPointD& q, double x) {
+        const double k = (x - p.X) / (q.X - p.X);
+        return TPointD{x, p.Y + k * (q.Y - p.Y)};
+    };
+    auto atY = [](const TPointD& p, const TPointD& q, double y) {
+        const double k = (y - p.Y) / (q.Y - p.Y);
+        return TPointD{p.X + k * (q.X - p.X), y};
+    };
+    edge([&](const TPointD& p) { return p.X >= l; }, [&](const TPointD& p, const TPointD& q) { return atX(p, q, l); });
+    edge([&](const TPointD& p) { return p.X <= r; }, [&](const TPointD& p, const TPointD& q) { return atX(p, q, r); });
+    edge([&](const TPointD& p) { return p.Y >= t; }, [&](const TPointD& p, const TPointD& q) { return atY(p, q, t); });
+    edge([&](const TPointD& p) { return p.Y <= b; }, [&](const TPointD& p, const TPointD& q) { return atY(p, q, b); });
+    return points;
+}
+
+// Liang-Barsky clipping of a segment against a rectangle; false when none
+// of it is inside.
+bool ClipSegment(TPointD& a, TPointD& b, double l, double t, double r, double bottom) {
+    double t0 = 0, t1 = 1;
+    const double dx = b.X - a.X, dy = b.Y - a.Y;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.X - l, r - a.X, a.Y - t, bottom - a.Y};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double k = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, k);
+        else
+            t1 = std::min(t1, k);
+        if (t0 > t1)
+            return false;
+    }
+    const TPointD start{a.X + t0 * dx, a.Y + t0 * dy}, end{a.X + t1 * dx, a.Y + t1 * dy};
+    a = start;
+    b = end;
+    return true;
+}
+
+// Shapes reaching this far beyond the surface are clipped before they
+// become pixels, so huge coordinates cost no more than the surface does.
+constexpr double kMargin = 4096;
+
 }  // namespace
 
 TXForm Compose(const TXForm& a, const TXForm& b) {
@@ -454,12 +518,20 @@ void TPlayer::FillFigures(const std::vector<TFigure>& figures, const TLogBrush& 
         return;
     std::vector<TPoint> points;
     std::vector<int> counts;
+    const double l = Surface.Left - kMargin, t = Surface.Top - kMargin;
+    const double r = Surface.Right + kMargin, bottom = Surface.Bottom + kMargin;
     for (const TFigure& f : figures) {
         if (f.Points.size() < 3)
             continue;
+        bool far = false;
         for (const TPointD& p : f.Points)
+            far |= !(p.X >= l && p.X <= r && p.Y >= t && p.Y <= bottom);
+        const std::vector<TPointD> clipped = far ? ClipContour(f.Points, l, t, r, bottom) : f.Points;
+        if (clipped.size() < 3)
+            continue;
+        for (const TPointD& p : clipped)
             points.push_back(ToPoint(p));
-        counts.push_back(static_cast<int>(f.Points.size()));
+        counts.push_back(static_cast<int>(clipped.size()));
     }
     if (counts.empty())
         return;
@@ -487,9 +559,27 @@ void TPlayer::StrokeFigures(const std::vector<TFigure>& figures) {
     HPEN old = SelectPen(DC, pen);
     SetROP2(DC, S.Rop2);
     std::vector<TPoint> points;
+    const double l = Surface.Left - kMargin, t = Surface.Top - kMargin;
+    const double r = Surface.Right + kMargin, bottom = Surface.Bottom + kMargin;
     for (const TFigure& f : figures) {
         if (f.Points.empty())
             continue;
+        bool far = false;
+        for (const TPointD& p : f.Points)
+            far |= !(p.X >= l && p.X <= r && p.Y >= t && p.Y <= bottom);
+        if (far) {
+            // Piece by piece, each segment cut to what may be seen.
+            const std::size_t n = f.Points.size();
+            const std::size_t segments = f.Closed ? n : n - 1;
+            for (std::size_t i = 0; i < segments; ++i) {
+                TPointD a = f.Points[i], c = f.Points[(i + 1) % n];
+                if (!ClipSegment(a, c, l, t, r, bottom))
+                    continue;
+                const TPoint piece[2] = {ToPoint(a), ToPoint(c)};
+                Platform::Polyline(DC, piece, 2);
+            }
+            continue;
+        }
         points.clear();
         for (const TPointD& p : f.Points)
             points.push_back(ToPoint(p));
@@ -1194,7 +1284,7 @@ void TPlayer::AlphaDib(double x,
     if (visible.IsEmpty() && !(Surface.IsEmpty()))
         return;
     const std::int32_t dw = dest.Width(), dh = dest.Height();
-    if (dw <= 0 || dh <= 0 || static_cast<std::int64_t>(dw) * dh > 64LL * 1024 * 1024)
+    if (dw <= 0 || dh <= 0 || static_cast<std::int64_t>(dw) * dh > 16LL * 1024 * 1024)
         return;
     TDecodedDib alpha = dib;
     for (std::size_t i = 0; i < alpha.Pixels.size(); ++i) {
@@ -1266,7 +1356,7 @@ void TPlayer::MaskDib(double x,
                       std::uint32_t rop4) {
     TRect dest = DeviceBox(x, y, w, h);
     const std::int32_t dw = dest.Right - dest.Left, dh = dest.Bottom - dest.Top;
-    if (dw <= 0 || dh <= 0 || static_cast<std::int64_t>(dw) * dh > 64LL * 1024 * 1024)
+    if (dw <= 0 || dh <= 0 || static_cast<std::int64_t>(dw) * dh > 16LL * 1024 * 1024)
         return;
     // Source and mask are brought to the destination's size first, since a
     // mask blit does not stretch.
