@@ -16,6 +16,8 @@ HRGN CreateRectRgn(std::int32_t left, std::int32_t top, std::int32_t right, std:
 HRGN CreateRectRgnIndirect(const TRect& rect);
 // The pixels whose centres lie inside the polygon under the fill rule.
 HRGN CreatePolygonRgn(const TPoint* points, int count, int fillMode);
+// The union of rectangles, made in one step.
+HRGN CreateRectsRgn(const TRect* rects, int count);
 // The same for several closed polygons taken together.
 HRGN CreatePolyPolygonRgn(const TPoint* points, const int* counts, int polygons, int fillMode);
 void DeleteRegion(HRGN region);

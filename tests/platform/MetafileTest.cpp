@@ -221,7 +221,9 @@ TEST(EmfPlaybackTest, DamagedFilesDrawWhatComesBeforeTheDamage) {
 TEST(EmfPlaybackTest, BytesThatAreNoEnhancedMetafileAreRefused) {
     TEmfBuilder emf;
     std::vector<std::uint8_t> good = emf.Bytes();
-    EXPECT_NE(SetEnhMetaFileBits(good.data(), good.size()), nullptr);
+    HENHMETAFILE accepted = SetEnhMetaFileBits(good.data(), good.size());
+    EXPECT_NE(accepted, nullptr);
+    DeleteEnhMetaFile(accepted);
     std::vector<std::uint8_t> noSignature = good;
     noSignature[40] = 'X';
     EXPECT_EQ(SetEnhMetaFileBits(noSignature.data(), noSignature.size()), nullptr);

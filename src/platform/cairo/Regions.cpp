@@ -127,6 +127,24 @@ HRGN CreatePolyPolygonRgn(const TPoint* points, const int* counts, int polygons,
     return region;
 }
 
+HRGN CreateRectsRgn(const TRect* rects, int count) {
+    auto* region = new TRegionObject;
+    if (rects == nullptr || count <= 0)
+        return region;
+    std::vector<cairo_rectangle_int_t> all;
+    all.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const TRect& r = rects[i];
+        const TRect n{std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right),
+                      std::max(r.Top, r.Bottom)};
+        if (!n.IsEmpty())
+            all.push_back(ToCairo(n));
+    }
+    cairo_region_destroy(region->Region);
+    region->Region = cairo_region_create_rectangles(all.data(), static_cast<int>(all.size()));
+    return region;
+}
+
 HRGN CreatePolygonRgn(const TPoint* points, int count, int fillMode) {
     return CreatePolyPolygonRgn(points, &count, 1, fillMode);
 }

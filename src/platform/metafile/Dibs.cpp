@@ -204,6 +204,10 @@ bool DecodeDib(const std::uint8_t* header,
     };
 
     if (rle) {
+        // Runs pack at most 255 pixels into two bytes; a bitmap claiming
+        // far more pixels than its runs could describe is damaged.
+        if (width * height > static_cast<std::int64_t>(bitsSize) * 512 + 65536)
+            return false;
         std::vector<std::uint8_t> indices;
         DecodeRle(src, h, indices);
         for (std::int64_t y = 0; y < height; ++y) {

@@ -25,13 +25,7 @@ TPoint ToPoint(TPointD p) {
 }
 
 HRGN RectsToRegion(const std::vector<TRect>& rects) {
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    for (const TRect& r : rects) {
-        HRGN one = CreateRectRgnIndirect(r);
-        CombineRgn(region, region, one, RGN_OR);
-        DeleteRegion(one);
-    }
-    return region;
+    return CreateRectsRgn(rects.data(), static_cast<int>(rects.size()));
 }
 
 // The hatch patterns of [MS-WMF] 2.1.1.12 HatchStyle on an 8 x 8 cell.
@@ -1209,7 +1203,34 @@ void TPlayer::Text(TPointD reference,
 // ---------------------------------------------------------------------------
 // Bitmaps
 
-void TPlayer::BlitBitmap(HBITMAP bitmap, const TRect& dest, TRect source, std::uint32_t rop) {
+void TPlayer::BlitBitmap(HBITMAP bitmap, const TRect& target, TRect source, std::uint32_t rop) {
+    TRect dest = target;
+    // A destination reaching far beyond the surface is cut to the part that
+    // may be seen, and the source with it in proportion.
+    const TRect reach{Surface.Left - static_cast<std::int32_t>(kMargin), Surface.Top - static_cast<std::int32_t>(kMargin),
+                      Surface.Right + static_cast<std::int32_t>(kMargin),
+                      Surface.Bottom + static_cast<std::int32_t>(kMargin)};
+    auto cut = [](std::int32_t& d0, std::int32_t& d1, std::int32_t& s0, std::int32_t& s1, std::int32_t lo,
+                  std::int32_t hi) {
+        const double span = static_cast<double>(d1) - d0;
+        if (span == 0)
+            return;
+        const double a = std::clamp<double>(d0, lo, hi), b = std::clamp<double>(d1, lo, hi);
+        if (a == d0 && b == d1)
+            return;
+        const double ss = static_cast<double>(s1) - s0;
+        const double f0 = (a - d0) / span, f1 = (b - d0) / span;
+        const double n0 = s0 + f0 * ss, n1 = s0 + f1 * ss;
+        d0 = static_cast<std::int32_t>(a);
+        d1 = static_cast<std::int32_t>(b);
+        s0 = static_cast<std::int32_t>(std::lround(n0));
+        s1 = static_cast<std::int32_t>(std::lround(n1));
+    };
+    cut(dest.Left, dest.Right, source.Left, source.Right, reach.Left, reach.Right);
+    cut(dest.Top, dest.Bottom, source.Top, source.Bottom, reach.Top, reach.Bottom);
+    if (dest.Left == dest.Right || dest.Top == dest.Bottom || source.Left == source.Right ||
+        source.Top == source.Bottom)
+        return;
     HDC memory = CreateCompatibleDC(nullptr);
     HBITMAP old = SelectBitmap(memory, bitmap);
     const std::int32_t w = dest.Right - dest.Left, h = dest.Bottom - dest.Top;
