@@ -166,7 +166,11 @@ bool Blit(HDC dest,
         flipY = !flipY;
     }
     const bool stretch = usesSource && (sw != w || sh != h);
-    const bool average = stretch && dest->StretchMode == HALFTONE && !dest->Bitmap->Mono;
+    // Averaging costs the source pixels under each destination pixel; past
+    // a shrink of 64 times the nearest pixel stands in.
+    const bool average = stretch && dest->StretchMode == HALFTONE && !dest->Bitmap->Mono &&
+                         std::abs(static_cast<std::int64_t>(sw)) <= 64 * std::abs(static_cast<std::int64_t>(w)) &&
+                         std::abs(static_cast<std::int64_t>(sh)) <= 64 * std::abs(static_cast<std::int64_t>(h));
     const bool destMono = dest->Bitmap->Mono;
     const TBrushObject* brush = dest->Brush;
     const std::int32_t srcW = usesSource ? src->Bitmap->Width : 0;
@@ -306,8 +310,8 @@ bool MaskBlt(HDC dest,
         return false;
     if (dest != nullptr && dest->Recorder != nullptr) {
         const bool usesSource = RopUsesSource(fore) || RopUsesSource(back);
-        dest->Recorder->Blit(*dest, {x, y, x + w, y + h}, usesSource ? source : nullptr, {sx, sy, sx + w, sy + h},
-                             mask, {mx, my}, rop4);
+        dest->Recorder->Blit(*dest, {x, y, x + w, y + h}, usesSource ? source : nullptr, {sx, sy, sx + w, sy + h}, mask,
+                             {mx, my}, rop4);
         return true;
     }
     mask->SyncIn();

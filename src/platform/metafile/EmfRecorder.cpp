@@ -146,8 +146,11 @@ TEmfRecorder::TEmfRecorder(TSize devicePixels, TSize deviceMm, const TRect* fram
         HaveFrame = true;
         Frame = *frame;
     }
-    // Slots for the selected pen, brush and font.
-    Records = 0;
+}
+
+TEmfRecorder::~TEmfRecorder() {
+    if (Clip != nullptr)
+        cairo_region_destroy(Clip);
 }
 
 void TEmfRecorder::Append(const std::vector<std::uint8_t>& record) {
@@ -177,17 +180,16 @@ void TEmfRecorder::AddWindowsMetafile(const std::uint8_t* data, std::size_t size
 
 void TEmfRecorder::SyncClip(TDeviceContext& dc) {
     const bool has = dc.Clip != nullptr;
-    std::vector<TRect> rects;
-    if (has)
-        rects = RegionRectsOf(dc.Clip);
-    if (has == HasClip && rects == Clip)
+    if (has == (Clip != nullptr) && (!has || cairo_region_equal(dc.Clip, Clip)))
         return;
-    HasClip = has;
-    Clip = rects;
+    if (Clip != nullptr)
+        cairo_region_destroy(Clip);
+    Clip = has ? cairo_region_copy(dc.Clip) : nullptr;
     TWriter w(75);  // EMR_EXTSELECTCLIPRGN
     if (!has) {
         w.U32(0).U32(RGN_COPY);
     } else {
+        const std::vector<TRect> rects = RegionRectsOf(Clip);
         w.U32(static_cast<std::uint32_t>(32 + rects.size() * 16)).U32(RGN_COPY);
         WriteRegionData(w, rects);
     }
@@ -321,23 +323,17 @@ void TEmfRecorder::Sync(TDeviceContext& dc, bool pen, bool brush, bool font) {
 void TEmfRecorder::FillRect(TDeviceContext& dc, const TRect& rect, TBrushObject* brush) {
     Sync(dc, false, false, false);
     SyncBrush(dc, brush);
-    // A pattern blit with the brush ([MS-EMF] 2.3.1.2 EMR_BITBLT without a
-    // source bitmap).
-    TWriter w(76);
-    w.Rect(Inclusive(rect)).I32(rect.Left).I32(rect.Top).I32(rect.Width()).I32(rect.Height()).U32(PATCOPY);
-    w.I32(0).I32(0);
-    for (float f : {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f}) {
-        std::uint32_t v;
-        std::memcpy(&v, &f, 4);
-        w.U32(v);
-    }
-    w.U32(0).U32(0).U32(0).U32(0).U32(0).U32(0);
-    Append(w.Done());
-    Extend(rect);
+    WritePatBlt(rect, PATCOPY);
 }
 
 void TEmfRecorder::PatBlt(TDeviceContext& dc, const TRect& rect, std::uint32_t rop) {
     Sync(dc, false, true, false);
+    WritePatBlt(rect, rop);
+}
+
+// [MS-EMF] 2.3.1.2 EMR_BITBLT without a source bitmap: the selected brush
+// under a raster operation.
+void TEmfRecorder::WritePatBlt(const TRect& rect, std::uint32_t rop) {
     TWriter w(76);
     w.Rect(Inclusive(rect)).I32(rect.Left).I32(rect.Top).I32(rect.Width()).I32(rect.Height()).U32(rop);
     w.I32(0).I32(0);
@@ -430,7 +426,7 @@ void TEmfRecorder::FillRgn(TDeviceContext& dc, TRegionObject* region, TBrushObje
         // Pattern brushes fill through the selected brush instead.
         SyncBrush(dc, brush);
         for (const TRect& r : rects)
-            PatBlt(dc, r, PATCOPY);
+            WritePatBlt(r, PATCOPY);
         BrushKnown = false;
         return;
     }

@@ -15,6 +15,9 @@ namespace Platform::Metafile {
 class TEmfRecorder : public TDcRecorder {
 public:
     TEmfRecorder(TSize devicePixels, TSize deviceMm, const TRect* frame);
+    ~TEmfRecorder() override;
+    TEmfRecorder(const TEmfRecorder&) = delete;
+    TEmfRecorder& operator=(const TEmfRecorder&) = delete;
 
     // The public comment that carries a Windows metafile ([MS-EMF]
     // 2.3.3.4.3); written first, right after the header.
@@ -51,6 +54,7 @@ private:
     void SyncBrush(TDeviceContext& dc, TBrushObject* brush);
     void SyncClip(TDeviceContext& dc);
     void Extend(const TRect& r);
+    void WritePatBlt(const TRect& rect, std::uint32_t rop);
     void Append(const std::vector<std::uint8_t>& record);
 
     TSize Pixels;
@@ -81,9 +85,7 @@ private:
     int Rop2 = R2_COPYPEN;
     std::uint32_t TextAlign = 0;
     int FillMode = ALTERNATE;
-    bool ClipKnown = true;  // no clip at the start
-    std::vector<TRect> Clip;
-    bool HasClip = false;
+    cairo_region_t* Clip = nullptr;  // a copy of the clip last written; null for none
 };
 
 }  // namespace Platform::Metafile

@@ -1207,9 +1207,9 @@ void TPlayer::BlitBitmap(HBITMAP bitmap, const TRect& target, TRect source, std:
     TRect dest = target;
     // A destination reaching far beyond the surface is cut to the part that
     // may be seen, and the source with it in proportion.
-    const TRect reach{Surface.Left - static_cast<std::int32_t>(kMargin), Surface.Top - static_cast<std::int32_t>(kMargin),
-                      Surface.Right + static_cast<std::int32_t>(kMargin),
-                      Surface.Bottom + static_cast<std::int32_t>(kMargin)};
+    const TRect reach{
+        Surface.Left - static_cast<std::int32_t>(kMargin), Surface.Top - static_cast<std::int32_t>(kMargin),
+        Surface.Right + static_cast<std::int32_t>(kMargin), Surface.Bottom + static_cast<std::int32_t>(kMargin)};
     auto cut = [](std::int32_t& d0, std::int32_t& d1, std::int32_t& s0, std::int32_t& s1, std::int32_t lo,
                   std::int32_t hi) {
         const double span = static_cast<double>(d1) - d0;
@@ -1228,6 +1228,13 @@ void TPlayer::BlitBitmap(HBITMAP bitmap, const TRect& target, TRect source, std:
     };
     cut(dest.Left, dest.Right, source.Left, source.Right, reach.Left, reach.Right);
     cut(dest.Top, dest.Bottom, source.Top, source.Bottom, reach.Top, reach.Bottom);
+    // A source rectangle far beyond the bitmap is cut the same way: what
+    // lies outside the bitmap has no pixels to average.
+    TBitmapInfo info;
+    if (GetBitmapInfo(bitmap, info)) {
+        cut(source.Left, source.Right, dest.Left, dest.Right, -info.Width, 2 * info.Width);
+        cut(source.Top, source.Bottom, dest.Top, dest.Bottom, -info.Height, 2 * info.Height);
+    }
     if (dest.Left == dest.Right || dest.Top == dest.Bottom || source.Left == source.Right ||
         source.Top == source.Bottom)
         return;
