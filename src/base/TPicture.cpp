@@ -38,7 +38,8 @@ void TPicture::Install(TGraphic* graphic) {
 }
 
 TBitmap* TPicture::Bitmap() {
-    if (auto* bitmap = dynamic_cast<TBitmap*>(GraphicObject); bitmap != nullptr && typeid(*bitmap) == typeid(TBitmap))
+    // A PNG or GIF picture is a bitmap too and stays.
+    if (auto* bitmap = dynamic_cast<TBitmap*>(GraphicObject))
         return bitmap;
     Install(new TBitmap);
     return static_cast<TBitmap*>(GraphicObject);
