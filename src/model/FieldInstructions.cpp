@@ -226,7 +226,9 @@ void ParseHyperlinkCode(std::u16string_view instruction,
     }
 }
 
-std::u16string BuildHyperlinkCode(std::u16string_view target, std::u16string_view bookmark, std::u16string_view tooltip) {
+std::u16string BuildHyperlinkCode(std::u16string_view target,
+                                  std::u16string_view bookmark,
+                                  std::u16string_view tooltip) {
     std::u16string address(target);
     if (address.find(u'@') != std::u16string::npos && address.find(u"//") == std::u16string::npos &&
         !ContainsNoCase(address, u"mailto:"))

@@ -31,7 +31,9 @@ void ParseHyperlinkCode(std::u16string_view instruction,
                         std::u16string* tooltip);
 // The arguments quoted and escaped; an e-mail address (an "@" without "//"
 // or "mailto:") gets "mailto:" in front.
-std::u16string BuildHyperlinkCode(std::u16string_view target, std::u16string_view bookmark, std::u16string_view tooltip);
+std::u16string BuildHyperlinkCode(std::u16string_view target,
+                                  std::u16string_view bookmark,
+                                  std::u16string_view tooltip);
 
 // The options of a table of contents.
 struct TTocOptions {
@@ -46,23 +48,23 @@ std::u16string BuildTocCode(const TTocOptions& options);
 
 // The options of an index entry (XE).
 struct TXEOptions {
-    std::u16string EntryText;        // levels separated by ":"
-    std::u16string CrossReference;   // \t
-    std::string Bookmark;            // \r, in the user's code page
-    std::uint8_t Bold = 0;           // \b
-    std::uint8_t Italic = 0;         // \i
-    std::uint8_t OtherFlag = 0;      // kept for the index dialogs
+    std::u16string EntryText;       // levels separated by ":"
+    std::u16string CrossReference;  // \t
+    std::string Bookmark;           // \r, in the user's code page
+    std::uint8_t Bold = 0;          // \b
+    std::uint8_t Italic = 0;        // \i
+    std::uint8_t OtherFlag = 0;     // kept for the index dialogs
 };
 void ParseXECode(std::u16string_view instruction, TXEOptions& options);
 
 // The options of an index (INDEX).
 struct TIndexOptions {
-    std::int32_t Columns = 0;             // \c, 0..4; 0 automatic
-    std::uint8_t RightAlignedPages = 0;   // \e followed by a tab
-    std::uint8_t LetterHeadings = 0;      // \h
-    std::uint8_t RunIn = 0;               // \r
-    std::int32_t Language = 0;            // \z; the user's language when not given or 0
-    std::int32_t TabLeader = 1;           // \yD gives D - 1: 0 none, 1 dots, 2 hyphens, 3 underline
+    std::int32_t Columns = 0;            // \c, 0..4; 0 automatic
+    std::uint8_t RightAlignedPages = 0;  // \e followed by a tab
+    std::uint8_t LetterHeadings = 0;     // \h
+    std::uint8_t RunIn = 0;              // \r
+    std::int32_t Language = 0;           // \z; the user's language when not given or 0
+    std::int32_t TabLeader = 1;          // \yD gives D - 1: 0 none, 1 dots, 2 hyphens, 3 underline
 };
 TIndexOptions ParseIndexCode(std::u16string_view instruction);
 

@@ -31,9 +31,8 @@ bool LevelsEqual(const TListLevel& a, const TListLevel& b, std::uint32_t flags) 
     // Formats compare byte by byte: a list keeps exactly what it was given.
     return std::memcmp(&a.CharFormat, &b.CharFormat, sizeof(TCharFormat)) == 0 &&
            std::memcmp(&a.ParFormat, &b.ParFormat, sizeof(TParFormat)) == 0 && a.Alignment == b.Alignment &&
-           a.LabelText == b.LabelText && a.FollowKind == b.FollowKind &&
-           a.NumberingFlags[0] == b.NumberingFlags[0] && a.NumberingFlags[1] == b.NumberingFlags[1] &&
-           PictureBulletsEqual(a.PictureBullet, b.PictureBullet);
+           a.LabelText == b.LabelText && a.FollowKind == b.FollowKind && a.NumberingFlags[0] == b.NumberingFlags[0] &&
+           a.NumberingFlags[1] == b.NumberingFlags[1] && PictureBulletsEqual(a.PictureBullet, b.PictureBullet);
 }
 
 bool IsAsciiLower(char16_t c) {

@@ -69,13 +69,13 @@ public:
     // The levels in use: level 0 alone for a single-level list.
     std::int32_t UsedLevelCount() const { return IsSingleLevel() ? 1 : 9; }
 
-    std::int32_t FileValue = 0;    // kept by the readers and writers
+    std::int32_t FileValue = 0;  // kept by the readers and writers
     std::uint8_t FileFlags[3] = {};
     // The low seven bits are 1 for a single-level list; bit 7 is a flag of
     // its own.
     std::uint8_t SingleLevel = 0;
     TListLevel Levels[9];
-    TList NumberingLists[2];          // owned by list numbering
+    TList NumberingLists[2];           // owned by list numbering
     std::int32_t FileNumbers[4] = {};  // kept by the readers and writers (the RTF list number among them)
 };
 
@@ -83,8 +83,8 @@ bool AutoListLevelIsNumbered(const TAutoList& list, std::int32_t level);
 
 // Flags of AutoListsEqual.
 enum : std::uint32_t {
-    aleIgnoreStart = 1,     // start values may differ
-    aleFormatsOnly = 2,     // only the number formats count
+    aleIgnoreStart = 1,  // start values may differ
+    aleFormatsOnly = 2,  // only the number formats count
 };
 // The single-level flags and the number formats of the used levels agree;
 // unless aleFormatsOnly, the start values (unless aleIgnoreStart), formats,

@@ -35,9 +35,7 @@ public:
 private:
     // A reference of an imported style (parent or next style), given as a
     // source index; -1 for one the source does not hold.
-    std::int32_t ImportReference(std::int32_t p) {
-        return p >= 0 && p < Info.Source->Count ? Import(p) : -1;
-    }
+    std::int32_t ImportReference(std::int32_t p) { return p >= 0 && p < Info.Source->Count ? Import(p) : -1; }
 
     std::int32_t Import(std::int32_t p) {
         while (ToDo.Contains(IntItem(p)))
@@ -105,11 +103,7 @@ private:
     TList Handled;  // destination indices
 };
 
-void CollectDerived(const TStyleList& sheet,
-                    std::int32_t index,
-                    TList& out,
-                    bool recursive,
-                    std::vector<bool>& seen) {
+void CollectDerived(const TStyleList& sheet, std::int32_t index, TList& out, bool recursive, std::vector<bool>& seen) {
     for (std::int32_t i = 0; i < sheet.Count; ++i) {
         if (sheet.Style(i)->BasedOn != index || seen[i])
             continue;

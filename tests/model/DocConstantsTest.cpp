@@ -21,7 +21,11 @@ int WordCount(std::string_view text, const std::array<std::uint8_t, 256>& table)
 }
 
 TEST(DocConstantsTest, ApostrophesJoinWordsUntilALanguageSeparatesAtThem) {
-    for (std::string_view text : {"l'amour", "l`amour", "l\x91" "amour", "l\x92" "amour"}) {
+    for (std::string_view text : {"l'amour", "l`amour",
+                                  "l\x91"
+                                  "amour",
+                                  "l\x92"
+                                  "amour"}) {
         SCOPED_TRACE(text);
         EXPECT_EQ(WordCount(text, WordSeparators), 1);
         ExcludeApostrophesFromWords();
@@ -55,9 +59,8 @@ TEST(DocConstantsTest, SpecialCharactersHexDigitsAndDateStyles) {
         char16_t c;
         std::uint8_t code;
     };
-    const Case cases[] = {{9, 9},        {0x2013, 14}, {150, 14},   {0x2014, 13}, {151, 13}, {160, 11},
-                          {173, 15},     {0x2002, 18}, {0x2003, 19}, {0x2005, 20}, {0x2011, 12}, {u'A', 255},
-                          {0x2004, 255}};
+    const Case cases[] = {{9, 9},       {0x2013, 14}, {150, 14},    {0x2014, 13}, {151, 13},   {160, 11},    {173, 15},
+                          {0x2002, 18}, {0x2003, 19}, {0x2005, 20}, {0x2011, 12}, {u'A', 255}, {0x2004, 255}};
     for (const Case& c : cases)
         EXPECT_EQ(SpecialCharCode(c.c), c.code) << static_cast<int>(c.c);
 

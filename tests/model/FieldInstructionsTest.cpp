@@ -25,7 +25,8 @@ TEST(FieldInstructionsTest, TokenizerSplitsQuotesEscapesAndGluedWords) {
         std::vector<std::u16string> tokens;
     };
     const Case cases[] = {
-        {"quoted target with blanks", uR"(HYPERLINK "My Documents/a b.htm" \l "top part")",
+        {"quoted target with blanks",
+         uR"(HYPERLINK "My Documents/a b.htm" \l "top part")",
          {u"My Documents/a b.htm", u"\\l", u"top part"}},
         {"keyword only", u"PAGE", {}},
         {"blanks around and between", u"  PAGE   \\* roman  ", {u"\\*", u"roman"}},

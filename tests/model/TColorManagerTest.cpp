@@ -95,10 +95,17 @@ TEST(ColorManagerTest, NamesDocumentColours) {
         const char* name;
     };
     const Case cases[] = {
-        {0x0000FF, "Red"},           {0x0045FF, "Orange Red"},      {0x993366, "Rebecca Purple"},
-        {0x998877, "Light Slate Gray"}, {0x000000, "Black"},        {0xFFFFFF, "White"},
-        {0xFFFF00, "Aqua"},          {0xFF00FF, "Magenta"},         {0x010203, "RGB(3,2,1)"},
-        {AutoColor, "Auto"},         {0x00D7FF, "Gold"},
+        {0x0000FF, "Red"},
+        {0x0045FF, "Orange Red"},
+        {0x993366, "Rebecca Purple"},
+        {0x998877, "Light Slate Gray"},
+        {0x000000, "Black"},
+        {0xFFFFFF, "White"},
+        {0xFFFF00, "Aqua"},
+        {0xFF00FF, "Magenta"},
+        {0x010203, "RGB(3,2,1)"},
+        {AutoColor, "Auto"},
+        {0x00D7FF, "Gold"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(TColorManager::ColorName(c.color), c.name) << std::hex << c.color;

@@ -41,9 +41,14 @@ TEST(FieldTest, SwitchWordsOfFourLanguagesMapToEnglish) {
         const char* english;
     };
     const Case cases[] = {
-        {u"ARABE", "ARABIC"},           {u"arábigo", "ARABIC"},        {u"Alphabetisch", "ALPHABETIC"},
-        {u"RÖMISCHGROSSBUCHSTABEN", "ROMANUPPER"}, {u"FUSIONFORMAT", "MERGEFORMAT"}, {u"ordinal", "ORDINAL"},
-        {u"MERGEFORMAT", "MERGEFORMAT"}, {u"WÄHRUNGSTEXT", "DOLLARTEXT"},
+        {u"ARABE", "ARABIC"},
+        {u"arábigo", "ARABIC"},
+        {u"Alphabetisch", "ALPHABETIC"},
+        {u"RÖMISCHGROSSBUCHSTABEN", "ROMANUPPER"},
+        {u"FUSIONFORMAT", "MERGEFORMAT"},
+        {u"ordinal", "ORDINAL"},
+        {u"MERGEFORMAT", "MERGEFORMAT"},
+        {u"WÄHRUNGSTEXT", "DOLLARTEXT"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.english);
@@ -142,9 +147,8 @@ TEST(FieldTest, FieldResultsThroughTheSwitches) {
     EXPECT_EQ(field.FormatDateText(1036, 0), u"");
 
     // Without a picture the language's first formats stand in.
-    SetFieldDateFormatHook([](std::int32_t language, bool time) {
-        return std::u16string(time ? u"HH:mm" : u"yyyy-MM-dd");
-    });
+    SetFieldDateFormatHook(
+        [](std::int32_t language, bool time) { return std::u16string(time ? u"HH:mm" : u"yyyy-MM-dd"); });
     field.Instruction = u"DATE";
     EXPECT_EQ(field.FormatDateText(1033, when), u"2024-03-05");
     field.Type = ftTime;
@@ -254,11 +258,8 @@ TEST(FieldTest, FindReferencedNoteThroughItsBookmark) {
         const TField* note;
     };
     const Case cases[] = {
-        {uR"(NOTEREF AtStart \h)", &r1},
-        {uR"(NOTEREF around)", &r2},  // the note at the bookmark's last character
-        {uR"(NOTEREF Empty)", nullptr},
-        {uR"(NOTEREF Missing)", nullptr},
-        {uR"(NOTEREF)", nullptr},
+        {uR"(NOTEREF AtStart \h)", &r1}, {uR"(NOTEREF around)", &r2},  // the note at the bookmark's last character
+        {uR"(NOTEREF Empty)", nullptr},  {uR"(NOTEREF Missing)", nullptr}, {uR"(NOTEREF)", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Platform::Utf16ToUtf8(c.instruction));

@@ -75,14 +75,26 @@ TEST_F(DefaultSheetTest, MatchesTheDefaultStyleSheetWhole) {
         rows.push_back({BuiltInStyleNames[i], i, 0, 0, {}, {{ppOutlineLevel, i - 1}, {ppListLevel, i - 1}}});
     rows.push_back({"Header", 31, 0, 10, {}, {}});
     rows.push_back({"Footer", 32, 0, 11, {}, {}});
-    rows.push_back({"TOC Title", 91, -1, -1, {{caSize, 24}, {caBold, 1}},
+    rows.push_back({"TOC Title",
+                    91,
+                    -1,
+                    -1,
+                    {{caSize, 24}, {caBold, 1}},
                     {{ppAlignment, 1}, {ppKeepWithNext, 1}, {ppSpaceBefore, 120}}});
     for (int i = 1; i <= 9; ++i)
         rows.push_back({BuiltInStyleNames[18 + i], 18 + i, -1, -1, {}, {{ppLeftIndent, (i - 1) * 240}}});
     for (int i = 1; i <= 9; ++i)
-        rows.push_back({BuiltInStyleNames[9 + i], 9 + i, 0, 21 + i, {},
+        rows.push_back({BuiltInStyleNames[9 + i],
+                        9 + i,
+                        0,
+                        21 + i,
+                        {},
                         {{ppLeftIndent, (i + 1) * 240}, {ppFirstIndent, -240}, {ppWidowControl, 1}}});
-    rows.push_back({"Index Heading", 33, 0, 31, {{caBold, 1}},
+    rows.push_back({"Index Heading",
+                    33,
+                    0,
+                    31,
+                    {{caBold, 1}},
                     {{ppAlignment, 1}, {ppSpaceBefore, 144}, {ppSpaceAfter, 72}, {ppKeepWithNext, 1}}});
     rows.push_back({"Footnote Text", 29, 0, 32, {{caSize, 20}}, {}});
     rows.push_back({"Endnote Text", 43, 0, 33, {{caSize, 20}}, {}});
@@ -217,9 +229,15 @@ TEST(StyleManagerTest, TranslatesFrenchBuiltInNames) {
         const char* english;
     };
     const Case cases[] = {
-        {"titre 1", "Heading 1"},        {"Titre", "Title"},           {"Titres", ""},
-        {"LISTE À PUCES 2", "List Bullet 2"}, {"en-tête", "Header"},  {"Normal centré", "Block Text"},
-        {"TM 9", "TOC 9"},               {"Titre TM", "TOC Title"},    {"", ""},
+        {"titre 1", "Heading 1"},
+        {"Titre", "Title"},
+        {"Titres", ""},
+        {"LISTE À PUCES 2", "List Bullet 2"},
+        {"en-tête", "Header"},
+        {"Normal centré", "Block Text"},
+        {"TM 9", "TOC 9"},
+        {"Titre TM", "TOC Title"},
+        {"", ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(TranslateBuiltInStyleName(c.french), c.english) << c.french;
@@ -227,9 +245,15 @@ TEST(StyleManagerTest, TranslatesFrenchBuiltInNames) {
 
 TEST(StyleTest, IdClassesAndAssign) {
     TStyle s(nullptr);
-    for (auto [id, heading, lower] : std::vector<std::tuple<int, bool, bool>>{
-             {-1, false, false}, {0, false, false}, {1, true, true}, {9, true, true}, {10, false, true},
-             {28, false, false}, {45, false, false}, {46, false, true}, {47, false, false}}) {
+    for (auto [id, heading, lower] : std::vector<std::tuple<int, bool, bool>>{{-1, false, false},
+                                                                              {0, false, false},
+                                                                              {1, true, true},
+                                                                              {9, true, true},
+                                                                              {10, false, true},
+                                                                              {28, false, false},
+                                                                              {45, false, false},
+                                                                              {46, false, true},
+                                                                              {47, false, false}}) {
         s.BuiltInId = id;
         EXPECT_EQ(s.IsHeading(), heading) << id;
         EXPECT_EQ(s.HasLowerCaseName(), lower) << id;
