@@ -184,8 +184,9 @@ bool RecognizeTypedListNumber(std::u16string_view text,
     }
     if (readings.empty())
         return false;
-    labelText.assign(text.substr(0, parenthesised ? 1 : 0));
-    labelText += u'\0';
-    labelText += text.back();
+    // The typed text with its number part replaced by the level-0
+    // placeholder.
+    const char16_t label[3] = {u'(', u'\0', text.back()};
+    labelText.assign(parenthesised ? label : label + 1, parenthesised ? 3 : 2);
     return true;
 }

@@ -62,7 +62,7 @@ std::string HotKeyText(std::uint32_t key) {
         return {};
     if (const THotKeyTextHook& hook = HotKeyHook())
         return hook(key);
-    return "#" + std::to_string(key);
+    return std::string("#").append(std::to_string(key));
 }
 
 TStyle::TStyle(TStyleList* owner, const TStyle& source) : Owner(owner) {
