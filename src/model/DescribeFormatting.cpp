@@ -9,7 +9,6 @@
 #include "base/Units.h"
 #include "model/BorderSets.h"
 #include "model/TAutoList.h"
-#include "model/TField.h"
 #include "platform/CodePages.h"
 
 namespace {
@@ -141,12 +140,6 @@ void DescribeChar(TDescription& d, TCharFormat f) {
                                 : "kerning: " + std::to_string(f[caKerning] / 2) + d.PointSuffix() + " and greater");
 }
 
-int ListKind(const TAutoList& list) {
-    if ((list.SingleLevel & 0x7F) != 1)
-        return 2;
-    return IsBulletFormat(list.Levels[0].NumberFormat) ? 0 : 1;
-}
-
 std::string DescribeBorder(const TBorder& border) {
     if (border.Type == NoBorderType)
         return "no border";
@@ -228,7 +221,7 @@ void DescribePar(TDescription& d, const TParFormat& p) {
     const std::int32_t listHandle = GetParProp(p, ppList);
     if (IsSet(listHandle) && listHandle != 0) {
         if (const TAutoList* list = HandleTo<TAutoList>(static_cast<TObjectHandle>(listHandle))) {
-            const int kind = ListKind(*list);
+            const int kind = list->Kind();
             const std::int32_t level = GetParProp(p, ppListLevel);
             if (kind == 0)
                 d.Add("simple bulleted list");

@@ -42,6 +42,9 @@ public:
     virtual TDoc* SideBySidePartner(const TDoc& doc) { return nullptr; }
     virtual bool IsFileOpenElsewhere(const TDoc& doc) { return false; }
     virtual void SetDispatcherBusy(bool busy) {}
+    // Every open document laid out anew (after the interface colours
+    // changed).
+    virtual void RelayoutAllDocuments() {}
     // The Fast Navigation return place is dropped by every operation except
     // while the command manager copies to the clipboard.
     virtual bool ClipboardCopyRunning() { return false; }

@@ -374,7 +374,8 @@ TEST_F(NoteTest, RenumberGivesAutomaticReferencesTheirCounters) {
     std::int32_t footnote = 4, endnote = 1;
     EXPECT_TRUE(text.RenumberNotes(0, footnote, endnote));
     EXPECT_EQ(Object<TField>("R1")->ResultText, "4");
-    EXPECT_EQ(Object<TField>("R2")->ResultText, "1");
+    // Endnotes of a new section are numbered in lower-case Roman numerals.
+    EXPECT_EQ(Object<TField>("R2")->ResultText, "i");
     EXPECT_EQ(Object<TField>("R3")->ResultText, "*");  // numbered by hand
     EXPECT_EQ(footnote, 5);
     EXPECT_EQ(endnote, 2);
@@ -397,7 +398,7 @@ TEST_F(NoteTest, RenumberFromALineSeesAReferenceStartingRightThere) {
     std::int32_t footnote = 1, endnote = 6;
     EXPECT_TRUE(text.RenumberNotes(1, footnote, endnote));
     EXPECT_EQ(Object<TField>("R1")->ResultText, "");
-    EXPECT_EQ(Object<TField>("R2")->ResultText, "6");
+    EXPECT_EQ(Object<TField>("R2")->ResultText, "vi");
     EXPECT_EQ(footnote, 1);
 }
 
