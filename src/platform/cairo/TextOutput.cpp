@@ -76,14 +76,19 @@ bool OutputRotated(HDC dc,
     const double angle = font->Log.Escapement / 10.0 * M_PI / 180.0;
     cairo_translate(cr, x, y);
     cairo_rotate(cr, -angle);
-    cairo_matrix_t fontMatrix;
+    // A scaled font of its own for the turned transformation, made and let go
+    // here: the font's own scaled font stays upright.
+    cairo_matrix_t fontMatrix, ctm;
     cairo_scaled_font_get_font_matrix(scaled, &fontMatrix);
+    cairo_get_matrix(cr, &ctm);
+    ctm.x0 = ctm.y0 = 0;
     cairo_font_options_t* fontOptions = cairo_font_options_create();
     cairo_scaled_font_get_font_options(scaled, fontOptions);
-    cairo_set_font_face(cr, cairo_scaled_font_get_font_face(scaled));
-    cairo_set_font_matrix(cr, &fontMatrix);
-    cairo_set_font_options(cr, fontOptions);
+    cairo_scaled_font_t* turned =
+        cairo_scaled_font_create(cairo_scaled_font_get_font_face(scaled), &fontMatrix, &ctm, fontOptions);
     cairo_font_options_destroy(fontOptions);
+    cairo_set_scaled_font(cr, turned);
+    cairo_scaled_font_destroy(turned);
     for (cairo_glyph_t& g : run.Glyphs) {
         g.x += along;
         g.y = across;

@@ -1118,8 +1118,11 @@ HFONT TPlayer::RealizeFont(double& angleOut) {
         angle += 3600;
     lf.Escapement = static_cast<std::int32_t>(std::lround(angle)) % 3600;
     angleOut = lf.Escapement / 10.0;
+    // Larger text is not worth a font of its own (and absurd sizes make the
+    // rasteriser fail).
     if (std::abs(lf.Height) > 4000)
-        lf.Height = lf.Height < 0 ? -4000 : 4000;  // larger text is not worth a font of its own
+        lf.Height = lf.Height < 0 ? -4000 : 4000;
+    lf.Width = std::min(lf.Width, 4000);
     std::string key = lf.FaceName + "|" + std::to_string(lf.Height) + "|" + std::to_string(lf.Width) + "|" +
                       std::to_string(lf.Escapement) + "|" + std::to_string(lf.Weight) + "|" +
                       std::to_string(lf.Italic) + std::to_string(lf.Underline) + std::to_string(lf.StrikeOut) + "|" +
