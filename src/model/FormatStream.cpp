@@ -4,9 +4,7 @@
 
 #include "base/Checks.h"
 
-namespace {
-
-void StoreControl(std::uint8_t* p, std::uint8_t code, std::int32_t value) {
+void StoreFormatControl(std::uint8_t* p, std::uint8_t code, std::int32_t value) {
     const auto u = static_cast<std::uint32_t>(value);
     p[0] = 0;
     p[1] = code;
@@ -17,17 +15,15 @@ void StoreControl(std::uint8_t* p, std::uint8_t code, std::int32_t value) {
     p[6] = 1;
 }
 
-}  // namespace
-
 void AppendFormatControl(TMemory& stream, std::uint8_t code, std::int32_t value) {
     std::uint8_t control[FormatControlSize];
-    StoreControl(control, code, value);
+    StoreFormatControl(control, code, value);
     stream.AppendBuffer(control, FormatControlSize);
 }
 
 void InsertFormatControl(TMemory& stream, std::int32_t offset, std::uint8_t code, std::int32_t value) {
     std::uint8_t control[FormatControlSize];
-    StoreControl(control, code, value);
+    StoreFormatControl(control, code, value);
     stream.InsertBuffer(control, offset, FormatControlSize);
 }
 

@@ -76,6 +76,8 @@ constexpr std::uint8_t ParagraphMarkByte = 0x1D;
 constexpr std::uint8_t ParagraphMarkFormatByte = 0x1E;
 
 // The stream builders. None of them normalises.
+// Writes the 7 bytes of a control at p (in place, nothing moves).
+void StoreFormatControl(std::uint8_t* p, std::uint8_t code, std::int32_t value);
 void AppendFormatControl(TMemory& stream, std::uint8_t code, std::int32_t value);
 void InsertFormatControl(TMemory& stream, std::int32_t offset, std::uint8_t code, std::int32_t value);
 // 23 controls, codes 0 to 22 in order, with the format's values.

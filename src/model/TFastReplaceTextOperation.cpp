@@ -10,18 +10,6 @@ bool IsControlChar(std::uint8_t c) {
     return c == chParEnd || c == chColumnBreak || c == chLineBreak || c == chPageBreak || c == chCellEnd;
 }
 
-// Writes a control record in place: same length, so nothing moves.
-void StoreControl(std::uint8_t* p, std::uint8_t code, std::int32_t value) {
-    const auto u = static_cast<std::uint32_t>(value);
-    p[0] = 0;
-    p[1] = code;
-    p[2] = static_cast<std::uint8_t>(u);
-    p[3] = static_cast<std::uint8_t>(u >> 8);
-    p[4] = static_cast<std::uint8_t>(u >> 16);
-    p[5] = static_cast<std::uint8_t>(u >> 24);
-    p[6] = 1;
-}
-
 void Rebreak(TDoc& doc, std::int32_t index) {
     doc.Par(index)->Changed();
     doc.NoteParChanged(index);
@@ -59,7 +47,7 @@ void TFastReplaceTextOperation2::Undo() {
     if (IsControlChar(Char) != isControl)
         return;  // a text byte and a control never take each other's place
     if (isControl)
-        StoreControl(p, Char == chCellEnd ? fcCellEnd : fcSpecialChar, Char == chCellEnd ? 0 : Char);
+        StoreFormatControl(p, Char == chCellEnd ? fcCellEnd : fcSpecialChar, Char == chCellEnd ? 0 : Char);
     else
         *p = Char;
     par->Chars.Data[Offset] = Char;

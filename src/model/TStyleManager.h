@@ -10,7 +10,7 @@
 // The names of the built-in styles: canonical (stored in files) and
 // display names, by built-in id; both are the English names. French names
 // are recognised in field instructions.
-extern const char* const BuiltInStyleDisplayNames[BuiltInStyleCount];
+extern const char* const* const BuiltInStyleDisplayNames;
 extern const char* const BuiltInStyleFrenchNames[BuiltInStyleCount];
 
 // The process-wide style manager: the default style sheet new documents
