@@ -257,15 +257,8 @@ bool BitBlt(HDC dest,
             std::int32_t sx,
             std::int32_t sy,
             std::uint32_t rop) {
-    const auto code = static_cast<std::uint8_t>(rop >> 16);
-    if (dest != nullptr && dest->Recorder != nullptr) {
-        dest->Recorder->Blit(*dest, {x, y, x + w, y + h}, RopUsesSource(code) ? source : nullptr,
-                             {sx, sy, sx + w, sy + h}, nullptr, {}, rop);
-        return true;
-    }
-    return Blit(
-        dest, x, y, w, h, source, sx, sy, w, h, [code](std::int32_t, std::int32_t) { return code; },
-        RopUsesSource(code));
+    // A plain blit is a stretch whose source is as large as the destination.
+    return StretchBlt(dest, x, y, w, h, source, sx, sy, w, h, rop);
 }
 
 bool StretchBlt(HDC dest,
