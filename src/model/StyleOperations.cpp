@@ -13,6 +13,26 @@
 #include "model/TParFormat.h"
 #include "model/TStyleList.h"
 
+namespace {
+
+// Runs work as a nested operation of its own, kept in nested (which the
+// step owns, also when work fails), so that its steps undo and redo together
+// with the step that made them; the operation is closed on every path.
+template <class F>
+void RecordNested(TDoc* doc, std::uint8_t undoName, TOperation*& nested, F&& work) {
+    nested = new TOperation(doc, undoName);
+    doc->BeginOperation(nested);
+    try {
+        work();
+    } catch (...) {
+        doc->EndOperation();
+        throw;
+    }
+    doc->EndOperation();
+}
+
+}  // namespace
+
 TFormatStyleListInfo::~TFormatStyleListInfo() {
     delete NewStyles;
 }
@@ -36,15 +56,7 @@ void TFormatStyleListOperation::Redo() {
     SwapSheets();
     if (Done == 0) {
         Done = 1;
-        Nested = new TOperation(Doc, unFormatDocStyles);
-        Doc->BeginOperation(Nested);
-        try {
-            EditingServices().ReapplyStyleSheet(*Doc, *Info);
-        } catch (...) {
-            Doc->EndOperation();
-            throw;
-        }
-        Doc->EndOperation();
+        RecordNested(Doc, unFormatDocStyles, Nested, [this] { EditingServices().ReapplyStyleSheet(*Doc, *Info); });
     } else if (Nested != nullptr) {
         Nested->Redo();
     }
@@ -82,17 +94,11 @@ void TFormatTabsOperation::Redo() {
     if (Done == 0) {
         Done = 1;
         if (TabTable != static_cast<std::int16_t>(0x8000) && Paragraphs != nullptr) {
-            Nested = new TOperation(Doc, unFormatTabs);
-            Doc->BeginOperation(Nested);
-            try {
+            RecordNested(Doc, unFormatTabs, Nested, [this] {
                 TParFormat format = UnsetParFormat;
                 format.Tabs = TabTable;
                 Doc->FormatParagraphs(Paragraphs, nullptr, format);
-            } catch (...) {
-                Doc->EndOperation();
-                throw;
-            }
-            Doc->EndOperation();
+            });
         }
     } else if (Nested != nullptr) {
         Nested->Redo();
