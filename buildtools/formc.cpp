@@ -1,5 +1,5 @@
 // formc: compiles a form layout written as text into the binary form
-// resource the program's form reader reads (base/TReader.h).
+// resource the program's form reader reads (base/core/TReader.h).
 //
 //   formc [--class NAME] input.form output.tpf
 //

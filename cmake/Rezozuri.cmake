@@ -15,11 +15,17 @@ if(REZ_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
-# add_subsystem(name DEPENDS lib...)
+# add_subsystem(name DEPENDS lib... [ROOMS room...])
 # Builds src/<name>/**/*.cpp into the static library <name>. A folder with no
 # sources yet becomes an interface library so later subsystems can depend on it.
+# ROOMS declares the sub-folders of the library from the lowest to the
+# highest; the include-order test holds the code to that order, as it holds
+# the libraries to the order of their declarations.
 function(add_subsystem name)
-    cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "DEPENDS;ROOMS" ${ARGN})
+    set_property(GLOBAL APPEND PROPERTY REZ_LIBRARIES ${name})
+    string(REPLACE ";" "," rooms "${ARG_ROOMS}")
+    set_property(GLOBAL PROPERTY REZ_ROOMS_${name} "${rooms}")
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS
         "${CMAKE_SOURCE_DIR}/src/${name}/*.cpp"
         "${CMAKE_SOURCE_DIR}/src/${name}/*.c")
@@ -92,4 +98,19 @@ function(add_subsystem_fuzz name)
             rez_common_options(fuzz_${target})
         endif()
     endforeach()
+endfunction()
+
+# add_include_order_test(): one CTest test that fails when a file includes a
+# header of a higher library or of a higher room of its own library.
+function(add_include_order_test)
+    get_property(libraries GLOBAL PROPERTY REZ_LIBRARIES)
+    set(args "")
+    foreach(lib IN LISTS libraries)
+        get_property(rooms GLOBAL PROPERTY REZ_ROOMS_${lib})
+        list(APPEND args "-DROOMS_${lib}=${rooms}")
+    endforeach()
+    string(REPLACE ";" "," libraries "${libraries}")
+    add_test(NAME include_order
+        COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}/src "-DLIBRARIES=${libraries}" ${args}
+            -P ${CMAKE_SOURCE_DIR}/cmake/CheckRooms.cmake)
 endfunction()

@@ -16,14 +16,14 @@
 #include <string>
 #include <vector>
 
-#include "base/Compression.h"
-#include "base/TCanvas.h"
-#include "base/TCustomZStream.h"
-#include "base/TMemoryStream.h"
-#include "base/TPNGImage.h"
-#include "base/TReadOnlyMemoryStream.h"
-#include "base/TUnpackedZip.h"
-#include "base/TZipFile.h"
+#include "base/core/Compression.h"
+#include "base/core/TCustomZStream.h"
+#include "base/core/TMemoryStream.h"
+#include "base/core/TReadOnlyMemoryStream.h"
+#include "base/files/TUnpackedZip.h"
+#include "base/files/TZipFile.h"
+#include "base/graphics/TCanvas.h"
+#include "base/pictures/TPNGImage.h"
 #include "platform/Files.h"
 
 namespace {

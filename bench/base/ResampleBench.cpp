@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "base/TBitmap.h"
+#include "base/graphics/TBitmap.h"
 
 namespace {
 

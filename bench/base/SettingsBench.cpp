@@ -12,8 +12,8 @@
 #include <random>
 #include <string>
 
-#include "base/TIniFile.h"
-#include "base/TRegistryEx.h"
+#include "base/files/TIniFile.h"
+#include "base/files/TRegistryEx.h"
 #include "platform/Registry.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "base/CompareLocale.h"
-#include "base/TStringList.h"
+#include "base/text/CompareLocale.h"
+#include "base/text/TStringList.h"
 #include "platform/CodePages.h"
 #include "platform/Collation.h"
 

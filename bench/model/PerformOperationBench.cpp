@@ -8,8 +8,8 @@
 #include <chrono>
 #include <cstdint>
 
-#include "base/TList.h"
-#include "base/TMemory.h"
+#include "base/core/TList.h"
+#include "base/core/TMemory.h"
 #include "model/DocumentUnit.h"
 #include "model/OperationCodes.h"
 #include "model/TDoc.h"

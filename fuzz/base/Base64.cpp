@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "base/NumberWords.h"
+#include "base/text/NumberWords.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);

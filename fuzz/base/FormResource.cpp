@@ -5,12 +5,12 @@
 #include <memory>
 #include <string>
 
-#include "base/ClassRegistry.h"
-#include "base/TClassInfo.h"
-#include "base/TComponent.h"
-#include "base/TMemoryStream.h"
-#include "base/TReader.h"
-#include "base/TStringList.h"
+#include "base/core/ClassRegistry.h"
+#include "base/core/TClassInfo.h"
+#include "base/core/TComponent.h"
+#include "base/core/TMemoryStream.h"
+#include "base/core/TReader.h"
+#include "base/text/TStringList.h"
 
 namespace {
 

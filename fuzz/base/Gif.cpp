@@ -3,10 +3,10 @@
 // previous picture kept; it never crashes or reads outside its buffers.
 #include <cstdint>
 
-#include "base/Errors.h"
-#include "base/TCanvas.h"
-#include "base/TGIFImage.h"
-#include "base/TReadOnlyMemoryStream.h"
+#include "base/core/Errors.h"
+#include "base/core/TReadOnlyMemoryStream.h"
+#include "base/graphics/TCanvas.h"
+#include "base/pictures/TGIFImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     TReadOnlyMemoryStream stream(data, static_cast<std::int32_t>(size));

@@ -4,10 +4,10 @@
 // past their three-byte rows.
 #include <cstdint>
 
-#include "base/Errors.h"
-#include "base/TBitmap.h"
-#include "base/TJPEGImage.h"
-#include "base/TReadOnlyMemoryStream.h"
+#include "base/core/Errors.h"
+#include "base/core/TReadOnlyMemoryStream.h"
+#include "base/graphics/TBitmap.h"
+#include "base/pictures/TJPEGImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     TReadOnlyMemoryStream stream(data, static_cast<std::int32_t>(size));

@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "base/Crc32.h"
-#include "base/Errors.h"
-#include "base/TCanvas.h"
-#include "base/TPNGImage.h"
-#include "base/TReadOnlyMemoryStream.h"
+#include "base/core/Crc32.h"
+#include "base/core/Errors.h"
+#include "base/core/TReadOnlyMemoryStream.h"
+#include "base/graphics/TCanvas.h"
+#include "base/pictures/TPNGImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::uint8_t> bytes(data, data + size);

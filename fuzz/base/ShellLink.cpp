@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "base/ShellLinks.h"
+#include "base/files/ShellLinks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "base/CompareLocale.h"
-#include "base/TStringList.h"
-#include "base/TextCase.h"
-#include "base/TextHelpers.h"
+#include "base/text/CompareLocale.h"
+#include "base/text/TStringList.h"
+#include "base/text/TextCase.h"
+#include "base/text/TextHelpers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0)

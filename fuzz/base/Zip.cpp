@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "base/TUnpackedZip.h"
+#include "base/files/TUnpackedZip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path = "/tmp/rez-fuzz-zip-" + std::to_string(getpid());

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "base/TWideStringList.h"
+#include "base/text/TWideStringList.h"
 #include "model/FieldFormats.h"
 #include "model/FieldInstructions.h"
 #include "model/TAutoList.h"

@@ -3,7 +3,7 @@
 // a format-4 segment (or the Latin-1 fallback) can hold.
 #include <cstdint>
 
-#include "base/TList.h"
+#include "base/core/TList.h"
 #include "model/FontData.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

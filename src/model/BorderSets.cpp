@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "base/Checks.h"
+#include "base/core/Checks.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "base/NumberFormats.h"
-#include "base/ObjectHandles.h"
-#include "base/TextCase.h"
-#include "base/Units.h"
+#include "base/core/ObjectHandles.h"
+#include "base/text/NumberFormats.h"
+#include "base/text/TextCase.h"
+#include "base/text/Units.h"
 #include "model/BorderSets.h"
 #include "model/TAutoList.h"
 #include "platform/CodePages.h"

@@ -6,8 +6,8 @@
 // Constant tables and small look-ups shared by the document model and the
 // subsystems above it. Tables that belong to one place live there: the word
 // separators (model/WordSeparators.h), the underline descriptions
-// (base/Units.h), the URL schemes (base/Urls.h), the temporary file kinds
-// (base/TempFiles.h), the accent folding of capitals (base/TextCase.h) and
+// (base/text/Units.h), the URL schemes (base/files/Urls.h), the temporary file kinds
+// (base/files/TempFiles.h), the accent folding of capitals (base/text/TextCase.h) and
 // the Unicode fallback face (the font manager's FallbackFace).
 
 // The special-character code of the character buffer that stands for a

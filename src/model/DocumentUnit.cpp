@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "base/CompareLocale.h"
+#include "base/text/CompareLocale.h"
 #include "model/BorderSets.h"
 #include "model/TCompoundFragment.h"
 #include "model/TShape.h"

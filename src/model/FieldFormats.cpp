@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <map>
 
-#include "base/NumberWords.h"
+#include "base/text/NumberWords.h"
 #include "model/DocConstants.h"
 #include "model/TLangManager.h"
 #include "platform/Languages.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/DateTime.h"
+#include "base/core/DateTime.h"
 
 // Numbers and dates as fields, page numbers, sections and notes print them.
 

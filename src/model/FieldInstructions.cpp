@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/Charsets.h"
-#include "base/TWideStringList.h"
+#include "base/text/Charsets.h"
+#include "base/text/TWideStringList.h"
 #include "model/TLangManager.h"
 #include "model/TStyle.h"
 #include "model/TStyleList.h"

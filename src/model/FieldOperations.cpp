@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "base/ObjectHandles.h"
+#include "base/core/ObjectHandles.h"
 #include "model/FormatStream.h"
 #include "model/StateFlags.h"
 #include "model/StreamEdit.h"

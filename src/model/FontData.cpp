@@ -5,8 +5,8 @@
 #include <set>
 #include <vector>
 
-#include "base/TList.h"
-#include "base/TStringList.h"
+#include "base/core/TList.h"
+#include "base/text/TStringList.h"
 #include "model/TCharFormat.h"
 #include "model/TFontManager.h"
 #include "platform/CodePages.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "base/Checks.h"
+#include "base/core/Checks.h"
 
 void StoreFormatControl(std::uint8_t* p, std::uint8_t code, std::int32_t value) {
     const auto u = static_cast<std::uint32_t>(value);

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "base/TMemory.h"
+#include "base/core/TMemory.h"
 #include "model/TCharFormat.h"
 #include "model/TParFormat.h"
 
@@ -34,7 +34,7 @@ constexpr std::int32_t FormatControlSize = 7;
 
 // Control codes. Codes 0 to 22 set the character attribute of the same
 // index (TCharAttr). The values of section breaks, shape anchors and field
-// boundaries are object handles (base/ObjectHandles.h).
+// boundaries are object handles (base/core/ObjectHandles.h).
 enum : std::uint8_t {
     fcLastCharAttr = 22,
     fcSpecialChar = 23,   // value: the character-buffer code

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "base/TList.h"
+#include "base/core/TList.h"
 #include "model/TCharFormat.h"
 #include "model/TSection.h"
 #include "model/TSubOperation.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/Checks.h"
+#include "base/core/Checks.h"
 
 namespace {
 

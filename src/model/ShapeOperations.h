@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "base/TList.h"
+#include "base/core/TList.h"
 #include "model/TSubOperation.h"
 
 class TShape;

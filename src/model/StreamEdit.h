@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "base/TMemory.h"
+#include "base/core/TMemory.h"
 #include "model/TCharFormat.h"
 #include "model/TParFormat.h"
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "base/NumberWords.h"
-#include "base/ObjectHandles.h"
+#include "base/core/ObjectHandles.h"
+#include "base/text/NumberWords.h"
 #include "model/TDoc.h"
 #include "model/TField.h"
 #include "model/TShape.h"

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/TList.h"
+#include "base/core/TList.h"
 #include "model/TCharFormat.h"
 #include "model/TParFormat.h"
 

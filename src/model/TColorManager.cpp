@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "base/Colors.h"
+#include "base/graphics/Colors.h"
 #include "model/ManagerFormatNames.h"
 #include "model/TCharFormat.h"
 #include "model/TModelHost.h"

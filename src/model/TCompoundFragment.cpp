@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "base/TList.h"
+#include "base/core/TList.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "base/Checks.h"
-#include "base/TMemory.h"
+#include "base/core/Checks.h"
+#include "base/core/TMemory.h"
 #include "model/TTextPos.h"
 
 // An ordered set of ranges: the document selection, which may hold several

@@ -1,7 +1,7 @@
 // A document's lifetime and the document call.
 #include "model/TDoc.h"
 
-#include "base/ObjectHandles.h"
+#include "base/core/ObjectHandles.h"
 #include "model/FormatStream.h"
 #include "model/ModelOptions.h"
 #include "model/StateFlags.h"

@@ -4,8 +4,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "base/TList.h"
-#include "base/TMemory.h"
+#include "base/core/TList.h"
+#include "base/core/TMemory.h"
 #include "model/PageSetup.h"
 #include "model/TCharFormat.h"
 #include "model/TTextPos.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "base/MessageBoxes.h"
+#include "base/messages/MessageBoxes.h"
 #include "model/ModelOptions.h"
 #include "model/OperationCodes.h"
 #include "model/OperationWorkers.h"

@@ -6,8 +6,8 @@
 #include <climits>
 #include <cstdint>
 
-#include "base/ObjectHandles.h"
-#include "base/TStrings.h"
+#include "base/core/ObjectHandles.h"
+#include "base/text/TStrings.h"
 #include "model/FormatStream.h"
 #include "model/ModelOptions.h"
 #include "model/NoteOperations.h"

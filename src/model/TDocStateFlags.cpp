@@ -2,7 +2,7 @@
 // bits and its value before the push in bit 15.
 #include "model/TDoc.h"
 
-#include "base/Checks.h"
+#include "base/core/Checks.h"
 #include "model/StateFlags.h"
 #include "platform/Heap.h"
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "base/ObjectHandles.h"
+#include "base/core/ObjectHandles.h"
 #include "model/FormatStream.h"
 #include "model/ModelOptions.h"
 #include "model/StateFlags.h"

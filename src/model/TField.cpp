@@ -3,8 +3,8 @@
 #include <array>
 #include <vector>
 
-#include "base/ObjectHandles.h"
-#include "base/TextCase.h"
+#include "base/core/ObjectHandles.h"
+#include "base/text/TextCase.h"
 #include "model/FieldFormats.h"
 #include "model/FieldInstructions.h"
 #include "model/FormatStream.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/DateTime.h"
+#include "base/core/DateTime.h"
 #include "model/TTextPos.h"
 
 class TDoc;

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <vector>
 
-#include "base/Charsets.h"
-#include "base/CompareLocale.h"
-#include "base/MessageBoxes.h"
+#include "base/messages/MessageBoxes.h"
+#include "base/text/Charsets.h"
+#include "base/text/CompareLocale.h"
 #include "model/FontQueries.h"
 #include "model/TKerningPairs.h"
 #include "model/TSharedFont.h"

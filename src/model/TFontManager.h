@@ -4,8 +4,8 @@
 #include <functional>
 #include <string>
 
-#include "base/TList.h"
-#include "base/TStringList.h"
+#include "base/core/TList.h"
+#include "base/text/TStringList.h"
 #include "model/TCharFormat.h"
 #include "platform/GdiTypes.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "base/TMemory.h"
+#include "base/core/TMemory.h"
 #include "model/TCharFormat.h"
 #include "model/TSubOperation.h"
 #include "model/TTextPos.h"

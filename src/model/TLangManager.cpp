@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "base/TCanvas.h"
-#include "base/TSettingsStorage.h"
-#include "base/WideText.h"
+#include "base/files/TSettingsStorage.h"
+#include "base/graphics/TCanvas.h"
+#include "base/text/WideText.h"
 #include "platform/Fonts.h"
 #include "platform/Languages.h"
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "base/TList.h"
-#include "base/TStringList.h"
+#include "base/core/TList.h"
+#include "base/text/TStringList.h"
 #include "platform/GdiTypes.h"
 
 class TCanvas;

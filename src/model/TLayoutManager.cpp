@@ -1,6 +1,6 @@
 #include "model/TLayoutManager.h"
 
-#include "base/Charsets.h"
+#include "base/text/Charsets.h"
 #include "model/TLangManager.h"
 #include "platform/CodePages.h"
 #include "platform/KeyboardLayouts.h"

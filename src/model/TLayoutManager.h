@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "base/TList.h"
+#include "base/core/TList.h"
 
 namespace Platform {
 class TKeyboardMap;

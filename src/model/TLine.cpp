@@ -1,6 +1,6 @@
 #include "model/TLine.h"
 
-#include "base/TList.h"
+#include "base/core/TList.h"
 #include "platform/Heap.h"
 
 TLine::~TLine() {

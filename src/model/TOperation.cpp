@@ -1,8 +1,8 @@
 #include "model/TOperation.h"
 
-#include "base/MessageBoxes.h"
-#include "base/ObjectHandles.h"
-#include "base/TWideStringList.h"
+#include "base/core/ObjectHandles.h"
+#include "base/messages/MessageBoxes.h"
+#include "base/text/TWideStringList.h"
 #include "model/FormatStream.h"
 #include "model/OperationCodes.h"
 #include "model/OperationWorkers.h"

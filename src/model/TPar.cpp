@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/ObjectHandles.h"
+#include "base/core/ObjectHandles.h"
 #include "model/BorderSets.h"
 #include "model/FontQueries.h"
 #include "model/FormatStream.h"

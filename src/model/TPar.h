@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "base/TList.h"
-#include "base/TMemory.h"
+#include "base/core/TList.h"
+#include "base/core/TMemory.h"
 #include "model/TParFormat.h"
 
 class TDoc;

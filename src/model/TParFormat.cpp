@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "base/Checks.h"
+#include "base/core/Checks.h"
 
 namespace {
 

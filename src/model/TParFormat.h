@@ -38,7 +38,7 @@ constexpr int ParPropCount = 24;
 // format of its own and must never change. Byte and 16-bit values are
 // signed; unset is 0x80, 0x8000 and 0x80000000 by width.
 //
-// List holds an object handle (base/ObjectHandles.h), not a pointer, so the
+// List holds an object handle (base/core/ObjectHandles.h), not a pointer, so the
 // record keeps its size on 64-bit builds; it is meaningful only inside the
 // run that made it and is never written to a file as bytes.
 #pragma pack(push, 1)

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/TMemory.h"
+#include "base/core/TMemory.h"
 #include "model/TParFormat.h"
 
 // The one paragraph-format clipboard of the format brush: the format picked

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "base/ObjectHandles.h"
+#include "base/core/ObjectHandles.h"
 #include "model/FontQueries.h"
 #include "model/FormatStream.h"
 #include "model/TCharFormat.h"

@@ -1,6 +1,6 @@
 #include "model/TSection.h"
 
-#include "base/ObjectHandles.h"
+#include "base/core/ObjectHandles.h"
 #include "model/StateFlags.h"
 #include "model/TDoc.h"
 #include "model/TPar.h"

@@ -1,6 +1,6 @@
 #include "model/TShape.h"
 
-#include "base/ObjectHandles.h"
+#include "base/core/ObjectHandles.h"
 
 TShape::~TShape() {
     ReleaseObjectHandle(this);

@@ -1,6 +1,6 @@
 #include "model/TSharedFont.h"
 
-#include "base/CompareLocale.h"
+#include "base/text/CompareLocale.h"
 #include "model/FontData.h"
 #include "model/TFontManager.h"
 #include "platform/DeviceContexts.h"

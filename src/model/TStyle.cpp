@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/ObjectHandles.h"
+#include "base/core/ObjectHandles.h"
 #include "model/DescribeFormatting.h"
 #include "model/TAutoList.h"
 #include "model/TStyleList.h"

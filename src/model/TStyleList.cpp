@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "base/CompareLocale.h"
-#include "base/MessageBoxes.h"
-#include "base/ObjectHandles.h"
-#include "base/TStrings.h"
+#include "base/core/ObjectHandles.h"
+#include "base/messages/MessageBoxes.h"
+#include "base/text/CompareLocale.h"
+#include "base/text/TStrings.h"
 #include "model/TAutoList.h"
 #include "model/TStyle.h"
 #include "model/TStyleManager.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "base/TList.h"
+#include "base/core/TList.h"
 
 class TAutoList;
 class TDoc;

@@ -1,6 +1,6 @@
 #include "model/TStyleManager.h"
 
-#include "base/TextCase.h"
+#include "base/text/TextCase.h"
 #include "model/TFontManager.h"
 #include "model/TStyle.h"
 #include "platform/CodePages.h"

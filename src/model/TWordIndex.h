@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "base/TMemory.h"
+#include "base/core/TMemory.h"
 
 // One entry of a paragraph's word index, in the order of the records.
 #pragma pack(push, 1)

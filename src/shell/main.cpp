@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "base/TResourceStream.h"
+#include "base/core/TResourceStream.h"
 
 static std::string VersionText() {
     TResourceStream version("VERSION", "RCDATA");

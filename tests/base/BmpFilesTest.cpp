@@ -3,11 +3,11 @@
 #include <cstring>
 #include <filesystem>
 
-#include "base/Errors.h"
-#include "base/TBitmap.h"
-#include "base/TCanvas.h"
-#include "base/TFileStream.h"
-#include "base/TMemoryStream.h"
+#include "base/core/Errors.h"
+#include "base/core/TFileStream.h"
+#include "base/core/TMemoryStream.h"
+#include "base/graphics/TBitmap.h"
+#include "base/graphics/TCanvas.h"
 #include "support/PictureSupport.h"
 #include "support/TestSupport.h"
 

@@ -1,8 +1,8 @@
-#include "base/Charsets.h"
+#include "base/text/Charsets.h"
 
 #include <gtest/gtest.h>
 
-#include "base/TFont.h"
+#include "base/graphics/TFont.h"
 
 namespace {
 

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "base/ColorReduction.h"
-#include "base/TBitmap.h"
-#include "base/TBitmapImage.h"
-#include "base/TColorLookup.h"
-#include "base/TColorQuantizer.h"
-#include "base/TDitherer.h"
-#include "base/TJPEGImage.h"
-#include "base/TList.h"
+#include "base/core/TList.h"
+#include "base/graphics/TBitmap.h"
+#include "base/graphics/TBitmapImage.h"
+#include "base/pictures/ColorReduction.h"
+#include "base/pictures/TColorLookup.h"
+#include "base/pictures/TColorQuantizer.h"
+#include "base/pictures/TDitherer.h"
+#include "base/pictures/TJPEGImage.h"
 #include "platform/DibSections.h"
 #include "support/PictureSupport.h"
 #include "support/TestSupport.h"

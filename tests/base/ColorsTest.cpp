@@ -1,4 +1,4 @@
-#include "base/Colors.h"
+#include "base/graphics/Colors.h"
 
 #include <gtest/gtest.h>
 

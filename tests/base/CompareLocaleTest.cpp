@@ -1,4 +1,4 @@
-#include "base/CompareLocale.h"
+#include "base/text/CompareLocale.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,12 @@
 
 #include <random>
 
-#include "base/Compression.h"
-#include "base/Crc32.h"
-#include "base/Errors.h"
-#include "base/TMemoryStream.h"
-#include "base/TZCompressionStream.h"
-#include "base/TZDecompressionStream.h"
+#include "base/core/Compression.h"
+#include "base/core/Crc32.h"
+#include "base/core/Errors.h"
+#include "base/core/TMemoryStream.h"
+#include "base/core/TZCompressionStream.h"
+#include "base/core/TZDecompressionStream.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "base/FileSearch.h"
+#include "base/files/FileSearch.h"
 
 #include <gtest/gtest.h>
 

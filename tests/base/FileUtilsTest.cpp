@@ -1,12 +1,12 @@
-#include "base/FileUtils.h"
+#include "base/files/FileUtils.h"
 
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <string>
 
-#include "base/Errors.h"
-#include "base/ShellServices.h"
+#include "base/core/Errors.h"
+#include "base/files/ShellServices.h"
 #include "platform/System.h"
 #include "support/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "base/FolderTools.h"
+#include "base/files/FolderTools.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "base/TStringList.h"
+#include "base/text/TStringList.h"
 #include "support/TestSupport.h"
 
 namespace {

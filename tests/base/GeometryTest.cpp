@@ -1,4 +1,4 @@
-#include "base/Geometry.h"
+#include "base/core/Geometry.h"
 
 #include <gtest/gtest.h>
 

@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "base/DrawingHelpers.h"
-#include "base/Graphics.h"
-#include "base/TCanvas.h"
-#include "base/TServiceBitmap.h"
+#include "base/graphics/DrawingHelpers.h"
+#include "base/graphics/Graphics.h"
+#include "base/graphics/TCanvas.h"
+#include "base/graphics/TServiceBitmap.h"
 #include "platform/Bitmaps.h"
 #include "platform/DeviceContexts.h"
 #include "platform/Fonts.h"

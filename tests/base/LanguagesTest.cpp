@@ -1,4 +1,4 @@
-#include "base/Languages.h"
+#include "base/text/Languages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,12 @@
-#include "base/MessageBoxes.h"
+#include "base/messages/MessageBoxes.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "base/TIniFile.h"
+#include "base/files/OptionalMessageAnswers.h"
+#include "base/files/TIniFile.h"
 #include "support/TestSupport.h"
 
 namespace {

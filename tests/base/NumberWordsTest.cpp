@@ -1,10 +1,10 @@
-#include "base/NumberWords.h"
+#include "base/text/NumberWords.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "base/NumberFormats.h"
+#include "base/text/NumberFormats.h"
 #include "platform/CodePages.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "base/ObjectHandles.h"
+#include "base/core/ObjectHandles.h"
 
 #include <gtest/gtest.h>
 

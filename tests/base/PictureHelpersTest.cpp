@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "base/Errors.h"
-#include "base/PictureHelpers.h"
-#include "base/TBitmap.h"
-#include "base/TBitmapImage.h"
-#include "base/TMetafile.h"
-#include "base/TPNGImage.h"
-#include "base/TStringList.h"
+#include "base/core/Errors.h"
+#include "base/graphics/TBitmap.h"
+#include "base/graphics/TBitmapImage.h"
+#include "base/pictures/PictureHelpers.h"
+#include "base/pictures/TMetafile.h"
+#include "base/pictures/TPNGImage.h"
+#include "base/text/TStringList.h"
 #include "platform/Bitmaps.h"
 #include "platform/Screen.h"
 #include "support/TestSupport.h"

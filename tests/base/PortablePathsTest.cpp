@@ -1,13 +1,13 @@
-#include "base/PortablePaths.h"
+#include "base/files/PortablePaths.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
-#include "base/Folders.h"
-#include "base/ProgramPaths.h"
-#include "base/ShellServices.h"
+#include "base/files/Folders.h"
+#include "base/files/ProgramPaths.h"
+#include "base/files/ShellServices.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "base/ProcessHelpers.h"
+#include "base/files/ProcessHelpers.h"
 
 #include <gtest/gtest.h>
 

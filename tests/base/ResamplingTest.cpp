@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "base/Resampling.h"
-#include "base/TBitmap.h"
+#include "base/graphics/TBitmap.h"
+#include "base/pictures/Resampling.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "base/ShellLinks.h"
+#include "base/files/ShellLinks.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "base/PortablePaths.h"
+#include "base/files/PortablePaths.h"
 #include "support/TestSupport.h"
 
 namespace {

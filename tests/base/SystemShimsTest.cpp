@@ -1,4 +1,4 @@
-#include "base/SystemShims.h"
+#include "base/files/SystemShims.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <ctime>
 #include <string>
 
-#include "base/Graphics.h"
-#include "base/LanguageTables.h"
-#include "base/TFrequencyMemList.h"
+#include "base/core/TFrequencyMemList.h"
+#include "base/graphics/Graphics.h"
+#include "base/text/LanguageTables.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "base/TCanvas.h"
+#include "base/graphics/TCanvas.h"
 
 #include <gtest/gtest.h>
 
-#include "base/DrawingHelpers.h"
-#include "base/Graphics.h"
-#include "base/TList.h"
+#include "base/core/TList.h"
+#include "base/graphics/DrawingHelpers.h"
+#include "base/graphics/Graphics.h"
 #include "platform/Bitmaps.h"
 #include "platform/DeviceContexts.h"
 #include "support/TestSupport.h"

@@ -1,12 +1,12 @@
-#include "base/TComponent.h"
+#include "base/core/TComponent.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "base/ClassRegistry.h"
-#include "base/TList.h"
+#include "base/core/ClassRegistry.h"
+#include "base/core/TList.h"
 #include "support/TestComponents.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "base/TFileList.h"
+#include "base/files/TFileList.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "base/ShellServices.h"
-#include "base/TRegistryEx.h"
+#include "base/files/ShellServices.h"
+#include "base/files/TRegistryEx.h"
 #include "support/TestSupport.h"
 
 namespace {

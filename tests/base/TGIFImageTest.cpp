@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <regex>
 
-#include "base/Errors.h"
-#include "base/TCanvas.h"
-#include "base/TGIFImage.h"
-#include "base/TMemoryStream.h"
+#include "base/core/Errors.h"
+#include "base/core/TMemoryStream.h"
+#include "base/graphics/TCanvas.h"
+#include "base/pictures/TGIFImage.h"
 #include "support/PictureSupport.h"
 #include "support/TestSupport.h"
 

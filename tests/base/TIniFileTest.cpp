@@ -1,4 +1,4 @@
-#include "base/TIniFile.h"
+#include "base/files/TIniFile.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "base/ShellServices.h"
-#include "base/TFileList.h"
+#include "base/files/ShellServices.h"
+#include "base/files/TFileList.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
-#include "base/Errors.h"
-#include "base/TBitmap.h"
-#include "base/TCanvas.h"
-#include "base/TJPEGImage.h"
-#include "base/TMemoryStream.h"
+#include "base/core/Errors.h"
+#include "base/core/TMemoryStream.h"
+#include "base/graphics/TBitmap.h"
+#include "base/graphics/TCanvas.h"
+#include "base/pictures/TJPEGImage.h"
 #include "support/PictureSupport.h"
 #include "support/TestSupport.h"
 

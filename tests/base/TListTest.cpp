@@ -1,11 +1,11 @@
-#include "base/TList.h"
+#include "base/core/TList.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
 
-#include "base/ObjectHandles.h"
+#include "base/core/ObjectHandles.h"
 #include "platform/Heap.h"
 
 namespace {
@@ -29,7 +29,8 @@ TEST(TListTest, AddGrowsCapacityInTheDocumentedSequence) {
         if (list.Capacity != before)
             seen.push_back(list.Capacity);
     }
-    const std::vector<std::int32_t> expected = {1, 2, 3, 4, 5, 9, 25, 41, 57, 73, 91, 113, 141, 176, 220, 275, 343, 428};
+    const std::vector<std::int32_t> expected = {1,  2,  3,   4,   5,   9,   25,  41,  57,
+                                                73, 91, 113, 141, 176, 220, 275, 343, 428};
     EXPECT_EQ(seen, expected);
     for (int i = 0; i < 428; ++i)
         ASSERT_EQ(list.Items[i], P(i + 1));
@@ -60,8 +61,7 @@ TEST(TListTest, SetCountShrinksOnlyLargeArraysByAQuarter) {
         {40, 30, 30},  // 30 <= 40 - 10: shrink to exactly 30
         {40, 31, 40},  // not a quarter below: kept
         {32, 0, 32},   // 32 or less never shrinks through SetCount
-        {32, 1, 32},
-        {64, 0, 0},
+        {32, 1, 32},  {64, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.capacity * 100 + c.newCount);
@@ -81,13 +81,13 @@ TEST(TListTest, InsertDeleteMoveAndGapKeepOrder) {
     TList list;
     for (int i = 0; i < 6; ++i)
         list.Add(P(10 + i));  // 10 11 12 13 14 15
-    list.Insert(0, P(9));      // 9 10 11 12 13 14 15
-    list.Delete(3);            // 9 10 11 13 14 15
-    list.Move(0, 5);           // 10 11 13 14 15 9
+    list.Insert(0, P(9));     // 9 10 11 12 13 14 15
+    list.Delete(3);           // 9 10 11 13 14 15
+    list.Move(0, 5);          // 10 11 13 14 15 9
     list.InsertGap(2, 2);
     list.Items[2] = P(1);
-    list.Items[3] = P(2);      // 10 11 1 2 13 14 15 9
-    list.DeleteRange(5, 2);    // 10 11 1 2 13 9
+    list.Items[3] = P(2);    // 10 11 1 2 13 14 15 9
+    list.DeleteRange(5, 2);  // 10 11 1 2 13 9
     std::vector<void*> got(list.Items, list.Items + list.Count);
     EXPECT_EQ(got, (std::vector<void*>{P(10), P(11), P(1), P(2), P(13), P(9)}));
 

@@ -1,11 +1,11 @@
-#include "base/TMemory.h"
+#include "base/core/TMemory.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "base/Errors.h"
+#include "base/core/Errors.h"
 #include "platform/Heap.h"
 #include "support/TestSupport.h"
 
@@ -43,9 +43,9 @@ TEST(TMemoryTest, AppendsAreLittleEndianAndWithoutTerminators) {
     m.AppendWideString(u"abc");
     m.AppendByte(0xFF);
     EXPECT_EQ(Bytes(m), std::string("\x34\x12\x01\x00\x00\x00"
-                                     "abc"
-                                     "a\0b\0c\0\xFF",
-                                     16));
+                                    "abc"
+                                    "a\0b\0c\0\xFF",
+                                    16));
 }
 
 TEST(TMemoryTest, InsertAndDeleteRanges) {
@@ -65,7 +65,7 @@ TEST(TMemoryTest, InsertAndDeleteRanges) {
 TEST(TMemoryTest, CopiesFromItsOwnBytesSurviveGrowth) {
     TMemory m;
     m.AssignString(std::string(120, 'x') + "abcdefgh");  // 128 bytes: full
-    m.AppendBuffer(m.Data + 120, 8);                      // must grow while reading itself
+    m.AppendBuffer(m.Data + 120, 8);                     // must grow while reading itself
     EXPECT_EQ(Bytes(m).substr(120), "abcdefghabcdefgh");
     m.AssignString("0123456789");
     m.InsertBuffer(m.Data + 2, 4, 5);  // source overlaps the insertion point

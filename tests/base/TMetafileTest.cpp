@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "base/Errors.h"
-#include "base/Graphics.h"
-#include "base/TBitmap.h"
-#include "base/TFileFormats.h"
-#include "base/TJPEGImage.h"
-#include "base/TMemoryStream.h"
-#include "base/TMetafile.h"
-#include "base/TPicture.h"
+#include "base/core/Errors.h"
+#include "base/core/TMemoryStream.h"
+#include "base/graphics/Graphics.h"
+#include "base/graphics/TBitmap.h"
+#include "base/pictures/TFileFormats.h"
+#include "base/pictures/TJPEGImage.h"
+#include "base/pictures/TMetafile.h"
+#include "base/pictures/TPicture.h"
 #include "platform/Palettes.h"
 #include "support/TestSupport.h"
 

@@ -6,12 +6,12 @@
 #include <cstring>
 #include <filesystem>
 
-#include "base/Errors.h"
-#include "base/TBitmap.h"
-#include "base/TCanvas.h"
-#include "base/TMemoryStream.h"
-#include "base/TPNGImage.h"
-#include "base/TZCompressionStream.h"
+#include "base/core/Errors.h"
+#include "base/core/TMemoryStream.h"
+#include "base/core/TZCompressionStream.h"
+#include "base/graphics/TBitmap.h"
+#include "base/graphics/TCanvas.h"
+#include "base/pictures/TPNGImage.h"
 #include "support/PictureSupport.h"
 #include "support/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "base/TReader.h"
+#include "base/core/TReader.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "base/ClassRegistry.h"
-#include "base/Errors.h"
-#include "base/TMemoryStream.h"
+#include "base/core/ClassRegistry.h"
+#include "base/core/Errors.h"
+#include "base/core/TMemoryStream.h"
 #include "platform/Resources.h"
 #include "support/TestComponents.h"
 #include "support/TestSupport.h"
@@ -208,7 +208,7 @@ TEST_F(TReaderTest, DamageIsReportedWithWhatAndWhere) {
     stream.WriteExact(bad.data(), static_cast<std::int32_t>(bad.size()));
     stream.SeekTo(0);
     TTestForm form(nullptr);
-    EXPECT_THROW(stream.ReadComponentState(&form), EAbort);
+    EXPECT_THROW(ReadComponentState(stream, &form), EAbort);
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].Text, "A form resource is damaged: unknown value type 14 (at byte 28).");
 }
@@ -323,7 +323,7 @@ TEST_F(TReaderTest, TheStreamStandsRightAfterTheResource) {
     stream.WriteExact(bytes.data(), static_cast<std::int32_t>(bytes.size()));
     stream.SeekTo(0);
     TTestForm form(nullptr);
-    EXPECT_EQ(stream.ReadComponentState(&form), &form);
+    EXPECT_EQ(ReadComponentState(stream, &form), &form);
     EXPECT_EQ(stream.Position(), static_cast<std::int64_t>(resource.size()));
     EXPECT_EQ(form.Tag, 1);
 }

@@ -1,14 +1,14 @@
-#include "base/TResourceMan.h"
+#include "base/graphics/TResourceMan.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "base/Graphics.h"
-#include "base/TBrush.h"
-#include "base/TFont.h"
-#include "base/TPen.h"
+#include "base/graphics/Graphics.h"
+#include "base/graphics/TBrush.h"
+#include "base/graphics/TFont.h"
+#include "base/graphics/TPen.h"
 #include "platform/Fonts.h"
 #include "support/TestSupport.h"
 

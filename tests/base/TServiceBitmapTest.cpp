@@ -1,11 +1,11 @@
-#include "base/TServiceBitmap.h"
+#include "base/graphics/TServiceBitmap.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "base/TCaretBitmap.h"
+#include "base/graphics/TCaretBitmap.h"
 #include "platform/Screen.h"
 
 namespace {

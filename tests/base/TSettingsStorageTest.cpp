@@ -1,4 +1,4 @@
-#include "base/TSettingsStorage.h"
+#include "base/files/TSettingsStorage.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "base/TRegistryEx.h"
+#include "base/files/TRegistryEx.h"
 #include "platform/Heap.h"
 #include "support/TestSupport.h"
 

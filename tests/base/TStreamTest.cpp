@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "base/Errors.h"
-#include "base/TFileStream.h"
-#include "base/TMemoryStream.h"
-#include "base/TResourceStream.h"
+#include "base/core/Errors.h"
+#include "base/core/TFileStream.h"
+#include "base/core/TMemoryStream.h"
+#include "base/core/TResourceStream.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "base/TStringList.h"
+#include "base/text/TStringList.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "base/CompareLocale.h"
+#include "base/text/CompareLocale.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "base/TStrings.h"
+#include "base/text/TStrings.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "base/Errors.h"
-#include "base/TMemoryStream.h"
-#include "base/TStringList.h"
+#include "base/core/Errors.h"
+#include "base/core/TMemoryStream.h"
+#include "base/text/TStringList.h"
 #include "support/TestSupport.h"
 
 namespace {

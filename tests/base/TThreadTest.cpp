@@ -1,4 +1,4 @@
-#include "base/TThread.h"
+#include "base/core/TThread.h"
 
 #include <gtest/gtest.h>
 

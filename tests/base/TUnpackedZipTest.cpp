@@ -3,8 +3,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "base/TUnpackedZip.h"
-#include "base/TZipFile.h"
+#include "base/files/TUnpackedZip.h"
+#include "base/files/TZipFile.h"
 #include "platform/Files.h"
 #include "support/PictureSupport.h"
 #include "support/TestSupport.h"

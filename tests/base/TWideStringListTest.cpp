@@ -1,11 +1,11 @@
-#include "base/TWideStringList.h"
+#include "base/text/TWideStringList.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "base/CompareLocale.h"
+#include "base/text/CompareLocale.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "base/Folders.h"
-#include "base/TZipFile.h"
+#include "base/files/Folders.h"
+#include "base/files/TZipFile.h"
 #include "support/PictureSupport.h"
 #include "support/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "base/TempFiles.h"
+#include "base/files/TempFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "base/ProgramPaths.h"
-#include "base/ShellServices.h"
+#include "base/files/ProgramPaths.h"
+#include "base/files/ShellServices.h"
 #include "platform/FileSystem.h"
 #include "support/TestSupport.h"
 

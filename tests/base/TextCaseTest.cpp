@@ -1,11 +1,11 @@
-#include "base/TextCase.h"
+#include "base/text/TextCase.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "base/CompareLocale.h"
+#include "base/text/CompareLocale.h"
 
 namespace {
 

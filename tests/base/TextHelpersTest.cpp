@@ -1,4 +1,4 @@
-#include "base/TextHelpers.h"
+#include "base/text/TextHelpers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "base/Units.h"
+#include "base/text/Units.h"
 
 #include <gtest/gtest.h>
 
-#include "base/NumberFormats.h"
+#include "base/text/NumberFormats.h"
 
 namespace {
 

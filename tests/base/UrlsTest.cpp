@@ -1,10 +1,10 @@
-#include "base/Urls.h"
+#include "base/files/Urls.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "base/MessageBoxes.h"
+#include "base/messages/MessageBoxes.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "base/WideText.h"
+#include "base/text/WideText.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <vector>
 
-#include "base/Charsets.h"
+#include "base/text/Charsets.h"
 
 namespace {
 

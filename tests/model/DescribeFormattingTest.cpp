@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "base/NumberFormats.h"
-#include "base/ObjectHandles.h"
-#include "base/Units.h"
+#include "base/core/ObjectHandles.h"
+#include "base/text/NumberFormats.h"
+#include "base/text/Units.h"
 #include "model/BorderSets.h"
 #include "model/TAutoList.h"
 

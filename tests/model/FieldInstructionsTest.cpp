@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "base/TWideStringList.h"
+#include "base/text/TWideStringList.h"
 #include "model/TStyle.h"
 #include "model/TStyleList.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "base/TList.h"
-#include "base/TStringList.h"
+#include "base/core/TList.h"
+#include "base/text/TStringList.h"
 #include "platform/DeviceContexts.h"
 #include "platform/Fonts.h"
 #include "support/TestSupport.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "DocFixture.h"
-#include "base/TStringList.h"
+#include "base/text/TStringList.h"
 #include "model/FormatStream.h"
 #include "model/TCompoundFragment.h"
 #include "model/TPar.h"

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "base/ObjectHandles.h"
+#include "base/core/ObjectHandles.h"
 #include "model/FormatStream.h"
 #include "model/TAutoList.h"
 #include "model/TField.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/TMemory.h"
+#include "base/core/TMemory.h"
 #include "model/TDoc.h"
 
 class TAutoList;

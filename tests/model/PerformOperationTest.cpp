@@ -6,7 +6,7 @@
 
 #include "DocFixture.h"
 #include "ModelSeamsStub.h"
-#include "base/ObjectHandles.h"
+#include "base/core/ObjectHandles.h"
 #include "model/FieldOperations.h"
 #include "model/FormatStream.h"
 #include "model/OperationCodes.h"

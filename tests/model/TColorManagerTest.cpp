@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/Colors.h"
+#include "base/graphics/Colors.h"
 #include "model/DescribeFormatting.h"
 #include "model/TCharFormat.h"
 #include "model/TModelHost.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/TList.h"
+#include "base/core/TList.h"
 #include "platform/Heap.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "DocFixture.h"
-#include "base/DateTime.h"
+#include "base/core/DateTime.h"
 #include "model/FieldFormats.h"
 #include "model/TSection.h"
 #include "platform/CodePages.h"

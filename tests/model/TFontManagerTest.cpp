@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "base/Charsets.h"
-#include "base/TStringList.h"
+#include "base/text/Charsets.h"
+#include "base/text/TStringList.h"
 #include "model/FontData.h"
 #include "model/FontQueries.h"
 #include "model/TKerningPairs.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "DocFixture.h"
-#include "base/ObjectHandles.h"
+#include "base/core/ObjectHandles.h"
 #include "model/FormatStream.h"
 #include "model/TField.h"
 #include "model/TOperation.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/TIniFile.h"
+#include "base/files/TIniFile.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -123,7 +123,7 @@ TEST(FindLanguageRecordTest, FirstMatchWithAPositiveCount) {
 
 }  // namespace
 
-#include "base/TCanvas.h"
+#include "base/graphics/TCanvas.h"
 #include "platform/Bitmaps.h"
 #include "platform/DeviceContexts.h"
 #include "support/TestSupport.h"

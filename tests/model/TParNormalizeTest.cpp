@@ -5,7 +5,7 @@
 
 #include "FontQueriesStub.h"
 #include "ParText.h"
-#include "base/ObjectHandles.h"
+#include "base/core/ObjectHandles.h"
 #include "model/FormatStream.h"
 #include "model/TField.h"
 #include "model/TPar.h"

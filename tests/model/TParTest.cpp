@@ -7,7 +7,7 @@
 #include "FontQueriesStub.h"
 #include "ParText.h"
 #include "TextServicesStub.h"
-#include "base/ObjectHandles.h"
+#include "base/core/ObjectHandles.h"
 #include "model/BorderSets.h"
 #include "model/FormatStream.h"
 #include "model/TAutoList.h"

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "base/MessageBoxes.h"
-#include "base/ObjectHandles.h"
-#include "base/TStringList.h"
+#include "base/core/ObjectHandles.h"
+#include "base/messages/MessageBoxes.h"
+#include "base/text/TStringList.h"
 #include "model/DescribeFormatting.h"
 #include "model/TAutoList.h"
 #include "model/TFontManager.h"

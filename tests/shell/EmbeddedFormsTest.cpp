@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "base/ClassRegistry.h"
-#include "base/SystemShims.h"
-#include "base/TClassInfo.h"
-#include "base/TComponent.h"
-#include "base/TReader.h"
+#include "base/core/ClassRegistry.h"
+#include "base/core/TClassInfo.h"
+#include "base/core/TComponent.h"
+#include "base/core/TReader.h"
+#include "base/files/SystemShims.h"
 #include "platform/Resources.h"
 #include "support/TestComponents.h"
 #include "support/TestSupport.h"

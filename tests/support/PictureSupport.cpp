@@ -7,8 +7,8 @@
 #include <regex>
 #include <sstream>
 
-#include "base/TBitmap.h"
-#include "base/TBitmapImage.h"
+#include "base/graphics/TBitmap.h"
+#include "base/graphics/TBitmapImage.h"
 #include "platform/DibSections.h"
 
 namespace TestSupport {

@@ -1,6 +1,6 @@
 #include "support/TestComponents.h"
 
-#include "base/ClassRegistry.h"
+#include "base/core/ClassRegistry.h"
 
 namespace TestSupport {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "base/TComponent.h"
-#include "base/TStringList.h"
+#include "base/core/TComponent.h"
+#include "base/text/TStringList.h"
 
 // Small component classes for the tests of the component model and the form
 // reader: a font-like sub-object, controls with a parent, a button with

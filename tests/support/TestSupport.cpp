@@ -11,8 +11,8 @@
 
 #include <stdlib.h>
 
-#include "base/Folders.h"
-#include "base/TempFiles.h"
+#include "base/files/Folders.h"
+#include "base/files/TempFiles.h"
 #include "platform/Registry.h"
 
 // Defined by the generated table of the tests' own resources.

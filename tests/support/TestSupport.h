@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "base/MessageBoxes.h"
+#include "base/messages/MessageBoxes.h"
 
 // Helpers shared by the test binaries.
 namespace TestSupport {

@@ -1,6 +1,0 @@
-#include "base/ShellServices.h"
-
-TShellServices& ShellServices() {
-    static TShellServices services;
-    return services;
-}

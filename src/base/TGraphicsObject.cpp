@@ -1,6 +1,0 @@
-#include "base/TGraphicsObject.h"
-
-void TGraphicsObject::Changed() {
-    if (OnChange)
-        OnChange(this);
-}

@@ -1,6 +1,0 @@
-#include "base/TPersistent.h"
-
-void TPersistent::Assign(const TPersistent* source) {
-    if (source != nullptr)
-        source->AssignTo(*this);
-}

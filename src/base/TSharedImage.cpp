@@ -1,8 +1,0 @@
-#include "base/TSharedImage.h"
-
-void TSharedImage::Release() {
-    if (--RefCount > 0)
-        return;
-    ReleaseHandles();
-    delete this;
-}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/core/TStream.h"
+
+// A stream over a file. Mode 0xFFFF creates the file (an existing one is
+// emptied) for reading and writing; any other mode opens an existing file
+// with the access in its low two bits (0 read, 1 write, 2 both). The sharing
+// bits (mode >> 4) are accepted for the callers' sake; Linux does not enforce
+// them. A file that cannot be opened or created raises EAbort.
+class TFileStream : public TStream {
+public:
+    static constexpr std::uint32_t fmCreate = 0xFFFF;
+
+    TFileStream(const std::string& fileName, std::uint32_t mode);
+    ~TFileStream() override;
+
+    void Resize(std::int64_t newSize) override;
+    std::int32_t Read(void* buffer, std::int32_t count) override;
+    std::int32_t Write(const void* buffer, std::int32_t count) override;
+    std::int64_t Seek(std::int64_t offset, int origin) override;
+
+    const std::string& FileName() const { return Name; }
+
+private:
+    int Handle = -1;
+    std::string Name;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+
+// Byte streams over files, memory blocks and program resources. The family
+// is strict: a stream that cannot be opened, or an exact read or write that
+// moves fewer bytes than asked for, ends the operation with EAbort. The plain
+// Read and Write never raise; they report the count.
+class TStream {
+public:
+    virtual ~TStream() = default;
+
+    virtual void Resize(std::int64_t newSize) {}
+    virtual std::int32_t Read(void* buffer, std::int32_t count) = 0;
+    virtual std::int32_t Write(const void* buffer, std::int32_t count) = 0;
+    // origin: 0 from the beginning, 1 from the current position, 2 from the end.
+    virtual std::int64_t Seek(std::int64_t offset, int origin) = 0;
+
+    std::int64_t Position() { return Seek(0, 1); }
+    void SeekTo(std::int64_t pos) { Seek(pos, 0); }
+    std::int64_t Size();
+
+    void ReadExact(void* buffer, std::int32_t count);
+    void WriteExact(const void* buffer, std::int32_t count);
+    // Copies count bytes from source's position; count 0 copies all of source
+    // from its beginning. Returns the count copied.
+    std::int64_t CopyFrom(TStream& source, std::int64_t count);
+};

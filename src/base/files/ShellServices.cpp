@@ -1,0 +1,6 @@
+#include "base/files/ShellServices.h"
+
+TShellServices& ShellServices() {
+    static TShellServices services;
+    return services;
+}

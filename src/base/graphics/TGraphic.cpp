@@ -1,0 +1,37 @@
+#include "base/graphics/TGraphic.h"
+
+#include "base/core/Errors.h"
+#include "base/core/TFileStream.h"
+#include "platform/Files.h"
+
+void TGraphic::Changed() {
+    if (OnChange)
+        OnChange(this);
+}
+
+void TGraphic::SetTransparent(bool value) {
+    if (value == Transparent)
+        return;
+    Transparent = value;
+    Changed();
+}
+
+void TGraphic::LoadFromFile(const std::string& fileName) {
+    TFileStream stream(fileName, 0x20);  // read, deny write
+    LoadFromStream(stream);
+}
+
+void TGraphic::SaveToFile(const std::string& fileName) {
+    const std::string temp = fileName + ".rez-saving";
+    try {
+        {
+            TFileStream stream(temp, TFileStream::fmCreate);
+            SaveToStream(stream);
+        }
+        if (!Platform::MoveFileOver(temp, fileName))
+            Abort();
+    } catch (...) {
+        Platform::DeleteFileAt(temp);
+        throw;
+    }
+}

@@ -1,0 +1,6 @@
+#include "base/graphics/TGraphicsObject.h"
+
+void TGraphicsObject::Changed() {
+    if (OnChange)
+        OnChange(this);
+}
