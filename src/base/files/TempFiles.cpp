@@ -108,7 +108,8 @@ bool TempFileUsable(const std::string& name) {
         Platform::CloseFile(f);
         return true;
     }
-    f = Platform::CreateFileAnew(path);
+    // A file we may not read is still someone's file: only a new one is made.
+    f = Platform::CreateNewFile(path);
     if (f == Platform::kNoFile)
         return false;
     Platform::CloseFile(f);
