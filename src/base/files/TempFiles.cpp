@@ -2,7 +2,8 @@
 
 #include <vector>
 
-#include "base/files/Folders.h"
+#include "base/files/FolderLocations.h"
+#include "base/files/FolderOperations.h"
 #include "base/files/ProgramPaths.h"
 #include "base/files/ShellServices.h"
 #include "platform/FileSystem.h"
