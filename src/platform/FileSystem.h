@@ -61,7 +61,8 @@ bool SetCurrentFolder(const std::string& path);
 // Replaces the whole file with data so that, whatever happens meanwhile (a
 // crash, a killed process, a full disk), the file holds either its old or its
 // new contents: the data goes to a temporary file in the same folder, is
-// flushed to the disk and renamed over the file. On failure the old file is
+// flushed to the disk and renamed over the file (BeginFileReplacement of
+// platform/Files.h, with the same refusals). On failure the old file is
 // untouched, the temporary file is removed and error says why.
 bool ReplaceFileAtomically(const std::string& path, const void* data, std::int64_t size, std::string& error);
 

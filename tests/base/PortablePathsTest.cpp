@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "base/files/Folders.h"
+#include "base/files/FolderLocations.h"
 #include "base/files/ProgramPaths.h"
 #include "base/files/ShellServices.h"
 #include "support/TestSupport.h"

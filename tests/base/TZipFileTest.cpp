@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "base/files/Folders.h"
+#include "base/files/FolderOperations.h"
 #include "base/files/TZipFile.h"
 #include "support/PictureSupport.h"
 #include "support/TestSupport.h"

@@ -11,7 +11,7 @@
 
 #include <stdlib.h>
 
-#include "base/files/Folders.h"
+#include "base/files/FolderLocations.h"
 #include "base/files/TempFiles.h"
 #include "platform/Registry.h"
 

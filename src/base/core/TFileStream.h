@@ -9,7 +9,10 @@
 // emptied) for reading and writing; any other mode opens an existing file
 // with the access in its low two bits (0 read, 1 write, 2 both). The sharing
 // bits (mode >> 4) are accepted for the callers' sake; Linux does not enforce
-// them. A file that cannot be opened or created raises EAbort.
+// them. A file that cannot be opened or created raises EAbort. Creating
+// empties the old file at once, so savers of whole files write through
+// TReplacingFileStream instead, which keeps the old file until the new one
+// is complete.
 class TFileStream : public TStream {
 public:
     static constexpr std::uint32_t fmCreate = 0xFFFF;

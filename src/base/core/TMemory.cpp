@@ -5,6 +5,7 @@
 #include "base/core/Checks.h"
 #include "base/core/Errors.h"
 #include "base/core/TFileStream.h"
+#include "base/core/TReplacingFileStream.h"
 #include "platform/Heap.h"
 
 TMemory::~TMemory() {
@@ -145,9 +146,5 @@ void TMemory::LoadFromFile(const std::string& fileName) {
 }
 
 void TMemory::SaveToFile(const std::string& fileName) const {
-    TFileStream stream(fileName, 0xFFFF);
-    if (stream.Write(Data, Size) != Size) {
-        ReportErrorFmt("Error writing file \"%s\".", fileName);
-        Abort();
-    }
+    SaveFileReplacing(fileName, [this](TStream& stream) { stream.WriteExact(Data, Size); });
 }

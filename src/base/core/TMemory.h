@@ -40,9 +40,11 @@ public:
     void InsertBuffer(const void* buffer, std::int32_t pos, std::int32_t count);
     void DeleteRange(std::int32_t pos, std::int32_t count);
 
-    // Replace the contents by a whole file / write them to a file made anew.
-    // Both raise EAbort when the file cannot be opened or created; a short
-    // read or write is reported to the user first, then aborts.
+    // Replace the contents by a whole file / write them as a whole file. A
+    // file that cannot be opened raises EAbort; a short read is reported to
+    // the user first, then aborts. Saving replaces the old file only once the
+    // new one is complete; any failure is reported, then aborts, and leaves
+    // the old file whole.
     void LoadFromFile(const std::string& fileName);
     void SaveToFile(const std::string& fileName) const;
 

@@ -1,7 +1,7 @@
 #include "base/files/PortablePaths.h"
 
 #include "base/files/Drives.h"
-#include "base/files/Folders.h"
+#include "base/files/FolderLocations.h"
 #include "base/files/ProgramPaths.h"
 #include "base/files/ShellServices.h"
 #include "platform/FileSystem.h"

@@ -9,7 +9,7 @@
 #include "base/core/TFileStream.h"
 #include "base/core/TReadOnlyMemoryStream.h"
 #include "base/core/TZDecompressionStream.h"
-#include "base/files/Folders.h"
+#include "base/files/FolderOperations.h"
 #include "platform/CodePages.h"
 #include "platform/Files.h"
 

@@ -2,7 +2,8 @@
 
 #include <vector>
 
-#include "base/files/Folders.h"
+#include "base/files/FolderLocations.h"
+#include "base/files/FolderOperations.h"
 #include "base/files/ProgramPaths.h"
 #include "base/files/ShellServices.h"
 #include "platform/FileSystem.h"
@@ -108,7 +109,8 @@ bool TempFileUsable(const std::string& name) {
         Platform::CloseFile(f);
         return true;
     }
-    f = Platform::CreateFileAnew(path);
+    // A file we may not read is still someone's file: only a new one is made.
+    f = Platform::CreateNewFile(path);
     if (f == Platform::kNoFile)
         return false;
     Platform::CloseFile(f);

@@ -2,7 +2,7 @@
 
 #include "base/core/Errors.h"
 #include "base/core/TFileStream.h"
-#include "platform/Files.h"
+#include "base/core/TReplacingFileStream.h"
 
 void TGraphic::Changed() {
     if (OnChange)
@@ -22,16 +22,5 @@ void TGraphic::LoadFromFile(const std::string& fileName) {
 }
 
 void TGraphic::SaveToFile(const std::string& fileName) {
-    const std::string temp = fileName + ".rez-saving";
-    try {
-        {
-            TFileStream stream(temp, TFileStream::fmCreate);
-            SaveToStream(stream);
-        }
-        if (!Platform::MoveFileOver(temp, fileName))
-            Abort();
-    } catch (...) {
-        Platform::DeleteFileAt(temp);
-        throw;
-    }
+    SaveFileReplacing(fileName, [this](TStream& stream) { SaveToStream(stream); });
 }

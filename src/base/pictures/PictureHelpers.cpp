@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "base/core/Errors.h"
-#include "base/core/TFileStream.h"
+#include "base/core/TReplacingFileStream.h"
 #include "base/core/TResourceStream.h"
 #include "base/graphics/Graphics.h"
 #include "base/graphics/TBitmap.h"
@@ -290,8 +290,9 @@ bool SaveResourceToFile(std::string_view name, std::string_view type, const std:
     if (data.Address == nullptr || data.Size > 0x7FFFFFFF)
         return false;
     try {
-        TFileStream stream(path, TFileStream::fmCreate);
+        TReplacingFileStream stream(path);
         stream.WriteExact(data.Address, static_cast<std::int32_t>(data.Size));
+        stream.Commit();
         return true;
     } catch (const EAbort&) {
         return false;

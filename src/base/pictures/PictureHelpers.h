@@ -46,7 +46,8 @@ struct TResourceBytes {
     std::int64_t Size = 0;
 };
 TResourceBytes LoadResourceData(std::string_view name, std::string_view type);
-// Writes the resource's bytes to a new file; false on any failure.
+// Writes the resource's bytes as the whole file; false on any failure, which
+// leaves an old file at path as it was.
 bool SaveResourceToFile(std::string_view name, std::string_view type, const std::string& path);
 
 // Packed string tables: a 32-bit count N, N ascending 32-bit ids, N entries

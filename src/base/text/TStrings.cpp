@@ -10,8 +10,8 @@
 #include "base/core/ListItems.h"
 #include "base/core/TFileStream.h"
 #include "base/core/TReader.h"
+#include "base/core/TReplacingFileStream.h"
 #include "base/text/CompareLocale.h"
-#include "platform/Files.h"
 
 namespace {
 
@@ -169,32 +169,10 @@ void TStrings::Move(std::int32_t curIndex, std::int32_t newIndex) {
 }
 
 void TStrings::SaveToFile(const std::string& fileName) const {
-    // The text goes to a new file beside the old one, which it replaces only
-    // once it is complete: a full disk or a failing write must not leave
-    // half a word list where a whole one was.
-    const std::string temporary = fileName + ".rez-new";
-    std::unique_ptr<TFileStream> stream;
-    try {
-        stream = std::make_unique<TFileStream>(temporary, TFileStream::fmCreate);
-    } catch (const EAbort&) {
-        // No file can be made beside it (a folder we may not write): write
-        // the file in place as the only way left.
-        TFileStream direct(fileName, TFileStream::fmCreate);
-        SaveToStream(direct);
-        return;
-    }
-    try {
-        SaveToStream(*stream);
-    } catch (...) {
-        stream.reset();
-        Platform::DeleteFileAt(temporary);
-        throw;
-    }
-    stream.reset();
-    if (!Platform::MoveFileOver(temporary, fileName)) {
-        Platform::DeleteFileAt(temporary);
-        Abort();
-    }
+    // A full disk or a failing write must not leave half a word list where a
+    // whole one was; when no new file can be made beside the old one, the
+    // save fails rather than write over it in place.
+    SaveFileReplacing(fileName, [this](TStream& stream) { SaveToStream(stream); });
 }
 
 void TStrings::SaveToStream(TStream& stream) const {

@@ -1,11 +1,13 @@
 #include "platform/FileSystem.h"
 
+#include "platform/Files.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -46,22 +48,6 @@ void AddBirthTime(int dirFd, const char* path, TFileInfo& info) {
     struct statx sx;
     if (::statx(dirFd, path, 0, STATX_BTIME, &sx) == 0 && (sx.stx_mask & STATX_BTIME) != 0)
         info.CreationTime = static_cast<std::int64_t>(sx.stx_btime.tv_sec);
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0 || errno == EINVAL;  // some file systems cannot sync folders
-    ::close(fd);
-    return ok;
 }
 
 }  // namespace
@@ -129,58 +115,17 @@ bool SetCurrentFolder(const std::string& path) {
 }
 
 bool ReplaceFileAtomically(const std::string& path, const void* data, std::int64_t size, std::string& error) {
-    static std::atomic<unsigned> counter{0};
-    // Replace what a symbolic link points at, not the link.
-    std::string target = path;
-    char resolved[PATH_MAX];
-    struct stat old;
-    const bool existed = ::stat(path.c_str(), &old) == 0;
-    if (existed && ::realpath(path.c_str(), resolved) != nullptr)
-        target = resolved;
-    const std::string temp = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    const int fd =
-        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, existed ? (old.st_mode & 07777) : 0666);
-    if (fd < 0) {
-        error = std::strerror(errno);
+    TFileReplacement replacement;
+    if (!BeginFileReplacement(path, replacement, error))
         return false;
-    }
-    auto fail = [&](int err) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        error = std::strerror(err);
-        return false;
-    };
-    const auto* p = static_cast<const char*>(data);
-    std::int64_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd, p + done, static_cast<std::size_t>(size - done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
-        }
-        if (n == 0)
-            return fail(ENOSPC);
-        done += n;
-    }
-    if (existed)
-        (void)::fchmod(fd, old.st_mode & 07777);  // keep the mode the user gave the file
-    if (::fsync(fd) != 0)
-        return fail(errno);
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(temp.c_str());
+    errno = 0;
+    if (WriteFileBytes(replacement.File, data, size) != std::max<std::int64_t>(size, 0)) {
+        const int err = errno != 0 ? errno : ENOSPC;
+        AbandonFileReplacement(replacement);
         error = std::strerror(err);
         return false;
     }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        error = std::strerror(err);
-        return false;
-    }
-    SyncFolder(FolderOf(target));
-    return true;
+    return CommitFileReplacement(replacement, error);
 }
 
 std::string SystemTempFolder() {

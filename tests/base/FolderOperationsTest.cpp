@@ -1,4 +1,4 @@
-#include "base/files/FolderTools.h"
+#include "base/files/FolderOperations.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/files/PathNames.h"
 #include "base/text/TStringList.h"
 #include "support/TestSupport.h"
 
@@ -36,7 +37,7 @@ void MakeTree(const TTempDir& dir) {
     WriteFileBytes(dir.File("sub/d.htm"), "d");
 }
 
-TEST(FolderToolsTest, ListingAndPaths) {
+TEST(FolderOperationsTest, ListingAndPaths) {
     TTempDir dir;
     MakeTree(dir);
     const std::string root = dir.Path() + "/";
@@ -73,7 +74,7 @@ TEST(FolderToolsTest, ListingAndPaths) {
     EXPECT_EQ(parts.GetString(2), "Docs");
 }
 
-TEST(FolderToolsTest, CopyAndMove) {
+TEST(FolderOperationsTest, CopyAndMove) {
     TTempDir dir;
     MakeTree(dir);
     const std::string dest = dir.File("sub/copy");  // inside the source: not copied into itself
@@ -102,7 +103,7 @@ TEST(FolderToolsTest, CopyAndMove) {
     EXPECT_FALSE(CopyFolder(dir.File("missing"), target.Path(), false, false));
 }
 
-TEST(FolderToolsTest, DeleteToTheTrash) {
+TEST(FolderOperationsTest, DeleteToTheTrash) {
     TTempDir dir;
     const char* saved = std::getenv("XDG_DATA_HOME");
     const std::string savedValue = saved ? saved : "";

@@ -1,19 +1,25 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 class TStrings;
 
-// Folder operations on whole trees: listing, copying and moving, deleting
-// into the desktop's trash. Paths are UTF-8 with "/".
+// Operations on folders and whole trees: creating, listing, measuring,
+// copying and moving, deleting, and deleting into the desktop's trash.
+// Paths are UTF-8 with "/".
 
-// Appends "/" unless the path is empty or ends with one already. (The name
-// keeps the one its callers know from other systems' separator.)
-void AddTrailingBackslash(std::string& path);
-// The components of a folder path from the first to the last
-// ("/home/ann/Docs/" gives home, ann, Docs).
-void SplitFolderPath(std::string_view path, TStrings& list);
+bool FolderExists(const std::string& path);
+// Creates the folder and its missing parents; nothing is reported.
+void ForceFolders(const std::string& path);
+// Deletes every file and subfolder of the folder, then the folder.
+void DeleteFolderTree(const std::string& folder);
+// The size of an allocation unit of the path's file system.
+std::int64_t ClusterSize(const std::string& path);
+// The sizes of all files below the folder, each rounded up to whole
+// allocation units.
+std::int64_t FolderSizeOnDisk(const std::string& path);
 
 // The folder holds nothing at all (hidden entries count).
 bool FolderIsEmpty(const std::string& path);
@@ -36,7 +42,7 @@ void ListFiles(const std::string& folder, std::string_view mask, TStrings& list,
 bool CopyFolder(const std::string& source, const std::string& destination, bool overwrite, bool move);
 
 // Moves a file or folder into the desktop's trash (the freedesktop.org
-// Trash specification: $XDG_DATA_HOME/Trash, its files/ and info/ with a
+// Trash standard: $XDG_DATA_HOME/Trash, its files/ and info/ with a
 // .trashinfo record), from where the user can restore it. False, with
 // nothing changed, when it cannot be done.
 bool DeleteToRecycleBin(const std::string& path);

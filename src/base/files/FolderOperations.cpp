@@ -1,4 +1,4 @@
-#include "base/files/FolderTools.h"
+#include "base/files/FolderOperations.h"
 
 #include <cctype>
 #include <cerrno>
@@ -12,6 +12,8 @@
 
 #include "base/files/FileSearch.h"
 #include "base/text/TStrings.h"
+#include "platform/FileSystem.h"
+#include "platform/Files.h"
 
 namespace fs = std::filesystem;
 
@@ -40,6 +42,22 @@ bool MaskMatches(std::string_view mask, const std::string& name) {
             return false;
     }
     return MatchesMask(name, std::string(mask));
+}
+
+std::string WithSlash(std::string path) {
+    if (!path.empty() && path.back() != '/')
+        path.push_back('/');
+    return path;
+}
+
+std::string WithoutSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+std::int64_t RoundUp(std::int64_t size, std::int64_t unit) {
+    return unit > 0 ? (size + unit - 1) / unit * unit : size;
 }
 
 // Lists a folder's entries once, folders and files apart.
@@ -166,21 +184,56 @@ fs::path TrashFolder() {
 
 }  // namespace
 
-void AddTrailingBackslash(std::string& path) {
-    if (!path.empty() && path.back() != '/')
-        path += '/';
+bool FolderExists(const std::string& path) {
+    return Platform::FolderExists(path);
 }
 
-void SplitFolderPath(std::string_view path, TStrings& list) {
-    std::size_t start = 0;
-    while (start < path.size()) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        if (end > start)
-            list.Add(std::string(path.substr(start, end - start)));
-        start = end + 1;
+void ForceFolders(const std::string& path) {
+    const std::string folder = WithoutSlash(path);
+    if (folder.empty() || Platform::FolderExists(folder))
+        return;
+    const std::size_t slash = folder.find_last_of('/');
+    if (slash != std::string::npos && slash > 0)
+        ForceFolders(folder.substr(0, slash));
+    Platform::CreateFolder(folder);
+}
+
+void DeleteFolderTree(const std::string& folder) {
+    const std::string base = WithSlash(folder);
+    std::vector<Platform::TFolderEntry> entries;
+    if (Platform::ListFolder(base, entries) == 0) {
+        for (const Platform::TFolderEntry& e : entries) {
+            // A link is removed itself: what it points at lies outside the
+            // tree and is not ours to delete.
+            if ((e.Info.Attr & Platform::faDirectory) && !e.IsLink)
+                DeleteFolderTree(base + e.Name);
+            else
+                Platform::DeleteFileAt(base + e.Name);
+        }
     }
+    Platform::RemoveFolder(WithoutSlash(folder));
+}
+
+std::int64_t ClusterSize(const std::string& path) {
+    Platform::TFileInfo info;
+    return Platform::GetFileInfo(path, info) ? info.AllocationUnit : 4096;
+}
+
+std::int64_t FolderSizeOnDisk(const std::string& path) {
+    const std::string base = WithSlash(path);
+    std::vector<Platform::TFolderEntry> entries;
+    if (Platform::ListFolder(base, entries) != 0)
+        return 0;
+    std::int64_t total = 0;
+    for (const Platform::TFolderEntry& e : entries) {
+        if (e.IsLink)
+            continue;  // counted where it really lies, and no loops
+        if (e.Info.Attr & Platform::faDirectory)
+            total += FolderSizeOnDisk(base + e.Name);
+        else
+            total += RoundUp(e.Info.Size, e.Info.AllocationUnit);
+    }
+    return total;
 }
 
 bool FolderIsEmpty(const std::string& path) {

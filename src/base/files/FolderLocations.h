@@ -1,11 +1,10 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-// Folders: the current folder and its stack, the desktop's special folders,
-// the program's data folders, and the few folder operations the file
-// services need. Folder paths handed out end with "/".
+// Where folders are: the current folder and its stack, the desktop's
+// special folders and the program's data folders. Folder paths handed out
+// end with "/".
 
 // The current folder, with a trailing "/".
 std::string GetCurrentFolder();
@@ -28,14 +27,3 @@ std::string GetDataFolder(int kind);
 // Forgets the folders worked out so far (after the program's place or the
 // environment changed).
 void ForgetDataFolders();
-
-bool FolderExists(const std::string& path);
-// Creates the folder and its missing parents; nothing is reported.
-void ForceFolders(const std::string& path);
-// Deletes every file and subfolder of the folder, then the folder.
-void DeleteFolderTree(const std::string& folder);
-// The size of an allocation unit of the path's file system.
-std::int64_t ClusterSize(const std::string& path);
-// The sizes of all files below the folder, each rounded up to whole
-// allocation units.
-std::int64_t FolderSizeOnDisk(const std::string& path);

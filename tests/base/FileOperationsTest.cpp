@@ -1,12 +1,10 @@
-#include "base/files/FileUtils.h"
+#include "base/files/FileOperations.h"
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 
 #include "base/core/Errors.h"
-#include "base/files/ShellServices.h"
 #include "platform/System.h"
 #include "support/TestSupport.h"
 
@@ -14,12 +12,7 @@ namespace {
 
 using TestSupport::TTempDir;
 
-// Text widths as a fixed-pitch font gives them: 10 a character.
-int Width(std::string_view s) {
-    return static_cast<int>(s.size()) * 10;
-}
-
-TEST(FileUtilsTest, FormatFileSize) {
+TEST(FileOperationsTest, FormatFileSize) {
     const std::string d(1, Platform::UserDecimalSeparator());
     struct Case {
         std::int64_t Size;
@@ -43,51 +36,7 @@ TEST(FileUtilsTest, FormatFileSize) {
     }
 }
 
-TEST(FileUtilsTest, FitPathToWidth) {
-    ShellServices().ShowFullPaths = true;
-    struct Case {
-        const char* Path;
-        int Width;
-        const char* Result;
-    };
-    const Case cases[] = {
-        // Fits as it is.
-        {"/home/ann/a.rtf", 150, "/home/ann/a.rtf"},
-        // Leading folders give way to "...", the second part first.
-        {"/home/ann/letters/2024/a.rtf", 200, "/home/.../a.rtf"},
-        {"/home/ann/letters/2024/a.rtf", 120, "/.../a.rtf"},
-        // Then the middle of the file name, never below 10 characters.
-        {"/a/averyverylongname.rtf", 200, "/.../avery...me.rtf"},
-        {"/a/averyverylongname.rtf", 10, "/.../aver...me.rtf"},
-        // A folder keeps its whole path.
-        {"/home/ann/", 100, "/home/ann/"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Path + std::string(" @ ") + std::to_string(c.Width));
-        EXPECT_EQ(FitPathToWidth(c.Path, Width, c.Width), c.Result);
-    }
-    ShellServices().ShowFullPaths = false;
-    EXPECT_EQ(FitPathToWidth("/home/ann/letter.rtf", Width, 1000), "letter.rtf");
-    EXPECT_EQ(FitPathToWidth("/home/ann/averyverylongname.rtf", Width, 100), "aver...me.rtf");
-}
-
-TEST(FileUtilsTest, SmallTextHelpers) {
-    EXPECT_EQ(EscapeMenuCaption("Save & Close"), "Save && Close");
-    EXPECT_EQ(EscapeMenuCaption("-"), "- ");
-    EXPECT_EQ(EscapeMenuCaption("--"), "--");
-    EXPECT_EQ(RemoveInvalidFileNameChars("a\"b*c/d:e<f>g?h\\i|j\tk"), "abcdefghij\tk");
-    EXPECT_EQ(RemoveFileExt("/a.b/c.txt"), "/a.b/c");
-    EXPECT_EQ(RemoveFileExt("/a.b/c"), "/a.b/c");
-    EXPECT_TRUE(SameTextNoCase("Letter", "LETTER"));
-    EXPECT_FALSE(SameTextNoCase("Letter", "Letters"));
-    const std::string guid = NewGuidString();
-    EXPECT_TRUE(
-        std::regex_match(guid, std::regex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}")))
-        << guid;
-    EXPECT_NE(NewGuidString(), guid);
-}
-
-TEST(FileUtilsTest, DateTimeToSecondsCountsFromTheYearOne) {
+TEST(FileOperationsTest, DateTimeToSecondsCountsFromTheYearOne) {
     TDateTime dt = 0;
     ASSERT_TRUE(TryEncodeDate(1, 1, 1, dt));
     EXPECT_EQ(DateTimeToSeconds(dt), 86400);  // day one counts as one
@@ -98,7 +47,7 @@ TEST(FileUtilsTest, DateTimeToSecondsCountsFromTheYearOne) {
     EXPECT_EQ(DateTimeToSeconds(day + 1) - DateTimeToSeconds(day + time), 86400 - 3601);
 }
 
-TEST(FileUtilsTest, FilesSizesDatesAndComparison) {
+TEST(FileOperationsTest, FilesSizesDatesAndComparison) {
     TTempDir dir;
     const std::string a = dir.File("a.txt"), b = dir.File("b.txt"), c = dir.File("c.txt");
     SaveTextToFile(a, "same text");
