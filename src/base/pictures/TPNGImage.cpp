@@ -117,7 +117,8 @@ TReadResult ReadChunks(TByteReader& file, TChunks& c) {
         // zlib's CRC-32 is the same sum as UpdateCrc32, in fewer cycles a
         // byte; every byte of the image data passes through it.
         uLong crc = ::crc32(0, reinterpret_cast<const Bytef*>(type.data()), 4);
-        crc = ::crc32(crc, data.Data(), length);
+        if (length > 0)  // a null buffer would restart the sum
+            crc = ::crc32(crc, data.Data(), length);
         if (static_cast<std::uint32_t>(crc) != stored) {
             if (critical)
                 return file.ErrorAt("a chunk whose CRC does not match", at + 8 + length);
