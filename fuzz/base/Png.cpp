@@ -11,17 +11,16 @@
 #include "base/core/TReadOnlyMemoryStream.h"
 #include "base/graphics/TCanvas.h"
 #include "base/pictures/TPNGImage.h"
+#include "platform/ByteReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::uint8_t> bytes(data, data + size);
     for (std::size_t at = 8; at + 12 <= bytes.size();) {
-        const std::uint32_t length = (static_cast<std::uint32_t>(bytes[at]) << 24) | (bytes[at + 1] << 16) |
-                                     (bytes[at + 2] << 8) | bytes[at + 3];
+        const std::uint32_t length = LoadU32BE(bytes.data() + at);
         if (length > bytes.size() - at - 12)
             break;
         const std::uint32_t crc = UpdateCrc32(0, bytes.data() + at + 4, length + 4);
-        for (int i = 0; i < 4; ++i)
-            bytes[at + 8 + length + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+        StoreU32BE(bytes.data() + at + 8 + length, crc);
         at += 12 + length;
     }
     TReadOnlyMemoryStream stream(bytes.data(), static_cast<std::int32_t>(bytes.size()));

@@ -240,3 +240,86 @@ TEST(BmpFilesTest, ReadsFromTheStreamPosition) {
     bitmap.LoadFromStream(stream);
     EXPECT_EQ(bitmap.GetWidth(), 2);
 }
+
+// The inner read names why a file was refused and the offset (from the
+// file's start) of the first byte it could not accept, before any pixel
+// memory is taken; the picture stays as it was.
+TEST(BmpFilesTest, DamagedFilesReportTheReasonAndOffset) {
+    const std::string pixels(64, '\0');
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* reason;
+        std::uint64_t offset;
+    };
+    const Case cases[] = {
+        {"a BMP whose palette overruns", BmpBytes(40, 4, 4, 8, 0, 0, std::string(100, '\0')),
+         "a colour table past the end of the picture", 54},
+        {"a core palette that overruns", BmpBytes(12, 4, 4, 8, 0, 0, std::string(700, '\0')),
+         "a colour table past the end of the picture", 26},
+        {"file header cut short", "BM\x10\x00", "a BMP file header cut short", 0},
+        {"not BM", "XM" + BmpBytes(40, 4, 4, 24, 0, 0, pixels).substr(2), "not a BMP file", 0},
+        {"DIB header cut short", BmpBytes(40, 4, 4, 24, 0, 0, pixels).substr(0, 16), "a DIB header cut short", 14},
+        {"header of 24 bytes", BmpBytes(24, 4, 4, 8, 0, 0, std::string(1024, '\0') + pixels),
+         "a DIB header of an unknown size", 14},
+        {"planes not 1",
+         [&] {
+             std::string b = BmpBytes(40, 4, 4, 24, 0, 0, pixels);
+             b[14 + 12] = 2;
+             return b;
+         }(),
+         "a plane count other than 1", 26},
+        {"2 bits a pixel", BmpBytes(40, 4, 4, 2, 0, 0, std::string(16, '\0') + pixels),
+         "a bit count and compression that cannot be read", 28},
+        {"zero width", BmpBytes(40, 0, 4, 24, 0, 0, pixels), "a picture size out of range", 18},
+        {"run-length top-down", BmpBytes(40, 4, -4, 8, 1, 0, std::string(1024, '\0') + pixels),
+         "a run-length picture stored top-down", 22},
+        {"300 colours", BmpBytes(40, 4, 4, 8, 0, 300, std::string(1200, '\x10') + pixels),
+         "more colours than the bit count can index", 46},
+        {"bit-field masks cut short", BmpBytes(40, 4, 4, 32, 3, 0, "\xFF\x00"), "bit-field masks cut short", 54},
+        {"huge picture from a few bytes", BmpBytes(40, 30000, 30000, 24, 0, 0, pixels),
+         "a picture larger than its pixel data can fill", 18},
+        // 118 bytes claiming 4096 x 4096 at 24 bits (48 MiB of rows).
+        {"4096 square from 64 bytes", BmpBytes(40, 4096, 4096, 24, 0, 0, pixels),
+         "a picture larger than its pixel data can fill", 18},
+        {"fewer than half the rows", BmpBytes(40, 4, 5, 24, 0, 0, std::string(2 * 12, '\0')),
+         "a picture larger than its pixel data can fill", 18},
+        // Runs of two bytes cover at most 255 pixels each.
+        {"4096 square of runs from 64 bytes", BmpBytes(40, 4096, 4096, 8, 1, 0, std::string(1024, '\0') + pixels),
+         "a picture larger than its pixel data can fill", 18},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TMemoryStream stream;
+        stream.WriteExact(c.bytes.data(), static_cast<std::int32_t>(c.bytes.size()));
+        stream.SeekTo(0);
+        TBitmap bitmap;
+        bitmap.SetSize(3, 3);
+        const TReadResult result = bitmap.ParseBMPStream(stream, stream.Size());
+        EXPECT_FALSE(result.Good);
+        EXPECT_EQ(result.Reason, c.reason);
+        EXPECT_EQ(result.Offset, c.offset);
+        EXPECT_EQ(bitmap.GetWidth(), 3);
+    }
+}
+
+// The limits let through what a sound file can hold: half the rows of a
+// plain picture, and runs that cover the picture at the most they can.
+TEST(BmpFilesTest, PicturesAtTheLimitsLoad) {
+    TBitmap bitmap;
+    // 4 x 4 at 24 bits with two of its rows.
+    ASSERT_TRUE(LoadBytes(bitmap, BmpBytes(40, 4, 4, 24, 0, 0, std::string(2 * 12, '\x7F'))));
+    EXPECT_EQ(bitmap.GetHeight(), 4);
+    // A last row without its padding still counts.
+    ASSERT_TRUE(LoadBytes(bitmap, BmpBytes(40, 1, 2, 24, 0, 0, std::string(3, '\x7F'))));
+    EXPECT_EQ(TestSupport::BitmapRgb(bitmap), (std::vector<std::uint8_t>{0, 0, 0, 127, 127, 127}));
+    // 1020 x 256 at 8 bits, every row four runs of 255 pixels of colour 1
+    // and an end of line: 2560 bytes of runs.
+    std::string table(1024, '\0');
+    table[4] = '\xFF';  // colour 1 is blue
+    std::string runs;
+    for (int y = 0; y < 256; ++y)
+        runs += std::string("\xFF\x01\xFF\x01\xFF\x01\xFF\x01\x00\x00", 10);
+    ASSERT_TRUE(LoadBytes(bitmap, BmpBytes(40, 1020, 256, 8, 1, 0, table + runs)));
+    EXPECT_EQ(bitmap.Canvas()->GetPixelColor(1019, 255), 0xFF0000);
+}

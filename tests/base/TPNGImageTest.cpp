@@ -12,6 +12,7 @@
 #include "base/graphics/TBitmap.h"
 #include "base/graphics/TCanvas.h"
 #include "base/pictures/TPNGImage.h"
+#include "platform/ByteReader.h"
 #include "support/PictureSupport.h"
 #include "support/TestSupport.h"
 
@@ -365,4 +366,114 @@ TEST(TPNGImageTest, SeveralIdatChunksAreJoined) {
     TPNGImage image;
     ASSERT_TRUE(Load(image, split));
     EXPECT_EQ(TestSupport::BitmapRgb(image), (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+}
+
+// The inner read names why a file was refused and the offset of the first
+// byte it could not accept; the picture stays as it was.
+TEST(TPNGImageTest, DamagedFilesReportTheReasonAndOffset) {
+    const std::string good = MakePng(2, 2, 8, 2, 0, std::string(14, '\0'));
+    const std::size_t idat = good.find("IDAT") - 4;
+    const std::size_t idatLength = LoadU32BE(good.data() + idat);
+    const std::size_t idatEnd = idat + 8 + idatLength;
+    constexpr std::size_t kAnywhereInIdat = SIZE_MAX;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* reason;
+        std::size_t offset;  // kAnywhereInIdat: some byte of the image data
+    };
+    const Case cases[] = {
+        {"a cut PNG chunk", good.substr(0, idat + 20), "a cut PNG chunk", idat},
+        {"a cut chunk header", good.substr(0, idat + 6), "a cut PNG chunk", idat},
+        {"wrong signature", "\x89PNF" + good.substr(4), "not a PNG signature", 0},
+        {"first chunk not IHDR", good.substr(0, 8) + Chunk("IEND", ""), "the first chunk is not IHDR", 8},
+        {"unknown critical chunk", MakePng(2, 2, 8, 2, 0, std::string(14, '\0'), Chunk("ABCD", "x")),
+         "an unknown critical chunk", 33},
+        {"IHDR with a wrong CRC",
+         [&] {
+             std::string b = good;
+             b[29] ^= 1;
+             return b;
+         }(),
+         "a chunk whose CRC does not match", 29},
+        {"zero width", MakePng(0, 1, 8, 0, 0, std::string(1, '\0')), "a picture size of 0 or over 2^31 - 1", 16},
+        {"bit depth 3", MakePng(1, 1, 3, 0, 0, std::string(2, '\0')),
+         "a colour type and bit depth that do not go together", 24},
+        {"interlace method 2", MakePng(1, 1, 8, 0, 2, std::string(2, '\0')),
+         "an unknown compression, filter or interlace method", 26},
+        {"palette picture without PLTE", MakePng(1, 1, 8, 3, 0, std::string(2, '\0')), "a palette picture without PLTE",
+         MakePng(1, 1, 8, 3, 0, std::string(2, '\0')).size()},
+        {"huge picture from a few bytes", MakePng(60000, 60000, 8, 2, 0, std::string(1, '\0')),
+         "a picture larger than its image data can hold", 16},
+        {"image data cut short", MakePng(2, 2, 8, 2, 0, std::string(7, '\0')), "the image data ends early",
+         idat + 8 + LoadU32BE(MakePng(2, 2, 8, 2, 0, std::string(7, '\0')).data() + idat)},
+        {"unknown filter type", MakePng(1, 1, 8, 0, 0, std::string("\x05\x00", 2)), "an unknown filter type",
+         kAnywhereInIdat},
+        {"damaged zlib data",
+         [&] {
+             std::string b = good;
+             b[idat + 10] ^= 0x55;
+             // The CRC is made right again, so that the inflater meets the damage.
+             StoreU32BE(b.data() + idatEnd,
+                        static_cast<std::uint32_t>(::crc32(0, reinterpret_cast<const Bytef*>(b.data() + idat + 4),
+                                                           static_cast<uInt>(idatLength + 4))));
+             return b;
+         }(),
+         "damaged image data", kAnywhereInIdat},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TPNGImage image;
+        image.SetSize(5, 5);
+        const TReadResult result =
+            image.ReadFromBytes({reinterpret_cast<const std::uint8_t*>(c.bytes.data()), c.bytes.size()});
+        EXPECT_FALSE(result.Good);
+        EXPECT_EQ(result.Reason, c.reason);
+        if (c.offset == kAnywhereInIdat) {
+            EXPECT_GE(result.Offset, idat + 8);
+            EXPECT_LE(result.Offset, c.bytes.find("IEND") - 4);
+        } else {
+            EXPECT_EQ(result.Offset, c.offset);
+        }
+        EXPECT_EQ(image.GetWidth(), 5);
+    }
+}
+
+// Headers claiming far more pixels than their data could ever inflate to
+// are refused before pixel memory is taken for them; so is a picture too
+// large for memory whatever its data.
+TEST(TPNGImageTest, HostileHeadersAreRefused) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"16 million by 1 in 68 bytes", MakePng(1u << 24, 1, 8, 2, 0, std::string(1, '\0'))},
+        {"1 by 2^31 - 1, interlaced", MakePng(1, 0x7FFFFFFF, 16, 6, 1, std::string(9, '\0'))},
+        {"2^31 - 1 square, 1 bit", MakePng(0x7FFFFFFF, 0x7FFFFFFF, 1, 0, 0, std::string(64, '\0'))},
+        {"many empty IDAT chunks",
+         [] {
+             std::string b = MakePng(40000, 40000, 8, 6, 0, std::string(1, '\0'));
+             std::string empties;
+             for (int i = 0; i < 1000; ++i)
+                 empties += Chunk("IDAT", "");
+             return b.insert(b.find("IDAT") - 4, empties);
+         }()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TPNGImage image;
+        EXPECT_FALSE(Load(image, c.bytes));
+        EXPECT_TRUE(image.IsEmpty());
+    }
+    // Sound files read from a stream at any position leave it after IEND.
+    const std::string good = MakePng(1, 1, 8, 0, 0, std::string("\x00\x40", 2));
+    TMemoryStream stream;
+    stream.WriteExact("junk", 4);
+    stream.WriteExact(good.data(), static_cast<std::int32_t>(good.size()));
+    stream.WriteExact("tail", 4);
+    stream.SeekTo(4);
+    TPNGImage image;
+    image.LoadFromStream(stream);
+    EXPECT_EQ(stream.Position(), static_cast<std::int64_t>(4 + good.size()));
 }

@@ -4,6 +4,7 @@
 
 #include "base/graphics/Colors.h"
 #include "base/graphics/TGraphic.h"
+#include "platform/ByteReader.h"
 #include "platform/DibSections.h"
 #include "platform/GdiTypes.h"
 
@@ -97,9 +98,15 @@ public:
     // optional sharpening.
     void ResampleInto(TBitmap& dest, bool sharpen);
 
-    // BMP files.
+    // BMP files (size bytes from the stream's position) and packed DIBs;
+    // EAbort when they cannot be read, the picture kept.
     void ReadBMPStream(TStream& stream, std::int64_t size);
     void ReadDIB(TStream& stream, std::int64_t size);
+    // The same reads giving the reason a picture was refused and the offset
+    // of the first byte that could not be accepted, counted from the start
+    // of the file (or DIB); the picture is kept then too.
+    TReadResult ParseBMPStream(TStream& stream, std::int64_t size);
+    TReadResult ParseDIB(TStream& stream, std::int64_t size);
     void WriteBMP(TStream& stream);
 
     // Internal operations that the picture classes share.
@@ -118,9 +125,11 @@ public:
     bool MaskValid = false;
 
 private:
-    // Where a BMP file's pixels start, counted from its DIB header; set by
-    // ReadBMPStream for ReadDIB (0: right after the colour table).
-    std::int64_t PixelOffset = 0;
+    // A packed DIB of size bytes; pixelOffset is where a file header puts
+    // the pixels, counted from the DIB (0: right after the colour table),
+    // and base the bytes before the DIB that offsets in a refusal count.
+    TReadResult ReadImageFrom(TStream& stream, std::int64_t size, std::int64_t pixelOffset, std::int64_t base);
+
     TBitmapImage* ImageData = nullptr;
     TBitmapCanvas* CanvasObject = nullptr;
 };

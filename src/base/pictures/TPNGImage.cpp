@@ -1,5 +1,7 @@
 #include "base/pictures/TPNGImage.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -7,11 +9,8 @@
 
 #include "base/core/Crc32.h"
 #include "base/core/Errors.h"
-#include "base/core/TCustomZStream.h"
 #include "base/core/TMemoryStream.h"
-#include "base/core/TReadOnlyMemoryStream.h"
 #include "base/core/TZCompressionStream.h"
-#include "base/core/TZDecompressionStream.h"
 #include "base/graphics/Graphics.h"
 #include "base/graphics/TBitmapImage.h"
 #include "platform/Bitmaps.h"
@@ -23,15 +22,15 @@ namespace {
 
 constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
-std::uint32_t Be32(const std::uint8_t* p) {
-    return (static_cast<std::uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
-}
-void PutBe32(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v >> 24);
-    p[1] = static_cast<std::uint8_t>(v >> 16);
-    p[2] = static_cast<std::uint8_t>(v >> 8);
-    p[3] = static_cast<std::uint8_t>(v);
-}
+// Deflate cannot expand data by more than 1032 to 1 (a 258-byte match coded
+// in two bits), so image data of n bytes holds at most 1032 n bytes of
+// scanlines. A header claiming more is refused before any pixel memory is
+// taken for it.
+constexpr std::uint64_t kMaxInflateRatio = 1032;
+
+// Where the picture's width is, IHDR being the first chunk: a picture too
+// large for its data or for memory is refused at its size.
+constexpr std::uint64_t kSizeAt = 16;
 
 struct THeader {
     std::uint32_t Width = 0;
@@ -41,16 +40,17 @@ struct THeader {
     std::uint8_t Interlace = 0;
 };
 
-// The chunks a picture needs, gathered while the file is read.
+// The chunks a picture needs, found in the file's bytes; nothing is copied.
 struct TChunks {
     THeader Header;
-    std::vector<std::uint8_t> Data;  // every IDAT joined
-    std::vector<std::uint8_t> Palette;
-    std::vector<std::uint8_t> Transparency;
+    std::vector<TByteReader> Data;  // each IDAT's data, in file order
+    std::uint64_t DataBytes = 0;
+    std::span<const std::uint8_t> Palette;
+    std::span<const std::uint8_t> Transparency;
     bool HasPalette = false;
     bool HasTransparency = false;
-    bool HasImage = false;
     std::uint32_t Gamma = 0;  // times 100000; 0 when absent or unusable
+    std::size_t End = 0;      // the bytes read, up to the end of IEND
 };
 
 bool DepthAllowed(std::uint8_t colorType, std::uint8_t depth) {
@@ -81,82 +81,91 @@ int ChannelsOf(std::uint8_t colorType) {
     }
 }
 
-// PNG specification (W3C, second edition), 5.3 "Chunk layout" and 11.2-11.3
-// on the chunks used here. Ancillary chunks with a wrong CRC are dropped as
-// the specification advises; critical ones stop the load.
-TChunks ReadChunks(TStream& stream) {
-    std::uint8_t signature[8];
-    stream.ReadExact(signature, 8);
-    if (std::memcmp(signature, kSignature, 8) != 0)
-        Abort();
-    TChunks c;
+bool IsType(std::string_view type, const char* name) {
+    return type == std::string_view(name, 4);
+}
+
+// PNG specification (W3C, second edition), 5.2 "PNG signature", 5.3 "Chunk
+// layout", 11.2.2 IHDR and 11.2-11.3 on the other chunks used here.
+// Ancillary chunks with a wrong CRC are dropped as the specification
+// advises; critical ones stop the load. A file without IEND ends where its
+// bytes end.
+TReadResult ReadChunks(TByteReader& file, TChunks& c) {
+    const auto signature = file.Span(8);
+    if (signature.size() != 8 || std::memcmp(signature.data(), kSignature, 8) != 0)
+        return file.ErrorAt("not a PNG signature", 0);
     bool first = true, ended = false;
-    const std::int64_t size = stream.Size();
-    while (!ended && stream.Position() < size) {
-        std::uint8_t head[8];
-        stream.ReadExact(head, 8);
-        const std::uint32_t length = Be32(head);
-        if (length > 0x7FFFFFFFu || static_cast<std::int64_t>(length) + 4 > size - stream.Position())
-            Abort();
-        const bool critical = (head[4] & 0x20) == 0;
-        const std::string type(reinterpret_cast<const char*>(head + 4), 4);
-        const bool known =
-            type == "IHDR" || type == "PLTE" || type == "IDAT" || type == "IEND" || type == "gAMA" || type == "tRNS";
-        if (first && type != "IHDR")
-            Abort();
+    while (!ended && !file.AtEnd()) {
+        const std::size_t at = file.Offset();
+        const std::uint32_t length = file.U32BE();
+        const std::string_view type = file.Chars(4);
+        if (file.Failed() || length > 0x7FFFFFFFu || !file.Has(std::size_t{length} + 4))
+            return file.ErrorAt("a cut PNG chunk", at);
+        TByteReader data = file.Sub(length);
+        const std::uint32_t stored = file.U32BE();
+        const bool critical = (static_cast<std::uint8_t>(type[0]) & 0x20) == 0;
+        const bool known = IsType(type, "IHDR") || IsType(type, "PLTE") || IsType(type, "IDAT") ||
+                           IsType(type, "IEND") || IsType(type, "gAMA") || IsType(type, "tRNS");
+        if (first && !IsType(type, "IHDR"))
+            return file.ErrorAt("the first chunk is not IHDR", at);
         first = false;
         if (!known) {
             if (critical)
-                Abort();  // a critical chunk we cannot apply changes what the picture means
-            stream.Seek(static_cast<std::int64_t>(length) + 4, 1);
+                return file.ErrorAt("an unknown critical chunk", at);  // it would change what the picture means
             continue;
         }
-        std::vector<std::uint8_t> data(length);
-        if (length > 0)
-            stream.ReadExact(data.data(), static_cast<std::int32_t>(length));
-        std::uint8_t crcBytes[4];
-        stream.ReadExact(crcBytes, 4);
-        const std::uint32_t crc = UpdateCrc32(UpdateCrc32(0, head + 4, 4), data.data(), length);
-        if (crc != Be32(crcBytes)) {
+        // zlib's CRC-32 is the same sum as UpdateCrc32, in fewer cycles a
+        // byte; every byte of the image data passes through it.
+        uLong crc = ::crc32(0, reinterpret_cast<const Bytef*>(type.data()), 4);
+        if (length > 0)  // a null buffer would restart the sum
+            crc = ::crc32(crc, data.Data(), length);
+        if (static_cast<std::uint32_t>(crc) != stored) {
             if (critical)
-                Abort();
+                return file.ErrorAt("a chunk whose CRC does not match", at + 8 + length);
             continue;
         }
-        if (type == "IHDR") {
+        if (IsType(type, "IHDR")) {
+            THeader& h = c.Header;
+            h.Width = data.U32BE();
+            h.Height = data.U32BE();
+            h.BitDepth = data.U8();
+            h.ColorType = data.U8();
+            const std::uint8_t compression = data.U8(), filter = data.U8();
+            h.Interlace = data.U8();
             if (length != 13)
-                Abort();
-            c.Header.Width = Be32(data.data());
-            c.Header.Height = Be32(data.data() + 4);
-            c.Header.BitDepth = data[8];
-            c.Header.ColorType = data[9];
-            c.Header.Interlace = data[12];
-            if (c.Header.Width == 0 || c.Header.Height == 0 || c.Header.Width > 0x7FFFFFFF ||
-                c.Header.Height > 0x7FFFFFFF || !DepthAllowed(c.Header.ColorType, c.Header.BitDepth) || data[10] != 0 ||
-                data[11] != 0 || c.Header.Interlace > 1)
-                Abort();
-        } else if (type == "IDAT") {
-            c.Data.insert(c.Data.end(), data.begin(), data.end());
-            c.HasImage = true;
-        } else if (type == "PLTE") {
+                return file.ErrorAt("an IHDR chunk that is not 13 bytes", at);
+            if (h.Width == 0 || h.Height == 0 || h.Width > 0x7FFFFFFF || h.Height > 0x7FFFFFFF)
+                return file.ErrorAt("a picture size of 0 or over 2^31 - 1", at + 8);
+            if (!DepthAllowed(h.ColorType, h.BitDepth))
+                return file.ErrorAt("a colour type and bit depth that do not go together", at + 16);
+            if (compression != 0 || filter != 0 || h.Interlace > 1)
+                return file.ErrorAt("an unknown compression, filter or interlace method", at + 18);
+        } else if (IsType(type, "IDAT")) {
+            c.Data.push_back(data);
+            c.DataBytes += length;
+        } else if (IsType(type, "PLTE")) {
             if (length % 3 != 0 || length == 0 || length > 768)
-                Abort();
-            c.Palette = std::move(data);
+                return file.ErrorAt("a PLTE chunk that is not 1 to 256 colours", at);
+            c.Palette = data.Span(length);
             c.HasPalette = true;
-        } else if (type == "tRNS") {
-            c.Transparency = std::move(data);
+        } else if (IsType(type, "tRNS")) {
+            c.Transparency = data.Span(length);
             c.HasTransparency = true;
-        } else if (type == "gAMA") {
+        } else if (IsType(type, "gAMA")) {
             // A gamma of 0 would divide by zero; it says nothing usable.
-            c.Gamma = length == 4 ? Be32(data.data()) : 0;
+            c.Gamma = length == 4 ? data.U32BE() : 0;
         } else {
             ended = true;
         }
     }
-    if (first || !c.HasImage)
-        Abort();
+    c.End = file.Offset();
+    if (first)
+        return file.ErrorAt("no IHDR chunk", file.Offset());
+    if (c.Data.empty())
+        return file.ErrorAt("no IDAT chunk", file.Offset());
     if (c.Header.ColorType == 3 && !c.HasPalette)
-        Abort();
-    return c;
+        return file.ErrorAt("a palette picture without PLTE", file.Offset());
+    return TReadResult::Success();
 }
 
 // gAMA: sample = (v / 255) ^ (1 / (gamma x 2.2)), as the decoder of this
@@ -173,61 +182,153 @@ std::uint8_t OverWhite(std::uint32_t value, std::uint32_t alpha) {
 }
 
 // PNG specification, 9 "Filtering": the five filter types of method 0.
-void Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* prior, std::size_t bytes, int distance) {
+// The distance to the corresponding byte of the pixel to the left is a
+// template argument so that each loop is compiled for its pixel size; the
+// first pixel of a row has no left neighbour and is done apart.
+template <int D>
+void UnfilterAt(std::uint8_t type, std::uint8_t* row, const std::uint8_t* prior, std::size_t bytes) {
+    const std::size_t head = std::min<std::size_t>(D, bytes);
     switch (type) {
-        case 0:
-            return;
         case 1:
-            for (std::size_t i = distance; i < bytes; ++i)
-                row[i] = static_cast<std::uint8_t>(row[i] + row[i - distance]);
+            for (std::size_t i = D; i < bytes; ++i)
+                row[i] = static_cast<std::uint8_t>(row[i] + row[i - D]);
             return;
         case 2:
             for (std::size_t i = 0; i < bytes; ++i)
                 row[i] = static_cast<std::uint8_t>(row[i] + prior[i]);
             return;
         case 3:
-            for (std::size_t i = 0; i < bytes; ++i) {
-                const int a = i >= static_cast<std::size_t>(distance) ? row[i - distance] : 0;
-                row[i] = static_cast<std::uint8_t>(row[i] + ((a + prior[i]) >> 1));
-            }
+            for (std::size_t i = 0; i < head; ++i)
+                row[i] = static_cast<std::uint8_t>(row[i] + (prior[i] >> 1));
+            for (std::size_t i = D; i < bytes; ++i)
+                row[i] = static_cast<std::uint8_t>(row[i] + ((row[i - D] + prior[i]) >> 1));
             return;
         case 4:
-            for (std::size_t i = 0; i < bytes; ++i) {
-                const bool left = i >= static_cast<std::size_t>(distance);
-                const int a = left ? row[i - distance] : 0;
-                const int b = prior[i];
-                const int c = left ? prior[i - distance] : 0;
-                const int p = a + b - c;
-                const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+            // Without a left neighbour the Paeth predictor is the byte above.
+            for (std::size_t i = 0; i < head; ++i)
+                row[i] = static_cast<std::uint8_t>(row[i] + prior[i]);
+            for (std::size_t i = D; i < bytes; ++i) {
+                const int a = row[i - D], b = prior[i], c = prior[i - D];
+                const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
                 const int predictor = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
                 row[i] = static_cast<std::uint8_t>(row[i] + predictor);
             }
             return;
         default:
-            Abort();
+            return;
     }
 }
+
+// False for a filter type that does not exist.
+bool Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* prior, std::size_t bytes, int distance) {
+    if (type > 4)
+        return false;
+    switch (distance) {
+        case 1:
+            UnfilterAt<1>(type, row, prior, bytes);
+            break;
+        case 2:
+            UnfilterAt<2>(type, row, prior, bytes);
+            break;
+        case 3:
+            UnfilterAt<3>(type, row, prior, bytes);
+            break;
+        case 4:
+            UnfilterAt<4>(type, row, prior, bytes);
+            break;
+        case 6:
+            UnfilterAt<6>(type, row, prior, bytes);
+            break;
+        default:
+            UnfilterAt<8>(type, row, prior, bytes);
+            break;
+    }
+    return true;
+}
+
+// The image data of every IDAT chunk, inflated straight into the row
+// buffer of the decoder; no joined copy of the chunks is made. A fault
+// names the offset of the compressed byte being read when it showed.
+class TImageData {
+public:
+    explicit TImageData(const TChunks& chunks) : Chunks(chunks) {}
+    ~TImageData() {
+        if (Started)
+            inflateEnd(&Z);
+    }
+    TImageData(const TImageData&) = delete;
+    TImageData& operator=(const TImageData&) = delete;
+
+    TReadResult Start() {
+        Z = z_stream{};
+        if (inflateInit(&Z) != Z_OK)
+            return Chunks.Data[0].ErrorAt("zlib could not start", 0);
+        Started = true;
+        // The rows end before the zlib trailer is reached, so its Adler-32
+        // would never be compared; the chunk CRCs have covered every byte.
+        inflateValidate(&Z, 0);
+        return TReadResult::Success();
+    }
+
+    // Fills count bytes of out, or says why it could not.
+    TReadResult Read(std::uint8_t* out, std::size_t count) {
+        Z.next_out = out;
+        Z.avail_out = static_cast<uInt>(count);
+        while (Z.avail_out > 0) {
+            if (Z.avail_in == 0) {
+                if (Piece == Chunks.Data.size())
+                    return Here("the image data ends early");
+                const TByteReader& piece = Chunks.Data[Piece++];
+                Z.next_in = const_cast<Bytef*>(piece.Data());
+                Z.avail_in = static_cast<uInt>(piece.Size());
+                continue;
+            }
+            const int status = inflate(&Z, Z_NO_FLUSH);
+            if (status == Z_STREAM_END && Z.avail_out > 0)
+                return Here("the image data ends early");
+            if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR)
+                return Here("damaged image data");
+        }
+        return TReadResult::Success();
+    }
+
+    // A bad result at the compressed byte read next.
+    TReadResult Here(std::string reason) const {
+        if (Piece == 0)
+            return Chunks.Data[0].ErrorAt(std::move(reason), 0);
+        const TByteReader& piece = Chunks.Data[Piece - 1];
+        return piece.ErrorAt(std::move(reason), piece.Size() - Z.avail_in);
+    }
+
+private:
+    const TChunks& Chunks;
+    z_stream Z{};
+    std::size_t Piece = 0;  // the next IDAT to feed in
+    bool Started = false;
+};
 
 // The decoded picture: a new DIB section with its colour table, and how
 // each raw row becomes bitmap pixels.
 class TDecoder {
 public:
     explicit TDecoder(const TChunks& chunks) : C(chunks), H(chunks.Header) {
-        if (C.Gamma != 0)
+        if (C.Gamma != 0) {
             BuildGammaTable(C.Gamma, Gamma);
-        else
+        } else {
             for (int i = 0; i < 256; ++i)
                 Gamma[i] = static_cast<std::uint8_t>(i);
+        }
         Channels = ChannelsOf(H.ColorType);
         Distance = std::max(1, H.BitDepth * Channels / 8);
         // Colour keys of grey and RGB pictures (the tRNS chunk of those types).
-        if (C.HasTransparency && H.ColorType == 0 && C.Transparency.size() >= 2) {
+        const std::span<const std::uint8_t> t = C.Transparency;
+        if (C.HasTransparency && H.ColorType == 0 && t.size() >= 2) {
             HasKey = true;
-            Key[0] = static_cast<std::uint16_t>((C.Transparency[0] << 8) | C.Transparency[1]);
-        } else if (C.HasTransparency && H.ColorType == 2 && C.Transparency.size() >= 6) {
+            Key[0] = LoadU16BE(t.data());
+        } else if (C.HasTransparency && H.ColorType == 2 && t.size() >= 6) {
             HasKey = true;
             for (int i = 0; i < 3; ++i)
-                Key[i] = static_cast<std::uint16_t>((C.Transparency[2 * i] << 8) | C.Transparency[2 * i + 1]);
+                Key[i] = LoadU16BE(t.data() + 2 * i);
         }
         // A 16-bit grey key compares whole samples, which a 256-grey palette
         // cannot show; such pictures decode to 24 bits.
@@ -235,16 +336,10 @@ public:
         OutBits = Rgb ? 24 : (H.BitDepth == 1 ? 1 : (H.BitDepth <= 4 ? 4 : 8));
     }
 
-    HBITMAP Decode(HPALETTE& palette) {
+    TReadResult Decode(HBITMAP& bitmap, HPALETTE& palette) {
         const std::int64_t width = H.Width, height = H.Height;
-        // zlib expands at most about 1032 to 1; a picture may not claim
-        // more pixels than its data could hold, whatever its header says.
-        const std::int64_t bitsPerPixel = std::max(1, H.BitDepth * Channels);
-        if (width * height >
-            (std::int64_t{16} << 20) + static_cast<std::int64_t>(C.Data.size()) * 1032 * 8 / bitsPerPixel)
-            Abort();
-        if (width > (1 << 24) || height > (1 << 24))
-            Abort();
+        if (ScanlineBytesNeeded() > C.DataBytes * kMaxInflateRatio)
+            return TReadResult::Failure("a picture larger than its image data can hold", kSizeAt);
         std::uint8_t colors[1024] = {};
         const std::int32_t count = BuildColorTable(colors);
         TBitmapInfoHeader h;
@@ -253,22 +348,47 @@ public:
         h.biHeight = static_cast<std::int32_t>(height);
         h.biPlanes = 1;
         h.biBitCount = static_cast<std::uint16_t>(OutBits);
-        HBITMAP bitmap = CreateDIBSection(h, nullptr, colors, count);
+        bitmap = CreateDIBSection(h, nullptr, colors, count);
         if (bitmap == nullptr)
-            Abort();
-        try {
-            Bits = static_cast<std::uint8_t*>(DibBits(bitmap));
-            Stride = ((width * OutBits + 31) / 32) * 4;
-            ReadImage();
-        } catch (...) {
+            return TReadResult::Failure("a picture too large for memory", kSizeAt);
+        Bits = static_cast<std::uint8_t*>(DibBits(bitmap));
+        Stride = ((width * OutBits + 31) / 32) * 4;
+        TReadResult result = ReadImage();
+        if (!result) {
             DeleteBitmap(bitmap);
-            throw;
+            bitmap = nullptr;
+            return result;
         }
         palette = count > 0 ? PaletteFromColorTable(colors, count) : nullptr;
-        return bitmap;
+        return result;
     }
 
 private:
+    int BitsPerPixel() const { return H.BitDepth * Channels; }
+    std::size_t RowBytes(std::int64_t width) const {
+        return static_cast<std::size_t>((width * BitsPerPixel() + 7) / 8);
+    }
+
+    // PNG specification, 8.2 "Interlace methods": the passes of Adam7 as
+    // first row, first column, row step and column step.
+    static constexpr int kPasses[7][4] = {{0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 4},
+                                          {2, 0, 4, 2}, {0, 1, 2, 2}, {1, 0, 2, 1}};
+
+    // The inflated size of the whole image: each pass's rows with their
+    // filter bytes.
+    std::uint64_t ScanlineBytesNeeded() const {
+        if (H.Interlace == 0)
+            return std::uint64_t{H.Height} * (RowBytes(H.Width) + 1);
+        std::uint64_t total = 0;
+        for (const auto& p : kPasses) {
+            const std::int64_t w = (std::int64_t{H.Width} - p[1] + p[3] - 1) / p[3];
+            const std::int64_t rows = (std::int64_t{H.Height} - p[0] + p[2] - 1) / p[2];
+            if (w > 0 && rows > 0)
+                total += static_cast<std::uint64_t>(rows) * (RowBytes(w) + 1);
+        }
+        return total;
+    }
+
     std::int32_t BuildColorTable(std::uint8_t* colors) {
         if (Rgb)
             return 0;
@@ -346,7 +466,7 @@ private:
             case 8:
                 return raw[i];
             default:
-                return static_cast<std::uint32_t>((raw[2 * i] << 8) | raw[2 * i + 1]);
+                return LoadU16BE(raw + 2 * i);
         }
     }
 
@@ -420,41 +540,44 @@ private:
     }
 
     // PNG specification, 7.2 "Scanlines" and 8.2 "Interlace methods"
-    // (Adam7). Data that is damaged or ends early stops the load: rows after
-    // the damage would otherwise be unfiltered from stale bytes.
-    void ReadImage() {
-        TReadOnlyMemoryStream source(C.Data.data(), static_cast<std::int32_t>(C.Data.size()));
-        const std::int32_t savedBits = ZlibWindowBits;
-        ZlibWindowBits = 15;
-        TZDecompressionStream inflater(source);
-        ZlibWindowBits = savedBits;
-        inflater.Limit = static_cast<std::int32_t>(C.Data.size());
-        const int bitsPerPixel = H.BitDepth * Channels;
-        auto rowBytes = [&](std::int64_t w) { return static_cast<std::size_t>((w * bitsPerPixel + 7) / 8); };
-        std::vector<std::uint8_t> current(rowBytes(H.Width) + 1), prior(rowBytes(H.Width) + 1);
-        auto pass = [&](std::int64_t y0, std::int64_t x0, std::int64_t dy, std::int64_t dx) {
+    // (Adam7). Rows are inflated one at a time into a buffer of two rows,
+    // unfiltered there against the row before and converted straight into
+    // the bitmap. Data that is damaged or ends early stops the load: rows
+    // after the damage would otherwise be unfiltered from stale bytes.
+    TReadResult ReadImage() {
+        TImageData data(C);
+        TReadResult result = data.Start();
+        if (!result)
+            return result;
+        const std::size_t full = RowBytes(H.Width) + 1;
+        std::vector<std::uint8_t> rows(2 * full);
+        std::uint8_t* current = rows.data();
+        std::uint8_t* prior = rows.data() + full;
+        auto pass = [&](std::int64_t y0, std::int64_t x0, std::int64_t dy, std::int64_t dx) -> TReadResult {
             const std::int64_t w = (static_cast<std::int64_t>(H.Width) - x0 + dx - 1) / dx;
             if (w <= 0 || y0 >= H.Height)
-                return;
-            const std::size_t bytes = rowBytes(w);
-            std::fill(prior.begin(), prior.end(), 0);
+                return TReadResult::Success();
+            const std::size_t bytes = RowBytes(w);
+            std::fill(prior, prior + bytes + 1, 0);
             for (std::int64_t y = y0; y < H.Height; y += dy) {
-                const auto want = static_cast<std::int32_t>(bytes + 1);
-                if (inflater.Read(current.data(), want) != want)
-                    Abort();
-                Unfilter(current[0], current.data() + 1, prior.data() + 1, bytes, Distance);
-                StoreRow(current.data() + 1, y, x0, dx, w);
+                TReadResult read = data.Read(current, bytes + 1);
+                if (!read)
+                    return read;
+                if (!Unfilter(current[0], current + 1, prior + 1, bytes, Distance))
+                    return data.Here("an unknown filter type");
+                StoreRow(current + 1, y, x0, dx, w);
                 std::swap(current, prior);
             }
+            return TReadResult::Success();
         };
-        if (H.Interlace == 0) {
-            pass(0, 0, 1, 1);
-        } else {
-            static const int kPasses[7][4] = {{0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 4},
-                                              {2, 0, 4, 2}, {0, 1, 2, 2}, {1, 0, 2, 1}};
-            for (const auto& p : kPasses)
-                pass(p[0], p[1], p[2], p[3]);
+        if (H.Interlace == 0)
+            return pass(0, 0, 1, 1);
+        for (const auto& p : kPasses) {
+            result = pass(p[0], p[1], p[2], p[3]);
+            if (!result)
+                return result;
         }
+        return result;
     }
 
     const TChunks& C;
@@ -470,9 +593,37 @@ private:
     std::int64_t Stride = 0;
 };
 
+// The bytes of a PNG file read from a stream that is not in memory: the
+// signature and each chunk up to IEND or the stream's end, so that the
+// parse sees the same bytes it would see in place.
+std::vector<std::uint8_t> GatherFile(TStream& stream) {
+    std::vector<std::uint8_t> bytes;
+    const std::int64_t size = stream.Size();
+    auto take = [&](std::int64_t count) {
+        const std::int64_t n = std::min(count, size - stream.Position());
+        if (n <= 0)
+            return false;
+        const std::size_t at = bytes.size();
+        bytes.resize(at + static_cast<std::size_t>(n));
+        stream.ReadExact(bytes.data() + at, static_cast<std::int32_t>(n));
+        return n == count;
+    };
+    if (!take(8))
+        return bytes;
+    while (true) {
+        const std::size_t at = bytes.size();
+        if (!take(8))
+            return bytes;
+        const std::uint32_t length = LoadU32BE(bytes.data() + at);
+        if (length > 0x7FFFFFFFu || !take(std::int64_t{length} + 4) ||
+            std::memcmp(bytes.data() + at + 4, "IEND", 4) == 0)
+            return bytes;
+    }
+}
+
 void WriteChunk(TStream& stream, const char* type, const std::uint8_t* data, std::uint32_t length) {
     std::uint8_t head[8];
-    PutBe32(head, length);
+    StoreU32BE(head, length);
     std::memcpy(head + 4, type, 4);
     stream.WriteExact(head, 8);
     std::int64_t left = length;
@@ -483,7 +634,7 @@ void WriteChunk(TStream& stream, const char* type, const std::uint8_t* data, std
         left -= piece;
     }
     std::uint8_t crc[4];
-    PutBe32(crc, UpdateCrc32(UpdateCrc32(0, head + 4, 4), data, length));
+    StoreU32BE(crc, UpdateCrc32(UpdateCrc32(0, head + 4, 4), data, length));
     stream.WriteExact(crc, 4);
 }
 
@@ -532,17 +683,46 @@ void FilterRow(int type,
 
 }  // namespace
 
-void TPNGImage::LoadFromStream(TStream& stream) {
-    const TChunks chunks = ReadChunks(stream);
+TReadResult TPNGImage::ReadFromBytes(std::span<const std::uint8_t> bytes, std::size_t* used) {
+    TByteReader file(bytes);
+    TChunks chunks;
+    TReadResult result = ReadChunks(file, chunks);
+    if (!result)
+        return result;
     TDecoder decoder(chunks);
+    HBITMAP bitmap = nullptr;
     HPALETTE palette = nullptr;
-    HBITMAP bitmap = decoder.Decode(palette);
+    result = decoder.Decode(bitmap, palette);
+    if (!result)
+        return result;
     TDibSection d;
     GetDibSection(bitmap, d);
     ReplaceImage(bitmap, palette, d);
     NoPalette = false;
     PaletteModified = palette != nullptr;
     Changed();
+    if (used != nullptr)
+        *used = chunks.End;
+    return result;
+}
+
+// A stream in memory is read in place; any other is gathered chunk by chunk
+// first. Either way the stream is left after IEND.
+void TPNGImage::LoadFromStream(TStream& stream) {
+    const std::int64_t start = stream.Position();
+    std::vector<std::uint8_t> gathered;
+    std::span<const std::uint8_t> bytes;
+    if (auto* memory = dynamic_cast<TCustomMemoryStream*>(&stream)) {
+        const std::int64_t at = std::clamp<std::int64_t>(memory->MemPosition, 0, memory->MemSize);
+        bytes = {memory->Memory + at, static_cast<std::size_t>(memory->MemSize - at)};
+    } else {
+        gathered = GatherFile(stream);
+        bytes = gathered;
+    }
+    std::size_t used = 0;
+    if (!ReadFromBytes(bytes, &used))
+        Abort();
+    stream.SeekTo(start + static_cast<std::int64_t>(used));
 }
 
 // Written as the PNG specification (W3C, second edition) lays a file out:
@@ -561,8 +741,8 @@ void TPNGImage::SaveToStream(TStream& stream) {
     stream.WriteExact(kSignature, 8);
 
     std::uint8_t ihdr[13] = {};
-    PutBe32(ihdr, static_cast<std::uint32_t>(width));
-    PutBe32(ihdr + 4, static_cast<std::uint32_t>(height));
+    StoreU32BE(ihdr, static_cast<std::uint32_t>(width));
+    StoreU32BE(ihdr + 4, static_cast<std::uint32_t>(height));
     ihdr[8] = static_cast<std::uint8_t>(bits == 24 ? 8 : bits);
     ihdr[9] = bits == 24 ? 2 : 3;
     WriteChunk(stream, "IHDR", ihdr, 13);
