@@ -11,6 +11,7 @@
 #include "base/core/TList.h"
 #include "base/core/TMemory.h"
 #include "model/DocumentUnit.h"
+#include "model/OperationArgs.h"
 #include "model/OperationCodes.h"
 #include "model/TDoc.h"
 #include "model/TOperation.h"
@@ -31,7 +32,7 @@ std::int64_t Type(TDoc& doc, std::int32_t parLength) {
     for (int i = 0; i < Insertions; ++i) {
         const bool parEnd = parLength > 0 && i % parLength == parLength - 1;
         text.Data[0] = parEnd ? '\r' : (i % 6 == 5 ? ' ' : static_cast<std::uint8_t>('a' + i % 26));
-        doc.PerformOperation(opInsertText, {&text, &flags});
+        doc.PerformOperation(TInsertTextArgs{&text, flags});
     }
     return AllocatedHeapBytes() - before;
 }
