@@ -119,7 +119,7 @@ void PerformFollowUps(TDoc& doc,
                       std::uint16_t followUps,
                       const TOperationCall& call,
                       const TCharFormat& typingBefore,
-                      std::vector<std::string>& tocBookmarks,
+                      const std::vector<std::string>& tocBookmarks,
                       const std::vector<TIndexEntryPage>& entriesBefore) {
     if ((followUps & fuRestartSpellcheck) != 0)
         ModelHost().RestartBackgroundSpellcheck(doc);
