@@ -1,96 +1,129 @@
 #include "model/OperationCodes.h"
 
+#include "model/OperationArgs.h"
 #include "model/StyleOperations.h"
 
-const TOperationCodeInfo OperationCodes[OperationCodeCount] = {
-    {0, "opChangePageSettings", 1, "page-setup values (TPageSetupValues); range (TFragment)"},
-    {1, "opFormatParagraph", 5, "frag; range; TParFormat"},
-    {2, "opFormatFont", 9, "frag; range; TCharFormat; flags byte"},
-    {3, "opStepFontAttribute", 9, "attribute (int32); step (int32)"},
-    {4, "opFormatBrush", 10, "-"},
-    {5, "opShrinkPageCount", 4, "-"},
-    {6, "opFormatTabs", 6, "tab description"},
-    {7, "opResetFormat", 5, "frag; range; font-not-paragraph byte"},
-    {8, "opStepParAttribute", 5, "frag; range; kind byte; step (int32)"},
-    {9, "opApplyStyle", 7, "style index (int32); flag byte"},
-    {10, "opFormatDocStyles", 7, "TFormatStyleListInfo"},
-    {11, "opUpdateStyle", 27, "style index (int32)"},
-    {12, "opInsertFormattedText", 15, "content (TMemory); paragraph ends (int32); flags (int32)"},
-    {13, "opInsertText", 15, "text (TMemory); flags (int32)"},
-    {14, "opPaste", 13, "paste description"},
-    {15, "opPasteFromBank", 13, "-"},
-    {16, "opDeleteText", 20, "frag; start TTextPos; end TTextPos; flags (int32)"},
-    {17, "opReplaceText", 15, "start; end; text (TMemory); flags (int32)"},
-    {18, "opCopyMoveText", 13, "source and target descriptions (four slots); flags (int32)"},
-    {19, "opJoinParagraphs", 24, "first (int32); last (int32)"},
-    {20, "opSplitParagraphs", 25, "first (int32); last (int32)"},
-    {21, "opSortParagraphs", 26, "first (int32); last (int32); options byte"},
-    {22, "opMoveParagraphs", 59, "direction (int32)"},
-    {23, "opConvertText", 28, "frag; range; kind byte; value (int32); optional fifth slot"},
-    {24, "opChangeDefaultLanguage", 40, "language (int32)"},
-    {25, "opAutoCorrectTyped", 41, "separator byte; position"},
-    {26, "opAutoCorrectRange", 41, "range list; rule kinds byte"},
-    {27, "opFormatSections", 42, "section values (TSectionFormat); range (TFragment)"},
-    {28, "opInsertBookmark", 43, "bookmark name"},
-    {29, "opDeleteBookmark", 43, "bookmark name (string)"},
-    {30, "opMarkIndexEntry", 64, "entry text (u16string)"},
-    {31, "opMarkIndexEntries", 64, "entry list; options"},
-    {32, "opEditFieldCode", 0, "TField; instruction (u16string)"},
-    {33, "opRemoveHyperlink", 44, "-"},
-    {34, "opDeactivateHyperlinks", 45, "-"},
-    {35, "opSetHyperlink", 44, "target (u16string); text (u16string)"},
-    {36, "opHyperlinkToUrl", 44, "-"},
-    {37, "opInsertTOC", 46, "TOC options list"},
-    {38, "opRemoveTOC", 48, "-"},
-    {39, "opInsertFieldObject", 47, "TField"},
-    {40, "opInsertField", 47, "field type byte; instruction"},
-    {41, "opUpdateFields", 49, "frag; range; TFieldTypeSet"},
-    {42, "opRemoveField", 48, "list of TField (TList)"},
-    {43, "opChangeSectionBreak", 50, "paragraph (int32); break kind byte"},
-    {44, "opSameAsPrevious", 52, "-"},
-    {45, "opMergeSections", 42, "two section records"},
-    {46, "opInsertSymbol", 16, "character code (int32); font name; flag byte"},
-    {47, "opInsertPageNumbers", 53, "page-number options"},
-    {48, "opInsertEnvelope", 54, "address; return address; flag byte"},
-    {49, "opChangeHyphenation", 57, "THyphenationOptions"},
-    {50, "opChangeFieldType", 49, "field list; type byte; argument list"},
-    {51, "opApplyList", 58, "list description"},
-    {52, "opRemoveList", 58, "-"},
-    {53, "opRemoveListFromStyles", 58, "list"},
-    {54, "opApplyListTemplate", 58, "TAutoList"},
-    {55, "opConvertToManualList", 58, "list"},
-    {56, "opProcessPictures", 36, "kind byte"},
-    {57, "opFormatListLevel", 58, "level byte; level description"},
-    {58, "opReplaceAutoList", 58, "old list; new list"},
-    {59, "opInsertNote", 60, "note options"},
-    {60, "opConvertNotes", 60, "note list"},
-    {61, "opInsertTable", 62, "rows (int32); columns (int32); table description"},
-    {62, "opAppendTableRow", 62, "-"},
-    {63, "opFormatTableRows", 62, "row properties"},
-    {64, "opMergeCells", 62, "-"},
-    {65, "opSplitCells", 62, "-"},
-    {66, "opSplitTable", 62, "-"},
-    {67, "opDeleteCells", 62, "kind byte"},
-    {68, "opDistributeRows", 62, "-"},
-    {69, "opDistributeColumns", 62, "-"},
-    {70, "opTableBorderResize", 62, "-"},
-    {71, "opInsertRowsAbove", 62, "-"},
-    {72, "opInsertRowsBelow", 62, "-"},
-    {73, "opInsertColumnsLeft", 62, "-"},
-    {74, "opInsertColumnsRight", 62, "-"},
-    {75, "opInsertCells", 62, "kind byte"},
-    {76, "opJoinAdjacentTables", 41, "paragraph (int32)"},
-    {77, "opConvertTableToText", 62, "-"},
-    {78, "opConvertTextToTable", 62, "columns (int32); rows (int32); separator (int32)"},
-    {79, "opChangeDocProperties", 63, "document properties"},
-    {80, "opInsertIndex", 64, "index instruction (u16string)"},
-    {81, "opLockSelection", 65, "lock description"},
-    {82, "opSetNoteSeparator", 42, "kind byte"},
-    {83, "opBeginMultiSelectionOvertype", 0, "-"},
-    {84, "opSetFastNavMark", 0, "digit (int32)"},
-    {85, "opFormatPicture", 36, "shape list; kind byte; values"},
-    {86, "opDropCap", 68, "three drop-cap descriptions"},
+// The name of a code and of its record come from one spelling, so that a
+// row cannot pair a code with another code's record.
+#define ROW(name, ...) Row<T##name##Args>("op" #name, "T" #name "Args", __VA_ARGS__)
+
+namespace {
+
+template <OperationArgs TArgs>
+constexpr TOperationCodeInfo Row(const char* name,
+                                 const char* record,
+                                 std::uint8_t undoName,
+                                 std::uint8_t before = 0,
+                                 std::uint16_t followUps = 0,
+                                 std::uint8_t outcome = 0) {
+    return {TArgs::Code, name, record, undoName, UndoNameChooser<TArgs>(), before, followUps, outcome};
+}
+
+}  // namespace
+
+constexpr TOperationCodeInfo OperationCodes[OperationCodeCount] = {
+    ROW(ChangePageSettings, 1, 0, fuCaretStays, 0),
+    ROW(FormatParagraph, 5),
+    ROW(FormatFont, 9, 0, fuRestartSpellcheck, ocRefreshTypingCaret),
+    ROW(StepFontAttribute, 9, 0, 0, ocRefreshTypingCaret),
+    ROW(FormatBrush, 10),
+    ROW(ShrinkPageCount, 4, 0, fuCaretStays, ocReportNotShrunk),
+    ROW(FormatTabs, 6),
+    ROW(ResetFormat, 5, 0, 0, ocRefreshTypingCaret),
+    ROW(StepParAttribute, 5),
+    ROW(ApplyStyle, 7),
+    ROW(FormatDocStyles, 7),
+    ROW(UpdateStyle, 27, 0, fuCaretStays, 0),
+    ROW(InsertFormattedText, 15, beUpdateTypingFormat, 0, 0),
+    ROW(InsertText, 15, beUpdateTypingFormat, 0, 0),
+    ROW(Paste, 13, bePasting, 0, ocClearStatus),
+    ROW(PasteFromBank, 13, beNeverOvertype, 0, 0),
+    ROW(DeleteText, 20, beDeleting, 0, 0),
+    ROW(ReplaceText, 15),
+    ROW(CopyMoveText, 13, 0, 0, ocClearStatus),
+    ROW(JoinParagraphs, 24),
+    ROW(SplitParagraphs, 25),
+    ROW(SortParagraphs, 26, 0, 0, ocSelectDuplicates),
+    ROW(MoveParagraphs, 59),
+    ROW(ConvertText, 28, beShowProgress, 0, 0),
+    ROW(ChangeDefaultLanguage, 40, 0, fuRestartSpellcheck, 0),
+    ROW(AutoCorrectTyped, 41),
+    ROW(AutoCorrectRange, 41),
+    ROW(FormatSections, 42),
+    ROW(InsertBookmark, 43),
+    ROW(DeleteBookmark, 43),
+    ROW(MarkIndexEntry, 64),
+    ROW(MarkIndexEntries, 64),
+    ROW(EditFieldCode, 0),
+    ROW(RemoveHyperlink, 44),
+    ROW(DeactivateHyperlinks, 45),
+    ROW(SetHyperlink, 44),
+    ROW(HyperlinkToUrl, 44),
+    ROW(InsertTOC, 46, 0, fuUpdateTocPageRefs, ocReportNoHeadings),
+    ROW(RemoveTOC, 48, beRememberTocBookmarks, fuRemoveTocBookmarks, 0),
+    ROW(InsertFieldObject, 47),
+    ROW(InsertField, 47, 0, fuUpdateNewField, 0),
+    ROW(UpdateFields, 49),
+    ROW(RemoveField, 48),
+    ROW(ChangeSectionBreak, 50),
+    ROW(SameAsPrevious, 52),
+    ROW(MergeSections, 42),
+    ROW(InsertSymbol, 16, 0, fuFormatSymbol, 0),
+    ROW(InsertPageNumbers, 53, 0, fuUpdatePageNumbers, 0),
+    ROW(InsertEnvelope, 54),
+    ROW(ChangeHyphenation, 57),
+    ROW(ChangeFieldType, 49),
+    ROW(ApplyList, 58),
+    ROW(RemoveList, 58),
+    ROW(RemoveListFromStyles, 58),
+    ROW(ApplyListTemplate, 58),
+    ROW(ConvertToManualList, 58),
+    ROW(ProcessPictures, 36),
+    ROW(FormatListLevel, 58),
+    ROW(ReplaceAutoList, 58),
+    ROW(InsertNote, 60),
+    ROW(ConvertNotes, 60),
+    ROW(InsertTable, 62),
+    ROW(AppendTableRow, 62),
+    ROW(FormatTableRows, 62),
+    ROW(MergeCells, 62),
+    ROW(SplitCells, 62, 0, fuDistributeRows, 0),
+    ROW(SplitTable, 62),
+    ROW(DeleteCells, 62),
+    ROW(DistributeRows, 62),
+    ROW(DistributeColumns, 62),
+    ROW(TableBorderResize, 62),
+    ROW(InsertRowsAbove, 62),
+    ROW(InsertRowsBelow, 62),
+    ROW(InsertColumnsLeft, 62),
+    ROW(InsertColumnsRight, 62),
+    ROW(InsertCells, 62),
+    ROW(JoinAdjacentTables, 41),
+    ROW(ConvertTableToText, 62),
+    ROW(ConvertTextToTable, 62),
+    ROW(ChangeDocProperties, 63),
+    ROW(InsertIndex, 64, beIndexPages, fuRepeatIndexUntilSettled, ocRestoreIndexView),
+    ROW(LockSelection, 65),
+    ROW(SetNoteSeparator, 42),
+    ROW(BeginMultiSelectionOvertype, 0),
+    ROW(SetFastNavMark, 0),
+    ROW(FormatPicture, 36),
+    ROW(DropCap, 68),
 };
+
+#undef ROW
+
+namespace {
+
+constexpr bool RowsInCodeOrder() {
+    for (int code = 0; code < OperationCodeCount; ++code)
+        if (OperationCodes[code].Code != code)
+            return false;
+    return true;
+}
+static_assert(RowsInCodeOrder(), "one row per code, in code order");
+
+}  // namespace
 
 const char* const UndoNames[UndoNameCount] = {
     "operation",                         // 0
@@ -167,33 +200,25 @@ const char* const UndoNames[UndoNameCount] = {
 const TFieldTypeSet DynamicFieldTypes{10, 15, 16, 17, 18, 19, 20, 21, 22, 23, 26,
                                       27, 28, 29, 31, 32, 33, 37, 65, 66, 69, 72};
 
-namespace {
-
-std::uint8_t ByteArg(void* const* args, std::int32_t count, std::int32_t slot) {
-    return slot < count && args[slot] != nullptr ? *static_cast<const std::uint8_t*>(args[slot]) : 0;
+std::uint8_t TResetFormatArgs::UndoName() const {
+    return FontNotParagraph != 0 ? unFontFormat : unFormatParagraph;
 }
 
-}  // namespace
+std::uint8_t TStepParAttributeArgs::UndoName() const {
+    return Kind == 6 || Kind == 7 ? unLists : unFormatParagraph;
+}
 
-std::uint8_t OperationUndoName(std::uint8_t code, void* const* args, std::int32_t count) {
+std::uint8_t TFormatDocStylesArgs::UndoName() const {
+    return Info != nullptr && Info->NewStyles != nullptr ? unFormatDocStyles : unApplyStyle;
+}
+
+std::uint8_t TConvertTextArgs::UndoName() const {
+    return static_cast<std::uint8_t>(unConvertKeyboardLayouts + (Kind <= 7 ? Kind : 0));
+}
+
+std::uint8_t OperationUndoName(std::uint8_t code, const void* args) {
     if (code >= OperationCodeCount)
         return unOperation;
-    switch (code) {
-        case opResetFormat:
-            return ByteArg(args, count, 2) != 0 ? unFontFormat : unFormatParagraph;
-        case opStepParAttribute: {
-            const std::uint8_t kind = ByteArg(args, count, 2);
-            return kind == 6 || kind == 7 ? unLists : unFormatParagraph;
-        }
-        case opFormatDocStyles: {
-            const auto* info = count > 0 ? static_cast<const TFormatStyleListInfo*>(args[0]) : nullptr;
-            return info != nullptr && info->NewStyles != nullptr ? unFormatDocStyles : unApplyStyle;
-        }
-        case opConvertText: {
-            const std::uint8_t kind = ByteArg(args, count, 2);
-            return static_cast<std::uint8_t>(unConvertKeyboardLayouts + (kind <= 7 ? kind : 0));
-        }
-        default:
-            return OperationCodes[code].UndoName;
-    }
+    const TOperationCodeInfo& row = OperationCodes[code];
+    return args != nullptr && row.ChooseUndoName != nullptr ? row.ChooseUndoName(args) : row.UndoName;
 }

@@ -5,8 +5,8 @@
 #include "model/TField.h"
 
 // The operation codes of TDoc::PerformOperation: the one way to change a
-// document. Each code has a worker (model/OperationWorkers.h) and the index
-// of its undo name.
+// document. Each code has an argument record (model/OperationArgs.h), a
+// worker (model/OperationWorkers.h) and a row of the code table below.
 enum : std::uint8_t {
     opChangePageSettings = 0,
     opFormatParagraph = 1,
@@ -99,12 +99,53 @@ enum : std::uint8_t {
 
 constexpr int OperationCodeCount = 87;
 
-// One row of the code table.
+// What PerformOperation does around the worker of a code, besides opening,
+// closing and committing the operation. Before the worker:
+enum : std::uint8_t {
+    beUpdateTypingFormat = 0x01,  // typing takes the format before the caret
+    beDeleting = 0x02,            // lay out first when shapes are selected; sfDeletingText while it runs
+    bePasting = 0x04,             // sfPasting while it runs
+    beNeverOvertype = 0x08,       // sfNeverOvertype while it runs
+    beShowProgress = 0x10,        // painting is not suspended, so a long run can show its progress
+    beRememberTocBookmarks = 0x20,
+    beIndexPages = 0x40,  // the index needs print layout and the pages of its entries
+};
+
+// Follow-ups, only when the operation was committed.
+enum : std::uint16_t {
+    fuCaretStays = 0x001,  // the post-actions do not scroll to the caret
+    fuRestartSpellcheck = 0x002,
+    fuUpdateTocPageRefs = 0x004,        // chained opUpdateFields over the new table's page references
+    fuRemoveTocBookmarks = 0x008,       // asks, then chained opDeleteBookmark for each
+    fuUpdateNewField = 0x010,           // chained opUpdateFields over the new field, caret after it
+    fuFormatSymbol = 0x020,             // chained opFormatFont: the symbol takes the typing format it had
+    fuUpdatePageNumbers = 0x040,        // chained opUpdateFields over the sections given page numbers
+    fuDistributeRows = 0x080,           // chained opDistributeRows
+    fuRepeatIndexUntilSettled = 0x100,  // chained opInsertIndex while its pages move
+};
+
+// The outcome, also of a dropped operation.
+enum : std::uint8_t {
+    ocRefreshTypingCaret = 0x01,  // when the typing format was set directly
+    ocReportNotShrunk = 0x02,
+    ocClearStatus = 0x04,  // unless sfStatusKept
+    ocSelectDuplicates = 0x08,
+    ocReportNoHeadings = 0x10,
+    ocRestoreIndexView = 0x20,
+};
+
+// One row of the code table: everything PerformOperation knows of a code
+// apart from its worker. Adding a code is adding a row, its argument record
+// (model/OperationArgs.h) and, where it needs one, a worker.
 struct TOperationCodeInfo {
     std::uint8_t Code;
     const char* Name;
-    std::uint8_t UndoName;  // the code's own; a few codes choose by argument
-    const char* Arguments;  // the argument slots, in order
+    const char* Record;     // the argument record's type
+    std::uint8_t UndoName;  // the code's own; a record with UndoName() chooses by its arguments
+    std::uint8_t (*ChooseUndoName)(const void* args);  // nil: UndoName
+    std::uint8_t Before;
+    std::uint16_t FollowUps;
+    std::uint8_t Outcome;
 };
 
 // Rows in code order, one per code.
@@ -144,9 +185,9 @@ enum : std::uint8_t {
 constexpr int UndoNameCount = 69;
 extern const char* const UndoNames[UndoNameCount];
 
-// The undo name of a call: the code's own, or for codes 7, 8, 10 and 23 the
-// one their arguments choose. Codes outside the table give 0.
-std::uint8_t OperationUndoName(std::uint8_t code, void* const* args, std::int32_t count);
+// The undo name of a call with the argument record of its code (nil: the
+// code's own name). Codes outside the table give 0.
+std::uint8_t OperationUndoName(std::uint8_t code, const void* args);
 
 // The field types whose results depend on the document's state.
 extern const TFieldTypeSet DynamicFieldTypes;

@@ -5,10 +5,10 @@
 namespace {
 
 struct TWorkerTable {
-    TOperationWorker Workers[OperationCodeCount] = {};
+    OperationWorkerTable::TEntry Entries[OperationCodeCount] = {};
     TWorkerTable() {
-        for (int code = 0; code < OperationCodeCount; ++code)
-            Workers[code] = ModelOperationWorker(static_cast<std::uint8_t>(code));
+        for (const TModelWorker& worker : ModelOperationWorkers())
+            Entries[worker.Code] = worker.Entry;
     }
 };
 
@@ -19,14 +19,26 @@ TWorkerTable& Table() {
 
 }  // namespace
 
-TOperationWorker OperationWorker(std::uint8_t code) {
-    return code < OperationCodeCount ? Table().Workers[code] : nullptr;
+namespace OperationWorkerTable {
+
+TEntry Get(std::uint8_t code) {
+    return code < OperationCodeCount ? Table().Entries[code] : TEntry{};
 }
 
-TOperationWorker SetOperationWorker(std::uint8_t code, TOperationWorker worker) {
+TEntry Set(std::uint8_t code, TEntry entry) {
     if (code >= OperationCodeCount)
-        return nullptr;
-    TOperationWorker previous = Table().Workers[code];
-    Table().Workers[code] = worker;
+        return {};
+    const TEntry previous = Table().Entries[code];
+    Table().Entries[code] = entry;
     return previous;
+}
+
+}  // namespace OperationWorkerTable
+
+bool RunOperationWorker(TDoc& doc, TOperationCall& call) {
+    const OperationWorkerTable::TEntry entry = OperationWorkerTable::Get(call.Code);
+    if (entry.Worker == nullptr)
+        return false;
+    entry.Invoke(entry.Worker, doc, call);
+    return true;
 }

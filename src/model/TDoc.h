@@ -213,10 +213,13 @@ public:
     TOperation* UndoOperation(std::int32_t index) const { return UndoList.At<TOperation>(index); }
     bool RecordingSuspended() const;
 
-    // The one entry that changes a document (model/OperationCodes.h).
-    void PerformOperation(std::uint8_t code, void* const* args, std::int32_t count);
-    void PerformOperation(std::uint8_t code, std::initializer_list<void*> args) {
-        PerformOperation(code, args.begin(), static_cast<std::int32_t>(args.size()));
+    // The one entry that changes a document: runs the code of an argument
+    // record (model/OperationArgs.h), e.g.
+    // doc.PerformOperation(TInsertTextArgs{&text, flags}).
+    template <class TArgs>
+        requires requires { TArgs::Code; }
+    void PerformOperation(const TArgs& args) {
+        PerformOperationCode(TArgs::Code, &args);
     }
 
     // Post-actions.
@@ -337,6 +340,8 @@ public:
     TList ScratchList;
 
 private:
+    // args is the record of code; the template above pairs them.
+    void PerformOperationCode(std::uint8_t code, const void* args);
     void PushFlagEntry(std::uint8_t index);
     void FinishUndoRedo(bool scroll, bool refresh, bool applied);
 

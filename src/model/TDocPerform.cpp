@@ -9,6 +9,7 @@
 
 #include "base/messages/MessageBoxes.h"
 #include "model/ModelOptions.h"
+#include "model/OperationArgs.h"
 #include "model/OperationCodes.h"
 #include "model/OperationWorkers.h"
 #include "model/StateFlags.h"
@@ -44,14 +45,15 @@ const char* const CannotShrinkMessage = "Cannot shrink page count.";
 
 // Runs a follow-up operation and chains it to the one just committed, so
 // that both are undone and redone as one.
-void PerformChained(TDoc& doc, std::uint8_t code, void* const* args, std::int32_t count, std::uint8_t undoName) {
+template <OperationArgs TArgs>
+void PerformChained(TDoc& doc, const TArgs& args, std::uint8_t undoName) {
     const std::uint8_t previous = doc.UndoNameOverride;
     if (undoName != 255)
         doc.UndoNameOverride = undoName;
     // The follow-up is filed right after the current undo index; its own
     // follow-ups may file more behind it, so it is found by that place.
     const std::int32_t slot = doc.UndoIndex + 1;
-    doc.PerformOperation(code, args, count);
+    doc.PerformOperation(args);
     if (doc.StateFlags[sfCommitted] != 0 && slot < doc.UndoList.Count) {
         doc.UndoOperation(slot)->Flags |= ofChained;
     } else {
@@ -90,9 +92,9 @@ void PageNumberRange(TDoc& doc, TFragment& range) {
     MakeFragment(first->FirstPar, 0, lastPar, doc.Par(lastPar)->CharCount() - 1, range);
 }
 
-void SelectDuplicates(TDoc& doc, const TOperationCall& call) {
-    const std::int32_t first = std::max(call.Value<std::int32_t>(0), 0);
-    const std::int32_t last = std::min(call.Value<std::int32_t>(1), doc.ParCount() - 1);
+void SelectDuplicates(TDoc& doc, const TSortParagraphsArgs& args) {
+    const std::int32_t first = std::max(args.First, 0);
+    const std::int32_t last = std::min(args.Last, doc.ParCount() - 1);
     std::vector<std::int32_t> duplicates;
     for (std::int32_t p = first + 1; p <= last; ++p)
         if (doc.Par(p)->Chars.View() == doc.Par(p - 1)->Chars.View())
@@ -113,15 +115,83 @@ void SelectDuplicates(TDoc& doc, const TOperationCall& call) {
     doc.Client->Repaint(doc, nullptr);
 }
 
+void PerformFollowUps(TDoc& doc,
+                      std::uint16_t followUps,
+                      const TOperationCall& call,
+                      const TCharFormat& typingBefore,
+                      const std::vector<std::string>& tocBookmarks,
+                      const std::vector<TIndexEntryPage>& entriesBefore) {
+    if ((followUps & fuRestartSpellcheck) != 0)
+        ModelHost().RestartBackgroundSpellcheck(doc);
+    if ((followUps & fuUpdateTocPageRefs) != 0) {
+        TFragment range;
+        if (call.EntryCount > 0 && EditingServices().TocPageReferenceRange(doc, range))
+            PerformChained(doc, TUpdateFieldsArgs{nullptr, &range, TFieldTypeSet{ftPageRef}}, unTableOfContents);
+    }
+    if ((followUps & fuRemoveTocBookmarks) != 0 && !tocBookmarks.empty() &&
+        ShowMessageBox(TocBookmarksQuestion, mbkConfirm, mbYes | mbNo) == mrYes) {
+        for (const std::string& name : tocBookmarks)
+            PerformChained(doc, TDeleteBookmarkArgs{&name}, unRemoveFields);
+    }
+    if ((followUps & fuUpdateNewField) != 0) {
+        TFragment range;
+        if (call.NewField != nullptr && doc.FieldRange(call.NewField, range)) {
+            PerformChained(doc, TUpdateFieldsArgs{nullptr, &range, TFieldTypeSet{call.NewField->Type}}, unInsertField);
+            if (doc.FieldRange(call.NewField, range)) {
+                doc.Caret.Par = range.End.Par;
+                doc.Caret.Offset = range.End.Offset;
+                static_cast<TOperation*>(doc.UndoList.Last())->CaretAfter = doc.Caret;
+            }
+        }
+    }
+    if ((followUps & fuFormatSymbol) != 0) {
+        // The symbol takes the format typing had before it.
+        TModelOptions& options = ModelOptions();
+        const std::uint32_t saved = options.EditFlags & eoFormatWithoutSelection;
+        options.EditFlags &= ~eoFormatWithoutSelection;
+        PerformChained(doc, TFormatFontArgs{doc.Selection, nullptr, &typingBefore, 0}, unInsertSymbol);
+        options.EditFlags |= saved;
+    }
+    if ((followUps & fuUpdatePageNumbers) != 0) {
+        TFragment range;
+        PageNumberRange(doc, range);
+        PerformChained(doc, TUpdateFieldsArgs{nullptr, &range, TFieldTypeSet{ftPageNumber, ftPageRef}}, unPageNumbers);
+    }
+    if ((followUps & fuDistributeRows) != 0)
+        PerformChained(doc, TDistributeRowsArgs{}, unFormatTable);
+    if ((followUps & fuRepeatIndexUntilSettled) != 0) {
+        std::vector<TIndexEntryPage> entriesAfter;
+        doc.Client->Paginate(doc, 0, INT32_MAX);
+        EditingServices().IndexEntryPages(doc, entriesAfter);
+        if (!SameEntries(entriesBefore, entriesAfter) && IndexPass + 1 < MaxIndexPasses) {
+            // Once more from the paragraph before the index.
+            if (doc.Caret.Par > 0) {
+                doc.Caret.Par -= 1;
+                doc.Caret.Offset = std::max(doc.Par(doc.Caret.Par)->CharCount() - 1, 0);
+            }
+            doc.StateFlags[sfScrollCaretMode4] = 1;
+            ++IndexPass;
+            try {
+                PerformChained(doc, call.ArgsAs<TInsertIndexArgs>(), 255);
+            } catch (...) {
+                --IndexPass;
+                throw;
+            }
+            --IndexPass;
+        }
+    }
+}
+
 }  // namespace
 
-void TDoc::PerformOperation(std::uint8_t code, void* const* args, std::int32_t count) {
+void TDoc::PerformOperationCode(std::uint8_t code, const void* args) {
     BeginDocumentCall(this);
     TModelHost& host = ModelHost();
     TOperationCall call;
     call.Code = code;
     call.Args = args;
-    call.ArgCount = count;
+    // Every record names a code of the table.
+    const TOperationCodeInfo& row = OperationCodes[code];
     StateFlags[sfOperationRunning] = 1;
     StateFlags[sfPaintSuspended] = 1;
     StateFlags[sfCommitted] = 0;
@@ -138,39 +208,30 @@ void TDoc::PerformOperation(std::uint8_t code, void* const* args, std::int32_t c
     std::vector<std::string> tocBookmarks;
     bool viewSwitched = false;
     const std::uint8_t viewBefore = ViewMode;
-    switch (code) {
-        case opInsertFormattedText:
-        case opInsertText:
+    if (row.Before != 0) {
+        if ((row.Before & beUpdateTypingFormat) != 0)
             UpdateTypingFormat();
-            break;
-        case opDeleteText:
+        if ((row.Before & beDeleting) != 0) {
             if (SelectedShapes.Count > 0)
                 Client->Paginate(*this, 0, INT32_MAX);
             PushStateFlag(sfDeletingText);
-            break;
-        case opPaste:
+        }
+        if ((row.Before & bePasting) != 0)
             StateFlags[sfPasting] = 1;
-            break;
-        case opPasteFromBank:
+        if ((row.Before & beNeverOvertype) != 0)
             PushStateFlag(sfNeverOvertype);
-            break;
-        case opConvertText:
-            // A long conversion may show its progress in the view.
+        if ((row.Before & beShowProgress) != 0)
             StateFlags[sfPaintSuspended] = 0;
-            break;
-        case opRemoveTOC:
+        if ((row.Before & beRememberTocBookmarks) != 0)
             EditingServices().TocBookmarks(*this, tocBookmarks);
-            break;
-        case opInsertIndex:
+        if ((row.Before & beIndexPages) != 0) {
             if (ViewMode != vmPrintLayout) {
                 viewSwitched = true;
                 SetViewMode(vmPrintLayout);
             }
             Client->Paginate(*this, 0, INT32_MAX);
             EditingServices().IndexEntryPages(*this, entriesBefore);
-            break;
-        default:
-            break;
+        }
     }
 
     auto* op = new TOperation(this, unOperation);
@@ -182,9 +243,8 @@ void TDoc::PerformOperation(std::uint8_t code, void* const* args, std::int32_t c
         MainPostActions->Selection->Assign(*Selection);
     }
     try {
-        op->UndoName = OperationUndoName(code, args, count);
-        if (TOperationWorker worker = OperationWorker(code))
-            worker(*this, call);
+        op->UndoName = OperationUndoName(code, args);
+        RunOperationWorker(*this, call);
     } catch (...) {
         // Nothing is committed and no post-actions run. The document call
         // stays entered, so that the exception is put down to this document.
@@ -211,7 +271,7 @@ void TDoc::PerformOperation(std::uint8_t code, void* const* args, std::int32_t c
         delete op;
     } else {
         op->SnapshotFieldResultsAfter();
-        const bool caretStays = code == opChangePageSettings || code == opShrinkPageCount || code == opUpdateStyle;
+        const bool caretStays = (row.FollowUps & fuCaretStays) != 0;
         if (caretStays)
             PushStateFlag(sfNoCaretScroll);
         ApplyPostActions();
@@ -224,91 +284,8 @@ void TDoc::PerformOperation(std::uint8_t code, void* const* args, std::int32_t c
         CommitOperation(op);
         StateFlags[sfCommitted] = 1;
         StateFlags[sfUndoStateDirty] = 0;
-
-        // Follow-ups of the committed operation.
-        switch (code) {
-            case opFormatFont:
-            case opChangeDefaultLanguage:
-                host.RestartBackgroundSpellcheck(*this);
-                break;
-            case opInsertTOC: {
-                TFragment range;
-                if (call.EntryCount > 0 && EditingServices().TocPageReferenceRange(*this, range)) {
-                    TFieldTypeSet types{ftPageRef};
-                    void* next[3] = {nullptr, &range, &types};
-                    PerformChained(*this, opUpdateFields, next, 3, unTableOfContents);
-                }
-                break;
-            }
-            case opRemoveTOC:
-                if (!tocBookmarks.empty() && ShowMessageBox(TocBookmarksQuestion, mbkConfirm, mbYes | mbNo) == mrYes)
-                    for (std::string& name : tocBookmarks) {
-                        void* next[1] = {&name};
-                        PerformChained(*this, opDeleteBookmark, next, 1, unRemoveFields);
-                    }
-                break;
-            case opInsertField: {
-                TFragment range;
-                if (call.NewField != nullptr && FieldRange(call.NewField, range)) {
-                    TFieldTypeSet types{call.NewField->Type};
-                    void* next[3] = {nullptr, &range, &types};
-                    PerformChained(*this, opUpdateFields, next, 3, unInsertField);
-                    if (FieldRange(call.NewField, range)) {
-                        Caret.Par = range.End.Par;
-                        Caret.Offset = range.End.Offset;
-                        static_cast<TOperation*>(UndoList.Last())->CaretAfter = Caret;
-                    }
-                }
-                break;
-            }
-            case opInsertSymbol: {
-                // The symbol takes the format typing had before it.
-                TModelOptions& options = ModelOptions();
-                const std::uint32_t saved = options.EditFlags & eoFormatWithoutSelection;
-                options.EditFlags &= ~eoFormatWithoutSelection;
-                TCharFormat format = typingBefore;
-                std::uint8_t flags = 0;
-                void* next[4] = {Selection, nullptr, &format, &flags};
-                PerformChained(*this, opFormatFont, next, 4, unInsertSymbol);
-                options.EditFlags |= saved;
-                break;
-            }
-            case opInsertPageNumbers: {
-                TFragment range;
-                PageNumberRange(*this, range);
-                TFieldTypeSet types{ftPageNumber, ftPageRef};
-                void* next[3] = {nullptr, &range, &types};
-                PerformChained(*this, opUpdateFields, next, 3, unPageNumbers);
-                break;
-            }
-            case opSplitCells:
-                PerformChained(*this, opDistributeRows, nullptr, 0, unFormatTable);
-                break;
-            case opInsertIndex: {
-                std::vector<TIndexEntryPage> entriesAfter;
-                Client->Paginate(*this, 0, INT32_MAX);
-                EditingServices().IndexEntryPages(*this, entriesAfter);
-                if (!SameEntries(entriesBefore, entriesAfter) && IndexPass + 1 < MaxIndexPasses) {
-                    // Once more from the paragraph before the index.
-                    if (Caret.Par > 0) {
-                        Caret.Par -= 1;
-                        Caret.Offset = std::max(Par(Caret.Par)->CharCount() - 1, 0);
-                    }
-                    StateFlags[sfScrollCaretMode4] = 1;
-                    ++IndexPass;
-                    try {
-                        PerformChained(*this, opInsertIndex, args, count, 255);
-                    } catch (...) {
-                        --IndexPass;
-                        throw;
-                    }
-                    --IndexPass;
-                }
-                break;
-            }
-            default:
-                break;
-        }
+        if ((row.FollowUps & ~fuCaretStays) != 0)
+            PerformFollowUps(*this, row.FollowUps, call, typingBefore, tocBookmarks, entriesBefore);
         StateFlags[sfCommitted] = 1;
     }
     EndDocumentCall(this);
@@ -317,41 +294,26 @@ void TDoc::PerformOperation(std::uint8_t code, void* const* args, std::int32_t c
     StateFlags[sfPaintSuspended] = 0;
 
     // The outcome, also of a dropped operation.
-    switch (code) {
-        case opFormatFont:
-        case opStepFontAttribute:
-        case opResetFormat:
-            if (StateFlags[sfTypingFormatDirect] != 0) {
-                Client->RefreshCaret(*this);
-                host.InvalidateUI();
-            }
-            break;
-        case opShrinkPageCount:
-            if (!call.Shrunk) {
-                Client->Repaint(*this, nullptr);
-                ShowInformation(CannotShrinkMessage);
-            }
-            break;
-        case opPaste:
-        case opCopyMoveText:
-            if (StateFlags[sfStatusKept] == 0)
-                host.ClearStatusText();
-            break;
-        case opSortParagraphs:
-            if (call.DuplicatesFound)
-                SelectDuplicates(*this, call);
-            break;
-        case opInsertTOC:
-            if (call.EntryCount == 0)
-                ShowInformation(NoHeadingsMessage);
-            break;
-        case opInsertIndex:
+    if (row.Outcome != 0) {
+        if ((row.Outcome & ocRefreshTypingCaret) != 0 && StateFlags[sfTypingFormatDirect] != 0) {
+            Client->RefreshCaret(*this);
+            host.InvalidateUI();
+        }
+        if ((row.Outcome & ocReportNotShrunk) != 0 && !call.Shrunk) {
+            Client->Repaint(*this, nullptr);
+            ShowInformation(CannotShrinkMessage);
+        }
+        if ((row.Outcome & ocClearStatus) != 0 && StateFlags[sfStatusKept] == 0)
+            host.ClearStatusText();
+        if ((row.Outcome & ocSelectDuplicates) != 0 && call.DuplicatesFound)
+            SelectDuplicates(*this, call.ArgsAs<TSortParagraphsArgs>());
+        if ((row.Outcome & ocReportNoHeadings) != 0 && call.EntryCount == 0)
+            ShowInformation(NoHeadingsMessage);
+        if ((row.Outcome & ocRestoreIndexView) != 0) {
             if (viewSwitched)
                 SetViewMode(viewBefore);
             Client->Repaint(*this, nullptr);
-            break;
-        default:
-            break;
+        }
     }
     if (StateFlags[sfRefreshCaretAfter] != 0 && Client->MayShowCaret(*this))
         Client->RefreshCaret(*this);

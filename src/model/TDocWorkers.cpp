@@ -305,118 +305,91 @@ void TDoc::DeleteField(TField* field) {
 
 namespace {
 
-void WorkPageSettings(TDoc& doc, TOperationCall& call) {
-    const auto* values = call.ArgAs<TPageSetupValues>(0);
-    const auto* range = call.ArgAs<TFragment>(1);
-    if (values != nullptr && range != nullptr)
-        doc.FormatPageSettings(*values, *range);
+void WorkPageSettings(TDoc& doc, TOperationCall&, const TChangePageSettingsArgs& args) {
+    if (args.Values != nullptr && args.Range != nullptr)
+        doc.FormatPageSettings(*args.Values, *args.Range);
 }
 
-void WorkFormatParagraph(TDoc& doc, TOperationCall& call) {
-    if (const auto* format = call.ArgAs<TParFormat>(2))
-        doc.FormatParagraphs(call.ArgAs<TCompoundFragment>(0), call.ArgAs<TFragment>(1), *format);
+void WorkFormatParagraph(TDoc& doc, TOperationCall&, const TFormatParagraphArgs& args) {
+    if (args.Format != nullptr)
+        doc.FormatParagraphs(args.Set, args.Range, *args.Format);
 }
 
-void WorkFormatFont(TDoc& doc, TOperationCall& call) {
-    if (const auto* format = call.ArgAs<TCharFormat>(2))
-        doc.FormatFont(call.ArgAs<TCompoundFragment>(0), call.ArgAs<TFragment>(1), *format,
-                       call.Value<std::uint8_t>(3));
+void WorkFormatFont(TDoc& doc, TOperationCall&, const TFormatFontArgs& args) {
+    if (args.Format != nullptr)
+        doc.FormatFont(args.Set, args.Range, *args.Format, args.Flags);
 }
 
-void WorkInsertFormatted(TDoc& doc, TOperationCall& call) {
-    if (const auto* content = call.ArgAs<TMemory>(0))
-        doc.InsertFormattedAtCaret(*content, call.Value<std::int32_t>(1), call.Value<std::int32_t>(2));
+void WorkInsertFormatted(TDoc& doc, TOperationCall&, const TInsertFormattedTextArgs& args) {
+    if (args.Content != nullptr)
+        doc.InsertFormattedAtCaret(*args.Content, args.ParEnds, args.Flags);
 }
 
-void WorkInsertText(TDoc& doc, TOperationCall& call) {
-    if (const auto* text = call.ArgAs<TMemory>(0))
-        doc.InsertTextAtCaret(*text, call.Value<std::int32_t>(1));
+void WorkInsertText(TDoc& doc, TOperationCall&, const TInsertTextArgs& args) {
+    if (args.Text != nullptr)
+        doc.InsertTextAtCaret(*args.Text, args.Flags);
 }
 
-void WorkDeleteText(TDoc& doc, TOperationCall& call) {
-    const auto* start = call.ArgAs<TTextPos>(1);
-    const auto* end = call.ArgAs<TTextPos>(2);
-    const TTextPos none{};
-    doc.DeleteText(call.ArgAs<TCompoundFragment>(0), start != nullptr ? *start : none, end != nullptr ? *end : none,
-                   call.Value<std::int32_t>(3));
+void WorkDeleteText(TDoc& doc, TOperationCall&, const TDeleteTextArgs& args) {
+    doc.DeleteText(args.Set, args.Start, args.End, args.Flags);
 }
 
-void WorkSortParagraphs(TDoc& doc, TOperationCall& call) {
-    call.DuplicatesFound =
-        doc.SortParagraphs(call.Value<std::int32_t>(0), call.Value<std::int32_t>(1), call.Value<std::uint8_t>(2));
+void WorkSortParagraphs(TDoc& doc, TOperationCall& call, const TSortParagraphsArgs& args) {
+    call.DuplicatesFound = doc.SortParagraphs(args.First, args.Last, args.Options);
 }
 
-void WorkDefaultLanguage(TDoc& doc, TOperationCall& call) {
-    if (const auto* language = call.ArgAs<std::int32_t>(0))
-        doc.ChangeDefaultLanguage(*language);
+void WorkDefaultLanguage(TDoc& doc, TOperationCall&, const TChangeDefaultLanguageArgs& args) {
+    doc.ChangeDefaultLanguage(args.Language);
 }
 
-void WorkFormatSections(TDoc& doc, TOperationCall& call) {
-    const auto* format = call.ArgAs<TSectionFormat>(0);
-    const auto* range = call.ArgAs<TFragment>(1);
-    if (format != nullptr && range != nullptr)
-        doc.FormatSections(*format, *range);
+void WorkFormatSections(TDoc& doc, TOperationCall&, const TFormatSectionsArgs& args) {
+    if (args.Format != nullptr && args.Range != nullptr)
+        doc.FormatSections(*args.Format, *args.Range);
 }
 
-void WorkEditFieldCode(TDoc& doc, TOperationCall& call) {
-    if (const auto* instruction = call.ArgAs<std::u16string>(1))
-        doc.EditFieldCode(call.ArgAs<TField>(0), *instruction);
+void WorkEditFieldCode(TDoc& doc, TOperationCall&, const TEditFieldCodeArgs& args) {
+    if (args.Instruction != nullptr)
+        doc.EditFieldCode(args.Field, *args.Instruction);
 }
 
-void WorkRemoveField(TDoc& doc, TOperationCall& call) {
-    if (const auto* fields = call.ArgAs<TList>(0))
-        for (std::int32_t i = fields->Count - 1; i >= 0; --i)
-            doc.DeleteField(fields->At<TField>(i));
+void WorkRemoveField(TDoc& doc, TOperationCall&, const TRemoveFieldArgs& args) {
+    if (args.Fields != nullptr)
+        for (std::int32_t i = args.Fields->Count - 1; i >= 0; --i)
+            doc.DeleteField(args.Fields->At<TField>(i));
 }
 
-void WorkSectionBreak(TDoc& doc, TOperationCall& call) {
-    if (const auto* par = call.ArgAs<std::int32_t>(0))
-        doc.ChangeSectionBreak(*par, call.Value<std::uint8_t>(1, 1));
+void WorkSectionBreak(TDoc& doc, TOperationCall&, const TChangeSectionBreakArgs& args) {
+    doc.ChangeSectionBreak(args.Par, args.Kind);
 }
 
-void WorkHyphenation(TDoc& doc, TOperationCall& call) {
-    if (const auto* options = call.ArgAs<THyphenationOptions>(0))
-        doc.ChangeHyphenation(*options);
+void WorkHyphenation(TDoc& doc, TOperationCall&, const TChangeHyphenationArgs& args) {
+    if (args.Options != nullptr)
+        doc.ChangeHyphenation(*args.Options);
 }
 
-void WorkNoteSeparator(TDoc& doc, TOperationCall& call) {
-    if (const auto* kind = call.ArgAs<std::uint8_t>(0))
-        doc.SetNoteSeparator(*kind);
+void WorkNoteSeparator(TDoc& doc, TOperationCall&, const TSetNoteSeparatorArgs& args) {
+    doc.SetNoteSeparator(args.Kind);
 }
 
 }  // namespace
 
-TOperationWorker ModelOperationWorker(std::uint8_t code) {
-    switch (code) {
-        case opChangePageSettings:
-            return WorkPageSettings;
-        case opFormatParagraph:
-            return WorkFormatParagraph;
-        case opFormatFont:
-            return WorkFormatFont;
-        case opInsertFormattedText:
-            return WorkInsertFormatted;
-        case opInsertText:
-            return WorkInsertText;
-        case opDeleteText:
-            return WorkDeleteText;
-        case opSortParagraphs:
-            return WorkSortParagraphs;
-        case opChangeDefaultLanguage:
-            return WorkDefaultLanguage;
-        case opFormatSections:
-            return WorkFormatSections;
-        case opEditFieldCode:
-            return WorkEditFieldCode;
-        case opRemoveField:
-            return WorkRemoveField;
-        case opChangeSectionBreak:
-            return WorkSectionBreak;
-        case opChangeHyphenation:
-            return WorkHyphenation;
-        case opSetNoteSeparator:
-            return WorkNoteSeparator;
-        default:
-            return nullptr;
-    }
+std::span<const TModelWorker> ModelOperationWorkers() {
+    // Each entry takes its code from the worker's record type.
+    static const TModelWorker workers[] = {
+        ModelWorker<TChangePageSettingsArgs>(WorkPageSettings),
+        ModelWorker<TFormatParagraphArgs>(WorkFormatParagraph),
+        ModelWorker<TFormatFontArgs>(WorkFormatFont),
+        ModelWorker<TInsertFormattedTextArgs>(WorkInsertFormatted),
+        ModelWorker<TInsertTextArgs>(WorkInsertText),
+        ModelWorker<TDeleteTextArgs>(WorkDeleteText),
+        ModelWorker<TSortParagraphsArgs>(WorkSortParagraphs),
+        ModelWorker<TChangeDefaultLanguageArgs>(WorkDefaultLanguage),
+        ModelWorker<TFormatSectionsArgs>(WorkFormatSections),
+        ModelWorker<TEditFieldCodeArgs>(WorkEditFieldCode),
+        ModelWorker<TRemoveFieldArgs>(WorkRemoveField),
+        ModelWorker<TChangeSectionBreakArgs>(WorkSectionBreak),
+        ModelWorker<TChangeHyphenationArgs>(WorkHyphenation),
+        ModelWorker<TSetNoteSeparatorArgs>(WorkNoteSeparator),
+    };
+    return workers;
 }

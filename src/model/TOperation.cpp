@@ -97,19 +97,15 @@ void TOperation::RestoreFieldResults(TWideStringList* list, TField* headerFooter
     for (std::int32_t i = list->Count - 1; i >= 0; --i)
         services.SetFieldResult(doc, *static_cast<TField*>(list->GetObject(i)), list->GetString(i));
     TFragment range;
-    TOperationWorker update = OperationWorker(opUpdateFields);
+    TOperationWorker<TUpdateFieldsArgs> update = OperationWorker<TUpdateFieldsArgs>();
     if (update == nullptr || !doc.FieldRange(headerFooter, range))
         return;
     doc.PushStateFlag(sfRestoringFieldResults);
     doc.BeginOperation(nullptr);
-    TFieldTypeSet types = DynamicFieldTypes;
-    void* args[3] = {nullptr, &range, &types};
-    TOperationCall call;
-    call.Code = opUpdateFields;
-    call.Args = args;
-    call.ArgCount = 3;
+    const TUpdateFieldsArgs args{nullptr, &range, DynamicFieldTypes};
+    TOperationCall call = TOperationCall::Of(args);
     try {
-        update(doc, call);
+        update(doc, call, args);
     } catch (...) {
         doc.EndOperation();
         doc.PopStateFlag();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "model/OperationArgs.h"
 #include "model/OperationCodes.h"
 #include "model/TOperation.h"
 #include "model/TPar.h"
@@ -42,7 +43,7 @@ void TDocFixture::Type(std::string_view text) {
         TMemory m;
         m.AppendByte(static_cast<std::uint8_t>(c));
         std::int32_t flags = 0;
-        Doc().PerformOperation(opInsertText, {&m, &flags});
+        Doc().PerformOperation(TInsertTextArgs{&m, flags});
         if (Doc().StateFlags[111] != 0) {
             auto* op = static_cast<TOperation*>(Doc().UndoList.Last());
             op->Flags |= c == ' ' ? ofTypedSpace : ofTypedChar;
@@ -55,7 +56,7 @@ void TDocFixture::Insert(std::string_view text) {
     TMemory m;
     m.AssignString(text);
     std::int32_t flags = 0;
-    Doc().PerformOperation(opInsertText, {&m, &flags});
+    Doc().PerformOperation(TInsertTextArgs{&m, flags});
 }
 
 bool TDocSnapshot::operator==(const TDocSnapshot& other) const {

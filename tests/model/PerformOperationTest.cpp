@@ -9,6 +9,7 @@
 #include "base/core/ObjectHandles.h"
 #include "model/FieldOperations.h"
 #include "model/FormatStream.h"
+#include "model/OperationArgs.h"
 #include "model/OperationCodes.h"
 #include "model/OperationWorkers.h"
 #include "model/SimpleOperations.h"
@@ -24,27 +25,34 @@
 
 namespace {
 
-// Installs a worker for one code while it lives.
+// Installs a worker for the code of a record type while it lives.
+template <class TArgs>
 class TWorkerScope {
 public:
-    TWorkerScope(std::uint8_t code, TOperationWorker worker) : Code(code), Previous(SetOperationWorker(code, worker)) {}
-    ~TWorkerScope() { SetOperationWorker(Code, Previous); }
+    explicit TWorkerScope(TOperationWorker<TArgs> worker) : Previous(SetOperationWorker<TArgs>(worker)) {}
+    ~TWorkerScope() { SetOperationWorker<TArgs>(Previous); }
     TWorkerScope(const TWorkerScope&) = delete;
     TWorkerScope& operator=(const TWorkerScope&) = delete;
 
 private:
-    std::uint8_t Code;
-    TOperationWorker Previous;
+    TOperationWorker<TArgs> Previous;
 };
 
-// A worker that changes something undoable.
-void ToggleLanguage(TDoc& doc, TOperationCall&) {
+// A change that is undoable.
+void ToggleLanguage(TDoc& doc) {
     (new TChangeDefLangOperation(&doc, doc.DefaultLanguage == 0x409 ? 0x407 : 0x409))->Execute();
 }
 
-void DoNothing(TDoc&, TOperationCall&) {}
+template <class TArgs>
+void ToggleLanguageWorker(TDoc& doc, TOperationCall&, const TArgs&) {
+    ToggleLanguage(doc);
+}
 
-void Throw(TDoc& doc, TOperationCall&) {
+template <class TArgs>
+void DoNothing(TDoc&, TOperationCall&, const TArgs&) {}
+
+template <class TArgs>
+void Throw(TDoc& doc, TOperationCall&, const TArgs&) {
     doc.PushStateFlag(sfNoRepaint);  // left pushed by the failing worker
     (new TChangeDefLangOperation(&doc, 0x40C))->Execute();
     throw std::runtime_error("worker failed");
@@ -58,68 +66,171 @@ TEST(OperationCodesTest, TableHasOneSortedRowPerCode) {
     EXPECT_STREQ(UndoNames[unTextInput], "text input");
     EXPECT_STREQ(UndoNames[68], "drop caps");
     EXPECT_STREQ(OperationCodes[opInsertText].Name, "opInsertText");
+    EXPECT_STREQ(OperationCodes[opInsertText].Record, "TInsertTextArgs");
     EXPECT_TRUE(DynamicFieldTypes.Has(33));
     EXPECT_FALSE(DynamicFieldTypes.Has(13));
 }
 
 TEST(OperationCodesTest, SomeCodesTakeTheirUndoNameFromTheArguments) {
-    std::uint8_t font = 1, paragraph = 0, listKind = 6, indentKind = 2, kind3 = 3;
     TFormatStyleListInfo withSheet, withoutSheet;
     withSheet.NewStyles = new TStyleList(nullptr);
     struct Case {
         const char* name;
-        std::uint8_t code;
-        std::vector<void*> args;
+        std::uint8_t got;
         std::uint8_t want;
     };
     const Case cases[] = {
-        {"reset font format", opResetFormat, {nullptr, nullptr, &font}, unFontFormat},
-        {"reset paragraph format", opResetFormat, {nullptr, nullptr, &paragraph}, unFormatParagraph},
-        {"list level step", opStepParAttribute, {nullptr, nullptr, &listKind}, unLists},
-        {"indent step", opStepParAttribute, {nullptr, nullptr, &indentKind}, unFormatParagraph},
-        {"new style sheet", opFormatDocStyles, {&withSheet}, unFormatDocStyles},
-        {"same sheet", opFormatDocStyles, {&withoutSheet}, unApplyStyle},
-        {"conversion kind 3", opConvertText, {nullptr, nullptr, &kind3}, 31},
-        {"missing slots", opConvertText, {}, 28},
-        {"outside the table", 200, {}, 0},
-        {"plain code", opSortParagraphs, {}, unSortParagraphs},
+        {"reset font format", OperationUndoName(TResetFormatArgs{nullptr, nullptr, 1}), unFontFormat},
+        {"reset paragraph format", OperationUndoName(TResetFormatArgs{nullptr, nullptr, 0}), unFormatParagraph},
+        {"list level step", OperationUndoName(TStepParAttributeArgs{nullptr, nullptr, 6}), unLists},
+        {"indent step", OperationUndoName(TStepParAttributeArgs{nullptr, nullptr, 2}), unFormatParagraph},
+        {"new style sheet", OperationUndoName(TFormatDocStylesArgs{&withSheet}), unFormatDocStyles},
+        {"same sheet", OperationUndoName(TFormatDocStylesArgs{&withoutSheet}), unApplyStyle},
+        {"no sheet info", OperationUndoName(TFormatDocStylesArgs{}), unApplyStyle},
+        {"conversion kind 3", OperationUndoName(TConvertTextArgs{nullptr, nullptr, 3}), 31},
+        {"conversion kind past the names", OperationUndoName(TConvertTextArgs{nullptr, nullptr, 8}), 28},
+        {"missing slots", OperationUndoName(TConvertTextArgs{}), 28},
+        {"no record", OperationUndoName(opResetFormat, nullptr), unFormatParagraph},
+        {"outside the table", OperationUndoName(200, nullptr), 0},
+        {"plain code", OperationUndoName(TSortParagraphsArgs{}), unSortParagraphs},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(OperationUndoName(c.code, c.args.data(), static_cast<std::int32_t>(c.args.size())), c.want);
+        EXPECT_EQ(c.got, c.want);
     }
 }
 
 TEST(PerformOperationTest, AnOperationWithoutStepsIsDroppedAndLeavesTheOverride) {
-    TWorkerScope nothing(opApplyStyle, DoNothing);
-    TWorkerScope toggle(opFormatBrush, ToggleLanguage);
+    TWorkerScope<TApplyStyleArgs> nothing(DoNothing<TApplyStyleArgs>);
+    TWorkerScope<TFormatBrushArgs> toggle(ToggleLanguageWorker<TFormatBrushArgs>);
     TDoc doc;
     doc.UndoNameOverride = unDragDrop;
-    doc.PerformOperation(opApplyStyle, {});
+    doc.PerformOperation(TApplyStyleArgs{});
     EXPECT_EQ(doc.UndoList.Count, 0);
     EXPECT_EQ(doc.Modified, 0);
     EXPECT_EQ(doc.StateFlags[sfCommitted], 0);
     EXPECT_EQ(doc.UndoNameOverride, unDragDrop);
-    doc.PerformOperation(opFormatBrush, {});
+    doc.PerformOperation(TFormatBrushArgs{});
     ASSERT_EQ(doc.UndoList.Count, 1);
     EXPECT_EQ(doc.UndoOperation(0)->UndoName, unDragDrop);
     EXPECT_EQ(doc.UndoNameOverride, 255);
     EXPECT_EQ(doc.StateFlags[sfCommitted], 1);
     EXPECT_EQ(doc.Modified, 1);
-    doc.PerformOperation(opFormatBrush, {});
+    doc.PerformOperation(TFormatBrushArgs{});
     EXPECT_EQ(doc.UndoOperation(1)->UndoName, 10);  // "format brush"
     EXPECT_EQ(DocumentCallDepth(), 0);
     EXPECT_EQ(doc.StateFlagStackDepth(), 0);
-    // Codes without a worker, or outside the table, change nothing.
-    doc.PerformOperation(opInsertTable, {});
-    doc.PerformOperation(250, {});
+    // Codes without a worker change nothing; a code outside the table has
+    // no record, so it cannot be asked for.
+    doc.PerformOperation(TInsertTableArgs{});
     EXPECT_EQ(doc.UndoList.Count, 2);
 }
 
-TEST(PerformOperationTest, AFailingWorkerCommitsNothingAndBalancesTheFlags) {
-    TWorkerScope failing(opFormatBrush, Throw);
+// The record a worker was handed, and the call's code.
+const TInsertTextArgs* SeenRecord = nullptr;
+std::uint8_t SeenCode = 0;
+void RecordInsertText(TDoc& doc, TOperationCall& call, const TInsertTextArgs& args) {
+    SeenRecord = &args;
+    SeenCode = call.Code;
+    ToggleLanguage(doc);
+}
+
+TEST(PerformOperationTest, TheWorkerGetsTheCallersRecordAndCanBeReplacedAndPutBack) {
+    const TOperationWorker<TInsertTextArgs> model = OperationWorker<TInsertTextArgs>();
+    ASSERT_NE(model, nullptr);
+    TMemory text;
+    text.AssignString("x");
+    {
+        TWorkerScope<TInsertTextArgs> record(RecordInsertText);
+        EXPECT_EQ(OperationWorker<TInsertTextArgs>(), &RecordInsertText);
+        // Replacing one code's worker leaves the others alone.
+        EXPECT_NE(OperationWorker<TDeleteTextArgs>(), nullptr);
+        TDoc doc;
+        const TInsertTextArgs args{&text, 2};
+        doc.PerformOperation(args);
+        EXPECT_EQ(SeenRecord, &args);
+        EXPECT_EQ(SeenCode, opInsertText);
+        EXPECT_EQ(doc.ParCount(), 1);
+        EXPECT_EQ(doc.Par(0)->CharCount(), 1);  // only the paragraph end: the model's worker did not run
+        ASSERT_EQ(doc.UndoList.Count, 1);
+        EXPECT_EQ(doc.UndoOperation(0)->UndoName, unTextInput);
+    }
+    EXPECT_EQ(OperationWorker<TInsertTextArgs>(), model);
     TDoc doc;
-    EXPECT_THROW(doc.PerformOperation(opFormatBrush, {}), std::runtime_error);
+    doc.PerformOperation(TInsertTextArgs{&text, 0});
+    EXPECT_EQ(doc.Par(0)->CharCount(), 2);
+}
+
+// A worker for a code with a follow-up or an outcome, and a worker that
+// counts the follow-ups it was chained into.
+bool ReportShrunk = false;
+void ShrinkPages(TDoc& doc, TOperationCall& call, const TShrinkPageCountArgs&) {
+    ToggleLanguage(doc);
+    call.Shrunk = ReportShrunk;
+}
+TFieldTypeSet PageNumberTypes;
+void RecordUpdate(TDoc& doc, TOperationCall&, const TUpdateFieldsArgs& args) {
+    PageNumberTypes = args.Types;
+    ToggleLanguage(doc);
+}
+
+TEST(PerformOperationTest, TheCodeTableDecidesFollowUpsAndOutcomes) {
+    TWorkerScope<TShrinkPageCountArgs> shrink(ShrinkPages);
+    TWorkerScope<TSplitCellsArgs> split(ToggleLanguageWorker<TSplitCellsArgs>);
+    TWorkerScope<TDistributeRowsArgs> distribute(ToggleLanguageWorker<TDistributeRowsArgs>);
+    TWorkerScope<TInsertPageNumbersArgs> numbers(ToggleLanguageWorker<TInsertPageNumbersArgs>);
+    TWorkerScope<TUpdateFieldsArgs> update(RecordUpdate);
+    struct Case {
+        const char* name;
+        void (*perform)(TDoc& doc);
+        std::size_t boxes;         // messages shown afterwards
+        std::int32_t operations;   // in the undo list, all undone at once
+        std::uint8_t chainedName;  // undo name of the chained operation
+    };
+    const Case cases[] = {
+        {"pages shrunk",
+         [](TDoc& doc) {
+             ReportShrunk = true;
+             doc.PerformOperation(TShrinkPageCountArgs{});
+         },
+         0, 1, 0},
+        {"pages not shrunk: the user is told",
+         [](TDoc& doc) {
+             ReportShrunk = false;
+             doc.PerformOperation(TShrinkPageCountArgs{});
+         },
+         1, 1, 0},
+        {"split cells chain the row distribution", [](TDoc& doc) { doc.PerformOperation(TSplitCellsArgs{}); }, 0, 2,
+         unFormatTable},
+        {"page numbers chain their update", [](TDoc& doc) { doc.PerformOperation(TInsertPageNumbersArgs{}); }, 0, 2,
+         unPageNumbers},
+        {"a code without follow-ups chains nothing", [](TDoc& doc) { doc.PerformOperation(TDistributeRowsArgs{}); }, 0,
+         1, 0},
+    };
+    PageNumberTypes = TFieldTypeSet{};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestSupport::TScriptedMessageBoxes boxes;
+        TDocFixture f({"text{par}"});
+        c.perform(f.Doc());
+        EXPECT_EQ(boxes.Shown().size(), c.boxes);
+        ASSERT_EQ(f.Doc().UndoList.Count, c.operations);
+        if (c.operations == 2) {
+            EXPECT_EQ(f.Doc().UndoOperation(1)->Flags & ofChained, ofChained);
+            EXPECT_EQ(f.Doc().UndoOperation(1)->UndoName, c.chainedName);
+        }
+        f.Doc().Undo(true);
+        EXPECT_EQ(f.Doc().UndoIndex, -1);
+        EXPECT_EQ(DocumentCallDepth(), 0);
+    }
+    EXPECT_TRUE(PageNumberTypes.Has(ftPageNumber));
+    EXPECT_TRUE(PageNumberTypes.Has(ftPageRef));
+}
+
+TEST(PerformOperationTest, AFailingWorkerCommitsNothingAndBalancesTheFlags) {
+    TWorkerScope<TFormatBrushArgs> failing(Throw<TFormatBrushArgs>);
+    TDoc doc;
+    EXPECT_THROW(doc.PerformOperation(TFormatBrushArgs{}), std::runtime_error);
     EXPECT_EQ(doc.UndoList.Count, 0);
     EXPECT_EQ(doc.OpenOperations.Count, 0);
     EXPECT_EQ(doc.StateFlagStackDepth(), 0);
@@ -134,26 +245,23 @@ TEST(PerformOperationTest, HiddenDocumentsChangeButKeepNoHistory) {
     TDoc doc(true);
     TMemory text;
     text.AssignString("abc");
-    std::int32_t flags = 0;
-    doc.PerformOperation(opInsertText, {&text, &flags});
-    doc.PerformOperation(opInsertText, {&text, &flags});
+    doc.PerformOperation(TInsertTextArgs{&text, 0});
+    doc.PerformOperation(TInsertTextArgs{&text, 0});
     EXPECT_EQ(doc.Par(0)->Chars.View(), std::string_view("abcabc\x02"));
     EXPECT_EQ(doc.UndoList.Count, 0);
     EXPECT_EQ(doc.StateFlags[sfCommitted], 0);
 }
 
 // The fifth slot of a conversion is optional.
-void* FifthSlot = reinterpret_cast<void*>(1);
-void RecordFifthSlot(TDoc& doc, TOperationCall& call) {
-    FifthSlot = call.Arg(4);
+const TConvertTextOptions* FifthSlot = reinterpret_cast<const TConvertTextOptions*>(1);
+void RecordFifthSlot(TDoc& doc, TOperationCall& call, const TConvertTextArgs& args) {
+    FifthSlot = args.Options;
 }
 
 TEST(PerformOperationTest, MissingSlotsReadAsNil) {
-    TWorkerScope record(opConvertText, RecordFifthSlot);
+    TWorkerScope<TConvertTextArgs> record(RecordFifthSlot);
     TDoc doc;
-    std::uint8_t kind = 0;
-    std::int32_t value = 0;
-    doc.PerformOperation(opConvertText, {nullptr, nullptr, &kind, &value});
+    doc.PerformOperation(TConvertTextArgs{nullptr, nullptr, 0, 0});
     EXPECT_EQ(FifthSlot, nullptr);
 }
 
@@ -176,9 +284,7 @@ TEST(PerformOperationTest, SortingAsksToSelectDuplicatesOnlyWhenThereAreAny) {
         TDocFixture f;
         for (std::string_view d : c.pars)
             f.Add(d);
-        std::int32_t first = 0, last = 2;
-        std::uint8_t options = 0;
-        f.Doc().PerformOperation(opSortParagraphs, {&first, &last, &options});
+        f.Doc().PerformOperation(TSortParagraphsArgs{0, 2, 0});
         ASSERT_EQ(boxes.Shown().size(), c.boxes);
         EXPECT_EQ(f.Doc().Selection->Count(), c.selected);
         if (c.answer == mrYes && c.boxes == 1) {
@@ -192,9 +298,9 @@ TEST(PerformOperationTest, SortingAsksToSelectDuplicatesOnlyWhenThereAreAny) {
 // Index entries whose pages move each time the index is made, until they
 // have moved a given number of times.
 int IndexRuns = 0;
-void MakeIndex(TDoc& doc, TOperationCall& call) {
+void MakeIndex(TDoc& doc, TOperationCall&, const TInsertIndexArgs&) {
     ++IndexRuns;
-    ToggleLanguage(doc, call);
+    ToggleLanguage(doc);
 }
 
 class TMovingIndex : public TEditingServices {
@@ -213,7 +319,7 @@ private:
 };
 
 TEST(PerformOperationTest, TheIndexIsMadeAgainUntilItsPagesSettle) {
-    TWorkerScope index(opInsertIndex, MakeIndex);
+    TWorkerScope<TInsertIndexArgs> index(MakeIndex);
     struct Case {
         const char* name;
         int moves;
@@ -230,7 +336,7 @@ TEST(PerformOperationTest, TheIndexIsMadeAgainUntilItsPagesSettle) {
         services.Moves = c.moves;
         TDocFixture f({"text{par}"});
         std::u16string instruction = u"INDEX";
-        f.Doc().PerformOperation(opInsertIndex, {&instruction});
+        f.Doc().PerformOperation(TInsertIndexArgs{&instruction});
         EXPECT_EQ(f.Doc().UndoList.Count, c.operations);
         EXPECT_EQ(DocumentCallDepth(), 0);
         // Chained: one undo takes every pass back.
@@ -244,9 +350,9 @@ TEST(PerformOperationTest, TheIndexIsMadeAgainUntilItsPagesSettle) {
 // asked to update.
 TField* InsertedField = nullptr;
 TFieldTypeSet UpdatedTypes;
-void InsertPageField(TDoc& doc, TOperationCall& call) {
+void InsertPageField(TDoc& doc, TOperationCall& call, const TInsertFieldArgs& args) {
     auto* field = new TField;
-    field->Type = call.Value<std::uint8_t>(0);
+    field->Type = args.Type;
     TMemory content;
     AppendFormatControl(content, fcFieldStart, static_cast<std::int32_t>(ObjectHandle(field)));
     content.AppendString("?");
@@ -255,19 +361,18 @@ void InsertPageField(TDoc& doc, TOperationCall& call) {
     InsertedField = field;
     call.NewField = field;
 }
-void UpdateFields(TDoc& doc, TOperationCall& call) {
-    UpdatedTypes = call.Value<TFieldTypeSet>(2);
+void UpdateFields(TDoc& doc, TOperationCall&, const TUpdateFieldsArgs& args) {
+    UpdatedTypes = args.Types;
     (new TEditFieldOperation(&doc, InsertedField, u"PAGE \\* MERGEFORMAT"))->Execute();
 }
 
 TEST(PerformOperationTest, InsertingADynamicFieldUpdatesItInAChainedStep) {
-    TWorkerScope insert(opInsertField, InsertPageField);
-    TWorkerScope update(opUpdateFields, UpdateFields);
+    TWorkerScope<TInsertFieldArgs> insert(InsertPageField);
+    TWorkerScope<TUpdateFieldsArgs> update(UpdateFields);
     TDocFixture f({"page {par}"});
     MakeTextPos(0, 5, f.Doc().Caret);
-    std::uint8_t type = ftPageNumber;
     std::u16string instruction = u"PAGE";
-    f.Doc().PerformOperation(opInsertField, {&type, &instruction});
+    f.Doc().PerformOperation(TInsertFieldArgs{ftPageNumber, &instruction});
     ASSERT_EQ(f.Doc().UndoList.Count, 2);
     EXPECT_EQ(f.Doc().UndoOperation(1)->Flags & ofChained, ofChained);
     EXPECT_EQ(f.Doc().UndoOperation(1)->UndoName, unInsertField);

@@ -8,6 +8,7 @@
 #include "DocFixture.h"
 #include "ModelSeamsStub.h"
 #include "model/ModelOptions.h"
+#include "model/OperationArgs.h"
 #include "model/OperationCodes.h"
 #include "model/SimpleOperations.h"
 #include "model/StateFlags.h"
@@ -97,7 +98,7 @@ TEST_F(UndoStackTest, TypingAtTwoPlacesOrDeletingNeverGroups) {
     MakeTextPos(0, 5, start);
     MakeTextPos(0, 6, end);
     std::int32_t flags = 0;
-    f.Doc().PerformOperation(opDeleteText, {nullptr, &start, &end, &flags});
+    f.Doc().PerformOperation(TDeleteTextArgs{nullptr, start, end, flags});
     auto* op = static_cast<TOperation*>(f.Doc().UndoList.Last());
     op->Flags |= ofTypedChar;
     op->MergeClass = mcDeleting;
@@ -219,7 +220,7 @@ TEST_F(UndoStackTest, LinkedOperationsUndoInBothDocuments) {
     MakeTextPos(0, 0, start);
     MakeTextPos(0, 4, end);
     std::int32_t flags = 0;
-    source.Doc().PerformOperation(opDeleteText, {nullptr, &start, &end, &flags});
+    source.Doc().PerformOperation(TDeleteTextArgs{nullptr, start, end, flags});
     target.Insert("drag");
     auto* deletion = static_cast<TOperation*>(source.Doc().UndoList.Last());
     auto* insertion = static_cast<TOperation*>(target.Doc().UndoList.Last());
