@@ -1,12 +1,15 @@
 // ZIP archives come from any DOCX, ODT or EPUB a user opens. Whatever the
 // bytes, the listing stays inside the archive image, no listed name leaves
-// the target folder, and every entry reads back at exactly its size or
-// fails; nothing crashes or allocates beyond what the archive could hold.
+// the target folder or is listed twice, every name reads back the bytes of
+// its own entry (by name as by index, the same each time), and every entry
+// reads at exactly its size or fails; nothing crashes or allocates beyond
+// what the archive could hold.
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "base/files/TUnpackedZip.h"
 
@@ -22,13 +25,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     {
         TUnpackedZip zip(file, "/target/");
+        if (zip.Result.Good != zip.Result.Reason.empty())
+            __builtin_trap();
         for (std::int32_t i = 0; i < zip.GetCount(); ++i) {
             const std::string name = zip.GetString(i);
             if (name.rfind("/target/", 0) != 0 || name.find("/../") != std::string::npos)
                 __builtin_trap();
-            std::vector<std::uint8_t> bytes;
+            // Listed once: the search for the name meets this very item.
+            std::int32_t found = -1;
+            if (!zip.Find(name, found) || found != i)
+                __builtin_trap();
+            std::vector<std::uint8_t> byIndex, byName, again;
             const auto* entry = static_cast<const TUnpackedZipEntry*>(zip.GetObject(i));
-            if (zip.ReadEntry(name, bytes) && bytes.size() != entry->UncompressedSize)
+            const bool read = zip.ReadEntryAt(i, byIndex);
+            if (read && byIndex.size() != entry->UncompressedSize)
+                __builtin_trap();
+            if (!read && !byIndex.empty())
+                __builtin_trap();
+            if (zip.ReadEntry(name, byName) != read || byName != byIndex)
+                __builtin_trap();
+            if (zip.ReadEntryAt(i, again) != read || again != byIndex)
                 __builtin_trap();
         }
     }

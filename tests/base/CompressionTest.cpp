@@ -7,6 +7,7 @@
 #include "base/core/Crc32.h"
 #include "base/core/Errors.h"
 #include "base/core/TMemoryStream.h"
+#include "base/core/TReadOnlyMemoryStream.h"
 #include "base/core/TZCompressionStream.h"
 #include "base/core/TZDecompressionStream.h"
 
@@ -129,4 +130,60 @@ TEST(TZDecompressionStreamTest, CorruptDataGivesMinusOneAndAnEmptyResult) {
     EXPECT_EQ(back->MemSize, 0);
     const std::string junk = "\x78\x9c\xff\xff\xff\xff";
     EXPECT_EQ(InflateToMemoryStream(junk.data(), 6)->MemSize, 0);
+}
+
+// Data that stops anywhere before its end, the checksum included, or whose
+// checksum is wrong is damaged: none of it comes back.
+TEST(InflateToMemoryStreamTest, CutDataOrAWrongChecksumGivesNothing) {
+    const std::string text = Noise(3000, 6) + std::string(20000, 'c');
+    auto packed = DeflateToMemoryStream(text.data(), static_cast<std::int32_t>(text.size()));
+    const std::string whole(reinterpret_cast<const char*>(packed->Memory), packed->MemSize);
+    std::string wrongChecksum = whole;
+    wrongChecksum.back() ^= 1;
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"nothing", ""},
+        {"the header alone", whole.substr(0, 2)},
+        {"half", whole.substr(0, whole.size() / 2)},
+        {"all but the checksum", whole.substr(0, whole.size() - 4)},
+        {"all but one byte", whole.substr(0, whole.size() - 1)},
+        {"a wrong checksum", wrongChecksum},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(InflateToMemoryStream(c.bytes.data(), static_cast<std::int32_t>(c.bytes.size()))->MemSize, 0);
+    }
+    auto back = InflateToMemoryStream(whole.data(), static_cast<std::int32_t>(whole.size()));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(back->Memory), back->MemSize), text);
+}
+
+TEST(TZDecompressionStreamTest, DataCutBeforeItsEndIsDamaged) {
+    const std::string text = Noise(3000, 7) + std::string(20000, 'd');
+    auto packed = DeflateToMemoryStream(text.data(), static_cast<std::int32_t>(text.size()));
+    const auto size = static_cast<std::int32_t>(text.size());
+    // Every byte is there but the checksum: a read of exactly the content
+    // gives it, and the read that would meet the end finds it missing.
+    TReadOnlyMemoryStream noChecksum(packed->Memory, packed->MemSize - 4);
+    TZDecompressionStream inflater(noChecksum);
+    std::string out(text.size(), '\0');
+    EXPECT_EQ(inflater.Read(out.data(), size), size);
+    EXPECT_EQ(out, text);
+    char more = 0;
+    EXPECT_EQ(inflater.Read(&more, 1), -1);
+    EXPECT_FALSE(inflater.Finished());
+    EXPECT_EQ(inflater.Read(&more, 1), -1);  // and stays damaged
+    // Cut in half, a read for more than is there fails rather than giving a part.
+    TReadOnlyMemoryStream half(packed->Memory, packed->MemSize / 2);
+    TZDecompressionStream halfInflater(half);
+    EXPECT_EQ(halfInflater.Read(out.data(), size), -1);
+    EXPECT_THROW(TZDecompressionStream(half).ReadExact(out.data(), size), EAbort);
+    // The whole stream ends with its content and then reads 0.
+    TReadOnlyMemoryStream all(packed->Memory, packed->MemSize);
+    TZDecompressionStream allInflater(all);
+    EXPECT_EQ(allInflater.Read(out.data(), size + 10), size);
+    EXPECT_TRUE(allInflater.Finished());
+    EXPECT_EQ(allInflater.Read(&more, 1), 0);
 }

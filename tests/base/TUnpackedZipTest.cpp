@@ -2,10 +2,12 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "base/files/TUnpackedZip.h"
 #include "base/files/TZipFile.h"
 #include "platform/Files.h"
+#include "support/HostileZips.h"
 #include "support/PictureSupport.h"
 #include "support/TestSupport.h"
 
@@ -28,6 +30,27 @@ std::vector<std::string> Listed(const TUnpackedZip& zip) {
     for (std::int32_t i = 0; i < zip.GetCount(); ++i)
         names.push_back(zip.GetString(i));
     return names;
+}
+
+// An archive made by the test, opened from a file of its own.
+class TArchiveFile {
+public:
+    explicit TArchiveFile(const std::string& bytes) : Path(Write(Dir, bytes)), File(Path), Zip(File.Handle, "t/") {}
+
+    TestSupport::TTempDir Dir;
+    std::string Path;
+    TOpenFile File;
+    TUnpackedZip Zip;
+
+private:
+    static std::string Write(TestSupport::TTempDir& dir, const std::string& bytes) {
+        TestSupport::WriteFileBytes(dir.File("a.zip"), bytes);
+        return dir.File("a.zip");
+    }
+};
+
+std::string Text(const std::vector<std::uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
 }
 
 std::vector<std::string> ListedIn(const std::string& corpusFile) {
@@ -79,11 +102,13 @@ TEST(TUnpackedZipTest, EdgeArchivesOfTheCorpus) {
         // An archive comment after the end record.
         {"zip/go__test.zip", {"t/gophercolor16x16.png", "t/test.txt"}},
         {"zip/go__readme.zip", {"t/README"}},
-        // Names that try to leave the folder are taken from the local
-        // headers, which say a.txt; anything unsafe would not be listed.
-        {"zip/yauzl__fail__invalid_relative_path_xt.zip", {"t/a.txt", "t/b.txt"}},
-        {"zip/yauzl__fail__absolute_path_atxt.zip", {"t/a.txt", "t/b.txt"}},
-        {"zip/yauzl__fail__absolute_path_C_xt.zip", {"t/a.txt", "t/b.txt"}},
+        // Names are taken from the central directory, which says "../xt",
+        // "/atxt" and "C:/xt" where the local headers say a.txt: an entry
+        // whose two names disagree is refused, and would not have been
+        // listed under the unsafe name either.
+        {"zip/yauzl__fail__invalid_relative_path_xt.zip", {"t/b.txt"}},
+        {"zip/yauzl__fail__absolute_path_atxt.zip", {"t/b.txt"}},
+        {"zip/yauzl__fail__absolute_path_C_xt.zip", {"t/b.txt"}},
         // Encrypted entries and ZIP64 records end the listing.
         {"zip/yauzl__traditional-encryption.zip", {}},
         {"zip/go__zip64.zip", {}},
@@ -213,4 +238,274 @@ TEST(TUnpackedZipTest, NamesThatWouldLeaveTheTargetFolderAreNotListed) {
         for (std::int32_t i = 0; i < zip.GetCount(); ++i)
             EXPECT_EQ(zip.GetString(i).rfind(dir.Path() + "/out/", 0), 0u);
     }
+}
+
+// A table of damaged archives: what is listed, and the reason and offset of
+// the first byte refused. The archive holds "a.txt" (stored) and "b.txt"
+// (deflated), and each case spoils one field.
+TEST(TUnpackedZipTest, DamagedArchivesNameTheFirstByteRefused) {
+    using HostileZips::TArchive;
+    const TArchive good = HostileZips::Build(
+        {HostileZips::Stored("a.txt", "first"), HostileZips::Deflated("b.txt", std::string(1000, 'b'))});
+    const std::size_t size = good.Bytes.size(), end = good.EndAt;
+    const std::size_t c0 = good.CentralAt[0], c1 = good.CentralAt[1], l0 = good.LocalAt[0], l1 = good.LocalAt[1];
+    auto set16 = [](std::size_t at, std::uint16_t v) { return [=](std::string& b) { StoreU16LE(&b[at], v); }; };
+    auto set32 = [](std::size_t at, std::uint32_t v) { return [=](std::string& b) { StoreU32LE(&b[at], v); }; };
+    struct Case {
+        const char* what;
+        std::function<void(std::string&)> spoil;
+        std::vector<std::string> listed;
+        std::string reason;
+        std::size_t offset;
+    };
+    const Case cases[] = {
+        {"whole", [](std::string&) {}, {"t/a.txt", "t/b.txt"}, "", 0},
+        {"not an archive", [](std::string& b) { b[0] = 'X'; }, {}, "no local header at the start", 0},
+        {"no end record", [&](std::string& b) { b.resize(end); }, {}, "no end of central directory record", end},
+        {"a ZIP whose central directory points past the end",
+         set32(end + 16, static_cast<std::uint32_t>(size + 100)),
+         {},
+         "central directory starts past the end record",
+         end + 16},
+        {"ZIP64 locator before the end record",
+         set32(end - 20, 0x07064B50),
+         {},
+         "ZIP64 archives are not read",
+         end - 20},
+        {"more entries counted than recorded",
+         set16(end + 10, 3),
+         {"t/a.txt", "t/b.txt"},
+         "central directory ends before its last record",
+         end},
+        {"second record without its signature",
+         set32(c1, 0x02014B51),
+         {"t/a.txt"},
+         "no central directory record signature",
+         c1},
+        {"name running past the directory",
+         set16(c1 + 28, 0xFFFF),
+         {"t/a.txt"},
+         "central directory record runs past the directory",
+         c1 + 46},
+        {"encrypted", set16(c0 + 8, 1), {}, "encrypted entries are not read", c0 + 8},
+        {"bzip2", set16(c1 + 10, 12), {"t/a.txt"}, "compression method is neither stored nor deflated", c1 + 10},
+        {"ZIP64 entry", set32(c0 + 20, 0xFFFFFFFF), {}, "ZIP64 entries are not read", c0 + 20},
+        {"local header past the end",
+         set32(c1 + 42, 0x7FFFFFF0),
+         {"t/a.txt"},
+         "local header lies past the end",
+         c1 + 42},
+        {"no local signature", set32(l1, 0x04034B51), {"t/a.txt"}, "no local header signature", l1},
+        {"data past the end", set32(c1 + 20, 0x00FFFFFF), {"t/a.txt"}, "entry data runs past the end", l1 + 30},
+        {"second record at the first local header",
+         set32(c1 + 42, static_cast<std::uint32_t>(l0)),
+         {"t/a.txt"},
+         "entry overlaps another entry or the central directory",
+         l0},
+        {"local header inside the directory",
+         set32(c1 + 42, static_cast<std::uint32_t>(c0)),
+         {"t/a.txt"},
+         "no local header signature",
+         c0},
+        {"local name differs",
+         [&](std::string& b) { b[l1 + 30] = 'c'; },
+         {"t/a.txt"},
+         "local header names another file",
+         l1 + 30},
+        {"same name in another case",
+         [&](std::string& b) {
+             b[l1 + 30] = 'A';
+             b[c1 + 46] = 'A';
+         },
+         {"t/a.txt"},
+         "name is listed already",
+         c1 + 46},
+        {"stored sizes that differ",
+         set32(c0 + 24, 6),
+         {"t/b.txt"},
+         "entry claims more than its data can hold",
+         c0 + 24},
+        {"deflated past 1032 to 1",
+         set32(c1 + 24, 100000000),
+         {"t/a.txt"},
+         "entry claims more than its data can hold",
+         c1 + 24},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string bytes = good.Bytes;
+        c.spoil(bytes);
+        TArchiveFile archive(bytes);
+        EXPECT_EQ(Listed(archive.Zip), c.listed);
+        EXPECT_EQ(archive.Zip.Result.Good, c.reason.empty());
+        EXPECT_EQ(archive.Zip.Result.Reason, c.reason);
+        if (!c.reason.empty()) {
+            EXPECT_EQ(archive.Zip.Result.Offset, c.offset);
+        }
+        // What is listed reads whole.
+        for (std::int32_t i = 0; i < archive.Zip.GetCount(); ++i) {
+            std::vector<std::uint8_t> bytesOut;
+            EXPECT_TRUE(archive.Zip.ReadEntryAt(i, bytesOut)) << archive.Zip.GetString(i);
+        }
+    }
+}
+
+// Entry data is whole only when it inflates to exactly its recorded size
+// and CRC; anything else reads as nothing at all.
+TEST(TUnpackedZipTest, EntryDataMustInflateToItsSizeAndCrc) {
+    const std::string text = HostileZips::Noise(3000, 3) + std::string(5000, 'x');
+    using HostileZips::TEntry;
+    auto deflated = [&] { return HostileZips::Deflated("e.bin", text); };
+    struct Case {
+        const char* what;
+        TEntry entry;
+        bool whole;
+    };
+    TEntry wrongCrc = deflated(), storedWrongCrc = HostileZips::Stored("e.bin", text), longer = deflated(),
+           shorter = deflated(), endless = deflated(), cut = deflated();
+    wrongCrc.Crc ^= 1;
+    storedWrongCrc.Crc ^= 0x80000000;
+    longer.Size += 1;   // the data ends before the size is reached
+    shorter.Size -= 1;  // the data goes on past the size
+    // All of the data, but the last block never says it is the last.
+    endless.Data = HostileZips::Deflate(text, 9, Z_SYNC_FLUSH);
+    cut.Data.resize(cut.Data.size() / 2);
+    const Case cases[] = {
+        {"deflated", deflated(), true},
+        {"stored", HostileZips::Stored("e.bin", text), true},
+        {"deflated, wrong CRC", wrongCrc, false},
+        {"stored, wrong CRC", storedWrongCrc, false},
+        {"size one more than the data", longer, false},
+        {"size one less than the data", shorter, false},
+        {"no final block", endless, false},
+        {"cut in half", cut, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TArchiveFile archive(HostileZips::Build({c.entry}).Bytes);
+        ASSERT_EQ(archive.Zip.GetCount(), 1);
+        std::vector<std::uint8_t> out{1, 2, 3};
+        EXPECT_EQ(archive.Zip.ReadEntry("t/e.bin", out), c.whole);
+        EXPECT_EQ(Text(out), c.whole ? text : std::string());
+        EXPECT_FALSE(archive.Zip.ExtractEntry("t/e.bin", archive.Dir.File("e.bin")) && !c.whole);
+        EXPECT_EQ(std::filesystem::exists(archive.Dir.File("e.bin")), c.whole);
+    }
+}
+
+// The hostile archives met so far, made here at their real size: each is
+// refused, or listed and read with a result bounded by what the archive
+// really holds (and never beyond the reader's limit). Nothing recurses into
+// archives inside archives: the entries of the nested one read as the zips
+// they are.
+TEST(TUnpackedZipTest, HostileArchivesAreRefusedOrReadWithinBounds) {
+    constexpr std::uint64_t kMiB = 1 << 20;
+    struct Case {
+        const char* what;
+        std::function<std::string()> make;
+        std::int32_t listed;
+        std::string reason;
+        bool readsWhole;         // every listed entry reads
+        std::uint64_t mostRead;  // bytes that reading every listed entry may give
+        bool read = true;
+    };
+    const std::string overlap = "entry overlaps another entry or the central directory";
+    const std::string limit = "archive expands past the limit";
+    const Case cases[] = {
+        {"4 MB declaring nearly 4 GiB", [] { return HostileZips::HugeDeclaredSize(0xFFFFFFF0); }, 0, limit, true, 0},
+        {"4 MB declaring a billion bytes", [] { return HostileZips::HugeDeclaredSize(1000000000); }, 1, "", false, 0},
+        {"300 names sharing one 8 MiB payload", [] { return HostileZips::SharedLocalHeader(300, 8 * kMiB, false); }, 1,
+         overlap, true, 8 * kMiB},
+        {"65,535 central records at one local header",
+         [] { return HostileZips::SharedLocalHeader(65535, 64 * 1024, true); }, 1, overlap, true, 64 * 1024},
+        {"two central names over local headers that both say test1.txt", [] { return HostileZips::DuplicateNames(); },
+         1, "local header names another file", true, 10},
+        {"zips within zips", [] { return HostileZips::Nested(3, 16, 64 * kMiB); }, 16, "", true, 64 * kMiB},
+        {"2 GiB of zeros", [] { return HostileZips::Zeros(2048 * kMiB, 0x80000000u); }, 0, limit, true, 0},
+        {"2 GiB of zeros declaring 1 MiB", [] { return HostileZips::Zeros(2048 * kMiB, 1 << 20); }, 1, "", false, 0},
+        {"three entries of 400 MiB",
+         [] {
+             std::vector<HostileZips::TEntry> entries;
+             for (const char* name : {"1.bin", "2.bin", "3.bin"})
+                 entries.push_back(HostileZips::DeflatedZeros(name, 400 * kMiB));
+             return HostileZips::Build(entries).Bytes;
+         },
+         2, limit, true, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TArchiveFile archive(c.make());
+        TUnpackedZip& zip = archive.Zip;
+        EXPECT_EQ(zip.GetCount(), c.listed);
+        EXPECT_EQ(zip.Result.Reason, c.reason);
+        if (!c.read)
+            continue;
+        std::uint64_t read = 0;
+        for (std::int32_t i = 0; i < zip.GetCount(); ++i) {
+            std::vector<std::uint8_t> bytes;
+            EXPECT_EQ(zip.ReadEntryAt(i, bytes), c.readsWhole) << zip.GetString(i);
+            read += bytes.size();
+            if (zip.GetString(i).ends_with(".zip")) {
+                EXPECT_EQ(Text(bytes).substr(0, 4), "PK\x03\x04");
+            }
+        }
+        EXPECT_LE(read, c.mostRead);
+    }
+}
+
+// A name listed once reads its own bytes, however the central directory and
+// the local headers try to confuse the two.
+TEST(TUnpackedZipTest, EachListedNameReadsItsOwnEntry) {
+    TArchiveFile archive(HostileZips::DuplicateNames());
+    ASSERT_EQ(Listed(archive.Zip), (std::vector<std::string>{"t/test1.txt"}));
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(archive.Zip.ReadEntry("t/test1.txt", bytes));
+    EXPECT_EQ(Text(bytes), "first file");
+    EXPECT_FALSE(archive.Zip.ReadEntry("t/test2.txt", bytes));
+    EXPECT_TRUE(bytes.empty());
+}
+
+// Names without the UTF-8 flag are read in the code page of the system that
+// made the archive, as unzip reads them.
+TEST(TUnpackedZipTest, NamesFollowTheSystemThatMadeTheArchive) {
+    struct Case {
+        const char* what;
+        std::uint16_t madeBy;
+        std::uint16_t flags;
+        std::string raw;
+        std::string listed;
+    };
+    const std::string cafe = "t/caf\xC3\xA9.txt";
+    const Case cases[] = {
+        {"MS-DOS, code page 437", 0x0014, 0, "caf\x82.txt", cafe},
+        {"MS-DOS takes UTF-8 bytes as code page 437", 0x0014, 0, "caf\xC3\xA9.txt",
+         "t/caf\xE2\x94\x9C\xE2\x8C\x90.txt"},
+        {"Windows NTFS, code page 437", 0x0B3F, 0, "caf\x82.txt", cafe},
+        {"Unix, UTF-8", 0x031E, 0, "caf\xC3\xA9.txt", cafe},
+        {"Unix, not UTF-8: code page 437", 0x031E, 0, "caf\x82.txt", cafe},
+        {"Mac OS X, UTF-8", 0x1314, 0, "caf\xC3\xA9.txt", cafe},
+        {"flagged UTF-8 from MS-DOS", 0x0014, 0x0800, "caf\xC3\xA9.txt", cafe},
+        {"ASCII", 0x0014, 0, "cafe.txt", "t/cafe.txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HostileZips::TEntry e = HostileZips::Stored(c.raw, "x");
+        e.MadeBy = c.madeBy;
+        e.Flags = c.flags;
+        TArchiveFile archive(HostileZips::Build({e}).Bytes);
+        EXPECT_EQ(Listed(archive.Zip), std::vector<std::string>{c.listed});
+    }
+}
+
+TEST(TUnpackedZipTest, NamesWrittenByZipOnLinuxReadAsUnzipShowsThem) {
+    TestSupport::TTempDir dir;
+    TestSupport::WriteFileBytes(dir.File("caf\xC3\xA9.txt"), "bonjour");
+    int status = -1;
+    TestSupport::RunCommand("cd '" + dir.Path() + "' && zip -q -X u.zip 'caf\xC3\xA9.txt' 2>&1", &status);
+    ASSERT_EQ(status, 0);
+    TOpenFile file(dir.File("u.zip"));
+    TUnpackedZip zip(file.Handle, "t/");
+    ASSERT_EQ(Listed(zip), std::vector<std::string>{"t/caf\xC3\xA9.txt"});
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(zip.ReadEntry("t/caf\xC3\xA9.txt", bytes));
+    EXPECT_EQ(Text(bytes), "bonjour");
 }

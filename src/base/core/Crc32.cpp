@@ -1,5 +1,7 @@
 #include "base/core/Crc32.h"
 
+#include "platform/ByteReader.h"
+
 namespace {
 
 // The byte table and three more derived from it, so that four bytes are
@@ -36,7 +38,7 @@ std::uint32_t UpdateCrc32(std::uint32_t crc, const void* buffer, std::int64_t co
     const auto* p = static_cast<const std::uint8_t*>(buffer);
     crc = ~crc;
     for (; count >= 4; count -= 4, p += 4) {
-        crc ^= p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+        crc ^= LoadU32LE(p);
         crc = t.T[3][crc & 0xFF] ^ t.T[2][(crc >> 8) & 0xFF] ^ t.T[1][(crc >> 16) & 0xFF] ^ t.T[0][crc >> 24];
     }
     for (; count > 0; --count, ++p)

@@ -32,8 +32,13 @@ std::int32_t TZDecompressionStream::Read(void* buffer, std::int32_t count) {
         if (z.avail_in == 0) {
             const std::int32_t want = std::min(kBufferSize, Limit - Taken);
             const std::int32_t got = want > 0 ? Other.Read(Buffer.get(), want) : 0;
-            if (got <= 0)
-                break;
+            // The compressed data stops before its end (and, in the zlib
+            // format, before its checksum): what came out is a part of
+            // something damaged, never to be taken for the whole.
+            if (got <= 0) {
+                Damaged = true;
+                return -1;
+            }
             Taken += got;
             z.next_in = Buffer.get();
             z.avail_in = static_cast<uInt>(got);

@@ -3,8 +3,10 @@
 #include "base/core/TCustomZStream.h"
 
 // Inflates from the other stream while it is read (ZlibWindowBits at
-// creation). Read returns -1 when the compressed data is damaged; the end
-// of the compressed data ends a read with the bytes produced.
+// creation). Read returns -1 when the compressed data is damaged, which
+// includes data that stops (the other stream or Limit runs out) before its
+// end and checksum; the end of the compressed data ends a read with the
+// bytes produced, and later reads give 0.
 class TZDecompressionStream : public TCustomZStream {
 public:
     explicit TZDecompressionStream(TStream& source);

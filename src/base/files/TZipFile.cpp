@@ -13,6 +13,7 @@
 #include "base/core/TFileStream.h"
 #include "base/messages/MessageBoxes.h"
 #include "base/text/TextCase.h"
+#include "platform/ByteReader.h"
 #include "platform/CodePages.h"
 #include "platform/FileSystem.h"
 #include "platform/Files.h"
@@ -31,15 +32,6 @@ namespace {
 
 constexpr std::int32_t kPiece = 16384;
 constexpr int kOemCodePage = 437;
-
-void Put16(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 // MS-DOS date and time as the ZIP format keeps them, in local time.
 void DosDateTime(std::int64_t unixSeconds, std::uint16_t& date, std::uint16_t& time) {
@@ -190,21 +182,21 @@ bool TZipFile::AddEntry(TSource& source, const std::string& entryName) {
         std::uint16_t date = 0, time = 0;
         DosDateTime(source.WriteTime, date, time);
         std::uint8_t central[46] = {};
-        Put32(central, 0x02014B50);
-        Put16(central + 4, 20);
-        Put16(central + 6, 20);
-        Put16(central + 8, store ? 0 : 2);
-        Put16(central + 10, store ? 0 : 8);
-        Put16(central + 12, time);
-        Put16(central + 14, date);
-        Put16(central + 28, static_cast<std::uint32_t>(oem.size()));
-        Put32(central + 38, WindowsAttributes(source.Attr));
-        Put32(central + 42, static_cast<std::uint32_t>(offset));
+        StoreU32LE(central, 0x02014B50);
+        StoreU16LE(central + 4, 20);
+        StoreU16LE(central + 6, 20);
+        StoreU16LE(central + 8, store ? 0 : 2);
+        StoreU16LE(central + 10, store ? 0 : 8);
+        StoreU16LE(central + 12, time);
+        StoreU16LE(central + 14, date);
+        StoreU16LE(central + 28, static_cast<std::uint16_t>(oem.size()));
+        StoreU32LE(central + 38, WindowsAttributes(source.Attr));
+        StoreU32LE(central + 42, static_cast<std::uint32_t>(offset));
         std::uint8_t local[30] = {};
-        Put32(local, 0x04034B50);
-        Put16(local + 4, 20);
+        StoreU32LE(local, 0x04034B50);
+        StoreU16LE(local + 4, 20);
         std::memcpy(local + 6, central + 8, 8);  // flags, method, time, date
-        Put16(local + 26, static_cast<std::uint32_t>(oem.size()));
+        StoreU16LE(local + 26, static_cast<std::uint16_t>(oem.size()));
         Output->WriteExact(local, 30);
         Output->WriteExact(oem.data(), static_cast<std::int32_t>(oem.size()));
 
@@ -262,9 +254,9 @@ bool TZipFile::AddEntry(TSource& source, const std::string& entryName) {
         }
         if (written >= 0xFFFFFFFFLL || Output->Position() >= 0xFFFFFFFFLL)
             Abort();
-        Put32(central + 16, crc);
-        Put32(central + 20, static_cast<std::uint32_t>(written));
-        Put32(central + 24, static_cast<std::uint32_t>(read));
+        StoreU32LE(central + 16, crc);
+        StoreU32LE(central + 20, static_cast<std::uint32_t>(written));
+        StoreU32LE(central + 24, static_cast<std::uint32_t>(read));
         CentralDirectory.AppendBuffer(central, 46);
         CentralDirectory.AppendBuffer(oem.data(), static_cast<std::int32_t>(oem.size()));
         const std::int64_t end = Output->Position();
@@ -296,11 +288,11 @@ bool TZipFile::Finish() {
                 Abort();
             Output->WriteExact(CentralDirectory.Data, CentralDirectory.Size);
             std::uint8_t end[22] = {};
-            Put32(end, 0x06054B50);
-            Put16(end + 8, static_cast<std::uint32_t>(EntryCount));
-            Put16(end + 10, static_cast<std::uint32_t>(EntryCount));
-            Put32(end + 12, static_cast<std::uint32_t>(CentralDirectory.Size));
-            Put32(end + 16, static_cast<std::uint32_t>(offset));
+            StoreU32LE(end, 0x06054B50);
+            StoreU16LE(end + 8, static_cast<std::uint16_t>(EntryCount));
+            StoreU16LE(end + 10, static_cast<std::uint16_t>(EntryCount));
+            StoreU32LE(end + 12, static_cast<std::uint32_t>(CentralDirectory.Size));
+            StoreU32LE(end + 16, static_cast<std::uint32_t>(offset));
             Output->WriteExact(end, 22);
         } catch (const EAbort&) {
             ok = false;
