@@ -10,12 +10,12 @@
 
 #include "base/core/TList.h"
 #include "base/core/TMemory.h"
-#include "model/DocumentUnit.h"
-#include "model/OperationArgs.h"
-#include "model/OperationCodes.h"
-#include "model/TDoc.h"
-#include "model/TOperation.h"
-#include "model/TPar.h"
+#include "model/document/TDoc.h"
+#include "model/formats/DocumentUnit.h"
+#include "model/paragraphs/TPar.h"
+#include "model/undo/OperationArgs.h"
+#include "model/undo/OperationCodes.h"
+#include "model/undo/TOperation.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "base/text/TWideStringList.h"
-#include "model/FieldFormats.h"
-#include "model/FieldInstructions.h"
-#include "model/TAutoList.h"
-#include "model/TField.h"
-#include "model/TStyle.h"
-#include "model/TStyleList.h"
+#include "model/fields/FieldFormats.h"
+#include "model/fields/FieldInstructions.h"
+#include "model/fields/TField.h"
+#include "model/managers/TAutoList.h"
+#include "model/managers/TStyle.h"
+#include "model/managers/TStyleList.h"
 #include "platform/CodePages.h"
 
 namespace {

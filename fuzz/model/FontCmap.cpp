@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "base/core/TList.h"
-#include "model/FontData.h"
+#include "model/managers/FontData.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     TList list;

@@ -1,9 +1,9 @@
-#include "model/BorderSets.h"
+#include "model/formats/BorderSets.h"
 
 #include <gtest/gtest.h>
 
-#include "model/ModelOptions.h"
-#include "model/Tolerances.h"
+#include "model/formats/Tolerances.h"
+#include "model/host/ModelOptions.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "model/DescribeFormatting.h"
+#include "model/managers/DescribeFormatting.h"
 
 #include <gtest/gtest.h>
 
 #include "base/core/ObjectHandles.h"
 #include "base/text/NumberFormats.h"
 #include "base/text/Units.h"
-#include "model/BorderSets.h"
-#include "model/TAutoList.h"
+#include "model/formats/BorderSets.h"
+#include "model/managers/TAutoList.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "model/DocConstants.h"
+#include "model/formats/DocConstants.h"
 
 #include <gtest/gtest.h>
 
 #include <string_view>
 
-#include "model/WordSeparators.h"
+#include "model/formats/WordSeparators.h"
 
 namespace {
 

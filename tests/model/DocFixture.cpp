@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "model/OperationArgs.h"
-#include "model/OperationCodes.h"
-#include "model/TOperation.h"
-#include "model/TPar.h"
-#include "model/TParFormat.h"
+#include "model/formats/TParFormat.h"
+#include "model/paragraphs/TPar.h"
+#include "model/undo/OperationArgs.h"
+#include "model/undo/OperationCodes.h"
+#include "model/undo/TOperation.h"
 
 TDocFixture::TDocFixture(std::initializer_list<std::string_view> pars) {
     for (std::string_view d : pars)

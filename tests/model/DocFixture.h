@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ParText.h"
-#include "model/TDoc.h"
+#include "model/document/TDoc.h"
 
 // A document built from paragraph descriptions (ParText.h), every
 // paragraph with the default paragraph format, and ways to read it back.

@@ -1,12 +1,12 @@
-#include "model/FieldInstructions.h"
+#include "model/fields/FieldInstructions.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "base/text/TWideStringList.h"
-#include "model/TStyle.h"
-#include "model/TStyleList.h"
+#include "model/managers/TStyle.h"
+#include "model/managers/TStyleList.h"
 
 namespace {
 

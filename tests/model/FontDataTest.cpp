@@ -1,4 +1,4 @@
-#include "model/FontData.h"
+#include "model/managers/FontData.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "model/FontQueries.h"
+#include "model/host/FontQueries.h"
 
 // Document fonts for tests: each font's character set and face, installed
 // while the object lives.

@@ -1,4 +1,4 @@
-#include "model/FormatStream.h"
+#include "model/formats/FormatStream.h"
 
 #include <gtest/gtest.h>
 

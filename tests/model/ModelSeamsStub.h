@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "model/TDoc.h"
-#include "model/TDocClient.h"
-#include "model/TModelHost.h"
+#include "model/document/TDoc.h"
+#include "model/host/TDocClient.h"
+#include "model/host/TModelHost.h"
 
 // Stand-ins for the layout, window and shell around a document: they answer
 // from fields the test sets and log the requests the model makes, one

@@ -1,13 +1,13 @@
-#include "model/PageSetup.h"
+#include "model/formats/PageSetup.h"
 
 #include <gtest/gtest.h>
 
 #include "DocFixture.h"
 #include "base/text/TStringList.h"
-#include "model/FormatStream.h"
-#include "model/TCompoundFragment.h"
-#include "model/TPar.h"
-#include "model/TSection.h"
+#include "model/document/TSection.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/TCompoundFragment.h"
+#include "model/paragraphs/TPar.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 #include <stdexcept>
 
 #include "base/core/ObjectHandles.h"
-#include "model/FormatStream.h"
-#include "model/TAutoList.h"
-#include "model/TField.h"
-#include "model/TPar.h"
-#include "model/TSection.h"
-#include "model/TShape.h"
+#include "model/document/TSection.h"
+#include "model/fields/TField.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/TShape.h"
+#include "model/managers/TAutoList.h"
+#include "model/paragraphs/TPar.h"
 
 namespace ParText {
 

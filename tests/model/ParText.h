@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "base/core/TMemory.h"
-#include "model/TDoc.h"
+#include "model/document/TDoc.h"
 
 class TAutoList;
 class TField;

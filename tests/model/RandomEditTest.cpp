@@ -6,13 +6,13 @@
 #include <string>
 
 #include "DocFixture.h"
-#include "model/FormatStream.h"
-#include "model/TFormatFontOperation.h"
-#include "model/TFormatParsOperation.h"
-#include "model/TInsDelOperation.h"
-#include "model/TOperation.h"
-#include "model/TPar.h"
-#include "model/TParFormat.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/TParFormat.h"
+#include "model/paragraphs/TPar.h"
+#include "model/undo/TFormatFontOperation.h"
+#include "model/undo/TFormatParsOperation.h"
+#include "model/undo/TInsDelOperation.h"
+#include "model/undo/TOperation.h"
 
 namespace {
 

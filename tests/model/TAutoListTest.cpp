@@ -1,9 +1,9 @@
-#include "model/TAutoList.h"
+#include "model/managers/TAutoList.h"
 
 #include <gtest/gtest.h>
 
-#include "model/TDoc.h"
-#include "model/TShape.h"
+#include "model/document/TDoc.h"
+#include "model/formats/TShape.h"
 #include "platform/CodePages.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "model/TCharFormat.h"
+#include "model/formats/TCharFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "model/TColorManager.h"
+#include "model/managers/TColorManager.h"
 
 #include <gtest/gtest.h>
 
 #include "base/graphics/Colors.h"
-#include "model/DescribeFormatting.h"
-#include "model/TCharFormat.h"
-#include "model/TModelHost.h"
+#include "model/formats/TCharFormat.h"
+#include "model/host/TModelHost.h"
+#include "model/managers/DescribeFormatting.h"
 #include "platform/Screen.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "model/TCompoundFragment.h"
+#include "model/formats/TCompoundFragment.h"
 
 #include <gtest/gtest.h>
 

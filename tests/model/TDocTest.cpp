@@ -1,15 +1,15 @@
-#include "model/TDoc.h"
+#include "model/document/TDoc.h"
 
 #include <gtest/gtest.h>
 
 #include "DocFixture.h"
 #include "ModelSeamsStub.h"
-#include "model/FormatStream.h"
-#include "model/ModelOptions.h"
-#include "model/StateFlags.h"
-#include "model/TField.h"
-#include "model/TPar.h"
-#include "model/TSection.h"
+#include "model/document/StateFlags.h"
+#include "model/document/TSection.h"
+#include "model/fields/TField.h"
+#include "model/formats/FormatStream.h"
+#include "model/host/ModelOptions.h"
+#include "model/paragraphs/TPar.h"
 
 namespace {
 

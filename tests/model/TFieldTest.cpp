@@ -1,11 +1,11 @@
-#include "model/TField.h"
+#include "model/fields/TField.h"
 
 #include <gtest/gtest.h>
 
 #include "DocFixture.h"
 #include "base/core/DateTime.h"
-#include "model/FieldFormats.h"
-#include "model/TSection.h"
+#include "model/document/TSection.h"
+#include "model/fields/FieldFormats.h"
 #include "platform/CodePages.h"
 
 namespace {

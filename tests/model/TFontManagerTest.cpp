@@ -1,13 +1,13 @@
-#include "model/TFontManager.h"
+#include "model/managers/TFontManager.h"
 
 #include <gtest/gtest.h>
 
 #include "base/text/Charsets.h"
 #include "base/text/TStringList.h"
-#include "model/FontData.h"
-#include "model/FontQueries.h"
-#include "model/TKerningPairs.h"
-#include "model/TSharedFont.h"
+#include "model/host/FontQueries.h"
+#include "model/managers/FontData.h"
+#include "model/managers/TKerningPairs.h"
+#include "model/managers/TSharedFont.h"
 #include "platform/DeviceContexts.h"
 #include "platform/Fonts.h"
 #include "support/TestSupport.h"

@@ -1,15 +1,15 @@
-#include "model/TInsDelOperation.h"
+#include "model/undo/TInsDelOperation.h"
 
 #include <gtest/gtest.h>
 
 #include "DocFixture.h"
 #include "base/core/ObjectHandles.h"
-#include "model/FormatStream.h"
-#include "model/TField.h"
-#include "model/TOperation.h"
-#include "model/TPar.h"
-#include "model/TSection.h"
-#include "model/TShape.h"
+#include "model/document/TSection.h"
+#include "model/fields/TField.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/TShape.h"
+#include "model/paragraphs/TPar.h"
+#include "model/undo/TOperation.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "model/TLangManager.h"
+#include "model/managers/TLangManager.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "model/TLayoutManager.h"
+#include "model/managers/TLayoutManager.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "model/TParFormat.h"
+#include "model/formats/TParFormat.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "model/TCharFormat.h"
-#include "model/TParFormatClipboard.h"
+#include "model/formats/TCharFormat.h"
+#include "model/formats/TParFormatClipboard.h"
 
 namespace {
 

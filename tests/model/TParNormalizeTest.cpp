@@ -6,10 +6,10 @@
 #include "FontQueriesStub.h"
 #include "ParText.h"
 #include "base/core/ObjectHandles.h"
-#include "model/FormatStream.h"
-#include "model/TField.h"
-#include "model/TPar.h"
-#include "model/TShape.h"
+#include "model/fields/TField.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/TShape.h"
+#include "model/paragraphs/TPar.h"
 
 namespace {
 

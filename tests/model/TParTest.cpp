@@ -1,4 +1,4 @@
-#include "model/TPar.h"
+#include "model/paragraphs/TPar.h"
 
 #include <gtest/gtest.h>
 
@@ -8,15 +8,15 @@
 #include "ParText.h"
 #include "TextServicesStub.h"
 #include "base/core/ObjectHandles.h"
-#include "model/BorderSets.h"
-#include "model/FormatStream.h"
-#include "model/TAutoList.h"
-#include "model/TDoc.h"
-#include "model/TField.h"
-#include "model/TLine.h"
-#include "model/TSection.h"
-#include "model/TStyle.h"
-#include "model/TStyleList.h"
+#include "model/document/TDoc.h"
+#include "model/document/TSection.h"
+#include "model/fields/TField.h"
+#include "model/formats/BorderSets.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/TLine.h"
+#include "model/managers/TAutoList.h"
+#include "model/managers/TStyle.h"
+#include "model/managers/TStyleList.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "FontQueriesStub.h"
 #include "ParText.h"
 #include "TextServicesStub.h"
-#include "model/TPar.h"
-#include "model/TWordIndex.h"
+#include "model/formats/TWordIndex.h"
+#include "model/paragraphs/TPar.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
-#include "model/TPostActions.h"
+#include "model/document/TPostActions.h"
 
 #include <gtest/gtest.h>
 
 #include "DocFixture.h"
 #include "ModelSeamsStub.h"
-#include "model/ModelOptions.h"
-#include "model/OperationCodes.h"
-#include "model/StateFlags.h"
-#include "model/TCompoundFragment.h"
-#include "model/TOperation.h"
-#include "model/TPar.h"
+#include "model/document/StateFlags.h"
+#include "model/formats/TCompoundFragment.h"
+#include "model/host/ModelOptions.h"
+#include "model/paragraphs/TPar.h"
+#include "model/undo/OperationCodes.h"
+#include "model/undo/TOperation.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "model/TStyleManager.h"
+#include "model/managers/TStyleManager.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include "base/core/ObjectHandles.h"
 #include "base/messages/MessageBoxes.h"
 #include "base/text/TStringList.h"
-#include "model/DescribeFormatting.h"
-#include "model/TAutoList.h"
-#include "model/TFontManager.h"
-#include "model/TStyle.h"
+#include "model/managers/DescribeFormatting.h"
+#include "model/managers/TAutoList.h"
+#include "model/managers/TFontManager.h"
+#include "model/managers/TStyle.h"
 #include "support/TestSupport.h"
 
 namespace {

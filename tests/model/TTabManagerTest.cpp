@@ -1,4 +1,4 @@
-#include "model/TTabManager.h"
+#include "model/managers/TTabManager.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include "DocFixture.h"
 #include "base/text/NumberFormats.h"
 #include "base/text/Units.h"
-#include "model/DescribeFormatting.h"
-#include "model/TPar.h"
+#include "model/managers/DescribeFormatting.h"
+#include "model/paragraphs/TPar.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "model/TTextPos.h"
+#include "model/formats/TTextPos.h"
 
 #include <gtest/gtest.h>
 

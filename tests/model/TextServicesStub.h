@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "model/TextServices.h"
+#include "model/paragraphs/TextServices.h"
 
 // Writing-tool answers for tests, installed while the object lives.
 class TTextServicesStub : public TTextServices {

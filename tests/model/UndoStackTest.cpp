@@ -1,4 +1,4 @@
-#include "model/TOperation.h"
+#include "model/undo/TOperation.h"
 
 #include <gtest/gtest.h>
 
@@ -7,13 +7,13 @@
 
 #include "DocFixture.h"
 #include "ModelSeamsStub.h"
-#include "model/ModelOptions.h"
-#include "model/OperationArgs.h"
-#include "model/OperationCodes.h"
-#include "model/SimpleOperations.h"
-#include "model/StateFlags.h"
-#include "model/TCompoundFragment.h"
-#include "model/TPar.h"
+#include "model/document/StateFlags.h"
+#include "model/formats/TCompoundFragment.h"
+#include "model/host/ModelOptions.h"
+#include "model/paragraphs/TPar.h"
+#include "model/undo/OperationArgs.h"
+#include "model/undo/OperationCodes.h"
+#include "model/undo/SimpleOperations.h"
 
 namespace {
 

@@ -1,7 +1,0 @@
-#include "model/TShape.h"
-
-#include "base/core/ObjectHandles.h"
-
-TShape::~TShape() {
-    ReleaseObjectHandle(this);
-}

@@ -1,8 +1,0 @@
-#include "model/TSubOperation.h"
-
-#include "model/TDoc.h"
-
-void TSubOperation::Execute() {
-    Redo();
-    Doc->AddSubOperation(this);
-}

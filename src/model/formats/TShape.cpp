@@ -1,0 +1,7 @@
+#include "model/formats/TShape.h"
+
+#include "base/core/ObjectHandles.h"
+
+TShape::~TShape() {
+    ReleaseObjectHandle(this);
+}

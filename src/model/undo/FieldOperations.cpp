@@ -1,0 +1,130 @@
+#include "model/undo/FieldOperations.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "base/core/ObjectHandles.h"
+#include "model/document/StateFlags.h"
+#include "model/document/TDoc.h"
+#include "model/fields/TField.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/StreamEdit.h"
+#include "model/formats/TShape.h"
+#include "model/host/TModelHost.h"
+#include "model/paragraphs/TPar.h"
+
+namespace {
+
+// The run of zero-width controls standing at a character position: from
+// the end of the character before up to the character (or the stream end).
+void RunAt(const TPar& par, std::int32_t offset, std::int32_t& from, std::int32_t& to) {
+    TCharLocation location;
+    LocateChar(par.Stream, offset, location);
+    from = location.RunStart;
+    to = location.CharOffset;
+}
+
+TShape* ShapeOf(const TField& field) {
+    if (TShape* shape = field.InlineShape())
+        return shape;
+    return nullptr;
+}
+
+}  // namespace
+
+TInsDelFieldOperation::TInsDelFieldOperation(TDoc* doc, std::uint8_t marks, TField* field)
+    : TSubOperation(doc), Marks(marks), Field(field) {
+    if (ShapeOf(*field) != nullptr)
+        Extra |= feHasShape;
+    TFragment range;
+    if (doc->FieldRange(field, range)) {
+        StartPar = range.Start.Par;
+        StartOffset = range.Start.Offset;
+        EndPar = range.End.Par;
+        EndOffset = range.End.Offset;
+    }
+}
+
+TInsDelFieldOperation::~TInsDelFieldOperation() {
+    // A complete field that is out of the document belongs to the step.
+    if (Present == 0 && Marks == fmBoth && (Extra & feNeverFree) == 0 && !Doc->Fields.Contains(Field)) {
+        if ((Extra & feHasShape) != 0)
+            Doc->DeleteShape(ShapeOf(*Field));
+        delete Field;
+    }
+}
+
+bool TInsDelFieldOperation::RemoveMark(std::uint8_t code, std::int32_t par, std::int32_t offset, std::int32_t& index) {
+    if (par < 0 || par >= Doc->ParCount())
+        return false;
+    TPar* p = Doc->Par(par);
+    std::int32_t from, to;
+    RunAt(*p, offset, from, to);
+    const auto handle = static_cast<std::int32_t>(ObjectHandle(Field));
+    for (std::int32_t off = from; off + FormatControlSize <= to; off += FormatControlSize) {
+        if (p->Stream.Data[off] == 0 && p->Stream.Data[off + 1] == code &&
+            FormatControlValue(p->Stream.Data + off) == handle) {
+            index = (off - from) / FormatControlSize;
+            p->Stream.DeleteRange(off, FormatControlSize);
+            p->Changed();
+            return true;
+        }
+    }
+    return false;
+}
+
+void TInsDelFieldOperation::InsertMark(std::uint8_t code, std::int32_t par, std::int32_t offset, std::int32_t index) {
+    if (par < 0 || par >= Doc->ParCount())
+        return;
+    TPar* p = Doc->Par(par);
+    std::int32_t from, to;
+    RunAt(*p, offset, from, to);
+    const std::int32_t at = std::min(from + index * FormatControlSize, to);
+    InsertFormatControl(p->Stream, at, code, static_cast<std::int32_t>(ObjectHandle(Field)));
+    p->Changed();
+}
+
+void TInsDelFieldOperation::Undo() {
+    TDoc& doc = *Doc;
+    if (Present != 0) {
+        // The end first: when both marks share a run, the start's index
+        // stays as it was counted.
+        if ((Marks & fmEnd) != 0)
+            RemoveMark(fcFieldEnd, EndPar, EndOffset, EndIndex);
+        if ((Marks & fmStart) != 0)
+            RemoveMark(fcFieldStart, StartPar, StartOffset, StartIndex);
+        if (Marks == fmBoth) {
+            doc.Fields.Remove(Field);
+            if (TShape* shape = ShapeOf(*Field))
+                shape->ShapeFlags |= 4;
+        }
+        Present = 0;
+    } else {
+        if ((Marks & fmStart) != 0)
+            InsertMark(fcFieldStart, StartPar, StartOffset, StartIndex);
+        if ((Marks & fmEnd) != 0)
+            InsertMark(fcFieldEnd, EndPar, EndOffset, EndIndex);
+        if (Marks == fmBoth) {
+            if (!doc.Fields.Contains(Field))
+                doc.Fields.Add(Field);
+            if (TShape* shape = ShapeOf(*Field))
+                shape->ShapeFlags &= ~4;
+        }
+        Present = 1;
+    }
+    if (StartPar >= 0 && StartPar < doc.ParCount())
+        doc.NoteParChanged(StartPar);
+    ModelHost().RestartBackgroundSpellcheck(doc);
+    doc.StateFlags[sfFieldIndexStale] = 1;
+}
+
+void TEditFieldOperation::Undo() {
+    std::swap(Field->Instruction, Instruction);
+    Doc->StateFlags[sfFieldIndexStale] = 1;
+}
+
+void TChangeFieldPropsOperation::Undo() {
+    std::swap(Field->Type, Type);
+    std::swap(Field->Instruction, Instruction);
+    Doc->StateFlags[sfFieldIndexStale] = 1;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "model/undo/TSubOperation.h"
+
+class TField;
+
+// Steps on fields, bookmarks and note marks.
+
+// Which marks of a field a step takes out or puts back.
+enum : std::uint8_t { fmStart = 1, fmEnd = 2, fmBoth = 3 };
+// Extra flags of TInsDelFieldOperation.
+enum : std::uint8_t { feNeverFree = 1, feHasShape = 2 };
+
+// Takes a field's start and end marks out of the streams (the text between
+// them stays) or puts them back, each at its place within the run of
+// zero-width controls where it stood. A complete field leaves and rejoins
+// the document's field list; while it is out, the step owns it.
+class TInsDelFieldOperation : public TSubOperation {
+public:
+    // Created present: executing it takes the marks out.
+    TInsDelFieldOperation(TDoc* doc, std::uint8_t marks, TField* field);
+    ~TInsDelFieldOperation() override;
+    void Undo() override;
+
+    std::uint8_t Present = 1;
+    std::uint8_t Marks = fmBoth;
+    std::uint8_t Extra = 0;
+    TField* Field = nullptr;
+    std::int32_t StartPar = -1;
+    std::int32_t StartOffset = 0;
+    std::int32_t StartIndex = 0;
+    std::int32_t EndPar = -1;
+    std::int32_t EndOffset = 0;
+    std::int32_t EndIndex = 0;
+
+private:
+    bool RemoveMark(std::uint8_t code, std::int32_t par, std::int32_t offset, std::int32_t& index);
+    void InsertMark(std::uint8_t code, std::int32_t par, std::int32_t offset, std::int32_t index);
+};
+
+// A field's instruction text.
+class TEditFieldOperation : public TSubOperation {
+public:
+    TEditFieldOperation(TDoc* doc, TField* field, std::u16string instruction)
+        : TSubOperation(doc), Field(field), Instruction(std::move(instruction)) {}
+    void Undo() override;
+
+    TField* Field = nullptr;
+    std::u16string Instruction;
+};
+
+// A field's type code and instruction.
+class TChangeFieldPropsOperation : public TSubOperation {
+public:
+    TChangeFieldPropsOperation(TDoc* doc, TField* field, std::uint8_t type, std::u16string instruction)
+        : TSubOperation(doc), Field(field), Type(type), Instruction(std::move(instruction)) {}
+    void Undo() override;
+
+    TField* Field = nullptr;
+    std::uint8_t Type = 0;
+    std::u16string Instruction;
+};
