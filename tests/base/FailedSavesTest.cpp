@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -23,9 +24,12 @@
 #include "base/files/FileOperations.h"
 #include "base/files/TIniFile.h"
 #include "base/files/TRegistry.h"
+#include "base/files/TUnpackedZip.h"
+#include "base/files/TZipFile.h"
 #include "base/graphics/TBitmap.h"
 #include "base/pictures/PictureHelpers.h"
 #include "base/text/TStringList.h"
+#include "platform/Files.h"
 #include "platform/Registry.h"
 #include "support/TestSupport.h"
 
@@ -63,7 +67,58 @@ bool Aborts(const std::function<void()>& save) {
     }
 }
 
+// Bytes that deflate cannot shrink, so that an archive holding them is
+// longer than every cut point.
+std::string NoiseBytes(std::size_t size) {
+    std::string bytes(size, '\0');
+    std::uint32_t state = 2463534242u;
+    for (char& c : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        c = static_cast<char>(state);
+    }
+    return bytes;
+}
+
+// A folder to zip, and an archive to extract from, both kept apart from the
+// folder a test makes fail. Made anew whenever a test's temporary folders
+// (the settings folder moves the temporary folder into itself) took them.
+const TTempDir& ZipSources() {
+    static std::unique_ptr<TTempDir> dir;
+    if (dir && fs::exists(dir->File("both.zip")))
+        return *dir;
+    dir = std::make_unique<TTempDir>();
+    const TTempDir& d = *dir;
+    for (const char* folder : {"long", "short", "both"})
+        fs::create_directories(d.File(folder));
+    WriteFileBytes(d.File("long/noise.bin"), NoiseBytes(100000));
+    WriteFileBytes(d.File("short/note.txt"), "old archive");
+    WriteFileBytes(d.File("both/long.bin"), NoiseBytes(100000));
+    WriteFileBytes(d.File("both/short.txt"), "old entry");
+    if (!ZipFolder(d.File("both/"), d.File("both.zip")))
+        ADD_FAILURE() << "the archive to extract from could not be made";
+    return d;
+}
+
+bool ExtractTo(const std::string& entry, const std::string& path) {
+    const Platform::TFileHandle file =
+        Platform::OpenExistingFile(ZipSources().File("both.zip"), Platform::TFileAccess::Read);
+    if (file == Platform::kNoFile)
+        return false;
+    bool ok;
+    {
+        // Entries are listed under the folder they would unpack to.
+        const std::string folder = ZipSources().File("unpacked/");
+        TUnpackedZip zip(file, folder);
+        ok = zip.ExtractEntry(folder + entry, path);
+    }
+    Platform::CloseFile(file);
+    return ok;
+}
+
 const std::vector<TSaver>& Savers() {
+    ZipSources();  // made now, before any test sets up its failure
     static const std::vector<TSaver> savers = {
         {"TMemory",
          [](const std::string& path, bool longVersion) {
@@ -95,6 +150,14 @@ const std::vector<TSaver>& Savers() {
              ini.OpenKey("Section");
              ini.WriteString("value", longVersion ? BigText('i') : "old");
              return ini.UpdateFile();
+         }},
+        {"ZipFolder",
+         [](const std::string& path, bool longVersion) {
+             return ZipFolder(ZipSources().File(longVersion ? "long/" : "short/"), path);
+         }},
+        {"TUnpackedZip::ExtractEntry",
+         [](const std::string& path, bool longVersion) {
+             return ExtractTo(longVersion ? "long.bin" : "short.txt", path);
          }},
         {"TRegistry",
          [](const std::string&, bool longVersion) {

@@ -10,6 +10,7 @@
 #include "base/core/TCustomZStream.h"
 #include "base/core/TFileStream.h"
 #include "base/core/TReadOnlyMemoryStream.h"
+#include "base/core/TReplacingFileStream.h"
 #include "base/core/TZDecompressionStream.h"
 #include "base/files/FolderOperations.h"
 #include "base/text/CompareLocale.h"
@@ -374,20 +375,16 @@ bool TUnpackedZip::ExtractEntry(const std::string& name, const std::string& targ
     const std::size_t slash = path.find_last_of('/');
     if (slash != std::string::npos && slash > 0)
         ForceFolders(path.substr(0, slash));
-    const std::string temp = path + ".rez-unzipping";
     try {
-        {
-            TFileStream out(temp, TFileStream::fmCreate);
-            for (std::size_t at = 0; at < bytes.size();) {
-                const auto piece = static_cast<std::int32_t>(std::min<std::size_t>(bytes.size() - at, 1 << 30));
-                out.WriteExact(bytes.data() + at, piece);
-                at += static_cast<std::size_t>(piece);
-            }
+        // Written beside the target and put in its place only when whole.
+        TReplacingFileStream out(path);
+        for (std::size_t at = 0; at < bytes.size();) {
+            const auto piece = static_cast<std::int32_t>(std::min<std::size_t>(bytes.size() - at, 1 << 30));
+            out.WriteExact(bytes.data() + at, piece);
+            at += static_cast<std::size_t>(piece);
         }
-        if (!Platform::MoveFileOver(temp, path))
-            Abort();
+        out.Commit();
     } catch (const EAbort&) {
-        Platform::DeleteFileAt(temp);
         return false;
     }
     if (targetPath.empty())

@@ -11,6 +11,7 @@
 #include "base/core/Errors.h"
 #include "base/core/TCustomZStream.h"
 #include "base/core/TFileStream.h"
+#include "base/core/TReplacingFileStream.h"
 #include "base/messages/MessageBoxes.h"
 #include "base/text/TextCase.h"
 #include "platform/ByteReader.h"
@@ -90,22 +91,19 @@ TZipFile::~TZipFile() {
 }
 
 void TZipFile::Abandon() {
-    if (Output) {
-        Output.reset();
-        Platform::DeleteFileAt(TempPath);
-    }
+    // The replacing stream removes its temporary file when dropped unfinished.
+    Output.reset();
 }
 
 bool TZipFile::CreateArchive(const std::string& path) {
     Abandon();
     ArchivePath = path;
-    TempPath = path + ".rez-zipping";
     EntryCount = 0;
     Failed = false;
     EntryNames.Clear();
     CentralDirectory.Clear();
     try {
-        Output = std::make_unique<TFileStream>(TempPath, TFileStream::fmCreate);
+        Output = std::make_unique<TReplacingFileStream>(path);
     } catch (const EAbort&) {
         return false;
     }
@@ -294,15 +292,12 @@ bool TZipFile::Finish() {
             StoreU32LE(end + 12, static_cast<std::uint32_t>(CentralDirectory.Size));
             StoreU32LE(end + 16, static_cast<std::uint32_t>(offset));
             Output->WriteExact(end, 22);
+            Output->Commit();
         } catch (const EAbort&) {
             ok = false;
         }
     }
     Output.reset();
-    if (ok)
-        ok = Platform::MoveFileOver(TempPath, ArchivePath);
-    if (!ok)
-        Platform::DeleteFileAt(TempPath);
     return ok;
 }
 

@@ -8,7 +8,7 @@
 #include "base/core/TMemory.h"
 #include "base/text/TStringList.h"
 
-class TFileStream;
+class TReplacingFileStream;
 class TStringList;
 
 // Settings of the ZIP writer that its callers set around their calls.
@@ -63,8 +63,7 @@ private:
     bool AddEntry(TSource& source, const std::string& entryName);
     void Abandon();
 
-    std::unique_ptr<TFileStream> Output;
-    std::string TempPath;
+    std::unique_ptr<TReplacingFileStream> Output;
     TMemory CentralDirectory;
     std::int32_t EntryCount = 0;
 };
