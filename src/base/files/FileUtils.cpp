@@ -4,15 +4,15 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/core/DateTimeText.h"
 #include "base/core/Errors.h"
 #include "base/core/TMemory.h"
 #include "base/files/Folders.h"
 #include "base/files/ShellServices.h"
-#include "base/files/SystemShims.h"
 #include "base/graphics/TCanvas.h"
 #include "base/messages/MessageBoxes.h"
 #include "base/text/CompareLocale.h"
-#include "base/text/TextHelpers.h"
+#include "base/text/NumberFormats.h"
 #include "platform/FileSystem.h"
 #include "platform/Files.h"
 #include "platform/System.h"
