@@ -140,7 +140,7 @@ void SaveTextToFile(const std::string& fileName, std::string_view text) {
 }
 
 bool RewindFile(int handle) {
-    return Platform::SeekFile(handle, 0, 0) == 0;
+    return Platform::SeekFile(handle, 0, Platform::kSeekFromStart) == 0;
 }
 
 std::string EscapeMenuCaption(std::string_view s) {

@@ -57,8 +57,8 @@ std::string SafeName(std::string name) {
 // central directory, 4.3.7 the local headers. Every offset and size read
 // from the archive is checked against the image before it is used.
 TUnpackedZip::TUnpackedZip(Platform::TFileHandle file, const std::string& targetFolder) {
-    const std::int64_t size = Platform::SeekFile(file, 0, 2);
-    if (size <= 0 || size > 0xFFFFFFFFLL || Platform::SeekFile(file, 0, 0) != 0)
+    const std::int64_t size = Platform::SeekFile(file, 0, Platform::kSeekFromEnd);
+    if (size <= 0 || size > 0xFFFFFFFFLL || Platform::SeekFile(file, 0, Platform::kSeekFromStart) != 0)
         return;
     try {
         Image.resize(static_cast<std::size_t>(size));

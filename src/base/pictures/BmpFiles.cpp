@@ -150,7 +150,7 @@ void TBitmap::ReadDIB(TStream& stream, std::int64_t size) {
         if (stream.Read(raw + 4, static_cast<std::int32_t>(keep - 4)) != static_cast<std::int32_t>(keep - 4))
             Abort();
         if (headerSize > keep)
-            stream.Seek(headerSize - keep, 1);
+            stream.Seek(headerSize - keep, soFromCurrent);
         std::memcpy(&h, raw, 40);
         h.biSize = 40;
     }
@@ -205,7 +205,7 @@ void TBitmap::ReadDIB(TStream& stream, std::int64_t size) {
     if (PixelOffset > 0) {
         const std::int64_t here = stream.Position() - start;
         if (PixelOffset > here && PixelOffset < size)
-            stream.Seek(PixelOffset - here, 1);
+            stream.Seek(PixelOffset - here, soFromCurrent);
     }
     const std::int64_t remaining = std::max<std::int64_t>(0, size - (stream.Position() - start));
     const std::int64_t height = h.biHeight < 0 ? -std::int64_t{h.biHeight} : h.biHeight;

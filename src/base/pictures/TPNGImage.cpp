@@ -108,7 +108,7 @@ TChunks ReadChunks(TStream& stream) {
         if (!known) {
             if (critical)
                 Abort();  // a critical chunk we cannot apply changes what the picture means
-            stream.Seek(static_cast<std::int64_t>(length) + 4, 1);
+            stream.Seek(static_cast<std::int64_t>(length) + 4, soFromCurrent);
             continue;
         }
         std::vector<std::uint8_t> data(length);
