@@ -6,14 +6,15 @@
 #include <vector>
 
 #include "base/text/TStringList.h"
+#include "platform/ByteReader.h"
 
 namespace {
 
 struct TOut {
-    std::vector<std::uint8_t> B;
+    std::vector<std::uint8_t> Bytes;
     void U32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            B.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        Bytes.resize(Bytes.size() + 4);
+        StoreU32LE(Bytes.data() + Bytes.size() - 4, v);
     }
 };
 
@@ -29,8 +30,8 @@ std::vector<std::uint8_t> PackedTable(const std::vector<std::pair<std::uint32_t,
         offset += static_cast<std::uint32_t>(e.second.size());
     }
     for (const auto& e : entries)
-        t.B.insert(t.B.end(), e.second.begin(), e.second.end());
-    return t.B;
+        t.Bytes.insert(t.Bytes.end(), e.second.begin(), e.second.end());
+    return t.Bytes;
 }
 
 TEST(PackedStringsTest, PackedStringTables) {

@@ -147,8 +147,11 @@ TEST(ShellLinksTest, StopsAtBrokenFiles) {
          "a string runs past the end"},
         {"id list cut short", TLinkBuilder::Header(0x1) + "\x10", TShellLinkStatus::Truncated, 76,
          "item list runs past the end"},
-        {"id list longer than the file", TLinkBuilder::Header(0x1) + "\x10\x00abc", TShellLinkStatus::Truncated, 76,
-         "item list runs past the end"},
+        {"id list longer than the file",
+         TLinkBuilder::Header(0x1) + std::string("\x10\x00"
+                                                 "abc",
+                                                 5),
+         TShellLinkStatus::Truncated, 76, "item list runs past the end"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -10,6 +10,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/ByteReader.h"
+
 namespace Platform {
 namespace {
 
@@ -61,7 +63,7 @@ const TSingleByteTable* SingleByteTable(int codePage) {
             // flush to get it out.
             if (iconv(cd, &pin, &inLeft, &pout, &outLeft) != static_cast<size_t>(-1) &&
                 iconv(cd, nullptr, nullptr, &pout, &outLeft) != static_cast<size_t>(-1) && outLeft == sizeof(out) - 2)
-                w = static_cast<char16_t>(static_cast<unsigned char>(out[0]) | (static_cast<unsigned char>(out[1]) << 8));
+                w = static_cast<char16_t>(LoadU16LE(out));
             table->ToWide[b] = w;
         }
         iconv_close(cd);
@@ -141,8 +143,7 @@ std::u16string BytesToWide(int codePage, std::string_view bytes) {
     if (codePage == CP_UTF16LE) {
         std::u16string w(bytes.size() / 2, u'\0');
         for (std::size_t i = 0; i < w.size(); ++i)
-            w[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                         (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+            w[i] = static_cast<char16_t>(LoadU16LE(bytes.data() + 2 * i));
         return w;
     }
     if (!MultiByte(codePage)) {
