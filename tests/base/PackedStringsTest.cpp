@@ -13,8 +13,9 @@ namespace {
 struct TOut {
     std::vector<std::uint8_t> Bytes;
     void U32(std::uint32_t v) {
-        Bytes.resize(Bytes.size() + 4);
-        StoreU32LE(Bytes.data() + Bytes.size() - 4, v);
+        std::uint8_t le[4];
+        StoreU32LE(le, v);
+        Bytes.insert(Bytes.end(), le, le + 4);
     }
 };
 
