@@ -90,6 +90,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 made.reset(root);
             if (reader.Failed() && pass == 1 && root != nullptr)
                 __builtin_trap();  // a root the reader made is not handed back after a fault
+            // A fault names a byte of the input, or the end of one cut short.
+            const TReadResult& result = reader.ReadResult();
+            if (!result.Good && (result.Offset > size || result.Reason.empty()))
+                __builtin_trap();
         }
     }
     return 0;

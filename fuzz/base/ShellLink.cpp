@@ -11,5 +11,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const TShellLinkResult result = ReadShellLink(bytes, link);
     if (result.Offset > size)
         __builtin_trap();
+    // The inner parse agrees with the public entry and names a byte inside
+    // (or just after) the input.
+    const TReadResult parsed = ParseShellLink(bytes, link);
+    if (parsed.Offset != result.Offset || parsed.Good != (result.Status == TShellLinkStatus::Ok))
+        __builtin_trap();
     return 0;
 }

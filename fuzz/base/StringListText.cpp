@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "base/text/CompareLocale.h"
+#include "base/text/HexText.h"
 #include "base/text/TStringList.h"
 #include "base/text/TextCase.h"
-#include "base/text/TextHelpers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0)

@@ -28,8 +28,10 @@ void CloseFile(TFileHandle file);
 std::int64_t ReadFileBytes(TFileHandle file, void* buffer, std::int64_t count);
 std::int64_t WriteFileBytes(TFileHandle file, const void* buffer, std::int64_t count);
 
-// origin: 0 from the start, 1 from the current position, 2 from the end.
-// Returns the new position, or -1 on failure.
+// Where SeekFile counts its offset from.
+enum : int { kSeekFromStart = 0, kSeekFromCurrent = 1, kSeekFromEnd = 2 };
+// origin: kSeekFromStart, kSeekFromCurrent or kSeekFromEnd. Returns the new
+// position, or -1 on failure.
 std::int64_t SeekFile(TFileHandle file, std::int64_t offset, int origin);
 // Cuts or extends the file at the current position.
 bool TruncateFileHere(TFileHandle file);

@@ -99,13 +99,13 @@ TEST(TZDecompressionStreamTest, RoundTripsSeeksAndLimits) {
     packed->SeekTo(0);
     TZDecompressionStream inflater(*packed);
     std::string part(10, '\0');
-    inflater.Seek(60000, 0);  // forward: read and discarded
+    inflater.Seek(60000, soFromBeginning);  // forward: read and discarded
     inflater.ReadExact(part.data(), 10);
     EXPECT_EQ(part, text.substr(60000, 10));
-    EXPECT_EQ(inflater.Seek(0, 0), 0);  // back to the start
+    EXPECT_EQ(inflater.Seek(0, soFromBeginning), 0);  // back to the start
     inflater.ReadExact(part.data(), 10);
     EXPECT_EQ(part, text.substr(0, 10));
-    EXPECT_EQ(inflater.Seek(5, 0), 10);  // backwards: nothing happens
+    EXPECT_EQ(inflater.Seek(5, soFromBeginning), 10);  // backwards: nothing happens
 
     // Reading past the end gives the shorter count.
     std::string all(200000, '\0');

@@ -27,7 +27,7 @@
 #include "base/files/TUnpackedZip.h"
 #include "base/files/TZipFile.h"
 #include "base/graphics/TBitmap.h"
-#include "base/pictures/PictureHelpers.h"
+#include "base/pictures/PictureResources.h"
 #include "base/text/TStringList.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"

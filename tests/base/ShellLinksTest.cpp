@@ -123,24 +123,46 @@ TEST(ShellLinksTest, StopsAtBrokenFiles) {
         const char* name;
         std::string bytes;
         TShellLinkStatus status;
+        std::size_t offset;  // of the header, or of the record that runs over
+        const char* reason;
     };
     std::string wrongClsid = good;
     wrongClsid[5] = 0x15;
     std::string hugeInfo = good;
     hugeInfo[76] = '\xFF';
     hugeInfo[77] = '\xFF';
+    std::string contradiction = good;
+    contradiction[80] = '\x7F';  // the header is larger than the whole block
+    const std::size_t stringsAt = good.size() - 6;
     const Case cases[] = {
-        {"empty", "", TShellLinkStatus::TooShort},
-        {"short header", good.substr(0, 40), TShellLinkStatus::TooShort},
-        {"not a link", wrongClsid, TShellLinkStatus::NotALink},
-        {"link info larger than the file", hugeInfo, TShellLinkStatus::Truncated},
-        {"string cut short", good.substr(0, good.size() - 1), TShellLinkStatus::Truncated},
-        {"id list cut short", TLinkBuilder::Header(0x1) + "\x10", TShellLinkStatus::Truncated},
+        {"empty", "", TShellLinkStatus::TooShort, 0, "shorter than a link header"},
+        {"short header", good.substr(0, 40), TShellLinkStatus::TooShort, 40, "shorter than a link header"},
+        {"not a link", wrongClsid, TShellLinkStatus::NotALink, 0, "not a shell link"},
+        {"link info larger than the file", hugeInfo, TShellLinkStatus::Truncated, 76, "runs past the end"},
+        {"link info sizes contradict", contradiction, TShellLinkStatus::Truncated, 76, "contradict"},
+        {"link info cut short", good.substr(0, 90), TShellLinkStatus::Truncated, 76, "cut short"},
+        {"string cut short", good.substr(0, good.size() - 1), TShellLinkStatus::Truncated, stringsAt,
+         "a string runs past the end"},
+        {"string count cut short", good.substr(0, stringsAt + 1), TShellLinkStatus::Truncated, stringsAt,
+         "a string runs past the end"},
+        {"id list cut short", TLinkBuilder::Header(0x1) + "\x10", TShellLinkStatus::Truncated, 76,
+         "item list runs past the end"},
+        {"id list longer than the file",
+         TLinkBuilder::Header(0x1) + std::string("\x10\x00"
+                                                 "abc",
+                                                 5),
+         TShellLinkStatus::Truncated, 76, "item list runs past the end"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TShellLink link;
-        EXPECT_EQ(ReadShellLink(c.bytes, link).Status, c.status);
+        const TShellLinkResult result = ReadShellLink(c.bytes, link);
+        EXPECT_EQ(result.Status, c.status);
+        EXPECT_EQ(result.Offset, c.offset);
+        const TReadResult parsed = ParseShellLink(c.bytes, link);
+        EXPECT_FALSE(parsed.Good);
+        EXPECT_EQ(parsed.Offset, c.offset);
+        EXPECT_NE(parsed.Reason.find(c.reason), std::string::npos) << parsed.Reason;
     }
     // Every prefix of a good file is read without reading past its end.
     for (std::size_t n = 0; n < good.size(); ++n) {

@@ -64,6 +64,7 @@ protected:
         Failed = reader.Failed();
         Error = reader.ErrorText();
         ErrorOffset = reader.ErrorOffset();
+        Result = reader.ReadResult();
         return result;
     }
 
@@ -76,6 +77,7 @@ protected:
     bool Failed = false;
     std::string Error;
     std::int64_t ErrorOffset = 0;
+    TReadResult Result;
 };
 
 TEST_F(TReaderTest, ReadsTheTestFormIntoItsComponents) {
@@ -185,19 +187,29 @@ TEST_F(TReaderTest, DamageIsReportedWithWhatAndWhere) {
     std::string deep = B({vaList});
     for (int i = 0; i < 100; ++i)
         deep += B({vaList});
+    // The offset is that of the first byte the reader could not accept.
     const Case cases[] = {
-        {"signature", "TPF1" + S("TTestForm") + S("Form") + B({0, 0}), "it does not start with \"TPF0\"", 4},
-        {"unknown type", Form(S("Mystery") + B({14})), "unknown value type 14", 28},
+        {"signature", "TPF1" + S("TTestForm") + S("Form") + B({0, 0}), "it does not start with \"TPF0\"", 0},
+        {"unknown type", Form(S("Mystery") + B({14})), "unknown value type 14", 27},  // the type byte
         {"class", Form("", Child("TNoSuchControl", "X", "")),
-         "the class \"TNoSuchControl\" is not registered as a component class", 37},
-        {"nesting", Form(S("Deep") + deep), "components or lists nest too deeply", 89},
+         "the class \"TNoSuchControl\" is not registered as a component class", 20},     // its name
+        {"nesting", Form(S("Deep") + deep), "components or lists nest too deeply", 88},  // the 65th list
         {"long string", Form(S("Caption") + B({vaLString, 0xFF, 0xFF, 0, 0}) + "abc"),
-         "a string is longer than the resource", 32},
+         "a string is longer than the resource", 28},  // its length
+        {"cut short", "TPF0" + S("TTestForm") + S("Form") + S("Caption") + B({vaString, 5}) + "ab",
+         "the resource ends early", 31},  // the end
+        {"class of the root", "TPF0" + S("TNoSuchForm") + S("Form") + B({0, 0}),
+         "the class \"TNoSuchForm\" is not registered as a component class", 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        auto form = ReadForm(c.Bytes);
+        // The resource names the class of the root only where no root is given.
+        const bool rootGiven = c.Bytes.find("TTestForm") != std::string::npos;
+        std::unique_ptr<TComponent> form(Read(c.Bytes, rootGiven ? new TTestForm(nullptr) : nullptr));
         EXPECT_TRUE(Failed);
+        EXPECT_FALSE(Result.Good);
+        EXPECT_EQ(Result.Reason, c.Error);
+        EXPECT_EQ(Result.Offset, static_cast<std::uint64_t>(c.Offset));
         EXPECT_EQ(Error, c.Error);
         EXPECT_EQ(ErrorOffset, c.Offset);
     }
@@ -210,7 +222,7 @@ TEST_F(TReaderTest, DamageIsReportedWithWhatAndWhere) {
     TTestForm form(nullptr);
     EXPECT_THROW(ReadComponentState(stream, &form), EAbort);
     ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_EQ(boxes.Shown()[0].Text, "A form resource is damaged: unknown value type 14 (at byte 28).");
+    EXPECT_EQ(boxes.Shown()[0].Text, "A form resource is damaged: unknown value type 14 (at byte 27).");
 }
 
 TEST_F(TReaderTest, UnknownPropertiesAreSkippedWhateverTheirValue) {

@@ -104,11 +104,11 @@ TEST(TFileStreamTest, CreateReadSeekAndResize) {
         f.Resize(5);
         EXPECT_EQ(f.Size(), 5);
     }
-    TFileStream f(path, 0x20);
+    TFileStream f(path, TFileStream::fmOpenRead | TFileStream::fmShareDenyWrite);
     char buf[16] = {};
     EXPECT_EQ(f.Read(buf, 16), 5);
     EXPECT_EQ(std::string(buf, 5), "hello");
-    EXPECT_EQ(f.Seek(-2, 2), 3);
+    EXPECT_EQ(f.Seek(-2, soFromEnd), 3);
     EXPECT_EQ(f.Read(buf, 2), 2);
     EXPECT_EQ(std::string(buf, 2), "lo");
     EXPECT_EQ(f.Write("x", 1), 0);  // opened for reading only

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "base/core/ObjectHandles.h"
+#include "base/text/MeasurementUnits.h"
 #include "base/text/NumberFormats.h"
-#include "base/text/Units.h"
 #include "model/formats/BorderSets.h"
 #include "model/managers/TAutoList.h"
 

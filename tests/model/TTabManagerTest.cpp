@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "DocFixture.h"
+#include "base/text/MeasurementUnits.h"
 #include "base/text/NumberFormats.h"
-#include "base/text/Units.h"
 #include "model/managers/DescribeFormatting.h"
 #include "model/paragraphs/TPar.h"
 

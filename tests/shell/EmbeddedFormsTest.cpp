@@ -13,7 +13,6 @@
 #include "base/core/TClassInfo.h"
 #include "base/core/TComponent.h"
 #include "base/core/TReader.h"
-#include "base/files/SystemShims.h"
 #include "platform/Resources.h"
 #include "support/TestComponents.h"
 #include "support/TestSupport.h"

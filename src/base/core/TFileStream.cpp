@@ -8,11 +8,11 @@ TFileStream::TFileStream(const std::string& fileName, std::uint32_t mode) : Name
         Handle = Platform::CreateFileAnew(fileName);
     } else {
         Platform::TFileAccess access = Platform::TFileAccess::Read;
-        switch (mode & 3) {
-            case 1:
+        switch (mode & fmAccessMask) {
+            case fmOpenWrite:
                 access = Platform::TFileAccess::Write;
                 break;
-            case 2:
+            case fmOpenReadWrite:
                 access = Platform::TFileAccess::ReadWrite;
                 break;
             default:
@@ -29,7 +29,7 @@ TFileStream::~TFileStream() {
 }
 
 void TFileStream::Resize(std::int64_t newSize) {
-    Seek(newSize, 0);
+    Seek(newSize, soFromBeginning);
     Platform::TruncateFileHere(Handle);
 }
 
@@ -40,6 +40,10 @@ std::int32_t TFileStream::Read(void* buffer, std::int32_t count) {
 std::int32_t TFileStream::Write(const void* buffer, std::int32_t count) {
     return static_cast<std::int32_t>(Platform::WriteFileBytes(Handle, buffer, count));
 }
+
+// The stream's origins are the file layer's, number for number.
+static_assert(soFromBeginning == Platform::kSeekFromStart && soFromCurrent == Platform::kSeekFromCurrent &&
+              soFromEnd == Platform::kSeekFromEnd);
 
 std::int64_t TFileStream::Seek(std::int64_t offset, int origin) {
     return Platform::SeekFile(Handle, offset, origin);

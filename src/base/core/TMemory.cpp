@@ -132,7 +132,7 @@ void TMemory::DeleteRange(std::int32_t pos, std::int32_t count) {
 }
 
 void TMemory::LoadFromFile(const std::string& fileName) {
-    TFileStream stream(fileName, 0x20);
+    TFileStream stream(fileName, TFileStream::fmOpenRead | TFileStream::fmShareDenyWrite);
     const std::int64_t size = stream.Size();
     if (size > 0x7FFFFFFF) {
         ReportErrorFmt("The file \"%s\" is too large.", fileName);

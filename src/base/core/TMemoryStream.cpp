@@ -18,13 +18,13 @@ std::int32_t TCustomMemoryStream::Read(void* buffer, std::int32_t count) {
 
 std::int64_t TCustomMemoryStream::Seek(std::int64_t offset, int origin) {
     switch (origin) {
-        case 0:
+        case soFromBeginning:
             MemPosition = offset;
             break;
-        case 1:
+        case soFromCurrent:
             MemPosition += offset;
             break;
-        case 2:
+        case soFromEnd:
             MemPosition = MemSize + offset;
             break;
         default:

@@ -10,6 +10,7 @@
 #include "base/core/TList.h"
 #include "base/core/TResourceStream.h"
 #include "base/core/TStream.h"
+#include "platform/ByteReader.h"
 #include "platform/Heap.h"
 
 // The form resources of the program are compiled from text (buildtools/
@@ -28,16 +29,12 @@ namespace {
 // Deeper than any form nests its components or lists.
 constexpr std::int32_t kMaxDepth = 64;
 
+// The four bytes every form resource starts with.
+constexpr char kSignature[4] = {'T', 'P', 'F', '0'};
+
 // The loading list of the LoadFormResources call in progress, so that a form
 // built while another is being read keeps its own list.
 TList* g_loadingList = nullptr;
-
-std::int32_t LittleEndian(const std::uint8_t* p, int n) {
-    std::uint32_t v = 0;
-    for (int i = n - 1; i >= 0; --i)
-        v = (v << 8) | p[i];
-    return static_cast<std::int32_t>(v);
-}
 
 template <class F>
 struct TScopeExit {
@@ -50,7 +47,9 @@ TScopeExit(F) -> TScopeExit<F>;
 }  // namespace
 
 TReader::TReader(TStream& stream, std::int32_t bufferSize)
-    : Stream(stream), BufferSize(bufferSize > 0 ? bufferSize : 4096), UncaughtAtStart(std::uncaught_exceptions()) {
+    : Stream(stream),
+      BufferSize(bufferSize > 0 ? bufferSize : kDefaultBufferSize),
+      UncaughtAtStart(std::uncaught_exceptions()) {
     Buffer = static_cast<std::uint8_t*>(Platform::HeapAlloc(static_cast<std::size_t>(BufferSize)));
     const std::int64_t position = Stream.Position();
     const std::int64_t size = Stream.Size();
@@ -70,15 +69,17 @@ TReader::~TReader() {
         TList::Release(Fixups);
     }
     if (BufferEnd > BufferPosition)
-        Stream.Seek(-static_cast<std::int64_t>(BufferEnd - BufferPosition), 1);
+        Stream.Seek(-static_cast<std::int64_t>(BufferEnd - BufferPosition), soFromCurrent);
     Platform::HeapFree(Buffer);
 }
 
+void TReader::Fail(const std::string& message, std::int64_t offset) {
+    if (Result.Good)
+        Result = TReadResult::Failure(message, static_cast<std::uint64_t>(offset));
+}
+
 void TReader::Fail(const std::string& message) {
-    if (Error.empty()) {
-        Error = message;
-        ErrorAt = Consumed;
-    }
+    Fail(message, Consumed);
 }
 
 bool TReader::Fill() {
@@ -140,9 +141,9 @@ bool TReader::SkipBytes(std::int64_t count) {
     return !Failed();
 }
 
-bool TReader::EnterNesting() {
+bool TReader::EnterNesting(std::int64_t start) {
     if (Depth >= kMaxDepth) {
-        Fail("components or lists nest too deeply");
+        Fail("components or lists nest too deeply", start);
         return false;
     }
     ++Depth;
@@ -207,11 +208,11 @@ bool TReader::ReadInteger(std::int32_t& value) {
             break;
         case vaInt16:
             ReadBytes(bytes, 2);
-            value = static_cast<std::int16_t>(LittleEndian(bytes, 2));
+            value = static_cast<std::int16_t>(LoadU16LE(bytes));
             break;
         case vaInt32:
             ReadBytes(bytes, 4);
-            value = LittleEndian(bytes, 4);
+            value = static_cast<std::int32_t>(LoadU32LE(bytes));
             break;
         default:
             if (!Failed()) {
@@ -266,11 +267,12 @@ bool TReader::ReadText(std::string& text) {
             text = ReadShortString();
             break;
         case vaLString: {
+            const std::int64_t lengthAt = Consumed;
             std::uint8_t bytes[4];
             ReadBytes(bytes, 4);
-            const std::int32_t length = LittleEndian(bytes, 4);
+            const auto length = static_cast<std::int32_t>(LoadU32LE(bytes));
             if (length < 0 || length > BytesLeft()) {
-                Fail("a string is longer than the resource");
+                Fail("a string is longer than the resource", lengthAt);
                 return false;
             }
             text.assign(static_cast<std::size_t>(length), '\0');
@@ -309,6 +311,7 @@ bool TReader::ReadSetValue(const TEnumInfo* enumType, std::uint32_t& bits) {
 }
 
 void TReader::SkipValue() {
+    const std::int64_t typeAt = Consumed;
     const std::uint8_t type = ReadValueType() & 0x7F;
     if (Failed())
         return;
@@ -319,7 +322,7 @@ void TReader::SkipValue() {
         case vaNil:
             break;
         case vaList:
-            if (!EnterNesting())
+            if (!EnterNesting(typeAt))
                 return;
             while (!AtListEnd())
                 SkipValue();
@@ -346,7 +349,7 @@ void TReader::SkipValue() {
         case vaLString: {
             std::uint8_t bytes[4];
             ReadBytes(bytes, 4);
-            const std::int32_t length = LittleEndian(bytes, 4);
+            const auto length = static_cast<std::int32_t>(LoadU32LE(bytes));
             if (!Failed())
                 SkipBytes(length);
             break;
@@ -356,7 +359,7 @@ void TReader::SkipValue() {
             }
             break;
         default:
-            Fail("unknown value type " + std::to_string(type));
+            Fail("unknown value type " + std::to_string(type), typeAt);
             break;
     }
 }
@@ -469,9 +472,10 @@ void TReader::SetPropertyValue(TPersistent* instance, const TPropInfo& prop) {
 }
 
 void TReader::ReadChild() {
-    if (!EnterNesting())
+    if (!EnterNesting(Consumed))
         return;
     const std::uint8_t flags = ReadFlags();
+    const std::int64_t classAt = Consumed;
     const std::string className = ReadShortString();
     const std::string name = ReadShortString();
     if (Failed()) {
@@ -485,7 +489,7 @@ void TReader::ReadChild() {
     } else {
         const TClassInfo* cls = FindRegisteredClass(className);
         if (cls == nullptr || cls->Create == nullptr) {
-            Fail("the class \"" + className + "\" is not registered as a component class");
+            Fail("the class \"" + className + "\" is not registered as a component class", classAt);
             LeaveNesting();
             return;
         }
@@ -518,7 +522,7 @@ void TReader::SkipComponentData() {
     }
     ExpectValueType(vaNull);
     while (!AtListEnd()) {
-        if (!EnterNesting())
+        if (!EnterNesting(Consumed))
             return;
         ReadFlags();
         ReadShortString();
@@ -567,17 +571,19 @@ void TReader::OfferProperty(TReader& reader,
 }
 
 TComponent* TReader::ReadForm(TComponent* root) {
-    char signature[4];
-    ReadBytes(signature, 4);
-    if (!Failed() && std::memcmp(signature, "TPF0", 4) != 0)
-        Fail("it does not start with \"TPF0\"");
+    const std::int64_t signatureAt = Consumed;
+    char signature[sizeof kSignature];
+    ReadBytes(signature, sizeof signature);
+    if (!Failed() && std::memcmp(signature, kSignature, sizeof kSignature) != 0)
+        Fail("it does not start with \"TPF0\"", signatureAt);
     ReadFlags();
+    const std::int64_t classAt = Consumed;
     const std::string className = ReadShortString();
     bool made = false;
     if (!Failed() && root == nullptr) {
         const TClassInfo* cls = FindRegisteredClass(className);
         if (cls == nullptr || cls->Create == nullptr) {
-            Fail("the class \"" + className + "\" is not registered as a component class");
+            Fail("the class \"" + className + "\" is not registered as a component class", classAt);
         } else {
             root = cls->Create(nullptr);
             made = true;
@@ -621,19 +627,17 @@ TComponent* TReader::ReadForm(TComponent* root) {
 }
 
 TComponent* ReadComponentResource(TStream& stream, TComponent* instance, std::string_view what) {
-    std::string error;
-    std::int64_t offset = 0;
+    TReadResult result;
     {
-        TReader reader(stream, 4096);
+        TReader reader(stream, TReader::kDefaultBufferSize);
         TComponent* root = reader.ReadForm(instance);
         if (!reader.Failed())
             return root;
-        error = reader.ErrorText();
-        offset = reader.ErrorOffset();
+        result = reader.ReadResult();
     }
     std::string message =
         what.empty() ? std::string("A form resource") : "The form resource \"" + std::string(what) + "\"";
-    message += " is damaged: " + error + " (at byte " + std::to_string(offset) + ").";
+    message += " is damaged: " + result.Reason + " (at byte " + std::to_string(result.Offset) + ").";
     ReportError(message);
     Abort();
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ByteReader.h"
+
 class TComponent;
 class TList;
 class TPersistent;
@@ -46,6 +48,9 @@ enum : std::uint8_t {
 // and its byte offset, and resolves no component references.
 class TReader {
 public:
+    // The buffer the reader fills from the stream when none is asked for.
+    static constexpr std::int32_t kDefaultBufferSize = 4096;
+
     TReader(TStream& stream, std::int32_t bufferSize);
     TReader(const TReader&) = delete;
     TReader& operator=(const TReader&) = delete;
@@ -58,10 +63,14 @@ public:
     // failed and the reader made the root itself: it is destroyed).
     TComponent* ReadForm(TComponent* root);
 
-    bool Failed() const { return !Error.empty(); }
-    const std::string& ErrorText() const { return Error; }
-    // The offset from the start of the resource where the fault was met.
-    std::int64_t ErrorOffset() const { return ErrorAt; }
+    // The first fault: its reason and the offset, from the start of the
+    // resource, of the first byte that could not be accepted (the type byte
+    // of an unknown value, the length of a string too long, the name of an
+    // unregistered class, the end of a resource cut short).
+    const TReadResult& ReadResult() const { return Result; }
+    bool Failed() const { return !Result.Good; }
+    const std::string& ErrorText() const { return Result.Reason; }
+    std::int64_t ErrorOffset() const { return static_cast<std::int64_t>(Result.Offset); }
 
     // Lower-level reading. After a fault, reads give zeros and empty text.
     bool ReadBytes(void* dest, std::int32_t count);
@@ -114,13 +123,15 @@ public:
 private:
     struct TFixup;
 
+    void Fail(const std::string& message, std::int64_t offset);
     void Fail(const std::string& message);
     bool Fill();
     void StepBack();
     bool SkipBytes(std::int64_t count);
     std::int64_t BytesLeft() const;
     void SkipComponentData();
-    bool EnterNesting();
+    // start: where the component or list that would nest begins.
+    bool EnterNesting(std::int64_t start);
     void LeaveNesting() { --Depth; }
 
     TStream& Stream;
@@ -134,8 +145,7 @@ private:
     TList* Loaded = nullptr;
     std::int32_t Depth = 0;
     int UncaughtAtStart = 0;
-    std::string Error;
-    std::int64_t ErrorAt = 0;
+    TReadResult Result;
 };
 
 // Reads one form resource from the stream into instance (nullptr: a new

@@ -14,7 +14,7 @@ TReplacingFileStream::~TReplacingFileStream() {
 }
 
 void TReplacingFileStream::Resize(std::int64_t newSize) {
-    Seek(newSize, 0);
+    Seek(newSize, soFromBeginning);
     if (!Platform::TruncateFileHere(Replacement.File)) {
         WriteFailed = true;
         Error = Platform::LastErrorText();

@@ -6,9 +6,9 @@
 #include "base/core/Errors.h"
 
 std::int64_t TStream::Size() {
-    const std::int64_t pos = Seek(0, 1);
-    const std::int64_t size = Seek(0, 2);
-    Seek(pos, 0);
+    const std::int64_t pos = Seek(0, soFromCurrent);
+    const std::int64_t size = Seek(0, soFromEnd);
+    Seek(pos, soFromBeginning);
     return size;
 }
 

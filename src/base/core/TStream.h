@@ -6,6 +6,9 @@
 // is strict: a stream that cannot be opened, or an exact read or write that
 // moves fewer bytes than asked for, ends the operation with EAbort. The plain
 // Read and Write never raise; they report the count.
+// Where TStream::Seek counts its offset from.
+enum : int { soFromBeginning = 0, soFromCurrent = 1, soFromEnd = 2 };
+
 class TStream {
 public:
     virtual ~TStream() = default;
@@ -13,11 +16,11 @@ public:
     virtual void Resize(std::int64_t newSize) {}
     virtual std::int32_t Read(void* buffer, std::int32_t count) = 0;
     virtual std::int32_t Write(const void* buffer, std::int32_t count) = 0;
-    // origin: 0 from the beginning, 1 from the current position, 2 from the end.
+    // origin: soFromBeginning, soFromCurrent or soFromEnd.
     virtual std::int64_t Seek(std::int64_t offset, int origin) = 0;
 
-    std::int64_t Position() { return Seek(0, 1); }
-    void SeekTo(std::int64_t pos) { Seek(pos, 0); }
+    std::int64_t Position() { return Seek(0, soFromCurrent); }
+    void SeekTo(std::int64_t pos) { Seek(pos, soFromBeginning); }
     std::int64_t Size();
 
     void ReadExact(void* buffer, std::int32_t count);

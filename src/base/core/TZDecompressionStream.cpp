@@ -62,7 +62,7 @@ std::int32_t TZDecompressionStream::Read(void* buffer, std::int32_t count) {
 std::int64_t TZDecompressionStream::Seek(std::int64_t offset, int origin) {
     z_stream& z = State->Z;
     const auto current = static_cast<std::int64_t>(z.total_out);
-    if (origin == 0 && offset == 0) {
+    if (origin == soFromBeginning && offset == 0) {
         inflateReset(&z);
         z.next_in = Buffer.get();
         z.avail_in = 0;
@@ -71,8 +71,8 @@ std::int64_t TZDecompressionStream::Seek(std::int64_t offset, int origin) {
         Taken = 0;
         Other.SeekTo(0);
         OtherPosition = 0;
-    } else if ((origin == 1 && offset >= 0) || (origin == 0 && offset > current)) {
-        std::int64_t skip = origin == 1 ? offset : offset - current;
+    } else if ((origin == soFromCurrent && offset >= 0) || (origin == soFromBeginning && offset > current)) {
+        std::int64_t skip = origin == soFromCurrent ? offset : offset - current;
         std::uint8_t scratch[4096];
         while (skip > 0) {
             const auto piece = static_cast<std::int32_t>(std::min<std::int64_t>(skip, sizeof scratch));

@@ -7,7 +7,7 @@
 #include "base/core/TMemory.h"
 #include "base/files/FolderOperations.h"
 #include "base/messages/MessageBoxes.h"
-#include "base/text/TextHelpers.h"
+#include "base/text/NumberFormats.h"
 #include "platform/FileSystem.h"
 #include "platform/Files.h"
 #include "platform/System.h"
@@ -110,5 +110,5 @@ void SaveTextToFile(const std::string& fileName, std::string_view text) {
 }
 
 bool RewindFile(int handle) {
-    return Platform::SeekFile(handle, 0, 0) == 0;
+    return Platform::SeekFile(handle, 0, Platform::kSeekFromStart) == 0;
 }

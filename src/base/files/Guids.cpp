@@ -1,7 +1,6 @@
 #include "base/files/Guids.h"
 
 #include "base/core/DateTime.h"
-#include "base/files/SystemShims.h"
 #include "platform/System.h"
 
 std::string NewGuidString() {

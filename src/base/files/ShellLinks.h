@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ByteReader.h"
+
 // Windows shell links (.lnk files) as other programs leave them, for
 // example in a document folder copied from Windows. They are read from
 // their public format; the program never writes them, because a shell link
@@ -30,6 +32,11 @@ struct TShellLinkResult {
 // item list it skips, the link information and the string data). ANSI texts
 // are read in the default code page.
 [[nodiscard]] TShellLinkResult ReadShellLink(std::string_view bytes, TShellLink& link);
+// The same parse, telling why it stopped: a bad result names the reason and
+// the offset of the header (too short, not a link) or of the record that
+// runs past the end of the file; a good one the offset after the last
+// record read.
+[[nodiscard]] TReadResult ParseShellLink(std::string_view bytes, TShellLink& link);
 
 // The upper-cased extension is ".LNK".
 bool IsShellLinkFile(std::string_view fileName);

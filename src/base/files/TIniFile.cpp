@@ -111,8 +111,8 @@ std::string ReadWholeFile(const std::string& fileName, bool& ok) {
     const Platform::TFileHandle f = Platform::OpenExistingFile(fileName, Platform::TFileAccess::Read);
     if (f == Platform::kNoFile)
         return text;
-    const std::int64_t size = Platform::SeekFile(f, 0, 2);
-    Platform::SeekFile(f, 0, 0);
+    const std::int64_t size = Platform::SeekFile(f, 0, Platform::kSeekFromEnd);
+    Platform::SeekFile(f, 0, Platform::kSeekFromStart);
     if (size > 0 && size < (std::int64_t{1} << 31)) {
         text.resize(static_cast<std::size_t>(size));
         text.resize(static_cast<std::size_t>(Platform::ReadFileBytes(f, text.data(), size)));

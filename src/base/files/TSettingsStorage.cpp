@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/text/TextHelpers.h"
+#include "base/text/HexText.h"
 #include "platform/CodePages.h"
 #include "platform/Heap.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/text/TextHelpers.h"
+#include "base/text/HexText.h"
 
 // The one key/value store through which every owner of settings reads and
 // writes. Values live in keys; a key is opened (and so made current) before

@@ -136,8 +136,8 @@ private:
 // 4.3.12 the central directory, 4.3.7 the local headers. The image is read
 // whole; the listing itself is ReadDirectory.
 TUnpackedZip::TUnpackedZip(Platform::TFileHandle file, const std::string& targetFolder) {
-    const std::int64_t size = Platform::SeekFile(file, 0, 2);
-    if (size <= 0 || size > 0xFFFFFFFFLL || Platform::SeekFile(file, 0, 0) != 0) {
+    const std::int64_t size = Platform::SeekFile(file, 0, Platform::kSeekFromEnd);
+    if (size <= 0 || size > 0xFFFFFFFFLL || Platform::SeekFile(file, 0, Platform::kSeekFromStart) != 0) {
         Result = TReadResult::Failure(size == 0 ? "empty file" : "cannot read the file", 0);
         return;
     }

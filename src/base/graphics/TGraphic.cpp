@@ -17,7 +17,7 @@ void TGraphic::SetTransparent(bool value) {
 }
 
 void TGraphic::LoadFromFile(const std::string& fileName) {
-    TFileStream stream(fileName, 0x20);  // read, deny write
+    TFileStream stream(fileName, TFileStream::fmOpenRead | TFileStream::fmShareDenyWrite);
     LoadFromStream(stream);
 }
 

@@ -8,7 +8,7 @@
 #include "base/core/Checks.h"
 #include "base/core/Errors.h"
 #include "base/core/Geometry.h"
-#include "base/text/TextHelpers.h"
+#include "base/text/HexText.h"
 
 TMessageDlgInfo MessageBoxParams;
 bool SuppressMessageBoxes = false;

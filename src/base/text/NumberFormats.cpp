@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/System.h"
 
@@ -47,4 +48,27 @@ std::string FormatGeneralNumber(double value) {
         if (c == '.')
             c = DecimalSeparator();
     return text;
+}
+
+std::string FormatThousandsSpaced(double value) {
+    if (std::isnan(value))
+        return "NAN";
+    if (std::isinf(value))
+        return value < 0 ? "-INF" : "INF";
+    double whole = std::round(value);
+    if (whole == 0)
+        whole = 0;  // no "-0"
+    char digits[400];
+    std::snprintf(digits, sizeof(digits), "%.0f", whole);
+    const char* p = digits;
+    std::string out;
+    if (*p == '-')
+        out += *p++;
+    const std::size_t n = std::strlen(p);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0)
+            out += ' ';
+        out += p[i];
+    }
+    return out;
 }

@@ -2,9 +2,9 @@
 
 #include <array>
 
+#include "base/text/HexText.h"
 #include "base/text/NumberFormats.h"
 #include "base/text/TextCase.h"
-#include "base/text/TextHelpers.h"
 
 namespace {
 

@@ -138,7 +138,7 @@ std::int32_t TStrings::IndexOf(const std::string& s) const {
 }
 
 void TStrings::LoadFromFile(const std::string& fileName) {
-    TFileStream stream(fileName, 0x40);
+    TFileStream stream(fileName, TFileStream::fmOpenRead | TFileStream::fmShareDenyNone);
     LoadFromStream(stream);
 }
 

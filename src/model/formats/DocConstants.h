@@ -6,7 +6,7 @@
 // Constant tables and small look-ups shared by the document model and the
 // subsystems above it. Tables that belong to one place live there: the word
 // separators (model/formats/WordSeparators.h), the underline descriptions
-// (base/text/Units.h), the URL schemes (base/files/Urls.h), the temporary file kinds
+// (base/text/UnderlineStyles.h), the URL schemes (base/files/Urls.h), the temporary file kinds
 // (base/files/TempFiles.h), the accent folding of capitals (base/text/TextCase.h) and
 // the Unicode fallback face (the font manager's FallbackFace).
 

@@ -4,9 +4,10 @@
 #include <cstdlib>
 
 #include "base/core/ObjectHandles.h"
+#include "base/text/MeasurementUnits.h"
 #include "base/text/NumberFormats.h"
 #include "base/text/TextCase.h"
-#include "base/text/Units.h"
+#include "base/text/UnderlineStyles.h"
 #include "model/formats/BorderSets.h"
 #include "model/managers/TAutoList.h"
 #include "platform/CodePages.h"

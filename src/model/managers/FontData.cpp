@@ -9,6 +9,7 @@
 #include "base/text/TStringList.h"
 #include "model/formats/TCharFormat.h"
 #include "model/managers/TFontManager.h"
+#include "platform/ByteReader.h"
 #include "platform/CodePages.h"
 #include "platform/Files.h"
 #include "platform/Fonts.h"
@@ -167,13 +168,14 @@ std::uint32_t SwapBytes32(std::uint32_t value) {
 
 namespace {
 
-std::uint16_t Read16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-}
-
-std::uint32_t Read32(const std::uint8_t* p) {
-    return (static_cast<std::uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
-}
+// Tags of the font files and tables read here, as their four letters read
+// big-endian.
+constexpr std::uint32_t kTagCmap = 0x636D6170;  // 'cmap'
+constexpr std::uint32_t kTagName = 0x6E616D65;  // 'name'
+constexpr std::uint32_t kTagHead = 0x68656164;  // 'head'
+constexpr std::uint32_t kTrueTypeVersion = 0x00010000;
+constexpr std::uint32_t kTagOpenType = 0x4F54544F;    // 'OTTO'
+constexpr std::uint32_t kTagCollection = 0x74746366;  // 'ttcf'
 
 void AddRange(TList& list, std::uint32_t start, std::uint32_t end) {
     if (end <= 31)
@@ -195,28 +197,33 @@ void AddRange(TList& list, std::uint32_t start, std::uint32_t end) {
 void CharactersOfCmap(const std::uint8_t* data, std::size_t size, TList& list, bool& found) {
     list.Clear();
     found = false;
+    // The header (version, count), an encoding record (platform, encoding,
+    // offset), the format-4 header up to its end codes.
+    constexpr std::size_t kHeaderSize = 4, kRecordSize = 8, kFormat4HeaderSize = 14;
+    constexpr std::uint16_t kPlatformWindows = 3, kEncodingUnicodeBmp = 1, kSegmentMapping = 4;
+    const TByteReader cmap(data, data != nullptr ? size : 0);
     std::size_t sub = 0;
     bool haveSub = false;
-    if (data != nullptr && size >= 4) {
-        const std::size_t tables = Read16(data + 2);
-        for (std::size_t i = 0; i < tables && 4 + i * 8 + 8 <= size; ++i) {
-            const std::uint8_t* rec = data + 4 + i * 8;
-            if (Read16(rec) == 3 && Read16(rec + 2) <= 1) {
-                sub = Read32(rec + 4);
+    if (cmap.HasAt(0, kHeaderSize)) {
+        const std::size_t tables = cmap.U16BEAt(2);
+        for (std::size_t i = 0; i < tables && cmap.HasAt(kHeaderSize + i * kRecordSize, kRecordSize); ++i) {
+            const std::size_t rec = kHeaderSize + i * kRecordSize;
+            if (cmap.U16BEAt(rec) == kPlatformWindows && cmap.U16BEAt(rec + 2) <= kEncodingUnicodeBmp) {
+                sub = cmap.U32BEAt(rec + 4);
                 haveSub = true;
                 break;
             }
         }
     }
     std::vector<std::pair<std::uint32_t, std::uint32_t>> segments;
-    if (haveSub && sub + 14 <= size && Read16(data + sub) == 4) {
-        const std::size_t segCount = Read16(data + sub + 6) / 2;
-        const std::size_t ends = sub + 14;
-        const std::size_t starts = ends + segCount * 2 + 2;
-        if (starts + segCount * 2 <= size) {
+    if (haveSub && cmap.HasAt(sub, kFormat4HeaderSize) && cmap.U16BEAt(sub) == kSegmentMapping) {
+        const std::size_t segCount = cmap.U16BEAt(sub + 6) / 2;
+        const std::size_t ends = sub + kFormat4HeaderSize;
+        const std::size_t starts = ends + segCount * 2 + 2;  // after the reserved pad
+        if (cmap.HasAt(starts, segCount * 2)) {
             found = true;
             for (std::size_t i = 0; i < segCount; ++i)
-                segments.emplace_back(Read16(data + starts + i * 2), Read16(data + ends + i * 2));
+                segments.emplace_back(cmap.U16BEAt(starts + i * 2), cmap.U16BEAt(ends + i * 2));
         }
     }
     if (!found)
@@ -230,7 +237,7 @@ void CharactersOfCmap(const std::uint8_t* data, std::size_t size, TList& list, b
 
 void GetFontCharacters(Platform::HDC dc, TList& list, bool& found) {
     std::vector<std::uint8_t> cmap;
-    Platform::GetFontData(dc, 0x636D6170, cmap);  // 'cmap'
+    Platform::GetFontData(dc, kTagCmap, cmap);
     CharactersOfCmap(cmap.data(), cmap.size(), list, found);
 }
 
@@ -242,7 +249,7 @@ public:
     explicit TFontFileReader(const std::string& path)
         : File(Platform::OpenExistingFile(path, Platform::TFileAccess::Read)) {
         if (File != Platform::kNoFile)
-            Size = Platform::SeekFile(File, 0, 2);
+            Size = Platform::SeekFile(File, 0, Platform::kSeekFromEnd);
     }
     ~TFontFileReader() {
         if (File != Platform::kNoFile)
@@ -254,7 +261,7 @@ public:
             offset + static_cast<std::int64_t>(count) > Size)
             return false;
         out.resize(count);
-        if (Platform::SeekFile(File, offset, 0) != offset ||
+        if (Platform::SeekFile(File, offset, Platform::kSeekFromStart) != offset ||
             Platform::ReadFileBytes(File, out.data(), static_cast<std::int64_t>(count)) !=
                 static_cast<std::int64_t>(count)) {
             out.clear();
@@ -284,46 +291,55 @@ struct TFaceEntry {
 // One font at offset of the file: its family names (name id 1) and the
 // style bits of its 'head' table (OpenType specification, "name" and "head").
 void ReadFont(TFontFileReader& reader, std::int64_t offset, const std::string& path, std::vector<TFaceEntry>& out) {
+    // The offset table, a table record, the 'head' table up to macStyle
+    // and its bold and italic bits, the 'name' header and a name record.
+    constexpr std::size_t kOffsetTableSize = 12, kTableRecordSize = 16;
+    constexpr std::size_t kHeadSize = 54, kMacStyleAt = 44;
+    constexpr int kBoldItalic = 3;
+    constexpr std::size_t kNameHeaderSize = 6, kNameRecordSize = 12;
+    constexpr std::uint16_t kFamilyNameId = 1, kEncodingUnicodeBmp = 1;
     std::vector<std::uint8_t> header, dir, name, head;
-    if (!reader.Read(offset, 12, header))
+    if (!reader.Read(offset, kOffsetTableSize, header))
         return;
-    const std::size_t tables = Read16(&header[4]);
-    if (!reader.Read(offset + 12, tables * 16, dir))
+    const std::size_t tables = TByteReader(header.data(), header.size()).U16BEAt(4);
+    if (!reader.Read(offset + kOffsetTableSize, tables * kTableRecordSize, dir))
         return;
+    const TByteReader directory(dir.data(), dir.size());
     std::uint32_t nameAt = 0, nameLength = 0, headAt = 0;
     for (std::size_t i = 0; i < tables; ++i) {
-        const std::uint8_t* rec = &dir[i * 16];
-        const std::uint32_t tag = Read32(rec);
-        if (tag == 0x6E616D65) {  // 'name'
-            nameAt = Read32(rec + 8);
-            nameLength = Read32(rec + 12);
-        } else if (tag == 0x68656164) {  // 'head'
-            headAt = Read32(rec + 8);
+        const std::size_t rec = i * kTableRecordSize;
+        const std::uint32_t tag = directory.U32BEAt(rec);
+        if (tag == kTagName) {
+            nameAt = directory.U32BEAt(rec + 8);
+            nameLength = directory.U32BEAt(rec + 12);
+        } else if (tag == kTagHead) {
+            headAt = directory.U32BEAt(rec + 8);
         }
     }
     int style = 0;
-    if (headAt != 0 && reader.Read(headAt, 54, head))
-        style = Read16(&head[44]) & 3;
-    if (nameAt == 0 || !reader.Read(nameAt, nameLength, name) || name.size() < 6)
+    if (headAt != 0 && reader.Read(headAt, kHeadSize, head))
+        style = TByteReader(head.data(), head.size()).U16BEAt(kMacStyleAt) & kBoldItalic;
+    if (nameAt == 0 || !reader.Read(nameAt, nameLength, name) || name.size() < kNameHeaderSize)
         return;
-    const std::size_t count = Read16(&name[2]);
-    const std::size_t strings = Read16(&name[4]);
+    const TByteReader names(name.data(), name.size());
+    const std::size_t count = names.U16BEAt(2);
+    const std::size_t strings = names.U16BEAt(4);
     std::set<std::string> seen;
-    for (std::size_t i = 0; i < count && 6 + i * 12 + 12 <= name.size(); ++i) {
-        const std::uint8_t* rec = &name[6 + i * 12];
-        if (Read16(rec + 6) != 1)
+    for (std::size_t i = 0; i < count && names.HasAt(kNameHeaderSize + i * kNameRecordSize, kNameRecordSize); ++i) {
+        const std::size_t rec = kNameHeaderSize + i * kNameRecordSize;
+        if (names.U16BEAt(rec + 6) != kFamilyNameId)
             continue;
-        const std::size_t length = Read16(rec + 8), at = strings + Read16(rec + 10);
-        if (at + length > name.size())
+        const TByteReader text = names.SubAt(strings + names.U16BEAt(rec + 10), names.U16BEAt(rec + 8));
+        if (text.Failed())
             continue;
         std::string family;
-        if (Read16(rec + 2) == 1) {
+        if (names.U16BEAt(rec + 2) == kEncodingUnicodeBmp) {
             std::u16string wide;
-            for (std::size_t k = 0; k + 1 < length; k += 2)
-                wide += static_cast<char16_t>(Read16(&name[at + k]));
+            for (std::size_t k = 0; text.HasAt(k, 2); k += 2)
+                wide += static_cast<char16_t>(text.U16BEAt(k));
             family = Platform::Utf16ToUtf8(wide);
         } else {
-            family.assign(reinterpret_cast<const char*>(&name[at]), length);
+            family.assign(reinterpret_cast<const char*>(text.Data()), text.Size());
         }
         family = Trim(family);
         if (!family.empty() && seen.insert(family).second)
@@ -343,15 +359,18 @@ void ScanFontFileList(const TStringList& paths, TStringList& names, TStringList&
         std::vector<std::uint8_t> tag;
         if (!reader.Read(0, 12, tag))
             continue;
-        const std::uint32_t version = Read32(&tag[0]);
-        if (version == 0x00010000 || version == 0x4F54544F) {  // TrueType, 'OTTO'
+        const TByteReader start(tag.data(), tag.size());
+        const std::uint32_t version = start.U32BEAt(0);
+        if (version == kTrueTypeVersion || version == kTagOpenType) {
             ReadFont(reader, 0, path, faces);
-        } else if (version == 0x74746366) {  // 'ttcf'
-            const std::uint32_t fonts = Read32(&tag[8]);
+        } else if (version == kTagCollection) {
+            const std::uint32_t fonts = start.U32BEAt(8);
             std::vector<std::uint8_t> offsets;
-            if (fonts < 4096 && reader.Read(12, fonts * 4, offsets))
+            if (fonts < 4096 && reader.Read(12, fonts * 4, offsets)) {
+                const TByteReader fontOffsets(offsets.data(), offsets.size());
                 for (std::uint32_t k = 0; k < fonts; ++k)
-                    ReadFont(reader, Read32(&offsets[k * 4]), path, faces);
+                    ReadFont(reader, fontOffsets.U32BEAt(k * 4), path, faces);
+            }
         }
     }
     // Per family the file of each style; the first file found wins.

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <map>
 
+#include "platform/ByteReader.h"
 #include "platform/CodePages.h"
 
 namespace Platform {
@@ -17,10 +18,6 @@ namespace {
 
 std::int32_t Round(double v) {
     return static_cast<std::int32_t>(std::lround(v));
-}
-
-std::uint16_t BigEndian16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
 }
 
 }  // namespace
@@ -268,27 +265,40 @@ std::vector<TKerningPair> GetKerningPairs(HDC dc) {
     if (dc == nullptr)
         return pairs;
     TFontObject* font = dc->FontOrStock();
+    // The table header (version, count), each subtable's header (version,
+    // length, coverage), the format-0 header before the pairs, one pair.
+    constexpr std::size_t kTableHeaderSize = 4;
+    constexpr std::size_t kSubtableHeaderSize = 6;
+    constexpr std::size_t kFormat0HeaderSize = 8;
+    constexpr std::size_t kPairSize = 6;
+    // Coverage: horizontal, neither minimum values nor cross-stream, format
+    // (the high byte) 0.
+    constexpr std::uint16_t kHorizontal = 0x1, kMinimumOrCrossStream = 0x6;
     std::vector<std::uint8_t> kern;
-    if (font->Face == nullptr || !GetFontData(dc, TTAG_kern, kern) || kern.size() < 4 || BigEndian16(&kern[0]) != 0)
+    if (font->Face == nullptr || !GetFontData(dc, TTAG_kern, kern))
+        return pairs;
+    const TByteReader table(kern.data(), kern.size());
+    if (!table.HasAt(0, kTableHeaderSize) || table.U16BEAt(0) != 0)
         return pairs;
     std::map<std::pair<std::uint32_t, std::uint32_t>, std::int32_t> byGlyph;
-    const std::size_t tables = BigEndian16(&kern[2]);
-    std::size_t at = 4;
-    for (std::size_t t = 0; t < tables && at + 6 <= kern.size(); ++t) {
-        const std::size_t length = BigEndian16(&kern[at + 2]);
-        const std::uint16_t coverage = BigEndian16(&kern[at + 4]);
-        const bool usable = (coverage >> 8) == 0 && (coverage & 1) != 0 && (coverage & 0x6) == 0;
-        if (usable && at + 14 <= kern.size()) {
-            const std::size_t n = BigEndian16(&kern[at + 6]);
+    const std::size_t tables = table.U16BEAt(2);
+    std::size_t at = kTableHeaderSize;
+    for (std::size_t t = 0; t < tables && table.HasAt(at, kSubtableHeaderSize); ++t) {
+        const std::size_t length = table.U16BEAt(at + 2);
+        const std::uint16_t coverage = table.U16BEAt(at + 4);
+        const bool usable =
+            (coverage >> 8) == 0 && (coverage & kHorizontal) != 0 && (coverage & kMinimumOrCrossStream) == 0;
+        if (usable && table.HasAt(at, kSubtableHeaderSize + kFormat0HeaderSize)) {
+            const std::size_t n = table.U16BEAt(at + kSubtableHeaderSize);
+            const std::size_t first = at + kSubtableHeaderSize + kFormat0HeaderSize;
             for (std::size_t i = 0; i < n; ++i) {
-                const std::size_t p = at + 14 + i * 6;
-                if (p + 6 > kern.size())
+                const std::size_t p = first + i * kPairSize;
+                if (!table.HasAt(p, kPairSize))
                     break;
-                const auto value = static_cast<std::int16_t>(BigEndian16(&kern[p + 4]));
-                byGlyph[{BigEndian16(&kern[p]), BigEndian16(&kern[p + 2])}] += value;
+                byGlyph[{table.U16BEAt(p), table.U16BEAt(p + 2)}] += table.I16BEAt(p + 4);
             }
         }
-        if (length < 6)
+        if (length < kSubtableHeaderSize)
             break;
         at += length;
     }

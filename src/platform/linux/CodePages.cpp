@@ -10,20 +10,31 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/ByteReader.h"
+
 namespace Platform {
 namespace {
 
 std::string IconvName(int codePage) {
     switch (codePage) {
-        case 10000: return "MACINTOSH";
-        case 874: return "CP874";
-        case 932: return "CP932";
-        case 936: return "CP936";
-        case 949: return "CP949";
-        case 950: return "CP950";
-        case 65001: return "UTF-8";
-        case 1200: return "UTF-16LE";
-        default: return "CP" + std::to_string(codePage);
+        case 10000:
+            return "MACINTOSH";
+        case 874:
+            return "CP874";
+        case 932:
+            return "CP932";
+        case 936:
+            return "CP936";
+        case 949:
+            return "CP949";
+        case 950:
+            return "CP950";
+        case 65001:
+            return "UTF-8";
+        case 1200:
+            return "UTF-16LE";
+        default:
+            return "CP" + std::to_string(codePage);
     }
 }
 
@@ -61,7 +72,7 @@ const TSingleByteTable* SingleByteTable(int codePage) {
             // flush to get it out.
             if (iconv(cd, &pin, &inLeft, &pout, &outLeft) != static_cast<size_t>(-1) &&
                 iconv(cd, nullptr, nullptr, &pout, &outLeft) != static_cast<size_t>(-1) && outLeft == sizeof(out) - 2)
-                w = static_cast<char16_t>(static_cast<unsigned char>(out[0]) | (static_cast<unsigned char>(out[1]) << 8));
+                w = static_cast<char16_t>(LoadU16LE(out));
             table->ToWide[b] = w;
         }
         iconv_close(cd);
@@ -75,8 +86,13 @@ const TSingleByteTable* SingleByteTable(int codePage) {
 }
 
 // Runs iconv over the whole input; unconvertible input units are replaced.
-bool IconvConvert(const std::string& from, const std::string& to, std::string_view input, std::size_t unit,
-                  const std::string& replacement, std::string& output, bool* replaced) {
+bool IconvConvert(const std::string& from,
+                  const std::string& to,
+                  std::string_view input,
+                  std::size_t unit,
+                  const std::string& replacement,
+                  std::string& output,
+                  bool* replaced) {
     iconv_t cd = iconv_open(to.c_str(), from.c_str());
     if (cd == reinterpret_cast<iconv_t>(-1))
         return false;
@@ -141,8 +157,7 @@ std::u16string BytesToWide(int codePage, std::string_view bytes) {
     if (codePage == CP_UTF16LE) {
         std::u16string w(bytes.size() / 2, u'\0');
         for (std::size_t i = 0; i < w.size(); ++i)
-            w[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                         (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+            w[i] = static_cast<char16_t>(LoadU16LE(bytes.data() + 2 * i));
         return w;
     }
     if (!MultiByte(codePage)) {

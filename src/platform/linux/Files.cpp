@@ -108,9 +108,15 @@ bool SyncFolderOf(const std::string& path) {
 TFileHandle OpenExistingFile(const std::string& path, TFileAccess access) {
     int flags = O_CLOEXEC;
     switch (access) {
-        case TFileAccess::Read: flags |= O_RDONLY; break;
-        case TFileAccess::Write: flags |= O_WRONLY; break;
-        case TFileAccess::ReadWrite: flags |= O_RDWR; break;
+        case TFileAccess::Read:
+            flags |= O_RDONLY;
+            break;
+        case TFileAccess::Write:
+            flags |= O_WRONLY;
+            break;
+        case TFileAccess::ReadWrite:
+            flags |= O_RDWR;
+            break;
     }
     int fd;
     do {
@@ -189,9 +195,9 @@ std::int64_t WriteFileBytes(TFileHandle file, const void* buffer, std::int64_t c
 
 std::int64_t SeekFile(TFileHandle file, std::int64_t offset, int origin) {
     int whence = SEEK_SET;
-    if (origin == 1)
+    if (origin == kSeekFromCurrent)
         whence = SEEK_CUR;
-    else if (origin == 2)
+    else if (origin == kSeekFromEnd)
         whence = SEEK_END;
     const off_t pos = ::lseek(file, static_cast<off_t>(offset), whence);
     return pos < 0 ? -1 : static_cast<std::int64_t>(pos);

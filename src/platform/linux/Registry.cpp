@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -124,8 +125,10 @@ void Apply(TKey& root, const TChange& change) {
 
 // --- Text form ---------------------------------------------------------
 
+// The digits of the text form's \x escapes and dword values.
+constexpr char kHexDigits[] = "0123456789abcdef";
+
 void AppendQuoted(std::string& out, std::string_view text) {
-    static const char hex[] = "0123456789abcdef";
     out.push_back('"');
     for (char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
@@ -148,8 +151,8 @@ void AppendQuoted(std::string& out, std::string_view text) {
             default:
                 if (c < 0x20 || c == 0x7F) {
                     out += "\\x";
-                    out.push_back(hex[c >> 4]);
-                    out.push_back(hex[c & 15]);
+                    out.push_back(kHexDigits[c >> 4]);
+                    out.push_back(kHexDigits[c & 15]);
                 } else {
                     out.push_back(ch);
                 }
@@ -158,14 +161,12 @@ void AppendQuoted(std::string& out, std::string_view text) {
     out.push_back('"');
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+// Exactly the given hexadecimal digits (either case, no sign, no prefix),
+// read by the standard parser.
+bool ParseHexDigits(std::string_view digits, std::uint32_t& value) {
+    const char* end = digits.data() + digits.size();
+    const auto [stop, error] = std::from_chars(digits.data(), end, value, 16);
+    return !digits.empty() && error == std::errc() && stop == end;
 }
 
 // Reads a quoted string at line[pos]; pos ends after the closing quote.
@@ -202,12 +203,10 @@ bool ParseQuoted(std::string_view line, std::size_t& pos, std::string& out) {
                 out.push_back('\t');
                 break;
             case 'x': {
-                if (pos + 2 > line.size())
+                std::uint32_t byte = 0;
+                if (pos + 2 > line.size() || !ParseHexDigits(line.substr(pos, 2), byte))
                     return false;
-                const int hi = HexDigit(line[pos]), lo = HexDigit(line[pos + 1]);
-                if (hi < 0 || lo < 0)
-                    return false;
-                out.push_back(static_cast<char>(hi * 16 + lo));
+                out.push_back(static_cast<char>(byte));
                 pos += 2;
                 break;
             }
@@ -227,7 +226,6 @@ void Serialize(const TKey& key, std::string& path, std::string& out) {
         out += '[';
         out += path;
         out += "]\n";
-        static const char hex[] = "0123456789abcdef";
         for (const auto& [vf, named] : child->Values) {
             AppendQuoted(out, named.Name);
             out.push_back('=');
@@ -235,7 +233,7 @@ void Serialize(const TKey& key, std::string& path, std::string& out) {
                 out += "dword:";
                 const auto u = static_cast<std::uint32_t>(named.Value.Integer);
                 for (int shift = 28; shift >= 0; shift -= 4)
-                    out.push_back(hex[(u >> shift) & 15]);
+                    out.push_back(kHexDigits[(u >> shift) & 15]);
             } else {
                 AppendQuoted(out, named.Value.Text);
             }
@@ -292,11 +290,7 @@ int ParseHive(std::string_view text, TKey& root, TRegParseStats* stats) {
             const std::string_view rest = line.substr(pos);
             if (rest.size() == 14 && rest.compare(0, 6, "dword:") == 0) {
                 std::uint32_t u = 0;
-                for (std::size_t i = 6; i < 14 && ok; ++i) {
-                    const int d = HexDigit(rest[i]);
-                    ok = d >= 0;
-                    u = u * 16 + static_cast<std::uint32_t>(d < 0 ? 0 : d);
-                }
+                ok = ParseHexDigits(rest.substr(6), u);
                 value.IsInteger = true;
                 value.Integer = static_cast<std::int32_t>(u);
             } else {

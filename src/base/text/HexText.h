@@ -4,27 +4,9 @@
 #include <string>
 #include <string_view>
 
-// Small text helpers shared by the settings, the status bar and the
-// writing tools.
-
-// Index of the first byte equal to b among count bytes; -1 when none.
-std::int32_t FindByte(const void* buffer, std::uint8_t b, std::int32_t count);
-// Index of the first code unit equal to c among count units; -1 when none.
-std::int32_t FindWideChar(const char16_t* text, char16_t c, std::int32_t count);
-// Index of the first byte below 32 among len bytes; len when none.
-std::int32_t FirstControlCharIndex(const void* buffer, std::int32_t len);
-
-// The value rounded to a whole number (halves away from zero), its
-// thousands grouped with spaces: 1234567 gives "1 234 567".
-std::string FormatThousandsSpaced(double value);
-
-// A copy of s with every byte from replaced by to.
-std::string ReplaceChar(std::string_view s, char from, char to);
-
-// Multi-line texts are kept in the settings on one line, with "||" for each
-// line break (CR LF).
-std::string BarsToLineBreaks(std::string_view s);
-std::string LineBreaksToBars(std::string_view s);
+// Bytes and UTF-16 text written as hexadecimal digits, as the settings and
+// the optional-message answers keep them. Every reader of hexadecimal text
+// in the program decodes through these.
 
 // UTF-16 text as hexadecimal: four upper-case digits per code unit, the low
 // byte first ("A" gives "4100").
