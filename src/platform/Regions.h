@@ -20,6 +20,10 @@ HRGN CreatePolygonRgn(const TPoint* points, int count, int fillMode);
 HRGN CreateRectsRgn(const TRect* rects, int count);
 // The same for several closed polygons taken together.
 HRGN CreatePolyPolygonRgn(const TPoint* points, const int* counts, int polygons, int fillMode);
+// The part of it inside clip: rows and columns outside clip are never
+// walked, so a polygon far larger than where it is drawn costs what that
+// place does (about its edges times the rows it covers there).
+HRGN CreatePolyPolygonRgn(const TPoint* points, const int* counts, int polygons, int fillMode, const TRect& clip);
 void DeleteRegion(HRGN region);
 
 // dest := a op b (b unused for RGN_COPY); returns the region kind.

@@ -8,6 +8,7 @@
 #include "base/core/Geometry.h"
 #include "base/core/TStream.h"
 #include "base/graphics/Graphics.h"
+#include "platform/ByteReader.h"
 #include "platform/Palettes.h"
 
 std::int32_t MetafileSizeHintCx = 0;
@@ -17,14 +18,6 @@ namespace {
 
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
 constexpr std::uint32_t kEmfSignature = 0x464D4520;
-
-std::uint32_t Le32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-std::int16_t Le16(const std::uint8_t* p) {
-    return static_cast<std::int16_t>(p[0] | (p[1] << 8));
-}
 
 // Reads count bytes in steps, so a claimed size far beyond the stream fails
 // before it is all allocated.
@@ -145,7 +138,8 @@ bool TMetafile::IsEnhancedStream(TStream& stream) {
     std::uint8_t head[100];
     stream.ReadExact(head, 100);
     stream.SeekTo(start);
-    return Le32(head) == 1 && Le32(head + 40) == kEmfSignature;
+    const TByteReader h(head, sizeof head);
+    return h.U32LEAt(0) == 1 && h.U32LEAt(40) == kEmfSignature;
 }
 
 // Reads an EMF ([MS-EMF] 2.3.4.2 EMR_HEADER) or a WMF with or without the
@@ -156,8 +150,9 @@ void TMetafile::LoadFromStream(TStream& stream) {
         std::uint8_t head[100];
         const std::int64_t start = stream.Position();
         stream.ReadExact(head, 100);
-        const std::uint32_t total = Le32(head + 48);
-        if (Le32(head + 40) != kEmfSignature || total <= 100)
+        const TByteReader h(head, sizeof head);
+        const std::uint32_t total = h.U32LEAt(48);
+        if (h.U32LEAt(40) != kEmfSignature || total <= 100)
             Abort();
         stream.SeekTo(start);
         const std::vector<std::uint8_t> bytes = ReadBytes(stream, total);
@@ -165,7 +160,7 @@ void TMetafile::LoadFromStream(TStream& stream) {
         if (handle == nullptr)
             Abort();
         Image->Handle = handle;
-        const auto frame = [&](int at) { return static_cast<std::int32_t>(Le32(head + at)); };
+        const auto frame = [&](int at) { return h.I32LEAt(at); };
         Image->Width = frame(32) - frame(24);
         Image->Height = frame(36) - frame(28);
         Image->Inch = 0;
@@ -175,17 +170,20 @@ void TMetafile::LoadFromStream(TStream& stream) {
         std::uint8_t header[22] = {};
         const std::int64_t start = stream.Position();
         const bool placeable =
-            stream.Size() - start >= 22 && (stream.ReadExact(header, 22), Le32(header) == kPlaceableKey);
+            stream.Size() - start >= 22 && (stream.ReadExact(header, 22), LoadU32LE(header) == kPlaceableKey);
         if (!placeable) {
             stream.SeekTo(start);
             std::memset(header, 0, sizeof(header));
         }
         const std::vector<std::uint8_t> bytes = ReadBytes(stream, stream.Size() - stream.Position());
-        Image->Inch = static_cast<std::uint16_t>(header[14] | (header[15] << 8));
+        // [MS-WMF] 2.3.2.3 META_PLACEABLE: the box in logical units, then
+        // the logical units per inch.
+        const TByteReader place(header, sizeof header);
+        Image->Inch = place.U16LEAt(14);
         if (placeable) {
             const std::int32_t inch = Image->Inch == 0 ? 96 : Image->Inch;
-            Image->Width = MulDiv(Le16(header + 10) - Le16(header + 6), 2540, inch);
-            Image->Height = MulDiv(Le16(header + 12) - Le16(header + 8), 2540, inch);
+            Image->Width = MulDiv(place.I16LEAt(10) - place.I16LEAt(6), 2540, inch);
+            Image->Height = MulDiv(place.I16LEAt(12) - place.I16LEAt(8), 2540, inch);
         } else {
             Image->Inch = 96;
             if (MetafileSizeHintCx != 0) {
@@ -218,10 +216,7 @@ void TMetafile::SaveToStream(TStream& stream) {
     // The placeable header: key, handle 0, the box in screen pixels, units
     // per inch, reserved 0 and the checksum of the ten words before it.
     std::uint8_t header[22] = {};
-    auto put16 = [&](int at, std::uint16_t v) {
-        header[at] = static_cast<std::uint8_t>(v);
-        header[at + 1] = static_cast<std::uint8_t>(v >> 8);
-    };
+    auto put16 = [&](int at, std::uint16_t v) { StoreU16LE(header + at, v); };
     put16(0, static_cast<std::uint16_t>(kPlaceableKey));
     put16(2, static_cast<std::uint16_t>(kPlaceableKey >> 16));
     put16(10, static_cast<std::uint16_t>(GetWidth()));

@@ -844,7 +844,8 @@ void PolyPolygon(HDC dc, const TPoint* points, const int* counts, int polygons, 
         dc->Recorder->PolyPolygon(*dc, points, counts, polygons, fillMode);
         return;
     }
-    HRGN inside = CreatePolyPolygonRgn(points, counts, polygons, fillMode);
+    // Only the rows of the bitmap are walked.
+    HRGN inside = CreatePolyPolygonRgn(points, counts, polygons, fillMode, SurfaceRect(dc));
     for (const TRect& r : GetRegionRects(inside))
         FillWithBrush(dc, r, dc->Brush);
     DeleteRegion(inside);

@@ -36,11 +36,20 @@ HRGN CreateRectRgnIndirect(const TRect& rect) {
     return CreateRectRgn(rect.Left, rect.Top, rect.Right, rect.Bottom);
 }
 
-// Scanline fill: each row's pixel centres are tested against the edges of
-// every polygon, and the spans between crossings are kept under the fill
-// rule. Rows are walked only where edges are, and the spans are joined in
-// one step at the end.
+// Rows and columns far outside any bitmap are cut off, so a polygon with
+// absurd coordinates costs no more than a big one.
+constexpr std::int32_t kReach = 1 << 18;
+
 HRGN CreatePolyPolygonRgn(const TPoint* points, const int* counts, int polygons, int fillMode) {
+    return CreatePolyPolygonRgn(points, counts, polygons, fillMode, TRect{-kReach, -kReach, kReach, kReach});
+}
+
+// Scanline fill with an active edge table: edges enter the table at their
+// top row and leave it below their bottom one; each row's pixel centres are
+// crossed with the edges in the table only, and the spans between crossings
+// are kept under the fill rule. Only the rows and columns of clip are
+// walked, and the spans are joined in one step at the end.
+HRGN CreatePolyPolygonRgn(const TPoint* points, const int* counts, int polygons, int fillMode, const TRect& clip) {
     auto* region = new TRegionObject;
     if (points == nullptr || counts == nullptr || polygons <= 0)
         return region;
@@ -70,11 +79,11 @@ HRGN CreatePolyPolygonRgn(const TPoint* points, const int* counts, int polygons,
     }
     if (edges.empty())
         return region;
-    // Rows and columns far outside any bitmap are cut off, so a polygon with
-    // absurd coordinates costs no more than a big one.
-    constexpr std::int64_t kReach = 1 << 18;
-    top = std::max(top, -kReach);
-    bottom = std::min(bottom, kReach);
+    const std::int64_t left = std::max(clip.Left, -kReach), right = std::min(clip.Right, kReach);
+    top = std::max<std::int64_t>({top, clip.Top, -kReach});
+    bottom = std::min<std::int64_t>({bottom, clip.Bottom, kReach});
+    if (left >= right || top >= bottom)
+        return region;
     // Edges sorted by their top row, so each row looks only at edges that
     // may cross it.
     std::sort(edges.begin(), edges.end(),
@@ -113,9 +122,9 @@ HRGN CreatePolyPolygonRgn(const TPoint* points, const int* counts, int polygons,
             const bool inside = fillMode == WINDING ? winding != 0 : (winding & 1) != 0;
             if (!inside)
                 continue;
-            const double reach = static_cast<double>(kReach);
-            const auto x0 = static_cast<std::int32_t>(std::ceil(std::clamp(crossings[i].X, -reach, reach) - 0.5));
-            const auto x1 = static_cast<std::int32_t>(std::ceil(std::clamp(crossings[i + 1].X, -reach, reach) - 0.5));
+            const double lo = static_cast<double>(left), hi = static_cast<double>(right);
+            const auto x0 = static_cast<std::int32_t>(std::clamp(std::ceil(crossings[i].X - 0.5), lo, hi));
+            const auto x1 = static_cast<std::int32_t>(std::clamp(std::ceil(crossings[i + 1].X - 0.5), lo, hi));
             if (x1 > x0)
                 spans.push_back({x0, static_cast<int>(y), x1 - x0, 1});
         }

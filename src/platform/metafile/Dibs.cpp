@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/Bitmaps.h"
-#include "platform/metafile/RecordReader.h"
+#include "platform/ByteReader.h"
 
 namespace Platform::Metafile {
 namespace {
@@ -21,25 +21,25 @@ struct THeader {
     bool Core = false;
 };
 
-bool ReadHeader(const TBytes& b, THeader& h) {
-    if (!b.Has(0, 4))
+bool ReadHeader(const TByteReader& b, THeader& h) {
+    if (!b.HasAt(0, 4))
         return false;
-    h.Size = b.U32(0);
-    if (h.Size == 12 && b.Has(0, 12)) {
+    h.Size = b.U32LEAt(0);
+    if (h.Size == 12 && b.HasAt(0, 12)) {
         // BITMAPCOREHEADER: 16-bit sizes and RGB triples in the table.
         h.Core = true;
-        h.Width = b.U16(4);
-        h.Height = b.I16(6);
-        h.Bits = b.U16(10);
+        h.Width = b.U16LEAt(4);
+        h.Height = b.I16LEAt(6);
+        h.Bits = b.U16LEAt(10);
         return true;
     }
-    if (h.Size < 40 || !b.Has(0, 40))
+    if (h.Size < 40 || !b.HasAt(0, 40))
         return false;
-    h.Width = b.I32(4);
-    h.Height = b.I32(8);
-    h.Bits = b.U16(14);
-    h.Compression = b.U32(16);
-    h.ColorsUsed = b.U32(32);
+    h.Width = b.I32LEAt(4);
+    h.Height = b.I32LEAt(8);
+    h.Bits = b.U16LEAt(14);
+    h.Compression = b.U32LEAt(16);
+    h.ColorsUsed = b.U32LEAt(32);
     return true;
 }
 
@@ -78,25 +78,26 @@ std::uint32_t Expand(std::uint32_t value, std::uint32_t mask) {
     return static_cast<std::uint32_t>((static_cast<std::uint64_t>((value & mask) >> shift) * 255 + max / 2) / max);
 }
 
-// RLE8 and RLE4 ([MS-WMF] 2.1.1.7 Compression): runs and absolute pieces into
-// an index per pixel, rows bottom-up; pixels left out stay index 0.
-void DecodeRle(const TBytes& src, const THeader& h, std::vector<std::uint8_t>& indices) {
-    const std::int32_t w = h.Width, hh = h.Height < 0 ? -h.Height : h.Height;
-    indices.assign(static_cast<std::size_t>(w) * hh, 0);
+// RLE8 and RLE4 ([MS-WMF] 2.1.1.7 Compression): runs and absolute pieces,
+// rows bottom-up. wanted(row) tells whether a stored row is drawn at all,
+// so runs of other rows cost a step, not a pixel each; put(x, row, index)
+// receives the pixels of wanted rows inside the width. Pixels left out
+// keep index 0.
+template <class Wanted, class Put>
+void WalkRuns(const TByteReader& src, bool four, std::int64_t w, std::int64_t hh, Wanted wanted, Put put) {
     std::int64_t x = 0, y = 0;
     std::size_t at = 0;
-    const bool four = h.Compression == 2;
-    auto put = [&](std::uint8_t v) {
-        if (x >= 0 && x < w && y >= 0 && y < hh)
-            indices[static_cast<std::size_t>(y) * w + static_cast<std::size_t>(x)] = v;
-        ++x;
-    };
-    while (at + 1 < src.Size && y < hh) {
-        const std::uint8_t count = src.U8(at), value = src.U8(at + 1);
+    while (src.HasAt(at, 2) && y < hh) {
+        const std::uint8_t count = src.U8At(at), value = src.U8At(at + 1);
         at += 2;
         if (count > 0) {
-            for (int i = 0; i < count; ++i)
-                put(four ? ((i & 1) ? (value & 15) : (value >> 4)) : value);
+            if (wanted(y) && x < w) {
+                for (int i = 0; i < count; ++i, ++x)
+                    if (x >= 0 && x < w)
+                        put(x, y, four ? ((i & 1) ? (value & 15) : (value >> 4)) : value);
+            } else {
+                x += count;
+            }
             continue;
         }
         if (value == 0) {  // end of line
@@ -105,41 +106,49 @@ void DecodeRle(const TBytes& src, const THeader& h, std::vector<std::uint8_t>& i
         } else if (value == 1) {  // end of bitmap
             break;
         } else if (value == 2) {  // delta
-            if (at + 1 >= src.Size)
+            if (!src.HasAt(at, 2))
                 break;
-            x += src.U8(at);
-            y += src.U8(at + 1);
+            x += src.U8At(at);
+            y += src.U8At(at + 1);
             at += 2;
         } else {  // absolute run of value pixels, padded to 16 bits
             const std::size_t bytes = four ? (value + 1) / 2 : value;
-            if (at + bytes > src.Size)
+            if (!src.HasAt(at, bytes))
                 break;
-            for (int i = 0; i < value; ++i)
-                put(four ? ((i & 1) ? (src.U8(at + i / 2) & 15) : (src.U8(at + i / 2) >> 4)) : src.U8(at + i));
+            if (wanted(y) && x < w) {
+                for (int i = 0; i < value; ++i, ++x)
+                    if (x >= 0 && x < w)
+                        put(x, y,
+                            four ? ((i & 1) ? (src.U8At(at + i / 2) & 15) : (src.U8At(at + i / 2) >> 4))
+                                 : src.U8At(at + i));
+            } else {
+                x += value;
+            }
             at += (bytes + 1) & ~std::size_t{1};
         }
     }
 }
 
-}  // namespace
-
-std::size_t PackedDibHeaderSize(const std::uint8_t* dib, std::size_t size, std::uint32_t usage) {
-    TBytes b{dib, size};
-    THeader h;
-    if (!ReadHeader(b, h))
-        return 0;
-    const std::size_t total = h.Size + MaskBytes(h) + TableEntries(h) * EntrySize(h, usage);
-    return total <= size ? total : 0;
+std::uint32_t ColorOf(const std::vector<std::uint32_t>& colors, std::uint32_t index) {
+    return index < colors.size() ? colors[index] : 0;
 }
 
-bool DecodeDib(const std::uint8_t* header,
-               std::size_t headerSize,
-               const std::uint8_t* bits,
-               std::size_t bitsSize,
+}  // namespace
+
+std::size_t PackedDibHeaderSize(const TByteReader& dib, std::uint32_t usage) {
+    THeader h;
+    if (!ReadHeader(dib, h))
+        return 0;
+    const std::size_t total = h.Size + MaskBytes(h) + TableEntries(h) * EntrySize(h, usage);
+    return total <= dib.Size() ? total : 0;
+}
+
+bool DecodeDib(const TByteReader& hb,
+               const TByteReader& src,
                std::uint32_t usage,
                const std::vector<TPaletteEntry>& palette,
-               TDecodedDib& out) {
-    TBytes hb{header, headerSize};
+               TDecodedDib& out,
+               bool allowDeferred) {
     THeader h;
     if (!ReadHeader(hb, h))
         return false;
@@ -151,6 +160,25 @@ bool DecodeDib(const std::uint8_t* header,
     const bool rle = (h.Compression == 1 && h.Bits == 8) || (h.Compression == 2 && h.Bits == 4);
     if (!rle && h.Compression != 0 && h.Compression != 3)
         return false;  // JPEG and PNG inside a bitmap are not drawn
+    const std::size_t bitsSize = src.Size();
+
+    // What the bytes can hold is settled before any pixel is given memory.
+    // Runs pack at most 255 pixels into two bytes; a bitmap claiming far
+    // more pixels than that is drawn from its runs, where the caller can.
+    bool deferred = false;
+    if (rle && width * height > static_cast<std::int64_t>(bitsSize) * 512 + 65536) {
+        if (!allowDeferred)
+            return false;
+        deferred = true;
+    }
+    const std::int64_t stride = ((width * h.Bits + 31) / 32) * 4;
+    // A bitmap whose last row is cut short keeps what is there, as long as
+    // at least one row is present; the rest stays black. A bitmap whose
+    // bytes hold fewer than half its rows is taken for a damaged one rather
+    // than given memory for the rows it lacks.
+    const std::int64_t rows = std::min<std::int64_t>(height, static_cast<std::int64_t>(bitsSize) / stride);
+    if (!rle && (rows <= 0 || rows * 2 < height))
+        return false;
 
     // Colour table.
     std::vector<std::uint32_t> colors;
@@ -159,12 +187,12 @@ bool DecodeDib(const std::uint8_t* header,
     const std::size_t entrySize = EntrySize(h, usage);
     for (std::uint32_t i = 0; i < entries; ++i) {
         const std::size_t at = tableAt + i * entrySize;
-        if (!hb.Has(at, entrySize)) {
+        if (!hb.HasAt(at, entrySize)) {
             colors.push_back(i == 0 ? 0 : 0xFFFFFF);
             continue;
         }
         if (usage == DIB_PAL_COLORS) {
-            const std::uint16_t index = hb.U16(at);
+            const std::uint16_t index = hb.U16LEAt(at);
             if (index < palette.size()) {
                 const TPaletteEntry& e = palette[index];
                 colors.push_back((static_cast<std::uint32_t>(e.Red) << 16) | (e.Green << 8) | e.Blue);
@@ -172,18 +200,19 @@ bool DecodeDib(const std::uint8_t* header,
                 colors.push_back(index == 0 ? 0 : 0xFFFFFF);
             }
         } else {
-            colors.push_back((static_cast<std::uint32_t>(hb.U8(at + 2)) << 16) | (hb.U8(at + 1) << 8) | hb.U8(at));
+            colors.push_back((static_cast<std::uint32_t>(hb.U8At(at + 2)) << 16) | (hb.U8At(at + 1) << 8) |
+                             hb.U8At(at));
         }
     }
     std::uint32_t masks[3] = {0, 0, 0};
     if (h.Compression == 3) {
         // Right after a 40-byte header; the larger headers hold them at the same place.
         const std::size_t maskAt = 40;
-        if (!hb.Has(maskAt, 12))
+        if (!hb.HasAt(maskAt, 12))
             return false;
-        masks[0] = hb.U32(maskAt);
-        masks[1] = hb.U32(maskAt + 4);
-        masks[2] = hb.U32(maskAt + 8);
+        masks[0] = hb.U32LEAt(maskAt);
+        masks[1] = hb.U32LEAt(maskAt + 4);
+        masks[2] = hb.U32LEAt(maskAt + 8);
     } else if (h.Bits == 16) {
         masks[0] = 0x7C00;
         masks[1] = 0x03E0;
@@ -195,8 +224,13 @@ bool DecodeDib(const std::uint8_t* header,
     out.Height = static_cast<std::int32_t>(height);
     out.BottomUp = h.Height > 0;
     out.Monochrome = h.Bits == 1 && colors.size() == 2 && colors[0] == 0 && colors[1] == 0xFFFFFF;
-    out.Pixels.assign(static_cast<std::size_t>(width * height), 0);
-    const TBytes src{bits, bitsSize};
+    if (deferred) {
+        out.Deferred = true;
+        out.FourBit = h.Compression == 2;
+        out.Runs.assign(src.Data(), src.Data() + bitsSize);
+        out.Colors = std::move(colors);
+        return true;
+    }
 
     auto row = [&](std::int64_t stored) -> std::uint32_t* {
         const std::int64_t top = out.BottomUp ? height - 1 - stored : stored;
@@ -204,30 +238,14 @@ bool DecodeDib(const std::uint8_t* header,
     };
 
     if (rle) {
-        // Runs pack at most 255 pixels into two bytes; a bitmap claiming
-        // far more pixels than its runs could describe is damaged.
-        if (width * height > static_cast<std::int64_t>(bitsSize) * 512 + 65536)
-            return false;
-        std::vector<std::uint8_t> indices;
-        DecodeRle(src, h, indices);
-        for (std::int64_t y = 0; y < height; ++y) {
-            std::uint32_t* dst = row(y);
-            for (std::int64_t x = 0; x < width; ++x) {
-                const std::uint8_t i = indices[static_cast<std::size_t>(y * width + x)];
-                dst[x] = i < colors.size() ? colors[i] : 0;
-            }
-        }
+        out.Pixels.assign(static_cast<std::size_t>(width * height), ColorOf(colors, 0));
+        WalkRuns(
+            src, h.Compression == 2, width, height, [](std::int64_t) { return true; },
+            [&](std::int64_t x, std::int64_t y, std::uint32_t index) { row(y)[x] = ColorOf(colors, index); });
         return true;
     }
 
-    const std::int64_t stride = ((width * h.Bits + 31) / 32) * 4;
-    // A bitmap whose last row is cut short keeps what is there, as long as
-    // at least one row is present; the rest stays black.
-    const std::int64_t rows = std::min<std::int64_t>(height, static_cast<std::int64_t>(bitsSize) / stride);
-    // A bitmap whose bytes hold fewer than half its rows is taken for a
-    // damaged one rather than given memory for the rows it lacks.
-    if (rows <= 0 || rows * 2 < height)
-        return false;
+    out.Pixels.assign(static_cast<std::size_t>(width * height), 0);
     bool anyAlpha = false;
     // The alpha byte of 32-bit pixels: the top byte, unless the bit-field
     // masks claim it for a colour.
@@ -236,35 +254,32 @@ bool DecodeDib(const std::uint8_t* header,
     if (alphaByte)
         out.Alpha.assign(out.Pixels.size(), 255);
     for (std::int64_t y = 0; y < rows; ++y) {
-        const std::uint8_t* p = bits + y * stride;
+        const TByteReader p = src.SubAt(static_cast<std::size_t>(y * stride), static_cast<std::size_t>(stride));
         std::uint32_t* dst = row(y);
         for (std::int64_t x = 0; x < width; ++x) {
+            const auto at = static_cast<std::size_t>(x);
             std::uint32_t px = 0;
             switch (h.Bits) {
-                case 1: {
-                    const int i = (p[x >> 3] >> (7 - (x & 7))) & 1;
-                    px = static_cast<std::size_t>(i) < colors.size() ? colors[i] : 0;
+                case 1:
+                    px = ColorOf(colors, (p.U8At(at >> 3) >> (7 - (at & 7))) & 1);
                     break;
-                }
-                case 4: {
-                    const int i = (x & 1) ? (p[x >> 1] & 15) : (p[x >> 1] >> 4);
-                    px = static_cast<std::size_t>(i) < colors.size() ? colors[i] : 0;
+                case 4:
+                    px = ColorOf(colors, (at & 1) ? (p.U8At(at >> 1) & 15) : (p.U8At(at >> 1) >> 4));
                     break;
-                }
                 case 8:
-                    px = p[x] < colors.size() ? colors[p[x]] : 0;
+                    px = ColorOf(colors, p.U8At(at));
                     break;
                 case 16: {
-                    const std::uint32_t v = p[2 * x] | (p[2 * x + 1] << 8);
+                    const std::uint32_t v = p.U16LEAt(2 * at);
                     px = (Expand(v, masks[0]) << 16) | (Expand(v, masks[1]) << 8) | Expand(v, masks[2]);
                     break;
                 }
                 case 24:
-                    px = (static_cast<std::uint32_t>(p[3 * x + 2]) << 16) | (p[3 * x + 1] << 8) | p[3 * x];
+                    px = (static_cast<std::uint32_t>(p.U8At(3 * at + 2)) << 16) | (p.U8At(3 * at + 1) << 8) |
+                         p.U8At(3 * at);
                     break;
                 default: {
-                    const std::uint32_t v = static_cast<std::uint32_t>(p[4 * x]) | (p[4 * x + 1] << 8) |
-                                            (p[4 * x + 2] << 16) | (static_cast<std::uint32_t>(p[4 * x + 3]) << 24);
+                    const std::uint32_t v = p.U32LEAt(4 * at);
                     px = h.Compression == 3
                              ? (Expand(v, masks[0]) << 16) | (Expand(v, masks[1]) << 8) | Expand(v, masks[2])
                              : v & 0xFFFFFF;
@@ -295,7 +310,47 @@ bool DecodeDib(const std::uint8_t* header,
     return true;
 }
 
+void DibWindow(const TDecodedDib& dib, const TRect& window, std::int32_t step, TDecodedDib& out) {
+    out = TDecodedDib{};
+    const std::int64_t x0 = std::clamp<std::int64_t>(window.Left, 0, dib.Width);
+    const std::int64_t x1 = std::clamp<std::int64_t>(window.Right, x0, dib.Width);
+    const std::int64_t y0 = std::clamp<std::int64_t>(window.Top, 0, dib.Height);
+    const std::int64_t y1 = std::clamp<std::int64_t>(window.Bottom, y0, dib.Height);
+    const std::int64_t s = std::max<std::int32_t>(1, step);
+    const std::int64_t w = (x1 - x0 + s - 1) / s, h = (y1 - y0 + s - 1) / s;
+    if (w == 0 || h == 0 || w * h > kMaxPixels)
+        return;
+    out.Width = static_cast<std::int32_t>(w);
+    out.Height = static_cast<std::int32_t>(h);
+    out.BottomUp = false;
+    out.Monochrome = dib.Monochrome;
+    if (!dib.Deferred) {
+        out.Pixels.reserve(static_cast<std::size_t>(w * h));
+        for (std::int64_t y = y0; y < y1; y += s)
+            for (std::int64_t x = x0; x < x1; x += s)
+                out.Pixels.push_back(dib.Pixels[static_cast<std::size_t>(y * dib.Width + x)]);
+        return;
+    }
+    out.Pixels.assign(static_cast<std::size_t>(w * h), ColorOf(dib.Colors, 0));
+    auto top = [&](std::int64_t stored) { return dib.BottomUp ? dib.Height - 1 - stored : stored; };
+    WalkRuns(
+        TByteReader(dib.Runs.data(), dib.Runs.size()), dib.FourBit, dib.Width, dib.Height,
+        [&](std::int64_t stored) {
+            const std::int64_t t = top(stored);
+            return t >= y0 && t < y1 && (t - y0) % s == 0;
+        },
+        [&](std::int64_t x, std::int64_t stored, std::uint32_t index) {
+            if (x < x0 || x >= x1 || (x - x0) % s != 0)
+                return;
+            out.Pixels[static_cast<std::size_t>((top(stored) - y0) / s * w + (x - x0) / s)] =
+                ColorOf(dib.Colors, index);
+        });
+}
+
 HBITMAP BitmapFromDib(const TDecodedDib& dib, bool keepMonochrome) {
+    if (dib.Width <= 0 || dib.Height <= 0 ||
+        dib.Pixels.size() != static_cast<std::size_t>(dib.Width) * static_cast<std::size_t>(dib.Height))
+        return nullptr;  // a deferred bitmap is drawn through DibWindow
     const bool mono = keepMonochrome && dib.Monochrome;
     HBITMAP bitmap = mono ? CreateMonoBitmap(dib.Width, dib.Height) : CreateBitmap32(dib.Width, dib.Height);
     TBitmapInfo info;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/ByteReader.h"
 #include "platform/GdiTypes.h"
 #include "platform/Palettes.h"
 
@@ -25,27 +26,42 @@ struct TDecodedDib {
     bool PremultipliedAlpha = false;
     std::vector<std::uint32_t> Pixels;
     std::vector<std::uint8_t> Alpha;
+    // A run-length bitmap whose runs paint far fewer pixels than it claims
+    // (a few bytes may claim 16 million) is kept as its runs and colours:
+    // Pixels stays empty, and DibWindow makes the part a drawing shows.
+    bool Deferred = false;
+    bool FourBit = false;
+    std::vector<std::uint8_t> Runs;
+    std::vector<std::uint32_t> Colors;
 };
 
 // The colours of DIB_PAL_COLORS tables come from the selected palette.
 enum : std::uint32_t { DIB_RGB_COLORS = 0, DIB_PAL_COLORS = 1 };
 
-// Decodes the bitmap of header (headerSize bytes: header and colour table)
-// and bits ([MS-WMF] 2.2.2.3 BitmapInfoHeader, 2.2.2.2 BitmapCoreHeader;
-// [MS-EMF] 2.2.2 DeviceIndependentBitmap). Uncompressed, bit-field and RLE
-// bitmaps of 1 to 32 bits are read; a bitmap whose pixels the bytes cannot
-// hold, or that would exceed 16 million pixels, is refused (false).
-bool DecodeDib(const std::uint8_t* header,
-               std::size_t headerSize,
-               const std::uint8_t* bits,
-               std::size_t bitsSize,
+// Decodes the bitmap of header (header and colour table) and bits
+// ([MS-WMF] 2.2.2.3 BitmapInfoHeader, 2.2.2.2 BitmapCoreHeader; [MS-EMF]
+// 2.2.2 DeviceIndependentBitmap). Uncompressed, bit-field and RLE bitmaps of
+// 1 to 32 bits are read; a bitmap whose pixels the bytes cannot hold, or
+// that would exceed 16 million pixels, is refused (false). A run-length
+// bitmap claiming far more pixels than its runs can paint is refused too,
+// unless the caller can draw it deferred (allowDeferred): then it comes
+// back as its runs, at a cost of its bytes, not of its pixels.
+bool DecodeDib(const TByteReader& header,
+               const TByteReader& bits,
                std::uint32_t usage,
                const std::vector<TPaletteEntry>& palette,
-               TDecodedDib& out);
+               TDecodedDib& out,
+               bool allowDeferred = false);
+
+// The pixels of a deferred bitmap inside window (top-down pixels of the
+// bitmap), taking every step-th pixel each way: a bitmap of
+// ceil(width / step) x ceil(height / step) pixels. The work is that of the
+// runs and of the pixels made.
+void DibWindow(const TDecodedDib& dib, const TRect& window, std::int32_t step, TDecodedDib& out);
 
 // The size of a packed DIB's header and colour table (the offset of its
 // pixels), 0 when the header cannot be read.
-std::size_t PackedDibHeaderSize(const std::uint8_t* dib, std::size_t size, std::uint32_t usage);
+std::size_t PackedDibHeaderSize(const TByteReader& dib, std::uint32_t usage);
 
 // A bitmap of the drawing layer with the decoded pixels; monochrome
 // bitmaps become monochrome bitmaps when asked (pattern brushes).

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ByteReader.h"
+
 namespace Platform::Metafile {
 namespace {
 
@@ -18,14 +20,14 @@ public:
         U32(0);
     }
     TWriter& U32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            Bytes.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        Bytes.resize(Bytes.size() + 4);
+        StoreU32LE(Bytes.data() + Bytes.size() - 4, v);
         return *this;
     }
     TWriter& I32(std::int32_t v) { return U32(static_cast<std::uint32_t>(v)); }
     TWriter& U16(std::uint16_t v) {
-        Bytes.push_back(static_cast<std::uint8_t>(v));
-        Bytes.push_back(static_cast<std::uint8_t>(v >> 8));
+        Bytes.resize(Bytes.size() + 2);
+        StoreU16LE(Bytes.data() + Bytes.size() - 2, v);
         return *this;
     }
     TWriter& U8(std::uint8_t v) {
@@ -203,10 +205,23 @@ void TEmfRecorder::SyncBrush(TDeviceContext& dc, TBrushObject* brush) {
     if (BrushKnown && hollow == BrushHollow && (hollow || (color == BrushColor && pattern == BrushPattern)) &&
         pattern == nullptr)
         return;
+    // A pattern already written is not written again while its pixels stay
+    // the same: a picture filling many shapes with one large pattern would
+    // otherwise grow by the pattern for every fill.
+    TBitmapObject* p = const_cast<TBitmapObject*>(pattern);
+    if (p != nullptr)
+        p->SyncIn();
+    if (BrushKnown && !hollow && !BrushHollow && p != nullptr && color == BrushColor && BrushPattern != nullptr &&
+        p->Width == BrushPatternSize.cx && p->Height == BrushPatternSize.cy && p->Mono == BrushPatternMono &&
+        p->Pixels == BrushPatternPixels)
+        return;
     Append(TWriter(37).U32(kStockWhiteBrush).Done());
     Append(TWriter(40).U32(kBrushSlot).Done());
+    BrushPatternPixels.clear();
     if (pattern != nullptr) {
-        TBitmapObject* p = const_cast<TBitmapObject*>(pattern);
+        BrushPatternPixels = p->Pixels;
+        BrushPatternSize = {p->Width, p->Height};
+        BrushPatternMono = p->Mono;
         const TCapturedDib dib = Capture(p, {0, 0, p->Width, p->Height}, p->Mono, 0, 0xFFFFFF);
         // [MS-EMF] 2.3.7.5 EMR_CREATEMONOBRUSH for monochrome patterns (they
         // take the text and background colours), 2.3.7.4 otherwise.
@@ -427,7 +442,6 @@ void TEmfRecorder::FillRgn(TDeviceContext& dc, TRegionObject* region, TBrushObje
         SyncBrush(dc, brush);
         for (const TRect& r : rects)
             WritePatBlt(r, PATCOPY);
-        BrushKnown = false;
         return;
     }
     TRect box = rects.front();

@@ -77,6 +77,10 @@ private:
     TColorRef BrushColor = 0;
     const TBitmapObject* BrushPattern = nullptr;
     std::uint32_t BrushPatternStamp = 0;
+    // The pixels of the pattern last written, to know it when it comes again.
+    std::vector<std::uint32_t> BrushPatternPixels;
+    TSize BrushPatternSize;
+    bool BrushPatternMono = false;
     bool FontKnown = false;
     TLogFont Font;
     TColorRef TextColor = 0;

@@ -21,20 +21,18 @@ public:
 
 namespace {
 
-using Metafile::TBytes;
-
-TBytes View(HENHMETAFILE m) {
+TByteReader View(HENHMETAFILE m) {
     return {m->Bytes.data(), m->Bytes.size()};
 }
 
 void Put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
+    out.resize(out.size() + 2);
+    StoreU16LE(out.data() + out.size() - 2, v);
 }
 
 void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    Put16(out, static_cast<std::uint16_t>(v));
-    Put16(out, static_cast<std::uint16_t>(v >> 16));
+    out.resize(out.size() + 4);
+    StoreU32LE(out.data() + out.size() - 4, v);
 }
 
 // A Windows metafile holding one picture record with the pixels of a
@@ -105,12 +103,12 @@ void GetReferenceDevice(HDC reference, TSize& pixels, TSize& millimeters) {
 HENHMETAFILE SetEnhMetaFileBits(const void* data, std::size_t size) {
     if (data == nullptr)
         return nullptr;
-    const TBytes bytes{static_cast<const std::uint8_t*>(data), size};
+    const TByteReader bytes{static_cast<const std::uint8_t*>(data), size};
     TEnhMetaHeader header;
     if (!Metafile::ReadEmfHeader(bytes, header))
         return nullptr;
     auto* m = new TEnhMetafileObject;
-    m->Bytes.assign(bytes.Data, bytes.Data + size);
+    m->Bytes.assign(bytes.Data(), bytes.Data() + size);
     return m;
 }
 
@@ -139,23 +137,23 @@ bool GetEnhMetaFileHeader(HENHMETAFILE metafile, TEnhMetaHeader& out) {
 int GetEnhMetaFilePaletteEntries(HENHMETAFILE metafile, int count, TPaletteEntry* out) {
     if (metafile == nullptr)
         return 0;
-    const TBytes b = View(metafile);
+    const TByteReader b = View(metafile);
     TEnhMetaHeader h;
-    if (!Metafile::ReadEmfHeader(b, h) || h.PaletteEntries == 0 || b.Size < 20)
+    if (!Metafile::ReadEmfHeader(b, h) || h.PaletteEntries == 0 || b.Size() < 20)
         return 0;
-    const std::uint32_t last = b.U32(b.Size - 4);
-    if (last < 20 || last > b.Size)
+    const std::uint32_t last = b.U32LEAt(b.Size() - 4);
+    if (last < 20 || last > b.Size())
         return 0;
-    const std::size_t at = b.Size - last;
-    if (b.U32(at) != 14)
+    const std::size_t at = b.Size() - last;
+    if (b.U32LEAt(at) != 14)
         return 0;
-    const std::uint32_t entries = b.U32(at + 8), offset = b.U32(at + 12);
-    if (entries == 0 || !b.Has(at + offset, static_cast<std::size_t>(entries) * 4) || offset > last)
+    const std::uint32_t entries = b.U32LEAt(at + 8), offset = b.U32LEAt(at + 12);
+    if (entries == 0 || !b.HasAt(at + offset, static_cast<std::size_t>(entries) * 4) || offset > last)
         return 0;
     if (out != nullptr)
         for (std::uint32_t i = 0; i < entries && static_cast<int>(i) < count; ++i) {
             const std::size_t o = at + offset + i * 4;
-            out[i] = {b.U8(o), b.U8(o + 1), b.U8(o + 2), b.U8(o + 3)};
+            out[i] = {b.U8At(o), b.U8At(o + 1), b.U8At(o + 2), b.U8At(o + 3)};
         }
     return static_cast<int>(std::min<std::uint32_t>(entries, 0x7FFFFFFF));
 }
@@ -178,8 +176,8 @@ bool PlayWinMetaFile(HDC dc, const void* data, std::size_t size, const TRect& re
 HENHMETAFILE SetWinMetaFileBits(const void* data, std::size_t size, HDC reference, const TMetafilePict* pict) {
     if (data == nullptr)
         return nullptr;
-    const TBytes wmf{static_cast<const std::uint8_t*>(data), size};
-    if (wmf.U32(0) == Metafile::kPlaceableKey || !Metafile::IsWindowsMetafile(wmf))
+    const TByteReader wmf{static_cast<const std::uint8_t*>(data), size};
+    if (wmf.U32LEAt(0) == Metafile::kPlaceableKey || !Metafile::IsWindowsMetafile(wmf))
         return nullptr;
     TSize pixels, mm;
     GetReferenceDevice(reference, pixels, mm);
@@ -198,7 +196,7 @@ HENHMETAFILE SetWinMetaFileBits(const void* data, std::size_t size, HDC referenc
     const std::int32_t w = px(width, pixels.cx, mm.cx), h = px(height, pixels.cy, mm.cy);
     HDC recording = CreateEnhMetaFile(reference, &frame);
     auto* recorder = static_cast<Metafile::TEmfRecorder*>(recording->Recorder);
-    recorder->AddWindowsMetafile(wmf.Data, wmf.Size);
+    recorder->AddWindowsMetafile(wmf.Data(), wmf.Size());
     Metafile::PlayWmf(recording, wmf, {0, 0, w, h});
     return CloseEnhMetaFile(recording);
 }
@@ -207,9 +205,9 @@ std::vector<std::uint8_t> GetWinMetaFileBits(HENHMETAFILE metafile, int mapMode,
     (void)mapMode;
     if (metafile == nullptr)
         return {};
-    TBytes wmf;
+    TByteReader wmf;
     if (Metafile::FindEmbeddedWmf(View(metafile), wmf))
-        return {wmf.Data, wmf.Data + wmf.Size};
+        return {wmf.Data(), wmf.Data() + wmf.Size()};
     // A picture recorded as enhanced metafile only: its pixels at the
     // reference device's resolution, within 16 million pixels.
     TEnhMetaHeader h;

@@ -171,6 +171,7 @@ TPlayer::TPlayer(HDC dc, const TXForm& toDevice, TSize referencePixels, TSize re
     EntryClip = CreateRectRgn(0, 0, 0, 0);
     HadEntryClip = GetClipRgn(DC, EntryClip) == 1;
     GetClipBox(DC, Surface);
+    Destination = Surface;
     EntryText = GetTextColor(DC);
     EntryBack = GetBkColor(DC);
     EntryBkMode = SetBkMode(DC, OPAQUE);
@@ -193,9 +194,19 @@ TPlayer::~TPlayer() {
     SetTextAlign(DC, EntryAlign);
     for (auto& [key, font] : Fonts)
         DeleteFont(font);
+    DeleteBitmap(PatternBitmap);
+}
+
+void TPlayer::SetDestination(const TRect& target) {
+    // A pixel of room each way for rounding at the edges of the picture.
+    const TRect grown{std::min(target.Left, target.Right) - 1, std::min(target.Top, target.Bottom) - 1,
+                      std::max(target.Left, target.Right) + 1, std::max(target.Top, target.Bottom) + 1};
+    Destination = {std::max(Surface.Left, grown.Left), std::max(Surface.Top, grown.Top),
+                   std::min(Surface.Right, grown.Right), std::min(Surface.Bottom, grown.Bottom)};
 }
 
 void TPlayer::FixViewport(const TRect& target) {
+    SetDestination(target);
     Fixed = true;
     FixedTarget = target;
 }
@@ -476,12 +487,17 @@ HBRUSH TPlayer::MakeBrush(const TLogBrush& brush) {
         case BS_DIBPATTERN:
         case BS_DIBPATTERNPT:
             if (brush.Pattern != nullptr) {
-                HBITMAP cell = BitmapFromDib(*brush.Pattern, brush.Style == BS_PATTERN);
-                if (cell != nullptr) {
-                    HBRUSH b = CreatePatternBrush(cell);
-                    DeleteBitmap(cell);
-                    return b;
+                // The bitmap of a pattern is made once for all the fills
+                // that use it, however many records ask.
+                const bool mono = brush.Style == BS_PATTERN;
+                if (brush.Pattern != PatternDib || mono != PatternMono) {
+                    DeleteBitmap(PatternBitmap);
+                    PatternBitmap = BitmapFromDib(*brush.Pattern, mono);
+                    PatternDib = brush.Pattern;
+                    PatternMono = mono;
                 }
+                if (PatternBitmap != nullptr)
+                    return CreatePatternBrush(PatternBitmap);
             }
             return CreateSolidBrush(brush.Color);
         default:
@@ -534,7 +550,8 @@ void TPlayer::FillFigures(const std::vector<TFigure>& figures, const TLogBrush& 
         return;
     SetTextColor(DC, S.TextColor);
     SetBkColor(DC, S.BkColor);
-    HRGN region = CreatePolyPolygonRgn(points.data(), counts.data(), static_cast<int>(counts.size()), fillMode);
+    HRGN region =
+        CreatePolyPolygonRgn(points.data(), counts.data(), static_cast<int>(counts.size()), fillMode, Destination);
     FillRgn(DC, region, b);
     DeleteRegion(region);
     DeleteBrush(b);
@@ -969,7 +986,9 @@ void TPlayer::SelectClipPath(int mode) {
             points.push_back(ToPoint(p));
         counts.push_back(static_cast<int>(f.Points.size()));
     }
-    HRGN region = CreatePolyPolygonRgn(points.data(), counts.data(), static_cast<int>(counts.size()), S.PolyFillMode);
+    // Like fills, a clip path is made where the picture can be seen.
+    HRGN region = CreatePolyPolygonRgn(points.data(), counts.data(), static_cast<int>(counts.size()), S.PolyFillMode,
+                                       Destination);
     CombineClip(GetRegionRects(region), mode);
     DeleteRegion(region);
     Path.clear();
@@ -1264,6 +1283,57 @@ void TPlayer::BlitBitmap(HBITMAP bitmap, const TRect& target, TRect source, std:
     DeleteDC(memory);
 }
 
+// A deferred bitmap is made only where the destination shows it: the source
+// is cut to the part that lands on the surface (with a little room for the
+// averaging of a shrink), and when even that holds far more pixels than
+// the surface shows, every few pixels are taken. The work then follows the
+// destination, not the size the bitmap claims. The source rectangle comes
+// back in the pixels of the part.
+bool TPlayer::ShownPart(const TDecodedDib& dib,
+                        const TRect& dest,
+                        double& sx,
+                        double& sy,
+                        double& sw,
+                        double& sh,
+                        TDecodedDib& part) const {
+    if (dest.Left == dest.Right || dest.Top == dest.Bottom)
+        return false;
+    std::int64_t window[4] = {0, 0, 0, 0};
+    double shown[2] = {0, 0};
+    auto span = [](double d0, double d1, double lo, double hi, double s0, double length, std::int64_t limit,
+                   std::int64_t& w0, std::int64_t& w1, double& seen) {
+        const double v0 = std::max(std::min(d0, d1), lo), v1 = std::min(std::max(d0, d1), hi);
+        if (!(v1 > v0) || !std::isfinite(s0) || !std::isfinite(length))
+            return false;
+        seen = v1 - v0;
+        double a = s0 + (v0 - d0) / (d1 - d0) * length, b = s0 + (v1 - d0) / (d1 - d0) * length;
+        if (a > b)
+            std::swap(a, b);
+        w0 = static_cast<std::int64_t>(std::clamp(std::floor(a) - 2, 0.0, static_cast<double>(limit)));
+        w1 = static_cast<std::int64_t>(
+            std::clamp(std::ceil(b) + 2, static_cast<double>(w0), static_cast<double>(limit)));
+        return w1 > w0;
+    };
+    const TRect& d = Destination;
+    if (!span(dest.Left, dest.Right, d.Left, d.Right, sx, sw, dib.Width, window[0], window[2], shown[0]) ||
+        !span(dest.Top, dest.Bottom, d.Top, d.Bottom, sy, sh, dib.Height, window[1], window[3], shown[1]))
+        return false;
+    const double area = static_cast<double>(window[2] - window[0]) * static_cast<double>(window[3] - window[1]);
+    const double budget = std::max(4096.0, shown[0] * shown[1]);
+    const auto step = area > budget ? static_cast<std::int32_t>(std::ceil(std::sqrt(area / budget))) : 1;
+    DibWindow(dib,
+              {static_cast<std::int32_t>(window[0]), static_cast<std::int32_t>(window[1]),
+               static_cast<std::int32_t>(window[2]), static_cast<std::int32_t>(window[3])},
+              step, part);
+    if (part.Pixels.empty())
+        return false;
+    sx = (sx - static_cast<double>(window[0])) / step;
+    sy = (sy - static_cast<double>(window[1])) / step;
+    sw /= step;
+    sh /= step;
+    return true;
+}
+
 void TPlayer::DrawDib(double x,
                       double y,
                       double w,
@@ -1277,6 +1347,12 @@ void TPlayer::DrawDib(double x,
     const TRect dest = DeviceBox(x, y, w, h);
     if (dest.Right == dest.Left || dest.Bottom == dest.Top)
         return;
+    if (dib.Deferred) {
+        TDecodedDib part;
+        if (ShownPart(dib, dest, sx, sy, sw, sh, part))
+            DrawDib(x, y, w, h, part, sx, sy, sw, sh, rop);
+        return;
+    }
     if (rop == SRCCOPY && dib.PremultipliedAlpha) {
         // Pictures with a real, premultiplied alpha channel (as printer
         // drivers spool them) are blended: copying them would paint their
@@ -1305,6 +1381,12 @@ void TPlayer::AlphaDib(double x,
                        double sh,
                        std::uint8_t constantAlpha,
                        bool perPixel) {
+    if (dib.Deferred) {
+        TDecodedDib part;
+        if (ShownPart(dib, DeviceBox(x, y, w, h), sx, sy, sw, sh, part))
+            AlphaDib(x, y, w, h, part, sx, sy, sw, sh, constantAlpha, perPixel);
+        return;
+    }
     TRect dest = DeviceBox(x, y, w, h);
     if (dest.Left > dest.Right)
         std::swap(dest.Left, dest.Right);
@@ -1362,6 +1444,12 @@ void TPlayer::TransparentDib(double x,
                              double sw,
                              double sh,
                              TColorRef key) {
+    if (dib.Deferred) {
+        TDecodedDib part;
+        if (ShownPart(dib, DeviceBox(x, y, w, h), sx, sy, sw, sh, part))
+            TransparentDib(x, y, w, h, part, sx, sy, sw, sh, key);
+        return;
+    }
     TDecodedDib keyed = dib;
     keyed.Alpha.assign(dib.Pixels.size(), 255);
     const std::uint32_t keyPixel = ColorRefToPixel(key & 0xFFFFFF);

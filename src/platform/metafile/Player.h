@@ -106,6 +106,9 @@ public:
     // The window and viewport of a Windows metafile: the window is the
     // file's, the viewport fixed to the target rectangle.
     void FixViewport(const TRect& target);
+    // The rectangle the picture is played into: fills are made only where
+    // it meets the surface, so their work follows what can be seen.
+    void SetDestination(const TRect& target);
 
     TDcState S;
 
@@ -250,6 +253,13 @@ private:
     double Scale() const;
     std::vector<TPointD> EllipsePoints(double l, double t, double r, double b, double a0, double a1, bool full) const;
     void BlitBitmap(HBITMAP bitmap, const TRect& dest, TRect source, std::uint32_t rop);
+    bool ShownPart(const TDecodedDib& dib,
+                   const TRect& dest,
+                   double& sx,
+                   double& sy,
+                   double& sw,
+                   double& sh,
+                   TDecodedDib& part) const;
     TRect DeviceBox(double x, double y, double w, double h) const;
 
     HDC DC;
@@ -267,10 +277,15 @@ private:
     HRGN EntryClip = nullptr;
     bool HadEntryClip = false;
     TRect Surface;
+    TRect Destination;
     TColorRef EntryText = 0, EntryBack = 0;
     int EntryBkMode = OPAQUE, EntryRop2 = R2_COPYPEN, EntryStretch = BLACKONWHITE;
     std::uint32_t EntryAlign = 0;
     std::map<std::string, HFONT> Fonts;
+    // The bitmap of the pattern brush used last (kept alive with it).
+    std::shared_ptr<TDecodedDib> PatternDib;
+    bool PatternMono = false;
+    HBITMAP PatternBitmap = nullptr;
 };
 
 }  // namespace Platform::Metafile
