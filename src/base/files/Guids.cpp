@@ -1,6 +1,7 @@
 #include "base/files/Guids.h"
 
 #include "base/core/DateTime.h"
+#include "base/core/DateTimeText.h"
 #include "platform/System.h"
 
 std::string NewGuidString() {
