@@ -12,6 +12,7 @@
 #include "base/graphics/TPen.h"
 #include "base/graphics/TResourceMan.h"
 #include "platform/Bitmaps.h"
+#include "platform/ByteReader.h"
 #include "platform/DeviceContexts.h"
 #include "platform/Fonts.h"
 #include "platform/Palettes.h"
@@ -86,7 +87,7 @@ std::uint16_t PlaceableHeaderChecksum(const void* header) {
     const auto* p = static_cast<const std::uint8_t*>(header);
     std::uint16_t sum = 0;
     for (int i = 0; i < 10; ++i)
-        sum ^= static_cast<std::uint16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+        sum ^= LoadU16LE(p + 2 * i);
     return sum;
 }
 

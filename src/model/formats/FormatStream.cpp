@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/core/Checks.h"
+#include "platform/ByteReader.h"
 
 void StoreFormatControl(std::uint8_t* p, std::uint8_t code, std::int32_t value) {
     const auto u = static_cast<std::uint32_t>(value);
@@ -59,9 +60,7 @@ std::uint8_t ControlCharCode(std::uint8_t code, std::int32_t value) {
 }
 
 std::int32_t FormatControlValue(const std::uint8_t* control) {
-    return static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(control[2]) | (static_cast<std::uint32_t>(control[3]) << 8) |
-        (static_cast<std::uint32_t>(control[4]) << 16) | (static_cast<std::uint32_t>(control[5]) << 24));
+    return static_cast<std::int32_t>(LoadU32LE(control + 2));
 }
 
 void ReadStreamElement(const std::uint8_t* data, std::int32_t size, std::int32_t offset, TStreamElement& element) {

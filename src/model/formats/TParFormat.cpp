@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/core/Checks.h"
+#include "platform/ByteReader.h"
 
 namespace {
 
@@ -28,11 +29,9 @@ std::int32_t RawProp(const TParFormat& format, int prop) {
         case 1:
             return static_cast<std::int8_t>(p[0]);
         case 2:
-            return static_cast<std::int16_t>(p[0] | (p[1] << 8));
+            return static_cast<std::int16_t>(LoadU16LE(p));
         default:
-            return static_cast<std::int32_t>(
-                static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
+            return static_cast<std::int32_t>(LoadU32LE(p));
     }
 }
 

@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstring>
 
+#include "platform/ByteReader.h"
 #include "platform/cairo/GdiObjects.h"
 
 namespace Platform {
@@ -145,10 +146,7 @@ void TDibFormat::ReadRow(const std::uint8_t* row, std::int32_t width, std::uint3
             const TMaskShape r = ShapeOf(m0), g = ShapeOf(m1), b = ShapeOf(m2);
             const int step = Bits / 8;
             for (std::int32_t x = 0; x < width; ++x, row += step) {
-                const std::uint32_t v = step == 2
-                                            ? static_cast<std::uint32_t>(row[0] | (row[1] << 8))
-                                            : static_cast<std::uint32_t>(row[0] | (row[1] << 8) | (row[2] << 16)) |
-                                                  (static_cast<std::uint32_t>(row[3]) << 24);
+                const std::uint32_t v = step == 2 ? LoadU16LE(row) : LoadU32LE(row);
                 pixels[x] = (To8(v, r) << 16) | (To8(v, g) << 8) | To8(v, b);
             }
             return;
