@@ -37,7 +37,6 @@ constexpr std::size_t kRightAt = 72;
 constexpr std::size_t kChildAt = 76;
 constexpr std::size_t kStartAt = 116;
 constexpr std::size_t kStreamSizeAt = 120;
-constexpr std::uint32_t kNoStream = 0xFFFFFFFF;
 
 constexpr std::uint64_t kWholeChain = std::numeric_limits<std::uint64_t>::max();
 
