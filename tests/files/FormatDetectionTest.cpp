@@ -94,7 +94,8 @@ std::vector<Case> Cases() {
         {"Write with objects, three pages", WriteHeader(0xBE32, 0xAB00, 3, 384), ffWindowsWrite},
         {"Write, size not a multiple of 128", WriteHeader(0xBE31, 0xAB00, 2, 200), ffPlainText},
         {"Write, one byte past a page", WriteHeader(0xBE31, 0xAB00, 2, 257), ffPlainText},
-        {"Write, page count 0", WriteHeader(0xBE31, 0xAB00, 0, 256), ffPlainText},
+        // Real Write files leave the page-count word 0.
+        {"Write, page count word left 0", WriteHeader(0xBE31, 0xAB00, 0, 256), ffWindowsWrite},
         {"Write, wrong tool word", WriteHeader(0xBE31, 0xAB01, 2, 256), ffPlainText},
         {"Write, wrong identifier", WriteHeader(0xBE33, 0xAB00, 2, 256), ffPlainText},
         {"Word 97 document", Build(u"WordDocument", FibBytes(0xA5EC, 193, 4096)), ffWordDoc},
@@ -275,11 +276,6 @@ TEST(FormatDetectionTest, CorpusDocumentsAreDetectedAsTheirKind) {
         {"poi__Bug51944.doc", ffPlainText},
         // A fuzzed archive cut short before its central directory.
         {"poi__clusterfuzz-testcase-minimized-POIXWPFFuzzer-5166796835258368.docx", ffPlainText},
-        // All three keep 0 in the page-count word at offset 96, which a
-        // Write file must not.
-        {"opf__testWindowsWrite.wri", ffPlainText},
-        {"poi__MSWriteOld.wri", ffPlainText},
-        {"tika__testMSWriteFile.wri", ffPlainText},
     };
     for (const auto& [folder, expected] : folders) {
         const std::filesystem::path path = std::filesystem::path(root) / folder;

@@ -18,14 +18,16 @@ constexpr std::string_view kEncryptedSignature = "987D Ttcad";
 constexpr std::int64_t kMinEncryptedSize = 59;
 
 // Windows Write: the file is made of 128-byte pages; its header opens with
-// the identifier 0137061 or 0137062 (octal), the tool word 0125400, and
-// holds the count of pages (pnMac) in word 48.
+// the identifier 0137061 or 0137062 (octal) and the tool word 0125400. The
+// header also has room for the count of pages (pnMac, word 48), but Write
+// files as they are found leave it 0 (every one of the corpus does, from
+// three unrelated sources), so a 0 there does not make a file something
+// else: the identifier, the tool word and the whole pages decide.
 constexpr std::int64_t kWritePageSize = 128;
 constexpr std::uint16_t kWriteIdentPlain = 0xBE31;
 constexpr std::uint16_t kWriteIdentObjects = 0xBE32;
 constexpr std::size_t kWriteToolAt = 4;
 constexpr std::uint16_t kWriteTool = 0xAB00;
-constexpr std::size_t kWritePageCountAt = 96;
 
 // Word's file information block ([MS-DOC] 2.5.2, FibBase): wIdent at 0 is
 // 0xA5EC for Word 97 and later and 0xA5DC for Word 6 and 95; nFib at 2 is
@@ -112,11 +114,11 @@ bool IsFileOfFormat(std::int32_t format, TFormatProbe& probe) {
         case ffEncrypted:
             return probe.FileSize >= kMinEncryptedSize && StartsWith(probe.Window, kEncryptedSignature);
         case ffWindowsWrite: {
-            if (probe.FileSize < 1 || probe.FileSize % kWritePageSize != 0 || !window.HasAt(kWritePageCountAt, 2))
+            if (probe.FileSize < 1 || probe.FileSize % kWritePageSize != 0 || !window.HasAt(kWriteToolAt, 2))
                 return false;
             const std::uint16_t ident = window.U16LEAt(0);
             return (ident == kWriteIdentPlain || ident == kWriteIdentObjects) &&
-                   window.U16LEAt(kWriteToolAt) == kWriteTool && window.U16LEAt(kWritePageCountAt) != 0;
+                   window.U16LEAt(kWriteToolAt) == kWriteTool;
         }
         default:
             return true;
