@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "base/text/Charsets.h"
 #include "base/text/TStringList.h"
 #include "model/host/FontQueries.h"
@@ -352,3 +356,39 @@ TEST_F(FontManagerTest, LogicalFontOfACharacterFormat) {
 }
 
 }  // namespace
+
+TEST(CompareFontNumbersTest, OrdersByNumberOverTheWholeRange) {
+    // The reader's preset entry carries the largest number; a file may give
+    // negative ones. Subtracting them would overflow and sort the preset first.
+    struct Case {
+        std::int32_t a, b;
+        int sign;
+    };
+    const Case cases[] = {
+        {1, 2, -1}, {2, 1, 1}, {5, 5, 0}, {INT32_MAX, -5, 1}, {-5, INT32_MAX, -1}, {INT32_MIN, INT32_MAX, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.a) + " " + std::to_string(c.b));
+        TFontTableEntry a, b;
+        a.Number = c.a;
+        b.Number = c.b;
+        TList list;
+        list.Add(&a);
+        list.Add(&b);
+        const int got = CompareFontNumbers(&list, 0, 1);
+        EXPECT_EQ((got > 0) - (got < 0), c.sign);
+    }
+
+    TFontTableEntry entries[4];
+    const std::int32_t numbers[4] = {INT32_MAX, 3, -7, 0};
+    TList list;
+    for (int i = 0; i < 4; ++i) {
+        entries[i].Number = numbers[i];
+        list.Add(&entries[i]);
+    }
+    list.Sort(CompareFontNumbers);
+    std::vector<std::int32_t> sorted;
+    for (std::int32_t i = 0; i < list.Count; ++i)
+        sorted.push_back(list.At<TFontTableEntry>(i)->Number);
+    EXPECT_EQ(sorted, (std::vector<std::int32_t>{-7, 0, 3, INT32_MAX}));
+}

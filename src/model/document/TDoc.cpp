@@ -9,6 +9,7 @@
 #include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/formats/TShape.h"
+#include "model/formats/TTableRow.h"
 #include "model/host/ModelOptions.h"
 #include "model/host/TDocClient.h"
 #include "model/host/TEditingServices.h"
@@ -106,12 +107,18 @@ TDoc::~TDoc() {
     Fields.FreeItems<TField>();
     Lists.FreeItems<TAutoList>();
     Sections.FreeItems<TSection>();
+    TableRowList.FreeItems<TTableRow>();
     delete Styles;
     Platform::HeapFree(FlagStack);
     if (CurrentDoc == this) {
         CurrentDoc = nullptr;
         CallDepth = 0;
     }
+}
+
+void TDoc::ClearTableCache() {
+    TableCacheRanges.clear();
+    TableCacheRows.clear();
 }
 
 void TDoc::DeleteShape(TShape* shape) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/core/TList.h"
 #include "base/core/TMemory.h"
@@ -21,6 +22,7 @@ class TSection;
 class TStrings;
 class TStyleList;
 class TSubOperation;
+class TTableRow;
 struct TFieldTypeSet;
 struct TParFormat;
 
@@ -138,6 +140,12 @@ public:
     // The text of a range, as UTF-16 (paragraph ends as code 2).
     std::u16string RangeText(const TFragment& range) const;
     TField* DropCapOfPar(std::int32_t par) const;
+
+    // --- Tables: TDoc.cpp (the queries are the editing library's) ---
+
+    // Forgets the cached table ranges and their rows; every step that
+    // changes paragraphs or rows calls it.
+    void ClearTableCache();
 
     // --- Sections: TDocSections.cpp ---
 
@@ -289,6 +297,7 @@ public:
     TList Fields;              // TField, owned
     TList Lists;               // TAutoList, owned
     TList Shapes;              // TShape, owned
+    TList TableRowList;        // TTableRow named by row-end controls, owned
     TList SelectedShapes;
     TStyleList* Styles = nullptr;
 
@@ -357,6 +366,13 @@ public:
 
     TPostActions* MainPostActions = nullptr;
     TPostActions* SuspendedPostActions = nullptr;
+
+    // The table cache: the ranges of the tables asked for so far and, beside
+    // each, its rows in row order.
+    std::vector<TFragment> TableCacheRanges;
+    std::vector<std::vector<TTableRow*>> TableCacheRows;
+    // Set while a piece of work repairs its tables itself at its end.
+    std::uint8_t TableRepairSuspended = 0;
 
     // Scratch objects for other libraries.
     TMemory ScratchMemory;

@@ -557,6 +557,12 @@ void TFontManager::SelectKerningPairs(const TCharFormat& format, std::int32_t de
     CurrentKerningPairs = pairs;
 }
 
+int CompareFontNumbers(TList* list, std::int32_t i, std::int32_t j) {
+    const std::int32_t a = list->At<TFontTableEntry>(i)->Number;
+    const std::int32_t b = list->At<TFontTableEntry>(j)->Number;
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
 int TFontManager::CompareUseCount(TList* list, std::int32_t i, std::int32_t j) const {
     return list->At<TSharedFont>(j)->UseCount - list->At<TSharedFont>(i)->UseCount;
 }

@@ -42,6 +42,22 @@ struct TRegFont {
     std::int32_t WriterNumber = 0;
 };
 
+// One entry of a file's font table as a reader keeps it: the number the
+// file gives the font, the registered font it became, its face name and
+// character set.
+struct TFontTableEntry {
+    std::int32_t Number = 0;
+    std::int32_t FontIndex = 0;
+    std::string Name;
+    std::int32_t Charset = 0;
+};
+
+// Orders the TFontTableEntry items of a list by font number (for
+// TList::Sort): negative, 0 or positive. Numbers span the whole 32-bit
+// range (the preset entry carries 2147483647), so they are compared, never
+// subtracted.
+int CompareFontNumbers(TList* list, std::int32_t i, std::int32_t j);
+
 // What the font manager needs of later subsystems. Every hook may stay
 // empty; the manager then does without.
 struct TFontManagerHooks {

@@ -7,7 +7,8 @@
 namespace {
 
 bool IsControlChar(std::uint8_t c) {
-    return c == chParEnd || c == chColumnBreak || c == chLineBreak || c == chPageBreak || c == chCellEnd;
+    return c == chParEnd || c == chColumnBreak || c == chLineBreak || c == chPageBreak || c == chCellEnd ||
+           c == chRowEnd;
 }
 
 void Rebreak(TDoc& doc, std::int32_t index) {
@@ -46,10 +47,21 @@ void TFastReplaceTextOperation2::Undo() {
     const bool isControl = at < par->Stream.Size && p[0] == 0;
     if (IsControlChar(Char) != isControl)
         return;  // a text byte and a control never take each other's place
-    if (isControl)
-        StoreFormatControl(p, Char == chCellEnd ? fcCellEnd : fcSpecialChar, Char == chCellEnd ? 0 : Char);
-    else
+    if (isControl) {
+        const std::uint8_t oldCode = p[1];
+        const std::int32_t oldValue = FormatControlValue(p);
+        if (HasControl)
+            StoreFormatControl(p, ControlCode, ControlValue);
+        else if (Char == chRowEnd)
+            return;  // a row end needs the row that only a kept control names
+        else
+            StoreFormatControl(p, Char == chCellEnd ? fcCellEnd : fcSpecialChar, Char == chCellEnd ? 0 : Char);
+        HasControl = true;
+        ControlCode = oldCode;
+        ControlValue = oldValue;
+    } else {
         *p = Char;
+    }
     par->Chars.Data[Offset] = Char;
     Char = current;
     Rebreak(*Doc, Par);

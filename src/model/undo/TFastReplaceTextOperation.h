@@ -22,7 +22,8 @@ public:
 // One character exchanged. A paragraph end, column, line or page break (2,
 // 6, 7, 8) replaces the control at the place with a special-character
 // control of that code, a cell end (4) with a cell-end control; any other
-// byte is a text character in a text run.
+// byte is a text character in a text run. A control that goes is kept
+// whole, so that a row end (5) comes back with the row its value names.
 class TFastReplaceTextOperation2 : public TSubOperation {
 public:
     TFastReplaceTextOperation2(TDoc* doc, std::int32_t par, std::int32_t offset, std::uint8_t ch)
@@ -32,4 +33,8 @@ public:
     std::int32_t Par = 0;
     std::int32_t Offset = 0;
     std::uint8_t Char = 0;
+    // The control taken out by the last exchange.
+    bool HasControl = false;
+    std::uint8_t ControlCode = 0;
+    std::int32_t ControlValue = 0;
 };

@@ -127,6 +127,7 @@ void TOperation::Undo() {
     for (std::int32_t i = Count - 1; i >= 0; --i) {
         doc.PostActions().ScrollTargetX = UnsetValue;
         Step(i)->Undo();
+        doc.ClearTableCache();
         if (progress)
             host.SetProgressPosition(Count - i);
     }
@@ -159,6 +160,7 @@ void TOperation::Redo() {
     for (std::int32_t i = 0; i < Count; ++i) {
         doc.PostActions().ScrollTargetX = UnsetValue;
         Step(i)->Redo();
+        doc.ClearTableCache();
         if (progress)
             host.SetProgressPosition(i);
     }

@@ -4,5 +4,7 @@
 
 void TSubOperation::Execute() {
     Redo();
+    // The cached tables may no longer match the text or the rows.
+    Doc->ClearTableCache();
     Doc->AddSubOperation(this);
 }
