@@ -23,6 +23,11 @@ TFileHandle CreateFileAnew(const std::string& path);
 // when it exists or cannot be made.
 TFileHandle CreateNewFile(const std::string& path);
 void CloseFile(TFileHandle file);
+// Takes the advisory write lock by which our own instances tell that a file
+// is open for editing; false when another open handle (in this process or
+// another) holds it. Programs that take no such locks are not kept out.
+// The lock goes with the handle when it is closed.
+bool TryLockForEditing(TFileHandle file);
 
 // Bytes transferred; 0 on failure.
 std::int64_t ReadFileBytes(TFileHandle file, void* buffer, std::int64_t count);

@@ -76,6 +76,7 @@ TDoc::TDoc(bool hidden) {
                 Client = OwnedClient;
         }
         StateFlags[sfHasWindow] = 1;
+        TakesParEndMarks = 1;
     }
     SetZoom(100);
     EditingServices().ClearSearchOrigin(*this);
@@ -88,6 +89,7 @@ TDoc::TDoc(bool hidden) {
 }
 
 TDoc::~TDoc() {
+    CloseFile();
     if (StateFlags[sfTempCopy] != 0 && !TempFileName.empty())
         Platform::DeleteFileAt(TempFileName);
     if (StateFlags[sfHidden] == 0)
@@ -127,6 +129,13 @@ void TDoc::DeleteShape(TShape* shape) {
     Shapes.Remove(shape);
     SelectedShapes.Remove(shape);
     delete shape;
+}
+
+void TDoc::CloseFile() {
+    if (FileHandle != Platform::kNoFile) {
+        Platform::CloseFile(FileHandle);
+        FileHandle = Platform::kNoFile;
+    }
 }
 
 void BeginDocumentCall(TDoc* doc) {

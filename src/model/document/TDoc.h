@@ -10,6 +10,7 @@
 #include "model/formats/TCharFormat.h"
 #include "model/formats/TTextPos.h"
 #include "model/paragraphs/TParOwner.h"
+#include "platform/Files.h"
 
 class TCompoundFragment;
 class TDocClient;
@@ -117,6 +118,8 @@ public:
     TDoc(const TDoc&) = delete;
     TDoc& operator=(const TDoc&) = delete;
     ~TDoc();
+    // Closes the file the document keeps open, when there is one.
+    void CloseFile();
     // Removes a shape from the shape list and frees it.
     void DeleteShape(TShape* shape);
 
@@ -314,6 +317,26 @@ public:
     std::int32_t TextEncoding = 1;
     std::uint8_t LineBreakKind = 0;
     std::uint8_t Modified = 0;
+    // The file a document opened from disk keeps open for reading and
+    // writing until it closes or is saved elsewhere; none for read-only
+    // documents, temporary copies and files on removable drives.
+    Platform::TFileHandle FileHandle = Platform::kNoFile;
+    std::int64_t LoadedFileSize = 0;
+    std::uint8_t ReadOnly = 0;
+    // Set exactly while the document is being loaded.
+    std::uint8_t Loading = 0;
+    // Loading: a file that fails the test of the requested format is
+    // refused without the question whether to detect its real format.
+    std::uint8_t StrictFormat = 0;
+    // Loading: a file held by another program is copied without asking.
+    std::uint8_t QuietOpen = 0;
+    // A reader has already reported its failure; no second message follows.
+    std::uint8_t ErrorShown = 0;
+    // Loading ensures a final paragraph end mark (documents with a window,
+    // and the hidden documents of conversions).
+    std::uint8_t TakesParEndMarks = 0;
+    // A reader found tables whose structure must be checked after loading.
+    std::uint8_t TablesNeedFixUp = 0;
 
     // View.
     TDocClient* Client = nullptr;  // never nil: the silent client without a window

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -104,6 +105,14 @@ bool SyncFolderOf(const std::string& path) {
 }
 
 }  // namespace
+
+bool TryLockForEditing(TFileHandle file) {
+    int rc;
+    do {
+        rc = ::flock(file, LOCK_EX | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0;
+}
 
 TFileHandle OpenExistingFile(const std::string& path, TFileAccess access) {
     int flags = O_CLOEXEC;
