@@ -85,6 +85,120 @@ struct TFileContext {
     TOpenContext Context;
 };
 
+// A paragraph as a reader leaves it: text bytes, then the controls of its
+// end character when it has one ('\2' paragraph end, '\3' section break,
+// '\5' row end).
+void AddPar(TDoc& doc, std::string_view text, char end) {
+    auto* par = new TPar(&doc);
+    par->Format = DefaultParFormat;
+    par->Format.InTable = 1;
+    for (char c : text) {
+        par->Stream.AppendByte(static_cast<std::uint8_t>(c));
+        par->Chars.AppendByte(static_cast<std::uint8_t>(c));
+    }
+    if (end == chSectionBreak)
+        AppendFormatControl(par->Stream, fcSectionBreak, 0);
+    else if (end != 0)
+        AppendFormatControl(par->Stream, fcSpecialChar, end);
+    if (end != 0)
+        par->Chars.AppendByte(static_cast<std::uint8_t>(end));
+    doc.Pars.Add(par);
+    doc.RenumberPars(0);
+}
+
+std::string CharsOf(const TPar& par) {
+    return std::string(par.Chars.View());
+}
+
+// The steps after a successful read, on documents built as readers leave
+// them: the paragraphs are given as "text|end" with end one of "p" (paragraph
+// end), "s" (section break), "r" (row end) or nothing.
+TEST(FinishLoadedDocument, FinalParagraphEndMark) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> pars;
+        bool takesMarks;
+        bool dropEnd;
+        std::vector<std::string> expected;  // the characters of each paragraph
+        std::int32_t parCount;
+        bool markAdded;
+    };
+    const Case cases[] = {
+        {"empty paragraph after a paragraph end goes", {"Hello|p", "|"}, true, false, {"Hello\2"}, 1, false},
+        {"empty paragraph after a section break stays", {"Hello|s", "|"}, true, false, {"Hello\3", "\2"}, 2, true},
+        {"missing end mark is added", {"One|p", "abc|"}, true, false, {"One\2", "abc\2"}, 2, true},
+        {"final section break becomes the end mark", {"abc|s"}, true, false, {"abc\2"}, 1, true},
+        {"a row end is an end", {"A|r"}, true, false, {"A\5"}, 1, false},
+        {"no marks: one paragraph less", {"One|p", "abc|"}, false, false, {"One\2", "abc"}, 1, false},
+        {"no marks: a section break counts", {"abc|s"}, false, false, {"abc\3"}, 1, false},
+        {"paste of text drops the end mark", {"abc|p"}, true, true, {"abc"}, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TDoc doc(true);
+        doc.TakesParEndMarks = c.takesMarks ? 1 : 0;
+        delete doc.Par(0);
+        doc.Pars.Clear();
+        for (const std::string& spec : c.pars) {
+            const std::size_t bar = spec.find('|');
+            const std::string end = spec.substr(bar + 1);
+            AddPar(doc, spec.substr(0, bar),
+                   end == "p"   ? chParEnd
+                   : end == "s" ? chSectionBreak
+                   : end == "r" ? chRowEnd
+                                : 0);
+        }
+        TDocOpeningOptions options = MemoryOptions("", ffRtf);
+        options.DropFinalParEnd = c.dropEnd;
+        TOpenContext context;
+        context.Doc = &doc;
+        context.Options = &options;
+        FinishLoadedDocument(context);
+        ASSERT_EQ(doc.ParCount(), static_cast<std::int32_t>(c.expected.size()));
+        for (std::int32_t p = 0; p < doc.ParCount(); ++p)
+            EXPECT_EQ(CharsOf(*doc.Par(p)), c.expected[static_cast<std::size_t>(p)]) << "paragraph " << p;
+        EXPECT_EQ(options.ParCount, c.parCount);
+        EXPECT_EQ(doc.StoryCounts[stMain], doc.ParCount());
+        // The stream says what the characters say: one control for every
+        // end character, none left for a section break that went.
+        const TPar& last = *doc.Par(doc.ParCount() - 1);
+        std::int32_t controls = 0;
+        TStreamElement element;
+        for (std::int32_t i = 0; i < last.Stream.Size; i += element.Length) {
+            ReadStreamElement(last.Stream.Data, last.Stream.Size, i, element);
+            controls += element.IsControl ? 1 : 0;
+        }
+        const std::string chars = CharsOf(last);
+        EXPECT_EQ(controls, std::count_if(chars.begin(), chars.end(), [](char ch) { return ch < 32; }));
+        // A paragraph that gets its end mark here leaves any table.
+        EXPECT_EQ(last.Format.InTable, c.markAdded ? 0 : 1);
+    }
+}
+
+TEST(FinishLoadedDocument, CaretStaysInTheText) {
+    struct Case {
+        std::int32_t par, offset;
+        std::int32_t expectedPar, expectedOffset;
+    };
+    // Paragraph 1 holds "abc" and its end mark: four positions.
+    const Case cases[] = {{0, 0, 0, 0}, {1, 2, 1, 2}, {12, 34, 1, 3}, {-3, -1, 0, 0}, {1, 4, 1, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.par << "," << c.offset);
+        TDoc doc(true);
+        doc.TakesParEndMarks = 1;
+        AddPar(doc, "abc", chParEnd);
+        TDocOpeningOptions options = MemoryOptions("", ffRtf);
+        TOpenContext context;
+        context.Doc = &doc;
+        context.Options = &options;
+        context.CaretPar = c.par;
+        context.CaretOffset = c.offset;
+        FinishLoadedDocument(context);
+        EXPECT_EQ(doc.Caret.Par, c.expectedPar);
+        EXPECT_EQ(doc.Caret.Offset, c.expectedOffset);
+    }
+}
+
 TEST(OpenDocumentFile, MissingFileAsksRetryOrCancel) {
     TTempDir dir;
     const std::string path = dir.File("missing.rtf");

@@ -261,7 +261,9 @@ void PlaceCaret(TOpenContext& context) {
     doc.Caret = TTextPos{par, offset, 0, 0};
 }
 
-void RunPostLoadSteps(TOpenContext& context) {
+}  // namespace
+
+void FinishLoadedDocument(TOpenContext& context) {
     TDoc& doc = *context.Doc;
     TDocOpeningOptions& options = *context.Options;
     if (options.Source == osFile) {
@@ -289,8 +291,6 @@ void RunPostLoadSteps(TOpenContext& context) {
     FixUpTables(doc);
     doc.UpdatePageMetrics();
 }
-
-}  // namespace
 
 bool MakeTempCopyOfFile(TOpenContext& context) {
     const std::string& name = context.Options->FileName;
@@ -437,7 +437,7 @@ bool OpenDocument(TDoc& doc, TDocOpeningOptions& options) {
     }
     context.Result = result;
     if (result) {
-        RunPostLoadSteps(context);
+        FinishLoadedDocument(context);
     } else {
         if (options.Source == osFile)
             ReleaseFileSource(context);

@@ -21,6 +21,16 @@ bool OpenDocument(TDoc& doc, TDocOpeningOptions& options);
 // message has then been shown).
 bool OpenDocumentFile(TOpenContext& context);
 
+// The steps after a reader succeeded, which turn what any reader produced
+// into a consistent document: for a file, the document takes its name and
+// keeps its handle (unless read-only, a temporary copy or on a removable
+// drive); an empty last paragraph left after a paragraph end joins the
+// paragraph before; the text gets its final paragraph end mark (documents
+// that take them); the story counts are completed; the caret goes to the
+// position the file recorded, within the text; flagged tables are repaired.
+// options.ParCount is set.
+void FinishLoadedDocument(TOpenContext& context);
+
 // Copies the named file to a new temporary file and records the copy in the
 // context; false when the user gave up after a failed copy.
 bool MakeTempCopyOfFile(TOpenContext& context);
