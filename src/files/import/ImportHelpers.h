@@ -8,6 +8,9 @@
 
 class TDoc;
 class TField;
+class TStyleList;
+struct TCharFormat;
+struct TParFormat;
 
 // Routines every format reader shares, so that what a file says becomes the
 // same document whatever the format.
@@ -18,6 +21,25 @@ class TField;
 constexpr std::uint8_t CharToggleValue = 129;
 constexpr std::uint8_t ParToggle = 127;
 std::uint8_t ParToggleValue(std::uint8_t value);
+
+// The index of the last style whose number in the file is number; 0 when
+// none has it.
+std::int32_t StyleIndexByNumber(const TStyleList& styles, std::int32_t number);
+
+// Every style's next-style reference, read as a file style number, becomes
+// the index of that style (0 when no style has it); each style's paragraph
+// format records its own index.
+void ResolveNextStyles(TStyleList& styles);
+
+// Makes the style sheet's inheritance sound and resolves toggles: a style
+// based on itself is based on nothing, a cycle of based-on references is
+// broken by re-basing one of its styles on style 0, and every toggled
+// attribute (CharToggleValue in the character attributes bold, italic,
+// strike-through, double strike-through and the caps, shadow, outline,
+// emboss and engrave attributes; ParToggle in the byte-wide paragraph
+// properties) becomes the opposite of the value the style inherits, from the
+// nearest ancestor that sets it or else from the file's defaults.
+void ResolveStyleToggles(TStyleList& styles, const TCharFormat& defCharFormat, const TParFormat& defParFormat);
 
 // 0 is the document's default language; 1 to 255, a primary language
 // alone, gets its default sublanguage (+ 1024); other values pass.
@@ -57,3 +79,15 @@ TField* FieldFromInstruction(TDoc& doc,
 // Closes the fields a reader left open at the end of the text, the last
 // opened first, with field-end controls at the end of paragraph curPar.
 void CloseOpenFields(TDoc& doc, std::int32_t curPar, std::vector<TField*>& openFields);
+
+// Bookmark names at most this long.
+constexpr std::size_t MaxBookmarkName = 40;
+
+// A document loaded to be inserted into target: each of its bookmarks whose
+// name the target already has (without regard to case) gets a new one, its
+// base name (without an "_mvl" + number suffix) + "_mvl" + a counter that
+// runs over the whole call, the base shortened so that the name fits in
+// MaxBookmarkName characters, and chosen so that neither document has it.
+// PAGEREF, NOTEREF and HYPERLINK fields of the loaded document that name a
+// renamed bookmark follow it.
+void RenameClashingBookmarks(TDoc& loaded, const TDoc& target);

@@ -9,6 +9,7 @@
 #include "base/files/TempFiles.h"
 #include "base/messages/MessageBoxes.h"
 #include "editing/tables/TableStructure.h"
+#include "files/import/ImportHelpers.h"
 #include "files/rtf/RtfReader.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
@@ -287,6 +288,8 @@ void FinishLoadedDocument(TOpenContext& context) {
         DropFinalParEnd(context, count);
     options.ParCount = count;
     FixStoryCounts(doc);
+    if (options.InsertTarget != nullptr)
+        RenameClashingBookmarks(doc, *options.InsertTarget);
     PlaceCaret(context);
     FixUpTables(doc);
     doc.UpdatePageMetrics();

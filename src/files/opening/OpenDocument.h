@@ -26,7 +26,8 @@ bool OpenDocumentFile(TOpenContext& context);
 // keeps its handle (unless read-only, a temporary copy or on a removable
 // drive); an empty last paragraph left after a paragraph end joins the
 // paragraph before; the text gets its final paragraph end mark (documents
-// that take them); the story counts are completed; the caret goes to the
+// that take them); the story counts are completed; bookmarks that clash with
+// those of the document the loaded one goes into are renamed; the caret goes to the
 // position the file recorded, within the text; flagged tables are repaired.
 // options.ParCount is set.
 void FinishLoadedDocument(TOpenContext& context);

@@ -35,6 +35,9 @@ struct TDocOpeningOptions {
     bool OpenReadOnly = false;
     bool NoQuestion = false;
     bool DropFinalParEnd = false;
+    // The document the loaded one will be inserted into: bookmarks whose
+    // names it already has are renamed.
+    const TDoc* InsertTarget = nullptr;
 };
 
 // The state that opening shares with the reader it calls.
