@@ -12,6 +12,7 @@
 #include "base/text/TextCase.h"
 #include "base/text/WideText.h"
 #include "layout/lines/LineLayout.h"
+#include "layout/lines/WrapArea.h"
 #include "model/document/TDoc.h"
 #include "model/fields/TField.h"
 #include "model/formats/FormatStream.h"
@@ -40,8 +41,13 @@ bool IsBlank(std::uint8_t code) {
 // The working state of one call of TLine::Build.
 class TLineBreaker {
 public:
-    TLineBreaker(TLine& line, TLineSlice& slice)
-        : Line(line), Par(*line.Par), Doc(DocOfPar(Par)), Slice(slice), Data(Par.Stream.Data + slice.Offset) {}
+    TLineBreaker(TLine& line, TLineSlice& slice, const TWrapArea* wrap)
+        : Line(line),
+          Par(*line.Par),
+          Doc(DocOfPar(Par)),
+          Slice(slice),
+          Data(Par.Stream.Data + slice.Offset),
+          Wrap(wrap) {}
 
     void Run();
 
@@ -90,6 +96,7 @@ private:
     TDoc& Doc;
     TLineSlice& Slice;
     std::uint8_t* Data;
+    const TWrapArea* Wrap;
     std::int32_t Pos = 0;  // bytes of the slice taken so far
 
     // The largest x whose twips still lie within the width limit.
@@ -186,6 +193,10 @@ std::int32_t TLineBreaker::StartX() const {
             indent -= leftmost;
     }
     std::int32_t x = TwipsToPx16(indent);
+    if (Wrap != nullptr && (Line.Flags & lfWrapRowFirst) == 0)
+        return TwipsToPx16(Wrap->X);  // a piece after a gap starts at the gap
+    if (Wrap != nullptr)
+        x = std::max(x, TwipsToPx16(Wrap->X));
     const bool onlyBreak = Line.FirstChar < Par.CharCount() && (CharAt(0) == chColumnBreak || CharAt(0) == chPageBreak);
     if (startsText && !onlyBreak && Par.LabelPar != nullptr && Par.LabelPar->LineCount() > 0) {
         const auto* label = Par.LabelPar->Lines->At<TLine>(0);
@@ -698,7 +709,6 @@ bool TLineBreaker::AddShape(std::int32_t value) {
 }  // namespace
 
 void TLine::Build(TLineSlice& slice, TWrapArea* wrapArea) {
-    (void)wrapArea;  // lines are laid out beside exclusion areas by rows of pieces, not yet here
-    TLineBreaker breaker(*this, slice);
+    TLineBreaker breaker(*this, slice, wrapArea);
     breaker.Run();
 }
