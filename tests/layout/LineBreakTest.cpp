@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "LineFixture.h"
+#include "base/core/ObjectHandles.h"
+#include "model/fields/TField.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/LineStartFormats.h"
 #include "model/managers/TSharedFont.h"
@@ -398,6 +400,38 @@ TEST_F(LineBreakTest, TheBreakTables) {
     EXPECT_TRUE(WordSeparatorChars[' ']);
     EXPECT_FALSE(WordSeparatorChars['\'']);
     EXPECT_FALSE(WordSeparatorChars['a']);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LineBreakTest, ADropCapLineHoldsTheWholeFieldWhateverItsWidth) {
+    TField field;
+    field.Kind = fkDropCap;
+    const auto handle = static_cast<std::int32_t>(ObjectHandle(&field));
+    TPar& par = Par("");
+    par.Stream.Clear();
+    par.Chars.Clear();
+    AppendFormatControl(par.Stream, fcFieldStart, handle);
+    AppendText(par, "WWW");
+    AppendFormatControl(par.Stream, fcFieldEnd, handle);
+    AppendText(par, "ide text that goes on");
+    CloseParagraph(par);
+    par.Flags |= pfDropCap | pfNormalized;
+    // Far narrower than the three capitals.
+    par.LayoutLines(0, 100, nullptr);
+    ASSERT_EQ(par.LineCount(), 1);
+    const TLine& line = LineOf(par, 0);
+    EXPECT_EQ(line.CharCount, 3);
+    EXPECT_NE(line.Flags & lfDropCap, 0u);
+    EXPECT_EQ(line.Pos(0), 0);
+    EXPECT_EQ(line.Pos(3), TextWidth("WWW", Times(), 24));
+    // The flow lays out the rest from line 1.
+    par.LayoutLines(1, 9000, nullptr);
+    ASSERT_EQ(par.LineCount(), 2);
+    EXPECT_EQ(LineOf(par, 1).FirstChar, 3);
+    ReleaseObjectHandle(&field);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/LineStartFormats.h"
+#include "model/formats/TTextPos.h"
 #include "model/managers/TTabManager.h"
 #include "model/paragraphs/TPar.h"
 
@@ -190,6 +191,11 @@ void TPar::LayoutLines(std::int32_t fromLine, std::int32_t width, TWrapArea* wra
     TDoc& doc = DocOfPar(*this);
     Breaker.Doc = &doc;
     fromLine = std::clamp(fromLine, 0, LineCount());
+    // Finding the drop cap normalises the stream, so it comes before any
+    // offset into the stream is taken.
+    TField* dropCap = nullptr;
+    if (fromLine == 0 && (Flags & pfDropCap) != 0 && Index >= 0 && Index < doc.ParCount() && doc.Par(Index) == this)
+        dropCap = doc.DropCapOfPar(Index);
     TLineSlice slice{0, Stream.Size};
     TCharFormat format = DefaultCharFormat;
     if (fromLine > 0 && fromLine < LineCount()) {
@@ -216,6 +222,24 @@ void TPar::LayoutLines(std::int32_t fromLine, std::int32_t width, TWrapArea* wra
     if (Lines == nullptr)
         Lines = new TList;
 
+    if (dropCap != nullptr) {
+        // The first line holds exactly the drop cap's characters, however
+        // wide; the flow lays out the rest beside the drop cap's rectangle.
+        TFragment range;
+        if (doc.FieldRange(dropCap, range) && range.End.Par == Index) {
+            TLineSlice capSlice{0, std::clamp(StreamOffsetOfChar(range.End.Offset), 0, Stream.Size)};
+            TLine* line = TLine::Acquire(this);
+            line->WidthLimit = width;
+            line->IndexInPar = line->Row = 0;
+            line->Flags |= lfDropCap;
+            Lines->Add(line);
+            Breaker.NoOverflow = true;
+            line->Build(capSlice, nullptr);
+            Breaker.NoOverflow = false;
+            line->FinishMetrics();
+            return;
+        }
+    }
     if (wrapArea != nullptr)
         LayoutWrapRows(*this, slice, width, *wrapArea);
     while (slice.Remaining > 0) {
