@@ -6,6 +6,7 @@
 
 #include "base/core/TList.h"
 #include "base/core/TMemory.h"
+#include "model/formats/LineStartFormats.h"
 #include "model/formats/PageSetup.h"
 #include "model/formats/TCharFormat.h"
 #include "model/formats/TTextPos.h"
@@ -143,6 +144,12 @@ public:
     // The text of a range, as UTF-16 (paragraph ends as code 2).
     std::u16string RangeText(const TFragment& range) const;
     TField* DropCapOfPar(std::int32_t par) const;
+    // A line start format by index, with its sizes back in half-points.
+    void LoadCharFormat(std::uint32_t index, TCharFormat& format) const { LineStartFormats.Load(index, format); }
+    // Selects the screen font layout measures a format with (flags: 1
+    // zoomed height, 2 kerning, 4 script, 8 small caps, 0x10 select into the
+    // device at once). In the layout library (layout/lines/MeasureFont.cpp).
+    void SelectMeasureFont(const TCharFormat& format, std::uint32_t flags);
 
     // --- Tables: TDoc.cpp (the queries are the editing library's) ---
 
@@ -303,6 +310,8 @@ public:
     TList TableRowList;        // TTableRow named by row-end controls, owned
     TList SelectedShapes;
     TStyleList* Styles = nullptr;
+    // The formats lines start under (TLine::StartFormat); only grows.
+    TLineStartFormats LineStartFormats;
 
     // Caret, selection and typing format (kept by the selection code).
     TTextPos Caret{};

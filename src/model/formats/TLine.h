@@ -6,13 +6,37 @@ class TBox;
 class TField;
 class TList;
 class TPar;
+struct TLineSlice;
+struct TWrapArea;
+
+// Line flags.
+enum : std::uint32_t {
+    lfHyphenated = 0x1,      // ends at an automatic hyphenation point
+    lfPainting = 0x2,        // being painted
+    lfPagePicture = 0x4,     // holds a picture scaled to fit the page
+    lfHorizontalLine = 0x8,  // holds a horizontal-line shape
+    lfShadedFields = 0x10,   // may hold shaded fields
+    lfSectionBreak = 0x20,   // holds a section break
+    lfHighlight = 0x40,      // holds highlighted text
+    lfWrapPiece = 0x80,      // a piece of a wrap row
+    lfWrapRowFirst = 0x100,  // the first piece of its wrap row
+    lfWrapFirstRow = 0x200,  // a piece of the paragraph's first wrap row
+    lfWrapLastRow = 0x400,   // a piece of the paragraph's last wrap row
+    lfTopFixed = 0x800,      // Top was fixed by the wrap layout
+    lfBesideSectionBreak = 0x1000,
+    lfSectionBreakBeside = 0x2000,  // takes its paragraph's space before
+    lfPageBreakEnd = 0x4000,        // a page break ends the paragraph here
+    lfZoomWidthsValid = 0x8000,     // the zoomed widths of the line are valid
+    lfDropCap = 0x10000,            // the line is a drop cap
+};
 
 // A laid-out line of a paragraph, owned by the paragraph's line list.
 // Horizontal positions are in sixteenths of a screen pixel at 100 % zoom,
 // vertical measures and width limits in twips.
 //
-// This record holds the fields so far; layout extends it with its pool and
-// its operations.
+// The record and its destruction are the model's; the operations below
+// are the layout library's (src/layout/lines), which the paragraph room
+// cannot see. Only code that links the layout library calls them.
 class TLine {
 public:
     TLine() = default;
@@ -20,13 +44,45 @@ public:
     TLine& operator=(const TLine&) = delete;
     ~TLine();
 
+    // --- The line pool and the positions array: layout/lines/TLinePool.cpp ---
+
+    // A line for par from the pool (or a new one), placed after the
+    // paragraph's last line and starting under the breaker's format.
+    static TLine* Acquire(TPar* par);
+    // Back to the pool; destroyed instead while the heap is very large.
+    static void Release(TLine* line);
+    void GrowPositions(std::int32_t bytes);
+    void AppendPos(std::int32_t x);
+    std::int32_t Pos(std::int32_t k) const { return Positions[k + 1]; }  // x after k characters
+
+    // --- Breaking: layout/lines/TLineBuild.cpp ---
+
+    // Fills the line from slice and advances slice past its bytes.
+    void Build(TLineSlice& slice, TWrapArea* wrapArea);
+
+    // --- Metrics and positions: layout/lines/TLineMetrics.cpp ---
+
+    void FinishMetrics();
+    std::int32_t SpaceBefore() const;
+    void PrepareZoomWidths();
+    // Pixels at 100 % of the left edge of character n (0 .. CharCount).
+    std::int32_t CharX(std::int32_t n);
+    // The character boundary nearest to x (pixels at 100 %).
+    std::int32_t CharAtX(std::int32_t x);
+    bool EndsWithBreak() const;
+    bool StartsParText() const;
+
     std::int32_t X = 0;
     TPar* Par = nullptr;
     std::int32_t WidthLimit = 0;
-    std::uint16_t StartFormat = 0;
-    std::int16_t Ascent = 0;
-    std::int16_t BaseAscent = 0;
-    std::int16_t Descent = 0;
+    // Index into the document's LineStartFormats. 32 bits: a long document
+    // may start lines under far more than 65536 distinct formats.
+    std::uint32_t StartFormat = 0;
+    // Sixteenths of a pixel; 32 bits, since a 1,638-point font is some
+    // 35,000 sixteenths high.
+    std::int32_t Ascent = 0;
+    std::int32_t BaseAscent = 0;
+    std::int32_t Descent = 0;
     std::int32_t StreamStart = 0;  // offset of the line's first byte in the format stream
     std::int32_t StreamLength = 0;
     std::int32_t Height = 0;

@@ -13,6 +13,7 @@ class TParOwner;
 class TSection;
 class TStyle;
 struct TWordIndex;
+struct TWrapArea;
 
 // Paragraph flags.
 enum : std::uint16_t {
@@ -122,6 +123,15 @@ public:
     bool SyncNoteNumberText();
 
     void BuildWordIndex(std::int32_t parIndex);
+
+    // Layout, in the layout library (layout/lines/TParLayout.cpp), which
+    // this room cannot see; only code that links it calls these.
+    //
+    // Lays the paragraph out again from line fromLine on, every new line
+    // width twips wide; wrapArea is nil outside wrap layout.
+    void LayoutLines(std::int32_t fromLine, std::int32_t width, TWrapArea* wrapArea);
+    // Releases every line; with relayout lays the paragraph out afresh.
+    void RebuildLines(bool relayout, std::int32_t width);
 
     TParOwner* Owner = nullptr;  // the document (model/paragraphs/TParOwner.h)
     std::uint16_t Flags = 0;

@@ -1,0 +1,120 @@
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include "base/core/TList.h"
+#include "layout/lines/LineLayout.h"
+#include "model/document/TDoc.h"
+#include "model/paragraphs/TPar.h"
+#include "platform/Heap.h"
+
+namespace {
+
+// The free lines, used as a stack. Re-breaking a paragraph on every
+// keystroke then allocates no line objects.
+std::vector<TLine*>& Pool() {
+    static std::vector<TLine*>* pool = [] {
+        auto* p = new std::vector<TLine*>;
+        p->reserve(32768);
+        return p;
+    }();
+    return *pool;
+}
+
+// Above this many heap bytes released lines are destroyed, not pooled.
+constexpr std::int64_t LinePoolHeapLimit = std::int64_t{1} << 30;
+
+}  // namespace
+
+TLine* TLine::Acquire(TPar* par) {
+    std::vector<TLine*>& pool = Pool();
+    TLine* line;
+    if (!pool.empty()) {
+        line = pool.back();
+        pool.pop_back();
+        line->LineNumber = 0;
+        line->FootnoteRef = nullptr;
+        line->EndnoteRef = nullptr;
+    } else {
+        line = new TLine;
+    }
+    if (par->Lines != nullptr && par->Lines->Count > 0) {
+        const auto* last = static_cast<const TLine*>(par->Lines->Last());
+        line->StreamStart = last->StreamStart + last->StreamLength;
+        line->FirstChar = last->FirstChar + last->CharCount;
+    } else {
+        line->StreamStart = 0;
+        line->FirstChar = 0;
+    }
+    line->StartFormat = DocOfPar(*par).LineStartFormats.Add(Breaker.Format);
+    line->Flags = lfShadedFields;
+    line->Par = par;
+    return line;
+}
+
+void TLine::Release(TLine* line) {
+    if (line == nullptr)
+        return;
+    if (Platform::AllocatedHeapBytes() > LinePoolHeapLimit) {
+        delete line;
+        return;
+    }
+    // Boxes do not list lines yet; once they do, the slot is cleared here.
+    line->Box = nullptr;
+    if (line->Positions != nullptr) {
+        Platform::HeapFree(line->Positions);
+        line->Positions = nullptr;
+    }
+    line->Par = nullptr;
+    Pool().push_back(line);
+}
+
+void TrimLinePool() {
+    std::vector<TLine*>& pool = Pool();
+    for (TLine* line : pool)
+        delete line;
+    pool.clear();
+    pool.shrink_to_fit();
+    pool.reserve(32);
+}
+
+std::int32_t PooledLineCount() {
+    return static_cast<std::int32_t>(Pool().size());
+}
+
+void TLine::GrowPositions(std::int32_t bytes) {
+    if (Positions != nullptr && Positions[0] >= bytes)
+        return;
+    // Small requests are met exactly; larger ones in steps of 32 bytes.
+    const std::int32_t size = bytes <= 320 ? bytes : (bytes + 31) / 32 * 32;
+    const std::int32_t room = std::max(size, 8);
+    void* block = Platform::HeapRealloc(Positions, static_cast<std::size_t>(room));
+    if (block == nullptr)
+        throw std::bad_alloc();
+    Positions = static_cast<std::int32_t*>(block);
+    Positions[0] = room;
+}
+
+void TLine::AppendPos(std::int32_t x) {
+    const std::int32_t element = CharCount + 2;
+    const std::int32_t needed = (element + 1) * 4;
+    if (Positions == nullptr || Positions[0] < needed)
+        GrowPositions(needed);
+    Positions[element] = x;
+}
+
+TPaginatedLineInfo::TPaginatedLineInfo(const TLine& line)
+    : Box(line.Box),
+      Top(line.Top),
+      IndexInBox(line.IndexInBox),
+      Flags(line.Flags),
+      Height(line.Height),
+      LineNumber(line.LineNumber) {}
+
+void TPaginatedLineInfo::RestoreTo(TLine& line) const {
+    line.Box = Box;
+    line.IndexInBox = IndexInBox;
+    line.Top = Top;
+    line.LineNumber = LineNumber;
+    line.Flags |= Flags & 0xF80;
+}
