@@ -393,13 +393,6 @@ TReadResult TRtfReader::Run() {
         Window.ReadPos += skip;
     }
 
-    // The document's first paragraph becomes the paragraph being filled.
-    Par = Doc.Par(Doc.ParCount() - 1);
-    Par->Stream.Clear();
-    Par->Chars.Clear();
-    Par->Format = DefaultParFormat;
-    Par->Changed();
-
     State.Char = DefaultCharFormat;
     State.CodePage = AnsiCodePage;
     DefaultFont.Number = PresetFontNumber;
@@ -429,6 +422,14 @@ TReadResult TRtfReader::Run() {
             return Scanner.Result();
         return TReadResult::Failure("the input does not begin with an RTF group", 0);
     }
+
+    // The document's first paragraph becomes the paragraph being filled;
+    // input that is no RTF has left the document as it was.
+    Par = Doc.Par(Doc.ParCount() - 1);
+    Par->Stream.Clear();
+    Par->Chars.Clear();
+    Par->Format = DefaultParFormat;
+    Par->Changed();
     HaveToken = true;
     while (HaveToken || NextToken()) {
         HaveToken = false;
@@ -1532,11 +1533,11 @@ bool TRtfReader::ParWord(int word, bool hasParam, std::int32_t param, TParFormat
             return true;
         case rwSbauto:
         case rwSaauto: {
-            std::int16_t& v = word == rwSbauto ? f.SpaceBefore : f.SpaceAfter;
+            const int prop = word == rwSbauto ? ppSpaceBefore : ppSpaceAfter;
             if (param == 1)
-                v = -20;
-            else if (v == -20)
-                v = 0;
+                SetParProp(f, prop, -20);
+            else if (GetParProp(f, prop) == -20)
+                SetParProp(f, prop, 0);
             return true;
         }
         case rwContextualspace:
@@ -2483,7 +2484,8 @@ void TRtfReader::FinishStyle() {
         return;
     style->FileNumber = StyleNumber;
     if (style->ParFormat.List != UnsetValue) {
-        StyleListNumbers.emplace_back(style.get(), style->ParFormat.List);
+        const std::int32_t number = style->ParFormat.List;
+        StyleListNumbers.emplace_back(style.get(), number);
         style->ParFormat.List = UnsetValue;
     }
     Doc.Styles->AddStyle(style.release());
