@@ -328,7 +328,7 @@ private:
     bool FontTableRead = false;
     std::vector<std::int32_t> Colors;
     bool ColorHasWord = false;
-    std::int32_t ColorParts[3] = {};
+    std::int32_t ColorComponents[3] = {};
     std::unique_ptr<TStyle> StyleBeingRead;
     std::string StyleName;
     std::int32_t StyleCharStyle = UnsetValue;
@@ -1151,11 +1151,11 @@ void TRtfReader::Word(const TRtfToken& t) {
         case fkColorTable:
             ColorHasWord = true;
             if (word == rwRed)
-                ColorParts[0] = param & 0xFF;
+                ColorComponents[0] = param & 0xFF;
             else if (word == rwGreen)
-                ColorParts[1] = param & 0xFF;
+                ColorComponents[1] = param & 0xFF;
             else if (word == rwBlue)
-                ColorParts[2] = param & 0xFF;
+                ColorComponents[2] = param & 0xFF;
             return;
         case fkStyle:
             if (!StyleBeingRead)
@@ -2438,9 +2438,9 @@ void TRtfReader::FinishColorEntry() {
     if (!ColorHasWord)
         Colors.push_back(AutoColor);
     else
-        Colors.push_back(ColorParts[0] | (ColorParts[1] << 8) | (ColorParts[2] << 16));
+        Colors.push_back(ColorComponents[0] | (ColorComponents[1] << 8) | (ColorComponents[2] << 16));
     ColorHasWord = false;
-    ColorParts[0] = ColorParts[1] = ColorParts[2] = 0;
+    ColorComponents[0] = ColorComponents[1] = ColorComponents[2] = 0;
 }
 
 void TRtfReader::FinishStyle() {
