@@ -1,0 +1,2653 @@
+#include "files/rtf/RtfReader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/core/ObjectHandles.h"
+#include "base/text/Charsets.h"
+#include "base/text/WideText.h"
+#include "editing/tables/TableStructure.h"
+#include "files/import/TReadWindow.h"
+#include "files/rtf/RtfControlWords.h"
+#include "files/rtf/RtfTabStops.h"
+#include "files/rtf/TRtfScanner.h"
+#include "model/document/StateFlags.h"
+#include "model/document/TDoc.h"
+#include "model/document/TSection.h"
+#include "model/formats/BorderSets.h"
+#include "model/formats/DocConstants.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/TTableRow.h"
+#include "model/host/FontQueries.h"
+#include "model/managers/TAutoList.h"
+#include "model/managers/TFontManager.h"
+#include "model/managers/TStyle.h"
+#include "model/managers/TStyleList.h"
+#include "model/managers/TStyleManager.h"
+#include "model/paragraphs/TPar.h"
+#include "model/undo/TOperation.h"
+#include "platform/CodePages.h"
+
+namespace {
+
+constexpr std::int32_t PresetFontNumber = 2147483647;
+constexpr std::int32_t MacCharset = 77;
+constexpr std::int32_t SymbolCharset = 2;
+constexpr std::int32_t MacCodePage = 10000;
+// Groups nested deeper than this still count, but no longer save and
+// restore the formatting: real documents stay far below it, and a hostile
+// file cannot make the state stack grow without bound.
+constexpr std::size_t MaxSavedDepth = 4096;
+constexpr std::int32_t MaxTwips = 31680;
+
+// The destinations a group may open with. Those the reader gives no meaning
+// (yet) are skipped whole, so that their text never reaches the body.
+constexpr int DestinationWords[] = {
+    rwAftncn,
+    rwAftnsep,
+    rwAftnsepc,
+    rwAnnotation,
+    rwAtnauthor,
+    rwAtnicn,
+    rwAtnid,
+    rwAtnref,
+    rwAtntime,
+    rwAtrfend,
+    rwAtrfstart,
+    rwAuthor,
+    rwAutosavedorigfmt,
+    rwAutosavedorigname,
+    rwBkmkend,
+    rwBkmkstart,
+    rwBuptim,
+    rwCategory,
+    rwColortbl,
+    rwComment,
+    rwCompany,
+    rwCreatim,
+    rwDatafield,
+    rwDo,
+    rwDoccomm,
+    rwDptxbxtext,
+    rwFalt,
+    rwField,
+    rwFile,
+    rwFiletbl,
+    rwFldinst,
+    rwFldrslt,
+    rwFnetwork,
+    rwFontemb,
+    rwFontfile,
+    rwFonttbl,
+    rwFooter,
+    rwFooterf,
+    rwFooterl,
+    rwFooterr,
+    rwFootnote,
+    rwFtncn,
+    rwFtnsep,
+    rwFtnsepc,
+    rwGenerator,
+    rwHeader,
+    rwHeaderf,
+    rwHeaderl,
+    rwHeaderr,
+    rwInfo,
+    rwJpegdata,
+    rwKeywords,
+    rwLevelnumbers,
+    rwLeveltext,
+    rwLfolevel,
+    rwList,
+    rwListlevel,
+    rwListoverride,
+    rwListoverridetable,
+    rwListpicture,
+    rwListtable,
+    rwListtext,
+    rwManager,
+    rwNextfile,
+    rwNonshppict,
+    rwObjalias,
+    rwObjclass,
+    rwObjdata,
+    rwObject,
+    rwObjname,
+    rwObjsect,
+    rwObjtime,
+    rwOperator,
+    rwPicprop,
+    rwPict,
+    rwPn,
+    rwPnseclvl,
+    rwPntext,
+    rwPntxta,
+    rwPntxtb,
+    rwPrintim,
+    rwPrivate1,
+    rwResult,
+    rwRevtbl,
+    rwRevtim,
+    rwRxe,
+    rwShp,
+    rwShpinst,
+    rwShppict,
+    rwShprslt,
+    rwShptxt,
+    rwSn,
+    rwSp,
+    rwStylesheet,
+    rwSubject,
+    rwSv,
+    rwTc,
+    rwTemplate,
+    rwTitle,
+    rwTxe,
+    rwUd,
+    rwUpr,
+    rwXe,
+};
+
+struct TDestinationSet {
+    bool Is[RtfControlWordCount] = {};
+    constexpr TDestinationSet() {
+        for (int w : DestinationWords)
+            Is[w] = true;
+    }
+};
+constexpr TDestinationSet Destinations;
+
+bool IsDestination(int word) {
+    return word >= 0 && word < RtfControlWordCount && Destinations.Is[word];
+}
+
+// What the reader does with the content of a group.
+enum TFrameKind : std::uint8_t {
+    fkBody,           // text and formatting of the document
+    fkFontTable,      // "fonttbl"
+    fkFontEntry,      // one font of it
+    fkColorTable,     // "colortbl"
+    fkStyleSheet,     // "stylesheet"
+    fkStyle,          // one style of it
+    fkKeyCode,        // a style's hot key
+    fkListTable,      // "listtable"
+    fkList,           // one list of it
+    fkListLevel,      // one level of a list
+    fkOverrideTable,  // "listoverridetable"
+    fkOverride,       // one "listoverride"
+    fkPn,             // old paragraph numbering
+    fkText,           // a text destination collected as a string
+    fkInfo,           // "info"
+    fkUpr,            // "upr": the ANSI version is skipped, "ud" read
+};
+
+// Where collected text goes.
+enum TTextTarget : std::uint8_t {
+    ttNone,
+    ttLevelText,
+    ttPnBefore,
+    ttPnAfter,
+    ttOriginalName,
+    ttOriginalFormat,
+};
+
+// The formatting that a group saves on entry and restores on exit.
+struct TRtfReaderState {
+    TCharFormat Char;
+    TParFormat Par;
+    std::int32_t Uc = 1;
+    bool Skip = false;
+    std::int32_t CodePage = 1252;  // of the text bytes under the current font
+};
+
+struct TFrame {
+    TFrameKind Kind = fkBody;
+    TTextTarget Target = ttNone;
+    bool Saved = false;
+    TRtfReaderState State;
+};
+
+struct TFontEntry {
+    std::int32_t Number = 0;
+    std::int32_t FontIndex = 0;
+    std::string Name;
+    std::int32_t Charset = 0;
+};
+
+struct TPendingOverride {
+    std::int32_t ListId = UnsetValue;
+    std::int32_t Number = 0;
+    std::int32_t StartAt[9];
+    std::int32_t Level = 0;
+};
+
+enum TBorderTarget : std::uint8_t { btNone, btPar, btCell, btRow };
+
+class TRtfReader {
+public:
+    TRtfReader(TDoc& doc, TReadWindow& window, const TRtfReadOptions& options, TRtfReadOutcome& outcome)
+        : Doc(doc), Window(window), Scanner(window), Options(options), Outcome(outcome) {}
+    ~TRtfReader();
+
+    TReadResult Run();
+
+private:
+    // --- The group machine ---
+    bool NextToken();
+    void Dispatch();
+    void OpenGroup();
+    void PushFrame(TFrameKind kind, TTextTarget target = ttNone);
+    void BeginSkip();
+    void CloseGroup();
+    void FinishFrame(TFrame& frame);
+    void SkipBinary(std::int64_t count);
+    bool OpensSkippedDestination(int word) const;
+    TFrameKind KindOfDestination(int word, TTextTarget& target) const;
+
+    // --- Text ---
+    void TextBytes(const std::uint8_t* p, std::size_t n);
+    void EscapedByte(std::uint8_t b);
+    void FlushText();
+    void AppendRawBytes(const std::uint8_t* p, std::size_t n);
+    void AppendWide(char16_t c);
+    void AppendSpecial(std::uint8_t code);
+    void AppendControl(std::uint8_t code, std::int32_t value);
+    void CollectText(const std::uint8_t* p, std::size_t n);
+
+    // --- Words ---
+    void Word(const TRtfToken& token);
+    void UnknownWord(const TRtfToken& token);
+    void BodyWord(int word, bool hasParam, std::int32_t param);
+    bool CharWord(int word, bool hasParam, std::int32_t param, TCharFormat& target, bool withControls);
+    bool ParWord(int word, bool hasParam, std::int32_t param, TParFormat& target, bool body);
+    bool TableWord(int word, bool hasParam, std::int32_t param);
+    bool SectionWord(int word, bool hasParam, std::int32_t param);
+    bool DocumentWord(int word, bool hasParam, std::int32_t param);
+    bool BorderWord(int word, std::int32_t param);
+    void SetCharAttr(TCharFormat& target, int attr, std::int32_t value, bool unlessEqual, bool withControls);
+    void UnicodeChar(std::int32_t param);
+
+    // --- Paragraphs, rows and sections ---
+    TPar* NewPar();
+    void ParagraphEnd();
+    void StartNextParagraph();
+    void CommitPendingTabsAndBorders();
+    void CellEnd();
+    void RowEnd();
+    void SectionBreak();
+    void ResetPendingCell();
+    void Pard();
+    void Plain(TCharFormat& target, bool withControls);
+    void Finish();
+    void RepairTables();
+
+    // --- Tables of the header ---
+    void FinishFontEntry();
+    void FinishFontTable(TFrame& frame);
+    void FinishColorEntry();
+    void FinishStyle();
+    void FinishStyleSheet();
+    void FinishListOverride();
+    void FinishPn();
+    std::int32_t Color(std::int32_t n) const;
+    const TFontEntry* FontEntryOf(std::int32_t number) const;
+    std::int32_t SourceCodePage(std::int32_t charset) const;
+    std::int32_t RegisteredCharset(std::int32_t charset) const;
+    TAutoList* ListOfNumber(std::int32_t number) const;
+
+    TRtfReaderState& Cur() { return State; }
+    TFrame& Top() { return Frames.back(); }
+
+    TDoc& Doc;
+    TReadWindow& Window;
+    TRtfScanner Scanner;
+    const TRtfReadOptions& Options;
+    TRtfReadOutcome& Outcome;
+
+    TRtfToken Token;
+    bool HaveToken = false;  // Token holds a token not yet dispatched
+    std::vector<TFrame> Frames;
+    std::int64_t UnsavedDepth = 0;  // groups beyond MaxSavedDepth
+    std::int64_t SkipDepth = 0;     // > 0 while a group is skipped whole
+    TRtfReaderState State;
+    TPar* Par = nullptr;
+    std::int32_t AnsiCodePage = 1252;
+    bool MacText = false;
+    std::int32_t PendingFallback = 0;
+    std::string PendingText;
+
+    // Header tables.
+    std::vector<TFontEntry> Fonts;
+    TFontEntry DefaultFont;
+    TFontEntry FontBeingRead;
+    bool FontNameDone = false;
+    bool FontTableRead = false;
+    std::vector<std::int32_t> Colors;
+    bool ColorHasWord = false;
+    std::int32_t ColorComponents[3] = {};
+    std::unique_ptr<TStyle> StyleBeingRead;
+    std::string StyleName;
+    std::int32_t StyleCharStyle = UnsetValue;
+    bool StyleIsSection = false;
+    std::int32_t StyleBasedOn = 222;
+    std::int32_t StyleNext = UnsetValue;
+    std::int32_t StyleNumber = UnsetValue;
+    std::vector<std::int32_t> StyleBasedOnNumbers;  // beside each document style
+    std::vector<std::int32_t> StyleNextNumbers;
+    std::vector<std::unique_ptr<TStyle>> CharStyles;
+    std::int32_t StyleSheetParLength = 0;
+    std::int32_t StyleSheetCharLength = 0;
+    std::vector<std::unique_ptr<TAutoList>> ListTable;
+    std::int32_t LevelsRead = 0;
+    TListLevel* LevelBeingRead = nullptr;
+    std::u16string CollectedWide;
+    std::string CollectedNarrow;
+    TPendingOverride Override;
+    bool OverrideStart = false;
+    std::vector<std::pair<std::int32_t, TAutoList*>> ListNumbers;
+    TListLevel PnLevel;
+    TParFormat* PnTarget = nullptr;
+    std::u16string PnBefore, PnAfter;
+
+    // Paragraph state.
+    TList PendingTabs;
+    std::uint8_t PendingTabKind = 0;
+    std::uint8_t PendingTabLeader = 0;
+    TBorderSet PendingBorders;
+    bool BordersPending = false;
+    TBorderTarget BorderTarget = btNone;
+    std::int32_t BorderIndex = 0;
+    std::int32_t ParShading = 0;
+    std::int32_t ParPattern = AutoColor;
+    std::int32_t CharShading = 0;
+    std::int32_t CharPattern = AutoColor;
+    std::int8_t DefaultWidowControl = 0;
+
+    // Table and section state.
+    TTableRow* Row = nullptr;
+    TTableCell PendingCell;
+    std::int32_t CellEnds = 0;
+    std::int32_t ColumnNumber = 0;
+    std::int32_t RowsRead = 0;
+    std::int32_t RowWidthUnit = 0;
+    // Styles whose list number waits for the list overrides, which follow
+    // the style sheet in the file.
+    std::vector<std::pair<TStyle*, std::int32_t>> StyleListNumbers;
+};
+
+TRtfReader::~TRtfReader() {
+    if (Row != nullptr && !Doc.TableRowList.Contains(Row))
+        delete Row;
+}
+
+// --- Set-up and the main loop ------------------------------------------
+
+TReadResult TRtfReader::Run() {
+    (void)Window.Fill();
+    if (Options.Encrypted) {
+        std::size_t skip = std::min<std::size_t>(42, Window.Unread());
+        Window.ReadPos += skip;
+    }
+
+    State.Char = DefaultCharFormat;
+    State.CodePage = AnsiCodePage;
+    DefaultFont.Number = PresetFontNumber;
+    DefaultFont.Name = "Times New Roman";
+    DefaultFont.Charset = DefaultCharset();
+    DefaultFont.FontIndex = DefaultCharFormat[caFont];
+    Row = new TTableRow;
+    ResetPendingCell();
+    InitBorderSet(PendingBorders);
+    ListTable.push_back(std::make_unique<TAutoList>());
+    if (Doc.Sections.Count > 0)
+        Doc.Sections.At<TSection>(Doc.Sections.Count - 1)->PageSetup.EndnotesNotHere = 1;
+
+    Frames.reserve(64);
+    Frames.push_back(TFrame{});
+
+    // The input must open with a group; stray bytes before it are passed
+    // over, as other readers do.
+    bool found = false;
+    while (NextToken())
+        if (Token.Kind == rtkGroupOpen) {
+            found = true;
+            break;
+        }
+    if (!found) {
+        if (!Scanner.Result())
+            return Scanner.Result();
+        return TReadResult::Failure("the input does not begin with an RTF group", 0);
+    }
+
+    // The document's first paragraph becomes the paragraph being filled;
+    // input that is no RTF has left the document as it was.
+    Par = Doc.Par(Doc.ParCount() - 1);
+    Par->Stream.Clear();
+    Par->Chars.Clear();
+    Par->Format = DefaultParFormat;
+    Par->Changed();
+    HaveToken = true;
+    while (HaveToken || NextToken()) {
+        HaveToken = false;
+        Dispatch();
+    }
+    // Text after the document's closing brace is read when more RTF
+    // follows it (an extra brace closed the document early); bytes that
+    // merely trail the document are dropped.
+    if (Frames.size() > 1)
+        FlushText();
+    else
+        PendingText.clear();
+    Finish();
+    Outcome.Flaw = Scanner.FirstFlaw();
+    if (!Scanner.Result())
+        return Scanner.Result();
+    return TReadResult::Success();
+}
+
+bool TRtfReader::NextToken() {
+    return Scanner.Next(Token) != rtkEnd;
+}
+
+void TRtfReader::Dispatch() {
+    const TRtfToken& t = Token;
+    if (SkipDepth > 0) {
+        if (t.Kind == rtkGroupOpen)
+            ++SkipDepth;
+        else if (t.Kind == rtkGroupClose)
+            --SkipDepth;
+        else if (t.Kind == rtkControlWord && t.Word == RtfUnknownWord && t.Scanned.Letters != nullptr &&
+                 t.Scanned.LetterCount == 3 && std::memcmp(t.Scanned.Letters, "bin", 3) == 0)
+            SkipBinary(t.Scanned.Param);
+        return;
+    }
+    if (t.Kind != rtkText && t.Kind != rtkEscapedByte)
+        FlushText();
+    switch (t.Kind) {
+        case rtkText:
+            TextBytes(t.Text, t.TextLength);
+            break;
+        case rtkEscapedByte:
+            EscapedByte(t.Byte);
+            break;
+        case rtkGroupOpen:
+            OpenGroup();
+            break;
+        case rtkGroupClose:
+            PendingFallback = 0;
+            CloseGroup();
+            break;
+        case rtkControlWord:
+            Word(t);
+            break;
+        case rtkControlSymbol: {
+            const std::uint8_t b = t.Byte;
+            if (PendingFallback > 0 && b != '\r' && b != '\n') {
+                --PendingFallback;
+                break;
+            }
+            if (b == '\r' || b == '\n') {
+                PendingFallback = 0;
+                if (Top().Kind == fkBody)
+                    ParagraphEnd();
+            } else if (b == '\\' || b == '{' || b == '}') {
+                TextBytes(&b, 1);
+            } else if (Top().Kind == fkBody && !State.Skip) {
+                if (b == '~')
+                    AppendSpecial(chNoBreakSpace);
+                else if (b == '_')
+                    AppendSpecial(chNonBreakingHyphen);
+                else if (b == '-')
+                    AppendSpecial(chSoftHyphen);
+            }
+            break;
+        }
+        case rtkEnd:
+            break;
+    }
+}
+
+void TRtfReader::SkipBinary(std::int64_t count) {
+    while (count > 0) {
+        const std::int64_t take = std::min<std::int64_t>(count, static_cast<std::int64_t>(Window.Unread()));
+        Window.ReadPos += take;
+        count -= take;
+        if (count == 0)
+            break;
+        if (Window.AtEnd)
+            break;
+        if (!Window.Fill())
+            break;
+    }
+}
+
+TFrameKind TRtfReader::KindOfDestination(int word, TTextTarget& target) const {
+    target = ttNone;
+    const TFrameKind parent = Frames.back().Kind;
+    switch (word) {
+        case rwFonttbl:
+            return fkFontTable;
+        case rwColortbl:
+            return fkColorTable;
+        case rwStylesheet:
+            return fkStyleSheet;
+        case rwListtable:
+            return fkListTable;
+        case rwList:
+            return parent == fkListTable ? fkList : fkText;
+        case rwListlevel:
+            return parent == fkList ? fkListLevel : fkText;
+        case rwLeveltext:
+            if (parent == fkListLevel)
+                target = ttLevelText;
+            return fkText;
+        case rwListoverridetable:
+            return fkOverrideTable;
+        case rwListoverride:
+            return parent == fkOverrideTable ? fkOverride : fkText;
+        case rwPn:
+            return fkPn;
+        case rwPntxtb:
+            if (parent == fkPn)
+                target = ttPnBefore;
+            return fkText;
+        case rwPntxta:
+            if (parent == fkPn)
+                target = ttPnAfter;
+            return fkText;
+        case rwInfo:
+            return fkInfo;
+        case rwAutosavedorigname:
+            target = ttOriginalName;
+            return fkText;
+        case rwAutosavedorigfmt:
+            target = ttOriginalFormat;
+            return fkText;
+        case rwUpr:
+            return fkUpr;
+        case rwUd:
+        case rwField:
+        case rwFldrslt:
+            return fkBody;
+        default:
+            return fkText;
+    }
+}
+
+// The destinations read by their own procedures; the others are skipped.
+bool TRtfReader::OpensSkippedDestination(int word) const {
+    switch (word) {
+        case rwFonttbl:
+        case rwColortbl:
+        case rwStylesheet:
+        case rwListtable:
+        case rwList:
+        case rwListlevel:
+        case rwLeveltext:
+        case rwListoverridetable:
+        case rwListoverride:
+        case rwPn:
+        case rwPntxta:
+        case rwPntxtb:
+        case rwInfo:
+        case rwAutosavedorigname:
+        case rwAutosavedorigfmt:
+        case rwUpr:
+        case rwUd:
+        case rwField:
+        case rwFldrslt:
+            return false;
+        default:
+            return true;
+    }
+}
+
+void TRtfReader::OpenGroup() {
+    PendingFallback = 0;
+    // Look at the group's first token to tell a destination.
+    if (!NextToken()) {
+        PushFrame(fkBody);
+        return;
+    }
+    bool star = false;
+    if (Token.Kind == rtkControlSymbol && Token.Byte == '*') {
+        star = true;
+        if (!NextToken())
+            return;
+    }
+    const TFrameKind parent = Top().Kind;
+    if (Token.Kind == rtkControlWord && IsDestination(Token.Word)) {
+        const int word = Token.Word;
+        if (OpensSkippedDestination(word)) {
+            BeginSkip();
+            return;
+        }
+        TTextTarget target;
+        TFrameKind kind = KindOfDestination(word, target);
+        // A destination of the body inside a table reader means nothing.
+        if ((kind == fkBody && parent != fkBody && parent != fkUpr) ||
+            (kind == fkText && target == ttNone && word != rwLevelnumbers)) {
+            BeginSkip();
+            return;
+        }
+        PushFrame(kind, target);
+        if (kind == fkList) {
+            ListTable.push_back(std::make_unique<TAutoList>());
+            LevelsRead = 0;
+        } else if (kind == fkListLevel) {
+            TAutoList* list = ListTable.back().get();
+            LevelBeingRead = &list->Levels[std::min(LevelsRead, 8)];
+            ++LevelsRead;
+        } else if (kind == fkOverride) {
+            Override = TPendingOverride{};
+            for (auto& s : Override.StartAt)
+                s = UnsetValue;
+            OverrideStart = false;
+        } else if (kind == fkPn) {
+            PnLevel = TListLevel{};
+            PnLevel.StartValue = 0;
+            PnBefore.clear();
+            PnAfter.clear();
+            PnTarget = parent == fkStyle && StyleBeingRead ? &StyleBeingRead->ParFormat : &Par->Format;
+        } else if (kind == fkStyleSheet) {
+            StyleSheetParLength = Par->Stream.Size;
+            StyleSheetCharLength = Par->Chars.Size;
+            Outcome.StylesRead = true;
+            TStyle* normal = nullptr;
+            if (StyleManager != nullptr && StyleManager->DefaultStyles.Count > 0)
+                normal = new TStyle(Doc.Styles, *StyleManager->DefaultStyles.Style(0));
+            if (normal == nullptr) {
+                normal = new TStyle(Doc.Styles);
+                normal->Name = normal->DisplayName = "Normal";
+                normal->BuiltInId = 0;
+                normal->CharFormat = DefaultCharFormat;
+                normal->ParFormat = DefaultParFormat;
+            }
+            if (Doc.Styles->Count == 0) {
+                Doc.Styles->AddStyle(normal);
+                StyleBasedOnNumbers.push_back(222);
+                StyleNextNumbers.push_back(UnsetValue);
+            } else {
+                delete normal;
+            }
+        } else if (kind == fkText) {
+            CollectedWide.clear();
+            CollectedNarrow.clear();
+        }
+        return;
+    }
+    if (star) {
+        // An unknown destination, or one only a style knows.
+        if (Token.Kind == rtkControlWord && parent == fkStyle &&
+            (Token.Word == rwKeycode || Token.Word == rwStloverrides)) {
+            if (Token.Word == rwKeycode) {
+                PushFrame(fkKeyCode);
+            } else {
+                PushFrame(fkStyle);
+                Outcome.StylesOwnFormatting = true;
+                if (StyleBeingRead) {
+                    const std::int16_t own = StyleBeingRead->ParFormat.Style;
+                    StyleBeingRead->ParFormat = UnsetParFormat;
+                    StyleBeingRead->ParFormat.Style = own;
+                    StyleBeingRead->CharFormat = UnsetCharFormat;
+                }
+            }
+            return;
+        }
+        if (parent == fkStyleSheet) {
+            // A character style: "{\*\cs..." read the same way as a style.
+            PushFrame(fkStyle);
+            StyleBeingRead = std::make_unique<TStyle>(Doc.Styles);
+            StyleName.clear();
+            StyleCharStyle = UnsetValue;
+            StyleIsSection = false;
+            StyleBasedOn = 222;
+            StyleNext = UnsetValue;
+            StyleNumber = UnsetValue;
+            HaveToken = Token.Kind != rtkEnd;
+            return;
+        }
+        BeginSkip();
+        return;
+    }
+    // A plain group: its kind follows from where it stands.
+    TFrameKind kind = parent;
+    switch (parent) {
+        case fkFontTable:
+            kind = fkFontEntry;
+            FontBeingRead = TFontEntry{};
+            FontNameDone = false;
+            CollectedNarrow.clear();
+            break;
+        case fkStyleSheet:
+            kind = fkStyle;
+            StyleBeingRead = std::make_unique<TStyle>(Doc.Styles);
+            StyleName.clear();
+            StyleCharStyle = UnsetValue;
+            StyleIsSection = false;
+            StyleBasedOn = 222;
+            StyleNext = UnsetValue;
+            StyleNumber = UnsetValue;
+            break;
+        case fkUpr:
+            // The ANSI version of the text; the "ud" version is read.
+            BeginSkip();
+            return;
+        case fkListTable:
+        case fkOverrideTable:
+        case fkInfo:
+        case fkColorTable:
+            BeginSkip();
+            return;
+        default:
+            break;
+    }
+    PushFrame(kind, kind == fkText ? Top().Target : ttNone);
+    HaveToken = true;  // the first token is content of the group
+}
+
+// Skips the rest of the group whose opening brace was just read; the token
+// taken after it is looked at again in skip mode, so that a brace or a
+// binary run among the first tokens is counted.
+void TRtfReader::BeginSkip() {
+    SkipDepth = 1;
+    HaveToken = true;
+}
+
+void TRtfReader::PushFrame(TFrameKind kind, TTextTarget target) {
+    if (Frames.size() >= MaxSavedDepth) {
+        ++UnsavedDepth;
+        return;
+    }
+    CommitPendingTabsAndBorders();
+    TFrame frame;
+    frame.Kind = kind;
+    frame.Target = target;
+    // The document's outermost group saves nothing: its end is the end of
+    // the text, whose last paragraph keeps its formatting.
+    frame.Saved = Frames.size() > 1;
+    State.Par = Par->Format;
+    frame.State = State;
+    Frames.push_back(frame);
+}
+
+void TRtfReader::CloseGroup() {
+    if (UnsavedDepth > 0) {
+        --UnsavedDepth;
+        return;
+    }
+    if (Frames.size() <= 1) {
+        // A closing brace without its group: the rest of the input is read
+        // all the same.
+        return;
+    }
+    CommitPendingTabsAndBorders();
+    TFrame frame = std::move(Frames.back());
+    Frames.pop_back();
+    FinishFrame(frame);
+    if (!frame.Saved)
+        return;
+    // Restore the formatting of the enclosing group. Only the groups of the
+    // body carry paragraph formatting; the tables and destinations read
+    // their own way leave the paragraph as they found it.
+    const TRtfReaderState& saved = frame.State;
+    for (int attr = fcLastCharAttr; attr >= 0; --attr) {
+        if (saved.Char[attr] != State.Char[attr])
+            AppendFormatControl(Par->Stream, static_cast<std::uint8_t>(attr), saved.Char[attr]);
+    }
+    State.Char = saved.Char;
+    if (frame.Kind == fkBody)
+        Par->Format = saved.Par;
+    State.Uc = saved.Uc;
+    State.Skip = saved.Skip;
+    State.CodePage = saved.CodePage;
+}
+
+void TRtfReader::FinishFrame(TFrame& frame) {
+    // A plain group nested in a table entry or a text destination is part
+    // of it; only the outermost group of the kind finishes it.
+    const TFrameKind parent = Frames.back().Kind;
+    if (frame.Kind != fkBody && parent == frame.Kind)
+        return;
+    switch (frame.Kind) {
+        case fkFontEntry:
+            if (parent == fkFontTable)
+                FinishFontEntry();
+            break;
+        case fkFontTable:
+            // Bare entries written straight into the table end with ";".
+            if (!FontBeingRead.Name.empty() || !CollectedNarrow.empty())
+                FinishFontEntry();
+            FinishFontTable(frame);
+            break;
+        case fkStyle:
+            if (Frames.back().Kind == fkStyleSheet)
+                FinishStyle();
+            break;
+        case fkStyleSheet:
+            FinishStyleSheet();
+            break;
+        case fkListLevel:
+            if (parent == fkList)
+                LevelBeingRead = nullptr;
+            break;
+        case fkListTable:
+            Outcome.ListTableRead = true;
+            break;
+        case fkOverride:
+            if (parent == fkOverrideTable)
+                FinishListOverride();
+            break;
+        case fkPn:
+            FinishPn();
+            break;
+        case fkText:
+            switch (frame.Target) {
+                case ttLevelText:
+                    if (LevelBeingRead != nullptr) {
+                        std::u16string text = CollectedWide;
+                        if (!text.empty() && text.back() == u';')
+                            text.pop_back();
+                        if (!text.empty())
+                            text.erase(0, 1);
+                        if (text.size() > 255)
+                            text.resize(255);
+                        LevelBeingRead->LabelText = text;
+                    }
+                    break;
+                case ttPnBefore:
+                    PnBefore = CollectedWide;
+                    break;
+                case ttPnAfter:
+                    PnAfter = CollectedWide;
+                    break;
+                case ttOriginalName:
+                    Outcome.OriginalName = CollectedNarrow;
+                    break;
+                case ttOriginalFormat: {
+                    static const char* const names[] = {"RTF", "DOC", "DOCX", "ODT", "COD", "WRI", "TXT"};
+                    std::string name = CollectedNarrow;
+                    while (!name.empty() && (name.back() == ';' || name.back() == ' '))
+                        name.pop_back();
+                    for (int i = 0; i < 7; ++i)
+                        if (name == names[i])
+                            Outcome.OriginalFormat = i;
+                    break;
+                }
+                default:
+                    break;
+            }
+            CollectedWide.clear();
+            CollectedNarrow.clear();
+            break;
+        default:
+            break;
+    }
+}
+
+// --- Text ----------------------------------------------------------------
+
+void TRtfReader::TextBytes(const std::uint8_t* p, std::size_t n) {
+    if (PendingFallback > 0) {
+        while (n > 0 && PendingFallback > 0) {
+            if (*p > 31)
+                --PendingFallback;
+            ++p;
+            --n;
+        }
+        if (n == 0)
+            return;
+    }
+    PendingText.append(reinterpret_cast<const char*>(p), n);
+}
+
+void TRtfReader::EscapedByte(std::uint8_t b) {
+    if (PendingFallback > 0) {
+        --PendingFallback;
+        return;
+    }
+    PendingText.push_back(static_cast<char>(b));
+}
+
+void TRtfReader::FlushText() {
+    if (PendingText.empty())
+        return;
+    std::string text;
+    text.swap(PendingText);
+    const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
+    switch (Top().Kind) {
+        case fkBody:
+            if (State.Skip)
+                return;
+            break;
+        case fkFontEntry:
+        case fkFontTable:
+        case fkStyle:
+        case fkText:
+        case fkKeyCode:
+            CollectText(p, text.size());
+            return;
+        case fkColorTable:
+            for (char c : text)
+                if (c == ';')
+                    FinishColorEntry();
+            return;
+        default:
+            return;
+    }
+    const std::int32_t sourceCp = State.CodePage;
+    const int storeCp = DocFontCodePage(State.Char[caFont]);
+    const bool symbol = DocFontCharset(State.Char[caFont]) == SymbolCharset;
+    if (sourceCp == 0 || symbol || (sourceCp == storeCp && Platform::IsSingleByteCodePage(sourceCp)) ||
+        !Platform::IsCodePageAvailable(sourceCp)) {
+        AppendRawBytes(p, text.size());
+        return;
+    }
+    const std::u16string wide = Platform::BytesToWide(sourceCp, text);
+    for (char16_t c : wide)
+        AppendWide(c);
+}
+
+void TRtfReader::CollectText(const std::uint8_t* p, std::size_t n) {
+    const TFrameKind kind = Top().Kind;
+    if (kind == fkFontEntry || kind == fkFontTable) {
+        for (std::size_t i = 0; i < n; ++i) {
+            if (FontNameDone)
+                break;
+            if (p[i] == ';') {
+                if (kind == fkFontTable) {
+                    // A bare entry of the table itself ends here.
+                    FontBeingRead.Name = CollectedNarrow;
+                    CollectedNarrow.clear();
+                    FinishFontEntry();
+                    FontBeingRead = TFontEntry{};
+                    continue;
+                }
+                FontNameDone = true;
+                break;
+            }
+            if (p[i] >= 32)
+                CollectedNarrow.push_back(static_cast<char>(p[i]));
+        }
+        return;
+    }
+    if (kind == fkKeyCode) {
+        if (StyleBeingRead && n > 0) {
+            const std::uint8_t c = p[n - 1];
+            StyleBeingRead->HotKey = (StyleBeingRead->HotKey & 0xFF00u) | (c >= 'a' && c <= 'z' ? c - 32 : c);
+        }
+        return;
+    }
+    if (kind == fkStyle) {
+        for (std::size_t i = 0; i < n; ++i)
+            if (p[i] >= 32)
+                StyleName.push_back(static_cast<char>(p[i]));
+        return;
+    }
+    // A text destination: narrow keeps the bytes, wide converts them.
+    for (std::size_t i = 0; i < n; ++i)
+        CollectedNarrow.push_back(static_cast<char>(p[i]));
+    std::int32_t cp = State.CodePage;
+    if (cp == 0 || !Platform::IsCodePageAvailable(cp))
+        cp = 1252;
+    const std::u16string wide = Platform::BytesToWide(cp, std::string_view(reinterpret_cast<const char*>(p), n));
+    const bool levelText = Top().Target == ttLevelText;
+    for (char16_t c : wide)
+        if (c >= 32 || levelText)
+            CollectedWide.push_back(c);
+}
+
+void TRtfReader::AppendControl(std::uint8_t code, std::int32_t value) {
+    AppendFormatControl(Par->Stream, code, value);
+}
+
+void TRtfReader::AppendSpecial(std::uint8_t code) {
+    AppendFormatControl(Par->Stream, fcSpecialChar, code);
+    Par->Chars.AppendByte(code);
+}
+
+void TRtfReader::AppendRawBytes(const std::uint8_t* p, std::size_t n) {
+    std::size_t i = 0;
+    while (i < n) {
+        std::size_t j = i;
+        while (j < n && p[j] >= 32 && p[j] != 150 && p[j] != 151 && p[j] != 160)
+            ++j;
+        if (j > i) {
+            Par->Stream.AppendBuffer(p + i, static_cast<std::int32_t>(j - i));
+            Par->Chars.AppendBuffer(p + i, static_cast<std::int32_t>(j - i));
+            i = j;
+            continue;
+        }
+        const std::uint8_t b = p[i++];
+        if (b == 150)
+            AppendSpecial(chEnDash);
+        else if (b == 151)
+            AppendSpecial(chEmDash);
+        else if (b == 160)
+            AppendSpecial(chNoBreakSpace);
+        else if (b == 9)
+            AppendSpecial(chTab);
+    }
+}
+
+void TRtfReader::AppendWide(char16_t c) {
+    if (c < 128) {
+        const auto b = static_cast<std::uint8_t>(c);
+        AppendRawBytes(&b, 1);
+        return;
+    }
+    const std::uint8_t special = SpecialCharCode(c);
+    if (special != 255) {
+        AppendSpecial(special);
+        return;
+    }
+    const std::int32_t font = State.Char[caFont];
+    int storeCp = DocFontCodePage(font);
+    if (storeCp < 1250 || storeCp > 1258 || DocFontCharset(font) == SymbolCharset)
+        storeCp = 1252;
+    bool usedDefault = false;
+    std::string bytes = Platform::WideToBytes(storeCp, std::u16string_view(&c, 1), '?', &usedDefault);
+    if (!usedDefault && bytes.size() == 1 && static_cast<std::uint8_t>(bytes[0]) >= 32) {
+        Par->Stream.AppendBuffer(bytes.data(), 1);
+        Par->Chars.AppendBuffer(bytes.data(), 1);
+        return;
+    }
+    const std::int32_t cp = CodePageOfChar(c, 0);
+    if (cp != 0) {
+        const std::uint8_t charset = CodePageCharset(cp);
+        const std::int32_t other = FontManager != nullptr ? FontManager->FontWithCharset(DocFontNameId(font), charset)
+                                                          : DocFontInCharset(font, charset);
+        if (other != font && DocFontCodePage(other) == cp) {
+            bytes = Platform::WideToBytes(cp, std::u16string_view(&c, 1), '?', &usedDefault);
+            if (!usedDefault && bytes.size() == 1 && static_cast<std::uint8_t>(bytes[0]) >= 32) {
+                AppendControl(caFont, other);
+                Par->Stream.AppendBuffer(bytes.data(), 1);
+                Par->Chars.AppendBuffer(bytes.data(), 1);
+                AppendControl(caFont, font);
+                return;
+            }
+        }
+    }
+    AppendFormatControl(Par->Stream, fcUnicodeChar, c);
+    Par->Chars.AppendByte(chUnicode);
+}
+
+void TRtfReader::UnicodeChar(std::int32_t param) {
+    const auto c = static_cast<char16_t>(static_cast<std::uint32_t>(param) & 0xFFFF);
+    PendingFallback = State.Uc;
+    const TFrameKind kind = Top().Kind;
+    if (kind == fkBody) {
+        if (!State.Skip)
+            AppendWide(c);
+    } else if (kind == fkText) {
+        CollectedWide.push_back(c);
+    } else if (kind == fkStyle) {
+        const std::string utf8 = Platform::Utf16ToUtf8(std::u16string_view(&c, 1));
+        StyleName += utf8;
+    }
+}
+
+// --- Words ---------------------------------------------------------------
+
+void TRtfReader::UnknownWord(const TRtfToken& t) {
+    if (t.Scanned.Letters == nullptr)
+        return;
+    const std::string_view letters(reinterpret_cast<const char*>(t.Scanned.Letters),
+                                   static_cast<std::size_t>(t.Scanned.LetterCount));
+    const std::int32_t param = t.Scanned.Param;
+    if (letters == "bin") {
+        SkipBinary(param);
+    } else if (letters == "ansicpg") {
+        if (Platform::IsCodePageAvailable(param)) {
+            AnsiCodePage = param;
+            if (!FontTableRead)
+                State.CodePage = MacText ? MacCodePage : param;
+        }
+    } else if (letters == "pc") {
+        AnsiCodePage = 437;
+    } else if (letters == "pca") {
+        AnsiCodePage = 850;
+    }
+}
+
+void TRtfReader::Word(const TRtfToken& t) {
+    const int word = t.Word;
+    const bool hasParam = t.Scanned.ParamLength > 0;
+    const std::int32_t param = t.Scanned.Param;
+    if (PendingFallback > 0) {
+        // The fallback skips control words without counting them, but a
+        // paragraph or table end, or the next Unicode character, is never
+        // part of it.
+        if (word != rwPar && word != rwCell && word != rwRow && word != rwSect && word != rwU && word != rwUc)
+            return;
+        PendingFallback = 0;
+    }
+    if (word == RtfUnknownWord) {
+        if (Top().Kind == fkColorTable)
+            ColorHasWord = true;
+        UnknownWord(t);
+        return;
+    }
+    if (word == rwU) {
+        UnicodeChar(param);
+        return;
+    }
+    if (word == rwUc) {
+        State.Uc = std::max(0, param);
+        return;
+    }
+    switch (Top().Kind) {
+        case fkFontTable:
+        case fkFontEntry:
+            if (word == rwF)
+                FontBeingRead.Number = param;
+            else if (word == rwFcharset)
+                FontBeingRead.Charset = param;
+            return;
+        case fkColorTable:
+            ColorHasWord = true;
+            if (word == rwRed)
+                ColorComponents[0] = param & 0xFF;
+            else if (word == rwGreen)
+                ColorComponents[1] = param & 0xFF;
+            else if (word == rwBlue)
+                ColorComponents[2] = param & 0xFF;
+            return;
+        case fkStyle:
+            if (!StyleBeingRead)
+                return;
+            switch (word) {
+                case rwCs:
+                    StyleCharStyle = param;
+                    return;
+                case rwDs:
+                    StyleIsSection = true;
+                    return;
+                case rwSbasedon:
+                    StyleBasedOn = param;
+                    return;
+                case rwSnext:
+                    StyleNext = param;
+                    return;
+                case rwS:
+                    StyleNumber = param;
+                    StyleBeingRead->ParFormat.Style = static_cast<std::int16_t>(param);
+                    return;
+                case rwLs:
+                    StyleBeingRead->ParFormat.List = param;
+                    return;
+                default:
+                    break;
+            }
+            if (!CharWord(word, hasParam, param, StyleBeingRead->CharFormat, false))
+                ParWord(word, hasParam, param, StyleBeingRead->ParFormat, false);
+            return;
+        case fkKeyCode:
+            if (StyleBeingRead) {
+                if (word == rwShift)
+                    StyleBeingRead->HotKey |= 0x100;
+                else if (word == rwAlt)
+                    StyleBeingRead->HotKey |= 0x200;
+                else if (word == rwCtrl)
+                    StyleBeingRead->HotKey |= 0x400;
+                else if (word == rwFn)
+                    StyleBeingRead->HotKey = (StyleBeingRead->HotKey & 0xFF00u) | ((111 + param) & 0xFF);
+            }
+            return;
+        case fkList: {
+            TAutoList* list = ListTable.back().get();
+            if (word == rwListid)
+                list->FileValue = param;
+            else if (word == rwListsimple)
+                list->SingleLevel = (list->SingleLevel & 0x80) | ((hasParam ? param : 1) != 0 ? 1 : 0);
+            else if (word == rwListhybrid)
+                list->SingleLevel &= 0x80;
+            return;
+        }
+        case fkListLevel: {
+            TListLevel* level = LevelBeingRead;
+            if (level == nullptr)
+                return;
+            switch (word) {
+                case rwLevelstartat:
+                    level->StartValue = param;
+                    return;
+                case rwLevelnfc:
+                    level->NumberFormat = param;
+                    return;
+                case rwLeveljc:
+                    level->Alignment = static_cast<std::uint8_t>(std::clamp(param, 0, 2));
+                    return;
+                case rwLevelfollow:
+                    level->FollowKind = static_cast<std::uint8_t>(std::clamp(param, 0, 2));
+                    return;
+                case rwLevelnorestart:
+                    level->FileBytes[0] = (hasParam ? param : 1) != 0;
+                    return;
+                case rwLevellegal:
+                    level->NumberingFlags[1] = (hasParam ? param : 1) != 0;
+                    return;
+                default:
+                    break;
+            }
+            if (!CharWord(word, hasParam, param, level->CharFormat, false))
+                ParWord(word, hasParam, param, level->ParFormat, false);
+            return;
+        }
+        case fkOverride:
+            if (word == rwListid)
+                Override.ListId = param;
+            else if (word == rwLs)
+                Override.Number = std::max(1, param);
+            else if (word == rwListoverridestartat)
+                OverrideStart = true;
+            else if (word == rwLevelstartat && Override.Level < 9)
+                Override.StartAt[Override.Level] = param;
+            else if (word == rwLevelnumbers && Override.Level < 8)
+                ++Override.Level;
+            return;
+        case fkPn:
+            switch (word) {
+                case rwPnf:
+                    if (const TFontEntry* e = FontEntryOf(param))
+                        PnLevel.CharFormat[caFont] = e->FontIndex;
+                    return;
+                case rwPnlvl:
+                    if (PnTarget != nullptr)
+                        PnTarget->ListLevel = static_cast<std::int8_t>(std::clamp(param - 1, 0, 8));
+                    return;
+                case rwPnlvlblt:
+                    PnLevel.NumberFormat = 23;
+                    if (PnTarget != nullptr)
+                        PnTarget->ListLevel = 0;
+                    return;
+                case rwPnstart:
+                    PnLevel.StartValue = param;
+                    return;
+                default:
+                    return;
+            }
+        case fkText:
+            if (word == rwF) {
+                if (const TFontEntry* e = FontEntryOf(param))
+                    State.CodePage = SourceCodePage(e->Charset);
+            } else if (word == rwTab && Top().Target == ttNone) {
+                CollectedWide.push_back(u'\t');
+            }
+            return;
+        case fkInfo:
+            DocumentWord(word, hasParam, param);
+            return;
+        case fkListTable:
+        case fkOverrideTable:
+        case fkStyleSheet:
+        case fkUpr:
+            return;
+        case fkBody:
+            BodyWord(word, hasParam, param);
+            return;
+    }
+}
+
+void TRtfReader::SetCharAttr(TCharFormat& target, int attr, std::int32_t value, bool unlessEqual, bool withControls) {
+    if (unlessEqual && target[attr] == value)
+        return;
+    target[attr] = value;
+    if (withControls)
+        AppendControl(static_cast<std::uint8_t>(attr), value);
+}
+
+std::int32_t TRtfReader::Color(std::int32_t n) const {
+    if (n >= 0 && n < static_cast<std::int32_t>(Colors.size()))
+        return Colors[static_cast<std::size_t>(n)];
+    return AutoColor;
+}
+
+static std::int32_t NormalizedLanguage(std::int32_t value, std::int32_t defaultLanguage) {
+    if (value == 0)
+        return defaultLanguage;
+    if (value >= 1 && value <= 255)
+        return value + 1024;
+    return value;
+}
+
+bool TRtfReader::CharWord(int word, bool hasParam, std::int32_t param, TCharFormat& target, bool withControls) {
+    const std::int32_t flag = hasParam ? param : 1;
+    const std::int32_t onOff = flag != 0 ? 1 : 0;
+    static constexpr std::pair<int, std::int32_t> underlines[] = {
+        {rwUlnone, 0},      {rwUlw, 2},       {rwUldb, 3},     {rwUld, 4},         {rwUlth, 6},       {rwUldash, 7},
+        {rwUldashd, 9},     {rwUldashdd, 10}, {rwUlwave, 11},  {rwUlthd, 20},      {rwUlthdash, 23},  {rwUlthdashd, 25},
+        {rwUlthdashdd, 26}, {rwUlhwave, 27},  {rwUlldash, 39}, {rwUluldbwave, 43}, {rwUlthldash, 55},
+    };
+    for (const auto& [w, kind] : underlines)
+        if (w == word) {
+            SetCharAttr(target, caUnderline, kind, false, withControls);
+            return true;
+        }
+    switch (word) {
+        case rwB:
+            SetCharAttr(target, caBold, onOff, true, withControls);
+            return true;
+        case rwI:
+            SetCharAttr(target, caItalic, onOff, true, withControls);
+            return true;
+        case rwStrike:
+            SetCharAttr(target, caStrike, onOff, true, withControls);
+            return true;
+        case rwStriked:
+            SetCharAttr(target, caDoubleStrike, onOff, false, withControls);
+            return true;
+        case rwUl:
+            SetCharAttr(target, caUnderline, onOff, false, withControls);
+            return true;
+        case rwUlc:
+            SetCharAttr(target, caUnderlineColor, Color(param), false, withControls);
+            return true;
+        case rwCs:
+            SetCharAttr(target, caCharStyle, param, false, withControls);
+            return true;
+        case rwScaps:
+            SetCharAttr(target, caSmallCaps, onOff, true, withControls);
+            return true;
+        case rwCaps:
+            SetCharAttr(target, caAllCaps, onOff, true, withControls);
+            return true;
+        case rwShad:
+            SetCharAttr(target, caShadow, onOff, true, withControls);
+            return true;
+        case rwOutl:
+            SetCharAttr(target, caOutline, onOff, true, withControls);
+            return true;
+        case rwEmbo:
+            SetCharAttr(target, caEmboss, onOff, true, withControls);
+            return true;
+        case rwImpr:
+            SetCharAttr(target, caEngrave, onOff, true, withControls);
+            return true;
+        case rwCf:
+            SetCharAttr(target, caColor, Color(param), false, withControls);
+            return true;
+        case rwHighlight:
+            SetCharAttr(target, caHighlight, Color(param), false, withControls);
+            return true;
+        case rwChcbpat:
+            if (CharShading == 0 && CharPattern == AutoColor)
+                SetCharAttr(target, caHighlight, Color(param), false, withControls);
+            return true;
+        case rwChshdng:
+            CharShading = param;
+            return true;
+        case rwChcfpat:
+            CharPattern = Color(param);
+            return true;
+        case rwNosupersub:
+            SetCharAttr(target, caScript, 0, false, withControls);
+            return true;
+        case rwSuper:
+            SetCharAttr(target, caScript, 1, false, withControls);
+            return true;
+        case rwSub:
+            SetCharAttr(target, caScript, 2, false, withControls);
+            return true;
+        case rwCharscalex:
+            if (param >= 1 && param <= 600)
+                SetCharAttr(target, caScale, param, false, withControls);
+            return true;
+        case rwExpnd:
+            SetCharAttr(target, caSpacing, param * 5, false, withControls);
+            return true;
+        case rwExpndtw:
+            SetCharAttr(target, caSpacing, param, false, withControls);
+            return true;
+        case rwUp:
+            SetCharAttr(target, caOffset, param / 2, false, withControls);
+            return true;
+        case rwDn:
+            SetCharAttr(target, caOffset, -(param / 2), false, withControls);
+            return true;
+        case rwKerning:
+            SetCharAttr(target, caKerning, param, false, withControls);
+            return true;
+        case rwLang:
+            SetCharAttr(target, caLanguage, NormalizedLanguage(param, Doc.DefaultLanguage), false, withControls);
+            return true;
+        case rwF: {
+            const TFontEntry* entry = FontEntryOf(param);
+            SetCharAttr(target, caFont, entry->FontIndex, false, withControls);
+            if (&target == &State.Char)
+                State.CodePage = SourceCodePage(entry->Charset);
+            return true;
+        }
+        case rwFs:
+            if (param >= 2 && param <= 2000)
+                SetCharAttr(target, caSize, param, false, withControls);
+            return true;
+        case rwPlain:
+            Plain(target, withControls);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void TRtfReader::Plain(TCharFormat& target, bool withControls) {
+    TCharFormat plain = DefaultCharFormat;
+    plain[caFont] = DefaultFont.FontIndex;
+    plain[caLanguage] = Doc.DefaultLanguage;
+    for (int attr = 0; attr < CharAttrCount; ++attr)
+        if (plain[attr] != target[attr] || attr == caLanguage)
+            SetCharAttr(target, attr, plain[attr], false, withControls);
+    if (&target == &State.Char)
+        State.CodePage = SourceCodePage(DefaultFont.Charset);
+    CharShading = 0;
+    CharPattern = AutoColor;
+}
+
+void TRtfReader::Pard() {
+    TParFormat& f = Par->Format;
+    const std::int8_t pageBreak = f.PageBreakBefore;
+    f = DefaultParFormat;
+    if (Par->Chars.Size > 0)
+        f.PageBreakBefore = pageBreak;
+    f.WidowControl = DefaultWidowControl;
+    PendingTabs.Clear();
+    PendingTabKind = 0;
+    PendingTabLeader = 0;
+    InitBorderSet(PendingBorders);
+    BordersPending = false;
+    BorderTarget = btNone;
+    ParShading = 0;
+    ParPattern = AutoColor;
+}
+
+bool TRtfReader::ParWord(int word, bool hasParam, std::int32_t param, TParFormat& f, bool body) {
+    const std::int32_t flag = hasParam ? param : 1;
+    const auto i16 = [](std::int32_t v) { return static_cast<std::int16_t>(std::clamp(v, -32767, 32767)); };
+    switch (word) {
+        case rwPard:
+            if (body)
+                Pard();
+            else
+                f = DefaultParFormat;
+            return true;
+        case rwFi:
+            f.FirstIndent = i16(param);
+            return true;
+        case rwLi:
+            f.LeftIndent = i16(param);
+            return true;
+        case rwRi:
+            f.RightIndent = i16(param);
+            return true;
+        case rwSl:
+            f.LineSpacing = i16(param == 0 || param == 1000 ? 240 : param);
+            f.LineSpacingMultiple = 0;
+            return true;
+        case rwSlmult:
+            f.LineSpacingMultiple = static_cast<std::int16_t>(param != 0 ? 1 : 0);
+            if (!ParPropIsUnset(f, ppLineSpacing) && f.LineSpacing < 0)
+                f.LineSpacingMultiple = 0;
+            return true;
+        case rwQl:
+        case rwQc:
+        case rwQr:
+        case rwQj:
+            f.Alignment = static_cast<std::int8_t>(word == rwQl ? 0 : word == rwQc ? 1 : word == rwQr ? 2 : 3);
+            return true;
+        case rwKeepn:
+            f.KeepWithNext = 1;
+            return true;
+        case rwKeepnoff:
+            f.KeepWithNext = 0;
+            return true;
+        case rwKeep:
+            f.KeepTogether = 1;
+            return true;
+        case rwKeepoff:
+            f.KeepTogether = 0;
+            return true;
+        case rwPagebb:
+            f.PageBreakBefore = 1;
+            return true;
+        case rwPagebboff:
+            f.PageBreakBefore = 0;
+            return true;
+        case rwWidctlpar:
+            f.WidowControl = 1;
+            return true;
+        case rwNowidctlpar:
+            f.WidowControl = 0;
+            return true;
+        case rwHyphpar:
+            f.NoHyphenation = static_cast<std::int8_t>((flag != 0 ? 1 : 0) ^ 1);
+            return true;
+        case rwSb:
+            f.SpaceBefore = i16(param);
+            return true;
+        case rwSa:
+            f.SpaceAfter = i16(param);
+            return true;
+        case rwSbauto:
+        case rwSaauto: {
+            const int prop = word == rwSbauto ? ppSpaceBefore : ppSpaceAfter;
+            if (param == 1)
+                SetParProp(f, prop, -20);
+            else if (GetParProp(f, prop) == -20)
+                SetParProp(f, prop, 0);
+            return true;
+        }
+        case rwContextualspace:
+            f.ContextualSpacing = static_cast<std::int8_t>(flag != 0);
+            return true;
+        case rwNoline:
+            f.SuppressLineNumbers = static_cast<std::int8_t>(flag != 0);
+            return true;
+        case rwS: {
+            std::int32_t index = 0;
+            for (std::int32_t i = Doc.Styles->Count - 1; i >= 0; --i)
+                if (Doc.Styles->Style(i)->FileNumber == param) {
+                    index = i;
+                    break;
+                }
+            f.Style = static_cast<std::int16_t>(index);
+            return true;
+        }
+        case rwOutlinelevel:
+            f.OutlineLevel = static_cast<std::int8_t>(param < 0 || param > 9 ? 9 : param);
+            return true;
+        case rwLs:
+            if (TAutoList* list = ListOfNumber(param))
+                f.List = static_cast<std::int32_t>(ObjectHandle(list));
+            return true;
+        case rwIlvl:
+            f.ListLevel = static_cast<std::int8_t>(std::clamp(param, 0, 8));
+            return true;
+        case rwCollapsedh:
+            if (!Options.NotMainText && !Options.IntoTable) {
+                f.Collapsed = 1;
+                Outcome.HasCollapsedHeadings = true;
+            }
+            return true;
+        case rwShading:
+            ParShading = param;
+            return true;
+        case rwCfpat:
+            ParPattern = Color(param);
+            return true;
+        case rwCbpat:
+            if (ParShading == 0 && ParPattern == AutoColor && Color(param) != AutoColor)
+                f.Shading = Color(param);
+            return true;
+        case rwTqc:
+            PendingTabKind = 1;
+            return true;
+        case rwTqr:
+            PendingTabKind = 2;
+            return true;
+        case rwTqdec:
+            PendingTabKind = 3;
+            return true;
+        case rwJclisttab:
+            PendingTabKind = 6;
+            return true;
+        case rwTldot:
+            PendingTabLeader = 1;
+            return true;
+        case rwTlhyph:
+            PendingTabLeader = 2;
+            return true;
+        case rwTlul:
+            PendingTabLeader = 3;
+            return true;
+        case rwTx:
+            if (PendingTabKind != 6 && param >= 0)
+                AddRtfTabStop(PendingTabs, param, PendingTabKind, PendingTabLeader);
+            PendingTabKind = 0;
+            PendingTabLeader = 0;
+            return true;
+        case rwTb:
+            if (param >= 0)
+                AddRtfTabStop(PendingTabs, param, 4, 0);
+            PendingTabKind = 0;
+            PendingTabLeader = 0;
+            return true;
+        case rwDropcapt:
+        case rwDropcapli:
+        case rwDxfrtext:
+            return true;
+        default:
+            return BorderWord(word, param);
+    }
+}
+
+bool TRtfReader::BorderWord(int word, std::int32_t param) {
+    static constexpr std::pair<int, std::int32_t> kinds[] = {
+        {rwBrdrs, 1},       {rwBrdrth, 2},          {rwBrdrdb, 3},        {rwBrdrhair, 5},     {rwBrdrdot, 6},
+        {rwBrdrdash, 7},    {rwBrdrdashd, 8},       {rwBrdrdashdd, 9},    {rwBrdrtriple, 10},  {rwBrdrtnthsg, 11},
+        {rwBrdrthtnsg, 12}, {rwBrdrtnthtnsg, 13},   {rwBrdrtnthmg, 14},   {rwBrdrthtnmg, 15},  {rwBrdrtnthtnmg, 16},
+        {rwBrdrtnthlg, 17}, {rwBrdrthtnlg, 18},     {rwBrdrtnthtnlg, 19}, {rwBrdrwavy, 20},    {rwBrdrwavydb, 21},
+        {rwBrdrdashsm, 22}, {rwBrdrdashdotstr, 23}, {rwBrdremboss, 24},   {rwBrdrengrave, 25}, {rwBrdroutset, 26},
+        {rwBrdrinset, 27},  {rwBrdrnone, 255},
+    };
+    switch (word) {
+        case rwBrdrt:
+            BorderTarget = btPar, BorderIndex = bsTop, BordersPending = true;
+            return true;
+        case rwBrdrl:
+            BorderTarget = btPar, BorderIndex = bsLeft, BordersPending = true;
+            return true;
+        case rwBrdrb:
+            BorderTarget = btPar, BorderIndex = bsBottom, BordersPending = true;
+            return true;
+        case rwBrdrr:
+            BorderTarget = btPar, BorderIndex = bsRight, BordersPending = true;
+            return true;
+        case rwBrdrbtw:
+            BorderTarget = btPar, BorderIndex = bsInside, BordersPending = true;
+            return true;
+        case rwClbrdrl:
+        case rwClbrdrt:
+        case rwClbrdrr:
+        case rwClbrdrb:
+            BorderTarget = btCell;
+            BorderIndex = word == rwClbrdrl ? 0 : word == rwClbrdrt ? 1 : word == rwClbrdrr ? 2 : 3;
+            return true;
+        case rwTrbrdrl:
+        case rwTrbrdrt:
+        case rwTrbrdrr:
+        case rwTrbrdrb:
+        case rwTrbrdrh:
+        case rwTrbrdrv:
+            BorderTarget = btRow;
+            BorderIndex = word == rwTrbrdrl   ? tbLeft
+                          : word == rwTrbrdrt ? tbTop
+                          : word == rwTrbrdrr ? tbRight
+                          : word == rwTrbrdrb ? tbBottom
+                          : word == rwTrbrdrh ? tbInsideH
+                                              : tbInsideV;
+            return true;
+        default:
+            break;
+    }
+    std::int32_t kind = -1;
+    for (const auto& [w, k] : kinds)
+        if (w == word)
+            kind = k;
+    if (kind < 0 && word != rwBrdrw && word != rwBrdrcf && word != rwBrsp)
+        return false;
+    if (BorderTarget == btNone)
+        return true;
+    std::int32_t value = param;
+    if (word == rwBrdrcf)
+        value = Color(param);
+    if (BorderTarget == btPar) {
+        TBorder& b = PendingBorders.Borders[BorderIndex];
+        if (kind >= 0)
+            b.Type = kind;
+        else if (word == rwBrdrw)
+            b.Width = value;
+        else if (word == rwBrdrcf)
+            b.Color = value;
+        else
+            b.Spacing = value;
+        return true;
+    }
+    TTableBorder& b = BorderTarget == btCell ? PendingCell.Borders[BorderIndex] : Row->Data.Borders[BorderIndex];
+    if (kind >= 0)
+        b.Kind = kind == 255 ? 0 : kind;
+    else if (word == rwBrdrw)
+        b.Width = value;
+    else if (word == rwBrdrcf)
+        b.Color = value;
+    else
+        b.Spacing = value;
+    return true;
+}
+
+void TRtfReader::BodyWord(int word, bool hasParam, std::int32_t param) {
+    if (CharWord(word, hasParam, param, State.Char, true))
+        return;
+    if (ParWord(word, hasParam, param, Par->Format, true))
+        return;
+    if (TableWord(word, hasParam, param) || SectionWord(word, hasParam, param) || DocumentWord(word, hasParam, param))
+        return;
+    const bool skip = State.Skip;
+    const bool otherStory = Options.NotMainText || Options.IntoTable;
+    switch (word) {
+        case rwPar:
+            if (!skip)
+                ParagraphEnd();
+            return;
+        case rwTab:
+            if (!skip)
+                AppendSpecial(chTab);
+            return;
+        case rwLine:
+            if (!skip)
+                AppendSpecial(chLineBreak);
+            return;
+        case rwPage:
+            if (!skip)
+                AppendSpecial(Par->Format.InTable != 0 || otherStory ? chLineBreak : chPageBreak);
+            return;
+        case rwColumn:
+            if (!skip)
+                AppendSpecial(Par->Format.InTable != 0 || otherStory ? chLineBreak : chColumnBreak);
+            return;
+        case rwEmdash:
+            if (!skip)
+                AppendSpecial(chEmDash);
+            return;
+        case rwEndash:
+            if (!skip)
+                AppendSpecial(chEnDash);
+            return;
+        case rwChftn:
+            AppendSpecial(chNoteRef);
+            return;
+        case rwBullet:
+        case rwLquote:
+        case rwRquote:
+        case rwLdblquote:
+        case rwRdblquote: {
+            if (skip)
+                return;
+            const char16_t c = word == rwBullet      ? u'\u2022'
+                               : word == rwLquote    ? u'\u2018'
+                               : word == rwRquote    ? u'\u2019'
+                               : word == rwLdblquote ? u'\u201C'
+                                                     : u'\u201D';
+            AppendWide(c);
+            return;
+        }
+        case rwDeleted:
+            State.Skip = !hasParam || param != 0;
+            return;
+        case rwMac:
+            MacText = true;
+            if (!FontTableRead)
+                State.CodePage = MacCodePage;
+            return;
+        default:
+            return;
+    }
+}
+
+bool TRtfReader::TableWord(int word, bool hasParam, std::int32_t param) {
+    const bool refused = Options.TablesRefused;
+    TTableRowData& r = Row->Data;
+    const auto pad = [](std::int32_t v) { return std::clamp(v, 0, MaxTwips); };
+    switch (word) {
+        case rwTrowd: {
+            if (!Doc.TableRowList.Contains(Row))
+                delete Row;
+            Row = new TTableRow;
+            for (auto& b : Row->Data.Borders)
+                b.Color = AutoColor;
+            Row->Data.Background = AutoColor;
+            Row->Data.PatternColor = UnsetValue;
+            Row->Data.Shading = UnsetValue;
+            CellEnds = 0;
+            ResetPendingCell();
+            BorderTarget = btNone;
+            return true;
+        }
+        case rwTrleft:
+            r.LeftEdge = std::clamp(param, -MaxTwips, MaxTwips);
+            return true;
+        case rwTrrh:
+            r.Height = std::clamp(param, -MaxTwips, MaxTwips);
+            return true;
+        case rwTrgaph:
+            r.Padding[0] = r.Padding[2] = pad(param);
+            return true;
+        case rwTrpaddl:
+            r.Padding[0] = pad(param);
+            return true;
+        case rwTrpaddt:
+            r.Padding[1] = pad(param);
+            return true;
+        case rwTrpaddr:
+            r.Padding[2] = pad(param);
+            return true;
+        case rwTrpaddb:
+            r.Padding[3] = pad(param);
+            return true;
+        case rwTrpaddfl:
+        case rwTrpaddft:
+        case rwTrpaddfr:
+        case rwTrpaddfb:
+        case rwClpadfl:
+        case rwClpadft:
+        case rwClpadfr:
+        case rwClpadfb:
+            return true;
+        case rwTrql:
+            r.Alignment = taLeft;
+            return true;
+        case rwTrqc:
+            r.Alignment = taCentre;
+            return true;
+        case rwTrqr:
+            r.Alignment = taRight;
+            return true;
+        case rwTrhdr:
+            r.HeaderRow = 1;
+            return true;
+        case rwTrkeep:
+            r.KeepTogether = 1;
+            return true;
+        case rwTrftswidth:
+            RowWidthUnit = param;
+            return true;
+        case rwTrwwidth:
+            r.PreferredWidth = RowWidthUnit == 2 ? param : 0;
+            return true;
+        case rwTrcbpat:
+            r.Background = Color(param);
+            return true;
+        case rwTrcfpat:
+            r.PatternColor = Color(param);
+            return true;
+        case rwTrshdng:
+            if (param >= 0 && param <= 10000)
+                r.Shading = param;
+            return true;
+        case rwClpadl:
+            PendingCell.Padding[0] = pad(param);
+            return true;
+        case rwClpadt:
+            PendingCell.Padding[1] = pad(param);
+            return true;
+        case rwClpadr:
+            PendingCell.Padding[2] = pad(param);
+            return true;
+        case rwClpadb:
+            PendingCell.Padding[3] = pad(param);
+            return true;
+        case rwClvertalt:
+            PendingCell.VerticalAlignment = 0;
+            return true;
+        case rwClvertalc:
+            PendingCell.VerticalAlignment = 1;
+            return true;
+        case rwClvertalb:
+            PendingCell.VerticalAlignment = 2;
+            return true;
+        case rwClvmgf:
+            PendingCell.FirstOfMerge = 1;
+            PendingCell.Merged = 1;
+            return true;
+        case rwClvmrg:
+            PendingCell.Merged = 1;
+            return true;
+        case rwClrltvwdth:
+            PendingCell.RelativeWidth = 1;
+            return true;
+        case rwClcbpat:
+            PendingCell.Background = Color(param);
+            return true;
+        case rwClcfpat:
+            PendingCell.PatternColor = Color(param);
+            return true;
+        case rwClshdng:
+            if (param >= 0 && param <= 10000)
+                PendingCell.Shading = param;
+            return true;
+        case rwCellx:
+            if (!refused && r.CellCount < MaxTableCells) {
+                PendingCell.RightEdge = std::min(param, MaxTwips);
+                r.Cells[r.CellCount++] = PendingCell;
+                ResetPendingCell();
+            }
+            BorderTarget = btNone;
+            return true;
+        case rwIntbl:
+            if (!refused) {
+                Par->Format.InTable = 1;
+                Outcome.HasTables = true;
+            }
+            return true;
+        case rwCell:
+            if (State.Skip)
+                return true;
+            if (refused || CellEnds >= MaxTableCells) {
+                ParagraphEnd();
+                return true;
+            }
+            CellEnd();
+            return true;
+        case rwRow:
+            if (!refused && !State.Skip)
+                RowEnd();
+            return true;
+        default:
+            (void)hasParam;
+            return false;
+    }
+}
+
+void TRtfReader::ResetPendingCell() {
+    PendingCell = TTableCell{};
+    for (auto& b : PendingCell.Borders)
+        b.Color = AutoColor;
+    PendingCell.Background = AutoColor;
+    PendingCell.PatternColor = UnsetValue;
+    PendingCell.Shading = -1;
+    PendingCell.Span = 1;
+}
+
+void TRtfReader::CellEnd() {
+    Par->Format.InTable = 1;
+    Outcome.HasTables = true;
+    AppendFormatControl(Par->Stream, fcCellEnd, 0);
+    Par->Chars.AppendByte(chCellEnd);
+    ++CellEnds;
+    StartNextParagraph();
+}
+
+void TRtfReader::RowEnd() {
+    TTableRowData& r = Row->Data;
+    // Cells that were defined but never ended become empty cells of their
+    // own, so that the row keeps one cell paragraph per definition.
+    if (Par->Chars.Size > 0) {
+        // Text before "row" that no "cell" ended stays as a cell of its own.
+        if (CellEnds < MaxTableCells)
+            CellEnd();
+        else
+            ParagraphEnd();
+    }
+    while (CellEnds < r.CellCount)
+        CellEnd();
+    while (r.CellCount < CellEnds && r.CellCount < MaxTableCells) {
+        TTableCell cell;
+        const TTableCell saved = PendingCell;
+        ResetPendingCell();
+        cell = PendingCell;
+        PendingCell = saved;
+        const std::int32_t previous = r.CellCount == 0 ? r.LeftEdge : r.Cells[r.CellCount - 1].RightEdge;
+        cell.RightEdge = std::min(previous + 720, MaxTwips);
+        r.Cells[r.CellCount++] = cell;
+    }
+    Par->Stream.Clear();
+    Par->Chars.Clear();
+    Par->Format.InTable = 1;
+    AppendFormatControl(Par->Stream, fcRowEnd, static_cast<std::int32_t>(ObjectHandle(Row)));
+    Par->Chars.AppendByte(chRowEnd);
+    Doc.TableRowList.Add(Row);
+    Outcome.HasTables = true;
+    auto* next = new TTableRow;
+    next->Data = Row->Data;
+    Row = next;
+    CellEnds = 0;
+    ++RowsRead;
+    StartNextParagraph();
+}
+
+bool TRtfReader::SectionWord(int word, bool hasParam, std::int32_t param) {
+    if (Doc.Sections.Count == 0)
+        return false;
+    TSection* section = Doc.Sections.At<TSection>(Doc.Sections.Count - 1);
+    TSection* first = Doc.Sections.At<TSection>(0);
+    TPageSetup& ps = section->PageSetup;
+    TSectionFormat& sf = section->Format;
+    const std::int32_t flag = hasParam ? param : 1;
+    switch (word) {
+        case rwSect:
+            if (Options.NotMainText || Options.IntoTable || Par->Format.InTable != 0)
+                ParagraphEnd();
+            else
+                SectionBreak();
+            return true;
+        case rwSectd:
+            if (Doc.Sections.Count >= 2) {
+                const TNoteSettings foot = section->FootnoteSettings, end = section->EndnoteSettings;
+                const std::uint8_t mirror = ps.MirrorMargins, facing = ps.FacingPages;
+                section->SetDefaults();
+                section->FootnoteSettings = foot;
+                section->EndnoteSettings = end;
+                section->PageSetup.MirrorMargins = mirror;
+                section->PageSetup.FacingPages = facing;
+                section->PageSetup.PageWidth = first->PageSetup.PageWidth;
+                section->PageSetup.PageHeight = first->PageSetup.PageHeight;
+                section->PageSetup.LeftMargin = first->PageSetup.LeftMargin;
+                section->PageSetup.RightMargin = first->PageSetup.RightMargin;
+                section->PageSetup.TopMargin = first->PageSetup.TopMargin;
+                section->PageSetup.BottomMargin = first->PageSetup.BottomMargin;
+            }
+            return true;
+        case rwSbknone:
+        case rwSbkpage:
+        case rwSbkeven:
+        case rwSbkodd:
+            if (Doc.Sections.Count >= 2)
+                Doc.Sections.At<TSection>(Doc.Sections.Count - 2)->Format.BreakKind =
+                    static_cast<std::uint8_t>(word == rwSbknone   ? 0
+                                              : word == rwSbkpage ? 1
+                                              : word == rwSbkeven ? 2
+                                                                  : 3);
+            return true;
+        case rwPaperw:
+        case rwPgwsxn:
+            ps.PageWidth = param;
+            return true;
+        case rwPaperh:
+        case rwPghsxn:
+            ps.PageHeight = param;
+            return true;
+        case rwMargl:
+        case rwMarglsxn:
+            ps.LeftMargin = param;
+            return true;
+        case rwMargr:
+        case rwMargrsxn:
+            ps.RightMargin = param;
+            return true;
+        case rwMargt:
+        case rwMargtsxn:
+            ps.TopMargin = param;
+            return true;
+        case rwMargb:
+        case rwMargbsxn:
+            ps.BottomMargin = param;
+            return true;
+        case rwHeadery:
+            ps.HeaderDistance = param;
+            return true;
+        case rwFootery:
+            ps.FooterDistance = param;
+            return true;
+        case rwLandscape:
+        case rwLndscpsxn:
+            ps.Orientation = 1;
+            return true;
+        case rwMargmirror:
+            first->PageSetup.MirrorMargins = 1;
+            return true;
+        case rwFacingp:
+            first->PageSetup.FacingPages = 1;
+            return true;
+        case rwTitlepg:
+            ps.DifferentFirstPage = 1;
+            return true;
+        case rwCols:
+            sf.ColumnCount = std::clamp(param, 1, 64);
+            return true;
+        case rwColsx:
+            sf.ColumnSpacing = param;
+            return true;
+        case rwColno:
+            ColumnNumber = std::clamp(param, 1, sf.ColumnCount);
+            return true;
+        case rwColw:
+        case rwColsr:
+            if (ColumnNumber >= 1) {
+                sf.ColumnTable[ColumnNumber - 1][word == rwColw ? 1 : 2] = param;
+                sf.EqualColumns = 0;
+            }
+            return true;
+        case rwLinebetcol:
+            sf.LineBetween = 1;
+            return true;
+        case rwPgndec:
+        case rwPgnlcltr:
+        case rwPgnucltr:
+        case rwPgnlcrm:
+        case rwPgnucrm:
+            section->PageNumberStyle = static_cast<std::uint8_t>(word == rwPgndec     ? pnDecimal
+                                                                 : word == rwPgnlcltr ? pnLowerLetter
+                                                                 : word == rwPgnucltr ? pnUpperLetter
+                                                                 : word == rwPgnlcrm  ? pnLowerRoman
+                                                                                      : pnUpperRoman);
+            return true;
+        case rwPgncont:
+            section->PageNumberStart = -1;
+            return true;
+        case rwPgnrestart:
+            section->PageNumberStart = 1;
+            return true;
+        case rwPgnstarts:
+            section->PageNumberStart = param;
+            return true;
+        case rwLinemod:
+            ps.LineNumberStep = param >= 0 && param <= 100 ? param : 0;
+            return true;
+        case rwLinex:
+            ps.LineNumberDistance = param >= 0 && param <= MaxTwips ? param : 0;
+            return true;
+        case rwLinestarts:
+            ps.LineNumberStart = param >= 1 && param <= 32767 ? param : 1;
+            return true;
+        case rwLineppage:
+            ps.LineNumberRestart = 0;
+            return true;
+        case rwLinerestart:
+            ps.LineNumberRestart = 1;
+            return true;
+        case rwLinecont:
+            ps.LineNumberRestart = 2;
+            return true;
+        case rwEndnhere:
+            ps.EndnotesNotHere = 0;
+            return true;
+        case rwSectfullsaved:
+            section->ReaderValues.Second = 1;
+            return true;
+        default:
+            break;
+    }
+    // Note settings.
+    TNoteSettings& fn = section->FootnoteSettings;
+    TNoteSettings& en = section->EndnoteSettings;
+    const std::int32_t start = std::clamp(param, 1, 16383);
+    switch (word) {
+        case rwFtnbj:
+        case rwSftnbj:
+            fn.Position = 1;
+            return true;
+        case rwFtntj:
+        case rwSftntj:
+            fn.Position = 2;
+            return true;
+        case rwFtnnar:
+        case rwSftnnar:
+            fn.NumberFormat = 0;
+            return true;
+        case rwFtnnruc:
+        case rwSftnnruc:
+            fn.NumberFormat = 1;
+            return true;
+        case rwFtnnrlc:
+        case rwSftnnrlc:
+            fn.NumberFormat = 2;
+            return true;
+        case rwFtnnauc:
+        case rwSftnnauc:
+            fn.NumberFormat = 3;
+            return true;
+        case rwFtnnalc:
+        case rwSftnnalc:
+            fn.NumberFormat = 4;
+            return true;
+        case rwFtnnchi:
+        case rwSftnnchi:
+            fn.NumberFormat = 9;
+            return true;
+        case rwFtnrstcont:
+        case rwSftnrstcont:
+            fn.Restart = 0;
+            return true;
+        case rwFtnrestart:
+        case rwSftnrestart:
+            fn.Restart = 1;
+            return true;
+        case rwFtnrstpg:
+        case rwSftnrstpg:
+            fn.Restart = 2;
+            return true;
+        case rwFtnstart:
+        case rwSftnstart:
+            fn.StartNumber = start;
+            return true;
+        case rwAendnotes:
+            en.Position = 0;
+            return true;
+        case rwAenddoc:
+            en.Position = 3;
+            return true;
+        case rwAftnnar:
+        case rwSaftnnar:
+            en.NumberFormat = 0;
+            return true;
+        case rwAftnnruc:
+        case rwSaftnnruc:
+            en.NumberFormat = 1;
+            return true;
+        case rwAftnnrlc:
+        case rwSaftnnrlc:
+            en.NumberFormat = 2;
+            return true;
+        case rwAftnnauc:
+        case rwSaftnnauc:
+            en.NumberFormat = 3;
+            return true;
+        case rwAftnnalc:
+        case rwSaftnnalc:
+            en.NumberFormat = 4;
+            return true;
+        case rwAftnnchi:
+        case rwSaftnnchi:
+            en.NumberFormat = 9;
+            return true;
+        case rwAftnrstcont:
+        case rwSaftnrstcont:
+            en.Restart = 0;
+            return true;
+        case rwAftnrestart:
+        case rwSaftnrestart:
+            en.Restart = 1;
+            return true;
+        case rwAftnstart:
+        case rwSaftnstart:
+            en.StartNumber = start;
+            return true;
+        case rwFtnalt:
+            return true;
+        default:
+            (void)flag;
+            return false;
+    }
+}
+
+bool TRtfReader::DocumentWord(int word, bool hasParam, std::int32_t param) {
+    const std::int32_t flag = hasParam ? param : 1;
+    switch (word) {
+        case rwDeftab:
+            Doc.DefaultTabWidth = param < 1 ? 720 : param;
+            return true;
+        case rwDeflang:
+            Doc.DefaultLanguage = NormalizedLanguage(param, Doc.DefaultLanguage);
+            SetCharAttr(State.Char, caLanguage, Doc.DefaultLanguage, false, Top().Kind == fkBody);
+            return true;
+        case rwDeflangcoding:
+            return true;
+        case rwViewscale:
+            if (param >= 10 && param <= 500)
+                Doc.Zoom = param;
+            return true;
+        case rwViewzk:
+            if (param >= 0 && param <= 3) {
+                static constexpr std::uint8_t modes[] = {zmPercent, zmWholePage, zmPageWidth, zmTextWidth};
+                Doc.ZoomMode = modes[param];
+            }
+            return true;
+        case rwWidowctrl:
+            DefaultWidowControl = 1;
+            if (Doc.ParCount() > 0)
+                Doc.Par(0)->Format.WidowControl = 1;
+            return true;
+        case rwHyphauto:
+            Doc.Hyphenation.Automatic = static_cast<std::uint8_t>(flag != 0);
+            return true;
+        case rwHyphcaps:
+            Doc.Hyphenation.HyphenateCaps = static_cast<std::uint8_t>(flag != 0);
+            return true;
+        case rwHyphconsec:
+            Doc.Hyphenation.ConsecutiveLimit = param;
+            return true;
+        case rwHyphhotz:
+            Doc.Hyphenation.Zone = param;
+            return true;
+        case rwZududevuzi:
+            Outcome.IsZududeVuzi = true;
+            return true;
+        case rwShpsel:
+            if (!Options.IntoNote)
+                Outcome.ShapeSelection = true;
+            return true;
+        case rwTblseltype:
+            Outcome.TableSelectionType = param;
+            return true;
+        case rwDskparnr:
+            Outcome.CaretPar = param;
+            return true;
+        case rwDskcharnr:
+            Outcome.CaretChar = param;
+            return true;
+        case rwWrttarg:
+        case rwWrttargrelto:
+        case rwWrttargtype:
+        case rwVersion:
+        case rwNofpages:
+        case rwNofwords:
+        case rwNofchars:
+        case rwNofcharsws:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// --- Paragraphs, rows and sections ------------------------------------
+
+void TRtfReader::CommitPendingTabsAndBorders() {
+    if (Par == nullptr)
+        return;
+    if (PendingTabs.Count > 0) {
+        Par->Format.Tabs = static_cast<std::int16_t>(InternRtfTabStops(PendingTabs));
+        PendingTabs.Clear();
+    }
+    if (BordersPending) {
+        Par->Format.Borders = static_cast<std::int16_t>(InternBorderSet(PendingBorders));
+        InitBorderSet(PendingBorders);
+        BordersPending = false;
+    }
+}
+
+void TRtfReader::ParagraphEnd() {
+    if (State.Skip)
+        return;
+    AppendSpecial(chParEnd);
+    StartNextParagraph();
+}
+
+TPar* TRtfReader::NewPar() {
+    auto* par = new TPar(&Doc);
+    par->Format = Par->Format;
+    Doc.Pars.Add(par);
+    return par;
+}
+
+void TRtfReader::StartNextParagraph() {
+    CommitPendingTabsAndBorders();
+    Par = NewPar();
+    for (int attr = fcLastCharAttr; attr >= 0; --attr)
+        if (State.Char[attr] != DefaultCharFormat[attr])
+            AppendControl(static_cast<std::uint8_t>(attr), State.Char[attr]);
+}
+
+void TRtfReader::SectionBreak() {
+    TSection* last = Doc.Sections.At<TSection>(Doc.Sections.Count - 1);
+    AppendFormatControl(Par->Stream, fcSectionBreak, static_cast<std::int32_t>(ObjectHandle(last)));
+    Par->Chars.AppendByte(chSectionBreak);
+    auto* section = new TSection(&Doc);
+    section->Assign(*last);
+    for (int i = 0; i < HeaderFooterSlotCount; ++i)
+        section->HeadersFooters[i] = last->HeadersFooters[i];
+    section->PageSetup.EndnotesNotHere = 1;
+    Doc.Sections.Add(section);
+    ColumnNumber = 0;
+    StartNextParagraph();
+}
+
+// --- Header tables -----------------------------------------------------
+
+std::int32_t TRtfReader::SourceCodePage(std::int32_t charset) const {
+    if (charset == MacCharset)
+        return MacCodePage;
+    if (charset == SymbolCharset)
+        return 0;
+    if (charset == 0 || charset == 1)
+        return MacText ? MacCodePage : AnsiCodePage;
+    const std::int32_t cp = CharsetCodePage(static_cast<std::uint8_t>(charset));
+    return Platform::IsCodePageAvailable(cp) ? cp : AnsiCodePage;
+}
+
+std::int32_t TRtfReader::RegisteredCharset(std::int32_t charset) const {
+    if (charset == MacCharset)
+        return 0;
+    if (charset == 0 || charset == 1) {
+        const std::int32_t cp = MacText ? MacCodePage : AnsiCodePage;
+        if (cp >= 1250 && cp <= 1257)
+            return CodePageCharset(cp);
+        return 0;
+    }
+    return charset;
+}
+
+const TFontEntry* TRtfReader::FontEntryOf(std::int32_t number) const {
+    auto it = std::lower_bound(Fonts.begin(), Fonts.end(), number,
+                               [](const TFontEntry& e, std::int32_t n) { return e.Number < n; });
+    if (it != Fonts.end() && it->Number == number)
+        return &*it;
+    return &DefaultFont;
+}
+
+void TRtfReader::FinishFontEntry() {
+    std::string name = FontBeingRead.Name.empty() ? CollectedNarrow : FontBeingRead.Name;
+    CollectedNarrow.clear();
+    while (!name.empty() && (static_cast<std::uint8_t>(name.back()) <= 13 || name.back() == ' ' || name.back() == ';'))
+        name.pop_back();
+    while (!name.empty() && name.front() == ' ')
+        name.erase(0, 1);
+    FontNameDone = false;
+    if (name.empty())
+        return;
+    FontBeingRead.Name = name;
+    Fonts.push_back(FontBeingRead);
+    FontBeingRead = TFontEntry{};
+}
+
+void TRtfReader::FinishFontTable(TFrame& frame) {
+    FontTableRead = true;
+    if (Fonts.empty())
+        return;
+    for (TFontEntry& e : Fonts) {
+        const std::int32_t charset = RegisteredCharset(e.Charset);
+        if (FontManager != nullptr)
+            e.FontIndex = FontManager->RegisterFont(e.Name, charset, false);
+        else
+            e.FontIndex = DefaultCharFormat[caFont];
+        if (e.FontIndex < 0 || e.FontIndex == UnsetValue)
+            e.FontIndex = DefaultCharFormat[caFont];
+    }
+    DefaultFont = Fonts.front();
+    std::stable_sort(Fonts.begin(), Fonts.end(),
+                     [](const TFontEntry& a, const TFontEntry& b) { return a.Number < b.Number; });
+    // The text after the table starts in the default font: restoring the
+    // state saved with the table's group appends the font control.
+    frame.State.Char[caFont] = DefaultFont.FontIndex;
+    frame.State.CodePage = SourceCodePage(DefaultFont.Charset);
+}
+
+void TRtfReader::FinishColorEntry() {
+    if (!ColorHasWord)
+        Colors.push_back(AutoColor);
+    else
+        Colors.push_back(ColorComponents[0] | (ColorComponents[1] << 8) | (ColorComponents[2] << 16));
+    ColorHasWord = false;
+    ColorComponents[0] = ColorComponents[1] = ColorComponents[2] = 0;
+}
+
+void TRtfReader::FinishStyle() {
+    std::unique_ptr<TStyle> style = std::move(StyleBeingRead);
+    if (!style)
+        return;
+    std::string name = StyleName;
+    StyleName.clear();
+    while (!name.empty() && (name.back() == ';' || name.back() == ' '))
+        name.pop_back();
+    while (!name.empty() && name.front() == ' ')
+        name.erase(0, 1);
+    if (name.size() > 255)
+        name.resize(255);
+    style->Name = style->DisplayName = name;
+    if (StyleCharStyle != UnsetValue) {
+        style->IsCharStyle = 1;
+        style->FileNumber = StyleCharStyle;
+        CharStyles.push_back(std::move(style));
+        return;
+    }
+    if (StyleIsSection)
+        return;
+    if (name == "Normal" || (StyleNumber == 0 && name.empty())) {
+        TStyle* normal = Doc.Styles->Style(0);
+        normal->CharFormat = style->CharFormat;
+        FillUnsetCharFormat(normal->CharFormat, DefaultCharFormat);
+        normal->ParFormat = style->ParFormat;
+        FillUnsetParFormat(normal->ParFormat, DefaultParFormat);
+        normal->ParFormat.Style = 0;
+        normal->FileNumber = StyleNumber == UnsetValue ? 0 : StyleNumber;
+        normal->BasedOn = -1;
+        normal->HotKey = style->HotKey;
+        if (!StyleNextNumbers.empty())
+            StyleNextNumbers[0] = StyleNext;
+        return;
+    }
+    if (StyleNumber == UnsetValue)
+        return;
+    if (!name.empty() && Doc.Styles->IndexOfName(name) >= 0)
+        return;
+    style->FileNumber = StyleNumber;
+    if (style->ParFormat.List != UnsetValue) {
+        const std::int32_t number = style->ParFormat.List;
+        StyleListNumbers.emplace_back(style.get(), number);
+        style->ParFormat.List = UnsetValue;
+    }
+    Doc.Styles->AddStyle(style.release());
+    StyleBasedOnNumbers.push_back(StyleBasedOn);
+    StyleNextNumbers.push_back(StyleNext);
+}
+
+void TRtfReader::FinishStyleSheet() {
+    TStyleList& styles = *Doc.Styles;
+    // Styles without a name get "Style n".
+    std::int32_t n = 1;
+    for (std::int32_t i = 0; i < styles.Count; ++i) {
+        TStyle* s = styles.Style(i);
+        if (!s->Name.empty())
+            continue;
+        std::string name;
+        do
+            name = "Style " + std::to_string(n++);
+        while (styles.IndexOfName(name) >= 0);
+        s->Name = s->DisplayName = name;
+    }
+    const auto indexOfNumber = [&](std::int32_t number) {
+        for (std::int32_t i = styles.Count - 1; i >= 0; --i)
+            if (styles.Style(i)->FileNumber == number)
+                return i;
+        return -1;
+    };
+    for (std::int32_t i = 0; i < styles.Count; ++i) {
+        TStyle* s = styles.Style(i);
+        const std::size_t k = static_cast<std::size_t>(i);
+        const std::int32_t next = k < StyleNextNumbers.size() ? StyleNextNumbers[k] : UnsetValue;
+        s->NextStyle = next == UnsetValue ? i : std::max(0, indexOfNumber(next));
+        const std::int32_t based = k < StyleBasedOnNumbers.size() ? StyleBasedOnNumbers[k] : 222;
+        s->BasedOn = based == 222 || i == 0 ? -1 : indexOfNumber(based);
+        if (s->BasedOn == i)
+            s->BasedOn = -1;
+        s->ParFormat.Style = static_cast<std::int16_t>(i);
+    }
+    // Break based-on loops: a chain that comes back to a style it passed is
+    // cut at the style where it closes.
+    for (std::int32_t i = 0; i < styles.Count; ++i) {
+        std::int32_t slow = i, steps = 0;
+        for (std::int32_t at = styles.Style(i)->BasedOn; at >= 0; at = styles.Style(at)->BasedOn) {
+            if (at == i || ++steps > styles.Count) {
+                styles.Style(slow)->BasedOn = -1;
+                break;
+            }
+            slow = at;
+        }
+    }
+    IdentifyBuiltInStyles(styles);
+    // Controls the style words left in the paragraph go.
+    Par->Stream.SetSize(std::min(Par->Stream.Size, StyleSheetParLength));
+    Par->Chars.SetSize(std::min(Par->Chars.Size, StyleSheetCharLength));
+}
+
+TAutoList* TRtfReader::ListOfNumber(std::int32_t number) const {
+    for (auto it = ListNumbers.rbegin(); it != ListNumbers.rend(); ++it)
+        if (it->first == number)
+            return it->second;
+    return nullptr;
+}
+
+void TRtfReader::FinishListOverride() {
+    TAutoList* source = nullptr;
+    for (std::size_t i = ListTable.size(); i-- > 1;)
+        if (ListTable[i]->FileValue == Override.ListId) {
+            source = ListTable[i].get();
+            break;
+        }
+    if (source == nullptr)
+        return;
+    if (!OverrideStart) {
+        for (const auto& [number, list] : ListNumbers)
+            if (list->FileValue == Override.ListId) {
+                ListNumbers.emplace_back(Override.Number, list);
+                return;
+            }
+    }
+    auto* list = new TAutoList;
+    list->Assign(*source);
+    list->FileValue = Override.ListId;
+    list->FileNumbers[0] = Override.Number;
+    for (int level = 0; level < list->UsedLevelCount(); ++level)
+        if (Override.StartAt[level] != UnsetValue)
+            list->Levels[level].StartValue = Override.StartAt[level];
+    Doc.Lists.Add(list);
+    ListNumbers.emplace_back(Override.Number, list);
+}
+
+void TRtfReader::FinishPn() {
+    if (PnBefore.empty() && PnAfter.empty())
+        return;
+    if (PnTarget == nullptr)
+        return;
+    auto* list = new TAutoList;
+    list->SingleLevel = 1;
+    const std::int32_t level = std::clamp<std::int32_t>(PnTarget->ListLevel, 0, 8);
+    PnLevel.ParFormat.FirstIndent = PnTarget->FirstIndent;
+    PnLevel.ParFormat.LeftIndent = PnTarget->LeftIndent;
+    PnLevel.LabelText = PnBefore + PnAfter;
+    list->Levels[level] = PnLevel;
+    Doc.Lists.Add(list);
+    PnTarget->List = static_cast<std::int32_t>(ObjectHandle(list));
+}
+
+// --- The end -------------------------------------------------------------
+
+void TRtfReader::Finish() {
+    // The last paragraph ends the text. An empty one after a table's last
+    // row stands outside the table.
+    CommitPendingTabsAndBorders();
+    if (Par->Chars.Size == 0)
+        Par->Format.InTable = 0;
+    AppendSpecial(chParEnd);
+    for (const auto& [style, number] : StyleListNumbers)
+        if (TAutoList* list = ListOfNumber(number))
+            style->ParFormat.List = static_cast<std::int32_t>(ObjectHandle(list));
+    Doc.StoryCounts[stMain] = Doc.ParCount();
+    Doc.RenumberPars(0);
+    Doc.StateFlags[sfSectionIndexStale] = 1;
+    Doc.StateFlags[sfFieldIndexStale] = 1;
+    Doc.StateFlags[sfListsStale] = 1;
+    Doc.ClearTableCache();
+    if (Outcome.HasTables)
+        RepairTables();
+    Doc.UpdateSectionIndex();
+}
+
+void TRtfReader::RepairTables() {
+    auto* op = new TOperation(&Doc, 0);
+    Doc.BeginOperation(op);
+    for (std::int32_t p = 0; p < Doc.ParCount(); ++p) {
+        const TPar* par = Doc.Par(p);
+        const bool marks =
+            par->Format.InTable != 0 || (par->Chars.Size > 0 && (par->Chars.Data[par->Chars.Size - 1] == chCellEnd ||
+                                                                 par->Chars.Data[par->Chars.Size - 1] == chRowEnd));
+        if (!marks)
+            continue;
+        RepairTable(Doc, p);
+        Doc.ClearTableCache();
+        while (p < Doc.ParCount() && Doc.Par(p)->Format.InTable != 0)
+            ++p;
+    }
+    Doc.EndOperation();
+    Doc.CommitOperation(op);
+    Doc.ClearUndoHistory();
+}
+
+}  // namespace
+
+TReadResult ReadRtfDocument(TDoc& doc, TReadWindow& window, const TRtfReadOptions& options, TRtfReadOutcome& outcome) {
+    outcome = TRtfReadOutcome{};
+    try {
+        TRtfReader reader(doc, window, options, outcome);
+        return reader.Run();
+    } catch (const std::bad_alloc&) {
+        return TReadResult::Failure("out of memory while reading the RTF", static_cast<std::uint64_t>(window.Offset()));
+    }
+}
+
+bool ReadRtf(TDoc& doc, TReadWindow& window, const TRtfReadOptions& options) {
+    TRtfReadOutcome outcome;
+    return static_cast<bool>(ReadRtfDocument(doc, window, options, outcome));
+}
