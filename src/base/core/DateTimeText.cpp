@@ -2,27 +2,8 @@
 
 #include <cstdio>
 
+#include "base/core/DecimalDigits.h"
 #include "platform/Time.h"
-
-namespace {
-
-bool AllDigits(std::string_view s) {
-    if (s.empty())
-        return false;
-    for (char c : s)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
-}
-
-int Digits(std::string_view s) {
-    int v = 0;
-    for (char c : s)
-        v = v * 10 + (c - '0');
-    return v;
-}
-
-}  // namespace
 
 std::int32_t DateToDayNumber(TDateTime date) {
     int y, m, d;
@@ -71,26 +52,27 @@ bool ParseIsoDateTime(std::string_view s, TDateTime& dt) {
     const std::string_view date = std::string_view(text).substr(0, t);
     std::string_view time = std::string_view(text).substr(t + 1);
     time = time.substr(0, time.find('.'));
-    if (date.size() != 8 || time.size() != 6 || !AllDigits(date) || !AllDigits(time))
+    if (date.size() != 8 || time.size() != 6 || !IsAllDigits(date) || !IsAllDigits(time))
         return false;
     TDateTime datePart = 0, timePart = 0;
-    const bool dateValid =
-        TryEncodeDate(Digits(date.substr(0, 4)), Digits(date.substr(4, 2)), Digits(date.substr(6, 2)), datePart);
+    const bool dateValid = TryEncodeDate(DigitsValue(date.substr(0, 4)), DigitsValue(date.substr(4, 2)),
+                                         DigitsValue(date.substr(6, 2)), datePart);
     if (!dateValid)
         datePart = 0;
     // A time of day that cannot be (25:61:00) is not a date-time at all.
-    if (!TryEncodeTime(Digits(time.substr(0, 2)), Digits(time.substr(2, 2)), Digits(time.substr(4, 2)), 0, timePart))
+    if (!TryEncodeTime(DigitsValue(time.substr(0, 2)), DigitsValue(time.substr(2, 2)), DigitsValue(time.substr(4, 2)),
+                       0, timePart))
         return false;
     dt = datePart + timePart;
     if (utc && dateValid) {
         // A time in UTC becomes the local time it stands for.
         Platform::TCalendarTime c;
-        c.Year = Digits(date.substr(0, 4));
-        c.Month = Digits(date.substr(4, 2));
-        c.Day = Digits(date.substr(6, 2));
-        c.Hour = Digits(time.substr(0, 2));
-        c.Minute = Digits(time.substr(2, 2));
-        c.Second = Digits(time.substr(4, 2));
+        c.Year = DigitsValue(date.substr(0, 4));
+        c.Month = DigitsValue(date.substr(4, 2));
+        c.Day = DigitsValue(date.substr(6, 2));
+        c.Hour = DigitsValue(time.substr(0, 2));
+        c.Minute = DigitsValue(time.substr(2, 2));
+        c.Second = DigitsValue(time.substr(4, 2));
         const Platform::TCalendarTime local = Platform::UnixToLocalTime(Platform::UtcTimeToUnix(c));
         TDateTime localDate = 0, localTime = 0;
         if (local.Year != 0 && TryEncodeDate(local.Year, local.Month, local.Day, localDate) &&

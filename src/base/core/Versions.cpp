@@ -1,24 +1,6 @@
 #include "base/core/Versions.h"
 
-namespace {
-
-bool AllDigits(std::string_view s) {
-    if (s.empty())
-        return false;
-    for (char c : s)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
-}
-
-int Digits(std::string_view s) {
-    int v = 0;
-    for (char c : s)
-        v = v * 10 + (c - '0');
-    return v;
-}
-
-}  // namespace
+#include "base/core/DecimalDigits.h"
 
 std::int32_t VersionToNumber(std::string_view s) {
     std::int64_t sum = 0, factor = 10000000;
@@ -29,8 +11,8 @@ std::int32_t VersionToNumber(std::string_view s) {
             s.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start);
         // A part that is not a decimal number counts as 0; so does one too
         // long to be a version number.
-        if (AllDigits(part) && part.size() <= 9)
-            sum += factor * Digits(part);
+        if (IsAllDigits(part) && part.size() <= 9)
+            sum += factor * DigitsValue(part);
         factor = factor > 1000 ? factor / 100 : 1;
         if (dot == std::string_view::npos)
             break;
