@@ -168,12 +168,17 @@ bool TReader::AtListEnd() {
 }
 
 bool TReader::ExpectValueType(std::uint8_t type) {
-    const std::uint8_t t = ReadValueType();
-    if (t == type || Failed())
-        return t == type;
+    if (ReadValueType() == type)
+        return true;
+    SkipRejectedValue();
+    return false;
+}
+
+void TReader::SkipRejectedValue() {
+    if (Failed())
+        return;
     StepBack();
     SkipValue();
-    return false;
 }
 
 std::string TReader::ReadShortString() {
@@ -215,10 +220,7 @@ bool TReader::ReadInteger(std::int32_t& value) {
             value = static_cast<std::int32_t>(LoadU32LE(bytes));
             break;
         default:
-            if (!Failed()) {
-                StepBack();
-                SkipValue();
-            }
+            SkipRejectedValue();
             return false;
     }
     return !Failed();
@@ -252,10 +254,7 @@ bool TReader::ReadIdentifier(std::string& ident) {
             ident = "nil";
             break;
         default:
-            if (!Failed()) {
-                StepBack();
-                SkipValue();
-            }
+            SkipRejectedValue();
             return false;
     }
     return !Failed();
@@ -281,10 +280,7 @@ bool TReader::ReadText(std::string& text) {
             break;
         }
         default:
-            if (!Failed()) {
-                StepBack();
-                SkipValue();
-            }
+            SkipRejectedValue();
             return false;
     }
     return !Failed();
@@ -292,10 +288,7 @@ bool TReader::ReadText(std::string& text) {
 
 bool TReader::ReadSetValue(const TEnumInfo* enumType, std::uint32_t& bits) {
     if (ReadValueType() != vaSet) {
-        if (!Failed()) {
-            StepBack();
-            SkipValue();
-        }
+        SkipRejectedValue();
         return false;
     }
     bits = 0;

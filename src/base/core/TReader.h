@@ -127,6 +127,9 @@ private:
     void Fail(const std::string& message);
     bool Fill();
     void StepBack();
+    // After a value type the caller does not take: steps back over it and
+    // skips the whole value, unless the data has already failed.
+    void SkipRejectedValue();
     bool SkipBytes(std::int64_t count);
     std::int64_t BytesLeft() const;
     void SkipComponentData();
