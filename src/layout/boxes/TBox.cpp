@@ -39,6 +39,15 @@ TBox* NewBox(void* owner, std::uint8_t kind) {
     }
 }
 
+// A line that goes away while a box holds it leaves an empty slot behind;
+// the box's page is always discarded before it is used again.
+void ForgetLine(TLine& line) {
+    TBox* box = line.Box;
+    if (box->Lines != nullptr && line.IndexInBox < box->Lines->Count && box->Lines->Items[line.IndexInBox] == &line)
+        box->Lines->Items[line.IndexInBox] = nullptr;
+    line.Box = nullptr;
+}
+
 }  // namespace
 
 TBox::TBox(TBox* parent) : Parent(parent) {
@@ -57,6 +66,7 @@ TBox::~TBox() {
 }
 
 TBox* TBox::Acquire(void* owner, std::uint8_t kind) {
+    LineDropHook = &ForgetLine;
     TList& pool = Pool(kind);
     TBox* box;
     if (pool.Count > 0) {
@@ -235,7 +245,10 @@ bool TBox::IsAtPageStart() {
 bool TBox::LinesInRange(TStorySet stories, std::int32_t firstPar, std::int32_t lastPar) const {
     if (Lines != nullptr && StoryInSet(stories, Story)) {
         for (std::int32_t i = 0; i < Lines->Count; ++i) {
-            const std::int32_t par = Lines->At<TLine>(i)->Par->Index;
+            const TLine* line = Lines->At<TLine>(i);
+            if (line == nullptr)
+                continue;
+            const std::int32_t par = line->Par->Index;
             if (par < firstPar || par > lastPar)
                 return false;
         }
@@ -247,8 +260,10 @@ bool TBox::LinesInRange(TStorySet stories, std::int32_t firstPar, std::int32_t l
 }
 
 TLine* TBox::FirstLine(TStorySet stories) const {
-    if (LineCount() > 0 && (Story == NoStory || StoryInSet(stories, Story)))
-        return Lines->At<TLine>(0);
+    if (LineCount() > 0 && StoryInSet(stories, Story))
+        for (std::int32_t i = 0; i < Lines->Count; ++i)
+            if (TLine* line = Lines->At<TLine>(i))
+                return line;
     for (std::int32_t i = 0; i < Count; ++i) {
         const TBox* child = Child(i);
         if (child->Story != NoStory && !StoryInSet(stories, child->Story))
@@ -260,8 +275,10 @@ TLine* TBox::FirstLine(TStorySet stories) const {
 }
 
 TLine* TBox::LastLine(TStorySet stories) const {
-    if (LineCount() > 0 && (Story == NoStory || StoryInSet(stories, Story)))
-        return static_cast<TLine*>(Lines->Last());
+    if (LineCount() > 0 && StoryInSet(stories, Story))
+        for (std::int32_t i = Lines->Count - 1; i >= 0; --i)
+            if (TLine* line = Lines->At<TLine>(i))
+                return line;
     for (std::int32_t i = Count - 1; i >= 0; --i) {
         const TBox* child = Child(i);
         if (child->Story != NoStory && !StoryInSet(stories, child->Story))
@@ -294,7 +311,7 @@ void TBox::CutLines(std::int32_t from) {
         return;
     for (std::int32_t i = Lines->Count - 1; i >= from; --i) {
         TLine* line = Lines->At<TLine>(i);
-        if (line->Box == this)
+        if (line != nullptr && line->Box == this)
             line->Box = nullptr;
     }
     if (from <= 0)

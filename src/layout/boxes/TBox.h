@@ -8,6 +8,7 @@
 class TDoc;
 class TLine;
 class TPage;
+struct TFragment;
 
 // Box flags.
 enum : std::uint32_t {
@@ -28,6 +29,18 @@ enum : std::uint32_t {
     bxFooter = 0x4000,        // footer frame
     bxRepeatedHeading = 0x8000,
     bxDropCap = 0x10000,
+};
+
+// Flow results (TBox::Flow, TBox::PlacePars).
+enum : std::uint32_t {
+    frNothing = 0x1,       // no room for the first line
+    frReflow = 0x2,        // a floating shape was placed for the first time
+    frAll = 0x4,           // the whole range was placed
+    frPart = 0x8,          // part of the range was placed; the box is full
+    frPageBreak = 0x10,    // a page break ends the placement
+    frColumnBreak = 0x20,  // a column break ends it
+    frSectionBreak = 0x40,
+    frBreaks = frPageBreak | frColumnBreak | frSectionBreak,
 };
 
 // Box kinds, one class and one pool each.
@@ -120,6 +133,14 @@ public:
     TList* CollectLines(TStorySet stories) const;
     std::int32_t CountLines(TStorySet stories) const;
     std::int32_t FirstLineIndexOfPar(std::int32_t par) const;
+
+    // --- Flowing text, in the pagination room (layout/pagination/TBoxFlow.cpp) ---
+
+    // Places the range's paragraphs into the box (a frame or a cell) and
+    // advances the range's start past what was placed; answers flow flags.
+    std::uint32_t Flow(TFragment& range);
+    // Places lines of one paragraph into a text box.
+    std::uint32_t PlacePars(TFragment& range);
 
     TDoc* Document = nullptr;
     std::uint32_t Flags = 0;

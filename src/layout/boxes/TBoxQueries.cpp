@@ -114,7 +114,7 @@ std::int32_t TBox::FirstLineIndexOfPar(std::int32_t par) const {
     if (Lines != nullptr)
         for (std::int32_t i = 0; i < Lines->Count; ++i) {
             const TLine* line = Lines->At<TLine>(i);
-            if (line->Par->Index == par)
+            if (line != nullptr && line->Par->Index == par)
                 best = std::min(best, line->IndexInPar);
         }
     for (std::int32_t i = 0; i < Count; ++i)

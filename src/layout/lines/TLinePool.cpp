@@ -55,11 +55,12 @@ TLine* TLine::Acquire(TPar* par) {
 void TLine::Release(TLine* line) {
     if (line == nullptr)
         return;
+    if (line->Box != nullptr && LineDropHook != nullptr)
+        LineDropHook(*line);
     if (Platform::AllocatedHeapBytes() > LinePoolHeapLimit) {
         delete line;
         return;
     }
-    // Boxes do not list lines yet; once they do, the slot is cleared here.
     line->Box = nullptr;
     if (line->Positions != nullptr) {
         Platform::HeapFree(line->Positions);

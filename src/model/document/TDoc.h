@@ -151,6 +151,22 @@ public:
     // device at once). In the layout library (layout/lines/MeasureFont.cpp).
     void SelectMeasureFont(const TCharFormat& format, std::uint32_t flags);
 
+    // --- Pages, in the layout library (layout/pagination/TDocPaginate.cpp),
+    //     which this room cannot see; only code that links it calls these ---
+
+    // Discards the pages from fromPage on and builds pages until page
+    // untilPage exists or the text is exhausted.
+    void Paginate(std::int32_t fromPage, std::int32_t untilPage);
+    void PaginateAll();
+    // Releases the pages from one index on; pagination is then incomplete.
+    void DiscardPages(std::int32_t fromPage);
+    // Drops every paragraph's lines and every page (closing the document).
+    void DestroyLayout();
+    // Lays a changed paragraph out again in place when its lines keep their
+    // number and heights; otherwise notes it for repagination.
+    void ReformatPar(std::int32_t par);
+    std::int32_t ParLength(std::int32_t par) const;
+
     // --- Tables: TDoc.cpp (the queries are the editing library's) ---
 
     // Forgets the cached table ranges and their rows; every step that
@@ -302,6 +318,8 @@ public:
     TList Pars;  // TPar, owned
     std::int32_t StoryCounts[StoryCount] = {1, 0, 0, 0};
     TList Pages;               // layout pages, owned by the layout library
+    std::int32_t PrintLayoutPageCount = 0;  // pages when print-layout pagination last completed
+    std::int32_t FieldPageCount = 0;        // pages when pagination last completed (page-count fields)
     TList Sections;            // TSection in document order, owned
     TList SectionsByFirstPar;  // the same, sorted by first paragraph
     TList Fields;              // TField, owned

@@ -3,7 +3,11 @@
 #include "base/core/TList.h"
 #include "platform/Heap.h"
 
+TLineDropHook LineDropHook = nullptr;
+
 TLine::~TLine() {
+    if (Box != nullptr && LineDropHook != nullptr)
+        LineDropHook(*this);
     if (Positions != nullptr)
         Platform::HeapFree(Positions);
 }

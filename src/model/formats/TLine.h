@@ -100,5 +100,11 @@ public:
     std::int32_t* Positions = nullptr;  // a Platform::HeapAlloc block: capacity in bytes, then x0, x1, ...
 };
 
+// Called when a line that a layout box still holds is destroyed or goes back
+// to the line pool, so that the box forgets it. The layout library sets it
+// when it makes its first box; until then no box holds a line.
+using TLineDropHook = void (*)(TLine& line);
+extern TLineDropHook LineDropHook;
+
 // Destroys a paragraph's lines and their list (nil is allowed).
 void DestroyLines(TList* lines);

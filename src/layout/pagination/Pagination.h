@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+
+class TDoc;
+class TPar;
+
+// Document state flags that pagination sets and tests (the model names only
+// its own).
+enum : std::uint8_t {
+    sfHeadersFootersOff = 4,      // no header or footer is laid out
+    sfForcedRequests = 5,         // every height request is forced
+    sfPaginationComplete = 24,    // all text and notes are on pages
+    sfBackgroundLimit = 25,       // background pagination stopped at its page limit
+    sfBalancingTrial = 32,        // a column-balancing trial flows a band
+    sfKeepLargerPageCount = 34,   // the status bar keeps the earlier, larger page count
+    sfPageFieldsStale = 117,
+};
+
+// Automatic paragraph spacing, in twips, and the value that asks for it.
+constexpr std::int32_t AutoSpacingValue = -20;
+constexpr std::int32_t AutoSpacing = 280;
+
+// Breaks a paragraph's lines from fromLine on at a width and gives the new
+// lines the paragraph's effective spacing (TPar::SpaceAbove and SpaceBelow)
+// in place of its stated spacing.
+void BreakParagraph(TPar& par, std::int32_t fromLine, std::int32_t width);
+
+// The paragraph keeps with the next one: keep-with-next set and no break
+// character in its text.
+bool KeepsWithNext(TDoc& doc, std::int32_t par);
+
+// The paragraph holds nothing but a section break (and its mark).
+bool IsSectionBreakOnly(const TPar& par);

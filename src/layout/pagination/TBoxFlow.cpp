@@ -1,0 +1,499 @@
+// Flowing paragraphs into layout boxes: which lines go into a box, where,
+// and what happens at its bottom edge (spacing, breaks, keep chains, widow
+// and orphan control).
+
+#include <algorithm>
+#include <vector>
+
+#include "base/core/TList.h"
+#include "layout/boxes/TBox.h"
+#include "layout/boxes/TPage.h"
+#include "layout/lines/LineLayout.h"
+#include "layout/pagination/Pagination.h"
+#include "model/document/TDoc.h"
+#include "model/document/TSection.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/TLine.h"
+#include "model/formats/TTextPos.h"
+#include "model/paragraphs/TPar.h"
+
+namespace {
+
+// Marks of TBox::Flow, each paired with one page snapshot.
+enum : std::uint8_t { mkTextBox = 0, mkTable = 1, mkRow = 2, mkKeepChain = 3 };
+
+struct TFlowMark {
+    std::uint8_t Tag = 0;
+    std::uint32_t Flags = 0;
+    TTextPos Start{};
+};
+
+class TMarkStack {
+public:
+    explicit TMarkStack(TPage* page) : Page(page) {}
+    ~TMarkStack() {
+        while (!Marks.empty())
+            Pop(false);
+    }
+
+    void Push(std::uint8_t tag, std::uint32_t flags, const TTextPos& start) {
+        Page->SaveState();
+        Marks.push_back({tag, flags, start});
+    }
+    bool Has(std::uint8_t tag) const {
+        return std::any_of(Marks.begin(), Marks.end(), [tag](const TFlowMark& m) { return m.Tag == tag; });
+    }
+    // Takes the page back to the mark's snapshot; false when the tag is not
+    // on the stack.
+    bool RollBack(std::uint8_t tag, std::uint32_t& flags, TTextPos& start) {
+        if (!Has(tag))
+            return false;
+        for (;;) {
+            const TFlowMark mark = Marks.back();
+            Page->RestoreState();
+            Pop(false);
+            if (mark.Tag == tag) {
+                flags = mark.Flags;
+                start = mark.Start;
+                return true;
+            }
+        }
+    }
+    // Forgets the topmost mark of the tag, keeping what was placed since.
+    void Drop(std::uint8_t tag) {
+        for (std::size_t i = Marks.size(); i-- > 0;) {
+            if (Marks[i].Tag != tag)
+                continue;
+            // The snapshots above it stay in step with their marks: the
+            // page's stack is dropped from the top, so a mark in the middle
+            // gives up its snapshot by merging into the one above.
+            if (i + 1 == Marks.size()) {
+                Pop(false);
+            } else {
+                DropMiddle(i);
+            }
+            return;
+        }
+    }
+
+private:
+    void Pop(bool) {
+        Page->DropTopState();
+        Marks.pop_back();
+    }
+    void DropMiddle(std::size_t i) {
+        // Snapshots above index i are restored in order later or dropped;
+        // the one of mark i is no longer needed, but page snapshots form a
+        // stack, so the mark keeps its slot under a tag nothing looks for.
+        Marks[i].Tag = 255;
+    }
+
+    TPage* Page;
+    std::vector<TFlowMark> Marks;
+};
+
+bool IsRegionBreakChar(std::uint8_t c) {
+    return c == chSectionBreak || c == chColumnBreak || c == chPageBreak;
+}
+
+bool LineIsBreakOnly(const TLine& line) {
+    const std::uint8_t* chars = line.Par->Chars.Data + line.FirstChar;
+    std::int32_t n = line.CharCount;
+    if (n > 0 && chars[n - 1] == chParEnd)
+        --n;
+    return n == 1 && IsRegionBreakChar(chars[0]);
+}
+
+bool IsLastLineOfPar(const TLine& line) {
+    return line.FirstChar + line.CharCount >= line.Par->CharCount();
+}
+
+std::int32_t StatedSpace(std::int32_t value) {
+    return std::max(0, value);
+}
+
+// The previous paragraph's last line ends with a page, column or section
+// break.
+bool EndsRegion(const TPar& par) {
+    const std::int32_t n = par.CharCount();
+    const std::uint8_t* c = par.Chars.Data;
+    if (n >= 2 && IsRegionBreakChar(c[n - 2]))
+        return true;
+    return n >= 1 && IsRegionBreakChar(c[n - 1]);
+}
+
+bool SameList(const TPar& a, const TPar& b) {
+    return a.Format.List != 0 && a.Format.List != static_cast<std::int32_t>(0x80000000u) &&
+           a.Format.List == b.Format.List;
+}
+
+// Effective space before and after of paragraph p placed into text box b.
+void ResolveSpacing(TDoc& doc, TBox& b, std::int32_t p, bool atPageStart, std::int32_t& before, std::int32_t& after) {
+    const TPar& par = *doc.Par(p);
+    const int story = doc.StoryOfPar(p);
+    const std::int32_t first = doc.FirstParOfStory(story);
+    const std::int32_t last = doc.LastParOfStory(story);
+    const TPar* prev = p > first ? doc.Par(p - 1) : nullptr;
+    const TPar* next = p < last ? doc.Par(p + 1) : nullptr;
+    const bool print = doc.ViewMode == vmPrintLayout;
+    const bool inCell = par.Format.InTable == 1;
+    const bool contextual = par.Format.ContextualSpacing == 1;
+
+    std::int32_t sb = par.Format.SpaceBefore;
+    if (sb == 0 || (sb < 0 && sb != AutoSpacingValue)) {
+        before = 0;
+    } else if (contextual && prev != nullptr && prev->Format.Style == par.Format.Style) {
+        before = 0;
+    } else {
+        if (sb == AutoSpacingValue)
+            sb = (b.LastLine(0) == nullptr || (prev != nullptr && SameList(*prev, par))) ? 0 : AutoSpacing;
+        if (!print) {
+            if (prev != nullptr)
+                sb = std::max(0, sb - static_cast<std::int32_t>(prev->SpaceBelow));
+        } else if (const TLine* lastLine = b.LastLine(0)) {
+            sb = std::max(0, sb - static_cast<std::int32_t>(lastLine->Par->SpaceBelow));
+        } else if (atPageStart && !inCell && story == stMain && p > 0 && par.Format.PageBreakBefore != 1 &&
+                   !(prev != nullptr && EndsRegion(*prev))) {
+            // Space before is dropped at the top of a page that the text
+            // flowed onto, kept where a break asked for the page.
+            sb = 0;
+        }
+        before = sb;
+    }
+
+    std::int32_t sa = par.Format.SpaceAfter;
+    if (sa == 0 || (sa < 0 && sa != AutoSpacingValue)) {
+        after = 0;
+    } else if (contextual && next != nullptr && next->Format.Style == par.Format.Style) {
+        after = 0;
+    } else if (sa == AutoSpacingValue) {
+        after = (next == nullptr || SameList(par, *next)) ? 0 : AutoSpacing;
+    } else {
+        after = sa;
+    }
+}
+
+}  // namespace
+
+bool IsSectionBreakOnly(const TPar& par) {
+    return par.CharCount() == 1 && par.Chars.Data[0] == chSectionBreak;
+}
+
+bool KeepsWithNext(TDoc& doc, std::int32_t p) {
+    if (p < 0 || p >= doc.ParCount())
+        return false;
+    const TPar& par = *doc.Par(p);
+    if (par.Format.KeepWithNext != 1)
+        return false;
+    const std::uint8_t* c = par.Chars.Data;
+    for (std::int32_t i = 0; i < par.CharCount(); ++i)
+        if (IsRegionBreakChar(c[i]))
+            return false;
+    return true;
+}
+
+void BreakParagraph(TPar& par, std::int32_t fromLine, std::int32_t width) {
+    par.LayoutLines(fromLine, std::max(width, 1), nullptr);
+    par.Flags |= pfLaidOut;
+    // The line breaker counts the stated spacing; layout owns the effective
+    // values, which depend on the neighbours.
+    for (std::int32_t i = std::max(fromLine, 0); i < par.LineCount(); ++i) {
+        TLine& line = *par.Lines->At<TLine>(i);
+        if (i == 0 && (line.Flags & lfDropCap) == 0 &&
+            !(line.CharCount > 0 && IsRegionBreakChar(par.Chars.Data[line.FirstChar])))
+            line.Height += par.SpaceAbove - StatedSpace(par.Format.SpaceBefore);
+        if (IsLastLineOfPar(line) && (line.Flags & lfDropCap) == 0)
+            line.Height += par.SpaceBelow - StatedSpace(par.Format.SpaceAfter);
+        line.Height = std::max(line.Height, 1);
+    }
+}
+
+std::uint32_t TBox::Flow(TFragment& range) {
+    TDoc& doc = *Document;
+    TPage* page = Page();
+    TMarkStack marks(page);
+    std::uint32_t flags = 0;
+    bool chainOpen = false;
+    bool chainAtStart = false;
+    std::int32_t chainEnd = -1;
+    bool reflow = false;
+    bool ended = false;
+    auto empty = [&range]() {
+        return range.Start.Par > range.End.Par ||
+               (range.Start.Par == range.End.Par && range.Start.Offset >= range.End.Offset);
+    };
+    if (empty())
+        return frAll;
+    auto dropChain = [&]() {
+        if (chainOpen)
+            marks.Drop(mkKeepChain);
+        chainOpen = false;
+    };
+    auto rollBackChain = [&]() {
+        if (chainOpen) {
+            std::uint32_t saved = flags;
+            TTextPos start;
+            if (marks.RollBack(mkKeepChain, saved, start)) {
+                flags = saved;
+                range.Start = start;
+            }
+        }
+        chainOpen = false;
+    };
+    while (!empty()) {
+        // A keep chain: paragraphs that keep with the next stay together with
+        // the first line of the paragraph after them.
+        if (!chainOpen && range.Start.Offset == 0 && Story < stHeadersFooters &&
+            KeepsWithNext(doc, range.Start.Par)) {
+            chainAtStart = IsAtPageStart();
+            chainEnd = range.Start.Par;
+            while (chainEnd < range.End.Par && KeepsWithNext(doc, chainEnd + 1))
+                ++chainEnd;
+            marks.Push(mkKeepChain, flags, range.Start);
+            chainOpen = true;
+        }
+        TBox* text;
+        bool newText = false;
+        if (Count > 0 && (static_cast<TBox*>(Last())->Flags & bxText) != 0) {
+            text = static_cast<TBox*>(Last());
+        } else {
+            marks.Push(mkTextBox, flags, range.Start);
+            newText = true;
+            text = AddChild(bkPlain, bxText);
+            text->Story = Story;
+            text->Bounds.Right = Width();
+            text->Insets.Left = Insets.Left;
+            text->Insets.Right = Insets.Right;
+            // A text box is stacked below the box's content so far.
+            std::int32_t y = Insets.Top;
+            for (std::int32_t i = 0; i + 1 < Count; ++i)
+                y += Child(i)->Height();
+            text->Bounds.Top = text->Bounds.Bottom = y;
+        }
+        TFragment parRange;
+        parRange.Start = range.Start;
+        if (range.Start.Par == range.End.Par)
+            parRange.End = range.End;
+        else
+            parRange.End = {range.Start.Par, doc.Par(range.Start.Par)->CharCount()};
+        const std::uint32_t r = text->PlacePars(parRange);
+        flags |= r & frBreaks;
+        if ((r & frNothing) != 0) {
+            reflow = (r & frReflow) != 0;
+            if (newText) {
+                std::uint32_t saved = flags;
+                TTextPos start;
+                marks.RollBack(mkTextBox, saved, start);
+            }
+            if (chainAtStart || (r & frPageBreak) != 0)
+                dropChain();
+            else
+                rollBackChain();
+            if (reflow)
+                flags &= ~frPart;
+            break;
+        }
+        if (newText)
+            marks.Drop(mkTextBox);
+        range.Start = parRange.Start;
+        if (range.Start.Par < doc.ParCount() && range.Start.Offset > 0 &&
+            range.Start.Offset >= doc.Par(range.Start.Par)->CharCount())
+            range.Start = {range.Start.Par + 1, 0};
+        if (chainOpen && (empty() || range.Start.Par > chainEnd + 1 ||
+                          (range.Start.Par == chainEnd + 1 && range.Start.Offset > 0)))
+            dropChain();
+        if ((r & frPart) != 0) {
+            flags |= frPart;
+            if (chainOpen && !chainAtStart) {
+                rollBackChain();
+                flags |= frPart;
+                break;
+            }
+            dropChain();
+            ended = true;
+            break;
+        }
+        if (empty())
+            flags = (flags & ~frPart) | frAll;
+        else
+            flags |= frPart;
+        if ((flags & frBreaks) != 0) {
+            dropChain();
+            ended = true;
+            break;
+        }
+    }
+    if (!ended && (flags & (frPart | frAll)) == 0)
+        flags |= frNothing;
+    if (reflow)
+        flags |= frReflow;
+    dropChain();
+    return flags;
+}
+
+std::uint32_t TBox::PlacePars(TFragment& range) {
+    TDoc& doc = *Document;
+    TPage* page = Page();
+    const bool atStart = IsAtPageStart();
+    const bool print = doc.ViewMode == vmPrintLayout;
+    const bool balancing = doc.StateFlags[sfBalancingTrial] != 0;
+    const TTextPos origin = range.Start;
+    std::uint32_t result = 0;
+    const std::int32_t p = range.Start.Par;
+    TPar& par = *doc.Par(p);
+    const std::int32_t parLength = par.CharCount();
+    const std::int32_t width = TextWidth(range.End.Par);
+
+    // Page break before: the paragraph starts a page of its own once the
+    // page holds main text.
+    if (par.Format.PageBreakBefore == 1 && Story == stMain && print && p > 0 && range.Start.Offset == 0 &&
+        page != nullptr && page->FirstLine(1u << stMain) != nullptr)
+        return frNothing | frPageBreak;
+
+    std::int32_t right = par.Format.RightIndent;
+    if (right < 0 && !print)
+        right = 0;
+    const std::int32_t lineWidth = std::max(1, width - right);
+
+    if (range.Start.Offset == 0) {
+        std::int32_t before = 0, after = 0;
+        ResolveSpacing(doc, *this, p, atStart, before, after);
+        if (before != par.SpaceAbove || after != par.SpaceBelow || !(par.Flags & pfLaidOut) || par.LineCount() == 0) {
+            par.SpaceAbove = static_cast<std::uint16_t>(before);
+            par.SpaceBelow = static_cast<std::uint16_t>(after);
+            BreakParagraph(par, 0, lineWidth);
+        }
+    } else if (!(par.Flags & pfLaidOut) || par.LineCount() == 0) {
+        BreakParagraph(par, 0, lineWidth);
+    }
+    // Lines made for another width are broken again.
+    std::int32_t first = 0;
+    while (first < par.LineCount() && par.Lines->At<TLine>(first)->FirstChar < range.Start.Offset)
+        ++first;
+    for (std::int32_t i = first; i < par.LineCount(); ++i) {
+        if (par.Lines->At<TLine>(i)->WidthLimit != lineWidth) {
+            BreakParagraph(par, i, lineWidth);
+            break;
+        }
+    }
+    const std::int32_t n = par.LineCount();
+    if (first >= n)
+        return frNothing;
+    std::int32_t last = n - 1;
+    const bool toParEnd = range.End.Par > p || range.End.Offset >= parLength;
+    if (!toParEnd) {
+        last = first;
+        while (last < n - 1 && par.Lines->At<TLine>(last)->FirstChar + par.Lines->At<TLine>(last)->CharCount <
+                                   range.End.Offset)
+            ++last;
+    }
+
+    const bool keepTogether = par.Format.KeepTogether == 1;
+    const bool widowControl = par.Format.WidowControl == 1;
+    const bool noteStory = Story <= stEndnotes;
+    const bool sectionOnly = IsSectionBreakOnly(par);
+    bool orphanSnap = false;
+    bool widowSnap = false;
+    bool stopped = false;
+    std::uint32_t breaks = 0;
+    std::int32_t placed = 0;
+    std::int32_t i = first;
+    for (; i <= last && !stopped; ++i) {
+        TLine& line = *par.Lines->At<TLine>(i);
+        if (noteStory && n >= 2 && page != nullptr) {
+            if (i == 0 && !atStart && (widowControl || keepTogether)) {
+                page->SaveState();
+                orphanSnap = true;
+            }
+            if (i == n - 2 && widowControl && !keepTogether && n - 2 >= 2 && i > first && last == n - 1) {
+                page->SaveState();
+                widowSnap = true;
+            }
+        }
+        // A picture scaled to the page stands on a page of its own.
+        if (print && (line.Flags & lfPagePicture) != 0 && LineCount() > 0) {
+            breaks |= frPageBreak;
+            break;
+        }
+        std::int32_t bottom = ContentBottom;
+        if (!(sectionOnly && print && LineCount() > 0)) {
+            bottom = ContentBottom + line.Height;
+            const std::int32_t room = InnerHeight();
+            if (bottom > room) {
+                const bool breakLine = LineIsBreakOnly(line);
+                const bool force = !balancing && ((atStart && LineCount() == 0) || breakLine || Story == stHeadersFooters);
+                bool fits = Grow(bottom - room, force);
+                if (!fits) {
+                    const bool rowBox = Parent != nullptr && (Parent->Flags & (bxRowEnd | bxMergeContinue)) != 0;
+                    fits = Story == stHeadersFooters || rowBox || (!balancing && breakLine);
+                }
+                if (!fits && print && Story == stMain && par.Format.InTable != 1 && IsLastLineOfPar(line) &&
+                    par.SpaceBelow > 0) {
+                    // The last line of a page may drop its space after.
+                    const std::int32_t tight = bottom - par.SpaceBelow - InnerHeight();
+                    fits = tight <= 0 || Grow(tight, false);
+                }
+                if (!fits) {
+                    stopped = true;
+                    break;
+                }
+            }
+        }
+        AddLine(&line);
+        if (sectionOnly && print && LineCount() > 1) {
+            line.Top = Lines->At<TLine>(LineCount() - 2)->Top;
+        } else {
+            line.Top = ContentBottom;
+            ContentBottom = bottom;
+        }
+        ++placed;
+        const std::int32_t end = line.FirstChar + line.CharCount;
+        range.Start = end >= parLength ? TTextPos{p + 1, 0} : TTextPos{p, end};
+        const std::uint8_t lastChar = line.CharCount > 0 ? par.Chars.Data[end - 1] : 0;
+        const std::uint8_t beforeMark = line.CharCount > 1 ? par.Chars.Data[end - 2] : 0;
+        if (print && (line.Flags & lfPageBreakEnd) != 0)
+            breaks |= frPageBreak;
+        if (lastChar == chSectionBreak || (lastChar == chParEnd && beforeMark == chSectionBreak))
+            breaks |= frSectionBreak;
+        else if (print && lastChar == chColumnBreak)
+            breaks |= frColumnBreak;
+        else if (print && lastChar == chPageBreak)
+            breaks |= frPageBreak;
+        if (print && (line.Flags & lfPagePicture) != 0)
+            breaks |= frPageBreak;
+        if (breaks != 0)
+            stopped = true;
+    }
+    if (stopped && breaks == 0) {
+        if (widowSnap) {
+            if (i <= last) {
+                // The last two lines leave together.
+                page->RestoreState();
+                range.Start = {p, par.Lines->At<TLine>(n - 2)->FirstChar};
+                placed = n - 2 - first;
+            }
+            page->DropTopState();
+            widowSnap = false;
+        }
+        if (orphanSnap) {
+            if (placed <= 1 || (keepTogether && i <= last)) {
+                page->RestoreState();
+                range.Start = {p, 0};
+            }
+            page->DropTopState();
+            orphanSnap = false;
+        }
+    }
+    if (widowSnap)
+        page->DropTopState();
+    if (orphanSnap)
+        page->DropTopState();
+    if (range.Start.Par == origin.Par && range.Start.Offset == origin.Offset)
+        result = frNothing;
+    else if (range.Start.Par > range.End.Par ||
+             (range.Start.Par == range.End.Par && range.Start.Offset >= range.End.Offset))
+        result = frAll;
+    else
+        result = frPart;
+    return result | breaks;
+}

@@ -1,0 +1,64 @@
+#include "layout/pagination/TLayoutClient.h"
+
+#include <algorithm>
+
+#include "base/core/TList.h"
+#include "layout/boxes/TPage.h"
+#include "model/document/TDoc.h"
+#include "model/formats/TLine.h"
+#include "model/paragraphs/TPar.h"
+
+std::int32_t TLayoutClient::PageCount(const TDoc& doc) {
+    return doc.Pages.Count;
+}
+
+void TLayoutClient::Paginate(TDoc& doc, std::int32_t fromPage, std::int32_t toPage) {
+    doc.Paginate(fromPage, toPage);
+}
+
+void TLayoutClient::RebuildLayout(TDoc& doc) {
+    doc.DestroyLayout();
+    doc.Paginate(0, 2147483647);
+}
+
+std::int32_t TLayoutClient::PageOfPar(const TDoc& doc, std::int32_t par) {
+    if (par < 0 || par >= doc.ParCount())
+        return -1;
+    const TPar* p = doc.Par(par);
+    if (doc.StoryOfPar(par) == stHeadersFooters) {
+        // Header and footer text is laid out per page and let go again: the
+        // first page whose header or footer covers the paragraph shows it.
+        for (std::int32_t i = 0; i < doc.Pages.Count; ++i) {
+            const TPage* page = doc.Pages.At<TPage>(i);
+            for (const TField* field : {page->HeaderField, page->FooterField}) {
+                TFragment range;
+                if (field != nullptr && doc.FieldRange(field, range) && range.Start.Par <= par && par <= range.End.Par)
+                    return i;
+            }
+        }
+        return -1;
+    }
+    if (p->LineCount() == 0)
+        return -1;
+    const TLine* line = p->Lines->At<TLine>(0);
+    if (line->Box == nullptr)
+        return -1;
+    const TPage* page = line->Box->Page();
+    return page != nullptr ? page->PageIndex : -1;
+}
+
+bool TLayoutClient::MainParsOfPage(const TDoc& doc, std::int32_t page, std::int32_t& first, std::int32_t& last) {
+    if (page < 0 || page >= doc.Pages.Count)
+        return false;
+    TList* lines = doc.Pages.At<TPage>(page)->CollectLines(1u << stMain);
+    first = 2147483647;
+    last = -1;
+    for (std::int32_t i = 0; i < lines->Count; ++i) {
+        if (const TLine* line = lines->At<TLine>(i)) {
+            first = std::min(first, line->Par->Index);
+            last = std::max(last, line->Par->Index);
+        }
+    }
+    TList::Release(lines);
+    return last >= 0;
+}

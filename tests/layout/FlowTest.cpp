@@ -1,0 +1,178 @@
+// Flowing paragraphs into pages: which lines stay at the bottom of a page
+// and which move on.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "PageFixture.h"
+#include "layout/boxes/TPage.h"
+#include "layout/pagination/Pagination.h"
+#include "model/formats/TLine.h"
+
+namespace {
+
+class FlowTest : public PageFixture {};
+
+// A page of six lines; `before` one-line paragraphs, then a paragraph of
+// `lines` lines whose end does not fit.
+TEST_F(FlowTest, WidowOrphanAndKeepTogetherDecideWhatStays) {
+    struct Case {
+        const char* Name;
+        int Before;
+        int Lines;
+        bool Widow;
+        bool KeepTogether;
+        int Stays;  // lines of the paragraph on the first page
+    };
+    const Case cases[] = {
+        {"two-line paragraph with widow control moves whole", 5, 2, true, false, 0},
+        {"two-line paragraph without widow control splits", 5, 2, false, false, 1},
+        {"five lines, the last does not fit: three stay, two move", 2, 5, true, false, 3},
+        {"four lines, the last does not fit: two stay, two move", 3, 4, true, false, 2},
+        {"three lines: the widow rule needs four, two stay", 4, 3, true, false, 2},
+        {"keep together moves the paragraph whole", 2, 5, false, true, 0},
+        {"keep together at the top of a page splits", 0, 8, false, true, 6},
+        {"widow control with only the first line fitting moves whole", 5, 4, true, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TearDown();
+        SetUp();
+        for (int i = 0; i < c.Before; ++i)
+            Plain("x");
+        TPar& par = Plain(Lines(c.Lines));
+        par.Format.WidowControl = c.Widow ? 1 : 0;
+        par.Format.KeepTogether = c.KeepTogether ? 1 : 0;
+        Plain("after");
+        SetBodyLines(6);
+        PaginateAll();
+        const std::vector<int> perPage = LinesPerPage(par);
+        ASSERT_GE(perPage.size(), 2u);
+        EXPECT_EQ(perPage[0], c.Stays);
+        int total = 0;
+        for (int n : perPage)
+            total += n;
+        EXPECT_EQ(total, c.Lines);
+        EXPECT_EQ(Doc->StateFlags[sfPaginationComplete], 1);
+    }
+}
+
+TEST_F(FlowTest, KeepWithNextHeadingMovesWithTheFirstLineAfterIt) {
+    for (int i = 0; i < 5; ++i)
+        Plain("x");
+    TPar& heading = Plain("Heading");
+    heading.Format.KeepWithNext = 1;
+    TPar& body = Plain(Lines(3));
+    SetBodyLines(6);
+    PaginateAll();
+    EXPECT_EQ(PageOfLine(heading, 0), 1);
+    EXPECT_EQ(PageOfLine(body, 0), 1);
+    EXPECT_EQ(PageAt(0).CountLines(1u << stMain), 5);
+}
+
+TEST_F(FlowTest, KeepChainTallerThanAPageIsSplitAndTheFlowMovesOn) {
+    // Twenty headings that all keep with the next: the chain starts at the
+    // top of a page and cannot fit, so it splits like ordinary text.
+    std::vector<TPar*> pars;
+    for (int i = 0; i < 20; ++i) {
+        TPar& p = Plain("chain");
+        p.Format.KeepWithNext = 1;
+        pars.push_back(&p);
+    }
+    Plain("end");
+    SetBodyLines(6);
+    PaginateAll();
+    EXPECT_EQ(Doc->StateFlags[sfPaginationComplete], 1);
+    EXPECT_EQ(Doc->Pages.Count, 4);
+    EXPECT_EQ(PageOfLine(*pars[5], 0), 0);
+    EXPECT_EQ(PageOfLine(*pars[6], 0), 1);
+}
+
+TEST_F(FlowTest, PageBreakBeforeStartsANewPageOnlyAfterMainText) {
+    struct Case {
+        const char* Name;
+        int BreakAt;
+        int ExpectedPage;
+    };
+    const Case cases[] = {
+        {"on the second paragraph", 1, 1},
+        {"on the first paragraph nothing moves", 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TearDown();
+        SetUp();
+        TPar& a = Plain("first");
+        TPar& b = Plain("second");
+        TPar* pars[] = {&a, &b};
+        pars[c.BreakAt]->Format.PageBreakBefore = 1;
+        SetBodyLines(6);
+        PaginateAll();
+        EXPECT_EQ(PageOfLine(*pars[c.BreakAt], 0), c.ExpectedPage);
+        EXPECT_EQ(Doc->Pages.Count, c.ExpectedPage + 1);
+    }
+}
+
+TEST_F(FlowTest, AutomaticSpacingIsResolvedFromTheNeighbours) {
+    struct Case {
+        const char* Name;
+        std::int16_t SpaceBefore;
+        std::int32_t List;  // both paragraphs' list (0 none)
+        std::int32_t Gap;   // second line top less the first line's height
+    };
+    const Case cases[] = {
+        {"automatic between two ordinary paragraphs", -20, 0, 280},
+        {"none", 0, 0, 0},
+        {"stated 100", 100, 0, 100},
+        {"automatic within one list", -20, 7, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TearDown();
+        SetUp();
+        TPar& a = Plain("first");
+        TPar& b = Plain("second");
+        a.Format.SpaceBefore = c.SpaceBefore;
+        b.Format.SpaceBefore = c.SpaceBefore;
+        a.Format.List = b.Format.List = c.List;
+        PaginateAll();
+        const TLine& first = LineOf(a, 0);
+        const TLine& second = LineOf(b, 0);
+        // Automatic space before is nothing at the top of the box.
+        EXPECT_EQ(a.SpaceAbove, c.SpaceBefore > 0 ? c.SpaceBefore : 0);
+        EXPECT_EQ(first.Top, 0);
+        EXPECT_EQ(second.Top - first.Height, 0);
+        EXPECT_EQ(second.Height - first.Height + static_cast<std::int32_t>(a.SpaceAbove), c.Gap);
+    }
+}
+
+TEST_F(FlowTest, LinesTallerThanThePageStandOnTheirOwnPage) {
+    Plain("small");
+    TPar& big = Plain("Big", 400);  // 200 points: taller than the body
+    Plain("after");
+    SetBodyLines(3);
+    PaginateAll();
+    EXPECT_EQ(Doc->StateFlags[sfPaginationComplete], 1);
+    EXPECT_EQ(PageOfLine(big, 0), 1);
+    EXPECT_EQ(Doc->Pages.Count, 3);
+}
+
+TEST_F(FlowTest, APageNarrowerThanOneCharacterStillPaginates) {
+    TPar& par = Plain("Words that cannot fit in any width at all");
+    SetBodyLines(4);
+    TPageSetup& setup = Section().PageSetup;
+    setup.PageWidth = 1440;
+    // Narrower than the validation of page setups allows: layout must not
+    // rely on it.
+    setup.LeftMargin = setup.RightMargin = 700;
+    setup.TextWidth = 40;
+    ASSERT_LT(setup.TextWidth, 60);
+    PaginateAll();
+    EXPECT_EQ(Doc->StateFlags[sfPaginationComplete], 1);
+    EXPECT_GT(par.LineCount(), 4);
+    EXPECT_EQ(PageOfLine(par, par.LineCount() - 1), Doc->Pages.Count - 1);
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+#include "PageFixture.h"
+
+#include <string>
+
+#include "base/core/ObjectHandles.h"
+#include "layout/boxes/TPage.h"
+#include "model/fields/TField.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/TLine.h"
+
+void PageFixture::SetUp() {
+    LineFixture::SetUp();
+    FirstPlainUsed = false;
+    Doc->Client = &Client;
+}
+
+void PageFixture::TearDown() {
+    Doc->DestroyLayout();
+    Doc->Client = &NullDocClient();
+    LineFixture::TearDown();
+}
+
+TPar& PageFixture::Plain(std::string_view text, std::int32_t halfPoints) {
+    TPar* p;
+    if (!FirstPlainUsed) {
+        p = Doc->Par(0);
+        FirstPlainUsed = true;
+    } else {
+        p = new TPar(Doc.get());
+        Doc->Pars.Insert(Doc->StoryCounts[stMain], p);
+        ++Doc->StoryCounts[stMain];
+        Doc->RenumberPars(0);
+    }
+    TPar& par = *p;
+    par.FreeLines();
+    par.Stream.Clear();
+    par.Chars.Clear();
+    AppendAttr(par, caFont, Times());
+    AppendAttr(par, caSize, halfPoints);
+    AppendText(par, text);
+    CloseParagraph(par);
+    par.Format = DefaultParFormat;
+    par.Format.SpaceBefore = 0;
+    par.Format.SpaceAfter = 0;
+    par.Format.WidowControl = 0;
+    par.Format.KeepTogether = 0;
+    par.Format.KeepWithNext = 0;
+    par.Format.PageBreakBefore = 0;
+    return par;
+}
+
+std::string PageFixture::Lines(int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) {
+        if (i > 0)
+            text += '\a';
+        text += "line";
+    }
+    return text;
+}
+
+std::int32_t PageFixture::LineHeight() {
+    TPar probe(Doc.get());
+    probe.Format = DefaultParFormat;
+    probe.Format.SpaceBefore = probe.Format.SpaceAfter = 0;
+    AppendAttr(probe, caFont, Times());
+    AppendAttr(probe, caSize, 24);
+    AppendText(probe, "line");
+    CloseParagraph(probe);
+    probe.LayoutLines(0, 9000, nullptr);
+    return probe.Lines->At<TLine>(0)->Height;
+}
+
+void PageFixture::SetBodyLines(int lines) {
+    TPageSetup& setup = Section().PageSetup;
+    const std::int32_t h = LineHeight();
+    setup.TopMargin = setup.BottomMargin = 720;
+    setup.LeftMargin = setup.RightMargin = 1440;
+    setup.PageHeight = 1440 + lines * h + h / 2;
+    ValidatePageSetup(setup);
+}
+
+std::int32_t PageFixture::PageOfLine(const TPar& par, int line) {
+    if (line >= par.LineCount() || par.Lines->At<TLine>(line)->Box == nullptr)
+        return -1;
+    return par.Lines->At<TLine>(line)->Box->Page()->PageIndex;
+}
+
+std::vector<int> PageFixture::LinesPerPage(const TPar& par) {
+    std::vector<int> counts(Doc->Pages.Count, 0);
+    for (int i = 0; i < par.LineCount(); ++i) {
+        const std::int32_t page = PageOfLine(par, i);
+        if (page >= 0)
+            ++counts[page];
+    }
+    return counts;
+}
+
+TField* PageFixture::AddHeaderFooter(int slot, std::string_view text) {
+    auto* field = new TField;
+    Doc->Fields.Add(field);
+    auto* par = new TPar(Doc.get());
+    par->Format = DefaultParFormat;
+    par->Format.SpaceBefore = par->Format.SpaceAfter = 0;
+    AppendAttr(*par, caFont, Times());
+    AppendAttr(*par, caSize, 24);
+    AppendFormatControl(par->Stream, fcFieldStart, static_cast<std::int32_t>(ObjectHandle(field)));
+    AppendText(*par, text);
+    AppendFormatControl(par->Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(field)));
+    CloseParagraph(*par);
+    Doc->Pars.Add(par);
+    ++Doc->StoryCounts[stHeadersFooters];
+    Doc->RenumberPars(0);
+    Section().HeadersFooters[slot] = field;
+    return field;
+}

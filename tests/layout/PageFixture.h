@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "LineFixture.h"
+#include "layout/pagination/TLayoutClient.h"
+#include "model/document/TSection.h"
+
+class TField;
+class TPage;
+
+// A document laid out on pages: LineFixture's paragraphs with plain
+// formats (no spacing, no widow control), the layout client, and page
+// setups sized in lines of the fixture's text.
+class PageFixture : public LineFixture {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A main-text paragraph with no spacing and no keep or widow options.
+    TPar& Plain(std::string_view text, std::int32_t halfPoints = 24);
+    // n lines of text joined by line breaks.
+    static std::string Lines(int n);
+    // The height of one line of the fixture text, measured.
+    std::int32_t LineHeight();
+    // Page setup of section 0: a body of exactly that many lines (and half
+    // a line more), one-inch side margins, half-inch top and bottom.
+    void SetBodyLines(int lines);
+    TSection& Section(int i = 0) { return *Doc->Sections.At<TSection>(i); }
+    TPage& PageAt(int i) { return *Doc->Pages.At<TPage>(i); }
+    // The page index of a paragraph's line, -1 while it is not placed.
+    std::int32_t PageOfLine(const TPar& par, int line);
+    // How many lines of the paragraph lie on each page, by page.
+    std::vector<int> LinesPerPage(const TPar& par);
+    // A header or footer story paragraph of the given text covered by a new
+    // field, put into a slot of section 0.
+    TField* AddHeaderFooter(int slot, std::string_view text);
+    void PaginateAll() { Doc->Paginate(0, 2147483647); }
+
+    TLayoutClient Client;
+
+private:
+    bool FirstPlainUsed = false;
+};
