@@ -114,3 +114,53 @@ TField* PageFixture::AddHeaderFooter(int slot, std::string_view text) {
     Section().HeadersFooters[slot] = field;
     return field;
 }
+
+TSection& PageFixture::BreakSection(std::uint8_t kind) {
+    TPar& par = Plain("");
+    auto* section = new TSection(Doc.get());
+    TSection& last = *static_cast<TSection*>(Doc->Sections.Last());
+    section->Assign(last);
+    section->Format.BreakKind = kind;
+    Doc->Sections.Insert(Doc->Sections.Count - 1, section);
+    par.Stream.Clear();
+    par.Chars.Clear();
+    AppendAttr(par, caFont, Times());
+    AppendAttr(par, caSize, 24);
+    AppendFormatControl(par.Stream, fcSectionBreak, static_cast<std::int32_t>(ObjectHandle(section)));
+    par.Chars.AppendByte(chSectionBreak);
+    Doc->StateFlags[29] = 1;  // the section index is stale
+    return *section;
+}
+
+namespace {
+
+void Describe(const TBox& box, int depth, std::string& out) {
+    out += std::string(depth * 2, ' ');
+    out += "box " + std::to_string(box.Flags) + " story " + std::to_string(box.Story) + " [" +
+           std::to_string(box.Bounds.Left) + "," + std::to_string(box.Bounds.Top) + "," +
+           std::to_string(box.Bounds.Right) + "," + std::to_string(box.Bounds.Bottom) + "]\n";
+    for (std::int32_t i = 0; i < box.LineCount(); ++i) {
+        const TLine* line = box.Lines->At<TLine>(i);
+        out += std::string(depth * 2 + 2, ' ');
+        if (line == nullptr) {
+            out += "(gone)\n";
+            continue;
+        }
+        out += "line par " + std::to_string(line->Par->Index) + " at " + std::to_string(line->FirstChar) + "+" +
+               std::to_string(line->CharCount) + " top " + std::to_string(line->Top) + " h " +
+               std::to_string(line->Height) + "\n";
+    }
+    for (std::int32_t i = 0; i < box.Count; ++i)
+        Describe(*box.Child(i), depth + 1, out);
+}
+
+}  // namespace
+
+std::string PageFixture::Layout() {
+    std::string out;
+    for (std::int32_t i = 0; i < Doc->Pages.Count; ++i) {
+        out += "page " + std::to_string(i) + "\n";
+        Describe(PageAt(i), 0, out);
+    }
+    return out;
+}

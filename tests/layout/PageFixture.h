@@ -38,6 +38,14 @@ protected:
     // field, put into a slot of section 0.
     TField* AddHeaderFooter(int slot, std::string_view text);
     void PaginateAll() { Doc->Paginate(0, 2147483647); }
+    // A paragraph that holds only a section break ending a new section put
+    // before the sections that follow; it starts its successor as kind asks
+    // (0 continuous, 1 new page, 2 even page, 3 odd page). The new section
+    // copies the last section's page setup.
+    TSection& BreakSection(std::uint8_t kind);
+    // Every page's boxes and the place of every line, as text: what
+    // incremental and full pagination must agree on.
+    std::string Layout();
 
     TLayoutClient Client;
 

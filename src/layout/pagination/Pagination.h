@@ -8,12 +8,12 @@ class TPar;
 // Document state flags that pagination sets and tests (the model names only
 // its own).
 enum : std::uint8_t {
-    sfHeadersFootersOff = 4,      // no header or footer is laid out
-    sfForcedRequests = 5,         // every height request is forced
-    sfPaginationComplete = 24,    // all text and notes are on pages
-    sfBackgroundLimit = 25,       // background pagination stopped at its page limit
-    sfBalancingTrial = 32,        // a column-balancing trial flows a band
-    sfKeepLargerPageCount = 34,   // the status bar keeps the earlier, larger page count
+    sfHeadersFootersOff = 4,     // no header or footer is laid out
+    sfForcedRequests = 5,        // every height request is forced
+    sfPaginationComplete = 24,   // all text and notes are on pages
+    sfBackgroundLimit = 25,      // background pagination stopped at its page limit
+    sfBalancingTrial = 32,       // a column-balancing trial flows a band
+    sfKeepLargerPageCount = 34,  // the status bar keeps the earlier, larger page count
     sfPageFieldsStale = 117,
 };
 

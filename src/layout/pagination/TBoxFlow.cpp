@@ -243,8 +243,7 @@ std::uint32_t TBox::Flow(TFragment& range) {
     while (!empty()) {
         // A keep chain: paragraphs that keep with the next stay together with
         // the first line of the paragraph after them.
-        if (!chainOpen && range.Start.Offset == 0 && Story < stHeadersFooters &&
-            KeepsWithNext(doc, range.Start.Par)) {
+        if (!chainOpen && range.Start.Offset == 0 && Story < stHeadersFooters && KeepsWithNext(doc, range.Start.Par)) {
             chainAtStart = IsAtPageStart();
             chainEnd = range.Start.Par;
             while (chainEnd < range.End.Par && KeepsWithNext(doc, chainEnd + 1))
@@ -299,8 +298,8 @@ std::uint32_t TBox::Flow(TFragment& range) {
         if (range.Start.Par < doc.ParCount() && range.Start.Offset > 0 &&
             range.Start.Offset >= doc.Par(range.Start.Par)->CharCount())
             range.Start = {range.Start.Par + 1, 0};
-        if (chainOpen && (empty() || range.Start.Par > chainEnd + 1 ||
-                          (range.Start.Par == chainEnd + 1 && range.Start.Offset > 0)))
+        if (chainOpen &&
+            (empty() || range.Start.Par > chainEnd + 1 || (range.Start.Par == chainEnd + 1 && range.Start.Offset > 0)))
             dropChain();
         if ((r & frPart) != 0) {
             flags |= frPart;
@@ -383,8 +382,8 @@ std::uint32_t TBox::PlacePars(TFragment& range) {
     const bool toParEnd = range.End.Par > p || range.End.Offset >= parLength;
     if (!toParEnd) {
         last = first;
-        while (last < n - 1 && par.Lines->At<TLine>(last)->FirstChar + par.Lines->At<TLine>(last)->CharCount <
-                                   range.End.Offset)
+        while (last < n - 1 &&
+               par.Lines->At<TLine>(last)->FirstChar + par.Lines->At<TLine>(last)->CharCount < range.End.Offset)
             ++last;
     }
 
@@ -421,7 +420,8 @@ std::uint32_t TBox::PlacePars(TFragment& range) {
             const std::int32_t room = InnerHeight();
             if (bottom > room) {
                 const bool breakLine = LineIsBreakOnly(line);
-                const bool force = !balancing && ((atStart && LineCount() == 0) || breakLine || Story == stHeadersFooters);
+                const bool force =
+                    !balancing && ((atStart && LineCount() == 0) || breakLine || Story == stHeadersFooters);
                 bool fits = Grow(bottom - room, force);
                 if (!fits) {
                     const bool rowBox = Parent != nullptr && (Parent->Flags & (bxRowEnd | bxMergeContinue)) != 0;

@@ -307,8 +307,7 @@ int TPaginator::FlowPageBands(TPage& page) {
         for (std::int32_t c = 0; c < band->Count; ++c) {
             const TBox* column = band->Child(c);
             if (column->Count > 0)
-                tallest = std::max(tallest,
-                                   static_cast<TBox*>(column->Last())->Bounds.Bottom - column->ColumnExtra);
+                tallest = std::max(tallest, static_cast<TBox*>(column->Last())->Bounds.Bottom - column->ColumnExtra);
         }
         band->ColumnContentHeight = static_cast<std::uint16_t>(std::clamp(tallest, 0, 65535));
     }

@@ -38,13 +38,24 @@ std::int32_t TLayoutClient::PageOfPar(const TDoc& doc, std::int32_t par) {
         }
         return -1;
     }
-    if (p->LineCount() == 0)
+    if (p->LineCount() > 0 && p->Lines->At<TLine>(0)->Box != nullptr) {
+        const TPage* page = p->Lines->At<TLine>(0)->Box->Page();
+        return page != nullptr ? page->PageIndex : -1;
+    }
+    // An edit lets a paragraph's lines go before the document notes the
+    // change: the paragraph starts where the placed text before it ends.
+    if (doc.Pages.Count == 0)
         return -1;
-    const TLine* line = p->Lines->At<TLine>(0);
-    if (line->Box == nullptr)
-        return -1;
-    const TPage* page = line->Box->Page();
-    return page != nullptr ? page->PageIndex : -1;
+    const std::int32_t first = doc.FirstParOfStory(doc.StoryOfPar(par));
+    for (std::int32_t q = par - 1; q >= first; --q) {
+        const TPar* before = doc.Par(q);
+        for (std::int32_t i = before->LineCount() - 1; i >= 0; --i) {
+            const TLine* line = before->Lines->At<TLine>(i);
+            if (line->Box != nullptr && line->Box->Page() != nullptr)
+                return line->Box->Page()->PageIndex;
+        }
+    }
+    return 0;
 }
 
 bool TLayoutClient::MainParsOfPage(const TDoc& doc, std::int32_t page, std::int32_t& first, std::int32_t& last) {
