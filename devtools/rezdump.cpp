@@ -1,18 +1,27 @@
-// rezdump FILE: opens a document as the program does and prints its
-// structure, for developers looking at what a reader made of a file. The
-// exit code is 0 when the document opened, 1 when it was refused (the
-// messages go to stderr), 2 for a wrong command line.
+// rezdump [--pages[=WIDTH]] FILE: opens a document as the program does and
+// prints its structure, for developers looking at what a reader made of a
+// file. With --pages it paginates the document (at a text width of WIDTH
+// twips when given) and prints each page's boxes with the paragraphs and
+// lines they hold. The exit code is 0 when the document opened, 1 when it
+// was refused (the messages go to stderr), 2 for a wrong command line.
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <string>
 
+#include "base/core/TList.h"
 #include "editing/tables/TableStructure.h"
+#include "layout/boxes/TPage.h"
+#include "layout/pagination/TLayoutClient.h"
 #include "files/opening/OpenDocument.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
 #include "model/formats/FormatStream.h"
+#include "model/formats/TLine.h"
 #include "model/formats/TTableRow.h"
+#include "model/managers/TFontManager.h"
 #include "model/managers/TStyle.h"
 #include "model/managers/TStyleList.h"
 #include "model/paragraphs/TPar.h"
@@ -113,13 +122,93 @@ void Dump(TDoc& doc, const TDocOpeningOptions& options) {
     }
 }
 
+const char* BoxKindName(const TBox& box) {
+    if ((box.Flags & bxBand) != 0)
+        return "band";
+    if ((box.Flags & bxColumn) != 0)
+        return "column";
+    if ((box.Flags & bxText) != 0)
+        return "text";
+    if ((box.Flags & bxTable) != 0)
+        return "table";
+    if ((box.Flags & bxCell) != 0)
+        return "cell";
+    if ((box.Flags & bxFooter) != 0)
+        return "footer";
+    if ((box.Flags & bxFrame) != 0)
+        return box.Story == stHeadersFooters ? "header" : "frame";
+    return "box";
+}
+
+void DumpBox(const TBox& box, int depth) {
+    std::printf("%*s%s", depth * 2, "", BoxKindName(box));
+    if (box.Story != NoStory)
+        std::printf(" [%s]", StoryNames[box.Story < StoryCount ? box.Story : 0]);
+    std::printf(" (%d,%d)-(%d,%d)", box.Bounds.Left, box.Bounds.Top, box.Bounds.Right, box.Bounds.Bottom);
+    if (box.LineCount() > 0) {
+        const TLine* first = box.FirstLine(0);
+        const TLine* last = box.LastLine(0);
+        if (first != nullptr && last != nullptr)
+            std::printf(": %d lines, par %d line %d to par %d line %d", box.LineCount(), first->Par->Index,
+                        first->IndexInPar, last->Par->Index, last->IndexInPar);
+    }
+    std::printf("\n");
+    for (std::int32_t i = 0; i < box.Count; ++i)
+        DumpBox(*box.Child(i), depth + 1);
+}
+
+void DumpPages(TDoc& doc, std::int32_t textWidth) {
+    if (textWidth > 0) {
+        for (std::int32_t i = 0; i < doc.Sections.Count; ++i) {
+            TPageSetup& setup = doc.Sections.At<TSection>(i)->PageSetup;
+            setup.PageWidth = setup.LeftMargin + setup.RightMargin + textWidth;
+            setup.TextWidth = textWidth;
+        }
+    }
+    TLayoutClient client;
+    doc.Client = &client;
+    doc.Paginate(0, 2147483647);
+    std::printf("pages %d\n", doc.Pages.Count);
+    for (std::int32_t i = 0; i < doc.Pages.Count; ++i) {
+        const TPage& page = *doc.Pages.At<TPage>(i);
+        std::printf("page %d (%d x %d)", i, page.Width(), page.Height());
+        std::printf(", header %s, footer %s\n", page.HeaderBox != nullptr ? "yes" : "none",
+                    page.FooterBox != nullptr ? "yes" : "none");
+        for (std::int32_t k = 0; k < page.Count; ++k)
+            DumpBox(*page.Child(k), 1);
+    }
+    doc.DestroyLayout();
+    doc.Client = &NullDocClient();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: rezdump FILE\n");
+    bool pages = false;
+    std::int32_t pageTextWidth = 0;
+    int arg = 1;
+    if (argc == 3 && std::string(argv[1]).rfind("--pages", 0) == 0) {
+        const std::string option = argv[1];
+        pages = true;
+        if (option.size() > 8 && option[7] == '=')
+            pageTextWidth = std::atoi(option.c_str() + 8);
+        else if (option != "--pages")
+            pages = false;
+        if (!pages || (option.size() > 8 && pageTextWidth <= 0)) {
+            std::fprintf(stderr, "usage: rezdump [--pages[=WIDTH]] FILE\n");
+            return 2;
+        }
+        arg = 2;
+    }
+    if (argc != arg + 1) {
+        std::fprintf(stderr, "usage: rezdump [--pages[=WIDTH]] FILE\n");
         return 2;
     }
+    // Layout measures text: it needs the font manager the program makes at
+    // start-up.
+    std::unique_ptr<TFontManager> fonts;
+    if (pages)
+        fonts = std::make_unique<TFontManager>();
     TDoc doc(true);
     // Like the hidden documents of conversions, the dump shows the text with
     // its final paragraph end mark.
@@ -127,12 +216,14 @@ int main(int argc, char** argv) {
     TDocOpeningOptions options;
     options.Source = osFile;
     options.Format = 0xFFFF;  // detect
-    options.FileName = argv[1];
+    options.FileName = argv[arg];
     // A dump never edits the file: it takes no lock and leaves the file to
     // an instance that has it open.
     options.OpenReadOnly = true;
     if (!OpenDocument(doc, options))
         return 1;
     Dump(doc, options);
+    if (pages)
+        DumpPages(doc, pageTextWidth);
     return 0;
 }

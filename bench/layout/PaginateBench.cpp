@@ -1,0 +1,156 @@
+// Pagination of a long document: a full pagination of some 1,000 pages
+// (time, and the peak memory of a process that does nothing else), and one
+// character typed into a paragraph on page 500 and laid out again.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <random>
+
+#include "../HostileInputs.h"
+#include "layout/boxes/TPage.h"
+#include "layout/lines/LineLayout.h"
+#include "layout/pagination/TLayoutClient.h"
+#include "model/document/TDoc.h"
+#include "model/document/TPostActions.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/TLine.h"
+#include "model/managers/TFontManager.h"
+#include "model/managers/TTabManager.h"
+#include "model/paragraphs/TPar.h"
+#include "platform/Fonts.h"
+#include "platform/Screen.h"
+
+namespace {
+
+// Letter pages with one-inch margins hold 46 lines of 12-point text; a
+// paragraph of 600 characters is some seven lines.
+constexpr std::int32_t ParChars = 600;
+constexpr std::int32_t ParCount = 6800;
+constexpr std::int32_t NoPage = static_cast<std::int32_t>(0x80000000u);
+
+void FillPar(TPar& par, std::mt19937& random, std::int32_t font) {
+    par.Stream.Clear();
+    par.Chars.Clear();
+    AppendFormatControl(par.Stream, caFont, font);
+    AppendFormatControl(par.Stream, caSize, 24);
+    while (par.Chars.Size < ParChars) {
+        const std::uint32_t length = 1 + random() % 10;
+        for (std::uint32_t i = 0; i < length; ++i) {
+            const auto c = static_cast<std::uint8_t>('a' + random() % 26);
+            par.Stream.AppendByte(c);
+            par.Chars.AppendByte(c);
+        }
+        par.Stream.AppendByte(' ');
+        par.Chars.AppendByte(' ');
+    }
+    AppendFormatControl(par.Stream, fcSpecialChar, chParEnd);
+    par.Chars.AppendByte(chParEnd);
+    par.Format = DefaultParFormat;
+    par.Format.SpaceAfter = 120;
+    par.Format.WidowControl = 1;
+}
+
+struct TBenchDoc {
+    TBenchDoc() {
+        Platform::SetScreenMetrics(1920, 1080, 96);
+        Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
+        Fonts = std::make_unique<TFontManager>();
+        Tabs = std::make_unique<TTabManager>();
+        Doc = std::make_unique<TDoc>(true);
+        Doc->Client = &Client;
+        std::mt19937 random(2024);
+        FillPar(*Doc->Par(0), random, Fonts->TimesFont);
+        for (std::int32_t i = 1; i < ParCount; ++i) {
+            auto* par = new TPar(Doc.get());
+            FillPar(*par, random, Fonts->TimesFont);
+            Doc->Pars.Add(par);
+        }
+        Doc->StoryCounts[0] = Doc->Pars.Count;
+        Doc->RenumberPars(0);
+    }
+    ~TBenchDoc() {
+        Doc->DestroyLayout();
+        Doc->Client = &NullDocClient();
+    }
+    TLayoutClient Client;
+    std::unique_ptr<TFontManager> Fonts;
+    std::unique_ptr<TTabManager> Tabs;
+    std::unique_ptr<TDoc> Doc;
+};
+
+TBenchDoc& Bench() {
+    static TBenchDoc bench;
+    return bench;
+}
+
+// Every paragraph broken afresh and placed on pages.
+void BM_PaginateFull(benchmark::State& state) {
+    TDoc& doc = *Bench().Doc;
+    for (auto _ : state) {
+        doc.DestroyLayout();
+        doc.Paginate(0, 2147483647);
+    }
+    state.counters["pages"] = doc.Pages.Count;
+}
+BENCHMARK(BM_PaginateFull)->Unit(benchmark::kMillisecond);
+
+// The pages alone, the paragraphs keeping their lines.
+void BM_RepaginateAll(benchmark::State& state) {
+    TDoc& doc = *Bench().Doc;
+    doc.Paginate(0, 2147483647);
+    for (auto _ : state)
+        doc.Paginate(0, 2147483647);
+    state.counters["pages"] = doc.Pages.Count;
+}
+BENCHMARK(BM_RepaginateAll)->Unit(benchmark::kMillisecond);
+
+// One character typed into (and then taken out of) a paragraph on page 500:
+// the paragraph is laid out again in place, or the pages from the one before
+// it to five beyond it are repaginated, as after an operation.
+void BM_KeystrokeOnPage500(benchmark::State& state) {
+    TDoc& doc = *Bench().Doc;
+    doc.Paginate(0, 2147483647);
+    const TPage& page = *doc.Pages.At<TPage>(500);
+    const std::int32_t p = page.FirstLine(1)->Par->Index + 1;
+    TPar& par = *doc.Par(p);
+    // The middle of the text, behind the font and size controls.
+    const std::int32_t charAt = par.CharCount() / 2;
+    const std::int32_t at = 2 * FormatControlSize + charAt;
+    bool typed = false;
+    std::int64_t inPlace = 0;
+    for (auto _ : state) {
+        if (!typed) {
+            par.Stream.InsertBuffer("e", at, 1);
+            par.Chars.InsertBuffer("e", charAt, 1);
+        } else {
+            par.Stream.DeleteRange(at, 1);
+            par.Chars.DeleteRange(charAt, 1);
+        }
+        typed = !typed;
+        par.Flags &= static_cast<std::uint16_t>(~pfNormalized);
+        doc.ReformatPar(p);
+        TPostActions& pa = doc.PostActions();
+        if (pa.FirstPage != NoPage) {
+            doc.Paginate(pa.FirstPage, pa.FirstPage + 6);
+            pa.FirstPage = NoPage;
+        } else {
+            ++inPlace;
+        }
+        pa.RepaintRange = {};
+    }
+    state.counters["in_place"] = benchmark::Counter(static_cast<double>(inPlace), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_KeystrokeOnPage500)->Unit(benchmark::kMicrosecond);
+
+// The peak memory of a process that builds the document and paginates it.
+const bool Registered = [] {
+    RegisterHostileInput("BM_PaginatePeakMemory", [] {
+        TBenchDoc bench;
+        bench.Doc->Paginate(0, 2147483647);
+    });
+    return true;
+}();
+
+}  // namespace
