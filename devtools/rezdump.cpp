@@ -13,9 +13,9 @@
 
 #include "base/core/TList.h"
 #include "editing/tables/TableStructure.h"
+#include "files/opening/OpenDocument.h"
 #include "layout/boxes/TPage.h"
 #include "layout/pagination/TLayoutClient.h"
-#include "files/opening/OpenDocument.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
 #include "model/formats/FormatStream.h"

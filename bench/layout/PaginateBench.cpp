@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <random>
+#include <string>
 
 #include "../HostileInputs.h"
 #include "layout/boxes/TPage.h"
@@ -109,7 +110,11 @@ BENCHMARK(BM_RepaginateAll)->Unit(benchmark::kMillisecond);
 // One character typed into (and then taken out of) a paragraph on page 500:
 // the paragraph is laid out again in place, or the pages from the one before
 // it to five beyond it are repaginated, as after an operation.
+// state.range(0) characters typed at once: one keeps the paragraph's lines;
+// a hundred make it a line longer, so the pages after it are repaginated.
 void BM_KeystrokeOnPage500(benchmark::State& state) {
+    static const std::string Typed(1000, 'e');
+    const auto count = static_cast<std::int32_t>(state.range(0));
     TDoc& doc = *Bench().Doc;
     doc.Paginate(0, 2147483647);
     const TPage& page = *doc.Pages.At<TPage>(500);
@@ -122,11 +127,11 @@ void BM_KeystrokeOnPage500(benchmark::State& state) {
     std::int64_t inPlace = 0;
     for (auto _ : state) {
         if (!typed) {
-            par.Stream.InsertBuffer("e", at, 1);
-            par.Chars.InsertBuffer("e", charAt, 1);
+            par.Stream.InsertBuffer(Typed.data(), at, count);
+            par.Chars.InsertBuffer(Typed.data(), charAt, count);
         } else {
-            par.Stream.DeleteRange(at, 1);
-            par.Chars.DeleteRange(charAt, 1);
+            par.Stream.DeleteRange(at, count);
+            par.Chars.DeleteRange(charAt, count);
         }
         typed = !typed;
         par.Flags &= static_cast<std::uint16_t>(~pfNormalized);
@@ -142,7 +147,7 @@ void BM_KeystrokeOnPage500(benchmark::State& state) {
     }
     state.counters["in_place"] = benchmark::Counter(static_cast<double>(inPlace), benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(BM_KeystrokeOnPage500)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeystrokeOnPage500)->Arg(1)->Arg(100)->Unit(benchmark::kMicrosecond);
 
 // The peak memory of a process that builds the document and paginates it.
 const bool Registered = [] {
