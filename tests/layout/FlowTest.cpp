@@ -148,6 +148,77 @@ TEST_F(FlowTest, AutomaticSpacingIsResolvedFromTheNeighbours) {
     }
 }
 
+// A footnote stands on the page of its reference, below the body text and a
+// separator; a reference whose note cannot begin on the page moves on.
+TEST_F(FlowTest, FootnotesStandOnThePageOfTheirReference) {
+    struct Case {
+        const char* Name;
+        int Before;  // one-line paragraphs before the one with the reference
+        int NoteLines;
+        int RefPage;        // page of the reference line
+        int NoteFirstPage;  // page of the note's first line
+        int NoteLastPage;   // page of its last line
+    };
+    const Case cases[] = {
+        {"note fits below the text", 1, 1, 0, 0, 0},
+        {"no room for separator and note: the reference moves", 4, 1, 1, 1, 1},
+        {"a tall note at the top of a page continues on the next", 0, 8, 0, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TearDown();
+        SetUp();
+        for (int i = 0; i < c.Before; ++i)
+            Plain("x");
+        TPar& ref = Plain("reference");
+        TPar& note = AddFootnote(ref, Lines(c.NoteLines));
+        SetBodyLines(6);
+        PaginateAll();
+        EXPECT_EQ(Doc->StateFlags[sfPaginationComplete], 1);
+        EXPECT_EQ(PageOfLine(ref, 0), c.RefPage);
+        EXPECT_EQ(PageOfLine(note, 0), c.NoteFirstPage);
+        EXPECT_EQ(PageOfLine(note, note.LineCount() - 1), c.NoteLastPage);
+        const TBox* frame = LineOf(note, 0).Box->Parent;
+        EXPECT_EQ(frame->Story, stFootnotes);
+        EXPECT_EQ(frame->Insets.Top, NoteSeparatorHeight);
+        // Footnotes sit at the bottom of the column.
+        const TBox* column = frame->Parent;
+        EXPECT_EQ(frame->Bounds.Bottom, column->Height() - column->Insets.Bottom);
+    }
+}
+
+TEST_F(FlowTest, LineNumbersCountFromTheStartValueAndRestartAsAsked) {
+    struct Case {
+        const char* Name;
+        std::uint8_t Restart;
+        int SecondPageFirst;
+    };
+    const Case cases[] = {
+        {"each page", 0, 1},
+        {"continuous", 2, 6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TearDown();
+        SetUp();
+        std::vector<TPar*> pars;
+        for (int i = 0; i < 8; ++i)
+            pars.push_back(&Plain("numbered"));
+        pars[2]->Format.SuppressLineNumbers = 1;
+        SetBodyLines(6);
+        Section().PageSetup.LineNumberStep = 1;
+        Section().PageSetup.LineNumberStart = 1;
+        Section().PageSetup.LineNumberRestart = c.Restart;
+        PaginateAll();
+        EXPECT_EQ(LineOf(*pars[0], 0).LineNumber, 1);
+        EXPECT_EQ(LineOf(*pars[1], 0).LineNumber, 2);
+        EXPECT_EQ(LineOf(*pars[2], 0).LineNumber, 0);
+        EXPECT_EQ(LineOf(*pars[3], 0).LineNumber, 3);
+        ASSERT_EQ(PageOfLine(*pars[6], 0), 1);
+        EXPECT_EQ(LineOf(*pars[6], 0).LineNumber, c.SecondPageFirst);
+    }
+}
+
 TEST_F(FlowTest, LinesTallerThanThePageStandOnTheirOwnPage) {
     Plain("small");
     TPar& big = Plain("Big", 400);  // 200 points: taller than the body

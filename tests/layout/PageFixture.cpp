@@ -115,6 +115,34 @@ TField* PageFixture::AddHeaderFooter(int slot, std::string_view text) {
     return field;
 }
 
+TPar& PageFixture::AddFootnote(TPar& par, std::string_view noteText) {
+    auto* ref = new TField;
+    auto* body = new TField;
+    ref->Kind = fkNoteRef;
+    ref->Partner = body;
+    body->Partner = ref;
+    ref->Number = 1;
+    Doc->Fields.Add(ref);
+    Doc->Fields.Add(body);
+    AppendAttr(par, fcFieldStart, static_cast<std::int32_t>(ObjectHandle(ref)));
+    AppendText(par, "1");
+    AppendAttr(par, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(ref)));
+    auto* note = new TPar(Doc.get());
+    note->Format = DefaultParFormat;
+    note->Format.SpaceBefore = note->Format.SpaceAfter = 0;
+    note->Format.WidowControl = 0;
+    AppendAttr(*note, caFont, Times());
+    AppendAttr(*note, caSize, 24);
+    AppendFormatControl(note->Stream, fcFieldStart, static_cast<std::int32_t>(ObjectHandle(body)));
+    AppendText(*note, noteText);
+    AppendFormatControl(note->Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(body)));
+    CloseParagraph(*note);
+    Doc->Pars.Insert(Doc->StoryCounts[stMain] + Doc->StoryCounts[stFootnotes], note);
+    ++Doc->StoryCounts[stFootnotes];
+    Doc->RenumberPars(0);
+    return *note;
+}
+
 TSection& PageFixture::BreakSection(std::uint8_t kind) {
     TPar& par = Plain("");
     auto* section = new TSection(Doc.get());

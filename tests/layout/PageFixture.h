@@ -37,6 +37,10 @@ protected:
     // A header or footer story paragraph of the given text covered by a new
     // field, put into a slot of section 0.
     TField* AddHeaderFooter(int slot, std::string_view text);
+    // A footnote reference at the end of par's text and its note, a new
+    // footnote story paragraph of the given text; answers the note's
+    // paragraph.
+    TPar& AddFootnote(TPar& par, std::string_view noteText);
     void PaginateAll() { Doc->Paginate(0, 2147483647); }
     // A paragraph that holds only a section break ending a new section put
     // before the sections that follow; it starts its successor as kind asks

@@ -66,6 +66,8 @@ void TPage::Reset(void* owner) {
     HeaderField = FooterField = nullptr;
     HeaderBox = FooterBox = nullptr;
     NextFootnote = NextEndnote = 0;
+    PendingFootnotes.clear();
+    PendingEndnotes.clear();
     Reserved = 0;
 }
 
@@ -90,6 +92,8 @@ void TPage::SaveState() {
     Record(this, snapshot->Boxes);
     snapshot->NextFootnote = NextFootnote;
     snapshot->NextEndnote = NextEndnote;
+    snapshot->PendingFootnotes = PendingFootnotes;
+    snapshot->PendingEndnotes = PendingEndnotes;
     Snapshots.push_back(std::move(snapshot));
 }
 
@@ -99,6 +103,8 @@ void TPage::RestoreState() {
     const TPageSnapshot& snapshot = *Snapshots.back();
     NextFootnote = snapshot.NextFootnote;
     NextEndnote = snapshot.NextEndnote;
+    PendingFootnotes = snapshot.PendingFootnotes;
+    PendingEndnotes = snapshot.PendingEndnotes;
     const std::uint32_t stamp = ++RestoreCounter;
     for (const TBoxState& state : snapshot.Boxes) {
         TBox* box = state.Box;

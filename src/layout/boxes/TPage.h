@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "layout/boxes/TBox.h"
+#include "model/formats/TTextPos.h"
 
 class TField;
 class TLine;
@@ -23,6 +24,8 @@ struct TPageSnapshot {
     std::vector<TBoxState> Boxes;
     std::int32_t NextFootnote = 0;
     std::int32_t NextEndnote = 0;
+    std::vector<TFragment> PendingFootnotes;
+    std::vector<TFragment> PendingEndnotes;
 };
 
 // A laid-out page: the root of a box tree. Its bounds are the page
@@ -58,6 +61,10 @@ public:
     TBox* FooterBox = nullptr;
     std::int32_t NextFootnote = 0;
     std::int32_t NextEndnote = 0;
+    // Note text still to be placed, in order; a new page starts with the
+    // previous page's.
+    std::vector<TFragment> PendingFootnotes;
+    std::vector<TFragment> PendingEndnotes;
     TList PlacedShapes;  // TShape, not owned
     std::int32_t Reserved = 0;
 

@@ -32,3 +32,15 @@ bool KeepsWithNext(TDoc& doc, std::int32_t par);
 
 // The paragraph holds nothing but a section break (and its mark).
 bool IsSectionBreakOnly(const TPar& par);
+
+class TBox;
+
+// The height above the first note of a note frame, where the separator line
+// stands.
+constexpr std::int32_t NoteSeparatorHeight = 270;
+
+// Flows a page's pending notes of a story (1 footnotes, 2 endnotes) into
+// the note frame of a column: frNothing when not even the separator or the
+// first line fits, frAll when every pending note was placed, frPart when
+// the frame filled up.
+std::uint32_t PlaceNotes(TBox& column, int story);

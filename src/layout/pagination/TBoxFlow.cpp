@@ -12,6 +12,7 @@
 #include "layout/pagination/Pagination.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
+#include "model/fields/TField.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TLine.h"
 #include "model/formats/TTextPos.h"
@@ -173,7 +174,83 @@ void ResolveSpacing(TDoc& doc, TBox& b, std::int32_t p, bool atPageStart, std::i
     }
 }
 
+// The line placed last before a line of paragraph p (line index i) that
+// carries a line number, within the section that starts at paragraph first.
+const TLine* PreviousNumberedLine(TDoc& doc, const TPar& par, std::int32_t i, std::int32_t first) {
+    if (i > 0) {
+        const TLine* line = par.Lines->At<TLine>(i - 1);
+        return line->Box != nullptr && line->LineNumber > 0 ? line : nullptr;
+    }
+    for (std::int32_t q = par.Index - 1; q >= first && q >= 0; --q) {
+        const TPar* before = doc.Par(q);
+        for (std::int32_t k = before->LineCount() - 1; k >= 0; --k) {
+            const TLine* line = before->Lines->At<TLine>(k);
+            if (line->Box != nullptr && line->LineNumber > 0)
+                return line;
+        }
+    }
+    return nullptr;
+}
+
+// Line numbering of a placed main-text line: from the section's start value,
+// restarting on each page or section as the page setup asks.
+void NumberLine(TDoc& doc, TLine& line, std::int32_t i) {
+    line.LineNumber = 0;
+    const TPar& par = *line.Par;
+    TSection* section = doc.SectionOfPar(par.Index);
+    if (section == nullptr || section->PageSetup.LineNumberStep <= 0 || par.Format.SuppressLineNumbers == 1 ||
+        par.Format.InTable == 1 || IsSectionBreakOnly(par) ||
+        ((line.Flags & lfWrapPiece) != 0 && (line.Flags & lfWrapRowFirst) == 0))
+        return;
+    const TPageSetup& setup = section->PageSetup;
+    const std::int32_t start = std::max(1, setup.LineNumberStart);
+    const std::int32_t first = setup.LineNumberRestart == 2 ? 0 : section->FirstPar;
+    const TLine* previous = PreviousNumberedLine(doc, par, i, first);
+    if (previous == nullptr || (setup.LineNumberRestart == 0 && previous->Box->Page() != line.Box->Page()))
+        line.LineNumber = start;
+    else
+        line.LineNumber = previous->LineNumber + 1;
+}
+
 }  // namespace
+
+std::uint32_t PlaceNotes(TBox& column, int story) {
+    TPage* page = column.Page();
+    std::vector<TFragment>& pending = story == stFootnotes ? page->PendingFootnotes : page->PendingEndnotes;
+    if (pending.empty())
+        return frAll;
+    page->SaveState();
+    TBox* frame = column.NoteFrameOf(static_cast<std::uint8_t>(story));
+    std::uint32_t result = frAll;
+    if (frame->IsEmpty() && frame->Insets.Top == 0) {
+        if (!frame->Grow(NoteSeparatorHeight, false)) {
+            page->RestoreState();
+            page->DropTopState();
+            return frNothing;
+        }
+        frame->Insets.Top = NoteSeparatorHeight;
+    }
+    bool placedAny = false;
+    while (!pending.empty()) {
+        TFragment& note = pending.front();
+        const TTextPos before = note.Start;
+        const std::uint32_t r = frame->Flow(note);
+        if (note.Start.Par != before.Par || note.Start.Offset != before.Offset)
+            placedAny = true;
+        const bool done =
+            note.Start.Par > note.End.Par || (note.Start.Par == note.End.Par && note.Start.Offset >= note.End.Offset);
+        if (done) {
+            pending.erase(pending.begin());
+            continue;
+        }
+        result = (r & frNothing) != 0 && !placedAny ? frNothing : frPart;
+        break;
+    }
+    if (!placedAny && result == frNothing)
+        page->RestoreState();
+    page->DropTopState();
+    return result;
+}
 
 bool IsSectionBreakOnly(const TPar& par) {
     return par.CharCount() == 1 && par.Chars.Data[0] == chSectionBreak;
@@ -439,12 +516,48 @@ std::uint32_t TBox::PlacePars(TFragment& range) {
                 }
             }
         }
+        // A line with a footnote reference stands on the page of its note:
+        // the note must at least begin here.
+        TField* noteRef = print && Story == stMain ? line.FootnoteRef : nullptr;
+        TFragment noteRange;
+        if (noteRef != nullptr && (noteRef->Partner == nullptr || !doc.FieldRange(noteRef->Partner, noteRange)))
+            noteRef = nullptr;
+        if (noteRef != nullptr)
+            page->SaveState();
         AddLine(&line);
         if (sectionOnly && print && LineCount() > 1) {
             line.Top = Lines->At<TLine>(LineCount() - 2)->Top;
         } else {
             line.Top = ContentBottom;
             ContentBottom = bottom;
+        }
+        if (print && Story == stMain)
+            NumberLine(doc, line, i);
+        if (noteRef != nullptr) {
+            page->PendingFootnotes.push_back(noteRange);
+            const std::uint32_t notes = PlaceNotes(*ColumnOf(), stFootnotes);
+            if ((notes & frNothing) != 0) {
+                page->RestoreState();
+                page->DropTopState();
+                if (atStart && placed == 0) {
+                    // At the top of a page the line stays; its note waits
+                    // for the next page.
+                    AddLine(&line);
+                    line.Top = ContentBottom;
+                    ContentBottom = bottom;
+                    page->PendingFootnotes.push_back(noteRange);
+                    ++placed;
+                    const std::int32_t end = line.FirstChar + line.CharCount;
+                    range.Start = end >= parLength ? TTextPos{p + 1, 0} : TTextPos{p, end};
+                    ++i;
+                }
+                stopped = true;
+                break;
+            }
+            page->DropTopState();
+            page->NextFootnote = noteRef->Number + 1;
+            if ((notes & frPart) != 0)
+                stopped = true;
         }
         ++placed;
         const std::int32_t end = line.FirstChar + line.CharCount;
@@ -461,8 +574,11 @@ std::uint32_t TBox::PlacePars(TFragment& range) {
             breaks |= frPageBreak;
         if (print && (line.Flags & lfPagePicture) != 0)
             breaks |= frPageBreak;
-        if (breaks != 0)
+        if (breaks != 0 || stopped) {
             stopped = true;
+            ++i;
+            break;
+        }
     }
     if (stopped && breaks == 0) {
         if (widowSnap) {

@@ -34,6 +34,8 @@ public:
 private:
     TLine* LastBodyLine() const;
     bool TextExhausted() const;
+    bool MainTextPlaced() const;
+    void CollectEndnotes(TPage& page) const;
     bool EndsWithSectionBreak(const TLine* line) const;
     TSection* NextSection(const TLine* line) const;
     void LayOutHeaderFooter(TPage& page, TSection& section, int slot, bool footer);
@@ -56,12 +58,46 @@ TLine* TPaginator::LastBodyLine() const {
     return nullptr;
 }
 
-bool TPaginator::TextExhausted() const {
-    const TPar* last = Doc.Par(Doc.LastParOfStory(stMain));
+bool StoryPlaced(const TDoc& doc, int story) {
+    if (doc.StoryCounts[story] == 0)
+        return true;
+    const TPar* last = doc.Par(doc.LastParOfStory(story));
     if (last->LineCount() == 0)
         return false;
     const TLine* line = last->Lines->At<TLine>(last->LineCount() - 1);
     return line->Box != nullptr && LineEndsPar(line);
+}
+
+bool TPaginator::MainTextPlaced() const {
+    return StoryPlaced(Doc, stMain);
+}
+
+// The main text is placed, and so is every note: none waits on the last
+// page, and the endnotes have been collected and placed.
+bool TPaginator::TextExhausted() const {
+    if (!MainTextPlaced())
+        return false;
+    if (Doc.Pages.Count > 0) {
+        const TPage* last = Doc.Pages.At<TPage>(Doc.Pages.Count - 1);
+        if (!last->PendingFootnotes.empty() || !last->PendingEndnotes.empty())
+            return false;
+    }
+    return Doc.ViewMode != vmPrintLayout || StoryPlaced(Doc, stEndnotes);
+}
+
+// In print layout the endnotes follow the end of the main text: once it is
+// placed they become pending, unless they already were.
+void TPaginator::CollectEndnotes(TPage& page) const {
+    if (Doc.ViewMode != vmPrintLayout || Doc.StoryCounts[stEndnotes] == 0 || !page.PendingEndnotes.empty())
+        return;
+    const TPar* first = Doc.Par(Doc.FirstParOfStory(stEndnotes));
+    if (first->LineCount() > 0 && first->Lines->At<TLine>(0)->Box != nullptr)
+        return;
+    for (std::int32_t i = 0; i < Doc.Pages.Count; ++i)
+        if (!Doc.Pages.At<TPage>(i)->PendingEndnotes.empty())
+            return;
+    const std::int32_t lastPar = Doc.LastParOfStory(stEndnotes);
+    page.PendingEndnotes.push_back({{Doc.FirstParOfStory(stEndnotes), 0}, {lastPar, Doc.Par(lastPar)->CharCount()}});
 }
 
 bool TPaginator::EndsWithSectionBreak(const TLine* line) const {
@@ -200,8 +236,23 @@ int TPaginator::FlowSectionBand(TPage& page, std::int32_t maxHeight, bool& bandE
         }
         if (c > 0 && (met & (frPageBreak | frSectionBreak)) != 0)
             break;
-        if (TextExhausted())
+        // Notes continued from the page before come first.
+        if (print) {
+            if (!page.PendingFootnotes.empty())
+                PlaceNotes(*column, stFootnotes);
+            if (page.PendingFootnotes.empty() && !page.PendingEndnotes.empty())
+                PlaceNotes(*column, stEndnotes);
+            if (!page.PendingFootnotes.empty() || !page.PendingEndnotes.empty())
+                continue;
+        }
+        if (MainTextPlaced()) {
+            CollectEndnotes(page);
+            if (!page.PendingEndnotes.empty()) {
+                PlaceNotes(*column, stEndnotes);
+                continue;
+            }
             break;
+        }
         TFragment range;
         range.End = target.End;
         if (last == nullptr)
@@ -219,6 +270,12 @@ int TPaginator::FlowSectionBand(TPage& page, std::int32_t maxHeight, bool& bandE
         met |= r & frBreaks;
         if ((r & (frPageBreak | frSectionBreak)) != 0)
             break;
+        if ((r & frAll) != 0 && MainTextPlaced()) {
+            CollectEndnotes(page);
+            if (!page.PendingEndnotes.empty())
+                PlaceNotes(*column, stEndnotes);
+            break;
+        }
         if ((r & frNothing) != 0 || (r & frAll) != 0)
             break;
     }
@@ -297,7 +354,21 @@ int TPaginator::FlowPageBands(TPage& page) {
         const std::int32_t need = band->Height() - column->Height();
         if (need > 0)
             TBox::RequestHeight(band, column, need, true, granted);
+        // Footnotes stand at the bottom of the column, below any endnotes.
+        TBox* footnotes = nullptr;
+        for (std::int32_t k = 0; k < column->Count; ++k)
+            if (column->Child(k)->Story == stFootnotes)
+                footnotes = column->Child(k);
+        if (footnotes != nullptr) {
+            column->Remove(footnotes);
+            column->Add(footnotes);
+        }
         column->StackTop();
+        if (footnotes != nullptr && section != nullptr && section->FootnoteSettings.Position != 2) {
+            const std::int32_t shift = column->Height() - column->Insets.Bottom - footnotes->Bounds.Bottom;
+            if (shift > 0)
+                footnotes->MoveBy(0, shift);
+        }
         for (std::int32_t k = 0; k < column->Count; ++k)
             column->Child(k)->StackTop();
     }
@@ -335,6 +406,13 @@ void TPaginator::Run(std::int32_t fromPage, std::int32_t untilPage) {
         const TLine* last = LastBodyLine();
         auto* page = static_cast<TPage*>(TBox::Acquire(&Doc, bkPage));
         page->PageIndex = Doc.Pages.Count;
+        if (Doc.Pages.Count > 0) {
+            const TPage* previous = Doc.Pages.At<TPage>(Doc.Pages.Count - 1);
+            page->PendingFootnotes = previous->PendingFootnotes;
+            page->PendingEndnotes = previous->PendingEndnotes;
+            page->NextFootnote = previous->NextFootnote;
+            page->NextEndnote = previous->NextEndnote;
+        }
         Doc.Pages.Add(page);
         TSection* section = NextSection(last);
         if (section != nullptr)
@@ -379,7 +457,7 @@ void TPaginator::Run(std::int32_t fromPage, std::int32_t untilPage) {
             page->HeaderBox = page->FooterBox = nullptr;
             page->HeaderField = page->FooterField = nullptr;
         }
-        stalled = LastBodyLine() == last ? stalled + 1 : 0;
+        stalled = page->IsEmpty() ? stalled + 1 : 0;
         if (stalled > 2)
             break;
     }
