@@ -219,6 +219,59 @@ TEST_F(FlowTest, LineNumbersCountFromTheStartValueAndRestartAsAsked) {
     }
 }
 
+TEST_F(FlowTest, TableRowsStandSideBySideAsHighAsTheirTallestCell) {
+    Plain("before");
+    const std::vector<TPar*> row = AddRow({"A", Lines(3)}, {2000, 4000});
+    TPar& after = Plain("after");
+    SetBodyLines(20);
+    PaginateAll();
+    ASSERT_EQ(Doc->Pages.Count, 1);
+    const TBox* a = LineOf(*row[0], 0).Box->Parent;
+    const TBox* b = LineOf(*row[1], 0).Box->Parent;
+    ASSERT_EQ(a->Parent, b->Parent);
+    EXPECT_EQ(a->Parent->Flags & bxTable, bxTable);
+    EXPECT_EQ(a->Bounds.Left, 1440);
+    EXPECT_EQ(a->Bounds.Right, 1440 + 2000);
+    EXPECT_EQ(b->Bounds.Left, 1440 + 2000);
+    EXPECT_EQ(b->Bounds.Right, 1440 + 4000);
+    EXPECT_EQ(a->Bounds.Top, b->Bounds.Top);
+    EXPECT_EQ(a->Bounds.Bottom, b->Bounds.Bottom);
+    EXPECT_EQ(b->Height(), 3 * LineHeight());
+    // The text after the table stands below the row.
+    const TBox* table = a->Parent;
+    EXPECT_EQ(LineOf(after, 0).Box->Bounds.Top, table->Bounds.Bottom);
+}
+
+TEST_F(FlowTest, TableRowsThatDoNotFitMoveAndRowsTallerThanAPageStandAlone) {
+    struct Case {
+        const char* Name;
+        int Before;
+        int CellLines;
+        int RowPage;
+        int Pages;
+    };
+    const Case cases[] = {
+        {"a row below a full page moves on", 5, 2, 1, 2},
+        {"a row taller than the page stands on its own page", 1, 12, 1, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TearDown();
+        SetUp();
+        for (int i = 0; i < c.Before; ++i)
+            Plain("x");
+        const std::vector<TPar*> row = AddRow({Lines(c.CellLines)}, {3000});
+        TPar& after = Plain("after");
+        SetBodyLines(6);
+        PaginateAll();
+        EXPECT_EQ(Doc->StateFlags[sfPaginationComplete], 1);
+        EXPECT_EQ(PageOfLine(*row[0], 0), c.RowPage);
+        EXPECT_EQ(PageOfLine(*row[0], c.CellLines - 1), c.RowPage);
+        EXPECT_EQ(PageOfLine(after, 0), c.Pages - 1);
+        EXPECT_EQ(Doc->Pages.Count, c.Pages);
+    }
+}
+
 TEST_F(FlowTest, LinesTallerThanThePageStandOnTheirOwnPage) {
     Plain("small");
     TPar& big = Plain("Big", 400);  // 200 points: taller than the body

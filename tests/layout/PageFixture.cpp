@@ -8,6 +8,10 @@
 #include "model/formats/FormatStream.h"
 #include "model/formats/TLine.h"
 
+// TableRowMaker.cpp: a new row record with the right edges, owned by the
+// document; answers its object handle.
+std::int32_t NewTableRowHandle(TDoc& doc, const std::vector<std::int32_t>& rightEdges);
+
 void PageFixture::SetUp() {
     LineFixture::SetUp();
     FirstPlainUsed = false;
@@ -141,6 +145,31 @@ TPar& PageFixture::AddFootnote(TPar& par, std::string_view noteText) {
     ++Doc->StoryCounts[stFootnotes];
     Doc->RenumberPars(0);
     return *note;
+}
+
+std::vector<TPar*> PageFixture::AddRow(const std::vector<std::string>& cells,
+                                       const std::vector<std::int32_t>& rightEdges) {
+    std::vector<TPar*> pars;
+    for (const std::string& text : cells) {
+        TPar& par = Plain(text);
+        // A cell's last paragraph ends with the cell mark in place of the
+        // paragraph mark.
+        par.Stream.SetSize(par.Stream.Size - FormatControlSize);
+        par.Chars.SetSize(par.Chars.Size - 1);
+        AppendFormatControl(par.Stream, fcCellEnd, 0);
+        par.Chars.AppendByte(chCellEnd);
+        par.Format.InTable = 1;
+        pars.push_back(&par);
+    }
+    const std::int32_t row = NewTableRowHandle(*Doc, rightEdges);
+    TPar& end = Plain("");
+    end.Stream.Clear();
+    end.Chars.Clear();
+    AppendFormatControl(end.Stream, fcRowEnd, row);
+    end.Chars.AppendByte(chRowEnd);
+    end.Format.InTable = 1;
+    pars.push_back(&end);
+    return pars;
 }
 
 TSection& PageFixture::BreakSection(std::uint8_t kind) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -41,6 +42,10 @@ protected:
     // footnote story paragraph of the given text; answers the note's
     // paragraph.
     TPar& AddFootnote(TPar& par, std::string_view noteText);
+    // A table row of cells with the given texts and right edges (twips
+    // from the row's left edge); answers the cells' paragraphs and the
+    // row-end paragraph last.
+    std::vector<TPar*> AddRow(const std::vector<std::string>& cells, const std::vector<std::int32_t>& rightEdges);
     void PaginateAll() { Doc->Paginate(0, 2147483647); }
     // A paragraph that holds only a section break ending a new section put
     // before the sections that follow; it starts its successor as kind asks

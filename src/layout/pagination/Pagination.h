@@ -44,3 +44,11 @@ constexpr std::int32_t NoteSeparatorHeight = 270;
 // first line fits, frAll when every pending note was placed, frPart when
 // the frame filled up.
 std::uint32_t PlaceNotes(TBox& column, int story);
+
+struct TFragment;
+
+// Paragraph par begins a whole table row that ends by lastPar.
+bool StartsTableRow(TDoc& doc, std::int32_t par, std::int32_t lastPar);
+// Places the table rows at the range's start into box, side by side cells
+// in a table box, as many as fit; answers flow flags and advances the range.
+std::uint32_t FlowTableRows(TBox& box, TFragment& range);

@@ -318,6 +318,31 @@ std::uint32_t TBox::Flow(TFragment& range) {
         chainOpen = false;
     };
     while (!empty()) {
+        // Table rows go into a table box; inside a cell every paragraph
+        // flows as text.
+        if ((Flags & bxCell) == 0 && doc.Par(range.Start.Par)->Format.InTable == 1 && range.Start.Offset == 0 &&
+            StartsTableRow(doc, range.Start.Par, range.End.Par)) {
+            const std::uint32_t r = FlowTableRows(*this, range);
+            if ((r & frNothing) != 0) {
+                if (!chainAtStart)
+                    rollBackChain();
+                break;
+            }
+            if (chainOpen && (empty() || range.Start.Par > chainEnd + 1))
+                dropChain();
+            if ((r & frPart) != 0 && !empty()) {
+                flags |= frPart;
+                if (range.Start.Par < doc.ParCount() && doc.Par(range.Start.Par)->Format.InTable == 1) {
+                    // The table continues on the next page.
+                    dropChain();
+                    ended = true;
+                    break;
+                }
+                continue;
+            }
+            flags = (flags & ~frPart) | frAll;
+            continue;
+        }
         // A keep chain: paragraphs that keep with the next stay together with
         // the first line of the paragraph after them.
         if (!chainOpen && range.Start.Offset == 0 && Story < stHeadersFooters && KeepsWithNext(doc, range.Start.Par)) {

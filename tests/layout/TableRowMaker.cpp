@@ -1,0 +1,18 @@
+// Kept apart from the fixtures: the row record's alignment names and the tab
+// manager's cannot meet in one file.
+
+#include <cstdint>
+#include <vector>
+
+#include "base/core/ObjectHandles.h"
+#include "model/document/TDoc.h"
+#include "model/formats/TTableRow.h"
+
+std::int32_t NewTableRowHandle(TDoc& doc, const std::vector<std::int32_t>& rightEdges) {
+    auto* row = new TTableRow;
+    row->Data.CellCount = static_cast<std::int32_t>(rightEdges.size());
+    for (std::size_t k = 0; k < rightEdges.size(); ++k)
+        row->Data.Cells[k].RightEdge = rightEdges[k];
+    doc.TableRowList.Add(row);
+    return static_cast<std::int32_t>(ObjectHandle(row));
+}
