@@ -97,6 +97,38 @@ TEST_F(PaginationTest, PaginateFromAPageRebuildsOnlyUntilTheAskedPage) {
     EXPECT_EQ(Doc->StateFlags[sfPaginationComplete], 1);
 }
 
+TEST_F(PaginationTest, BackgroundPaginationRunsInSlicesAndStopsAtItsLimit) {
+    struct Case {
+        const char* Name;
+        int Pages;  // one paragraph a page
+        int Slices;
+        int PagesBuilt;
+        bool Complete;
+    };
+    const Case cases[] = {
+        {"ten pages in two slices", 10, 2, 10, true},
+        {"a long document stops at the limit", 1010, 167, 1000, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TearDown();
+        SetUp();
+        SetBodyLines(1);
+        for (int i = 0; i < c.Pages; ++i)
+            Plain("page");
+        int slices = 0;
+        while (TLayoutClient::PaginateSlice(*Doc) && slices < 1000)
+            ++slices;
+        EXPECT_EQ(slices + 1, c.Slices);
+        EXPECT_EQ(Doc->Pages.Count, c.PagesBuilt);
+        EXPECT_EQ(Doc->StateFlags[sfPaginationComplete], c.Complete ? 1 : 0);
+        EXPECT_EQ(Doc->StateFlags[sfBackgroundLimit], c.Complete ? 0 : 1);
+        // On demand there is no limit.
+        Doc->PaginateAll();
+        EXPECT_EQ(Doc->Pages.Count, c.Pages);
+    }
+}
+
 TEST_F(PaginationTest, ReformatInPlaceKeepsThePagesOnlyWhenTheLinesKeepTheirHeights) {
     struct Case {
         const char* Name;

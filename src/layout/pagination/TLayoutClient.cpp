@@ -4,6 +4,7 @@
 
 #include "base/core/TList.h"
 #include "layout/boxes/TPage.h"
+#include "layout/pagination/Pagination.h"
 #include "model/document/TDoc.h"
 #include "model/formats/TLine.h"
 #include "model/paragraphs/TPar.h"
@@ -72,4 +73,18 @@ bool TLayoutClient::MainParsOfPage(const TDoc& doc, std::int32_t page, std::int3
     }
     TList::Release(lines);
     return last >= 0;
+}
+
+bool TLayoutClient::PaginateSlice(TDoc& doc) {
+    if (doc.StateFlags[sfPaginationComplete] != 0 || doc.StateFlags[sfBackgroundLimit] != 0)
+        return false;
+    if (doc.Pages.Count >= BackgroundPageLimit) {
+        doc.StateFlags[sfBackgroundLimit] = 1;
+        return false;
+    }
+    const std::int32_t until = std::min(doc.Pages.Count + SlicePages, BackgroundPageLimit) - 1;
+    doc.Paginate(doc.Pages.Count, until);
+    if (doc.StateFlags[sfPaginationComplete] == 0 && doc.Pages.Count >= BackgroundPageLimit)
+        doc.StateFlags[sfBackgroundLimit] = 1;
+    return doc.StateFlags[sfPaginationComplete] == 0 && doc.StateFlags[sfBackgroundLimit] == 0;
 }

@@ -13,4 +13,11 @@ public:
     void RebuildLayout(TDoc& doc) override;
     std::int32_t PageOfPar(const TDoc& doc, std::int32_t par) override;
     bool MainParsOfPage(const TDoc& doc, std::int32_t page, std::int32_t& first, std::int32_t& last) override;
+
+    // One slice of background pagination, for the window's idle timer: a
+    // few more pages, never beyond the background limit. True while there
+    // is more to do.
+    static bool PaginateSlice(TDoc& doc);
+    static constexpr std::int32_t SlicePages = 6;
+    static constexpr std::int32_t BackgroundPageLimit = 1000;
 };
