@@ -192,14 +192,20 @@ TEST_F(PaginationTest, IncrementalRepaginationEqualsFullPagination) {
         par.Format.KeepWithNext = i % 11 == 5 ? 1 : 0;
         par.Format.KeepTogether = i % 13 == 7 ? 1 : 0;
         par.Format.SpaceBefore = static_cast<std::int16_t>(i % 4 == 1 ? -20 : 0);
+        par.Format.PageBreakBefore = i % 17 == 9 ? 1 : 0;
         for (int k = 0; k < 6; ++k)
             AppendText(par, " word");
+        if (i % 10 == 4)
+            AddRow({"cell one", Lines(2 + i % 3), "three"}, {2000, 4000, 6000});
     }
     PaginateAll();
     for (int step = 0; step < 300; ++step) {
         SCOPED_TRACE(step);
         const std::int32_t parCount = Doc->StoryCounts[stMain];
-        const std::int32_t p = static_cast<std::int32_t>(random() % parCount);
+        std::int32_t p = static_cast<std::int32_t>(random() % parCount);
+        // The row-end mark takes no typing, as in the program.
+        while (Doc->Par(p)->Chars.Data[Doc->Par(p)->CharCount() - 1] == chRowEnd)
+            p = (p + 1) % parCount;
         const std::int32_t len = Doc->Par(p)->CharCount();
         const std::int32_t offset = static_cast<std::int32_t>(random() % len);
         Doc->Caret = {p, offset};
