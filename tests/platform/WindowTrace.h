@@ -75,6 +75,39 @@ inline const char* MessageName(std::uint32_t m) {
     }
 }
 
+// Input tests want the key or button with the message: the virtual key (hex)
+// and the extended and Alt bits of key messages, the key flags of mouse
+// messages, whether a context menu came from the keyboard.
+inline bool& WithDetails() {
+    static bool details = false;
+    return details;
+}
+
+inline std::string Details(std::uint32_t m, WPARAM wParam, LPARAM lParam) {
+    char buffer[64];
+    if (m >= WM_KEYDOWN && m <= WM_SYSCHAR) {
+        std::snprintf(buffer, sizeof buffer, " %02X%s%s", static_cast<unsigned>(wParam),
+                      (static_cast<std::uint32_t>(lParam) & KF_EXTENDED) != 0 ? " ext" : "",
+                      (static_cast<std::uint32_t>(lParam) & KF_ALTDOWN) != 0 ? " alt" : "");
+        return buffer;
+    }
+    if (m == WM_IME_CHAR) {
+        std::snprintf(buffer, sizeof buffer, " %04X", static_cast<unsigned>(wParam));
+        return buffer;
+    }
+    if (m >= WM_MOUSEMOVE && m <= WM_MOUSEWHEEL) {
+        std::snprintf(buffer, sizeof buffer, " %d,%d mk%X", XFromLParam(lParam), YFromLParam(lParam),
+                      static_cast<unsigned>(wParam & 0xFFFF));
+        std::string s = buffer;
+        if (m == WM_MOUSEWHEEL)
+            s += " delta" + std::to_string(static_cast<std::int16_t>(HiWord(wParam)));
+        return s;
+    }
+    if (m == WM_CONTEXTMENU)
+        return lParam == -1 ? " keyboard" : " mouse";
+    return "";
+}
+
 inline bool IsWatched(std::uint32_t m) {
     for (std::uint32_t w : Watched())
         if (w == m)
@@ -93,7 +126,8 @@ inline LRESULT TracingProc(HWND window, std::uint32_t message, WPARAM wParam, LP
         SetWindowLongPtr(window, GWLP_USERDATA, reinterpret_cast<std::intptr_t>(cs->lpCreateParams));
     }
     if (IsWatched(message))
-        Trace().push_back(NameOf(window) + ":" + MessageName(message));
+        Trace().push_back(NameOf(window) + ":" + MessageName(message) +
+                          (WithDetails() ? Details(message, wParam, lParam) : std::string()));
     return DefWindowProc(window, message, wParam, lParam);
 }
 
@@ -129,6 +163,7 @@ protected:
     void SetUp() override {
         Trace().clear();
         Watched().clear();
+        WithDetails() = false;
     }
     void TearDown() override {
         Watched().clear();

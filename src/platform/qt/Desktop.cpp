@@ -240,13 +240,17 @@ void TDesktopWindow::PostKey(QKeyEvent* e, bool down) {
         data |= KF_UP;
     HWND target = GetFocus();
     if (target == nullptr || GetAncestor(target, GA_ROOT) != Window)
-        target = GetActiveWindow() == Window ? Window : Window;
+        target = Window;
     const std::uint32_t time = static_cast<std::uint32_t>(e->timestamp());
-    if (down && !e->text().isEmpty()) {
+    if (down) {
+        // The character is settled now, while the key state is that of this
+        // event: Control with a letter makes the control character whatever
+        // text the desktop gives.
         const QString text = e->text();
-        RememberKeyText(
-            time, static_cast<WPARAM>(vk),
-            std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
+        std::u16string chars(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
+        if (control && !alt && vk >= 'A' && vk <= 'Z')
+            chars = std::u16string(1, static_cast<char16_t>(vk - 'A' + 1));
+        RememberKeyText(time, static_cast<WPARAM>(vk), std::move(chars));
     }
     PostInput({target, message, static_cast<WPARAM>(vk), static_cast<LPARAM>(data), time, CursorPos()});
 }

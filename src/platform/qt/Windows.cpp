@@ -1595,15 +1595,12 @@ bool TranslateMessage(const TMsg& msg) {
             break;
         }
     }
-    const int vk = static_cast<int>(msg.wParam);
-    const bool control = IsKeyDown(VK_CONTROL);
-    // Control with a letter makes the control character whatever the
-    // desktop's text says; keys without text make none.
-    if (!fromDesktop || (control && vk >= 'A' && vk <= 'Z') || text.empty()) {
-        const char16_t c = CharOfKey(vk);
-        text = c != 0 ? std::u16string(1, c) : std::u16string();
-        if (fromDesktop && !(control && vk >= 'A' && vk <= 'Z'))
-            text.clear();
+    // A key from the desktop makes the characters settled when it came; a
+    // key-down posted by the program makes those of its virtual key.
+    if (!fromDesktop) {
+        const char16_t c = CharOfKey(static_cast<int>(msg.wParam));
+        if (c != 0)
+            text = std::u16string(1, c);
     }
     if (text.empty())
         return false;
