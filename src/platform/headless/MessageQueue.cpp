@@ -118,7 +118,11 @@ std::intptr_t SendMessageTo(TMessageWindow window, std::uint32_t message, std::u
         return 0;
     q.Sent.push_back(&sent);
     q.Wake.notify_all();
+    // The hook takes the window layer's locks, which may be held by a thread
+    // waiting for this one: it runs with ours released.
+    lock.unlock();
     CallWakeHook();
+    lock.lock();
     q.Served.wait(lock, [&] { return sent.Done; });
     return sent.Result;
 }

@@ -365,7 +365,10 @@ bool Ensure() {
     if (QCoreApplication::instance() != nullptr) {
         g_app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     } else {
-        if (std::getenv("REZ_HEADLESS") != nullptr && std::getenv("QT_QPA_PLATFORM") == nullptr)
+        // Without a display to talk to, Qt would end the program; tests and
+        // machines without a desktop get the offscreen plugin instead.
+        const bool noDisplay = std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr;
+        if ((std::getenv("REZ_HEADLESS") != nullptr || noDisplay) && std::getenv("QT_QPA_PLATFORM") == nullptr)
             setenv("QT_QPA_PLATFORM", "offscreen", 0);
         static int argc = 1;
         static char name[] = "rezozuri";

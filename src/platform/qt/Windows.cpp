@@ -84,7 +84,11 @@ void WakeMain() {
     Desktop::Wake();
 }
 
+// A queue's own thread is awake when it posts to itself; waking costs a
+// system call on the desktop's dispatcher, so only other threads do it.
 void WakeQueue(TThreadQueue& q) {
+    if (&q == t_queue.get())
+        return;
     q.Wake.notify_all();
     if (q.IsMain)
         Desktop::Wake();
@@ -341,8 +345,6 @@ void RecordPaintInvalid(TWindowObject* w, HRGN region, bool erase) {
     CombineRgn(w->Update, w->Update, region, RGN_OR);
     if (erase)
         w->EraseNeeded = true;
-    if (w->Queue && w->Queue->IsMain)
-        Desktop::Wake();
 }
 
 void Validate(TWindowObject* w, HRGN region) {
@@ -1481,29 +1483,43 @@ bool InSendMessage() {
     return CurrentQueue().InSend > 0;
 }
 
+namespace {
+bool TakePosted(TThreadQueue& q, TMsg& msg, HWND window, std::uint32_t first, std::uint32_t last, unsigned remove) {
+    std::lock_guard<std::mutex> guard(q.Lock);
+    for (auto it = q.Posted.begin(); it != q.Posted.end(); ++it) {
+        if (!Matches(*it, window, first, last))
+            continue;
+        msg = *it;
+        if ((remove & PM_REMOVE) != 0)
+            q.Posted.erase(it);
+        return true;
+    }
+    return false;
+}
+}  // namespace
+
 bool PeekMessage(TMsg& msg, HWND window, std::uint32_t first, std::uint32_t last, unsigned remove) {
     TThreadQueue& q = CurrentQueue();
     ServeSent(q);
     if (q.IsMain) {
         DispatchSentMessages();
-        if (Desktop::Started())
-            Desktop::ProcessEvents(0);
         // The message windows' posted messages run here: they have no
         // window of this layer to be dispatched to.
         while (DispatchPostedMessage()) {
         }
+    }
+    if (TakePosted(q, msg, window, first, last, remove))
+        return true;
+    // The desktop's events are fetched only when nothing posted waits, as
+    // posted messages come before input; they may send or post in turn.
+    if (q.IsMain && Desktop::Started()) {
+        Desktop::ProcessEvents(0);
         ServeSent(q);
+        if (TakePosted(q, msg, window, first, last, remove))
+            return true;
     }
     {
         std::lock_guard<std::mutex> guard(q.Lock);
-        for (auto it = q.Posted.begin(); it != q.Posted.end(); ++it) {
-            if (!Matches(*it, window, first, last))
-                continue;
-            msg = *it;
-            if ((remove & PM_REMOVE) != 0)
-                q.Posted.erase(it);
-            return true;
-        }
         if (q.QuitPosted && FilterTakes(WM_QUIT, first, last)) {
             msg = {nullptr, WM_QUIT, static_cast<WPARAM>(q.QuitCode), 0, MessageTime(), CursorPos()};
             if ((remove & PM_REMOVE) != 0)
