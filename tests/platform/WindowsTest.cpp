@@ -148,6 +148,7 @@ TEST_F(WindowsTest, SubclassChainsRunOutermostFirstAndUnwind) {
 }
 
 TEST_F(WindowsTest, WindowTextIsKeptByTheDefaultProcedureInBothForms) {
+    RegisterTracedClasses();
     HWND w = CreateWindowEx(0, u"Traced", u"Caf\u00e9 \u20ac", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, 0,
                             const_cast<char*>("w"));
     ASSERT_NE(w, nullptr);
