@@ -523,4 +523,16 @@ int ScrollWindowEx(HWND window,
                    TRect* updateRect,
                    unsigned flags);
 
+// The caret: one per thread's windows at a time, drawn by inverting its
+// rectangle and blinking on a timer of the queue. It starts hidden; shows and
+// hides count. Painting its window takes it off the screen and puts it back.
+bool CreateCaret(HWND window, HBITMAP shape, std::int32_t width, std::int32_t height);
+bool DestroyCaret();
+bool ShowCaret(HWND window);  // null: the caret's own window
+bool HideCaret(HWND window);
+bool SetCaretPos(std::int32_t x, std::int32_t y);
+bool GetCaretPos(TPoint& out);
+bool SetCaretBlinkTime(std::uint32_t ms);
+std::uint32_t GetCaretBlinkTime();
+
 }  // namespace Platform

@@ -99,6 +99,11 @@ void RememberKeyText(std::uint32_t time, WPARAM key, std::u16string text);
 void DesktopResized(TWindowObject* window, std::int32_t width, std::int32_t height);
 void DesktopMoved(TWindowObject* window, std::int32_t x, std::int32_t y);
 void DesktopExposed(TWindowObject* window);
+// Painting takes the caret off its window for the time of the paint, and
+// destroying the window destroys its caret.
+void CaretOffForPaint(HWND window);
+void CaretBackAfterPaint(HWND window);
+void CaretWindowDestroyed(HWND window);
 // The visible part of the window, in its client coordinates.
 HRGN VisibleRegion(TWindowObject* window);
 // Client coordinates of the window to those of its top-level window's client.

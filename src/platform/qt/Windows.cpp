@@ -875,6 +875,7 @@ bool DestroyWindow(HWND window) {
     }
     if ((w = WindowOf(window)) == nullptr)
         return true;
+    CaretWindowDestroyed(window);
     SendDestroy(w);
     if ((w = WindowOf(window)) != nullptr)
         SendNcDestroy(w);
@@ -1966,6 +1967,7 @@ HDC BeginPaint(HWND window, TPaintStruct& paint) {
     GetRgnBox(visible, paint.rcPaint);
     const bool erase = w->EraseNeeded;
     w->EraseNeeded = false;
+    CaretOffForPaint(window);
     paint.hdc = MakeWindowDc(w, visible);
     if (erase)
         paint.fErase = SendMessage(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(paint.hdc), 0) == 0;
@@ -1975,6 +1977,7 @@ HDC BeginPaint(HWND window, TPaintStruct& paint) {
 bool EndPaint(HWND window, const TPaintStruct& paint) {
     if (paint.hdc != nullptr)
         ReleaseWindowDc(paint.hdc);
+    CaretBackAfterPaint(window);
     return true;
 }
 
@@ -2021,6 +2024,8 @@ int ScrollWindowEx(HWND window,
     TWindowObject* top = TopLevelOf(w);
     if (top->Surface == nullptr)
         MakeSurface(top);
+    // The caret must not move with the pixels.
+    CaretOffForPaint(window);
     const TPoint origin = ClientOriginInTopLevel(w);
     if (!RegionIsEmpty(moved) && IsWindowVisible(window)) {
         const std::int32_t cw = std::max(1, w->Client.Width());
@@ -2062,6 +2067,7 @@ int ScrollWindowEx(HWND window,
                 SetWindowPos(c->Handle, nullptr, c->Rect.Left + dx, c->Rect.Top + dy, 0, 0,
                              SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     }
+    CaretBackAfterPaint(window);
     if ((flags & SW_INVALIDATE) != 0)
         RedrawWindow(window, nullptr, exposed, RDW_INVALIDATE | ((flags & SW_ERASE) != 0 ? unsigned{RDW_ERASE} : 0u));
     if (updateRegion != nullptr)
