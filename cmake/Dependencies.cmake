@@ -19,8 +19,13 @@ find_library(GIF_LIBRARY gif REQUIRED)
 add_library(rez_deps_codecs INTERFACE)
 target_link_libraries(rez_deps_codecs INTERFACE ZLIB::ZLIB JPEG::JPEG ${GIF_LIBRARY})
 
+# The desktop: windows, input and screens through the Qt 6 GUI module (no
+# Qt Widgets). Only src/platform/qt/ includes Qt headers.
+find_package(Qt6 REQUIRED COMPONENTS Gui)
+
 add_library(rez_deps_platform INTERFACE)
-target_link_libraries(rez_deps_platform INTERFACE PkgConfig::ICU PkgConfig::DRAWING PkgConfig::XKBCOMMON Threads::Threads)
+target_link_libraries(rez_deps_platform INTERFACE PkgConfig::ICU PkgConfig::DRAWING PkgConfig::XKBCOMMON Threads::Threads
+    Qt6::Gui)
 
 if(REZ_BUILD_TESTS)
     find_package(GTest REQUIRED)

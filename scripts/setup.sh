@@ -20,6 +20,8 @@ packages=(
     # libraries of the program
     zlib1g-dev libjpeg-dev libgif-dev libhunspell-dev
     libicu-dev libxkbcommon-dev xkb-data libfontconfig-dev libfreetype-dev libcairo2-dev libx11-dev
+    # the windowing layer (Qt 6 GUI with its platform plugins) and the desktop tests
+    qt6-base-dev qt6-qpa-plugins xvfb xclip xdotool xauth
     # fonts the documents name (metric-compatible families)
     fonts-liberation fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea fonts-dejavu-core fonts-dejavu
 )

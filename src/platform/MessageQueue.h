@@ -68,6 +68,12 @@ private:
     std::condition_variable Changed;
 };
 
+// For the window layer, whose wait also watches this queue: the hook runs
+// (on any thread) whenever a message or signal should wake the main thread,
+// and HasQueuedMessages tells whether anything waits to be served.
+void SetMainThreadWakeHook(void (*hook)());
+bool HasQueuedMessages();
+
 enum class TWaitResult : std::uint8_t { wrSignalled, wrSentMessage, wrTimeout };
 
 // Main thread: waits until the signal is set or another thread sends a

@@ -52,10 +52,20 @@ TMessageProc ProcOf(TQueue& q, TMessageWindow window) {
     return found == q.Windows.end() ? nullptr : found->second;
 }
 
+std::atomic<void (*)()> g_wakeHook{nullptr};
+
+void CallWakeHook() {
+    if (auto hook = g_wakeHook.load())
+        hook();
+}
+
 void WakeMainThread() {
     TQueue& q = Queue();
-    std::lock_guard<std::mutex> guard(q.Lock);
-    q.Wake.notify_all();
+    {
+        std::lock_guard<std::mutex> guard(q.Lock);
+        q.Wake.notify_all();
+    }
+    CallWakeHook();
 }
 
 }  // namespace
@@ -108,18 +118,36 @@ std::intptr_t SendMessageTo(TMessageWindow window, std::uint32_t message, std::u
         return 0;
     q.Sent.push_back(&sent);
     q.Wake.notify_all();
+    // The hook takes the window layer's locks, which may be held by a thread
+    // waiting for this one: it runs with ours released.
+    lock.unlock();
+    CallWakeHook();
+    lock.lock();
     q.Served.wait(lock, [&] { return sent.Done; });
     return sent.Result;
 }
 
 bool PostMessageTo(TMessageWindow window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
     TQueue& q = Queue();
-    std::lock_guard<std::mutex> guard(q.Lock);
-    if (q.Windows.find(window) == q.Windows.end())
-        return false;
-    q.Posted.push_back({window, message, wParam, lParam});
-    q.Wake.notify_all();
+    {
+        std::lock_guard<std::mutex> guard(q.Lock);
+        if (q.Windows.find(window) == q.Windows.end())
+            return false;
+        q.Posted.push_back({window, message, wParam, lParam});
+        q.Wake.notify_all();
+    }
+    CallWakeHook();
     return true;
+}
+
+void SetMainThreadWakeHook(void (*hook)()) {
+    g_wakeHook.store(hook);
+}
+
+bool HasQueuedMessages() {
+    TQueue& q = Queue();
+    std::lock_guard<std::mutex> guard(q.Lock);
+    return !q.Sent.empty() || !q.Posted.empty();
 }
 
 bool DispatchSentMessages() {
