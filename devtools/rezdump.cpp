@@ -1,7 +1,9 @@
 // rezdump FILE: opens a document as the program does and prints its
-// structure, for developers looking at what a reader made of a file. The
-// exit code is 0 when the document opened, 1 when it was refused (the
-// messages go to stderr), 2 for a wrong command line.
+// structure, for developers looking at what a reader made of a file.
+// rezdump --save-rtf OUT FILE: opens the document and saves it as RTF to
+// OUT, as Save As does. The exit code is 0 when the document opened (and
+// was saved), 1 when it was refused or could not be saved (the messages go
+// to stderr), 2 for a wrong command line.
 
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +11,8 @@
 
 #include "editing/tables/TableStructure.h"
 #include "files/opening/OpenDocument.h"
+#include "files/saving/SaveDocument.h"
+#include "files/saving/SaveToFormat.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
 #include "model/formats/FormatStream.h"
@@ -116,8 +120,14 @@ void Dump(TDoc& doc, const TDocOpeningOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::string saveTo;
+    if (argc == 4 && std::string(argv[1]) == "--save-rtf") {
+        saveTo = argv[2];
+        argv += 2;
+        argc -= 2;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: rezdump FILE\n");
+        std::fprintf(stderr, "usage: rezdump [--save-rtf OUT] FILE\n");
         return 2;
     }
     TDoc doc(true);
@@ -133,6 +143,11 @@ int main(int argc, char** argv) {
     options.OpenReadOnly = true;
     if (!OpenDocument(doc, options))
         return 1;
+    if (!saveTo.empty()) {
+        // The dump read the file without a lock; the copy goes to OUT.
+        doc.ReadOnly = 0;
+        return SaveDocumentAs(doc, saveTo, sfmtRtf) == srSaved ? 0 : 1;
+    }
     Dump(doc, options);
     return 0;
 }
