@@ -1268,10 +1268,13 @@ bool TRtfWriter::TemporaryRun(const std::uint8_t* data,
         }
         if (!TakesPosition(e) || (e.IsControl && e.Code != fcSpecialChar && e.Code != fcUnicodeChar))
             return false;
-        if (e.IsControl && e.Code == fcSpecialChar && e.Value == chParEnd)
-            return false;
-        if (SameWrittenFormat(f, format))
+        // The paragraph end may close the stretch, never continue it.
+        const bool parEnd = e.IsControl && e.Code == fcSpecialChar && e.Value == chParEnd;
+        if (SameWrittenFormat(f, format)) {
+            if (parEnd)
+                return false;
             continue;
+        }
         return SameWrittenFormat(f, WrittenChar);
     }
     return false;
