@@ -26,20 +26,31 @@ class TUsage {
 public:
     explicit TUsage(TSaveContext& context) : Context(context) {}
 
+    // Each font once: the walk meets a font at every run of text.
     void Font(std::int32_t font) {
-        if (font != UnsetValue && font >= 0)
-            Fonts.push_back(font);
+        if (font == UnsetValue || font < 0)
+            return;
+        const auto at = static_cast<std::size_t>(font);
+        if (at >= SeenFonts.size())
+            SeenFonts.resize(at + 1, 0);
+        if (SeenFonts[at] != 0)
+            return;
+        SeenFonts[at] = 1;
+        Fonts.push_back(font);
     }
     void Color(std::int32_t color) {
-        if (color == UnsetValue || color == AutoColor || color == static_cast<std::int32_t>(0x80000000u))
+        if (color == UnsetValue || color == AutoColor || color == static_cast<std::int32_t>(0x80000000u) ||
+            color == LastColor)
             return;
+        LastColor = color;
         if (std::find(Context.Colors.begin(), Context.Colors.end(), color) == Context.Colors.end())
             Context.Colors.push_back(color);
     }
     void List(std::int32_t handle) {
         if (handle == 0 || handle == UnsetValue)
             return;
-        if (const auto* list = HandleTo<TAutoList>(static_cast<TObjectHandle>(handle)))
+        const auto* list = HandleTo<TAutoList>(static_cast<TObjectHandle>(handle));
+        if (list != nullptr && std::find(Lists.begin(), Lists.end(), list) == Lists.end())
             Lists.push_back(list);
     }
     void CharFormat(const TCharFormat& f) {
@@ -99,6 +110,8 @@ public:
     std::vector<const TAutoList*> Lists;
 
 private:
+    std::vector<std::uint8_t> SeenFonts;
+    std::int32_t LastColor = AutoColor;
     TSaveContext& Context;
 };
 
