@@ -14,6 +14,7 @@
 #include "files/rtf/RtfReader.h"
 #include "files/saving/SaveToFormat.h"
 #include "model/document/TDoc.h"
+#include "model/document/TSection.h"
 #include "model/fields/TField.h"
 #include "model/formats/FormatStream.h"
 #include "model/managers/TFontManager.h"
@@ -223,6 +224,112 @@ TEST_F(RtfWriterTest, HandBuiltSpecialCharactersAndFields) {
     EXPECT_NE(rtf.find("a\\u8194  b"), std::string::npos) << rtf;
     EXPECT_NE(rtf.find("{{\\field{\\*\\fldinst{\\f0  PAGE }}{\\fldrslt{\\f0 1}}}}"), std::string::npos) << rtf;
     EXPECT_NE(rtf.find("{\\*\\bkmkstart mark} end{\\*\\bkmkend mark}"), std::string::npos) << rtf;
+}
+
+// Appends a paragraph of the given story built from elements (the stories
+// must be appended in their order).
+TPar* AppendParagraph(TDoc& doc, int story, const std::vector<TElement>& elements) {
+    auto* par = new TPar(&doc);
+    par->Format = DefaultParFormat;
+    doc.Pars.Add(par);
+    doc.StoryCounts[story] += 1;
+    doc.RenumberPars(0);
+    for (const TElement& e : elements) {
+        if (!e.Text.empty()) {
+            par->Stream.AppendString(e.Text);
+            par->Chars.AppendString(e.Text);
+            continue;
+        }
+        AppendFormatControl(par->Stream, e.Code, e.Value);
+        if (ControlTakesPosition(e.Code))
+            par->Chars.AppendByte(ControlCharCode(e.Code, e.Value));
+    }
+    par->Changed();
+    return par;
+}
+
+std::int32_t AddField(TDoc& doc, std::uint8_t kind, TField** out = nullptr) {
+    auto* field = new TField;
+    field->Kind = kind;
+    doc.Fields.Add(field);
+    if (out != nullptr)
+        *out = field;
+    return static_cast<std::int32_t>(ObjectHandle(field));
+}
+
+TEST_F(RtfWriterTest, HandBuiltNoteFollowsItsReference) {
+    std::unique_ptr<TDoc> doc = Read(std::string("{\\rtf1") + StyleSheet + " x\\par}");
+    TField* ref = nullptr;
+    TField* body = nullptr;
+    const std::int32_t refHandle = AddField(*doc, fkNoteRef, &ref);
+    const std::int32_t bodyHandle = AddField(*doc, fkNoteBody, &body);
+    ref->Partner = body;
+    body->Partner = ref;
+    BuildParagraph(*doc, {{"Text", 0, 0},
+                          {"", fcFieldStart, refHandle},
+                          {"", fcSpecialChar, chNoteRef},
+                          {"", fcFieldEnd, refHandle},
+                          {" more", 0, 0},
+                          {"", fcSpecialChar, chParEnd}});
+    AppendParagraph(*doc, stFootnotes,
+                    {{"", fcFieldStart, bodyHandle},
+                     {"The note.", 0, 0},
+                     {"", fcFieldEnd, bodyHandle},
+                     {"", fcSpecialChar, chParEnd}});
+    const std::string rtf = ToMemory(*doc);
+    // Paragraph styles Normal and heading 1: the character styles are 2, 3
+    // and 4.
+    const std::size_t note = rtf.find("Text\\cs3\\chftn{\\footnote\\pard\\plain");
+    ASSERT_NE(note, std::string::npos) << Visible(rtf);
+    // The note ends before the rest of the text, which takes the default
+    // character style again.
+    EXPECT_NE(rtf.find("The note.\r\n}\\cs2  more", note), std::string::npos) << Visible(rtf);
+    // The note's own paragraph is written only inside the note.
+    EXPECT_EQ(rtf.find("The note.", rtf.find("The note.") + 1), std::string::npos);
+}
+
+TEST_F(RtfWriterTest, HandBuiltHeadersAndFooters) {
+    struct Case {
+        const char* Name;
+        bool LeftHeader;
+        std::vector<std::string> Present;
+        std::vector<std::string> Absent;
+    };
+    const Case cases[] = {
+        {"without left headers one header serves every page",
+         false,
+         {"{\\header\\pard\\plain", "Head"},
+         {"\\headerr", "\\headerl"}},
+        {"with a left header both are written",
+         true,
+         {"{\\headerr\\pard\\plain", "{\\headerl\\pard\\plain", "Left"},
+         {"{\\header\\pard"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::unique_ptr<TDoc> doc = Read("{\\rtf1 Body\\par}");
+        TSection& section = *doc->Sections.At<TSection>(0);
+        TField* header = nullptr;
+        const std::int32_t h = AddField(*doc, fkHeaderFooter, &header);
+        section.HeadersFooters[hfOddHeader] = header;
+        AppendParagraph(*doc, stHeadersFooters,
+                        {{"", fcFieldStart, h}, {"Head", 0, 0}, {"", fcFieldEnd, h}, {"", fcSpecialChar, chParEnd}});
+        if (c.LeftHeader) {
+            TField* left = nullptr;
+            const std::int32_t l = AddField(*doc, fkHeaderFooter, &left);
+            section.HeadersFooters[hfEvenHeader] = left;
+            AppendParagraph(
+                *doc, stHeadersFooters,
+                {{"", fcFieldStart, l}, {"Left", 0, 0}, {"", fcFieldEnd, l}, {"", fcSpecialChar, chParEnd}});
+        }
+        const std::string rtf = ToMemory(*doc);
+        for (const std::string& s : c.Present)
+            EXPECT_NE(rtf.find(s), std::string::npos) << s << "\nin\n" << Visible(rtf);
+        for (const std::string& s : c.Absent)
+            EXPECT_EQ(rtf.find(s), std::string::npos) << s << "\nin\n" << Visible(rtf);
+        // The header comes before the body's text.
+        EXPECT_LT(rtf.find("Head"), rtf.find("Body"));
+    }
 }
 
 }  // namespace

@@ -231,6 +231,9 @@ private:
     void Section(const TSection& section, bool first);
     void SectionBreakKind(const TSection& section);
     void FieldMark(bool start, const TField* field);
+    void Note(const TField* body);
+    void HeaderFooter(const TField* field, int word, bool firstSection);
+    void HeadersFooters(const TSection& section, bool first);
     void Push() { Saved.push_back({WrittenChar, WrittenPar}); }
     void Pop();
     void Special(std::uint8_t code);
@@ -272,6 +275,9 @@ private:
     };
     std::vector<TTableFont> TableFonts;
     std::vector<std::int32_t> FontNumbers;
+    // The note body to write right after its reference's character.
+    const TField* PendingNote = nullptr;
+    std::int32_t CurrentPar = 0;
     // The document's last paragraph when the whole main story is written.
     std::int32_t LastPar = -1;
 };
@@ -1039,6 +1045,7 @@ void TRtfWriter::Section(const TSection& section, bool first) {
         if (f.LineBetween != 0)
             Word(rwLinebetcol);
     }
+    HeadersFooters(section, first);
     const TNoteSettings& foot = section.FootnoteSettings;
     if (foot.Position == 1)
         Word(rwSftnbj);
@@ -1171,6 +1178,24 @@ void TRtfWriter::FieldMark(bool start, const TField* field) {
                 Pop();
             }
             break;
+        case fkNoteRef: {
+            const bool endnote = field->Partner != nullptr && field->Partner->Endnote != 0;
+            if (start) {
+                WordValue(rwCs, CharStyleBase + 1 + (endnote ? 1 : 0));
+                PendingNote = field->Partner;
+            } else {
+                if (PendingNote != nullptr)
+                    Note(PendingNote);
+                WordValue(rwCs, CharStyleBase);
+            }
+            break;
+        }
+        case fkNoteNumber:
+            if (start)
+                WordValue(rwCs, CharStyleBase + (Doc.StoryOfPar(CurrentPar) == stEndnotes ? 2 : 1));
+            else
+                WordValue(rwCs, CharStyleBase);
+            break;
         case fkBookmark:
             if (field->Flags == 0)
                 StarDestination(start ? rwBkmkstart : rwBkmkend, field->GetName());
@@ -1178,6 +1203,74 @@ void TRtfWriter::FieldMark(bool start, const TField* field) {
         default:
             break;
     }
+}
+
+// A note's text, right after its reference: the paragraphs of the note
+// body, the last without its end mark, in a group of its own.
+void TRtfWriter::Note(const TField* body) {
+    PendingNote = nullptr;
+    TFragment range;
+    if (body == nullptr || !Doc.FieldRange(body, range))
+        return;
+    const std::int32_t savedPar = CurrentPar;
+    Push();
+    Brace('{');
+    Word(rwFootnote);
+    if (body->Endnote != 0)
+        Word(rwFtnalt);
+    PlainReset();
+    for (std::int32_t p = range.Start.Par; p <= range.End.Par && p < Doc.ParCount(); ++p) {
+        const std::int32_t chars = Doc.Par(p)->CharCount();
+        Paragraph(p, 0, p == range.End.Par ? std::max(0, chars - 1) : -1);
+    }
+    Brace('}');
+    Pop();
+    CurrentPar = savedPar;
+}
+
+void TRtfWriter::HeaderFooter(const TField* field, int word, bool firstSection) {
+    TFragment range;
+    if (field == nullptr || !Doc.FieldRange(field, range))
+        return;
+    const bool empty = range.Start.Par == range.End.Par && Doc.Par(range.Start.Par)->CharCount() <= 1;
+    if (empty && firstSection)
+        return;
+    const std::int32_t savedPar = CurrentPar;
+    Push();
+    Brace('{');
+    Word(word);
+    PlainReset();
+    for (std::int32_t p = range.Start.Par; p <= range.End.Par && p < Doc.ParCount(); ++p)
+        Paragraph(p, 0, -1);
+    Brace('}');
+    Pop();
+    CurrentPar = savedPar;
+}
+
+void TRtfWriter::HeadersFooters(const TSection& section, bool first) {
+    if ((C.Options.Flags & svNoFields) != 0)
+        return;
+    const auto isEmpty = [&](const TField* field) {
+        TFragment range;
+        return field == nullptr || !Doc.FieldRange(field, range) ||
+               (range.Start.Par == range.End.Par && Doc.Par(range.Start.Par)->CharCount() <= 1);
+    };
+    const TField* const* hf = section.HeadersFooters;
+    // Without left pages of their own, one header serves every page.
+    if (hf[hfEvenHeader] == nullptr || (isEmpty(hf[hfEvenHeader]) && first)) {
+        HeaderFooter(hf[hfOddHeader], rwHeader, first);
+    } else {
+        HeaderFooter(hf[hfOddHeader], rwHeaderr, first);
+        HeaderFooter(hf[hfEvenHeader], rwHeaderl, first);
+    }
+    HeaderFooter(hf[hfFirstHeader], rwHeaderf, first);
+    if (hf[hfEvenFooter] == nullptr || (isEmpty(hf[hfEvenFooter]) && first)) {
+        HeaderFooter(hf[hfOddFooter], rwFooter, first);
+    } else {
+        HeaderFooter(hf[hfOddFooter], rwFooterr, first);
+        HeaderFooter(hf[hfEvenFooter], rwFooterl, first);
+    }
+    HeaderFooter(hf[hfFirstFooter], rwFooterf, first);
 }
 
 void TRtfWriter::Special(std::uint8_t code) {
@@ -1281,6 +1374,7 @@ bool TRtfWriter::TemporaryRun(const std::uint8_t* data,
 }
 
 void TRtfWriter::Paragraph(std::int32_t p, std::int32_t from, std::int32_t to) {
+    CurrentPar = p;
     TPar& par = *Doc.Par(p);
     const std::uint8_t* data = par.Stream.Data;
     const std::int32_t size = par.Stream.Size;
@@ -1331,7 +1425,8 @@ void TRtfWriter::Paragraph(std::int32_t p, std::int32_t from, std::int32_t to) {
             }
         }
         if (!e.IsControl) {
-            const std::int32_t runEnd = std::min(i + e.Length, endAt);
+            // A pending note follows its reference's character at once.
+            const std::int32_t runEnd = std::min(PendingNote != nullptr ? i + 1 : i + e.Length, endAt);
             if (!SkipResult)
                 EscapedNarrow(
                     std::string_view(reinterpret_cast<const char*>(data + i), static_cast<std::size_t>(runEnd - i)),
@@ -1346,6 +1441,8 @@ void TRtfWriter::Paragraph(std::int32_t p, std::int32_t from, std::int32_t to) {
                 // itself; writing it would add an empty paragraph.
                 if (!(e.Value == chParEnd && p == LastPar && i >= size))
                     Special(static_cast<std::uint8_t>(e.Value));
+                if (PendingNote != nullptr)
+                    Note(PendingNote);
                 break;
             case fcUnicodeChar:
                 if (!SkipResult) {
@@ -1353,6 +1450,8 @@ void TRtfWriter::Paragraph(std::int32_t p, std::int32_t from, std::int32_t to) {
                     C.AppendByte('?');
                     Delimit = false;
                 }
+                if (PendingNote != nullptr)
+                    Note(PendingNote);
                 break;
             case fcSectionBreak: {
                 Word(rwSect);
