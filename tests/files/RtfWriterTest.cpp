@@ -162,6 +162,13 @@ TEST_F(RtfWriterTest, FrameAndModes) {
     const std::string plain = ToFile(*doc);
     RtfSaveSettings().Supercompact = true;
     EXPECT_NE(plain.find("caf\\'e9"), std::string::npos);
+    // A document that uses a double-byte font is never written raw,
+    // whatever the option says: its paragraphs end in "par".
+    std::unique_ptr<TDoc> japanese =
+        Read("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 MS Mincho;}}\\f0 \\'82\\'a0\\par x\\par}");
+    const std::string escapedFile = ToFile(*japanese);
+    EXPECT_NE(escapedFile.find("\\par\r\n"), std::string::npos) << Visible(escapedFile);
+    EXPECT_EQ(raw.find("\\par\r"), std::string::npos) << Visible(raw);
 }
 
 TEST_F(RtfWriterTest, StyleHotKey) {
