@@ -947,7 +947,7 @@ bool TRtfWriter::ParFormat(const TParFormat& format) {
         (w.List != 0 && format.List == 0) || (w.KeepWithNext != 0 && format.KeepWithNext == 0) ||
         (w.KeepTogether != 0 && format.KeepTogether == 0) || (w.PageBreakBefore != 0 && format.PageBreakBefore == 0) ||
         (w.ContextualSpacing != 0 && format.ContextualSpacing == 0) ||
-        (w.SuppressLineNumbers == 0 && format.SuppressLineNumbers != 0 && false) ||
+        (w.SuppressLineNumbers == 0 && format.SuppressLineNumbers != 0) ||
         (w.OutlineLevel != 9 && format.OutlineLevel == 9 && w.OutlineLevel != format.OutlineLevel) ||
         (w.Tabs > 0 && format.Tabs != w.Tabs) || (w.InTable != 0 && format.InTable == 0) ||
         (w.Collapsed != 0 && format.Collapsed == 0) || (w.Borders != format.Borders && w.Borders > 0) ||
@@ -1070,6 +1070,9 @@ void TRtfWriter::Section(const TSection& section, bool first) {
         else if (ps.LineNumberRestart == 2)
             Word(rwLinecont);
     }
+    // A whole document holds every section up to its end.
+    if (C.Options.WholeDocument)
+        Word(rwSectfullsaved);
 }
 
 void TRtfWriter::SectionBreakKind(const TSection& section) {
