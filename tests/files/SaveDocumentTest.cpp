@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -48,6 +50,31 @@ public:
 private:
     rlimit Old{};
     sighandler_t OldHandler = SIG_DFL;
+};
+
+// A small file system of its own (root only), which can be made read-only
+// while a test runs.
+class TSmallFileSystem {
+public:
+    explicit TSmallFileSystem(const std::string& folder) : Folder(folder) {
+        fs::create_directories(folder);
+        Mounted = geteuid() == 0 && mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=2m,mode=0755") == 0;
+    }
+    ~TSmallFileSystem() {
+        if (Mounted)
+            umount2(Folder.c_str(), MNT_DETACH);
+    }
+    TSmallFileSystem(const TSmallFileSystem&) = delete;
+    TSmallFileSystem& operator=(const TSmallFileSystem&) = delete;
+
+    bool IsMounted() const { return Mounted; }
+    bool SetReadOnly(bool readOnly) {
+        return mount("tmpfs", Folder.c_str(), "tmpfs", MS_REMOUNT | (readOnly ? MS_RDONLY : 0), "size=2m") == 0;
+    }
+
+private:
+    std::string Folder;
+    bool Mounted = false;
 };
 
 std::set<std::string> Entries(const std::string& folder) {
@@ -182,6 +209,35 @@ TEST_F(SaveDocumentTest, RetryAfterAFailedWriteSavesTheWholeFile) {
     EXPECT_GT(saved.size(), 100000u);
     EXPECT_EQ(saved.back(), '}');
     EXPECT_EQ(Entries(dir.Path()), std::set<std::string>{"doc.rtf"});
+}
+
+TEST_F(SaveDocumentTest, AReadOnlyFolderKeepsTheOriginal) {
+    const std::string folder = dir.File("small");
+    TSmallFileSystem small(folder);
+    const bool root = geteuid() == 0;
+    if (root && !small.IsMounted())
+        GTEST_SKIP() << "root ignores permissions, and no read-only file system could be mounted";
+    const std::string path = folder + "/doc.rtf";
+    const std::string original = "{\\rtf1\\ansi Hello\\par}";
+    WriteFileBytes(path, original);
+    std::unique_ptr<TDoc> doc = Open(path);
+    // A file system with a file open for writing cannot become read-only.
+    doc->CloseFile();
+    if (root)
+        ASSERT_TRUE(small.SetReadOnly(true));
+    else
+        fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    TScriptedMessageBoxes boxes({mrCancel});
+    const int result = SaveDocument(*doc);
+    if (root)
+        ASSERT_TRUE(small.SetReadOnly(false));
+    else
+        fs::permissions(folder, fs::perms::owner_all);
+    EXPECT_EQ(result, srFailed);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].Text, "Cannot create file \"" + path + "\".");
+    EXPECT_EQ(ReadFileBytes(path), original);
+    EXPECT_EQ(Entries(folder), std::set<std::string>{"doc.rtf"});
 }
 
 TEST_F(SaveDocumentTest, AFileThatCannotBeCreatedIsReportedAndChangesNothing) {
