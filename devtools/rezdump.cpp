@@ -1,9 +1,13 @@
-// rezdump [--pages[=WIDTH]] FILE: opens a document as the program does and
-// prints its structure, for developers looking at what a reader made of a
-// file. With --pages it paginates the document (at a text width of WIDTH
-// twips when given) and prints each page's boxes with the paragraphs and
-// lines they hold. The exit code is 0 when the document opened, 1 when it
-// was refused (the messages go to stderr), 2 for a wrong command line.
+// rezdump FILE: opens a document as the program does and prints its
+// structure, for developers looking at what a reader made of a file.
+// rezdump --pages[=WIDTH] FILE also paginates the document (at a text width
+// of WIDTH twips when given) and prints each page's boxes with the
+// paragraphs and lines they hold.
+// rezdump --save-rtf OUT FILE opens the document and saves it as RTF to OUT,
+// as Save As does.
+// The exit code is 0 when the document opened (and was saved), 1 when it
+// was refused or could not be saved (the messages go to stderr), 2 for a
+// wrong command line.
 
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +18,8 @@
 #include "base/core/TList.h"
 #include "editing/tables/TableStructure.h"
 #include "files/opening/OpenDocument.h"
+#include "files/saving/SaveDocument.h"
+#include "files/saving/SaveToFormat.h"
 #include "layout/boxes/TPage.h"
 #include "layout/pagination/TLayoutClient.h"
 #include "model/document/TDoc.h"
@@ -181,29 +187,35 @@ void DumpPages(TDoc& doc, std::int32_t textWidth) {
     doc.Client = &NullDocClient();
 }
 
+int Usage() {
+    std::fprintf(stderr, "usage: rezdump [--pages[=WIDTH]] FILE\n       rezdump --save-rtf OUT FILE\n");
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     bool pages = false;
     std::int32_t pageTextWidth = 0;
+    std::string saveTo;
     int arg = 1;
-    if (argc == 3 && std::string(argv[1]).rfind("--pages", 0) == 0) {
-        const std::string option = argv[1];
-        pages = true;
-        if (option.size() > 8 && option[7] == '=')
+    for (; arg < argc - 1; ++arg) {
+        const std::string option = argv[arg];
+        if (option == "--pages") {
+            pages = true;
+        } else if (option.rfind("--pages=", 0) == 0) {
+            pages = true;
             pageTextWidth = std::atoi(option.c_str() + 8);
-        else if (option != "--pages")
-            pages = false;
-        if (!pages || (option.size() > 8 && pageTextWidth <= 0)) {
-            std::fprintf(stderr, "usage: rezdump [--pages[=WIDTH]] FILE\n");
-            return 2;
+            if (pageTextWidth <= 0)
+                return Usage();
+        } else if (option == "--save-rtf" && arg + 2 < argc) {
+            saveTo = argv[++arg];
+        } else {
+            return Usage();
         }
-        arg = 2;
     }
-    if (argc != arg + 1) {
-        std::fprintf(stderr, "usage: rezdump [--pages[=WIDTH]] FILE\n");
-        return 2;
-    }
+    if (arg != argc - 1)
+        return Usage();
     // Layout measures text: it needs the font manager the program makes at
     // start-up.
     std::unique_ptr<TFontManager> fonts;
@@ -222,6 +234,11 @@ int main(int argc, char** argv) {
     options.OpenReadOnly = true;
     if (!OpenDocument(doc, options))
         return 1;
+    if (!saveTo.empty()) {
+        // The dump read the file without a lock; the copy goes to OUT.
+        doc.ReadOnly = 0;
+        return SaveDocumentAs(doc, saveTo, sfmtRtf) == srSaved ? 0 : 1;
+    }
     Dump(doc, options);
     if (pages)
         DumpPages(doc, pageTextWidth);
