@@ -76,6 +76,15 @@ void CharFormatAtStreamOffset(const TPar& par, std::int32_t offset, TCharFormat&
 // Empties the line pool (the memory trim); free lines are destroyed.
 void TrimLinePool();
 std::int32_t PooledLineCount();
+std::int32_t LinePoolCapacity();
+
+// The positions array a line is measured in at the zoom, shared by all
+// lines and kept grown between uses; the memory trim frees it.
+std::int32_t* ZoomScratchPositions();
+void SetZoomScratchPositions(std::int32_t* positions);
+
+// Aligns a finished line's positions (left, centred, right, justified).
+void AlignLine(TLine& line);
 
 // The placement of a line kept while its paragraph is broken again.
 class TPaginatedLineInfo {

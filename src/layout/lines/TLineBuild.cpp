@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "base/core/Geometry.h"
 #include "base/core/ObjectHandles.h"
 #include "base/graphics/PixelSixteenths.h"
 #include "base/text/Charsets.h"
@@ -13,6 +14,7 @@
 #include "base/text/WideText.h"
 #include "layout/lines/LineLayout.h"
 #include "layout/lines/WrapArea.h"
+#include "model/document/DocSixteenths.h"
 #include "model/document/TDoc.h"
 #include "model/fields/TField.h"
 #include "model/formats/FormatStream.h"
@@ -30,8 +32,8 @@ namespace {
 constexpr std::int32_t Px16PerPixel = 16;
 // Hard line breaks are shown 11 pixels wide; section, column and page
 // breaks at least 150.
-constexpr std::int32_t LineBreakWidth = 11 * Px16PerPixel;
-constexpr std::int32_t MinRegionBreakWidth = 150 * Px16PerPixel;
+constexpr std::int32_t LineBreakPixels = 11;
+constexpr std::int32_t MinRegionBreakPixels = 150;
 
 bool IsBlank(std::uint8_t code) {
     return code == chTab || code == chNoBreakSpace || code == chEnSpace || code == chEmSpace ||
@@ -76,6 +78,11 @@ private:
     std::int32_t CharWidth(std::uint8_t c) const;
     std::int32_t ExtraSpacing() const;
     std::int32_t ItemAscent() const { return Breaker.FontAscent; }
+    // Screen pixels at 100 % in the breaker's unit: sixteenths, or pixels at
+    // the zoom while the line is measured at the zoom.
+    std::int32_t ScreenPixels(std::int32_t pixels) const {
+        return Doc.MeasuringAtZoom ? MulDiv(pixels, Doc.ZoomInForce, 100) : pixels * Px16PerPixel;
+    }
 
     // Returns false when the line has ended.
     bool AddChar(std::uint8_t c);
@@ -200,7 +207,12 @@ std::int32_t TLineBreaker::StartX() const {
     const bool onlyBreak = Line.FirstChar < Par.CharCount() && (CharAt(0) == chColumnBreak || CharAt(0) == chPageBreak);
     if (startsText && !onlyBreak && Par.LabelPar != nullptr && Par.LabelPar->LineCount() > 0) {
         const auto* label = Par.LabelPar->Lines->At<TLine>(0);
-        x += label->Pos(label->CharCount) - Par.LabelPar->LabelLeadIn;
+        std::int32_t labelWidth = label->Pos(label->CharCount) - Par.LabelPar->LabelLeadIn;
+        // The label was laid out at 100 %; measured at the zoom, the text
+        // starts after the label's scaled width.
+        if (Doc.MeasuringAtZoom)
+            labelWidth = MulDiv(labelWidth, Doc.ZoomInForce, 1600);
+        x += labelWidth;
     }
     return x;
 }
@@ -442,7 +454,7 @@ void TLineBreaker::SetAttribute(std::uint8_t code, std::int32_t value) {
         return;
     }
     if (code == caSize || (code == caKerning && value > 0))
-        value = ValueToSixteenths(value, false, 100);
+        value = DocValueToSixteenths(value, Doc);
     Breaker.Format[code] = value;
     if (code == caHighlight && value != AutoColor)
         Line.Flags |= lfHighlight;
@@ -642,13 +654,13 @@ bool TLineBreaker::AddBreak(std::uint8_t code) {
         return false;
     }
     const std::int32_t x = X();
-    std::int32_t width = LineBreakWidth;
+    std::int32_t width = ScreenPixels(LineBreakPixels);
     if (code != chLineBreak) {
         const std::int8_t align = Par.Format.Alignment;
         width = 0;
         if ((align == 0 || align == 3) && (Breaker.Flags & bfPageBreakEnd) == 0)
             width = std::max(0, TwipsToPx16(Line.WidthLimit) - x);
-        width = std::max(width, MinRegionBreakWidth);
+        width = std::max(width, ScreenPixels(MinRegionBreakPixels));
     }
     Line.AppendPos(x + width);
     ++Line.CharCount;

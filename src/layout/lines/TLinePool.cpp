@@ -69,6 +69,11 @@ void TLine::Release(TLine* line) {
     Pool().push_back(line);
 }
 
+static std::int32_t*& ZoomScratch() {
+    static std::int32_t* positions = nullptr;
+    return positions;
+}
+
 void TrimLinePool() {
     std::vector<TLine*>& pool = Pool();
     for (TLine* line : pool)
@@ -76,10 +81,24 @@ void TrimLinePool() {
     pool.clear();
     pool.shrink_to_fit();
     pool.reserve(32);
+    Platform::HeapFree(ZoomScratch());
+    ZoomScratch() = nullptr;
 }
 
 std::int32_t PooledLineCount() {
     return static_cast<std::int32_t>(Pool().size());
+}
+
+std::int32_t LinePoolCapacity() {
+    return static_cast<std::int32_t>(Pool().capacity());
+}
+
+std::int32_t* ZoomScratchPositions() {
+    return ZoomScratch();
+}
+
+void SetZoomScratchPositions(std::int32_t* positions) {
+    ZoomScratch() = positions;
 }
 
 void TLine::GrowPositions(std::int32_t bytes) {

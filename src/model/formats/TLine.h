@@ -65,6 +65,9 @@ public:
     void FinishMetrics();
     std::int32_t SpaceBefore() const;
     void PrepareZoomWidths();
+    // Breaks the line again at the display zoom and stores each
+    // character's measured width in zoomed pixels (CharCount entries).
+    void MeasureAtZoom(std::uint16_t* widths);
     // Pixels at 100 % of the left edge of character n (0 .. CharCount).
     std::int32_t CharX(std::int32_t n);
     // The character boundary nearest to x (pixels at 100 %).
