@@ -86,6 +86,21 @@ void SetZoomScratchPositions(std::int32_t* positions);
 // Aligns a finished line's positions (left, centred, right, justified).
 void AlignLine(TLine& line);
 
+// The height in twips a line would have with these metrics: text height,
+// line spacing and space before, and at the paragraph's end what ends says.
+enum : std::uint32_t {
+    lhBorderBelow = 0x1,  // the bottom border's spacing
+    lhSpaceAfter = 0x2,   // the bottom border's spacing and the space after
+};
+std::int32_t LineHeightFor(const TLine& line,
+                           std::int32_t ascent,
+                           std::int32_t descent,
+                           std::int32_t baseAscent,
+                           std::uint32_t ends);
+
+// The x of the wrap check that stands for the line's end.
+constexpr std::int32_t WrapLineEndX = INT32_MIN;
+
 // The placement of a line kept while its paragraph is broken again.
 class TPaginatedLineInfo {
 public:

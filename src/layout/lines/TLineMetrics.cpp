@@ -104,22 +104,34 @@ void TLine::FinishMetrics() {
     const bool dropCap = (Flags & lfDropCap) != 0;
     if (!dropCap && CharCount > 0)
         AlignLine(*this);
-    Height = Px16ToTwips(Ascent + Descent);
-    if (!dropCap) {
-        const TParFormat& f = Par->Format;
+    const bool last = IsLastLine(*this) || (Flags & lfWrapLastRow) != 0;
+    Height = LineHeightFor(*this, Ascent, Descent, BaseAscent, last ? std::uint32_t{lhSpaceAfter} : 0u);
+}
+
+std::int32_t LineHeightFor(const TLine& line,
+                           std::int32_t ascent,
+                           std::int32_t descent,
+                           std::int32_t baseAscent,
+                           std::uint32_t ends) {
+    std::int32_t height = Px16ToTwips(ascent + descent);
+    if ((line.Flags & lfDropCap) == 0) {
+        const TPar& par = *line.Par;
+        const TParFormat& f = par.Format;
         if (f.LineSpacingMultiple == 1) {
             if (f.LineSpacing != 240)
-                Height += MulDiv(Px16ToTwips(BaseAscent + Descent), f.LineSpacing - 240, 240);
-            Height = std::max(Height, 1);
+                height += MulDiv(Px16ToTwips(baseAscent + descent), f.LineSpacing - 240, 240);
+            height = std::max(height, 1);
         } else if (f.LineSpacing < 0) {
-            Height = -f.LineSpacing;
+            height = -f.LineSpacing;
         } else if (f.LineSpacing > 0) {
-            Height = std::max<std::int32_t>(Height, f.LineSpacing);
+            height = std::max<std::int32_t>(height, f.LineSpacing);
         }
-        if (IsLastLine(*this) || (Flags & lfWrapLastRow) != 0)
-            Height += Par->BorderSpaceBelow() + ParSpace(f.SpaceAfter);
+        if ((ends & (lhSpaceAfter | lhBorderBelow)) != 0)
+            height += par.BorderSpaceBelow();
+        if ((ends & lhSpaceAfter) != 0)
+            height += ParSpace(f.SpaceAfter);
     }
-    Height += SpaceBefore();
+    return height + line.SpaceBefore();
 }
 
 std::int32_t TLine::SpaceBefore() const {

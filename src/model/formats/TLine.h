@@ -60,6 +60,17 @@ public:
     // Fills the line from slice and advances slice past its bytes.
     void Build(TLineSlice& slice, TWrapArea* wrapArea);
 
+    // --- Wrap rows: layout/lines/TLineWrap.cpp ---
+
+    // Whether an item that ends at x (px16; WrapLineEndX: the line's end)
+    // with these metrics keeps the row clear of the area's exclusions. A
+    // failed check leaves in the area's X where the next piece may start.
+    bool FitsWrapArea(TWrapArea& area, std::int32_t x, std::int32_t ascent, std::int32_t descent,
+                      std::int32_t baseAscent);
+    // Whether the current row has more than one piece or meets an exclusion
+    // anywhere across its band.
+    bool RowHasExclusion(const TWrapArea& area) const;
+
     // --- Metrics and positions: layout/lines/TLineMetrics.cpp ---
 
     void FinishMetrics();
