@@ -104,6 +104,13 @@ void TLine::FinishMetrics() {
     const bool dropCap = (Flags & lfDropCap) != 0;
     if (!dropCap && CharCount > 0)
         AlignLine(*this);
+    if (!dropCap && !Breaker.NoOverflow && ShowsListLabel() && Par->LabelPar->LineCount() > 0) {
+        // The label stands on the line's baseline: a taller label makes the
+        // line taller.
+        const TLine* label = Par->LabelPar->Lines->At<TLine>(0);
+        Ascent = std::max(Ascent, label->Ascent);
+        BaseAscent = std::max(BaseAscent, label->BaseAscent);
+    }
     const bool last = IsLastLine(*this) || (Flags & lfWrapLastRow) != 0;
     Height = LineHeightFor(*this, Ascent, Descent, BaseAscent, last ? std::uint32_t{lhSpaceAfter} : 0u);
 }
