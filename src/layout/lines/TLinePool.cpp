@@ -5,6 +5,7 @@
 #include "base/core/TList.h"
 #include "layout/lines/LineLayout.h"
 #include "model/document/TDoc.h"
+#include "model/formats/DocumentUnit.h"
 #include "model/paragraphs/TPar.h"
 #include "platform/Heap.h"
 
@@ -20,6 +21,10 @@ std::vector<TLine*>& Pool() {
     }();
     return *pool;
 }
+
+// The model's memory trim empties the line pool too. This file is linked
+// wherever lines are made, so the pool is registered wherever it exists.
+[[maybe_unused]] const bool LinePoolTrimRegistered = (SetLayoutPoolsTrim(&TrimLinePool), true);
 
 // Above this many heap bytes released lines are destroyed, not pooled.
 constexpr std::int64_t LinePoolHeapLimit = std::int64_t{1} << 30;
