@@ -1,14 +1,22 @@
 // rezdump FILE: opens a document as the program does and prints its
-// structure, for developers looking at what a reader made of a file. The
+// structure, for developers looking at what a reader made of a file.
+// rezdump --layout WIDTH_PX FILE lays every paragraph out at a text width
+// in pixels (96 pixels per inch, 100 %) and prints its lines instead. The
 // exit code is 0 when the document opened, 1 when it was refused (the
 // messages go to stderr), 2 for a wrong command line.
 
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
+#include <string_view>
 
+#include "base/graphics/TwipsAndPixels.h"
 #include "editing/tables/TableStructure.h"
 #include "files/opening/OpenDocument.h"
+#include "layout/lines/DocumentLines.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
 #include "model/formats/FormatStream.h"
@@ -17,6 +25,7 @@
 #include "model/managers/TStyleList.h"
 #include "model/paragraphs/TPar.h"
 #include "platform/CodePages.h"
+#include "platform/Screen.h"
 
 namespace {
 
@@ -113,13 +122,44 @@ void Dump(TDoc& doc, const TDocOpeningOptions& options) {
     }
 }
 
+void DumpLayout(TDoc& doc, std::int32_t widthPixels) {
+    const std::int32_t width = PixelsToTwips(widthPixels);
+    const std::int64_t chars = LayoutEveryParagraph(doc, width);
+    std::printf("layout width %d px (%d twips), %lld characters\n", widthPixels, width, static_cast<long long>(chars));
+    std::string text;
+    for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+        text.clear();
+        DescribeLines(*doc.Par(p), text);
+        std::printf("par %d\n%s", p, text.c_str());
+    }
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: rezdump FILE\n       rezdump --layout WIDTH_PX FILE\n");
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: rezdump FILE\n");
-        return 2;
+    const bool layout = argc == 4 && std::strcmp(argv[1], "--layout") == 0;
+    if (argc != 2 && !layout)
+        return Usage();
+    std::int32_t widthPixels = 0;
+    if (layout) {
+        const std::string_view arg(argv[2]);
+        const auto [end, error] = std::from_chars(arg.data(), arg.data() + arg.size(), widthPixels);
+        // A text column of at least a pixel and below some 90 inches.
+        if (error != std::errc() || end != arg.data() + arg.size() || widthPixels < 1 || widthPixels > 8640) {
+            std::fprintf(stderr, "rezdump: the width must be a number of pixels from 1 to 8640\n");
+            return 2;
+        }
+        Platform::SetScreenMetrics(1920, 1080, 96);
     }
+    // Layout measures with the program's fonts and tab stops.
+    std::unique_ptr<TLayoutManagers> managers;
+    if (layout)
+        managers = std::make_unique<TLayoutManagers>();
     TDoc doc(true);
     // Like the hidden documents of conversions, the dump shows the text with
     // its final paragraph end mark.
@@ -127,12 +167,15 @@ int main(int argc, char** argv) {
     TDocOpeningOptions options;
     options.Source = osFile;
     options.Format = 0xFFFF;  // detect
-    options.FileName = argv[1];
+    options.FileName = argv[layout ? 3 : 1];
     // A dump never edits the file: it takes no lock and leaves the file to
     // an instance that has it open.
     options.OpenReadOnly = true;
     if (!OpenDocument(doc, options))
         return 1;
-    Dump(doc, options);
+    if (layout)
+        DumpLayout(doc, widthPixels);
+    else
+        Dump(doc, options);
     return 0;
 }
