@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "LineFixture.h"
+#include "base/core/ObjectHandles.h"
 #include "model/formats/FormatStream.h"
+#include "model/formats/TShape.h"
 
 namespace {
 
@@ -262,6 +264,31 @@ TEST_F(LineMetricsTest, ZoomedWidthsOfMixedTextAreMeasuredAtTheZoom) {
             }
         }
     }
+    Doc->Zoom = Doc->ZoomInForce = 100;
+}
+
+// A horizontal rule stands alone on its line; measuring that line again at
+// a zoom must still take the rule and the mark after it.
+TEST_F(LineMetricsTest, ALineWithARuleIsMeasuredWholeAtTheZoom) {
+    auto* rule = new TShape(Doc.get());
+    rule->HorizontalRule = true;
+    Doc->Shapes.Add(rule);
+    TPar& par = Par("");
+    AppendAttr(par, fcShapeAnchor, static_cast<std::int32_t>(ObjectHandle(rule)));
+    par.Chars.SetSize(par.Chars.Size - 1);
+    par.Chars.AppendByte(chShapeAnchor);
+    par.Chars.AppendByte(chParEnd);
+    Layout(par, 6000);
+    ASSERT_GE(par.LineCount(), 1);
+    TLine& line = LineOf(par, 0);
+    ASSERT_NE(line.Flags & lfHorizontalLine, 0u);
+    ASSERT_GE(line.CharCount, 1);
+    Doc->Zoom = Doc->ZoomInForce = 200;
+    line.PrepareZoomWidths();
+    EXPECT_NE(line.Flags & lfHorizontalLine, 0u);
+    // The rule spans the line: at 200 % it is twice as many pixels wide.
+    const double exact = line.Pos(1) * 200 / 1600.0;
+    EXPECT_NEAR((line.CharX(1) - line.CharX(0)) * 2.0, exact - line.Pos(0) * 200 / 1600.0, 2.0);
     Doc->Zoom = Doc->ZoomInForce = 100;
 }
 

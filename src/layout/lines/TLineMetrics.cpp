@@ -306,6 +306,9 @@ void TLine::MeasureAtZoom(std::uint16_t* widths) {
     doc.SelectMeasureFont(Breaker.Format, 14);
     if (TabManager != nullptr)
         TabManager->BuildEffectiveTabs(*Par);
+    // The breaker sets what the line holds as it goes; a rule found by the
+    // first breaking would otherwise stop the new one at its first item.
+    Flags &= ~lfHorizontalLine;
     TLineSlice slice{StreamStart, StreamLength};
     Build(slice, nullptr);
     if ((Flags & lfDropCap) == 0 && CharCount > 0)
