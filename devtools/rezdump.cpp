@@ -3,24 +3,31 @@
 // rezdump --pages[=WIDTH] FILE also paginates the document (at a text width
 // of WIDTH twips when given) and prints each page's boxes with the
 // paragraphs and lines they hold.
+// rezdump --layout WIDTH_PX FILE lays every paragraph out at a text width
+// in pixels (96 pixels per inch, 100 %) and prints its lines instead.
 // rezdump --save-rtf OUT FILE opens the document and saves it as RTF to OUT,
 // as Save As does.
 // The exit code is 0 when the document opened (and was saved), 1 when it
 // was refused or could not be saved (the messages go to stderr), 2 for a
 // wrong command line.
 
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "base/core/TList.h"
+#include "base/graphics/TwipsAndPixels.h"
 #include "editing/tables/TableStructure.h"
 #include "files/opening/OpenDocument.h"
 #include "files/saving/SaveDocument.h"
 #include "files/saving/SaveToFormat.h"
 #include "layout/boxes/TPage.h"
+#include "layout/lines/DocumentLines.h"
 #include "layout/pagination/TLayoutClient.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
@@ -32,6 +39,7 @@
 #include "model/managers/TStyleList.h"
 #include "model/paragraphs/TPar.h"
 #include "platform/CodePages.h"
+#include "platform/Screen.h"
 
 namespace {
 
@@ -187,8 +195,22 @@ void DumpPages(TDoc& doc, std::int32_t textWidth) {
     doc.Client = &NullDocClient();
 }
 
+void DumpLayout(TDoc& doc, std::int32_t widthPixels) {
+    const std::int32_t width = PixelsToTwips(widthPixels);
+    const std::int64_t chars = LayoutEveryParagraph(doc, width);
+    std::printf("layout width %d px (%d twips), %lld characters\n", widthPixels, width, static_cast<long long>(chars));
+    std::string text;
+    for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+        text.clear();
+        DescribeLines(*doc.Par(p), text);
+        std::printf("par %d\n%s", p, text.c_str());
+    }
+}
+
 int Usage() {
-    std::fprintf(stderr, "usage: rezdump [--pages[=WIDTH]] FILE\n       rezdump --save-rtf OUT FILE\n");
+    std::fprintf(stderr,
+                 "usage: rezdump [--pages[=WIDTH]] FILE\n       rezdump --layout WIDTH_PX FILE\n"
+                 "       rezdump --save-rtf OUT FILE\n");
     return 2;
 }
 
@@ -198,6 +220,8 @@ int main(int argc, char** argv) {
     bool pages = false;
     std::int32_t pageTextWidth = 0;
     std::string saveTo;
+    bool layout = false;
+    std::int32_t widthPixels = 0;
     int arg = 1;
     for (; arg < argc - 1; ++arg) {
         const std::string option = argv[arg];
@@ -208,6 +232,15 @@ int main(int argc, char** argv) {
             pageTextWidth = std::atoi(option.c_str() + 8);
             if (pageTextWidth <= 0)
                 return Usage();
+        } else if (option == "--layout" && arg + 2 < argc) {
+            const std::string_view width(argv[++arg]);
+            const auto [end, error] = std::from_chars(width.data(), width.data() + width.size(), widthPixels);
+            // A text column of at least a pixel and below some 90 inches.
+            if (error != std::errc() || end != width.data() + width.size() || widthPixels < 1 || widthPixels > 8640) {
+                std::fprintf(stderr, "rezdump: the width must be a number of pixels from 1 to 8640\n");
+                return 2;
+            }
+            layout = true;
         } else if (option == "--save-rtf" && arg + 2 < argc) {
             saveTo = argv[++arg];
         } else {
@@ -216,11 +249,13 @@ int main(int argc, char** argv) {
     }
     if (arg != argc - 1)
         return Usage();
-    // Layout measures text: it needs the font manager the program makes at
-    // start-up.
-    std::unique_ptr<TFontManager> fonts;
-    if (pages)
-        fonts = std::make_unique<TFontManager>();
+    if (layout)
+        Platform::SetScreenMetrics(1920, 1080, 96);
+    // Layout measures with the program's fonts and tab stops, which the
+    // program makes at start-up.
+    std::unique_ptr<TLayoutManagers> managers;
+    if (layout || pages)
+        managers = std::make_unique<TLayoutManagers>();
     TDoc doc(true);
     // Like the hidden documents of conversions, the dump shows the text with
     // its final paragraph end mark.
@@ -238,6 +273,10 @@ int main(int argc, char** argv) {
         // The dump read the file without a lock; the copy goes to OUT.
         doc.ReadOnly = 0;
         return SaveDocumentAs(doc, saveTo, sfmtRtf) == srSaved ? 0 : 1;
+    }
+    if (layout) {
+        DumpLayout(doc, widthPixels);
+        return 0;
     }
     Dump(doc, options);
     if (pages)

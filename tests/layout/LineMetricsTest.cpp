@@ -6,9 +6,12 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "LineFixture.h"
+#include "base/core/ObjectHandles.h"
 #include "model/formats/FormatStream.h"
+#include "model/formats/TShape.h"
 
 namespace {
 
@@ -202,6 +205,91 @@ TEST_F(LineMetricsTest, CharXAndCharAtXAtEveryZoom) {
     TLine& last = LineOf(par, par.LineCount() - 1);
     EXPECT_EQ(last.CharAtX(100000), last.CharCount - 1);
     EXPECT_EQ(line.CharAtX(100000), line.CharCount);
+}
+
+// Text in changing sizes, bold runs and tabs, under each alignment: the
+// widths are measured again at the zoom with the fonts of that zoom, and
+// the boundaries still stay on the scaled 100 % positions. Measuring must
+// leave the line, the breaker and the document as they were.
+TEST_F(LineMetricsTest, ZoomedWidthsOfMixedTextAreMeasuredAtTheZoom) {
+    std::mt19937 random(5);
+    TPar& par = Par("");
+    for (int run = 0; run < 40; ++run) {
+        AppendAttr(par, caSize, 16 + static_cast<std::int32_t>(random() % 40));
+        AppendAttr(par, caBold, static_cast<std::int32_t>(random() % 2));
+        std::string text;
+        for (int i = 0; i < 12; ++i) {
+            const auto r = random() % 30;
+            text += r < 4 ? ' ' : r == 4 ? '\t' : static_cast<char>('a' + r);
+        }
+        AppendText(par, text);
+    }
+    for (std::int8_t alignment : {0, 1, 2, 3}) {
+        SCOPED_TRACE(static_cast<int>(alignment));
+        par.Format.Alignment = alignment;
+        Doc->Zoom = Doc->ZoomInForce = 100;
+        Layout(par, 5000);
+        ASSERT_GE(par.LineCount(), 3);
+        for (std::int32_t zoom : {10, 37, 66, 100, 125, 175, 250, 400, 500}) {
+            SCOPED_TRACE(zoom);
+            Doc->Zoom = Doc->ZoomInForce = zoom;
+            for (std::int32_t i = 0; i < par.LineCount(); ++i) {
+                TLine& line = LineOf(par, i);
+                const std::vector<std::int32_t> before(line.Positions + 1, line.Positions + line.CharCount + 2);
+                const std::uint32_t flags = line.Flags;
+                const std::int32_t height = line.Height, ascent = line.Ascent, count = line.CharCount;
+                const std::int32_t stream = line.StreamLength;
+                const TCharFormat breakerFormat = Breaker.Format;
+                line.PrepareZoomWidths();
+                EXPECT_FALSE(Doc->MeasuringAtZoom);
+                EXPECT_FALSE(Breaker.NoOverflow);
+                EXPECT_EQ(std::memcmp(&Breaker.Format, &breakerFormat, sizeof breakerFormat), 0);
+                EXPECT_EQ(line.Flags, flags | lfZoomWidthsValid);
+                EXPECT_EQ(line.Height, height);
+                EXPECT_EQ(line.Ascent, ascent);
+                EXPECT_EQ(line.CharCount, count);
+                EXPECT_EQ(line.StreamLength, stream);
+                EXPECT_EQ(std::vector<std::int32_t>(line.Positions + 1, line.Positions + line.CharCount + 2), before);
+                std::int32_t previous = line.CharX(0);
+                for (std::int32_t k = 0; k <= line.CharCount; ++k) {
+                    const std::int32_t x = line.CharX(k);
+                    EXPECT_GE(x, previous) << "line " << i << " char " << k;
+                    previous = x;
+                    const double exact = line.Pos(k) * zoom / 1600.0;
+                    EXPECT_LE(std::abs(x * zoom / 100.0 - exact), 1.0 + zoom / 200.0) << "line " << i << " char " << k;
+                    if (k < line.CharCount) {
+                        EXPECT_EQ(line.CharX(line.CharAtX(x)), x) << "line " << i << " char " << k;
+                    }
+                }
+            }
+        }
+    }
+    Doc->Zoom = Doc->ZoomInForce = 100;
+}
+
+// A horizontal rule stands alone on its line; measuring that line again at
+// a zoom must still take the rule and the mark after it.
+TEST_F(LineMetricsTest, ALineWithARuleIsMeasuredWholeAtTheZoom) {
+    auto* rule = new TShape(Doc.get());
+    rule->HorizontalRule = true;
+    Doc->Shapes.Add(rule);
+    TPar& par = Par("");
+    AppendAttr(par, fcShapeAnchor, static_cast<std::int32_t>(ObjectHandle(rule)));
+    par.Chars.SetSize(par.Chars.Size - 1);
+    par.Chars.AppendByte(chShapeAnchor);
+    par.Chars.AppendByte(chParEnd);
+    Layout(par, 6000);
+    ASSERT_GE(par.LineCount(), 1);
+    TLine& line = LineOf(par, 0);
+    ASSERT_NE(line.Flags & lfHorizontalLine, 0u);
+    ASSERT_GE(line.CharCount, 1);
+    Doc->Zoom = Doc->ZoomInForce = 200;
+    line.PrepareZoomWidths();
+    EXPECT_NE(line.Flags & lfHorizontalLine, 0u);
+    // The rule spans the line: at 200 % it is twice as many pixels wide.
+    const double exact = line.Pos(1) * 200 / 1600.0;
+    EXPECT_NEAR((line.CharX(1) - line.CharX(0)) * 2.0, exact - line.Pos(0) * 200 / 1600.0, 2.0);
+    Doc->Zoom = Doc->ZoomInForce = 100;
 }
 
 TEST_F(LineMetricsTest, ChangingTheZoomInvalidatesEveryLineOfTheParagraph) {

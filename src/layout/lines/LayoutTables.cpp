@@ -4,6 +4,7 @@
 
 #include "base/graphics/PixelSixteenths.h"
 #include "base/graphics/TwipsAndPixels.h"
+#include "model/document/DocSixteenths.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
 #include "model/paragraphs/TPar.h"
@@ -62,11 +63,17 @@ Platform::HDC LayoutDC() {
     return dc;
 }
 
+// While a line is measured again at the zoom, the same conversions give
+// pixels at the zoom, so the breaker runs unchanged.
 std::int32_t TwipsToPx16(std::int32_t twips) {
+    if (Breaker.Doc != nullptr && Breaker.Doc->MeasuringAtZoom)
+        return TwipsToPixels(ViewValueToSixteenths(twips, *Breaker.Doc));
     return TwipsToPixels(twips * 16);
 }
 
 std::int32_t Px16ToTwips(std::int32_t px16) {
+    if (Breaker.Doc != nullptr && Breaker.Doc->MeasuringAtZoom)
+        return ViewValueFromSixteenths(PixelsToTwips(px16), *Breaker.Doc);
     return ValueFromSixteenths(PixelsToTwips(px16), false, 100);
 }
 

@@ -76,6 +76,30 @@ void CharFormatAtStreamOffset(const TPar& par, std::int32_t offset, TCharFormat&
 // Empties the line pool (the memory trim); free lines are destroyed.
 void TrimLinePool();
 std::int32_t PooledLineCount();
+std::int32_t LinePoolCapacity();
+
+// The positions array a line is measured in at the zoom, shared by all
+// lines and kept grown between uses; the memory trim frees it.
+std::int32_t* ZoomScratchPositions();
+void SetZoomScratchPositions(std::int32_t* positions);
+
+// Aligns a finished line's positions (left, centred, right, justified).
+void AlignLine(TLine& line);
+
+// The height in twips a line would have with these metrics: text height,
+// line spacing and space before, and at the paragraph's end what ends says.
+enum : std::uint32_t {
+    lhBorderBelow = 0x1,  // the bottom border's spacing
+    lhSpaceAfter = 0x2,   // the bottom border's spacing and the space after
+};
+std::int32_t LineHeightFor(const TLine& line,
+                           std::int32_t ascent,
+                           std::int32_t descent,
+                           std::int32_t baseAscent,
+                           std::uint32_t ends);
+
+// The x of the wrap check that stands for the line's end.
+constexpr std::int32_t WrapLineEndX = INT32_MIN;
 
 // The placement of a line kept while its paragraph is broken again.
 class TPaginatedLineInfo {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "base/core/Geometry.h"
 #include "base/core/ObjectHandles.h"
 #include "base/graphics/PixelSixteenths.h"
 #include "base/text/Charsets.h"
@@ -13,6 +14,7 @@
 #include "base/text/WideText.h"
 #include "layout/lines/LineLayout.h"
 #include "layout/lines/WrapArea.h"
+#include "model/document/DocSixteenths.h"
 #include "model/document/TDoc.h"
 #include "model/fields/TField.h"
 #include "model/formats/FormatStream.h"
@@ -30,8 +32,8 @@ namespace {
 constexpr std::int32_t Px16PerPixel = 16;
 // Hard line breaks are shown 11 pixels wide; section, column and page
 // breaks at least 150.
-constexpr std::int32_t LineBreakWidth = 11 * Px16PerPixel;
-constexpr std::int32_t MinRegionBreakWidth = 150 * Px16PerPixel;
+constexpr std::int32_t LineBreakPixels = 11;
+constexpr std::int32_t MinRegionBreakPixels = 150;
 
 bool IsBlank(std::uint8_t code) {
     return code == chTab || code == chNoBreakSpace || code == chEnSpace || code == chEmSpace ||
@@ -41,7 +43,7 @@ bool IsBlank(std::uint8_t code) {
 // The working state of one call of TLine::Build.
 class TLineBreaker {
 public:
-    TLineBreaker(TLine& line, TLineSlice& slice, const TWrapArea* wrap)
+    TLineBreaker(TLine& line, TLineSlice& slice, TWrapArea* wrap)
         : Line(line),
           Par(*line.Par),
           Doc(DocOfPar(Par)),
@@ -76,6 +78,11 @@ private:
     std::int32_t CharWidth(std::uint8_t c) const;
     std::int32_t ExtraSpacing() const;
     std::int32_t ItemAscent() const { return Breaker.FontAscent; }
+    // Screen pixels at 100 % in the breaker's unit: sixteenths, or pixels at
+    // the zoom while the line is measured at the zoom.
+    std::int32_t ScreenPixels(std::int32_t pixels) const {
+        return Doc.MeasuringAtZoom ? MulDiv(pixels, Doc.ZoomInForce, 100) : pixels * Px16PerPixel;
+    }
 
     // Returns false when the line has ended.
     bool AddChar(std::uint8_t c);
@@ -96,7 +103,7 @@ private:
     TDoc& Doc;
     TLineSlice& Slice;
     std::uint8_t* Data;
-    const TWrapArea* Wrap;
+    TWrapArea* Wrap;
     std::int32_t Pos = 0;  // bytes of the slice taken so far
 
     // The largest x whose twips still lie within the width limit.
@@ -135,6 +142,14 @@ void TLineBreaker::Run() {
     Line.GrowPositions(std::min(4 * std::max(remainingChars, 2), 320));
     Line.Positions[1] = StartX();
     Line.Ascent = Line.Descent = Line.BaseAscent = 0;
+    if (Wrap != nullptr && (Line.Flags & lfWrapRowFirst) == 0 && Line.IndexInPar > 0) {
+        // A later piece of a row starts with the metrics the row has so
+        // far, so its wrap checks test the row's full height.
+        const TLine* previous = Par.Lines->At<TLine>(Line.IndexInPar - 1);
+        Line.Ascent = previous->Ascent;
+        Line.Descent = previous->Descent;
+        Line.BaseAscent = previous->BaseAscent;
+    }
     if (Line.IndexInPar == 1 && (Par.Flags & pfDropCap) != 0)
         Breaker.Flags |= bfReselect;
     ReselectIfMarked();
@@ -193,14 +208,20 @@ std::int32_t TLineBreaker::StartX() const {
             indent -= leftmost;
     }
     std::int32_t x = TwipsToPx16(indent);
-    if (Wrap != nullptr && (Line.Flags & lfWrapRowFirst) == 0)
-        return TwipsToPx16(Wrap->X);  // a piece after a gap starts at the gap
-    if (Wrap != nullptr)
-        x = std::max(x, TwipsToPx16(Wrap->X));
+    const bool inSlot = Wrap != nullptr && !Wrap->Slots.empty();
+    if (inSlot && (Line.Flags & lfWrapRowFirst) == 0)
+        return TwipsToPx16(Wrap->Slots.back().Left);  // a piece after a gap starts at the gap
+    if (inSlot)
+        x = std::max(x, TwipsToPx16(Wrap->Slots.back().Left));
     const bool onlyBreak = Line.FirstChar < Par.CharCount() && (CharAt(0) == chColumnBreak || CharAt(0) == chPageBreak);
     if (startsText && !onlyBreak && Par.LabelPar != nullptr && Par.LabelPar->LineCount() > 0) {
         const auto* label = Par.LabelPar->Lines->At<TLine>(0);
-        x += label->Pos(label->CharCount) - Par.LabelPar->LabelLeadIn;
+        std::int32_t labelWidth = label->Pos(label->CharCount) - Par.LabelPar->LabelLeadIn;
+        // The label was laid out at 100 %; measured at the zoom, the text
+        // starts after the label's scaled width.
+        if (Doc.MeasuringAtZoom)
+            labelWidth = MulDiv(labelWidth, Doc.ZoomInForce, 1600);
+        x += labelWidth;
     }
     return x;
 }
@@ -294,14 +315,28 @@ bool TLineBreaker::AddItem(std::uint8_t code,
         }
     }
     const std::int32_t x = X();
-    if (static_cast<std::int64_t>(x) + width + PendingKerning > MaxX) {
+    bool overflows;
+    if (Breaker.NoOverflow) {
+        overflows = false;
+    } else if (Wrap != nullptr) {
+        const std::int64_t end = static_cast<std::int64_t>(x) + width + PendingKerning;
+        overflows = !Line.FitsWrapArea(*Wrap, static_cast<std::int32_t>(std::min<std::int64_t>(end, INT32_MAX)), ascent,
+                                       descent, baseAscent);
+    } else {
+        overflows = static_cast<std::int64_t>(x) + width + PendingKerning > MaxX;
+    }
+    if (overflows) {
         if (code == chTab) {
             if ((Breaker.Flags & bfBlankOverflow) != 0)
                 return BreakBefore();
             Breaker.Flags |= bfBlankOverflow;
         } else if (blank) {
             Breaker.Flags |= bfBlankOverflow;
-        } else if (Line.CharCount == 0 && BreakCount == 0) {
+        } else if (Wrap != nullptr && ((Breaker.Flags & bfMovedPastExclusion) != 0 || Line.RowHasExclusion(*Wrap))) {
+            // Text beside a rectangle goes back to its last opportunity,
+            // or whole to the next gap when it has none.
+            return BreakAtLastOpportunity();
+        } else if (Wrap == nullptr && Line.CharCount == 0 && BreakCount == 0) {
             // A word longer than the line is split after what fits.
             Breaker.Flags |= bfSplitWord;
         } else if ((Breaker.Flags & (bfBlankOverflow | bfSplitWord)) != 0 || BreakCount == 0) {
@@ -430,6 +465,16 @@ void TLineBreaker::CloseLine() {
         Line.BaseAscent = BlankAscent;
         Line.Descent = BlankDescent;
     }
+    if (Wrap == nullptr || Line.CharCount == 0 || Breaker.NoOverflow)
+        return;
+    // The piece's final metrics may make its row reach a rectangle at the
+    // piece's start; then the piece is given up and its bytes go back.
+    ReselectFont();
+    if (!Line.FitsWrapArea(*Wrap, Line.Positions[1], Line.Ascent, Line.Descent, Line.BaseAscent)) {
+        Slice.Offset -= Line.StreamLength;
+        Slice.Remaining += Line.StreamLength;
+        Line.StreamLength = 0;
+    }
 }
 
 void TLineBreaker::SetAttribute(std::uint8_t code, std::int32_t value) {
@@ -442,7 +487,7 @@ void TLineBreaker::SetAttribute(std::uint8_t code, std::int32_t value) {
         return;
     }
     if (code == caSize || (code == caKerning && value > 0))
-        value = ValueToSixteenths(value, false, 100);
+        value = DocValueToSixteenths(value, Doc);
     Breaker.Format[code] = value;
     if (code == caHighlight && value != AutoColor)
         Line.Flags |= lfHighlight;
@@ -642,13 +687,13 @@ bool TLineBreaker::AddBreak(std::uint8_t code) {
         return false;
     }
     const std::int32_t x = X();
-    std::int32_t width = LineBreakWidth;
+    std::int32_t width = ScreenPixels(LineBreakPixels);
     if (code != chLineBreak) {
         const std::int8_t align = Par.Format.Alignment;
         width = 0;
         if ((align == 0 || align == 3) && (Breaker.Flags & bfPageBreakEnd) == 0)
             width = std::max(0, TwipsToPx16(Line.WidthLimit) - x);
-        width = std::max(width, MinRegionBreakWidth);
+        width = std::max(width, ScreenPixels(MinRegionBreakPixels));
     }
     Line.AppendPos(x + width);
     ++Line.CharCount;
@@ -668,6 +713,10 @@ bool TLineBreaker::AddBreak(std::uint8_t code) {
         return true;  // the paragraph mark joins the page-break line
     Slice.Advance(Pos);
     CloseLine();
+    // A hard break ends the row when the row still fits.
+    if (Wrap != nullptr && Line.StreamLength > 0 &&
+        Line.FitsWrapArea(*Wrap, WrapLineEndX, Line.Ascent, Line.Descent, Line.BaseAscent))
+        Wrap->X = Wrap->Limit;
     return false;
 }
 

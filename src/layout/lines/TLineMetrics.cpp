@@ -8,10 +8,13 @@
 #include "base/core/Geometry.h"
 #include "base/core/TList.h"
 #include "layout/lines/LineLayout.h"
+#include "model/document/DocSixteenths.h"
 #include "model/document/TDoc.h"
 #include "model/formats/BorderSets.h"
 #include "model/formats/FormatStream.h"
+#include "model/managers/TTabManager.h"
 #include "model/paragraphs/TPar.h"
+#include "platform/ByteReader.h"
 
 namespace {
 
@@ -45,7 +48,9 @@ bool IsRegionBreak(std::uint8_t c) {
     return c == chSectionBreak || c == chColumnBreak || c == chPageBreak;
 }
 
-void Align(TLine& line) {
+}  // namespace
+
+void AlignLine(TLine& line) {
     const TPar& par = *line.Par;
     const std::int8_t alignment = par.Format.Alignment;
     if (alignment <= 0 || alignment > 3)
@@ -95,28 +100,45 @@ void Align(TLine& line) {
     x[line.CharCount] = x[line.CharCount - 1] + lastWidth;
 }
 
-}  // namespace
-
 void TLine::FinishMetrics() {
     const bool dropCap = (Flags & lfDropCap) != 0;
     if (!dropCap && CharCount > 0)
-        Align(*this);
-    Height = Px16ToTwips(Ascent + Descent);
-    if (!dropCap) {
-        const TParFormat& f = Par->Format;
+        AlignLine(*this);
+    if (!dropCap && !Breaker.NoOverflow && ShowsListLabel() && Par->LabelPar->LineCount() > 0) {
+        // The label stands on the line's baseline: a taller label makes the
+        // line taller.
+        const TLine* label = Par->LabelPar->Lines->At<TLine>(0);
+        Ascent = std::max(Ascent, label->Ascent);
+        BaseAscent = std::max(BaseAscent, label->BaseAscent);
+    }
+    const bool last = IsLastLine(*this) || (Flags & lfWrapLastRow) != 0;
+    Height = LineHeightFor(*this, Ascent, Descent, BaseAscent, last ? std::uint32_t{lhSpaceAfter} : 0u);
+}
+
+std::int32_t LineHeightFor(const TLine& line,
+                           std::int32_t ascent,
+                           std::int32_t descent,
+                           std::int32_t baseAscent,
+                           std::uint32_t ends) {
+    std::int32_t height = Px16ToTwips(ascent + descent);
+    if ((line.Flags & lfDropCap) == 0) {
+        const TPar& par = *line.Par;
+        const TParFormat& f = par.Format;
         if (f.LineSpacingMultiple == 1) {
             if (f.LineSpacing != 240)
-                Height += MulDiv(Px16ToTwips(BaseAscent + Descent), f.LineSpacing - 240, 240);
-            Height = std::max(Height, 1);
+                height += MulDiv(Px16ToTwips(baseAscent + descent), f.LineSpacing - 240, 240);
+            height = std::max(height, 1);
         } else if (f.LineSpacing < 0) {
-            Height = -f.LineSpacing;
+            height = -f.LineSpacing;
         } else if (f.LineSpacing > 0) {
-            Height = std::max<std::int32_t>(Height, f.LineSpacing);
+            height = std::max<std::int32_t>(height, f.LineSpacing);
         }
-        if (IsLastLine(*this) || (Flags & lfWrapLastRow) != 0)
-            Height += Par->BorderSpaceBelow() + ParSpace(f.SpaceAfter);
+        if ((ends & (lhSpaceAfter | lhBorderBelow)) != 0)
+            height += par.BorderSpaceBelow();
+        if ((ends & lhSpaceAfter) != 0)
+            height += ParSpace(f.SpaceAfter);
     }
-    Height += SpaceBefore();
+    return height + line.SpaceBefore();
 }
 
 std::int32_t TLine::SpaceBefore() const {
@@ -162,7 +184,7 @@ bool TLine::StartsParText() const {
 // The paragraph's zoomed width cache (its layout scratch block): a key of
 // the two zooms, then one 16-bit width in zoomed pixels per character.
 void TLine::PrepareZoomWidths() {
-    const TDoc& doc = DocOfPar(*Par);
+    TDoc& doc = DocOfPar(*Par);
     const std::int32_t zoom = std::max(1, doc.Zoom);
     const std::int32_t inForce = std::max(1, doc.ZoomInForce);
     const std::uint32_t key = static_cast<std::uint32_t>(zoom & 0xFFFF) | (static_cast<std::uint32_t>(inForce) << 16);
@@ -172,34 +194,43 @@ void TLine::PrepareZoomWidths() {
     const std::int32_t bytes = 4 + 2 * Par->CharCount();
     std::uint32_t stored = 0;
     if (cache.Size >= 4)
-        std::memcpy(&stored, cache.Data, 4);
+        stored = LoadU32LE(cache.Data);
     if (cache.Size < bytes || stored != key) {
         // Either zoom changed (or the text grew): every line of the
         // paragraph is measured again, not only this one.
         cache.SetSize(bytes);
-        std::memcpy(cache.Data, &key, 4);
+        StoreU32LE(cache.Data, key);
         for (std::int32_t i = 0; i < Par->LineCount(); ++i)
             Par->Lines->At<TLine>(i)->Flags &= ~lfZoomWidthsValid;
     }
     if ((Flags & lfZoomWidthsValid) != 0)
         return;
     auto* widths = reinterpret_cast<std::uint16_t*>(cache.Data + 4) + FirstChar;
+    MeasureAtZoom(widths);
     const std::int32_t* x = Positions + 1;
     X = MulDiv(x[0], inForce, zoom) / 16;
     const std::uint8_t* chars = Par->Chars.Data + FirstChar;
-    // Each character takes its width at the zoom; boundaries are kept
-    // within one pixel of the scaled 100 % position by letting the
-    // neighbour take or give the pixel that rounding moved.
+    // Each boundary lies on the scaled 100 % position rounded down or up;
+    // the measured width of the character before it picks which, and may
+    // move the boundary before that up by the pixel rounding took, but
+    // only from its rounded-down place: no boundary strays a whole pixel
+    // from where the 100 % layout puts it, however much the measurement
+    // at the zoom differs (justified spaces, fonts that do not scale).
     std::int64_t f = 0;
+    std::int64_t fDown = 0;
     for (std::int32_t k = 0; k <= CharCount; ++k) {
         const std::int64_t scaled = static_cast<std::int64_t>(x[k]) * inForce;
         std::int64_t l = scaled / 1600;
+        const std::int64_t down = l;
         if (k == 0 || chars[k - 1] == chTab) {
             if (scaled % 1600 > 800)
                 ++l;
+            // A tab ends on its rounded stop, but never before the
+            // boundary ahead of it: a width cannot be negative.
+            l = std::max(l, f);
         } else {
-            const std::int64_t m = ((static_cast<std::int64_t>(x[k]) - x[k - 1]) * inForce + 800) / 1600;
-            if (m < l - f) {
+            const std::int64_t m = widths[k - 1];
+            if (m < l - f && f == fDown && k > 1) {
                 ++f;
                 if (k > 1)
                     ++widths[k - 2];
@@ -210,8 +241,95 @@ void TLine::PrepareZoomWidths() {
         if (k > 0)
             widths[k - 1] = static_cast<std::uint16_t>(std::clamp<std::int64_t>(l - f, 0, 0xFFFF));
         f = l;
+        fDown = down;
     }
     Flags |= lfZoomWidthsValid;
+}
+
+namespace {
+
+// The fields of a line that breaking it again changes; the zoom
+// measurement puts them back afterwards.
+struct TSavedLine {
+    explicit TSavedLine(const TLine& line)
+        : X(line.X),
+          Ascent(line.Ascent),
+          BaseAscent(line.BaseAscent),
+          Descent(line.Descent),
+          StreamLength(line.StreamLength),
+          Height(line.Height),
+          CharCount(line.CharCount),
+          Flags(line.Flags),
+          FootnoteRef(line.FootnoteRef),
+          EndnoteRef(line.EndnoteRef) {}
+    void RestoreTo(TLine& line) const {
+        line.X = X;
+        line.Ascent = Ascent;
+        line.BaseAscent = BaseAscent;
+        line.Descent = Descent;
+        line.StreamLength = StreamLength;
+        line.Height = Height;
+        line.CharCount = CharCount;
+        line.Flags = Flags;
+        line.FootnoteRef = FootnoteRef;
+        line.EndnoteRef = EndnoteRef;
+    }
+
+    std::int32_t X, Ascent, BaseAscent, Descent, StreamLength, Height, CharCount;
+    std::uint32_t Flags;
+    TField* FootnoteRef;
+    TField* EndnoteRef;
+};
+
+}  // namespace
+
+// Breaks the line again over exactly its own bytes with the fonts selected
+// at the zoom, and writes each character's measured width in zoomed pixels
+// to widths. Scaling the 100 % widths instead would put the rounding pixel
+// in the wrong places: fonts do not grow linearly with their size.
+void TLine::MeasureAtZoom(std::uint16_t* widths) {
+    TDoc& doc = DocOfPar(*Par);
+    const TSavedLine saved(*this);
+    const TBreakerState breaker = Breaker;
+    std::int32_t* own = Positions;
+    Positions = ZoomScratchPositions();
+    doc.MeasuringAtZoom = true;
+    Breaker.Doc = &doc;
+    Breaker.NoOverflow = true;
+    Breaker.Flags = 0;
+    TCharFormat format;
+    doc.LoadCharFormat(StartFormat, format);
+    format[caSize] = DocValueToSixteenths(format[caSize], doc);
+    if (format[caKerning] > 0)
+        format[caKerning] = DocValueToSixteenths(format[caKerning], doc);
+    Breaker.Format = format;
+    doc.SelectMeasureFont(Breaker.Format, 14);
+    if (TabManager != nullptr)
+        TabManager->BuildEffectiveTabs(*Par);
+    // The breaker sets what the line holds as it goes; a rule found by the
+    // first breaking would otherwise stop the new one at its first item.
+    Flags &= ~lfHorizontalLine;
+    TLineSlice slice{StreamStart, StreamLength};
+    Build(slice, nullptr);
+    if ((Flags & lfDropCap) == 0 && CharCount > 0)
+        AlignLine(*this);
+    doc.MeasuringAtZoom = false;
+    Breaker = breaker;
+    // A line broken again over its own bytes holds the same characters;
+    // should a damaged stream make it hold fewer, the rest take their
+    // 100 % widths scaled.
+    const std::int32_t measured = std::min(CharCount, saved.CharCount);
+    for (std::int32_t k = 0; k < measured; ++k)
+        widths[k] = static_cast<std::uint16_t>(std::clamp(Positions[k + 2] - Positions[k + 1], 0, 0xFFFF));
+    SetZoomScratchPositions(Positions);
+    Positions = own;
+    saved.RestoreTo(*this);
+    const std::int32_t inForce = std::max(1, doc.ZoomInForce);
+    for (std::int32_t k = measured; k < CharCount; ++k)
+        widths[k] = static_cast<std::uint16_t>(
+            std::clamp<std::int64_t>((static_cast<std::int64_t>(Pos(k + 1)) - Pos(k)) * inForce / 1600, 0, 0xFFFF));
+    // The breaker selected fonts at the zoom; layout after this selects its
+    // own at its start.
 }
 
 std::int32_t TLine::CharX(std::int32_t n) {

@@ -5,6 +5,7 @@
 #include "base/core/TList.h"
 #include "layout/lines/LineLayout.h"
 #include "model/document/TDoc.h"
+#include "model/formats/DocumentUnit.h"
 #include "model/paragraphs/TPar.h"
 #include "platform/Heap.h"
 
@@ -20,6 +21,10 @@ std::vector<TLine*>& Pool() {
     }();
     return *pool;
 }
+
+// The model's memory trim empties the line pool too. This file is linked
+// wherever lines are made, so the pool is registered wherever it exists.
+[[maybe_unused]] const bool LinePoolTrimRegistered = (SetLayoutPoolsTrim(&TrimLinePool), true);
 
 // Above this many heap bytes released lines are destroyed, not pooled.
 constexpr std::int64_t LinePoolHeapLimit = std::int64_t{1} << 30;
@@ -70,6 +75,11 @@ void TLine::Release(TLine* line) {
     Pool().push_back(line);
 }
 
+static std::int32_t*& ZoomScratch() {
+    static std::int32_t* positions = nullptr;
+    return positions;
+}
+
 void TrimLinePool() {
     std::vector<TLine*>& pool = Pool();
     for (TLine* line : pool)
@@ -77,10 +87,24 @@ void TrimLinePool() {
     pool.clear();
     pool.shrink_to_fit();
     pool.reserve(32);
+    Platform::HeapFree(ZoomScratch());
+    ZoomScratch() = nullptr;
 }
 
 std::int32_t PooledLineCount() {
     return static_cast<std::int32_t>(Pool().size());
+}
+
+std::int32_t LinePoolCapacity() {
+    return static_cast<std::int32_t>(Pool().capacity());
+}
+
+std::int32_t* ZoomScratchPositions() {
+    return ZoomScratch();
+}
+
+void SetZoomScratchPositions(std::int32_t* positions) {
+    ZoomScratch() = positions;
 }
 
 void TLine::GrowPositions(std::int32_t bytes) {

@@ -23,63 +23,92 @@ void ReleaseLinesFrom(TPar& par, std::int32_t from) {
     }
 }
 
-// The gaps of a band of rows between the exclusion rectangles that reach
-// into it, left to right, within [from, to).
-std::vector<std::pair<std::int32_t, std::int32_t>> GapsOfBand(const TWrapArea& area,
-                                                              std::int32_t top,
-                                                              std::int32_t height,
-                                                              std::int32_t from,
-                                                              std::int32_t to) {
-    std::vector<std::pair<std::int32_t, std::int32_t>> gaps{{from, to}};
-    for (const TWrapRect& r : area.Exclusions) {
-        if (r.Top >= top + height || r.Bottom <= top || r.Left >= r.Right)
-            continue;
-        std::vector<std::pair<std::int32_t, std::int32_t>> next;
-        for (const auto& [l, rt] : gaps) {
-            if (r.Right <= l || r.Left >= rt) {
-                next.emplace_back(l, rt);
-                continue;
-            }
-            if (r.Left > l)
-                next.emplace_back(l, r.Left);
-            if (r.Right < rt)
-                next.emplace_back(r.Right, rt);
-        }
-        gaps.swap(next);
-    }
-    return gaps;
-}
-
-// The twips at which a line's text (without trailing blanks and marks) ends.
-std::int32_t TextEndTwips(const TLine& line) {
-    const std::uint8_t* chars = line.Par->Chars.Data + line.FirstChar;
-    std::int32_t k = line.CharCount;
-    while (k > 0 && (chars[k - 1] == ' ' || chars[k - 1] == chParEnd || chars[k - 1] == chTab))
-        --k;
-    return Px16ToTwips(line.Pos(k));
-}
-
 bool ExclusionBelow(const TWrapArea& area, std::int32_t y) {
     return std::any_of(area.Exclusions.begin(), area.Exclusions.end(),
                        [y](const TWrapRect& r) { return r.Bottom > y; });
 }
 
-// Lays the paragraph out in rows beside the exclusion rectangles: each row
-// is one band as high as the text, holding a piece in every gap wide
-// enough for something; a row with no such gap moves below the
-// rectangle that closes it. Once no rectangle reaches below the row, the
-// rest of the paragraph is laid out plainly.
+bool Meets(const TWrapRect& a, const TWrapRect& b) {
+    return a.Left < a.Right && a.Top < a.Bottom && b.Left < b.Right && b.Top < b.Bottom && a.Left < b.Right &&
+           b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+bool InRect(const TWrapRect& r, std::int32_t x, std::int32_t y) {
+    return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+}
+
+TLine* LastLine(const TPar& par) {
+    return par.Lines->Count == 0 ? nullptr : static_cast<TLine*>(par.Lines->Last());
+}
+
+// The indent in twips of the character after the paragraph's last line.
+std::int32_t NextIndent(const TPar& par) {
+    const TLine* last = LastLine(par);
+    const std::int32_t next = last == nullptr ? 0 : last->FirstChar + last->CharCount;
+    std::int32_t indent = par.Format.LeftIndent;
+    if (par.OnlyBreaksBefore(next))
+        indent += par.Format.FirstIndent;
+    return indent;
+}
+
+// Below a row that held nothing, the first height from the rectangle
+// bottoms on at which a piece as wide as the one that did not fit finds a
+// gap: each try that still meets a rectangle goes down by the smallest
+// overlap it found. Returns the new top and leaves the gap's left in x.
+std::int32_t RowBelow(const TWrapArea& area, std::int32_t indentX, std::int32_t& x) {
+    std::int32_t next = INT32_MAX;
+    for (const TWrapRect& r : area.Exclusions)
+        if (r.Bottom > area.Y)
+            next = std::min(next, r.Bottom);
+    const std::int32_t height = std::max(1, area.RowHeight);
+    const auto count = static_cast<std::int32_t>(area.Exclusions.size());
+    while (next != INT32_MAX) {
+        x = indentX;
+        std::int32_t gap = INT32_MAX;
+        bool clear = true;
+        for (std::int32_t i = count - 1; i >= 0; --i) {
+            const TWrapRect& r = area.Exclusions[static_cast<std::size_t>(i)];
+            const TWrapRect tried{x, next, x + area.PieceWidth, next + height};
+            if (!Meets(tried, r)) {
+                clear = true;
+                continue;
+            }
+            x = r.Right;
+            gap = std::min(gap, r.Bottom - next);
+            clear = false;
+            if (static_cast<std::int64_t>(x) + area.PieceWidth > area.Limit)
+                break;
+            i = count;  // scan again from the last rectangle
+        }
+        if (clear)
+            return next;
+        next = gap == INT32_MAX ? INT32_MAX : next + gap;
+    }
+    x = indentX;
+    return area.Y;
+}
+
+// Lays the paragraph out in rows beside the exclusion rectangles. A row
+// has one top and one height and holds pieces left to right; the breaker
+// checks every item of a piece against the rectangles (TLine::FitsWrapArea)
+// and leaves in the area where the next piece may start. A row that holds
+// nothing moves down until a gap as wide as the text that did not fit
+// opens. Once no rectangle reaches below the row, the rest of the
+// paragraph is laid out plainly.
 void LayoutWrapRows(TPar& par, TLineSlice& slice, std::int32_t width, TWrapArea& area) {
-    TDoc& doc = DocOfPar(par);
-    area.Limit = width;
+    area.Slots.clear();
     area.PieceWidth = 1;
+    area.Limit = width;
     bool moved = false;
+    bool retry = false;
+    std::int32_t indentX = 0;
     while (slice.Remaining > 0) {
         if (!ExclusionBelow(area, area.Y)) {
+            // Plain lines from here on.
             TLine* line = TLine::Acquire(&par);
             line->WidthLimit = width;
             line->IndexInPar = par.Lines->Count;
-            line->Row = par.Lines->Count == 0 ? 0 : static_cast<TLine*>(par.Lines->Last())->Row + 1;
+            line->Row = LastLine(par) == nullptr ? 0 : LastLine(par)->Row + 1;
             if (moved) {
                 line->Flags |= lfTopFixed;
                 line->Top = area.Y;
@@ -95,76 +124,81 @@ void LayoutWrapRows(TPar& par, TLineSlice& slice, std::int32_t width, TWrapArea&
             continue;
         }
         const std::int32_t first = par.Lines->Count;
-        const std::int32_t nextChar = first == 0 ? 0
-                                                 : static_cast<TLine*>(par.Lines->Last())->FirstChar +
-                                                       static_cast<TLine*>(par.Lines->Last())->CharCount;
-        std::int32_t indent = par.Format.LeftIndent;
-        if (par.OnlyBreaksBefore(nextChar))
-            indent += par.Format.FirstIndent;
-        const std::int32_t estimate = std::max(1, Px16ToTwips(Breaker.FontAscent + Breaker.FontDescent));
         area.Slots.clear();
         area.RowHeight = 0;
-        for (const auto& [left, right] : GapsOfBand(area, area.Y, estimate, std::max(0, indent), width)) {
-            if (slice.Remaining <= 0)
-                break;
-            const TCharFormat before = Breaker.Format;
-            const TLineSlice saved = slice;
-            area.X = left;
+        if (retry) {
+            retry = false;
+        } else {
+            area.X = indentX = std::max(0, NextIndent(par));
+            for (std::size_t i = area.Exclusions.size(); i-- > 0;)
+                if (InRect(area.Exclusions[i], area.X, area.Y)) {
+                    area.X = area.Exclusions[i].Right;
+                    i = area.Exclusions.size();
+                }
+        }
+        while (slice.Remaining > 0 && area.X < area.Limit) {
+            const std::int32_t startX = area.X;
             TLine* line = TLine::Acquire(&par);
-            line->WidthLimit = right;
+            line->WidthLimit = width;
             line->IndexInPar = par.Lines->Count;
+            line->Top = area.Y;
             const bool rowFirst = par.Lines->Count == first;
             line->Flags |= lfWrapPiece | lfTopFixed | (rowFirst ? lfWrapRowFirst : 0u);
-            line->Row = par.Lines->Count == 0 ? 0 : static_cast<TLine*>(par.Lines->Last())->Row + (rowFirst ? 1 : 0);
-            line->Top = area.Y;
+            line->Row = LastLine(par) == nullptr ? 0 : LastLine(par)->Row + (rowFirst ? 1 : 0);
             par.Lines->Add(line);
-            area.Slots.push_back({left, area.Y, left, area.Y});
+            area.Slots.push_back({area.X, area.Y, area.X, area.Y});
             line->Build(slice, &area);
-            // A piece whose first item does not fit its gap is dropped: the
-            // text goes to the next gap or row instead of into the shape.
-            if (line->StreamLength == 0 || TextEndTwips(*line) > right) {
-                slice = saved;
-                Breaker.Format = before;
-                doc.SelectMeasureFont(Breaker.Format, 14);
+            if (line->StreamLength == 0) {
                 par.Lines->DeleteLast();
-                area.Slots.pop_back();
                 TLine::Release(line);
-                continue;
+                area.Slots.pop_back();
+                // A piece that took nothing has moved x on; should it not
+                // have, the row is over.
+                if (area.X <= startX)
+                    area.X = area.Limit;
             }
-            area.Slots.back().Right = Px16ToTwips(line->Pos(line->CharCount));
         }
         if (par.Lines->Count == first) {
-            // Nothing fitted: go below the lowest-reaching rectangle that
-            // closes this band, and try again there.
             moved = true;
-            std::int32_t next = INT32_MAX;
-            for (const TWrapRect& r : area.Exclusions)
-                if (r.Top < area.Y + estimate && r.Bottom > area.Y)
-                    next = std::min(next, r.Bottom);
-            area.Y = next == INT32_MAX ? area.Y + estimate : next;
+            par.Flags |= pfRelayout;
+            std::int32_t x = indentX;
+            area.Y = RowBelow(area, indentX, x);
+            area.X = x;
+            retry = true;
+            if (!ExclusionBelow(area, area.Y))
+                retry = false;
             continue;
         }
         moved = false;
-        // All pieces of a row share one baseline and one height.
-        std::int32_t ascent = 0, descent = 0, base = 0;
-        for (std::int32_t i = first; i < par.Lines->Count; ++i) {
-            const TLine* l = par.Lines->At<TLine>(i);
-            ascent = std::max(ascent, l->Ascent);
-            descent = std::max(descent, l->Descent);
-            base = std::max(base, l->BaseAscent);
-        }
-        std::int32_t height = 0;
-        for (std::int32_t i = first; i < par.Lines->Count; ++i) {
+        area.Y = area.Slots.empty() ? area.Y + area.RowHeight : area.Slots.front().Bottom;
+        // Each piece ends before the first rectangle to its right; all
+        // share the row's metrics, so their baselines line up.
+        for (std::int32_t i = par.Lines->Count - 1; i >= first; --i) {
             TLine* l = par.Lines->At<TLine>(i);
-            l->Ascent = ascent;
-            l->Descent = descent;
-            l->BaseAscent = base;
-            l->FinishMetrics();
-            height = std::max(height, l->Height);
+            l->WidthLimit = area.Limit;
+            const auto slot = static_cast<std::size_t>(i - first);
+            if (slot < area.Slots.size()) {
+                const TWrapRect& s = area.Slots[slot];
+                for (const TWrapRect& r : area.Exclusions)
+                    if (Meets({s.Left, s.Top, l->WidthLimit, s.Bottom}, r))
+                        l->WidthLimit = std::min(l->WidthLimit, r.Left);
+            }
         }
-        area.RowHeight = height;
-        area.Y += height;
+        TLine* head = par.Lines->At<TLine>(first);
+        for (std::int32_t i = first + 1; i < par.Lines->Count; ++i) {
+            const TLine* l = par.Lines->At<TLine>(i);
+            head->Ascent = std::max(head->Ascent, l->Ascent);
+            head->Descent = std::max(head->Descent, l->Descent);
+            head->BaseAscent = std::max(head->BaseAscent, l->BaseAscent);
+        }
+        for (std::int32_t i = first + 1; i < par.Lines->Count; ++i) {
+            TLine* l = par.Lines->At<TLine>(i);
+            l->Ascent = head->Ascent;
+            l->Descent = head->Descent;
+            l->BaseAscent = head->BaseAscent;
+        }
     }
+    area.Slots.clear();
     // Mark the pieces of the first and the last row.
     const std::int32_t count = par.Lines->Count;
     if (count > 0 && (par.Lines->At<TLine>(0)->Flags & lfWrapPiece) != 0) {
@@ -176,10 +210,6 @@ void LayoutWrapRows(TPar& par, TLineSlice& slice, std::int32_t width, TWrapArea&
         for (std::int32_t i = count - 1; i >= 0; --i) {
             TLine* l = par.Lines->At<TLine>(i);
             l->Flags |= lfWrapLastRow;
-            // The row was finished before it was known to be the last;
-            // its other pieces take the space after now.
-            if (l->FirstChar + l->CharCount < par.CharCount())
-                l->Height += par.BorderSpaceBelow() + std::max<std::int32_t>(0, par.Format.SpaceAfter);
             if ((l->Flags & lfWrapRowFirst) != 0)
                 break;
         }
@@ -191,6 +221,8 @@ void TPar::LayoutLines(std::int32_t fromLine, std::int32_t width, TWrapArea* wra
     TDoc& doc = DocOfPar(*this);
     Breaker.Doc = &doc;
     fromLine = std::clamp(fromLine, 0, LineCount());
+    if (fromLine == 0)
+        Flags &= static_cast<std::uint16_t>(~pfRelayout);
     // Finding the drop cap normalises the stream, so it comes before any
     // offset into the stream is taken.
     TField* dropCap = nullptr;
@@ -256,10 +288,18 @@ void TPar::LayoutLines(std::int32_t fromLine, std::int32_t width, TWrapArea* wra
             break;
         }
     }
-    // Pieces of wrap rows were finished with their row.
-    for (std::int32_t i = Lines->Count - 1; i >= fromLine; --i)
-        if ((Lines->At<TLine>(i)->Flags & lfWrapPiece) == 0)
-            Lines->At<TLine>(i)->FinishMetrics();
+    for (std::int32_t i = Lines->Count - 1; i >= fromLine; --i) {
+        TLine* line = Lines->At<TLine>(i);
+        line->FinishMetrics();
+        // A line whose top the rows fixed and that still meets a rectangle
+        // across its band makes the paragraph depend on the rectangles.
+        if (wrapArea != nullptr && (line->Flags & lfTopFixed) != 0 && (Flags & pfRelayout) == 0) {
+            const TWrapRect band{INT32_MIN, line->Top, INT32_MAX, line->Top + line->Height};
+            for (const TWrapRect& r : wrapArea->Exclusions)
+                if (Meets(band, r))
+                    Flags |= pfRelayout;
+        }
+    }
 }
 
 void TPar::RebuildLines(bool relayout, std::int32_t width) {

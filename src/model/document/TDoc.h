@@ -373,6 +373,9 @@ public:
     std::uint8_t ZoomMode = zmPercent;
     std::int32_t Zoom = 100;  // percent
     std::int32_t ZoomInForce = 100;
+    // Layout measures a line again at the display zoom: sixteenths are
+    // then pixels at the zoom (DocSixteenths.h).
+    bool MeasuringAtZoom = false;
     std::int32_t ZoomedResolutionY = 96;  // pixels per inch at the current zoom
     std::int32_t ZoomedResolutionX = 96;
     TViewPoint ViewExtent;  // the whole laid-out view in pixels

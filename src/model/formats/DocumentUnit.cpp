@@ -13,8 +13,20 @@ void InitDocumentUnit() {
     BorderSetCount();
 }
 
+namespace {
+
+void (*LayoutPoolsTrim)() = nullptr;
+
+}  // namespace
+
+void SetLayoutPoolsTrim(void (*trim)()) {
+    LayoutPoolsTrim = trim;
+}
+
 void ReleaseDocumentPools() {
     EmptyCompoundFragmentPool();
+    if (LayoutPoolsTrim != nullptr)
+        LayoutPoolsTrim();
 }
 
 void DoneDocumentUnit() {}

@@ -13,6 +13,10 @@ void InitDocumentUnit();
 // Frees the pooled objects the model keeps for reuse; the memory trim
 // calls it when the program holds too much.
 void ReleaseDocumentPools();
+// The layout library keeps pools of its own (the free lines); it hands
+// their trim to the model here, so that ReleaseDocumentPools reaches them
+// without the model depending on layout.
+void SetLayoutPoolsTrim(void (*trim)());
 void DoneDocumentUnit();
 
 // Shapes behind the text first, then by ascending z-order.

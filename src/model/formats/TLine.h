@@ -3,6 +3,7 @@
 #include <cstdint>
 
 class TBox;
+class TCompoundFragment;
 class TField;
 class TList;
 class TPar;
@@ -60,17 +61,56 @@ public:
     // Fills the line from slice and advances slice past its bytes.
     void Build(TLineSlice& slice, TWrapArea* wrapArea);
 
+    // --- Wrap rows: layout/lines/TLineWrap.cpp ---
+
+    // Whether an item that ends at x (px16; WrapLineEndX: the line's end)
+    // with these metrics keeps the row clear of the area's exclusions. A
+    // failed check leaves in the area's X where the next piece may start.
+    bool FitsWrapArea(TWrapArea& area, std::int32_t x, std::int32_t ascent, std::int32_t descent,
+                      std::int32_t baseAscent);
+    // Whether the current row has more than one piece or meets an exclusion
+    // anywhere across its band.
+    bool RowHasExclusion(const TWrapArea& area) const;
+
     // --- Metrics and positions: layout/lines/TLineMetrics.cpp ---
 
     void FinishMetrics();
     std::int32_t SpaceBefore() const;
     void PrepareZoomWidths();
+    // Breaks the line again at the display zoom and stores each
+    // character's measured width in zoomed pixels (CharCount entries).
+    void MeasureAtZoom(std::uint16_t* widths);
     // Pixels at 100 % of the left edge of character n (0 .. CharCount).
     std::int32_t CharX(std::int32_t n);
     // The character boundary nearest to x (pixels at 100 %).
     std::int32_t CharAtX(std::int32_t x);
     bool EndsWithBreak() const;
     bool StartsParText() const;
+
+    // --- Queries: layout/lines/TLineQueries.cpp ---
+
+    // The last character is a column or page break (or the one before it
+    // a page break), or a section break that starts a column or page.
+    bool EndsRegion() const;
+    // The line holds just one character and EndsRegion holds.
+    bool IsRegionBreakLine() const;
+    // The line starts the paragraph's text beside a list label with text.
+    bool ShowsListLabel() const;
+    // The first and the last line of the paragraph in the line's row.
+    TLine* RowFirst() const;
+    TLine* RowLast() const;
+    // The height in device pixels at the zoom, at least 1. nextRowInBox is
+    // the next line of the box that starts a row (nil for the box's last):
+    // the height grows by the pixel rounding would otherwise leave as a
+    // gap above it.
+    std::int32_t HeightPixels(const TLine* nextRowInBox) const;
+    // The characters first .. last - 1 of the line inside a column block
+    // from x lo to x hi (zoomed pixels, either order).
+    void BlockRange(std::int32_t lo, std::int32_t hi, std::int32_t& first, std::int32_t& last);
+    // Adds the text ranges of the notes whose references end on the line
+    // (endnotes or footnotes) to fragments, taking a set from the pool when
+    // fragments is nil.
+    void CollectNotes(bool endnotes, TCompoundFragment*& fragments) const;
 
     std::int32_t X = 0;
     TPar* Par = nullptr;
