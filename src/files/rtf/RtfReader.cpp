@@ -1791,7 +1791,9 @@ bool TRtfReader::TableWord(int word, bool hasParam, std::int32_t param) {
             Row->Data.Background = AutoColor;
             Row->Data.PatternColor = UnsetValue;
             Row->Data.Shading = UnsetValue;
-            CellEnds = 0;
+            // The cell ends read so far stay counted: writers repeat a row's
+            // definition after its cells, just before "row", and those cells
+            // belong to the row that "row" ends.
             ResetPendingCell();
             BorderTarget = btNone;
             return true;
