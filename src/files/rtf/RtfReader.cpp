@@ -38,6 +38,26 @@ constexpr std::int32_t PresetFontNumber = 2147483647;
 constexpr std::int32_t MacCharset = 77;
 constexpr std::int32_t SymbolCharset = 2;
 constexpr std::int32_t MacCodePage = 10000;
+
+// The "fcharset" values of the Mac East Asian character sets (the RTF
+// specification's font table: 78 Mac Shift JIS, 79 Mac Hangul, 80 Mac
+// GB2312, 81 Mac Big5) hold the same double-byte encodings as the Windows
+// sets 128, 129, 134 and 136, whose code pages the reader has; the other
+// values pass unchanged.
+std::int32_t WindowsCharset(std::int32_t charset) {
+    switch (charset) {
+        case 78:
+            return 128;
+        case 79:
+            return 129;
+        case 80:
+            return 134;
+        case 81:
+            return 136;
+        default:
+            return charset;
+    }
+}
 // Groups nested deeper than this still count, but no longer save and
 // restore the formatting: real documents stay far below it, and a hostile
 // file cannot make the state stack grow without bound.
@@ -2369,10 +2389,17 @@ void TRtfReader::SectionBreak() {
 // --- Header tables -----------------------------------------------------
 
 std::int32_t TRtfReader::SourceCodePage(std::int32_t charset) const {
+    charset = WindowsCharset(charset);
     if (charset == MacCharset)
         return MacCodePage;
     if (charset == SymbolCharset)
         return 0;
+    // A font that declares the Western character set holds single bytes
+    // even in a document whose code page is double-byte: East Asian writers
+    // give their Western fonts (Courier New for a no-break space, say) set 0
+    // and their own fonts the set of the script.
+    if (charset == 0 && !MacText && !Platform::IsSingleByteCodePage(AnsiCodePage))
+        return 1252;
     if (charset == 0 || charset == 1)
         return MacText ? MacCodePage : AnsiCodePage;
     const std::int32_t cp = CharsetCodePage(static_cast<std::uint8_t>(charset));
@@ -2380,6 +2407,7 @@ std::int32_t TRtfReader::SourceCodePage(std::int32_t charset) const {
 }
 
 std::int32_t TRtfReader::RegisteredCharset(std::int32_t charset) const {
+    charset = WindowsCharset(charset);
     if (charset == MacCharset)
         return 0;
     if (charset == 0 || charset == 1) {
