@@ -1145,7 +1145,6 @@ TEST_F(RtfReaderTest, CorpusTableCells) {
         const std::string bytes = FileBytes(path);
         window.AttachMemory(bytes.data(), bytes.size());
         ReadRtfDocument(*doc, window, {}, outcome);
-        std::printf("tables %s\n", name.c_str());
         const double fidelity = TableFidelity(DocTables(*doc), ReferenceTables(FileBytes(reference)));
         std::printf("table cells %6.2f %% %s\n", fidelity, name.c_str());
         auto known = KnownTableFidelity.find(name);

@@ -39,25 +39,19 @@ constexpr std::int32_t MacCharset = 77;
 constexpr std::int32_t SymbolCharset = 2;
 constexpr std::int32_t MacCodePage = 10000;
 
-// The "fcharset" values of the Mac East Asian character sets (the RTF
-// specification's font table: 78 Mac Shift JIS, 79 Mac Hangul, 80 Mac
-// GB2312, 81 Mac Big5) hold the same double-byte encodings as the Windows
-// sets 128, 129, 134 and 136, whose code pages the reader has; the other
-// values pass unchanged.
+// The Mac East Asian character sets of RTF's font table ("fcharset" 78 Mac
+// Shift JIS, 79 Mac Hangul, 80 Mac GB2312, 81 Mac Big5), each beside the
+// Windows set of the same double-byte encoding (128, 129, 134, 136), whose
+// code page the reader has.
+constexpr std::int32_t MacEastAsianCharsets[][2] = {{78, 128}, {79, 129}, {80, 134}, {81, 136}};
+
 std::int32_t WindowsCharset(std::int32_t charset) {
-    switch (charset) {
-        case 78:
-            return 128;
-        case 79:
-            return 129;
-        case 80:
-            return 134;
-        case 81:
-            return 136;
-        default:
-            return charset;
-    }
+    for (const auto& pair : MacEastAsianCharsets)
+        if (pair[0] == charset)
+            return pair[1];
+    return charset;
 }
+
 // Groups nested deeper than this still count, but no longer save and
 // restore the formatting: real documents stay far below it, and a hostile
 // file cannot make the state stack grow without bound.
