@@ -38,6 +38,20 @@ constexpr std::int32_t PresetFontNumber = 2147483647;
 constexpr std::int32_t MacCharset = 77;
 constexpr std::int32_t SymbolCharset = 2;
 constexpr std::int32_t MacCodePage = 10000;
+
+// The Mac East Asian character sets of RTF's font table ("fcharset" 78 Mac
+// Shift JIS, 79 Mac Hangul, 80 Mac GB2312, 81 Mac Big5), each beside the
+// Windows set of the same double-byte encoding (128, 129, 134, 136), whose
+// code page the reader has.
+constexpr std::int32_t MacEastAsianCharsets[][2] = {{78, 128}, {79, 129}, {80, 134}, {81, 136}};
+
+std::int32_t WindowsCharset(std::int32_t charset) {
+    for (const auto& pair : MacEastAsianCharsets)
+        if (pair[0] == charset)
+            return pair[1];
+    return charset;
+}
+
 // Groups nested deeper than this still count, but no longer save and
 // restore the formatting: real documents stay far below it, and a hostile
 // file cannot make the state stack grow without bound.
@@ -1791,7 +1805,9 @@ bool TRtfReader::TableWord(int word, bool hasParam, std::int32_t param) {
             Row->Data.Background = AutoColor;
             Row->Data.PatternColor = UnsetValue;
             Row->Data.Shading = UnsetValue;
-            CellEnds = 0;
+            // The cell ends read so far stay counted: writers repeat a row's
+            // definition after its cells, just before "row", and those cells
+            // belong to the row that "row" ends.
             ResetPendingCell();
             BorderTarget = btNone;
             return true;
@@ -2367,10 +2383,17 @@ void TRtfReader::SectionBreak() {
 // --- Header tables -----------------------------------------------------
 
 std::int32_t TRtfReader::SourceCodePage(std::int32_t charset) const {
+    charset = WindowsCharset(charset);
     if (charset == MacCharset)
         return MacCodePage;
     if (charset == SymbolCharset)
         return 0;
+    // A font that declares the Western character set holds single bytes
+    // even in a document whose code page is double-byte: East Asian writers
+    // give their Western fonts (Courier New for a no-break space, say) set 0
+    // and their own fonts the set of the script.
+    if (charset == 0 && !MacText && !Platform::IsSingleByteCodePage(AnsiCodePage))
+        return 1252;
     if (charset == 0 || charset == 1)
         return MacText ? MacCodePage : AnsiCodePage;
     const std::int32_t cp = CharsetCodePage(static_cast<std::uint8_t>(charset));
@@ -2378,6 +2401,7 @@ std::int32_t TRtfReader::SourceCodePage(std::int32_t charset) const {
 }
 
 std::int32_t TRtfReader::RegisteredCharset(std::int32_t charset) const {
+    charset = WindowsCharset(charset);
     if (charset == MacCharset)
         return 0;
     if (charset == 0 || charset == 1) {
