@@ -411,7 +411,6 @@ TEST(OpenDocument, MemoryBlocksOfFormatsWithoutReader) {
         {ffWordDoc, "MS Word DOC"},
         {ffDocx, "MS Word DOCX"},
         {ffOdt, "OpenDocument ODF"},
-        {ffEncrypted, "Encrypted Document"},
         {ffWindowsWrite, "Windows Write"},
         {ffPlainText, "Plain Text"},
         {ffHtml, "HTML"},

@@ -10,6 +10,7 @@
 #include "base/messages/MessageBoxes.h"
 #include "editing/tables/TableStructure.h"
 #include "files/import/ImportHelpers.h"
+#include "files/opening/EncryptedOpening.h"
 #include "files/rtf/RtfReader.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
@@ -125,6 +126,8 @@ bool ReadDocument(TOpenContext& context, std::int32_t format) {
         TRtfReadOptions options;
         return ReadRtf(doc, context.Window, options);
     }
+    if (format == ffEncrypted)
+        return ReadEncryptedDocument(context);
     ShowErrorFmt("Opening documents in format \"%s\" is not supported yet.", NameOfUnreadFormat(format));
     doc.ErrorShown = 1;
     return false;
