@@ -412,8 +412,10 @@ TEST(OpenDocument, MemoryBlocksOfFormatsWithoutReader) {
         const char* name;
     };
     const Case cases[] = {
-        {ffWordDoc, "MS Word DOC"},        {ffDocx, "MS Word DOCX"}, {ffOdt, "OpenDocument ODF"},
-        {ffWindowsWrite, "Windows Write"}, {ffHtml, "HTML"},
+        {ffWordDoc, "MS Word DOC"},
+        {ffDocx, "MS Word DOCX"},
+        {ffOdt, "OpenDocument ODF"},
+        {ffHtml, "HTML"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

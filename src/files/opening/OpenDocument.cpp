@@ -13,6 +13,7 @@
 #include "files/opening/EncryptedOpening.h"
 #include "files/rtf/RtfReader.h"
 #include "files/text/PlainTextReader.h"
+#include "files/write/WriReader.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
@@ -129,6 +130,8 @@ bool ReadDocument(TOpenContext& context, std::int32_t format) {
     }
     if (format == ffEncrypted)
         return ReadEncryptedDocument(context);
+    if (format == ffWindowsWrite)
+        return ReadWri(doc, context.Window);
     if (format >= ffPlainText && format != ffHtml)
         return ReadPlainText(doc, context.Window, {context.Options->FileName, context.Options->Source == osFile});
     ShowErrorFmt("Opening documents in format \"%s\" is not supported yet.", NameOfUnreadFormat(format));
