@@ -85,7 +85,11 @@ TEST(TextDetection, MarksAsciiAndOddSizes) {
         {"utf-16 le mark", std::string("\xff\xfex\0", 4), teUtf16LE, 2},
         {"utf-16 be mark", std::string("\xfe\xff\0x", 4), teUtf16BE, 2},
         // An odd window cannot be UTF-16: it is scored as code-page text.
-        {"utf-16 mark on odd size", std::string("\xff\xfee\0e", 5), teCp1252, 0},
+        {"utf-16 mark on odd size",
+         std::string("\xff\xfe"
+                     "e\0e",
+                     5),
+         teCp1252, 0},
         // One byte outside ASCII makes the system score the code pages.
         {"one e acute", "Cafe\xe9 noir", teCp1252, 0},
         {"control byte", "ee\x01", teCp1252, 0},

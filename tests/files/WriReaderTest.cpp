@@ -162,6 +162,24 @@ TEST(WriReader, TextParagraphsAndCharacterRuns) {
     EXPECT_EQ(raised[caBold], 0);
 }
 
+// The paragraph properties end inside the last of the fourteen tab stops:
+// a block that fills them all is read without passing the end.
+TEST(WriReader, FullTabTable) {
+    TWriBuilder builder;
+    builder.Text = "a\tb";
+    std::vector<std::uint8_t> props(22, 0);
+    for (int i = 0; i < 15; ++i) {
+        props.push_back(static_cast<std::uint8_t>(0x40 + i));
+        props.push_back(1);
+        props.push_back(1);
+        props.push_back(0);
+    }
+    props.resize(90, 0x55);
+    builder.ParRuns = {{3, props}};
+    auto doc = Read(builder.Build());
+    EXPECT_EQ(Lines(*doc), (std::vector<std::string>{"a\tb"}));
+}
+
 // A carriage return without its line feed ends the paragraph and takes
 // nothing of the next one's text.
 TEST(WriReader, CarriageReturnWithoutLineFeed) {

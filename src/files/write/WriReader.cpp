@@ -45,6 +45,8 @@ constexpr std::size_t kMaxFaceName = 32;
 constexpr std::uint8_t kRunningHeadFlags = 0x06;
 constexpr std::uint8_t kPictureFlag = 0x10;
 constexpr std::size_t kMaxTabs = 14;
+constexpr std::size_t kTabsAt = 22;
+constexpr std::size_t kTabSize = 4;
 // The picture header: the mapping mode (a metafile's, or the marks of
 // bitmaps and embedded objects) and, at byte 32, the size of the data that
 // follows the header.
@@ -265,15 +267,18 @@ void TWriReader::NextParagraphRun() {
         ParFormat.LineSpacing = spacing;
         ParFormat.LineSpacingMultiple = 1;
     }
-    if (LoadU16LE(props.data() + 22) != 0) {
+    const TByteReader tabBytes(props.data(), props.size());
+    if (tabBytes.U16LEAt(kTabsAt) != 0) {
         TList tabs;
-        for (std::size_t i = 0; i < kMaxTabs; ++i) {
-            const std::uint8_t* tab = props.data() + 22 + 4 * i;
-            const std::uint16_t position = LoadU16LE(tab);
+        // The property bytes end inside the last of the 14 stops; a stop
+        // that does not fit whole is not read.
+        for (std::size_t i = 0; i < kMaxTabs && tabBytes.HasAt(kTabsAt + kTabSize * i, kTabSize); ++i) {
+            const std::size_t tab = kTabsAt + kTabSize * i;
+            const std::uint16_t position = tabBytes.U16LEAt(tab);
             if (position == 0)
                 break;
             // A non-zero kind makes a decimal tab (alignment 3).
-            AddTabStop(tabs, MakeTabStop(position, (tab[2] & 7) != 0 ? 3 : 0, 0));
+            AddTabStop(tabs, MakeTabStop(position, (tabBytes.U8At(tab + 2) & 7) != 0 ? 3 : 0, 0));
         }
         SortTabStops(tabs);
         ParFormat.Tabs = static_cast<std::int16_t>(TabManager != nullptr ? TabManager->InternTabTable(tabs) : 0);
