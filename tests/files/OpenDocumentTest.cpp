@@ -328,18 +328,18 @@ TEST(OpenDocument, RequestedFormatThatDoesNotMatch) {
     const std::string warning = "File \"" + path +
                                 "\" is not a valid file in format \"Rich Text Format\". Attempt to detect real "
                                 "format of the file?";
-    const std::string unsupported = "Opening documents in format \"Plain Text\" is not supported yet.";
     struct Case {
         const char* name;
         bool strict;
         std::uint16_t answer;
         std::int32_t format;
         std::vector<std::string> texts;
+        bool opens;
     };
     const Case cases[] = {
-        {"declined", false, mrNo, -1, {warning}},
-        {"detected", false, mrYes, ffPlainText, {warning, unsupported}},
-        {"strict", true, mrYes, -1, {}},
+        {"declined", false, mrNo, -1, {warning}, false},
+        {"detected", false, mrYes, ffPlainText, {warning}, true},
+        {"strict", true, mrYes, -1, {}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -347,20 +347,22 @@ TEST(OpenDocument, RequestedFormatThatDoesNotMatch) {
         TDoc doc(true);
         doc.StrictFormat = c.strict ? 1 : 0;
         TDocOpeningOptions options = FileOptions(path, ffRtf);
-        EXPECT_FALSE(OpenDocument(doc, options));
+        EXPECT_EQ(OpenDocument(doc, options), c.opens);
         EXPECT_EQ(options.Format, c.format);
         EXPECT_EQ(Texts(boxes), c.texts);
         if (!boxes.Shown().empty()) {
             EXPECT_EQ(boxes.Shown()[0].Kind, mbkWarning);
             EXPECT_EQ(boxes.Shown()[0].Buttons, mbYes | mbNo);
         }
+        if (c.opens)
+            continue;
         EXPECT_EQ(doc.FileHandle, Platform::kNoFile);
         EXPECT_EQ(doc.ParCount(), 1);
     }
 }
 
 // Codes of 7 and above, HTML's included, ask for detection; a file is never
-// read as HTML.
+// read as HTML, but as the plain text it is.
 TEST(OpenDocument, HighCodesDetect) {
     TTempDir dir;
     const std::string path = dir.File("page.html");
@@ -370,10 +372,11 @@ TEST(OpenDocument, HighCodesDetect) {
         TScriptedMessageBoxes boxes;
         TDoc doc(true);
         TDocOpeningOptions options = FileOptions(path, code);
-        EXPECT_FALSE(OpenDocument(doc, options));
+        EXPECT_TRUE(OpenDocument(doc, options));
         EXPECT_EQ(options.Format, ffPlainText);
-        EXPECT_EQ(Texts(boxes),
-                  std::vector<std::string>{"Opening documents in format \"Plain Text\" is not supported yet."});
+        EXPECT_TRUE(Texts(boxes).empty());
+        const TPar& par = *doc.Par(0);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(par.Chars.Data), 5), "<html");
     }
 }
 
@@ -385,9 +388,10 @@ TEST(OpenDocument, EmptyFile) {
         TScriptedMessageBoxes boxes;
         TDoc doc(true);
         TDocOpeningOptions options = FileOptions(path, DetectFormat);
-        EXPECT_FALSE(OpenDocument(doc, options));
-        EXPECT_EQ(Texts(boxes),
-                  std::vector<std::string>{"Opening documents in format \"Plain Text\" is not supported yet."});
+        EXPECT_TRUE(OpenDocument(doc, options));
+        EXPECT_EQ(options.Format, ffPlainText);
+        EXPECT_TRUE(Texts(boxes).empty());
+        EXPECT_EQ(doc.ParCount(), 1);
     }
     {
         TScriptedMessageBoxes boxes({mrNo});
@@ -411,11 +415,7 @@ TEST(OpenDocument, MemoryBlocksOfFormatsWithoutReader) {
         {ffWordDoc, "MS Word DOC"},
         {ffDocx, "MS Word DOCX"},
         {ffOdt, "OpenDocument ODF"},
-        {ffEncrypted, "Encrypted Document"},
-        {ffWindowsWrite, "Windows Write"},
-        {ffPlainText, "Plain Text"},
         {ffHtml, "HTML"},
-        {42, "Plain Text"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -10,7 +10,10 @@
 #include "base/messages/MessageBoxes.h"
 #include "editing/tables/TableStructure.h"
 #include "files/import/ImportHelpers.h"
+#include "files/opening/EncryptedOpening.h"
 #include "files/rtf/RtfReader.h"
+#include "files/text/PlainTextReader.h"
+#include "files/write/WriReader.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
@@ -125,6 +128,12 @@ bool ReadDocument(TOpenContext& context, std::int32_t format) {
         TRtfReadOptions options;
         return ReadRtf(doc, context.Window, options);
     }
+    if (format == ffEncrypted)
+        return ReadEncryptedDocument(context);
+    if (format == ffWindowsWrite)
+        return ReadWri(doc, context.Window);
+    if (format >= ffPlainText && format != ffHtml)
+        return ReadPlainText(doc, context.Window, {context.Options->FileName, context.Options->Source == osFile});
     ShowErrorFmt("Opening documents in format \"%s\" is not supported yet.", NameOfUnreadFormat(format));
     doc.ErrorShown = 1;
     return false;

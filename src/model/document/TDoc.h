@@ -344,6 +344,9 @@ public:
     std::int32_t TextEncoding = 1;
     std::uint8_t LineBreakKind = 0;
     std::uint8_t Modified = 0;
+    // The password of an encrypted document, only ever in the protected
+    // form of the encryption manager; empty for other documents.
+    std::string Password;
     // The file a document opened from disk keeps open for reading and
     // writing until it closes or is saved elsewhere; none for read-only
     // documents, temporary copies and files on removable drives.
