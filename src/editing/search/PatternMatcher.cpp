@@ -113,6 +113,10 @@ TSearchCancelHost* SetSearchCancelHost(TSearchCancelHost* host) {
     return previous;
 }
 
+bool SearchCancelRequested() {
+    return CancelHost != nullptr && CancelHost->CancelRequested();
+}
+
 bool CharMatches(std::uint16_t code, char16_t t, bool exact) {
     switch (code) {
         case pcAnyChar:

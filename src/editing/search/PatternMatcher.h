@@ -50,6 +50,8 @@ public:
     virtual bool CancelRequested() = 0;
 };
 TSearchCancelHost* SetSearchCancelHost(TSearchCancelHost* host);  // returns the previous one
+// Esc was pressed during the running command.
+bool SearchCancelRequested();
 
 // Polling is due at most once every this many milliseconds.
 constexpr std::int64_t CancelPollInterval = 1000;
