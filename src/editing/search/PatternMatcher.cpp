@@ -523,6 +523,24 @@ void SearchFrom(TDoc& doc,
     }
     TMatcher matcher(doc, state);
     matcher.Limit = backwardLimit;
+    // The first element that takes a character, when it is a literal one
+    // that must match: positions whose character differs need no attempt,
+    // and are passed over in a tight loop over the paragraph's text.
+    const TToken* lead = nullptr;
+    for (const auto& child : FindPattern.Children) {
+        if (child->IsAnchor())
+            continue;
+        if (child->Kind == tkChar && child->Minimum >= 1 && !(child->Code >= pcAnyChar && child->Code <= pcEndnoteMark))
+            lead = child.get();
+        break;
+    }
+    const bool leadExact = lead != nullptr && ((SearchOptions & soExactMatch) != 0 || lead->Escaped != 0);
+    auto cannotStart = [&](char16_t c) {
+        const std::uint16_t t = PatternCodeOf(c);
+        if (t == lead->Code || (t == pcSoftHyphen && IgnoreSoftHyphens))
+            return false;
+        return leadExact || !CharMatches(lead->Code, static_cast<char16_t>(t), false);
+    };
     TTextPos q = start;
     while (true) {
         if (!backward) {
@@ -532,7 +550,24 @@ void SearchFrom(TDoc& doc,
         } else if (q.Par < span.Start.Par || q.Par < 0) {
             break;
         }
-        if (q.Offset >= 0 && q.Offset < doc.Par(q.Par)->CharCount() && !FindPattern.Children.empty() &&
+        bool tryHere = true;
+        if (lead != nullptr && q.Offset >= 0) {
+            const std::u16string& text = matcher.Text(q.Par);
+            const auto n = static_cast<std::int32_t>(text.size());
+            if (!backward) {
+                while (q.Offset < n && cannotStart(text[q.Offset]))
+                    ++q.Offset;
+                if (q.Offset >= n) {
+                    q.Offset = n - 1;  // the step below goes on to the next paragraph
+                    tryHere = false;
+                }
+            } else {
+                while (q.Offset > 0 && q.Offset < n && cannotStart(text[q.Offset]))
+                    --q.Offset;
+                tryHere = q.Offset >= n || !cannotStart(text[q.Offset]);
+            }
+        }
+        if (tryHere && q.Offset >= 0 && q.Offset < doc.Par(q.Par)->CharCount() && !FindPattern.Children.empty() &&
             matcher.Attempt(q)) {
             const TTextPos wholeEnd = matcher.WholeEnd;
             if (matcher.PosInSearchScope(q) && matcher.PosInSearchScope(wholeEnd)) {
