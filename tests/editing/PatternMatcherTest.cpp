@@ -156,10 +156,22 @@ TEST_F(PatternMatcherTest, EscCancelsThroughTheHost) {
     ASSERT_TRUE(TSearchDoc::Compile(u"(a@a@)@b", soWildcards));
     TSearchResult result;
     SearchFrom(doc.Doc(), doc.State, TTextPos{}, result, 0, TTextPos{});
-    SetSearchCancelHost(previous);
     EXPECT_FALSE(result.Found);
     EXPECT_TRUE(result.Cancelled);
     EXPECT_EQ(host.Polls, 1);
+
+    // A plain search passes most positions without an attempt; it polls
+    // between paragraphs.
+    TCountingCancel plainHost;
+    SetSearchCancelHost(&plainHost);
+    LastCancelPoll = -CancelPollInterval;
+    TSearchDoc paragraphs("one\rtwo\rthree\rfour");
+    ASSERT_TRUE(TSearchDoc::Compile(u"four", 0));
+    SearchFrom(paragraphs.Doc(), paragraphs.State, TTextPos{}, result, 0, TTextPos{});
+    SetSearchCancelHost(previous);
+    EXPECT_FALSE(result.Found);
+    EXPECT_TRUE(result.Cancelled);
+    EXPECT_EQ(plainHost.Polls, 1);
 }
 
 TEST_F(PatternMatcherTest, CharacterFormatAppliesOutsideTheContext) {

@@ -22,6 +22,21 @@ namespace {
 
 TSearchCancelHost* CancelHost = nullptr;
 
+// Runs the pending messages when a poll is due, so that Esc can be noticed;
+// true when cancelling was asked for.
+bool PollCancelIfDue() {
+    if (CancelHost == nullptr)
+        return false;
+    if (!SuppressCancelPoll) {
+        const std::int64_t now = NonNegativeTickCount();
+        if (now - LastCancelPoll >= CancelPollInterval) {
+            CancelHost->PollSearchCancel();
+            LastCancelPoll = now;
+        }
+    }
+    return CancelHost->CancelRequested();
+}
+
 // Backtracking is bounded so that a pattern with nested repetitions cannot
 // hang the program on a long text: a search may take this many steps, plus
 // StepsPerAttempt for each position it tries, before it gives up as too
@@ -219,18 +234,9 @@ private:
             GiveUp = true;
             return false;
         }
-        if ((Steps % PollCheckSteps) == 0 && CancelHost != nullptr) {
-            if (!SuppressCancelPoll) {
-                const std::int64_t now = NonNegativeTickCount();
-                if (now - LastCancelPoll >= CancelPollInterval) {
-                    CancelHost->PollSearchCancel();
-                    LastCancelPoll = now;
-                }
-            }
-            if (CancelHost->CancelRequested()) {
-                Cancelled = true;
-                return false;
-            }
+        if ((Steps % PollCheckSteps) == 0 && PollCancelIfDue()) {
+            Cancelled = true;
+            return false;
         }
         return true;
     }
@@ -544,8 +550,7 @@ void SearchFrom(TDoc& doc,
     TTextPos q = start;
     while (true) {
         if (!backward) {
-            if (q.Par > span.End.Par || q.Par >= doc.ParCount() ||
-                (CancelHost != nullptr && CancelHost->CancelRequested()))
+            if (q.Par > span.End.Par || q.Par >= doc.ParCount())
                 break;
         } else if (q.Par < span.Start.Par || q.Par < 0) {
             break;
@@ -615,12 +620,22 @@ void SearchFrom(TDoc& doc,
                 q.Offset = 0;
                 if (deadline > 0 && NonNegativeTickCount() >= deadline)
                     break;
+                // Positions passed over without an attempt take no steps of
+                // the matcher, so Esc is also polled between paragraphs.
+                if (PollCancelIfDue()) {
+                    result.Cancelled = true;
+                    break;
+                }
             }
         } else if (q.Offset > 0) {
             --q.Offset;
         } else {
             --q.Par;
             q.Offset = q.Par >= 0 ? doc.Par(q.Par)->CharCount() - 1 : 0;
+            if (PollCancelIfDue()) {
+                result.Cancelled = true;
+                break;
+            }
         }
     }
     result.Next = q;
