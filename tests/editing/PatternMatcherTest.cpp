@@ -5,9 +5,12 @@
 #include <string>
 
 #include "SearchDoc.h"
+#include "TableDoc.h"
 #include "editing/search/SearchOptions.h"
 #include "editing/search/TToken.h"
+#include "model/formats/TCharFormat.h"
 #include "model/paragraphs/TPar.h"
+#include "model/undo/OperationArgs.h"
 #include "platform/CodePages.h"
 
 namespace {
@@ -174,13 +177,56 @@ TEST_F(PatternMatcherTest, EscCancelsThroughTheHost) {
     EXPECT_EQ(plainHost.Polls, 1);
 }
 
+// A match never runs from one table paragraph into the next, nor over a
+// cell end or a row end; outside tables "^p" crosses paragraphs.
+TEST_F(PatternMatcherTest, TablesStopMatches) {
+    TTableDoc table({"xa", "b/", "c]", "d]", "#", "e", "f"}, {"0:1440,2880,4320"});
+    TDocSearchState state;
+    struct Case {
+        const char16_t* Pattern;
+        bool Found;
+    };
+    const Case cases[] = {
+        {u"a^pe", false},  // no such text
+        {u"xa^pb", true},  // from outside into the table
+        {u"b^pc", false},  // table paragraph to table paragraph
+        {u"c?d", false},   // over a cell end
+        {u"e^pf", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Platform::Utf16ToUtf8(c.Pattern));
+        ASSERT_TRUE(TSearchDoc::Compile(c.Pattern, soWildcards));
+        TSearchResult result;
+        SearchFrom(table.Doc(), state, TTextPos{}, result, 0, TTextPos{});
+        EXPECT_EQ(result.Found, c.Found);
+    }
+}
+
 TEST_F(PatternMatcherTest, CharacterFormatAppliesOutsideTheContext) {
-    TSearchDoc doc("the end the end");
-    ASSERT_TRUE(TSearchDoc::Compile(u"end", 0));
-    FindFormat.CharFormat[caBold] = 1;
-    EXPECT_EQ(doc.FindAll().size(), 0u);
-    FindFormat.CharFormat[caBold] = 0;
-    EXPECT_EQ(doc.FindAll().size(), 2u);
+    // "the end the end" with only the second "end" bold.
+    TSearchDoc doc("the end the end", false);
+    TCharFormat bold;
+    ClearCharFormat(bold);
+    bold[caBold] = 1;
+    TFragment second;
+    MakeFragment(0, 12, 0, 15, second);
+    doc.Doc().PerformOperation(TFormatFontArgs{nullptr, &second, &bold, 0});
+    struct Case {
+        const char16_t* Pattern;
+        std::int32_t Bold;
+        std::size_t Hits;
+    };
+    const Case cases[] = {
+        {u"end", 1, 1},      {u"end", 0, 1}, {u"the end", 1, 0},  // "the " is not bold
+        {u"the |end", 1, 1},                                      // the context part needs no format
+        {u"n", 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Platform::Utf16ToUtf8(c.Pattern));
+        ASSERT_TRUE(TSearchDoc::Compile(c.Pattern, soWildcards));
+        FindFormat.CharFormat[caBold] = c.Bold;
+        EXPECT_EQ(doc.FindAll().size(), c.Hits);
+    }
 }
 
 }  // namespace
