@@ -32,7 +32,14 @@ enum : std::uint32_t {
     // letters and digits; they decide only between texts that are otherwise
     // equal. Without it (string sort) they sort as ordinary characters.
     clWordSort = 2,
+    // Letters that differ only in accents (and case) compare equal, as a
+    // search without exact matching wants.
+    clIgnoreAccents = 4,
 };
+
+// A letter of any script (the alphabetic property), for word bounds in
+// searches.
+bool IsLetterWide(char16_t c);
 
 int CompareWideInLocale(std::uint32_t lcid, std::uint32_t options, std::u16string_view a, std::u16string_view b);
 int CompareBytesInLocale(std::uint32_t lcid, std::uint32_t options, std::string_view a, std::string_view b);

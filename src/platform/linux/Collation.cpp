@@ -106,7 +106,7 @@ struct TLocaleData {
     // Greek); the others map each character by its simple Unicode mapping.
     bool OwnCaseRules = false;
     std::array<char16_t, 256> ByteChars{};
-    UCollator* Collators[4] = {};
+    UCollator* Collators[8] = {};
     bool CaseTablesBuilt = false;
     std::array<unsigned char, 256> UpperBytes{};
     std::array<unsigned char, 256> LowerBytes{};
@@ -122,7 +122,7 @@ struct TLocaleData {
 };
 
 UCollator* TLocaleData::Collator(std::uint32_t options) {
-    options &= clIgnoreCase | clWordSort;
+    options &= clIgnoreCase | clWordSort | clIgnoreAccents;
     if (UCollator* c = Collators[options])
         return c;
     UErrorCode status = U_ZERO_ERROR;
@@ -135,7 +135,11 @@ UCollator* TLocaleData::Collator(std::uint32_t options) {
     }
     // Ignoring case drops the tertiary level, where ICU keeps case (and
     // width) differences; accents are secondary and still count.
-    ucol_setStrength(c, (options & clIgnoreCase) ? UCOL_SECONDARY : UCOL_TERTIARY);
+    // Ignoring accents keeps the primary level only, where case is gone too.
+    if (options & clIgnoreAccents)
+        ucol_setStrength(c, UCOL_PRIMARY);
+    else
+        ucol_setStrength(c, (options & clIgnoreCase) ? UCOL_SECONDARY : UCOL_TERTIARY);
     status = U_ZERO_ERROR;
     ucol_setAttribute(c, UCOL_ALTERNATE_HANDLING, (options & clWordSort) ? UCOL_SHIFTED : UCOL_NON_IGNORABLE, &status);
     Collators[options] = c;
@@ -443,6 +447,10 @@ int AnsiCodePageOfLocale(std::uint32_t lcid) {
 
 std::string LocaleNameOf(std::uint32_t lcid) {
     return Locale(lcid).Name;
+}
+
+bool IsLetterWide(char16_t c) {
+    return u_isalpha(c) != 0;
 }
 
 }  // namespace Platform
