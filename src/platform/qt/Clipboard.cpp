@@ -20,6 +20,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/Metafiles.h"
 #include "platform/qt/Desktop.h"
+#include "platform/qt/MimeFormats.h"
 
 namespace Platform {
 namespace {
@@ -225,7 +226,9 @@ bool IsHtml(std::uint32_t format) {
     return name && Folded(*name) == u"html format";
 }
 
-std::vector<std::uint32_t> FormatsOf(const QMimeData* mime) {
+}  // namespace
+
+std::vector<std::uint32_t> MimeFormats(const QMimeData* mime) {
     std::vector<std::uint32_t> out;
     if (mime == nullptr)
         return out;
@@ -260,6 +263,8 @@ std::vector<std::uint32_t> FormatsOf(const QMimeData* mime) {
     }
     return out;
 }
+
+namespace {
 
 bool OpenByUs() {
     return g_state.Open && IsMainThread();
@@ -364,22 +369,20 @@ std::uint32_t GetClipboardSequenceNumber() {
     return sequence;
 }
 
-bool SetClipboardData(std::uint32_t format, std::span<const std::uint8_t> data) {
-    if (!OpenByUs())
-        return false;
+bool WriteMimeFormat(QMimeData& target, std::uint32_t format, std::span<const std::uint8_t> data) {
     switch (format) {
         case CF_UNICODETEXT:
-            SetText(Pending(), WideTextOf(data));
+            SetText(target, WideTextOf(data));
             return true;
         case CF_TEXT:
         case CF_OEMTEXT:
-            SetText(Pending(), BytesToWide(format == CF_TEXT ? kAnsiCodePage : kOemCodePage, NarrowTextOf(data)));
+            SetText(target, BytesToWide(format == CF_TEXT ? kAnsiCodePage : kOemCodePage, NarrowTextOf(data)));
             return true;
         case CF_DIB: {
             const auto image = ImageFromDib(data);
             if (!image)
                 return false;
-            Pending().setData(kPngMime, PngOf(*image));
+            target.setData(kPngMime, PngOf(*image));
             return true;
         }
         case CF_ENHMETAFILE: {
@@ -389,7 +392,7 @@ bool SetClipboardData(std::uint32_t format, std::span<const std::uint8_t> data) 
             if (check == nullptr)
                 return false;
             DeleteEnhMetaFile(check);
-            Pending().setData(kEmfMime, Bytes(data));
+            target.setData(kEmfMime, Bytes(data));
             return true;
         }
         case CF_HDROP: {
@@ -399,7 +402,7 @@ bool SetClipboardData(std::uint32_t format, std::span<const std::uint8_t> data) 
             QList<QUrl> urls;
             for (const std::u16string& p : paths)
                 urls.push_back(QUrl::fromLocalFile(QString::fromUtf16(p.data(), static_cast<qsizetype>(p.size()))));
-            Pending().setUrls(urls);
+            target.setUrls(urls);
             return true;
         }
         default:
@@ -414,7 +417,7 @@ bool SetClipboardData(std::uint32_t format, std::span<const std::uint8_t> data) 
         std::string html;
         if (!DecodeClipboardHtml(NarrowTextOf(data), html))
             return false;
-        Pending().setHtml(QString::fromStdString(html));
+        target.setHtml(QString::fromStdString(html));
         return true;
     }
     if (mime == kPngMime) {
@@ -422,16 +425,25 @@ bool SetClipboardData(std::uint32_t format, std::span<const std::uint8_t> data) 
         if (!image.loadFromData(Bytes(data), "PNG"))
             return false;
     }
-    Pending().setData(QString::fromStdString(mime), Bytes(data));
+    target.setData(QString::fromStdString(mime), Bytes(data));
     return true;
 }
 
-std::optional<std::vector<std::uint8_t>> GetClipboardData(std::uint32_t format) {
+bool SetClipboardData(std::uint32_t format, std::span<const std::uint8_t> data) {
     if (!OpenByUs())
-        return std::nullopt;
-    const QMimeData* mime = Current();
-    if (mime == nullptr)
-        return std::nullopt;
+        return false;
+    // A refused format leaves the data being set as it was.
+    QMimeData trial;
+    if (!WriteMimeFormat(trial, format, data))
+        return false;
+    QMimeData& pending = Pending();
+    for (const QString& f : trial.formats())
+        pending.setData(f, trial.data(f));
+    return true;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadMimeFormat(const QMimeData& data, std::uint32_t format) {
+    const QMimeData* mime = &data;
     switch (format) {
         case CF_UNICODETEXT: {
             const auto text = TextOf(*mime);
@@ -497,6 +509,15 @@ std::optional<std::vector<std::uint8_t>> GetClipboardData(std::uint32_t format) 
     return Vector(bytes);
 }
 
+std::optional<std::vector<std::uint8_t>> GetClipboardData(std::uint32_t format) {
+    if (!OpenByUs())
+        return std::nullopt;
+    const QMimeData* mime = Current();
+    if (mime == nullptr)
+        return std::nullopt;
+    return ReadMimeFormat(*mime, format);
+}
+
 bool SetClipboardBitmap(HBITMAP bitmap) {
     TBitmapInfo info;
     if (!OpenByUs() || !GetBitmapInfo(bitmap, info) || info.BitsPerPixel != 32 || info.Width <= 0 || info.Height <= 0)
@@ -534,14 +555,14 @@ HBITMAP GetClipboardBitmap() {
 }
 
 bool IsClipboardFormatAvailable(std::uint32_t format) {
-    const auto formats = FormatsOf(Current());
+    const auto formats = MimeFormats(Current());
     return std::find(formats.begin(), formats.end(), format) != formats.end();
 }
 
 std::uint32_t EnumClipboardFormats(std::uint32_t format) {
     if (!OpenByUs())
         return 0;
-    const auto formats = FormatsOf(Current());
+    const auto formats = MimeFormats(Current());
     if (format == 0)
         return formats.empty() ? 0 : formats.front();
     auto it = std::find(formats.begin(), formats.end(), format);
@@ -551,7 +572,7 @@ std::uint32_t EnumClipboardFormats(std::uint32_t format) {
 }
 
 int CountClipboardFormats() {
-    return static_cast<int>(FormatsOf(Current()).size());
+    return static_cast<int>(MimeFormats(Current()).size());
 }
 
 // DROPFILES: the offset of the name list, the drop point, whether the point

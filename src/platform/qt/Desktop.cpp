@@ -25,6 +25,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/Screen.h"
 #include "platform/qt/DesktopWindow.h"
+#include "platform/qt/DropTargets.h"
 #include "platform/qt/WindowObjects.h"
 
 namespace Platform {
@@ -256,6 +257,8 @@ void TDesktopWindow::PostKey(QKeyEvent* e, bool down) {
 }
 
 bool TDesktopWindow::event(QEvent* e) {
+    if (DeliverDragEvent(Window, e))
+        return true;
     switch (e->type()) {
         case QEvent::Expose:
             if (TWindowObject* w = WindowOf(Window); w != nullptr && isExposed())
