@@ -164,6 +164,9 @@ bool DeliverDragEvent(HWND topLevel, QEvent* e) {
     const unsigned keys = KeyStateOf(drop->buttons(), drop->modifiers());
     const std::uint32_t allowed = EffectsOf(drop->possibleActions());
     const TMimeDropData data(drop->mimeData());
+    // A new drag starts afresh, even when the last one never said goodbye.
+    if (e->type() == QEvent::DragEnter)
+        Leave();
     const auto [window, target] = TargetAt(topLevel, screen);
     std::uint32_t effect = DROPEFFECT_NONE;
     if (window != g_session.Window || target != g_session.Target) {
