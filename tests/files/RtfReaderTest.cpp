@@ -19,6 +19,7 @@
 #include "files/import/TReadWindow.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
+#include "model/fields/TField.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TTableRow.h"
 #include "model/host/FontQueries.h"
@@ -186,6 +187,35 @@ int ControlCount(const TPar& par, int code) {
             ++n;
     }
     return n;
+}
+
+// The paragraphs with their fields and bookmarks marked: "[" + the field's
+// instruction (or bookmark name) + "|" at its start and "]" at its end; text
+// bytes as they are, each paragraph end as "/" (the text read ends with an
+// empty paragraph after a final "par").
+std::string MarkedFields(TDoc& doc) {
+    std::string out;
+    for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+        const TPar& par = *doc.Par(p);
+        TStreamElement e;
+        for (std::int32_t off = 0; off < par.Stream.Size; off += e.Length) {
+            ReadStreamElement(par.Stream.Data, par.Stream.Size, off, e);
+            if (!e.IsControl) {
+                out.append(reinterpret_cast<const char*>(par.Stream.Data + off), static_cast<std::size_t>(e.Length));
+            } else if (e.Code == fcFieldStart || e.Code == fcFieldEnd) {
+                const TField* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
+                if (field == nullptr)
+                    out += "<lost>";
+                else if (e.Code == fcFieldStart)
+                    out += "[" + Platform::Utf16ToUtf8(field->Instruction) + "|";
+                else
+                    out += "]";
+            } else if (e.Code == fcSpecialChar && e.Value == chParEnd) {
+                out += "/";
+            }
+        }
+    }
+    return out;
 }
 
 // --- Groups, text and special characters -------------------------------
@@ -1150,6 +1180,89 @@ TEST_F(RtfReaderTest, CorpusTableCells) {
         auto known = KnownTableFidelity.find(name);
         const double floor = known != KnownTableFidelity.end() ? known->second : 100.0;
         EXPECT_GE(fidelity, floor);
+    }
+}
+
+// --- Fields and bookmarks ------------------------------------------------
+
+TEST_F(RtfReaderTest, FieldsKeepInstructionAndResult) {
+    struct Case {
+        const char* Rtf;
+        const char* Marked;
+    };
+    const Case cases[] = {
+        // Blanks around the instruction go; the keyword is canonical.
+        {"{\\rtf1 a{\\field{\\*\\fldinst{  page }}{\\fldrslt 7}} b\\par}", "a[PAGE|7] b//"},
+        // A tab in the instruction stays a tab; the result keeps its groups.
+        {"{\\rtf1 {\\field{\\*\\fldinst DATE \\\\@ \"d\\tab M\"}{\\fldrslt {\\b 1} 2}}\\par}",
+         "[DATE \\@ \"d\tM\"|1 2]//"},
+        // Nested fields: the inner one inside the outer result; a field in
+        // an instruction is not read.
+        {"{\\rtf1 {\\field{\\*\\fldinst REF a {\\field{\\*\\fldinst PAGE}{\\fldrslt 9}}}{\\fldrslt x{\\field{\\*\\"
+         "fldinst PAGE}{\\fldrslt 3}}y}}\\par}",
+         "[REF a|x[PAGE|3]y]//"},
+        // An unknown keyword makes no field: the result is plain text.
+        {"{\\rtf1 {\\field{\\*\\fldinst NOSUCHFIELD}{\\fldrslt plain}}\\par}", "plain//"},
+        // An empty result shows as "?", except for an index entry, a
+        // hyperlink and a private field.
+        {"{\\rtf1 {\\field{\\*\\fldinst DATE}{\\fldrslt }}\\par}", "[DATE|?]//"},
+        {"{\\rtf1 {\\field{\\*\\fldinst XE \"Term\"}}\\par}", "[XE \"Term\"|]//"},
+        {"{\\rtf1 {\\field{\\*\\fldinst PRIVATE data}}\\par}", "[PRIVATE data|]//"},
+        // A second instruction in the same group is not read.
+        {"{\\rtf1 {\\field{\\*\\fldinst PAGE}{\\*\\fldinst DATE}{\\fldrslt 1}}\\par}", "[PAGE|1]//"},
+        // A result ending with a paragraph end ends the field at the end of
+        // that paragraph, so the next one keeps its own formatting.
+        {"{\\rtf1 {\\field{\\*\\fldinst TOC}{\\fldrslt one\\par two\\par}}\\qc three\\par}", "[TOC|one/two/]three//"},
+        // A field the input leaves open ends with the text.
+        {"{\\rtf1 a{\\field{\\*\\fldinst PAGE}{\\fldrslt 5", "a[PAGE|5]/"},
+        {"{\\rtf1 a{\\field{\\*\\fldinst PAGE}{\\fldrslt 5\\par ", "a[PAGE|5/]/"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Rtf);
+        std::unique_ptr<TDoc> doc = Read(c.Rtf);
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(MarkedFields(*doc), c.Marked);
+    }
+}
+
+TEST_F(RtfReaderTest, FieldInstructionGivesTheFieldType) {
+    std::unique_ptr<TDoc> doc = Read(
+        "{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"http://x\"}{\\fldrslt link}}"
+        "{\\field{\\*\\fldinst {\\b PAGE}}{\\fldrslt 2}}\\par}");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->Fields.Count, 2);
+    EXPECT_EQ(doc->Fields.At<TField>(0)->Kind, fkCode);
+    EXPECT_EQ(doc->Fields.At<TField>(0)->Type, ftHyperlink);
+    EXPECT_EQ(doc->Fields.At<TField>(1)->Type, ftPageNumber);
+}
+
+TEST_F(RtfReaderTest, Bookmarks) {
+    struct Case {
+        const char* Rtf;
+        const char* Marked;
+    };
+    const Case cases[] = {
+        {"{\\rtf1 a{\\*\\bkmkstart one}b{\\*\\bkmkend one}c\\par}", "a[one|b]c//"},
+        // Overlapping bookmarks end by name, not by order.
+        {"{\\rtf1 {\\*\\bkmkstart a}1{\\*\\bkmkstart b}2{\\*\\bkmkend a}3{\\*\\bkmkend b}\\par}", "[a|1[b|2]3]//"},
+        // The first of a name wins; an end without its start does nothing;
+        // names compare exactly.
+        {"{\\rtf1 {\\*\\bkmkstart m}x{\\*\\bkmkend m}{\\*\\bkmkstart m}y{\\*\\bkmkend m}"
+         "{\\*\\bkmkend none}{\\*\\bkmkstart M}z\\par}",
+         "[m|x]y[M|z/]/"},
+        // A bookmark over a whole paragraph ends at its paragraph end; one
+        // that started in the paragraph now empty ends there.
+        {"{\\rtf1 {\\*\\bkmkstart p}text\\par{\\*\\bkmkend p}{\\*\\bkmkstart q}{\\*\\bkmkend q}next\\par}",
+         "[p|text/][q|]next//"},
+        // An empty name makes none; one left open ends with the text, at the
+        // end of the last paragraph that holds any.
+        {"{\\rtf1 {\\*\\bkmkstart }a{\\*\\bkmkstart open}b", "a[open|b]/"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Rtf);
+        std::unique_ptr<TDoc> doc = Read(c.Rtf);
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(MarkedFields(*doc), c.Marked);
     }
 }
 

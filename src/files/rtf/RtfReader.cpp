@@ -5,12 +5,14 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "base/core/ObjectHandles.h"
 #include "base/text/Charsets.h"
 #include "base/text/WideText.h"
 #include "editing/tables/TableStructure.h"
+#include "files/import/ImportHelpers.h"
 #include "files/import/TReadWindow.h"
 #include "files/rtf/RtfControlWords.h"
 #include "files/rtf/RtfTabStops.h"
@@ -18,6 +20,7 @@
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
+#include "model/fields/TField.h"
 #include "model/formats/BorderSets.h"
 #include "model/formats/DocConstants.h"
 #include "model/formats/FormatStream.h"
@@ -207,6 +210,9 @@ enum TTextTarget : std::uint8_t {
     ttPnAfter,
     ttOriginalName,
     ttOriginalFormat,
+    ttFieldInst,      // a field's instruction
+    ttBookmarkStart,  // the name of a bookmark that begins here
+    ttBookmarkEnd,    // the name of a bookmark that ends here
 };
 
 // The formatting that a group saves on entry and restores on exit.
@@ -223,6 +229,12 @@ struct TFrame {
     TTextTarget Target = ttNone;
     bool Saved = false;
     TRtfReaderState State;
+    // A "field" group: the field its instruction created (none before the
+    // instruction, or for an unknown keyword), and where its result began.
+    bool FieldGroup = false;
+    TField* Field = nullptr;
+    std::int32_t ResultPar = 0;
+    std::int32_t ResultChars = 0;
 };
 
 struct TFontEntry {
@@ -298,6 +310,14 @@ private:
     void Plain(TCharFormat& target, bool withControls);
     void Finish();
     void RepairTables();
+
+    // --- Fields and bookmarks ---
+    void FinishFieldInstruction();
+    void FinishField(TFrame& frame);
+    void BookmarkStart(std::u16string name);
+    void BookmarkEnd(const std::u16string& name);
+    void ForgetOpenField(const TField* field);
+    void EndFieldControl(TField* field, bool here);
 
     // --- Tables of the header ---
     void FinishFontEntry();
@@ -391,6 +411,11 @@ private:
     // Styles whose list number waits for the list overrides, which follow
     // the style sheet in the file.
     std::vector<std::pair<TStyle*, std::int32_t>> StyleListNumbers;
+
+    // Fields and bookmarks begun and not yet ended, the last begun last.
+    std::vector<TField*> OpenFields;
+    std::vector<TField*> ShapeFields;
+    std::unordered_set<std::u16string> BookmarkNames;
 };
 
 TRtfReader::~TRtfReader() {
@@ -587,6 +612,15 @@ TFrameKind TRtfReader::KindOfDestination(int word, TTextTarget& target) const {
         case rwField:
         case rwFldrslt:
             return fkBody;
+        case rwFldinst:
+            target = ttFieldInst;
+            return fkText;
+        case rwBkmkstart:
+            target = ttBookmarkStart;
+            return fkText;
+        case rwBkmkend:
+            target = ttBookmarkEnd;
+            return fkText;
         default:
             return fkText;
     }
@@ -614,6 +648,9 @@ bool TRtfReader::OpensSkippedDestination(int word) const {
         case rwUd:
         case rwField:
         case rwFldrslt:
+        case rwFldinst:
+        case rwBkmkstart:
+        case rwBkmkend:
             return false;
         default:
             return true;
@@ -642,6 +679,15 @@ void TRtfReader::OpenGroup() {
         }
         TTextTarget target;
         TFrameKind kind = KindOfDestination(word, target);
+        // Text being skipped holds no fields or bookmarks; an instruction
+        // counts only as the first of its field group.
+        const bool fieldWord = word == rwField || word == rwFldinst || word == rwBkmkstart || word == rwBkmkend;
+        if (fieldWord &&
+            (State.Skip || parent != fkBody || (word == rwFldinst && (!Top().FieldGroup || Top().Field != nullptr)))) {
+            BeginSkip();
+            return;
+        }
+        const std::size_t depth = Frames.size();
         // A destination of the body inside a table reader means nothing.
         if ((kind == fkBody && parent != fkBody && parent != fkUpr) ||
             (kind == fkText && target == ttNone && word != rwLevelnumbers)) {
@@ -649,6 +695,11 @@ void TRtfReader::OpenGroup() {
             return;
         }
         PushFrame(kind, target);
+        if (word == rwField && Frames.size() > depth) {
+            Top().FieldGroup = true;
+            Top().ResultPar = Doc.ParCount();
+            Top().ResultChars = Par->Chars.Size;
+        }
         if (kind == fkList) {
             ListTable.push_back(std::make_unique<TAutoList>());
             LevelsRead = 0;
@@ -892,11 +943,24 @@ void TRtfReader::FinishFrame(TFrame& frame) {
                             Outcome.OriginalFormat = i;
                     break;
                 }
+                case ttFieldInst:
+                    FinishFieldInstruction();
+                    break;
+                case ttBookmarkStart:
+                    BookmarkStart(CollectedWide);
+                    break;
+                case ttBookmarkEnd:
+                    BookmarkEnd(CollectedWide);
+                    break;
                 default:
                     break;
             }
             CollectedWide.clear();
             CollectedNarrow.clear();
+            break;
+        case fkBody:
+            if (frame.FieldGroup && frame.Field != nullptr)
+                FinishField(frame);
             break;
         default:
             break;
@@ -1289,7 +1353,7 @@ void TRtfReader::Word(const TRtfToken& t) {
             if (word == rwF) {
                 if (const TFontEntry* e = FontEntryOf(param))
                     State.CodePage = SourceCodePage(e->Charset);
-            } else if (word == rwTab && Top().Target == ttNone) {
+            } else if (word == rwTab && (Top().Target == ttNone || Top().Target == ttFieldInst)) {
                 CollectedWide.push_back(u'\t');
             }
             return;
@@ -2624,6 +2688,13 @@ void TRtfReader::Finish() {
     CommitPendingTabsAndBorders();
     if (Par->Chars.Size == 0)
         Par->Format.InTable = 0;
+    // Fields and bookmarks still open end with the text, the last begun
+    // first.
+    while (!OpenFields.empty()) {
+        TField* field = OpenFields.back();
+        OpenFields.pop_back();
+        EndFieldControl(field, false);
+    }
     AppendSpecial(chParEnd);
     for (const auto& [style, number] : StyleListNumbers)
         if (TAutoList* list = ListOfNumber(number))
@@ -2637,6 +2708,100 @@ void TRtfReader::Finish() {
     if (Outcome.HasTables)
         RepairTables();
     Doc.UpdateSectionIndex();
+}
+
+// --- Fields and bookmarks ----------------------------------------------
+
+// The field type of PRIVATE, which carries data of other programs only.
+constexpr std::uint8_t ftPrivate = 77;
+
+// The instruction just read makes the field of the enclosing "field" group;
+// an unknown keyword makes none, and the result stays plain text.
+void TRtfReader::FinishFieldInstruction() {
+    TFrame& group = Top();
+    if (!group.FieldGroup || group.Field != nullptr)
+        return;
+    group.Field =
+        FieldFromInstruction(Doc, Doc.ParCount() - 1, CollectedWide, FindFieldType, false, OpenFields, ShapeFields);
+    group.ResultPar = Doc.ParCount();
+    group.ResultChars = Par->Chars.Size;
+}
+
+void TRtfReader::ForgetOpenField(const TField* field) {
+    for (auto it = OpenFields.rbegin(); it != OpenFields.rend(); ++it)
+        if (*it == field) {
+            OpenFields.erase(std::next(it).base());
+            return;
+        }
+}
+
+// The end of a "field" group ends its field. A result the file left empty
+// is shown as a question mark, so that the field can be seen and updated;
+// index entries, and the hyperlinks and private fields that carry nothing
+// to show, stay empty.
+void TRtfReader::FinishField(TFrame& frame) {
+    TField* field = frame.Field;
+    const bool empty = Doc.ParCount() == frame.ResultPar && Par->Chars.Size == frame.ResultChars;
+    if (empty && field->Type != ftIndexEntry && field->Type != ftHyperlink && field->Type != ftPrivate) {
+        const std::uint8_t mark = '?';
+        AppendRawBytes(&mark, 1);
+    }
+    ForgetOpenField(field);
+    EndFieldControl(field, field->Type == ftIndexEntry);
+}
+
+// Appends a field's or bookmark's end. A result that ended with a paragraph
+// end ends the field there, at the end of the previous paragraph: the next
+// paragraph, still empty, takes its formatting after the field's group.
+void TRtfReader::EndFieldControl(TField* field, bool here) {
+    const auto handle = static_cast<std::int32_t>(ObjectHandle(field));
+    if (here || Par->Chars.Size > 0 || Doc.ParCount() < 2) {
+        AppendControl(fcFieldEnd, handle);
+        return;
+    }
+    TPar* previous = Doc.Par(Doc.ParCount() - 2);
+    AppendFormatControl(previous->Stream, fcFieldEnd, handle);
+    previous->Changed();
+}
+
+// A bookmark whose name is empty or already taken is dropped; the first of
+// a name wins.
+void TRtfReader::BookmarkStart(std::u16string name) {
+    while (!name.empty() && name.back() == u' ')
+        name.pop_back();
+    while (!name.empty() && name.front() == u' ')
+        name.erase(0, 1);
+    if (name.empty() || State.Skip || !BookmarkNames.insert(name).second)
+        return;
+    auto* bookmark = new TField;
+    bookmark->Kind = fkBookmark;
+    bookmark->Instruction = std::move(name);
+    bookmark->Range.Start.Par = Doc.ParCount() - 1;
+    bookmark->Range.Start.Offset = Par->Chars.Size;
+    Doc.Fields.Add(bookmark);
+    OpenFields.push_back(bookmark);
+    AppendControl(fcFieldStart, static_cast<std::int32_t>(ObjectHandle(bookmark)));
+}
+
+// Ends the last begun bookmark of the name (compared exactly); an end
+// without its start does nothing.
+void TRtfReader::BookmarkEnd(const std::u16string& rawName) {
+    std::u16string_view name = rawName;
+    while (!name.empty() && name.back() == u' ')
+        name.remove_suffix(1);
+    while (!name.empty() && name.front() == u' ')
+        name.remove_prefix(1);
+    if (State.Skip)
+        return;
+    for (auto it = OpenFields.rbegin(); it != OpenFields.rend(); ++it) {
+        TField* field = *it;
+        if (field->Kind == fkBookmark && field->Instruction == name) {
+            const bool startedHere = field->Range.Start.Par == Doc.ParCount() - 1;
+            OpenFields.erase(std::next(it).base());
+            EndFieldControl(field, startedHere);
+            return;
+        }
+    }
 }
 
 void TRtfReader::RepairTables() {
