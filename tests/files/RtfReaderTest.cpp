@@ -130,7 +130,7 @@ std::string ParText(TPar& par) {
 // Every paragraph of the main text, joined by "|".
 std::string DocText(TDoc& doc) {
     std::string text;
-    for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+    for (std::int32_t p = 0; p < doc.StoryCounts[stMain]; ++p) {
         if (p > 0)
             text += "|";
         text += ParText(*doc.Par(p));
@@ -832,10 +832,11 @@ void AppendPlainText(TPar& par, std::u16string& text, bool keepSoftHyphens = fal
     }
 }
 
-// The document's text as plain UTF-8, paragraphs and cells as white space.
+// The main text as plain UTF-8, paragraphs and cells as white space (the
+// reference texts hold no headers, footers or notes).
 std::string PlainText(TDoc& doc) {
     std::u16string text;
-    for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+    for (std::int32_t p = 0; p < doc.StoryCounts[stMain]; ++p) {
         AppendPlainText(*doc.Par(p), text);
         text.push_back(u' ');
     }
@@ -1264,6 +1265,80 @@ TEST_F(RtfReaderTest, Bookmarks) {
         ASSERT_NE(doc, nullptr);
         EXPECT_EQ(MarkedFields(*doc), c.Marked);
     }
+}
+
+// --- Headers and footers ---------------------------------------------
+
+// The header story's text, paragraphs joined by "|", and which slots of the
+// first and last sections hold a header or footer.
+std::string HeaderStory(TDoc& doc) {
+    std::string text;
+    for (std::int32_t p = doc.StoryCounts[stMain]; p < doc.ParCount(); ++p) {
+        if (p > doc.StoryCounts[stMain])
+            text += "|";
+        text += ParText(*doc.Par(p));
+    }
+    return text;
+}
+
+std::string Slots(const TSection& section) {
+    std::string slots;
+    for (int i = 0; i < HeaderFooterSlotCount; ++i)
+        slots += section.HeadersFooters[i] != nullptr ? "x" : "-";
+    return slots;
+}
+
+TEST_F(RtfReaderTest, HeadersAndFootersGoToTheirStory) {
+    struct Case {
+        const char* Rtf;
+        const char* Main;
+        const char* Story;
+        const char* Slots;  // even header, odd header, even footer, odd footer, first header, first footer
+    };
+    const Case cases[] = {
+        {"{\\rtf1 {\\header Head\\par}Body\\par}", "Body|", "Head", "-x----"},
+        {"{\\rtf1 {\\headerl L\\par}{\\headerr R\\par}{\\footerf F\\par}{\\footer G\\par}Body\\par}", "Body|",
+         "L|R|F|G", "xx-x-x"},
+        // A header group without a final paragraph end keeps its last
+        // paragraph.
+        {"{\\rtf1 {\\header one\\par two}Body\\par}", "Body|", "one|two", "-x----"},
+        {"{\\rtf1 {\\footer only}Body\\par}", "Body|", "only", "---x--"},
+        // An empty group makes none.
+        {"{\\rtf1 {\\header \\par}{\\footer }Body\\par}", "Body|", "", "------"},
+        // The same slot again replaces the first.
+        {"{\\rtf1 {\\header A\\par}{\\header B\\par}Body\\par}", "Body|", "A|B", "-x----"},
+        // Notes, headers, bookmarks and index fields inside a header are
+        // not read; a field is.
+        {"{\\rtf1 {\\header a{\\footer no}{\\*\\bkmkstart m}b{\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}\\par}x\\par}",
+         "x|", "ab1", "-x----"},
+        // Text after the header continues the paragraph before it.
+        {"{\\rtf1 Be{\\header H\\par}fore\\par}", "Before|", "H", "-x----"},
+        // A header the input leaves open ends with it.
+        {"{\\rtf1 Body\\par{\\header open", "Body|", "open", "-x----"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Rtf);
+        std::unique_ptr<TDoc> doc = Read(c.Rtf);
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(DocText(*doc), c.Main);
+        EXPECT_EQ(HeaderStory(*doc), c.Story);
+        EXPECT_EQ(doc->StoryCounts[stMain] + doc->StoryCounts[stHeadersFooters], doc->ParCount());
+        EXPECT_EQ(Slots(*doc->Sections.At<TSection>(0)), c.Slots);
+    }
+}
+
+TEST_F(RtfReaderTest, LaterSectionsKeepHeadersUntilTheyNameTheirOwn) {
+    std::unique_ptr<TDoc> doc =
+        Read("{\\rtf1 {\\header A\\par}{\\footer F\\par}one\\sect {\\header B\\par}two\\sect three\\par}");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->Sections.Count, 3);
+    const TSection* first = doc->Sections.At<TSection>(0);
+    const TSection* second = doc->Sections.At<TSection>(1);
+    const TSection* third = doc->Sections.At<TSection>(2);
+    EXPECT_NE(first->HeadersFooters[hfOddHeader], second->HeadersFooters[hfOddHeader]);
+    EXPECT_EQ(first->HeadersFooters[hfOddFooter], second->HeadersFooters[hfOddFooter]);
+    EXPECT_EQ(second->HeadersFooters[hfOddHeader], third->HeadersFooters[hfOddHeader]);
+    EXPECT_EQ(HeaderStory(*doc), "A|F|B");
 }
 
 }  // namespace

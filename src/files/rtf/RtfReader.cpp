@@ -235,6 +235,18 @@ struct TFrame {
     TField* Field = nullptr;
     std::int32_t ResultPar = 0;
     std::int32_t ResultChars = 0;
+    // A header or footer group: its slot in the section, else -1.
+    std::int8_t HeaderSlot = -1;
+};
+
+// The reader's table state, set aside while a header or footer is read.
+struct TSavedTableState {
+    TTableRow* Row = nullptr;
+    TTableCell PendingCell;
+    std::int32_t CellEnds = 0;
+    std::int32_t ColumnNumber = 0;
+    std::int32_t RowsRead = 0;
+    std::int32_t RowWidthUnit = 0;
 };
 
 struct TFontEntry {
@@ -317,6 +329,9 @@ private:
     void BookmarkStart(std::u16string name);
     void BookmarkEnd(const std::u16string& name);
     void ForgetOpenField(const TField* field);
+    void BeginHeaderFooter();
+    void FinishHeaderFooter(std::int8_t slot);
+    void AppendStories();
     void EndFieldControl(TField* field, bool here);
 
     // --- Tables of the header ---
@@ -416,11 +431,27 @@ private:
     std::vector<TField*> OpenFields;
     std::vector<TField*> ShapeFields;
     std::unordered_set<std::u16string> BookmarkNames;
+
+    // Headers and footers: read after the main text's paragraphs, then set
+    // aside until the main text ends, when they follow it as their story.
+    // StoryStart is the first paragraph of the story being read (0 in the
+    // main text).
+    std::int32_t StoryStart = 0;
+    TField* HeaderField = nullptr;
+    std::size_t HeaderOpenFields = 0;
+    TSavedTableState SavedTable;
+    std::vector<TPar*> HeaderFooterPars;
 };
 
 TRtfReader::~TRtfReader() {
     if (Row != nullptr && !Doc.TableRowList.Contains(Row))
         delete Row;
+    // The main text's row, set aside by a header whose reading was
+    // abandoned, and stories never handed to the document.
+    if (SavedTable.Row != nullptr && !Doc.TableRowList.Contains(SavedTable.Row))
+        delete SavedTable.Row;
+    for (TPar* par : HeaderFooterPars)
+        delete par;
 }
 
 // --- Set-up and the main loop ------------------------------------------
@@ -615,6 +646,15 @@ TFrameKind TRtfReader::KindOfDestination(int word, TTextTarget& target) const {
         case rwFldinst:
             target = ttFieldInst;
             return fkText;
+        case rwHeader:
+        case rwHeaderr:
+        case rwHeaderl:
+        case rwHeaderf:
+        case rwFooter:
+        case rwFooterr:
+        case rwFooterl:
+        case rwFooterf:
+            return fkBody;
         case rwBkmkstart:
             target = ttBookmarkStart;
             return fkText;
@@ -651,6 +691,14 @@ bool TRtfReader::OpensSkippedDestination(int word) const {
         case rwFldinst:
         case rwBkmkstart:
         case rwBkmkend:
+        case rwHeader:
+        case rwHeaderr:
+        case rwHeaderl:
+        case rwHeaderf:
+        case rwFooter:
+        case rwFooterr:
+        case rwFooterl:
+        case rwFooterf:
             return false;
         default:
             return true;
@@ -687,6 +735,39 @@ void TRtfReader::OpenGroup() {
             BeginSkip();
             return;
         }
+        std::int8_t slot = -1;
+        switch (word) {
+            case rwHeader:
+            case rwHeaderr:
+                slot = hfOddHeader;
+                break;
+            case rwHeaderl:
+                slot = hfEvenHeader;
+                break;
+            case rwHeaderf:
+                slot = hfFirstHeader;
+                break;
+            case rwFooter:
+            case rwFooterr:
+                slot = hfOddFooter;
+                break;
+            case rwFooterl:
+                slot = hfEvenFooter;
+                break;
+            case rwFooterf:
+                slot = hfFirstFooter;
+                break;
+            default:
+                break;
+        }
+        // Headers and footers do not nest, and text pasted into another
+        // story or a table takes none; a group too deep to save its state
+        // cannot hold one.
+        if (slot >= 0 && (State.Skip || parent != fkBody || HeaderField != nullptr || Options.NotMainText ||
+                          Options.IntoTable || Frames.size() >= MaxSavedDepth)) {
+            BeginSkip();
+            return;
+        }
         const std::size_t depth = Frames.size();
         // A destination of the body inside a table reader means nothing.
         if ((kind == fkBody && parent != fkBody && parent != fkUpr) ||
@@ -695,6 +776,10 @@ void TRtfReader::OpenGroup() {
             return;
         }
         PushFrame(kind, target);
+        if (slot >= 0) {
+            Top().HeaderSlot = slot;
+            BeginHeaderFooter();
+        }
         if (word == rwField && Frames.size() > depth) {
             Top().FieldGroup = true;
             Top().ResultPar = Doc.ParCount();
@@ -961,6 +1046,8 @@ void TRtfReader::FinishFrame(TFrame& frame) {
         case fkBody:
             if (frame.FieldGroup && frame.Field != nullptr)
                 FinishField(frame);
+            if (frame.HeaderSlot >= 0)
+                FinishHeaderFooter(frame.HeaderSlot);
             break;
         default:
             break;
@@ -2683,6 +2770,12 @@ void TRtfReader::FinishPn() {
 // --- The end -------------------------------------------------------------
 
 void TRtfReader::Finish() {
+    // A header the input leaves open ends with it.
+    for (TFrame& frame : Frames)
+        if (frame.HeaderSlot >= 0) {
+            FinishHeaderFooter(frame.HeaderSlot);
+            frame.HeaderSlot = -1;
+        }
     // The last paragraph ends the text. An empty one after a table's last
     // row stands outside the table.
     CommitPendingTabsAndBorders();
@@ -2700,6 +2793,7 @@ void TRtfReader::Finish() {
         if (TAutoList* list = ListOfNumber(number))
             style->ParFormat.List = static_cast<std::int32_t>(ObjectHandle(list));
     Doc.StoryCounts[stMain] = Doc.ParCount();
+    AppendStories();
     Doc.RenumberPars(0);
     Doc.StateFlags[sfSectionIndexStale] = 1;
     Doc.StateFlags[sfFieldIndexStale] = 1;
@@ -2721,8 +2815,8 @@ void TRtfReader::FinishFieldInstruction() {
     TFrame& group = Top();
     if (!group.FieldGroup || group.Field != nullptr)
         return;
-    group.Field =
-        FieldFromInstruction(Doc, Doc.ParCount() - 1, CollectedWide, FindFieldType, false, OpenFields, ShapeFields);
+    group.Field = FieldFromInstruction(Doc, Doc.ParCount() - 1, CollectedWide, FindFieldType, HeaderField != nullptr,
+                                       OpenFields, ShapeFields);
     group.ResultPar = Doc.ParCount();
     group.ResultChars = Par->Chars.Size;
 }
@@ -2755,7 +2849,7 @@ void TRtfReader::FinishField(TFrame& frame) {
 // paragraph, still empty, takes its formatting after the field's group.
 void TRtfReader::EndFieldControl(TField* field, bool here) {
     const auto handle = static_cast<std::int32_t>(ObjectHandle(field));
-    if (here || Par->Chars.Size > 0 || Doc.ParCount() < 2) {
+    if (here || Par->Chars.Size > 0 || Doc.ParCount() - 1 <= StoryStart) {
         AppendControl(fcFieldEnd, handle);
         return;
     }
@@ -2771,7 +2865,7 @@ void TRtfReader::BookmarkStart(std::u16string name) {
         name.pop_back();
     while (!name.empty() && name.front() == u' ')
         name.erase(0, 1);
-    if (name.empty() || State.Skip || !BookmarkNames.insert(name).second)
+    if (name.empty() || State.Skip || HeaderField != nullptr || !BookmarkNames.insert(name).second)
         return;
     auto* bookmark = new TField;
     bookmark->Kind = fkBookmark;
@@ -2802,6 +2896,107 @@ void TRtfReader::BookmarkEnd(const std::u16string& rawName) {
             return;
         }
     }
+}
+
+// --- Headers and footers ---------------------------------------------
+
+// The header's paragraphs follow the main text's for now; the main text's
+// last paragraph and table state wait until the group ends.
+void TRtfReader::BeginHeaderFooter() {
+    CommitPendingTabsAndBorders();
+    SavedTable = TSavedTableState{Row, PendingCell, CellEnds, ColumnNumber, RowsRead, RowWidthUnit};
+    Row = new TTableRow;
+    ResetPendingCell();
+    CellEnds = 0;
+    ColumnNumber = 0;
+    RowsRead = 0;
+    StoryStart = Doc.ParCount();
+    Par = NewPar();
+    Par->Format = DefaultParFormat;
+    Par->Format.WidowControl = DefaultWidowControl;
+    HeaderField = new TField;
+    HeaderField->Kind = fkHeaderFooter;
+    Doc.Fields.Add(HeaderField);
+    HeaderOpenFields = OpenFields.size();
+    AppendControl(fcFieldStart, static_cast<std::int32_t>(ObjectHandle(HeaderField)));
+    for (int attr = fcLastCharAttr; attr >= 0; --attr)
+        if (State.Char[attr] != DefaultCharFormat[attr])
+            AppendControl(static_cast<std::uint8_t>(attr), State.Char[attr]);
+}
+
+// The header's paragraphs leave the main text for the header story. The
+// paragraph begun by a final paragraph end is dropped when it stayed empty;
+// one that holds text (the group ended without a paragraph end) is kept.
+// A group that holds no more than one empty paragraph makes no header.
+void TRtfReader::FinishHeaderFooter(std::int8_t slot) {
+    CommitPendingTabsAndBorders();
+    std::int32_t end = Doc.ParCount();
+    if (end - StoryStart >= 2 && Doc.Par(end - 2)->Format.InTable == 0 && Doc.Par(end - 1)->Chars.Size == 0) {
+        // Fields ending in it end with the paragraph before.
+        TPar* dropped = Doc.Par(end - 1);
+        TPar* previous = Doc.Par(end - 2);
+        TStreamElement e;
+        for (std::int32_t off = 0; off < dropped->Stream.Size; off += e.Length) {
+            ReadStreamElement(dropped->Stream.Data, dropped->Stream.Size, off, e);
+            if (e.Truncated)
+                break;
+            if (e.IsControl && (e.Code == fcFieldStart || e.Code == fcFieldEnd))
+                AppendFormatControl(previous->Stream, e.Code, e.Value);
+        }
+        delete dropped;
+        Doc.Pars.SetCount(--end);
+    }
+    std::vector<TPar*> pars;
+    for (std::int32_t p = StoryStart; p < end; ++p)
+        pars.push_back(Doc.Par(p));
+    Doc.Pars.SetCount(StoryStart);
+    TPar* last = pars.back();
+    // Fields and bookmarks the header left open end with it.
+    while (OpenFields.size() > HeaderOpenFields) {
+        AppendFormatControl(last->Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(OpenFields.back())));
+        OpenFields.pop_back();
+    }
+    const bool empty =
+        pars.size() == 1 && (last->Chars.Size == 0 || (last->Chars.Size == 1 && last->Chars.Data[0] == chParEnd));
+    if (!empty) {
+        last->Format.InTable = 0;
+        if (last->Chars.Size == 0 || last->Chars.Data[last->Chars.Size - 1] != chParEnd) {
+            AppendFormatControl(last->Stream, fcSpecialChar, chParEnd);
+            last->Chars.AppendByte(chParEnd);
+        }
+        AppendFormatControl(last->Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(HeaderField)));
+        for (TPar* par : pars) {
+            par->Changed();
+            HeaderFooterPars.push_back(par);
+        }
+        // A later header of the same slot replaces this one.
+        Doc.Sections.At<TSection>(Doc.Sections.Count - 1)->HeadersFooters[slot] = HeaderField;
+    } else {
+        for (TPar* par : pars)
+            delete par;
+        Doc.Fields.Remove(HeaderField);
+        delete HeaderField;
+    }
+    if (!Doc.TableRowList.Contains(Row))
+        delete Row;
+    Row = SavedTable.Row;
+    PendingCell = SavedTable.PendingCell;
+    CellEnds = SavedTable.CellEnds;
+    ColumnNumber = SavedTable.ColumnNumber;
+    RowsRead = SavedTable.RowsRead;
+    RowWidthUnit = SavedTable.RowWidthUnit;
+    SavedTable = TSavedTableState{};
+    HeaderField = nullptr;
+    StoryStart = 0;
+    Par = Doc.Par(Doc.ParCount() - 1);
+}
+
+// The stories follow the main text.
+void TRtfReader::AppendStories() {
+    for (TPar* par : HeaderFooterPars)
+        Doc.Pars.Add(par);
+    Doc.StoryCounts[stHeadersFooters] = static_cast<std::int32_t>(HeaderFooterPars.size());
+    HeaderFooterPars.clear();
 }
 
 void TRtfReader::RepairTables() {
