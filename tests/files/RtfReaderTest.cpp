@@ -1255,6 +1255,9 @@ TEST_F(RtfReaderTest, Bookmarks) {
         // that started in the paragraph now empty ends there.
         {"{\\rtf1 {\\*\\bkmkstart p}text\\par{\\*\\bkmkend p}{\\*\\bkmkstart q}{\\*\\bkmkend q}next\\par}",
          "[p|text/][q|]next//"},
+        // A bookmark of the main text does not end inside a header (whose
+        // story follows the main text).
+        {"{\\rtf1 {\\*\\bkmkstart b}x{\\header {\\*\\bkmkend b}h\\par}y{\\*\\bkmkend b}\\par}", "[b|xy]//[|h/]"},
         // An empty name makes none; one left open ends with the text, at the
         // end of the last paragraph that holds any.
         {"{\\rtf1 {\\*\\bkmkstart }a{\\*\\bkmkstart open}b", "a[open|b]/"},

@@ -431,6 +431,7 @@ private:
     std::vector<TField*> OpenFields;
     std::vector<TField*> ShapeFields;
     std::unordered_set<std::u16string> BookmarkNames;
+    std::unordered_set<std::u16string> OpenBookmarkNames;  // so that a stray end looks through nothing
 
     // Headers and footers: read after the main text's paragraphs, then set
     // aside until the main text ends, when they follow it as their story.
@@ -2874,6 +2875,7 @@ void TRtfReader::BookmarkStart(std::u16string name) {
     bookmark->Range.Start.Offset = Par->Chars.Size;
     Doc.Fields.Add(bookmark);
     OpenFields.push_back(bookmark);
+    OpenBookmarkNames.insert(bookmark->Instruction);
     AppendControl(fcFieldStart, static_cast<std::int32_t>(ObjectHandle(bookmark)));
 }
 
@@ -2885,7 +2887,10 @@ void TRtfReader::BookmarkEnd(const std::u16string& rawName) {
         name.remove_suffix(1);
     while (!name.empty() && name.front() == u' ')
         name.remove_prefix(1);
-    if (State.Skip)
+    // A bookmark of the main text cannot end inside a header.
+    if (State.Skip || HeaderField != nullptr)
+        return;
+    if (OpenBookmarkNames.erase(std::u16string(name)) == 0)
         return;
     for (auto it = OpenFields.rbegin(); it != OpenFields.rend(); ++it) {
         TField* field = *it;
