@@ -19,6 +19,7 @@
 #include "files/import/TReadWindow.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
+#include "model/fields/TField.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TTableRow.h"
 #include "model/host/FontQueries.h"
@@ -129,7 +130,7 @@ std::string ParText(TPar& par) {
 // Every paragraph of the main text, joined by "|".
 std::string DocText(TDoc& doc) {
     std::string text;
-    for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+    for (std::int32_t p = 0; p < doc.StoryCounts[stMain]; ++p) {
         if (p > 0)
             text += "|";
         text += ParText(*doc.Par(p));
@@ -186,6 +187,35 @@ int ControlCount(const TPar& par, int code) {
             ++n;
     }
     return n;
+}
+
+// The paragraphs with their fields and bookmarks marked: "[" + the field's
+// instruction (or bookmark name) + "|" at its start and "]" at its end; text
+// bytes as they are, each paragraph end as "/" (the text read ends with an
+// empty paragraph after a final "par").
+std::string MarkedFields(TDoc& doc) {
+    std::string out;
+    for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+        const TPar& par = *doc.Par(p);
+        TStreamElement e;
+        for (std::int32_t off = 0; off < par.Stream.Size; off += e.Length) {
+            ReadStreamElement(par.Stream.Data, par.Stream.Size, off, e);
+            if (!e.IsControl) {
+                out.append(reinterpret_cast<const char*>(par.Stream.Data + off), static_cast<std::size_t>(e.Length));
+            } else if (e.Code == fcFieldStart || e.Code == fcFieldEnd) {
+                const TField* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
+                if (field == nullptr)
+                    out += "<lost>";
+                else if (e.Code == fcFieldStart)
+                    out += "[" + Platform::Utf16ToUtf8(field->Instruction) + "|";
+                else
+                    out += "]";
+            } else if (e.Code == fcSpecialChar && e.Value == chParEnd) {
+                out += "/";
+            }
+        }
+    }
+    return out;
 }
 
 // --- Groups, text and special characters -------------------------------
@@ -802,10 +832,11 @@ void AppendPlainText(TPar& par, std::u16string& text, bool keepSoftHyphens = fal
     }
 }
 
-// The document's text as plain UTF-8, paragraphs and cells as white space.
+// The main text as plain UTF-8, paragraphs and cells as white space (the
+// reference texts hold no headers, footers or notes).
 std::string PlainText(TDoc& doc) {
     std::u16string text;
-    for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+    for (std::int32_t p = 0; p < doc.StoryCounts[stMain]; ++p) {
         AppendPlainText(*doc.Par(p), text);
         text.push_back(u' ');
     }
@@ -1151,6 +1182,166 @@ TEST_F(RtfReaderTest, CorpusTableCells) {
         const double floor = known != KnownTableFidelity.end() ? known->second : 100.0;
         EXPECT_GE(fidelity, floor);
     }
+}
+
+// --- Fields and bookmarks ------------------------------------------------
+
+TEST_F(RtfReaderTest, FieldsKeepInstructionAndResult) {
+    struct Case {
+        const char* Rtf;
+        const char* Marked;
+    };
+    const Case cases[] = {
+        // Blanks around the instruction go; the keyword is canonical.
+        {"{\\rtf1 a{\\field{\\*\\fldinst{  page }}{\\fldrslt 7}} b\\par}", "a[PAGE|7] b//"},
+        // A tab in the instruction stays a tab; the result keeps its groups.
+        {"{\\rtf1 {\\field{\\*\\fldinst DATE \\\\@ \"d\\tab M\"}{\\fldrslt {\\b 1} 2}}\\par}",
+         "[DATE \\@ \"d\tM\"|1 2]//"},
+        // Nested fields: the inner one inside the outer result; a field in
+        // an instruction is not read.
+        {"{\\rtf1 {\\field{\\*\\fldinst REF a {\\field{\\*\\fldinst PAGE}{\\fldrslt 9}}}{\\fldrslt x{\\field{\\*\\"
+         "fldinst PAGE}{\\fldrslt 3}}y}}\\par}",
+         "[REF a|x[PAGE|3]y]//"},
+        // An unknown keyword makes no field: the result is plain text.
+        {"{\\rtf1 {\\field{\\*\\fldinst NOSUCHFIELD}{\\fldrslt plain}}\\par}", "plain//"},
+        // An empty result shows as "?", except for an index entry, a
+        // hyperlink and a private field.
+        {"{\\rtf1 {\\field{\\*\\fldinst DATE}{\\fldrslt }}\\par}", "[DATE|?]//"},
+        {"{\\rtf1 {\\field{\\*\\fldinst XE \"Term\"}}\\par}", "[XE \"Term\"|]//"},
+        {"{\\rtf1 {\\field{\\*\\fldinst PRIVATE data}}\\par}", "[PRIVATE data|]//"},
+        // A second instruction in the same group is not read.
+        {"{\\rtf1 {\\field{\\*\\fldinst PAGE}{\\*\\fldinst DATE}{\\fldrslt 1}}\\par}", "[PAGE|1]//"},
+        // A result ending with a paragraph end ends the field at the end of
+        // that paragraph, so the next one keeps its own formatting.
+        {"{\\rtf1 {\\field{\\*\\fldinst TOC}{\\fldrslt one\\par two\\par}}\\qc three\\par}", "[TOC|one/two/]three//"},
+        // A field the input leaves open ends with the text.
+        {"{\\rtf1 a{\\field{\\*\\fldinst PAGE}{\\fldrslt 5", "a[PAGE|5]/"},
+        {"{\\rtf1 a{\\field{\\*\\fldinst PAGE}{\\fldrslt 5\\par ", "a[PAGE|5/]/"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Rtf);
+        std::unique_ptr<TDoc> doc = Read(c.Rtf);
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(MarkedFields(*doc), c.Marked);
+    }
+}
+
+TEST_F(RtfReaderTest, FieldInstructionGivesTheFieldType) {
+    std::unique_ptr<TDoc> doc = Read(
+        "{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"http://x\"}{\\fldrslt link}}"
+        "{\\field{\\*\\fldinst {\\b PAGE}}{\\fldrslt 2}}\\par}");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->Fields.Count, 2);
+    EXPECT_EQ(doc->Fields.At<TField>(0)->Kind, fkCode);
+    EXPECT_EQ(doc->Fields.At<TField>(0)->Type, ftHyperlink);
+    EXPECT_EQ(doc->Fields.At<TField>(1)->Type, ftPageNumber);
+}
+
+TEST_F(RtfReaderTest, Bookmarks) {
+    struct Case {
+        const char* Rtf;
+        const char* Marked;
+    };
+    const Case cases[] = {
+        {"{\\rtf1 a{\\*\\bkmkstart one}b{\\*\\bkmkend one}c\\par}", "a[one|b]c//"},
+        // Overlapping bookmarks end by name, not by order.
+        {"{\\rtf1 {\\*\\bkmkstart a}1{\\*\\bkmkstart b}2{\\*\\bkmkend a}3{\\*\\bkmkend b}\\par}", "[a|1[b|2]3]//"},
+        // The first of a name wins; an end without its start does nothing;
+        // names compare exactly.
+        {"{\\rtf1 {\\*\\bkmkstart m}x{\\*\\bkmkend m}{\\*\\bkmkstart m}y{\\*\\bkmkend m}"
+         "{\\*\\bkmkend none}{\\*\\bkmkstart M}z\\par}",
+         "[m|x]y[M|z/]/"},
+        // A bookmark over a whole paragraph ends at its paragraph end; one
+        // that started in the paragraph now empty ends there.
+        {"{\\rtf1 {\\*\\bkmkstart p}text\\par{\\*\\bkmkend p}{\\*\\bkmkstart q}{\\*\\bkmkend q}next\\par}",
+         "[p|text/][q|]next//"},
+        // A bookmark of the main text does not end inside a header (whose
+        // story follows the main text).
+        {"{\\rtf1 {\\*\\bkmkstart b}x{\\header {\\*\\bkmkend b}h\\par}y{\\*\\bkmkend b}\\par}", "[b|xy]//[|h/]"},
+        // An empty name makes none; one left open ends with the text, at the
+        // end of the last paragraph that holds any.
+        {"{\\rtf1 {\\*\\bkmkstart }a{\\*\\bkmkstart open}b", "a[open|b]/"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Rtf);
+        std::unique_ptr<TDoc> doc = Read(c.Rtf);
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(MarkedFields(*doc), c.Marked);
+    }
+}
+
+// --- Headers and footers ---------------------------------------------
+
+// The header story's text, paragraphs joined by "|", and which slots of the
+// first and last sections hold a header or footer.
+std::string HeaderStory(TDoc& doc) {
+    std::string text;
+    for (std::int32_t p = doc.StoryCounts[stMain]; p < doc.ParCount(); ++p) {
+        if (p > doc.StoryCounts[stMain])
+            text += "|";
+        text += ParText(*doc.Par(p));
+    }
+    return text;
+}
+
+std::string Slots(const TSection& section) {
+    std::string slots;
+    for (int i = 0; i < HeaderFooterSlotCount; ++i)
+        slots += section.HeadersFooters[i] != nullptr ? "x" : "-";
+    return slots;
+}
+
+TEST_F(RtfReaderTest, HeadersAndFootersGoToTheirStory) {
+    struct Case {
+        const char* Rtf;
+        const char* Main;
+        const char* Story;
+        const char* Slots;  // even header, odd header, even footer, odd footer, first header, first footer
+    };
+    const Case cases[] = {
+        {"{\\rtf1 {\\header Head\\par}Body\\par}", "Body|", "Head", "-x----"},
+        {"{\\rtf1 {\\headerl L\\par}{\\headerr R\\par}{\\footerf F\\par}{\\footer G\\par}Body\\par}", "Body|",
+         "L|R|F|G", "xx-x-x"},
+        // A header group without a final paragraph end keeps its last
+        // paragraph.
+        {"{\\rtf1 {\\header one\\par two}Body\\par}", "Body|", "one|two", "-x----"},
+        {"{\\rtf1 {\\footer only}Body\\par}", "Body|", "only", "---x--"},
+        // An empty group makes none.
+        {"{\\rtf1 {\\header \\par}{\\footer }Body\\par}", "Body|", "", "------"},
+        // The same slot again replaces the first.
+        {"{\\rtf1 {\\header A\\par}{\\header B\\par}Body\\par}", "Body|", "A|B", "-x----"},
+        // Notes, headers, bookmarks and index fields inside a header are
+        // not read; a field is.
+        {"{\\rtf1 {\\header a{\\footer no}{\\*\\bkmkstart m}b{\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}\\par}x\\par}",
+         "x|", "ab1", "-x----"},
+        // Text after the header continues the paragraph before it.
+        {"{\\rtf1 Be{\\header H\\par}fore\\par}", "Before|", "H", "-x----"},
+        // A header the input leaves open ends with it.
+        {"{\\rtf1 Body\\par{\\header open", "Body|", "open", "-x----"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Rtf);
+        std::unique_ptr<TDoc> doc = Read(c.Rtf);
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(DocText(*doc), c.Main);
+        EXPECT_EQ(HeaderStory(*doc), c.Story);
+        EXPECT_EQ(doc->StoryCounts[stMain] + doc->StoryCounts[stHeadersFooters], doc->ParCount());
+        EXPECT_EQ(Slots(*doc->Sections.At<TSection>(0)), c.Slots);
+    }
+}
+
+TEST_F(RtfReaderTest, LaterSectionsKeepHeadersUntilTheyNameTheirOwn) {
+    std::unique_ptr<TDoc> doc =
+        Read("{\\rtf1 {\\header A\\par}{\\footer F\\par}one\\sect {\\header B\\par}two\\sect three\\par}");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->Sections.Count, 3);
+    const TSection* first = doc->Sections.At<TSection>(0);
+    const TSection* second = doc->Sections.At<TSection>(1);
+    const TSection* third = doc->Sections.At<TSection>(2);
+    EXPECT_NE(first->HeadersFooters[hfOddHeader], second->HeadersFooters[hfOddHeader]);
+    EXPECT_EQ(first->HeadersFooters[hfOddFooter], second->HeadersFooters[hfOddFooter]);
+    EXPECT_EQ(second->HeadersFooters[hfOddHeader], third->HeadersFooters[hfOddHeader]);
+    EXPECT_EQ(HeaderStory(*doc), "A|F|B");
 }
 
 }  // namespace

@@ -5,12 +5,14 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "base/core/ObjectHandles.h"
 #include "base/text/Charsets.h"
 #include "base/text/WideText.h"
 #include "editing/tables/TableStructure.h"
+#include "files/import/ImportHelpers.h"
 #include "files/import/TReadWindow.h"
 #include "files/rtf/RtfControlWords.h"
 #include "files/rtf/RtfTabStops.h"
@@ -18,6 +20,7 @@
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
+#include "model/fields/TField.h"
 #include "model/formats/BorderSets.h"
 #include "model/formats/DocConstants.h"
 #include "model/formats/FormatStream.h"
@@ -207,6 +210,9 @@ enum TTextTarget : std::uint8_t {
     ttPnAfter,
     ttOriginalName,
     ttOriginalFormat,
+    ttFieldInst,      // a field's instruction
+    ttBookmarkStart,  // the name of a bookmark that begins here
+    ttBookmarkEnd,    // the name of a bookmark that ends here
 };
 
 // The formatting that a group saves on entry and restores on exit.
@@ -223,6 +229,24 @@ struct TFrame {
     TTextTarget Target = ttNone;
     bool Saved = false;
     TRtfReaderState State;
+    // A "field" group: the field its instruction created (none before the
+    // instruction, or for an unknown keyword), and where its result began.
+    bool FieldGroup = false;
+    TField* Field = nullptr;
+    std::int32_t ResultPar = 0;
+    std::int32_t ResultChars = 0;
+    // A header or footer group: its slot in the section, else -1.
+    std::int8_t HeaderSlot = -1;
+};
+
+// The reader's table state, set aside while a header or footer is read.
+struct TSavedTableState {
+    TTableRow* Row = nullptr;
+    TTableCell PendingCell;
+    std::int32_t CellEnds = 0;
+    std::int32_t ColumnNumber = 0;
+    std::int32_t RowsRead = 0;
+    std::int32_t RowWidthUnit = 0;
 };
 
 struct TFontEntry {
@@ -298,6 +322,17 @@ private:
     void Plain(TCharFormat& target, bool withControls);
     void Finish();
     void RepairTables();
+
+    // --- Fields and bookmarks ---
+    void FinishFieldInstruction();
+    void FinishField(TFrame& frame);
+    void BookmarkStart(std::u16string name);
+    void BookmarkEnd(const std::u16string& name);
+    void ForgetOpenField(const TField* field);
+    void BeginHeaderFooter();
+    void FinishHeaderFooter(std::int8_t slot);
+    void AppendStories();
+    void EndFieldControl(TField* field, bool here);
 
     // --- Tables of the header ---
     void FinishFontEntry();
@@ -391,11 +426,33 @@ private:
     // Styles whose list number waits for the list overrides, which follow
     // the style sheet in the file.
     std::vector<std::pair<TStyle*, std::int32_t>> StyleListNumbers;
+
+    // Fields and bookmarks begun and not yet ended, the last begun last.
+    std::vector<TField*> OpenFields;
+    std::vector<TField*> ShapeFields;
+    std::unordered_set<std::u16string> BookmarkNames;
+    std::unordered_set<std::u16string> OpenBookmarkNames;  // so that a stray end looks through nothing
+
+    // Headers and footers: read after the main text's paragraphs, then set
+    // aside until the main text ends, when they follow it as their story.
+    // StoryStart is the first paragraph of the story being read (0 in the
+    // main text).
+    std::int32_t StoryStart = 0;
+    TField* HeaderField = nullptr;
+    std::size_t HeaderOpenFields = 0;
+    TSavedTableState SavedTable;
+    std::vector<TPar*> HeaderFooterPars;
 };
 
 TRtfReader::~TRtfReader() {
     if (Row != nullptr && !Doc.TableRowList.Contains(Row))
         delete Row;
+    // The main text's row, set aside by a header whose reading was
+    // abandoned, and stories never handed to the document.
+    if (SavedTable.Row != nullptr && !Doc.TableRowList.Contains(SavedTable.Row))
+        delete SavedTable.Row;
+    for (TPar* par : HeaderFooterPars)
+        delete par;
 }
 
 // --- Set-up and the main loop ------------------------------------------
@@ -587,6 +644,24 @@ TFrameKind TRtfReader::KindOfDestination(int word, TTextTarget& target) const {
         case rwField:
         case rwFldrslt:
             return fkBody;
+        case rwFldinst:
+            target = ttFieldInst;
+            return fkText;
+        case rwHeader:
+        case rwHeaderr:
+        case rwHeaderl:
+        case rwHeaderf:
+        case rwFooter:
+        case rwFooterr:
+        case rwFooterl:
+        case rwFooterf:
+            return fkBody;
+        case rwBkmkstart:
+            target = ttBookmarkStart;
+            return fkText;
+        case rwBkmkend:
+            target = ttBookmarkEnd;
+            return fkText;
         default:
             return fkText;
     }
@@ -614,6 +689,17 @@ bool TRtfReader::OpensSkippedDestination(int word) const {
         case rwUd:
         case rwField:
         case rwFldrslt:
+        case rwFldinst:
+        case rwBkmkstart:
+        case rwBkmkend:
+        case rwHeader:
+        case rwHeaderr:
+        case rwHeaderl:
+        case rwHeaderf:
+        case rwFooter:
+        case rwFooterr:
+        case rwFooterl:
+        case rwFooterf:
             return false;
         default:
             return true;
@@ -642,6 +728,48 @@ void TRtfReader::OpenGroup() {
         }
         TTextTarget target;
         TFrameKind kind = KindOfDestination(word, target);
+        // Text being skipped holds no fields or bookmarks; an instruction
+        // counts only as the first of its field group.
+        const bool fieldWord = word == rwField || word == rwFldinst || word == rwBkmkstart || word == rwBkmkend;
+        if (fieldWord &&
+            (State.Skip || parent != fkBody || (word == rwFldinst && (!Top().FieldGroup || Top().Field != nullptr)))) {
+            BeginSkip();
+            return;
+        }
+        std::int8_t slot = -1;
+        switch (word) {
+            case rwHeader:
+            case rwHeaderr:
+                slot = hfOddHeader;
+                break;
+            case rwHeaderl:
+                slot = hfEvenHeader;
+                break;
+            case rwHeaderf:
+                slot = hfFirstHeader;
+                break;
+            case rwFooter:
+            case rwFooterr:
+                slot = hfOddFooter;
+                break;
+            case rwFooterl:
+                slot = hfEvenFooter;
+                break;
+            case rwFooterf:
+                slot = hfFirstFooter;
+                break;
+            default:
+                break;
+        }
+        // Headers and footers do not nest, and text pasted into another
+        // story or a table takes none; a group too deep to save its state
+        // cannot hold one.
+        if (slot >= 0 && (State.Skip || parent != fkBody || HeaderField != nullptr || Options.NotMainText ||
+                          Options.IntoTable || Frames.size() >= MaxSavedDepth)) {
+            BeginSkip();
+            return;
+        }
+        const std::size_t depth = Frames.size();
         // A destination of the body inside a table reader means nothing.
         if ((kind == fkBody && parent != fkBody && parent != fkUpr) ||
             (kind == fkText && target == ttNone && word != rwLevelnumbers)) {
@@ -649,6 +777,15 @@ void TRtfReader::OpenGroup() {
             return;
         }
         PushFrame(kind, target);
+        if (slot >= 0) {
+            Top().HeaderSlot = slot;
+            BeginHeaderFooter();
+        }
+        if (word == rwField && Frames.size() > depth) {
+            Top().FieldGroup = true;
+            Top().ResultPar = Doc.ParCount();
+            Top().ResultChars = Par->Chars.Size;
+        }
         if (kind == fkList) {
             ListTable.push_back(std::make_unique<TAutoList>());
             LevelsRead = 0;
@@ -892,11 +1029,26 @@ void TRtfReader::FinishFrame(TFrame& frame) {
                             Outcome.OriginalFormat = i;
                     break;
                 }
+                case ttFieldInst:
+                    FinishFieldInstruction();
+                    break;
+                case ttBookmarkStart:
+                    BookmarkStart(CollectedWide);
+                    break;
+                case ttBookmarkEnd:
+                    BookmarkEnd(CollectedWide);
+                    break;
                 default:
                     break;
             }
             CollectedWide.clear();
             CollectedNarrow.clear();
+            break;
+        case fkBody:
+            if (frame.FieldGroup && frame.Field != nullptr)
+                FinishField(frame);
+            if (frame.HeaderSlot >= 0)
+                FinishHeaderFooter(frame.HeaderSlot);
             break;
         default:
             break;
@@ -1289,7 +1441,7 @@ void TRtfReader::Word(const TRtfToken& t) {
             if (word == rwF) {
                 if (const TFontEntry* e = FontEntryOf(param))
                     State.CodePage = SourceCodePage(e->Charset);
-            } else if (word == rwTab && Top().Target == ttNone) {
+            } else if (word == rwTab && (Top().Target == ttNone || Top().Target == ttFieldInst)) {
                 CollectedWide.push_back(u'\t');
             }
             return;
@@ -2619,16 +2771,30 @@ void TRtfReader::FinishPn() {
 // --- The end -------------------------------------------------------------
 
 void TRtfReader::Finish() {
+    // A header the input leaves open ends with it.
+    for (TFrame& frame : Frames)
+        if (frame.HeaderSlot >= 0) {
+            FinishHeaderFooter(frame.HeaderSlot);
+            frame.HeaderSlot = -1;
+        }
     // The last paragraph ends the text. An empty one after a table's last
     // row stands outside the table.
     CommitPendingTabsAndBorders();
     if (Par->Chars.Size == 0)
         Par->Format.InTable = 0;
+    // Fields and bookmarks still open end with the text, the last begun
+    // first.
+    while (!OpenFields.empty()) {
+        TField* field = OpenFields.back();
+        OpenFields.pop_back();
+        EndFieldControl(field, false);
+    }
     AppendSpecial(chParEnd);
     for (const auto& [style, number] : StyleListNumbers)
         if (TAutoList* list = ListOfNumber(number))
             style->ParFormat.List = static_cast<std::int32_t>(ObjectHandle(list));
     Doc.StoryCounts[stMain] = Doc.ParCount();
+    AppendStories();
     Doc.RenumberPars(0);
     Doc.StateFlags[sfSectionIndexStale] = 1;
     Doc.StateFlags[sfFieldIndexStale] = 1;
@@ -2637,6 +2803,205 @@ void TRtfReader::Finish() {
     if (Outcome.HasTables)
         RepairTables();
     Doc.UpdateSectionIndex();
+}
+
+// --- Fields and bookmarks ----------------------------------------------
+
+// The field type of PRIVATE, which carries data of other programs only.
+constexpr std::uint8_t ftPrivate = 77;
+
+// The instruction just read makes the field of the enclosing "field" group;
+// an unknown keyword makes none, and the result stays plain text.
+void TRtfReader::FinishFieldInstruction() {
+    TFrame& group = Top();
+    if (!group.FieldGroup || group.Field != nullptr)
+        return;
+    group.Field = FieldFromInstruction(Doc, Doc.ParCount() - 1, CollectedWide, FindFieldType, HeaderField != nullptr,
+                                       OpenFields, ShapeFields);
+    group.ResultPar = Doc.ParCount();
+    group.ResultChars = Par->Chars.Size;
+}
+
+void TRtfReader::ForgetOpenField(const TField* field) {
+    for (auto it = OpenFields.rbegin(); it != OpenFields.rend(); ++it)
+        if (*it == field) {
+            OpenFields.erase(std::next(it).base());
+            return;
+        }
+}
+
+// The end of a "field" group ends its field. A result the file left empty
+// is shown as a question mark, so that the field can be seen and updated;
+// index entries, and the hyperlinks and private fields that carry nothing
+// to show, stay empty.
+void TRtfReader::FinishField(TFrame& frame) {
+    TField* field = frame.Field;
+    const bool empty = Doc.ParCount() == frame.ResultPar && Par->Chars.Size == frame.ResultChars;
+    if (empty && field->Type != ftIndexEntry && field->Type != ftHyperlink && field->Type != ftPrivate) {
+        const std::uint8_t mark = '?';
+        AppendRawBytes(&mark, 1);
+    }
+    ForgetOpenField(field);
+    EndFieldControl(field, field->Type == ftIndexEntry);
+}
+
+// Appends a field's or bookmark's end. A result that ended with a paragraph
+// end ends the field there, at the end of the previous paragraph: the next
+// paragraph, still empty, takes its formatting after the field's group.
+void TRtfReader::EndFieldControl(TField* field, bool here) {
+    const auto handle = static_cast<std::int32_t>(ObjectHandle(field));
+    if (here || Par->Chars.Size > 0 || Doc.ParCount() - 1 <= StoryStart) {
+        AppendControl(fcFieldEnd, handle);
+        return;
+    }
+    TPar* previous = Doc.Par(Doc.ParCount() - 2);
+    AppendFormatControl(previous->Stream, fcFieldEnd, handle);
+    previous->Changed();
+}
+
+// A bookmark whose name is empty or already taken is dropped; the first of
+// a name wins.
+void TRtfReader::BookmarkStart(std::u16string name) {
+    while (!name.empty() && name.back() == u' ')
+        name.pop_back();
+    while (!name.empty() && name.front() == u' ')
+        name.erase(0, 1);
+    if (name.empty() || State.Skip || HeaderField != nullptr || !BookmarkNames.insert(name).second)
+        return;
+    auto* bookmark = new TField;
+    bookmark->Kind = fkBookmark;
+    bookmark->Instruction = std::move(name);
+    bookmark->Range.Start.Par = Doc.ParCount() - 1;
+    bookmark->Range.Start.Offset = Par->Chars.Size;
+    Doc.Fields.Add(bookmark);
+    OpenFields.push_back(bookmark);
+    OpenBookmarkNames.insert(bookmark->Instruction);
+    AppendControl(fcFieldStart, static_cast<std::int32_t>(ObjectHandle(bookmark)));
+}
+
+// Ends the last begun bookmark of the name (compared exactly); an end
+// without its start does nothing.
+void TRtfReader::BookmarkEnd(const std::u16string& rawName) {
+    std::u16string_view name = rawName;
+    while (!name.empty() && name.back() == u' ')
+        name.remove_suffix(1);
+    while (!name.empty() && name.front() == u' ')
+        name.remove_prefix(1);
+    // A bookmark of the main text cannot end inside a header.
+    if (State.Skip || HeaderField != nullptr)
+        return;
+    if (OpenBookmarkNames.erase(std::u16string(name)) == 0)
+        return;
+    for (auto it = OpenFields.rbegin(); it != OpenFields.rend(); ++it) {
+        TField* field = *it;
+        if (field->Kind == fkBookmark && field->Instruction == name) {
+            const bool startedHere = field->Range.Start.Par == Doc.ParCount() - 1;
+            OpenFields.erase(std::next(it).base());
+            EndFieldControl(field, startedHere);
+            return;
+        }
+    }
+}
+
+// --- Headers and footers ---------------------------------------------
+
+// The header's paragraphs follow the main text's for now; the main text's
+// last paragraph and table state wait until the group ends.
+void TRtfReader::BeginHeaderFooter() {
+    CommitPendingTabsAndBorders();
+    SavedTable = TSavedTableState{Row, PendingCell, CellEnds, ColumnNumber, RowsRead, RowWidthUnit};
+    Row = new TTableRow;
+    ResetPendingCell();
+    CellEnds = 0;
+    ColumnNumber = 0;
+    RowsRead = 0;
+    StoryStart = Doc.ParCount();
+    Par = NewPar();
+    Par->Format = DefaultParFormat;
+    Par->Format.WidowControl = DefaultWidowControl;
+    HeaderField = new TField;
+    HeaderField->Kind = fkHeaderFooter;
+    Doc.Fields.Add(HeaderField);
+    HeaderOpenFields = OpenFields.size();
+    AppendControl(fcFieldStart, static_cast<std::int32_t>(ObjectHandle(HeaderField)));
+    for (int attr = fcLastCharAttr; attr >= 0; --attr)
+        if (State.Char[attr] != DefaultCharFormat[attr])
+            AppendControl(static_cast<std::uint8_t>(attr), State.Char[attr]);
+}
+
+// The header's paragraphs leave the main text for the header story. The
+// paragraph begun by a final paragraph end is dropped when it stayed empty;
+// one that holds text (the group ended without a paragraph end) is kept.
+// A group that holds no more than one empty paragraph makes no header.
+void TRtfReader::FinishHeaderFooter(std::int8_t slot) {
+    CommitPendingTabsAndBorders();
+    std::int32_t end = Doc.ParCount();
+    if (end - StoryStart >= 2 && Doc.Par(end - 2)->Format.InTable == 0 && Doc.Par(end - 1)->Chars.Size == 0) {
+        // Fields ending in it end with the paragraph before.
+        TPar* dropped = Doc.Par(end - 1);
+        TPar* previous = Doc.Par(end - 2);
+        TStreamElement e;
+        for (std::int32_t off = 0; off < dropped->Stream.Size; off += e.Length) {
+            ReadStreamElement(dropped->Stream.Data, dropped->Stream.Size, off, e);
+            if (e.Truncated)
+                break;
+            if (e.IsControl && (e.Code == fcFieldStart || e.Code == fcFieldEnd))
+                AppendFormatControl(previous->Stream, e.Code, e.Value);
+        }
+        delete dropped;
+        Doc.Pars.SetCount(--end);
+    }
+    std::vector<TPar*> pars;
+    for (std::int32_t p = StoryStart; p < end; ++p)
+        pars.push_back(Doc.Par(p));
+    Doc.Pars.SetCount(StoryStart);
+    TPar* last = pars.back();
+    // Fields and bookmarks the header left open end with it.
+    while (OpenFields.size() > HeaderOpenFields) {
+        AppendFormatControl(last->Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(OpenFields.back())));
+        OpenFields.pop_back();
+    }
+    const bool empty =
+        pars.size() == 1 && (last->Chars.Size == 0 || (last->Chars.Size == 1 && last->Chars.Data[0] == chParEnd));
+    if (!empty) {
+        last->Format.InTable = 0;
+        if (last->Chars.Size == 0 || last->Chars.Data[last->Chars.Size - 1] != chParEnd) {
+            AppendFormatControl(last->Stream, fcSpecialChar, chParEnd);
+            last->Chars.AppendByte(chParEnd);
+        }
+        AppendFormatControl(last->Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(HeaderField)));
+        for (TPar* par : pars) {
+            par->Changed();
+            HeaderFooterPars.push_back(par);
+        }
+        // A later header of the same slot replaces this one.
+        Doc.Sections.At<TSection>(Doc.Sections.Count - 1)->HeadersFooters[slot] = HeaderField;
+    } else {
+        for (TPar* par : pars)
+            delete par;
+        Doc.Fields.Remove(HeaderField);
+        delete HeaderField;
+    }
+    if (!Doc.TableRowList.Contains(Row))
+        delete Row;
+    Row = SavedTable.Row;
+    PendingCell = SavedTable.PendingCell;
+    CellEnds = SavedTable.CellEnds;
+    ColumnNumber = SavedTable.ColumnNumber;
+    RowsRead = SavedTable.RowsRead;
+    RowWidthUnit = SavedTable.RowWidthUnit;
+    SavedTable = TSavedTableState{};
+    HeaderField = nullptr;
+    StoryStart = 0;
+    Par = Doc.Par(Doc.ParCount() - 1);
+}
+
+// The stories follow the main text.
+void TRtfReader::AppendStories() {
+    for (TPar* par : HeaderFooterPars)
+        Doc.Pars.Add(par);
+    Doc.StoryCounts[stHeadersFooters] = static_cast<std::int32_t>(HeaderFooterPars.size());
+    HeaderFooterPars.clear();
 }
 
 void TRtfReader::RepairTables() {

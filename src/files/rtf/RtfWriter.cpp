@@ -277,6 +277,10 @@ private:
     std::vector<std::int32_t> FontNumbers;
     // The note body to write right after its reference's character.
     const TField* PendingNote = nullptr;
+    // The section written last: a section keeps its predecessor's headers
+    // and footers unless it names its own, so the same ones are not
+    // written again.
+    const TSection* PreviousSection = nullptr;
     std::int32_t CurrentPar = 0;
     // The document's last paragraph when the whole main story is written.
     std::int32_t LastPar = -1;
@@ -1259,21 +1263,27 @@ void TRtfWriter::HeadersFooters(const TSection& section, bool first) {
                (range.Start.Par == range.End.Par && Doc.Par(range.Start.Par)->CharCount() <= 1);
     };
     const TField* const* hf = section.HeadersFooters;
+    const TSection* previous = PreviousSection;
+    PreviousSection = &section;
+    const auto write = [&](int slot, int word) {
+        if (previous == nullptr || previous->HeadersFooters[slot] != hf[slot])
+            HeaderFooter(hf[slot], word, first);
+    };
     // Without left pages of their own, one header serves every page.
     if (hf[hfEvenHeader] == nullptr || (isEmpty(hf[hfEvenHeader]) && first)) {
-        HeaderFooter(hf[hfOddHeader], rwHeader, first);
+        write(hfOddHeader, rwHeader);
     } else {
-        HeaderFooter(hf[hfOddHeader], rwHeaderr, first);
-        HeaderFooter(hf[hfEvenHeader], rwHeaderl, first);
+        write(hfOddHeader, rwHeaderr);
+        write(hfEvenHeader, rwHeaderl);
     }
-    HeaderFooter(hf[hfFirstHeader], rwHeaderf, first);
+    write(hfFirstHeader, rwHeaderf);
     if (hf[hfEvenFooter] == nullptr || (isEmpty(hf[hfEvenFooter]) && first)) {
-        HeaderFooter(hf[hfOddFooter], rwFooter, first);
+        write(hfOddFooter, rwFooter);
     } else {
-        HeaderFooter(hf[hfOddFooter], rwFooterr, first);
-        HeaderFooter(hf[hfEvenFooter], rwFooterl, first);
+        write(hfOddFooter, rwFooterr);
+        write(hfEvenFooter, rwFooterl);
     }
-    HeaderFooter(hf[hfFirstFooter], rwFooterf, first);
+    write(hfFirstFooter, rwFooterf);
 }
 
 void TRtfWriter::Special(std::uint8_t code) {
