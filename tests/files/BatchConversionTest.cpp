@@ -186,6 +186,25 @@ TEST_F(BatchConversionTest, SourcesAreNeverWrittenOver) {
     EXPECT_EQ(boxes.Shown().size(), 4u);
 }
 
+// A file deleted after the list was made is skipped and still counted.
+TEST_F(BatchConversionTest, AFileGoneSinceTheListWasMadeIsSkipped) {
+    TBatchConversionOptions options = Options(sfmtText);
+    options.Extensions = {"rtf"};
+    std::vector<std::int32_t> numbers;
+    options.Progress = [&](std::int32_t number, std::int32_t count, const std::string&) {
+        numbers.push_back(number);
+        EXPECT_EQ(count, 4);
+        if (number == 1)
+            fs::remove(Source + "/c.rtf");
+    };
+    TScriptedMessageBoxes boxes({mrNo});
+    const TBatchConversionReport report = RunBatchConversion(options);
+    ASSERT_EQ(report.Files.size(), 4u);
+    EXPECT_EQ(report.Files[2].Outcome, boVanished);
+    EXPECT_EQ(numbers, (std::vector<std::int32_t>{1, 2, 4}));
+    EXPECT_TRUE(fs::exists(Dest + "/sub/d.txt"));
+}
+
 TEST_F(BatchConversionTest, CancellingThePasswordConvertsNothing) {
     TBatchConversionOptions options = Options(sfmtEncrypted);
     options.AskPassword = [](std::string&) { return false; };

@@ -125,13 +125,13 @@ TBatchConversionReport RunBatchConversion(const TBatchConversionOptions& options
         TBatchFileResult result;
         result.Source = files[i];
         std::error_code error;
-        if (options.Progress)
-            options.Progress(i + 1, count, files[i]);
         if (!fs::is_regular_file(files[i], error)) {
             result.Outcome = boVanished;
             report.Files.push_back(result);
             continue;
         }
+        if (options.Progress)
+            options.Progress(i + 1, count, files[i]);
         fs::path target = destRoot / fs::path(files[i]).lexically_relative(sourceRoot);
         std::string extension(1, '.');
         extension += BatchTargetExtension(options.Format);

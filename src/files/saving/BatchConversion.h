@@ -23,7 +23,8 @@ struct TBatchConversionOptions {
     // Asked once per batch for the password of the encrypted format; false
     // when the user cancelled, which ends the batch before any file.
     std::function<bool(std::string& password)> AskPassword;
-    // Told before each file: its number (from 1), the count and the path.
+    // Told before each file that still exists: its number (from 1; files
+    // gone since the list was made are counted too), the count and the path.
     std::function<void(std::int32_t number, std::int32_t count, const std::string& path)> Progress;
 };
 
