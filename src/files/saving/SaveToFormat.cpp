@@ -1,14 +1,19 @@
 #include "files/saving/SaveToFormat.h"
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "base/core/Errors.h"
 #include "base/core/TReplacingFileStream.h"
 #include "base/messages/MessageBoxes.h"
+#include "files/encryption/EncryptedFiles.h"
+#include "files/encryption/TEncryptionManager.h"
 #include "files/opening/FormatDetection.h"
 #include "files/rtf/RtfWriter.h"
+#include "files/text/PlainTextWriter.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
@@ -53,17 +58,83 @@ void WholeMainStory(const TDoc& doc, TFragment& range) {
     range.End.Offset = last < doc.ParCount() ? doc.Par(last)->CharCount() : 0;
 }
 
+// Collects the bytes of an inner writer, for the formats whose bytes are
+// finished as a whole before they reach the target.
+class TCollectingStream : public TStream {
+public:
+    std::int32_t Read(void*, std::int32_t) override { return 0; }
+    std::int32_t Write(const void* buffer, std::int32_t count) override {
+        const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+        Bytes.insert(Bytes.end(), bytes, bytes + count);
+        return count;
+    }
+    std::int64_t Seek(std::int64_t, int) override { return static_cast<std::int64_t>(Bytes.size()); }
+
+    std::vector<std::uint8_t> Bytes;
+};
+
+int WritePlainText(TSaveContext& context) {
+    const TDocSavingOptions& options = context.Options;
+    TPlainTextWriteOptions text;
+    text.Encoding = options.Encoding;
+    text.LineBreak = options.LineBreak;
+    text.PlainChars = (options.Flags & svPlainChars) != 0;
+    text.FileTarget = options.Target != stMemory;
+    text.FromPar = options.Range.Start.Par;
+    text.FromOffset = options.Range.Start.Offset;
+    text.ToPar = options.Range.End.Par;
+    text.ToOffset = options.Range.End.Offset;
+    const std::string bytes = WritePlainTextBytes(*context.Doc, text);
+    context.Append(bytes);
+    context.Flush();
+    return srSaved;
+}
+
+// The encrypted format is the RTF of the document, in the raw 8-bit form
+// of files, enciphered whole with the document's password. The RTF is
+// collected first because the check value at the end covers all of it.
+int WriteEncrypted(TSaveContext& context) {
+    TDoc& doc = *context.Doc;
+    if (doc.Password.empty()) {
+        ReportErrorFmt("\"%s\" has no password to encrypt it with.", doc.FileName);
+        return srFailed;
+    }
+    auto inner = std::make_unique<TSaveContext>();
+    inner->Doc = &doc;
+    inner->Options = context.Options;
+    inner->Options.Target = stOwnFile;
+    inner->Options.Output = nullptr;
+    inner->HasFootnotes = context.HasFootnotes;
+    inner->HasEndnotes = context.HasEndnotes;
+    TCollectingStream rtf;
+    inner->File = &rtf;
+    CollectUsedFontsAndColors(*inner);
+    const int result = WriteRtf(*inner);
+    if (result != srSaved)
+        return result;
+    std::string password = EncryptionManager().UnprotectString(doc.Password);
+    std::vector<std::uint8_t> file = EncryptDocument(rtf.Bytes, password);
+    std::fill(password.begin(), password.end(), '\0');
+    std::fill(rtf.Bytes.begin(), rtf.Bytes.end(), 0);
+    context.Append(file.data(), file.size());
+    context.Flush();
+    return srSaved;
+}
+
 // Runs the writer of the format into the context; srSaved or srFailed.
 // ESaveWriteFailed passes through.
 int RunWriter(TSaveContext& context) {
     const std::int32_t format = context.Options.Format;
-    if ((context.Options.Flags & svHtml) != 0 || format == sfmtDoc || format == sfmtDocx || format == sfmtText ||
-        format == sfmtEncrypted) {
+    if ((context.Options.Flags & svHtml) != 0 || format == sfmtDoc || format == sfmtDocx) {
         // The writers of these formats live elsewhere and are not part of
         // this program yet.
         ReportErrorFmt("Saving in the \"%s\" format is not available.", FormatDisplayName(format));
         return srFailed;
     }
+    if (format == sfmtText)
+        return WritePlainText(context);
+    if (format == sfmtEncrypted)
+        return WriteEncrypted(context);
     CollectUsedFontsAndColors(context);
     return WriteRtf(context);
 }
