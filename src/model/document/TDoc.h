@@ -166,6 +166,15 @@ public:
     // number and heights; otherwise notes it for repagination.
     void ReformatPar(std::int32_t par);
     std::int32_t ParLength(std::int32_t par) const;
+    // Header and footer editing (layout/pagination/THeaderFooterEditing.cpp):
+    // starts editing a header or footer field of a page (the page's header
+    // when field is null); false when the page or field cannot be edited.
+    bool BeginHeaderFooterEditing(TField* field, std::int32_t page);
+    // Leaves editing when it is active, else begins it on the given page.
+    void ToggleHeaderFooterEditing(TField* field, std::int32_t page);
+    // After the pages changed: ends editing silently when the edited page no
+    // longer shows the edited field, else lays that field out again.
+    void RefreshEditedHeaderFooter();
 
     // --- Tables: TDoc.cpp (the queries are the editing library's) ---
 
@@ -317,15 +326,15 @@ public:
     // Paragraphs: the four stories one after another.
     TList Pars;  // TPar, owned
     std::int32_t StoryCounts[StoryCount] = {1, 0, 0, 0};
-    TList Pages;               // layout pages, owned by the layout library
+    TList Pages;                            // layout pages, owned by the layout library
     std::int32_t PrintLayoutPageCount = 0;  // pages when print-layout pagination last completed
     std::int32_t FieldPageCount = 0;        // pages when pagination last completed (page-count fields)
-    TList Sections;            // TSection in document order, owned
-    TList SectionsByFirstPar;  // the same, sorted by first paragraph
-    TList Fields;              // TField, owned
-    TList Lists;               // TAutoList, owned
-    TList Shapes;              // TShape, owned
-    TList TableRowList;        // TTableRow named by row-end controls, owned
+    TList Sections;                         // TSection in document order, owned
+    TList SectionsByFirstPar;               // the same, sorted by first paragraph
+    TList Fields;                           // TField, owned
+    TList Lists;                            // TAutoList, owned
+    TList Shapes;                           // TShape, owned
+    TList TableRowList;                     // TTableRow named by row-end controls, owned
     TList SelectedShapes;
     TStyleList* Styles = nullptr;
     // The formats lines start under (TLine::StartFormat); only grows.
