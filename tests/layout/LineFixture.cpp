@@ -16,6 +16,7 @@ void LineFixture::SetUp() {
 }
 
 void LineFixture::TearDown() {
+    Doc->DestroyLayout();
     Doc.reset();
     Tabs.reset();
     Fonts.reset();

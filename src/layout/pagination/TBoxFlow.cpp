@@ -9,6 +9,7 @@
 #include "layout/boxes/TBox.h"
 #include "layout/boxes/TPage.h"
 #include "layout/lines/LineLayout.h"
+#include "layout/lines/WrapArea.h"
 #include "layout/pagination/Pagination.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
@@ -269,20 +270,67 @@ bool KeepsWithNext(TDoc& doc, std::int32_t p) {
     return true;
 }
 
-void BreakParagraph(TPar& par, std::int32_t fromLine, std::int32_t width) {
-    par.LayoutLines(fromLine, std::max(width, 1), nullptr);
+// BreakParagraph with the lines from fromLine laid out beside the area's
+// exclusions (none when area is null).
+void BreakParagraphBeside(TPar& par, std::int32_t fromLine, std::int32_t width, TWrapArea* area) {
+    par.LayoutLines(fromLine, std::max(width, 1), area);
     par.Flags |= pfLaidOut;
     // The line breaker counts the stated spacing; layout owns the effective
-    // values, which depend on the neighbours.
+    // values, which depend on the neighbours. Beside a drop cap the second
+    // line is the one that carries the space before.
+    const bool capFirst = par.LineCount() > 0 && (par.Lines->At<TLine>(0)->Flags & lfDropCap) != 0;
     for (std::int32_t i = std::max(fromLine, 0); i < par.LineCount(); ++i) {
         TLine& line = *par.Lines->At<TLine>(i);
-        if (i == 0 && (line.Flags & lfDropCap) == 0 &&
+        if (i == (capFirst ? 1 : 0) && (line.Flags & lfDropCap) == 0 &&
             !(line.CharCount > 0 && IsRegionBreakChar(par.Chars.Data[line.FirstChar])))
             line.Height += par.SpaceAbove - StatedSpace(par.Format.SpaceBefore);
         if (IsLastLineOfPar(line) && (line.Flags & lfDropCap) == 0)
             line.Height += par.SpaceBelow - StatedSpace(par.Format.SpaceAfter);
         line.Height = std::max(line.Height, 1);
     }
+}
+
+void BreakParagraph(TPar& par, std::int32_t fromLine, std::int32_t width) {
+    BreakParagraphBeside(par, fromLine, width, nullptr);
+}
+
+// How far a drop cap's box reaches into the margin on its left.
+constexpr std::int32_t CapMargin = 280;
+
+// The drop cap of a paragraph about to be placed in text box b: its first
+// line goes into a box of its own, a child of b, and the rest of the
+// paragraph is broken again beside it. False when b has no room for it.
+bool MakeDropCap(TBox& b, TPar& par, std::int32_t lineWidth, bool atStart, std::int32_t& capBottom) {
+    TLine& cap = *par.Lines->At<TLine>(0);
+    const bool headerFooter = b.Story == stHeadersFooters;
+    const std::int32_t room = b.InnerHeight() - b.ContentBottom;
+    if (room < cap.Height && !b.Grow(cap.Height - room, atStart || headerFooter) && !headerFooter)
+        return false;
+    // The cap's box reaches 280 twips into the margin on its left, where
+    // its text begins, and is as wide as the cap's characters; it never
+    // starts left of the column's inner edge.
+    const std::int32_t textWidth = Px16ToTwips(cap.Pos(cap.CharCount) - cap.Pos(0));
+    std::int32_t left = b.Insets.Left + std::max<std::int32_t>(0, par.Format.LeftIndent) - CapMargin;
+    left = std::max(left, b.Insets.Left - CapMargin);
+    TBox* box = b.AddChild(bkPlain, bxText | bxDropCap);
+    box->Story = stMain;
+    box->Insets.Left = CapMargin;
+    box->Bounds.Left = left;
+    box->Bounds.Right = left + CapMargin + textWidth;
+    box->Bounds.Top = b.Insets.Top + b.ContentBottom;
+    box->Bounds.Bottom = box->Bounds.Top + cap.Height;
+    box->AddLine(&cap);
+    cap.Top = 0;
+    box->ContentBottom = cap.Height;
+    capBottom = b.ContentBottom + cap.Height;
+    // The rest of the paragraph wraps beside the cap, in the text's own
+    // coordinates (left edge of the inner area at 0).
+    TWrapArea area;
+    area.Exclusions.push_back(
+        {box->Bounds.Left - b.Insets.Left, b.ContentBottom, box->Bounds.Right - b.Insets.Left, capBottom});
+    area.Y = b.ContentBottom;
+    BreakParagraphBeside(par, 1, lineWidth, &area);
+    return true;
 }
 
 std::uint32_t TBox::Flow(TFragment& range) {
@@ -459,7 +507,10 @@ std::uint32_t TBox::PlacePars(TFragment& range) {
     if (range.Start.Offset == 0) {
         std::int32_t before = 0, after = 0;
         ResolveSpacing(doc, *this, p, atStart, before, after);
-        if (before != par.SpaceAbove || after != par.SpaceBelow || !(par.Flags & pfLaidOut) || par.LineCount() == 0) {
+        // A drop cap is made anew wherever its paragraph starts, since the
+        // lines beside it depend on where the cap stands.
+        if (before != par.SpaceAbove || after != par.SpaceBelow || !(par.Flags & pfLaidOut) || par.LineCount() == 0 ||
+            (par.Flags & pfDropCap) != 0) {
             par.SpaceAbove = static_cast<std::uint16_t>(before);
             par.SpaceBelow = static_cast<std::uint16_t>(after);
             BreakParagraph(par, 0, lineWidth);
@@ -467,19 +518,44 @@ std::uint32_t TBox::PlacePars(TFragment& range) {
     } else if (!(par.Flags & pfLaidOut) || par.LineCount() == 0) {
         BreakParagraph(par, 0, lineWidth);
     }
+    // A drop cap takes the first line into a box of its own; the snapshot
+    // taken before it takes the box back when none of the paragraph's text
+    // stays here.
+    bool capSnap = false;
+    bool capMade = false;
+    std::int32_t capBottom = 0;
+    if (range.Start.Offset == 0 && par.LineCount() > 0 && (par.Lines->At<TLine>(0)->Flags & lfDropCap) != 0) {
+        if (page != nullptr) {
+            page->SaveState();
+            capSnap = true;
+        }
+        capMade = MakeDropCap(*this, par, lineWidth, atStart, capBottom);
+        if (!capMade) {
+            if (capSnap) {
+                page->RestoreState();
+                page->DropTopState();
+            }
+            return frNothing;
+        }
+    }
     // Lines made for another width are broken again.
-    std::int32_t first = 0;
+    std::int32_t first = capMade ? 1 : 0;
     while (first < par.LineCount() && par.Lines->At<TLine>(first)->FirstChar < range.Start.Offset)
         ++first;
-    for (std::int32_t i = first; i < par.LineCount(); ++i) {
+    for (std::int32_t i = first; i < par.LineCount() && !capMade; ++i) {
         if (par.Lines->At<TLine>(i)->WidthLimit != lineWidth) {
             BreakParagraph(par, i, lineWidth);
             break;
         }
     }
     const std::int32_t n = par.LineCount();
-    if (first >= n)
+    if (first >= n) {
+        if (capSnap) {
+            page->RestoreState();
+            page->DropTopState();
+        }
         return frNothing;
+    }
     std::int32_t last = n - 1;
     const bool toParEnd = range.End.Par > p || range.End.Offset >= parLength;
     if (!toParEnd) {
@@ -629,7 +705,17 @@ std::uint32_t TBox::PlacePars(TFragment& range) {
         page->DropTopState();
     if (orphanSnap)
         page->DropTopState();
-    if (range.Start.Par == origin.Par && range.Start.Offset == origin.Offset)
+    const bool moved = range.Start.Par != origin.Par || range.Start.Offset != origin.Offset;
+    if (capMade && moved && capBottom > ContentBottom) {
+        // Text shorter than the cap: what follows starts below the cap.
+        ContentBottom = capBottom;
+    }
+    if (capSnap) {
+        if (!moved)
+            page->RestoreState();
+        page->DropTopState();
+    }
+    if (!moved)
         result = frNothing;
     else if (range.Start.Par > range.End.Par ||
              (range.Start.Par == range.End.Par && range.Start.Offset >= range.End.Offset))

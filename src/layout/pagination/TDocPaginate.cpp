@@ -496,6 +496,11 @@ void TDoc::DestroyLayout() {
     for (std::int32_t i = 0; i < Pars.Count; ++i)
         Par(i)->RebuildLines(false, 0);
     StateFlags[sfPaginationComplete] = 0;
+    // The breaker's state outlives documents; a document about to go must
+    // not stay its measuring document, or the next conversion reads freed
+    // memory.
+    if (Breaker.Doc == this)
+        Breaker.Doc = nullptr;
 }
 
 std::int32_t TDoc::ParLength(std::int32_t par) const {

@@ -166,6 +166,15 @@ public:
     // number and heights; otherwise notes it for repagination.
     void ReformatPar(std::int32_t par);
     std::int32_t ParLength(std::int32_t par) const;
+    // Header and footer editing (layout/pagination/THeaderFooterEditing.cpp):
+    // starts editing a header or footer field of a page (the page's header
+    // when field is null); false when the page or field cannot be edited.
+    bool BeginHeaderFooterEditing(TField* field, std::int32_t page);
+    // Leaves editing when it is active, else begins it on the given page.
+    void ToggleHeaderFooterEditing(TField* field, std::int32_t page);
+    // After the pages changed: ends editing silently when the edited page no
+    // longer shows the edited field, else lays that field out again.
+    void RefreshEditedHeaderFooter();
 
     // --- Tables: TDoc.cpp (the queries are the editing library's) ---
 

@@ -1,0 +1,94 @@
+// Editing a header or footer in place on a page: which field of which page
+// is edited, and its text laid out in the page's header or footer box while
+// it is. Pagination lays header and footer text out only to size the boxes
+// and lets it go again; the edited one keeps its lines so that the caret
+// has somewhere to stand.
+
+#include "base/core/TList.h"
+#include "layout/boxes/TBox.h"
+#include "layout/boxes/TPage.h"
+#include "model/document/TDoc.h"
+#include "model/fields/TField.h"
+#include "model/formats/TTextPos.h"
+
+namespace {
+
+TPage* PageAtIndex(TDoc& doc, std::int32_t page) {
+    if (page < 0 || page >= doc.Pages.Count)
+        return nullptr;
+    return doc.Pages.At<TPage>(page);
+}
+
+// The page's box that shows the field, or null when it shows it nowhere.
+TBox* BoxShowing(TPage& page, const TField* field) {
+    if (field == nullptr)
+        return nullptr;
+    if (page.HeaderField == field)
+        return page.HeaderBox;
+    if (page.FooterField == field)
+        return page.FooterBox;
+    return nullptr;
+}
+
+// Lays the field's text out in its box again from the box's top.
+void FlowInto(TDoc& doc, TBox& box, TField* field) {
+    TFragment range;
+    if (!doc.FieldRange(field, range))
+        return;
+    box.ReleaseChildren();
+    box.ContentBottom = 0;
+    box.Flow(range);
+}
+
+// Header and footer text goes back to being laid out only for painting.
+void ReleaseEdited(TDoc& doc) {
+    if (TPage* page = PageAtIndex(doc, doc.EditedPage)) {
+        if (page->HeaderBox != nullptr)
+            page->HeaderBox->ReleaseChildren();
+        if (page->FooterBox != nullptr)
+            page->FooterBox->ReleaseChildren();
+    }
+}
+
+}  // namespace
+
+bool TDoc::BeginHeaderFooterEditing(TField* field, std::int32_t page) {
+    TPage* p = PageAtIndex(*this, page);
+    if (p == nullptr)
+        return false;
+    if (field == nullptr)
+        field = p->HeaderField;
+    TBox* box = BoxShowing(*p, field);
+    if (box == nullptr)
+        return false;
+    // Moving from one header or footer to another lets the previous one go.
+    if (EditedHeaderFooter != nullptr)
+        ReleaseEdited(*this);
+    EditedHeaderFooter = field;
+    EditedPage = page;
+    FlowInto(*this, *box, field);
+    return true;
+}
+
+void TDoc::ToggleHeaderFooterEditing(TField* field, std::int32_t page) {
+    if (EditedHeaderFooter != nullptr) {
+        ReleaseEdited(*this);
+        EditedHeaderFooter = nullptr;
+        return;
+    }
+    BeginHeaderFooterEditing(field, page);
+}
+
+void TDoc::RefreshEditedHeaderFooter() {
+    if (EditedHeaderFooter == nullptr)
+        return;
+    TPage* p = PageAtIndex(*this, EditedPage);
+    TBox* box = p != nullptr ? BoxShowing(*p, EditedHeaderFooter) : nullptr;
+    if (box == nullptr) {
+        // The page is gone or shows another header or footer now: editing
+        // ends without a word, as it would when the user clicked away.
+        EditedHeaderFooter = nullptr;
+        return;
+    }
+    FlowInto(*this, *box, EditedHeaderFooter);
+}

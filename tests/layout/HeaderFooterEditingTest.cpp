@@ -1,0 +1,123 @@
+// Editing a header or footer in place: which field of which page is edited,
+// and its text laid out in the page's box only while it is.
+
+#include <gtest/gtest.h>
+
+#include "PageFixture.h"
+#include "layout/boxes/TPage.h"
+#include "model/fields/TField.h"
+#include "model/formats/TLine.h"
+
+namespace {
+
+class HeaderFooterEditingTest : public PageFixture {
+protected:
+    // Ten lines of body text on pages of six, a title page with a header of
+    // its own, and an odd-page header and footer for the pages after it.
+    void SetUp() override {
+        PageFixture::SetUp();
+        for (int i = 0; i < 10; ++i)
+            Plain("text");
+        SetBodyLines(6);
+        Section().PageSetup.DifferentFirstPage = 1;
+        First = AddHeaderFooter(hfFirstHeader, "First");
+        Odd = AddHeaderFooter(hfOddHeader, "Odd");
+        Footer = AddHeaderFooter(hfOddFooter, "Foot");
+        PaginateAll();
+        ASSERT_GE(Doc->Pages.Count, 2);
+    }
+
+public:
+    TField* First = nullptr;
+    TField* Odd = nullptr;
+    TField* Footer = nullptr;
+};
+
+TEST_F(HeaderFooterEditingTest, BeginEditsTheAskedFieldOrThePagesHeader) {
+    struct Case {
+        const char* Name;
+        TField* HeaderFooterEditingTest::*Field;  // null: the page's header
+        int Page;
+        TField* HeaderFooterEditingTest::*Expected;
+        bool Footer;
+    };
+    const Case cases[] = {
+        {"no field: the title page's own header", nullptr, 0, &HeaderFooterEditingTest::First, false},
+        {"no field on a later page: the odd header", nullptr, 1, &HeaderFooterEditingTest::Odd, false},
+        {"a footer asked for by name", &HeaderFooterEditingTest::Footer, 1, &HeaderFooterEditingTest::Footer, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TField* field = c.Field != nullptr ? this->*c.Field : nullptr;
+        ASSERT_TRUE(Doc->BeginHeaderFooterEditing(field, c.Page));
+        EXPECT_EQ(Doc->EditedHeaderFooter, this->*c.Expected);
+        EXPECT_EQ(Doc->EditedPage, c.Page);
+        // The edited text is laid out in its box, and only there.
+        TPage& page = PageAt(c.Page);
+        TBox* edited = c.Footer ? page.FooterBox : page.HeaderBox;
+        TBox* other = c.Footer ? page.HeaderBox : page.FooterBox;
+        ASSERT_NE(edited, nullptr);
+        EXPECT_GT(edited->CountLines(0), 0);
+        if (other != nullptr) {
+            EXPECT_EQ(other->CountLines(0), 0);
+        }
+    }
+    // Moving to another page lets the previous page's box go.
+    EXPECT_EQ(PageAt(1).FooterBox->CountLines(0), 1);
+    ASSERT_TRUE(Doc->BeginHeaderFooterEditing(nullptr, 0));
+    EXPECT_EQ(PageAt(1).FooterBox->CountLines(0), 0);
+}
+
+TEST_F(HeaderFooterEditingTest, WhatCannotBeEditedLeavesTheStateAlone) {
+    struct Case {
+        const char* Name;
+        TField* HeaderFooterEditingTest::*Field;
+        int Page;
+    };
+    const Case cases[] = {
+        {"a page that does not exist", nullptr, 99},
+        {"a negative page", nullptr, -1},
+        {"a footer the title page does not show", &HeaderFooterEditingTest::Footer, 0},
+        {"the title header on a later page", &HeaderFooterEditingTest::First, 1},
+    };
+    ASSERT_TRUE(Doc->BeginHeaderFooterEditing(Odd, 1));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TField* field = c.Field != nullptr ? this->*c.Field : nullptr;
+        EXPECT_FALSE(Doc->BeginHeaderFooterEditing(field, c.Page));
+        EXPECT_EQ(Doc->EditedHeaderFooter, Odd);
+        EXPECT_EQ(Doc->EditedPage, 1);
+    }
+}
+
+TEST_F(HeaderFooterEditingTest, ToggleEntersAndLeaves) {
+    Doc->ToggleHeaderFooterEditing(nullptr, 1);
+    EXPECT_EQ(Doc->EditedHeaderFooter, Odd);
+    EXPECT_GT(PageAt(1).HeaderBox->CountLines(0), 0);
+    Doc->ToggleHeaderFooterEditing(nullptr, 1);
+    EXPECT_EQ(Doc->EditedHeaderFooter, nullptr);
+    EXPECT_EQ(PageAt(1).HeaderBox->CountLines(0), 0);
+}
+
+TEST_F(HeaderFooterEditingTest, RefreshEndsEditingWhenThePageNoLongerShowsTheField) {
+    ASSERT_TRUE(Doc->BeginHeaderFooterEditing(Footer, 1));
+    // New pages that still show the footer: it is laid out again.
+    PaginateAll();
+    Doc->RefreshEditedHeaderFooter();
+    EXPECT_EQ(Doc->EditedHeaderFooter, Footer);
+    EXPECT_EQ(PageAt(1).FooterBox->CountLines(0), 1);
+    // Without a title page the first page shows the odd header and footer;
+    // editing the title header there ends.
+    ASSERT_TRUE(Doc->BeginHeaderFooterEditing(First, 0));
+    Section().PageSetup.DifferentFirstPage = 0;
+    PaginateAll();
+    Doc->RefreshEditedHeaderFooter();
+    EXPECT_EQ(Doc->EditedHeaderFooter, nullptr);
+    // Nor does a page that is gone keep editing alive.
+    ASSERT_TRUE(Doc->BeginHeaderFooterEditing(Footer, 1));
+    Doc->DiscardPages(1);
+    Doc->RefreshEditedHeaderFooter();
+    EXPECT_EQ(Doc->EditedHeaderFooter, nullptr);
+}
+
+}  // namespace
