@@ -39,6 +39,11 @@ const std::set<std::string> NoRtfRoundTrip = {
     "rtfpipe__RtfParserTest_fail_0.rtf",
     "lo__breakpage-table.rtf",
     "jsw__TestBug52372.doc.rtf",
+    // Headers and footers come back in slot order, not the file's order.
+    "jsw__bookmark.docx.rtf",
+    "rtfpipe__document_sections.rtf",
+    // A page-count field in a footer is computed again on opening.
+    "tika__testRTFTIKA_2899.rtf",
 };
 
 class EncryptedSavingTest : public ::testing::Test {
