@@ -21,8 +21,11 @@ constexpr std::uint8_t sfForceRequests = 5;
 // first sizes follow how many boxes of each kind a page tends to hold.
 constexpr std::int32_t InitialPoolSlots[BoxKindCount] = {16384, 4096, 32, 512};
 
+// The pools live as long as the program: boxes released while static
+// objects are destroyed at exit still find their pool, and pooled boxes stay
+// reachable instead of being dropped with a pool's array.
 TList& Pool(std::uint8_t kind) {
-    static TList pools[BoxKindCount];
+    static TList* pools = new TList[BoxKindCount];
     return pools[kind];
 }
 
