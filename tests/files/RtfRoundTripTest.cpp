@@ -27,27 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Files that cannot round-trip yet, and why. Every other RTF file of the
-// corpus must.
-const std::map<std::string, std::string> PinnedFiles = {
-    {"rtfpipe__RtfParserTest_fail_0.rtf",
-     "starts with a byte before the RTF header: detected as plain text, which cannot be opened yet"},
-    {"lo__breakpage-table.rtf",
-     "its second section keeps the first's endnote placement (no \\sectd in the file); the saved form resets "
-     "it with \\sectd, after which RTF has no word for endnotes not collected at the section's end"},
-    {"jsw__TestBug52372.doc.rtf",
-     "the reader keeps a style name's code-page bytes instead of UTF-8 (\\'f8 in \"Topptekst f\\'f8rste side\"), "
-     "so the name cannot be written back"},
-    {"jsw__bookmark.docx.rtf",
-     "headers and footers are read in the file's order (left before right) and written in slot order (right "
-     "before left), so the header story's paragraphs come back in another order"},
-    {"rtfpipe__document_sections.rtf",
-     "headers and footers are read in the file's order (left before right) and written in slot order (right "
-     "before left), so the header story's paragraphs come back in another order"},
-    {"tika__testRTFTIKA_2899.rtf",
-     "a page-count field in a footer is computed on opening; the saved form lays out to another page count"},
-};
-
 class RtfRoundTripTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -127,21 +106,6 @@ std::string FirstDifference(const std::string& a, const std::string& b) {
     }
 }
 
-std::vector<fs::path> CorpusRtfFiles() {
-    std::vector<fs::path> files;
-    for (const char* folder : {"rtf", "big"}) {
-        const fs::path dir = TestSupport::CorpusPath(folder);
-        std::error_code error;
-        if (!fs::is_directory(dir, error))
-            continue;
-        for (const auto& entry : fs::directory_iterator(dir))
-            if (entry.path().extension() == ".rtf")
-                files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 TEST_F(RtfRoundTripTest, CorpusDocumentsReadBackAsTheyWereSaved) {
     const std::vector<fs::path> files = CorpusRtfFiles();
     if (files.empty())
@@ -149,9 +113,9 @@ TEST_F(RtfRoundTripTest, CorpusDocumentsReadBackAsTheyWereSaved) {
     for (const fs::path& path : files) {
         const std::string name = path.filename().string();
         SCOPED_TRACE(name);
-        const auto pinned = PinnedFiles.find(name);
+        const auto pinned = RtfRoundTripPins.find(name);
         std::unique_ptr<TDoc> doc = OpenFile(path.string());
-        if (pinned != PinnedFiles.end()) {
+        if (pinned != RtfRoundTripPins.end()) {
             // A pinned file must still fail somewhere, or its pin is stale.
             bool same = doc != nullptr;
             if (same) {
