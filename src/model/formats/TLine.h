@@ -3,6 +3,7 @@
 #include <cstdint>
 
 class TBox;
+class TDeviceContext;
 class TCompoundFragment;
 class TField;
 class TList;
@@ -111,6 +112,12 @@ public:
     // (endnotes or footnotes) to fragments, taking a set from the pool when
     // fragments is nil.
     void CollectNotes(bool endnotes, TCompoundFragment*& fragments) const;
+
+    // --- Painting: layout/painting/TLinePaint.cpp ---
+
+    // Paints the line with its top-left corner at (x, y) device pixels;
+    // the caller has placed y at the line's Top in its box.
+    void Paint(TDeviceContext* dc, std::int32_t x, std::int32_t y);
 
     std::int32_t X = 0;
     TPar* Par = nullptr;
