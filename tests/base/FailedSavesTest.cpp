@@ -31,12 +31,15 @@
 #include "base/text/TStringList.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
+#include "support/FailingFileSystems.h"
 #include "support/TestSupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using TestSupport::ReadFileBytes;
+using TestSupport::TFileSizeLimit;
+using TestSupport::TSmallFileSystem;
 using TestSupport::TScriptedMessageBoxes;
 using TestSupport::TTempDir;
 using TestSupport::TTempSettingsFolder;
@@ -183,30 +186,6 @@ std::set<std::string> Entries(const std::string& folder) {
     return names;
 }
 
-// Lowers the process's file-size limit while it lives: a write past the
-// limit fails with EFBIG (the signal that would end the process is ignored
-// meanwhile), as a write to a full disk fails with ENOSPC.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &Old);
-        OldHandler = signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = Old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~TFileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &Old);
-        signal(SIGXFSZ, OldHandler);
-    }
-    TFileSizeLimit(const TFileSizeLimit&) = delete;
-    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-
-private:
-    rlimit Old{};
-    sighandler_t OldHandler = SIG_DFL;
-};
-
 // Saves the short version, then tries the long one under the failure that
 // fail sets up; the old bytes must survive and the folder must hold what it
 // held before.
@@ -307,29 +286,6 @@ TEST(FailedSavesTest, AStreamThatStopsAtAnyCutKeepsTheOldFile) {
     EXPECT_TRUE(boxes.Shown().empty());
 }
 
-// A small tmpfs mounted for the test; only root may mount, so the test is
-// skipped otherwise. Always unmounted, even when an expectation fails.
-class TSmallFileSystem {
-public:
-    explicit TSmallFileSystem(const std::string& folder) : Folder(folder) {
-        fs::create_directories(folder);
-        Mounted = geteuid() == 0 && mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=512k,mode=0755") == 0;
-    }
-    ~TSmallFileSystem() {
-        if (Mounted)
-            umount2(Folder.c_str(), MNT_DETACH);
-    }
-    TSmallFileSystem(const TSmallFileSystem&) = delete;
-    TSmallFileSystem& operator=(const TSmallFileSystem&) = delete;
-
-    bool IsMounted() const { return Mounted; }
-    bool MakeReadOnly() { return mount("tmpfs", Folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=512k") == 0; }
-
-private:
-    std::string Folder;
-    bool Mounted = false;
-};
-
 // Takes all the room a file system has left but about `spare` bytes.
 void FillUp(const std::string& file, std::size_t spare) {
     const fs::space_info space = fs::space(fs::path(file).parent_path());
@@ -339,7 +295,7 @@ void FillUp(const std::string& file, std::size_t spare) {
 
 TEST(FailedSavesTest, AFullFileSystemKeepsTheOldFile) {
     TTempDir dir;
-    const TSmallFileSystem small(dir.File("small"));
+    const TSmallFileSystem small(dir.File("small"), "512k");
     if (!small.IsMounted())
         GTEST_SKIP() << "mounting a small file system needs root";
     TTempSettingsFolder settings;
@@ -360,7 +316,7 @@ TEST(FailedSavesTest, AFullFileSystemKeepsTheOldFile) {
 
 TEST(FailedSavesTest, AReadOnlyFolderKeepsTheOldFile) {
     TTempDir dir;
-    TSmallFileSystem small(dir.File("small"));
+    TSmallFileSystem small(dir.File("small"), "512k");
     const bool root = geteuid() == 0;
     if (root && !small.IsMounted())
         GTEST_SKIP() << "root ignores permissions, and no read-only file system could be mounted";
@@ -371,9 +327,9 @@ TEST(FailedSavesTest, AReadOnlyFolderKeepsTheOldFile) {
     for (const TSaver& saver : Savers()) {
         ExpectFailedSaveKeepsOldFile(saver, dir.File("small"), [&](const std::function<void()>& save) {
             if (root) {
-                ASSERT_TRUE(small.MakeReadOnly());
+                ASSERT_TRUE(small.SetReadOnly(true));
                 save();
-                ASSERT_EQ(mount("tmpfs", dir.File("small").c_str(), "tmpfs", MS_REMOUNT, "size=512k"), 0);
+                ASSERT_TRUE(small.SetReadOnly(false));
             } else {
                 fs::permissions(dir.File("small"), fs::perms::owner_read | fs::perms::owner_exec |
                                                        fs::perms::group_read | fs::perms::group_exec |

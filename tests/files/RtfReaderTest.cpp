@@ -29,10 +29,13 @@
 #include "model/managers/TStyleList.h"
 #include "model/paragraphs/TPar.h"
 #include "platform/CodePages.h"
+#include "support/TextFidelity.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using TestSupport::Fidelity;
+using TestSupport::Words;
 
 // A font manager for the whole run of a test, so that fonts of several
 // character sets can be registered; the constant formats get their fonts
@@ -841,42 +844,6 @@ std::string PlainText(TDoc& doc) {
         text.push_back(u' ');
     }
     return Platform::Utf16ToUtf8(text);
-}
-
-// The words of a text; no-break spaces separate words like spaces, and so
-// do six-per-em spaces (U+2006), which the other reader writes for every
-// second space of a run of spaces.
-std::vector<std::string> Words(std::string text) {
-    for (const std::string space : {"\xC2\xA0", "\xE2\x80\x86"})
-        for (std::size_t at = text.find(space); at != std::string::npos; at = text.find(space, at))
-            text.replace(at, space.size(), " ");
-    std::vector<std::string> words;
-    std::istringstream in(text);
-    std::string w;
-    while (in >> w)
-        words.push_back(w);
-    return words;
-}
-
-// How much of the reference's words the text holds, as a percentage: the
-// words both share (counted with their multiplicity) against the larger of
-// the two word counts, so that both missing and extra text lower it.
-double Fidelity(const std::string& text, const std::string& reference) {
-    std::map<std::string, long> counts;
-    const auto ours = Words(text);
-    const auto theirs = Words(reference);
-    for (const auto& w : theirs)
-        ++counts[w];
-    long shared = 0;
-    for (const auto& w : ours) {
-        auto it = counts.find(w);
-        if (it != counts.end() && it->second > 0) {
-            --it->second;
-            ++shared;
-        }
-    }
-    const std::size_t total = std::max(ours.size(), theirs.size());
-    return total == 0 ? 100.0 : 100.0 * static_cast<double>(shared) / static_cast<double>(total);
 }
 
 std::string FileBytes(const fs::path& path) {

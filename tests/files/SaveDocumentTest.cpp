@@ -1,9 +1,6 @@
 #include "files/saving/SaveDocument.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/mount.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -19,63 +16,18 @@
 #include "model/document/TDoc.h"
 #include "model/managers/TFontManager.h"
 #include "platform/Files.h"
+#include "support/FailingFileSystems.h"
 #include "support/TestSupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using TestSupport::ReadFileBytes;
+using TestSupport::TFileSizeLimit;
+using TestSupport::TSmallFileSystem;
 using TestSupport::TScriptedMessageBoxes;
 using TestSupport::TTempDir;
 using TestSupport::WriteFileBytes;
-
-// Lowers the process's file-size limit while it lives: a write past it
-// fails (the signal is ignored meanwhile), as a write to a full disk does.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &Old);
-        OldHandler = signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = Old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~TFileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &Old);
-        signal(SIGXFSZ, OldHandler);
-    }
-    TFileSizeLimit(const TFileSizeLimit&) = delete;
-    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-
-private:
-    rlimit Old{};
-    sighandler_t OldHandler = SIG_DFL;
-};
-
-// A small file system of its own (root only), which can be made read-only
-// while a test runs.
-class TSmallFileSystem {
-public:
-    explicit TSmallFileSystem(const std::string& folder) : Folder(folder) {
-        fs::create_directories(folder);
-        Mounted = geteuid() == 0 && mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=2m,mode=0755") == 0;
-    }
-    ~TSmallFileSystem() {
-        if (Mounted)
-            umount2(Folder.c_str(), MNT_DETACH);
-    }
-    TSmallFileSystem(const TSmallFileSystem&) = delete;
-    TSmallFileSystem& operator=(const TSmallFileSystem&) = delete;
-
-    bool IsMounted() const { return Mounted; }
-    bool SetReadOnly(bool readOnly) {
-        return mount("tmpfs", Folder.c_str(), "tmpfs", MS_REMOUNT | (readOnly ? MS_RDONLY : 0), "size=2m") == 0;
-    }
-
-private:
-    std::string Folder;
-    bool Mounted = false;
-};
 
 std::set<std::string> Entries(const std::string& folder) {
     std::set<std::string> names;
@@ -213,7 +165,7 @@ TEST_F(SaveDocumentTest, RetryAfterAFailedWriteSavesTheWholeFile) {
 
 TEST_F(SaveDocumentTest, AReadOnlyFolderKeepsTheOriginal) {
     const std::string folder = dir.File("small");
-    TSmallFileSystem small(folder);
+    TSmallFileSystem small(folder, "2m");
     const bool root = geteuid() == 0;
     if (root && !small.IsMounted())
         GTEST_SKIP() << "root ignores permissions, and no read-only file system could be mounted";

@@ -18,10 +18,13 @@
 #include "platform/ByteReader.h"
 #include "platform/CodePages.h"
 #include "support/TestSupport.h"
+#include "support/TextFidelity.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using TestSupport::Fidelity;
+using TestSupport::Words;
 
 // A small Write file built field by field: the header, the text, one page
 // of character properties, one of paragraph properties and a font table.
@@ -292,35 +295,6 @@ std::string FileBytes(const fs::path& path) {
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
-}
-
-std::vector<std::string> Words(const std::string& text) {
-    std::vector<std::string> words;
-    std::istringstream in(text);
-    std::string w;
-    while (in >> w)
-        words.push_back(w);
-    return words;
-}
-
-// The words both texts share (with multiplicity) against the larger word
-// count, in percent: missing and extra text both lower it.
-double Fidelity(const std::string& text, const std::string& reference) {
-    std::map<std::string, long> counts;
-    const auto ours = Words(text);
-    const auto theirs = Words(reference);
-    for (const auto& w : theirs)
-        ++counts[w];
-    long shared = 0;
-    for (const auto& w : ours) {
-        auto it = counts.find(w);
-        if (it != counts.end() && it->second > 0) {
-            --it->second;
-            ++shared;
-        }
-    }
-    const std::size_t total = std::max(ours.size(), theirs.size());
-    return total == 0 ? 100.0 : 100.0 * static_cast<double>(shared) / static_cast<double>(total);
 }
 
 TEST(WriReader, CorpusMatchesTheIndependentReader) {

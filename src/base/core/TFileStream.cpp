@@ -42,8 +42,8 @@ std::int32_t TFileStream::Write(const void* buffer, std::int32_t count) {
 }
 
 // The stream's origins are the file layer's, number for number.
-static_assert(soFromBeginning == Platform::kSeekFromStart && soFromCurrent == Platform::kSeekFromCurrent &&
-              soFromEnd == Platform::kSeekFromEnd);
+static_assert(int{soFromBeginning} == int{Platform::kSeekFromStart} &&
+              int{soFromCurrent} == int{Platform::kSeekFromCurrent} && int{soFromEnd} == int{Platform::kSeekFromEnd});
 
 std::int64_t TFileStream::Seek(std::int64_t offset, int origin) {
     return Platform::SeekFile(Handle, offset, origin);
