@@ -3,6 +3,7 @@
 #include "model/document/TDoc.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "base/core/ObjectHandles.h"
 #include "layout/words/WordStateFlags.h"
@@ -184,21 +185,35 @@ void TDoc::MergedCharFormat(const TCompoundFragment* fragment, const TFragment& 
         if (par->CharCount() == 0)
             return;
         par->Normalize();
-        // Controls in front of the first character set the format that
-        // character has; they never make an attribute mixed.
-        const std::int32_t start = par->StreamOffsetOfChar(from);
-        const std::int32_t stop = to < 0 ? par->Stream.Size : to > from ? par->StreamOffsetOfChar(to - 1) : start;
-        TCharFormat held;
-        FormatAtOffset(par->Stream, start, held);
+        // One pass over the stream. A control with pos characters before it
+        // stands in front of character pos: up to character from it sets
+        // the format held there (controls in front of the first character
+        // never make an attribute mixed); from there up to the last
+        // character of the piece, a different value makes it mixed.
+        const std::int32_t last = to < 0 ? INT32_MAX : std::max(to - 1, from);
+        TCharFormat held = DefaultCharFormat;
         const std::uint8_t* data = par->Stream.Data;
+        std::int32_t pos = 0;
         TStreamElement e;
-        for (std::int32_t off = start; off < stop; off += e.Length) {
+        for (std::int32_t off = 0; off < par->Stream.Size && pos <= last; off += e.Length) {
             ReadStreamElement(data, par->Stream.Size, off, e);
-            if (!e.IsControl)
+            if (!e.IsControl) {
+                pos += e.Length;
                 continue;
+            }
             if (e.Truncated)
                 break;
-            if (e.Code > fcLastCharAttr || held[e.Code] == UnsetValue || held[e.Code] == e.Value)
+            if (ControlTakesPosition(e.Code)) {
+                ++pos;
+                continue;
+            }
+            if (e.Code > fcLastCharAttr)
+                continue;
+            if (pos <= from) {
+                held[e.Code] = e.Value;
+                continue;
+            }
+            if (held[e.Code] == UnsetValue || held[e.Code] == e.Value)
                 continue;
             // Two fonts of one family (the same face in another character
             // set) keep the font first found.
