@@ -138,6 +138,29 @@ TEST_F(CurrentFormatsTest, AFieldAtTheParagraphStartTakesTheTextAfterIt) {
     EXPECT_EQ(At(par.Index, 2)[caUnderline], ulSingle);
 }
 
+TEST_F(CurrentFormatsTest, TypingAfterADropCapTakesTheBodyFormat) {
+    TField* dropCap = AddField(fkDropCap, 0);
+    TPar& par = Par("");
+    par.Stream.Clear();
+    par.Chars.Clear();
+    AppendFormatControl(par.Stream, fcFieldStart, Handle(dropCap));
+    AppendAttr(par, caSize, 72);
+    AppendText(par, "D");
+    AppendAttr(par, caSize, 24);
+    AppendAttr(par, fcFieldEnd, Handle(dropCap));
+    AppendText(par, "rop");
+    CloseParagraph(par);
+    par.Changed();
+    ASSERT_EQ(Doc->DropCapOfPar(par.Index), dropCap);
+    // Right after the big letter the body's size, though the character
+    // before is the letter; the plain format keeps the letter's.
+    EXPECT_EQ(At(par.Index, 1)[caSize], 24);
+    EXPECT_EQ(At(par.Index, 0)[caSize], 72);
+    Doc->PushStateFlag(sfPlainCharFormat);
+    EXPECT_EQ(At(par.Index, 1)[caSize], 72);
+    Doc->PopStateFlag();
+}
+
 TEST_F(CurrentFormatsTest, TypingAtTheCaretBeforeAFieldEnd) {
     TField* link = AddField(fkCode, ftHyperlink);
     TPar& par = Par("");
