@@ -437,4 +437,34 @@ TEST_F(WordsTest, ParagraphTextAsShown) {
     EXPECT_EQ(text, u"SHOUT");
 }
 
+TEST_F(WordsTest, PositionsOutsideTheTextAnswerWithoutReadingPastIt) {
+    Par("one two.");
+    Par("");
+    const TTextPos positions[] = {At(0, -3), At(0, 9), At(0, 500), At(1, 0), At(1, 4), At(7, 0), At(-1, 2)};
+    for (const TTextPos& pos : positions) {
+        SCOPED_TRACE(testing::Message() << pos.Par << "," << pos.Offset);
+        TTextRun run;
+        Doc->WordAt(pos, run);
+        EXPECT_TRUE(run.Count == 0 || run.Pos.Par == pos.Par);
+        Doc->LinkOrWordAt(pos, run);
+        TTextPos moved;
+        Doc->NextWordStart(pos, moved);
+        Doc->PrevWordStart(pos, moved);
+        Doc->IsSentenceStart(pos);
+        TFragment range;
+        Doc->SentenceAt(pos, range);
+        run.Pos = pos;
+        run.Count = 50;
+        std::u16string wide;
+        Doc->RunTextW(run, tfFindPattern, wide);
+        std::string narrow;
+        Doc->RunTextA(run, narrow);
+        TCharFormat format;
+        Doc->CharFormatAt(pos, format);
+        MakeFragmentFromPositions(pos, pos, range);
+        Doc->MergedCharFormat(nullptr, range, format);
+        Doc->UpdateTypingFormat(pos, true);
+    }
+}
+
 }  // namespace
