@@ -9,6 +9,7 @@
 #include "model/formats/LineStartFormats.h"
 #include "model/formats/PageSetup.h"
 #include "model/formats/TCharFormat.h"
+#include "model/formats/TParFormat.h"
 #include "model/formats/TTextPos.h"
 #include "model/paragraphs/TParOwner.h"
 #include "platform/Files.h"
@@ -317,6 +318,92 @@ public:
     void EditFieldCode(TField* field, const std::u16string& instruction);
     void DeleteField(TField* field);
 
+    // --- Words, links, sentences and text extraction: in the layout
+    //     library (layout/words/TDocWords.cpp, TDocText.cpp), which this
+    //     room cannot see; only code that links it calls these ---
+
+    // The word around a position; an empty run at pos when there is none.
+    void WordAt(const TTextPos& pos, TTextRun& run);
+    // Word movement (Ctrl+Left, Ctrl+Right) inside the caret's move range.
+    void PrevWordStart(const TTextPos& pos, TTextPos& result);
+    void NextWordStart(const TTextPos& pos, TTextPos& result);
+    // The web or e-mail address, the file path, either, or else the word.
+    void UrlAt(const TTextPos& pos, TTextRun& run);
+    void FileLinkAt(const TTextPos& pos, TTextRun& run);
+    void LinkAt(const TTextPos& pos, TTextRun& run);
+    void LinkOrWordAt(const TTextPos& pos, TTextRun& run);
+    bool IsSentenceStart(const TTextPos& pos);
+    void SentenceAt(const TTextPos& pos, TFragment& range);
+    // A manual list marker such as "1." or "b)" at a paragraph start.
+    bool IsListMarkerWord(const TTextRun& run, const std::string& text) const;
+    // The range word movement may run in (the story of the caret, or the
+    // edited header or footer).
+    void CaretMoveRange(TFragment& range);
+    // Text of a run or range: 8-bit in the code page of the fonts, or UTF-16
+    // under the extraction flags (tfBlanks ..., layout/words/TextExtraction.h).
+    void RunTextA(const TTextRun& run, std::string& text) const;
+    void RangeTextA(const TFragment& range, std::string& text) const;
+    void RunTextW(const TTextRun& run, std::uint32_t flags, std::u16string& text);
+    void RangeTextW(const TFragment& range, std::uint32_t flags, std::u16string& text);
+    void RangeTextWAll(const TFragment& range, std::uint32_t flags, std::u16string& text);
+    // The whole paragraph as shown: list label, caps, blanks trimmed.
+    void ParTextW(std::int32_t par, std::u16string& text);
+
+    // --- Selection queries and current formats: in the layout library
+    //     (layout/words/TDocSelectionQueries.cpp, CurrentFormats.cpp) ---
+
+    bool HasSelection() const;
+    bool HasSingleSelection() const;
+    bool SelectionIsContiguous() const;
+    bool IsPosSelected(const TTextPos& pos) const;
+    bool SelectionInOneTable() const;
+    bool IsCellSelection(const TCompoundFragment* fragment) const;
+    bool SelectionOnlyRowEnds() const;
+    bool CaretOnRowEnd() const;
+    // The story of the selection; 0xFF when its ranges lie in several.
+    std::uint8_t SelectionStory() const;
+    bool SelectionInNotes() const;
+    bool IsParWhollySelected(std::int32_t par) const;
+    bool IsSinglePictureRange(const TFragment& range) const;
+    bool IsPictureSelected() const;
+    // Counts the selected anchored shapes (flags: 1 pictures and shapes, 2
+    // horizontal lines) into list and fragment when given.
+    std::int32_t SelectedPictures(TList* list, TCompoundFragment* fragment, std::uint32_t flags);
+    TShape* ShapeAt(const TTextPos& pos) const;
+    bool HasWrappingShapes() const;
+    bool RangesHaveHeading(const TCompoundFragment& fragment) const;
+    bool SelectionHasHeading() const;
+    bool RangeCutsTableRow(const TFragment& range) const;
+    bool RangeHasNoteEnd(const TFragment& range) const;
+    bool SelectionHasNoteEnd() const;
+    bool IsNoteEndAt(const TTextPos& pos) const;
+    void NotesOfStory(std::vector<TField*>& notes, int story) const;
+    bool RangeOverlapsFields(const TFragment& range) const;
+    bool IsWholeWordsRange(const TFragment& range) const;
+    bool AllRangesWholeWords(const TCompoundFragment& fragment) const;
+    bool RangeHasControlChars(const TFragment& range) const;
+    // A new pooled set (the caller releases it): the selection, or the
+    // whole caret paragraph.
+    TCompoundFragment* SelectionOrCaretPar() const;
+    std::int32_t SelectionStartPar() const;
+    // Story ranges.
+    void WholeDocRange(TFragment& range) const;
+    void MainTextRange(TFragment& range) const;
+    void HeaderFooterRange(TFragment& range) const;
+    void CurrentStoryRange(TFragment& range) const;
+    void TextStoriesRange(TFragment& range) const;
+    void TextStoryRanges(TCompoundFragment& fragment) const;
+    // Formats common to a set of ranges (fragment), or to one range when
+    // fragment is nil; mixed attributes come back unset.
+    void MergedParFormat(const TCompoundFragment* fragment, const TFragment& range, TParFormat& format) const;
+    void MergedCharFormat(const TCompoundFragment* fragment, const TFragment& range, TCharFormat& format) const;
+    // The format typing at a position continues.
+    void CharFormatAt(const TTextPos& pos, TCharFormat& format) const;
+    void CharFormatInPar(std::int32_t par, std::int32_t offset, TCharFormat& format) const;
+    std::int32_t LanguageAt(std::int32_t par, std::int32_t offset) const;
+    void UpdateTypingFormat(const TTextPos& pos, bool force);
+    void RememberFormatsAtRangeEnds(const TFragment& range);
+
     // --- What its paragraphs ask of their owner (TParOwner): here ---
 
     TStyleList* OwnerStyles() const override { return Styles; }
@@ -344,6 +431,18 @@ public:
     TTextPos Caret{};
     TCompoundFragment* Selection = nullptr;  // pooled, owned
     TCharFormat TypingFormat = DefaultCharFormat;
+
+    // Current formats (layout/words/CurrentFormats.cpp): the formats in
+    // force before and after the caret or selection, and just after the two
+    // ends of the range an undo or redo step changes. CurCharFormat and
+    // CurParFormat are the formats of the selection, kept by the selection
+    // code.
+    TCharFormat TypingFormatBefore = DefaultCharFormat;
+    TCharFormat TypingFormatAfter = DefaultCharFormat;
+    TCharFormat FormatAfterRangeStart = DefaultCharFormat;
+    TCharFormat FormatAfterRangeEnd = DefaultCharFormat;
+    TCharFormat CurCharFormat = DefaultCharFormat;
+    TParFormat CurParFormat{};
 
     // Identity and file.
     std::int32_t DocNumber = 0;

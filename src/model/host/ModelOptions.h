@@ -44,6 +44,10 @@ struct TModelOptions {
     std::int32_t PageNumberAlign = 2;  // 0 left, 1 centre, 2 right, 3 inside, 4 outside
     bool PageNumberOnFirstPage = true;
 
+    // Word selection and word movement take a web or e-mail address as one
+    // word (layout/words).
+    bool AddressesAsWords = false;
+
     // The screen resolution the zoomed resolution is computed from.
     std::int32_t ScreenPixelsPerInch = 96;
 };

@@ -1,0 +1,18 @@
+#include "layout/words/WordServices.h"
+
+namespace {
+
+TWordServices SilentServices;
+TWordServices* Current = &SilentServices;
+
+}  // namespace
+
+TWordServices& WordServices() {
+    return *Current;
+}
+
+TWordServices* SetWordServices(TWordServices* services) {
+    TWordServices* previous = Current == &SilentServices ? nullptr : Current;
+    Current = services != nullptr ? services : &SilentServices;
+    return previous;
+}

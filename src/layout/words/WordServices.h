@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+class TDoc;
+
+// What the text-unit rules ask of code above them: which paragraphs the
+// view hides (collapsed headings, hidden note paragraphs, continued merged
+// cells), the AutoCorrect abbreviations of a language, the option list of
+// known file extensions, and the shapes the selection code keeps selected
+// beside the text.
+//
+// Until the rooms that know install their answers, the base class stands:
+// nothing is hidden, no word is a listed abbreviation, no extension is
+// known and no shape is selected apart from the text.
+class TWordServices {
+public:
+    virtual ~TWordServices() = default;
+
+    virtual bool IsParHidden(const TDoc& doc, std::int32_t par) const { return false; }
+    // word is the text up to and including its full stops ("etc.").
+    virtual bool IsAbbreviation(std::int32_t language, std::string_view word) const { return false; }
+    // extension without its dot, in any case.
+    virtual bool IsKnownFileExtension(std::string_view extension) const { return false; }
+    // The selected shapes that do not stand in the selected text.
+    virtual std::int32_t ShapesInSelection(const TDoc& doc) const { return 0; }
+};
+
+TWordServices& WordServices();
+// Installs the services (nullptr restores the silent ones); returns the
+// previous.
+TWordServices* SetWordServices(TWordServices* services);
