@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "base/graphics/TServiceBitmap.h"
+#include "layout/boxes/TCellBox.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
+#include "model/formats/TTableRow.h"
 #include "model/managers/TColorManager.h"
 #include "platform/Regions.h"
 
@@ -33,4 +35,12 @@ void AddHighlightRect(TDoc& doc, const Platform::TRect& rect) {
     Platform::HRGN add = Platform::CreateRectRgnIndirect(r);
     Platform::CombineRgn(doc.SelectionRgn, doc.SelectionRgn, add, Platform::RGN_OR);
     Platform::DeleteRegion(add);
+}
+
+const TTableCell* CellRecordOf(const TCellBox& cell) {
+    if (cell.CellRecord != nullptr)
+        return cell.CellRecord;
+    if (cell.Row == nullptr || cell.CellIndex < 0 || cell.CellIndex >= cell.Row->Data.CellCount)
+        return nullptr;
+    return &cell.Row->Data.Cells[cell.CellIndex];
 }

@@ -5,10 +5,12 @@
 #include "platform/GdiTypes.h"
 
 class TBox;
+class TCellBox;
 class TCompoundFragment;
 class TDoc;
 class TLine;
 class TPage;
+struct TTableCell;
 
 // What the box painter shares with the view painter above it, and the seams
 // through which code that does not exist yet joins in.
@@ -23,6 +25,10 @@ std::int32_t PaletteSlotColor(int slot);
 // A document paints straight onto the device (printing, previews) instead
 // of through the off-screen bitmap and the view's regions.
 bool PaintsDirectly(const TDoc& doc);
+
+// The cell record of a cell box: its own, or its row's cell of its index;
+// nil for the row-end box.
+const TTableCell* CellRecordOf(const TCellBox& cell);
 
 // Adds a highlighted rectangle (window pixels) to the document's selection
 // region, clipped to the off-screen bitmap.

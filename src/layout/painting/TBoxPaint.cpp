@@ -33,12 +33,15 @@ bool PosBefore(const TTextPos& a, const TTextPos& b) {
     return a.Par < b.Par || (a.Par == b.Par && a.Offset < b.Offset);
 }
 
-// Whether [start, end] meets one of the set's ranges, ends included: a
-// caret (an empty range) at a line's end belongs to that line.
+// Whether the text from start to end meets one of the set's ranges. An
+// empty range (a caret) meets the text on both sides of it, so a caret at
+// a line's end belongs to that line too.
 bool MeetsSet(const TCompoundFragment& set, const TTextPos& start, const TTextPos& end) {
     for (std::int32_t i = 0; i < set.Count(); ++i) {
         const TFragment& f = set.Fragment(i);
-        if (!PosBefore(end, f.Start) && !PosBefore(f.End, start))
+        const bool empty = !PosBefore(f.Start, f.End);
+        if (empty ? !PosBefore(f.Start, start) && !PosBefore(end, f.Start)
+                  : PosBefore(f.Start, end) && PosBefore(start, f.End))
             return true;
     }
     return false;
@@ -244,8 +247,15 @@ Platform::HRGN& HighlightSlot(TDoc& doc, int kind) {
 bool CellInLayer(const TCellBox& cell, const TCompoundFragment* set) {
     if (IsEmptyCompoundFragment(set))
         return false;
+    // The end of the cell's range lies in one of the set's ranges, ends
+    // included.
     const TTextPos& end = cell.CellRange.End;
-    return MeetsSet(*set, end, end);
+    for (std::int32_t i = 0; i < set->Count(); ++i) {
+        const TFragment& f = set->Fragment(i);
+        if (!PosBefore(end, f.Start) && !PosBefore(f.End, end))
+            return true;
+    }
+    return false;
 }
 
 void PaintCell(TCellBox& cell, Platform::HDC dc, const Platform::TRect& r, TPage* page) {
@@ -274,9 +284,10 @@ void PaintCell(TCellBox& cell, Platform::HDC dc, const Platform::TRect& r, TPage
             std::swap(doc.SelectionRgn, slot);
         }
     }
-    if (cell.CellRecord == nullptr || cell.CellRecord->Background == AutomaticTableColor)
+    const TTableCell* record = CellRecordOf(cell);
+    if (record == nullptr || record->Background == AutomaticTableColor)
         return;
-    std::int32_t color = cell.CellRecord->Background;
+    std::int32_t color = record->Background;
     if (cell.CellRange.Start.Par >= 0 && cell.CellRange.Start.Par < doc.ParCount() &&
         doc.IsParDimmed(cell.CellRange.Start.Par))
         color = LightenColor(color);

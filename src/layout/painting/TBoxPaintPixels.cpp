@@ -69,7 +69,7 @@ void TBox::UpdatePixelRects() {
         PlaceTableHandles(table, doc);
     } else if (Kind == bkCell) {
         auto& cell = static_cast<TCellBox&>(*this);
-        if (const TTableCell* record = cell.CellRecord) {
+        if (const TTableCell* record = CellRecordOf(cell)) {
             cell.PixelBorderWidths = {
                 BorderPixels(record->Borders[0].Width, doc.TwipsToPixelsX(record->Borders[0].Width)),
                 BorderPixels(record->Borders[1].Width, doc.TwipsToPixelsY(record->Borders[1].Width)),
