@@ -142,6 +142,30 @@ void AddChanged(TDoc& doc, Platform::TRect r) {
     Platform::DeleteRegion(add);
 }
 
+// How far below a text box's content top the room that belongs to it
+// reaches: down to the next box below it, or, where it and the boxes around
+// it are the last ones, to the content bottom of its column (frames shrink
+// to their text, columns do not).
+std::int32_t EmptyRoomBelow(const TBox& box) {
+    std::int32_t offset = box.PixelInsets.Top;  // from box's top to its content top
+    std::int32_t bottom = box.PixelBounds.Height() - box.PixelInsets.Bottom;
+    const TBox* b = &box;
+    while (const TBox* parent = b->Parent) {
+        offset += b->PixelBounds.Top;
+        bottom += b->PixelBounds.Top;
+        const std::int32_t at = parent->IndexOf(const_cast<TBox*>(b));
+        if (at >= 0 && at + 1 < parent->Count) {
+            bottom = std::max(bottom, parent->Child(at + 1)->PixelBounds.Top);
+            break;
+        }
+        bottom = std::max(bottom, parent->PixelBounds.Height() - parent->PixelInsets.Bottom);
+        if ((parent->Flags & (bxColumn | bxCell)) != 0 || parent->Kind == bkPage)
+            break;
+        b = parent;
+    }
+    return bottom - offset;
+}
+
 // The lines of a text box, all of them or those near the fragment's ranges.
 void PaintTextBox(TBox& box, Platform::HDC dc, std::int32_t x, std::int32_t y, const TCompoundFragment* fragment) {
     TDoc& doc = *box.Document;
@@ -204,6 +228,11 @@ void PaintTextBox(TBox& box, Platform::HDC dc, std::int32_t x, std::int32_t y, c
                 areaBottom = std::min(areaBottom, doc.TwipsToPixelsY(row->Top));
         }
         areaBottom = std::max(areaBottom, bottomOf(*line));
+        // Below the box's last line lies only empty room, down to the next
+        // box of its parent or the parent's content bottom, where a line
+        // that was deleted may still show on the screen: it goes with it.
+        if (next >= n)
+            areaBottom = std::max(areaBottom, EmptyRoomBelow(box));
         AddChanged(doc, {x, top + areaTop, x + box.PixelBounds.Width(), top + areaBottom});
     }
     for (std::int32_t i = 0; i < n; ++i)
