@@ -5,6 +5,7 @@
 #include "layout/pagination/Pagination.h"
 #include "layout/view/ViewOptions.h"
 #include "model/document/StateFlags.h"
+#include "model/document/TSection.h"
 
 namespace {
 
@@ -172,9 +173,17 @@ TEST_F(ViewGeometryTest, DraftPagesStackWithoutGapsAndWidenForTables) {
 }
 
 TEST_F(ViewGeometryTest, HiddenWhiteSpaceKeepsPagesClose) {
+    AddHeaderFooter(hfOddHeader, "head");
+    AddHeaderFooter(hfOddFooter, "foot");
     Fill(3, 10);
+    ASSERT_NE(PageAt(0).HeaderBox, nullptr);
     ViewOptions().HideWhiteSpace = true;
     Show(500, 800);
+    // Headers and footers leave the view.
+    for (std::int32_t i = 0; i < Doc->Pages.Count; ++i) {
+        EXPECT_EQ(PageAt(i).HeaderBox, nullptr) << i;
+        EXPECT_EQ(PageAt(i).FooterBox, nullptr) << i;
+    }
     // The text of a full page and 100 twips above and below it.
     const std::int32_t first = Rect(0).Height();
     EXPECT_LT(first, H);

@@ -8,6 +8,7 @@
 #include "layout/painting/BoxPainting.h"
 #include "layout/view/ViewOptions.h"
 #include "layout/view/ViewPainting.h"
+#include "model/formats/TCompoundFragment.h"
 #include "model/formats/TLine.h"
 #include "platform/Bitmaps.h"
 #include "platform/Regions.h"
@@ -98,6 +99,38 @@ TEST_F(ViewPaintTest, OtherHighlightKindsHatchOrChequerInALighterColour) {
     EXPECT_GE(light & 0xFF, 208);
     EXPECT_GE((light >> 8) & 0xFF, 208);
     EXPECT_GE((light >> 16) & 0xFF, 208);
+}
+
+int LinesPainted = 0;
+void CountLine(TLine&, Platform::HDC, std::int32_t, std::int32_t) {
+    ++LinesPainted;
+}
+
+TEST_F(ViewPaintTest, WithSpotlightAPartialPaintPaintsTheWholeView) {
+    Plain(Lines(12));
+    Plain(Lines(12));
+    Doc->UpdatePageMetrics();
+    PaginateAll();
+    Show(1000, 700);
+    LinePaintObserver = &CountLine;
+    TCompoundFragment* set = NewCompoundFragment();
+    set->SetSingle(0, 0, 0, 1);
+    struct Case {
+        bool Spotlight;
+        bool Whole;
+    };
+    for (const Case c : {Case{false, false}, Case{true, true}}) {
+        SCOPED_TRACE(c.Spotlight);
+        Doc->Spotlight = c.Spotlight ? 1 : 0;
+        LinesPainted = 0;
+        Doc->PaintView(nullptr, nullptr);
+        const int whole = LinesPainted;
+        LinesPainted = 0;
+        Doc->PaintView(nullptr, set);
+        EXPECT_EQ(LinesPainted == whole, c.Whole) << LinesPainted << " of " << whole;
+    }
+    ReleaseCompoundFragment(set);
+    Doc->Spotlight = 0;
 }
 
 // Paints the document again from inside the painter, once.
