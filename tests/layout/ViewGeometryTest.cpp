@@ -230,4 +230,18 @@ TEST_F(ViewGeometryTest, NewPageMetricsThrowThePagesAway) {
     EXPECT_EQ(Rect(0), Slot(10, 0));
 }
 
+TEST_F(ViewGeometryTest, PaginationThroughTheClientLaysTheViewOut) {
+    for (int i = 0; i < 4; ++i)
+        Plain(Lines(10));
+    Doc->UpdatePageMetrics();
+    View.Width = 500;
+    View.Height = 800;
+    View.Paginate(*Doc, 0, 2147483647);
+    ASSERT_EQ(Doc->Pages.Count, 4);
+    EXPECT_EQ(Rect(3), Slot(10, 3));
+    // What the post-actions repaginate up to: the last page shown.
+    Doc->ScrollPos = {0, Slot(10, 1).Top};
+    EXPECT_EQ(View.LastVisiblePage(*Doc), 3);
+}
+
 }  // namespace

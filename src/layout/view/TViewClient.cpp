@@ -53,3 +53,19 @@ void TViewClient::ScrollPixels(TDoc& doc, std::int32_t dx, std::int32_t dy) {
     Platform::ScrollWindowEx(Window, dx, dy, &area, &area, nullptr, nullptr, Platform::SW_INVALIDATE);
     Platform::UpdateWindow(Window);
 }
+
+void TViewClient::Paginate(TDoc& doc, std::int32_t fromPage, std::int32_t toPage) {
+    TLayoutClient::Paginate(doc, fromPage, toPage);
+    doc.UpdateViewGeometry();
+}
+
+void TViewClient::RebuildLayout(TDoc& doc) {
+    TLayoutClient::RebuildLayout(doc);
+    doc.UpdateViewGeometry();
+}
+
+std::int32_t TViewClient::LastVisiblePage(const TDoc& doc) {
+    // The query reads the view's rows only; it is not const because the
+    // document's page queries are not.
+    return const_cast<TDoc&>(doc).LastVisiblePage();
+}

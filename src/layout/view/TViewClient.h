@@ -27,6 +27,10 @@ public:
     void ScrollView(TDoc& doc, std::int32_t dx, std::int32_t dy) override;
     void Repaint(TDoc& doc, const TFragment* range) override;
     void UpdateScrollBars(TDoc& doc) override;
+    // Pagination grows or shrinks the view: its geometry follows.
+    void Paginate(TDoc& doc, std::int32_t fromPage, std::int32_t toPage) override;
+    void RebuildLayout(TDoc& doc) override;
+    std::int32_t LastVisiblePage(const TDoc& doc) override;
 
     // The device the view is copied to, and its release.
     virtual Platform::HDC AcquireDC(TDoc& doc);
