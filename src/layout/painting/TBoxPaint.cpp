@@ -153,7 +153,7 @@ std::int32_t EmptyRoomBelow(const TBox& box) {
     while (const TBox* parent = b->Parent) {
         offset += b->PixelBounds.Top;
         bottom += b->PixelBounds.Top;
-        const std::int32_t at = parent->IndexOf(const_cast<TBox*>(b));
+        const std::int32_t at = parent->IndexOf(b);
         if (at >= 0 && at + 1 < parent->Count) {
             bottom = std::max(bottom, parent->Child(at + 1)->PixelBounds.Top);
             break;
