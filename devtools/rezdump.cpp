@@ -7,6 +7,11 @@
 // in pixels (96 pixels per inch, 100 %) and prints its lines instead.
 // rezdump --save-rtf OUT FILE opens the document and saves it as RTF to OUT,
 // as Save As does.
+// rezdump --png OUT [--page N | --view WxH] [--zoom Z] FILE paints a page
+// (N from 1, with its frame; the first page when not given) or the view of a
+// window of W x H pixels scrolled to the top, in print layout at Z percent
+// (100 when not given), and writes it to OUT as a PNG picture. Text shows
+// once the line painter draws it.
 // The exit code is 0 when the document opened (and was saved), 1 when it
 // was refused or could not be saved (the messages go to stderr), 2 for a
 // wrong command line.
@@ -20,8 +25,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/core/Errors.h"
 #include "base/core/TList.h"
+#include "base/core/TReplacingFileStream.h"
 #include "base/graphics/TwipsAndPixels.h"
+#include "base/pictures/TPNGImage.h"
 #include "editing/tables/TableStructure.h"
 #include "files/opening/OpenDocument.h"
 #include "files/saving/SaveDocument.h"
@@ -29,6 +37,7 @@
 #include "layout/boxes/TPage.h"
 #include "layout/lines/DocumentLines.h"
 #include "layout/pagination/TLayoutClient.h"
+#include "layout/view/TViewClient.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
 #include "model/formats/FormatStream.h"
@@ -38,7 +47,9 @@
 #include "model/managers/TStyle.h"
 #include "model/managers/TStyleList.h"
 #include "model/paragraphs/TPar.h"
+#include "platform/Bitmaps.h"
 #include "platform/CodePages.h"
+#include "platform/DeviceContexts.h"
 #include "platform/Screen.h"
 
 namespace {
@@ -207,10 +218,108 @@ void DumpLayout(TDoc& doc, std::int32_t widthPixels) {
     }
 }
 
+// What --png paints.
+struct TPngRequest {
+    std::string Out;
+    std::int32_t Page = 1;  // from 1; 0 paints the view
+    std::int32_t ViewWidth = 0;
+    std::int32_t ViewHeight = 0;
+    std::int32_t Zoom = 100;
+};
+
+// A window that is a bitmap: the view painter copies into it.
+class TBitmapWindow : public TViewClient {
+public:
+    TBitmapWindow(std::int32_t width, std::int32_t height) {
+        Shown = true;
+        Width = width;
+        Height = height;
+        Dc = Platform::CreateCompatibleDC(nullptr);
+        Bitmap = Platform::CreateBitmap32(width, height);
+        Previous = Platform::SelectBitmap(Dc, Bitmap);
+    }
+    TBitmapWindow(const TBitmapWindow&) = delete;
+    TBitmapWindow& operator=(const TBitmapWindow&) = delete;
+    ~TBitmapWindow() override {
+        Platform::SelectBitmap(Dc, Previous);
+        Platform::DeleteBitmap(Bitmap);
+        Platform::DeleteDC(Dc);
+    }
+    Platform::HDC AcquireDC(TDoc& doc) override { return Dc; }
+    void ReleaseDC(TDoc& doc, Platform::HDC dc) override {}
+
+    Platform::HDC Dc = nullptr;
+    Platform::HBITMAP Bitmap = nullptr;
+    Platform::HBITMAP Previous = nullptr;
+};
+
+int PaintPng(TDoc& doc, const TPngRequest& request) {
+    doc.ViewMode = vmPrintLayout;
+    doc.Zoom = doc.ZoomInForce = request.Zoom;
+    doc.ZoomedResolutionX = doc.ZoomedResolutionY = 96 * request.Zoom / 100;
+    doc.UpdatePageMetrics();
+    // The page is painted in a window of its own size, scrolled to it.
+    std::int32_t width = request.ViewWidth, height = request.ViewHeight;
+    TViewClient measure;
+    measure.Shown = true;
+    measure.Width = 1920;
+    measure.Height = 1080;
+    doc.Client = &measure;
+    doc.Paginate(0, 2147483647);
+    doc.UpdateViewGeometry();
+    Platform::TRect page{};
+    if (request.Page > 0) {
+        if (request.Page > doc.Pages.Count) {
+            std::fprintf(stderr, "rezdump: the document has %d pages, not %d\n", doc.Pages.Count, request.Page);
+            doc.DestroyLayout();
+            doc.Client = &NullDocClient();
+            return 1;
+        }
+        doc.GetPageRect(request.Page - 1, page);
+        width = page.Width() + 2;
+        height = page.Height() + 2;
+    }
+    int result = 0;
+    {
+        TBitmapWindow window(width, height);
+        doc.Client = &window;
+        if (request.Page > 0) {
+            // One page a row, so that only this page stands in the window.
+            measure.Width = width;
+            doc.Client = &measure;
+            doc.UpdateViewGeometry();
+            doc.GetPageRect(request.Page - 1, page);
+            doc.Client = &window;
+            doc.ScrollPos = {page.Left - 1, page.Top - 1};
+        } else {
+            doc.UpdateViewGeometry();
+            doc.ScrollPos = {};
+        }
+        doc.PaintView(nullptr, nullptr);
+        TPNGImage png;
+        png.CopyFromHandles(window.Bitmap, nullptr);
+        try {
+            SaveFileReplacing(request.Out, [&](TStream& stream) { png.SaveToStream(stream); });
+        } catch (const EAbort&) {
+            result = 1;
+        }
+    }
+    doc.DestroyLayout();
+    doc.Client = &NullDocClient();
+    return result;
+}
+
+// A whole number from text, within limits.
+bool ParseNumber(std::string_view text, std::int32_t low, std::int32_t high, std::int32_t& value) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() && value >= low && value <= high;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: rezdump [--pages[=WIDTH]] FILE\n       rezdump --layout WIDTH_PX FILE\n"
-                 "       rezdump --save-rtf OUT FILE\n");
+                 "       rezdump --save-rtf OUT FILE\n"
+                 "       rezdump --png OUT [--page N | --view WxH] [--zoom Z] FILE\n");
     return 2;
 }
 
@@ -222,6 +331,8 @@ int main(int argc, char** argv) {
     std::string saveTo;
     bool layout = false;
     std::int32_t widthPixels = 0;
+    bool png = false;
+    TPngRequest pngRequest;
     int arg = 1;
     for (; arg < argc - 1; ++arg) {
         const std::string option = argv[arg];
@@ -243,18 +354,41 @@ int main(int argc, char** argv) {
             layout = true;
         } else if (option == "--save-rtf" && arg + 2 < argc) {
             saveTo = argv[++arg];
+        } else if (option == "--png" && arg + 2 < argc) {
+            png = true;
+            pngRequest.Out = argv[++arg];
+        } else if (option == "--page" && arg + 2 < argc) {
+            if (!ParseNumber(argv[++arg], 1, 1000000, pngRequest.Page)) {
+                std::fprintf(stderr, "rezdump: the page must be a number from 1\n");
+                return 2;
+            }
+        } else if (option == "--view" && arg + 2 < argc) {
+            const std::string_view size(argv[++arg]);
+            const std::size_t x = size.find('x');
+            // A window of at least a pixel and at most a large screen's.
+            if (x == std::string_view::npos || !ParseNumber(size.substr(0, x), 1, 8192, pngRequest.ViewWidth) ||
+                !ParseNumber(size.substr(x + 1), 1, 8192, pngRequest.ViewHeight)) {
+                std::fprintf(stderr, "rezdump: the view must be WIDTHxHEIGHT, each from 1 to 8192 pixels\n");
+                return 2;
+            }
+            pngRequest.Page = 0;
+        } else if (option == "--zoom" && arg + 2 < argc) {
+            if (!ParseNumber(argv[++arg], 10, 500, pngRequest.Zoom)) {
+                std::fprintf(stderr, "rezdump: the zoom must be a percentage from 10 to 500\n");
+                return 2;
+            }
         } else {
             return Usage();
         }
     }
     if (arg != argc - 1)
         return Usage();
-    if (layout)
+    if (layout || png)
         Platform::SetScreenMetrics(1920, 1080, 96);
     // Layout measures with the program's fonts and tab stops, which the
     // program makes at start-up.
     std::unique_ptr<TLayoutManagers> managers;
-    if (layout || pages)
+    if (layout || pages || png)
         managers = std::make_unique<TLayoutManagers>();
     TDoc doc(true);
     // Like the hidden documents of conversions, the dump shows the text with
@@ -278,6 +412,8 @@ int main(int argc, char** argv) {
         DumpLayout(doc, widthPixels);
         return 0;
     }
+    if (png)
+        return PaintPng(doc, pngRequest);
     Dump(doc, options);
     if (pages)
         DumpPages(doc, pageTextWidth);

@@ -5,6 +5,7 @@
 #include "base/core/TList.h"
 #include "platform/GdiTypes.h"
 
+class TCompoundFragment;
 class TDoc;
 class TLine;
 class TPage;
@@ -141,6 +142,14 @@ public:
     std::uint32_t Flow(TFragment& range);
     // Places lines of one paragraph into a text box.
     std::uint32_t PlacePars(TFragment& range);
+
+    // --- Painting, in the painting room (layout/painting/TBoxPaint*.cpp) ---
+
+    // Paints the box with its top-left pixel corner at (x, y): everything
+    // when fragment is nil, else only the lines near its ranges.
+    void Paint(Platform::HDC dc, std::int32_t x, std::int32_t y, const TCompoundFragment* fragment);
+    // The pixel rectangles of the box and its subtree from their twips.
+    void UpdatePixelRects();
 
     TDoc* Document = nullptr;
     std::uint32_t Flags = 0;

@@ -18,4 +18,7 @@ public:
     std::int32_t LastMergedRow = 0;
     TTableRow* Row = nullptr;
     TFragment RowRange{};
+    // The cell's border widths in pixels (left, top, right, bottom), set by
+    // TBox::UpdatePixelRects for painting.
+    Platform::TRect PixelBorderWidths{};
 };

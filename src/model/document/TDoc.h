@@ -13,6 +13,7 @@
 #include "model/formats/TTextPos.h"
 #include "model/paragraphs/TParOwner.h"
 #include "platform/Files.h"
+#include "platform/GdiTypes.h"
 
 class TCompoundFragment;
 class TDocClient;
@@ -71,6 +72,14 @@ struct TViewRect {
     std::int32_t Top = 0;
     std::int32_t Right = 0;
     std::int32_t Bottom = 0;
+};
+
+// The draft views' text geometry in twips: the left margin, the text width
+// with tables and shapes, and the text width without them.
+struct TDraftGeometry {
+    std::int32_t LeftMargin = 0;
+    std::int32_t TextWidth = 0;
+    std::int32_t PlainTextWidth = 0;
 };
 
 // Zoom percent and zoom mode as one value.
@@ -176,6 +185,34 @@ public:
     // After the pages changed: ends editing silently when the edited page no
     // longer shows the edited field, else lays that field out again.
     void RefreshEditedHeaderFooter();
+
+    // --- View geometry, page queries and painting the view, in the layout
+    //     library (layout/view), which this room cannot see; only code that
+    //     links it calls these ---
+
+    // Pages per row, every page's place in the view, the view extent and
+    // the scroll bars, after pagination, zoom, view-mode and window changes.
+    void UpdateViewGeometry();
+    void DraftGeometry(TDraftGeometry& geometry);
+    void SetZoomMode(std::uint8_t mode);
+    // Move the view, scrolling the window's pixels when the step is short.
+    void ShiftViewX(std::int32_t x);
+    void ShiftViewY(std::int32_t y);
+    // After a page-setup or zoom change: new page metrics, no pages.
+    void ResetPageMetrics();
+    void UpdateMaxPageExtents();
+    std::int32_t FirstVisiblePage();
+    std::int32_t LastVisiblePage();
+    std::int32_t CurrentPage();
+    // A page's place in the view; an estimate for a page not built yet.
+    void GetPageRect(std::int32_t page, Platform::TRect& rect);
+    // Paints the window through the off-screen bitmap: everything, or with
+    // a fragment only the lines near its ranges. dc is the window's device
+    // when the caller has one (a paint message), else nil.
+    void PaintView(Platform::HDC dc, const TCompoundFragment* fragment);
+    void Repaint();
+    // A repaint at idle time once delay milliseconds have passed.
+    void RequestRepaint(std::int32_t delay);
 
     // --- Tables: TDoc.cpp (the queries are the editing library's) ---
 
@@ -502,6 +539,43 @@ public:
     TViewPoint TempSavedScroll;
     // Plain flags that no code pushes (spotlight).
     std::uint8_t SpotlightRecentre = 0;
+
+    // View geometry (layout/view): the top of every row of pages, the pages
+    // estimated below the last laid-out page while pagination runs, the
+    // draft views' text geometry and the flags that steer the geometry.
+    std::vector<std::int32_t> RowTops;
+    std::int32_t LastRow = -1;
+    std::vector<Platform::TRect> EstimatedPageRects;
+    std::int32_t LastEstimate = -1;
+    TDraftGeometry DraftCache;
+    std::uint8_t DraftGeometryChanged = 0;
+    std::uint8_t GeometrySuppressed = 0;
+    std::uint8_t WindowSizeNotRead = 0;
+    std::uint8_t ScrollBarsUntouched = 0;
+    std::uint8_t ViewWidthChanged = 0;
+    // The first page stands alone on the right of the first row (two pages).
+    std::uint8_t FirstPageAlone = 0;
+    std::int32_t KnownClientWidth = 0;
+    std::int32_t KnownClientHeight = 0;
+
+    // Painting the view (layout/view and layout/painting): the regions one
+    // paint collects, in window pixels, and the deferred-repaint state.
+    Platform::HRGN SelectionRgn = nullptr;
+    Platform::HRGN MarkedRgn = nullptr;
+    Platform::HRGN MatchRgn = nullptr;
+    Platform::HRGN FindResultsRgn = nullptr;
+    Platform::HRGN ShapeFrameRgn = nullptr;
+    Platform::HRGN ChangedRgn = nullptr;
+    Platform::HRGN ViewClipRgn = nullptr;
+    TFragment PaintedSpotlightRange{};
+    std::uint8_t RepaintPending = 0;
+    std::uint8_t PaintingHighlightKind = 0;
+    std::uint8_t SpotlightScrollWanted = 0;
+    std::uint8_t SpotlightGrown = 0;
+    std::uint8_t FindResultsPainted = 0;
+    std::int32_t RepaintDue = 0;
+    // A paint asked for while another one ran; painted when that one ends.
+    std::uint8_t PaintMissed = 0;
 
     // Header and footer editing (the edited object and page).
     TField* EditedHeaderFooter = nullptr;
