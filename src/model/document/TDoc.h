@@ -12,6 +12,7 @@
 #include "model/formats/TTextPos.h"
 #include "model/paragraphs/TParOwner.h"
 #include "platform/Files.h"
+#include "platform/GdiTypes.h"
 
 class TCompoundFragment;
 class TDocClient;
@@ -438,6 +439,19 @@ public:
     std::vector<std::vector<TTableRow*>> TableCacheRows;
     // Set while a piece of work repairs its tables itself at its end.
     std::uint8_t TableRepairSuspended = 0;
+
+    // Painting: the rectangles (window pixels) one paint of the view
+    // collects. The line painter adds the selected text and the three other
+    // highlight kinds, the box painter the frames of selected shapes and the
+    // repainted lines. The view creates them empty for a paint, tints or
+    // copies them, and deletes them after it; outside a paint they are nil
+    // and nothing is collected.
+    Platform::HRGN SelectionRgn = nullptr;
+    Platform::HRGN MarkedRgn = nullptr;
+    Platform::HRGN MatchRgn = nullptr;
+    Platform::HRGN FindResultsRgn = nullptr;
+    Platform::HRGN ShapeFrameRgn = nullptr;
+    Platform::HRGN ChangedRgn = nullptr;
 
     // Scratch objects for other libraries.
     TMemory ScratchMemory;
