@@ -175,7 +175,10 @@ void TLinePainter::PaintBorders() {
                     band.Right -= width(set.Borders[bsRight]);
             }
             Fill(band, colorOf(border));
-            top = band.Bottom;
+            // Side borders start below a top border; a border between
+            // paragraphs runs between them instead.
+            if (groupFirst)
+                top = band.Bottom;
         }
     }
     if (IsLastLineOfPar(Line) && Par.Index == last) {
