@@ -17,6 +17,7 @@
 #include "model/formats/BorderSets.h"
 #include "model/formats/FormatStream.h"
 #include "model/paragraphs/TPar.h"
+#include "platform/Regions.h"
 
 namespace {
 
@@ -250,6 +251,39 @@ TEST_F(LinePaintTest, EveryRunStartsAtTheXLayoutGaveIt) {
         EXPECT_GE(runs, 6u);
     }
     SetZoom(100);
+}
+
+// While part of the view waits to be painted, lines away from it are
+// skipped before any work; the painting flag is clear after every paint.
+TEST_F(LinePaintTest, LinesOutsideThePendingUpdateRegionAreSkipped) {
+    TPar& par = Par("Skipped or not", Arial(), 24);
+    Layout(par, 4000);
+    static Platform::HRGN pending = nullptr;
+    LinePaintHooks().PendingUpdateRegion = [](const TDoc&) { return pending; };
+    struct Case {
+        Platform::TRect region;
+        bool painted;
+    };
+    const std::int32_t bottom = LineOf(par, 0).HeightPixels(nullptr);
+    const Case cases[] = {
+        {{0, 0, 200, 40}, true},                       // the whole line
+        {{150, bottom + 2, 160, bottom + 4}, true},    // within the 5 pixels around it
+        {{150, bottom + 6, 160, bottom + 40}, false},  // below that
+        {{0, 0, 0, 0}, false},                         // nothing pending
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.region.Top);
+        pending = Platform::CreateRectRgn(c.region.Left, c.region.Top, c.region.Right, c.region.Bottom);
+        MakeBitmap(200, 80);
+        PaintPars({&par}, 0, 0);
+        bool inked = false;
+        for (std::int32_t i = 0; i < 200 * 80 && !inked; ++i)
+            inked = (Bitmap->Bits[i] & 0xFFFFFF) != 0xFFFFFF;
+        EXPECT_EQ(inked, c.painted);
+        EXPECT_EQ(LineOf(par, 0).Flags & lfPainting, 0u);
+        Platform::DeleteRegion(pending);
+        pending = nullptr;
+    }
 }
 
 }  // namespace

@@ -102,7 +102,10 @@ bool ParIsInDoc(const TPar& par, const TDoc& doc) {
 }  // namespace
 
 void TLine::Paint(Platform::TDeviceContext* dc, std::int32_t x, std::int32_t y) {
-    if (dc == nullptr || Par == nullptr || Positions == nullptr)
+    // A line whose characters are not all in its paragraph any more (its
+    // paragraph changed and is not laid out again yet) is not painted.
+    if (dc == nullptr || Par == nullptr || Positions == nullptr || FirstChar < 0 || CharCount < 0 ||
+        FirstChar + CharCount > Par->CharCount())
         return;
     TLinePainter painter(*this, dc, x, y);
     painter.Paint();
@@ -133,6 +136,18 @@ void TLinePainter::Fill(const Platform::TRect& rect, std::int32_t color) {
 }
 
 void TLinePainter::Paint() {
+    Printing = Doc.StateFlags[sfPreviewDocument] != 0;
+    if (!Printing && LinePaintHooks().PendingUpdateRegion != nullptr) {
+        // Lines away from what is still to be painted cost nothing.
+        Platform::HRGN pending = LinePaintHooks().PendingUpdateRegion(Doc);
+        if (pending != nullptr) {
+            const std::int32_t width = Line.Box != nullptr ? Line.Box->PixelBounds.Right - Line.Box->PixelBounds.Left
+                                                           : PixelsX(Line.WidthLimit);
+            const Platform::TRect around{X - 5, Y - 5, X + width + 5, Y + Line.HeightPixels(nullptr) + 5};
+            if (!Platform::RectInRegion(pending, around))
+                return;
+        }
+    }
     const TPaintingFlag painting(Line);
     Prepare();
     PaintBehind();
@@ -142,7 +157,6 @@ void TLinePainter::Paint() {
 
 void TLinePainter::Prepare() {
     const TLinePaintOptions& options = LinePaintOptions();
-    Printing = Doc.StateFlags[sfPreviewDocument] != 0;
     Proxy = (Par.Flags & pfProxy) != 0;
     const bool hides = LinePaintHooks().HidesMarks != nullptr && LinePaintHooks().HidesMarks(Doc);
     ShowMarks = options.ShowMarks && !hides && !Printing;
@@ -157,6 +171,8 @@ void TLinePainter::Prepare() {
     }
     const TPar& real = Proxy && Par.LabelOwner != nullptr ? *Par.LabelOwner : Par;
     Dimmed = ParIsInDoc(real, Doc) && Doc.IsParDimmed(real.Index);
+    if (!Dimmed && Doc.SpotlightActive() && LinePaintHooks().OutsideSpotlight != nullptr)
+        Dimmed = LinePaintHooks().OutsideSpotlight(Doc, Line);
     Background = real.Format.Shading >= 0 ? real.Format.Shading : AutoColor;
     MarksInSpecialColor = ColorManager != nullptr && ColorManager->CurrentPalette == ColorManager->ScreenPalette &&
                           options.SchemeSpecialSymbol != -1 && !Dimmed;

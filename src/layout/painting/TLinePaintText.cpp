@@ -104,8 +104,8 @@ std::int32_t TLinePainter::MarkColor() const {
     return MarksInSpecialColor ? SlotColorOr(csSpecialSymbol, TextColor()) : TextColor();
 }
 
-std::int32_t TLinePainter::Baseline() const {
-    const std::int32_t offset = Format[caOffset] != UnsetValue ? Format[caOffset] * 20 : 0;
+std::int32_t TLinePainter::BaselineAt(std::int32_t offsetPoints) const {
+    const std::int32_t offset = offsetPoints != UnsetValue ? offsetPoints * 20 : 0;
     const std::int32_t before = Line.SpaceBefore();
     const TParFormat& f = Par.Format;
     if ((Line.Flags & lfDropCap) != 0) {
@@ -117,15 +117,6 @@ std::int32_t TLinePainter::Baseline() const {
     std::int32_t baseline = MulDiv(TwipsToPx16(before - offset) + Line.Ascent, Doc.Zoom, 1600);
     if (f.LineSpacingMultiple == 1 && f.LineSpacing < 240)
         baseline -= MulDiv(MulDiv(Line.BaseAscent, Doc.Zoom, 1600), 240 - f.LineSpacing, 240);
-    return baseline;
-}
-
-std::int32_t TLinePainter::LineBaseline() const {
-    TLinePainter& self = const_cast<TLinePainter&>(*this);
-    const std::int32_t offset = self.Format[caOffset];
-    self.Format[caOffset] = 0;
-    const std::int32_t baseline = Baseline();
-    self.Format[caOffset] = offset;
     return baseline;
 }
 
@@ -158,9 +149,11 @@ void TLineTextPass::Run() {
     const bool spaceAlone = P.MarksInSpecialColor;
     std::int32_t pos = 0;
     std::int32_t k = 0;
-    while (pos < size && k < P.Line.CharCount) {
+    while (pos < size) {
         const std::uint8_t b = data[pos];
         if (b != 0) {
+            if (k >= P.Line.CharCount)
+                break;  // a damaged line: more text than characters
             if (!Wide.empty())
                 Flush();
             if (P.FontDirty)
@@ -186,6 +179,8 @@ void TLineTextPass::Run() {
             break;
         const std::uint8_t code = data[pos + 1];
         const std::int32_t value = FormatControlValue(data + pos);
+        if (ControlTakesPosition(code) && k >= P.Line.CharCount)
+            break;
         switch (code) {
             case fcSpecialChar:
                 Special(static_cast<std::uint8_t>(value & 0xFF), value, k++, pos);

@@ -54,6 +54,12 @@ struct TLinePaintHooks {
     const TCompoundFragment* (*LayerRanges)(TDoc& doc, int layer) = nullptr;
     // Whether a document hides its formatting marks whatever the options.
     bool (*HidesMarks)(const TDoc& doc) = nullptr;
+    // The region of the view still to be painted on screen, or nil: lines
+    // outside it are skipped.
+    Platform::HRGN (*PendingUpdateRegion)(const TDoc& doc) = nullptr;
+    // Whether a line lies outside the spotlight range while the spotlight
+    // is active (it is then dimmed).
+    bool (*OutsideSpotlight)(const TDoc& doc, const TLine& line) = nullptr;
     // Draws an inline shape into rect (device pixels).
     void (*PaintInlineShape)(TShape& shape, Platform::HDC dc, const Platform::TRect& rect, bool dimmed) = nullptr;
 };
@@ -125,9 +131,11 @@ public:
     std::int32_t TextColor() const;
     std::int32_t MarkColor() const;
     // Pixels from the line's top to the baseline of the current format.
-    std::int32_t Baseline() const;
+    std::int32_t Baseline() const { return BaselineAt(Format[caOffset]); }
     // The line's own baseline, without a vertical offset.
-    std::int32_t LineBaseline() const;
+    std::int32_t LineBaseline() const { return BaselineAt(0); }
+    // The baseline of text raised by offset points (lowered when negative).
+    std::int32_t BaselineAt(std::int32_t offset) const;
     // The device y of the top of the current font's text.
     std::int32_t TextTop() const;
 
