@@ -10,8 +10,11 @@
 #include <vector>
 
 #include "LinePaintFixture.h"
+#include "base/core/ObjectHandles.h"
 #include "layout/painting/TLinePainter.h"
+#include "model/fields/TField.h"
 #include "model/formats/BorderSets.h"
+#include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/paragraphs/TPar.h"
 #include "platform/Regions.h"
@@ -31,6 +34,18 @@ protected:
         std::sort(fills.begin(), fills.end(),
                   [](const Platform::TRect& a, const Platform::TRect& b) { return a.Left < b.Left; });
         return fills;
+    }
+
+    // The device x where character k of a line starts when the line is
+    // painted at x 0.
+    static std::int32_t CharLeftOfLine(TPar& par, std::int32_t lineIndex, std::int32_t k) {
+        TLine& line = LineOf(par, lineIndex);
+        line.PrepareZoomWidths();
+        const auto* widths = reinterpret_cast<const std::uint16_t*>(par.LayoutScratch->Data + 4) + line.FirstChar;
+        std::int32_t x = (line.Positions[1] + 8) / 16;
+        for (std::int32_t i = 0; i < k; ++i)
+            x += widths[i];
+        return x;
     }
 
     // The device x where character k of a paragraph's first line starts
@@ -286,6 +301,53 @@ TEST_F(LineDecorationsTest, HighlightLayersCollectTheirRectangles) {
     for (Platform::HRGN* region : {&Doc->SelectionRgn, &Doc->MarkedRgn, &Doc->MatchRgn}) {
         Platform::DeleteRegion(*region);
         *region = nullptr;
+    }
+}
+
+// A field that spans two lines is shaded on both, each band ending at the
+// line's edge; text outside the field stays bare, and with field shading
+// off nothing is shaded.
+TEST_F(LineDecorationsTest, FieldShadingCoversTheFieldOnEveryLine) {
+    auto* field = new TField;
+    Doc->Fields.Add(field);
+    const auto handle = static_cast<std::int32_t>(ObjectHandle(field));
+    TPar& par = Par("before ", Arial(), 24);
+    AppendAttr(par, fcFieldStart, handle);
+    AppendText(par, "field text that runs on long enough to wrap");
+    AppendAttr(par, fcFieldEnd, handle);
+    AppendText(par, " after");
+    Layout(par, 3000);
+    ASSERT_GE(par.LineCount(), 2);
+    const std::uint32_t shade = static_cast<std::uint32_t>(Colors->DisplayColorOn(0xC0C0C0, AutoColor));
+    const std::uint32_t shadePixel = ((shade & 0xFF) << 16) | (shade & 0xFF00) | ((shade >> 16) & 0xFF);
+    for (std::uint8_t option : {std::uint8_t{2}, std::uint8_t{0}}) {
+        SCOPED_TRACE(static_cast<int>(option));
+        LinePaintOptions().FieldShading = option;
+        MakeBitmap(260, 80);
+        PaintPars({&par}, 0, 0);
+        // The shaded columns of the middle row of each line.
+        std::int32_t y = 0;
+        for (std::int32_t i = 0; i < par.LineCount(); ++i) {
+            TLine& line = LineOf(par, i);
+            const std::int32_t row = y + line.HeightPixels(nullptr) / 2;
+            std::int32_t first = -1, last = -1;
+            for (std::int32_t x = 0; x < 260; ++x)
+                if ((Bitmap->Bits[row * 260 + x] & 0xFFFFFF) == shadePixel) {
+                    if (first < 0)
+                        first = x;
+                    last = x;
+                }
+            if (option == 0) {
+                EXPECT_EQ(first, -1) << i;
+            } else if (i == 0) {
+                EXPECT_EQ(first, CharLeft(par, 7)) << i;  // from the field's first character
+                EXPECT_GE(last + 1, CharLeftOfLine(par, 0, line.CharCount) - 1);
+            } else if (i == par.LineCount() - 1) {
+                EXPECT_LE(first, CharLeftOfLine(par, i, 0) + 1);
+                EXPECT_LT(last, CharLeftOfLine(par, i, line.CharCount - 7));  // not " after"
+            }
+            y += line.HeightPixels(nullptr);
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/core/Geometry.h"
+#include "base/core/ObjectHandles.h"
 #include "base/graphics/Colors.h"
 #include "base/graphics/DrawingHelpers.h"
 #include "base/graphics/Lightening.h"
@@ -261,38 +262,80 @@ void TLinePainter::PaintHighlight() {
     close();
 }
 
+// The code fields that reach into a stretch of a paragraph, with the part
+// of each inside it. Without the document's field index the paragraph's own
+// stream is read: a field whose end stands in it without its start began in
+// an earlier paragraph, one whose end is not reached runs on past the line.
+static void CollectParFields(const TDoc& doc,
+                             const TPar& par,
+                             std::int32_t from,
+                             std::int32_t to,
+                             std::vector<TFieldPart>& parts) {
+    if (LinePaintHooks().FieldsInRange != nullptr) {
+        LinePaintHooks().FieldsInRange(doc, par, from, to, parts);
+        return;
+    }
+    std::vector<TFieldPart> open;
+    std::int32_t k = 0;
+    TStreamElement e;
+    for (std::int32_t off = 0; off < par.Stream.Size && k <= to; off += e.Length) {
+        ReadStreamElement(par.Stream.Data, par.Stream.Size, off, e);
+        if (e.Truncated)
+            break;
+        if (!e.IsControl) {
+            k += e.Length;
+            continue;
+        }
+        if (ControlTakesPosition(e.Code)) {
+            ++k;
+            continue;
+        }
+        if (e.Code != fcFieldStart && e.Code != fcFieldEnd)
+            continue;
+        auto* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
+        if (field == nullptr || field->Kind != fkCode)
+            continue;
+        if (e.Code == fcFieldStart) {
+            open.push_back({field, k, par.CharCount()});
+            continue;
+        }
+        auto it = std::find_if(open.begin(), open.end(), [&](const TFieldPart& p) { return p.Field == field; });
+        if (it != open.end()) {
+            it->End = k;
+            parts.push_back(*it);
+            open.erase(it);
+        } else {
+            parts.push_back({field, 0, k});
+        }
+    }
+    parts.insert(parts.end(), open.begin(), open.end());
+    // Keep the parts that meet the stretch, cut to it.
+    std::vector<TFieldPart> kept;
+    for (TFieldPart part : parts) {
+        part.Start = std::max(part.Start, from);
+        part.End = std::min(part.End, to);
+        if (part.Start < part.End)
+            kept.push_back(part);
+    }
+    parts.swap(kept);
+}
+
 void TLinePainter::PaintFieldShading() {
-    if (Doc.Fields.Count == 0 || (Line.Flags & lfShadedFields) == 0 || Proxy || !OnScreen() || !InDoc(Par, Doc))
+    if (Doc.Fields.Count == 0 || (Line.Flags & lfShadedFields) == 0 || Proxy || !OnScreen())
         return;
     const std::uint8_t shading = LinePaintOptions().FieldShading;
     const bool hides = LinePaintHooks().HidesMarks != nullptr && LinePaintHooks().HidesMarks(Doc);
     if (shading == 0 || (shading == 2 && hides) || (shading == 1 && !ShowMarks))
         return;
     Line.Flags &= ~lfShadedFields;
-    const std::int32_t lineStart = Line.FirstChar;
-    const std::int32_t lineEnd = Line.FirstChar + Line.CharCount;
-    bool shaded = false;
-    for (std::int32_t i = 0; i < Doc.Fields.Count; ++i) {
-        const TField* field = Doc.Fields.At<TField>(i);
-        if (field->Kind != fkCode)
-            continue;
-        TFragment range;
-        if (!Doc.FieldRange(field, range))
-            continue;
-        if (range.Start.Par > Par.Index || range.End.Par < Par.Index)
-            continue;
-        const std::int32_t s = range.Start.Par < Par.Index ? 0 : range.Start.Offset;
-        const std::int32_t e = range.End.Par > Par.Index ? Par.CharCount() : range.End.Offset;
-        const std::int32_t from = std::max(s, lineStart);
-        const std::int32_t to = std::min(e, lineEnd);
-        if (from >= to)
-            continue;
-        shaded = true;
-        const std::int32_t color =
-            ColorManager != nullptr ? ColorManager->DisplayColorOn(FieldShadingColor, Background) : FieldShadingColor;
-        FillBand(RangeBand(from - lineStart, to - lineStart), color);
-    }
-    if (shaded)
+    std::vector<TFieldPart> parts;
+    CollectParFields(Doc, Par, Line.FirstChar, Line.FirstChar + Line.CharCount, parts);
+    const std::int32_t color =
+        ColorManager != nullptr ? ColorManager->DisplayColorOn(FieldShadingColor, Background) : FieldShadingColor;
+    for (const TFieldPart& part : parts)
+        FillBand(RangeBand(part.Start - Line.FirstChar, part.End - Line.FirstChar), color);
+    // A line without shaded fields skips the search the next time.
+    if (!parts.empty())
         Line.Flags |= lfShadedFields;
 }
 

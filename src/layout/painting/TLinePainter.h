@@ -48,6 +48,13 @@ TLinePaintOptions& LinePaintOptions();
 // selected word and the find panel's results.
 enum : int { hlSelection = 0, hlMarked = 1, hlMatches = 2, hlFindResults = 3, HighlightLayerCount = 4 };
 
+// The part of a field inside a paragraph: characters Start .. End - 1.
+struct TFieldPart {
+    TField* Field = nullptr;
+    std::int32_t Start = 0;
+    std::int32_t End = 0;
+};
+
 // Seams the higher rooms fill in; each may stay nil.
 struct TLinePaintHooks {
     // The ranges of a highlight layer other than the selection (nil: none).
@@ -60,6 +67,15 @@ struct TLinePaintHooks {
     // Whether a line lies outside the spotlight range while the spotlight
     // is active (it is then dimmed).
     bool (*OutsideSpotlight)(const TDoc& doc, const TLine& line) = nullptr;
+    // The document's field index: the code fields that reach into the
+    // characters from .. to - 1 of a paragraph, with their parts there.
+    // Without it a paragraph's own stream is read, which misses a field
+    // that begins before the paragraph and ends after it.
+    void (*FieldsInRange)(const TDoc& doc,
+                          const TPar& par,
+                          std::int32_t from,
+                          std::int32_t to,
+                          std::vector<TFieldPart>& parts) = nullptr;
     // Draws an inline shape into rect (device pixels).
     void (*PaintInlineShape)(TShape& shape, Platform::HDC dc, const Platform::TRect& rect, bool dimmed) = nullptr;
 };
