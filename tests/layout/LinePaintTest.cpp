@@ -13,9 +13,11 @@
 #include <vector>
 
 #include "LinePaintFixture.h"
+#include "base/core/ObjectHandles.h"
 #include "layout/painting/TLinePainter.h"
 #include "model/formats/BorderSets.h"
 #include "model/formats/FormatStream.h"
+#include "model/managers/TAutoList.h"
 #include "model/paragraphs/TPar.h"
 #include "platform/Regions.h"
 
@@ -284,6 +286,52 @@ TEST_F(LinePaintTest, LinesOutsideThePendingUpdateRegionAreSkipped) {
         Platform::DeleteRegion(pending);
         pending = nullptr;
     }
+}
+
+// A list label is painted with the line's own painter, standing in the
+// line's box on the line's baseline, and ends exactly where the text
+// starts, at any zoom.
+TEST_F(LinePaintTest, AListLabelEndsWhereTheTextStarts) {
+    auto* list = new TAutoList;
+    list->Levels[0].FollowKind = lfNothing;
+    Doc->Lists.Add(list);
+    TPar& par = Par("Item text", Arial(), 24);
+    par.Format.List = static_cast<std::int32_t>(ObjectHandle(list));
+    par.Format.ListLevel = 0;
+    par.Format.LeftIndent = 360;
+    par.LabelPar = std::make_unique<TPar>(Doc.get());
+    TPar& label = *par.LabelPar;
+    label.Flags = pfProxy;
+    label.LabelOwner = &par;
+    AppendFormatControl(label.Stream, caFont, Arial());
+    AppendFormatControl(label.Stream, caSize, 24);
+    for (char16_t c : u"12.") {
+        if (c == 0)
+            break;
+        AppendFormatControl(label.Stream, fcUnicodeChar, c);
+        label.Chars.AppendByte(chUnicode);
+    }
+    label.LayoutLines(0, 20000, nullptr);
+    Layout(par, 5000);
+    ASSERT_TRUE(LineOf(par, 0).ShowsListLabel());
+    for (std::int32_t zoom : {100, 250}) {
+        SCOPED_TRACE(zoom);
+        SetZoom(zoom);
+        const TRecording recording = Record({&par}, 5, 3);
+        ASSERT_GE(recording.Texts.size(), 2u);
+        const TRecordedText& labelRun = recording.Texts[0];
+        const TRecordedText& text = recording.Texts[1];
+        EXPECT_EQ(labelRun.Characters, U"12.");
+        std::int32_t end = labelRun.X;
+        for (std::int32_t advance : labelRun.Advances)
+            end += advance;
+        EXPECT_EQ(end, text.X);
+        EXPECT_EQ(labelRun.Y, text.Y);
+        EXPECT_LE(std::abs(text.X - (5 + LineOf(par, 0).Pos(0) * zoom / 1600.0)), 1.0);
+    }
+    SetZoom(100);
+    // The label's own line is left as it was laid out.
+    EXPECT_EQ(label.Lines->At<TLine>(0)->Box, nullptr);
 }
 
 }  // namespace
