@@ -15,6 +15,7 @@
 #include "LinePaintFixture.h"
 #include "base/core/ObjectHandles.h"
 #include "layout/painting/TLinePainter.h"
+#include "model/document/TSection.h"
 #include "model/formats/BorderSets.h"
 #include "model/formats/FormatStream.h"
 #include "model/managers/TAutoList.h"
@@ -332,6 +333,44 @@ TEST_F(LinePaintTest, AListLabelEndsWhereTheTextStarts) {
     SetZoom(100);
     // The label's own line is left as it was laid out.
     EXPECT_EQ(label.Lines->At<TLine>(0)->Box, nullptr);
+}
+
+// Line numbers stand right-aligned at the section's distance left of the
+// text (360 twips when it gives none), on every line whose number is a
+// multiple of the interval.
+TEST_F(LinePaintTest, LineNumbersStandAtTheSectionsDistanceLeftOfTheText) {
+    TPar& par = Par("Numbered line", Arial(), 24);
+    Layout(par, 5000);
+    TSection* section = Doc->SectionOfPar(0);
+    ASSERT_NE(section, nullptr);
+    section->PageSetup.LineNumberStep = 5;
+    struct Case {
+        std::int32_t number;
+        std::int32_t distance;
+        const char32_t* shown;  // nullptr: no number
+    };
+    const Case cases[] = {{10, 0, U"10"}, {5, 720, U"5"}, {7, 0, nullptr}, {0, 0, nullptr}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.number);
+        section->PageSetup.LineNumberDistance = c.distance;
+        LineOf(par, 0).LineNumber = c.number;
+        const TRecording recording = Record({&par}, 100, 0);
+        const TRecordedText* number = nullptr;
+        for (const TRecordedText& text : recording.Texts)
+            if (text.X < 100)
+                number = &text;
+        if (c.shown == nullptr) {
+            EXPECT_EQ(number, nullptr);
+            continue;
+        }
+        ASSERT_NE(number, nullptr);
+        EXPECT_EQ(number->Characters, c.shown);
+        std::int32_t end = number->X;
+        for (std::int32_t advance : number->Advances)
+            end += advance;
+        EXPECT_EQ(end, 100 - (c.distance == 0 ? 24 : 48));
+    }
+    LineOf(par, 0).LineNumber = 0;
 }
 
 }  // namespace
