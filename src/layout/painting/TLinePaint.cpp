@@ -104,8 +104,8 @@ bool ParIsInDoc(const TPar& par, const TDoc& doc) {
 void TLine::Paint(Platform::TDeviceContext* dc, std::int32_t x, std::int32_t y) {
     // A line whose characters are not all in its paragraph any more (its
     // paragraph changed and is not laid out again yet) is not painted.
-    if (dc == nullptr || Par == nullptr || Positions == nullptr || FirstChar < 0 || CharCount < 0 ||
-        FirstChar + CharCount > Par->CharCount())
+    if (dc == nullptr || FontManager == nullptr || Par == nullptr || Positions == nullptr || FirstChar < 0 ||
+        CharCount < 0 || FirstChar + CharCount > Par->CharCount())
         return;
     TLinePainter painter(*this, dc, x, y);
     painter.Paint();
