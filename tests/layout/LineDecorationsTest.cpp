@@ -207,7 +207,7 @@ TEST_F(LineDecorationsTest, HighlightFillsTheBandOfItsRunOnly) {
 
 // The spelling code fills the paragraph's marks; with none, nothing is
 // drawn, and each mark gets one zigzag pixel per column over its extent.
-TEST_F(LineDecorationsTest, SpellingSquigglesFollowThePargraphsMarks) {
+TEST_F(LineDecorationsTest, SpellingSquigglesFollowTheParagraphsMarks) {
     TPar& par = Par("one wrnog word", Arial(), 24);
     Layout(par, 6000);
     const auto redColumns = [&](std::int32_t& first, std::int32_t& last) {
@@ -248,6 +248,17 @@ TEST_F(LineDecorationsTest, SpellingSquigglesFollowThePargraphsMarks) {
     PaintPars({&par}, 0, 0);
     EXPECT_EQ(redColumns(first, last), 0);
     par.SpellMarks = {{4, 9, 0x0000FF}};
+    // Marks of an older check are stale: none until the paragraph is
+    // checked again.
+    par.SpellGeneration = 3;
+    LinePaintHooks().SpellGeneration = [] { return std::uint32_t{4}; };
+    MakeBitmap(200, 40);
+    PaintPars({&par}, 0, 0);
+    EXPECT_EQ(redColumns(first, last), 0);
+    LinePaintHooks().SpellGeneration = [] { return std::uint32_t{3}; };
+    MakeBitmap(200, 40);
+    PaintPars({&par}, 0, 0);
+    EXPECT_EQ(redColumns(first, last), columns);
     LinePaintOptions().ShowSpellMarks = false;
     MakeBitmap(200, 40);
     PaintPars({&par}, 0, 0);

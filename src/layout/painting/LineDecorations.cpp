@@ -554,6 +554,9 @@ void TLinePainter::DrawUnderline(const TUnderlineRecord& record, std::int32_t dx
 
 bool TLinePainter::SpellMarksDue() const {
     const bool hides = LinePaintHooks().HidesMarks != nullptr && LinePaintHooks().HidesMarks(Doc);
+    const TLinePaintHooks& hooks = LinePaintHooks();
+    if (hooks.SpellGeneration != nullptr && hooks.SpellGeneration() != Par.SpellGeneration)
+        return false;
     return LinePaintOptions().ShowSpellMarks && !hides && !Dimmed && !Printing && !Par.SpellMarks.empty();
 }
 

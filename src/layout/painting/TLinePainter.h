@@ -76,6 +76,9 @@ struct TLinePaintHooks {
                           std::int32_t from,
                           std::int32_t to,
                           std::vector<TFieldPart>& parts) = nullptr;
+    // The spellcheck manager's generation: a paragraph whose stored marks
+    // are of another generation shows none until it is checked again.
+    std::uint32_t (*SpellGeneration)() = nullptr;
     // Draws an inline shape into rect (device pixels).
     void (*PaintInlineShape)(TShape& shape, Platform::HDC dc, const Platform::TRect& rect, bool dimmed) = nullptr;
 };
