@@ -20,6 +20,7 @@
 #include "model/formats/FormatStream.h"
 #include "model/managers/TAutoList.h"
 #include "model/paragraphs/TPar.h"
+#include "platform/Heap.h"
 #include "platform/Regions.h"
 
 namespace {
@@ -371,6 +372,28 @@ TEST_F(LinePaintTest, LineNumbersStandAtTheSectionsDistanceLeftOfTheText) {
         EXPECT_EQ(end, 100 - (c.distance == 0 ? 24 : 48));
     }
     LineOf(par, 0).LineNumber = 0;
+}
+
+// Under memory pressure a paragraph's zoomed widths are let go once its
+// last line is painted, and painting it again measures them anew.
+TEST_F(LinePaintTest, MemoryPressureFreesTheZoomedWidthsAfterTheLastLine) {
+    TPar& par = Par("A paragraph long enough to take two lines of the narrow width", Arial(), 24);
+    Layout(par, 2400);
+    ASSERT_GE(par.LineCount(), 2);
+    const TRecording before = Record({&par}, 0, 0);
+    ASSERT_NE(par.LayoutScratch, nullptr);
+    Platform::SetAllocatedHeapBytesOverride(std::int64_t{3} << 30);
+    MakeBitmap(200, 60);
+    LineOf(par, 0).Paint(Bitmap->DC, 0, 0);
+    EXPECT_NE(par.LayoutScratch, nullptr);  // not after the first line
+    const TRecording pressed = Record({&par}, 0, 0);
+    EXPECT_EQ(par.LayoutScratch, nullptr);
+    Platform::SetAllocatedHeapBytesOverride(-1);
+    ASSERT_EQ(pressed.Texts.size(), before.Texts.size());
+    for (std::size_t i = 0; i < before.Texts.size(); ++i) {
+        EXPECT_EQ(pressed.Texts[i].X, before.Texts[i].X);
+        EXPECT_EQ(pressed.Texts[i].Advances, before.Texts[i].Advances);
+    }
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "model/managers/TSharedFont.h"
 #include "model/paragraphs/TPar.h"
 #include "platform/DeviceContexts.h"
+#include "platform/Heap.h"
 
 namespace {
 
@@ -595,4 +596,8 @@ void TLinePainter::PaintSpellMarks() {
                 Platform::SetPixel(DC, x, py, static_cast<Platform::TColorRef>(color));
         }
     }
+    // Under memory pressure the marks go once drawn; the spelling code
+    // finds them again.
+    if (Platform::AllocatedHeapBytes() > (std::int64_t{1} << 30))
+        Par.SpellMarks.clear();
 }

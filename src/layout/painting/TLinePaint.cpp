@@ -23,6 +23,7 @@
 #include "model/paragraphs/TPar.h"
 #include "platform/DeviceContexts.h"
 #include "platform/Fonts.h"
+#include "platform/Heap.h"
 #include "platform/Regions.h"
 
 TLinePaintOptions& LinePaintOptions() {
@@ -49,6 +50,9 @@ void AddRectToRegion(Platform::HRGN& region, const Platform::TRect& rect) {
 }
 
 namespace {
+
+// The heap size above which per-paragraph painting caches are let go.
+constexpr std::int64_t MemoryPressureBytes = std::int64_t{1} << 30;
 
 // Clears the painting flag however the paint ends.
 class TPaintingFlag {
@@ -351,4 +355,8 @@ void TLinePainter::PaintAfter() {
         PaintSpellMarks();
     if (Par.Format.Borders > 0 && !Proxy && (Line.Flags & lfDropCap) == 0)
         PaintBorders();
+    // Under memory pressure the paragraph's zoomed widths go as soon as its
+    // last line is painted; the next paint measures them again.
+    if (Platform::AllocatedHeapBytes() > MemoryPressureBytes && Line.IndexInPar == Par.LineCount() - 1)
+        Par.LayoutScratch.reset();
 }
