@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -394,6 +395,56 @@ TEST_F(LinePaintTest, MemoryPressureFreesTheZoomedWidthsAfterTheLastLine) {
         EXPECT_EQ(pressed.Texts[i].X, before.Texts[i].X);
         EXPECT_EQ(pressed.Texts[i].Advances, before.Texts[i].Advances);
     }
+}
+
+// A heading that can fold shows its box while the pointer is over it, with
+// a plus once folded; without foldable content, or elsewhere, none.
+TEST_F(LinePaintTest, AFoldableHeadingShowsItsCollapseBox) {
+    TPar& heading = Par("Heading", Arial(), 28);
+    heading.Format.LeftIndent = 600;
+    Layout(heading, 5000);
+    static const TPar* pointer = nullptr;
+    static bool foldable = true;
+    LinePaintHooks().HasCollapsibleContent = [](const TDoc&, const TPar&) { return foldable; };
+    LinePaintHooks().HeadingUnderPointer = [](const TDoc&) { return pointer; };
+    const std::uint32_t red = 0x0000FF;  // DisplayColor keeps pure red on white
+    const std::uint32_t redPixel = 0xFF0000;
+    ASSERT_EQ(static_cast<std::uint32_t>(Colors->DisplayColor(static_cast<std::int32_t>(red))), red);
+    struct Case {
+        const char* name;
+        bool underPointer;
+        bool collapsed;
+        bool foldable;
+        std::int32_t redPixels;  // 0: no box
+    };
+    // A 9 x 9 frame has 32 pixels, the minus 5 more, and the plus's upright
+    // 4 beyond those (it crosses the minus).
+    const Case cases[] = {
+        {"under the pointer", true, false, true, 37},
+        {"folded", false, true, true, 41},
+        {"elsewhere", false, false, true, 0},
+        {"nothing to fold", true, true, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        pointer = c.underPointer ? &heading : nullptr;
+        heading.Format.Collapsed = c.collapsed ? 1 : 0;
+        foldable = c.foldable;
+        MakeBitmap(120, 40);
+        PaintPars({&heading}, 0, 0);
+        std::int32_t count = 0;
+        std::int32_t right = -1;
+        for (std::int32_t y = 0; y < 40; ++y)
+            for (std::int32_t x = 0; x < 120; ++x)
+                if ((Bitmap->Bits[y * 120 + x] & 0xFFFFFF) == redPixel) {
+                    ++count;
+                    right = std::max(right, x);
+                }
+        EXPECT_EQ(count, c.redPixels);
+        if (count > 0)
+            EXPECT_EQ(right + 1, 40 - 9);  // two boxes left of the text at 600 twips
+    }
+    heading.Format.Collapsed = 0;
 }
 
 }  // namespace

@@ -203,6 +203,7 @@ void TLinePainter::PaintBehind() {
     if (OnScreen())
         PaintHighlightLayers();
     PaintKeepSquare();
+    PaintCollapseBox();
 }
 
 // The label paragraph's first line is painted with this same operation,
@@ -330,6 +331,39 @@ void TLinePainter::PaintKeepSquare() {
     const std::int32_t color =
         Dimmed ? (ColorManager != nullptr ? ColorManager->DisplayColor(0xC0C0C0) : 0xC0C0C0) : MarkColor();
     Fill({left, top, left + s, top + s}, color);
+}
+
+// The box that folds or unfolds a heading: a minus while the pointer is
+// over an unfolded heading, a plus on a folded one.
+void TLinePainter::PaintCollapseBox() {
+    const TLinePaintHooks& hooks = LinePaintHooks();
+    if (Proxy || Doc.EditedHeaderFooter != nullptr || hooks.HasCollapsibleContent == nullptr || !Line.StartsParText())
+        return;
+    const bool collapsed = Par.Format.Collapsed > 0;
+    const bool underPointer = hooks.HeadingUnderPointer != nullptr && hooks.HeadingUnderPointer(Doc) == &Par;
+    if ((!collapsed && !underPointer) || !hooks.HasCollapsibleContent(Doc, Par))
+        return;
+    constexpr std::int32_t Side = 9;
+    std::int32_t left = DX(0) - 2 * Side;
+    if (Line.ShowsListLabel()) {
+        TLine& label = *Par.LabelPar->Lines->At<TLine>(0);
+        std::vector<std::int32_t> labelX;
+        std::vector<std::int32_t> labelAdvances;
+        ZoomedPositions(label, labelX, labelAdvances);
+        left -= labelX.back() - labelX.front();
+    }
+    const std::int32_t textHeight = Doc.ApplyZoom((Line.Ascent + Line.Descent) / 16);
+    const std::int32_t top = Y + Pixels(Line.SpaceBefore()) + (textHeight - Side) / 2;
+    const std::int32_t color = ColorManager != nullptr ? ColorManager->DisplayColor(0x0000FF) : 0x0000FF;
+    Fill({left, top, left + Side, top + Side},
+         ColorManager != nullptr ? ColorManager->SlotColor(csPageBackground) : 0xFFFFFF);
+    Fill({left + 2, top + Side / 2, left + Side - 2, top + Side / 2 + 1}, color);
+    if (collapsed)
+        Fill({left + Side / 2, top + 2, left + Side / 2 + 1, top + Side - 2}, color);
+    Fill({left, top, left + Side, top + 1}, color);
+    Fill({left, top + Side - 1, left + Side, top + Side}, color);
+    Fill({left, top, left + 1, top + Side}, color);
+    Fill({left + Side - 1, top, left + Side, top + Side}, color);
 }
 
 void TLinePainter::PaintAfter() {

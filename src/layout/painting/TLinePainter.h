@@ -79,6 +79,11 @@ struct TLinePaintHooks {
     // The spellcheck manager's generation: a paragraph whose stored marks
     // are of another generation shows none until it is checked again.
     std::uint32_t (*SpellGeneration)() = nullptr;
+    // Collapsed headings: whether a heading has content it can fold away,
+    // and the heading the mouse pointer is over (nil: none). A foldable
+    // heading under the pointer or folded shows a box left of its text.
+    bool (*HasCollapsibleContent)(const TDoc& doc, const TPar& par) = nullptr;
+    const TPar* (*HeadingUnderPointer)(const TDoc& doc) = nullptr;
     // Draws an inline shape into rect (device pixels).
     void (*PaintInlineShape)(TShape& shape, Platform::HDC dc, const Platform::TRect& rect, bool dimmed) = nullptr;
 };
@@ -182,6 +187,7 @@ private:
     void PaintLineNumber();
     void PaintHighlightLayers();
     void PaintKeepSquare();
+    void PaintCollapseBox();
     void PaintAfter();
     bool MarksShown(std::uint32_t kind) const { return ShowMarks && (MarkKinds & kind) != 0; }
 
