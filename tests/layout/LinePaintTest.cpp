@@ -20,6 +20,7 @@
 #include "model/formats/BorderSets.h"
 #include "model/formats/FormatStream.h"
 #include "model/managers/TAutoList.h"
+#include "model/managers/TTabManager.h"
 #include "model/paragraphs/TPar.h"
 #include "platform/Heap.h"
 #include "platform/Regions.h"
@@ -445,6 +446,56 @@ TEST_F(LinePaintTest, AFoldableHeadingShowsItsCollapseBox) {
             EXPECT_EQ(right + 1, 40 - 9);  // two boxes left of the text at 600 twips
     }
     heading.Format.Collapsed = 0;
+}
+
+// Leaders fill a tab up to its end: dots and hyphens drawn at the leader
+// character's own advance and placed so that the last one ends at the
+// tab's end; underscores start at the tab and are cut at its end.
+TEST_F(LinePaintTest, TabLeadersEndAtTheTabsEnd) {
+    struct Case {
+        std::uint8_t kind;
+        std::uint8_t leader;
+        char32_t character;
+    };
+    const Case cases[] = {
+        {taLeft, tlDots, U'.'},
+        {taRight, tlHyphens, U'-'},
+        {taCenter, tlDots, U'.'},
+        {taLeft, tlUnderline, U'_'},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.leader) * 10 + c.kind);
+        TPar& par = Par("Name\tPage", Arial(), 24);
+        TList stops;
+        AddTabStop(stops, MakeTabStop(3600, c.kind, c.leader));
+        par.Format.Tabs = static_cast<std::int16_t>(TabManager->InternTabTable(stops));
+        Layout(par, 6000);
+        const TRecording recording = Record({&par}, 0, 0);
+        const TRecordedText* leader = nullptr;
+        const TRecordedText* after = nullptr;
+        for (const TRecordedText& text : recording.Texts) {
+            if (!text.Characters.empty() && text.Characters[0] == c.character)
+                leader = &text;
+            else if (text.Characters == U"Page")
+                after = &text;
+        }
+        ASSERT_NE(leader, nullptr);
+        ASSERT_NE(after, nullptr);
+        ASSERT_FALSE(leader->Advances.empty());
+        std::int32_t end = leader->X;
+        for (std::int32_t advance : leader->Advances)
+            end += advance;
+        if (c.leader == tlUnderline) {
+            EXPECT_GE(end, after->X);  // cut at the tab's end by the clip
+        } else {
+            for (std::int32_t advance : leader->Advances)
+                EXPECT_EQ(advance, leader->Advances[0]);
+            if (c.kind == taCenter)
+                EXPECT_LE(after->X - end, leader->Advances[0]);
+            else
+                EXPECT_EQ(end, after->X);
+        }
+    }
 }
 
 }  // namespace
