@@ -53,21 +53,10 @@ bool LineMeets(const TLine& line, const TCompoundFragment& set) {
     return MeetsSet(set, start, end);
 }
 
-// The line painter as it is declared, whatever opaque device type its
-// declaration names: the box painter holds the platform's device context.
-template <class TDevice>
-void CallLinePainter(void (TLine::*paint)(TDevice*, std::int32_t, std::int32_t),
-                     TLine& line,
-                     Platform::HDC dc,
-                     std::int32_t x,
-                     std::int32_t y) {
-    (line.*paint)(reinterpret_cast<TDevice*>(dc), x, y);
-}
-
 void PaintLine(TLine& line, Platform::HDC dc, std::int32_t x, std::int32_t y) {
     if (LinePaintObserver != nullptr)
         LinePaintObserver(line, dc, x, y);
-    CallLinePainter(&TLine::Paint, line, dc, x, y);
+    line.Paint(dc, x, y);
 }
 
 // The device's clip and the off-screen bitmap's clip bounds narrowed to a

@@ -558,8 +558,13 @@ public:
     std::int32_t KnownClientWidth = 0;
     std::int32_t KnownClientHeight = 0;
 
-    // Painting the view (layout/view and layout/painting): the regions one
-    // paint collects, in window pixels, and the deferred-repaint state.
+    // Painting the view (layout/view and layout/painting): the rectangles
+    // (window pixels) one paint collects, and the deferred-repaint state.
+    // The line painter adds the selected text and the three other highlight
+    // kinds, the box painter the frames of selected shapes and the repainted
+    // lines. The view creates them empty for a paint, tints or copies them,
+    // and deletes them after it; outside a paint they are nil and nothing is
+    // collected.
     Platform::HRGN SelectionRgn = nullptr;
     Platform::HRGN MarkedRgn = nullptr;
     Platform::HRGN MatchRgn = nullptr;

@@ -3,13 +3,15 @@
 #include <cstdint>
 
 class TBox;
-class TDeviceContext;
 class TCompoundFragment;
 class TField;
 class TList;
 class TPar;
 struct TLineSlice;
 struct TWrapArea;
+namespace Platform {
+class TDeviceContext;
+}
 
 // Line flags.
 enum : std::uint32_t {
@@ -117,7 +119,7 @@ public:
 
     // Paints the line with its top-left corner at (x, y) device pixels;
     // the caller has placed y at the line's Top in its box.
-    void Paint(TDeviceContext* dc, std::int32_t x, std::int32_t y);
+    void Paint(Platform::TDeviceContext* dc, std::int32_t x, std::int32_t y);
 
     std::int32_t X = 0;
     TPar* Par = nullptr;
