@@ -6,19 +6,25 @@
 #include <functional>
 
 #include "FormattingDoc.h"
+#include "base/messages/MessageBoxes.h"
 #include "editing/formatting/Formatting.h"
 #include "editing/formatting/FormattingSeams.h"
 #include "editing/formatting/TFormatBrush.h"
 #include "editing/services/EditingInstall.h"
+#include "layout/pagination/TLayoutClient.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TSection.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/host/ModelOptions.h"
+#include "model/host/TDocClient.h"
+#include "model/managers/TFontManager.h"
 #include "model/managers/TStyle.h"
 #include "model/managers/TStyleList.h"
+#include "model/managers/TTabManager.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/OperationArgs.h"
 #include "model/undo/SectionOperations.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -490,6 +496,100 @@ TEST_F(FormattingTest, EveryCodeUndoesAndRedoesByteForByte) {
         doc.Undo(true);
         EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
     }
+}
+
+// Shrinking needs pages: the fixture fonts and the layout client.
+class ShrinkPageCountTest : public FormattingTest {
+protected:
+    void SetUp() override {
+        FormattingTest::SetUp();
+        TestSupport::UseFixtureFonts();
+        savedTimes = DefaultCharFormat[caFont];
+        savedArial = LabelCharFormat[caFont];
+        fonts = std::make_unique<TFontManager>();
+        tabs = std::make_unique<TTabManager>();
+        previous = SetMessageBoxAnswerer([this](const TMessageBoxRequest& request) {
+            messages.push_back(request.Text);
+            return static_cast<std::uint16_t>(mrOk);
+        });
+    }
+    void TearDown() override {
+        SetMessageBoxAnswerer(previous);
+        tabs.reset();
+        fonts.reset();
+        SetConstantFormatFonts(savedTimes, savedArial);
+    }
+    // Lays the document out for the test and takes the layout down after.
+    void Attach(TDoc& doc) { doc.Client = &client; }
+    void Detach(TDoc& doc) {
+        doc.DestroyLayout();
+        doc.Client = &NullDocClient();
+    }
+
+    std::unique_ptr<TFontManager> fonts;
+    std::unique_ptr<TTabManager> tabs;
+    std::int32_t savedTimes = 0;
+    std::int32_t savedArial = 0;
+    TLayoutClient client;
+    std::vector<std::string> messages;
+    TMessageBoxAnswerer previous;
+};
+
+TEST_F(ShrinkPageCountTest, TextThatCannotGetSmallerIsReportedAndStaysAsItWas) {
+    struct Case {
+        const char* name;
+        const char* text;
+    };
+    // At 1.5 points the text shrinks to 1 point, the page count stays, and
+    // the step it took goes back.
+    const Case cases[] = {{"at 1 point", "{fs:2}ab"}, {"one step above 1 point", "{fs:3}ab{fs:2}cd"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.clear();
+        TFormattingDoc f({c.text, "{fs:2}x"});
+        TDoc& doc = f.Doc();
+        Attach(doc);
+        f.PlaceCaret(0, 1);
+        const TFormattingDump before = DumpFormatting(doc);
+        const std::int32_t steps = doc.UndoList.Count;
+        doc.PerformOperation(TShrinkPageCountArgs{});
+        EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
+        EXPECT_EQ(doc.UndoList.Count, steps);
+        EXPECT_EQ(messages, std::vector<std::string>{"Cannot shrink page count."});
+        EXPECT_EQ(doc.Caret.Offset, 1);
+        Detach(doc);
+    }
+}
+
+TEST_F(ShrinkPageCountTest, TextShrinksUntilAPageGoes) {
+    std::vector<std::string> pars;
+    for (int i = 0; i < 12; ++i)
+        pars.push_back("{fs:24}Some words that fill a line or two of the page, again and again.");
+    pars.push_back("{fs:30}A larger closing line.");
+    TFormattingDoc f(pars);
+    TDoc& doc = f.Doc();
+    Attach(doc);
+    TPageSetup& ps = doc.Sections.At<TSection>(0)->PageSetup;
+    ps.PageHeight = 4320;
+    ps.TopMargin = ps.BottomMargin = 360;
+    doc.UpdatePageMetrics();
+    doc.PaginateAll();
+    const std::int32_t pagesBefore = doc.Pages.Count;
+    ASSERT_GT(pagesBefore, 1);
+    f.PlaceCaret(0, 3);
+    const TFormattingDump before = DumpFormatting(doc);
+    doc.PerformOperation(TShrinkPageCountArgs{});
+    EXPECT_TRUE(messages.empty());
+    doc.PaginateAll();
+    EXPECT_LT(doc.Pages.Count, pagesBefore);
+    // Every size went down by the same steps, so the difference stays.
+    const std::int32_t small = f.AttrAt(0, 1, caSize);
+    EXPECT_LT(small, 24);
+    EXPECT_EQ(f.AttrAt(12, 1, caSize) - small, 6);
+    EXPECT_EQ(doc.Caret.Offset, 3);
+    doc.Undo(true);
+    EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
+    Detach(doc);
 }
 
 }  // namespace

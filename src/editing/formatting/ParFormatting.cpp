@@ -2,6 +2,7 @@
 // rules, property steps, resets to the style's format, tabs, page settings
 // with their limits, the format brush and shrinking the page count.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "base/core/ObjectHandles.h"
@@ -438,13 +439,23 @@ void ApplyFormatBrush(TDoc& doc) {
     FormatFontEx(doc, selected ? target : std::vector<TFragment>{}, brush.CharFormat, 0);
     if (!ParFormatIsClear(brush.ParFormat))
         FormatParagraphsEx(doc, target, brush.ParFormat);
-    if (!brush.Rows.empty() && FormattingSeams().ApplyBrushToCells != nullptr)
+    if (brush.Rows != nullptr && FormattingSeams().ApplyBrushToCells != nullptr)
         FormattingSeams().ApplyBrushToCells(doc, brush);
     KeepSelection(doc);
 }
 
+namespace {
+
+// Lays the whole document out again from its first page.
+void RepaginateAll(TDoc& doc) {
+    doc.DiscardPages(0);
+    doc.Paginate(0, INT32_MAX);
+}
+
+}  // namespace
+
 bool ShrinkPageCount(TDoc& doc) {
-    doc.PaginateAll();
+    RepaginateAll(doc);
     doc.PushStateFlag(sfShrinkingPages);
     doc.PushStateFlag(sfClientKnown);
     doc.PushStateFlagClear(sfFollowUI);
@@ -468,13 +479,13 @@ bool ShrinkPageCount(TDoc& doc) {
                         op->Delete(i);
                     }
                 }
-                doc.PaginateAll();
+                RepaginateAll(doc);
                 shrunk = false;
                 break;
             }
             const std::int32_t pages = doc.Pages.Count;
             StepFontAttribute(doc, caSize, -1);
-            doc.PaginateAll();
+            RepaginateAll(doc);
             if (doc.Pages.Count != pages)
                 break;
         }

@@ -1,0 +1,373 @@
+// Styles: applying a style while chosen runs stay, redefining a style from
+// the selection, the list gallery, built-in styles on demand and heading
+// levels.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FormattingDoc.h"
+#include "base/core/ObjectHandles.h"
+#include "base/messages/MessageBoxes.h"
+#include "editing/formatting/BuiltInStyles.h"
+#include "editing/formatting/Formatting.h"
+#include "editing/formatting/ListGallery.h"
+#include "editing/services/EditingInstall.h"
+#include "model/formats/FormatStream.h"
+#include "model/managers/TAutoList.h"
+#include "model/managers/TStyle.h"
+#include "model/managers/TStyleList.h"
+#include "model/paragraphs/TPar.h"
+#include "model/undo/OperationArgs.h"
+
+namespace {
+
+class StyleFormattingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InstallEditing();
+        EnsureStyleManager();
+        previous = SetMessageBoxAnswerer([this](const TMessageBoxRequest& request) {
+            messages.push_back(request.Text);
+            return static_cast<std::uint16_t>(mrOk);
+        });
+    }
+    void TearDown() override { SetMessageBoxAnswerer(previous); }
+
+    std::vector<std::string> messages;
+    TMessageBoxAnswerer previous;
+};
+
+TEST_F(StyleFormattingTest, ApplyingAStyleKeepsABoldWordBoldUnlessTheStyleSetsBold) {
+    struct Case {
+        const char* name;
+        std::int32_t styleBold;  // UnsetValue: the style says nothing of bold
+        std::int32_t expectPlain, expectBoldWord;
+    };
+    const Case cases[] = {
+        {"style without bold", UnsetValue, 0, 1},
+        {"style with bold", 1, 1, 1},
+        {"style with bold off", 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TFormattingDoc f({"one {b:1}two{b:0} three"});
+        TDoc& doc = f.Doc();
+        const std::int32_t heading = f.AddStyle("Heading 1", 0, 1);
+        f.Style(heading).CharFormat[caSize] = 32;
+        f.Style(heading).CharFormat[caBold] = c.styleBold;
+        f.PlaceCaret(0, 1);
+        const TFormattingDump before = DumpFormatting(doc);
+        doc.PerformOperation(TApplyStyleArgs{heading, 1});
+        EXPECT_EQ(doc.Par(0)->Format.Style, heading);
+        EXPECT_EQ(f.AttrAt(0, 0, caBold), c.expectPlain);
+        EXPECT_EQ(f.AttrAt(0, 5, caBold), c.expectBoldWord);
+        EXPECT_EQ(f.AttrAt(0, 9, caBold), c.expectPlain);
+        // What does not vary takes the style's value.
+        EXPECT_EQ(f.AttrAt(0, 0, caSize), 32);
+        EXPECT_EQ(f.AttrAt(0, 5, caSize), 32);
+        doc.Undo(true);
+        EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
+    }
+}
+
+TEST_F(StyleFormattingTest, ApplyingAStyleOnlyByIndexKeepsEveryFormat) {
+    TFormattingDoc f({"{fs:40}one"});
+    TDoc& doc = f.Doc();
+    const std::int32_t quote = f.AddStyle("Quote", 0);
+    f.Style(quote).CharFormat[caSize] = 20;
+    f.PlaceCaret(0, 0);
+    doc.PerformOperation(TApplyStyleArgs{quote, 0});
+    EXPECT_EQ(doc.Par(0)->Format.Style, quote);
+    EXPECT_EQ(f.AttrAt(0, 0, caSize), 40);
+}
+
+TEST_F(StyleFormattingTest, ApplyingAStyleKeepsLinkColoursAndNoteReferencesRaised) {
+    TFormattingDoc f({"ab"});
+    TDoc& doc = f.Doc();
+    // "ab", then a hyperlink "cd" in blue underlined, then a raised note
+    // reference "1".
+    auto* link = new TField;
+    link->Kind = fkCode;
+    link->Type = ftHyperlink;
+    doc.Fields.Add(link);
+    auto* note = new TField;
+    note->Kind = fkNoteRef;
+    doc.Fields.Add(note);
+    TPar& par = *doc.Par(0);
+    par.Stream.Clear();
+    par.Chars.Clear();
+    auto text = [&](const char* s) {
+        for (; *s != 0; ++s) {
+            par.Stream.AppendByte(static_cast<std::uint8_t>(*s));
+            par.Chars.AppendByte(static_cast<std::uint8_t>(*s));
+        }
+    };
+    text("ab");
+    AppendFormatControl(par.Stream, fcFieldStart, static_cast<std::int32_t>(ObjectHandle(link)));
+    AppendFormatControl(par.Stream, caColor, 0xFF0000);
+    AppendFormatControl(par.Stream, caUnderline, 1);
+    text("cd");
+    AppendFormatControl(par.Stream, caColor, DefaultCharFormat[caColor]);
+    AppendFormatControl(par.Stream, caUnderline, 0);
+    AppendFormatControl(par.Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(link)));
+    AppendFormatControl(par.Stream, fcFieldStart, static_cast<std::int32_t>(ObjectHandle(note)));
+    AppendFormatControl(par.Stream, caScript, 1);
+    text("1");
+    AppendFormatControl(par.Stream, caScript, 0);
+    AppendFormatControl(par.Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(note)));
+    AppendFormatControl(par.Stream, fcSpecialChar, chParEnd);
+    par.Chars.AppendByte(chParEnd);
+
+    const std::int32_t style = f.AddStyle("Plain", 0);
+    f.Style(style).CharFormat[caColor] = 0x00FF00;
+    f.Style(style).CharFormat[caUnderline] = 0;
+    f.Style(style).CharFormat[caScript] = 0;
+    f.PlaceCaret(0, 0);
+    doc.PerformOperation(TApplyStyleArgs{style, 1});
+    EXPECT_EQ(f.AttrAt(0, 0, caColor), 0x00FF00);
+    EXPECT_EQ(f.AttrAt(0, 2, caColor), 0xFF0000);
+    EXPECT_EQ(f.AttrAt(0, 3, caUnderline), 1);
+    EXPECT_EQ(f.AttrAt(0, 4, caScript), 1);
+    EXPECT_EQ(f.AttrAt(0, 4, caColor), 0x00FF00);
+}
+
+TEST_F(StyleFormattingTest, UpdatingAStyleChangesItsParagraphsAndThoseOfDerivedStyles) {
+    TFormattingDoc f({"{fs:40}alpha", "beta", "gamma", "delta"});
+    TDoc& doc = f.Doc();
+    const std::int32_t body = f.AddStyle("Body", 0);
+    const std::int32_t derived = f.AddStyle("Body Indent", body);
+    f.Style(derived).ParFormat.LeftIndent = 720;
+    f.SetParStyle(0, body);
+    f.SetParStyle(1, body);
+    f.SetParStyle(2, derived);
+    f.Doc().Par(2)->Format.LeftIndent = 720;
+    f.Select(0, 0, 0, 5);
+    const TFormattingDump before = DumpFormatting(doc);
+    doc.PerformOperation(TUpdateStyleArgs{-1});
+    EXPECT_EQ(f.Style(body).CharFormat[caSize], 40);
+    EXPECT_EQ(f.AttrAt(1, 1, caSize), 40);
+    EXPECT_EQ(f.AttrAt(2, 1, caSize), 40);
+    EXPECT_EQ(doc.Par(2)->Format.LeftIndent, 720);
+    EXPECT_EQ(f.AttrAt(3, 1, caSize), DefaultCharFormat[caSize]);
+    const TFormattingDump after = DumpFormatting(doc);
+    doc.Undo(true);
+    EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
+    doc.Redo();
+    EXPECT_EQ(DumpDifference(DumpFormatting(doc), after), "");
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(StyleFormattingTest, UpdatingFromParagraphsOfMixedStylesChangesNothing) {
+    TFormattingDoc f({"{fs:40}alpha", "beta"});
+    TDoc& doc = f.Doc();
+    const std::int32_t body = f.AddStyle("Body", 0);
+    f.SetParStyle(1, body);
+    f.Select(0, 0, 1, 2);
+    const TFormattingDump before = DumpFormatting(doc);
+    const std::int32_t steps = doc.UndoList.Count;
+    doc.PerformOperation(TUpdateStyleArgs{-1});
+    EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
+    EXPECT_EQ(doc.UndoList.Count, steps);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0],
+              "The \"update style\" operation can only be applied to a selection of paragraphs of the same style.");
+}
+
+TEST_F(StyleFormattingTest, UpdatingAStyleThatAlreadyMatchesLeavesNoStep) {
+    TFormattingDoc f({"alpha"});
+    TDoc& doc = f.Doc();
+    f.Select(0, 0, 0, 5);
+    const std::int32_t steps = doc.UndoList.Count;
+    doc.PerformOperation(TUpdateStyleArgs{-1});
+    EXPECT_EQ(doc.UndoList.Count, steps);
+}
+
+TEST_F(StyleFormattingTest, UpdatingAListStyleLeavesOtherStylesNumberingAlone) {
+    TFormattingDoc f({"item", "other"});
+    TDoc& doc = f.Doc();
+    auto* list = new TAutoList;
+    list->SingleLevel = 1;
+    list->Levels[0].NumberFormat = lnArabic;
+    list->Levels[0].ParFormat.LeftIndent = 360;
+    list->Levels[0].ParFormat.FirstIndent = -360;
+    doc.Lists.Add(list);
+    const auto handle = static_cast<std::int32_t>(ObjectHandle(list));
+    const std::int32_t listStyle = f.AddStyle("List Body", 0);
+    f.Style(listStyle).ParFormat.List = handle;
+    f.SetParStyle(0, listStyle);
+    for (std::int32_t p : {0, 1}) {
+        doc.Par(p)->Format.List = handle;
+        doc.Par(p)->Format.ListLevel = 0;
+        doc.Par(p)->Format.FirstIndent = -360;
+        doc.Par(p)->Format.LeftIndent = p == 0 ? 1080 : 360;
+    }
+    f.Select(0, 0, 0, 4);
+    const TFormattingDump before = DumpFormatting(doc);
+    doc.PerformOperation(TUpdateStyleArgs{-1});
+    // The paragraph of the other style keeps its list and its indents.
+    EXPECT_EQ(list->Levels[0].ParFormat.LeftIndent, 360);
+    EXPECT_EQ(doc.Par(1)->Format.List, handle);
+    ASSERT_EQ(doc.Lists.Count, 2);
+    const auto* own = doc.Lists.At<TAutoList>(1);
+    EXPECT_EQ(own->Levels[0].ParFormat.LeftIndent, 1080);
+    EXPECT_EQ(f.Style(listStyle).ParFormat.List, static_cast<std::int32_t>(ObjectHandle(own)));
+    doc.Undo(true);
+    EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
+    EXPECT_EQ(doc.Lists.Count, 1);
+}
+
+TEST_F(StyleFormattingTest, TheGalleryHasAllBulletAndAllNumberedListsOfNineLevels) {
+    for (bool bullets : {true, false}) {
+        SCOPED_TRACE(bullets ? "bullets" : "numbers");
+        std::unique_ptr<TAutoList> list = ListGalleryList(bullets);
+        ASSERT_NE(list, nullptr);
+        EXPECT_FALSE(list->IsSingleLevel());
+        for (int k = 0; k < 9; ++k)
+            EXPECT_EQ(list->LevelIsBullet(k), bullets) << k;
+    }
+}
+
+TEST_F(StyleFormattingTest, DemotingASingleLevelBulletItemMakesANineLevelList) {
+    TFormattingDoc f({"item"});
+    TDoc& doc = f.Doc();
+    auto* list = new TAutoList;
+    list->SingleLevel = 1;
+    list->Levels[0].NumberFormat = lnBullet;
+    list->Levels[0].LabelText = u"*";
+    doc.Lists.Add(list);
+    TParFormat& pf = doc.Par(0)->Format;
+    pf.List = static_cast<std::int32_t>(ObjectHandle(list));
+    pf.ListLevel = 0;
+    pf.LeftIndent = 720;
+    pf.FirstIndent = -360;
+    f.PlaceCaret(0, 0);
+    const TFormattingDump before = DumpFormatting(doc);
+    doc.PerformOperation(TStepParAttributeArgs{nullptr, nullptr, 7, 0});
+    EXPECT_FALSE(list->IsSingleLevel());
+    EXPECT_EQ(pf.ListLevel, 1);
+    EXPECT_EQ(list->Levels[0].LabelText, u"*");
+    EXPECT_EQ(list->Levels[1].ParFormat.LeftIndent, 720 + 360);
+    EXPECT_EQ(list->Levels[1].ParFormat.FirstIndent, -360);
+    EXPECT_TRUE(list->LevelIsBullet(8));
+    EXPECT_EQ(pf.LeftIndent, 1080);
+    doc.Undo(true);
+    EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
+    EXPECT_TRUE(list->IsSingleLevel());
+    // Promoting at level 0 cannot move.
+    const std::int32_t steps = doc.UndoList.Count;
+    doc.PerformOperation(TStepParAttributeArgs{nullptr, nullptr, 6, 0});
+    EXPECT_EQ(doc.UndoList.Count, steps);
+}
+
+TEST_F(StyleFormattingTest, BuiltInStylesAreAddedOnceFromTheDefaults) {
+    struct Case {
+        const char* name;
+        std::int32_t id;
+        const char* styleName;
+    };
+    const Case cases[] = {
+        {"footnote text", 29, "Footnote Text"},
+        {"endnote text", 43, "Endnote Text"},
+        {"index heading", 33, "Index Heading"},
+        {"heading", 2, "Heading 2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TFormattingDoc f({"text"});
+        TDoc& doc = f.Doc();
+        const TFormattingDump before = DumpFormatting(doc);
+        std::int32_t index = -1;
+        f.InOperation([&] { index = EnsureBuiltInStyle(doc, c.id); });
+        ASSERT_GE(index, 0);
+        EXPECT_EQ(f.Style(index).Name, c.styleName);
+        EXPECT_EQ(f.Style(index).BuiltInId, c.id);
+        const std::int32_t count = doc.Styles->Count;
+        f.InOperation([&] { EXPECT_EQ(EnsureBuiltInStyle(doc, c.id), index); });
+        EXPECT_EQ(doc.Styles->Count, count);
+        doc.Undo(true);
+        doc.Undo(true);
+        EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
+    }
+}
+
+TEST_F(StyleFormattingTest, TableOfContentsStylesIndentEachLevelFurther) {
+    TFormattingDoc f({"text"});
+    TDoc& doc = f.Doc();
+    f.Style(0).ParFormat.LeftIndent = 100;
+    f.InOperation([&] { EnsureTOCStyles(doc, nullptr, nullptr, nullptr, 5, false); });
+    const std::int32_t title = doc.Styles->IndexOfBuiltIn(bsTocTitle);
+    ASSERT_GE(title, 0);
+    EXPECT_EQ(f.Style(title).Name, "TOC Title");
+    for (std::int32_t k = 1; k <= 9; ++k) {
+        SCOPED_TRACE(k);
+        const std::int32_t index = doc.Styles->IndexOfBuiltIn(bsToc1 + k - 1);
+        if (k > 5) {
+            EXPECT_EQ(index, -1);
+            continue;
+        }
+        ASSERT_GE(index, 0);
+        TParFormat resolved = DefaultParFormat;
+        f.Style(index).ResolveFormat(nullptr, &resolved, rfListIndents);
+        EXPECT_EQ(resolved.LeftIndent, 100 + (k - 1) * 240);
+    }
+    // Asking again adds nothing.
+    const std::int32_t count = doc.Styles->Count;
+    f.InOperation([&] { EnsureTOCStyles(doc, nullptr, nullptr, nullptr, 5, false); });
+    EXPECT_EQ(doc.Styles->Count, count);
+}
+
+TEST_F(StyleFormattingTest, HeaderAndFooterStylesFromTheDefaultsGetTheirTabs) {
+    TFormattingDoc f({"text"});
+    TDoc& doc = f.Doc();
+    f.InOperation([&] { EnsureHeaderFooterStyles(doc); });
+    for (std::int32_t id : {static_cast<std::int32_t>(bsHeader), static_cast<std::int32_t>(bsFooter)}) {
+        const std::int32_t index = doc.Styles->IndexOfBuiltIn(id);
+        ASSERT_GE(index, 0) << id;
+    }
+}
+
+TEST_F(StyleFormattingTest, HeadingLevels) {
+    struct Case {
+        const char* name;
+        const char* style;  // the paragraph's style ("" for Normal)
+        std::int32_t builtIn;
+        std::int32_t ownLevel;
+        std::int32_t level;
+        const char* expectStyle;
+        std::int32_t expectLevel;
+    };
+    const Case cases[] = {
+        {"promote a third-level heading", "Heading 3", 3, 2, 1, "Heading 2", 1},
+        {"demote a first-level heading", "Heading 1", 1, 0, 1, "Heading 2", 1},
+        {"body text on a heading", "Heading 1", 1, 0, 9, "Normal", 9},
+        {"a family numbered by level", "Chapter 2", -1, 1, 2, "Chapter 3", 2},
+        {"a plain paragraph takes the level itself", "", -1, 9, 3, "Normal", 3},
+        {"body text on a plain paragraph with a level", "", -1, 4, 9, "Normal", 9},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TFormattingDoc f({"text"});
+        TDoc& doc = f.Doc();
+        std::int32_t style = 0;
+        if (c.style[0] != 0) {
+            style = f.AddStyle(c.style, 0, c.builtIn);
+            f.Style(style).ParFormat.OutlineLevel = static_cast<std::int8_t>(c.ownLevel);
+        }
+        // The family's other members.
+        for (const char* name : {"Chapter 1", "Chapter 3"}) {
+            const std::int32_t s = f.AddStyle(name, 0);
+            f.Style(s).ParFormat.OutlineLevel = static_cast<std::int8_t>(name[8] - '1');
+        }
+        f.SetParStyle(0, style);
+        doc.Par(0)->Format.OutlineLevel = static_cast<std::int8_t>(c.ownLevel);
+        const TFormattingDump before = DumpFormatting(doc);
+        f.InOperation([&] { SetHeadingLevel(doc, 0, c.level); });
+        EXPECT_EQ(f.Style(doc.Par(0)->Format.Style).Name, c.expectStyle);
+        EXPECT_EQ(doc.Par(0)->Format.OutlineLevel, c.expectLevel);
+        doc.Undo(true);
+        EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
+    }
+}
+
+}  // namespace
