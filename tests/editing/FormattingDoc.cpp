@@ -203,7 +203,8 @@ TFormattingDump DumpFormatting(const TDoc& doc) {
                         std::to_string(ps.PageHeight) + " o" + std::to_string(ps.Orientation) + " margins " +
                         std::to_string(ps.LeftMargin) + "," + std::to_string(ps.RightMargin) + "," +
                         std::to_string(ps.TopMargin) + "," + std::to_string(ps.BottomMargin) + "," +
-                        std::to_string(ps.HeaderDistance) + "," + std::to_string(ps.FooterDistance));
+                        std::to_string(ps.HeaderDistance) + "," + std::to_string(ps.FooterDistance) + " mirror " +
+                        std::to_string(ps.MirrorMargins) + " facing " + std::to_string(ps.FacingPages));
     }
     lines.push_back("tab width " + std::to_string(doc.DefaultTabWidth));
     return dump;

@@ -14,6 +14,7 @@
 #include "layout/pagination/TLayoutClient.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TSection.h"
+#include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/host/ModelOptions.h"
 #include "model/host/TDocClient.h"
@@ -88,6 +89,57 @@ TEST_F(FormattingTest, OrientationTurnsThePageAndBack) {
     doc.Undo(true);
     EXPECT_EQ(ps.Orientation, 0);
     EXPECT_EQ(ps.PageWidth, 12240);
+}
+
+TEST_F(FormattingTest, AWholeSetupGoesInUnchangedAndSpreadsItsMirrorFlag) {
+    TFormattingDoc f({"text"});
+    TDoc& doc = f.Doc();
+    TPageSetupValues values;
+    values.What = pwWholeSetup;
+    SetDefaultPageSetup(values.Setup);
+    values.Setup.PageWidth = 11906;
+    values.Setup.LeftMargin = 11000;  // more than the page leaves: a whole setup is taken as given
+    values.Setup.MirrorMargins = 1;
+    const TFormattingDump before = DumpFormatting(doc);
+    const TFragment range = Range(0, 0, 0, 0);
+    doc.PerformOperation(TChangePageSettingsArgs{&values, &range});
+    const TPageSetup& ps = doc.Sections.At<TSection>(0)->PageSetup;
+    EXPECT_EQ(ps.PageWidth, 11906);
+    EXPECT_EQ(ps.LeftMargin, 11000);
+    EXPECT_EQ(ps.MirrorMargins, 1);
+    doc.Undo(true);
+    EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
+    EXPECT_EQ(ps.MirrorMargins, 0);
+}
+
+TEST_F(FormattingTest, RowEndsKeepTheTableFormatUnlessAskedOtherwise) {
+    for (bool rowEndsToo : {false, true}) {
+        SCOPED_TRACE(rowEndsToo ? "row ends take the format" : "row ends keep theirs");
+        TFormattingDoc f({"a", "", "c"});
+        TDoc& doc = f.Doc();
+        // A one-cell row: "a" ends with the cell-end mark, then the row end.
+        TPar& cell = *doc.Par(0);
+        cell.Format = TableParFormat;
+        cell.Stream.SetSize(cell.Stream.Size - FormatControlSize);
+        AppendFormatControl(cell.Stream, fcCellEnd, 0);
+        cell.Chars.Data[cell.Chars.Size - 1] = chCellEnd;
+        TPar& rowEnd = *doc.Par(1);
+        rowEnd.Format = TableParFormat;
+        rowEnd.Stream.Clear();
+        AppendFormatControl(rowEnd.Stream, fcRowEnd, 0);
+        rowEnd.Chars.Data[0] = chRowEnd;
+        doc.StateFlags[sfRowEndsTakeFormat] = rowEndsToo ? 1 : 0;
+        f.Select(0, 0, 2, 1);
+        TParFormat centred = UnsetParFormat;
+        centred.Alignment = 1;
+        doc.PerformOperation(TFormatParagraphArgs{nullptr, nullptr, &centred});
+        EXPECT_EQ(doc.Par(0)->Format.Alignment, 1);
+        EXPECT_EQ(doc.Par(1)->Format.Alignment, rowEndsToo ? 1 : TableParFormat.Alignment);
+        EXPECT_EQ(doc.Par(1)->Format.InTable, 1);
+        EXPECT_EQ(doc.Par(0)->Format.InTable, 1);
+        EXPECT_EQ(doc.Par(2)->Format.Alignment, 1);
+        doc.StateFlags[sfRowEndsTakeFormat] = 0;
+    }
 }
 
 TEST_F(FormattingTest, SizeStepsMoveThroughTheListAndStayInLimits) {

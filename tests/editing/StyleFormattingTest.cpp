@@ -71,6 +71,20 @@ TEST_F(StyleFormattingTest, ApplyingAStyleKeepsABoldWordBoldUnlessTheStyleSetsBo
     }
 }
 
+TEST_F(StyleFormattingTest, ApplyingAStyleLeavesTableParagraphsInTheirTable) {
+    TFormattingDoc f({"cell"});
+    TDoc& doc = f.Doc();
+    doc.Par(0)->Format.InTable = 1;
+    const std::int32_t quote = f.AddStyle("Quote", 0);
+    f.Style(quote).ParFormat.LeftIndent = 720;
+    f.PlaceCaret(0, 1);
+    doc.PerformOperation(TApplyStyleArgs{quote, 1});
+    EXPECT_EQ(doc.Par(0)->Format.InTable, 1);
+    EXPECT_EQ(doc.Par(0)->Format.LeftIndent, 720);
+    doc.PerformOperation(TResetFormatArgs{nullptr, nullptr, 0});
+    EXPECT_EQ(doc.Par(0)->Format.InTable, 1);
+}
+
 TEST_F(StyleFormattingTest, ApplyingAStyleOnlyByIndexKeepsEveryFormat) {
     TFormattingDoc f({"{fs:40}one"});
     TDoc& doc = f.Doc();

@@ -148,7 +148,9 @@ void FormatPageSettingsClamped(TDoc& doc, const TPageSetupValues& values, const 
     } else if (values.What == pwOrientation) {
         (new TChangePageParamsOperation(&doc, range, pwOrientation, 0, nullptr))->Execute();
     } else {
-        (new TChangePageParamsOperation(&doc, range, values.What, 0, &values.Setup))->Execute();
+        // A whole setup also gives every section of the document its mirror
+        // and facing-pages bytes.
+        (new TChangePageParamsOperation(&doc, range, pwWithSpreads, 0, &values.Setup))->Execute();
     }
     TList::Release(sections);
     doc.PostActions().Caret = doc.Caret;
