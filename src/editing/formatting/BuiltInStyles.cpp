@@ -265,16 +265,10 @@ void SetHeadingLevel(TDoc& doc, std::int32_t p, std::int32_t level) {
     }
     if (style.IsHeading()) {
         const std::int32_t heading = EnsureBuiltInStyle(doc, bsHeading1 + level);
-        if (heading >= 0) {
-            // An imported heading brings no list of this document.
-            TStyle& h = *doc.Styles->Style(heading);
-            if (h.HasList() && !doc.Lists.Contains(h.List())) {
-                std::unique_ptr<TStyleList> sheet = SheetCopy(doc);
-                DropForeignLists(doc, *sheet);
-                ApplySheet(doc, std::move(sheet), nullptr);
-            }
+        // An imported heading has lost a list of another document on the
+        // way in (Import).
+        if (heading >= 0)
             ApplyStyle(doc, {whole}, nullptr, nullptr, true, heading);
-        }
         return;
     }
     // A family of styles numbered by level ("Chapter 2", "Chapter 3").
