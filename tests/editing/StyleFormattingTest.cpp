@@ -11,14 +11,17 @@
 #include "base/messages/MessageBoxes.h"
 #include "editing/formatting/BuiltInStyles.h"
 #include "editing/formatting/Formatting.h"
+#include "editing/formatting/FormattingSeams.h"
 #include "editing/formatting/ListGallery.h"
 #include "editing/services/EditingInstall.h"
 #include "model/formats/FormatStream.h"
 #include "model/managers/TAutoList.h"
 #include "model/managers/TStyle.h"
 #include "model/managers/TStyleList.h"
+#include "model/managers/TTabManager.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/OperationArgs.h"
+#include "model/undo/StyleOperations.h"
 
 namespace {
 
@@ -97,53 +100,65 @@ TEST_F(StyleFormattingTest, ApplyingAStyleOnlyByIndexKeepsEveryFormat) {
 }
 
 TEST_F(StyleFormattingTest, ApplyingAStyleKeepsLinkColoursAndNoteReferencesRaised) {
-    TFormattingDoc f({"ab"});
-    TDoc& doc = f.Doc();
-    // "ab", then a hyperlink "cd" in blue underlined, then a raised note
-    // reference "1".
-    auto* link = new TField;
-    link->Kind = fkCode;
-    link->Type = ftHyperlink;
-    doc.Fields.Add(link);
-    auto* note = new TField;
-    note->Kind = fkNoteRef;
-    doc.Fields.Add(note);
-    TPar& par = *doc.Par(0);
-    par.Stream.Clear();
-    par.Chars.Clear();
-    auto text = [&](const char* s) {
-        for (; *s != 0; ++s) {
-            par.Stream.AppendByte(static_cast<std::uint8_t>(*s));
-            par.Chars.AppendByte(static_cast<std::uint8_t>(*s));
-        }
-    };
-    text("ab");
-    AppendFormatControl(par.Stream, fcFieldStart, static_cast<std::int32_t>(ObjectHandle(link)));
-    AppendFormatControl(par.Stream, caColor, 0xFF0000);
-    AppendFormatControl(par.Stream, caUnderline, 1);
-    text("cd");
-    AppendFormatControl(par.Stream, caColor, DefaultCharFormat[caColor]);
-    AppendFormatControl(par.Stream, caUnderline, 0);
-    AppendFormatControl(par.Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(link)));
-    AppendFormatControl(par.Stream, fcFieldStart, static_cast<std::int32_t>(ObjectHandle(note)));
-    AppendFormatControl(par.Stream, caScript, 1);
-    text("1");
-    AppendFormatControl(par.Stream, caScript, 0);
-    AppendFormatControl(par.Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(note)));
-    AppendFormatControl(par.Stream, fcSpecialChar, chParEnd);
-    par.Chars.AppendByte(chParEnd);
+    // Links inside a table of contents are its entries and take the style.
+    for (bool inToc : {false, true}) {
+        SCOPED_TRACE(inToc ? "inside a table of contents" : "in the text");
+        TFormattingDoc f({"x", "ab"});
+        TDoc& doc = f.Doc();
+        auto field = [&](std::uint8_t kind, std::uint8_t type) {
+            auto* made = new TField;
+            made->Kind = kind;
+            made->Type = type;
+            doc.Fields.Add(made);
+            return static_cast<std::int32_t>(ObjectHandle(made));
+        };
+        const std::int32_t toc = field(fkCode, ftToc);
+        const std::int32_t link = field(fkCode, ftHyperlink);
+        const std::int32_t note = field(fkNoteRef, 0);
+        // The table of contents opens in the paragraph before.
+        if (inToc)
+            InsertFormatControl(doc.Par(0)->Stream, 0, fcFieldStart, toc);
+        // "ab", then a hyperlink "cd" in blue underlined, then a raised note
+        // reference "1".
+        TPar& par = *doc.Par(1);
+        par.Stream.Clear();
+        par.Chars.Clear();
+        auto text = [&](const char* s) {
+            for (; *s != 0; ++s) {
+                par.Stream.AppendByte(static_cast<std::uint8_t>(*s));
+                par.Chars.AppendByte(static_cast<std::uint8_t>(*s));
+            }
+        };
+        text("ab");
+        AppendFormatControl(par.Stream, fcFieldStart, link);
+        AppendFormatControl(par.Stream, caColor, 0xFF0000);
+        AppendFormatControl(par.Stream, caUnderline, 1);
+        text("cd");
+        AppendFormatControl(par.Stream, caColor, DefaultCharFormat[caColor]);
+        AppendFormatControl(par.Stream, caUnderline, 0);
+        AppendFormatControl(par.Stream, fcFieldEnd, link);
+        AppendFormatControl(par.Stream, fcFieldStart, note);
+        AppendFormatControl(par.Stream, caScript, 1);
+        text("1");
+        AppendFormatControl(par.Stream, caScript, 0);
+        AppendFormatControl(par.Stream, fcFieldEnd, note);
+        if (inToc)
+            AppendFormatControl(par.Stream, fcFieldEnd, toc);
+        AppendFormatControl(par.Stream, fcSpecialChar, chParEnd);
+        par.Chars.AppendByte(chParEnd);
 
-    const std::int32_t style = f.AddStyle("Plain", 0);
-    f.Style(style).CharFormat[caColor] = 0x00FF00;
-    f.Style(style).CharFormat[caUnderline] = 0;
-    f.Style(style).CharFormat[caScript] = 0;
-    f.PlaceCaret(0, 0);
-    doc.PerformOperation(TApplyStyleArgs{style, 1});
-    EXPECT_EQ(f.AttrAt(0, 0, caColor), 0x00FF00);
-    EXPECT_EQ(f.AttrAt(0, 2, caColor), 0xFF0000);
-    EXPECT_EQ(f.AttrAt(0, 3, caUnderline), 1);
-    EXPECT_EQ(f.AttrAt(0, 4, caScript), 1);
-    EXPECT_EQ(f.AttrAt(0, 4, caColor), 0x00FF00);
+        const std::int32_t style = f.AddStyle("Plain", 0);
+        f.Style(style).CharFormat[caColor] = 0x00FF00;
+        f.Style(style).CharFormat[caUnderline] = 0;
+        f.Style(style).CharFormat[caScript] = 0;
+        f.PlaceCaret(1, 0);
+        doc.PerformOperation(TApplyStyleArgs{style, 1});
+        EXPECT_EQ(f.AttrAt(1, 0, caColor), 0x00FF00);
+        EXPECT_EQ(f.AttrAt(1, 2, caColor), inToc ? 0x00FF00 : 0xFF0000);
+        EXPECT_EQ(f.AttrAt(1, 3, caUnderline), inToc ? 0 : 1);
+        EXPECT_EQ(f.AttrAt(1, 4, caScript), 1);
+        EXPECT_EQ(f.AttrAt(1, 4, caColor), 0x00FF00);
+    }
 }
 
 TEST_F(StyleFormattingTest, UpdatingAStyleChangesItsParagraphsAndThoseOfDerivedStyles) {
@@ -331,14 +346,123 @@ TEST_F(StyleFormattingTest, TableOfContentsStylesIndentEachLevelFurther) {
     EXPECT_EQ(doc.Styles->Count, count);
 }
 
-TEST_F(StyleFormattingTest, HeaderAndFooterStylesFromTheDefaultsGetTheirTabs) {
+TEST_F(StyleFormattingTest, ANewSheetReplacesTheListsThatDiffer) {
+    TFormattingDoc f({"item"});
+    TDoc& doc = f.Doc();
+    auto* list = new TAutoList;
+    list->SingleLevel = 1;
+    list->Levels[0].NumberFormat = lnArabic;
+    doc.Lists.Add(list);
+    const TFormattingDump before = DumpFormatting(doc);
+    auto* change = new TFormatStyleListInfo;
+    change->NewStyles = new TStyleList(&doc);
+    change->NewStyles->Assign(*doc.Styles);
+    change->NewLists.push_back(std::make_unique<TAutoList>());
+    change->NewLists[0]->Assign(*list);
+    change->NewLists[0]->Levels[0].NumberFormat = lnUpperRoman;
+    doc.PerformOperation(TFormatDocStylesArgs{change});
+    EXPECT_EQ(list->Levels[0].NumberFormat, lnUpperRoman);
+    doc.Undo(true);
+    EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
+}
+
+TEST_F(StyleFormattingTest, TableOfContentsStylesComeFromTheirSourcesInOrder) {
+    // The document's "TOC 1" is indented 0; the template's 500; the default
+    // template's 999, and it alone has "TOC 2" (700).
+    struct Case {
+        const char* name;
+        bool withTemplate;
+        bool update;
+        std::int32_t expectToc1, expectToc2;
+    };
+    const Case cases[] = {
+        {"a template replaces the document's style", true, false, 500, 700},
+        {"an update keeps the document's style", true, true, 0, 700},
+        {"the default template only adds", false, false, 0, 700},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TFormattingDoc f({"text"});
+        TDoc& doc = f.Doc();
+        f.Style(f.AddStyle("TOC 1", 0, bsToc1)).ParFormat.LeftIndent = 0;
+        TFormattingDoc templ({"x"});
+        const std::int32_t t1 = templ.AddStyle("TOC 1", 0, bsToc1);
+        templ.Style(t1).ParFormat.LeftIndent = 500;
+        TFormattingDoc defaults({"x"});
+        const std::int32_t d1 = defaults.AddStyle("TOC 1", 0, bsToc1);
+        defaults.Style(d1).ParFormat.LeftIndent = 999;
+        const std::int32_t d2 = defaults.AddStyle("TOC 2", 0, bsToc1 + 1);
+        defaults.Style(d2).ParFormat.LeftIndent = 700;
+        const TFormattingDump before = DumpFormatting(doc);
+        f.InOperation([&] {
+            EnsureTOCStyles(doc, nullptr, c.withTemplate ? &templ.Doc() : nullptr, &defaults.Doc(), 2, c.update);
+        });
+        const std::int32_t toc1 = doc.Styles->IndexOfBuiltIn(bsToc1);
+        const std::int32_t toc2 = doc.Styles->IndexOfBuiltIn(bsToc1 + 1);
+        ASSERT_GE(toc1, 0);
+        ASSERT_GE(toc2, 0);
+        EXPECT_EQ(f.Style(toc1).ParFormat.LeftIndent, c.expectToc1);
+        EXPECT_EQ(f.Style(toc2).ParFormat.LeftIndent, c.expectToc2);
+        EXPECT_GE(doc.Styles->IndexOfBuiltIn(bsTocTitle), 0);
+        doc.Undo(true);
+        EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
+    }
+}
+
+// A default template whose "Footnote Text" is 9 points.
+TDoc* FootnoteTemplate(const TDoc&, bool& owned) {
+    auto* doc = new TDoc(true);
+    auto* normal = new TStyle(doc->Styles);
+    normal->Name = normal->DisplayName = "Normal";
+    normal->BuiltInId = bsNormal;
+    doc->Styles->AddStyle(normal);
+    auto* note = new TStyle(doc->Styles);
+    note->Name = note->DisplayName = "Footnote Text";
+    note->BuiltInId = 29;
+    note->BasedOn = 0;
+    note->CharFormat[caSize] = 18;
+    doc->Styles->AddStyle(note);
+    owned = true;
+    return doc;
+}
+
+TEST_F(StyleFormattingTest, BuiltInStylesComeFromTheDefaultTemplateFirst) {
     TFormattingDoc f({"text"});
     TDoc& doc = f.Doc();
+    FormattingSeams().OpenDefaultTemplate = FootnoteTemplate;
+    std::int32_t index = -1;
+    f.InOperation([&] { index = EnsureBuiltInStyle(doc, 29); });
+    // A style the template lacks still comes from the defaults.
+    std::int32_t endnote = -1;
+    f.InOperation([&] { endnote = EnsureBuiltInStyle(doc, 43); });
+    FormattingSeams().OpenDefaultTemplate = nullptr;
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(f.Style(index).CharFormat[caSize], 18);
+    EXPECT_GE(endnote, 0);
+    EXPECT_EQ(f.Style(endnote).Name, "Endnote Text");
+}
+
+TEST_F(StyleFormattingTest, HeaderAndFooterStylesFromTheDefaultsStopTabsAtMiddleAndEnd) {
+    TTabManager tabs;
+    TFormattingDoc f({"text"});
+    TDoc& doc = f.Doc();
+    const TFormattingDump before = DumpFormatting(doc);
     f.InOperation([&] { EnsureHeaderFooterStyles(doc); });
     for (std::int32_t id : {static_cast<std::int32_t>(bsHeader), static_cast<std::int32_t>(bsFooter)}) {
+        SCOPED_TRACE(id);
         const std::int32_t index = doc.Styles->IndexOfBuiltIn(id);
-        ASSERT_GE(index, 0) << id;
+        ASSERT_GE(index, 0);
+        const std::int32_t table = f.Style(index).ParFormat.Tabs;
+        ASSERT_GT(table, 0);
+        const TTabTable& stops = *tabs.Table(table);
+        ASSERT_EQ(stops.Count, 2);
+        EXPECT_EQ(TabStopPosition(stops.Stop(0)), 9360 / 2);
+        EXPECT_EQ(TabStopAlignment(stops.Stop(0)), taCenter);
+        EXPECT_EQ(TabStopPosition(stops.Stop(1)), 9360);
+        EXPECT_EQ(TabStopAlignment(stops.Stop(1)), taRight);
     }
+    doc.Undo(true);
+    EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
 }
 
 TEST_F(StyleFormattingTest, HeadingLevels) {

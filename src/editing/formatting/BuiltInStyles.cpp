@@ -82,9 +82,27 @@ const TStyleList* DefaultSheet() {
     return StyleManager != nullptr ? &StyleManager->DefaultStyles : nullptr;
 }
 
-std::unique_ptr<TDoc> DefaultTemplate(const TDoc& doc) {
-    return FormattingSeams().OpenDefaultTemplate != nullptr ? FormattingSeams().OpenDefaultTemplate(doc) : nullptr;
-}
+// The default template for as long as it is needed: closed again at the end
+// when it was opened for this.
+class TDefaultTemplate {
+public:
+    explicit TDefaultTemplate(const TDoc& doc) {
+        if (FormattingSeams().OpenDefaultTemplate != nullptr)
+            Doc = FormattingSeams().OpenDefaultTemplate(doc, Owned);
+    }
+    ~TDefaultTemplate() {
+        if (Owned)
+            delete Doc;
+    }
+    TDefaultTemplate(const TDefaultTemplate&) = delete;
+    TDefaultTemplate& operator=(const TDefaultTemplate&) = delete;
+
+    const TStyleList* Styles() const { return Doc != nullptr ? Doc->Styles : nullptr; }
+
+private:
+    TDoc* Doc = nullptr;
+    bool Owned = false;
+};
 
 std::int32_t ResolvedLeftIndent(const TStyleList& sheet, std::int32_t index) {
     if (index < 0)
@@ -100,8 +118,10 @@ std::int32_t EnsureBuiltInStyle(TDoc& doc, std::int32_t id) {
     std::int32_t index = doc.Styles->IndexOfBuiltIn(id);
     if (index >= 0)
         return index;
-    if (std::unique_ptr<TDoc> templ = DefaultTemplate(doc))
-        ImportBuiltIn(doc, templ->Styles, id, true);
+    {
+        const TDefaultTemplate templ(doc);
+        ImportBuiltIn(doc, templ.Styles(), id, true);
+    }
     index = doc.Styles->IndexOfBuiltIn(id);
     if (index < 0) {
         ImportBuiltIn(doc, DefaultSheet(), id, true);
@@ -194,10 +214,11 @@ void EnsureTOCStyles(TDoc& doc,
 void EnsureHeaderFooterStyles(TDoc& doc) {
     if (doc.Styles->IndexOfBuiltIn(bsHeader) >= 0 && doc.Styles->IndexOfBuiltIn(bsFooter) >= 0)
         return;
-    if (std::unique_ptr<TDoc> templ = DefaultTemplate(doc)) {
+    {
+        const TDefaultTemplate templ(doc);
         for (std::int32_t id : {static_cast<std::int32_t>(bsHeader), static_cast<std::int32_t>(bsFooter)})
             if (doc.Styles->IndexOfBuiltIn(id) < 0)
-                ImportBuiltIn(doc, templ->Styles, id, true);
+                ImportBuiltIn(doc, templ.Styles(), id, true);
     }
     const TStyleList* defaults = DefaultSheet();
     if (defaults == nullptr)

@@ -27,10 +27,12 @@ enum : std::uint8_t {
 // it, or work that other rooms own. Each is nil until its owner fills it;
 // the workers then do what they can without it, as the comment says.
 struct TFormattingSeams {
-    // The default template of the document's type, opened as a hidden
-    // document; nil when there is none (built-in styles then come from the
-    // style manager's defaults alone).
-    std::unique_ptr<TDoc> (*OpenDefaultTemplate)(const TDoc& doc) = nullptr;
+    // The default template of the document's type; nil when there is none
+    // (built-in styles then come from the style manager's defaults alone).
+    // A template that is already open as a document is answered with owned
+    // false and stays open; otherwise it was opened hidden for the caller,
+    // who frees it (owned true).
+    TDoc* (*OpenDefaultTemplate)(const TDoc& doc, bool& owned) = nullptr;
     // An RTF text read into a hidden document; the list gallery text is read
     // through it. Nil: the gallery made in code stands in (ListGallery.h).
     std::unique_ptr<TDoc> (*OpenRtfText)(std::string_view rtf) = nullptr;

@@ -85,36 +85,51 @@ bool IsLink(const TField* field) {
 bool IsNoteRef(const TField* field) {
     return field != nullptr && (field->Kind == fkNoteRef || field->Kind == fkNoteNumber);
 }
-
-// The fields a paragraph starts inside: opened before it and not closed.
-void OpenFieldsAtStart(const TDoc& doc, std::int32_t p, std::int32_t& links, std::int32_t& noteRefs) {
-    links = noteRefs = 0;
-    for (std::int32_t i = doc.FirstParOfStory(doc.StoryOfPar(p)); i < p; ++i) {
-        const TPar& par = *doc.Par(i);
-        TStreamElement e;
-        for (std::int32_t off = 0; off < par.Stream.Size; off += e.Length) {
-            ReadStreamElement(par.Stream.Data, par.Stream.Size, off, e);
-            if (!e.IsControl || e.Truncated || (e.Code != fcFieldStart && e.Code != fcFieldEnd))
-                continue;
-            const auto* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
-            const int delta = e.Code == fcFieldStart ? 1 : -1;
-            if (IsLink(field))
-                links = std::max(0, links + delta);
-            if (IsNoteRef(field))
-                noteRefs = std::max(0, noteRefs + delta);
-        }
-    }
+bool IsToc(const TField* field) {
+    return field != nullptr && field->Kind == fkCode && field->Type == ftToc;
 }
 
-std::vector<TStretch> StretchesOf(const TDoc& doc, std::int32_t p, bool firstOfRange) {
-    std::int32_t links = 0, noteRefs = 0;
-    if (firstOfRange)
-        OpenFieldsAtStart(doc, p, links, noteRefs);
-    std::vector<TStretch> out;
-    TStretch current;
-    current.InLink = links > 0;
-    current.InNoteRef = noteRefs > 0;
-    const TPar& par = *doc.Par(p);
+// The fields open at a point of the text, as far as a style's application
+// cares: hyperlinks (those inside a table of contents are its entries'
+// links and take the style like the rest), note references, and tables of
+// contents.
+struct TOpenFields {
+    std::int32_t Links = 0;
+    std::int32_t NoteRefs = 0;
+    std::int32_t Tocs = 0;
+    std::vector<const TField*> CountedLinks;
+
+    // Notes a field mark; true when it starts or ends a stretch.
+    bool Note(const TField* field, bool start) {
+        if (IsToc(field)) {
+            Tocs = std::max(0, Tocs + (start ? 1 : -1));
+            return false;
+        }
+        if (IsNoteRef(field)) {
+            NoteRefs = std::max(0, NoteRefs + (start ? 1 : -1));
+            return true;
+        }
+        if (!IsLink(field))
+            return false;
+        if (start) {
+            if (Tocs > 0)
+                return false;
+            CountedLinks.push_back(field);
+            ++Links;
+            return true;
+        }
+        const auto it = std::find(CountedLinks.begin(), CountedLinks.end(), field);
+        if (it == CountedLinks.end())
+            return false;
+        CountedLinks.erase(it);
+        Links = std::max(0, Links - 1);
+        return true;
+    }
+};
+
+// Calls mark(field, start, position) for every field mark of a paragraph.
+template <class F>
+void ForEachFieldMark(const TPar& par, F&& mark) {
     std::int32_t pos = 0;
     TStreamElement e;
     for (std::int32_t off = 0; off < par.Stream.Size; off += e.Length) {
@@ -125,27 +140,37 @@ std::vector<TStretch> StretchesOf(const TDoc& doc, std::int32_t p, bool firstOfR
         }
         if (e.Truncated)
             break;
-        if (ControlTakesPosition(e.Code)) {
+        if (ControlTakesPosition(e.Code))
             ++pos;
-            continue;
-        }
-        if (e.Code != fcFieldStart && e.Code != fcFieldEnd)
-            continue;
-        const auto* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
-        if (!IsLink(field) && !IsNoteRef(field))
-            continue;
-        const int delta = e.Code == fcFieldStart ? 1 : -1;
-        if (IsLink(field))
-            links = std::max(0, links + delta);
-        else
-            noteRefs = std::max(0, noteRefs + delta);
+        else if (e.Code == fcFieldStart || e.Code == fcFieldEnd)
+            mark(HandleTo<TField>(static_cast<TObjectHandle>(e.Value)), e.Code == fcFieldStart, pos);
+    }
+}
+
+std::vector<TStretch> StretchesOf(const TDoc& doc, std::int32_t p, bool firstOfRange) {
+    TOpenFields open;
+    if (firstOfRange) {
+        // The fields the paragraph starts inside: opened before it in its
+        // story and not closed.
+        for (std::int32_t i = doc.FirstParOfStory(doc.StoryOfPar(p)); i < p; ++i)
+            ForEachFieldMark(*doc.Par(i),
+                             [&](const TField* field, bool start, std::int32_t) { open.Note(field, start); });
+    }
+    std::vector<TStretch> out;
+    TStretch current;
+    current.InLink = open.Links > 0;
+    current.InNoteRef = open.NoteRefs > 0;
+    const TPar& par = *doc.Par(p);
+    ForEachFieldMark(par, [&](const TField* field, bool start, std::int32_t pos) {
+        if (!open.Note(field, start))
+            return;
         current.To = pos;
         if (current.To > current.From)
             out.push_back(current);
         current.From = pos;
-        current.InLink = links > 0;
-        current.InNoteRef = noteRefs > 0;
-    }
+        current.InLink = open.Links > 0;
+        current.InNoteRef = open.NoteRefs > 0;
+    });
     current.To = par.CharCount();
     if (current.To > current.From)
         out.push_back(current);
@@ -249,6 +274,12 @@ void FormatStyles(TDoc& doc, TFormatStyleListInfo* change) {
     if (change == nullptr)
         return;
     const std::int32_t toApply = change->StyleToApply;
+    for (std::size_t i = 0; i < change->NewLists.size() && i < static_cast<std::size_t>(doc.Lists.Count); ++i) {
+        const TAutoList* fresh = change->NewLists[i].get();
+        TAutoList* current = doc.Lists.At<TAutoList>(static_cast<std::int32_t>(i));
+        if (fresh != nullptr && !AutoListsEqual(*current, *fresh, 0))
+            (new TFormatAutoListOperation(&doc, current, *fresh))->Execute();
+    }
     if (change->NewStyles != nullptr)
         (new TFormatStyleListOperation(&doc, change))->Execute();  // owns the change from here
     else
