@@ -69,5 +69,12 @@ TFormattingDump DumpFormatting(const TDoc& doc);
 // The first differing line of two dumps, for failure messages ("" when equal).
 std::string DumpDifference(const TFormattingDump& a, const TFormattingDump& b);
 
+// A copy of a value: fields of the packed paragraph format cannot be bound
+// to the references the test macros take.
+template <class T>
+T Value(T value) {
+    return value;
+}
+
 // The style manager that built-in styles come from, made once.
 void EnsureStyleManager();

@@ -133,11 +133,11 @@ TEST_F(FormattingTest, RowEndsKeepTheTableFormatUnlessAskedOtherwise) {
         TParFormat centred = UnsetParFormat;
         centred.Alignment = 1;
         doc.PerformOperation(TFormatParagraphArgs{nullptr, nullptr, &centred});
-        EXPECT_EQ(doc.Par(0)->Format.Alignment, 1);
-        EXPECT_EQ(doc.Par(1)->Format.Alignment, rowEndsToo ? 1 : TableParFormat.Alignment);
-        EXPECT_EQ(doc.Par(1)->Format.InTable, 1);
-        EXPECT_EQ(doc.Par(0)->Format.InTable, 1);
-        EXPECT_EQ(doc.Par(2)->Format.Alignment, 1);
+        EXPECT_EQ(Value(doc.Par(0)->Format.Alignment), 1);
+        EXPECT_EQ(Value(doc.Par(1)->Format.Alignment), rowEndsToo ? 1 : Value(TableParFormat.Alignment));
+        EXPECT_EQ(Value(doc.Par(1)->Format.InTable), 1);
+        EXPECT_EQ(Value(doc.Par(0)->Format.InTable), 1);
+        EXPECT_EQ(Value(doc.Par(2)->Format.Alignment), 1);
         doc.StateFlags[sfRowEndsTakeFormat] = 0;
     }
 }
@@ -331,8 +331,8 @@ TEST_F(FormattingTest, IndentsFollowTheHangingRule) {
         SetParProp(format, ppFirstIndent, c.givenFirst);
         SetParProp(format, ppLeftIndent, c.givenLeft);
         doc.PerformOperation(TFormatParagraphArgs{nullptr, nullptr, &format});
-        EXPECT_EQ(doc.Par(0)->Format.FirstIndent, c.expectFirst);
-        EXPECT_EQ(doc.Par(0)->Format.LeftIndent, c.expectLeft);
+        EXPECT_EQ(Value(doc.Par(0)->Format.FirstIndent), c.expectFirst);
+        EXPECT_EQ(Value(doc.Par(0)->Format.LeftIndent), c.expectLeft);
     }
 }
 
@@ -371,10 +371,10 @@ TEST_F(FormattingTest, ParagraphStepsStayWithinPageAndText) {
         f.PlaceCaret(0, 0);
         const TFormattingDump before = DumpFormatting(doc);
         doc.PerformOperation(TStepParAttributeArgs{nullptr, nullptr, c.kind, c.step});
-        EXPECT_EQ(pf.FirstIndent, c.expectFirst);
-        EXPECT_EQ(pf.LeftIndent, c.expectLeft);
-        EXPECT_EQ(pf.SpaceBefore, c.expectBefore);
-        EXPECT_EQ(pf.SpaceAfter, c.expectAfter);
+        EXPECT_EQ(Value(pf.FirstIndent), c.expectFirst);
+        EXPECT_EQ(Value(pf.LeftIndent), c.expectLeft);
+        EXPECT_EQ(Value(pf.SpaceBefore), c.expectBefore);
+        EXPECT_EQ(Value(pf.SpaceAfter), c.expectAfter);
         doc.Undo(true);
         EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
     }
@@ -388,9 +388,9 @@ TEST_F(FormattingTest, ParagraphStepsKeepDifferencesBetweenRuns) {
     doc.Par(2)->Format.LeftIndent = 500;
     f.Select(0, 0, 2, 1);
     doc.PerformOperation(TStepParAttributeArgs{nullptr, nullptr, 0, 360});
-    EXPECT_EQ(doc.Par(0)->Format.LeftIndent, 460);
-    EXPECT_EQ(doc.Par(1)->Format.LeftIndent, 460);
-    EXPECT_EQ(doc.Par(2)->Format.LeftIndent, 860);
+    EXPECT_EQ(Value(doc.Par(0)->Format.LeftIndent), 460);
+    EXPECT_EQ(Value(doc.Par(1)->Format.LeftIndent), 460);
+    EXPECT_EQ(Value(doc.Par(2)->Format.LeftIndent), 860);
 }
 
 TEST_F(FormattingTest, FormatBrushPaintsEveryRangeOfTheSelection) {
@@ -413,8 +413,8 @@ TEST_F(FormattingTest, FormatBrushPaintsEveryRangeOfTheSelection) {
         EXPECT_EQ(f.AttrAt(0, c.offset, caBold), c.bold);
         EXPECT_EQ(f.AttrAt(0, c.offset, caColor), c.bold == 1 ? 255 : DefaultCharFormat[caColor]);
     }
-    EXPECT_EQ(doc.Par(0)->Format.Alignment, 1);
-    EXPECT_EQ(doc.Par(1)->Format.Alignment, DefaultParFormat.Alignment);
+    EXPECT_EQ(Value(doc.Par(0)->Format.Alignment), 1);
+    EXPECT_EQ(Value(doc.Par(1)->Format.Alignment), Value(DefaultParFormat.Alignment));
     doc.Undo(true);
     EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
     brush = TFormatBrush{};
@@ -430,9 +430,9 @@ TEST_F(FormattingTest, FormatBrushWithAStyleGivesWholeParagraphsTheStyle) {
     brush.StyleName = "Quote";
     f.Select(0, 1, 0, 2);
     doc.PerformOperation(TFormatBrushArgs{});
-    EXPECT_EQ(doc.Par(0)->Format.Style, quote);
+    EXPECT_EQ(Value(doc.Par(0)->Format.Style), quote);
     EXPECT_EQ(f.AttrAt(0, 0, caItalic), 1);
-    EXPECT_EQ(doc.Par(1)->Format.Style, 0);
+    EXPECT_EQ(Value(doc.Par(1)->Format.Style), 0);
     brush = TFormatBrush{};
 }
 
@@ -463,8 +463,8 @@ TEST_F(FormattingTest, TabsChangeTheDefaultWidthAndTheParagraphsTable) {
     const TTabsDescription tabs{360, 3};
     doc.PerformOperation(TFormatTabsArgs{&tabs});
     EXPECT_EQ(doc.DefaultTabWidth, 360);
-    EXPECT_EQ(doc.Par(0)->Format.Tabs, 3);
-    EXPECT_EQ(doc.Par(1)->Format.Tabs, DefaultParFormat.Tabs);
+    EXPECT_EQ(Value(doc.Par(0)->Format.Tabs), 3);
+    EXPECT_EQ(Value(doc.Par(1)->Format.Tabs), Value(DefaultParFormat.Tabs));
     const TFormattingDump after = DumpFormatting(doc);
     doc.Undo(true);
     EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");

@@ -62,7 +62,7 @@ TEST_F(StyleFormattingTest, ApplyingAStyleKeepsABoldWordBoldUnlessTheStyleSetsBo
         f.PlaceCaret(0, 1);
         const TFormattingDump before = DumpFormatting(doc);
         doc.PerformOperation(TApplyStyleArgs{heading, 1});
-        EXPECT_EQ(doc.Par(0)->Format.Style, heading);
+        EXPECT_EQ(Value(doc.Par(0)->Format.Style), heading);
         EXPECT_EQ(f.AttrAt(0, 0, caBold), c.expectPlain);
         EXPECT_EQ(f.AttrAt(0, 5, caBold), c.expectBoldWord);
         EXPECT_EQ(f.AttrAt(0, 9, caBold), c.expectPlain);
@@ -82,10 +82,10 @@ TEST_F(StyleFormattingTest, ApplyingAStyleLeavesTableParagraphsInTheirTable) {
     f.Style(quote).ParFormat.LeftIndent = 720;
     f.PlaceCaret(0, 1);
     doc.PerformOperation(TApplyStyleArgs{quote, 1});
-    EXPECT_EQ(doc.Par(0)->Format.InTable, 1);
-    EXPECT_EQ(doc.Par(0)->Format.LeftIndent, 720);
+    EXPECT_EQ(Value(doc.Par(0)->Format.InTable), 1);
+    EXPECT_EQ(Value(doc.Par(0)->Format.LeftIndent), 720);
     doc.PerformOperation(TResetFormatArgs{nullptr, nullptr, 0});
-    EXPECT_EQ(doc.Par(0)->Format.InTable, 1);
+    EXPECT_EQ(Value(doc.Par(0)->Format.InTable), 1);
 }
 
 TEST_F(StyleFormattingTest, ApplyingAStyleOnlyByIndexKeepsEveryFormat) {
@@ -95,7 +95,7 @@ TEST_F(StyleFormattingTest, ApplyingAStyleOnlyByIndexKeepsEveryFormat) {
     f.Style(quote).CharFormat[caSize] = 20;
     f.PlaceCaret(0, 0);
     doc.PerformOperation(TApplyStyleArgs{quote, 0});
-    EXPECT_EQ(doc.Par(0)->Format.Style, quote);
+    EXPECT_EQ(Value(doc.Par(0)->Format.Style), quote);
     EXPECT_EQ(f.AttrAt(0, 0, caSize), 40);
 }
 
@@ -177,7 +177,7 @@ TEST_F(StyleFormattingTest, UpdatingAStyleChangesItsParagraphsAndThoseOfDerivedS
     EXPECT_EQ(f.Style(body).CharFormat[caSize], 40);
     EXPECT_EQ(f.AttrAt(1, 1, caSize), 40);
     EXPECT_EQ(f.AttrAt(2, 1, caSize), 40);
-    EXPECT_EQ(doc.Par(2)->Format.LeftIndent, 720);
+    EXPECT_EQ(Value(doc.Par(2)->Format.LeftIndent), 720);
     EXPECT_EQ(f.AttrAt(3, 1, caSize), DefaultCharFormat[caSize]);
     const TFormattingDump after = DumpFormatting(doc);
     doc.Undo(true);
@@ -235,12 +235,12 @@ TEST_F(StyleFormattingTest, UpdatingAListStyleLeavesOtherStylesNumberingAlone) {
     const TFormattingDump before = DumpFormatting(doc);
     doc.PerformOperation(TUpdateStyleArgs{-1});
     // The paragraph of the other style keeps its list and its indents.
-    EXPECT_EQ(list->Levels[0].ParFormat.LeftIndent, 360);
-    EXPECT_EQ(doc.Par(1)->Format.List, handle);
+    EXPECT_EQ(Value(list->Levels[0].ParFormat.LeftIndent), 360);
+    EXPECT_EQ(Value(doc.Par(1)->Format.List), handle);
     ASSERT_EQ(doc.Lists.Count, 2);
     const auto* own = doc.Lists.At<TAutoList>(1);
-    EXPECT_EQ(own->Levels[0].ParFormat.LeftIndent, 1080);
-    EXPECT_EQ(f.Style(listStyle).ParFormat.List, static_cast<std::int32_t>(ObjectHandle(own)));
+    EXPECT_EQ(Value(own->Levels[0].ParFormat.LeftIndent), 1080);
+    EXPECT_EQ(Value(f.Style(listStyle).ParFormat.List), static_cast<std::int32_t>(ObjectHandle(own)));
     doc.Undo(true);
     EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
     EXPECT_EQ(doc.Lists.Count, 1);
@@ -274,12 +274,12 @@ TEST_F(StyleFormattingTest, DemotingASingleLevelBulletItemMakesANineLevelList) {
     const TFormattingDump before = DumpFormatting(doc);
     doc.PerformOperation(TStepParAttributeArgs{nullptr, nullptr, 7, 0});
     EXPECT_FALSE(list->IsSingleLevel());
-    EXPECT_EQ(pf.ListLevel, 1);
+    EXPECT_EQ(Value(pf.ListLevel), 1);
     EXPECT_EQ(list->Levels[0].LabelText, u"*");
-    EXPECT_EQ(list->Levels[1].ParFormat.LeftIndent, 720 + 360);
-    EXPECT_EQ(list->Levels[1].ParFormat.FirstIndent, -360);
+    EXPECT_EQ(Value(list->Levels[1].ParFormat.LeftIndent), 720 + 360);
+    EXPECT_EQ(Value(list->Levels[1].ParFormat.FirstIndent), -360);
     EXPECT_TRUE(list->LevelIsBullet(8));
-    EXPECT_EQ(pf.LeftIndent, 1080);
+    EXPECT_EQ(Value(pf.LeftIndent), 1080);
     doc.Undo(true);
     EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
     EXPECT_TRUE(list->IsSingleLevel());
@@ -401,8 +401,8 @@ TEST_F(StyleFormattingTest, TableOfContentsStylesComeFromTheirSourcesInOrder) {
         const std::int32_t toc2 = doc.Styles->IndexOfBuiltIn(bsToc1 + 1);
         ASSERT_GE(toc1, 0);
         ASSERT_GE(toc2, 0);
-        EXPECT_EQ(f.Style(toc1).ParFormat.LeftIndent, c.expectToc1);
-        EXPECT_EQ(f.Style(toc2).ParFormat.LeftIndent, c.expectToc2);
+        EXPECT_EQ(Value(f.Style(toc1).ParFormat.LeftIndent), c.expectToc1);
+        EXPECT_EQ(Value(f.Style(toc2).ParFormat.LeftIndent), c.expectToc2);
         EXPECT_GE(doc.Styles->IndexOfBuiltIn(bsTocTitle), 0);
         doc.Undo(true);
         EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
@@ -502,7 +502,7 @@ TEST_F(StyleFormattingTest, HeadingLevels) {
         const TFormattingDump before = DumpFormatting(doc);
         f.InOperation([&] { SetHeadingLevel(doc, 0, c.level); });
         EXPECT_EQ(f.Style(doc.Par(0)->Format.Style).Name, c.expectStyle);
-        EXPECT_EQ(doc.Par(0)->Format.OutlineLevel, c.expectLevel);
+        EXPECT_EQ(Value(doc.Par(0)->Format.OutlineLevel), c.expectLevel);
         doc.Undo(true);
         EXPECT_EQ(DumpDifference(DumpFormatting(doc), before), "");
     }
