@@ -139,6 +139,16 @@ TEST_F(FormattingTest, RowEndsKeepTheTableFormatUnlessAskedOtherwise) {
         EXPECT_EQ(Value(doc.Par(0)->Format.InTable), 1);
         EXPECT_EQ(Value(doc.Par(2)->Format.Alignment), 1);
         doc.StateFlags[sfRowEndsTakeFormat] = 0;
+
+        // Taking the cell out of the table would leave half a row: the
+        // in-table property stays, the rest applies.
+        f.Select(0, 0, 0, 1);
+        TParFormat outside = UnsetParFormat;
+        outside.InTable = 0;
+        outside.Alignment = 2;
+        doc.PerformOperation(TFormatParagraphArgs{nullptr, nullptr, &outside});
+        EXPECT_EQ(Value(doc.Par(0)->Format.InTable), 1);
+        EXPECT_EQ(Value(doc.Par(0)->Format.Alignment), 2);
     }
 }
 

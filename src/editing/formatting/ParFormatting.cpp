@@ -172,7 +172,16 @@ void FormatParagraphsEx(TDoc& doc, const std::vector<TFragment>& given, const TP
                 step->AddChange(p, ChangeForPar(doc, p, TableParFormat));
                 continue;
             }
-            step->AddChange(p, ChangeForPar(doc, p, format));
+            TParFormat change = ChangeForPar(doc, p, format);
+            // A paragraph leaves or joins a table only with its whole row;
+            // a range that would cut a row in two keeps the row as it is.
+            if (!ParPropIsUnset(change, ppInTable) && InTablePar(doc, p)) {
+                TFragment row;
+                RowRange(doc, p, row);
+                if (row.Start.Par < f.Start.Par || row.End.Par > last)
+                    ClearParProp(change, ppInTable);
+            }
+            step->AddChange(p, change);
         }
         if (step->Empty())
             delete step;
