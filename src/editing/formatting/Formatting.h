@@ -11,6 +11,7 @@
 
 class TCompoundFragment;
 class TDoc;
+class TFormatStyleListInfo;
 struct TPageSetupValues;
 
 // The argument of opFormatTabs: the document's default tab width and the
@@ -80,15 +81,21 @@ void SteppedParValues(std::uint8_t kind,
                       TParFormat& format);
 void StepParAttribute(TDoc& doc, const std::vector<TFragment>& ranges, std::uint8_t kind, std::int32_t step);
 
-// Styles (codes 9 to 11).
+// Styles (codes 9 to 11). ApplyStyle gives whole paragraphs a style: with
+// whole, its complete formats (the given ones in place of the resolved
+// ones), while runs that vary within a paragraph keep the attributes the
+// style does not set, links their colour and underline and note references
+// their raised script; without, only the style index.
 void ApplyStyle(TDoc& doc,
                 std::vector<TFragment> ranges,
                 const TParFormat* parFormat,
                 const TCharFormat* charFormat,
                 bool whole,
                 std::int32_t style);
-class TFormatStyleListInfo;
+// Replaces the style sheet and the list definitions a change carries, then
+// applies the style it names; takes the change over.
 void FormatStyles(TDoc& doc, TFormatStyleListInfo* change);
+// Redefines a style (-1: the selection's) from the selection's formats.
 void UpdateStyle(TDoc& doc, std::int32_t style);
 // Re-applies the styles a style-sheet change redefined to their paragraphs
 // (the service the model asks for while a new sheet goes in).

@@ -1,7 +1,5 @@
 #include "editing/formatting/FormattingSeams.h"
 
-#include "model/document/TDoc.h"
-
 TFormattingSeams& FormattingSeams() {
     static TFormattingSeams seams;
     return seams;

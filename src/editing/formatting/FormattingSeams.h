@@ -6,17 +6,15 @@
 #include <vector>
 
 #include "model/formats/TCharFormat.h"
-#include "model/formats/TParFormat.h"
 #include "model/formats/TTextPos.h"
 
-class TAutoList;
 class TDoc;
 struct TFormatBrush;
 
 // State flags the formatting workers read or hold that the model does not
-// name: a pagination run that must not touch the window (17), formatting
-// the word at the caret also at its edge (49), and row-end paragraphs that
-// take a requested paragraph format like any other (151).
+// name: set while the page count is being shrunk (17), formatting the word
+// at the caret also at its edge (49), and row-end paragraphs that take a
+// requested paragraph format like any other (151).
 enum : std::uint8_t {
     sfShrinkingPages = 17,
     sfWholeWordAtEdge = 49,
