@@ -1,9 +1,13 @@
 #pragma once
 
+#include "editing/formatting/Formatting.h"
 #include "model/host/TEditingServices.h"
 
 // The editing library's answers to what the document model asks of it.
 // Each override hands the question to the room that owns the answer.
 class TEditingServicesImpl : public TEditingServices {
 public:
+    // formatting: a new style sheet re-formats the paragraphs of the styles
+    // it redefined.
+    void ReapplyStyleSheet(TDoc& doc, TFormatStyleListInfo& info) override { ReapplyStyles(doc, info); }
 };

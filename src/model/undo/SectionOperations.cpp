@@ -73,6 +73,10 @@ void TChangePageParamsOperation::Redo() {
 
 void TChangePageParamsOperation::Swap(bool redo) {
     TDoc& doc = *Doc;
+    // Undo gives the spread bytes back before the setups, so that the
+    // sections of the range end with the setup they had, bytes included.
+    if (What == pwWithSpreads && !redo)
+        SwapSpreads();
     TSectionRange sections(doc, Range);
     for (std::int32_t i = 0; i < sections.Count(); ++i) {
         TPageSetup& ps = sections[i]->PageSetup;
@@ -103,18 +107,22 @@ void TChangePageParamsOperation::Swap(bool redo) {
         }
         ps.TextWidth = ps.PageWidth - ps.LeftMargin - ps.RightMargin;
     }
-    if (What == pwWithSpreads) {
-        for (std::int32_t i = 0; i < doc.Sections.Count && 2 * i + 1 < static_cast<std::int32_t>(Spreads.size()); ++i) {
-            TPageSetup& ps = doc.Sections.At<TSection>(i)->PageSetup;
-            std::swap(ps.MirrorMargins, Spreads[2 * i]);
-            std::swap(ps.FacingPages, Spreads[2 * i + 1]);
-        }
-    }
+    if (What == pwWithSpreads && redo)
+        SwapSpreads();
     doc.UpdatePageMetrics();
     if (doc.HasWindow())
         doc.SetZoom(doc.Zoom);
     RepaginateFromStart(doc);
     doc.PostActions().Selection->Assign(*doc.Selection);
+}
+
+void TChangePageParamsOperation::SwapSpreads() {
+    TDoc& doc = *Doc;
+    for (std::int32_t i = 0; i < doc.Sections.Count && 2 * i + 1 < static_cast<std::int32_t>(Spreads.size()); ++i) {
+        TPageSetup& ps = doc.Sections.At<TSection>(i)->PageSetup;
+        std::swap(ps.MirrorMargins, Spreads[2 * i]);
+        std::swap(ps.FacingPages, Spreads[2 * i + 1]);
+    }
 }
 
 TFormatSectOperation::TFormatSectOperation(TDoc* doc,

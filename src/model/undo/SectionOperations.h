@@ -42,6 +42,7 @@ public:
 
 private:
     void Swap(bool redo);
+    void SwapSpreads();
 };
 
 // The column format of every section from the one holding the first

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "base/core/TList.h"
+#include "model/managers/TAutoList.h"
 #include "model/undo/TSubOperation.h"
 
 class TCompoundFragment;
@@ -23,6 +26,9 @@ public:
     TList AddedStyles;
     std::int32_t StyleToApply = -1;
     std::uint8_t ApplyStyleFlag = 0;
+    // New list definitions by index of the document's list table (nil:
+    // that list stays); each that differs replaces the document's own.
+    std::vector<std::unique_ptr<TAutoList>> NewLists;
 };
 
 // Replaces the document's style sheet. The first call also re-applies the

@@ -1,0 +1,6 @@
+#include "editing/formatting/TFormatBrush.h"
+
+TFormatBrush& FormatBrush() {
+    static TFormatBrush brush;
+    return brush;
+}
