@@ -1,9 +1,14 @@
 #pragma once
 
+#include "editing/lists/ListNumbering.h"
+#include "editing/tables/TableStructure.h"
 #include "model/host/TEditingServices.h"
 
 // The editing library's answers to what the document model asks of it.
 // Each override hands the question to the room that owns the answer.
 class TEditingServicesImpl : public TEditingServices {
 public:
+    // List numbering (editing/lists), told by the table room which cells a
+    // vertical merge hides.
+    void RenumberLists(TDoc& doc) override { ::RenumberLists(doc, &InMergedCell); }
 };
