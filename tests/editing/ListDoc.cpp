@@ -74,6 +74,11 @@ std::u16string TListDoc::LabelOf(const TPar& par) {
     return text;
 }
 
+std::string TListDoc::TextOf(const TPar& par) {
+    const std::string_view chars = par.Chars.View();
+    return std::string(chars.substr(0, chars.empty() ? 0 : chars.size() - 1));
+}
+
 std::string TListDoc::FollowerOf(const TPar& par) {
     if (!par.LabelPar || par.LabelPar->Chars.Size == 0)
         return "";

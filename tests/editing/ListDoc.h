@@ -29,6 +29,8 @@ public:
     TPar& Add(std::string_view text, TAutoList* list = nullptr, std::int32_t level = 0);
     // The label's characters, without its follower; "" when it has none.
     static std::u16string LabelOf(const TPar& par);
+    // The paragraph's characters without its mark.
+    static std::string TextOf(const TPar& par);
     // What follows the label: "tab", "blank" or "" (nothing or no label).
     static std::string FollowerOf(const TPar& par);
 

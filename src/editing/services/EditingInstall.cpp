@@ -1,5 +1,6 @@
 #include "editing/services/EditingInstall.h"
 
+#include "editing/lists/ListsInstall.h"
 #include "editing/services/TEditingServicesImpl.h"
 #include "model/host/TEditingServices.h"
 
@@ -10,6 +11,7 @@ void InstallEditing() {
     installed = true;
 
     // Each room that has workers adds its installer here, lowest room first.
+    InstallListsWorkers();
 
     static TEditingServicesImpl services;
     SetEditingServices(&services);
