@@ -7,11 +7,13 @@
 
 #include "FieldDoc.h"
 #include "ListDoc.h"
+#include "base/core/ObjectHandles.h"
 #include "editing/lists/ListNumbering.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TSection.h"
 #include "model/fields/FieldFormats.h"
 #include "model/fields/TField.h"
+#include "model/formats/FormatStream.h"
 #include "model/managers/TStyle.h"
 #include "model/managers/TStyleList.h"
 #include "model/paragraphs/TPar.h"
@@ -321,6 +323,59 @@ TEST_F(FieldResultsTest, NoteReferenceNotFound) {
     EXPECT_TRUE(CharFormatIsClear(info.Format) || info.Format[caBold] == UnsetValue);
 }
 
+TEST_F(FieldResultsTest, NoteReferencesShowTheNoteNumberOrMark) {
+    TFieldDoc fixture;
+    TDoc& doc = fixture.Doc();
+    // "See " then a bookmark "note" around a note reference whose mark is a
+    // bold "*"; the NOTEREF field follows in the next paragraph.
+    TPar& par = fixture.Add("See ");
+    auto* bookmark = new TField;
+    bookmark->Kind = fkBookmark;
+    bookmark->Instruction = u"note";
+    auto* note = new TField;
+    note->Kind = fkNoteRef;
+    note->ResultText = "3";
+    doc.Fields.Add(bookmark);
+    doc.Fields.Add(note);
+    par.Stream.SetSize(par.Stream.Size - FormatControlSize);
+    par.Chars.SetSize(par.Chars.Size - 1);
+    AppendFormatControl(par.Stream, fcFieldStart, static_cast<std::int32_t>(ObjectHandle(bookmark)));
+    AppendFormatControl(par.Stream, fcFieldStart, static_cast<std::int32_t>(ObjectHandle(note)));
+    AppendFormatControl(par.Stream, caBold, 1);
+    par.Stream.AppendByte('*');
+    par.Chars.AppendByte('*');
+    AppendFormatControl(par.Stream, caBold, 0);
+    AppendFormatControl(par.Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(note)));
+    AppendFormatControl(par.Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(bookmark)));
+    AppendFormatControl(par.Stream, fcSpecialChar, chParEnd);
+    par.Chars.AppendByte(chParEnd);
+    par.Changed();
+    TField& field = fixture.AddField(fixture.Add("As said in "), "NOTEREF note");
+
+    struct Case {
+        const char* Instruction;
+        bool AutoNumber;
+        const char* Expected;
+        std::int32_t Bold;
+    };
+    const Case cases[] = {
+        {"NOTEREF note", true, "3", 0},
+        {"NOTEREF note \\f", true, "3", 1},
+        {"NOTEREF note \\h", false, "*", 0},
+        {"NOTEREF NOTE \\f \\* Upper", false, "*", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Instruction);
+        field.Instruction = Platform::Utf8ToUtf16(c.Instruction);
+        note->Flags = c.AutoNumber ? ffAutoNumber : 0;
+        TField_UpdatedValue_Info info;
+        TFieldUpdateContext context = FixedContext();
+        ComputeFieldResult(doc, field, info, context);
+        EXPECT_EQ(Utf8(info.Result), c.Expected);
+        EXPECT_EQ(info.Format[caBold], c.Bold);
+    }
+}
+
 TEST_F(FieldResultsTest, StyleReferences) {
     TFieldDoc fixture;
     TDoc& doc = fixture.Doc();
@@ -361,6 +416,20 @@ TEST_F(FieldResultsTest, StyleReferences) {
     field.Instruction = u"STYLEREF Chapter";
     TFieldUpdateContext context = FixedContext();
     EXPECT_EQ(Result(doc, field, context), "Endings");
+
+    // The field's own paragraph is never the one it shows, even in the
+    // style and at the top of the document.
+    TFieldDoc top;
+    for (const char* name : {"Normal", "Chapter"}) {
+        auto* style = new TStyle(top.Doc().Styles);
+        style->Name = name;
+        top.Doc().Styles->AddStyle(style);
+    }
+    TPar& own = top.Add("Heading ");
+    own.Format.Style = 1;
+    TField& first = top.AddField(own, "STYLEREF Chapter");
+    top.Add("Text");
+    EXPECT_EQ(Result(top.Doc(), first, context), "No paragraph with style \"Chapter\" could be found!");
 }
 
 }  // namespace

@@ -259,15 +259,32 @@ bool IsCandidate(TDoc& doc, std::int32_t p, const TStyleRefSearch& search) {
     return search.Numbered && par->LabelPar != nullptr && par->LabelPar->Chars.Size > 0;
 }
 
-// The first candidate from `from` towards `to` (either direction, both
-// included); -1 when none.
-std::int32_t Scan(TDoc& doc, std::int32_t from, std::int32_t to, const TStyleRefSearch& search) {
-    const std::int32_t step = from <= to ? 1 : -1;
+// The first candidate from `from` on, upwards or downwards, within the
+// main story; -1 when none.
+std::int32_t Scan(TDoc& doc, std::int32_t from, bool upwards, const TStyleRefSearch& search) {
     const std::int32_t first = doc.FirstParOfStory(stMain);
     const std::int32_t last = doc.LastParOfStory(stMain);
-    for (std::int32_t p = from; step > 0 ? p <= to : p >= to; p += step) {
-        if (p < first || p > last)
-            continue;
+    if (upwards) {
+        for (std::int32_t p = std::min(from, last); p >= first; --p)
+            if (IsCandidate(doc, p, search))
+                return p;
+    } else {
+        for (std::int32_t p = std::max(from, first); p <= last; ++p)
+            if (IsCandidate(doc, p, search))
+                return p;
+    }
+    return -1;
+}
+
+// The first candidate of a page's paragraphs top..bottom, from the bottom
+// when asked.
+std::int32_t ScanPage(TDoc& doc,
+                      std::int32_t top,
+                      std::int32_t bottom,
+                      bool fromBottom,
+                      const TStyleRefSearch& search) {
+    for (std::int32_t i = 0; i <= bottom - top; ++i) {
+        const std::int32_t p = fromBottom ? bottom - i : top + i;
         if (IsCandidate(doc, p, search))
             return p;
     }
@@ -280,7 +297,6 @@ std::int32_t FindStyleRefParagraph(TDoc& doc,
                                    const TStyleRefSearch& search,
                                    bool fromBottom) {
     const std::int32_t first = doc.FirstParOfStory(stMain);
-    const std::int32_t last = doc.LastParOfStory(stMain);
     if (context.CurrentPage > 0 && doc.StoryOfPar(range.Start.Par) == stHeadersFooters) {
         std::int32_t top = -1;
         std::int32_t bottom = -1;
@@ -288,17 +304,17 @@ std::int32_t FindStyleRefParagraph(TDoc& doc,
             if (doc.Client->MainParsOfPage(doc, page, top, bottom) && bottom >= top)
                 break;
         if (bottom < top || bottom < 0)
-            return Scan(doc, first, last, search);
-        std::int32_t found = fromBottom ? Scan(doc, bottom, top, search) : Scan(doc, top, bottom, search);
+            return Scan(doc, first, false, search);
+        std::int32_t found = ScanPage(doc, top, bottom, fromBottom, search);
         if (found < 0)
-            found = Scan(doc, top - 1, first, search);
+            found = Scan(doc, top - 1, true, search);
         if (found < 0)
-            found = Scan(doc, bottom + 1, last, search);
+            found = Scan(doc, bottom + 1, false, search);
         return found;
     }
-    std::int32_t found = Scan(doc, std::min(range.Start.Par - 1, last), first, search);
+    std::int32_t found = Scan(doc, range.Start.Par - 1, true, search);
     if (found < 0)
-        found = Scan(doc, std::max(range.End.Par + 1, first), last, search);
+        found = Scan(doc, range.End.Par + 1, false, search);
     return found;
 }
 
