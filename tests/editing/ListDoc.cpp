@@ -23,7 +23,6 @@ TAutoList& TListDoc::NewList(bool singleLevel) {
         level.NumberFormat = lnArabic;
         level.LabelText = LevelText({n, '.'});
         level.FollowKind = lfTab;
-        level.ParFormat = DefaultParFormat;
     }
     Doc().Lists.Add(list);
     return *list;

@@ -170,6 +170,42 @@ TEST_F(ListOperationsTest, RemovedRunsTakeTheIndentsOfTheirNeighbours) {
     }
 }
 
+TEST_F(ListOperationsTest, ReplacingADefinitionReformatsItsParagraphs) {
+    struct Case {
+        const char* Name;
+        std::int16_t NewLeft;
+        bool NewSingleLevel;
+        std::int16_t ExpectedLeft;
+        const char* Labels;
+    };
+    const Case cases[] = {
+        {"new indents reach the paragraphs", 1440, false, 1440, "I.|II."},
+        {"kept indents leave the paragraphs' own", 720, false, 900, "I.|II."},
+        {"a change of kind sets every level's indents", 720, true, 720, "I.|II."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TListDoc fixture;
+        TDoc& doc = fixture.Doc();
+        TAutoList& list = fixture.NewList();
+        list.Levels[0].ParFormat.LeftIndent = 720;
+        for (const char* text : {"one", "two"})
+            fixture.Add(text, &list).Format.LeftIndent = 900;
+        TListDoc scratch;
+        TAutoList& definition = scratch.NewList(c.NewSingleLevel);
+        definition.Levels[0].NumberFormat = lnUpperRoman;
+        definition.Levels[0].ParFormat.LeftIndent = c.NewLeft;
+        doc.PerformOperation(TReplaceAutoListArgs{&list, &definition});
+        RenumberLists(doc);
+        EXPECT_EQ(list.Levels[0].NumberFormat, lnUpperRoman);
+        EXPECT_EQ(doc.Par(0)->Format.LeftIndent, c.ExpectedLeft);
+        EXPECT_EQ(doc.Par(1)->Format.LeftIndent, c.ExpectedLeft);
+        EXPECT_EQ(Platform::Utf16ToUtf8(TListDoc::LabelOf(*doc.Par(0))) + "|" +
+                      Platform::Utf16ToUtf8(TListDoc::LabelOf(*doc.Par(1))),
+                  c.Labels);
+    }
+}
+
 TEST_F(ListOperationsTest, PastedItemsContinueANearbyMatchingList) {
     // The existing list: two paragraphs in a row, two with plain
     // paragraphs between them, or a single one.

@@ -16,6 +16,7 @@
 #include "model/managers/TStyle.h"
 #include "model/managers/TStyleList.h"
 #include "model/paragraphs/TPar.h"
+#include "model/undo/ListOperations.h"
 
 namespace {
 
@@ -429,6 +430,58 @@ void RemoveDirectList(TDoc& doc) {
         }
         for (auto run = runs.rbegin(); run != runs.rend(); ++run)
             RemoveRun(doc, run->First, run->Last);
+    }
+    KeepSelection(doc, saved, caret);
+}
+
+void ReplaceAutoList(TDoc& doc, TAutoList& list, const TAutoList& definition) {
+    TAutoList before;
+    before.Assign(list);
+    (new TFormatAutoListOperation(&doc, &list, definition))->Execute();
+
+    // The list's paragraphs, selected for ApplyList and then put back.
+    const std::vector<TFragment> saved = CurrentRanges(doc);
+    const TTextPos caret = doc.Caret;
+    std::vector<TFragment> ranges;
+    for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+        if (ListOf(*doc.Par(p)) != &list)
+            continue;
+        if (!ranges.empty() && ranges.back().End.Par == p - 1 && doc.StoryOfPar(p) == doc.StoryOfPar(p - 1))
+            ranges.back() = WholeParagraphs(doc, ranges.back().Start.Par, p);
+        else
+            ranges.push_back(WholeParagraphs(doc, p, p));
+    }
+    if (!ranges.empty()) {
+        doc.Selection->SetCount(static_cast<std::int32_t>(ranges.size()));
+        for (std::size_t i = 0; i < ranges.size(); ++i)
+            doc.Selection->Fragment(static_cast<std::int32_t>(i)) = ranges[i];
+        ApplyList(doc, list);
+    }
+
+    const bool kindChanged = before.IsSingleLevel() != list.IsSingleLevel();
+    for (std::int32_t level = 0; level < list.UsedLevelCount(); ++level) {
+        const TParFormat& was = before.Levels[level].ParFormat;
+        // The paragraphs stay in their list, at their level, in their style.
+        TParFormat now = list.Levels[level].ParFormat;
+        ClearParProp(now, ppStyle);
+        ClearParProp(now, ppList);
+        ClearParProp(now, ppListLevel);
+        if (!kindChanged && was.FirstIndent == now.FirstIndent && was.LeftIndent == now.LeftIndent)
+            continue;
+        for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+            const TPar& par = *doc.Par(p);
+            if (ListOf(par) != &list || (!list.IsSingleLevel() && par.Format.ListLevel != level))
+                continue;
+            const TFragment range = WholeParagraphs(doc, p, p);
+            doc.FormatParagraphs(nullptr, &range, now);
+        }
+    }
+    if (saved.empty()) {
+        doc.Selection->Reset();
+    } else {
+        doc.Selection->SetCount(static_cast<std::int32_t>(saved.size()));
+        for (std::size_t i = 0; i < saved.size(); ++i)
+            doc.Selection->Fragment(static_cast<std::int32_t>(i)) = saved[i];
     }
     KeepSelection(doc, saved, caret);
 }

@@ -29,6 +29,12 @@ void ApplyList(TDoc& doc, TAutoList& list);
 // plain neighbours of the same style, else the style's.
 void RemoveDirectList(TDoc& doc);
 
+// opReplaceAutoList: list takes the definition of definition (one undo
+// step), its paragraphs are applied to it again, and the paragraphs of
+// every level whose indents changed (every level when the list changed
+// between single-level and outline) take the level's paragraph format.
+void ReplaceAutoList(TDoc& doc, TAutoList& list, const TAutoList& definition);
+
 // A list beside the ranges that paragraphs of list (just pasted there) may
 // continue: the nearest list paragraph above the ranges, then below them,
 // whose list equals list in every level, is used by no style, and lies

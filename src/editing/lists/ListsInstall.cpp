@@ -14,9 +14,15 @@ void RemoveListWorker(TDoc& doc, TOperationCall&, const TRemoveListArgs&) {
     RemoveDirectList(doc);
 }
 
+void ReplaceAutoListWorker(TDoc& doc, TOperationCall&, const TReplaceAutoListArgs& args) {
+    if (args.OldList != nullptr && args.NewList != nullptr)
+        ReplaceAutoList(doc, *args.OldList, *args.NewList);
+}
+
 }  // namespace
 
 void InstallListsWorkers() {
     SetOperationWorker<TApplyListArgs>(&ApplyListWorker);
     SetOperationWorker<TRemoveListArgs>(&RemoveListWorker);
+    SetOperationWorker<TReplaceAutoListArgs>(&ReplaceAutoListWorker);
 }
