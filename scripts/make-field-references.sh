@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Remakes tests/data/field-reference/field-results.tsv: for every RTF file of
+# Remakes the tables of tests/data/field-reference: for every RTF file of
 # the shared corpus that holds fields, the field results LibreOffice shows,
 # so that the results our field code computes can be compared with a second
 # opinion.
 #
+# field-results.tsv: the fields of the body.
 # LibreOffice converts each file to flat OpenDocument text (.fodt); the
 # field elements of the text:* namespace of the body are then read in
 # document order (page numbers, page counts, file names, document
@@ -12,6 +13,13 @@
 # LibreOffice had made when it wrote the file (a page number of one
 # arbitrary page, a page count that disagrees with the pages of its own
 # PDF), which says nothing about what the pages show.
+#
+# page-edges.tsv: what the headers and footers show, page by page, for the
+# files whose headers or footers hold page numbers or page counts and that
+# have at most 100 pages (the table stays small). Each file is also
+# converted to PDF, and pdftotext (poppler-utils) gives the text of every
+# page; its first and last three lines that hold anything (where headers
+# and footers stand), blanks collapsed, are recorded.
 #
 # LibreOffice is used by hand on a developer machine only; nothing in the
 # build or in CI needs it. Install it with
@@ -29,9 +37,12 @@ corpus=${REZ_CORPUS:-$root/../shared/corpus}
 soffice=${SOFFICE:-soffice}
 limit=${REZ_TIMEOUT:-1800}
 dest=$root/tests/data/field-reference/field-results.tsv
+edges=$root/tests/data/field-reference/page-edges.tsv
 
 command -v "$soffice" >/dev/null || { echo "error: $soffice not found (see the top of $0)" >&2; exit 1; }
 command -v python3 >/dev/null || { echo "error: python3 not found" >&2; exit 1; }
+command -v pdftotext >/dev/null && command -v pdfinfo >/dev/null ||
+    { echo "error: pdftotext and pdfinfo (poppler-utils) not found" >&2; exit 1; }
 [ -d "$corpus/rtf" ] || { echo "error: no corpus at $corpus (set REZ_CORPUS)" >&2; exit 1; }
 
 # A private LibreOffice profile keeps this run from handing its files to a
@@ -64,6 +75,9 @@ echo "${#inputs[@]} files with fields, $version"
 (cd "$work/in" && timeout "$limit" "$soffice" -env:UserInstallation="file://$profile" \
     --headless --convert-to fodt --outdir "$work/out" "${inputs[@]}" >/dev/null 2>&1) ||
     echo "warning: LibreOffice ended with an error; files without a result are left out" >&2
+(cd "$work/in" && timeout "$limit" "$soffice" -env:UserInstallation="file://$profile" \
+    --headless --convert-to pdf --outdir "$work/out" "${inputs[@]}" >/dev/null 2>&1) ||
+    echo "warning: LibreOffice ended with an error; files without a PDF are left out" >&2
 
 tmp=$dest.tmp
 mkdir -p "$(dirname "$dest")"
@@ -120,6 +134,32 @@ for keyword, result in fields(body):
 PY
     echo "$name"
 done
-# The table is replaced only once it is complete, so a failed run leaves the
-# previous one in place.
+edgesTmp=$edges.tmp
+printf 'file\tpage\tedges\tlibreoffice\n' >"$edgesTmp"
+for name in "${inputs[@]}"; do
+    pdf=$work/out/${name%.*}.pdf
+    fodt=$work/out/${name%.*}.fodt
+    if [ ! -f "$pdf" ] || [ ! -f "$fodt" ]; then
+        echo "warning: $name gave no PDF" >&2
+        continue
+    fi
+    sed -n '/<office:master-styles>/,/<\/office:master-styles>/p' "$fodt" |
+        grep -q -E '<text:page-(number|count)' || continue
+    pages=$(pdfinfo "$pdf" | awk '/^Pages:/ { print $2 }')
+    [ "${pages:-0}" -le 100 ] || continue
+    pdftotext -layout -enc UTF-8 "$pdf" - | python3 -c '
+import sys
+name, version = sys.argv[1:3]
+pages = sys.stdin.read().split("\f")
+if pages and not pages[-1].strip():
+    pages.pop()
+for number, page in enumerate(pages, 1):
+    lines = [" ".join(line.split()) for line in page.splitlines() if line.strip()]
+    shown = lines if len(lines) <= 6 else lines[:3] + lines[-3:]
+    print("\t".join([name, str(number), " | ".join(shown), version]))
+' "$name" "$version" >>"$edgesTmp"
+done
+# The tables are replaced only once they are complete, so a failed run
+# leaves the previous ones in place.
 mv "$tmp" "$dest"
+mv "$edgesTmp" "$edges"
