@@ -1,6 +1,7 @@
 #include "editing/services/EditingInstall.h"
 
 #include "editing/formatting/FormattingInstall.h"
+#include "editing/lists/ListsInstall.h"
 #include "editing/services/TEditingServicesImpl.h"
 #include "model/host/TEditingServices.h"
 
@@ -11,6 +12,7 @@ void InstallEditing() {
     installed = true;
 
     // Each room that has workers adds its installer here, lowest room first.
+    InstallListsWorkers();
     InstallFormattingWorkers();
 
     static TEditingServicesImpl services;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "editing/formatting/Formatting.h"
+#include "editing/lists/ListNumbering.h"
+#include "editing/tables/TableStructure.h"
 #include "model/host/TEditingServices.h"
 
 // The editing library's answers to what the document model asks of it.
@@ -10,4 +12,8 @@ public:
     // formatting: a new style sheet re-formats the paragraphs of the styles
     // it redefined.
     void ReapplyStyleSheet(TDoc& doc, TFormatStyleListInfo& info) override { ReapplyStyles(doc, info); }
+
+    // List numbering (editing/lists), told by the table room which cells a
+    // vertical merge hides.
+    void RenumberLists(TDoc& doc) override { ::RenumberLists(doc, &InMergedCell); }
 };

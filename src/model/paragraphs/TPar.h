@@ -161,6 +161,9 @@ public:
     std::int32_t LabelLeadIn = 0;
     std::uint32_t ShapeScale = 0;
     TPar* LabelOwner = nullptr;  // in a proxy paragraph: the real paragraph
+    // List numbering: in a label paragraph, the alignment of the label at the
+    // indent (TListLevel::Alignment: 0 left, 1 centred, 2 right).
+    std::uint8_t LabelAlignment = 0;
     std::unique_ptr<TWordIndex> WordIndex;
     TList* InlineObjects = nullptr;  // TShape of kind-7 fields, not owned; nil when none
 
