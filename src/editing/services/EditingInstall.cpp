@@ -1,6 +1,7 @@
 #include "editing/services/EditingInstall.h"
 
 #include "editing/services/TEditingServicesImpl.h"
+#include "editing/typing/TypingInstall.h"
 #include "model/host/TEditingServices.h"
 
 void InstallEditing() {
@@ -10,6 +11,7 @@ void InstallEditing() {
     installed = true;
 
     // Each room that has workers adds its installer here, lowest room first.
+    InstallTypingWorkers();
 
     static TEditingServicesImpl services;
     SetEditingServices(&services);
