@@ -328,15 +328,15 @@ public:
     // Paragraphs: the four stories one after another.
     TList Pars;  // TPar, owned
     std::int32_t StoryCounts[StoryCount] = {1, 0, 0, 0};
-    TList Pages;                            // layout pages, owned by the layout library
+    TList Pages;               // layout pages, owned by the layout library
     std::int32_t PrintLayoutPageCount = 0;  // pages when print-layout pagination last completed
     std::int32_t FieldPageCount = 0;        // pages when pagination last completed (page-count fields)
-    TList Sections;                         // TSection in document order, owned
-    TList SectionsByFirstPar;               // the same, sorted by first paragraph
-    TList Fields;                           // TField, owned
-    TList Lists;                            // TAutoList, owned
-    TList Shapes;                           // TShape, owned
-    TList TableRowList;                     // TTableRow named by row-end controls, owned
+    TList Sections;            // TSection in document order, owned
+    TList SectionsByFirstPar;  // the same, sorted by first paragraph
+    TList Fields;              // TField, owned
+    TList Lists;               // TAutoList, owned
+    TList Shapes;              // TShape, owned
+    TList TableRowList;        // TTableRow named by row-end controls, owned
     TList SelectedShapes;
     TStyleList* Styles = nullptr;
     // The formats lines start under (TLine::StartFormat); only grows.
