@@ -206,7 +206,11 @@ std::string TEditDoc::StoryText(int story) const {
             if (e.Truncated)
                 break;
             const auto* f = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
-            if (e.Code == fcFieldStart && f != nullptr && f->Kind != fkNoteRef && f->Kind != fkNoteBody)
+            if (e.Code == fcFieldStart && f != nullptr && f->Kind == fkNoteBody)
+                out += "[";
+            else if (e.Code == fcFieldEnd && f != nullptr && f->Kind == fkNoteBody)
+                out += "]";
+            else if (e.Code == fcFieldStart && f != nullptr && f->Kind != fkNoteRef && f->Kind != fkNoteBody)
                 out += "<";
             else if (e.Code == fcFieldEnd && f != nullptr && f->Kind != fkNoteRef && f->Kind != fkNoteBody)
                 out += ">";

@@ -76,10 +76,10 @@ TEST_F(DeletingTest, DeletingANoteReferenceTakesItsTextAndUndoBringsBoth) {
     TEditDoc ed({"one^ two", "three^"});
     TDoc& doc = ed.Doc();
     const std::string before = TestSupport::DocumentBytes(doc);
-    ASSERT_EQ(ed.StoryText(stFootnotes), "note 1 / note 2");
+    ASSERT_EQ(ed.StoryText(stFootnotes), "[note 1] / [note 2]");
     Delete(doc, {0, 2}, {0, 5});
     EXPECT_EQ(ed.Text(), "ontwo / three^");
-    EXPECT_EQ(ed.StoryText(stFootnotes), "note 2");
+    EXPECT_EQ(ed.StoryText(stFootnotes), "[note 2]");
     EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
     EXPECT_FALSE(doc.Fields.Contains(ed.NoteRef(0)));
     doc.Undo(false);
@@ -115,11 +115,16 @@ TEST_F(DeletingTest, FieldsAcrossADeletion) {
     }
 }
 
-TEST_F(DeletingTest, ABookmarkEndCollapsedOntoAParagraphStartMovesBack) {
-    TEditDoc ed({"ab<c", "de>f", "gh"}, {{fkBookmark, 0, u"mark"}});
+TEST_F(DeletingTest, FieldMarksCollapseOntoTheDeletionPoint) {
+    // A field whose text is deleted whole keeps its marks there, end after
+    // start, also at a paragraph's start.
+    TEditDoc ed({"ab<c", "de>f", "<gh>"}, {{fkBookmark, 0, u"mark"}, {fkBookmark, 0, u"other"}});
     TDoc& doc = ed.Doc();
     Delete(doc, {1, 0}, {1, 2});
-    EXPECT_EQ(ed.Text(), "ab<c> / f / gh");
+    EXPECT_EQ(ed.Text(), "ab<c / >f / <gh>");
+    Delete(doc, {2, 0}, {2, 2});
+    EXPECT_EQ(ed.Text(), "ab<c / >f / <>");
+    EXPECT_TRUE(doc.Fields.Contains(ed.Field(1)));
     EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
 }
 

@@ -188,7 +188,7 @@ void RestoreFieldMarks(TDoc& doc, TLiftedFieldMarks& lifted, const TTextPos& p1,
             at.Par = doc.ParCount() - 1;
             at.Offset = doc.Par(at.Par)->CharCount() - 1;
         }
-        if (!m.IsStart && at.Offset == 0 && at.Par > 0) {
+        if (!m.IsStart && at.Offset == 0 && at.Par > p1.Par) {
             // An end collapsed onto a paragraph start belongs to the paragraph
             // before, unless it closes a bookmark that opens right there or
             // an index entry.

@@ -107,6 +107,15 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
         e.Par = storyLast;
         e.Offset = Len(doc, storyLast);
     }
+    // A row's end goes only with its whole row: a span starting on it
+    // starts after it, one ending just before it keeps the last cell's mark.
+    if (IsRowEnd(doc, s.Par) && CompareTextPos(e, s) > 0) {
+        if (s.Par + 1 > storyLast)
+            return;
+        s = TTextPos{s.Par + 1, 0};
+    }
+    if (CompareTextPos(s, e) >= 0)
+        return;
     const std::int32_t sp = s.Par;
 
     // Text before a table never runs into it.
@@ -127,6 +136,41 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
         }
     }
 
+    if (e.Offset >= Len(doc, e.Par) && e.Par + 1 <= storyLast && IsRowEnd(doc, e.Par + 1) &&
+        (flags & dfKeepEndMark) == 0)
+        e.Offset = Len(doc, e.Par) - 1;
+    // A span that starts inside a row and would take the row's end takes
+    // only the text of the cell it starts in.
+    if (InTable(doc, s.Par) && !IsRowEnd(doc, s.Par)) {
+        TFragment row;
+        RowRange(doc, s.Par, row);
+        const std::int32_t rowEnd = row.End.Par;
+        const bool takesRowEnd = e.Par > rowEnd || (e.Par == rowEnd && e.Offset >= 1) ||
+                                 (e.Par == rowEnd - 1 && e.Offset >= Len(doc, e.Par) && (flags & dfKeepEndMark) != 0);
+        if (rowEnd < doc.ParCount() && IsRowEnd(doc, rowEnd) && takesRowEnd && CompareTextPos(row.Start, s) < 0) {
+            TFragment cell;
+            CellRange(doc, s.Par, cell);
+            const std::int32_t lastPar = std::min(cell.End.Par, rowEnd - 1);
+            e = TTextPos{lastPar, Len(doc, lastPar) - 1};
+            if (CompareTextPos(s, e) >= 0)
+                return;
+        }
+    }
+    // A span that reaches into a row from before it takes none of the row:
+    // cells never lose their row end, nor a row end its cells.
+    if (InTable(doc, e.Par) && !(IsRowEnd(doc, e.Par) && e.Offset >= 1)) {
+        TFragment row;
+        RowRange(doc, e.Par, row);
+        if (CompareTextPos(s, row.Start) < 0 && CompareTextPos(e, row.Start) > 0) {
+            e = row.Start;
+            if (e.Par > s.Par) {
+                --e.Par;
+                e.Offset = Len(doc, e.Par);
+            }
+            if (CompareTextPos(s, e) >= 0)
+                return;
+        }
+    }
     std::int32_t ep = e.Par;
     bool beyondStory = false;  // whole paragraphs at the story's end go with their marks
     if (e.Offset >= Len(doc, ep) && (flags & dfKeepEndMark) == 0) {
@@ -151,6 +195,27 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
     }
     if (CompareTextPos(s, e) >= 0)
         return;  // nothing left; the deletion-point format stays as it is
+    {
+        // The adjustments above may have stopped the end inside a row again
+        // (an end kept before a row's end mark): then none of the row goes.
+        TTextPos last = e;
+        if (last.Offset == 0 && last.Par > s.Par) {
+            --last.Par;
+            last.Offset = Len(doc, last.Par);
+        }
+        if (InTable(doc, last.Par) && !(IsRowEnd(doc, last.Par) && last.Offset >= 1)) {
+            TFragment row;
+            RowRange(doc, last.Par, row);
+            if (CompareTextPos(s, row.Start) < 0 && CompareTextPos(last, row.Start) > 0) {
+                if (s.Offset > 0 || row.Start.Par == s.Par)
+                    e = TTextPos{row.Start.Par - 1, Len(doc, row.Start.Par - 1) - 1};
+                else
+                    e = row.Start;
+                if (CompareTextPos(s, e) >= 0)
+                    return;
+            }
+        }
+    }
 
     // A one-paragraph cell is never deleted together with its mark.
     if (doc.StateFlags[sfWholeCellReplaceable] == 0 && InTable(doc, sp) && e.Offset == 0 && e.Par == sp + 1) {
@@ -175,6 +240,13 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
                 del.TablesToRepair.push_back(sp);
             if (b)
                 del.TablesToRepair.push_back(epClamped);
+        } else if (a && b) {
+            // Cells of one table joined: the rows count their cells again.
+            TFragment c1, c2;
+            CellRange(doc, sp, c1);
+            CellRange(doc, epClamped, c2);
+            if (!FragmentsEqual(c1, c2))
+                del.TablesToRepair.push_back(sp);
         }
     }
 
@@ -243,12 +315,42 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
             TFragment r;
             if (!doc.Fields.Contains(body) || !IndexedFieldRange(doc, body, r))
                 continue;
-            // A note's text is whole paragraphs of its story; they go with
-            // their marks, and the note-text field with them.
+            // The note-text field goes first, then its text: whole
+            // paragraphs when it covers them, else just its stretch (notes
+            // joined by editing may share a paragraph).
+            doc.DeleteField(body);
             const int noteStory = doc.StoryOfPar(r.Start.Par);
+            const std::int32_t first = r.Start.Par;
             const std::int32_t lastPar = std::min(r.End.Par, doc.LastParOfStory(noteStory));
-            TInsDelOperation::CreateRemoval(&doc, TTextPos{r.Start.Par, 0}, TTextPos{lastPar + 1, 0}, noteStory)
-                ->Execute();
+            const bool wholePars = r.Start.Offset == 0 && r.End.Offset >= Len(doc, lastPar) - 1;
+            if (!wholePars) {
+                if (CompareTextPos(r.Start, r.End) < 0)
+                    DeleteSpan(del, r.Start, r.End);
+                continue;
+            }
+            // Marks of other fields in those paragraphs stay in the story.
+            TLiftedFieldMarks marks;
+            CollectFieldMarks(doc, TTextPos{first, 0}, TTextPos{lastPar, Len(doc, lastPar)}, false, marks);
+            TInsDelOperation::CreateRemoval(&doc, TTextPos{first, 0}, TTextPos{lastPar + 1, 0}, noteStory)->Execute();
+            if (doc.StoryCounts[noteStory] == 0) {
+                // The story is gone: fields that reached into it go too.
+                std::vector<TField*> gone;
+                for (const TFieldMark& m : marks.Marks)
+                    if (std::find(gone.begin(), gone.end(), m.Field) == gone.end())
+                        gone.push_back(m.Field);
+                marks.Marks.clear();
+                RestoreFieldMarks(doc, marks, TTextPos{}, TTextPos{});
+                for (TField* f : gone)
+                    if (doc.Fields.Contains(f))
+                        doc.DeleteField(f);
+            } else {
+                TTextPos at{first, 0};
+                if (first > doc.LastParOfStory(noteStory)) {
+                    at.Par = doc.LastParOfStory(noteStory);
+                    at.Offset = Len(doc, at.Par) - 1;
+                }
+                RestoreFieldMarks(doc, marks, at, at);
+            }
             ++del.Deleted;
         }
         del.Flags = saved;

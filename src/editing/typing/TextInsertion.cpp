@@ -281,6 +281,17 @@ void InsertFormatted(TDoc& doc,
     if (where.Par < 0 || where.Par > doc.ParCount())
         return;
     TTextPos pos = where;
+    if (pos.Par < doc.ParCount() && IsRowEnd(doc, pos.Par)) {
+        // Nothing shares a paragraph with a row's end: the text goes to the
+        // start of the next paragraph, as typing does.
+        const TTextPos caret = doc.Caret;
+        doc.Caret = pos;
+        LeaveRowEnd(doc);
+        pos = doc.Caret;
+        doc.Caret = caret;
+        if (pos.Par >= doc.ParCount() || IsRowEnd(doc, pos.Par))
+            return;
+    }
     if (pos.Par < doc.ParCount())
         pos.Offset = std::clamp(pos.Offset, 0, std::max(doc.Par(pos.Par)->CharCount() - 1, 0));
     TMemory stream;

@@ -81,11 +81,16 @@ TMemory* KeptForRemoval(const TMemory& removed, const TCharFormat& from, const T
 // Whether a stretch of stream holds field marks: moving them may change
 // the order of the field index, which is then built afresh.
 bool HasFieldMarks(const TMemory& stream) {
+    std::vector<TInsertionPiece> pieces;
+    SplitInsertionStream(stream, pieces);
     TStreamElement e;
-    for (std::int32_t off = 0; off < stream.Size; off += e.Length) {
-        ReadStreamElement(stream.Data, stream.Size, off, e);
-        if (e.IsControl && !e.Truncated && (e.Code == fcFieldStart || e.Code == fcFieldEnd))
-            return true;
+    for (const TInsertionPiece& piece : pieces) {
+        const std::uint8_t* data = stream.Data + piece.Start;
+        for (std::int32_t off = 0; off < piece.Length; off += e.Length) {
+            ReadStreamElement(data, piece.Length, off, e);
+            if (e.IsControl && !e.Truncated && (e.Code == fcFieldStart || e.Code == fcFieldEnd))
+                return true;
+        }
     }
     return false;
 }
