@@ -88,7 +88,9 @@ std::string CheckModelInvariants(const TDoc& doc) {
                    std::to_string(it == marks.end() ? 0 : it->second.first) + " start and " +
                    std::to_string(it == marks.end() ? 0 : it->second.second) + " end marks";
         if (startAt[f] > endAt[f])
-            return "field " + std::to_string(i) + " ends before it starts";
+            return "field " + std::to_string(i) + " ends before it starts (" + std::to_string(startAt[f].first) + "," +
+                   std::to_string(startAt[f].second) + " to " + std::to_string(endAt[f].first) + "," +
+                   std::to_string(endAt[f].second) + ")";
     }
 
     // Tables: a row's cells, then its row end; nothing of a row without it.

@@ -46,6 +46,32 @@ bool Notes(const TDoc& doc, const TField& f, bool isStart, bool keepBoundary, bo
     return true;
 }
 
+// Where a field's end mark stands between two paragraphs, if it does.
+bool FindEndMark(const TDoc& doc, const TField* field, std::int32_t from, std::int32_t to, TTextPos& pos) {
+    const auto handle = static_cast<std::int32_t>(ObjectHandle(field));
+    for (std::int32_t p = std::max(from, 0); p <= to && p < doc.ParCount(); ++p) {
+        const TPar* par = doc.Par(p);
+        std::int32_t offset = 0;
+        TStreamElement e;
+        for (std::int32_t off = 0; off < par->Stream.Size; off += e.Length) {
+            ReadStreamElement(par->Stream.Data, par->Stream.Size, off, e);
+            if (!e.IsControl) {
+                offset += e.Length;
+                continue;
+            }
+            if (e.Truncated)
+                break;
+            if (ControlTakesPosition(e.Code))
+                ++offset;
+            else if (e.Code == fcFieldEnd && e.Value == handle) {
+                MakeTextPos(p, offset, pos);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 void SetNoteReorderer(TNoteReorderer reorderer) {
@@ -182,6 +208,7 @@ void CollectFieldMarks(TDoc& doc,
 
 void RestoreFieldMarks(TDoc& doc, TLiftedFieldMarks& lifted, const TTextPos& p1, const TTextPos& p2) {
     TFieldIndex& index = FieldIndexOf(doc);
+    std::vector<std::pair<const TField*, TTextPos>> startsPut;
     for (const TFieldMark& m : lifted.Marks) {
         TTextPos at = CompareTextPos(m.Pos, p1) == 0 ? p1 : p2;
         if (at.Par >= doc.ParCount()) {
@@ -189,26 +216,28 @@ void RestoreFieldMarks(TDoc& doc, TLiftedFieldMarks& lifted, const TTextPos& p1,
             at.Offset = doc.Par(at.Par)->CharCount() - 1;
         }
         if (!m.IsStart && at.Offset == 0 && at.Par > p1.Par) {
-            // An end collapsed onto a paragraph start belongs to the paragraph
-            // before, unless it closes a bookmark that opens right there or
-            // an index entry.
+            // An end collapsed onto the start of a later paragraph belongs
+            // to the paragraph before, unless its field opens right there
+            // (a field never ends before it starts) or it ends an index entry.
             bool keep = m.Field->Kind == fkCode && m.Field->Type == ftIndexEntry;
-            if (!keep && m.Field->Kind == fkBookmark) {
-                const bool liftedStart =
-                    std::any_of(lifted.Marks.begin(), lifted.Marks.end(), [&](const TFieldMark& o) {
-                        return o.Field == m.Field && o.IsStart && CompareTextPos(o.Pos, p1) == 0 && at.Par == p1.Par;
-                    });
-                TFragment range;
-                const bool startThere =
-                    IndexedFieldRange(doc, m.Field, range) && range.Start.Par == at.Par && range.Start.Offset == 0;
-                keep = liftedStart || startThere;
-            }
+            for (const auto& put : startsPut)
+                keep = keep || (put.first == m.Field && put.second.Par == at.Par);
+            TFragment range;
+            if (!keep && IndexedFieldRange(doc, m.Field, range))
+                keep = range.Start.Par >= at.Par;
             if (!keep) {
                 --at.Par;
                 at.Offset = std::max(doc.Par(at.Par)->CharCount() - 1, 0);
             }
         }
         at.Offset = std::clamp(at.Offset, 0, std::max(doc.Par(at.Par)->CharCount() - 1, 0));
+        if (m.IsStart) {
+            // A field whose end stayed in the text never starts after it.
+            TTextPos end;
+            if (FindEndMark(doc, m.Field, std::min(p1.Par, at.Par), at.Par, end) && CompareTextPos(end, at) < 0)
+                at = end;
+            startsPut.emplace_back(m.Field, at);
+        }
         InsDelFieldMark(doc, m.Field, m.IsStart, true, at);
     }
     lifted.Marks.clear();
