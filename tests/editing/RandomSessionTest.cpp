@@ -102,9 +102,6 @@ std::vector<TRandomOperation>& RandomSessionOperations() {
                                                   dfKeepEndMark};
              const TFragment f = RandomRange(doc, random);
              const std::int32_t flag = flags[random() % 5];
-             if (std::getenv("REZ_SESSION_DEBUG") != nullptr)
-                 std::fprintf(stderr, "DEBUG delete %d,%d - %d,%d flags %x\n", f.Start.Par, f.Start.Offset, f.End.Par,
-                              f.End.Offset, flag);
              doc.PerformOperation(TDeleteTextArgs{nullptr, f.Start, f.End, flag});
          }},
         {"delete several ranges", 1,
@@ -113,10 +110,6 @@ std::vector<TRandomOperation>& RandomSessionOperations() {
              set->SetCount(2);
              set->Fragment(0) = RandomRange(doc, random);
              set->Fragment(1) = RandomRange(doc, random);
-             if (std::getenv("REZ_SESSION_DEBUG") != nullptr)
-                 for (int k = 0; k < 2; ++k)
-                     std::fprintf(stderr, "DEBUG range %d,%d - %d,%d\n", set->Fragment(k).Start.Par,
-                                  set->Fragment(k).Start.Offset, set->Fragment(k).End.Par, set->Fragment(k).End.Offset);
              doc.PerformOperation(TDeleteTextArgs{set, {}, {}, 0});
              ReleaseCompoundFragment(set);
          }},
@@ -124,9 +117,6 @@ std::vector<TRandomOperation>& RandomSessionOperations() {
          [](TDoc& doc, std::mt19937& random) {
              const TFragment f = RandomRange(doc, random);
              const TextBytes text(RandomText(random));
-             if (std::getenv("REZ_SESSION_DEBUG") != nullptr)
-                 std::fprintf(stderr, "DEBUG replace %d,%d - %d,%d\n", f.Start.Par, f.Start.Offset, f.End.Par,
-                              f.End.Offset);
              doc.PerformOperation(TReplaceTextArgs{f.Start, f.End, &text, 0});
          }},
         {"insert formatted", 2,
@@ -190,12 +180,6 @@ std::string IndexMismatch(TDoc& doc) {
     };
     std::sort(kept.begin(), kept.end(), byPlace);
     std::sort(fresh.begin(), fresh.end(), byPlace);
-    if (fresh.size() != kept.size()) {
-        for (auto& k : kept)
-            if (!doc.Fields.Contains(k.first))
-                std::fprintf(stderr, "DEBUG stale field kind %d at %d,%d\n", k.first->Kind, k.second.Start.Par,
-                             k.second.Start.Offset);
-    }
     if (fresh.size() != kept.size())
         return "the index holds " + std::to_string(kept.size()) + " fields, the document " +
                std::to_string(fresh.size());
@@ -212,7 +196,9 @@ std::string IndexMismatch(TDoc& doc) {
     return "";
 }
 
-TEST_F(RandomSessionTest, ThousandsOfEditsKeepTheModelWholeAndUndoExactly) {
+// One session: Steps random edits from a seed, the model checked after each,
+// then everything undone and redone.
+void RunSession(unsigned seed) {
     TEditDoc ed(
         {"Title <www.example.com> here", "L|first item^", "L|second <item>", "L|", "T|cell <one>", "t|cell two a",
          "T|cell two b", "#", "T|x", "T|y^", "#", "Some <bookmarked <nested> text> and a note^", "last paragraph"},
@@ -228,16 +214,14 @@ TEST_F(RandomSessionTest, ThousandsOfEditsKeepTheModelWholeAndUndoExactly) {
     int total = 0;
     for (const TRandomOperation& op : operations)
         total += op.Weight;
-    const char* seedText = std::getenv("REZ_SESSION_SEED");
-    std::mt19937 random(seedText != nullptr ? static_cast<unsigned>(std::atoi(seedText)) : 20261211u);
+    std::mt19937 random(seed);
     constexpr int Steps = 3000;
     for (int step = 0; step < Steps; ++step) {
         int pick = static_cast<int>(random() % total);
         std::size_t i = 0;
         while (pick >= operations[i].Weight)
             pick -= operations[i++].Weight;
-        const std::string textBefore =
-            std::getenv("REZ_SESSION_DEBUG") != nullptr ? ed.Text() + " || " + ed.StoryText(stFootnotes) : "";
+        const std::string textBefore = ed.Text() + " || " + ed.StoryText(stFootnotes);
         operations[i].Run(doc, random);
         const std::string broken = TestSupport::CheckModelInvariants(doc);
         ASSERT_EQ(broken, "") << "after step " << step << " (" << operations[i].Name << "): " << ed.Text() << " || "
@@ -253,6 +237,19 @@ TEST_F(RandomSessionTest, ThousandsOfEditsKeepTheModelWholeAndUndoExactly) {
     doc.RedoAll();
     EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
     EXPECT_EQ(TestSupport::DocumentBytes(doc), final);
+}
+
+TEST_F(RandomSessionTest, ThousandsOfEditsKeepTheModelWholeAndUndoExactly) {
+    // REZ_SESSION_SEED replays one session; otherwise a few fixed ones,
+    // among them seeds that once found faults.
+    if (const char* seedText = std::getenv("REZ_SESSION_SEED")) {
+        RunSession(static_cast<unsigned>(std::atoi(seedText)));
+        return;
+    }
+    for (unsigned seed : {20261211u, 3u, 119u, 195u}) {
+        SCOPED_TRACE(seed);
+        RunSession(seed);
+    }
 }
 
 }  // namespace
