@@ -103,8 +103,14 @@ struct TClassifier {
 };
 
 TClassifier MakeClassifier(TDoc& doc, const TPar& par, std::int32_t offset) {
-    TClassifier k{par, SetsSource != nullptr ? SetsSource(doc, 0) : PlainSeparatorSets()};
-    (void)offset;
+    // The separators of the language of the character at the position.
+    std::int32_t language = 0;
+    if (SetsSource != nullptr) {
+        TCharFormat format;
+        doc.FormatAtPos(TTextPos{par.Index, std::min(offset, par.CharCount() - 1)}, format);
+        language = format[caLanguage];
+    }
+    TClassifier k{par, SetsSource != nullptr ? SetsSource(doc, language) : PlainSeparatorSets()};
     // The quote style adjusts the tables for the classification only.
     if (k.Sets.QuoteStyle == 2)
         k.Sets.Closing[OpenDouble] = true;

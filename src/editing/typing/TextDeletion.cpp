@@ -172,7 +172,6 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
         }
     }
     std::int32_t ep = e.Par;
-    bool beyondStory = false;  // whole paragraphs at the story's end go with their marks
     if (e.Offset >= Len(doc, ep) && (flags & dfKeepEndMark) == 0) {
         if (s.Offset > 0 && !InTable(doc, ep) && InTable(doc, ep + 1) && ep + 1 <= storyLast) {
             e.Offset = Len(doc, ep) - 1;  // the mark before a table stays
@@ -185,8 +184,8 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
         } else if (!InTable(doc, ep) && (InTable(doc, sp) || InTable(doc, sp - 1))) {
             e.Offset = Len(doc, ep) - 1;
         } else if (doc.Sections.Count <= 1 || doc.SectionOfPar(sp) == nullptr || doc.SectionOfPar(sp)->FirstPar != sp) {
+            // Whole paragraphs at the text's end go with their marks.
             e = TTextPos{ep + 1, 0};
-            beyondStory = true;
         } else {
             e.Offset = Len(doc, ep) - 1;
         }
@@ -285,7 +284,6 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
     }
 
     const bool wholePars = s.Offset == 0 && (e.Offset == 0);
-    (void)beyondStory;
     TInsDelOperation::CreateRemoval(&doc, s, e, story, (flags & dfKeepObjects) == 0)->Execute();
 
     const std::int32_t newLast = doc.LastParOfStory(story);

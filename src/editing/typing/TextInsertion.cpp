@@ -409,11 +409,12 @@ void PrepareSelectionForTyping(TDoc& doc) {
                                        span.End.Offset >= doc.Par(cell.End.Par)->CharCount())) {
         // Exactly one cell: its mark survives.
         TTextPos e = span.End;
-        if (e.Par >= doc.ParCount() || e.Offset > doc.Par(e.Par)->CharCount() - 1)
-            e.Offset = doc.Par(std::min(e.Par, doc.ParCount() - 1))->CharCount() - 1,
+        if (e.Par >= doc.ParCount() || e.Offset > doc.Par(e.Par)->CharCount() - 1) {
             e.Par = std::min(e.Par, doc.ParCount() - 1);
-        else
+            e.Offset = doc.Par(e.Par)->CharCount() - 1;
+        } else {
             --e.Offset;
+        }
         if (e.Offset <= 0 && e.Par > span.Start.Par) {
             --e.Par;
             e.Offset = doc.Par(e.Par)->CharCount() - 1;
