@@ -69,14 +69,15 @@ void FillPar(TPar& par, std::mt19937& random, std::int32_t font) {
 // A visible document (operations keep their post-actions and undo) laid
 // out by the layout client.
 struct TTypingDoc {
-    TTypingDoc() {
+    explicit TTypingDoc(bool layout = true) {
         InstallEditing();
         Platform::SetScreenMetrics(1920, 1080, 96);
         Platform::UseOnlyFontsIn(FontFolder());
         Fonts = std::make_unique<TFontManager>();
         Tabs = std::make_unique<TTabManager>();
         Doc = std::make_unique<TDoc>();
-        Doc->Client = &Client;
+        if (layout)
+            Doc->Client = &Client;
         std::mt19937 random(2024);
         FillPar(*Doc->Par(0), random, Fonts->TimesFont);
         for (std::int32_t i = 1; i < ParCount; ++i) {
@@ -87,7 +88,8 @@ struct TTypingDoc {
         Doc->StoryCounts[0] = Doc->Pars.Count;
         Doc->RenumberPars(0);
         Doc->StateFlags[sfSectionIndexStale] = 1;
-        Doc->Paginate(0, 2147483647);
+        if (layout)
+            Doc->Paginate(0, 2147483647);
     }
     ~TTypingDoc() {
         Doc->DestroyLayout();
@@ -115,8 +117,8 @@ char NextKey(std::mt19937& random, std::int32_t& sinceEnter) {
     return static_cast<char>('a' + random() % 26);
 }
 
-void TypeInto(benchmark::State& state, bool atEnd) {
-    TTypingDoc bench;
+void TypeInto(benchmark::State& state, bool atEnd, bool layout = true) {
+    TTypingDoc bench(layout);
     TDoc& doc = *bench.Doc;
     const std::int32_t par = atEnd ? doc.ParCount() - 1 : doc.ParCount() / 2;
     MakeTextPos(par, atEnd ? doc.Par(par)->CharCount() - 1 : doc.Par(par)->CharCount() / 2, doc.Caret);
@@ -141,6 +143,13 @@ void BM_TypeInDocumentMiddle(benchmark::State& state) {
     TypeInto(state, false);
 }
 BENCHMARK(BM_TypeInDocumentMiddle)->Iterations(Keystrokes)->Unit(benchmark::kMicrosecond);
+
+// The same keystrokes in the middle without a layout: the editing's own
+// share of a keystroke.
+void BM_TypeInDocumentMiddleWithoutLayout(benchmark::State& state) {
+    TypeInto(state, false, false);
+}
+BENCHMARK(BM_TypeInDocumentMiddleWithoutLayout)->Iterations(Keystrokes)->Unit(benchmark::kMicrosecond);
 
 // 10,000 paragraphs of ten bookmarks each, some nested in a long field.
 struct TFieldDoc {
