@@ -3,6 +3,7 @@
 #include "editing/formatting/FormattingInstall.h"
 #include "editing/lists/ListsInstall.h"
 #include "editing/services/TEditingServicesImpl.h"
+#include "editing/typing/TypingInstall.h"
 #include "model/host/TEditingServices.h"
 
 void InstallEditing() {
@@ -13,6 +14,7 @@ void InstallEditing() {
 
     // Each room that has workers adds its installer here, lowest room first.
     InstallListsWorkers();
+    InstallTypingWorkers();
     InstallFormattingWorkers();
 
     static TEditingServicesImpl services;

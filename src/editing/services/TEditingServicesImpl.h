@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editing/fields/FieldIndex.h"
 #include "editing/formatting/Formatting.h"
 #include "editing/lists/ListNumbering.h"
 #include "editing/tables/TableStructure.h"
@@ -9,6 +10,9 @@
 // Each override hands the question to the room that owns the answer.
 class TEditingServicesImpl : public TEditingServices {
 public:
+    // The field index (editing/fields).
+    void RebuildFieldIndex(TDoc& doc) override { ::RebuildFieldIndex(doc); }
+
     // formatting: a new style sheet re-formats the paragraphs of the styles
     // it redefined.
     void ReapplyStyleSheet(TDoc& doc, TFormatStyleListInfo& info) override { ReapplyStyles(doc, info); }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <climits>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -620,6 +622,38 @@ public:
     // Scratch objects for other libraries.
     TMemory ScratchMemory;
     TList ScratchList;
+
+    // --- The field index of the editing library (editing/fields/FieldIndex.h) ---
+    //
+    // The library keeps its index of field positions here; the document only
+    // owns and frees it. Steps that move text note the paragraphs whose field
+    // positions moved (NoteFieldSpan), so that the index refreshes only those;
+    // a step that adds or removes fields, or reorders paragraphs, notes the
+    // whole document. A step that sets sfFieldIndexStale without noting a
+    // span also makes the next rebuild a whole one.
+    struct TEditingState {
+        virtual ~TEditingState() = default;
+    };
+    std::unique_ptr<TEditingState> FieldIndexState;
+    static constexpr std::int32_t FieldSpanNone = -1;
+    static constexpr std::int32_t FieldSpanWhole = static_cast<std::int32_t>(0x80000000u);
+    std::int32_t FieldSpanFirst = FieldSpanWhole;  // FieldSpanNone, FieldSpanWhole or a paragraph
+    std::int32_t FieldSpanLast = INT32_MAX;        // INT32_MAX: to the end of the document
+    // first < 0 notes the whole document.
+    void NoteFieldSpan(std::int32_t first, std::int32_t last) {
+        if (FieldSpanFirst == FieldSpanWhole)
+            return;
+        if (first < 0) {
+            FieldSpanFirst = FieldSpanWhole;
+            FieldSpanLast = INT32_MAX;
+        } else if (FieldSpanFirst == FieldSpanNone) {
+            FieldSpanFirst = first;
+            FieldSpanLast = last;
+        } else {
+            FieldSpanFirst = first < FieldSpanFirst ? first : FieldSpanFirst;
+            FieldSpanLast = last > FieldSpanLast ? last : FieldSpanLast;
+        }
+    }
 
 private:
     // model/undo/TDocPerform.cpp: args is the record of code; the template

@@ -116,15 +116,18 @@ void TInsDelFieldOperation::Undo() {
         doc.NoteParChanged(StartPar);
     ModelHost().RestartBackgroundSpellcheck(doc);
     doc.StateFlags[sfFieldIndexStale] = 1;
+    doc.NoteFieldSpan(-1, -1);
 }
 
 void TEditFieldOperation::Undo() {
     std::swap(Field->Instruction, Instruction);
     Doc->StateFlags[sfFieldIndexStale] = 1;
+    Doc->NoteFieldSpan(-1, -1);
 }
 
 void TChangeFieldPropsOperation::Undo() {
     std::swap(Field->Type, Type);
     std::swap(Field->Instruction, Instruction);
     Doc->StateFlags[sfFieldIndexStale] = 1;
+    Doc->NoteFieldSpan(-1, -1);
 }

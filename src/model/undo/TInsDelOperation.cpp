@@ -1,6 +1,7 @@
 #include "model/undo/TInsDelOperation.h"
 
 #include <algorithm>
+#include <climits>
 #include <vector>
 
 #include "base/core/ObjectHandles.h"
@@ -75,6 +76,23 @@ TMemory* KeptForRemoval(const TMemory& removed, const TCharFormat& from, const T
         kept = nullptr;
     }
     return kept;
+}
+
+// Whether a stretch of stream holds field marks: moving them may change
+// the order of the field index, which is then built afresh.
+bool HasFieldMarks(const TMemory& stream) {
+    std::vector<TInsertionPiece> pieces;
+    SplitInsertionStream(stream, pieces);
+    TStreamElement e;
+    for (const TInsertionPiece& piece : pieces) {
+        const std::uint8_t* data = stream.Data + piece.Start;
+        for (std::int32_t off = 0; off < piece.Length; off += e.Length) {
+            ReadStreamElement(data, piece.Length, off, e);
+            if (e.IsControl && !e.Truncated && (e.Code == fcFieldStart || e.Code == fcFieldEnd))
+                return true;
+        }
+    }
+    return false;
 }
 
 TPar* MakePar(TDoc& doc, const std::uint8_t* bytes, std::int32_t size, const TParFormat& format, bool fresh) {
@@ -266,6 +284,8 @@ void TInsDelOperation::Insert() {
         for (const TInsertionPiece& piece : pieces)
             RegisterObjects(c + piece.Start, piece.Length, true, sectionsChanged, nullptr);
     }
+    if (HasFieldMarks(Content))
+        doc.NoteFieldSpan(-1, -1);
     ParMarks = added;
     doc.StoryCounts[Story] += added;
     Content.Clear();
@@ -398,6 +418,8 @@ void TInsDelOperation::Remove() {
         for (const TInsertionPiece& piece : pieces)
             RegisterObjects(Content.Data + piece.Start, piece.Length, false, sectionsChanged, &keptObjects);
     }
+    if (HasFieldMarks(Content))
+        doc.NoteFieldSpan(-1, -1);
     delete Kept;
     Kept = nullptr;
     ParMarks = marks;
@@ -512,6 +534,8 @@ void TInsDelOperation::Finish(bool sectionsChanged, bool mainParsChanged) {
         doc.NoteParChanged(StartPar);
     doc.StateFlags[sfContentChanged] = 1;
     doc.StateFlags[sfCollapsedStale] = 1;
+    // Paragraphs after the step moved when it added or removed some.
+    doc.NoteFieldSpan(StartPar, ParMarks > 0 ? INT32_MAX : StartPar);
     doc.StateFlags[sfFieldIndexStale] = 1;
     ModelHost().RestartBackgroundSpellcheck(doc);
 }

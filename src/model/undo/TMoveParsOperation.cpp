@@ -60,4 +60,5 @@ void TMoveParsOperation::Undo() {
     doc.StateFlags[sfCollapsedStale] = 1;
     doc.StateFlags[sfSectionIndexStale] = 1;
     doc.StateFlags[sfFieldIndexStale] = 1;
+    doc.NoteFieldSpan(-1, -1);
 }

@@ -107,4 +107,5 @@ void TSortParsOperation::Undo() {
     doc.StateFlags[sfContentChanged] = 1;
     doc.StateFlags[sfSectionIndexStale] = 1;
     doc.StateFlags[sfFieldIndexStale] = 1;
+    doc.NoteFieldSpan(-1, -1);
 }
