@@ -14,6 +14,7 @@
 #include "model/formats/TLine.h"
 #include "model/host/TModelHost.h"
 #include "model/managers/TAutoList.h"
+#include "model/managers/TFontManager.h"
 #include "model/paragraphs/TPar.h"
 #include "platform/CodePages.h"
 
@@ -264,7 +265,9 @@ void NumberParagraph(TDoc& doc, TPar& par, TAutoList& list) {
     label.Format = own;
     label.Format.Alignment = 0;
     label.LabelLeadIn = 0;
-    if (!empty) {
+    // Without a font manager nothing can be measured (a document edited
+    // headless): the label keeps its text and gets no lines.
+    if (!empty && FontManager != nullptr) {
         label.LayoutLines(0, LabelLayoutWidth, nullptr);
         std::int32_t textChars = chars.Size;
         if (level.FollowKind != lfNothing)
