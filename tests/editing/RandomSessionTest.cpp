@@ -14,7 +14,10 @@
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
+#include "model/formats/TCharFormat.h"
 #include "model/formats/TCompoundFragment.h"
+#include "model/formats/TParFormat.h"
+#include "model/managers/TStyleList.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/OperationArgs.h"
 #include "support/ModelInvariants.h"
@@ -148,6 +151,49 @@ std::vector<TRandomOperation>& RandomSessionOperations() {
              // A field the step did not take (it went nowhere) is still ours.
              if (mark != nullptr && !doc.Fields.Contains(mark) && !doc.StateFlags[sfCommitted])
                  delete mark;
+         }},
+        // Formatting and styles, over a random range or at the caret.
+        {"bold or italic", 2,
+         [](TDoc& doc, std::mt19937& random) {
+             const TFragment f = RandomRange(doc, random);
+             TCharFormat format = UnsetCharFormat;
+             format[random() % 2 == 0 ? caBold : caItalic] = static_cast<std::int32_t>(random() % 2);
+             doc.PerformOperation(TFormatFontArgs{nullptr, &f, &format, 0});
+         }},
+        {"grow or shrink the font", 1,
+         [](TDoc& doc, std::mt19937& random) {
+             const TFragment f = RandomRange(doc, random);
+             doc.Selection->SetSingle(f.Start.Par, f.Start.Offset, f.End.Par, f.End.Offset);
+             doc.Caret = f.End;
+             doc.PerformOperation(TStepFontAttributeArgs{caSize, random() % 2 == 0 ? 1 : -1});
+         }},
+        {"align or space paragraphs", 2,
+         [](TDoc& doc, std::mt19937& random) {
+             const TFragment f = RandomRange(doc, random);
+             TParFormat format = UnsetParFormat;
+             if (random() % 2 == 0)
+                 format.Alignment = static_cast<std::int8_t>(random() % 4);
+             else
+                 format.SpaceBefore = static_cast<std::int16_t>(120 * (random() % 3));
+             doc.PerformOperation(TFormatParagraphArgs{nullptr, &f, &format});
+         }},
+        {"indent step", 1,
+         [](TDoc& doc, std::mt19937& random) {
+             const TFragment f = RandomRange(doc, random);
+             doc.PerformOperation(TStepParAttributeArgs{nullptr, &f, 0, random() % 2 == 0 ? 360 : -360});
+         }},
+        {"reset format", 1,
+         [](TDoc& doc, std::mt19937& random) {
+             const TFragment f = RandomRange(doc, random);
+             doc.PerformOperation(TResetFormatArgs{nullptr, &f, static_cast<std::uint8_t>(random() % 2)});
+         }},
+        {"apply a style", 1,
+         [](TDoc& doc, std::mt19937& random) {
+             if (doc.Styles == nullptr || doc.Styles->Count == 0)
+                 return;
+             PlaceCaret(doc, RandomPos(doc, random));
+             const auto style = static_cast<std::int32_t>(random() % static_cast<unsigned>(doc.Styles->Count));
+             doc.PerformOperation(TApplyStyleArgs{style, 1});
          }},
     };
     return operations;

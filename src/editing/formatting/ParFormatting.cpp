@@ -92,6 +92,11 @@ std::int32_t StyleOfPar(const TDoc& doc, std::int32_t p) {
     return style >= 0 && style < doc.Styles->Count ? style : 0;
 }
 
+// The paragraph's style, nil in a document whose style sheet is empty.
+const TStyle* StyleRecordOfPar(const TDoc& doc, std::int32_t p) {
+    return doc.Styles->Count > 0 ? doc.Styles->Style(StyleOfPar(doc, p)) : nullptr;
+}
+
 }  // namespace
 
 void CommonParFormat(const TDoc& doc, const std::vector<TFragment>& ranges, TParFormat& common) {
@@ -215,7 +220,7 @@ void ResetFormat(TDoc& doc, const std::vector<TFragment>& given, bool font) {
             pieces.push_back(piece);
         }
         for (const TFragment& piece : pieces) {
-            const TStyle* style = doc.Styles->Style(StyleOfPar(doc, piece.Start.Par));
+            const TStyle* style = StyleRecordOfPar(doc, piece.Start.Par);
             TCharFormat charFormat = DefaultCharFormat;
             TParFormat parFormat = DefaultParFormat;
             if (style != nullptr)
@@ -323,7 +328,7 @@ void StepListLevel(TDoc& doc, const TFragment& run, std::uint8_t kind) {
     const std::int32_t target = kind == 6 ? level - 1 : level + 1;
     if (target < 0 || target > 8)
         return;
-    const TStyle* style = doc.Styles->Style(StyleOfPar(doc, run.Start.Par));
+    const TStyle* style = StyleRecordOfPar(doc, run.Start.Par);
     if (style != nullptr && style->HasList()) {
         // A list style: its family's style of the neighbouring level.
         const std::int32_t neighbour = doc.Styles->IndexOfListStyle(style->List(), target);
