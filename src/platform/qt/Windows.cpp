@@ -668,6 +668,7 @@ bool UnregisterClass(std::u16string_view className) {
 }
 
 bool GetClassInfo(std::u16string_view className, TWndClass& out) {
+    RegisterBuiltInClasses();
     TGlobals& g = G();
     std::lock_guard<std::recursive_mutex> guard(g.Lock);
     auto found = g.Classes.find(Folded(className));
@@ -2263,7 +2264,8 @@ LRESULT DefWindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM 
                 return 0;
             w->SizeReported = true;
             if ((pos->flags & SWP_NOSIZE) == 0 || first)
-                SendMessage(window, WM_SIZE, SIZE_RESTORED, MakeLParam(w->Client.Width(), w->Client.Height()));
+                SendMessage(window, WM_SIZE, (w->Style & WS_MAXIMIZE) != 0 ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                            MakeLParam(w->Client.Width(), w->Client.Height()));
             if ((w = WindowOf(window)) == nullptr)
                 return 0;
             if ((pos->flags & SWP_NOMOVE) == 0 || first) {
