@@ -207,6 +207,29 @@ TEST_F(ScrollBarTest, TheTrackPositionFollowsTheThumbDuringTheDrag) {
     EXPECT_EQ(seen, (std::vector<std::int32_t>{22, 0}));
 }
 
+TEST_F(ScrollBarTest, APressWithoutTheButtonDownEndsAtOnceEvenWithPaintsPending) {
+    // A window that never validates keeps asking to be painted; a press on
+    // the bar that the program made up, with no button down, must not wait
+    // behind it.
+    static const bool registered = [] {
+        TWndClass wc;
+        wc.lpfnWndProc = +[](HWND w, std::uint32_t m, WPARAM wp, LPARAM lp) -> LRESULT {
+            return m == WM_PAINT ? 0 : DefWindowProc(w, m, wp, lp);
+        };
+        wc.lpszClassName = u"NeverValid";
+        return RegisterClass(wc) != 0;
+    }();
+    ASSERT_TRUE(registered);
+    HWND lazy = CreateWindowEx(0, u"NeverValid", u"", WS_CHILD | WS_VISIBLE, 220, 10, 50, 50, top, 2, nullptr);
+    InvalidateRect(lazy, nullptr, true);
+    TPoint arrow{202, 186};
+    ClientToScreen(top, arrow);
+    SendMessage(pane, WM_NCLBUTTONDOWN, HTVSCROLL, MakeLParam(arrow.X, arrow.Y));
+    EXPECT_EQ(Scrolls(), (Strings{"V LINEDOWN", "V ENDSCROLL"}));
+    EXPECT_EQ(GetCapture(), nullptr);
+    ValidateRect(lazy, nullptr);
+}
+
 TEST_F(ScrollBarTest, RangesShowHideAndDisableTheBar) {
     struct Case {
         const char* Name;

@@ -354,53 +354,48 @@ void TrackScrollBar(HWND window, int hit, TPoint screenPoint) {
     while (!done) {
         if ((w = WindowOf(window)) == nullptr)
             return;
+        // The mouse's messages come first; the others run only while the
+        // button is still down, so that a window that keeps asking to be
+        // painted cannot hold the loop once the button is up.
         TMsg m;
-        if (PeekMessage(m, nullptr, 0, 0, PM_REMOVE)) {
-            switch (m.message) {
-                case WM_QUIT:
-                    PostQuitMessage(static_cast<int>(m.wParam));
-                    done = true;
-                    break;
-                case WM_MOUSEMOVE:
-                case WM_NCMOUSEMOVE:
-                case WM_LBUTTONUP:
-                case WM_NCLBUTTONUP: {
-                    // Wherever the pointer went, the bar follows it.
-                    along = alongOf(m.pt);
-                    const bool up = m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP;
-                    if (part == TPart::Thumb) {
-                        const std::int32_t pos = PosAtThumbStart(w, bar, along - grab);
-                        if (pos != w->Bars[bar].TrackPos) {
-                            w->Bars[bar].TrackPos = pos;
-                            PaintScrollBars(w);
-                            send(SB_THUMBTRACK, pos);
-                        }
-                        if (up && (w = WindowOf(window)) != nullptr)
-                            send(SB_THUMBPOSITION, w->Bars[bar].TrackPos);
+        const bool mouse = PeekMessage(m, nullptr, WM_MOUSEMOVE, WM_MOUSEWHEEL, PM_REMOVE) ||
+                           PeekMessage(m, nullptr, WM_NCMOUSEMOVE, WM_NCLBUTTONDBLCLK, PM_REMOVE);
+        if (mouse) {
+            if (m.message == WM_MOUSEMOVE || m.message == WM_NCMOUSEMOVE || m.message == WM_LBUTTONUP ||
+                m.message == WM_NCLBUTTONUP) {
+                // Wherever the pointer went, the bar follows it.
+                along = alongOf(m.pt);
+                const bool up = m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP;
+                if (part == TPart::Thumb) {
+                    const std::int32_t pos = PosAtThumbStart(w, bar, along - grab);
+                    if (pos != w->Bars[bar].TrackPos) {
+                        w->Bars[bar].TrackPos = pos;
+                        PaintScrollBars(w);
+                        send(SB_THUMBTRACK, pos);
                     }
-                    done = up;
-                    break;
+                    if (up && (w = WindowOf(window)) != nullptr)
+                        send(SB_THUMBPOSITION, w->Bars[bar].TrackPos);
                 }
-                case WM_LBUTTONDOWN:
-                case WM_RBUTTONDOWN:
-                case WM_MBUTTONDOWN:
-                case WM_NCLBUTTONDOWN:
-                case WM_NCLBUTTONDBLCLK:
-                case WM_LBUTTONDBLCLK:
-                    break;  // other presses while the bar has the mouse go nowhere
-                default:
-                    TranslateMessage(m);
-                    DispatchMessage(m);
-                    break;
+                done = up;
             }
+            // Other buttons and the wheel go nowhere while the bar has the mouse.
             continue;
         }
-        // Without a message: the button came up where we did not hear of it,
-        // or another window took the mouse.
+        // The button came up where we did not hear of it, or another window
+        // took the mouse.
         if (GetCapture() != window || !IsKeyDown(VK_LBUTTON)) {
-            if (part == TPart::Thumb && (w = WindowOf(window)) != nullptr)
+            if (part == TPart::Thumb)
                 send(SB_THUMBPOSITION, w->Bars[bar].TrackPos);
             break;
+        }
+        if (PeekMessage(m, nullptr, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(m.wParam));
+                break;
+            }
+            TranslateMessage(m);
+            DispatchMessage(m);
+            continue;
         }
         const std::int64_t now = NowMs();
         if (part != TPart::Thumb && now >= nextRepeat) {
