@@ -19,6 +19,7 @@
 #include "platform/Bitmaps.h"
 #include "platform/DeviceContexts.h"
 #include "platform/Windows.h"
+#include "platform/qt/DesktopWindow.h"
 #include "support/GoldenImages.h"
 
 namespace {
@@ -145,8 +146,14 @@ TEST(XvfbWindowChild, TakesInputAndShowsItsPicture) {
     info.nPage = 10;
     SetScrollInfo(pane, SB_VERT, info, true);
     SetFocus(top);
-    // Long enough for the server to map the window and show its first paint.
-    Serve(1000);
+    // The server maps the window when it will; the paint that follows its
+    // exposure is the one the screenshot must see.
+    QElapsedTimer mapping;
+    mapping.start();
+    while (!DesktopWindowOf(top)->isExposed() && mapping.elapsed() < 10000)
+        Serve(20);
+    ASSERT_TRUE(DesktopWindowOf(top)->isExposed());
+    Serve(500);
     TPoint origin{0, 0};
     ClientToScreen(top, origin);
     Say("READY " + std::to_string(origin.X) + " " + std::to_string(origin.Y));
