@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QtGui/QGuiApplication>
+#include <QtGui/QMouseEvent>
+
 #include <string>
 #include <vector>
 
 #include "WindowTrace.h"
 #include "platform/Windows.h"
+#include "platform/qt/DesktopWindow.h"
 
 // The MDI client: document windows created, activated, cycled, maximized,
 // arranged and destroyed through it, with the messages each one hears.
@@ -237,6 +241,26 @@ TEST_F(MdiTest, MaximizedWindowsFillTheClientAndHandTheStateOn) {
     EXPECT_EQ(Active(&maximized), c);
     EXPECT_FALSE(maximized);
     EXPECT_EQ(GetWindowLongPtr(c, GWL_STYLE) & WS_MAXIMIZE, 0);
+}
+
+TEST_F(MdiTest, APressInAnInactiveWindowActivatesItFirst) {
+    HWND a = Doc("A", 0, {10, 10, 210, 160});
+    HWND b = Doc("B", 0, {30, 30, 230, 180});
+    ASSERT_NE(Make("inner", WS_CHILD | WS_VISIBLE, {0, 0, 20, 20}, a), nullptr);
+    ASSERT_EQ(Active(), b);
+    Watch({WM_CHILDACTIVATE, WM_MDIACTIVATE, WM_LBUTTONDOWN});
+    // In the frame's client: A's window starts at 10,10, its client inside
+    // its border; the press lands on A's own child.
+    const QPointF at(14, 14);
+    QMouseEvent press(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QGuiApplication::sendEvent(DesktopWindowOf(frame), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QGuiApplication::sendEvent(DesktopWindowOf(frame), &release);
+    PumpMessages();
+    EXPECT_EQ(Trace(), (Strings{"A:WM_CHILDACTIVATE", "B:WM_MDIACTIVATE B->A", "A:WM_MDIACTIVATE B->A",
+                                "inner:WM_LBUTTONDOWN"}));
+    EXPECT_EQ(Active(), a);
+    EXPECT_EQ(ZOrder(), (Strings{"A", "B"}));
 }
 
 TEST_F(MdiTest, DestroyingTheActiveWindowActivatesTheNext) {

@@ -215,6 +215,18 @@ void TDesktopWindow::PostMouse(std::uint32_t message, QPointF local, unsigned ke
         PostInput({target, nc, static_cast<WPARAM>(hit), MakeLParam(screen.X, screen.Y), time, screen});
         return;
     }
+    // A press in an inactive document window of an MDI client activates it
+    // before the press arrives, as a press in a top-level window does.
+    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
+        for (HWND h = target; h != nullptr && h != Window; h = GetParent(h)) {
+            if ((GetWindowLongPtr(h, GWL_EXSTYLE) & WS_EX_MDICHILD) != 0) {
+                SendMessage(h, WM_CHILDACTIVATE, 0, 0);
+                break;
+            }
+        }
+        if (!IsWindow(target))
+            return;
+    }
     // A second press of the same button soon enough and near enough becomes
     // a double click, for the classes that ask for them.
     if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
