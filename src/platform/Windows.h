@@ -25,6 +25,8 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using ATOM = std::uint16_t;
+struct TCursorHandle;
+using HCURSOR = TCursorHandle*;  // a shared system cursor, never destroyed
 using WNDPROC = LRESULT (*)(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam);
 using TIMERPROC = void (*)(HWND window, std::uint32_t message, std::uintptr_t id, std::uint32_t time);
 
@@ -164,6 +166,7 @@ enum : int {
 };
 enum : int {
     GCLP_HBRBACKGROUND = -10,
+    GCLP_HCURSOR = -12,
     GCL_CBWNDEXTRA = -18,
     GCLP_WNDPROC = -24,
     GCL_STYLE = -26,
@@ -320,6 +323,7 @@ struct TWndClass {
     int cbWndExtra = 0;
     HBRUSH hbrBackground = nullptr;
     std::u16string lpszClassName;
+    HCURSOR hCursor = nullptr;  // shown over the client area by DefWindowProc's WM_SETCURSOR
 };
 ATOM RegisterClass(const TWndClass& wc);
 // False while windows of the class exist, or when there is no such class.
@@ -534,5 +538,150 @@ bool SetCaretPos(std::int32_t x, std::int32_t y);
 bool GetCaretPos(TPoint& out);
 bool SetCaretBlinkTime(std::uint32_t ms);
 std::uint32_t GetCaretBlinkTime();
+
+// ---------------------------------------------------------------- scroll bars
+// The bars of a WS_HSCROLL or WS_VSCROLL child window, drawn by this layer in
+// the window's frame. A click or drag on a bar sends WM_HSCROLL or
+// WM_VSCROLL to the window (LoWord: the SB_ code, HiWord: the position for
+// the thumb codes); the window moves the position itself with SetScrollPos
+// or SetScrollInfo. Top-level windows have their frame drawn by the desktop
+// and get no bars.
+enum : std::uint32_t {
+    WM_NCMOUSEMOVE = 0x00A0,
+    WM_NCLBUTTONDOWN = 0x00A1,
+    WM_NCLBUTTONUP = 0x00A2,
+    WM_NCLBUTTONDBLCLK = 0x00A3,
+    WM_HSCROLL = 0x0114,
+    WM_VSCROLL = 0x0115,
+};
+enum : int { SB_HORZ = 0, SB_VERT = 1, SB_CTL = 2, SB_BOTH = 3 };
+enum : int {
+    SB_LINEUP = 0,
+    SB_LINELEFT = 0,
+    SB_LINEDOWN = 1,
+    SB_LINERIGHT = 1,
+    SB_PAGEUP = 2,
+    SB_PAGELEFT = 2,
+    SB_PAGEDOWN = 3,
+    SB_PAGERIGHT = 3,
+    SB_THUMBPOSITION = 4,
+    SB_THUMBTRACK = 5,
+    SB_TOP = 6,
+    SB_BOTTOM = 7,
+    SB_ENDSCROLL = 8,
+};
+enum : unsigned {
+    SIF_RANGE = 0x0001,
+    SIF_PAGE = 0x0002,
+    SIF_POS = 0x0004,
+    SIF_DISABLENOSCROLL = 0x0008,
+    SIF_TRACKPOS = 0x0010,
+    SIF_ALL = 0x0017,
+};
+enum : unsigned {
+    ESB_ENABLE_BOTH = 0x0000,
+    ESB_DISABLE_LEFT = 0x0001,
+    ESB_DISABLE_UP = 0x0001,
+    ESB_DISABLE_RIGHT = 0x0002,
+    ESB_DISABLE_DOWN = 0x0002,
+    ESB_DISABLE_BOTH = 0x0003,
+};
+struct TScrollInfo {
+    unsigned fMask = 0;
+    std::int32_t nMin = 0;
+    std::int32_t nMax = 0;
+    std::uint32_t nPage = 0;
+    std::int32_t nPos = 0;
+    std::int32_t nTrackPos = 0;
+};
+// The thickness of a bar in pixels (the arrows are square).
+constexpr std::int32_t kScrollBarSize = 16;
+
+// A range that leaves nothing to scroll (nMax - nMin < nPage, or nMin =
+// nMax) hides the bar, or with SIF_DISABLENOSCROLL disables it; a range that
+// has something to scroll shows the bar. Returns the new position.
+std::int32_t SetScrollInfo(HWND window, int bar, const TScrollInfo& info, bool redraw);
+bool GetScrollInfo(HWND window, int bar, TScrollInfo& info);
+std::int32_t SetScrollPos(HWND window, int bar, std::int32_t pos, bool redraw);  // the old position
+std::int32_t GetScrollPos(HWND window, int bar);
+bool SetScrollRange(HWND window, int bar, std::int32_t min, std::int32_t max, bool redraw);
+bool GetScrollRange(HWND window, int bar, std::int32_t& min, std::int32_t& max);
+bool ShowScrollBar(HWND window, int bar, bool show);
+// ESB_ flags: which arrows stop answering. False when nothing changed.
+bool EnableScrollBar(HWND window, int bar, unsigned arrows);
+
+// ---------------------------------------------------------------- the MDI client
+// The class "MDICLIENT" keeps the document windows of a frame: its children,
+// one of them active, maximized together. The frame calls DefFrameProc in
+// place of DefWindowProc, each document window DefMDIChildProc.
+enum : std::uint32_t {
+    WM_SYSCOMMAND = 0x0112,
+    WM_MDICREATE = 0x0220,
+    WM_MDIDESTROY = 0x0221,
+    WM_MDIACTIVATE = 0x0222,
+    WM_MDIRESTORE = 0x0223,
+    WM_MDINEXT = 0x0224,
+    WM_MDIMAXIMIZE = 0x0225,
+    WM_MDITILE = 0x0226,
+    WM_MDICASCADE = 0x0227,
+    WM_MDIGETACTIVE = 0x0229,
+};
+enum : std::uint32_t {
+    SC_SIZE = 0xF000,
+    SC_MOVE = 0xF010,
+    SC_MINIMIZE = 0xF020,
+    SC_MAXIMIZE = 0xF030,
+    SC_NEXTWINDOW = 0xF040,
+    SC_PREVWINDOW = 0xF050,
+    SC_CLOSE = 0xF060,
+    SC_RESTORE = 0xF120,
+};
+enum : unsigned { MDITILE_VERTICAL = 0x0000, MDITILE_HORIZONTAL = 0x0001, MDITILE_SKIPDISABLED = 0x0002 };
+enum : std::uint32_t { WS_EX_MDICHILD = 0x00000040 };
+// What the MDI client's creation parameter points at.
+struct TClientCreateStruct {
+    void* hWindowMenu = nullptr;
+    std::uint32_t idFirstChild = 0;
+};
+// WM_MDICREATE's lParam; the document window's TCreateStruct points at it
+// (lpCreateParams), and lParam is for the window's own use.
+struct TMdiCreateStruct {
+    const char16_t* szClass = nullptr;
+    const char16_t* szTitle = nullptr;
+    std::int32_t x = CW_USEDEFAULT;
+    std::int32_t y = CW_USEDEFAULT;
+    std::int32_t cx = CW_USEDEFAULT;
+    std::int32_t cy = CW_USEDEFAULT;
+    std::uint32_t style = 0;
+    LPARAM lParam = 0;
+};
+LRESULT DefFrameProc(HWND frame, HWND mdiClient, std::uint32_t message, WPARAM wParam, LPARAM lParam);
+LRESULT DefMDIChildProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam);
+
+// ---------------------------------------------------------------- cursors
+// The system cursors by their published identifiers; the shape follows the
+// pointer's desktop window.
+enum : std::uintptr_t {
+    IDC_ARROW = 32512,
+    IDC_IBEAM = 32513,
+    IDC_WAIT = 32514,
+    IDC_CROSS = 32515,
+    IDC_UPARROW = 32516,
+    IDC_SIZENWSE = 32642,
+    IDC_SIZENESW = 32643,
+    IDC_SIZEWE = 32644,
+    IDC_SIZENS = 32645,
+    IDC_SIZEALL = 32646,
+    IDC_NO = 32648,
+    IDC_HAND = 32649,
+    IDC_APPSTARTING = 32650,
+    IDC_HELP = 32651,
+};
+// Null for an identifier that is not a system cursor.
+HCURSOR LoadCursor(std::uintptr_t id);
+HCURSOR SetCursor(HCURSOR cursor);  // the previous cursor
+HCURSOR GetCursor();
+// The identifier a cursor was loaded with (0 for none).
+std::uintptr_t CursorId(HCURSOR cursor);
 
 }  // namespace Platform

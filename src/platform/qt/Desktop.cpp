@@ -3,6 +3,8 @@
 #include <QtCore/QAbstractEventDispatcher>
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDateTime>
+#include <QtCore/QPointer>
+#include <QtCore/QThread>
 #include <QtCore/QTimer>
 #include <QtGui/QBackingStore>
 #include <QtGui/QGuiApplication>
@@ -32,6 +34,8 @@ namespace Platform {
 namespace {
 
 std::atomic<QAbstractEventDispatcher*> g_dispatcher{nullptr};
+// The desktop window the pointer was last seen in: it shows the cursor.
+QPointer<TDesktopWindow> g_pointerWindow;
 QGuiApplication* g_app = nullptr;
 
 // Qt's key codes to virtual keys. Letters and digits are their own codes in
@@ -191,13 +195,38 @@ void TDesktopWindow::PostMouse(std::uint32_t message, QPointF local, unsigned ke
         target = Window;
     if (!IsWindowEnabled(target))
         return;
+    g_pointerWindow = this;
+    LRESULT hit = HTCLIENT;
     if (GetCapture() == nullptr) {
-        const LRESULT hit = SendMessage(target, WM_NCHITTEST, 0, MakeLParam(screen.X, screen.Y));
+        hit = SendMessage(target, WM_NCHITTEST, 0, MakeLParam(screen.X, screen.Y));
         SendMessage(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target),
                     MakeLParam(static_cast<int>(hit), static_cast<int>(message)));
     }
     if (!IsWindow(target))
         return;
+    // The left button and the pointer's moves over a frame's scroll bar are
+    // the frame's own (non-client) messages, in screen coordinates.
+    if ((hit == HTVSCROLL || hit == HTHSCROLL) &&
+        (message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP)) {
+        const std::uint32_t nc = message == WM_MOUSEMOVE     ? WM_NCMOUSEMOVE
+                                 : message == WM_LBUTTONDOWN ? WM_NCLBUTTONDOWN
+                                                             : WM_NCLBUTTONUP;
+        LastDown = {};
+        PostInput({target, nc, static_cast<WPARAM>(hit), MakeLParam(screen.X, screen.Y), time, screen});
+        return;
+    }
+    // A press in an inactive document window of an MDI client activates it
+    // before the press arrives, as a press in a top-level window does.
+    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
+        for (HWND h = target; h != nullptr && h != Window; h = GetParent(h)) {
+            if ((GetWindowLongPtr(h, GWL_EXSTYLE) & WS_EX_MDICHILD) != 0) {
+                SendMessage(h, WM_CHILDACTIVATE, 0, 0);
+                break;
+            }
+        }
+        if (!IsWindow(target))
+            return;
+    }
     // A second press of the same button soon enough and near enough becomes
     // a double click, for the classes that ask for them.
     if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
@@ -281,6 +310,11 @@ bool TDesktopWindow::event(QEvent* e) {
         case QEvent::FocusIn:
             if (GetActiveWindow() != Window)
                 SetActiveWindow(Window);
+            break;
+        case QEvent::FocusOut:
+            // Focus gone to no window of ours: another program is active.
+            if (QGuiApplication::focusWindow() == nullptr && GetActiveWindow() == Window)
+                SetActiveWindow(nullptr);
             break;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease: {
@@ -500,6 +534,27 @@ std::uint32_t DoubleClickTimeMs() {
     if (!Started())
         return 500;
     return static_cast<std::uint32_t>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+}
+
+void ShowCursorShape(std::uintptr_t id) {
+    static const struct {
+        std::uintptr_t Id;
+        Qt::CursorShape Shape;
+    } kShapes[] = {
+        {IDC_ARROW, Qt::ArrowCursor},        {IDC_IBEAM, Qt::IBeamCursor},     {IDC_WAIT, Qt::WaitCursor},
+        {IDC_CROSS, Qt::CrossCursor},        {IDC_UPARROW, Qt::UpArrowCursor}, {IDC_SIZENWSE, Qt::SizeFDiagCursor},
+        {IDC_SIZENESW, Qt::SizeBDiagCursor}, {IDC_SIZEWE, Qt::SizeHorCursor},  {IDC_SIZENS, Qt::SizeVerCursor},
+        {IDC_SIZEALL, Qt::SizeAllCursor},    {IDC_NO, Qt::ForbiddenCursor},    {IDC_HAND, Qt::PointingHandCursor},
+        {IDC_APPSTARTING, Qt::BusyCursor},   {IDC_HELP, Qt::WhatsThisCursor},
+    };
+    if (g_pointerWindow.isNull() || QThread::currentThread() != g_pointerWindow->thread())
+        return;
+    Qt::CursorShape shape = id == 0 ? Qt::BlankCursor : Qt::ArrowCursor;
+    for (const auto& s : kShapes)
+        if (s.Id == id)
+            shape = s.Shape;
+    if (g_pointerWindow->cursor().shape() != shape)
+        g_pointerWindow->setCursor(shape);
 }
 
 }  // namespace Desktop

@@ -57,6 +57,17 @@ struct TThreadQueue {
     int InSend = 0;  // depth of procedures running for other threads' sends
 };
 
+// One scroll bar of a window's frame (ScrollBars.cpp).
+struct TScrollBarState {
+    std::int32_t Min = 0;
+    std::int32_t Max = 100;
+    std::uint32_t Page = 0;
+    std::int32_t Pos = 0;
+    std::int32_t TrackPos = 0;
+    bool Tracking = false;        // the thumb is being dragged: it shows TrackPos
+    unsigned DisabledArrows = 0;  // ESB_ flags
+};
+
 struct TWindowObject {
     HWND Handle = nullptr;
     TWindowClass* Class = nullptr;
@@ -85,6 +96,8 @@ struct TWindowObject {
     // pixels every window inside it paints into.
     TDesktopWindow* Desktop = nullptr;
     HBITMAP Surface = nullptr;
+    // The frame's scroll bars, SB_HORZ and SB_VERT (ScrollBars.cpp).
+    TScrollBarState Bars[2];
 };
 
 // The window behind a handle; null for a destroyed or made-up handle.
@@ -108,5 +121,18 @@ void CaretWindowDestroyed(HWND window);
 HRGN VisibleRegion(TWindowObject* window);
 // Client coordinates of the window to those of its top-level window's client.
 TPoint ClientOriginInTopLevel(TWindowObject* window);
+
+// The frame's scroll bars (ScrollBars.cpp): the bar under a point of the
+// window (window coordinates; HTNOWHERE when none), drawing them, and the
+// loop that follows the mouse on a bar until its button comes up.
+int ScrollBarHitTest(TWindowObject* window, TPoint windowPoint);
+void PaintScrollBars(TWindowObject* window);
+void TrackScrollBar(HWND window, int hit, TPoint screenPoint);
+// The classes the layer itself provides ("MDICLIENT"), registered on first use.
+void RegisterBuiltInClasses();
+// The desktop's pointer shape follows the current cursor (Desktop.cpp).
+namespace Desktop {
+void ShowCursorShape(std::uintptr_t cursorId);
+}
 
 }  // namespace Platform

@@ -668,6 +668,7 @@ bool UnregisterClass(std::u16string_view className) {
 }
 
 bool GetClassInfo(std::u16string_view className, TWndClass& out) {
+    RegisterBuiltInClasses();
     TGlobals& g = G();
     std::lock_guard<std::recursive_mutex> guard(g.Lock);
     auto found = g.Classes.find(Folded(className));
@@ -685,6 +686,8 @@ std::uintptr_t GetClassLongPtr(HWND window, int index) {
     switch (index) {
         case GCLP_HBRBACKGROUND:
             return reinterpret_cast<std::uintptr_t>(info.hbrBackground);
+        case GCLP_HCURSOR:
+            return reinterpret_cast<std::uintptr_t>(info.hCursor);
         case GCL_CBWNDEXTRA:
             return static_cast<std::uintptr_t>(info.cbWndExtra);
         case GCLP_WNDPROC:
@@ -708,6 +711,9 @@ std::uintptr_t SetClassLongPtr(HWND window, int index, std::uintptr_t value) {
             break;
         case GCLP_WNDPROC:
             info.lpfnWndProc = reinterpret_cast<WNDPROC>(value);
+            break;
+        case GCLP_HCURSOR:
+            info.hCursor = reinterpret_cast<HCURSOR>(value);
             break;
         case GCL_STYLE:
             info.style = static_cast<std::uint32_t>(value);
@@ -736,6 +742,7 @@ HWND CreateWindowEx(std::uint32_t exStyle,
                     HWND parent,
                     std::uintptr_t menuOrId,
                     void* param) {
+    RegisterBuiltInClasses();
     TGlobals& g = G();
     TWindowClass* cls;
     {
@@ -1818,6 +1825,23 @@ HWND GetFocus() {
     return G().Focus;
 }
 
+namespace {
+void SendActivateApp(HWND first, bool active) {
+    std::vector<HWND> tops;
+    {
+        std::lock_guard<std::recursive_mutex> guard(G().Lock);
+        for (TWindowObject* t : G().TopLevels)
+            if (IsOwnThread(t) && t->Handle != first)
+                tops.push_back(t->Handle);
+    }
+    if (IsWindow(first))
+        tops.insert(tops.begin(), first);
+    for (HWND t : tops)
+        if (IsWindow(t))
+            SendMessage(t, WM_ACTIVATEAPP, active ? 1 : 0, 0);
+}
+}  // namespace
+
 HWND SetActiveWindow(HWND window) {
     TGlobals& g = G();
     TWindowObject* w = WindowOf(window);
@@ -1834,6 +1858,10 @@ HWND SetActiveWindow(HWND window) {
         SendMessage(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(target));
     }
     g.Active = target;
+    // The program as a whole gains or loses the activation: every top-level
+    // window of the thread hears of it, the new active window first.
+    if ((old == nullptr) != (target == nullptr))
+        SendActivateApp(target != nullptr ? target : old, target != nullptr);
     if (target == nullptr) {
         if (g.Focus != nullptr)
             SetFocus(nullptr);
@@ -1967,6 +1995,15 @@ HDC BeginPaint(HWND window, TPaintStruct& paint) {
     GetRgnBox(visible, paint.rcPaint);
     const bool erase = w->EraseNeeded;
     w->EraseNeeded = false;
+    // The frame's scroll bars are drawn with the paint, as the parent's
+    // painting may have covered them.
+    if (w->Parent != nullptr && (w->Style & (WS_HSCROLL | WS_VSCROLL)) != 0) {
+        SendMessage(window, WM_NCPAINT, 1, 0);
+        if ((w = WindowOf(window)) == nullptr) {
+            DeleteRegion(visible);
+            return nullptr;
+        }
+    }
     CaretOffForPaint(window);
     paint.hdc = MakeWindowDc(w, visible);
     if (erase)
@@ -2106,6 +2143,12 @@ LRESULT DefWindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM 
                 r->Top += inset;
                 r->Right = std::max(r->Left, r->Right - inset);
                 r->Bottom = std::max(r->Top, r->Bottom - inset);
+                // The frame's scroll bars take their room from the client
+                // area, as much as there is.
+                if ((w->Style & WS_VSCROLL) != 0)
+                    r->Right = std::max(r->Left, r->Right - kScrollBarSize);
+                if ((w->Style & WS_HSCROLL) != 0)
+                    r->Bottom = std::max(r->Top, r->Bottom - kScrollBarSize);
             }
             return 0;
         }
@@ -2118,12 +2161,37 @@ LRESULT DefWindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM 
                 return HTNOWHERE;
             TPoint p{x, y};
             ScreenToClient(window, p);
-            return ClientRectOf(w).Contains(p.X, p.Y) ? HTCLIENT : HTBORDER;
+            if (ClientRectOf(w).Contains(p.X, p.Y))
+                return HTCLIENT;
+            const int bar = ScrollBarHitTest(w, {p.X + w->Client.Left, p.Y + w->Client.Top});
+            return bar != HTNOWHERE ? bar : HTBORDER;
         }
-        case WM_SETCURSOR:
+        case WM_SETCURSOR: {
             // The parent decides first; a true answer stops the search.
-            if (w->Parent != nullptr && (w->Style & WS_CHILD) != 0)
-                return SendMessage(w->Parent->Handle, WM_SETCURSOR, wParam, lParam);
+            if (w->Parent != nullptr && (w->Style & WS_CHILD) != 0 &&
+                SendMessage(w->Parent->Handle, WM_SETCURSOR, wParam, lParam) != 0)
+                return 1;
+            // The window the pointer is over shows its class's cursor over
+            // its client area and the arrow elsewhere; its ancestors leave
+            // that to it.
+            if (reinterpret_cast<HWND>(wParam) != window || (w = WindowOf(window)) == nullptr)
+                return 0;
+            const int hit = static_cast<std::int16_t>(LoWord(static_cast<std::uintptr_t>(lParam)));
+            if (hit == HTERROR || hit == HTNOWHERE || hit == HTTRANSPARENT)
+                return 0;
+            HCURSOR cursor = hit == HTCLIENT && w->Class != nullptr ? w->Class->Info.hCursor : LoadCursor(IDC_ARROW);
+            if (cursor == nullptr)
+                return 0;
+            SetCursor(cursor);
+            return 1;
+        }
+        case WM_NCLBUTTONDOWN:
+        case WM_NCLBUTTONDBLCLK:
+            if (wParam == HTVSCROLL || wParam == HTHSCROLL)
+                TrackScrollBar(window, static_cast<int>(wParam), {XFromLParam(lParam), YFromLParam(lParam)});
+            return 0;
+        case WM_NCPAINT:
+            PaintScrollBars(w);
             return 0;
         case WM_MOUSEACTIVATE:
             if (w->Parent != nullptr && (w->Style & WS_CHILD) != 0) {
@@ -2196,7 +2264,8 @@ LRESULT DefWindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM 
                 return 0;
             w->SizeReported = true;
             if ((pos->flags & SWP_NOSIZE) == 0 || first)
-                SendMessage(window, WM_SIZE, SIZE_RESTORED, MakeLParam(w->Client.Width(), w->Client.Height()));
+                SendMessage(window, WM_SIZE, (w->Style & WS_MAXIMIZE) != 0 ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                            MakeLParam(w->Client.Width(), w->Client.Height()));
             if ((w = WindowOf(window)) == nullptr)
                 return 0;
             if ((pos->flags & SWP_NOMOVE) == 0 || first) {

@@ -1,0 +1,436 @@
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/Windows.h"
+#include "platform/qt/WindowObjects.h"
+
+// The MDI client: a child window of the frame that keeps the document
+// windows as its own children. It knows which of them is active and whether
+// they are maximized, and arranges them; the frame and the document windows
+// reach it through DefFrameProc and DefMDIChildProc.
+namespace Platform {
+namespace {
+
+// The published system colour of the area behind the document windows,
+// given as a class brush (index + 1).
+constexpr int kColorAppWorkspace = 12;
+// How far each cascaded window sits from the one behind it: about a caption.
+constexpr std::int32_t kCascadeStep = 24;
+
+struct TMdiClient {
+    HWND Active = nullptr;
+    bool Maximized = false;  // the document windows are shown maximized
+    std::uint32_t FirstId = 0;
+    int Created = 0;                 // for the places of windows that name none
+    std::map<HWND, TRect> Restored;  // the rectangles of maximized windows
+};
+
+// The clients' records, by window. A client is used only by its own
+// thread, but clients of several threads share the table.
+std::mutex g_lock;
+std::unordered_map<HWND, TMdiClient>& Clients() {
+    static auto* clients = new std::unordered_map<HWND, TMdiClient>;
+    return *clients;
+}
+
+TMdiClient* ClientOf(HWND client) {
+    std::lock_guard<std::mutex> guard(g_lock);
+    auto found = Clients().find(client);
+    return found == Clients().end() ? nullptr : &found->second;
+}
+
+bool IsDocument(HWND client, HWND child) {
+    return child != nullptr && IsWindow(child) && GetParent(child) == client &&
+           (GetWindowLongPtr(child, GWL_EXSTYLE) & WS_EX_MDICHILD) != 0;
+}
+
+// The document windows, topmost first.
+std::vector<HWND> Documents(HWND client, bool visibleOnly) {
+    std::vector<HWND> out;
+    for (HWND c = GetWindow(client, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+        if (IsDocument(client, c) && (!visibleOnly || IsWindowVisible(c)))
+            out.push_back(c);
+    return out;
+}
+
+TRect ClientArea(HWND client) {
+    TRect r;
+    GetClientRect(client, r);
+    return r;
+}
+
+// Places a window so that its client area, not its frame, covers the rectangle.
+void PlaceClientArea(HWND child, const TRect& area) {
+    TWindowObject* w = WindowOf(child);
+    if (w == nullptr)
+        return;
+    const TRect& c = w->Client;
+    SetWindowPos(child, nullptr, area.Left - c.Left, area.Top - c.Top, area.Width() + w->Rect.Width() - c.Width(),
+                 area.Height() + w->Rect.Height() - c.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Restore(HWND client, HWND child) {
+    TWindowObject* w = WindowOf(child);
+    TMdiClient* state = ClientOf(client);
+    if (w == nullptr || state == nullptr || (w->Style & WS_MAXIMIZE) == 0)
+        return;
+    w->Style &= ~WS_MAXIMIZE;
+    const TRect r = state->Restored.count(child) != 0 ? state->Restored[child] : w->Rect;
+    state->Restored.erase(child);
+    if (child == state->Active)
+        state->Maximized = false;
+    SetWindowPos(child, nullptr, r.Left, r.Top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Maximize(HWND client, HWND child) {
+    TWindowObject* w = WindowOf(child);
+    TMdiClient* state = ClientOf(client);
+    if (w == nullptr || state == nullptr)
+        return;
+    // One window at a time is maximized: the one shown.
+    for (HWND other : Documents(client, false))
+        if (other != child)
+            Restore(client, other);
+    if ((state = ClientOf(client)) == nullptr || (w = WindowOf(child)) == nullptr)
+        return;
+    if ((w->Style & WS_MAXIMIZE) == 0) {
+        state->Restored[child] = w->Rect;
+        w->Style |= WS_MAXIMIZE;
+    }
+    if (child == state->Active)
+        state->Maximized = true;
+    PlaceClientArea(child, ClientArea(client));
+}
+
+void Activate(HWND client, HWND child) {
+    TMdiClient* state = ClientOf(client);
+    if (state == nullptr || (child != nullptr && !IsDocument(client, child)))
+        return;
+    const HWND old = IsWindow(state->Active) ? state->Active : nullptr;
+    if (old == child)
+        return;
+    // A maximized window hands its state on to the one taking its place.
+    if (state->Maximized && child != nullptr) {
+        Maximize(client, child);
+        if ((state = ClientOf(client)) == nullptr)
+            return;
+        state->Maximized = true;
+    }
+    state->Active = child;
+    if (child != nullptr)
+        SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const WPARAM from = reinterpret_cast<WPARAM>(old);
+    const LPARAM to = reinterpret_cast<LPARAM>(child);
+    if (old != nullptr) {
+        SendMessage(old, WM_NCACTIVATE, 0, 0);
+        SendMessage(old, WM_MDIACTIVATE, from, to);
+    }
+    if (child != nullptr && IsWindow(child)) {
+        SendMessage(child, WM_NCACTIVATE, 1, 0);
+        SendMessage(child, WM_MDIACTIVATE, from, to);
+        // The focus follows while the frame is the active window.
+        if (IsWindow(child) && GetActiveWindow() == GetAncestor(client, GA_ROOT))
+            SetFocus(child);
+    }
+}
+
+HWND Create(HWND client, const TMdiCreateStruct& cs) {
+    TMdiClient* state = ClientOf(client);
+    if (state == nullptr || cs.szClass == nullptr)
+        return nullptr;
+    const TRect area = ClientArea(client);
+    std::int32_t x = cs.x, y = cs.y, cx = cs.cx, cy = cs.cy;
+    if (x == CW_USEDEFAULT || y == CW_USEDEFAULT) {
+        const std::int32_t slots = std::max(1, std::min(area.Width(), area.Height()) / 2 / kCascadeStep);
+        x = y = (state->Created % slots) * kCascadeStep;
+    }
+    if (cx == CW_USEDEFAULT || cy == CW_USEDEFAULT) {
+        cx = area.Width() * 3 / 4;
+        cy = area.Height() * 3 / 4;
+    }
+    ++state->Created;
+    const std::uint32_t style = (cs.style & ~(WS_VISIBLE | WS_POPUP | WS_MAXIMIZE)) | WS_CHILD | WS_CLIPSIBLINGS |
+                                WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
+                                WS_MAXIMIZEBOX;
+    const std::uintptr_t id = state->FirstId + Documents(client, false).size();
+    HWND child = CreateWindowEx(WS_EX_MDICHILD, cs.szClass, cs.szTitle != nullptr ? cs.szTitle : u"", style, x, y, cx,
+                                cy, client, id, const_cast<TMdiCreateStruct*>(&cs));
+    if (child == nullptr)
+        return nullptr;
+    ShowWindow(child, SW_SHOW);
+    if ((state = ClientOf(client)) == nullptr || !IsWindow(child))
+        return nullptr;
+    if ((cs.style & WS_MAXIMIZE) != 0)
+        state->Maximized = true;
+    Activate(client, child);
+    return IsWindow(child) ? child : nullptr;
+}
+
+void Destroy(HWND client, HWND child) {
+    TMdiClient* state = ClientOf(client);
+    if (state == nullptr || !IsDocument(client, child))
+        return;
+    if (state->Active == child) {
+        // The next window down takes over, maximized if this one was.
+        HWND next = nullptr;
+        for (HWND c : Documents(client, true))
+            if (c != child) {
+                next = c;
+                break;
+            }
+        if (next != nullptr) {
+            Activate(client, next);
+        } else {
+            Activate(client, nullptr);
+            if ((state = ClientOf(client)) != nullptr)
+                state->Maximized = false;
+        }
+    }
+    if ((state = ClientOf(client)) != nullptr)
+        state->Restored.erase(child);
+    DestroyWindow(child);
+}
+
+void Next(HWND client, HWND from, bool previous) {
+    TMdiClient* state = ClientOf(client);
+    if (state == nullptr)
+        return;
+    if (from == nullptr)
+        from = state->Active;
+    const std::vector<HWND> docs = Documents(client, true);
+    if (docs.size() < 2 || !IsDocument(client, from))
+        return;
+    if (previous) {
+        Activate(client, docs.back());
+        return;
+    }
+    auto at = std::find(docs.begin(), docs.end(), from);
+    const HWND target = at == docs.end() || at + 1 == docs.end() ? docs.front() : *(at + 1);
+    Activate(client, target);
+    // The window left goes to the back, so that going on visits them all.
+    if (IsWindow(from))
+        SetWindowPos(from, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+std::vector<HWND> Arrangeable(HWND client, unsigned how) {
+    std::vector<HWND> docs;
+    for (HWND c : Documents(client, true))
+        if ((GetWindowLongPtr(c, GWL_STYLE) & WS_MINIMIZE) == 0 &&
+            ((how & MDITILE_SKIPDISABLED) == 0 || IsWindowEnabled(c)))
+            docs.push_back(c);
+    return docs;
+}
+
+void RestoreAll(HWND client) {
+    for (HWND c : Documents(client, false))
+        Restore(client, c);
+    if (TMdiClient* state = ClientOf(client))
+        state->Maximized = false;
+}
+
+// Side by side (vertical) or one above the other (horizontal): up to three
+// windows in one row or column, more in a grid whose last lines take one
+// window more when they do not come out even.
+bool Tile(HWND client, unsigned how) {
+    RestoreAll(client);
+    const std::vector<HWND> docs = Arrangeable(client, how);
+    const int n = static_cast<int>(docs.size());
+    if (n == 0)
+        return false;
+    const TRect area = ClientArea(client);
+    const bool sideBySide = (how & MDITILE_HORIZONTAL) == 0;
+    const int lines = n <= 3 ? n : static_cast<int>(std::ceil(std::sqrt(static_cast<double>(n))));
+    const std::int32_t across = sideBySide ? area.Width() : area.Height();
+    const std::int32_t along = sideBySide ? area.Height() : area.Width();
+    int k = 0;
+    for (int line = 0; line < lines; ++line) {
+        const int inLine = n / lines + (line >= lines - n % lines ? 1 : 0);
+        const std::int32_t a0 = across * line / lines;
+        const std::int32_t a1 = across * (line + 1) / lines;
+        for (int i = 0; i < inLine; ++i, ++k) {
+            const std::int32_t b0 = along * i / inLine;
+            const std::int32_t b1 = along * (i + 1) / inLine;
+            const TRect r = sideBySide ? TRect{a0, b0, a1, b1} : TRect{b0, a0, b1, a1};
+            SetWindowPos(docs[static_cast<std::size_t>(k)], nullptr, r.Left, r.Top, r.Width(), r.Height(),
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+    return true;
+}
+
+// The window at the back at the top left, each nearer one a step down and
+// to the right, all of one size; the steps start over before they run off.
+bool Cascade(HWND client, unsigned how) {
+    RestoreAll(client);
+    const std::vector<HWND> docs = Arrangeable(client, how);
+    const int n = static_cast<int>(docs.size());
+    if (n == 0)
+        return false;
+    const TRect area = ClientArea(client);
+    const int slots = std::max(1, std::min(area.Width(), area.Height()) / 2 / kCascadeStep);
+    const int used = std::min(n, slots);
+    const std::int32_t cx = std::max(area.Width() / 2, area.Width() - (used - 1) * kCascadeStep);
+    const std::int32_t cy = std::max(area.Height() / 2, area.Height() - (used - 1) * kCascadeStep);
+    for (int i = 0; i < n; ++i) {
+        const std::int32_t at = ((n - 1 - i) % slots) * kCascadeStep;
+        SetWindowPos(docs[static_cast<std::size_t>(i)], nullptr, at, at, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return true;
+}
+
+LRESULT MdiClientProc(HWND client, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_NCCREATE: {
+            std::lock_guard<std::mutex> guard(g_lock);
+            Clients()[client] = {};
+            break;
+        }
+        case WM_CREATE: {
+            const auto* cs = reinterpret_cast<const TCreateStruct*>(lParam);
+            const auto* ccs = cs != nullptr ? static_cast<const TClientCreateStruct*>(cs->lpCreateParams) : nullptr;
+            if (TMdiClient* state = ClientOf(client); state != nullptr && ccs != nullptr)
+                state->FirstId = ccs->idFirstChild;
+            return 0;
+        }
+        case WM_NCDESTROY: {
+            std::lock_guard<std::mutex> guard(g_lock);
+            Clients().erase(client);
+            break;
+        }
+        case WM_MDICREATE:
+            return lParam == 0
+                       ? 0
+                       : reinterpret_cast<LRESULT>(Create(client, *reinterpret_cast<TMdiCreateStruct*>(lParam)));
+        case WM_MDIDESTROY:
+            Destroy(client, reinterpret_cast<HWND>(wParam));
+            return 0;
+        case WM_MDIACTIVATE:
+            if (IsDocument(client, reinterpret_cast<HWND>(wParam)))
+                Activate(client, reinterpret_cast<HWND>(wParam));
+            return 0;
+        case WM_MDIGETACTIVE: {
+            TMdiClient* state = ClientOf(client);
+            const HWND active = state != nullptr && IsWindow(state->Active) ? state->Active : nullptr;
+            if (lParam != 0)
+                *reinterpret_cast<bool*>(lParam) = active != nullptr && state->Maximized;
+            return reinterpret_cast<LRESULT>(active);
+        }
+        case WM_MDINEXT:
+            Next(client, reinterpret_cast<HWND>(wParam), lParam != 0);
+            return 0;
+        case WM_MDIMAXIMIZE:
+            if (IsDocument(client, reinterpret_cast<HWND>(wParam)))
+                Maximize(client, reinterpret_cast<HWND>(wParam));
+            return 0;
+        case WM_MDIRESTORE:
+            Restore(client, reinterpret_cast<HWND>(wParam));
+            return 0;
+        case WM_MDITILE:
+            return Tile(client, static_cast<unsigned>(wParam)) ? 1 : 0;
+        case WM_MDICASCADE:
+            return Cascade(client, static_cast<unsigned>(wParam)) ? 1 : 0;
+        case WM_SIZE:
+            // A maximized window keeps filling the client.
+            if (TMdiClient* state = ClientOf(client); state != nullptr && state->Maximized && IsWindow(state->Active))
+                PlaceClientArea(state->Active, ClientArea(client));
+            return 0;
+        case WM_SETFOCUS:
+            if (TMdiClient* state = ClientOf(client); state != nullptr && IsWindow(state->Active)) {
+                SetFocus(state->Active);
+                return 0;
+            }
+            break;
+        default:
+            break;
+    }
+    return DefWindowProc(client, message, wParam, lParam);
+}
+
+}  // namespace
+
+void RegisterBuiltInClasses() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        TWndClass wc;
+        wc.lpfnWndProc = &MdiClientProc;
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(kColorAppWorkspace + 1));
+        wc.lpszClassName = u"MDICLIENT";
+        RegisterClass(wc);
+    });
+}
+
+LRESULT DefFrameProc(HWND frame, HWND mdiClient, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+    const bool haveClient = ClientOf(mdiClient) != nullptr;
+    switch (message) {
+        case WM_SIZE:
+            // The client fills the frame's client area; a frame with
+            // toolbars places the client itself.
+            if (haveClient)
+                MoveWindow(mdiClient, 0, 0, LoWord(static_cast<WPARAM>(lParam)), HiWord(static_cast<WPARAM>(lParam)),
+                           true);
+            return 0;
+        case WM_SETFOCUS:
+            if (haveClient && IsWindowVisible(mdiClient)) {
+                SetFocus(mdiClient);
+                return 0;
+            }
+            break;
+        case WM_SYSCOMMAND:
+            if (haveClient && ((wParam & 0xFFF0) == SC_NEXTWINDOW || (wParam & 0xFFF0) == SC_PREVWINDOW)) {
+                SendMessage(mdiClient, WM_MDINEXT, 0, (wParam & 0xFFF0) == SC_PREVWINDOW ? 1 : 0);
+                return 0;
+            }
+            break;
+        default:
+            break;
+    }
+    return DefWindowProc(frame, message, wParam, lParam);
+}
+
+LRESULT DefMDIChildProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+    const HWND client = GetParent(window);
+    if (ClientOf(client) == nullptr)
+        return DefWindowProc(window, message, wParam, lParam);
+    switch (message) {
+        case WM_CHILDACTIVATE:
+            Activate(client, window);
+            return 0;
+        case WM_SETFOCUS:
+            // Focus given to an inactive document window activates it.
+            if (ClientOf(client)->Active != window)
+                Activate(client, window);
+            break;
+        case WM_CLOSE:
+            SendMessage(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
+            return 0;
+        case WM_SYSCOMMAND:
+            switch (wParam & 0xFFF0) {
+                case SC_MAXIMIZE:
+                    SendMessage(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(window), 0);
+                    return 0;
+                case SC_RESTORE:
+                    SendMessage(client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(window), 0);
+                    return 0;
+                case SC_CLOSE:
+                    SendMessage(window, WM_CLOSE, 0, 0);
+                    return 0;
+                case SC_NEXTWINDOW:
+                case SC_PREVWINDOW:
+                    SendMessage(client, WM_MDINEXT, reinterpret_cast<WPARAM>(window),
+                                (wParam & 0xFFF0) == SC_PREVWINDOW ? 1 : 0);
+                    return 0;
+                default:
+                    break;
+            }
+            break;
+        default:
+            break;
+    }
+    return DefWindowProc(window, message, wParam, lParam);
+}
+
+}  // namespace Platform

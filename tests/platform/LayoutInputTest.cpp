@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <QtGui/QGuiApplication>
+#include <QtGui/QInputMethodEvent>
+#include <QtGui/QKeyEvent>
+
+#include <string>
+#include <vector>
+
+#include "WindowTrace.h"
+#include "platform/KeyState.h"
+#include "platform/Windows.h"
+#include "platform/qt/DesktopWindow.h"
+
+// Typing on a German layout, as the desktop delivers it: AltGr characters
+// come as key events carrying their text, dead keys are composed by the
+// input method and come as its commits.
+namespace {
+
+using namespace Platform;
+using namespace WindowTrace;
+using Strings = std::vector<std::string>;
+
+class LayoutInputTest : public TWindowTest {
+protected:
+    void SetUp() override {
+        TWindowTest::SetUp();
+        WithDetails() = true;
+        std::uint8_t none[256] = {};
+        SetKeyboardState(none);
+    }
+    void TearDown() override {
+        std::uint8_t none[256] = {};
+        SetKeyboardState(none);
+        TWindowTest::TearDown();
+    }
+};
+
+// One event the desktop delivers: a key press or release, or an input
+// method event with a commit string (and no key).
+struct TEvent {
+    QEvent::Type Type;
+    int Key = 0;
+    Qt::KeyboardModifiers Modifiers = Qt::NoModifier;
+    const char* Text = "";
+};
+
+TEST_F(LayoutInputTest, AltGrAndDeadKeysMakeTheirCharacters) {
+    HWND top = Make("k", WS_OVERLAPPED | WS_VISIBLE, {0, 0, 100, 100});
+    SetFocus(top);
+    const auto P = QEvent::KeyPress;
+    const auto R = QEvent::KeyRelease;
+    const auto IM = QEvent::InputMethod;
+    const Qt::KeyboardModifiers ctrlAlt = Qt::ControlModifier | Qt::AltModifier;
+    struct Case {
+        const char* Name;
+        std::vector<TEvent> Events;
+        Strings Expected;
+    };
+    const std::vector<Case> cases = {
+        // X reports AltGr as a key of its own and no modifier on the
+        // character's key.
+        {"AltGr+Q is @",
+         {{P, Qt::Key_AltGr},
+          {P, Qt::Key_At, Qt::NoModifier, "@"},
+          {R, Qt::Key_At, Qt::NoModifier, "@"},
+          {R, Qt::Key_AltGr}},
+         {"k:WM_CHAR 40"}},
+        {"AltGr+E is the euro sign", {{P, Qt::Key_E, Qt::NoModifier, "\xe2\x82\xac"}}, {"k:WM_CHAR 20AC"}},
+        // Other desktops report AltGr as Control and Alt: still a character,
+        // not a system key and not a control character.
+        {"AltGr+7 as Control+Alt is a brace",
+         {{P, Qt::Key_Control},
+          {P, Qt::Key_Alt, Qt::ControlModifier},
+          {P, Qt::Key_BraceLeft, ctrlAlt, "{"},
+          {R, Qt::Key_BraceLeft, ctrlAlt, "{"},
+          {R, Qt::Key_Alt, ctrlAlt},
+          {R, Qt::Key_Control, Qt::ControlModifier}},
+         {"k:WM_CHAR 7B"}},
+        {"AltGr+Q as Control+Alt is @", {{P, Qt::Key_Q, ctrlAlt, "@"}}, {"k:WM_CHAR 40"}},
+        // The dead key itself types nothing; the input method commits the
+        // composed character.
+        {"dead circumflex then e",
+         {{P, Qt::Key_Dead_Circumflex}, {R, Qt::Key_Dead_Circumflex}, {IM, 0, Qt::NoModifier, "\xc3\xaa"}},
+         {"k:WM_IME_CHAR 00EA", "k:WM_CHAR EA"}},
+        {"dead circumflex then space is the circumflex",
+         {{P, Qt::Key_Dead_Circumflex}, {IM, 0, Qt::NoModifier, "^"}},
+         {"k:WM_IME_CHAR 005E", "k:WM_CHAR 5E"}},
+        {"dead acute then a letter it does not combine with gives both",
+         {{P, Qt::Key_Dead_Acute}, {IM, 0, Qt::NoModifier, "\xc2\xb4q"}},
+         {"k:WM_IME_CHAR 00B4", "k:WM_CHAR B4", "k:WM_IME_CHAR 0071", "k:WM_CHAR 71"}},
+        {"a composition still open commits nothing", {{IM, 0, Qt::NoModifier, ""}}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Watch({WM_CHAR, WM_SYSCHAR, WM_IME_CHAR});
+        for (const TEvent& e : c.Events) {
+            if (e.Type == IM) {
+                // Without a commit, the event only shows the composition so far.
+                QInputMethodEvent im(*e.Text != '\0' ? QString() : QStringLiteral("^"), {});
+                if (*e.Text != '\0')
+                    im.setCommitString(QString::fromUtf8(e.Text));
+                QGuiApplication::sendEvent(DesktopWindowOf(top), &im);
+            } else {
+                QKeyEvent k(e.Type, e.Key, e.Modifiers, QString::fromUtf8(e.Text));
+                QGuiApplication::sendEvent(DesktopWindowOf(top), &k);
+            }
+            TMsg msg;
+            while (PeekMessage(msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(msg);
+                DispatchMessage(msg);
+            }
+        }
+        EXPECT_EQ(Trace(), c.Expected);
+        std::uint8_t none[256] = {};
+        SetKeyboardState(none);
+    }
+}
+
+}  // namespace
