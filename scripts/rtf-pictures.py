@@ -7,9 +7,11 @@ Every "pict" group of the file, in file order (also those inside "shp",
 "object", "nonshppict" and list pictures), has its data taken out (hex
 digits or "bin" bytes) and given to ImageMagick's identify. One line per
 picture: its index, its kind word (pngblip, jpegblip, emfblip, wmetafile,
-dibitmap, wbitmap, or "none"), the number of data bytes, and the width and
-height in pixels identify reports, or "-" "-" when identify cannot read the
-data. Only the standard library and identify are used.
+dibitmap, wbitmap, or "none"), the number of data bytes, the width and
+height in pixels identify reports ("-" "-" when identify cannot read the
+data), and "alternative" for a picture written for readers that do not know
+the one before it (inside "nonshppict" or "shprslt") or a list picture
+("listpicture"), else "picture". Only the standard library and identify are used.
 """
 
 import re
@@ -21,8 +23,38 @@ KINDS = ("pngblip", "jpegblip", "emfblip", "wmetafile", "dibitmap", "wbitmap", "
 WORD = re.compile(rb"\\([a-zA-Z]+)(-?\d+)? ?")
 
 
+def inside(data, at, word):
+    """Whether the position lies inside a group that begins with the word."""
+    start = data.rfind(b"\\" + word, 0, at)
+    while start >= 0:
+        if not data[start + 1 + len(word):start + 2 + len(word)].isalpha():
+            break
+        start = data.rfind(b"\\" + word, 0, start)
+    if start < 0:
+        return False
+    depth = 0
+    i = start
+    while i < at:
+        c = data[i:i + 1]
+        if c == b"\\":
+            m = WORD.match(data, i)
+            if m and m.group(1) == b"bin" and m.group(2):
+                i = m.end() + int(m.group(2))
+                continue
+            i += 2
+            continue
+        if c == b"{":
+            depth += 1
+        elif c == b"}":
+            depth -= 1
+            if depth < 0:
+                return False
+        i += 1
+    return True
+
+
 def pictures(data):
-    """Yields (kind, bytes) for each pict group."""
+    """Yields (kind, bytes, alternative) for each pict group."""
     at = 0
     while True:
         at = data.find(b"\\pict", at)
@@ -32,6 +64,7 @@ def pictures(data):
         if after.isalpha():  # \pichgoal and its kin are not the destination
             at += 5
             continue
+        alternative = any(inside(data, at, w) for w in (b"nonshppict", b"shprslt", b"listpicture"))
         at += 5
         kind = "none"
         hexdigits = bytearray()
@@ -80,7 +113,7 @@ def pictures(data):
         at = i
         if len(hexdigits) % 2:
             hexdigits = hexdigits[:-1]
-        yield kind, bytes(raw) + bytes.fromhex(hexdigits.decode())
+        yield kind, bytes(raw) + bytes.fromhex(hexdigits.decode()), alternative
 
 
 def identify(kind, payload):
@@ -116,9 +149,10 @@ def main():
         sys.exit(__doc__)
     data = open(sys.argv[1], "rb").read()
     with open(sys.argv[2], "w", encoding="utf-8", newline="\n") as out:
-        for index, (kind, payload) in enumerate(pictures(data)):
+        for index, (kind, payload, alternative) in enumerate(pictures(data)):
             w, h = identify(kind, payload)
-            out.write("%d\t%s\t%d\t%s\t%s\n" % (index, kind, len(payload), w, h))
+            role = "alternative" if alternative else "picture"
+            out.write("%d\t%s\t%d\t%s\t%s\t%s\n" % (index, kind, len(payload), w, h, role))
 
 
 if __name__ == "__main__":
