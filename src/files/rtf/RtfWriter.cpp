@@ -636,6 +636,14 @@ void TRtfWriter::Info() {
     Brace('}');
     Brace('{');
     Word(rwInfo);
+    if (C.Options.SafeCopy) {
+        // The name and format of the file the safe copy stands for.
+        static const char* const formatNames[] = {"RTF", "DOC", "DOCX", "ODT", "COD", "WRI", "TXT"};
+        StarDestination(rwAutosavedorigname, Platform::Utf8ToUtf16(C.Options.OrigName));
+        const std::int32_t format = Doc.FormatCode;
+        if (format >= 0 && format < 7)
+            StarDestination(rwAutosavedorigfmt, Platform::Utf8ToUtf16(formatNames[format]));
+    }
     Brace('}');
 }
 
@@ -1595,8 +1603,8 @@ void TRtfWriter::Body() {
 void TRtfWriter::Run() {
     TDoc& doc = Doc;
     const bool narrowOnly = !C.UsesEastAsianFont;
-    RawText = C.Options.Target == stOwnFile && (RtfSaveSettings().Supercompact || C.Options.Format == sfmtEncrypted) &&
-              narrowOnly;
+    RawText = C.Options.Target == stOwnFile &&
+              (RtfSaveSettings().Supercompact || C.Options.Format == sfmtEncrypted || C.Options.SafeCopy) && narrowOnly;
     DefaultFont = DefaultCharFormat[caFont];
     if (doc.Styles != nullptr && doc.Styles->Count > 0) {
         TCharFormat normal = UnsetCharFormat;
