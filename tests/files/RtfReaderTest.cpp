@@ -914,22 +914,22 @@ const std::map<std::string, double> KnownFidelity = {
     // (the other reader shows values it computed)
     {"derived__odf12-part1.lo", 97},
     {"jsw__Bug44431.doc", 96},  // 96.88 %: field results differ: the other reader shows the file name it computed
-    // 77.78 %: the other reader leaves the text of a framed paragraph out; note and comment marks are not read yet
+    // 77.78 %: the other reader leaves the text of a framed paragraph out and shows note numbers and comment marks
     {"jsw__Comment015.docx", 77},
-    {"jsw__TableFntEdnt.docx", 28},  // 28.57 %: note reference marks and note texts are not read yet
+    {"jsw__TableFntEdnt.docx", 28},  // 28.57 %: the other reader shows each note reference's number
     // 95.32 %: list labels are made by list numbering, not read as text; the other reader keeps a stray "}"
     {"jsw__TestBug52372.doc", 95},
     // 98.96 %: field results differ (the other reader shows a date and error texts it computed); heading numbers
     // are made by list numbering
     {"jsw__bookmark.docx", 98},
-    {"jsw__footnotes.docx", 83},           // 83.33 %: note reference marks and note texts are not read yet
+    {"jsw__footnotes.docx", 83},           // 83.33 %: the other reader shows the note reference's number
     {"jsw__lists_restarting.docx", 55},    // 55.56 %: list labels are made by list numbering, not read as text
-    {"jsw__test-fields.doc", 90},          // 90.00 %: note reference marks are not read yet
+    {"jsw__test-fields.doc", 90},          // 90.00 %: the other reader shows note reference numbers
     {"jsw__track_changes_move.docx", 69},  // 69.57 %: text marked deleted is dropped; the other reader keeps it
-    {"lo__copypaste-footnote", 0},         // 0.00 %: the note number is not read yet
+    {"lo__copypaste-footnote", 0},         // 0.00 %: the other reader shows the note reference's number
     {"pandoc__list_complex", 60},          // 60.00 %: list labels are made by list numbering, not read as text
     {"pandoc__table_nested", 52},  // 52.38 %: nested tables are read as one level; the inner cells' text runs together
-    // 91.48 %: list labels are made by list numbering, not read as text; note reference marks are not read yet
+    // 91.48 %: list labels are made by list numbering, not read as text; the other reader shows note numbers
     {"pandoc__writer", 91},
     {"rtfpipe__Issue46", 96},     // 96.43 %: list labels are made by list numbering, not read as text
     {"rtfpipe__ListGoogle", 71},  // 71.43 %: list labels are made by list numbering, not read as text
@@ -938,7 +938,7 @@ const std::map<std::string, double> KnownFidelity = {
     // 96.55 %: symbol-font letters are private-use characters for the other reader, and it shows both texts of an
     // "upr" group where the reader takes the Unicode one
     {"rtfpipe__Test01", 96},
-    {"rtfpipe__footnotes", 96},  // 96.34 %: note reference marks and note texts are not read yet
+    {"rtfpipe__footnotes", 96},  // 96.34 %: the other reader shows each note reference's number
     {"rtfpipe__nested_table_report",
      77},  // 77.78 %: nested tables are read as one level; the inner cells' text runs together
     // 96.00 %: a byte of a font of the default character set (1) is read in the document's code page; the other
@@ -949,7 +949,7 @@ const std::map<std::string, double> KnownFidelity = {
     {"tika__testRTFJapanese",
      76},  // 76.00 %: text without spaces compares as long words; one differing character fails a whole line
     {"tika__testRTFListOverride", 1},  // 1.14 %: the other reader's text is nearly empty
-    // 93.81 %: list labels are made by list numbering, not read as text; note reference marks are not read yet
+    // 93.81 %: list labels are made by list numbering, not read as text; the other reader shows note numbers
     {"tika__testRTFVarious", 93},
 };
 
@@ -1522,6 +1522,21 @@ TEST_F(RtfReaderTest, CorpusNoteTextsAgreeWithAnotherReader) {
         if (known != KnownNoteDifferences.end())
             EXPECT_NE(NoteTexts(*doc, true), expected[1]) << "listed as \"" << known->second << "\" but agrees now";
     }
+}
+
+TEST_F(RtfReaderTest, NoteReferenceStylesGiveTheFormatOfNoteReferences) {
+    std::unique_ptr<TDoc> doc = Read(
+        "{\\rtf1{\\stylesheet{Normal;}{\\*\\cs10\\additive Default Paragraph Font;}"
+        "{\\*\\cs15\\additive\\b\\super Footnote Reference;}{\\*\\cs16\\additive\\i FOOTNOTE REFERENCE;}"
+        "{\\*\\cs17\\additive\\sub endnote reference;}}A\\par}");
+    ASSERT_NE(doc, nullptr);
+    // The first style of a name counts, its name compared without case.
+    EXPECT_EQ(doc->NoteCharFormats[0][0][caBold], 1);
+    EXPECT_EQ(doc->NoteCharFormats[0][0][caScript], 1);
+    EXPECT_EQ(doc->NoteCharFormats[0][0][caItalic], 0);
+    EXPECT_EQ(doc->NoteCharFormats[1][0][caScript], 2);
+    // What the style leaves unset is the default.
+    EXPECT_EQ(doc->NoteCharFormats[1][0][caFont], DefaultCharFormat[caFont]);
 }
 
 }  // namespace

@@ -410,6 +410,7 @@ private:
     std::vector<std::int32_t> StyleBasedOnNumbers;  // beside each document style
     std::vector<std::int32_t> StyleNextNumbers;
     std::vector<std::unique_ptr<TStyle>> CharStyles;
+    bool NoteStyleRead[2] = {false, false};
     std::int32_t StyleSheetParLength = 0;
     std::int32_t StyleSheetCharLength = 0;
     std::vector<std::unique_ptr<TAutoList>> ListTable;
@@ -2834,6 +2835,19 @@ void TRtfReader::FinishStyle() {
     if (StyleCharStyle != UnsetValue) {
         style->IsCharStyle = 1;
         style->FileNumber = StyleCharStyle;
+        // The file's note-reference styles give the format of new note
+        // references; the first of a name counts.
+        static const char* const noteStyles[2] = {"footnote reference", "endnote reference"};
+        for (int kind = 0; kind < 2; ++kind) {
+            if (NoteStyleRead[kind] || name.size() != std::strlen(noteStyles[kind]) ||
+                !std::equal(name.begin(), name.end(), noteStyles[kind],
+                            [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a + 32 : a) == b; }))
+                continue;
+            TCharFormat format = style->CharFormat;
+            FillUnsetCharFormat(format, DefaultCharFormat);
+            Doc.NoteCharFormats[kind][0] = format;
+            NoteStyleRead[kind] = true;
+        }
         CharStyles.push_back(std::move(style));
         return;
     }
