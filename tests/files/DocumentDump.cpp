@@ -10,6 +10,7 @@
 #include "model/fields/TField.h"
 #include "model/formats/BorderSets.h"
 #include "model/formats/FormatStream.h"
+#include "model/formats/TShape.h"
 #include "model/formats/TTableRow.h"
 #include "model/managers/TAutoList.h"
 #include "model/managers/TFontManager.h"
@@ -149,9 +150,27 @@ void AppendParagraph(std::string& out, TDoc& doc, std::int32_t p) {
             case fcRowEnd:
                 out += "<row>";
                 break;
-            case fcShapeAnchor:
-                out += "<shape>";
+            case fcShapeAnchor: {
+                // A picture by its kind, sizes and a digest of its bytes.
+                const auto* shape = HandleTo<TShape>(static_cast<TObjectHandle>(e.Value));
+                out += "<shape";
+                if (shape != nullptr && shape->Picture.Kind != pkNone) {
+                    const TShapePicture& p = shape->Picture;
+                    std::uint64_t digest = 14695981039346656037ull;
+                    for (char c : p.Data)
+                        digest = (digest ^ static_cast<std::uint8_t>(c)) * 1099511628211ull;
+                    out += " picture " + std::to_string(p.Kind) + "/" + std::to_string(p.KindParam) + " " +
+                           std::to_string(p.PicWidth) + "x" + std::to_string(p.PicHeight) + " goal " +
+                           std::to_string(p.GoalWidth) + "x" + std::to_string(p.GoalHeight) + " scale " +
+                           std::to_string(p.ScaleX) + "/" + std::to_string(p.ScaleY) + " crop " +
+                           std::to_string(p.CropLeft) + "," + std::to_string(p.CropTop) + "," +
+                           std::to_string(p.CropRight) + "," + std::to_string(p.CropBottom) + " pixels " +
+                           std::to_string(p.PixelWidth) + "x" + std::to_string(p.PixelHeight) + " bytes " +
+                           std::to_string(p.Data.size()) + " digest " + std::to_string(digest);
+                }
+                out += ">";
                 break;
+            }
             case fcFieldStart:
             case fcFieldEnd: {
                 const auto* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));

@@ -12,8 +12,14 @@
 #include "TabManagerScope.h"
 #include "base/messages/MessageBoxes.h"
 #include "files/opening/OpenDocument.h"
+#include "files/saving/Backups.h"
+#include "files/saving/SafeCopies.h"
+#include "files/saving/SaveSelection.h"
 #include "files/saving/SaveToFormat.h"
+#include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
+#include "model/formats/TCompoundFragment.h"
+#include "model/formats/TShape.h"
 #include "model/managers/TFontManager.h"
 #include "platform/Files.h"
 #include "support/FailingFileSystems.h"
@@ -267,6 +273,301 @@ TEST_F(SaveDocumentTest, FormattingLoss) {
         ASSERT_EQ(boxes.Shown().size(), 1u);
         EXPECT_NE(boxes.Shown()[0].Text.find("The following formatting will be lost:"), std::string::npos);
     }
+}
+
+// --- Backups, temporary copies and safe copies ---------------------------
+
+// Installs backup settings for the saves of one test.
+class TBackupSettingsScope {
+public:
+    explicit TBackupSettingsScope(TBackupSettings& settings) { SetBackupSettings(&settings); }
+    ~TBackupSettingsScope() { SetBackupSettings(nullptr); }
+    TBackupSettingsScope(const TBackupSettingsScope&) = delete;
+    TBackupSettingsScope& operator=(const TBackupSettingsScope&) = delete;
+};
+
+TEST_F(SaveDocumentTest, SaveBacksUpTheFileItOverwrites) {
+    const std::string path = dir.File("doc.rtf");
+    const std::string original = "{\\rtf1\\ansi Old\\par}";
+    WriteFileBytes(path, original);
+    std::unique_ptr<TDoc> doc = Open(path);
+    TBackupSettings settings;
+    settings.CreateBackups = true;
+    settings.Folder = dir.File("backups");
+    const TBackupSettingsScope scope(settings);
+    TScriptedMessageBoxes boxes;
+    ASSERT_EQ(SaveDocument(*doc), srSaved);
+    std::vector<std::string> backups;
+    for (const auto& e : fs::recursive_directory_iterator(settings.Folder))
+        if (e.is_regular_file())
+            backups.push_back(e.path().string());
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(backups[0]), original);
+    EXPECT_NE(ReadFileBytes(path), original);
+}
+
+TEST_F(SaveDocumentTest, AFailingBackupCancelsTheSaveAndLeavesTheFile) {
+    const std::string path = dir.File("doc.rtf");
+    const std::string original = "{\\rtf1\\ansi Old\\par}";
+    WriteFileBytes(path, original);
+    // The backup folder would have to be made below a plain file.
+    WriteFileBytes(dir.File("plain"), "x");
+    TBackupSettings settings;
+    settings.CreateBackups = true;
+    settings.Folder = dir.File("plain") + "/backups";
+    const TBackupSettingsScope scope(settings);
+    struct Case {
+        const char* Name;
+        bool Force;  // backups off, the document forcing one
+    };
+    for (const Case c : {Case{"backups on", false}, Case{"a forced backup", true}}) {
+        SCOPED_TRACE(c.Name);
+        settings.CreateBackups = !c.Force;
+        std::unique_ptr<TDoc> doc = Open(path);
+        doc->ForceBackup = c.Force ? 1 : 0;
+        doc->SetModified(true);
+        // Cancel answers the backup error.
+        TScriptedMessageBoxes boxes({mrCancel, mrCancel});
+        EXPECT_EQ(SaveDocument(*doc), srCancelled);
+        ASSERT_FALSE(boxes.Shown().empty());
+        EXPECT_NE(boxes.Shown()[0].Text.find("Error creating backup file"), std::string::npos);
+        EXPECT_TRUE(ReadFileBytes(path) == original);
+        EXPECT_EQ(doc->Modified, 1);
+        EXPECT_EQ(doc->FileName, path);
+    }
+}
+
+TEST_F(SaveDocumentTest, ATemporaryCopySavesOverItsFileOnlyWhenTheUserAgrees) {
+    const std::string path = dir.File("doc.rtf");
+    const std::string original = "{\\rtf1\\ansi Old\\par}";
+    struct Case {
+        const char* Name;
+        std::uint16_t Answer;
+        int Result;
+        bool Overwritten;
+    };
+    const Case cases[] = {
+        {"Yes saves over the file", mrYes, srSaved, true},
+        // No asks where to save; no dialog is installed here.
+        {"No asks for another name", mrNo, srCancelled, false},
+        {"Cancel saves nothing", mrCancel, srCancelled, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        WriteFileBytes(path, original);
+        std::unique_ptr<TDoc> doc = Open(path);
+        doc->CloseFile();
+        doc->StateFlags[sfTempCopy] = 1;
+        TScriptedMessageBoxes boxes({c.Answer});
+        EXPECT_EQ(SaveDocument(*doc), c.Result);
+        ASSERT_GE(boxes.Shown().size(), 1u);
+        EXPECT_NE(boxes.Shown()[0].Text.find("has been edited by another application"), std::string::npos);
+        EXPECT_EQ(ReadFileBytes(path) != original, c.Overwritten);
+        EXPECT_EQ(doc->StateFlags[sfTempCopy], c.Overwritten ? 0 : 1);
+    }
+    // A file another program holds is not written; the dialog is asked for.
+    WriteFileBytes(path, original);
+    std::unique_ptr<TDoc> held = Open(path);
+    auto doc = std::make_unique<TDoc>(true);
+    doc->FileName = path;
+    doc->StateFlags[sfTempCopy] = 1;
+    TScriptedMessageBoxes boxes({mrOk});
+    EXPECT_EQ(SaveDocument(*doc), srCancelled);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].Text, "File \"" + path + "\" is used by another program.");
+    EXPECT_TRUE(ReadFileBytes(path) == original);
+}
+
+TEST_F(SaveDocumentTest, SafeCopiesHoldTheUnsavedWorkAndNeverTouchTheFile) {
+    const std::string path = dir.File("doc.rtf");
+    const std::string original = "{\\rtf1\\ansi Hello\\par}";
+    WriteFileBytes(path, original);
+    std::unique_ptr<TDoc> doc = Open(path);
+    // An unmodified document gets none.
+    EXPECT_EQ(WriteSafeCopy(*doc), srCancelled);
+    EXPECT_TRUE(doc->SafeCopyPath.empty());
+    doc->SetModified(true);
+    doc->StateFlags[sfChangedSinceSafeCopy] = 1;
+    TScriptedMessageBoxes boxes;
+    ASSERT_EQ(WriteSafeCopy(*doc), srSaved);
+    const std::string copy = doc->SafeCopyPath;
+    ASSERT_FALSE(copy.empty());
+    EXPECT_EQ(fs::path(copy).extension(), ".mqd");
+    const std::string written = ReadFileBytes(copy);
+    EXPECT_EQ(written.rfind("{\\rtf1\\ansi", 0), 0u);
+    EXPECT_NE(written.find("{\\*\\autosavedorigname " + path + "}"), std::string::npos);
+    EXPECT_NE(written.find("{\\*\\autosavedorigfmt RTF}"), std::string::npos);
+    EXPECT_NE(written.find("Hello"), std::string::npos);
+    // The document is still its own file, unsaved; the file is untouched.
+    EXPECT_EQ(doc->FileName, path);
+    EXPECT_EQ(doc->Modified, 1);
+    EXPECT_TRUE(ReadFileBytes(path) == original);
+    // Not due again until the document changes.
+    EXPECT_EQ(WriteSafeCopy(*doc), srCancelled);
+    // A successful save removes it.
+    ASSERT_EQ(SaveDocument(*doc), srSaved);
+    EXPECT_FALSE(fs::exists(copy));
+    EXPECT_TRUE(doc->SafeCopyPath.empty());
+}
+
+TEST_F(SaveDocumentTest, AFailingSafeCopyLeavesTheDocumentAndItsFile) {
+    const std::string path = dir.File("doc.rtf");
+    const std::string original = BigRtf();
+    WriteFileBytes(path, original);
+    std::unique_ptr<TDoc> doc = Open(path);
+    doc->SetModified(true);
+    doc->StateFlags[sfChangedSinceSafeCopy] = 1;
+    {
+        // A first safe copy cut short leaves no file behind.
+        TScriptedMessageBoxes boxes({mrCancel});
+        const TFileSizeLimit limit(4096);
+        EXPECT_EQ(WriteSafeCopy(*doc), srFailed);
+    }
+    EXPECT_TRUE(doc->SafeCopyPath.empty());
+    EXPECT_EQ(doc->FileName, path);
+    EXPECT_TRUE(ReadFileBytes(path) == original);
+    // A safe copy whose place has gone is given up for now.
+    doc->SafeCopyPath = dir.File("gone") + "/copy.mqd";
+    TScriptedMessageBoxes boxes({mrCancel});
+    EXPECT_EQ(WriteSafeCopy(*doc), srFailed);
+    EXPECT_EQ(doc->FileName, path);
+    EXPECT_EQ(doc->StateFlags[sfChangedSinceSafeCopy], 1);
+    EXPECT_TRUE(ReadFileBytes(path) == original);
+    EXPECT_EQ(Entries(dir.Path()), std::set<std::string>{"doc.rtf"});
+}
+
+TEST_F(SaveDocumentTest, ADocumentRestoredFromASafeCopyIsSavedUnderANameTheUserChooses) {
+    const std::string path = dir.File("doc.rtf");
+    const std::string original = "{\\rtf1\\ansi Old\\par}";
+    WriteFileBytes(path, original);
+    std::unique_ptr<TDoc> doc = Open(path);
+    doc->FromSafeCopy = 1;
+    std::string offered;
+    SetSaveDialog([&](TDoc&, const std::string& title, std::string& name, std::int32_t&) {
+        offered = title;
+        name = dir.File("chosen.rtf");
+        return true;
+    });
+    TScriptedMessageBoxes boxes;
+    EXPECT_EQ(SaveDocument(*doc), srSaved);
+    SetSaveDialog(nullptr);
+    EXPECT_EQ(offered, "Save Document As");
+    EXPECT_EQ(doc->FileName, dir.File("chosen.rtf"));
+    EXPECT_EQ(doc->FromSafeCopy, 0);
+    EXPECT_TRUE(ReadFileBytes(path) == original);
+}
+
+// --- Saving selections and pictures ----------------------------------------
+
+TEST_F(SaveDocumentTest, TheSelectionIsSavedAsADocumentOfItsOwn) {
+    const std::string path = dir.File("doc.rtf");
+    WriteFileBytes(path, "{\\rtf1\\ansi First paragraph\\par Second paragraph\\par}");
+    std::unique_ptr<TDoc> doc = Open(path);
+    doc->Selection->SetSingle(1, 0, 1, 6);
+    TScriptedMessageBoxes boxes;
+    const std::string target = dir.File("part.rtf");
+    ASSERT_TRUE(SaveSelectionToFile(*doc, target, sfmtRtf));
+    const std::string saved = ReadFileBytes(target);
+    EXPECT_NE(saved.find("Second"), std::string::npos);
+    EXPECT_EQ(saved.find("First"), std::string::npos);
+    EXPECT_EQ(saved.find("paragraph"), std::string::npos);
+    // The document stays its own.
+    EXPECT_EQ(doc->FileName, path);
+    // Several ranges cannot be written yet: nothing is.
+    doc->Selection->SetCount(2);
+    doc->Selection->Fragment(1) = doc->Selection->Fragment(0);
+    EXPECT_FALSE(SaveSelectionToFile(*doc, dir.File("two.rtf"), sfmtRtf));
+    EXPECT_FALSE(fs::exists(dir.File("two.rtf")));
+}
+
+TEST(PictureFilesTest, NamesLearnTheirNumberingFromTheChosenName) {
+    struct Case {
+        const char* Chosen;
+        bool Dialog;
+        bool OnePicture;
+        const char* Template;
+        std::int64_t Index;  // the next index
+        std::int32_t Digits;
+    };
+    const Case cases[] = {
+        {"/p/Holiday007.png", true, false, "Holiday%s.%s", 8, 3},
+        {"/p/Holiday9.jpg", false, false, "Holiday%s.%s", 10, 1},
+        {"/p/Scan.png", true, true, "Picture%s.%s", 6, 2},
+        {"/p/Scan.png", true, false, "Scan%s.%s", 2, 2},
+        {"/p/Scan.png", false, false, "Scan%s.%s", 6, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Chosen);
+        TPictureNaming naming;
+        naming.Index = 5;
+        naming.Digits = 2;
+        LearnPictureName(c.Chosen, c.Dialog, c.OnePicture, naming);
+        EXPECT_EQ(naming.Template, c.Template);
+        EXPECT_EQ(naming.Index, c.Index);
+        EXPECT_EQ(naming.Digits, c.Digits);
+    }
+}
+
+TEST(PictureFilesTest, NumberedFilesSkipNamesThatExist) {
+    TTempDir dir;
+    TPictureNaming naming;
+    naming.Template = "Shot%s.%s";
+    naming.Index = 1;
+    naming.Digits = 3;
+    WriteFileBytes(dir.File("Shot001.png"), "x");
+    WriteFileBytes(dir.File("Shot002.png"), "x");
+    EXPECT_EQ(NextPictureName(dir.Path() + "/", naming, pfPng, false), dir.File("Shot001.png"));
+    EXPECT_EQ(NextPictureName(dir.Path() + "/", naming, pfPng, true), dir.File("Shot003.png"));
+    EXPECT_EQ(NextPictureName(dir.Path() + "/", naming, pfJpeg, true), dir.File("Shot001.jpg"));
+    WriteFileBytes(dir.File("Clip1.rtf"), "x");
+    EXPECT_EQ(FirstFreeNumberedName(dir.Path() + "/Clip%d.rtf"), dir.File("Clip2.rtf"));
+}
+
+TEST(PictureFilesTest, StoredPicturesAreWrittenAsTheirOwnBytes) {
+    TTempDir dir;
+    TShapePicture png;
+    png.Kind = pkPng;
+    png.Data = std::string("\x89PNG\r\n\x1A\n-data-", 14);
+    struct Case {
+        const char* Name;
+        std::int32_t Kind;
+        bool Written;
+    };
+    const Case cases[] = {
+        {"PNG as PNG", pfPng, true},
+        // Another kind would need a conversion: nothing is written.
+        {"PNG as JPEG", pfJpeg, false},
+        {"PNG as BMP", pfBmp, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string path = dir.File(std::string("out.") + PictureFileExtensions[c.Kind]);
+        EXPECT_EQ(WritePictureFile(png, path, c.Kind), c.Written);
+        EXPECT_EQ(fs::exists(path), c.Written);
+        if (c.Written)
+            EXPECT_EQ(ReadFileBytes(path), png.Data);
+    }
+    // An existing file is replaced only by a complete new one.
+    const std::string held = dir.File("held.png");
+    WriteFileBytes(held, "old");
+    TShapePicture empty;
+    empty.Kind = pkPng;
+    EXPECT_FALSE(WritePictureFile(empty, held, pfPng));
+    EXPECT_EQ(ReadFileBytes(held), "old");
+}
+
+TEST_F(SaveDocumentTest, EveryPictureOfTheDocumentIsSavedUnderTheNextNumber) {
+    const std::string png = "89504e470d0a1a0a0000000d49484452000000020000000308060000004352432f";
+    const std::string path = dir.File("doc.rtf");
+    WriteFileBytes(path, "{\\rtf1\\ansi A{\\pict\\pngblip " + png + "}B{\\pict\\pngblip " + png +
+                             "}C{\\pict\\jpegblip ffd8ffc000110800040005010101010101010101ffd9}\\par}");
+    std::unique_ptr<TDoc> doc = Open(path);
+    TPictureNaming naming;
+    // The JPEG picture cannot be written as PNG: the saving stops there.
+    EXPECT_EQ(SavePictures(*doc, dir.File("Pic08.png"), pfPng, naming), 2);
+    EXPECT_TRUE(fs::exists(dir.File("Pic08.png")));
+    EXPECT_TRUE(fs::exists(dir.File("Pic09.png")));
+    EXPECT_EQ(naming.Template, "Pic%s.%s");
 }
 
 }  // namespace

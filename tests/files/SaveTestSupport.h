@@ -55,12 +55,4 @@ inline const std::map<std::string, std::string> RtfRoundTripPins = {
     {"jsw__TestBug52372.doc.rtf",
      "the reader keeps a style name's code-page bytes instead of UTF-8 (\\'f8 in \"Topptekst f\\'f8rste side\"), "
      "so the name cannot be written back"},
-    {"jsw__bookmark.docx.rtf",
-     "headers and footers are read in the file's order (left before right) and written in slot order (right "
-     "before left), so the header story's paragraphs come back in another order"},
-    {"rtfpipe__document_sections.rtf",
-     "headers and footers are read in the file's order (left before right) and written in slot order (right "
-     "before left), so the header story's paragraphs come back in another order"},
-    {"tika__testRTFTIKA_2899.rtf",
-     "a page-count field in a footer is computed on opening; the saved form lays out to another page count"},
 };

@@ -88,9 +88,12 @@ const std::map<std::string, std::int32_t> KnownDifferences = {
     {"derived__pandoc-manual.pandoc/element", 24},    // one "_element"
     {"derived__pandoc-manual.pandoc/attribute", 42},  // seven "_attribute" or "attribute_"
     {"derived__pandoc-manual.pandoc/table", 71},      // two "_table", one less elsewhere in the text
-    {"derived__pandoc-manual.pandoc/pandoc", 262},    // 23 "pandoc's", a few "_pandoc"
-    {"jsw__bookmark.docx/of", 205},                   // text the two readers read differently (98.96 %)
-    {"jsw__bookmark.docx/document", 2},               // the same
+    {"derived__pandoc-manual.pandoc/pandoc", 263},    // 23 "pandoc's", a few "_pandoc"; one in a footnote
+    // Footnote texts, which the other reader's text export leaves out.
+    {"derived__pandoc-manual.pandoc/the", 1734},
+    {"derived__pandoc-manual.pandoc/of", 566},
+    {"jsw__bookmark.docx/of", 205},      // text the two readers read differently (98.96 %)
+    {"jsw__bookmark.docx/document", 2},  // the same
 };
 
 TEST(SearchCorpusTest, PlainSearchCountsAgreeWithGrep) {

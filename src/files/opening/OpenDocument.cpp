@@ -11,6 +11,7 @@
 #include "editing/tables/TableStructure.h"
 #include "files/import/ImportHelpers.h"
 #include "files/opening/EncryptedOpening.h"
+#include "files/opening/PostLoad.h"
 #include "files/rtf/RtfReader.h"
 #include "files/text/PlainTextReader.h"
 #include "files/write/WriReader.h"
@@ -300,6 +301,9 @@ void FinishLoadedDocument(TOpenContext& context) {
     if (options.InsertTarget != nullptr)
         RenameClashingBookmarks(doc, *options.InsertTarget);
     PlaceCaret(context);
+    FinishLoadedStyles(doc);
+    FixListLevelFonts(doc);
+    LoadLinkedPictures(doc);
     FixUpTables(doc);
     doc.UpdatePageMetrics();
 }

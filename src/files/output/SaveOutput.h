@@ -55,6 +55,9 @@ struct TDocSavingOptions {
     std::int32_t Encoding = 0;
     TMemory* Output = nullptr;  // receives the bytes for stMemory
     std::string OrigName;       // the document's own name, for safe copies
+    // A safe copy of unsaved work: the RTF writer records OrigName and the
+    // document's format so that restoring can take them back.
+    bool SafeCopy = false;
 };
 
 // Raised by the output layer when the file side refuses bytes; the save

@@ -15,6 +15,7 @@
 #include "files/import/ImportHelpers.h"
 #include "files/import/TReadWindow.h"
 #include "files/rtf/RtfControlWords.h"
+#include "files/rtf/RtfPictures.h"
 #include "files/rtf/RtfTabStops.h"
 #include "files/rtf/TRtfScanner.h"
 #include "model/document/StateFlags.h"
@@ -24,6 +25,7 @@
 #include "model/formats/BorderSets.h"
 #include "model/formats/DocConstants.h"
 #include "model/formats/FormatStream.h"
+#include "model/formats/TShape.h"
 #include "model/formats/TTableRow.h"
 #include "model/host/FontQueries.h"
 #include "model/managers/TAutoList.h"
@@ -200,6 +202,7 @@ enum TFrameKind : std::uint8_t {
     fkText,           // a text destination collected as a string
     fkInfo,           // "info"
     fkUpr,            // "upr": the ANSI version is skipped, "ud" read
+    fkPicture,        // "pict": a picture's words and data
 };
 
 // Where collected text goes.
@@ -213,6 +216,10 @@ enum TTextTarget : std::uint8_t {
     ttFieldInst,      // a field's instruction
     ttBookmarkStart,  // the name of a bookmark that begins here
     ttBookmarkEnd,    // the name of a bookmark that ends here
+    ttIndexEntry,     // "xe": an index entry's text
+    ttIndexRange,     // its "rxe": the bookmark of a page range
+    ttIndexCrossRef,  // its "txe": a cross-reference text
+    ttShapePropName,  // "sn": the name of a drawing property
 };
 
 // The formatting that a group saves on entry and restores on exit.
@@ -237,6 +244,8 @@ struct TFrame {
     std::int32_t ResultChars = 0;
     // A header or footer group: its slot in the section, else -1.
     std::int8_t HeaderSlot = -1;
+    // A "footnote" group, whose text goes to the note stories.
+    bool NoteGroup = false;
 };
 
 // The reader's table state, set aside while a header or footer is read.
@@ -295,6 +304,7 @@ private:
     void AppendSpecial(std::uint8_t code);
     void AppendControl(std::uint8_t code, std::int32_t value);
     void CollectText(const std::uint8_t* p, std::size_t n);
+    void CollectWide(char16_t c);
 
     // --- Words ---
     void Word(const TRtfToken& token);
@@ -331,6 +341,18 @@ private:
     void ForgetOpenField(const TField* field);
     void BeginHeaderFooter();
     void FinishHeaderFooter(std::int8_t slot);
+    void BeginStory();
+    std::vector<TPar*> TakeStory(std::size_t openFields, TField* storyField);
+    void EndStory();
+    void BeginNote();
+    void FinishNote(const TRtfReaderState& outside);
+    void FinishIndexEntry();
+
+    // --- Pictures ---
+    void PictureWord(std::string_view letters, bool hasParam, std::int32_t param);
+    void PictureHex(const std::uint8_t* p, std::size_t n);
+    void PictureBinary(std::int64_t count);
+    void FinishPicture();
     void AppendStories();
     void EndFieldControl(TField* field, bool here);
 
@@ -388,6 +410,7 @@ private:
     std::vector<std::int32_t> StyleBasedOnNumbers;  // beside each document style
     std::vector<std::int32_t> StyleNextNumbers;
     std::vector<std::unique_ptr<TStyle>> CharStyles;
+    bool NoteStyleRead[2] = {false, false};
     std::int32_t StyleSheetParLength = 0;
     std::int32_t StyleSheetCharLength = 0;
     std::vector<std::unique_ptr<TAutoList>> ListTable;
@@ -442,6 +465,42 @@ private:
     std::size_t HeaderOpenFields = 0;
     TSavedTableState SavedTable;
     std::vector<TPar*> HeaderFooterPars;
+    // The section and slot of each header or footer read, beside the count
+    // of its paragraphs: the story is put in the order the writer gives it
+    // (by section, then slot), so that a document saved and read again has
+    // its header story in the same order.
+    struct TStoryPiece {
+        std::int32_t Section = 0;
+        std::int8_t Slot = 0;
+        std::size_t Count = 0;
+    };
+    std::vector<TStoryPiece> HeaderFooterPieces;
+
+    // Notes: the note text being read (its field), whether "ftnalt" made it
+    // an endnote, and the paragraphs of the two note stories so far.
+    TField* NoteBody = nullptr;
+    bool NoteIsEndnote = false;
+    std::size_t NoteOpenFields = 0;
+    std::vector<TPar*> FootnotePars;
+    std::vector<TPar*> EndnotePars;
+
+    // An index entry ("xe") being read: its text, the reading after "yxe",
+    // the bookmark of "rxe", the cross-reference of "txe", and its switches.
+    std::u16string IndexText;
+    std::u16string IndexReading;
+    std::u16string IndexRange;
+    std::u16string IndexCrossRef;
+    bool IndexHasReading = false;
+    bool IndexAfterYxe = false;
+    bool IndexBold = false;
+    bool IndexItalic = false;
+
+    // The picture being read ("pict"), the high digit of a byte whose low
+    // digit has not come yet (-1 none), and the name of the drawing property
+    // whose value follows ("sn", then "sv").
+    TShapePicture PictureBeingRead;
+    std::int32_t PictureNibble = -1;
+    std::string ShapePropName;
 };
 
 TRtfReader::~TRtfReader() {
@@ -452,6 +511,10 @@ TRtfReader::~TRtfReader() {
     if (SavedTable.Row != nullptr && !Doc.TableRowList.Contains(SavedTable.Row))
         delete SavedTable.Row;
     for (TPar* par : HeaderFooterPars)
+        delete par;
+    for (TPar* par : FootnotePars)
+        delete par;
+    for (TPar* par : EndnotePars)
         delete par;
 }
 
@@ -567,6 +630,10 @@ void TRtfReader::Dispatch() {
                     ParagraphEnd();
             } else if (b == '\\' || b == '{' || b == '}') {
                 TextBytes(&b, 1);
+            } else if (b == ':' && Top().Kind == fkText && Top().Target >= ttIndexEntry) {
+                // An escaped colon is part of an index entry's text, not the
+                // separator of its sub-entries.
+                TextBytes(&b, 1);
             } else if (Top().Kind == fkBody && !State.Skip) {
                 if (b == '~')
                     AppendSpecial(chNoBreakSpace);
@@ -662,6 +729,34 @@ TFrameKind TRtfReader::KindOfDestination(int word, TTextTarget& target) const {
         case rwBkmkend:
             target = ttBookmarkEnd;
             return fkText;
+        case rwFootnote:
+            return fkBody;
+        // Pictures: a "pict" group wherever the text may hold one; in an
+        // object, its "result"; in a drawing shape, the picture of its "pib"
+        // property, the other properties being skipped. The alternatives
+        // written for other readers ("nonshppict", "shprslt") are skipped.
+        case rwPict:
+            return fkPicture;
+        case rwShppict:
+        case rwShp:
+        case rwShpinst:
+        case rwSp:
+        case rwObject:
+        case rwResult:
+            return fkBody;
+        case rwSn:
+            target = ttShapePropName;
+            return fkText;
+        case rwSv:
+            return ShapePropName == "pib" ? fkBody : fkText;
+        case rwXe:
+            target = ttIndexEntry;
+            return fkText;
+        case rwRxe:
+        case rwTxe:
+            if (parent == fkText && Frames.back().Target == ttIndexEntry)
+                target = word == rwRxe ? ttIndexRange : ttIndexCrossRef;
+            return fkText;
         default:
             return fkText;
     }
@@ -700,6 +795,19 @@ bool TRtfReader::OpensSkippedDestination(int word) const {
         case rwFooterr:
         case rwFooterl:
         case rwFooterf:
+        case rwFootnote:
+        case rwXe:
+        case rwRxe:
+        case rwTxe:
+        case rwPict:
+        case rwShppict:
+        case rwShp:
+        case rwShpinst:
+        case rwSp:
+        case rwSn:
+        case rwSv:
+        case rwObject:
+        case rwResult:
             return false;
         default:
             return true;
@@ -764,11 +872,30 @@ void TRtfReader::OpenGroup() {
         // Headers and footers do not nest, and text pasted into another
         // story or a table takes none; a group too deep to save its state
         // cannot hold one.
-        if (slot >= 0 && (State.Skip || parent != fkBody || HeaderField != nullptr || Options.NotMainText ||
-                          Options.IntoTable || Frames.size() >= MaxSavedDepth)) {
+        if (slot >= 0 && (State.Skip || parent != fkBody || HeaderField != nullptr || NoteBody != nullptr ||
+                          Options.NotMainText || Options.IntoTable || Frames.size() >= MaxSavedDepth)) {
             BeginSkip();
             return;
         }
+        // Notes do not nest and stand in no header; text pasted into another
+        // story takes none.
+        if (word == rwFootnote && (State.Skip || parent != fkBody || HeaderField != nullptr || NoteBody != nullptr ||
+                                   Options.NotMainText || Frames.size() >= MaxSavedDepth)) {
+            BeginSkip();
+            return;
+        }
+        // An index entry of a header, of skipped text or inside a field's
+        // instruction makes nothing.
+        if (word == rwXe && (State.Skip || parent != fkBody || HeaderField != nullptr)) {
+            BeginSkip();
+            return;
+        }
+        if ((word == rwPict || word == rwShp || word == rwObject) && (State.Skip || parent != fkBody)) {
+            BeginSkip();
+            return;
+        }
+        if (word == rwSn)
+            ShapePropName.clear();
         const std::size_t depth = Frames.size();
         // A destination of the body inside a table reader means nothing.
         if ((kind == fkBody && parent != fkBody && parent != fkUpr) ||
@@ -780,6 +907,21 @@ void TRtfReader::OpenGroup() {
         if (slot >= 0) {
             Top().HeaderSlot = slot;
             BeginHeaderFooter();
+        }
+        if (word == rwFootnote && Frames.size() > depth) {
+            Top().NoteGroup = true;
+            BeginNote();
+        }
+        if (word == rwPict) {
+            PictureBeingRead = TShapePicture{};
+            PictureNibble = -1;
+        }
+        if (word == rwXe) {
+            IndexText.clear();
+            IndexReading.clear();
+            IndexRange.clear();
+            IndexCrossRef.clear();
+            IndexHasReading = IndexAfterYxe = IndexBold = IndexItalic = false;
         }
         if (word == rwField && Frames.size() > depth) {
             Top().FieldGroup = true;
@@ -1038,17 +1180,33 @@ void TRtfReader::FinishFrame(TFrame& frame) {
                 case ttBookmarkEnd:
                     BookmarkEnd(CollectedWide);
                     break;
+                case ttIndexEntry:
+                    FinishIndexEntry();
+                    break;
+                case ttShapePropName: {
+                    ShapePropName = CollectedNarrow;
+                    while (!ShapePropName.empty() && ShapePropName.back() == ' ')
+                        ShapePropName.pop_back();
+                    while (!ShapePropName.empty() && ShapePropName.front() == ' ')
+                        ShapePropName.erase(0, 1);
+                    break;
+                }
                 default:
                     break;
             }
             CollectedWide.clear();
             CollectedNarrow.clear();
             break;
+        case fkPicture:
+            FinishPicture();
+            break;
         case fkBody:
             if (frame.FieldGroup && frame.Field != nullptr)
                 FinishField(frame);
             if (frame.HeaderSlot >= 0)
                 FinishHeaderFooter(frame.HeaderSlot);
+            if (frame.NoteGroup)
+                FinishNote(frame.State);
             break;
         default:
             break;
@@ -1101,6 +1259,9 @@ void TRtfReader::FlushText() {
             for (char c : text)
                 if (c == ';')
                     FinishColorEntry();
+            return;
+        case fkPicture:
+            PictureHex(p, text.size());
             return;
         default:
             return;
@@ -1164,7 +1325,26 @@ void TRtfReader::CollectText(const std::uint8_t* p, std::size_t n) {
     const bool levelText = Top().Target == ttLevelText;
     for (char16_t c : wide)
         if (c >= 32 || levelText)
+            CollectWide(c);
+}
+
+// Index entries keep their parts apart; every other text destination
+// collects one text.
+void TRtfReader::CollectWide(char16_t c) {
+    switch (Top().Target) {
+        case ttIndexEntry:
+            (IndexAfterYxe ? IndexReading : IndexText).push_back(c);
+            break;
+        case ttIndexRange:
+            IndexRange.push_back(c);
+            break;
+        case ttIndexCrossRef:
+            IndexCrossRef.push_back(c);
+            break;
+        default:
             CollectedWide.push_back(c);
+            break;
+    }
 }
 
 void TRtfReader::AppendControl(std::uint8_t code, std::int32_t value) {
@@ -1250,7 +1430,8 @@ void TRtfReader::UnicodeChar(std::int32_t param) {
         if (!State.Skip)
             AppendWide(c);
     } else if (kind == fkText) {
-        CollectedWide.push_back(c);
+        if (c >= 32 || Top().Target < ttIndexEntry)
+            CollectWide(c);
     } else if (kind == fkStyle) {
         const std::string utf8 = Platform::Utf16ToUtf8(std::u16string_view(&c, 1));
         StyleName += utf8;
@@ -1265,6 +1446,13 @@ void TRtfReader::UnknownWord(const TRtfToken& t) {
     const std::string_view letters(reinterpret_cast<const char*>(t.Scanned.Letters),
                                    static_cast<std::size_t>(t.Scanned.LetterCount));
     const std::int32_t param = t.Scanned.Param;
+    if (Top().Kind == fkPicture) {
+        if (letters == "bin")
+            PictureBinary(param);
+        else
+            PictureWord(letters, t.Scanned.ParamLength > 0, param);
+        return;
+    }
     if (letters == "bin") {
         SkipBinary(param);
     } else if (letters == "ansicpg") {
@@ -1443,10 +1631,20 @@ void TRtfReader::Word(const TRtfToken& t) {
                     State.CodePage = SourceCodePage(e->Charset);
             } else if (word == rwTab && (Top().Target == ttNone || Top().Target == ttFieldInst)) {
                 CollectedWide.push_back(u'\t');
+            } else if (Top().Target == ttIndexEntry) {
+                if (word == rwBxe)
+                    IndexBold = true;
+                else if (word == rwIxe)
+                    IndexItalic = true;
+                else if (word == rwYxe)
+                    IndexAfterYxe = IndexHasReading = true;
             }
             return;
         case fkInfo:
             DocumentWord(word, hasParam, param);
+            return;
+        case fkPicture:
+            PictureWord(RtfControlWords[static_cast<std::size_t>(word)], hasParam, param);
             return;
         case fkListTable:
         case fkOverrideTable:
@@ -2404,6 +2602,8 @@ bool TRtfReader::SectionWord(int word, bool hasParam, std::int32_t param) {
             en.StartNumber = start;
             return true;
         case rwFtnalt:
+            if (NoteBody != nullptr)
+                NoteIsEndnote = true;
             return true;
         default:
             (void)flag;
@@ -2635,6 +2835,19 @@ void TRtfReader::FinishStyle() {
     if (StyleCharStyle != UnsetValue) {
         style->IsCharStyle = 1;
         style->FileNumber = StyleCharStyle;
+        // The file's note-reference styles give the format of new note
+        // references; the first of a name counts.
+        static const char* const noteStyles[2] = {"footnote reference", "endnote reference"};
+        for (int kind = 0; kind < 2; ++kind) {
+            if (NoteStyleRead[kind] || name.size() != std::strlen(noteStyles[kind]) ||
+                !std::equal(name.begin(), name.end(), noteStyles[kind],
+                            [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a + 32 : a) == b; }))
+                continue;
+            TCharFormat format = style->CharFormat;
+            FillUnsetCharFormat(format, DefaultCharFormat);
+            Doc.NoteCharFormats[kind][0] = format;
+            NoteStyleRead[kind] = true;
+        }
         CharStyles.push_back(std::move(style));
         return;
     }
@@ -2771,12 +2984,17 @@ void TRtfReader::FinishPn() {
 // --- The end -------------------------------------------------------------
 
 void TRtfReader::Finish() {
-    // A header the input leaves open ends with it.
-    for (TFrame& frame : Frames)
+    // A header or a note the input leaves open ends with it.
+    for (TFrame& frame : Frames) {
         if (frame.HeaderSlot >= 0) {
             FinishHeaderFooter(frame.HeaderSlot);
             frame.HeaderSlot = -1;
         }
+        if (frame.NoteGroup) {
+            FinishNote(State);
+            frame.NoteGroup = false;
+        }
+    }
     // The last paragraph ends the text. An empty one after a table's last
     // row stands outside the table.
     CommitPendingTabsAndBorders();
@@ -2903,11 +3121,12 @@ void TRtfReader::BookmarkEnd(const std::u16string& rawName) {
     }
 }
 
-// --- Headers and footers ---------------------------------------------
+// --- Headers, footers and notes ----------------------------------------
 
-// The header's paragraphs follow the main text's for now; the main text's
-// last paragraph and table state wait until the group ends.
-void TRtfReader::BeginHeaderFooter() {
+// A story's paragraphs (a header's, a note's) follow the main text's for
+// now; the main text's last paragraph and table state wait until the group
+// ends.
+void TRtfReader::BeginStory() {
     CommitPendingTabsAndBorders();
     SavedTable = TSavedTableState{Row, PendingCell, CellEnds, ColumnNumber, RowsRead, RowWidthUnit};
     Row = new TTableRow;
@@ -2919,6 +3138,44 @@ void TRtfReader::BeginHeaderFooter() {
     Par = NewPar();
     Par->Format = DefaultParFormat;
     Par->Format.WidowControl = DefaultWidowControl;
+}
+
+// Takes the story's paragraphs out of the main text's list. Fields and
+// bookmarks the story left open end with its last paragraph.
+std::vector<TPar*> TRtfReader::TakeStory(std::size_t openFields, TField* storyField) {
+    std::vector<TPar*> pars;
+    for (std::int32_t p = StoryStart; p < Doc.ParCount(); ++p)
+        pars.push_back(Doc.Par(p));
+    Doc.Pars.SetCount(StoryStart);
+    TPar* last = pars.back();
+    while (OpenFields.size() > openFields) {
+        TField* open = OpenFields.back();
+        if (open->Kind == fkBookmark)
+            OpenBookmarkNames.erase(open->Instruction);
+        AppendFormatControl(last->Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(open)));
+        OpenFields.pop_back();
+    }
+    (void)storyField;
+    return pars;
+}
+
+// Back to the main text's last paragraph and table state.
+void TRtfReader::EndStory() {
+    if (!Doc.TableRowList.Contains(Row))
+        delete Row;
+    Row = SavedTable.Row;
+    PendingCell = SavedTable.PendingCell;
+    CellEnds = SavedTable.CellEnds;
+    ColumnNumber = SavedTable.ColumnNumber;
+    RowsRead = SavedTable.RowsRead;
+    RowWidthUnit = SavedTable.RowWidthUnit;
+    SavedTable = TSavedTableState{};
+    StoryStart = 0;
+    Par = Doc.Par(Doc.ParCount() - 1);
+}
+
+void TRtfReader::BeginHeaderFooter() {
+    BeginStory();
     HeaderField = new TField;
     HeaderField->Kind = fkHeaderFooter;
     Doc.Fields.Add(HeaderField);
@@ -2951,16 +3208,8 @@ void TRtfReader::FinishHeaderFooter(std::int8_t slot) {
         delete dropped;
         Doc.Pars.SetCount(--end);
     }
-    std::vector<TPar*> pars;
-    for (std::int32_t p = StoryStart; p < end; ++p)
-        pars.push_back(Doc.Par(p));
-    Doc.Pars.SetCount(StoryStart);
+    std::vector<TPar*> pars = TakeStory(HeaderOpenFields, HeaderField);
     TPar* last = pars.back();
-    // Fields and bookmarks the header left open end with it.
-    while (OpenFields.size() > HeaderOpenFields) {
-        AppendFormatControl(last->Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(OpenFields.back())));
-        OpenFields.pop_back();
-    }
     const bool empty =
         pars.size() == 1 && (last->Chars.Size == 0 || (last->Chars.Size == 1 && last->Chars.Data[0] == chParEnd));
     if (!empty) {
@@ -2974,6 +3223,7 @@ void TRtfReader::FinishHeaderFooter(std::int8_t slot) {
             par->Changed();
             HeaderFooterPars.push_back(par);
         }
+        HeaderFooterPieces.push_back(TStoryPiece{Doc.Sections.Count - 1, slot, pars.size()});
         // A later header of the same slot replaces this one.
         Doc.Sections.At<TSection>(Doc.Sections.Count - 1)->HeadersFooters[slot] = HeaderField;
     } else {
@@ -2982,26 +3232,307 @@ void TRtfReader::FinishHeaderFooter(std::int8_t slot) {
         Doc.Fields.Remove(HeaderField);
         delete HeaderField;
     }
-    if (!Doc.TableRowList.Contains(Row))
-        delete Row;
-    Row = SavedTable.Row;
-    PendingCell = SavedTable.PendingCell;
-    CellEnds = SavedTable.CellEnds;
-    ColumnNumber = SavedTable.ColumnNumber;
-    RowsRead = SavedTable.RowsRead;
-    RowWidthUnit = SavedTable.RowWidthUnit;
-    SavedTable = TSavedTableState{};
     HeaderField = nullptr;
-    StoryStart = 0;
-    Par = Doc.Par(Doc.ParCount() - 1);
+    EndStory();
 }
 
-// The stories follow the main text.
+// A note: its reference mark ends the current paragraph (the automatic
+// number when the paragraph holds no character yet), enclosed in a
+// note-reference field; its text is read into paragraphs of its own, which
+// go to the footnote or the endnote story when the group ends.
+void TRtfReader::BeginNote() {
+    CommitPendingTabsAndBorders();
+    if (Par->Chars.Size == 0)
+        AppendSpecial(chNoteRef);
+    auto* reference = new TField;
+    reference->Kind = fkNoteRef;
+    if (Par->Chars.Data[Par->Chars.Size - 1] == chNoteRef)
+        reference->Flags |= ffAutoNumber;
+    Doc.Fields.Add(reference);
+    // The start goes before the paragraph's last character.
+    std::int32_t lastAt = 0;
+    TStreamElement e;
+    for (std::int32_t off = 0; off < Par->Stream.Size; off += e.Length) {
+        ReadStreamElement(Par->Stream.Data, Par->Stream.Size, off, e);
+        if (e.Truncated)
+            break;
+        if (!e.IsControl || ControlTakesPosition(e.Code))
+            lastAt = off + (e.IsControl ? 0 : e.Length - 1);
+    }
+    const auto referenceHandle = static_cast<std::int32_t>(ObjectHandle(reference));
+    InsertFormatControl(Par->Stream, lastAt, fcFieldStart, referenceHandle);
+    AppendControl(fcFieldEnd, referenceHandle);
+    Par->Changed();
+
+    BeginStory();
+    NoteBody = new TField;
+    NoteBody->Kind = fkNoteBody;
+    NoteBody->Partner = reference;
+    reference->Partner = NoteBody;
+    Doc.Fields.Add(NoteBody);
+    NoteIsEndnote = false;
+    NoteOpenFields = OpenFields.size();
+    AppendControl(fcFieldStart, static_cast<std::int32_t>(ObjectHandle(NoteBody)));
+    for (int attr = fcLastCharAttr; attr >= 0; --attr)
+        if (State.Char[attr] != DefaultCharFormat[attr])
+            AppendControl(static_cast<std::uint8_t>(attr), State.Char[attr]);
+}
+
+// The note's last paragraph ends the note text; the formatting of the text
+// around the note is what it was before, so the closing brace restores
+// nothing in the main text.
+void TRtfReader::FinishNote(const TRtfReaderState& outside) {
+    CommitPendingTabsAndBorders();
+    // A note text that ends with a paragraph end has begun an empty
+    // paragraph; as with headers it is dropped, its fields ending with the
+    // paragraph before.
+    const std::int32_t end = Doc.ParCount();
+    if (end - StoryStart >= 2 && Doc.Par(end - 2)->Format.InTable == 0 && Doc.Par(end - 1)->Chars.Size == 0) {
+        TPar* dropped = Doc.Par(end - 1);
+        TPar* previous = Doc.Par(end - 2);
+        TStreamElement e;
+        for (std::int32_t off = 0; off < dropped->Stream.Size; off += e.Length) {
+            ReadStreamElement(dropped->Stream.Data, dropped->Stream.Size, off, e);
+            if (e.Truncated)
+                break;
+            if (e.IsControl && (e.Code == fcFieldStart || e.Code == fcFieldEnd))
+                AppendFormatControl(previous->Stream, e.Code, e.Value);
+        }
+        delete dropped;
+        Doc.Pars.SetCount(end - 1);
+    }
+    std::vector<TPar*> pars = TakeStory(NoteOpenFields, NoteBody);
+    TPar* last = pars.back();
+    last->Format.InTable = 0;
+    // The note's end mark takes the format of its last character: a saved
+    // note's last paragraph is written without its mark, so neither the
+    // mark's own format nor formatting that closed after the last character
+    // would come back. Field marks after it stay.
+    if (last->Chars.Size > 0) {
+        // The ends of the last two position-taking elements.
+        std::int32_t beforeEnd = 0, lastEnd = 0;
+        TStreamElement e;
+        for (std::int32_t off = 0; off < last->Stream.Size; off += e.Length) {
+            ReadStreamElement(last->Stream.Data, last->Stream.Size, off, e);
+            if (e.Truncated)
+                break;
+            if (!e.IsControl || ControlTakesPosition(e.Code)) {
+                beforeEnd = e.IsControl || e.Length == 1 ? lastEnd : off + e.Length - 1;
+                lastEnd = off + e.Length;
+            }
+        }
+        if (last->Chars.Data[last->Chars.Size - 1] == chParEnd) {
+            lastEnd = beforeEnd;
+            last->Chars.SetSize(last->Chars.Size - 1);
+        }
+        std::string tail;
+        for (std::int32_t off = lastEnd; off < last->Stream.Size; off += e.Length) {
+            ReadStreamElement(last->Stream.Data, last->Stream.Size, off, e);
+            if (e.Truncated)
+                break;
+            if (e.IsControl && (e.Code == fcFieldStart || e.Code == fcFieldEnd))
+                tail.append(reinterpret_cast<const char*>(last->Stream.Data) + off, static_cast<std::size_t>(e.Length));
+        }
+        last->Stream.SetSize(lastEnd);
+        last->Stream.AppendBuffer(tail.data(), static_cast<std::int32_t>(tail.size()));
+    }
+    AppendFormatControl(last->Stream, fcSpecialChar, chParEnd);
+    last->Chars.AppendByte(chParEnd);
+    AppendFormatControl(last->Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(NoteBody)));
+    NoteBody->Endnote = NoteIsEndnote ? 1 : 0;
+    std::vector<TPar*>& story = NoteIsEndnote ? EndnotePars : FootnotePars;
+    for (TPar* par : pars) {
+        par->Changed();
+        story.push_back(par);
+    }
+    NoteBody = nullptr;
+    NoteIsEndnote = false;
+    EndStory();
+    State.Char = outside.Char;
+}
+
+// An index entry becomes an empty XE field here, its instruction built from
+// the entry's parts; an entry without text makes none.
+void TRtfReader::FinishIndexEntry() {
+    if (IndexText.empty() || State.Skip || HeaderField != nullptr)
+        return;
+    const auto quoted = [](const std::u16string& text) {
+        std::u16string out = u"\"";
+        for (char16_t c : text) {
+            if (c == u'"' || c == u'\\')
+                out.push_back(u'\\');
+            out.push_back(c);
+        }
+        return out + u"\"";
+    };
+    std::u16string instruction = u"XE " + quoted(IndexText);
+    if (!IndexRange.empty())
+        instruction += u" \\r " + quoted(IndexRange);
+    if (!IndexCrossRef.empty())
+        instruction += u" \\t " + quoted(IndexCrossRef);
+    if (IndexHasReading)
+        instruction += u" \\y " + quoted(IndexReading);
+    if (IndexBold)
+        instruction += u" \\b";
+    if (IndexItalic)
+        instruction += u" \\i";
+    TField* field =
+        FieldFromInstruction(Doc, Doc.ParCount() - 1, instruction, ftIndexEntry, false, OpenFields, ShapeFields);
+    if (field == nullptr)
+        return;
+    ForgetOpenField(field);
+    AppendControl(fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(field)));
+}
+
+// The stories follow the main text: footnotes, endnotes, then headers and
+// footers by section and in the order of their slots in the written file.
 void TRtfReader::AppendStories() {
-    for (TPar* par : HeaderFooterPars)
+    for (TPar* par : FootnotePars)
         Doc.Pars.Add(par);
+    Doc.StoryCounts[stFootnotes] = static_cast<std::int32_t>(FootnotePars.size());
+    FootnotePars.clear();
+    for (TPar* par : EndnotePars)
+        Doc.Pars.Add(par);
+    Doc.StoryCounts[stEndnotes] = static_cast<std::int32_t>(EndnotePars.size());
+    EndnotePars.clear();
+
+    // The writer's order of the slots: header (right), left, first page;
+    // then the footers the same way.
+    constexpr int slotRank[HeaderFooterSlotCount] = {1, 0, 4, 3, 2, 5};
+    std::vector<std::pair<std::size_t, std::size_t>> pieces;  // first paragraph, count
+    std::vector<std::size_t> order;
+    std::size_t first = 0;
+    for (const TStoryPiece& piece : HeaderFooterPieces) {
+        pieces.emplace_back(first, piece.Count);
+        first += piece.Count;
+        order.push_back(order.size());
+    }
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const TStoryPiece& pa = HeaderFooterPieces[a];
+        const TStoryPiece& pb = HeaderFooterPieces[b];
+        if (pa.Section != pb.Section)
+            return pa.Section < pb.Section;
+        return slotRank[pa.Slot] < slotRank[pb.Slot];
+    });
+    for (std::size_t i : order)
+        for (std::size_t p = 0; p < pieces[i].second; ++p)
+            Doc.Pars.Add(HeaderFooterPars[pieces[i].first + p]);
     Doc.StoryCounts[stHeadersFooters] = static_cast<std::int32_t>(HeaderFooterPars.size());
     HeaderFooterPars.clear();
+    HeaderFooterPieces.clear();
+}
+
+// --- Pictures ------------------------------------------------------------
+
+// The words of a "pict" group (the RTF specification 1.9.1, "Pictures").
+void TRtfReader::PictureWord(std::string_view w, bool hasParam, std::int32_t param) {
+    TShapePicture& p = PictureBeingRead;
+    const std::int32_t n = hasParam ? param : 0;
+    if (w == "pngblip") {
+        p.Kind = pkPng;
+    } else if (w == "jpegblip") {
+        p.Kind = pkJpeg;
+    } else if (w == "emfblip") {
+        p.Kind = pkEmf;
+    } else if (w == "wmetafile") {
+        p.Kind = pkWmf;
+        p.KindParam = hasParam ? param : 1;
+    } else if (w == "dibitmap") {
+        p.Kind = pkDib;
+        p.KindParam = n;
+    } else if (w == "wbitmap") {
+        p.Kind = pkBitmap;
+        p.KindParam = n;
+    } else if (w == "wbmbitspixel") {
+        p.BitsPerPixel = hasParam ? param : 1;
+    } else if (w == "wbmplanes") {
+        p.Planes = hasParam ? param : 1;
+    } else if (w == "wbmwidthbytes") {
+        p.WidthBytes = n;
+    } else if (w == "picw") {
+        p.PicWidth = n;
+    } else if (w == "pich") {
+        p.PicHeight = n;
+    } else if (w == "picwgoal") {
+        p.GoalWidth = n;
+    } else if (w == "pichgoal") {
+        p.GoalHeight = n;
+    } else if (w == "picscalex") {
+        p.ScaleX = std::clamp(n, 1, 1000);
+    } else if (w == "picscaley") {
+        p.ScaleY = std::clamp(n, 1, 1000);
+    } else if (w == "piccropl") {
+        p.CropLeft = n;
+    } else if (w == "piccropt") {
+        p.CropTop = n;
+    } else if (w == "piccropr") {
+        p.CropRight = n;
+    } else if (w == "piccropb") {
+        p.CropBottom = n;
+    } else if (w == "macpict" || w == "pmmetafile") {
+        // Kinds this system does not read: the picture is dropped.
+        p.Kind = pkNone;
+    }
+}
+
+// Pairs of hexadecimal digits make the bytes; anything else between them
+// (line breaks, spaces) is passed over.
+void TRtfReader::PictureHex(const std::uint8_t* p, std::size_t n) {
+    std::string& data = PictureBeingRead.Data;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint8_t c = p[i];
+        std::int32_t digit = -1;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        if (digit < 0)
+            continue;
+        if (PictureNibble < 0) {
+            PictureNibble = digit;
+        } else {
+            data.push_back(static_cast<char>(PictureNibble * 16 + digit));
+            PictureNibble = -1;
+        }
+    }
+}
+
+// "bin" n: the next n bytes of the input are picture data as they are.
+void TRtfReader::PictureBinary(std::int64_t count) {
+    std::string& data = PictureBeingRead.Data;
+    while (count > 0) {
+        if (Window.Unread() == 0 && (Window.AtEnd || !Window.Fill()))
+            break;
+        const std::int64_t take = std::min<std::int64_t>(count, static_cast<std::int64_t>(Window.Unread()));
+        data.append(reinterpret_cast<const char*>(Window.ReadPos), static_cast<std::size_t>(take));
+        Window.ReadPos += take;
+        count -= take;
+    }
+}
+
+// A picture whose data fits its kind becomes an inline picture shape here;
+// any other is dropped without a message. Without a goal size the picture's
+// own size is taken, for every kind (JPEG pictures too).
+void TRtfReader::FinishPicture() {
+    TShapePicture picture = std::move(PictureBeingRead);
+    PictureBeingRead = TShapePicture{};
+    PictureNibble = -1;
+    if (State.Skip || picture.Kind == pkNone || !MeasurePicture(picture))
+        return;
+    if (picture.GoalWidth <= 0 || picture.GoalHeight <= 0) {
+        picture.ScaleX = picture.ScaleY = 100;
+        SetDefaultGoalSize(picture);
+    }
+    auto* shape = new TShape(&Doc);
+    shape->Picture = std::move(picture);
+    shape->Story = HeaderField != nullptr ? stHeadersFooters : NoteBody != nullptr ? stFootnotes : stMain;
+    shape->AnchorPar = Par;
+    shape->AnchorOffset = Par->Chars.Size;
+    Doc.Shapes.Add(shape);
+    AppendControl(fcShapeAnchor, static_cast<std::int32_t>(ObjectHandle(shape)));
+    Par->Chars.AppendByte(chShapeAnchor);
 }
 
 void TRtfReader::RepairTables() {

@@ -19,6 +19,7 @@
 #include "model/fields/TField.h"
 #include "model/formats/BorderSets.h"
 #include "model/formats/FormatStream.h"
+#include "model/formats/TShape.h"
 #include "model/formats/TTableRow.h"
 #include "model/host/FontQueries.h"
 #include "model/managers/TAutoList.h"
@@ -232,6 +233,7 @@ private:
     void SectionBreakKind(const TSection& section);
     void FieldMark(bool start, const TField* field);
     void Note(const TField* body);
+    void Picture(const TShapePicture& picture);
     void HeaderFooter(const TField* field, int word, bool firstSection);
     void HeadersFooters(const TSection& section, bool first);
     void Push() { Saved.push_back({WrittenChar, WrittenPar}); }
@@ -634,6 +636,14 @@ void TRtfWriter::Info() {
     Brace('}');
     Brace('{');
     Word(rwInfo);
+    if (C.Options.SafeCopy) {
+        // The name and format of the file the safe copy stands for.
+        static const char* const formatNames[] = {"RTF", "DOC", "DOCX", "ODT", "COD", "WRI", "TXT"};
+        StarDestination(rwAutosavedorigname, Platform::Utf8ToUtf16(C.Options.OrigName));
+        const std::int32_t format = Doc.FormatCode;
+        if (format >= 0 && format < 7)
+            StarDestination(rwAutosavedorigfmt, Platform::Utf8ToUtf16(formatNames[format]));
+    }
     Brace('}');
 }
 
@@ -1235,6 +1245,69 @@ void TRtfWriter::Note(const TField* body) {
     CurrentPar = savedPar;
 }
 
+// An inline picture in the form it was read in: its kind, its layout and
+// sizes, and its own bytes unchanged as hexadecimal digits.
+void TRtfWriter::Picture(const TShapePicture& p) {
+    Brace('{');
+    Word(rwPict);
+    switch (p.Kind) {
+        case pkPng:
+            Word(rwPngblip);
+            break;
+        case pkJpeg:
+            Word(rwJpegblip);
+            break;
+        case pkEmf:
+            Word(rwEmfblip);
+            break;
+        case pkWmf:
+            WordValue(rwWmetafile, p.KindParam);
+            break;
+        case pkDib:
+            WordValue("dibitmap", p.KindParam);
+            break;
+        case pkBitmap:
+            WordValue("wbitmap", p.KindParam);
+            WordValue("wbmbitspixel", p.BitsPerPixel);
+            WordValue("wbmplanes", p.Planes);
+            WordValue("wbmwidthbytes", p.WidthBytes);
+            break;
+        default:
+            break;
+    }
+    if (p.PicWidth > 0)
+        WordValue(rwPicw, p.PicWidth);
+    if (p.PicHeight > 0)
+        WordValue(rwPich, p.PicHeight);
+    WordValue(rwPicwgoal, p.GoalWidth);
+    WordValue(rwPichgoal, p.GoalHeight);
+    if (p.ScaleX != 100)
+        WordValue(rwPicscalex, p.ScaleX);
+    if (p.ScaleY != 100)
+        WordValue(rwPicscaley, p.ScaleY);
+    const std::pair<const char*, std::int32_t> crops[] = {
+        {"piccropl", p.CropLeft}, {"piccropt", p.CropTop}, {"piccropr", p.CropRight}, {"piccropb", p.CropBottom}};
+    for (const auto& [word, value] : crops)
+        if (value != 0)
+            WordValue(word, value);
+    Raw(" ");
+    static constexpr char Digits[] = "0123456789abcdef";
+    std::string hex;
+    // Lines of 128 digits keep the file readable; the reader passes over
+    // the line breaks between pairs.
+    constexpr std::size_t LineBytes = 64;
+    hex.reserve(p.Data.size() * 2 + p.Data.size() / LineBytes * 2);
+    for (std::size_t i = 0; i < p.Data.size(); ++i) {
+        if (i > 0 && i % LineBytes == 0)
+            hex += "\r\n";
+        const auto b = static_cast<std::uint8_t>(p.Data[i]);
+        hex.push_back(Digits[b >> 4]);
+        hex.push_back(Digits[b & 15]);
+    }
+    Raw(hex);
+    Brace('}');
+}
+
 void TRtfWriter::HeaderFooter(const TField* field, int word, bool firstSection) {
     TFragment range;
     if (field == nullptr || !Doc.FieldRange(field, range))
@@ -1484,7 +1557,11 @@ void TRtfWriter::Paragraph(std::int32_t p, std::int32_t from, std::int32_t to) {
                 Word(rwRow);
                 break;
             case fcShapeAnchor:
-                // Shapes carry no geometry or picture data in the model yet.
+                // Shapes without a picture carry nothing the writer can
+                // write yet.
+                if (const auto* shape = HandleTo<TShape>(static_cast<TObjectHandle>(e.Value));
+                    shape != nullptr && shape->Picture.Kind != pkNone)
+                    Picture(shape->Picture);
                 break;
             case fcFieldStart:
             case fcFieldEnd:
@@ -1526,8 +1603,8 @@ void TRtfWriter::Body() {
 void TRtfWriter::Run() {
     TDoc& doc = Doc;
     const bool narrowOnly = !C.UsesEastAsianFont;
-    RawText = C.Options.Target == stOwnFile && (RtfSaveSettings().Supercompact || C.Options.Format == sfmtEncrypted) &&
-              narrowOnly;
+    RawText = C.Options.Target == stOwnFile &&
+              (RtfSaveSettings().Supercompact || C.Options.Format == sfmtEncrypted || C.Options.SafeCopy) && narrowOnly;
     DefaultFont = DefaultCharFormat[caFont];
     if (doc.Styles != nullptr && doc.Styles->Count > 0) {
         TCharFormat normal = UnsetCharFormat;

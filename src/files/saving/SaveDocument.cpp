@@ -6,6 +6,8 @@
 
 #include "base/core/Errors.h"
 #include "base/messages/MessageBoxes.h"
+#include "files/saving/Backups.h"
+#include "files/saving/SafeCopies.h"
 #include "files/saving/SaveToFormat.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
@@ -14,6 +16,14 @@
 namespace {
 
 constexpr std::string_view OpenedReadOnly = "Document \"%s\" was opened as read-only.";
+constexpr std::string_view UsedByAnotherProgram = "File \"%s\" is used by another program.";
+constexpr std::string_view CannotOpenFile = "Cannot open file \"%s\".";
+constexpr std::string_view EditedElsewhere =
+    "Document \"%s\" has been edited by another application. Saving will discard all changes made to that "
+    "document by the other application. Save document?";
+// The optional message that asks before a temporary copy is saved over its
+// file.
+constexpr int EditedElsewhereMessage = 3;
 constexpr std::string_view CannotCreateFolder = "Cannot create folder \"%s\".";
 constexpr std::string_view TemplatesOutside =
     "Document templates should be stored under this folder (or any of its subfolders):\r\r%s";
@@ -21,6 +31,52 @@ constexpr std::string_view TemplatesOutside =
 TSaveDialog& Dialog() {
     static TSaveDialog dialog;
     return dialog;
+}
+
+TBackupSettings*& InstalledBackupSettings() {
+    static TBackupSettings* settings = nullptr;
+    return settings;
+}
+
+// A backup of the file about to be overwritten; false cancels the save.
+bool BackUp(TDoc& doc, const std::string& name) {
+    TBackupSettings defaults;
+    TBackupSettings* settings = InstalledBackupSettings();
+    if (settings == nullptr && doc.ForceBackup == 0)
+        return true;
+    if (!Platform::FileExists(name))
+        return true;
+    const bool made = CreateBackup(settings != nullptr ? *settings : defaults, name, name, false, doc.ForceBackup != 0);
+    if (made) {
+        doc.ForceBackup = 0;
+        doc.BackupUndoIndex = doc.UndoIndex;
+    }
+    return made;
+}
+
+// A document opened from a temporary copy saves over its file only when the
+// file can be opened now and the user agrees to discard what the other
+// program changed; srSaved here means "save in place".
+int AskBeforeSavingOverTheOriginal(TDoc& doc) {
+    const Platform::TFileHandle file = Platform::OpenExistingFile(doc.FileName, Platform::TFileAccess::ReadWrite);
+    if (file == Platform::kNoFile) {
+        ShowMessageBox(FormatOneString(CannotOpenFile, doc.FileName), mbkWarning, mbOK);
+        return srFailed;
+    }
+    const bool free = Platform::TryLockForEditing(file);
+    Platform::CloseFile(file);
+    if (!free) {
+        ShowMessageBox(FormatOneString(UsedByAnotherProgram, doc.FileName), mbkWarning, mbOK);
+        return srFailed;
+    }
+    switch (ShowOptionalMessage(FormatOneString(EditedElsewhere, doc.FileName), mbkConfirm, EditedElsewhereMessage)) {
+        case mrYes:
+            return srSaved;
+        case mrNo:
+            return srFailed;
+        default:
+            return srCancelled;
+    }
 }
 
 std::int64_t FileSizeOf(const std::string& path) {
@@ -72,18 +128,38 @@ void SetSaveDialog(TSaveDialog dialog) {
     Dialog() = std::move(dialog);
 }
 
+bool RunSaveDialog(TDoc& doc, const std::string& title, std::string& name, std::int32_t& format) {
+    return RunDialog(doc, title, name, format) == srSaved;
+}
+
+void SetBackupSettings(TBackupSettings* settings) {
+    InstalledBackupSettings() = settings;
+}
+
 int SaveDocument(TDoc& doc) {
+    if (doc.StateFlags[sfTempCopy] != 0 && !doc.FileName.empty() && doc.StateFlags[sfUntitled] == 0) {
+        const int answer = AskBeforeSavingOverTheOriginal(doc);
+        if (answer == srCancelled)
+            return srCancelled;
+        // Yes saves over the file without a dialog, anything else asks
+        // where to save.
+        return SaveDocumentAs(doc, answer == srSaved ? doc.FileName : std::string(), doc.FormatCode);
+    }
     if (doc.ReadOnly != 0) {
         ShowInformationFmt(OpenedReadOnly, doc.FileName);
         return SaveDocumentAs(doc, {}, doc.FormatCode);
     }
-    if (doc.FileName.empty() || doc.StateFlags[sfUntitled] != 0 || doc.StateFlags[sfTempCopy] != 0)
+    if (doc.FileName.empty() || doc.StateFlags[sfUntitled] != 0 || doc.FromSafeCopy != 0)
         return SaveDocumentAs(doc, {}, doc.FormatCode);
     if (ConfirmFormattingLoss(doc, nullptr, doc.FormatCode))
         return SaveDocumentAs(doc, {}, sfmtRtf);
+    if (!BackUp(doc, doc.FileName))
+        return srCancelled;
     const int result = SaveToFormat(doc, OwnFileOptions(doc, doc.FormatCode, 0));
-    if (result == srSaved)
+    if (result == srSaved) {
         ReopenOwnFile(doc);
+        DiscardSafeCopy(doc);
+    }
     return result;
 }
 
@@ -96,6 +172,8 @@ int SaveDocumentAs(TDoc& doc, const std::string& name, std::int32_t format) {
     }
     if (ConfirmFormattingLoss(doc, nullptr, format))
         return SaveDocumentAs(doc, {}, sfmtRtf);
+    if (!BackUp(doc, target))
+        return srCancelled;
     const std::string oldName = doc.FileName;
     doc.FileName = target;
     const int result = SaveToFormat(doc, OwnFileOptions(doc, format, 0));
@@ -106,6 +184,7 @@ int SaveDocumentAs(TDoc& doc, const std::string& name, std::int32_t format) {
     doc.ReadOnly = 0;
     doc.StateFlags[sfTempCopy] = 0;
     ReopenOwnFile(doc);
+    DiscardSafeCopy(doc);
     return srSaved;
 }
 

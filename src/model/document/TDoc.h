@@ -515,6 +515,16 @@ public:
     // A reader found tables whose structure must be checked after loading.
     std::uint8_t TablesNeedFixUp = 0;
 
+    // Safe copies and backups (files/saving/SafeCopies.cpp, SaveDocument.cpp):
+    // the safe copy of the unsaved work ("" while there is none), whether
+    // the document was restored from a safe copy, whether a safe copy is
+    // being written right now, and whether the next save must make a backup
+    // even with backups switched off.
+    std::string SafeCopyPath;
+    std::uint8_t FromSafeCopy = 0;
+    std::uint8_t WritingSafeCopy = 0;
+    std::uint8_t ForceBackup = 0;
+
     // View.
     TDocClient* Client = nullptr;  // never nil: the silent client without a window
     std::uint8_t ViewMode = vmPrintLayout;

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "model/formats/ShapePicture.h"
+
 class TDoc;
 class TField;
 class TPar;
@@ -34,4 +36,8 @@ public:
     // Stands in for the horizontal-rule drawing property until the shape
     // properties exist.
     bool HorizontalRule = false;
+
+    // Pictures read from files (the RTF reader) and written back by the RTF
+    // writer: the picture's bytes and sizes; kind pkNone for other shapes.
+    TShapePicture Picture;
 };

@@ -1,0 +1,219 @@
+#include "files/opening/PostLoad.h"
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/core/ObjectHandles.h"
+#include "files/rtf/RtfPictures.h"
+#include "model/document/TDoc.h"
+#include "model/fields/TField.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/TShape.h"
+#include "model/host/FontQueries.h"
+#include "model/managers/TAutoList.h"
+#include "model/managers/TStyle.h"
+#include "model/managers/TStyleList.h"
+#include "model/paragraphs/TPar.h"
+#include "model/undo/TOperation.h"
+#include "platform/ByteReader.h"
+#include "platform/CodePages.h"
+#include "platform/Files.h"
+
+namespace {
+
+constexpr std::int32_t SymbolCharset = 2;
+constexpr char16_t SymbolPrivateUse = 0xF000;
+
+// The picture kind of a file's bytes by its signature; a BMP file's DIB is
+// what follows its 14-byte file header (the BMP format's BITMAPFILEHEADER).
+std::uint8_t PictureKindOfFile(std::string& bytes) {
+    const TByteReader in(bytes);
+    if (in.U32BEAt(0) == 0x89504E47)
+        return pkPng;
+    if (in.U8At(0) == 0xFF && in.U8At(1) == 0xD8)
+        return pkJpeg;
+    if (in.U32LEAt(0) == 1 && in.U32LEAt(40) == 0x464D4520)
+        return pkEmf;
+    if (in.U32LEAt(0) == 0x9AC6CDD7 || ((in.U16LEAt(0) == 1 || in.U16LEAt(0) == 2) && in.U16LEAt(2) == 9))
+        return pkWmf;
+    if (in.U8At(0) == 'B' && in.U8At(1) == 'M' && in.HasAt(0, 14)) {
+        bytes.erase(0, 14);
+        return pkDib;
+    }
+    return pkNone;
+}
+
+// The picture of a local file, or none when the file is missing or its
+// bytes are no picture this system reads.
+std::unique_ptr<TShape> PictureFromFile(TDoc& doc, const std::string& path) {
+    if (path.empty() || !Platform::FileExists(path))
+        return nullptr;
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof())
+        return nullptr;
+    TShapePicture picture;
+    picture.Kind = PictureKindOfFile(bytes);
+    picture.Data = std::move(bytes);
+    if (picture.Kind == pkNone || !MeasurePicture(picture))
+        return nullptr;
+    SetDefaultGoalSize(picture);
+    auto shape = std::make_unique<TShape>(&doc);
+    shape->Picture = std::move(picture);
+    return shape;
+}
+
+// The first argument of an instruction that is no switch: the word after
+// the keyword, or a quoted text with backslash escapes taken out.
+std::u16string FirstArgument(const std::u16string& instruction) {
+    std::size_t at = instruction.find(u' ');
+    while (at != std::u16string::npos && at < instruction.size()) {
+        while (at < instruction.size() && instruction[at] == u' ')
+            ++at;
+        if (at >= instruction.size())
+            break;
+        std::u16string arg;
+        if (instruction[at] == u'"') {
+            for (++at; at < instruction.size() && instruction[at] != u'"'; ++at) {
+                if (instruction[at] == u'\\' && at + 1 < instruction.size())
+                    ++at;
+                arg.push_back(instruction[at]);
+            }
+            ++at;
+        } else {
+            while (at < instruction.size() && instruction[at] != u' ')
+                arg.push_back(instruction[at++]);
+        }
+        if (!arg.empty() && arg[0] != u'\\')
+            return arg;
+    }
+    return {};
+}
+
+// A file address as a local path: "file:" and the slashes of a file URL
+// taken off.
+std::string LocalPath(const std::u16string& name) {
+    std::string path = Platform::Utf16ToUtf8(name);
+    if (path.rfind("file:", 0) == 0) {
+        path.erase(0, 5);
+        while (path.rfind("//", 0) == 0)
+            path.erase(0, 1);
+    }
+    return path;
+}
+
+// Where a field starts in its paragraph's stream, -1 when it is not there.
+std::int32_t FieldStartOffset(const TPar& par, const TField* field) {
+    const auto handle = static_cast<std::int32_t>(ObjectHandle(field));
+    TStreamElement e;
+    for (std::int32_t off = 0; off < par.Stream.Size; off += e.Length) {
+        ReadStreamElement(par.Stream.Data, par.Stream.Size, off, e);
+        if (e.Truncated)
+            break;
+        if (e.IsControl && e.Code == fcFieldStart && e.Value == handle)
+            return off;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void FinishLoadedStyles(TDoc& doc) {
+    if (doc.Styles == nullptr)
+        return;
+    for (std::int32_t i = 0; i < doc.Styles->Count; ++i) {
+        TStyle* style = doc.Styles->Style(i);
+        style->CharFormat[caLanguage] = UnsetValue;
+        if (style->IsHeading())
+            style->ParFormat.OutlineLevel = static_cast<std::int8_t>(style->BuiltInId - 1);
+        if (style->HasList() && (style->ParFormat.ListLevel < 0 || style->ParFormat.ListLevel > 8))
+            style->ParFormat.ListLevel = 0;
+    }
+    for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+        TPar* par = doc.Par(p);
+        const std::int32_t index = par->Format.Style;
+        if (index < 0 || index >= doc.Styles->Count)
+            continue;
+        const TStyle* style = doc.Styles->Style(index);
+        if (style->IsHeading() && par->Format.OutlineLevel != style->ParFormat.OutlineLevel) {
+            par->Format.OutlineLevel = style->ParFormat.OutlineLevel;
+            par->Changed();
+        }
+    }
+}
+
+void FixListLevelFonts(TDoc& doc) {
+    for (std::int32_t i = 0; i < doc.Lists.Count; ++i) {
+        TAutoList* list = doc.Lists.At<TAutoList>(i);
+        for (TListLevel& level : list->Levels) {
+            if (ParPropIsUnset(level.ParFormat, ppFirstIndent))
+                level.ParFormat.FirstIndent = 0;
+            if (ParPropIsUnset(level.ParFormat, ppLeftIndent))
+                level.ParFormat.LeftIndent = 0;
+            const std::int32_t font = level.CharFormat[caFont];
+            if (level.NumberFormat >= lnBullet && level.NumberFormat != lnNone && !level.LabelText.empty() &&
+                level.LabelText[0] < 256 && font != UnsetValue && DocFontCharset(font) == SymbolCharset)
+                level.LabelText[0] = static_cast<char16_t>(SymbolPrivateUse + level.LabelText[0]);
+        }
+    }
+}
+
+void LoadLinkedPictures(TDoc& doc) {
+    const int includePicture = FieldTypeOfKeyword(u"INCLUDEPICTURE");
+    std::vector<TField*> fields;
+    for (std::int32_t i = doc.Fields.Count - 1; i >= 0; --i) {
+        TField* field = doc.Fields.At<TField>(i);
+        if (field->Kind == fkCode && field->Type == includePicture)
+            fields.push_back(field);
+    }
+    if (fields.empty())
+        return;
+    // The marks are removed by the model's own step, recorded in an
+    // operation that a freshly loaded document does not keep.
+    auto* operation = new TOperation(&doc, 0);
+    doc.BeginOperation(operation);
+    for (TField* field : fields) {
+        TFragment range;
+        if (!doc.FieldRange(field, range))
+            continue;
+        TPar* par = doc.Par(range.Start.Par);
+        const std::int32_t start = FieldStartOffset(*par, field);
+        if (start < 0)
+            continue;
+        // A picture right at the result's start is the picture itself.
+        TStreamElement e;
+        ReadStreamElement(par->Stream.Data, par->Stream.Size, start + FormatControlSize, e);
+        const bool hasPicture = !e.Truncated && e.IsControl && e.Code == fcShapeAnchor;
+        if (!hasPicture) {
+            std::unique_ptr<TShape> shape = PictureFromFile(doc, LocalPath(FirstArgument(field->Instruction)));
+            if (!shape)
+                continue;
+            // The picture stands at the field's start; a result that is only
+            // the reader's "?" for an empty result goes.
+            const std::int32_t at = start + FormatControlSize;
+            const std::int32_t charAt = range.Start.Offset;
+            const bool placeholder = range.Start.Par == range.End.Par && range.End.Offset == charAt + 1 &&
+                                     charAt < par->Chars.Size && par->Chars.Data[charAt] == '?' &&
+                                     at < par->Stream.Size && par->Stream.Data[at] == '?';
+            if (placeholder) {
+                par->Stream.DeleteRange(at, 1);
+                par->Chars.DeleteRange(charAt, 1);
+            }
+            shape->AnchorPar = par;
+            shape->AnchorOffset = charAt;
+            shape->Story = static_cast<std::uint8_t>(doc.StoryOfPar(range.Start.Par));
+            InsertFormatControl(par->Stream, at, fcShapeAnchor, static_cast<std::int32_t>(ObjectHandle(shape.get())));
+            const std::uint8_t anchor = chShapeAnchor;
+            par->Chars.InsertBuffer(&anchor, charAt, 1);
+            par->Changed();
+            doc.Shapes.Add(shape.release());
+        }
+        doc.DeleteField(field);
+    }
+    doc.EndOperation();
+    doc.CommitOperation(operation);
+    doc.ClearUndoHistory();
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+class TDoc;
+
+// Steps that every freshly read document goes through before it is shown,
+// whatever its format, in this order (FinishLoadedDocument runs them).
+
+// Styles: the language is left to the text (no style carries one), a
+// heading style gets the outline level of its heading number, a list level
+// outside 0 to 8 becomes 0, and the paragraphs of a heading style take its
+// outline level.
+void FinishLoadedStyles(TDoc& doc);
+
+// List levels: unset first-line and left indents become 0, and a bullet
+// of a symbol font stored as a code-page character (below 256) moves to the
+// symbol font's private-use range (U+F000 + the code), where the font has
+// its glyphs.
+void FixListLevelFonts(TDoc& doc);
+
+// INCLUDEPICTURE fields: a field whose result holds a picture becomes that
+// picture alone; a field without one loads the local picture file its
+// instruction names, which replaces the result; then the field's marks are
+// removed. A field whose file is missing or undecodable stays as it is.
+void LoadLinkedPictures(TDoc& doc);

@@ -1,0 +1,171 @@
+// The steps every freshly read document goes through: styles, list-level
+// fonts and linked pictures, seen through documents opened from RTF.
+
+#include "files/opening/PostLoad.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "TabManagerScope.h"
+#include "files/opening/OpenDocument.h"
+#include "model/document/TDoc.h"
+#include "model/fields/TField.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/TShape.h"
+#include "model/managers/TAutoList.h"
+#include "model/managers/TFontManager.h"
+#include "model/managers/TStyle.h"
+#include "model/managers/TStyleList.h"
+#include "model/paragraphs/TPar.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class PostLoadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedTimes = DefaultCharFormat[caFont];
+        savedArial = LabelCharFormat[caFont];
+        manager = new TFontManager;
+    }
+    void TearDown() override {
+        delete manager;
+        SetConstantFormatFonts(savedTimes, savedArial);
+    }
+
+    static std::unique_ptr<TDoc> Open(const std::string& rtf) {
+        auto doc = std::make_unique<TDoc>(true);
+        doc->TakesParEndMarks = 1;
+        TDocOpeningOptions options;
+        options.Source = osMemory;
+        options.Format = 0;
+        options.FileName = "test";
+        options.Data = rtf.data();
+        options.DataSize = static_cast<std::int32_t>(rtf.size());
+        EXPECT_TRUE(OpenDocument(*doc, options));
+        return doc;
+    }
+
+private:
+    TTabManagerScope tabs;
+    TFontManager* manager = nullptr;
+    std::int32_t savedTimes = 0;
+    std::int32_t savedArial = 0;
+};
+
+TEST_F(PostLoadTest, StylesLeaveTheLanguageToTheTextAndHeadingsGetTheirOutlineLevel) {
+    std::unique_ptr<TDoc> doc = Open(
+        "{\\rtf1{\\stylesheet{\\lang1031 Normal;}{\\s1\\lang1036\\outlinelevel5 heading 2;}{\\s2\\lang1033 Plain;}}"
+        "\\s1 Head\\par\\pard\\s2 Body\\par}");
+    ASSERT_NE(doc->Styles, nullptr);
+    const TStyle* heading = nullptr;
+    for (std::int32_t i = 0; i < doc->Styles->Count; ++i) {
+        const TStyle* style = doc->Styles->Style(i);
+        SCOPED_TRACE(style->Name);
+        EXPECT_EQ(style->CharFormat[caLanguage], UnsetValue);
+        if (style->IsHeading())
+            EXPECT_EQ(style->ParFormat.OutlineLevel, style->BuiltInId - 1);
+        if (style->Name == "heading 2" || style->Name == "Heading 2")
+            heading = style;
+    }
+    ASSERT_NE(heading, nullptr);
+    EXPECT_EQ(heading->ParFormat.OutlineLevel, 1);
+    EXPECT_EQ(doc->Par(0)->Format.OutlineLevel, 1);
+}
+
+TEST_F(PostLoadTest, ASymbolFontBulletMovesToThePrivateUseRange) {
+    struct Case {
+        const char* Name;
+        const char* Font;  // the font table entry of font 1
+        char16_t Label;
+    };
+    const Case cases[] = {
+        {"symbol character set", "{\\f1\\fcharset2 Symbol;}", 0xF0B7},
+        {"a text font keeps its bullet", "{\\f1\\fcharset0 Arial;}", 0x00B7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::unique_ptr<TDoc> doc = Open(std::string("{\\rtf1{\\fonttbl{\\f0 Times New Roman;}") + c.Font +
+                                         "}{\\*\\listtable{\\list\\listsimple{\\listlevel\\levelnfc23{\\leveltext "
+                                         "\\'01\\'b7;}\\f1}\\listid7}}{\\*\\listoverridetable{\\listoverride"
+                                         "\\listid7\\ls1}}\\ls1 item\\par}");
+        ASSERT_GE(doc->Lists.Count, 1);
+        const TListLevel& level = doc->Lists.At<TAutoList>(0)->Levels[0];
+        ASSERT_FALSE(level.LabelText.empty());
+        EXPECT_EQ(level.LabelText[0], c.Label);
+        // Unset indents of the level became 0.
+        EXPECT_EQ(level.ParFormat.FirstIndent, 0);
+        EXPECT_EQ(level.ParFormat.LeftIndent, 0);
+    }
+}
+
+// The shapes holding pictures and the INCLUDEPICTURE fields of a document.
+int Pictures(const TDoc& doc) {
+    int n = 0;
+    for (std::int32_t i = 0; i < doc.Shapes.Count; ++i)
+        n += doc.Shapes.At<TShape>(i)->Picture.Kind != pkNone ? 1 : 0;
+    return n;
+}
+
+int IncludePictureFields(const TDoc& doc) {
+    int n = 0;
+    for (std::int32_t i = 0; i < doc.Fields.Count; ++i) {
+        const TField* field = doc.Fields.At<TField>(i);
+        n += field->Kind == fkCode && field->Instruction.rfind(u"INCLUDEPICTURE", 0) == 0 ? 1 : 0;
+    }
+    return n;
+}
+
+TEST_F(PostLoadTest, LinkedPicturesAreLoadedFromTheirFiles) {
+    const fs::path dir = fs::path(testing::TempDir()) / "postload-pictures";
+    fs::create_directories(dir);
+    std::string png = "\x89PNG\r\n\x1A\n";
+    png += std::string("\0\0\0\x0DIHDR\0\0\0\x04\0\0\0\x02\x08\x06\0\0\0CRC!", 25);
+    const fs::path file = dir / "picture.png";
+    std::ofstream(file, std::ios::binary) << png;
+    const std::string name = file.string();
+    const std::string hex = "89504e470d0a1a0a0000000d49484452000000010000000108060000004352432f";
+    struct Case {
+        const char* Name;
+        std::string Field;
+        int Pictures;
+        int Fields;
+        const char* Text;  // the first paragraph's characters, anchors as "#"
+        bool FromFile;     // the picture holds the file's bytes
+    };
+    const Case cases[] = {
+        {"a field with an empty result loads its file",
+         "{\\field{\\*\\fldinst INCLUDEPICTURE \"" + name + "\" \\\\* MERGEFORMAT}{\\fldrslt }}", 1, 0, "A#B", true},
+        {"a file URL", "{\\field{\\*\\fldinst INCLUDEPICTURE file://" + name + "}{\\fldrslt }}", 1, 0, "A#B", true},
+        {"a result that holds a picture stays that picture",
+         "{\\field{\\*\\fldinst INCLUDEPICTURE \"/no/such/file.png\"}{\\fldrslt {\\pict\\pngblip " + hex + "}}}", 1, 0,
+         "A#B", false},
+        {"a missing file leaves the field", "{\\field{\\*\\fldinst INCLUDEPICTURE \"/no/such/file.png\"}{\\fldrslt }}",
+         0, 1, "A?B", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::unique_ptr<TDoc> doc = Open("{\\rtf1 A" + c.Field + "B\\par}");
+        EXPECT_EQ(Pictures(*doc), c.Pictures);
+        EXPECT_EQ(IncludePictureFields(*doc), c.Fields);
+        std::string text;
+        const TPar& par = *doc->Par(0);
+        for (std::int32_t i = 0; i < par.Chars.Size; ++i) {
+            const std::uint8_t ch = par.Chars.Data[i];
+            if (ch != chParEnd)
+                text.push_back(ch == chShapeAnchor ? '#' : static_cast<char>(ch));
+        }
+        EXPECT_EQ(text, c.Text);
+        if (c.FromFile)
+            EXPECT_EQ(doc->Shapes.At<TShape>(0)->Picture.Data, png);
+    }
+    fs::remove_all(dir);
+}
+
+}  // namespace
