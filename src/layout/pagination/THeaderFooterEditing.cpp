@@ -4,9 +4,12 @@
 // and lets it go again; the edited one keeps its lines so that the caret
 // has somewhere to stand.
 
+#include <algorithm>
+
 #include "base/core/TList.h"
 #include "layout/boxes/TBox.h"
 #include "layout/boxes/TPage.h"
+#include "layout/pagination/HeaderFooterFields.h"
 #include "model/document/TDoc.h"
 #include "model/fields/TField.h"
 #include "model/formats/TTextPos.h"
@@ -76,6 +79,11 @@ void TDoc::ToggleHeaderFooterEditing(TField* field, std::int32_t page) {
         EditedHeaderFooter = nullptr;
         return;
     }
+    // Every header and footer of the first section can be typed into at
+    // once: the ones it lacks are made first, in one undo step, and the
+    // pages up to the one asked for show them.
+    if (CreateMissingHeadersFooters(*this))
+        Paginate(0, std::max(page, Pages.Count - 1));
     BeginHeaderFooterEditing(field, page);
 }
 

@@ -25,6 +25,7 @@ class TStrings;
 class TStyleList;
 class TSubOperation;
 class TTableRow;
+struct TAutoPageNumbers;  // layout/pagination/AutoPageNumbers.h
 struct TFieldTypeSet;
 struct TParFormat;
 
@@ -170,11 +171,17 @@ public:
     // starts editing a header or footer field of a page (the page's header
     // when field is null); false when the page or field cannot be edited.
     bool BeginHeaderFooterEditing(TField* field, std::int32_t page);
-    // Leaves editing when it is active, else begins it on the given page.
+    // Leaves editing when it is active, else creates the header and footer
+    // fields the first section lacks (one undo step) and begins editing on
+    // the given page.
     void ToggleHeaderFooterEditing(TField* field, std::int32_t page);
     // After the pages changed: ends editing silently when the edited page no
     // longer shows the edited field, else lays that field out again.
     void RefreshEditedHeaderFooter();
+    // Page numbers in every section's headers or footers as the settings
+    // ask (layout/pagination/TDocAutoPageNumbers.cpp); header and footer
+    // editing begins on the given page. False when nothing changed.
+    bool InsertAutoPageNumbers(const TAutoPageNumbers& settings, std::int32_t page);
 
     // --- Tables: TDoc.cpp (the queries are the editing library's) ---
 
