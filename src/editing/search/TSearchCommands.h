@@ -11,6 +11,15 @@
 class TDoc;
 class TSearchSelection;
 
+// The caption of a found part in the Find panel's list: the text before,
+// the match and the text after, each between two CaptionPartMark, the match
+// also between two CaptionMatchMark; long parts are shortened.
+std::u16string BuildFindResultCaption(TDoc& doc, const TFragment& found);
+// Shortens a caption part longer than CaptionPartLength word by word, from
+// its end (or its start when it is the text before the match), and marks
+// the cut with an ellipsis.
+std::u16string ShortenContext(std::u16string part, bool before);
+
 // The undo name of the steps a replacement records ("Find/Replace").
 constexpr std::uint8_t FindReplaceUndoName = 23;
 // Find & Select All selects at most this many ranges.
@@ -20,6 +29,15 @@ constexpr std::int32_t MaxSearchWraps = 15;
 // The optional messages that ask whether to go on searching.
 constexpr int AskSearchRemainderMessage = 37;
 constexpr int AskRelaunchSearchMessage = 19;
+
+// A background slice of the Find panel's result collection lasts this long.
+constexpr std::int64_t FindResultSliceMs = 100;
+// Caption parts longer than this are shortened word by word.
+constexpr std::int32_t CaptionPartLength = 32;
+// The marks around a result caption's parts: the match stands between two
+// MatchMark, every part between two PartMark.
+constexpr char16_t CaptionMatchMark = 0x000C;
+constexpr char16_t CaptionPartMark = 0x000F;
 
 // What LastAction records for the repeat commands.
 enum : std::uint8_t { laFindNext = 0, laReplace = 1, laReplaceAll = 3, laNothing = 4 };
@@ -41,6 +59,19 @@ public:
     // False when Esc cancelled it.
     bool FindOrReplaceAll(TDoc& doc, bool replace, bool noWrap);
     bool AskToContinueSearch(TDoc& doc);
+
+    // The Find panel's result list of a document, built in the background:
+    // StartFindResults empties the document's lists and starts from its
+    // first paragraph; each CollectFindResults call searches for the
+    // panel's text for about sliceMs milliseconds and appends what it finds
+    // (FindResultNextPar becomes -1 when the text stories are done).
+    void StartFindResults(TDoc& doc);
+    void CollectFindResults(TDoc& doc, const std::u16string& panelFindText, std::int64_t sliceMs = FindResultSliceMs);
+    // Appends the whole-word instances of the document's HighlightText in
+    // one paragraph to its HighlightRanges; apostrophes separate words
+    // meanwhile, so that "don" is found in "don't". exactMatch is the
+    // instance highlighting's own Exact Match option.
+    void HighlightOccurrencesInPar(TDoc& doc, std::int32_t par, bool exactMatch);
 
     void UpdateSearchScope(TDoc& doc);
     std::uint8_t SelectionScopeKind(TDoc& doc);

@@ -415,6 +415,19 @@ public:
     TField* EditedHeaderFooter = nullptr;
     std::int32_t EditedPage = 0;
 
+    // --- Search results shown in the text (editing/search fills them) ---
+    // The Find panel's result list, in document order: each result's found
+    // part, its whole match (context parts included) and its caption; the
+    // paragraph where the collection goes on, -1 when it is complete.
+    std::vector<TFragment> FindResults;
+    std::vector<TFragment> FindResultMatches;
+    std::vector<std::u16string> FindResultCaptions;
+    std::int32_t FindResultNextPar = -1;
+    // The selected word whose other instances are highlighted, and those
+    // instances, which painting marks.
+    std::u16string HighlightText;
+    std::vector<TFragment> HighlightRanges;
+
     // Document settings.
     std::int32_t DefaultTabWidth = 720;  // twips
     std::int32_t DefaultLanguage = 0x409;
