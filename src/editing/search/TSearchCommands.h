@@ -42,6 +42,23 @@ constexpr char16_t CaptionPartMark = 0x000F;
 // What LastAction records for the repeat commands.
 enum : std::uint8_t { laFindNext = 0, laReplace = 1, laReplaceAll = 3, laNothing = 4 };
 
+// The repeat commands (menu and hot-key commands 3645 to 3648).
+enum : std::uint8_t { rcFindNext = 0, rcReplaceNext = 1, rcRedoLast = 2, rcReplaceAllNext = 3 };
+
+// What the repeat commands need of the program above this library: the main
+// window's interface, the Find/Replace window (page 0 Find, 1 Replace) and
+// the Find panel. The window code fills it in; without one the window is
+// never shown and the panel never counts as visible.
+class TFindReplaceHost {
+public:
+    virtual ~TFindReplaceHost() = default;
+    // Refreshes the main window's interface when it is marked dirty.
+    virtual void RefreshInterfaceIfDirty() {}
+    virtual void ShowFindReplace(int page) = 0;
+    // The Find panel is shown (with its replace controls, when asked).
+    virtual bool FindPanelVisible(bool withReplaceControls) = 0;
+};
+
 // The commands behind the Find/Replace window's buttons: Find Next,
 // Replace, Find & Select All and Replace All on a document, with the search
 // scope, the search origin and the questions at the end of a scope. The
@@ -59,6 +76,10 @@ public:
     // False when Esc cancelled it.
     bool FindOrReplaceAll(TDoc& doc, bool replace, bool noWrap);
     bool AskToContinueSearch(TDoc& doc);
+    // Find next, Replace next, Redo last Find/Replace operation and Replace
+    // all next occurrences: the search runs again when one of its kind ran
+    // before or the Find panel offers it, else the window opens.
+    void RepeatCommand(TDoc& doc, std::uint8_t kind);
 
     // The Find panel's result list of a document, built in the background:
     // StartFindResults empties the document's lists and starts from its
@@ -96,6 +117,7 @@ public:
     // The number of occurrences the last Find & Select All or Replace All
     // found or replaced.
     std::int32_t LastTotal = 0;
+    TFindReplaceHost* Host = nullptr;
 
 private:
     bool CancelRequested() const;
