@@ -176,4 +176,49 @@ TEST_F(AutoPageNumbersTest, TextInAHeaderOrFooterStopsIt) {
     }
 }
 
+TEST_F(AutoPageNumbersTest, AFooterEndingInAPageNumberMayBeReplaced) {
+    struct Case {
+        const char* Name;
+        std::string_view After;  // text after the page number
+        bool Refused;
+    };
+    const Case cases[] = {
+        {"\"Page\" and the number at the paragraph's end", "", false},
+        {"text after the number", " of 9", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TearDown();
+        SetUp();
+        // "Page 7" with the 7 a page-number field, then the text after it.
+        TField* footer = AddHeaderFooter(hfOddFooter, "Page ");
+        TFragment range;
+        ASSERT_TRUE(Doc->FieldRange(footer, range));
+        TPar& par = *Doc->Par(range.Start.Par);
+        std::int32_t at = -1;
+        TStreamElement e;
+        for (std::int32_t off = 0; off < par.Stream.Size; off += e.Length) {
+            ReadStreamElement(par.Stream.Data, par.Stream.Size, off, e);
+            if (e.IsControl && e.Code == fcFieldEnd)
+                at = off;
+        }
+        ASSERT_GE(at, 0);
+        auto* number = new TField;
+        number->Type = ftPageNumber;
+        Doc->Fields.Add(number);
+        const auto handle = static_cast<std::int32_t>(ObjectHandle(number));
+        const std::string text = "7" + std::string(c.After);
+        par.Stream.InsertBuffer(c.After.data(), at, static_cast<std::int32_t>(c.After.size()));
+        InsertFormatControl(par.Stream, at, fcFieldEnd, handle);
+        par.Stream.InsertBuffer("7", at, 1);
+        InsertFormatControl(par.Stream, at, fcFieldStart, handle);
+        par.Chars.InsertBuffer(text.data(), 5, static_cast<std::int32_t>(text.size()));
+        par.Changed();
+        TestSupport::TScriptedMessageBoxes boxes({mrOk});
+        EXPECT_EQ(Doc->InsertAutoPageNumbers({pnBottom, pnCentre, true}, 0), !c.Refused);
+        EXPECT_EQ(boxes.Shown().size(), c.Refused ? 1u : 0u);
+        EXPECT_EQ(Slots(pnBottom), c.Refused ? "|L|" : "C|C|C");
+    }
+}
+
 }  // namespace
