@@ -97,12 +97,22 @@ TEST_F(HeaderFooterEditingTest, WhatCannotBeEditedLeavesTheStateAlone) {
 }
 
 TEST_F(HeaderFooterEditingTest, ToggleEntersAndLeaves) {
+    Doc->Caret = {7, 2, 0, 0};
     Doc->ToggleHeaderFooterEditing(nullptr, 1);
     EXPECT_EQ(Doc->EditedHeaderFooter, Odd);
     EXPECT_GT(PageAt(1).HeaderBox->CountLines(0), 0);
+    // The caret stands at the start of the edited text.
+    TFragment range;
+    ASSERT_TRUE(Doc->FieldRange(Odd, range));
+    EXPECT_EQ(Doc->Caret.Par, range.Start.Par);
+    EXPECT_EQ(Doc->Caret.Offset, 0);
+    // Moving to the footer keeps the place to return to.
+    ASSERT_TRUE(Doc->BeginHeaderFooterEditing(Footer, 1));
     Doc->ToggleHeaderFooterEditing(nullptr, 1);
     EXPECT_EQ(Doc->EditedHeaderFooter, nullptr);
     EXPECT_EQ(PageAt(1).HeaderBox->CountLines(0), 0);
+    EXPECT_EQ(Doc->Caret.Par, 7);
+    EXPECT_EQ(Doc->Caret.Offset, 2);
 }
 
 TEST_F(HeaderFooterEditingTest, RefreshEndsEditingWhenThePageNoLongerShowsTheField) {

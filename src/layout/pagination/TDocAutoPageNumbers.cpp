@@ -190,7 +190,9 @@ bool TDoc::InsertAutoPageNumbers(const TAutoPageNumbers& settings, std::int32_t 
         }
         AddHeaderFooterField(*this, *n.Section, n.Slot, content, format);
     }
-    // Editing goes on in the page's new header or footer.
+    // Editing goes on in the page's new header or footer, and ends where it
+    // would have ended before.
+    const TTextPos returnCaret = HeaderFooterReturnCaret;
     EditedHeaderFooter = nullptr;
     EndOperation();
     ApplyPostActions();
@@ -199,6 +201,7 @@ bool TDoc::InsertAutoPageNumbers(const TAutoPageNumbers& settings, std::int32_t 
     TField* edited = nullptr;
     if (page >= 0 && page < Pages.Count && settings.Place == pnBottom)
         edited = Pages.At<TPage>(page)->FooterField;
-    BeginHeaderFooterEditing(edited, page);
+    if (BeginHeaderFooterEditing(edited, page))
+        HeaderFooterReturnCaret = returnCaret;
     return true;
 }

@@ -414,6 +414,9 @@ public:
     // Header and footer editing (the edited object and page).
     TField* EditedHeaderFooter = nullptr;
     std::int32_t EditedPage = 0;
+    // Where the caret goes back to when header and footer editing ends (the
+    // caret when it began).
+    TTextPos HeaderFooterReturnCaret{};
 
     // --- Search results shown in the text (editing/search fills them) ---
     // The Find panel's result list, in document order: each result's found
