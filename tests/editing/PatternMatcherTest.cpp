@@ -9,6 +9,9 @@
 #include "editing/search/SearchOptions.h"
 #include "editing/search/TToken.h"
 #include "model/formats/TCharFormat.h"
+#include "model/formats/TParFormat.h"
+#include "model/managers/TStyle.h"
+#include "model/managers/TStyleList.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/OperationArgs.h"
 #include "platform/CodePages.h"
@@ -226,6 +229,55 @@ TEST_F(PatternMatcherTest, CharacterFormatAppliesOutsideTheContext) {
         ASSERT_TRUE(TSearchDoc::Compile(c.Pattern, soWildcards));
         FindFormat.CharFormat[caBold] = c.Bold;
         EXPECT_EQ(doc.FindAll().size(), c.Hits);
+    }
+}
+
+TEST_F(PatternMatcherTest, AStyleNameFindsTheParagraphsOfThatStyle) {
+    TSearchDoc doc("one\rone two\rone");
+    TStyleList& styles = *doc.Doc().Styles;
+    for (const char* name : {"Body", "Quote"}) {
+        auto* style = new TStyle(&styles);
+        style->Name = style->DisplayName = name;
+        styles.AddStyle(style);
+    }
+    const std::int32_t quote = styles.IndexOfDisplayName("Quote");
+    ASSERT_GE(quote, 0);
+    doc.Doc().Par(1)->Format.Style = static_cast<std::int16_t>(quote);
+    doc.Doc().Par(2)->Format.Style = static_cast<std::int16_t>(styles.IndexOfDisplayName("Body"));
+    struct Case {
+        const char* Name;
+        std::u16string Style;
+        std::int32_t Alignment;      // the paragraph property asked for too, or unset
+        std::int32_t StyleProperty;  // the style index in the paragraph format, or unset
+        std::vector<std::int32_t> Pars;
+    };
+    const Case cases[] = {
+        {"no style: every paragraph", u"", UnsetValue, UnsetValue, {0, 1, 2}},
+        {"the style's paragraph only", u"Quote", UnsetValue, UnsetValue, {1}},
+        {"the name compared without case", u"quote", UnsetValue, UnsetValue, {1}},
+        {"a style the document lacks matches nothing", u"Missing", UnsetValue, UnsetValue, {}},
+        {"the style and a property must both hold", u"Quote", 2, UnsetValue, {}},
+        {"the style index of the format is not what counts", u"", UnsetValue, quote, {0, 1, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        ASSERT_TRUE(TSearchDoc::Compile(u"one", 0));
+        FindFormat.Clear();
+        FindFormat.StyleName = c.Style;
+        SetParProp(FindFormat.ParFormat, ppAlignment, c.Alignment);
+        SetParProp(FindFormat.ParFormat, ppStyle, c.StyleProperty);
+        std::vector<std::int32_t> pars;
+        const TFragment all = TextStoriesRange(doc.Doc());
+        TTextPos pos = all.Start;
+        while (true) {
+            TSearchResult result;
+            SearchFrom(doc.Doc(), doc.State, pos, result, 0, pos);
+            if (!result.Found)
+                break;
+            pars.push_back(result.FoundStart.Par);
+            pos = result.FoundEnd;
+        }
+        EXPECT_EQ(pars, c.Pars);
     }
 }
 

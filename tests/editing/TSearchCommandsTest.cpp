@@ -185,4 +185,116 @@ TEST_F(TSearchCommandsTest, TooComplexPatternIsReportedNotHung) {
     EXPECT_EQ(boxes.Shown()[0].Kind, mbkError);
 }
 
+// Records what the repeat commands ask of the window and the panel.
+class TRecordingHost : public TFindReplaceHost {
+public:
+    void RefreshInterfaceIfDirty() override { ++Refreshes; }
+    void ShowFindReplace(int page) override { Shown.push_back(page); }
+    bool FindPanelVisible(bool withReplaceControls) override {
+        return PanelVisible && (!withReplaceControls || ReplaceControls);
+    }
+
+    bool PanelVisible = false;
+    bool ReplaceControls = false;
+    int Refreshes = 0;
+    std::vector<int> Shown;
+};
+
+TEST_F(TSearchCommandsTest, RepeatCommandsSearchAgainOrOpenTheWindow) {
+    struct Case {
+        const char* Name;
+        std::uint8_t Kind;
+        bool FindDone;
+        bool ReplaceDone;
+        std::uint8_t LastAction;
+        bool Panel;
+        bool ReplaceControls;
+        const char* Text;      // the document afterwards
+        const char* Selected;  // the selection afterwards
+        std::vector<int> Shown;
+    };
+    const Case cases[] = {
+        {"find next after a find", rcFindNext, true, false, laFindNext, false, false, "one two one", "one", {}},
+        {"find next before any: the Find page",
+         rcFindNext,
+         false,
+         false,
+         laNothing,
+         false,
+         false,
+         "one two one",
+         "",
+         {0}},
+        {"find next with the panel shown", rcFindNext, false, false, laNothing, true, false, "one two one", "one", {}},
+        {"replace next before any: the Replace page",
+         rcReplaceNext,
+         true,
+         false,
+         laFindNext,
+         false,
+         false,
+         "one two one",
+         "",
+         {1}},
+        {"replace next with the panel but no replace controls",
+         rcReplaceNext,
+         false,
+         false,
+         laNothing,
+         true,
+         false,
+         "one two one",
+         "",
+         {1}},
+        {"replace next with the panel's replace controls: the first hit is selected",
+         rcReplaceNext,
+         false,
+         false,
+         laNothing,
+         true,
+         true,
+         "one two one",
+         "one",
+         {}},
+        {"replace all next after a replace", rcReplaceAllNext, false, true, laReplace, false, false, "1 two 1", "", {}},
+        {"redo last after a replace all", rcRedoLast, false, true, laReplaceAll, false, false, "1 two 1", "", {}},
+        {"redo last after a find", rcRedoLast, true, false, laFindNext, false, false, "one two one", "one", {}},
+        {"redo last before anything: the Find page",
+         rcRedoLast,
+         false,
+         false,
+         laNothing,
+         false,
+         false,
+         "one two one",
+         "",
+         {0}},
+        {"an unknown kind does nothing", 9, true, true, laFindNext, false, false, "one two one", "", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TSearchDoc doc("one two one");
+        TPlainSearchSelection selection;
+        TSearchCommands commands{selection};
+        TRecordingHost host;
+        host.PanelVisible = c.Panel;
+        host.ReplaceControls = c.ReplaceControls;
+        commands.Host = &host;
+        commands.FindText = u"one";
+        commands.ReplaceText = u"1";
+        commands.FindDone = c.FindDone;
+        commands.ReplaceDone = c.ReplaceDone;
+        commands.LastAction = c.LastAction;
+        TestSupport::TScriptedMessageBoxes boxes({mrNo, mrNo, mrNo});
+        commands.RepeatCommand(doc.Doc(), c.Kind);
+        EXPECT_EQ(doc.Text(), std::string(c.Text) + "\r");
+        std::string selected;
+        for (const TFragment& range : selection.Ranges(doc.Doc()))
+            selected += doc.TextOf(range);
+        EXPECT_EQ(selected, c.Selected);
+        EXPECT_EQ(host.Shown, c.Shown);
+        EXPECT_EQ(host.Refreshes, c.Kind <= rcReplaceAllNext ? 1 : 0);
+    }
+}
+
 }  // namespace

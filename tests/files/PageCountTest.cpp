@@ -68,7 +68,10 @@ struct TKnown {
 // pagination gives today and what it does not lay out yet that the other
 // program does. A change in either direction shows here.
 const std::map<std::string, TKnown> KnownDifferences = {
-    {"jsw__Bug44431.doc.rtf", {4, "continuous section breaks with footers: one page more, cause not traced yet"}},
+    {"jsw__Bug44431.doc.rtf",
+     {4,
+      "the empty paragraph after the last paragraph end keeps the heading's page break before and makes a page of "
+      "its own; LibreOffice does not lay that trailing empty paragraph out"}},
     {"jsw__Comment015.docx.rtf", {1, "comments, footnotes and floating shapes: the notes and shapes take no room yet"}},
     {"jsw__TableFntEdnt.docx.rtf", {1, "footnotes and endnotes inside a table: cell notes are not placed yet"}},
     {"jsw__complex1.NOR.docx.rtf", {7, "tables, floating pictures and multi-column sections"}},
@@ -77,11 +80,14 @@ const std::map<std::string, TKnown> KnownDifferences = {
     {"pandoc__writer.rtf", {12, "footnotes and pictures; a page less"}},
     {"rtfpipe__Issue51.rtf", {12, "a long table with headers and footers: rows split differently"}},
     {"rtfpipe__RtfParserTest_fail_0.rtf", {-1, "a damaged file the RTF reader refuses"}},
+    {"rtfpipe__old3_from_web.rtf",
+     {32,
+      "8-point text with a table of contents: from the first page on each page ends about a line later than "
+      "LibreOffice's; a page less"}},
     {"rtfpipe__document_sections.rtf", {8, "sections with their own page sizes and columns, headers"}},
     {"rtfpipe__footnotes.rtf", {4, "footnotes in a table and continuation notices: a page less"}},
-    {"tika__testRTFTIKA_2899.rtf", {8, "headers and footers: one page more since they are read, cause not traced yet"}},
     {"tika__testRTFEmbeddedFiles.rtf", {1, "embedded objects shown as pictures take no room yet"}},
-    {"derived__odf12-part1.lo.rtf", {672, "234 tables, 170 pictures and shapes, many fields: tables lay out tighter"}},
+    {"derived__odf12-part1.lo.rtf", {671, "234 tables, 170 pictures and shapes, many fields: tables lay out tighter"}},
     {"derived__pandoc-manual.pandoc.rtf",
      {135, "172 tables and code blocks: tables lay out tighter (footnotes, read since, take a page more)"}},
 };

@@ -9,7 +9,10 @@
 #include "PageFixture.h"
 #include "layout/boxes/TPage.h"
 #include "layout/pagination/Pagination.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/TCharFormat.h"
 #include "model/formats/TLine.h"
+#include "model/paragraphs/TPar.h"
 
 namespace {
 
@@ -240,6 +243,50 @@ TEST_F(FlowTest, TableRowsStandSideBySideAsHighAsTheirTallestCell) {
     // The text after the table stands below the row.
     const TBox* table = a->Parent;
     EXPECT_EQ(LineOf(after, 0).Box->Bounds.Top, table->Bounds.Bottom);
+}
+
+TEST_F(FlowTest, TheRowEndMarkNeverMakesARowTaller) {
+    struct Case {
+        const char* Name;
+        std::int32_t EndSize;  // half points of the end mark, 0: as the text
+        std::int16_t EndSpaceAfter;
+    };
+    const Case cases[] = {
+        {"an end mark like the text", 0, 0},
+        {"space after the end mark's paragraph", 0, 400},
+        {"a 48-point end mark", 96, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TearDown();
+        SetUp();
+        const std::vector<TPar*> first = AddRow({"A", "B"}, {2000, 4000});
+        const std::vector<TPar*> second = AddRow({"C", "D"}, {2000, 4000});
+        for (TPar* end : {first.back(), second.back()}) {
+            end->Format.SpaceAfter = c.EndSpaceAfter;
+            if (c.EndSize != 0) {
+                InsertFormatControl(end->Stream, 0, caSize, c.EndSize);
+                end->Changed();
+            }
+        }
+        TPar& after = Plain("after");
+        SetBodyLines(20);
+        PaginateAll();
+        ASSERT_EQ(Doc->Pages.Count, 1);
+        // Each row is one line of its cells high, and the next row and the
+        // text after the table follow at once.
+        const TBox* a = LineOf(*first[0], 0).Box->Parent;
+        const TBox* c2 = LineOf(*second[0], 0).Box->Parent;
+        EXPECT_EQ(a->Height(), LineHeight());
+        EXPECT_EQ(c2->Bounds.Top, a->Bounds.Bottom);
+        const TBox* table = a->Parent;
+        EXPECT_EQ(table->Height(), 2 * LineHeight());
+        EXPECT_EQ(LineOf(after, 0).Box->Bounds.Top, table->Bounds.Bottom);
+        // The end mark is still placed, in its box beside the row.
+        const TBox* end = LineOf(*first.back(), 0).Box->Parent;
+        EXPECT_EQ(end->Flags & bxRowEnd, bxRowEnd);
+        EXPECT_LE(end->Bounds.Bottom, a->Bounds.Bottom);
+    }
 }
 
 TEST_F(FlowTest, TableRowsThatDoNotFitMoveAndRowsTallerThanAPageStandAlone) {

@@ -5,8 +5,14 @@
 
 #include "PageFixture.h"
 #include "layout/boxes/TPage.h"
+#include "model/document/StateFlags.h"
 #include "model/fields/TField.h"
 #include "model/formats/TLine.h"
+#include "model/managers/TStyle.h"
+#include "model/managers/TStyleList.h"
+#include "model/paragraphs/TPar.h"
+#include "model/undo/OperationCodes.h"
+#include "model/undo/TOperation.h"
 
 namespace {
 
@@ -91,12 +97,22 @@ TEST_F(HeaderFooterEditingTest, WhatCannotBeEditedLeavesTheStateAlone) {
 }
 
 TEST_F(HeaderFooterEditingTest, ToggleEntersAndLeaves) {
+    Doc->Caret = {7, 2, 0, 0};
     Doc->ToggleHeaderFooterEditing(nullptr, 1);
     EXPECT_EQ(Doc->EditedHeaderFooter, Odd);
     EXPECT_GT(PageAt(1).HeaderBox->CountLines(0), 0);
+    // The caret stands at the start of the edited text.
+    TFragment range;
+    ASSERT_TRUE(Doc->FieldRange(Odd, range));
+    EXPECT_EQ(Doc->Caret.Par, range.Start.Par);
+    EXPECT_EQ(Doc->Caret.Offset, 0);
+    // Moving to the footer keeps the place to return to.
+    ASSERT_TRUE(Doc->BeginHeaderFooterEditing(Footer, 1));
     Doc->ToggleHeaderFooterEditing(nullptr, 1);
     EXPECT_EQ(Doc->EditedHeaderFooter, nullptr);
     EXPECT_EQ(PageAt(1).HeaderBox->CountLines(0), 0);
+    EXPECT_EQ(Doc->Caret.Par, 7);
+    EXPECT_EQ(Doc->Caret.Offset, 2);
 }
 
 TEST_F(HeaderFooterEditingTest, RefreshEndsEditingWhenThePageNoLongerShowsTheField) {
@@ -118,6 +134,95 @@ TEST_F(HeaderFooterEditingTest, RefreshEndsEditingWhenThePageNoLongerShowsTheFie
     Doc->DiscardPages(1);
     Doc->RefreshEditedHeaderFooter();
     EXPECT_EQ(Doc->EditedHeaderFooter, nullptr);
+}
+
+TEST_F(HeaderFooterEditingTest, ToggleMakesTheMissingSlotsInOneUndoStep) {
+    // Undo is kept only for documents with a window.
+    Doc->StateFlags[sfHidden] = 0;
+    const std::int32_t storyBefore = Doc->StoryCounts[stHeadersFooters];
+    const std::int32_t fieldsBefore = Doc->Fields.Count;
+    const std::int32_t undoBefore = Doc->UndoList.Count;
+    Doc->ToggleHeaderFooterEditing(nullptr, 1);
+    ASSERT_EQ(Doc->UndoList.Count, undoBefore + 1);
+    EXPECT_EQ(Doc->UndoOperation(Doc->UndoList.Count - 1)->UndoName, unHeaderAndFooter);
+    // The three slots the section lacked have fields of their own now, each
+    // over one empty paragraph of the header and footer story in the style
+    // of its kind; the three it had are left as they were.
+    struct Case {
+        int Slot;
+        const char* Style;
+    };
+    const Case made[] = {{hfEvenHeader, "Header"}, {hfEvenFooter, "Footer"}, {hfFirstFooter, "Footer"}};
+    for (const Case& c : made) {
+        SCOPED_TRACE(c.Slot);
+        TField* field = Section().HeadersFooters[c.Slot];
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(field->Kind, fkHeaderFooter);
+        EXPECT_TRUE(Doc->Fields.Contains(field));
+        TFragment range;
+        ASSERT_TRUE(Doc->FieldRange(field, range));
+        EXPECT_EQ(range.Start.Par, range.End.Par);
+        EXPECT_EQ(Doc->StoryOfPar(range.Start.Par), stHeadersFooters);
+        const TPar* par = Doc->Par(range.Start.Par);
+        EXPECT_EQ(par->CharCount(), 1);
+        const std::int32_t style = Doc->Styles->IndexOfDisplayName(c.Style);
+        if (style >= 0) {
+            EXPECT_EQ(par->Format.Style, style);
+        }
+    }
+    EXPECT_EQ(Section().HeadersFooters[hfFirstHeader], First);
+    EXPECT_EQ(Section().HeadersFooters[hfOddHeader], Odd);
+    EXPECT_EQ(Section().HeadersFooters[hfOddFooter], Footer);
+    EXPECT_EQ(Doc->StoryCounts[stHeadersFooters], storyBefore + 3);
+    EXPECT_EQ(Doc->Fields.Count, fieldsBefore + 3);
+    // Editing began on the page asked for, in the header it shows.
+    EXPECT_EQ(Doc->EditedHeaderFooter, Odd);
+    EXPECT_EQ(Doc->EditedPage, 1);
+    // The old fields still cover their text.
+    TFragment range;
+    ASSERT_TRUE(Doc->FieldRange(Footer, range));
+    EXPECT_EQ(Doc->Par(range.Start.Par)->CharCount(), 5);
+
+    // Leaving and entering again makes nothing: every slot is filled.
+    Doc->ToggleHeaderFooterEditing(nullptr, 1);
+    Doc->ToggleHeaderFooterEditing(nullptr, 1);
+    EXPECT_EQ(Doc->UndoList.Count, undoBefore + 1);
+    Doc->ToggleHeaderFooterEditing(nullptr, 1);
+
+    // One Undo takes all three out again.
+    Doc->Undo(true);
+    for (const Case& c : made) {
+        SCOPED_TRACE(c.Slot);
+        EXPECT_EQ(Section().HeadersFooters[c.Slot], nullptr);
+    }
+    EXPECT_EQ(Doc->StoryCounts[stHeadersFooters], storyBefore);
+    EXPECT_EQ(Doc->Fields.Count, fieldsBefore);
+    EXPECT_EQ(Section().HeadersFooters[hfOddFooter], Footer);
+    ASSERT_TRUE(Doc->FieldRange(Footer, range));
+    EXPECT_EQ(Doc->Par(range.Start.Par)->CharCount(), 5);
+    PaginateAll();
+    EXPECT_EQ(PageAt(1).FooterField, Footer);
+}
+
+class NoHeaderFooterTest : public PageFixture {};
+
+TEST_F(NoHeaderFooterTest, ToggleOnADocumentWithoutHeadersEditsTheNewHeader) {
+    for (int i = 0; i < 3; ++i)
+        Plain("text");
+    SetBodyLines(6);
+    PaginateAll();
+    ASSERT_EQ(Doc->Pages.Count, 1);
+    EXPECT_EQ(PageAt(0).HeaderBox, nullptr);
+    Doc->ToggleHeaderFooterEditing(nullptr, 0);
+    for (int slot = 0; slot < HeaderFooterSlotCount; ++slot) {
+        SCOPED_TRACE(slot);
+        EXPECT_NE(Section().HeadersFooters[slot], nullptr);
+    }
+    // The page was laid out again with the new header and footer.
+    EXPECT_EQ(Doc->EditedHeaderFooter, Section().HeadersFooters[hfOddHeader]);
+    EXPECT_EQ(PageAt(0).HeaderField, Section().HeadersFooters[hfOddHeader]);
+    EXPECT_EQ(PageAt(0).FooterField, Section().HeadersFooters[hfOddFooter]);
+    EXPECT_EQ(PageAt(0).HeaderBox->CountLines(0), 1);
 }
 
 }  // namespace

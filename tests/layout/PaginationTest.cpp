@@ -231,4 +231,60 @@ TEST_F(PaginationTest, IncrementalRepaginationEqualsFullPagination) {
     }
 }
 
+TEST_F(PaginationTest, MirroredMarginsSwapSidesOnEvenNumberedPages) {
+    struct Case {
+        const char* Name;
+        std::uint8_t Mirror;
+        std::int32_t Columns;
+    };
+    const Case cases[] = {
+        {"plain margins stay put", 0, 1},
+        {"mirrored, one column", 1, 1},
+        {"mirrored, two columns: the outer columns take the margins", 1, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TearDown();
+        SetUp();
+        for (int i = 0; i < 30; ++i)
+            Plain("text");
+        SetBodyLines(6);
+        TPageSetup& setup = Section().PageSetup;
+        setup.LeftMargin = 2000;
+        setup.RightMargin = 800;
+        setup.MirrorMargins = c.Mirror;
+        ValidatePageSetup(setup);
+        Section().Format.ColumnCount = c.Columns;
+        AddHeaderFooter(hfOddHeader, "Head");
+        PaginateAll();
+        ASSERT_GE(Doc->Pages.Count, 3);
+        for (int index = 0; index < 3; ++index) {
+            SCOPED_TRACE(index);
+            const bool swapped = c.Mirror != 0 && index % 2 == 1;
+            const std::int32_t left = swapped ? 800 : 2000;
+            const std::int32_t right = swapped ? 2000 : 800;
+            TPage& page = PageAt(index);
+            ASSERT_NE(page.HeaderBox, nullptr);
+            EXPECT_EQ(page.HeaderBox->Insets.Left, left);
+            EXPECT_EQ(page.HeaderBox->Insets.Right, right);
+            TBox* band = nullptr;
+            for (std::int32_t i = 0; i < page.Count && band == nullptr; ++i)
+                if ((page.Child(i)->Flags & bxBand) != 0)
+                    band = page.Child(i);
+            ASSERT_NE(band, nullptr);
+            ASSERT_EQ(band->Count, c.Columns);
+            TBox* first = band->Child(0);
+            TBox* last = band->Child(band->Count - 1);
+            EXPECT_EQ(first->Bounds.Left + first->Insets.Left, left);
+            EXPECT_EQ(band->Width() - last->Bounds.Right + last->Insets.Right, right);
+            // The text keeps its width on every page.
+            std::int32_t inner = 0;
+            for (std::int32_t i = 0; i < band->Count; ++i)
+                inner += band->Child(i)->Width() - band->Child(i)->Insets.Left - band->Child(i)->Insets.Right;
+            EXPECT_LE(inner, setup.TextWidth);
+            EXPECT_GT(inner, setup.TextWidth - 1000);
+        }
+    }
+}
+
 }  // namespace

@@ -12,7 +12,9 @@
 #include "model/formats/TCharFormat.h"
 #include "model/formats/TParFormat.h"
 #include "model/formats/WordSeparators.h"
+#include "model/managers/TStyleList.h"
 #include "model/paragraphs/TPar.h"
+#include "platform/CodePages.h"
 #include "platform/Collation.h"
 
 std::int64_t LastCancelPoll = 0;
@@ -179,6 +181,14 @@ public:
         LastTextPar = TextStoriesRange(doc).End.Par;
         CharFormatGiven = !CharFormatIsClear(FindFormat.CharFormat);
         ParFormatGiven = !ParFormatIsClear(FindFormat.ParFormat);
+        // The style is named, not numbered, in the Find format: the
+        // document's style of that display name is the criterion, and a name
+        // the document lacks matches no paragraph.
+        if (!FindFormat.StyleName.empty()) {
+            const std::string name = Platform::Utf16ToUtf8(FindFormat.StyleName);
+            StyleCriterion = doc.Styles != nullptr ? doc.Styles->IndexOfDisplayName(name) : -1;
+            ParFormatGiven = true;
+        }
     }
 
     // Tries the pattern at q; true with the whole match's end in WholeEnd.
@@ -277,6 +287,8 @@ private:
         if (!ParFormatGiven)
             return true;
         const TParFormat& format = Doc.Par(par)->Format;
+        if (StyleCriterion != NoStyleCriterion && (StyleCriterion < 0 || format.Style != StyleCriterion))
+            return false;
         for (int prop = 0; prop < ParPropCount; ++prop) {
             if (prop == ppStyle || ParPropIsUnset(FindFormat.ParFormat, prop))
                 continue;
@@ -504,6 +516,10 @@ private:
     bool Backward = false;
     bool CharFormatGiven = false;
     bool ParFormatGiven = false;
+    // The style index found paragraphs must have; -1 for a style the
+    // document lacks.
+    static constexpr std::int32_t NoStyleCriterion = -2;
+    std::int32_t StyleCriterion = NoStyleCriterion;
     std::int32_t LastTextPar = 0;
     TTextPos AttemptStart{};
     int AttemptStory = 0;

@@ -258,6 +258,35 @@ bool TSearchCommands::AskToContinueSearch(TDoc& doc) {
     return yes;
 }
 
+void TSearchCommands::RepeatCommand(TDoc& doc, std::uint8_t kind) {
+    if (kind > rcReplaceAllNext)
+        return;
+    if (Host != nullptr)
+        Host->RefreshInterfaceIfDirty();
+    if (kind == rcRedoLast)
+        kind = LastAction == laReplace ? rcReplaceNext : LastAction == laReplaceAll ? rcReplaceAllNext : rcFindNext;
+    const bool replacing = kind == rcReplaceNext || kind == rcReplaceAllNext;
+    const bool ready = (replacing ? ReplaceDone : FindDone) || (Host != nullptr && Host->FindPanelVisible(replacing));
+    if (!ready) {
+        if (Host != nullptr)
+            Host->ShowFindReplace(replacing ? 1 : 0);
+        return;
+    }
+    switch (kind) {
+        case rcFindNext:
+            FindNext(doc);
+            break;
+        case rcReplaceNext:
+            Replace(doc, false);
+            break;
+        case rcReplaceAllNext:
+            FindOrReplaceAll(doc, true, false);
+            break;
+        default:
+            break;
+    }
+}
+
 void TSearchCommands::FindNext(TDoc& doc) {
     if (!ValidateFindPattern(false))
         return;

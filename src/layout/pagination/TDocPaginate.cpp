@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "layout/boxes/PageMargins.h"
 #include "layout/boxes/TBox.h"
 #include "layout/boxes/TPage.h"
 #include "layout/lines/LineLayout.h"
@@ -134,8 +135,7 @@ void TPaginator::LayOutHeaderFooter(TPage& page, TSection& section, int slot, bo
     TBox* frame = TBox::Acquire(&page, bkPlain);
     frame->Flags = bxFrame | (footer ? static_cast<std::uint32_t>(bxFooter) : 0u);
     frame->Story = stHeadersFooters;
-    frame->Insets.Left = setup.LeftMargin;
-    frame->Insets.Right = setup.RightMargin;
+    PageSideMargins(setup, page.PageIndex, frame->Insets.Left, frame->Insets.Right);
     frame->Bounds.Right = setup.PageWidth;
     frame->MaxHeight = std::max(1, (setup.PageHeight - setup.HeaderDistance - setup.FooterDistance) / 3);
     const std::int32_t y = footer ? setup.PageHeight - setup.BottomMargin : setup.HeaderDistance;
@@ -191,8 +191,9 @@ int TPaginator::FlowSectionBand(TPage& page, std::int32_t maxHeight, bool& bandE
     const std::int32_t columns = print && section != nullptr ? std::clamp(section->Format.ColumnCount, 1, 64) : 1;
     const TSection* pageSection = page.Section != nullptr ? page.Section : section;
     const TPageSetup& setup = pageSection->PageSetup;
-    const std::int32_t leftMargin = print ? setup.LeftMargin : DraftViewMargin;
-    const std::int32_t rightMargin = print ? setup.RightMargin : DraftViewMargin;
+    std::int32_t leftMargin = DraftViewMargin, rightMargin = DraftViewMargin;
+    if (print)
+        PageSideMargins(setup, page.PageIndex, leftMargin, rightMargin);
     std::uint32_t met = 0;
     TFragment target;
     const std::int32_t lastPar = Doc.LastParOfStory(stMain);

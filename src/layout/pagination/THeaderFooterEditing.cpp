@@ -4,12 +4,16 @@
 // and lets it go again; the edited one keeps its lines so that the caret
 // has somewhere to stand.
 
+#include <algorithm>
+
 #include "base/core/TList.h"
 #include "layout/boxes/TBox.h"
 #include "layout/boxes/TPage.h"
+#include "layout/pagination/HeaderFooterFields.h"
 #include "model/document/TDoc.h"
 #include "model/fields/TField.h"
 #include "model/formats/TTextPos.h"
+#include "model/paragraphs/TPar.h"
 
 namespace {
 
@@ -59,14 +63,21 @@ bool TDoc::BeginHeaderFooterEditing(TField* field, std::int32_t page) {
     if (field == nullptr)
         field = p->HeaderField;
     TBox* box = BoxShowing(*p, field);
-    if (box == nullptr)
+    TFragment range;
+    if (box == nullptr || !FieldRange(field, range))
         return false;
-    // Moving from one header or footer to another lets the previous one go.
+    // Moving from one header or footer to another lets the previous one go;
+    // the caret returns to where it stood before the first.
     if (EditedHeaderFooter != nullptr)
         ReleaseEdited(*this);
+    else
+        HeaderFooterReturnCaret = Caret;
     EditedHeaderFooter = field;
     EditedPage = page;
     FlowInto(*this, *box, field);
+    // The caret stands in the edited text: an operation that leaves it
+    // outside ends editing.
+    Caret = {range.Start.Par, range.Start.Offset, page, UnlocatedLine};
     return true;
 }
 
@@ -74,9 +85,21 @@ void TDoc::ToggleHeaderFooterEditing(TField* field, std::int32_t page) {
     if (EditedHeaderFooter != nullptr) {
         ReleaseEdited(*this);
         EditedHeaderFooter = nullptr;
+        // Back to where the caret stood, within what is left of the text.
+        Caret = HeaderFooterReturnCaret;
+        Caret.Par = std::clamp(Caret.Par, 0, ParCount() - 1);
+        Caret.Offset = std::clamp(Caret.Offset, 0, std::max(Par(Caret.Par)->CharCount() - 1, 0));
+        Caret.Line = UnlocatedLine;
         return;
     }
-    BeginHeaderFooterEditing(field, page);
+    const TTextPos returnCaret = Caret;
+    // Every header and footer of the first section can be typed into at
+    // once: the ones it lacks are made first, in one undo step, and the
+    // pages up to the one asked for show them.
+    if (CreateMissingHeadersFooters(*this))
+        Paginate(0, std::max(page, Pages.Count - 1));
+    if (BeginHeaderFooterEditing(field, page))
+        HeaderFooterReturnCaret = returnCaret;
 }
 
 void TDoc::RefreshEditedHeaderFooter() {

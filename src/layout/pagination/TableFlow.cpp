@@ -132,22 +132,25 @@ std::uint32_t FlowTableRows(TBox& box, TFragment& range) {
                     break;
             }
             if (fits) {
-                // The row-end mark stands in a box of its own right of the
-                // last cell; it never refuses a line.
-                auto* end = static_cast<TCellBox*>(table->AddChild(bkCell, bxCell | bxFrame | bxRowEnd));
-                end->Story = box.Story;
-                end->CellIndex = -1;
-                end->Bounds = {left, top, left + 1, top};
-                end->Insets.Left = 0;
-                TFragment endRange{{row.RowEnd, 0}, {row.RowEnd, doc.Par(row.RowEnd)->CharCount()}};
-                doc.PushStateFlag(sfForcedRequests);
-                end->Flow(endRange);
-                doc.PopStateFlag();
                 rowBottom = top;
                 for (TBox* cell : cellBoxes)
                     rowBottom = std::max(rowBottom, cell->Bounds.Bottom);
                 for (TBox* cell : cellBoxes)
                     cell->Bounds.Bottom = rowBottom;
+                // The row-end mark stands in a box of its own right of the
+                // last cell; it never refuses a line, and it is never taller
+                // than the row: the spacing and line height of the end
+                // mark's paragraph do not make a row taller.
+                auto* end = static_cast<TCellBox*>(table->AddChild(bkCell, bxCell | bxFrame | bxRowEnd));
+                end->Story = box.Story;
+                end->CellIndex = -1;
+                end->Bounds = {left, top, left + 1, top};
+                end->Insets.Left = 0;
+                end->MaxHeight = std::max(rowBottom - top, 1);
+                TFragment endRange{{row.RowEnd, 0}, {row.RowEnd, doc.Par(row.RowEnd)->CharCount()}};
+                doc.PushStateFlag(sfForcedRequests);
+                end->Flow(endRange);
+                doc.PopStateFlag();
                 page->DropTopState();
             } else {
                 page->RestoreState();

@@ -29,6 +29,7 @@ class TStrings;
 class TStyleList;
 class TSubOperation;
 class TTableRow;
+struct TAutoPageNumbers;  // layout/pagination/AutoPageNumbers.h
 struct TFieldTypeSet;
 struct TParFormat;
 
@@ -182,11 +183,17 @@ public:
     // starts editing a header or footer field of a page (the page's header
     // when field is null); false when the page or field cannot be edited.
     bool BeginHeaderFooterEditing(TField* field, std::int32_t page);
-    // Leaves editing when it is active, else begins it on the given page.
+    // Leaves editing when it is active, else creates the header and footer
+    // fields the first section lacks (one undo step) and begins editing on
+    // the given page.
     void ToggleHeaderFooterEditing(TField* field, std::int32_t page);
     // After the pages changed: ends editing silently when the edited page no
     // longer shows the edited field, else lays that field out again.
     void RefreshEditedHeaderFooter();
+    // Page numbers in every section's headers or footers as the settings
+    // ask (layout/pagination/TDocAutoPageNumbers.cpp); header and footer
+    // editing begins on the given page. False when nothing changed.
+    bool InsertAutoPageNumbers(const TAutoPageNumbers& settings, std::int32_t page);
 
     // --- View geometry, page queries and painting the view, in the layout
     //     library (layout/view), which this room cannot see; only code that
@@ -597,6 +604,22 @@ public:
     // Header and footer editing (the edited object and page).
     TField* EditedHeaderFooter = nullptr;
     std::int32_t EditedPage = 0;
+    // Where the caret goes back to when header and footer editing ends (the
+    // caret when it began).
+    TTextPos HeaderFooterReturnCaret{};
+
+    // --- Search results shown in the text (editing/search fills them) ---
+    // The Find panel's result list, in document order: each result's found
+    // part, its whole match (context parts included) and its caption; the
+    // paragraph where the collection goes on, -1 when it is complete.
+    std::vector<TFragment> FindResults;
+    std::vector<TFragment> FindResultMatches;
+    std::vector<std::u16string> FindResultCaptions;
+    std::int32_t FindResultNextPar = -1;
+    // The selected word whose other instances are highlighted, and those
+    // instances, which painting marks.
+    std::u16string HighlightText;
+    std::vector<TFragment> HighlightRanges;
 
     // Document settings.
     std::int32_t DefaultTabWidth = 720;  // twips
