@@ -1,9 +1,9 @@
 // Painting the document view at 1920 x 1080 and 100 %: a full paint of a
 // dense page spread, the repaint after one typed character (the paragraph
 // laid out again in place and the lines around it painted and copied), and
-// the tint pass over half a screen of selection. Text itself is not drawn
-// until the line painter lands; these measure the box painter, the view's
-// fills, frames and copies and the pixel passes.
+// the tint pass over half a screen of selection. Lines paint through the
+// real line painter, so the full paint and the repaint include drawing the
+// text with the fixture fonts.
 
 #include <benchmark/benchmark.h>
 
