@@ -8,8 +8,12 @@
 #include "FieldDoc.h"
 #include "base/core/TList.h"
 #include "editing/fields/FieldIndex.h"
+#include "layout/boxes/TPage.h"
+#include "layout/pagination/HeaderFooterFields.h"
+#include "layout/painting/BoxPainting.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
+#include "model/document/TSection.h"
 #include "model/fields/FieldFormats.h"
 #include "model/fields/TField.h"
 #include "model/formats/TCompoundFragment.h"
@@ -303,6 +307,47 @@ TEST_F(FieldUpdateTest, PerPagePassAndStoredResultsStayOutOfUndo) {
     EditingServices().SetFieldResult(doc, page, u"stored result");
     EXPECT_EQ(ResultOf(doc, page), "stored result");
     EXPECT_EQ(doc.UndoList.Count, undoBefore);
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+}
+
+}  // namespace
+
+namespace {
+
+// Painting lays a page's header out after asking the field code to update
+// it: each page shows its own number, and nothing enters the undo list.
+TEST_F(FieldUpdateTest, PaintingSeamGivesEachPageItsNumber) {
+    TFieldDoc fixture;
+    TDoc& doc = fixture.Doc();
+    fixture.Add("One");
+    fixture.Add("Two", true);
+    fixture.Add("Three", true);
+    TMemory content;
+    content.AppendString("Page ");
+    doc.BeginOperation(nullptr);
+    TField* header = AddHeaderFooterField(doc, *doc.Sections.At<TSection>(0), hfOddHeader, content,
+                                          HeaderFooterParFormat(doc, hfOddHeader));
+    doc.EndOperation();
+    ASSERT_NE(header, nullptr);
+    TFragment range;
+    ASSERT_TRUE(doc.FieldRange(header, range));
+    PlaceCaret(doc, range.Start.Par, 5);
+    doc.PerformOperation(TInsertFieldArgs{ftPageNumber, nullptr});
+    TField* page = doc.Fields.At<TField>(doc.Fields.Count - 1);
+    ASSERT_EQ(page->Type, ftPageNumber);
+    fixture.Paginate();
+    KeepUndo(doc);
+    ASSERT_EQ(doc.Pages.Count, 3);
+    ASSERT_NE(HeaderFooterFieldUpdater, nullptr);
+    const std::int32_t undoBefore = doc.UndoList.Count;
+    for (std::int32_t index : {2, 0, 1, 1}) {
+        SCOPED_TRACE(index);
+        TPage& shown = *doc.Pages.At<TPage>(index);
+        ASSERT_EQ(shown.HeaderField, header);
+        HeaderFooterFieldUpdater(doc, shown);
+        EXPECT_EQ(ResultOf(doc, *page), std::to_string(index + 1));
+        EXPECT_EQ(doc.UndoList.Count, undoBefore);
+    }
     EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
 }
 

@@ -239,26 +239,30 @@ std::int32_t UpdateFields(TDoc& doc,
     return written;
 }
 
-void UpdateHeaderFooterFieldsForPage(TDoc& doc, std::int32_t pageIndex, const TFragment& range) {
+void UpdateHeaderFooterFieldsForPage(TDoc& doc, std::int32_t pageIndex, const TFragment& range, TSection* section) {
     if (doc.Fields.Count == 0)
         return;
     TFieldUpdateContext context;
     context.Info = FieldDocInfoOf(doc);
     context.CurrentPage = pageIndex + 1;
     context.PageFieldUpdate = true;
+    context.CurrentSection = section;
     const TTextPos caret = doc.Caret;
+    // The header or footer is laid out for the page right after; its
+    // changed text must not send the pages back to pagination.
+    doc.PushStateFlag(sfNoNoting);
     doc.PushStateFlag(sfPageFieldUpdate);
     doc.BeginOperation(nullptr);
     try {
         UpdateFields(doc, nullptr, &range, DynamicFieldTypes, context);
     } catch (...) {
         doc.EndOperation();
-        doc.PopStateFlag();
+        doc.PopStateFlags(2);
         doc.Caret = caret;
         throw;
     }
     doc.EndOperation();
-    doc.PopStateFlag();
+    doc.PopStateFlags(2);
     doc.Caret = caret;
     RebuildFieldIndex(doc);
 }

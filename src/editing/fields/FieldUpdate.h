@@ -9,6 +9,7 @@
 
 class TCompoundFragment;
 class TDoc;
+class TSection;
 
 // The field update engine: recomputes the result of the field codes of the
 // given types in ranges and writes the results that changed into the
@@ -36,9 +37,13 @@ std::int32_t UpdateFields(TDoc& doc,
 std::u16string ShownFieldResult(const std::u16string& result);
 
 // Recomputes the header and footer fields of one page (index 0 for the
-// first) in range, outside the undo list: pagination calls it for each
-// page, so that a PAGE field shows each page's own number.
-void UpdateHeaderFooterFieldsForPage(TDoc& doc, std::int32_t pageIndex, const TFragment& range);
+// first) of a section in range, outside the undo list: page painting calls
+// it for each page it lays a header or footer out for, so that a PAGE
+// field shows each page's own number.
+void UpdateHeaderFooterFieldsForPage(TDoc& doc,
+                                     std::int32_t pageIndex,
+                                     const TFragment& range,
+                                     TSection* section = nullptr);
 
 // Puts text in place of a field's result, outside the undo list (undo of a
 // header or footer edit puts stored results back this way).

@@ -4,6 +4,8 @@
 #include "base/core/TMemory.h"
 #include "editing/fields/FieldUpdate.h"
 #include "editing/fields/FieldsInstall.h"
+#include "layout/boxes/TPage.h"
+#include "layout/painting/BoxPainting.h"
 #include "model/document/TDoc.h"
 #include "model/document/TPostActions.h"
 #include "model/fields/TField.h"
@@ -124,6 +126,16 @@ void WorkChangeFieldType(TDoc& doc, TOperationCall&, const TChangeFieldTypeArgs&
     }
 }
 
+// The painting seam: the header and footer of the page about to be shown
+// take that page's numbers.
+void UpdatePageHeaderFooter(TDoc& doc, TPage& page) {
+    for (TField* field : {page.HeaderField, page.FooterField}) {
+        TFragment range;
+        if (field != nullptr && doc.FieldRange(field, range))
+            UpdateHeaderFooterFieldsForPage(doc, page.PageIndex, range, page.Section);
+    }
+}
+
 }  // namespace
 
 std::u16string FieldInstructionOf(std::uint8_t type, const std::u16string& arguments) {
@@ -142,4 +154,5 @@ void InstallFieldsWorkers() {
     SetOperationWorker<TEditFieldCodeArgs>(WorkEditFieldCode);
     SetOperationWorker<TRemoveFieldArgs>(WorkRemoveField);
     SetOperationWorker<TChangeFieldTypeArgs>(WorkChangeFieldType);
+    HeaderFooterFieldUpdater = UpdatePageHeaderFooter;
 }
