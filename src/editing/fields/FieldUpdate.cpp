@@ -57,9 +57,9 @@ bool Inside(const TFragment& inner, const TFragment& outer) {
 // Writes one computed result into the document.
 void WriteResult(TDoc& doc, const TField_UpdatedValue_Info& info, TTextPos& caret) {
     TField* field = info.Field;
-    TFragment range;
-    if (!doc.FieldRange(field, range))
-        return;
+    // The range found when the result was computed still holds: the fields
+    // are written from the last to the first, and none lies inside another.
+    const TFragment range = info.Range;
     const TFragment part = FirstParagraphPart(doc, range);
     const std::int32_t oldLength = part.End.Offset - part.Start.Offset;
     const auto newLength = static_cast<std::int32_t>(info.Result.size());
@@ -186,7 +186,7 @@ std::int32_t UpdateFields(TDoc& doc,
         for (TField* field : candidates) {
             TFragment fr;
             if (field->Kind != fkCode || !types.Has(field->Type) || taken.contains(field) ||
-                !doc.FieldRange(field, fr) || !Touches(fr, r))
+                !IndexedFieldRange(doc, field, fr) || !Touches(fr, r))
                 continue;
             // A header or footer field spread over paragraphs is left alone.
             if (inHeaderFooter && fr.Start.Par != fr.End.Par)

@@ -2,6 +2,7 @@
 
 #include "base/core/TList.h"
 #include "base/core/TMemory.h"
+#include "editing/fields/Bookmarks.h"
 #include "editing/fields/FieldUpdate.h"
 #include "editing/fields/FieldsInstall.h"
 #include "layout/boxes/TPage.h"
@@ -155,4 +156,5 @@ void InstallFieldsWorkers() {
     SetOperationWorker<TRemoveFieldArgs>(WorkRemoveField);
     SetOperationWorker<TChangeFieldTypeArgs>(WorkChangeFieldType);
     HeaderFooterFieldUpdater = UpdatePageHeaderFooter;
+    InstallBookmarkWorkers();
 }
