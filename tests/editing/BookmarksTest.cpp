@@ -83,7 +83,9 @@ TEST_F(BookmarksTest, NamesMadeFromTheDocumentsText) {
     fixture.Add("Second line. And more.");
     // Curly quotes are characters beyond the 8-bit range in the text: they
     // are dropped, not replaced.
-    fixture.Add("3 Results: \x93" "final\x94");
+    fixture.Add(
+        "3 Results: \x93"
+        "final\x94");
     TFragment whole;
     MakeFragment(0, 0, 0, doc.Par(0)->CharCount() - 1, whole);
     EXPECT_EQ(MakeBookmarkName(doc, whole), "_3_Results___final");
@@ -327,6 +329,51 @@ TEST_F(BookmarksTest, RemoveAndDeactivateHyperlinks) {
     doc.Undo(true);
     EXPECT_TRUE(doc.Fields.Contains(&first));
     EXPECT_TRUE(doc.Fields.Contains(&second));
+}
+
+// A link made at the caret types its text; one made over a selection
+// keeps the text; converting shows the address and keeps the link.
+TEST_F(BookmarksTest, SetHyperlinkAndShowItsAddress) {
+    TFieldDoc fixture;
+    TDoc& doc = fixture.Doc();
+    fixture.Add("Visit now");
+    fixture.Paginate();
+    doc.StateFlags[sfHidden] = 0;
+    const std::u16string instruction = u"HYPERLINK \"http://x.example/\" \\l \"top\"";
+    const std::u16string text = u"site ";
+    PlaceCaret(doc, 0, 6);
+    doc.PerformOperation(TSetHyperlinkArgs{&instruction, &text});
+    EXPECT_EQ(ParText(doc, 0), "Visit site now");
+    ASSERT_EQ(doc.Fields.Count, 1);
+    TField* link = doc.Fields.At<TField>(0);
+    EXPECT_EQ(link->Type, ftHyperlink);
+    TFragment range;
+    ASSERT_TRUE(doc.FieldRange(link, range));
+    EXPECT_EQ(Platform::Utf16ToUtf8(doc.RangeText(range)), "site ");
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+
+    Select(doc, {range});
+    doc.PerformOperation(THyperlinkToUrlArgs{});
+    EXPECT_EQ(ParText(doc, 0), "Visit http://x.example/#topnow");
+    ASSERT_TRUE(doc.Fields.Contains(link));
+    ASSERT_TRUE(doc.FieldRange(link, range));
+    EXPECT_EQ(Platform::Utf16ToUtf8(doc.RangeText(range)), "http://x.example/#top");
+    doc.Undo(true);
+    EXPECT_EQ(ParText(doc, 0), "Visit site now");
+    doc.Undo(true);
+    EXPECT_EQ(ParText(doc, 0), "Visit now");
+    EXPECT_EQ(doc.Fields.Count, 0);
+
+    // Over a selection without text: the selected words become the link.
+    TFragment word;
+    MakeFragment(0, 0, 0, 5, word);
+    Select(doc, {word});
+    doc.PerformOperation(TSetHyperlinkArgs{&instruction, nullptr});
+    EXPECT_EQ(ParText(doc, 0), "Visit now");
+    ASSERT_EQ(doc.Fields.Count, 1);
+    ASSERT_TRUE(doc.FieldRange(doc.Fields.At<TField>(0), range));
+    EXPECT_TRUE(FragmentsEqual(range, word));
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
 }
 
 }  // namespace

@@ -216,6 +216,121 @@ void WorkDeactivateHyperlinks(TDoc& doc, TOperationCall&, const TDeactivateHyper
     doc.PostActions().Caret = doc.Caret;
 }
 
+// UTF-16 text for the replace worker (the typing room's insertion flag).
+constexpr std::int32_t ReplaceUtf16 = 0x1000;
+// Typing-room and field-index state flags a link's text replacement sets:
+// the typing language stays, and the link survives its text's replacement.
+constexpr std::uint8_t sfKeepTypingLanguageFlag = 47;
+
+bool ReplaceRange(TDoc& doc, const TFragment& range, const std::u16string& text) {
+    const TOperationWorker<TReplaceTextArgs> replace = OperationWorker<TReplaceTextArgs>();
+    if (replace == nullptr)
+        return false;
+    TMemory bytes;
+    bytes.AppendWideString(text);
+    const TReplaceTextArgs args{range.Start, range.End, &bytes, ReplaceUtf16};
+    TOperationCall call = TOperationCall::Of(args);
+    replace(doc, call, args);
+    return true;
+}
+
+// A new link with an instruction over each range of the selection (or at
+// the caret), its display text typed first when one is given or nothing
+// is selected; the links the selection held go first.
+void WorkSetHyperlink(TDoc& doc, TOperationCall&, const TSetHyperlinkArgs& args) {
+    if (args.Target == nullptr || args.Target->empty())
+        return;
+    CollectSelectedFields(doc, ftHyperlink);
+    const std::vector<TField*> old = FieldIndexOf(doc).Selected.Hyperlinks;
+    std::vector<TFragment> ranges;
+    for (std::int32_t i = 0; doc.Selection != nullptr && i < doc.Selection->Count(); ++i) {
+        TFragment f = doc.Selection->Fragment(i);
+        if (CompareTextPos(f.Start, f.End) > 0)
+            std::swap(f.Start, f.End);
+        if (!FragmentIsEmpty(f))
+            ranges.push_back(f);
+    }
+    const bool wasEmpty = ranges.empty();
+    if (wasEmpty)
+        ranges.push_back(TFragment{doc.Caret, doc.Caret});
+    if (wasEmpty && (args.Text == nullptr || args.Text->empty()))
+        return;
+    for (auto it = old.rbegin(); it != old.rend(); ++it)
+        doc.DeleteField(*it);
+    std::sort(ranges.begin(), ranges.end(),
+              [](const TFragment& a, const TFragment& b) { return CompareTextPos(a.Start, b.Start) < 0; });
+    TTextPos caret = doc.Caret;
+    for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
+        TFragment covered = *it;
+        if (wasEmpty || (args.Text != nullptr && !args.Text->empty())) {
+            doc.PushStateFlag(sfKeepReplacedField);
+            const bool done = ReplaceRange(doc, covered, *args.Text);
+            doc.PopStateFlag();
+            if (!done)
+                return;
+            covered.End = covered.Start;
+            covered.End.Offset += static_cast<std::int32_t>(args.Text->size());
+        }
+        auto* link = new TField;
+        link->Kind = fkCode;
+        link->Type = ftHyperlink;
+        link->Instruction = *args.Target;
+        auto* marks = new TInsDelFieldOperation(&doc, fmBoth, link);
+        marks->Present = 0;
+        marks->StartPar = covered.Start.Par;
+        marks->StartOffset = covered.Start.Offset;
+        marks->StartIndex = 1 << 16;
+        marks->EndPar = covered.End.Par;
+        marks->EndOffset = covered.End.Offset;
+        marks->EndIndex = 1 << 16;
+        marks->Execute();
+        caret = covered.End;
+    }
+    doc.Caret = caret;
+    doc.PostActions().Caret = caret;
+    doc.PostActions().Selection->Reset();
+}
+
+// The display text of each selected link becomes its address.
+void WorkHyperlinkToUrl(TDoc& doc, TOperationCall&, const THyperlinkToUrlArgs&) {
+    CollectSelectedFields(doc, ftHyperlink);
+    const std::vector<TField*> links = FieldIndexOf(doc).Selected.Hyperlinks;
+    for (auto it = links.rbegin(); it != links.rend(); ++it) {
+        TField* link = *it;
+        TFragment range;
+        if (!doc.FieldRange(link, range))
+            continue;
+        std::u16string target;
+        std::u16string bookmark;
+        ParseHyperlinkCode(link->Instruction, target, bookmark, nullptr);
+        std::u16string address = target;
+        if (!bookmark.empty())
+            address += u"#" + bookmark;
+        if (address.empty() || doc.RangeText(range) == address)
+            continue;
+        const int story = doc.StoryOfPar(range.End.Par);
+        if ((story == stFootnotes || story == stEndnotes) && range.End.Par == doc.LastParOfStory(story) &&
+            range.End.Offset >= doc.Par(range.End.Par)->CharCount() - 1) {
+            ShowMessageBox(
+                "This operation is not possible when the selection includes the last paragraph mark of a "
+                "footnote/endnote.",
+                mbkInformation, mbOK);
+            continue;
+        }
+        doc.PushStateFlag(sfKeepTypingLanguageFlag);
+        doc.PushStateFlag(sfKeepReplacedField);
+        doc.PushStateFlag(sfKeepWholeHyperlink);
+        try {
+            ReplaceRange(doc, range, address);
+        } catch (...) {
+            doc.PopStateFlags(3);
+            throw;
+        }
+        doc.PopStateFlags(3);
+    }
+    doc.PostActions().Caret = doc.Caret;
+}
+
 }  // namespace
 
 bool BookmarkExists(TDoc& doc, const std::string& name) {
@@ -440,4 +555,6 @@ void InstallBookmarkWorkers() {
     SetOperationWorker<TDeleteBookmarkArgs>(WorkDeleteBookmark);
     SetOperationWorker<TRemoveHyperlinkArgs>(WorkRemoveHyperlink);
     SetOperationWorker<TDeactivateHyperlinksArgs>(WorkDeactivateHyperlinks);
+    SetOperationWorker<TSetHyperlinkArgs>(WorkSetHyperlink);
+    SetOperationWorker<THyperlinkToUrlArgs>(WorkHyperlinkToUrl);
 }
