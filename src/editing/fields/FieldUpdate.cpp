@@ -1,6 +1,7 @@
 #include "editing/fields/FieldUpdate.h"
 
 #include <algorithm>
+#include <memory>
 #include <unordered_set>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "model/undo/OperationCodes.h"
 #include "model/undo/OperationWorkers.h"
 #include "model/undo/TFastReplaceTextOperation.h"
+#include "model/undo/TOperation.h"
 
 const TFieldTypeSet PageDependentFieldTypes{ftStyleRef, ftNumPages, ftPageNumber, ftPageRef, ftSectionPages, ftNoteRef};
 
@@ -26,6 +28,23 @@ namespace {
 constexpr std::uint8_t sfFieldResultReplace = 47;
 // UTF-16 text for the replace worker (the typing room's insertion flag).
 constexpr std::int32_t ReplaceUtf16 = 0x1000;
+
+// Steps made outside the undo list: they go into a scratch operation that
+// is freed at the end. Recording suspended would free each step as it is
+// handed over, and the typing workers read their step after that.
+class TUnrecordedSteps {
+public:
+    explicit TUnrecordedSteps(TDoc& doc) : Doc(doc), Scratch(std::make_unique<TOperation>(&doc, 0)) {
+        doc.BeginOperation(Scratch.get());
+    }
+    ~TUnrecordedSteps() { Doc.EndOperation(); }
+    TUnrecordedSteps(const TUnrecordedSteps&) = delete;
+    TUnrecordedSteps& operator=(const TUnrecordedSteps&) = delete;
+
+private:
+    TDoc& Doc;
+    std::unique_ptr<TOperation> Scratch;
+};
 
 bool IsAsciiAlnum(char16_t c) {
     return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
@@ -252,16 +271,14 @@ void UpdateHeaderFooterFieldsForPage(TDoc& doc, std::int32_t pageIndex, const TF
     // changed text must not send the pages back to pagination.
     doc.PushStateFlag(sfNoNoting);
     doc.PushStateFlag(sfPageFieldUpdate);
-    doc.BeginOperation(nullptr);
     try {
+        TUnrecordedSteps unrecorded(doc);
         UpdateFields(doc, nullptr, &range, DynamicFieldTypes, context);
     } catch (...) {
-        doc.EndOperation();
         doc.PopStateFlags(2);
         doc.Caret = caret;
         throw;
     }
-    doc.EndOperation();
     doc.PopStateFlags(2);
     doc.Caret = caret;
     RebuildFieldIndex(doc);
@@ -276,13 +293,9 @@ void SetFieldResultText(TDoc& doc, TField& field, const std::u16string& text) {
     info.Field = &field;
     info.Range = range;
     info.Result = text;
-    doc.BeginOperation(nullptr);
-    try {
+    {
+        TUnrecordedSteps unrecorded(doc);
         WriteResult(doc, info, caret);
-    } catch (...) {
-        doc.EndOperation();
-        throw;
     }
-    doc.EndOperation();
     doc.Caret = caret;
 }
