@@ -195,6 +195,21 @@ std::vector<TRandomOperation>& RandomSessionOperations() {
              const auto style = static_cast<std::int32_t>(random() % static_cast<unsigned>(doc.Styles->Count));
              doc.PerformOperation(TApplyStyleArgs{style, 1});
          }},
+        // Fields whose results need no pagination: the session's document
+        // has no pages.
+        {"insert a field", 1,
+         [](TDoc& doc, std::mt19937& random) {
+             static const std::uint8_t types[] = {ftTitle, ftAuthor, ftFileName, ftSubject};
+             PlaceCaret(doc, RandomPos(doc, random));
+             const std::u16string arguments = random() % 2 == 0 ? u"" : u"\\* Upper";
+             doc.PerformOperation(TInsertFieldArgs{types[random() % 4], &arguments});
+         }},
+        {"update fields", 1,
+         [](TDoc& doc, std::mt19937& random) {
+             const TFragment f = RandomRange(doc, random);
+             doc.PerformOperation(
+                 TUpdateFieldsArgs{nullptr, &f, TFieldTypeSet{ftTitle, ftAuthor, ftFileName, ftSubject}});
+         }},
     };
     return operations;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -49,6 +50,16 @@ public:
     std::int32_t MarkNesting = 0;
     std::uint32_t Rebuilds = 0;
     std::uint32_t PartialRebuilds = 0;
+
+    // Bookmarks and hyperlinks (editing/fields/Bookmarks.h) keep their
+    // per-document state here, beside the lists it refers to: the links
+    // followed (Back and Forward walk them), the current entry (-1: none),
+    // whether the history itself is being walked, and the bookmark moved
+    // to last.
+    std::vector<TField*> LinkHistory;
+    std::int32_t LinkHistoryIndex = -1;
+    bool WalkingLinkHistory = false;
+    std::string LastBookmark;
 
     // The fields the selection touches (CollectSelectedFields).
     struct TSelectedFields {

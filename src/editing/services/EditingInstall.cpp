@@ -1,5 +1,6 @@
 #include "editing/services/EditingInstall.h"
 
+#include "editing/fields/FieldsInstall.h"
 #include "editing/formatting/FormattingInstall.h"
 #include "editing/lists/ListsInstall.h"
 #include "editing/services/TEditingServicesImpl.h"
@@ -13,6 +14,7 @@ void InstallEditing() {
     installed = true;
 
     // Each room that has workers adds its installer here, lowest room first.
+    InstallFieldsWorkers();
     InstallListsWorkers();
     InstallTypingWorkers();
     InstallFormattingWorkers();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editing/fields/FieldIndex.h"
+#include "editing/fields/FieldUpdate.h"
 #include "editing/formatting/Formatting.h"
 #include "editing/lists/ListNumbering.h"
 #include "editing/tables/TableStructure.h"
@@ -12,6 +13,10 @@ class TEditingServicesImpl : public TEditingServices {
 public:
     // The field index (editing/fields).
     void RebuildFieldIndex(TDoc& doc) override { ::RebuildFieldIndex(doc); }
+    // The update engine (editing/fields) writes a stored field result back.
+    void SetFieldResult(TDoc& doc, TField& field, const std::u16string& text) override {
+        SetFieldResultText(doc, field, text);
+    }
 
     // formatting: a new style sheet re-formats the paragraphs of the styles
     // it redefined.

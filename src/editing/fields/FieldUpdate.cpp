@@ -1,0 +1,301 @@
+#include "editing/fields/FieldUpdate.h"
+
+#include <algorithm>
+#include <memory>
+#include <unordered_set>
+#include <vector>
+
+#include "base/core/TMemory.h"
+#include "editing/fields/FieldIndex.h"
+#include "model/document/StateFlags.h"
+#include "model/document/TDoc.h"
+#include "model/document/TPostActions.h"
+#include "model/formats/TCompoundFragment.h"
+#include "model/paragraphs/TPar.h"
+#include "model/undo/FieldOperations.h"
+#include "model/undo/OperationArgs.h"
+#include "model/undo/OperationCodes.h"
+#include "model/undo/OperationWorkers.h"
+#include "model/undo/TFastReplaceTextOperation.h"
+#include "model/undo/TOperation.h"
+
+const TFieldTypeSet PageDependentFieldTypes{ftStyleRef, ftNumPages, ftPageNumber, ftPageRef, ftSectionPages, ftNoteRef};
+
+namespace {
+
+// The replacement keeps the typing language of the replaced text (the
+// typing room's state flag).
+constexpr std::uint8_t sfFieldResultReplace = 47;
+// UTF-16 text for the replace worker (the typing room's insertion flag).
+constexpr std::int32_t ReplaceUtf16 = 0x1000;
+
+// Steps made outside the undo list: they go into a scratch operation that
+// is freed at the end. Recording suspended would free each step as it is
+// handed over, and the typing workers read their step after that.
+class TUnrecordedSteps {
+public:
+    explicit TUnrecordedSteps(TDoc& doc) : Doc(doc), Scratch(std::make_unique<TOperation>(&doc, 0)) {
+        doc.BeginOperation(Scratch.get());
+    }
+    ~TUnrecordedSteps() { Doc.EndOperation(); }
+    TUnrecordedSteps(const TUnrecordedSteps&) = delete;
+    TUnrecordedSteps& operator=(const TUnrecordedSteps&) = delete;
+
+private:
+    TDoc& Doc;
+    std::unique_ptr<TOperation> Scratch;
+};
+
+bool IsAsciiAlnum(char16_t c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+bool SameLengthAlnum(const std::u16string& a, const std::u16string& b) {
+    return a.size() == b.size() && std::all_of(a.begin(), a.end(), IsAsciiAlnum) &&
+           std::all_of(b.begin(), b.end(), IsAsciiAlnum);
+}
+
+// The part of a field's range that lies in its first paragraph.
+TFragment FirstParagraphPart(TDoc& doc, const TFragment& range) {
+    TFragment part = range;
+    if (part.End.Par != part.Start.Par) {
+        part.End.Par = part.Start.Par;
+        part.End.Offset = std::max(part.Start.Offset, doc.Par(part.Start.Par)->CharCount() - 1);
+    }
+    return part;
+}
+
+bool Touches(const TFragment& field, const TFragment& range) {
+    return CompareTextPos(field.Start, range.End) <= 0 && CompareTextPos(field.End, range.Start) >= 0;
+}
+
+bool Inside(const TFragment& inner, const TFragment& outer) {
+    return CompareTextPos(outer.Start, inner.Start) <= 0 && CompareTextPos(inner.End, outer.End) <= 0;
+}
+
+// Writes one computed result into the document.
+void WriteResult(TDoc& doc, const TField_UpdatedValue_Info& info, TTextPos& caret) {
+    TField* field = info.Field;
+    // The range found when the result was computed still holds: the fields
+    // are written from the last to the first, and none lies inside another.
+    const TFragment range = info.Range;
+    const TFragment part = FirstParagraphPart(doc, range);
+    const std::int32_t oldLength = part.End.Offset - part.Start.Offset;
+    const auto newLength = static_cast<std::int32_t>(info.Result.size());
+    if (info.FastReplace) {
+        std::string chars(info.Result.begin(), info.Result.end());
+        (new TFastReplaceTextOperation(&doc, part.Start.Par, part.Start.Offset, std::move(chars)))->Execute();
+        return;
+    }
+    const TOperationWorker<TReplaceTextArgs> replace = OperationWorker<TReplaceTextArgs>();
+    const TOperationWorker<TDeleteTextArgs> erase = OperationWorker<TDeleteTextArgs>();
+    if (replace == nullptr || erase == nullptr)
+        return;
+    TCharFormat wanted = info.Format;
+    TCharFormat here;
+    doc.FormatAtPos(part.Start, here);
+    SubtractCharFormat(wanted, here);
+
+    // The marks come out first, so that the edit neither removes the field
+    // nor moves its marks, and go back around the new text.
+    auto* lift = new TInsDelFieldOperation(&doc, fmBoth, field);
+    lift->Extra |= feNeverFree;
+    // With recording suspended the step is gone once handed over, so the
+    // places of the marks are read before.
+    lift->Redo();
+    const std::int32_t startIndex = lift->StartIndex;
+    const std::int32_t endIndex = lift->EndIndex;
+    doc.AddSubOperation(lift);
+
+    // The new text goes in before the old one and the old one out after:
+    // deleting first would join the marks behind the field to those before
+    // it, and the new text would land behind all of them.
+    TMemory text;
+    text.AppendWideString(info.Result);
+    const TReplaceTextArgs insertion{part.Start, part.Start, &text, ReplaceUtf16};
+    TTextPos oldStart = part.Start;
+    oldStart.Offset += newLength;
+    TTextPos oldEnd = part.End;
+    oldEnd.Offset += newLength;
+    const TDeleteTextArgs removal{nullptr, oldStart, oldEnd, 0};
+    doc.PushStateFlag(sfFieldResultReplace);
+    doc.PushStateFlag(sfKeepFieldMarksOnReplace);
+    try {
+        TOperationCall call = TOperationCall::Of(insertion);
+        replace(doc, call, insertion);
+        if (oldLength > 0) {
+            TOperationCall removeCall = TOperationCall::Of(removal);
+            erase(doc, removeCall, removal);
+        }
+    } catch (...) {
+        doc.PopStateFlags(2);
+        throw;
+    }
+    doc.PopStateFlags(2);
+
+    TFragment fresh{part.Start, part.Start};
+    fresh.End.Offset += newLength;
+    if (!CharFormatIsClear(wanted))
+        doc.FormatFont(nullptr, &fresh, wanted, 0);
+
+    auto* put = new TInsDelFieldOperation(&doc, fmBoth, field);
+    put->Present = 0;
+    put->Extra |= feNeverFree;
+    put->StartPar = fresh.Start.Par;
+    put->StartOffset = fresh.Start.Offset;
+    put->StartIndex = startIndex;
+    put->EndPar = fresh.End.Par;
+    put->EndOffset = fresh.End.Offset;
+    put->EndIndex = endIndex;
+    put->Execute();
+
+    // A caret behind the field in its paragraph moves with the text after
+    // it; one inside stays inside.
+    if (caret.Par == part.Start.Par && caret.Offset > part.Start.Offset) {
+        if (caret.Offset >= part.End.Offset)
+            caret.Offset += newLength - oldLength;
+        else
+            caret.Offset = std::min(caret.Offset, fresh.End.Offset);
+    }
+}
+
+}  // namespace
+
+std::u16string ShownFieldResult(const std::u16string& result) {
+    std::u16string shown = result.substr(0, result.find(u'\r'));
+    if (shown.empty())
+        shown = u"(None)";
+    return shown;
+}
+
+std::int32_t UpdateFields(TDoc& doc,
+                          const TCompoundFragment* set,
+                          const TFragment* range,
+                          const TFieldTypeSet& types,
+                          TFieldUpdateContext& context) {
+    if (doc.Fields.Count == 0)
+        return 0;
+    bool pageDependent = false;
+    for (std::uint8_t t = 0; t < FieldTypeCount && !pageDependent; ++t)
+        pageDependent = types.Has(t) && PageDependentFieldTypes.Has(t);
+    if (pageDependent && doc.StateFlags[sfPageFieldUpdate] == 0 && context.CurrentPage == 0)
+        doc.PaginateAll();
+
+    std::vector<TFragment> ranges;
+    if (set != nullptr && set->Count() > 0) {
+        for (std::int32_t i = 0; i < set->Count(); ++i)
+            ranges.push_back(set->Fragment(i));
+    } else if (range != nullptr) {
+        ranges.push_back(*range);
+    } else {
+        return 0;
+    }
+
+    std::vector<TField_UpdatedValue_Info> changes;
+    std::unordered_set<const TField*> taken;
+    std::vector<TField*> candidates;
+    for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
+        TFragment r = *it;
+        if (CompareTextPos(r.Start, r.End) > 0)
+            std::swap(r.Start, r.End);
+        const bool inHeaderFooter =
+            r.Start.Par >= 0 && r.Start.Par < doc.ParCount() && doc.StoryOfPar(r.Start.Par) == stHeadersFooters;
+        candidates.clear();
+        FieldsNearRange(doc, r, candidates);
+        for (TField* field : candidates) {
+            TFragment fr;
+            if (field->Kind != fkCode || !types.Has(field->Type) || taken.contains(field) ||
+                !IndexedFieldRange(doc, field, fr) || !Touches(fr, r))
+                continue;
+            // A header or footer field spread over paragraphs is left alone.
+            if (inHeaderFooter && fr.Start.Par != fr.End.Par)
+                continue;
+            taken.insert(field);
+            TField_UpdatedValue_Info info;
+            ComputeFieldResult(doc, *field, info, context);
+            info.Field = field;
+            info.Range = fr;
+            info.Result = ShownFieldResult(info.Result);
+            const std::u16string current = doc.RangeText(FirstParagraphPart(doc, fr));
+            TCharFormat here;
+            doc.FormatAtPos(fr.Start, here);
+            TCharFormat differs = info.Format;
+            SubtractCharFormat(differs, here);
+            const bool formatChanges = !CharFormatIsClear(differs);
+            if (info.Result == current && !formatChanges)
+                continue;
+            info.FastReplace = !formatChanges && SameLengthAlnum(info.Result, current);
+            changes.push_back(std::move(info));
+        }
+    }
+    // A field inside another changed one goes with the outer field's text.
+    std::vector<TField_UpdatedValue_Info> kept;
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        bool nested = false;
+        for (std::size_t j = 0; j < changes.size() && !nested; ++j)
+            nested = j != i && Inside(changes[i].Range, changes[j].Range) &&
+                     !(Inside(changes[j].Range, changes[i].Range) && j > i);
+        if (!nested)
+            kept.push_back(std::move(changes[i]));
+    }
+    // The last first, so that the places of the earlier ones stay valid.
+    std::sort(kept.begin(), kept.end(),
+              [](const auto& a, const auto& b) { return CompareTextPos(a.Range.Start, b.Range.Start) > 0; });
+    TTextPos caret = doc.Caret;
+    std::int32_t written = 0;
+    for (const TField_UpdatedValue_Info& info : kept) {
+        if (!doc.Fields.Contains(info.Field))
+            continue;
+        WriteResult(doc, info, caret);
+        ++written;
+    }
+    if (written > 0) {
+        caret.Par = std::clamp(caret.Par, 0, doc.ParCount() - 1);
+        caret.Offset = std::clamp(caret.Offset, 0, std::max(0, doc.Par(caret.Par)->CharCount() - 1));
+        doc.Caret = caret;
+        doc.PostActions().Caret = caret;
+    }
+    return written;
+}
+
+void UpdateHeaderFooterFieldsForPage(TDoc& doc, std::int32_t pageIndex, const TFragment& range, TSection* section) {
+    if (doc.Fields.Count == 0)
+        return;
+    TFieldUpdateContext context;
+    context.Info = FieldDocInfoOf(doc);
+    context.CurrentPage = pageIndex + 1;
+    context.PageFieldUpdate = true;
+    context.CurrentSection = section;
+    const TTextPos caret = doc.Caret;
+    // The header or footer is laid out for the page right after; its
+    // changed text must not send the pages back to pagination.
+    doc.PushStateFlag(sfNoNoting);
+    doc.PushStateFlag(sfPageFieldUpdate);
+    try {
+        TUnrecordedSteps unrecorded(doc);
+        UpdateFields(doc, nullptr, &range, DynamicFieldTypes, context);
+    } catch (...) {
+        doc.PopStateFlags(2);
+        doc.Caret = caret;
+        throw;
+    }
+    doc.PopStateFlags(2);
+    doc.Caret = caret;
+    RebuildFieldIndex(doc);
+}
+
+void SetFieldResultText(TDoc& doc, TField& field, const std::u16string& text) {
+    TFragment range;
+    if (!doc.FieldRange(&field, range))
+        return;
+    TTextPos caret = doc.Caret;
+    TField_UpdatedValue_Info info;
+    info.Field = &field;
+    info.Range = range;
+    info.Result = text;
+    {
+        TUnrecordedSteps unrecorded(doc);
+        WriteResult(doc, info, caret);
+    }
+    doc.Caret = caret;
+}

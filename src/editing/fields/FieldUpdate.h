@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "editing/fields/FieldResults.h"
+#include "model/fields/TField.h"
+#include "model/formats/TTextPos.h"
+
+class TCompoundFragment;
+class TDoc;
+class TSection;
+
+// The field update engine: recomputes the result of the field codes of the
+// given types in ranges and writes the results that changed into the
+// document as steps of the open operation. The replacement goes through
+// the replace worker of the worker table, so this room needs no include of
+// the typing room above it.
+
+// Set while the header and footer fields of one page are recomputed
+// (TDoc::StateFlags): no pagination is started from inside it.
+enum : std::uint8_t { sfPageFieldUpdate = 106 };
+
+// Types whose result depends on the pagination.
+extern const TFieldTypeSet PageDependentFieldTypes;
+
+// Updates the field codes of types that touch the ranges of set (or range
+// when set is nil). Answers how many fields got a new result.
+std::int32_t UpdateFields(TDoc& doc,
+                          const TCompoundFragment* set,
+                          const TFragment* range,
+                          const TFieldTypeSet& types,
+                          TFieldUpdateContext& context);
+
+// The text a computed result shows: cut before its first carriage return,
+// "(None)" when nothing is left.
+std::u16string ShownFieldResult(const std::u16string& result);
+
+// Recomputes the header and footer fields of one page (index 0 for the
+// first) of a section in range, outside the undo list: page painting calls
+// it for each page it lays a header or footer out for, so that a PAGE
+// field shows each page's own number.
+void UpdateHeaderFooterFieldsForPage(TDoc& doc,
+                                     std::int32_t pageIndex,
+                                     const TFragment& range,
+                                     TSection* section = nullptr);
+
+// Puts text in place of a field's result, outside the undo list (undo of a
+// header or footer edit puts stored results back this way).
+void SetFieldResultText(TDoc& doc, TField& field, const std::u16string& text);
+
+// The instruction a new field of a type gets: the type's keyword, then a
+// blank and the arguments when there are any.
+std::u16string FieldInstructionOf(std::uint8_t type, const std::u16string& arguments);

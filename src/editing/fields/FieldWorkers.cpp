@@ -1,0 +1,160 @@
+#include <string>
+
+#include "base/core/TList.h"
+#include "base/core/TMemory.h"
+#include "editing/fields/Bookmarks.h"
+#include "editing/fields/FieldUpdate.h"
+#include "editing/fields/FieldsInstall.h"
+#include "layout/boxes/TPage.h"
+#include "layout/painting/BoxPainting.h"
+#include "model/document/TDoc.h"
+#include "model/document/TPostActions.h"
+#include "model/fields/TField.h"
+#include "model/formats/TCompoundFragment.h"
+#include "model/paragraphs/TPar.h"
+#include "model/undo/FieldOperations.h"
+#include "model/undo/OperationArgs.h"
+#include "model/undo/OperationWorkers.h"
+#include "model/undo/TOperation.h"
+
+namespace {
+
+// The start mark of a new field goes after every mark already at its
+// place, so that it nests inside them.
+constexpr std::int32_t AfterEveryMark = 1 << 16;
+
+bool HasKeyword(std::uint8_t type) {
+    return type < FieldTypeCount && FieldKeywords[type][0] != '?';
+}
+
+void KeepCaret(TDoc& doc) {
+    doc.PostActions().Caret = doc.Caret;
+}
+
+void WorkInsertField(TDoc& doc, TOperationCall& call, const TInsertFieldArgs& args) {
+    if (!HasKeyword(args.Type))
+        return;
+    // A placeholder the chained update replaces; NUMWORDS counts it as a
+    // word, so it is a letter there.
+    TMemory placeholder;
+    placeholder.AppendByte(args.Type == ftNumWords ? 'a' : '?');
+    // Through the typing worker, which knows where text may not go (a row
+    // end's paragraph, for one).
+    const TOperationWorker<TInsertTextArgs> type = OperationWorker<TInsertTextArgs>();
+    const TInsertTextArgs typing{&placeholder, 0};
+    TOperationCall typingCall = TOperationCall::Of(typing);
+    const std::int32_t lengthBefore = doc.CurrentOperation != nullptr ? doc.CurrentOperation->Count : 0;
+    if (type != nullptr)
+        type(doc, typingCall, typing);
+    else
+        doc.InsertTextAtCaret(placeholder, 0);
+    const TTextPos end = doc.PostActions().Caret;
+    // Typed nowhere: nothing to put the field around.
+    if (doc.CurrentOperation == nullptr || doc.CurrentOperation->Count == lengthBefore || end.Offset < 1 ||
+        end.Par >= doc.ParCount() || doc.Par(end.Par)->Chars.Data[end.Offset - 1] != placeholder.Data[0])
+        return;
+    TTextPos start = end;
+    start.Offset -= 1;
+
+    auto* field = new TField;
+    field->Kind = fkCode;
+    field->Type = args.Type;
+    field->Instruction = FieldInstructionOf(args.Type, args.Instruction != nullptr ? *args.Instruction : u"");
+    auto* marks = new TInsDelFieldOperation(&doc, fmBoth, field);
+    marks->Present = 0;
+    marks->StartPar = start.Par;
+    marks->StartOffset = start.Offset;
+    marks->StartIndex = AfterEveryMark;
+    marks->EndPar = end.Par;
+    marks->EndOffset = end.Offset;
+    marks->EndIndex = 0;
+    marks->Execute();
+    call.NewField = field;
+    doc.PostActions().Caret = end;
+    doc.PostActions().Selection->Reset();
+}
+
+void WorkUpdateFields(TDoc& doc, TOperationCall&, const TUpdateFieldsArgs& args) {
+    TFieldUpdateContext context;
+    context.Info = FieldDocInfoOf(doc);
+    TFragment whole;
+    const TFragment* range = args.Range;
+    if (args.Set == nullptr && range == nullptr) {
+        doc.WholeDocRange(whole);
+        range = &whole;
+    }
+    UpdateFields(doc, args.Set, range, args.Types, context);
+}
+
+void WorkEditFieldCode(TDoc& doc, TOperationCall&, const TEditFieldCodeArgs& args) {
+    if (args.Field == nullptr || args.Instruction == nullptr || !doc.Fields.Contains(args.Field))
+        return;
+    doc.EditFieldCode(args.Field, *args.Instruction);
+    KeepCaret(doc);
+}
+
+void WorkRemoveField(TDoc& doc, TOperationCall&, const TRemoveFieldArgs& args) {
+    if (args.Fields == nullptr)
+        return;
+    for (std::int32_t i = args.Fields->Count - 1; i >= 0; --i) {
+        TField* field = args.Fields->At<TField>(i);
+        if (doc.Fields.Contains(field))
+            doc.DeleteField(field);
+    }
+    KeepCaret(doc);
+}
+
+// Arguments holds one std::u16string per field: the field's new argument
+// text.
+void WorkChangeFieldType(TDoc& doc, TOperationCall&, const TChangeFieldTypeArgs& args) {
+    if (args.Fields == nullptr || !HasKeyword(args.Type))
+        return;
+    TFieldUpdateContext context;
+    context.Info = FieldDocInfoOf(doc);
+    for (std::int32_t i = args.Fields->Count - 1; i >= 0; --i) {
+        TField* field = args.Fields->At<TField>(i);
+        if (field == nullptr || !doc.Fields.Contains(field))
+            continue;
+        const std::u16string* argument = nullptr;
+        if (args.Arguments != nullptr && i < args.Arguments->Count)
+            argument = args.Arguments->At<std::u16string>(i);
+        (new TChangeFieldPropsOperation(&doc, field, args.Type,
+                                        FieldInstructionOf(args.Type, argument != nullptr ? *argument : u"")))
+            ->Execute();
+        TFragment range;
+        if (doc.FieldRange(field, range))
+            UpdateFields(doc, nullptr, &range, TFieldTypeSet{field->Type}, context);
+    }
+}
+
+// The painting seam: the header and footer of the page about to be shown
+// take that page's numbers.
+void UpdatePageHeaderFooter(TDoc& doc, TPage& page) {
+    for (TField* field : {page.HeaderField, page.FooterField}) {
+        TFragment range;
+        if (field != nullptr && doc.FieldRange(field, range))
+            UpdateHeaderFooterFieldsForPage(doc, page.PageIndex, range, page.Section);
+    }
+}
+
+}  // namespace
+
+std::u16string FieldInstructionOf(std::uint8_t type, const std::u16string& arguments) {
+    std::u16string instruction;
+    if (type < FieldTypeCount)
+        for (const char* c = FieldKeywords[type]; *c != 0; ++c)
+            instruction += static_cast<char16_t>(static_cast<unsigned char>(*c));
+    if (!arguments.empty())
+        instruction += u' ' + arguments;
+    return instruction;
+}
+
+void InstallFieldsWorkers() {
+    SetOperationWorker<TInsertFieldArgs>(WorkInsertField);
+    SetOperationWorker<TUpdateFieldsArgs>(WorkUpdateFields);
+    SetOperationWorker<TEditFieldCodeArgs>(WorkEditFieldCode);
+    SetOperationWorker<TRemoveFieldArgs>(WorkRemoveField);
+    SetOperationWorker<TChangeFieldTypeArgs>(WorkChangeFieldType);
+    HeaderFooterFieldUpdater = UpdatePageHeaderFooter;
+    InstallBookmarkWorkers();
+}

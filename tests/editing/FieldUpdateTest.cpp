@@ -1,0 +1,354 @@
+#include "editing/fields/FieldUpdate.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "EditDoc.h"
+#include "FieldDoc.h"
+#include "base/core/TList.h"
+#include "editing/fields/FieldIndex.h"
+#include "layout/boxes/TPage.h"
+#include "layout/pagination/HeaderFooterFields.h"
+#include "layout/painting/BoxPainting.h"
+#include "model/document/StateFlags.h"
+#include "model/document/TDoc.h"
+#include "model/document/TSection.h"
+#include "model/fields/FieldFormats.h"
+#include "model/fields/TField.h"
+#include "model/formats/TCompoundFragment.h"
+#include "model/host/TEditingServices.h"
+#include "model/paragraphs/TPar.h"
+#include "model/undo/OperationArgs.h"
+#include "platform/CodePages.h"
+#include "support/ModelInvariants.h"
+
+namespace {
+
+std::string Utf8(const std::u16string& text) {
+    return Platform::Utf16ToUtf8(text);
+}
+
+// The text between a field's marks.
+std::string ResultOf(TDoc& doc, TField& field) {
+    TFragment range;
+    if (!doc.FieldRange(&field, range))
+        return "<gone>";
+    return Utf8(doc.RangeText(range));
+}
+
+std::string ParText(TDoc& doc, std::int32_t par) {
+    TFragment range;
+    MakeFragment(par, 0, par, doc.Par(par)->CharCount() - 1, range);
+    return Utf8(doc.RangeText(range));
+}
+
+void PlaceCaret(TDoc& doc, std::int32_t par, std::int32_t offset) {
+    doc.Caret = TTextPos{par, offset};
+    doc.Selection->Reset();
+    MakeFragmentFromPositions(doc.Caret, doc.Caret, doc.Selection->Fragment(0));
+}
+
+// The fixture's document is hidden, and a hidden document keeps no undo
+// list; these tests undo.
+void KeepUndo(TDoc& doc) {
+    doc.StateFlags[sfHidden] = 0;
+}
+
+void UpdateAll(TDoc& doc, const TFieldTypeSet& types) {
+    doc.PerformOperation(TUpdateFieldsArgs{nullptr, nullptr, types});
+}
+
+class FieldUpdateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetFieldDateFormatHook([](std::int32_t, bool time) { return time ? u"HH:mm" : u"M/d/yyyy"; });
+    }
+    void TearDown() override { SetFieldDateFormatHook(nullptr); }
+    TEditingInstalled Installed;
+};
+
+TEST(ShownFieldResultTest, CutsAtTheFirstReturnAndNamesEmptyResults) {
+    struct Case {
+        std::u16string Result;
+        std::u16string Shown;
+    };
+    const Case cases[] = {
+        {u"12", u"12"},   {u"first\rsecond", u"first"}, {u"\rall after", u"(None)"},
+        {u"", u"(None)"}, {u"a\nb", u"a\nb"},  // only a carriage return cuts
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Utf8(c.Result));
+        EXPECT_EQ(ShownFieldResult(c.Result), c.Shown);
+    }
+}
+
+// Each update of the main story over fields whose results stand wrong, the
+// same or empty: what the text shows afterwards, and whether the operation
+// was recorded at all.
+TEST_F(FieldUpdateTest, UpdateWritesOnlyChangedResultsAndUndoesInOneStep) {
+    struct Case {
+        const char* Name;
+        const char* Instruction;
+        const char* Before;
+        const char* After;
+        bool Recorded;
+    };
+    const Case cases[] = {
+        {"wrong page number, same length (patched in place)", "PAGE", "7", "2", true},
+        {"wrong page number, longer", "PAGE", "seventy", "2", true},
+        {"right page number", "PAGE", "2", "2", false},
+        {"page count", "NUMPAGES", "?", "2", true},
+        {"roman page number", "PAGE \\* ROMAN", "2", "II", true},
+        {"empty title", "TITLE", "old title", "(None)", true},
+        {"empty title already shown", "TITLE", "(None)", "(None)", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TFieldDoc fixture;
+        TDoc& doc = fixture.Doc();
+        fixture.Add("First page");
+        TPar& par = fixture.Add("Page ", true);
+        TField& field = fixture.AddField(par, c.Instruction, c.Before);
+        TFieldDoc::Append(par, " of the text");
+        fixture.Paginate();
+        KeepUndo(doc);
+        PlaceCaret(doc, 1, doc.Par(1)->CharCount() - 1);
+        const std::int32_t undoBefore = doc.UndoList.Count;
+        const std::string before = ParText(doc, 1);
+
+        UpdateAll(doc, TFieldTypeSet{field.Type});
+        EXPECT_EQ(ResultOf(doc, field), c.After);
+        EXPECT_EQ(ParText(doc, 1), std::string("Page ") + c.After + " of the text");
+        EXPECT_EQ(doc.UndoList.Count, undoBefore + (c.Recorded ? 1 : 0));
+        EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+        // The caret behind the field moved with the text after it.
+        EXPECT_EQ(doc.Caret.Offset, doc.Par(1)->CharCount() - 1);
+        if (!c.Recorded)
+            continue;
+        doc.Undo(true);
+        EXPECT_EQ(ParText(doc, 1), before);
+        EXPECT_EQ(ResultOf(doc, field), c.Before);
+        doc.Redo();
+        EXPECT_EQ(ResultOf(doc, field), c.After);
+    }
+}
+
+// Only the types asked for are updated, and a field outside the range
+// stays as it was.
+TEST_F(FieldUpdateTest, TypesAndRangeLimitTheUpdate) {
+    TFieldDoc fixture;
+    TDoc& doc = fixture.Doc();
+    TField& page = fixture.AddField(fixture.Add("A "), "PAGE", "?");
+    TField& count = fixture.AddField(fixture.Add("B "), "NUMPAGES", "?");
+    TField& later = fixture.AddField(fixture.Add("C "), "PAGE", "?");
+    fixture.Paginate();
+
+    UpdateAll(doc, TFieldTypeSet{ftPageNumber});
+    EXPECT_EQ(ResultOf(doc, page), "1");
+    EXPECT_EQ(ResultOf(doc, count), "?");
+    EXPECT_EQ(ResultOf(doc, later), "1");
+
+    later.Instruction = u"PAGE \\* ROMAN";
+    page.Instruction = u"PAGE \\* alphabetic";
+    TFragment first;
+    MakeFragment(0, 0, 0, doc.Par(0)->CharCount() - 1, first);
+    doc.PerformOperation(TUpdateFieldsArgs{nullptr, &first, TFieldTypeSet{ftPageNumber, ftNumPages}});
+    EXPECT_EQ(ResultOf(doc, page), "a");
+    EXPECT_EQ(ResultOf(doc, count), "?");
+    EXPECT_EQ(ResultOf(doc, later), "1");
+
+    // Two ranges of a compound set, the later one first.
+    TCompoundFragment* set = NewCompoundFragment();
+    set->SetCount(2);
+    MakeFragment(1, 0, 1, 3, set->Fragment(0));
+    MakeFragment(2, 0, 2, 3, set->Fragment(1));
+    doc.PerformOperation(TUpdateFieldsArgs{set, nullptr, TFieldTypeSet{ftPageNumber, ftNumPages}});
+    ReleaseCompoundFragment(set);
+    EXPECT_EQ(ResultOf(doc, count), "1");
+    EXPECT_EQ(ResultOf(doc, later), "I");
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+}
+
+// Inserting a field puts a placeholder in, the chained update replaces it,
+// and one undo takes everything out again.
+TEST_F(FieldUpdateTest, InsertFieldUpdatesAtOnceAndUndoesAsOne) {
+    struct Case {
+        std::uint8_t Type;
+        const char16_t* Arguments;
+        const char* Instruction;
+        const char* Result;
+    };
+    const Case cases[] = {
+        {ftPageNumber, nullptr, "PAGE", "1"},
+        {ftPageNumber, u"\\* ROMAN", "PAGE \\* ROMAN", "I"},
+        {ftNumPages, nullptr, "NUMPAGES", "1"},
+        {ftTitle, nullptr, "TITLE", "(None)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Instruction);
+        TFieldDoc fixture;
+        TDoc& doc = fixture.Doc();
+        fixture.Add("Before after");
+        fixture.Paginate();
+        KeepUndo(doc);
+        PlaceCaret(doc, 0, 7);
+        const std::int32_t undoBefore = doc.UndoList.Count;
+        const std::int32_t fieldsBefore = doc.Fields.Count;
+        std::u16string arguments = c.Arguments != nullptr ? c.Arguments : u"";
+        doc.PerformOperation(TInsertFieldArgs{c.Type, c.Arguments != nullptr ? &arguments : nullptr});
+
+        ASSERT_EQ(doc.Fields.Count, fieldsBefore + 1);
+        TField& field = *doc.Fields.At<TField>(doc.Fields.Count - 1);
+        EXPECT_EQ(Utf8(field.Instruction), c.Instruction);
+        EXPECT_EQ(field.Kind, fkCode);
+        EXPECT_EQ(ResultOf(doc, field), c.Result);
+        EXPECT_EQ(ParText(doc, 0), std::string("Before ") + c.Result + "after");
+        TFragment range;
+        ASSERT_TRUE(doc.FieldRange(&field, range));
+        EXPECT_EQ(doc.Caret.Offset, range.End.Offset);
+        EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+
+        doc.Undo(true);
+        EXPECT_EQ(ParText(doc, 0), "Before after");
+        EXPECT_EQ(doc.Fields.Count, fieldsBefore);
+        EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+        doc.Redo();
+        EXPECT_EQ(ParText(doc, 0), std::string("Before ") + c.Result + "after");
+        (void)undoBefore;
+    }
+}
+
+// A type without a keyword inserts nothing.
+TEST_F(FieldUpdateTest, InsertFieldOfUnknownTypeDoesNothing) {
+    TFieldDoc fixture;
+    TDoc& doc = fixture.Doc();
+    fixture.Add("Text");
+    fixture.Paginate();
+    PlaceCaret(doc, 0, 2);
+    for (std::uint8_t type : {std::uint8_t{0}, std::uint8_t{94}, std::uint8_t{96}, std::uint8_t{200}}) {
+        SCOPED_TRACE(static_cast<int>(type));
+        doc.PerformOperation(TInsertFieldArgs{type, nullptr});
+        EXPECT_EQ(ParText(doc, 0), "Text");
+        EXPECT_EQ(doc.Fields.Count, 0);
+    }
+}
+
+// Changing the type rewrites the instruction to the new keyword with the
+// argument given for each field and shows the new result at once; editing
+// and removing fields undo.
+TEST_F(FieldUpdateTest, ChangeTypeEditAndRemove) {
+    TFieldDoc fixture;
+    TDoc& doc = fixture.Doc();
+    TField& a = fixture.AddField(fixture.Add("A "), "PAGE", "1");
+    TField& b = fixture.AddField(fixture.Add("B ", true), "PAGE", "2");
+    fixture.Paginate();
+    KeepUndo(doc);
+
+    TList fields;
+    fields.Add(&a);
+    fields.Add(&b);
+    std::u16string roman = u"\\* ROMAN";
+    std::u16string none;
+    TList arguments;
+    arguments.Add(&roman);
+    arguments.Add(&none);
+    doc.PerformOperation(TChangeFieldTypeArgs{&fields, ftNumPages, &arguments});
+    EXPECT_EQ(Utf8(a.Instruction), "NUMPAGES \\* ROMAN");
+    EXPECT_EQ(Utf8(b.Instruction), "NUMPAGES");
+    EXPECT_EQ(ResultOf(doc, a), "II");
+    EXPECT_EQ(ResultOf(doc, b), "2");
+    doc.Undo(true);
+    EXPECT_EQ(a.Type, ftPageNumber);
+    EXPECT_EQ(Utf8(a.Instruction), "PAGE");
+    EXPECT_EQ(ResultOf(doc, a), "1");
+    EXPECT_EQ(ResultOf(doc, b), "2");
+
+    const std::u16string edited = u"PAGE \\* alphabetic";
+    doc.PerformOperation(TEditFieldCodeArgs{&a, &edited});
+    EXPECT_EQ(Utf8(a.Instruction), "PAGE \\* alphabetic");
+    doc.Undo(true);
+    EXPECT_EQ(Utf8(a.Instruction), "PAGE");
+
+    TList removed;
+    removed.Add(&b);
+    doc.PerformOperation(TRemoveFieldArgs{&removed});
+    EXPECT_FALSE(doc.Fields.Contains(&b));
+    EXPECT_EQ(ParText(doc, 1), "B 2");  // the result stays as text
+    doc.Undo(true);
+    EXPECT_EQ(ResultOf(doc, b), "2");
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+}
+
+// The per-page pass shows each page's own number and enters nothing in
+// the undo list; a stored result put back the same way.
+TEST_F(FieldUpdateTest, PerPagePassAndStoredResultsStayOutOfUndo) {
+    TFieldDoc fixture;
+    TDoc& doc = fixture.Doc();
+    TPar& par = fixture.Add("Page ");
+    TField& page = fixture.AddField(par, "PAGE", "?");
+    TField& count = fixture.AddField(par, "NUMPAGES", "?");
+    fixture.Paginate();
+    KeepUndo(doc);
+    const std::int32_t undoBefore = doc.UndoList.Count;
+    TFragment range;
+    MakeFragment(0, 0, 0, doc.Par(0)->CharCount() - 1, range);
+    for (std::int32_t index : {0, 4, 11, 998}) {
+        SCOPED_TRACE(index);
+        UpdateHeaderFooterFieldsForPage(doc, index, range);
+        // Two fields side by side keep their own marks and text.
+        EXPECT_EQ(ParText(doc, 0), "Page " + std::to_string(index + 1) + ResultOf(doc, count));
+        MakeFragment(0, 0, 0, doc.Par(0)->CharCount() - 1, range);
+        EXPECT_EQ(ResultOf(doc, page), std::to_string(index + 1));
+        EXPECT_EQ(doc.UndoList.Count, undoBefore);
+    }
+    EXPECT_EQ(ResultOf(doc, count), std::to_string(doc.FieldPageCount > 0 ? doc.FieldPageCount : doc.Pages.Count));
+
+    EditingServices().SetFieldResult(doc, page, u"stored result");
+    EXPECT_EQ(ResultOf(doc, page), "stored result");
+    EXPECT_EQ(doc.UndoList.Count, undoBefore);
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+}
+
+}  // namespace
+
+namespace {
+
+// Painting lays a page's header out after asking the field code to update
+// it: each page shows its own number, and nothing enters the undo list.
+TEST_F(FieldUpdateTest, PaintingSeamGivesEachPageItsNumber) {
+    TFieldDoc fixture;
+    TDoc& doc = fixture.Doc();
+    fixture.Add("One");
+    fixture.Add("Two", true);
+    fixture.Add("Three", true);
+    TMemory content;
+    content.AppendString("Page ");
+    doc.BeginOperation(nullptr);
+    TField* header = AddHeaderFooterField(doc, *doc.Sections.At<TSection>(0), hfOddHeader, content,
+                                          HeaderFooterParFormat(doc, hfOddHeader));
+    doc.EndOperation();
+    ASSERT_NE(header, nullptr);
+    TFragment range;
+    ASSERT_TRUE(doc.FieldRange(header, range));
+    PlaceCaret(doc, range.Start.Par, 5);
+    doc.PerformOperation(TInsertFieldArgs{ftPageNumber, nullptr});
+    TField* page = doc.Fields.At<TField>(doc.Fields.Count - 1);
+    ASSERT_EQ(page->Type, ftPageNumber);
+    fixture.Paginate();
+    KeepUndo(doc);
+    ASSERT_EQ(doc.Pages.Count, 3);
+    ASSERT_NE(HeaderFooterFieldUpdater, nullptr);
+    const std::int32_t undoBefore = doc.UndoList.Count;
+    for (std::int32_t index : {2, 0, 1, 1}) {
+        SCOPED_TRACE(index);
+        TPage& shown = *doc.Pages.At<TPage>(index);
+        ASSERT_EQ(shown.HeaderField, header);
+        HeaderFooterFieldUpdater(doc, shown);
+        EXPECT_EQ(ResultOf(doc, *page), std::to_string(index + 1));
+        EXPECT_EQ(doc.UndoList.Count, undoBefore);
+    }
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+}
+
+}  // namespace
