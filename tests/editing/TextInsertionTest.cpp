@@ -105,6 +105,20 @@ TEST_F(TypingTest, TypedTextUndoesAndRedoes) {
     EXPECT_EQ(TestSupport::DocumentBytes(doc), after);
 }
 
+TEST_F(TypingTest, InsertingWhileRecordingIsSuspendedReadsNoFreedStep) {
+    // With recording suspended the document frees each step as soon as it
+    // is handed over; the insertion must have read its end before that.
+    TEditDoc ed({"one", "two"});
+    TDoc& doc = ed.Doc();
+    doc.BeginOperation(nullptr);
+    ASSERT_TRUE(doc.RecordingSuspended());
+    const TextBytes text(" more\rlines");
+    InsertText(doc, text, TTextPos{0, 3}, 0);
+    doc.EndOperation();
+    EXPECT_EQ(ed.Text(), "one more / lines / two");
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+}
+
 TEST_F(TypingTest, OvertypeNeverTakesTheParagraphMark) {
     struct Case {
         const char* Name;

@@ -316,10 +316,14 @@ void InsertFormatted(TDoc& doc,
             doc.PopStateFlag();
     }
 
+    // The end is read before the step is handed over: with recording
+    // suspended the document frees it at once.
     auto* step = TInsDelOperation::CreateInsertion(&doc, stream, pos, story, (flags & ifNoObjects) == 0);
-    step->Execute();
+    step->Redo();
+    doc.ClearTableCache();
     TTextPos end;
     MakeTextPos(step->EndPar, step->EndOffset, end);
+    doc.AddSubOperation(step);
     TPostActions& pa = doc.PostActions();
     pa.Selection->Reset();
 
