@@ -17,6 +17,7 @@
 #include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/paragraphs/TPar.h"
+#include "model/undo/SectionOperations.h"
 #include "model/undo/TFormatParsOperation.h"
 #include "model/undo/TInsDelOperation.h"
 
@@ -58,6 +59,78 @@ bool WholeWords(const TDoc& doc, const TFragment& r) {
 }
 
 void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e);
+
+TSection* SectionAt(TDoc& doc, std::int32_t par) {
+    if (par < 0 || doc.ParCount() == 0)
+        return nullptr;
+    return doc.SectionOfPar(std::min(par, doc.ParCount() - 1));
+}
+
+// The start section's break goes with the span and its text joins the end
+// section: every header or footer the start section has and the end section
+// lacks moves over, so that the joined text keeps the headers it showed.
+void HandOverHeaders(TDoc& doc, TSection* from, TSection* to) {
+    if (from == nullptr || to == nullptr || from == to)
+        return;
+    TField* fromSlots[HeaderFooterSlotCount];
+    TField* toSlots[HeaderFooterSlotCount];
+    bool moved = false;
+    for (int i = 0; i < HeaderFooterSlotCount; ++i) {
+        fromSlots[i] = from->HeadersFooters[i];
+        toSlots[i] = to->HeadersFooters[i];
+        if (fromSlots[i] != nullptr && toSlots[i] == nullptr) {
+            toSlots[i] = fromSlots[i];
+            fromSlots[i] = nullptr;
+            moved = true;
+        }
+    }
+    if (!moved)
+        return;
+    (new TChangeSectHeadersOperation(&doc, to, toSlots))->Execute();
+    (new TChangeSectHeadersOperation(&doc, from, fromSlots))->Execute();
+}
+
+bool SectionListed(const TDoc& doc, const TSection* section) {
+    for (std::int32_t i = 0; i < doc.Sections.Count; ++i)
+        if (doc.Sections.At<TSection>(i) == section)
+            return true;
+    return false;
+}
+
+// The header and footer fields of sections that went with their breaks,
+// which no section that stays shows (sections may share a field).
+std::vector<TField*> OrphanedHeaders(TDoc& doc, const std::vector<TSection*>& before) {
+    std::vector<TField*> gone;
+    for (TSection* section : before) {
+        if (SectionListed(doc, section))
+            continue;
+        for (TField* field : section->HeadersFooters)
+            if (field != nullptr && std::find(gone.begin(), gone.end(), field) == gone.end())
+                gone.push_back(field);
+    }
+    for (std::int32_t i = 0; i < doc.Sections.Count && !gone.empty(); ++i)
+        for (TField* field : doc.Sections.At<TSection>(i)->HeadersFooters)
+            gone.erase(std::remove(gone.begin(), gone.end(), field), gone.end());
+    return gone;
+}
+
+// Takes a header or footer field's whole paragraphs out of the header and
+// footer story; the field leaves with them.
+void RemoveHeaderParagraphs(TDoc& doc, TField* field) {
+    TFragment range;
+    if (!doc.Fields.Contains(field) || !IndexedFieldRange(doc, field, range))
+        return;
+    const std::int32_t first = range.Start.Par;
+    if (first < 0 || first >= doc.ParCount() || doc.StoryOfPar(first) != stHeadersFooters)
+        return;
+    std::int32_t last = range.End.Par;
+    if (range.End.Offset == 0 && last > first)
+        --last;
+    last = std::min(last, doc.LastParOfStory(stHeadersFooters));
+    TInsDelOperation::CreateRemoval(&doc, TTextPos{first, 0}, TTextPos{last + 1, 0}, stHeadersFooters)->Execute();
+    if (doc.Fields.Contains(field))
+        doc.DeleteField(field);
+}
 
 // Cell by cell, each cell's text without its mark, from the last cell.
 void DeleteCellWise(TDeletion& del, const TTextPos& s, const TTextPos& e) {
@@ -274,6 +347,30 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
                 ref->Partner != nullptr)
                 notes.push_back(ref->Partner);
     }
+    // Sections whose breaks lie in the span disappear with them.
+    std::vector<TSection*> sectionsBefore;
+    bool firstSectionToEnd = false;
+    TSectionFormat firstFormat{};
+    TPageSetup firstSetup{};
+    if (story == stMain && doc.Sections.Count > 1 && (flags & dfHeadersStay) == 0) {
+        TSection* startSection = SectionAt(doc, sp);
+        TSection* endSection = SectionAt(doc, std::min(e.Par, storyLast));
+        if (startSection != endSection) {
+            if ((flags & dfKeepNotesAndHeaders) == 0)
+                for (std::int32_t i = 0; i < doc.Sections.Count; ++i)
+                    sectionsBefore.push_back(doc.Sections.At<TSection>(i));
+            HandOverHeaders(doc, startSection, endSection);
+        }
+        // A span from the first section to the text's end leaves the text
+        // in the last section: it takes the first section's look again.
+        TSection* first = doc.Sections.At<TSection>(0);
+        const bool toEnd = e.Par > storyLast || (e.Par == storyLast && e.Offset >= Len(doc, storyLast) - 1);
+        if (startSection == first && endSection != first && toEnd) {
+            firstSectionToEnd = true;
+            firstFormat = first->Format;
+            firstSetup = first->PageSetup;
+        }
+    }
     TLiftedFieldMarks lifted;
     const bool handleMarks = doc.StateFlags[sfReplacing] == 0;
     if (handleMarks) {
@@ -296,6 +393,13 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
     doc.PostActions().Caret = caret;
     if (handleMarks)
         RestoreFieldMarks(doc, lifted, caret, caret);
+
+    if (firstSectionToEnd && doc.Sections.Count > 0 && doc.StoryCounts[stMain] > 0) {
+        const std::int32_t mainLast = doc.LastParOfStory(stMain);
+        (new TFormatSectOperation(&doc, 0, mainLast, firstFormat))->Execute();
+        const TFragment whole{TTextPos{0, 0}, TTextPos{mainLast, Len(doc, mainLast)}};
+        (new TChangePageParamsOperation(&doc, whole, pwWholeSetup, 0, &firstSetup))->Execute();
+    }
 
     if ((flags & dfSmartSpacing) != 0 && sp <= newLast && !wholePars) {
         TSmartSpaceResult r;
@@ -352,6 +456,14 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
             ++del.Deleted;
         }
         del.Flags = saved;
+        doc.Caret = keep;
+        doc.PostActions().Caret = keep;
+    }
+    // The headers and footers of sections that went with their breaks.
+    if (!sectionsBefore.empty()) {
+        const TTextPos keep = doc.Caret;
+        for (TField* field : OrphanedHeaders(doc, sectionsBefore))
+            RemoveHeaderParagraphs(doc, field);
         doc.Caret = keep;
         doc.PostActions().Caret = keep;
     }
