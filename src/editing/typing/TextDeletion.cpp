@@ -17,7 +17,10 @@
 #include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/paragraphs/TPar.h"
+#include "model/undo/OperationArgs.h"
+#include "model/undo/OperationWorkers.h"
 #include "model/undo/SectionOperations.h"
+#include "model/undo/TFormatFontOperation.h"
 #include "model/undo/TFormatParsOperation.h"
 #include "model/undo/TInsDelOperation.h"
 
@@ -472,6 +475,73 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
     ++del.Deleted;
 }
 
+// After a whole story is cleared the caret's paragraph starts afresh: in the
+// main text a paragraph of another style goes back to Normal; elsewhere, or
+// already in Normal, it drops its own formatting for its style's.
+void ResetClearedParagraph(TDoc& doc) {
+    const std::int32_t par = std::min(doc.Caret.Par, doc.ParCount() - 1);
+    if (par < 0)
+        return;
+    const TTextPos caret = doc.Caret;
+    const bool toNormal = doc.StoryOfPar(par) == stMain && doc.Par(par)->Format.Style != 0;
+    if (auto worker = toNormal ? OperationWorker<TApplyStyleArgs>() : nullptr) {
+        // The whole style, not its index alone; the worker works on the
+        // caret's paragraph.
+        MakeTextPos(par, 0, doc.Caret);
+        TApplyStyleArgs args{0, 1};
+        TOperationCall call = TOperationCall::Of(args);
+        worker(doc, call, args);
+    } else if (auto reset = toNormal ? nullptr : OperationWorker<TResetFormatArgs>()) {
+        const TFragment range{TTextPos{par, 0}, TTextPos{par, Len(doc, par)}};
+        TResetFormatArgs args{nullptr, &range, 0};
+        TOperationCall call = TOperationCall::Of(args);
+        reset(doc, call, args);
+    } else {
+        // Without the formatting room: the plain paragraph format, in
+        // Normal or the paragraph's own style, its place in a table kept.
+        const TParFormat& old = doc.Par(par)->Format;
+        TParFormat format = old.InTable != 0 ? TableParFormat : DefaultParFormat;
+        format.Style = toNormal ? 0 : old.Style;
+        auto* step = new TFormatParsOperation(&doc);
+        step->AddChange(par, format);
+        if (step->Empty())
+            delete step;
+        else
+            step->Execute();
+    }
+    doc.Caret = caret;
+}
+
+// The paragraph format and the mark's character format of a paragraph,
+// carried over a replacement.
+struct TSavedParLook {
+    TParFormat Format;
+    TCharFormat Mark;
+};
+
+bool HoldsParagraphEnd(const TMemory& text, std::int32_t flags) {
+    if ((flags & ifUtf16) == 0)
+        return false;
+    for (std::int32_t i = 0; i + 1 < text.Size; i += 2)
+        if (text.Data[i] == '\r' && text.Data[i + 1] == 0)
+            return true;
+    return false;
+}
+
+void GiveLook(TDoc& doc, std::int32_t par, const TSavedParLook& look) {
+    if (par < 0 || par >= doc.ParCount())
+        return;
+    auto* step = new TFormatParsOperation(&doc);
+    step->AddChange(par, look.Format);
+    if (step->Empty())
+        delete step;
+    else
+        step->Execute();
+    const std::int32_t len = Len(doc, par);
+    if (len > 0)
+        (new TFormatFontOperation(&doc, TFragment{TTextPos{par, len - 1}, TTextPos{par, len}}, look.Mark))->Execute();
+}
+
 }  // namespace
 
 void DeleteText(TDoc& doc,
@@ -525,6 +595,7 @@ void DeleteText(TDoc& doc,
         ReorderNotes(doc);
     if ((del.Deleted > 0 || doc.StateFlags[sfClearingStory] != 0) && doc.StateFlags[sfSmartSpacing] == 0) {
         if (doc.StateFlags[sfClearingStory] != 0) {
+            ResetClearedParagraph(doc);
             // The story's fields go with its text, except note texts and headers.
             const int story = doc.StoryOfPar(std::min(doc.Caret.Par, doc.ParCount() - 1));
             RebuildFieldIndex(doc);
@@ -557,6 +628,17 @@ void ReplaceText(TDoc& doc, const TTextPos& start, const TTextPos& end, std::int
         e.Par = last;
         e.Offset = Len(doc, last) - 1;
     }
+    // Text with paragraph ends may carry the replaced paragraphs' formats
+    // over to the paragraphs it makes.
+    std::vector<TSavedParLook> looks;
+    if (doc.StateFlags[sfKeepParFormatsOnReplace] != 0 && HoldsParagraphEnd(text, flags)) {
+        const std::int32_t lastSaved = std::min(e.Offset >= Len(doc, e.Par) ? e.Par + 1 : e.Par, last);
+        for (std::int32_t p = s.Par; p <= lastSaved; ++p) {
+            TSavedParLook look{doc.Par(p)->Format, {}};
+            doc.FormatAtPos(TTextPos{p, Len(doc, p) - 1}, look.Mark);
+            looks.push_back(look);
+        }
+    }
     // A hyperlink whose whole text is replaced goes; part of it keeps it.
     if (doc.StateFlags[sfKeepWholeHyperlink] == 0 && doc.Fields.Count > 0) {
         TFragment span{s, e};
@@ -585,6 +667,18 @@ void ReplaceText(TDoc& doc, const TTextPos& start, const TTextPos& end, std::int
     doc.PopStateFlag();
     if (handleMarks)
         RestoreFieldMarks(doc, lifted, s, doc.Caret);
+    if (!looks.empty()) {
+        // The new paragraphs take the saved looks in order, those beyond
+        // them the second-to-last, and the caret's paragraph the last.
+        const TTextPos caret = doc.Caret;
+        const auto n = static_cast<std::int32_t>(looks.size());
+        for (std::int32_t p = s.Par; p < caret.Par; ++p) {
+            const std::int32_t i = p - s.Par;
+            GiveLook(doc, p, looks[static_cast<std::size_t>(i < n ? i : std::max(n - 2, 0))]);
+        }
+        GiveLook(doc, caret.Par, looks.back());
+        doc.Caret = caret;
+    }
     doc.PostActions().Selection->Reset();
     doc.PostActions().Caret = doc.Caret;
 }
