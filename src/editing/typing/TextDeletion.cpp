@@ -1,8 +1,10 @@
 #include "editing/typing/TextDeletion.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
+#include "base/core/ObjectHandles.h"
 #include "editing/fields/FieldIndex.h"
 #include "editing/fields/FieldIndexMarks.h"
 #include "editing/tables/TableStructure.h"
@@ -16,10 +18,12 @@
 #include "model/fields/TField.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
+#include "model/formats/TShape.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/OperationArgs.h"
 #include "model/undo/OperationWorkers.h"
 #include "model/undo/SectionOperations.h"
+#include "model/undo/ShapeOperations.h"
 #include "model/undo/TFormatFontOperation.h"
 #include "model/undo/TFormatParsOperation.h"
 #include "model/undo/TInsDelOperation.h"
@@ -62,6 +66,81 @@ bool WholeWords(const TDoc& doc, const TFragment& r) {
 }
 
 void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e);
+
+bool IsLiveShape(const TShape* shape) {
+    return (shape->ShapeFlags & 4) == 0;
+}
+
+// The floating shapes anchored in a paragraph, with the character offset of
+// each anchor, in text order. The anchor controls are read from the stream,
+// which stays right however the paragraph was edited.
+void ShapeAnchorsIn(const TDoc& doc, std::int32_t par, std::vector<std::pair<std::int32_t, TShape*>>& out) {
+    const TPar& p = *doc.Par(par);
+    TStreamElement e;
+    std::int32_t chars = 0;
+    for (std::int32_t off = 0; off < p.Stream.Size; off += e.Length) {
+        ReadStreamElement(p.Stream.Data, p.Stream.Size, off, e);
+        if (!e.IsControl) {
+            chars += e.Length;
+            continue;
+        }
+        if (e.Truncated)
+            break;
+        if (e.Code == fcShapeAnchor)
+            if (auto* shape = HandleTo<TShape>(static_cast<TObjectHandle>(e.Value)))
+                out.emplace_back(chars, shape);
+        if (ControlTakesPosition(e.Code))
+            ++chars;
+    }
+}
+
+// Floating shapes anchored in whole paragraphs that a span removes leave
+// the stacking order before they go, from the last paragraph back, so that
+// the shapes above close up and undo opens the places again.
+void RemoveShapesFromZOrder(TDoc& doc, std::int32_t first, std::int32_t last) {
+    std::vector<std::pair<std::int32_t, TShape*>> anchors;
+    for (std::int32_t p = last; p >= first; --p) {
+        anchors.clear();
+        ShapeAnchorsIn(doc, p, anchors);
+        for (auto it = anchors.rbegin(); it != anchors.rend(); ++it)
+            if (IsLiveShape(it->second) && doc.Shapes.Contains(it->second))
+                (new TRemoveShapeFromZOrderOperation(&doc, it->second))->Execute();
+    }
+}
+
+// The selected floating shapes go with their anchors; the selection is
+// recorded before and after, so that undo brings the shapes back selected.
+void DeleteSelectedShapes(TDoc& doc, std::int32_t flags) {
+    if (doc.SelectedShapes.Count == 0 || (flags & dfKeepObjects) != 0)
+        return;
+    (new TSelShapesOperation(&doc, doc.SelectedShapes))->Execute();
+    std::vector<TShape*> selected;
+    for (std::int32_t i = 0; i < doc.SelectedShapes.Count; ++i)
+        selected.push_back(doc.SelectedShapes.At<TShape>(i));
+    const TTextPos caret = doc.Caret;
+    for (TShape* shape : selected) {
+        if (!doc.Shapes.Contains(shape) || !IsLiveShape(shape) || shape->InlineField != nullptr ||
+            shape->AnchorPar == nullptr)
+            continue;
+        const std::int32_t par = doc.Pars.IndexOf(shape->AnchorPar);
+        if (par < 0)
+            continue;
+        std::vector<std::pair<std::int32_t, TShape*>> anchors;
+        ShapeAnchorsIn(doc, par, anchors);
+        for (const auto& [offset, anchored] : anchors) {
+            if (anchored != shape)
+                continue;
+            (new TRemoveShapeFromZOrderOperation(&doc, shape))->Execute();
+            TInsDelOperation::CreateRemoval(&doc, TTextPos{par, offset}, TTextPos{par, offset + 1}, doc.StoryOfPar(par))
+                ->Execute();
+            if (caret.Par == par && caret.Offset > offset)
+                doc.Caret.Offset = caret.Offset - 1;
+            break;
+        }
+    }
+    const TList none;
+    (new TSelShapesOperation(&doc, none))->Execute();
+}
 
 TSection* SectionAt(TDoc& doc, std::int32_t par) {
     if (par < 0 || doc.ParCount() == 0)
@@ -350,6 +429,12 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
                 ref->Partner != nullptr)
                 notes.push_back(ref->Partner);
     }
+    if (doc.Shapes.Count > 0 && s.Offset == 0) {
+        std::int32_t lastWhole = e.Offset >= Len(doc, std::min(e.Par, parCount - 1)) ? e.Par : e.Par - 1;
+        lastWhole = std::min(lastWhole, storyLast);
+        if (lastWhole >= sp)
+            RemoveShapesFromZOrder(doc, sp, lastWhole);
+    }
     // Sections whose breaks lie in the span disappear with them.
     std::vector<TSection*> sectionsBefore;
     bool firstSectionToEnd = false;
@@ -550,6 +635,8 @@ void DeleteText(TDoc& doc,
                 const TTextPos& end,
                 std::int32_t flags) {
     TDeletion del{doc, flags};
+    if ((flags & dfSelectedShapes) != 0)
+        DeleteSelectedShapes(doc, flags);
     doc.PushStateFlag(sfDeletionRunning);
     // Notes are put in order once, when every span is gone.
     doc.PushStateFlag(sfNoNoteReorder);
