@@ -9,6 +9,7 @@
 #include "editing/fields/FieldIndex.h"
 #include "editing/typing/TextDeletion.h"
 #include "editing/typing/TextInsertion.h"
+#include "editing/typing/TypingSeams.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/managers/TStyle.h"
@@ -111,6 +112,45 @@ TEST_F(ClearingAndReplacingTest, ReplacingWithParagraphEndsCarriesTheReplacedPar
         doc.Undo(false);
         EXPECT_EQ(TestSupport::DocumentBytes(doc), before);
     }
+}
+
+// What the drop-cap seams saw during a replacement.
+struct TDropCapCalls {
+    std::vector<std::string> Calls;
+    std::string TextAtRestore;
+};
+TDropCapCalls* DropCapCalls = nullptr;
+
+TEST_F(ClearingAndReplacingTest, AReplacementLiftsADropCapAndMakesItAgainAfterTheNewText) {
+    TEditDoc ed({"Once upon a time", "next"});
+    TDoc& doc = ed.Doc();
+    TDropCapCalls calls;
+    DropCapCalls = &calls;
+    TTypingSeams& seams = TypingSeams();
+    const TTypingSeams saved = seams;
+    seams.LiftDropCapForEdit = [](TDoc&, const TTextPos& at, TLiftedDropCap& lifted) {
+        DropCapCalls->Calls.push_back("lift at " + std::to_string(at.Par) + "," + std::to_string(at.Offset));
+        // Only a replacement inside the first four letters cuts the cap.
+        if (at.Par == 0 && at.Offset < 4) {
+            lifted.Lifted = true;
+            lifted.Par = 0;
+            lifted.Letters = 4;
+        }
+    };
+    seams.RestoreDropCapAfterEdit = [](TDoc& d, const TLiftedDropCap& lifted) {
+        DropCapCalls->Calls.push_back("restore " + std::to_string(lifted.Letters));
+        const TPar& par = *d.Par(lifted.Par);
+        DropCapCalls->TextAtRestore.assign(reinterpret_cast<const char*>(par.Chars.Data), par.CharCount() - 1);
+    };
+    const TextBytes inside("Tw");
+    doc.PerformOperation(TReplaceTextArgs{TTextPos{0, 0}, TTextPos{0, 2}, &inside, 0});
+    const TextBytes after("tale");
+    doc.PerformOperation(TReplaceTextArgs{TTextPos{0, 12}, TTextPos{0, 16}, &after, 0});
+    seams = saved;
+    DropCapCalls = nullptr;
+    EXPECT_EQ(calls.Calls, (std::vector<std::string>{"lift at 0,0", "restore 4", "lift at 0,12"}));
+    EXPECT_EQ(calls.TextAtRestore, "Twce upon a time");
+    EXPECT_EQ(ed.Text(), "Twce upon a tale / next");
 }
 
 }  // namespace

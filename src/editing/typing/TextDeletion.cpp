@@ -715,6 +715,10 @@ void ReplaceText(TDoc& doc, const TTextPos& start, const TTextPos& end, std::int
         e.Par = last;
         e.Offset = Len(doc, last) - 1;
     }
+    // A drop cap whose letters the replacement would cut is lifted and made
+    // again afterwards.
+    TLiftedDropCap dropCap;
+    TypingSeams().LiftDropCapForEdit(doc, s, dropCap);
     // Text with paragraph ends may carry the replaced paragraphs' formats
     // over to the paragraphs it makes.
     std::vector<TSavedParLook> looks;
@@ -766,6 +770,8 @@ void ReplaceText(TDoc& doc, const TTextPos& start, const TTextPos& end, std::int
         GiveLook(doc, caret.Par, looks.back());
         doc.Caret = caret;
     }
+    if (dropCap.Lifted)
+        TypingSeams().RestoreDropCapAfterEdit(doc, dropCap);
     doc.PostActions().Selection->Reset();
     doc.PostActions().Caret = doc.Caret;
 }
