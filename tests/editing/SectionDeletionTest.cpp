@@ -4,54 +4,16 @@
 #include <gtest/gtest.h>
 
 #include "EditDoc.h"
-#include "base/core/ObjectHandles.h"
-#include "base/core/TMemory.h"
 #include "editing/fields/FieldIndex.h"
 #include "editing/typing/TextDeletion.h"
-#include "layout/pagination/HeaderFooterFields.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
-#include "model/formats/FormatStream.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/OperationArgs.h"
-#include "model/undo/OperationCodes.h"
-#include "model/undo/TOperation.h"
 #include "support/ModelInvariants.h"
 
 namespace {
-
-// Turns the (empty) main-text paragraph par into a section break: a new
-// section ends there, the one that held it keeps the text after it.
-TSection& BreakAt(TDoc& doc, std::int32_t par) {
-    auto* section = new TSection(&doc);
-    auto& last = *static_cast<TSection*>(doc.Sections.Last());
-    section->Assign(last);
-    section->Format.BreakKind = 1;
-    doc.Sections.Insert(doc.Sections.Count - 1, section);
-    TPar& p = *doc.Par(par);
-    p.Stream.Clear();
-    p.Chars.Clear();
-    AppendFormatControl(p.Stream, fcSectionBreak, static_cast<std::int32_t>(ObjectHandle(section)));
-    p.Chars.AppendByte(chSectionBreak);
-    p.Changed();
-    doc.StateFlags[sfSectionIndexStale] = 1;
-    doc.UpdateSectionIndex();
-    return *section;
-}
-
-TField* AddHeader(TDoc& doc, TSection& section, int slot, const std::string& text) {
-    auto* operation = new TOperation(&doc, unHeaderAndFooter);
-    doc.BeginOperation(operation);
-    TMemory content;
-    for (char c : text)
-        content.AppendByte(static_cast<std::uint8_t>(c));
-    TField* field = AddHeaderFooterField(doc, section, slot, content, HeaderFooterParFormat(doc, slot));
-    doc.EndOperation();
-    doc.ApplyPostActions();
-    doc.CommitOperation(operation);
-    return field;
-}
 
 class SectionDeletionTest : public ::testing::Test {
 protected:
@@ -73,14 +35,14 @@ struct TThreeSections {
 
     TThreeSections() {
         TDoc& doc = Ed.Doc();
-        First = &BreakAt(doc, 1);
-        Second = &BreakAt(doc, 3);
+        First = &BreakSectionAt(doc, 1);
+        Second = &BreakSectionAt(doc, 3);
         Last = doc.Sections.At<TSection>(2);
-        FirstOdd = AddHeader(doc, *First, hfOddHeader, "head 1");
-        FirstFooter = AddHeader(doc, *First, hfOddFooter, "foot 1");
-        SecondOdd = AddHeader(doc, *Second, hfOddHeader, "head 2");
-        SecondFirstPage = AddHeader(doc, *Second, hfFirstHeader, "first 2");
-        LastOdd = AddHeader(doc, *Last, hfOddHeader, "head 3");
+        FirstOdd = AddHeaderFooter(doc, *First, hfOddHeader, "head 1");
+        FirstFooter = AddHeaderFooter(doc, *First, hfOddFooter, "foot 1");
+        SecondOdd = AddHeaderFooter(doc, *Second, hfOddHeader, "head 2");
+        SecondFirstPage = AddHeaderFooter(doc, *Second, hfFirstHeader, "first 2");
+        LastOdd = AddHeaderFooter(doc, *Last, hfOddHeader, "head 3");
     }
 };
 

@@ -521,6 +521,15 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
             // Marks of other fields in those paragraphs stay in the story.
             TLiftedFieldMarks marks;
             CollectFieldMarks(doc, TTextPos{first, 0}, TTextPos{lastPar, Len(doc, lastPar)}, false, marks);
+            // The end after the last mark reaches the next paragraph's start,
+            // so the marks before its first character are lifted too; when
+            // that paragraph opens the next story (a header after the last
+            // note) they are its own and go back where it starts.
+            TLiftedFieldMarks next;
+            for (const TFieldMark& m : marks.Marks)
+                if (m.Pos.Par > lastPar)
+                    next.Marks.push_back(m);
+            std::erase_if(marks.Marks, [lastPar](const TFieldMark& m) { return m.Pos.Par > lastPar; });
             TInsDelOperation::CreateRemoval(&doc, TTextPos{first, 0}, TTextPos{lastPar + 1, 0}, noteStory)->Execute();
             if (doc.StoryCounts[noteStory] == 0) {
                 // The story is gone: fields that reached into it go too.
@@ -540,6 +549,13 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
                     at.Offset = Len(doc, at.Par) - 1;
                 }
                 RestoreFieldMarks(doc, marks, at, at);
+            }
+            if (!next.Marks.empty() && first < doc.ParCount()) {
+                // One collection, two restorations: the nesting count the
+                // collection raised once is lowered by each.
+                ++FieldIndexOf(doc).MarkNesting;
+                const TTextPos at{first, 0};
+                RestoreFieldMarks(doc, next, at, at);
             }
             ++del.Deleted;
         }
