@@ -5,12 +5,15 @@
 #include "base/core/ObjectHandles.h"
 #include "editing/services/EditingInstall.h"
 #include "editing/typing/TypingInstall.h"
+#include "layout/pagination/HeaderFooterFields.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TSection.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TTableRow.h"
 #include "model/managers/TAutoList.h"
 #include "model/paragraphs/TPar.h"
+#include "model/undo/OperationCodes.h"
+#include "model/undo/TOperation.h"
 
 namespace {
 
@@ -261,4 +264,34 @@ std::string TEditDoc::StoryText(int story) const {
 
 std::string TEditDoc::Text() const {
     return StoryText(stMain);
+}
+
+TSection& BreakSectionAt(TDoc& doc, std::int32_t par) {
+    auto* section = new TSection(&doc);
+    auto& last = *static_cast<TSection*>(doc.Sections.Last());
+    section->Assign(last);
+    section->Format.BreakKind = 1;
+    doc.Sections.Insert(doc.Sections.Count - 1, section);
+    TPar& p = *doc.Par(par);
+    p.Stream.Clear();
+    p.Chars.Clear();
+    AppendFormatControl(p.Stream, fcSectionBreak, static_cast<std::int32_t>(ObjectHandle(section)));
+    p.Chars.AppendByte(chSectionBreak);
+    p.Changed();
+    doc.StateFlags[sfSectionIndexStale] = 1;
+    doc.UpdateSectionIndex();
+    return *section;
+}
+
+TField* AddHeaderFooter(TDoc& doc, TSection& section, int slot, const std::string& text) {
+    auto* operation = new TOperation(&doc, unHeaderAndFooter);
+    doc.BeginOperation(operation);
+    TMemory content;
+    for (char c : text)
+        content.AppendByte(static_cast<std::uint8_t>(c));
+    TField* field = AddHeaderFooterField(doc, section, slot, content, HeaderFooterParFormat(doc, slot));
+    doc.EndOperation();
+    doc.ApplyPostActions();
+    doc.CommitOperation(operation);
+    return field;
 }

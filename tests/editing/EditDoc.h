@@ -57,6 +57,15 @@ public:
     ~TEditingInstalled();
 };
 
+class TSection;
+
+// Turns the (empty) main-text paragraph par into a section break: a new
+// section ends there, the one that held it keeps the text after it.
+TSection& BreakSectionAt(TDoc& doc, std::int32_t par);
+// Gives a section's slot a new header or footer of one paragraph, in an
+// undo step of its own.
+TField* AddHeaderFooter(TDoc& doc, TSection& section, int slot, const std::string& text);
+
 // The plain bytes of a text for TInsertTextArgs.
 struct TextBytes : TMemory {
     explicit TextBytes(const std::string& text);

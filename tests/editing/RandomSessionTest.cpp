@@ -13,6 +13,7 @@
 #include "editing/typing/TextInsertion.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
+#include "model/document/TSection.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TCharFormat.h"
 #include "model/formats/TCompoundFragment.h"
@@ -106,6 +107,25 @@ std::vector<TRandomOperation>& RandomSessionOperations() {
              const TFragment f = RandomRange(doc, random);
              const std::int32_t flag = flags[random() % 5];
              doc.PerformOperation(TDeleteTextArgs{nullptr, f.Start, f.End, flag});
+         }},
+        {"delete across a section break", 1,
+         [](TDoc& doc, std::mt19937& random) {
+             std::vector<std::int32_t> breaks;
+             for (std::int32_t p = 0; p < doc.StoryCounts[stMain]; ++p) {
+                 const TPar& par = *doc.Par(p);
+                 if (par.CharCount() > 0 && par.Chars.Data[par.CharCount() - 1] == chSectionBreak)
+                     breaks.push_back(p);
+             }
+             if (breaks.empty())
+                 return;
+             const std::int32_t at = breaks[random() % breaks.size()];
+             const std::int32_t from = std::max(0, at - static_cast<std::int32_t>(random() % 3));
+             const std::int32_t to =
+                 std::min(doc.StoryCounts[stMain] - 1, at + 1 + static_cast<std::int32_t>(random() % 2));
+             const TTextPos start{from, static_cast<std::int32_t>(random() % doc.Par(from)->CharCount())};
+             const TTextPos end{to, static_cast<std::int32_t>(random() % (doc.Par(to)->CharCount() + 1))};
+             static const std::int32_t flagChoices[] = {0, 0, dfHeadersStay, dfKeepNotesAndHeaders, dfStoryEnd};
+             doc.PerformOperation(TDeleteTextArgs{nullptr, start, end, flagChoices[random() % 5]});
          }},
         {"delete several ranges", 1,
          [](TDoc& doc, std::mt19937& random) {
@@ -260,15 +280,27 @@ std::string IndexMismatch(TDoc& doc) {
 // One session: Steps random edits from a seed, the model checked after each,
 // then everything undone and redone.
 void RunSession(unsigned seed) {
+    // Paragraphs 1 and 13 become section breaks.
     TEditDoc ed(
-        {"Title <www.example.com> here", "L|first item^", "L|second <item>", "L|", "T|cell <one>", "t|cell two a",
-         "T|cell two b", "#", "T|x", "T|y^", "#", "Some <bookmarked <nested> text> and a note^", "last paragraph"},
+        {"Title <www.example.com> here", "", "L|first item^", "L|second <item>", "L|", "T|cell <one>", "t|cell two a",
+         "T|cell two b", "#", "T|x", "T|y^", "#", "Some <bookmarked <nested> text> and a note^", "", "last paragraph"},
         {{fkCode, ftHyperlink, u"HYPERLINK \"www.example.com\""},
          {fkBookmark, 0, u"item"},
          {fkBookmark, 0, u"one"},
          {fkBookmark, 0, u"outer"},
          {fkCode, ftPageNumber, u"PAGE"}});
     TDoc& doc = ed.Doc();
+    // Three sections with headers and footers, some of them shared, so that
+    // deleting across a break has slots to hand over and headers to drop.
+    TSection& first = BreakSectionAt(doc, 1);
+    TSection& second = BreakSectionAt(doc, 13);
+    TSection& last = *static_cast<TSection*>(doc.Sections.Last());
+    AddHeaderFooter(doc, first, hfOddHeader, "head 1");
+    AddHeaderFooter(doc, first, hfOddFooter, "foot 1");
+    AddHeaderFooter(doc, second, hfFirstHeader, "first 2");
+    second.HeadersFooters[hfOddFooter] = first.HeadersFooters[hfOddFooter];
+    AddHeaderFooter(doc, last, hfOddHeader, "head 3");
+    doc.ClearUndoHistory();
     ASSERT_EQ(TestSupport::CheckModelInvariants(doc), "");
     const std::string start = TestSupport::DocumentBytes(doc);
     const auto& operations = RandomSessionOperations();

@@ -1,8 +1,10 @@
 #include "editing/typing/TextDeletion.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
+#include "base/core/ObjectHandles.h"
 #include "editing/fields/FieldIndex.h"
 #include "editing/fields/FieldIndexMarks.h"
 #include "editing/tables/TableStructure.h"
@@ -16,7 +18,13 @@
 #include "model/fields/TField.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
+#include "model/formats/TShape.h"
 #include "model/paragraphs/TPar.h"
+#include "model/undo/OperationArgs.h"
+#include "model/undo/OperationWorkers.h"
+#include "model/undo/SectionOperations.h"
+#include "model/undo/ShapeOperations.h"
+#include "model/undo/TFormatFontOperation.h"
 #include "model/undo/TFormatParsOperation.h"
 #include "model/undo/TInsDelOperation.h"
 
@@ -58,6 +66,153 @@ bool WholeWords(const TDoc& doc, const TFragment& r) {
 }
 
 void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e);
+
+bool IsLiveShape(const TShape* shape) {
+    return (shape->ShapeFlags & 4) == 0;
+}
+
+// The floating shapes anchored in a paragraph, with the character offset of
+// each anchor, in text order. The anchor controls are read from the stream,
+// which stays right however the paragraph was edited.
+void ShapeAnchorsIn(const TDoc& doc, std::int32_t par, std::vector<std::pair<std::int32_t, TShape*>>& out) {
+    const TPar& p = *doc.Par(par);
+    TStreamElement e;
+    std::int32_t chars = 0;
+    for (std::int32_t off = 0; off < p.Stream.Size; off += e.Length) {
+        ReadStreamElement(p.Stream.Data, p.Stream.Size, off, e);
+        if (!e.IsControl) {
+            chars += e.Length;
+            continue;
+        }
+        if (e.Truncated)
+            break;
+        if (e.Code == fcShapeAnchor)
+            if (auto* shape = HandleTo<TShape>(static_cast<TObjectHandle>(e.Value)))
+                out.emplace_back(chars, shape);
+        if (ControlTakesPosition(e.Code))
+            ++chars;
+    }
+}
+
+// Floating shapes anchored in whole paragraphs that a span removes leave
+// the stacking order before they go, from the last paragraph back, so that
+// the shapes above close up and undo opens the places again.
+void RemoveShapesFromZOrder(TDoc& doc, std::int32_t first, std::int32_t last) {
+    std::vector<std::pair<std::int32_t, TShape*>> anchors;
+    for (std::int32_t p = last; p >= first; --p) {
+        anchors.clear();
+        ShapeAnchorsIn(doc, p, anchors);
+        for (auto it = anchors.rbegin(); it != anchors.rend(); ++it)
+            if (IsLiveShape(it->second) && doc.Shapes.Contains(it->second))
+                (new TRemoveShapeFromZOrderOperation(&doc, it->second))->Execute();
+    }
+}
+
+// The selected floating shapes go with their anchors; the selection is
+// recorded before and after, so that undo brings the shapes back selected.
+void DeleteSelectedShapes(TDoc& doc, std::int32_t flags) {
+    if (doc.SelectedShapes.Count == 0 || (flags & dfKeepObjects) != 0)
+        return;
+    (new TSelShapesOperation(&doc, doc.SelectedShapes))->Execute();
+    std::vector<TShape*> selected;
+    for (std::int32_t i = 0; i < doc.SelectedShapes.Count; ++i)
+        selected.push_back(doc.SelectedShapes.At<TShape>(i));
+    const TTextPos caret = doc.Caret;
+    for (TShape* shape : selected) {
+        if (!doc.Shapes.Contains(shape) || !IsLiveShape(shape) || shape->InlineField != nullptr ||
+            shape->AnchorPar == nullptr)
+            continue;
+        const std::int32_t par = doc.Pars.IndexOf(shape->AnchorPar);
+        if (par < 0)
+            continue;
+        std::vector<std::pair<std::int32_t, TShape*>> anchors;
+        ShapeAnchorsIn(doc, par, anchors);
+        for (const auto& [offset, anchored] : anchors) {
+            if (anchored != shape)
+                continue;
+            (new TRemoveShapeFromZOrderOperation(&doc, shape))->Execute();
+            TInsDelOperation::CreateRemoval(&doc, TTextPos{par, offset}, TTextPos{par, offset + 1}, doc.StoryOfPar(par))
+                ->Execute();
+            if (caret.Par == par && caret.Offset > offset)
+                doc.Caret.Offset = caret.Offset - 1;
+            break;
+        }
+    }
+    const TList none;
+    (new TSelShapesOperation(&doc, none))->Execute();
+}
+
+TSection* SectionAt(TDoc& doc, std::int32_t par) {
+    if (par < 0 || doc.ParCount() == 0)
+        return nullptr;
+    return doc.SectionOfPar(std::min(par, doc.ParCount() - 1));
+}
+
+// The start section's break goes with the span and its text joins the end
+// section: every header or footer the start section has and the end section
+// lacks moves over, so that the joined text keeps the headers it showed.
+void HandOverHeaders(TDoc& doc, TSection* from, TSection* to) {
+    if (from == nullptr || to == nullptr || from == to)
+        return;
+    TField* fromSlots[HeaderFooterSlotCount];
+    TField* toSlots[HeaderFooterSlotCount];
+    bool moved = false;
+    for (int i = 0; i < HeaderFooterSlotCount; ++i) {
+        fromSlots[i] = from->HeadersFooters[i];
+        toSlots[i] = to->HeadersFooters[i];
+        if (fromSlots[i] != nullptr && toSlots[i] == nullptr) {
+            toSlots[i] = fromSlots[i];
+            fromSlots[i] = nullptr;
+            moved = true;
+        }
+    }
+    if (!moved)
+        return;
+    (new TChangeSectHeadersOperation(&doc, to, toSlots))->Execute();
+    (new TChangeSectHeadersOperation(&doc, from, fromSlots))->Execute();
+}
+
+bool SectionListed(const TDoc& doc, const TSection* section) {
+    for (std::int32_t i = 0; i < doc.Sections.Count; ++i)
+        if (doc.Sections.At<TSection>(i) == section)
+            return true;
+    return false;
+}
+
+// The header and footer fields of sections that went with their breaks,
+// which no section that stays shows (sections may share a field).
+std::vector<TField*> OrphanedHeaders(TDoc& doc, const std::vector<TSection*>& before) {
+    std::vector<TField*> gone;
+    for (TSection* section : before) {
+        if (SectionListed(doc, section))
+            continue;
+        for (TField* field : section->HeadersFooters)
+            if (field != nullptr && std::find(gone.begin(), gone.end(), field) == gone.end())
+                gone.push_back(field);
+    }
+    for (std::int32_t i = 0; i < doc.Sections.Count && !gone.empty(); ++i)
+        for (TField* field : doc.Sections.At<TSection>(i)->HeadersFooters)
+            gone.erase(std::remove(gone.begin(), gone.end(), field), gone.end());
+    return gone;
+}
+
+// Takes a header or footer field's whole paragraphs out of the header and
+// footer story; the field leaves with them.
+void RemoveHeaderParagraphs(TDoc& doc, TField* field) {
+    TFragment range;
+    if (!doc.Fields.Contains(field) || !IndexedFieldRange(doc, field, range))
+        return;
+    const std::int32_t first = range.Start.Par;
+    if (first < 0 || first >= doc.ParCount() || doc.StoryOfPar(first) != stHeadersFooters)
+        return;
+    std::int32_t last = range.End.Par;
+    if (range.End.Offset == 0 && last > first)
+        --last;
+    last = std::min(last, doc.LastParOfStory(stHeadersFooters));
+    TInsDelOperation::CreateRemoval(&doc, TTextPos{first, 0}, TTextPos{last + 1, 0}, stHeadersFooters)->Execute();
+    if (doc.Fields.Contains(field))
+        doc.DeleteField(field);
+}
 
 // Cell by cell, each cell's text without its mark, from the last cell.
 void DeleteCellWise(TDeletion& del, const TTextPos& s, const TTextPos& e) {
@@ -274,6 +429,36 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
                 ref->Partner != nullptr)
                 notes.push_back(ref->Partner);
     }
+    if (doc.Shapes.Count > 0 && s.Offset == 0) {
+        std::int32_t lastWhole = e.Offset >= Len(doc, std::min(e.Par, parCount - 1)) ? e.Par : e.Par - 1;
+        lastWhole = std::min(lastWhole, storyLast);
+        if (lastWhole >= sp)
+            RemoveShapesFromZOrder(doc, sp, lastWhole);
+    }
+    // Sections whose breaks lie in the span disappear with them.
+    std::vector<TSection*> sectionsBefore;
+    bool firstSectionToEnd = false;
+    TSectionFormat firstFormat{};
+    TPageSetup firstSetup{};
+    if (story == stMain && doc.Sections.Count > 1 && (flags & dfHeadersStay) == 0) {
+        TSection* startSection = SectionAt(doc, sp);
+        TSection* endSection = SectionAt(doc, std::min(e.Par, storyLast));
+        if (startSection != endSection) {
+            if ((flags & dfKeepNotesAndHeaders) == 0)
+                for (std::int32_t i = 0; i < doc.Sections.Count; ++i)
+                    sectionsBefore.push_back(doc.Sections.At<TSection>(i));
+            HandOverHeaders(doc, startSection, endSection);
+        }
+        // A span from the first section to the text's end leaves the text
+        // in the last section: it takes the first section's look again.
+        TSection* first = doc.Sections.At<TSection>(0);
+        const bool toEnd = e.Par > storyLast || (e.Par == storyLast && e.Offset >= Len(doc, storyLast) - 1);
+        if (startSection == first && endSection != first && toEnd) {
+            firstSectionToEnd = true;
+            firstFormat = first->Format;
+            firstSetup = first->PageSetup;
+        }
+    }
     TLiftedFieldMarks lifted;
     const bool handleMarks = doc.StateFlags[sfReplacing] == 0;
     if (handleMarks) {
@@ -296,6 +481,13 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
     doc.PostActions().Caret = caret;
     if (handleMarks)
         RestoreFieldMarks(doc, lifted, caret, caret);
+
+    if (firstSectionToEnd && doc.Sections.Count > 0 && doc.StoryCounts[stMain] > 0) {
+        const std::int32_t mainLast = doc.LastParOfStory(stMain);
+        (new TFormatSectOperation(&doc, 0, mainLast, firstFormat))->Execute();
+        const TFragment whole{TTextPos{0, 0}, TTextPos{mainLast, Len(doc, mainLast)}};
+        (new TChangePageParamsOperation(&doc, whole, pwWholeSetup, 0, &firstSetup))->Execute();
+    }
 
     if ((flags & dfSmartSpacing) != 0 && sp <= newLast && !wholePars) {
         TSmartSpaceResult r;
@@ -329,6 +521,15 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
             // Marks of other fields in those paragraphs stay in the story.
             TLiftedFieldMarks marks;
             CollectFieldMarks(doc, TTextPos{first, 0}, TTextPos{lastPar, Len(doc, lastPar)}, false, marks);
+            // The end after the last mark reaches the next paragraph's start,
+            // so the marks before its first character are lifted too; when
+            // that paragraph opens the next story (a header after the last
+            // note) they are its own and go back where it starts.
+            TLiftedFieldMarks next;
+            for (const TFieldMark& m : marks.Marks)
+                if (m.Pos.Par > lastPar)
+                    next.Marks.push_back(m);
+            std::erase_if(marks.Marks, [lastPar](const TFieldMark& m) { return m.Pos.Par > lastPar; });
             TInsDelOperation::CreateRemoval(&doc, TTextPos{first, 0}, TTextPos{lastPar + 1, 0}, noteStory)->Execute();
             if (doc.StoryCounts[noteStory] == 0) {
                 // The story is gone: fields that reached into it go too.
@@ -349,15 +550,97 @@ void DeleteSpan(TDeletion& del, TTextPos s, TTextPos e) {
                 }
                 RestoreFieldMarks(doc, marks, at, at);
             }
+            if (!next.Marks.empty() && first < doc.ParCount()) {
+                // One collection, two restorations: the nesting count the
+                // collection raised once is lowered by each.
+                ++FieldIndexOf(doc).MarkNesting;
+                const TTextPos at{first, 0};
+                RestoreFieldMarks(doc, next, at, at);
+            }
             ++del.Deleted;
         }
         del.Flags = saved;
         doc.Caret = keep;
         doc.PostActions().Caret = keep;
     }
+    // The headers and footers of sections that went with their breaks.
+    if (!sectionsBefore.empty()) {
+        const TTextPos keep = doc.Caret;
+        for (TField* field : OrphanedHeaders(doc, sectionsBefore))
+            RemoveHeaderParagraphs(doc, field);
+        doc.Caret = keep;
+        doc.PostActions().Caret = keep;
+    }
     RetargetLinks(doc, links);
     TypingSeams().ValidateDropCaps(doc, doc.Caret.Par);
     ++del.Deleted;
+}
+
+// After a whole story is cleared the caret's paragraph starts afresh: in the
+// main text a paragraph of another style goes back to Normal; elsewhere, or
+// already in Normal, it drops its own formatting for its style's.
+void ResetClearedParagraph(TDoc& doc) {
+    const std::int32_t par = std::min(doc.Caret.Par, doc.ParCount() - 1);
+    if (par < 0)
+        return;
+    const TTextPos caret = doc.Caret;
+    const bool toNormal = doc.StoryOfPar(par) == stMain && doc.Par(par)->Format.Style != 0;
+    if (auto worker = toNormal ? OperationWorker<TApplyStyleArgs>() : nullptr) {
+        // The whole style, not its index alone; the worker works on the
+        // caret's paragraph.
+        MakeTextPos(par, 0, doc.Caret);
+        TApplyStyleArgs args{0, 1};
+        TOperationCall call = TOperationCall::Of(args);
+        worker(doc, call, args);
+    } else if (auto reset = toNormal ? nullptr : OperationWorker<TResetFormatArgs>()) {
+        const TFragment range{TTextPos{par, 0}, TTextPos{par, Len(doc, par)}};
+        TResetFormatArgs args{nullptr, &range, 0};
+        TOperationCall call = TOperationCall::Of(args);
+        reset(doc, call, args);
+    } else {
+        // Without the formatting room: the plain paragraph format, in
+        // Normal or the paragraph's own style, its place in a table kept.
+        const TParFormat& old = doc.Par(par)->Format;
+        TParFormat format = old.InTable != 0 ? TableParFormat : DefaultParFormat;
+        format.Style = toNormal ? 0 : old.Style;
+        auto* step = new TFormatParsOperation(&doc);
+        step->AddChange(par, format);
+        if (step->Empty())
+            delete step;
+        else
+            step->Execute();
+    }
+    doc.Caret = caret;
+}
+
+// The paragraph format and the mark's character format of a paragraph,
+// carried over a replacement.
+struct TSavedParLook {
+    TParFormat Format;
+    TCharFormat Mark;
+};
+
+bool HoldsParagraphEnd(const TMemory& text, std::int32_t flags) {
+    if ((flags & ifUtf16) == 0)
+        return false;
+    for (std::int32_t i = 0; i + 1 < text.Size; i += 2)
+        if (text.Data[i] == '\r' && text.Data[i + 1] == 0)
+            return true;
+    return false;
+}
+
+void GiveLook(TDoc& doc, std::int32_t par, const TSavedParLook& look) {
+    if (par < 0 || par >= doc.ParCount())
+        return;
+    auto* step = new TFormatParsOperation(&doc);
+    step->AddChange(par, look.Format);
+    if (step->Empty())
+        delete step;
+    else
+        step->Execute();
+    const std::int32_t len = Len(doc, par);
+    if (len > 0)
+        (new TFormatFontOperation(&doc, TFragment{TTextPos{par, len - 1}, TTextPos{par, len}}, look.Mark))->Execute();
 }
 
 }  // namespace
@@ -368,6 +651,8 @@ void DeleteText(TDoc& doc,
                 const TTextPos& end,
                 std::int32_t flags) {
     TDeletion del{doc, flags};
+    if ((flags & dfSelectedShapes) != 0)
+        DeleteSelectedShapes(doc, flags);
     doc.PushStateFlag(sfDeletionRunning);
     // Notes are put in order once, when every span is gone.
     doc.PushStateFlag(sfNoNoteReorder);
@@ -413,6 +698,7 @@ void DeleteText(TDoc& doc,
         ReorderNotes(doc);
     if ((del.Deleted > 0 || doc.StateFlags[sfClearingStory] != 0) && doc.StateFlags[sfSmartSpacing] == 0) {
         if (doc.StateFlags[sfClearingStory] != 0) {
+            ResetClearedParagraph(doc);
             // The story's fields go with its text, except note texts and headers.
             const int story = doc.StoryOfPar(std::min(doc.Caret.Par, doc.ParCount() - 1));
             RebuildFieldIndex(doc);
@@ -445,6 +731,21 @@ void ReplaceText(TDoc& doc, const TTextPos& start, const TTextPos& end, std::int
         e.Par = last;
         e.Offset = Len(doc, last) - 1;
     }
+    // A drop cap whose letters the replacement would cut is lifted and made
+    // again afterwards.
+    TLiftedDropCap dropCap;
+    TypingSeams().LiftDropCapForEdit(doc, s, dropCap);
+    // Text with paragraph ends may carry the replaced paragraphs' formats
+    // over to the paragraphs it makes.
+    std::vector<TSavedParLook> looks;
+    if (doc.StateFlags[sfKeepParFormatsOnReplace] != 0 && HoldsParagraphEnd(text, flags)) {
+        const std::int32_t lastSaved = std::min(e.Offset >= Len(doc, e.Par) ? e.Par + 1 : e.Par, last);
+        for (std::int32_t p = s.Par; p <= lastSaved; ++p) {
+            TSavedParLook look{doc.Par(p)->Format, {}};
+            doc.FormatAtPos(TTextPos{p, Len(doc, p) - 1}, look.Mark);
+            looks.push_back(look);
+        }
+    }
     // A hyperlink whose whole text is replaced goes; part of it keeps it.
     if (doc.StateFlags[sfKeepWholeHyperlink] == 0 && doc.Fields.Count > 0) {
         TFragment span{s, e};
@@ -473,6 +774,20 @@ void ReplaceText(TDoc& doc, const TTextPos& start, const TTextPos& end, std::int
     doc.PopStateFlag();
     if (handleMarks)
         RestoreFieldMarks(doc, lifted, s, doc.Caret);
+    if (!looks.empty()) {
+        // The new paragraphs take the saved looks in order, those beyond
+        // them the second-to-last, and the caret's paragraph the last.
+        const TTextPos caret = doc.Caret;
+        const auto n = static_cast<std::int32_t>(looks.size());
+        for (std::int32_t p = s.Par; p < caret.Par; ++p) {
+            const std::int32_t i = p - s.Par;
+            GiveLook(doc, p, looks[static_cast<std::size_t>(i < n ? i : std::max(n - 2, 0))]);
+        }
+        GiveLook(doc, caret.Par, looks.back());
+        doc.Caret = caret;
+    }
+    if (dropCap.Lifted)
+        TypingSeams().RestoreDropCapAfterEdit(doc, dropCap);
     doc.PostActions().Selection->Reset();
     doc.PostActions().Caret = doc.Caret;
 }

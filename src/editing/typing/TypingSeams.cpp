@@ -54,6 +54,10 @@ void PlainEndList(TDoc& doc, std::int32_t first, std::int32_t last) {
 
 void PlainValidateDropCaps(TDoc&, std::int32_t) {}
 
+void PlainLiftDropCap(TDoc&, const TTextPos&, TLiftedDropCap&) {}
+
+void PlainRestoreDropCap(TDoc&, const TLiftedDropCap&) {}
+
 std::int32_t PlainKeyboardLanguage(TDoc& doc) {
     return doc.DefaultLanguage;
 }
@@ -61,6 +65,7 @@ std::int32_t PlainKeyboardLanguage(TDoc& doc) {
 }  // namespace
 
 TTypingSeams& TypingSeams() {
-    static TTypingSeams seams{PlainApplyNextStyle, PlainEndList, PlainValidateDropCaps, PlainKeyboardLanguage};
+    static TTypingSeams seams{PlainApplyNextStyle, PlainEndList,        PlainValidateDropCaps,
+                              PlainLiftDropCap,    PlainRestoreDropCap, PlainKeyboardLanguage};
     return seams;
 }

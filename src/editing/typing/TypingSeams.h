@@ -1,8 +1,20 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
+
+#include "model/formats/TTextPos.h"
 
 class TDoc;
+
+// A drop cap taken off a paragraph for a replacement, with what putting it
+// back needs; the drop-cap room fills it and reads it again.
+struct TLiftedDropCap {
+    bool Lifted = false;
+    std::int32_t Par = -1;
+    std::int32_t Letters = 0;            // how many first characters it covered
+    std::vector<std::uint8_t> Settings;  // the drop-cap room's record of its look
+};
 
 // What typing and deleting need of rooms above this one (styles, lists,
 // drop caps) and of the writing tools (the keyboard's language). Each
@@ -20,6 +32,14 @@ struct TTypingSeams {
     // Removes drop caps that editing made invalid in a paragraph. Plain
     // answer: nothing.
     void (*ValidateDropCaps)(TDoc& doc, std::int32_t par) = nullptr;
+    // Before a replacement at a position: lifts the drop cap of the
+    // position's paragraph when its letters reach beyond the position.
+    // Plain answer: nothing lifted.
+    void (*LiftDropCapForEdit)(TDoc& doc, const TTextPos& at, TLiftedDropCap& lifted) = nullptr;
+    // After the replacement: makes a lifted drop cap again over as many
+    // first characters, when its paragraph is still in the main text and
+    // longer than that. Plain answer: nothing.
+    void (*RestoreDropCapAfterEdit)(TDoc& doc, const TLiftedDropCap& lifted) = nullptr;
     // The language of the current keyboard layout. Plain answer: the
     // document's default language.
     std::int32_t (*KeyboardLanguage)(TDoc& doc) = nullptr;
