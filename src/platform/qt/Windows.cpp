@@ -2303,7 +2303,10 @@ LRESULT DefWindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM 
                 return 0;
             w->SizeReported = true;
             if ((pos->flags & SWP_NOSIZE) == 0 || first)
-                SendMessage(window, WM_SIZE, (w->Style & WS_MAXIMIZE) != 0 ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                SendMessage(window, WM_SIZE,
+                            (w->Style & WS_MINIMIZE) != 0   ? SIZE_MINIMIZED
+                            : (w->Style & WS_MAXIMIZE) != 0 ? SIZE_MAXIMIZED
+                                                            : SIZE_RESTORED,
                             MakeLParam(w->Client.Width(), w->Client.Height()));
             if ((w = WindowOf(window)) == nullptr)
                 return 0;
