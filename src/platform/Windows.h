@@ -624,6 +624,7 @@ enum : std::uint32_t {
     WM_MDIMAXIMIZE = 0x0225,
     WM_MDITILE = 0x0226,
     WM_MDICASCADE = 0x0227,
+    WM_MDIICONARRANGE = 0x0228,
     WM_MDIGETACTIVE = 0x0229,
 };
 enum : std::uint32_t {

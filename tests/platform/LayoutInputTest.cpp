@@ -4,11 +4,13 @@
 #include <QtGui/QInputMethodEvent>
 #include <QtGui/QKeyEvent>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "WindowTrace.h"
 #include "platform/KeyState.h"
+#include "platform/KeyboardLayouts.h"
 #include "platform/Windows.h"
 #include "platform/qt/DesktopWindow.h"
 
@@ -115,6 +117,99 @@ TEST_F(LayoutInputTest, AltGrAndDeadKeysMakeTheirCharacters) {
         std::uint8_t none[256] = {};
         SetKeyboardState(none);
     }
+}
+
+// The X desktop tells which physical key made a character (its X key code).
+// On a German layout the key keeps the name of its place whatever AltGr or
+// Shift make it type: AltGr+Q is still the Q key, not the US layout's '2'
+// key that types '@'.
+TEST_F(LayoutInputTest, KeysAreNamedByTheirPlaceOnTheActiveLayout) {
+    if (TKeyboardMap::Compile({"de", ""}) == nullptr)
+        GTEST_SKIP() << "the XKB keyboard data (xkb-data) is missing";
+    const char* saved = std::getenv("XKB_DEFAULT_LAYOUT");
+    const std::string savedValue = saved != nullptr ? saved : "";
+    setenv("XKB_DEFAULT_LAYOUT", "de", 1);
+    HWND top = Make("k", WS_OVERLAPPED | WS_VISIBLE, {0, 0, 100, 100});
+    SetFocus(top);
+    // X key codes: the Linux key numbers plus 8.
+    struct Case {
+        const char* Name;
+        int Key;
+        Qt::KeyboardModifiers Modifiers;
+        std::uint32_t Code;
+        const char* Text;
+        Strings Expected;
+    };
+    const Case cases[] = {
+        {"AltGr+Q is @ on the Q key", Qt::Key_At, Qt::NoModifier, 24, "@", {"k:WM_KEYDOWN 51", "k:WM_CHAR 40"}},
+        {"AltGr+7 is a brace on the 7 key",
+         Qt::Key_BraceLeft,
+         Qt::NoModifier,
+         16,
+         "{",
+         {"k:WM_KEYDOWN 37", "k:WM_CHAR 7B"}},
+        {"Shift+7 is a slash on the 7 key",
+         Qt::Key_Slash,
+         Qt::ShiftModifier,
+         16,
+         "/",
+         {"k:WM_KEYDOWN 37", "k:WM_CHAR 2F"}},
+        {"the US Y key types z", Qt::Key_Z, Qt::NoModifier, 29, "z", {"k:WM_KEYDOWN 5A", "k:WM_CHAR 7A"}},
+        {"AltGr+plus is a tilde on the plus key",
+         Qt::Key_AsciiTilde,
+         Qt::NoModifier,
+         35,
+         "~",
+         {"k:WM_KEYDOWN BB", "k:WM_CHAR 7E"}},
+        {"minus in the US slash place is the minus key",
+         Qt::Key_Minus,
+         Qt::NoModifier,
+         61,
+         "-",
+         {"k:WM_KEYDOWN BD", "k:WM_CHAR 2D"}},
+        // The US minus place holds sharp s: its name went to the minus key,
+        // so it takes the name the minus key's place has.
+        {"AltGr+sharp s is a backslash",
+         Qt::Key_Backslash,
+         Qt::NoModifier,
+         20,
+         "\\",
+         {"k:WM_KEYDOWN BF", "k:WM_CHAR 5C"}},
+        {"o umlaut sits in the US semicolon place",
+         Qt::Key_Odiaeresis,
+         Qt::NoModifier,
+         47,
+         "\xc3\xb6",
+         {"k:WM_KEYDOWN BA", "k:WM_CHAR F6"}},
+        {"AltGr+less is a bar on the 102nd key",
+         Qt::Key_Bar,
+         Qt::NoModifier,
+         94,
+         "|",
+         {"k:WM_KEYDOWN E2", "k:WM_CHAR 7C"}},
+        // Without the key's place the character's key stands in.
+        {"no key code", Qt::Key_At, Qt::NoModifier, 0, "@", {"k:WM_KEYDOWN 32", "k:WM_CHAR 40"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Watch({WM_KEYDOWN, WM_SYSKEYDOWN, WM_CHAR, WM_SYSCHAR});
+        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent k(type, c.Key, c.Modifiers, c.Code, 0, 0, QString::fromUtf8(c.Text));
+            QGuiApplication::sendEvent(DesktopWindowOf(top), &k);
+            TMsg msg;
+            while (PeekMessage(msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(msg);
+                DispatchMessage(msg);
+            }
+        }
+        EXPECT_EQ(Trace(), c.Expected);
+        std::uint8_t none[256] = {};
+        SetKeyboardState(none);
+    }
+    if (saved != nullptr)
+        setenv("XKB_DEFAULT_LAYOUT", savedValue.c_str(), 1);
+    else
+        unsetenv("XKB_DEFAULT_LAYOUT");
 }
 
 }  // namespace

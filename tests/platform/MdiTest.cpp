@@ -26,7 +26,7 @@ std::string Detail(std::uint32_t m, WPARAM wParam, LPARAM lParam) {
         return " " + name(reinterpret_cast<HWND>(wParam)) + "->" + name(reinterpret_cast<HWND>(lParam));
     }
     if (m == WM_SIZE)
-        return wParam == SIZE_MAXIMIZED ? " maximized" : " restored";
+        return wParam == SIZE_MAXIMIZED ? " maximized" : wParam == SIZE_MINIMIZED ? " minimized" : " restored";
     if (m == WM_ACTIVATEAPP)
         return wParam != 0 ? " on" : " off";
     return "";
@@ -341,6 +341,67 @@ TEST_F(MdiTest, TileAndCascadeArrangeTheVisibleWindows) {
     }
     // With nothing to arrange, the answer is no.
     EXPECT_EQ(SendMessage(g_client, WM_MDITILE, 0, 0), 0);
+}
+
+// Minimized windows are bars along the bottom of the client, two to a row
+// in a 400-wide client; the active one hands activation on.
+TEST_F(MdiTest, MinimizedWindowsLineUpAlongTheBottom) {
+    SetWindowPos(frame, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER);
+    TRect area;
+    GetClientRect(g_client, area);
+    ASSERT_EQ(area.Width(), 400);
+    ASSERT_EQ(area.Height(), 300);
+    HWND a = Doc("A", 0, {10, 10, 210, 160});
+    HWND b = Doc("B", 0, {30, 30, 230, 180});
+    HWND c = Doc("C", 0, {50, 50, 250, 200});
+    const TRect cRect = InClient(c);
+    const TRect first{0, 276, 160, 300}, second{160, 276, 320, 300}, third{0, 252, 160, 276};
+
+    Watch({WM_SIZE, WM_MDIACTIVATE});
+    SendMessage(c, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_EQ(Trace(), (Strings{"C:WM_SIZE minimized", "C:WM_MDIACTIVATE C->B", "B:WM_MDIACTIVATE C->B"}));
+    EXPECT_EQ(InClient(c), first);
+    EXPECT_NE(GetWindowLongPtr(c, GWL_STYLE) & WS_MINIMIZE, 0);
+    EXPECT_EQ(Active(), b);
+
+    // An inactive window keeps activation where it is; the last one left
+    // stays active as a bar.
+    SendMessage(a, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_EQ(Active(), b);
+    SendMessage(b, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_EQ(Active(), b);
+    EXPECT_EQ(InClient(a), second);
+    EXPECT_EQ(InClient(b), third);
+
+    // Restoring gives the rectangle back and leaves a gap that arranging closes.
+    Trace().clear();
+    SendMessage(g_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(c), 0);
+    EXPECT_EQ(Trace(), (Strings{"C:WM_SIZE restored"}));
+    EXPECT_EQ(InClient(c), cRect);
+    EXPECT_EQ(GetWindowLongPtr(c, GWL_STYLE) & WS_MINIMIZE, 0);
+    SendMessage(g_client, WM_MDIICONARRANGE, 0, 0);
+    EXPECT_EQ(InClient(a), first);
+    EXPECT_EQ(InClient(b), second);
+
+    // A maximized window minimized comes back to its own rectangle, not
+    // maximized.
+    SendMessage(g_client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(c), 0);
+    SendMessage(c, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_EQ(InClient(c), third);
+    EXPECT_EQ(GetWindowLongPtr(c, GWL_STYLE) & WS_MAXIMIZE, 0);
+    SendMessage(c, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_EQ(InClient(c), cRect);
+    bool maximized = true;
+    Active(&maximized);
+    EXPECT_FALSE(maximized);
+
+    // Tiling arranges the windows that are not minimized, and the bars.
+    SendMessage(a, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_EQ(SendMessage(g_client, WM_MDITILE, MDITILE_HORIZONTAL, 0), 1);
+    EXPECT_EQ(InClient(b), first);
+    EXPECT_NE(GetWindowLongPtr(b, GWL_STYLE) & WS_MINIMIZE, 0);
+    EXPECT_EQ(InClient(a).Width(), 400);
+    EXPECT_EQ(InClient(c).Width(), 400);
 }
 
 TEST_F(MdiTest, TheFrameSizesTheClientAndTheProgramsActivationIsTold) {

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/Screen.h"
+#include "platform/WindowClip.h"
 #include "platform/cairo/GdiObjects.h"
 
 namespace Platform {
@@ -203,6 +204,8 @@ TDeviceContext::~TDeviceContext() {
         Brush->Release();
     if (Clip != nullptr)
         cairo_region_destroy(Clip);
+    if (WindowClip != nullptr)
+        cairo_region_destroy(WindowClip);
 }
 
 TFontObject* TDeviceContext::FontOrStock() {
@@ -218,18 +221,28 @@ std::vector<TRect> TDeviceContext::ClipRects(const TRect& area) const {
     const TRect bounded = Intersect(area, TRect{0, 0, Bitmap->Width, Bitmap->Height});
     if (bounded.IsEmpty())
         return out;
-    if (Clip == nullptr) {
+    cairo_region_t* limit = Clip;
+    cairo_region_t* both = nullptr;
+    if (WindowClip != nullptr) {
+        both = cairo_region_copy(WindowClip);
+        if (Clip != nullptr)
+            cairo_region_intersect(both, Clip);
+        limit = both;
+    }
+    if (limit == nullptr) {
         out.push_back(bounded);
         return out;
     }
-    const int n = cairo_region_num_rectangles(Clip);
+    const int n = cairo_region_num_rectangles(limit);
     for (int i = 0; i < n; ++i) {
         cairo_rectangle_int_t c;
-        cairo_region_get_rectangle(Clip, i, &c);
+        cairo_region_get_rectangle(limit, i, &c);
         const TRect r = Intersect(bounded, TRect{c.x, c.y, c.x + c.width, c.y + c.height});
         if (!r.IsEmpty())
             out.push_back(r);
     }
+    if (both != nullptr)
+        cairo_region_destroy(both);
     return out;
 }
 
@@ -237,6 +250,8 @@ bool TDeviceContext::Visible(std::int32_t x, std::int32_t y) const {
     if (Bitmap == nullptr || x < 0 || y < 0 || x >= Bitmap->Width || y >= Bitmap->Height)
         return false;
     Bitmap->Touch();
+    if (WindowClip != nullptr && !cairo_region_contains_point(WindowClip, x, y))
+        return false;
     return Clip == nullptr || cairo_region_contains_point(Clip, x, y);
 }
 
@@ -424,6 +439,14 @@ int SelectClipRgn(HDC dc, HRGN region) {
     return ClipKind(dc);
 }
 
+void SetWindowClip(HDC dc, HRGN region) {
+    if (dc == nullptr)
+        return;
+    if (dc->WindowClip != nullptr)
+        cairo_region_destroy(dc->WindowClip);
+    dc->WindowClip = region != nullptr ? cairo_region_copy(region->Region) : nullptr;
+}
+
 int GetClipRgn(HDC dc, HRGN region) {
     if (dc == nullptr || region == nullptr)
         return -1;
@@ -468,6 +491,11 @@ int GetClipBox(HDC dc, TRect& box) {
     if (dc == nullptr)
         return RGN_ERROR;
     box = SurfaceRect(dc);
+    if (dc->WindowClip != nullptr) {
+        cairo_rectangle_int_t e;
+        cairo_region_get_extents(dc->WindowClip, &e);
+        box = Intersect(box, TRect{e.x, e.y, e.x + e.width, e.y + e.height});
+    }
     if (dc->Clip != nullptr) {
         cairo_rectangle_int_t e;
         cairo_region_get_extents(dc->Clip, &e);

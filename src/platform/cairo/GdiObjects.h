@@ -220,7 +220,11 @@ public:
     virtual void PatBlt(TDeviceContext& dc, const TRect& rect, std::uint32_t rop) = 0;
     virtual void LineTo(TDeviceContext& dc, TPoint from, TPoint to) = 0;
     virtual void Polyline(TDeviceContext& dc, const TPoint* points, int count) = 0;
-    virtual void PolyPolygon(TDeviceContext& dc, const TPoint* points, const int* counts, int polygons, int fillMode) = 0;
+    virtual void PolyPolygon(TDeviceContext& dc,
+                             const TPoint* points,
+                             const int* counts,
+                             int polygons,
+                             int fillMode) = 0;
     virtual void Rectangle(TDeviceContext& dc, const TRect& rect) = 0;
     virtual void SetPixel(TDeviceContext& dc, std::int32_t x, std::int32_t y, TColorRef color) = 0;
     virtual void FillRgn(TDeviceContext& dc, TRegionObject* region, TBrushObject* brush) = 0;
@@ -259,6 +263,10 @@ public:
     std::uint32_t TextAlign = 0;
     TPoint Pos;
     cairo_region_t* Clip = nullptr;  // null: no clip region
+    // A window context drawing straight on its top-level's surface: what of
+    // the window may be painted. The clip region only narrows it, so a
+    // window that removes its clip still cannot paint over its neighbours.
+    cairo_region_t* WindowClip = nullptr;  // null: the whole bitmap
 
     TFontObject* FontOrStock();
     // The rectangles where drawing may land, inside area: the bitmap's

@@ -24,6 +24,7 @@
 
 #include "platform/Bitmaps.h"
 #include "platform/KeyState.h"
+#include "platform/KeyboardLayouts.h"
 #include "platform/MessageQueue.h"
 #include "platform/Screen.h"
 #include "platform/qt/DesktopWindow.h"
@@ -38,11 +39,116 @@ std::atomic<QAbstractEventDispatcher*> g_dispatcher{nullptr};
 QPointer<TDesktopWindow> g_pointerWindow;
 QGuiApplication* g_app = nullptr;
 
+// A compiled layout kept while its name stays the same.
+const TKeyboardMap* CachedMap(const TKeyboardLayoutName& name) {
+    struct TEntry {
+        std::string Layout;
+        std::string Variant;
+        std::unique_ptr<TKeyboardMap> Map;
+        bool Tried = false;
+    };
+    static std::vector<TEntry> entries;
+    for (TEntry& e : entries)
+        if (e.Layout == name.Layout && e.Variant == name.Variant)
+            return e.Map.get();
+    entries.push_back({name.Layout, name.Variant, TKeyboardMap::Compile(name), true});
+    return entries.back().Map.get();
+}
+
+// The virtual key of the physical key (an X key code) on the active layout,
+// as Windows names the keys of a layout: a letter or digit key by what it
+// types without modifiers, the comma, full stop, minus and plus keys by
+// their character, and the other punctuation keys by where they sit, with
+// the US layout's names. Qt's key code tells the character typed, which
+// with AltGr is another key's character (AltGr+Q types '@', the US '2').
+// 0 when the key is not known.
+// The virtual key of a punctuation key by its place: the US layout's name
+// for the key in that place; 0 when the US layout has none there.
+int UsPunctuationKey(std::uint8_t key) {
+    const TKeyboardMap* us = CachedMap({"us", ""});
+    if (us == nullptr)
+        return 0;
+    static const struct {
+        char32_t Char;
+        int Vk;
+    } kUsPunctuation[] = {
+        {U';', 0xBA}, {U'=', 0xBB}, {U',', 0xBC},  {U'-', 0xBD}, {U'.', 0xBE},  {U'/', 0xBF},
+        {U'`', 0xC0}, {U'[', 0xDB}, {U'\\', 0xDC}, {U']', 0xDD}, {U'\'', 0xDE},
+    };
+    const char32_t usBase = us->CharOfKey(key, false);
+    for (const auto& m : kUsPunctuation)
+        if (m.Char == usBase)
+            return m.Vk;
+    return 0;
+}
+
+// The keys Windows names by their character on every layout.
+int VirtualKeyOfNamedCharacter(char32_t c) {
+    switch (c) {
+        case U'+':
+            return 0xBB;
+        case U',':
+            return 0xBC;
+        case U'-':
+            return 0xBD;
+        case U'.':
+            return 0xBE;
+        default:
+            return 0;
+    }
+}
+
+// The virtual key of the physical key (an X key code) on the active layout,
+// as Windows names the keys of a layout: a letter or digit key by what it
+// types without modifiers, the plus, comma, minus and full stop keys by
+// their character, and the other punctuation keys by where they sit, with
+// the US layout's names. A key whose US name went to a key named by its
+// character takes that key's US name instead, so no two keys share a name.
+// Qt's key code tells the character typed, which with AltGr is another
+// key's character (AltGr+Q on a German layout types '@', the US '2').
+// 0 when the key is not known.
+int VirtualKeyOfPhysicalKey(std::uint32_t code) {
+    if (code < 8 || code > 255)
+        return 0;
+    const std::vector<TKeyboardLayoutName> layouts = InstalledKeyboardLayouts();
+    const int active = ActiveKeyboardLayoutIndex();
+    if (layouts.empty() || active < 0 || active >= static_cast<int>(layouts.size()))
+        return 0;
+    const TKeyboardMap* map = CachedMap(layouts[static_cast<std::size_t>(active)]);
+    if (map == nullptr)
+        return 0;
+    const auto key = static_cast<std::uint8_t>(code);
+    const char32_t base = map->CharOfKey(key, false);
+    if (base >= U'a' && base <= U'z')
+        return static_cast<int>(base - U'a' + 'A');
+    if ((base >= U'A' && base <= U'Z') || (base >= U'0' && base <= U'9'))
+        return static_cast<int>(base);
+    if (const int named = VirtualKeyOfNamedCharacter(base))
+        return named;
+    // The key between left Shift and the letters on 102-key keyboards.
+    constexpr std::uint32_t kLessGreaterKey = 94;
+    if (code == kLessGreaterKey)
+        return 0xE2;
+    const int placed = UsPunctuationKey(key);
+    static constexpr char32_t kNamed[] = {U'+', U',', U'-', U'.'};
+    for (const char32_t c : kNamed) {
+        std::uint8_t owner = 0;
+        std::uint8_t state = 0;
+        if (VirtualKeyOfNamedCharacter(c) == placed && map->KeyOfChar(c, owner, state) && state == 0 && owner != key)
+            return UsPunctuationKey(owner);
+    }
+    return placed;
+}
+
 // Qt's key codes to virtual keys. Letters and digits are their own codes in
-// both; the keypad is told by the keypad modifier.
+// both; the keypad is told by the keypad modifier. A key that types text is
+// named by its physical key when the desktop tells which one it is.
 int VirtualKeyOf(const QKeyEvent& e, bool& extended) {
     const int key = e.key();
     const bool keypad = (e.modifiers() & Qt::KeypadModifier) != 0;
+    if (!keypad && !e.text().isEmpty() && e.text().at(0) >= QChar(0x21))
+        if (const int vk = VirtualKeyOfPhysicalKey(e.nativeScanCode()))
+            return vk;
     extended = false;
     if (key >= Qt::Key_A && key <= Qt::Key_Z)
         return key;

@@ -20,6 +20,10 @@ namespace {
 constexpr int kColorAppWorkspace = 12;
 // How far each cascaded window sits from the one behind it: about a caption.
 constexpr std::int32_t kCascadeStep = 24;
+// A minimized document window is a caption-high bar along the bottom of
+// the client, as wide as a short title needs.
+constexpr std::int32_t kIconWidth = 160;
+constexpr std::int32_t kIconHeight = 24;
 
 struct TMdiClient {
     HWND Active = nullptr;
@@ -27,6 +31,7 @@ struct TMdiClient {
     std::uint32_t FirstId = 0;
     int Created = 0;                 // for the places of windows that name none
     std::map<HWND, TRect> Restored;  // the rectangles of maximized windows
+    std::map<HWND, TRect> Normal;    // the rectangles of minimized windows
 };
 
 // The clients' records, by window. A client is used only by its own
@@ -73,7 +78,10 @@ void PlaceClientArea(HWND child, const TRect& area) {
                  area.Height() + w->Rect.Height() - c.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Restore(HWND client, HWND child) {
+void Activate(HWND client, HWND child);
+
+// Gives a maximized window its own rectangle back.
+void Unmaximize(HWND client, HWND child) {
     TWindowObject* w = WindowOf(child);
     TMdiClient* state = ClientOf(client);
     if (w == nullptr || state == nullptr || (w->Style & WS_MAXIMIZE) == 0)
@@ -86,6 +94,110 @@ void Restore(HWND client, HWND child) {
     SetWindowPos(child, nullptr, r.Left, r.Top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool IsMinimized(HWND child) {
+    return (GetWindowLongPtr(child, GWL_STYLE) & WS_MINIMIZE) != 0;
+}
+
+// The place of the k-th icon: left to right along the bottom of the client,
+// further rows above.
+TRect IconSlot(const TRect& area, int k) {
+    const int perRow = std::max(1, area.Width() / kIconWidth);
+    const std::int32_t left = area.Left + (k % perRow) * kIconWidth;
+    const std::int32_t bottom = area.Bottom - (k / perRow) * kIconHeight;
+    return {left, bottom - kIconHeight, left + kIconWidth, bottom};
+}
+
+// The minimized windows in the order of their places: bottom row first,
+// each row from the left.
+std::vector<HWND> Icons(HWND client) {
+    std::vector<std::pair<TRect, HWND>> placed;
+    for (HWND c : Documents(client, false))
+        if (IsMinimized(c)) {
+            TWindowObject* w = WindowOf(c);
+            placed.push_back({w != nullptr ? w->Rect : TRect{}, c});
+        }
+    std::stable_sort(placed.begin(), placed.end(), [](const auto& a, const auto& b) {
+        if (a.first.Bottom != b.first.Bottom)
+            return a.first.Bottom > b.first.Bottom;
+        return a.first.Left < b.first.Left;
+    });
+    std::vector<HWND> out;
+    for (const auto& p : placed)
+        out.push_back(p.second);
+    return out;
+}
+
+// Puts the icons in the places from the first on, in the order they stand.
+bool ArrangeIcons(HWND client) {
+    const std::vector<HWND> icons = Icons(client);
+    const TRect area = ClientArea(client);
+    for (std::size_t k = 0; k < icons.size(); ++k) {
+        const TRect r = IconSlot(area, static_cast<int>(k));
+        SetWindowPos(icons[k], nullptr, r.Left, r.Top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return !icons.empty();
+}
+
+// The first place no icon takes.
+TRect FreeIconSlot(HWND client, HWND except) {
+    const TRect area = ClientArea(client);
+    std::vector<TRect> taken;
+    for (HWND c : Documents(client, false))
+        if (c != except && IsMinimized(c))
+            if (TWindowObject* w = WindowOf(c))
+                taken.push_back(w->Rect);
+    for (int k = 0;; ++k) {
+        const TRect slot = IconSlot(area, k);
+        if (std::find(taken.begin(), taken.end(), slot) == taken.end())
+            return slot;
+    }
+}
+
+// A minimized window goes to the first free place; the active one hands
+// activation on to the topmost window that is not minimized.
+void Minimize(HWND client, HWND child) {
+    TWindowObject* w = WindowOf(child);
+    TMdiClient* state = ClientOf(client);
+    if (w == nullptr || state == nullptr || (w->Style & WS_MINIMIZE) != 0)
+        return;
+    TRect normal = w->Rect;
+    if ((w->Style & WS_MAXIMIZE) != 0) {
+        if (state->Restored.count(child) != 0)
+            normal = state->Restored[child];
+        state->Restored.erase(child);
+        w->Style &= ~WS_MAXIMIZE;
+        if (child == state->Active)
+            state->Maximized = false;
+    }
+    state->Normal[child] = normal;
+    w->Style |= WS_MINIMIZE;
+    const TRect slot = FreeIconSlot(client, child);
+    SetWindowPos(child, nullptr, slot.Left, slot.Top, slot.Width(), slot.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    if ((state = ClientOf(client)) == nullptr || state->Active != child)
+        return;
+    for (HWND c : Documents(client, true))
+        if (c != child && !IsMinimized(c)) {
+            Activate(client, c);
+            return;
+        }
+}
+
+// A minimized window gets its rectangle back, a maximized one its own.
+void Restore(HWND client, HWND child) {
+    TWindowObject* w = WindowOf(child);
+    TMdiClient* state = ClientOf(client);
+    if (w == nullptr || state == nullptr)
+        return;
+    if ((w->Style & WS_MINIMIZE) == 0) {
+        Unmaximize(client, child);
+        return;
+    }
+    w->Style &= ~WS_MINIMIZE;
+    const TRect r = state->Normal.count(child) != 0 ? state->Normal[child] : w->Rect;
+    state->Normal.erase(child);
+    SetWindowPos(child, nullptr, r.Left, r.Top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Maximize(HWND client, HWND child) {
     TWindowObject* w = WindowOf(child);
     TMdiClient* state = ClientOf(client);
@@ -94,9 +206,16 @@ void Maximize(HWND client, HWND child) {
     // One window at a time is maximized: the one shown.
     for (HWND other : Documents(client, false))
         if (other != child)
-            Restore(client, other);
+            Unmaximize(client, other);
     if ((state = ClientOf(client)) == nullptr || (w = WindowOf(child)) == nullptr)
         return;
+    // A minimized window comes back to its own rectangle when restored.
+    if ((w->Style & WS_MINIMIZE) != 0) {
+        w->Style &= ~WS_MINIMIZE;
+        w->Style |= WS_MAXIMIZE;
+        state->Restored[child] = state->Normal.count(child) != 0 ? state->Normal[child] : w->Rect;
+        state->Normal.erase(child);
+    }
     if ((w->Style & WS_MAXIMIZE) == 0) {
         state->Restored[child] = w->Rect;
         w->Style |= WS_MAXIMIZE;
@@ -190,8 +309,10 @@ void Destroy(HWND client, HWND child) {
                 state->Maximized = false;
         }
     }
-    if ((state = ClientOf(client)) != nullptr)
+    if ((state = ClientOf(client)) != nullptr) {
         state->Restored.erase(child);
+        state->Normal.erase(child);
+    }
     DestroyWindow(child);
 }
 
@@ -227,7 +348,7 @@ std::vector<HWND> Arrangeable(HWND client, unsigned how) {
 
 void RestoreAll(HWND client) {
     for (HWND c : Documents(client, false))
-        Restore(client, c);
+        Unmaximize(client, c);
     if (TMdiClient* state = ClientOf(client))
         state->Maximized = false;
 }
@@ -259,6 +380,7 @@ bool Tile(HWND client, unsigned how) {
                          SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
+    ArrangeIcons(client);
     return true;
 }
 
@@ -279,6 +401,7 @@ bool Cascade(HWND client, unsigned how) {
         const std::int32_t at = ((n - 1 - i) % slots) * kCascadeStep;
         SetWindowPos(docs[static_cast<std::size_t>(i)], nullptr, at, at, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    ArrangeIcons(client);
     return true;
 }
 
@@ -333,6 +456,9 @@ LRESULT MdiClientProc(HWND client, std::uint32_t message, WPARAM wParam, LPARAM 
             return Tile(client, static_cast<unsigned>(wParam)) ? 1 : 0;
         case WM_MDICASCADE:
             return Cascade(client, static_cast<unsigned>(wParam)) ? 1 : 0;
+        case WM_MDIICONARRANGE:
+            ArrangeIcons(client);
+            return 0;
         case WM_SIZE:
             // A maximized window keeps filling the client.
             if (TMdiClient* state = ClientOf(client); state != nullptr && state->Maximized && IsWindow(state->Active))
@@ -411,6 +537,9 @@ LRESULT DefMDIChildProc(HWND window, std::uint32_t message, WPARAM wParam, LPARA
             switch (wParam & 0xFFF0) {
                 case SC_MAXIMIZE:
                     SendMessage(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(window), 0);
+                    return 0;
+                case SC_MINIMIZE:
+                    Minimize(client, window);
                     return 0;
                 case SC_RESTORE:
                     SendMessage(client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(window), 0);

@@ -12,6 +12,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/Regions.h"
 #include "platform/Screen.h"
+#include "platform/WindowClip.h"
 #include "platform/qt/Desktop.h"
 #include "platform/qt/WindowObjects.h"
 
@@ -201,13 +202,15 @@ void FlushTop(TWindowObject* top, const TRect& rect) {
         Desktop::Flush(top, rect);
 }
 
-// The window DCs handed out by BeginPaint and GetDC: the window's pixels are
-// copied out of its top-level surface and back, clipped to what of the
-// window is visible.
+// The window DCs handed out by BeginPaint and GetDC. A window whose client
+// area is its top-level's whole surface draws straight on the surface,
+// limited to what of it is visible; a paint then copies no pixels before
+// the flush. Other windows get a bitmap of their own client area: only the
+// part they may paint is copied out of the surface and back.
 struct TWindowDc {
     HWND Window = nullptr;
-    HBITMAP Bitmap = nullptr;
-    HRGN Clip = nullptr;  // client coordinates
+    HBITMAP Bitmap = nullptr;  // null when drawing on the surface itself
+    HRGN Clip = nullptr;       // client coordinates
 };
 std::unordered_map<HDC, TWindowDc>& WindowDcs() {
     static auto* dcs = new std::unordered_map<HDC, TWindowDc>;
@@ -225,19 +228,48 @@ void ReleaseSurfaceDc(HDC dc) {
     DeleteDC(dc);
 }
 
+bool DrawsOnSurface(TWindowObject* w, TWindowObject* top) {
+    TBitmapInfo info;
+    const TPoint origin = ClientOriginInTopLevel(w);
+    return origin.X == 0 && origin.Y == 0 && GetBitmapInfo(top->Surface, info) && info.Width == w->Client.Width() &&
+           info.Height == w->Client.Height();
+}
+
+// The part of the client area whose pixels the context's drawing can reach:
+// the clip's box within the client rectangle.
+TRect ReachableBox(TWindowObject* w, HRGN clip) {
+    TRect box;
+    if (GetRgnBox(clip, box) == NULLREGION)
+        return {};
+    const TRect client{0, 0, w->Client.Width(), w->Client.Height()};
+    return {std::max(box.Left, client.Left), std::max(box.Top, client.Top), std::min(box.Right, client.Right),
+            std::min(box.Bottom, client.Bottom)};
+}
+
 HDC MakeWindowDc(TWindowObject* w, HRGN clip) {
     TWindowObject* top = TopLevelOf(w);
     if (top->Surface == nullptr)
         MakeSurface(top);
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (DrawsOnSurface(w, top)) {
+        SelectBitmap(dc, top->Surface);
+        SetWindowClip(dc, clip);
+        SelectClipRgn(dc, clip);
+        WindowDcs()[dc] = {w->Handle, nullptr, clip};
+        return dc;
+    }
     const std::int32_t cw = std::max(1, w->Client.Width());
     const std::int32_t ch = std::max(1, w->Client.Height());
     const TPoint origin = ClientOriginInTopLevel(w);
-    HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP bitmap = CreateBitmap32(cw, ch);
     SelectBitmap(dc, bitmap);
-    HDC src = SurfaceDc(top);
-    BitBlt(dc, 0, 0, cw, ch, src, origin.X, origin.Y, SRCCOPY);
-    ReleaseSurfaceDc(src);
+    const TRect reach = ReachableBox(w, clip);
+    if (!reach.IsEmpty()) {
+        HDC src = SurfaceDc(top);
+        BitBlt(dc, reach.Left, reach.Top, reach.Width(), reach.Height(), src, origin.X + reach.Left,
+               origin.Y + reach.Top, SRCCOPY);
+        ReleaseSurfaceDc(src);
+    }
     SelectClipRgn(dc, clip);
     WindowDcs()[dc] = {w->Handle, bitmap, clip};
     return dc;
@@ -252,13 +284,19 @@ void ReleaseWindowDc(HDC dc) {
     if (TWindowObject* w = WindowOf(record.Window)) {
         TWindowObject* top = TopLevelOf(w);
         const TPoint origin = ClientOriginInTopLevel(w);
-        HDC surface = SurfaceDc(top);
         HRGN clip = EmptyRegion();
         CombineRgn(clip, record.Clip, nullptr, RGN_COPY);
         OffsetRgn(clip, origin.X, origin.Y);
-        SelectClipRgn(surface, clip);
-        BitBlt(surface, origin.X, origin.Y, w->Client.Width(), w->Client.Height(), dc, 0, 0, SRCCOPY);
-        ReleaseSurfaceDc(surface);
+        if (record.Bitmap != nullptr) {
+            const TRect reach = ReachableBox(w, record.Clip);
+            if (!reach.IsEmpty()) {
+                HDC surface = SurfaceDc(top);
+                SelectClipRgn(surface, clip);
+                BitBlt(surface, origin.X + reach.Left, origin.Y + reach.Top, reach.Width(), reach.Height(), dc,
+                       reach.Left, reach.Top, SRCCOPY);
+                ReleaseSurfaceDc(surface);
+            }
+        }
         TRect box;
         if (GetRgnBox(clip, box) != NULLREGION)
             FlushTop(top, box);
@@ -266,7 +304,8 @@ void ReleaseWindowDc(HDC dc) {
     }
     SelectBitmap(dc, nullptr);
     DeleteDC(dc);
-    DeleteBitmap(record.Bitmap);
+    if (record.Bitmap != nullptr)
+        DeleteBitmap(record.Bitmap);
     DeleteRegion(record.Clip);
 }
 
@@ -2264,7 +2303,10 @@ LRESULT DefWindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM 
                 return 0;
             w->SizeReported = true;
             if ((pos->flags & SWP_NOSIZE) == 0 || first)
-                SendMessage(window, WM_SIZE, (w->Style & WS_MAXIMIZE) != 0 ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                SendMessage(window, WM_SIZE,
+                            (w->Style & WS_MINIMIZE) != 0   ? SIZE_MINIMIZED
+                            : (w->Style & WS_MAXIMIZE) != 0 ? SIZE_MAXIMIZED
+                                                            : SIZE_RESTORED,
                             MakeLParam(w->Client.Width(), w->Client.Height()));
             if ((w = WindowOf(window)) == nullptr)
                 return 0;
