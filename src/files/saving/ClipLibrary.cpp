@@ -109,7 +109,7 @@ bool IsInsideClipLibrary(const std::string& path, const std::string& library) {
 
 bool CreateClipLibraryFolders(const std::string& library) {
     namespace fs = std::filesystem;
-    for (const fs::path folder :
+    for (const fs::path& folder :
          {fs::path(library), fs::path(library) / ClipImagesFolder, fs::path(library) / ClipTablesFolder}) {
         std::error_code error;
         fs::create_directories(folder, error);
