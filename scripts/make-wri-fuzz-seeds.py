@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Writes small Windows Write files as seeds for the Write reader's fuzz
 target (tests/data/fuzz/WriReaderFuzz/): plain text, character and paragraph
-runs with a font table and tab stops, a running head and a picture
-paragraph. The layout follows Microsoft's published Write file format.
+runs with a font table and tab stops, a running head, a picture paragraph
+whose data is no picture, and a metafile and a bitmap picture. The layout follows Microsoft's published Write file format.
 
 Usage: scripts/make-wri-fuzz-seeds.py
 """
@@ -77,6 +77,25 @@ def main():
     text = b'Header\r\nBody\r\n' + bytes(picture) + b'After\x96the\xe9picture'
     seeds['head-picture.wri'] = write_file(
         text, [], [(8, head), (14, b''), (14 + len(picture), picture_flag), (len(text), b'')], [])
+    # A metafile picture (a header, a rectangle and the end record) and a
+    # one-plane bitmap, each a paragraph of its own.
+    records = struct.pack('<IHhhhh', 7, 0x041B, 900, 900, 100, 100) + struct.pack('<IH', 3, 0)
+    metafile = struct.pack('<HHHIHIH', 1, 9, 0x300, (18 + len(records)) // 2, 0, 7, 0) + records
+    bits = b'\x55' * 12
+
+    def picture_header(mode, width, height, data, bitmap=(0, 0, 0, 0, 0, 0)):
+        header = bytearray(40)
+        struct.pack_into('<HHHHHHH', header, 0, mode, 2540, 1270, 0, 0, width, height)
+        struct.pack_into('<HHHHBB', header, 16, *bitmap)
+        struct.pack_into('<HIHH', header, 30, 40, len(data), 1000, 500)
+        return bytes(header) + data
+
+    meta = picture_header(8, 2880, 1440, metafile)
+    bitmap = picture_header(0xE3, 0, 0, bits, (0, 20, 3, 4, 1, 1))
+    text = b'Before\r\n' + meta + bitmap + b'After'
+    seeds['metafile-bitmap.wri'] = write_file(
+        text, [], [(8, b''), (8 + len(meta), picture_flag), (8 + len(meta) + len(bitmap), picture_flag),
+                   (len(text), b'')], ['Arial'])
     for name, data in seeds.items():
         with open(os.path.join(dest, name), 'wb') as out:
             out.write(data)

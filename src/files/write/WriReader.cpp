@@ -6,14 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "base/core/ObjectHandles.h"
 #include "base/core/TList.h"
 #include "base/text/Charsets.h"
 #include "files/import/ImportHelpers.h"
 #include "files/import/TReadWindow.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
+#include "model/formats/ShapePicture.h"
 #include "model/formats/TCharFormat.h"
 #include "model/formats/TParFormat.h"
+#include "model/formats/TShape.h"
 #include "model/managers/TFontManager.h"
 #include "model/managers/TTabManager.h"
 #include "model/paragraphs/TPar.h"
@@ -48,10 +51,35 @@ constexpr std::size_t kMaxTabs = 14;
 constexpr std::size_t kTabsAt = 22;
 constexpr std::size_t kTabSize = 4;
 // The picture header: the mapping mode (a metafile's, or the marks of
-// bitmaps and embedded objects) and, at byte 32, the size of the data that
-// follows the header.
+// bitmaps and embedded objects), the metafile's extent, the size shown in
+// twips, a bitmap's layout, the header's own size, at byte 32 the size of
+// the data that follows the header and the scale in thousandths.
 constexpr std::size_t kPictureHeaderSize = 40;
+constexpr std::size_t kPictureXExtAt = 2;
+constexpr std::size_t kPictureYExtAt = 4;
+constexpr std::size_t kPictureWidthAt = 10;
+constexpr std::size_t kPictureHeightAt = 12;
+constexpr std::size_t kBitmapTypeAt = 16;
+constexpr std::size_t kBitmapWidthAt = 18;
+constexpr std::size_t kBitmapHeightAt = 20;
+constexpr std::size_t kBitmapWidthBytesAt = 22;
+constexpr std::size_t kBitmapPlanesAt = 24;
+constexpr std::size_t kBitmapBitsPixelAt = 25;
+constexpr std::size_t kPictureHeaderSizeAt = 30;
 constexpr std::size_t kPictureDataSizeAt = 32;
+constexpr std::size_t kPictureScaleXAt = 36;
+constexpr std::size_t kPictureScaleYAt = 38;
+// The anisotropic mapping mode states its extent in hundredths of a
+// millimetre; 2540 of them make an inch of 1440 twips.
+constexpr std::uint16_t kAnisotropicMode = 8;
+constexpr std::int64_t kTwipsPerInch = 1440;
+constexpr std::int64_t kHimetricPerInch = 2540;
+constexpr std::int32_t kTwipsPerPixel = 15;
+constexpr std::int32_t kMaxScale = 1000;
+// A Windows metafile's own header: its type (1 in memory, 2 on disk), its
+// size in words (9) and the version.
+constexpr std::size_t kWmfHeaderSize = 18;
+constexpr std::uint16_t kWmfHeaderWords = 9;
 constexpr std::uint16_t kFirstMapMode = 1;
 constexpr std::uint16_t kLastMapMode = 8;
 constexpr std::uint16_t kBitmapMode = 0xE3;
@@ -171,6 +199,7 @@ private:
     void ApplyCharacterRun();
     void SkipSpecialParagraphs();
     bool IsPictureAt(std::size_t pos) const;
+    void ReadPicture(std::size_t pos);
     void StartParagraph();
     void EndParagraph();
     void AppendSpecial(std::uint8_t code);
@@ -334,12 +363,124 @@ bool TWriReader::IsPictureAt(std::size_t pos) const {
     return known && pos + kPictureHeaderSize + size <= end;
 }
 
+TReadResult ReadWriPicture(const TByteReader& file, std::size_t pos, std::size_t end, TShapePicture& picture) {
+    if (!file.HasAt(pos, kPictureHeaderSize) || pos + kPictureHeaderSize > end)
+        return file.ErrorAt("a picture header cut short", pos);
+    const std::uint16_t mode = file.U16LEAt(pos);
+    if (mode == kObjectMode)
+        return file.ErrorAt("an embedded object, which is not imported", pos);
+    if (mode != kBitmapMode && (mode < kFirstMapMode || mode > kLastMapMode))
+        return file.ErrorAt("a picture of an unknown mapping mode", pos);
+    // The header states its own size; the data follows it. Older files
+    // leave the size 0, meaning the 40 bytes of the header.
+    std::size_t headerSize = file.U16LEAt(pos + kPictureHeaderSizeAt);
+    if (headerSize == 0)
+        headerSize = kPictureHeaderSize;
+    if (headerSize < kPictureHeaderSize || pos + headerSize > end)
+        return file.ErrorAt("a picture header of an impossible size", pos + kPictureHeaderSizeAt);
+    const std::uint64_t size = file.U32LEAt(pos + kPictureDataSizeAt);
+    if (size == 0 || pos + headerSize + size > end)
+        return file.ErrorAt("picture data beyond its paragraph", pos + kPictureDataSizeAt);
+    const TByteReader data = file.SubAt(pos + headerSize, static_cast<std::size_t>(size));
+
+    picture = TShapePicture{};
+    if (mode == kBitmapMode) {
+        picture.Kind = pkBitmap;
+        picture.KindParam = file.U16LEAt(pos + kBitmapTypeAt);
+        picture.PicWidth = file.U16LEAt(pos + kBitmapWidthAt);
+        picture.PicHeight = file.U16LEAt(pos + kBitmapHeightAt);
+        picture.WidthBytes = file.U16LEAt(pos + kBitmapWidthBytesAt);
+        picture.Planes = file.U8At(pos + kBitmapPlanesAt);
+        picture.BitsPerPixel = file.U8At(pos + kBitmapBitsPixelAt);
+        if (picture.PicWidth == 0 || picture.PicHeight == 0)
+            return file.ErrorAt("a bitmap without a stated size", pos + kBitmapWidthAt);
+        if (picture.Planes == 0 || picture.BitsPerPixel == 0 || picture.WidthBytes == 0 ||
+            std::int64_t{picture.WidthBytes} * 8 < std::int64_t{picture.PicWidth} * picture.BitsPerPixel)
+            return file.ErrorAt("a bitmap of an impossible layout", pos + kBitmapWidthBytesAt);
+        const auto need = static_cast<std::uint64_t>(picture.WidthBytes) *
+                          static_cast<std::uint64_t>(picture.PicHeight) * static_cast<std::uint64_t>(picture.Planes);
+        if (need > size)
+            return file.ErrorAt("a bitmap shorter than its stated size", pos + kPictureDataSizeAt);
+        picture.PixelWidth = picture.PicWidth;
+        picture.PixelHeight = picture.PicHeight;
+    } else {
+        picture.Kind = pkWmf;
+        picture.KindParam = mode;
+        if (!data.HasAt(0, kWmfHeaderSize))
+            return file.ErrorAt("a metafile cut short in its header", pos + headerSize);
+        const std::uint16_t type = data.U16LEAt(0);
+        if ((type != 1 && type != 2) || data.U16LEAt(2) != kWmfHeaderWords)
+            return file.ErrorAt("not a Windows metafile: the header is wrong", pos + headerSize);
+        // The extents are hundredths of a millimetre in the anisotropic
+        // mode, the one Write's pictures use; other modes leave them unused.
+        if (mode == kAnisotropicMode) {
+            picture.PicWidth = static_cast<std::int16_t>(file.U16LEAt(pos + kPictureXExtAt));
+            picture.PicHeight = static_cast<std::int16_t>(file.U16LEAt(pos + kPictureYExtAt));
+            picture.PicWidth = std::max(picture.PicWidth, 0);
+            picture.PicHeight = std::max(picture.PicHeight, 0);
+        }
+    }
+    picture.Data.assign(reinterpret_cast<const char*>(data.Data()), data.Size());
+
+    // The size shown, in twips. A bitmap is its pixels at 96 dots per inch
+    // (as LibreOffice shows them too); a metafile the size its header
+    // states, or else its extent.
+    if (picture.Kind == pkBitmap) {
+        picture.GoalWidth = picture.PicWidth * kTwipsPerPixel;
+        picture.GoalHeight = picture.PicHeight * kTwipsPerPixel;
+    } else {
+        picture.GoalWidth = static_cast<std::int16_t>(file.U16LEAt(pos + kPictureWidthAt));
+        picture.GoalHeight = static_cast<std::int16_t>(file.U16LEAt(pos + kPictureHeightAt));
+        if (picture.GoalWidth <= 0 || picture.GoalHeight <= 0) {
+            if (picture.PicWidth <= 0 || picture.PicHeight <= 0)
+                return file.ErrorAt("a metafile picture without a size", pos + kPictureWidthAt);
+            picture.GoalWidth = static_cast<std::int32_t>(
+                (std::int64_t{picture.PicWidth} * kTwipsPerInch + kHimetricPerInch / 2) / kHimetricPerInch);
+            picture.GoalHeight = static_cast<std::int32_t>(
+                (std::int64_t{picture.PicHeight} * kTwipsPerInch + kHimetricPerInch / 2) / kHimetricPerInch);
+        }
+    }
+    // Thousandths in the file, percent in the model; 0 means unscaled.
+    const auto scale = [](std::uint16_t thousandths) {
+        return thousandths == 0 ? 100 : std::clamp<std::int32_t>((thousandths + 5) / 10, 1, kMaxScale);
+    };
+    picture.ScaleX = scale(file.U16LEAt(pos + kPictureScaleXAt));
+    picture.ScaleY = scale(file.U16LEAt(pos + kPictureScaleYAt));
+    return TReadResult::Success();
+}
+
+void TWriReader::ReadPicture(std::size_t pos) {
+    TShapePicture picture;
+    const TReadResult result = ReadWriPicture(File, pos, std::min<std::size_t>(ParRunEnd, TextEnd), picture);
+    if (!result.Good) {
+        // An embedded object is left out by design, not a flaw of the file.
+        if (File.U16LEAt(pos) != kObjectMode)
+            NoteFlaw(result.Reason.c_str(), static_cast<std::size_t>(result.Offset));
+        return;
+    }
+    auto* shape = new TShape(&Doc);
+    shape->Picture = std::move(picture);
+    shape->Story = stMain;
+    shape->AnchorPar = Par;
+    shape->AnchorOffset = Par->Chars.Size;
+    Doc.Shapes.Add(shape);
+    AppendFormatControl(Par->Stream, fcShapeAnchor, static_cast<std::int32_t>(ObjectHandle(shape)));
+    Par->Chars.AppendByte(chShapeAnchor);
+    // A picture is a paragraph of its own in Write, with its own alignment
+    // and indents; the text after it starts a new one.
+    EndParagraph();
+    InForce = DefaultCharFormat;
+}
+
 void TWriReader::SkipSpecialParagraphs() {
     while (ParRunsLeft && ParRunEnd <= Pos)
         NextParagraphRun();
     while ((ParRunningHead || (ParPicture && IsPictureAt(Pos))) && Pos < TextEnd) {
-        // Running heads are not imported, and the model holds no pictures:
-        // the text of the paragraph is passed over.
+        // Running heads are not imported; a picture is, as an inline
+        // picture at the start of the paragraph that follows it. The rest
+        // of the paragraph's bytes are passed over either way.
+        if (!ParRunningHead)
+            ReadPicture(Pos);
         Pos = std::max<std::size_t>(Pos, std::min<std::size_t>(ParRunEnd, TextEnd));
         NextParagraphRun();
         while (ParRunsLeft && ParRunEnd <= Pos)

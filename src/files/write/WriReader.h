@@ -12,8 +12,9 @@ class TReadWindow;
 // a 128-byte header, the text from offset 128, then 128-byte pages of
 // character and paragraph properties, the font table among them) into doc:
 // text, font, size, bold, italic, underline, super- and subscript,
-// alignment, indents, line spacing and tab stops. Running heads are left
-// out; pictures too, the model holding none yet.
+// alignment, indents, line spacing and tab stops, and pictures (Windows
+// metafiles and bitmaps) as inline picture shapes, each in a paragraph of
+// its own. Running heads and embedded objects are left out.
 //
 // The whole file is read into memory first. True when the document was
 // read; a damaged file is read as far as it goes.
@@ -21,7 +22,8 @@ bool ReadWri(TDoc& doc, TReadWindow& window);
 
 struct TWriReadOutcome {
     // The first damaged place (an offset or page beyond the file, a property
-    // block outside its page), or Good. The text around it is still read.
+    // block outside its page, a picture whose header or data does not fit),
+    // or Good. The text around it is still read; a bad picture is dropped.
     TReadResult Flaw;
 };
 
