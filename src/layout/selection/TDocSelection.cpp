@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
@@ -250,10 +251,9 @@ void TDoc::SelectionChanged() {
         MergedCharFormat(Selection, span, CurCharFormat);
     } else {
         CurParFormat = Par(std::clamp(Caret.Par, 0, ParCount() - 1))->Format;
-        if (StateFlags[36] == 0)
+        if (StateFlags[sfTypingFormatFixed] == 0)
             CharFormatAt(Caret, CurCharFormat);
     }
-    Client->SelectionChanged(*this);
 }
 
 void TDoc::RepaintRanges(const TCompoundFragment& set) {
