@@ -450,6 +450,65 @@ public:
     void UpdateTypingFormat(const TTextPos& pos, bool force);
     void RememberFormatsAtRangeEnds(const TFragment& range);
 
+    // --- The caret and the selection model, in the layout library
+    //     (layout/selection), which this room cannot see; only code that
+    //     links it calls these ---
+
+    // Fills the position's line and page, paginating until its paragraph's
+    // first line is placed on a page.
+    void LocatePos(TTextPos& pos, bool atLineEnd);
+    // Makes pos the caret. Flags: 1 refresh only when the caret changed or
+    // is not fully visible, 2 no adjustment before a break at a line end,
+    // 4 drop the selection.
+    void SetCaret(const TTextPos& pos, std::uint32_t flags);
+    void MoveCaretTo(std::int32_t par, std::int32_t offset, std::uint32_t flags, std::int32_t line);
+    // A caret movement to pos: mode 0 extends the selection from the
+    // anchor, 1 drops the selection, other values keep it.
+    void MoveCaret(TTextPos pos, std::int32_t mode, std::int32_t key);
+    // The caret's format, size and slant; then its place in view pixels.
+    void UpdateCaretShape();
+    void ComputeCaretPlace();
+    // The caret box widened by a margin, for visibility tests.
+    void CaretRect(Platform::TRect& rect) const;
+    // One character back, into the previous paragraph's last character;
+    // false at the start of the document.
+    bool PrevCharPos(TTextPos& pos) const;
+    // Selects the range between two ends given in either order. Flags: 1 no
+    // user-interface refresh, 2 replace a multi-selection, 4 add a range,
+    // 8 no SelectionChanged.
+    void SetSelection(std::int32_t startPar,
+                      std::int32_t startOffset,
+                      std::uint32_t flags,
+                      std::int32_t endOffset,
+                      std::int32_t endPar);
+    void ClearSelection(std::uint32_t flags);
+    // Cuts, orders and snaps a range's ends to the positions a range keeps.
+    void OrderRangeEnds(TTextPos& start, TTextPos& end, bool tablesKeepEnd) const;
+    // Whole cells for a cell's end mark, sorted and merged ranges, and
+    // neighbouring ranges joined across paragraph ends.
+    void NormalizeRanges(TCompoundFragment& set) const;
+    void SelectionChanged();
+    // Repaints the lines of a set of ranges, or what changed between the old
+    // range and the selection.
+    void RepaintRanges(const TCompoundFragment& set);
+    void RepaintSelectionChange(const TFragment& old);
+
+    // Caret shape and place (view pixels at the zoom) and the selection's
+    // anchor, kept by layout/selection.
+    std::int32_t CaretWidth = 2;
+    std::int32_t CaretHeight = 1;
+    std::int32_t CaretXOffset = 1;
+    std::int32_t CaretSlantSteps = 0;  // 0: an upright caret
+    std::int32_t CaretX = 0;
+    std::int32_t CaretY = 0;
+    std::int32_t CaretAscent = 0;   // of the font that shapes the caret
+    std::int32_t CaretDescent = 0;  // the same, with external leading
+    TCharFormat CaretFormat = DefaultCharFormat;
+    TTextPos SelAnchor{};
+    // Set by the window while the caret should stay at the end of a line
+    // rather than at the start of the next one.
+    std::uint8_t CaretAtLineEnd = 0;
+
     // --- What its paragraphs ask of their owner (TParOwner): here ---
 
     TStyleList* OwnerStyles() const override { return Styles; }

@@ -1,0 +1,127 @@
+// Moving the caret down one line at a time through a document of about a
+// thousand pages, as the Down key does: locating the next line, taking the
+// caret's x on it, placing and shaping the caret and refreshing the current
+// formats. The pages are built beforehand; once the caret reaches the end
+// it starts again at the top.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <random>
+
+#include "layout/selection/CaretMoves.h"
+#include "layout/view/TViewClient.h"
+#include "model/document/TDoc.h"
+#include "model/formats/FormatStream.h"
+#include "model/managers/TFontManager.h"
+#include "model/managers/TTabManager.h"
+#include "model/paragraphs/TPar.h"
+#include "platform/Bitmaps.h"
+#include "platform/DeviceContexts.h"
+#include "platform/Fonts.h"
+#include "platform/Screen.h"
+
+namespace {
+
+constexpr std::int32_t ScreenWidth = 1920;
+constexpr std::int32_t ScreenHeight = 1080;
+// 10-point paragraphs of 800 characters: seven to a page, so 7,000 of
+// them fill about a thousand pages.
+constexpr std::int32_t ParChars = 800;
+constexpr std::int32_t ParCount = 7000;
+// The caret goes down from the middle of the first line, so that every
+// movement looks for its x among the characters of a line.
+constexpr std::int32_t StartOffset = 60;
+
+void FillPar(TPar& par, std::mt19937& random, std::int32_t font) {
+    par.Stream.Clear();
+    par.Chars.Clear();
+    AppendFormatControl(par.Stream, caFont, font);
+    AppendFormatControl(par.Stream, caSize, 20);
+    while (par.Chars.Size < ParChars) {
+        const std::uint32_t length = 1 + random() % 10;
+        for (std::uint32_t i = 0; i < length; ++i) {
+            const auto c = static_cast<std::uint8_t>('a' + random() % 26);
+            par.Stream.AppendByte(c);
+            par.Chars.AppendByte(c);
+        }
+        par.Stream.AppendByte(' ');
+        par.Chars.AppendByte(' ');
+    }
+    AppendFormatControl(par.Stream, fcSpecialChar, chParEnd);
+    par.Chars.AppendByte(chParEnd);
+    par.Format = DefaultParFormat;
+    par.Format.SpaceAfter = 0;
+}
+
+class TBenchWindow : public TViewClient {
+public:
+    TBenchWindow() {
+        Shown = true;
+        Width = ScreenWidth;
+        Height = ScreenHeight;
+        Dc = Platform::CreateCompatibleDC(nullptr);
+        Bitmap = Platform::CreateBitmap32(Width, Height);
+        Platform::SelectBitmap(Dc, Bitmap);
+    }
+    Platform::HDC AcquireDC(TDoc& doc) override { return Dc; }
+    void ReleaseDC(TDoc& doc, Platform::HDC dc) override {}
+    Platform::HDC Dc = nullptr;
+    Platform::HBITMAP Bitmap = nullptr;
+};
+
+struct TBenchDoc {
+    TBenchDoc() {
+        Platform::SetScreenMetrics(ScreenWidth, ScreenHeight, 96);
+        Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
+        Fonts = std::make_unique<TFontManager>();
+        Tabs = std::make_unique<TTabManager>();
+        Doc = std::make_unique<TDoc>(true);
+        Doc->Client = &Window;
+        std::mt19937 random(29);
+        FillPar(*Doc->Par(0), random, Fonts->TimesFont);
+        for (std::int32_t i = 1; i < ParCount; ++i) {
+            auto* par = new TPar(Doc.get());
+            FillPar(*par, random, Fonts->TimesFont);
+            Doc->Pars.Add(par);
+        }
+        Doc->StoryCounts[0] = Doc->Pars.Count;
+        Doc->RenumberPars(0);
+        Doc->UpdatePageMetrics();
+        Doc->Paginate(0, 2147483647);
+        Doc->UpdateViewGeometry();
+        Doc->MoveCaretTo(0, StartOffset, 4, 0);
+    }
+    ~TBenchDoc() {
+        Doc->DestroyLayout();
+        Doc->Client = &NullDocClient();
+    }
+    TBenchWindow Window;
+    std::unique_ptr<TFontManager> Fonts;
+    std::unique_ptr<TTabManager> Tabs;
+    std::unique_ptr<TDoc> Doc;
+};
+
+TBenchDoc& Bench() {
+    static TBenchDoc bench;
+    return bench;
+}
+
+void BM_CaretLineDown(benchmark::State& state) {
+    TDoc& doc = *Bench().Doc;
+    const std::int32_t lastPar = doc.ParCount() - 1;
+    std::int64_t wraps = 0;
+    for (auto _ : state) {
+        MoveCaretBy(doc, TCaretMove::LineDown, false);
+        if (doc.Caret.Par == lastPar && doc.Caret.Line + 1 >= doc.Par(lastPar)->LineCount()) {
+            doc.MoveCaretTo(0, StartOffset, 4, 0);
+            ++wraps;
+        }
+    }
+    state.counters["pages"] = doc.Pages.Count;
+    state.counters["restarts"] = static_cast<double>(wraps);
+}
+BENCHMARK(BM_CaretLineDown)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
