@@ -263,10 +263,18 @@ void CopyBlit(HDC dest,
             const std::int32_t py = sy + (dy - y);
             const std::uint32_t* from =
                 py >= 0 && py < srcH ? srcPixels + static_cast<std::size_t>(py) * srcW : nullptr;
-            for (std::int32_t dx = r.Left; dx < r.Right; ++dx) {
-                const std::int32_t px = sx + (dx - x);
-                row[dx] = from != nullptr && px >= 0 && px < srcW ? from[px] & 0xFFFFFF : outside;
-            }
+            // The part of the row that has source pixels is one run, found
+            // once; the loop over it has no tests, so the compiler can
+            // vectorise it.
+            const std::int32_t shift = sx - x;
+            const std::int32_t lo = from == nullptr ? r.Right : std::clamp(-shift, r.Left, r.Right);
+            const std::int32_t hi = from == nullptr ? r.Right : std::clamp(srcW - shift, lo, r.Right);
+            for (std::int32_t dx = r.Left; dx < lo; ++dx)
+                row[dx] = outside;
+            for (std::int32_t dx = lo; dx < hi; ++dx)
+                row[dx] = from[dx + shift] & 0xFFFFFF;
+            for (std::int32_t dx = hi; dx < r.Right; ++dx)
+                row[dx] = outside;
         }
     }
 }
