@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../RandomWords.h"
 #include "base/core/ObjectHandles.h"
 #include "editing/fields/FieldIndex.h"
 #include "editing/services/EditingInstall.h"
@@ -45,23 +46,7 @@ std::string FontFolder() {
 }
 
 void FillPar(TPar& par, std::mt19937& random, std::int32_t font) {
-    par.Stream.Clear();
-    par.Chars.Clear();
-    AppendFormatControl(par.Stream, caFont, font);
-    AppendFormatControl(par.Stream, caSize, 24);
-    while (par.Chars.Size < ParChars) {
-        const std::uint32_t length = 1 + random() % 10;
-        for (std::uint32_t i = 0; i < length; ++i) {
-            const auto c = static_cast<std::uint8_t>('a' + random() % 26);
-            par.Stream.AppendByte(c);
-            par.Chars.AppendByte(c);
-        }
-        par.Stream.AppendByte(' ');
-        par.Chars.AppendByte(' ');
-    }
-    AppendFormatControl(par.Stream, fcSpecialChar, chParEnd);
-    par.Chars.AppendByte(chParEnd);
-    par.Format = DefaultParFormat;
+    FillRandomWords(par, random, font, 24, ParChars);
     par.Format.SpaceAfter = 120;
     par.Format.WidowControl = 1;
 }

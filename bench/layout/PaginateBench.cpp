@@ -10,6 +10,7 @@
 #include <string>
 
 #include "../HostileInputs.h"
+#include "../RandomWords.h"
 #include "layout/boxes/TPage.h"
 #include "layout/lines/LineLayout.h"
 #include "layout/pagination/TLayoutClient.h"
@@ -32,23 +33,7 @@ constexpr std::int32_t ParCount = 6800;
 constexpr std::int32_t NoPage = static_cast<std::int32_t>(0x80000000u);
 
 void FillPar(TPar& par, std::mt19937& random, std::int32_t font) {
-    par.Stream.Clear();
-    par.Chars.Clear();
-    AppendFormatControl(par.Stream, caFont, font);
-    AppendFormatControl(par.Stream, caSize, 24);
-    while (par.Chars.Size < ParChars) {
-        const std::uint32_t length = 1 + random() % 10;
-        for (std::uint32_t i = 0; i < length; ++i) {
-            const auto c = static_cast<std::uint8_t>('a' + random() % 26);
-            par.Stream.AppendByte(c);
-            par.Chars.AppendByte(c);
-        }
-        par.Stream.AppendByte(' ');
-        par.Chars.AppendByte(' ');
-    }
-    AppendFormatControl(par.Stream, fcSpecialChar, chParEnd);
-    par.Chars.AppendByte(chParEnd);
-    par.Format = DefaultParFormat;
+    FillRandomWords(par, random, font, 24, ParChars);
     par.Format.SpaceAfter = 120;
     par.Format.WidowControl = 1;
 }

@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include "../RandomWords.h"
 #include "base/graphics/TServiceBitmap.h"
 #include "layout/boxes/TPage.h"
 #include "layout/lines/LineLayout.h"
@@ -40,23 +41,7 @@ constexpr std::int32_t ParChars = 800;
 constexpr std::int32_t ParCount = 400;
 
 void FillPar(TPar& par, std::mt19937& random, std::int32_t font) {
-    par.Stream.Clear();
-    par.Chars.Clear();
-    AppendFormatControl(par.Stream, caFont, font);
-    AppendFormatControl(par.Stream, caSize, 20);
-    while (par.Chars.Size < ParChars) {
-        const std::uint32_t length = 1 + random() % 10;
-        for (std::uint32_t i = 0; i < length; ++i) {
-            const auto c = static_cast<std::uint8_t>('a' + random() % 26);
-            par.Stream.AppendByte(c);
-            par.Chars.AppendByte(c);
-        }
-        par.Stream.AppendByte(' ');
-        par.Chars.AppendByte(' ');
-    }
-    AppendFormatControl(par.Stream, fcSpecialChar, chParEnd);
-    par.Chars.AppendByte(chParEnd);
-    par.Format = DefaultParFormat;
+    FillRandomWords(par, random, font, 20, ParChars);
     par.Format.SpaceAfter = 0;
 }
 
