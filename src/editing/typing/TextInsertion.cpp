@@ -29,33 +29,6 @@ namespace {
 
 TFallbackFontFinder FallbackFinder = nullptr;
 
-// The special character a control byte of plain text stands for (0: none,
-// the byte is dropped); paragraph ends and section breaks are handled apart.
-std::uint8_t SpecialOfByte(std::uint8_t b) {
-    switch (b) {
-        case 9:
-            return chTab;
-        case 11:
-            return chLineBreak;
-        case 12:
-            return chPageBreak;
-        case 15:
-            return chColumnBreak;
-        case 16:
-            return chNonBreakingHyphen;
-        case 31:
-            return chSoftHyphen;
-        case 150:
-            return chEnDash;
-        case 151:
-            return chEmDash;
-        case 160:
-            return chNoBreakSpace;
-        default:
-            return 0;
-    }
-}
-
 std::uint8_t SpecialOfUnit(char16_t c) {
     switch (c) {
         case 9:
@@ -229,7 +202,7 @@ std::int32_t BuildInsertionStream(TDoc& doc,
             RestateAfterParEnd(stream, running);
             continue;
         }
-        std::uint8_t special = wide ? SpecialOfUnit(c) : SpecialOfByte(static_cast<std::uint8_t>(c));
+        std::uint8_t special = wide ? SpecialOfUnit(c) : SpecialCharOfTextByte(static_cast<std::uint8_t>(c));
         if (special != 0) {
             if (breaksAsLines && (special == chPageBreak || special == chColumnBreak))
                 special = chLineBreak;

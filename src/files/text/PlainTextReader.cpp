@@ -31,28 +31,7 @@ constexpr char32_t kLineFeed = 10;
 // (non-breaking hyphen), 31 (optional hyphen), and the code-page dash and
 // no-break space characters. 0 for every other character.
 std::uint8_t SpecialCharOf(char32_t c) {
-    switch (c) {
-        case 9:
-            return chTab;
-        case 11:
-            return chLineBreak;
-        case 12:
-            return chPageBreak;
-        case 15:
-            return chColumnBreak;
-        case 16:
-            return chNonBreakingHyphen;
-        case 31:
-            return chSoftHyphen;
-        case 150:
-            return chEnDash;
-        case 151:
-            return chEmDash;
-        case 160:
-            return chNoBreakSpace;
-        default:
-            return 0;
-    }
+    return c <= 0xFF ? SpecialCharOfTextByte(static_cast<std::uint8_t>(c)) : 0;
 }
 
 bool IsUnicodeEncoding(std::int32_t encoding) {

@@ -94,3 +94,28 @@ void ReadStreamElement(const std::uint8_t* data, std::int32_t size, std::int32_t
 bool ControlEndsAt(const std::uint8_t* data, std::int32_t offset) {
     return offset >= FormatControlSize && data[offset - 1] == 1 && data[offset - FormatControlSize] == 0;
 }
+
+std::uint8_t SpecialCharOfTextByte(std::uint8_t b) {
+    switch (b) {
+        case 9:
+            return chTab;
+        case 11:
+            return chLineBreak;
+        case 12:
+            return chPageBreak;
+        case 15:
+            return chColumnBreak;
+        case 16:
+            return chNonBreakingHyphen;
+        case 31:
+            return chSoftHyphen;
+        case 150:
+            return chEnDash;
+        case 151:
+            return chEmDash;
+        case 160:
+            return chNoBreakSpace;
+        default:
+            return 0;
+    }
+}

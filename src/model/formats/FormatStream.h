@@ -93,6 +93,12 @@ constexpr bool ControlTakesPosition(std::uint8_t code) {
 // The character-buffer byte of a control that takes a position.
 std::uint8_t ControlCharCode(std::uint8_t code, std::int32_t value);
 
+// The special character a control byte of plain 8-bit text stands for:
+// tab, line, page and column breaks, non-breaking and optional hyphens, and
+// the code-page dashes and no-break space; 0 for every other byte.
+// Paragraph ends and section breaks are the caller's.
+std::uint8_t SpecialCharOfTextByte(std::uint8_t b);
+
 // One element of a stream, as the walkers below see it.
 struct TStreamElement {
     std::int32_t Offset = 0;
