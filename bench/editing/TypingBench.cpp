@@ -7,7 +7,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
@@ -39,12 +38,6 @@ constexpr std::int32_t ParChars = 600;
 constexpr std::int32_t ParCount = 6800;
 constexpr std::int64_t Keystrokes = 100000;
 
-// The fixture fonts of the tests, found from this file's place (the
-// benchmark runs from the build folder, two levels below the sources).
-std::string FontFolder() {
-    return (std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "tests" / "data" / "fonts").string();
-}
-
 void FillPar(TPar& par, std::mt19937& random, std::int32_t font) {
     FillRandomWords(par, random, font, 24, ParChars);
     par.Format.SpaceAfter = 120;
@@ -57,7 +50,7 @@ struct TTypingDoc {
     explicit TTypingDoc(bool layout = true) {
         InstallEditing();
         Platform::SetScreenMetrics(1920, 1080, 96);
-        Platform::UseOnlyFontsIn(FontFolder());
+        Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
         Fonts = std::make_unique<TFontManager>();
         Tabs = std::make_unique<TTabManager>();
         Doc = std::make_unique<TDoc>();
