@@ -6,16 +6,17 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "DocumentDump.h"
+#include "FontManagerScope.h"
 #include "TabManagerScope.h"
 #include "files/encryption/EncryptedFiles.h"
 #include "files/opening/OpenDocument.h"
 #include "files/output/SaveOutput.h"
 #include "model/document/TDoc.h"
-#include "model/managers/TFontManager.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -41,9 +42,7 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 class BatchConversionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedTimes = DefaultCharFormat[caFont];
-        savedArial = LabelCharFormat[caFont];
-        manager = new TFontManager;
+        fonts.emplace();
         Source = dir.File("source");
         Dest = dir.File("dest");
         WriteFileBytes(Source + "/a.rtf", "{\\rtf1\\ansi Alpha\\par}");
@@ -55,8 +54,7 @@ protected:
     }
     void TearDown() override {
         SetOpeningPasswordPrompt(nullptr);
-        delete manager;
-        SetConstantFormatFonts(savedTimes, savedArial);
+        fonts.reset();
     }
 
     // An encrypted document whose body was damaged: no password opens it.
@@ -84,9 +82,7 @@ protected:
 
 private:
     TTabManagerScope tabs;
-    TFontManager* manager = nullptr;
-    std::int32_t savedTimes = 0;
-    std::int32_t savedArial = 0;
+    std::optional<TFontManagerScope> fonts;
 };
 
 std::unique_ptr<TDoc> Open(const std::string& path) {

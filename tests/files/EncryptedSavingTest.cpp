@@ -9,11 +9,13 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "DocumentDump.h"
+#include "FontManagerScope.h"
 #include "SaveTestSupport.h"
 #include "TabManagerScope.h"
 #include "base/core/TMemory.h"
@@ -23,7 +25,6 @@
 #include "files/saving/SaveToFormat.h"
 #include "files/text/PlainTextWriter.h"
 #include "model/document/TDoc.h"
-#include "model/managers/TFontManager.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -35,21 +36,16 @@ using TestSupport::TTempDir;
 class EncryptedSavingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedTimes = DefaultCharFormat[caFont];
-        savedArial = LabelCharFormat[caFont];
-        manager = new TFontManager;
+        fonts.emplace();
     }
     void TearDown() override {
         SetOpeningPasswordPrompt(nullptr);
-        delete manager;
-        SetConstantFormatFonts(savedTimes, savedArial);
+        fonts.reset();
     }
 
 private:
     TTabManagerScope tabs;
-    TFontManager* manager = nullptr;
-    std::int32_t savedTimes = 0;
-    std::int32_t savedArial = 0;
+    std::optional<TFontManagerScope> fonts;
 };
 
 void AnswerPasswords(std::string password) {

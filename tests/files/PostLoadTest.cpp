@@ -8,8 +8,10 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "FontManagerScope.h"
 #include "TabManagerScope.h"
 #include "files/opening/OpenDocument.h"
 #include "model/document/TDoc.h"
@@ -17,7 +19,6 @@
 #include "model/formats/FormatStream.h"
 #include "model/formats/TShape.h"
 #include "model/managers/TAutoList.h"
-#include "model/managers/TFontManager.h"
 #include "model/managers/TStyle.h"
 #include "model/managers/TStyleList.h"
 #include "model/paragraphs/TPar.h"
@@ -30,13 +31,10 @@ namespace fs = std::filesystem;
 class PostLoadTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedTimes = DefaultCharFormat[caFont];
-        savedArial = LabelCharFormat[caFont];
-        manager = new TFontManager;
+        fonts.emplace();
     }
     void TearDown() override {
-        delete manager;
-        SetConstantFormatFonts(savedTimes, savedArial);
+        fonts.reset();
     }
 
     static std::unique_ptr<TDoc> Open(const std::string& rtf) {
@@ -54,9 +52,7 @@ protected:
 
 private:
     TTabManagerScope tabs;
-    TFontManager* manager = nullptr;
-    std::int32_t savedTimes = 0;
-    std::int32_t savedArial = 0;
+    std::optional<TFontManagerScope> fonts;
 };
 
 TEST_F(PostLoadTest, StylesLeaveTheLanguageToTheTextAndHeadingsGetTheirOutlineLevel) {

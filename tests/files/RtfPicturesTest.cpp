@@ -11,10 +11,12 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "FontManagerScope.h"
 #include "SaveTestSupport.h"
 #include "TabManagerScope.h"
 #include "base/core/TMemory.h"
@@ -23,7 +25,6 @@
 #include "files/saving/SaveToFormat.h"
 #include "model/document/TDoc.h"
 #include "model/formats/TShape.h"
-#include "model/managers/TFontManager.h"
 #include "model/paragraphs/TPar.h"
 
 namespace {
@@ -189,13 +190,10 @@ TEST(RtfPicturesTest, PicturesWithoutGoalSizesTakeTheirOwn) {
 class RtfPictureReadingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedTimes = DefaultCharFormat[caFont];
-        savedArial = LabelCharFormat[caFont];
-        manager = new TFontManager;
+        fonts.emplace();
     }
     void TearDown() override {
-        delete manager;
-        SetConstantFormatFonts(savedTimes, savedArial);
+        fonts.reset();
     }
 
     static std::unique_ptr<TDoc> Read(const std::string& rtf) {
@@ -229,9 +227,7 @@ protected:
 
 private:
     TTabManagerScope tabs;
-    TFontManager* manager = nullptr;
-    std::int32_t savedTimes = 0;
-    std::int32_t savedArial = 0;
+    std::optional<TFontManagerScope> fonts;
 };
 
 TEST_F(RtfPictureReadingTest, EveryFormReadsAndWritesBackUnchanged) {

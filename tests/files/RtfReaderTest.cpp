@@ -9,10 +9,12 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "FontManagerScope.h"
 #include "TabManagerScope.h"
 #include "base/core/ObjectHandles.h"
 #include "editing/tables/TableStructure.h"
@@ -43,13 +45,10 @@ using TestSupport::Words;
 class RtfReaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedTimes = DefaultCharFormat[caFont];
-        savedArial = LabelCharFormat[caFont];
-        manager = new TFontManager;
+        fonts.emplace();
     }
     void TearDown() override {
-        delete manager;
-        SetConstantFormatFonts(savedTimes, savedArial);
+        fonts.reset();
     }
 
     // Reads text into a fresh hidden document.
@@ -65,9 +64,7 @@ protected:
     TReadResult result;
 
 private:
-    TFontManager* manager = nullptr;
-    std::int32_t savedTimes = 0;
-    std::int32_t savedArial = 0;
+    std::optional<TFontManagerScope> fonts;
 };
 
 // A paragraph's text as UTF-8, its special characters named in angle

@@ -9,18 +9,19 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "DocumentDump.h"
+#include "FontManagerScope.h"
 #include "SaveTestSupport.h"
 #include "TabManagerScope.h"
 #include "base/core/TMemory.h"
 #include "files/opening/OpenDocument.h"
 #include "files/saving/SaveToFormat.h"
 #include "model/document/TDoc.h"
-#include "model/managers/TFontManager.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -30,20 +31,15 @@ namespace fs = std::filesystem;
 class RtfRoundTripTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedTimes = DefaultCharFormat[caFont];
-        savedArial = LabelCharFormat[caFont];
-        manager = new TFontManager;
+        fonts.emplace();
     }
     void TearDown() override {
-        delete manager;
-        SetConstantFormatFonts(savedTimes, savedArial);
+        fonts.reset();
     }
 
 private:
     TTabManagerScope tabs;
-    TFontManager* manager = nullptr;
-    std::int32_t savedTimes = 0;
-    std::int32_t savedArial = 0;
+    std::optional<TFontManagerScope> fonts;
 };
 
 std::unique_ptr<TDoc> OpenFile(const std::string& path) {

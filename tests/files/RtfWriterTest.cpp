@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "FontManagerScope.h"
 #include "SaveTestSupport.h"
 #include "TabManagerScope.h"
 #include "base/core/ObjectHandles.h"
@@ -17,7 +19,6 @@
 #include "model/document/TSection.h"
 #include "model/fields/TField.h"
 #include "model/formats/FormatStream.h"
-#include "model/managers/TFontManager.h"
 #include "model/managers/TStyle.h"
 #include "model/managers/TStyleList.h"
 #include "model/paragraphs/TPar.h"
@@ -29,13 +30,10 @@ namespace {
 class RtfWriterTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedTimes = DefaultCharFormat[caFont];
-        savedArial = LabelCharFormat[caFont];
-        manager = new TFontManager;
+        fonts.emplace();
     }
     void TearDown() override {
-        delete manager;
-        SetConstantFormatFonts(savedTimes, savedArial);
+        fonts.reset();
     }
 
     std::unique_ptr<TDoc> Read(const std::string& rtf) {
@@ -68,9 +66,7 @@ protected:
 
 private:
     TTabManagerScope tabs;
-    TFontManager* manager = nullptr;
-    std::int32_t savedTimes = 0;
-    std::int32_t savedArial = 0;
+    std::optional<TFontManagerScope> fonts;
 };
 
 // The text with its line ends visible, for failure messages.

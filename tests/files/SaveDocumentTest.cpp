@@ -1,6 +1,7 @@
 #include "files/saving/SaveDocument.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <unistd.h>
 
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "FontManagerScope.h"
 #include "TabManagerScope.h"
 #include "base/messages/MessageBoxes.h"
 #include "files/opening/OpenDocument.h"
@@ -20,7 +22,6 @@
 #include "model/document/TDoc.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/formats/TShape.h"
-#include "model/managers/TFontManager.h"
 #include "platform/Files.h"
 #include "support/FailingFileSystems.h"
 #include "support/TestSupport.h"
@@ -53,13 +54,10 @@ std::string BigRtf() {
 class SaveDocumentTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedTimes = DefaultCharFormat[caFont];
-        savedArial = LabelCharFormat[caFont];
-        manager = new TFontManager;
+        fonts.emplace();
     }
     void TearDown() override {
-        delete manager;
-        SetConstantFormatFonts(savedTimes, savedArial);
+        fonts.reset();
     }
 
     // Opens path for editing, as the program does.
@@ -78,9 +76,7 @@ protected:
 
 private:
     TTabManagerScope tabs;
-    TFontManager* manager = nullptr;
-    std::int32_t savedTimes = 0;
-    std::int32_t savedArial = 0;
+    std::optional<TFontManagerScope> fonts;
 };
 
 TEST_F(SaveDocumentTest, SaveReplacesTheFileAndKeepsItOpen) {

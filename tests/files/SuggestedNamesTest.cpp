@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "FontManagerScope.h"
 #include "TabManagerScope.h"
 #include "files/opening/OpenDocument.h"
 #include "model/document/TDoc.h"
-#include "model/managers/TFontManager.h"
 #include "model/paragraphs/TPar.h"
 #include "model/paragraphs/TextServices.h"
 
@@ -33,23 +34,18 @@ public:
 class SuggestedNamesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedTimes = DefaultCharFormat[caFont];
-        savedArial = LabelCharFormat[caFont];
-        manager = new TFontManager;
+        fonts.emplace();
         SetTextServices(&sentences);
     }
     void TearDown() override {
         SetTextServices(nullptr);
-        delete manager;
-        SetConstantFormatFonts(savedTimes, savedArial);
+        fonts.reset();
     }
 
 private:
     TTabManagerScope tabs;
     TSentenceServices sentences;
-    TFontManager* manager = nullptr;
-    std::int32_t savedTimes = 0;
-    std::int32_t savedArial = 0;
+    std::optional<TFontManagerScope> fonts;
 };
 
 std::unique_ptr<TDoc> FromRtf(const std::string& rtf) {
