@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "WriFileBuilder.h"
 #include "files/opening/OpenDocument.h"
 #include "files/write/WriReader.h"
 #include "model/document/TDoc.h"
@@ -28,29 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using TRuns = std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>>;
-
-// One property page: the runs' ends in the text and their property bytes.
-void AppendPage(std::vector<std::uint8_t>& file, const TRuns& runs) {
-    std::vector<std::uint8_t> page(128, 0);
-    StoreU32LE(page.data(), 128);
-    std::size_t blockAt = 123;
-    for (std::size_t i = 0; i < runs.size(); ++i) {
-        StoreU32LE(page.data() + 4 + 6 * i, 128 + runs[i].first);
-        std::uint16_t offset = 0xFFFF;
-        if (!runs[i].second.empty()) {
-            blockAt -= runs[i].second.size() + 1;
-            page[blockAt] = static_cast<std::uint8_t>(runs[i].second.size());
-            std::copy(runs[i].second.begin(), runs[i].second.end(),
-                      page.begin() + static_cast<std::ptrdiff_t>(blockAt + 1));
-            offset = static_cast<std::uint16_t>(blockAt - 4);
-        }
-        StoreU16LE(page.data() + 4 + 6 * i + 4, offset);
-    }
-    page[127] = static_cast<std::uint8_t>(runs.size());
-    file.insert(file.end(), page.begin(), page.end());
-}
-
 // A Write file of "Before", a picture paragraph with the given bytes and
 // "After": the text, a character page of defaults, a paragraph page and no
 // font table.
@@ -60,13 +38,14 @@ std::vector<std::uint8_t> FileWithPicture(const std::string& picture) {
     StoreU16LE(file.data(), 0xBE31);
     StoreU32LE(file.data() + 14, 128 + static_cast<std::uint32_t>(text.size()));
     std::copy(text.begin(), text.end(), file.begin() + 128);
-    AppendPage(file, {{static_cast<std::uint32_t>(text.size()), {}}});
+    AppendWriPropertyPage(file, 128, {{static_cast<std::uint32_t>(text.size()), {}}});
     const auto pnPara = static_cast<std::uint16_t>(file.size() / 128);
     std::vector<std::uint8_t> pictureProps(17, 0);
     pictureProps[1] = 1;  // centred
     pictureProps[16] = 0x10;
     const auto pictureEnd = static_cast<std::uint32_t>(8 + picture.size());
-    AppendPage(file, {{8, {}}, {pictureEnd, pictureProps}, {static_cast<std::uint32_t>(text.size()), {}}});
+    AppendWriPropertyPage(file, 128,
+                          {{8, {}}, {pictureEnd, pictureProps}, {static_cast<std::uint32_t>(text.size()), {}}});
     const auto pnEnd = static_cast<std::uint16_t>(file.size() / 128);
     StoreU16LE(file.data() + 18, pnPara);
     for (const std::size_t field : {20, 22, 24, 26, 28, 96})

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "WriFileBuilder.h"
 #include "files/opening/OpenDocument.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
@@ -32,30 +33,9 @@ struct TWriBuilder {
     std::string Text = "Hello\r\nWorld";
     // Character runs (end offset in the text, property bytes after the
     // count; empty for the defaults), and paragraph runs likewise.
-    std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> CharRuns;
-    std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> ParRuns;
+    TWriRuns CharRuns;
+    TWriRuns ParRuns;
     std::vector<std::string> FontNames = {"Arial", "Courier New"};
-
-    static void Page(std::vector<std::uint8_t>& file,
-                     std::uint32_t first,
-                     const std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>>& runs) {
-        std::vector<std::uint8_t> page(128, 0);
-        StoreU32LE(page.data(), first);
-        std::size_t blockAt = 123;
-        for (std::size_t i = 0; i < runs.size(); ++i) {
-            StoreU32LE(page.data() + 4 + 6 * i, 128 + runs[i].first);
-            std::uint16_t offset = 0xFFFF;
-            if (!runs[i].second.empty()) {
-                blockAt -= runs[i].second.size() + 1;
-                page[blockAt] = static_cast<std::uint8_t>(runs[i].second.size());
-                std::copy(runs[i].second.begin(), runs[i].second.end(), page.begin() + blockAt + 1);
-                offset = static_cast<std::uint16_t>(blockAt - 4);
-            }
-            StoreU16LE(page.data() + 4 + 6 * i + 4, offset);
-        }
-        page[127] = static_cast<std::uint8_t>(runs.size());
-        file.insert(file.end(), page.begin(), page.end());
-    }
 
     std::vector<std::uint8_t> Build() const {
         std::vector<std::uint8_t> file(128, 0);
@@ -68,12 +48,12 @@ struct TWriBuilder {
         auto charRuns = CharRuns;
         if (charRuns.empty())
             charRuns.push_back({static_cast<std::uint32_t>(Text.size()), {}});
-        Page(file, 128, charRuns);
+        AppendWriPropertyPage(file, 128, charRuns);
         const auto pnPara = static_cast<std::uint16_t>(file.size() / 128);
         auto parRuns = ParRuns;
         if (parRuns.empty())
             parRuns.push_back({static_cast<std::uint32_t>(Text.size()), {}});
-        Page(file, 128, parRuns);
+        AppendWriPropertyPage(file, 128, parRuns);
         const auto pnFfntb = static_cast<std::uint16_t>(file.size() / 128);
         std::vector<std::uint8_t> fonts(128, 0);
         StoreU16LE(fonts.data(), static_cast<std::uint16_t>(FontNames.size()));
