@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "../BenchDocument.h"
 #include "../RandomWords.h"
 #include "base/core/ObjectHandles.h"
 #include "editing/fields/FieldIndex.h"
@@ -44,39 +45,22 @@ void FillPar(TPar& par, std::mt19937& random, std::int32_t font) {
     par.Format.WidowControl = 1;
 }
 
+// The editing workers go in before the document is made.
+struct TEditingReady {
+    TEditingReady() { InstallEditing(); }
+};
+
 // A visible document (operations keep their post-actions and undo) laid
 // out by the layout client.
-struct TTypingDoc {
-    explicit TTypingDoc(bool layout = true) {
-        InstallEditing();
-        Platform::SetScreenMetrics(1920, 1080, 96);
-        Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
-        Fonts = std::make_unique<TFontManager>();
-        Tabs = std::make_unique<TTabManager>();
-        Doc = std::make_unique<TDoc>();
-        if (layout)
-            Doc->Client = &Client;
-        std::mt19937 random(2024);
-        FillPar(*Doc->Par(0), random, Fonts->TimesFont);
-        for (std::int32_t i = 1; i < ParCount; ++i) {
-            auto* par = new TPar(Doc.get());
-            FillPar(*par, random, Fonts->TimesFont);
-            Doc->Pars.Add(par);
-        }
-        Doc->StoryCounts[0] = Doc->Pars.Count;
-        Doc->RenumberPars(0);
+struct TTypingDoc : TEditingReady {
+    explicit TTypingDoc(bool layout = true) : Document(false, layout ? &Client : nullptr, ParCount, FillPar, 2024) {
         Doc->StateFlags[sfSectionIndexStale] = 1;
         if (layout)
             Doc->Paginate(0, 2147483647);
     }
-    ~TTypingDoc() {
-        Doc->DestroyLayout();
-        Doc->Client = &NullDocClient();
-    }
     TLayoutClient Client;
-    std::unique_ptr<TFontManager> Fonts;
-    std::unique_ptr<TTabManager> Tabs;
-    std::unique_ptr<TDoc> Doc;
+    TBenchDocument Document;
+    std::unique_ptr<TDoc>& Doc = Document.Doc;
 };
 
 // What a typist types: words and spaces, a full stop now and then, and a

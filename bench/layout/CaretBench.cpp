@@ -10,6 +10,7 @@
 #include <memory>
 #include <random>
 
+#include "../BenchDocument.h"
 #include "../RandomWords.h"
 #include "layout/selection/CaretMoves.h"
 #include "layout/view/TViewClient.h"
@@ -40,52 +41,14 @@ void FillPar(TPar& par, std::mt19937& random, std::int32_t font) {
     par.Format.SpaceAfter = 0;
 }
 
-class TBenchWindow : public TViewClient {
-public:
-    TBenchWindow() {
-        Shown = true;
-        Width = ScreenWidth;
-        Height = ScreenHeight;
-        Dc = Platform::CreateCompatibleDC(nullptr);
-        Bitmap = Platform::CreateBitmap32(Width, Height);
-        Platform::SelectBitmap(Dc, Bitmap);
-    }
-    Platform::HDC AcquireDC(TDoc& doc) override { return Dc; }
-    void ReleaseDC(TDoc& doc, Platform::HDC dc) override {}
-    Platform::HDC Dc = nullptr;
-    Platform::HBITMAP Bitmap = nullptr;
-};
-
 struct TBenchDoc {
     TBenchDoc() {
-        Platform::SetScreenMetrics(ScreenWidth, ScreenHeight, 96);
-        Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
-        Fonts = std::make_unique<TFontManager>();
-        Tabs = std::make_unique<TTabManager>();
-        Doc = std::make_unique<TDoc>(true);
-        Doc->Client = &Window;
-        std::mt19937 random(29);
-        FillPar(*Doc->Par(0), random, Fonts->TimesFont);
-        for (std::int32_t i = 1; i < ParCount; ++i) {
-            auto* par = new TPar(Doc.get());
-            FillPar(*par, random, Fonts->TimesFont);
-            Doc->Pars.Add(par);
-        }
-        Doc->StoryCounts[0] = Doc->Pars.Count;
-        Doc->RenumberPars(0);
-        Doc->UpdatePageMetrics();
-        Doc->Paginate(0, 2147483647);
-        Doc->UpdateViewGeometry();
+        Document.PaginateForView();
         Doc->MoveCaretTo(0, StartOffset, 4, 0);
     }
-    ~TBenchDoc() {
-        Doc->DestroyLayout();
-        Doc->Client = &NullDocClient();
-    }
-    TBenchWindow Window;
-    std::unique_ptr<TFontManager> Fonts;
-    std::unique_ptr<TTabManager> Tabs;
-    std::unique_ptr<TDoc> Doc;
+    TBenchWindow Window{ScreenWidth, ScreenHeight};
+    TBenchDocument Document{true, &Window, ParCount, FillPar, 29, ScreenWidth, ScreenHeight};
+    std::unique_ptr<TDoc>& Doc = Document.Doc;
 };
 
 TBenchDoc& Bench() {

@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 
+#include "../BenchDocument.h"
 #include "../HostileInputs.h"
 #include "../RandomWords.h"
 #include "layout/boxes/TPage.h"
@@ -39,31 +40,9 @@ void FillPar(TPar& par, std::mt19937& random, std::int32_t font) {
 }
 
 struct TBenchDoc {
-    TBenchDoc() {
-        Platform::SetScreenMetrics(1920, 1080, 96);
-        Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
-        Fonts = std::make_unique<TFontManager>();
-        Tabs = std::make_unique<TTabManager>();
-        Doc = std::make_unique<TDoc>(true);
-        Doc->Client = &Client;
-        std::mt19937 random(2024);
-        FillPar(*Doc->Par(0), random, Fonts->TimesFont);
-        for (std::int32_t i = 1; i < ParCount; ++i) {
-            auto* par = new TPar(Doc.get());
-            FillPar(*par, random, Fonts->TimesFont);
-            Doc->Pars.Add(par);
-        }
-        Doc->StoryCounts[0] = Doc->Pars.Count;
-        Doc->RenumberPars(0);
-    }
-    ~TBenchDoc() {
-        Doc->DestroyLayout();
-        Doc->Client = &NullDocClient();
-    }
     TLayoutClient Client;
-    std::unique_ptr<TFontManager> Fonts;
-    std::unique_ptr<TTabManager> Tabs;
-    std::unique_ptr<TDoc> Doc;
+    TBenchDocument Document{true, &Client, ParCount, FillPar, 2024};
+    std::unique_ptr<TDoc>& Doc = Document.Doc;
 };
 
 TBenchDoc& Bench() {

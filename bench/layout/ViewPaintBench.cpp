@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include "../BenchDocument.h"
 #include "../RandomWords.h"
 #include "base/graphics/TServiceBitmap.h"
 #include "layout/boxes/TPage.h"
@@ -46,55 +47,17 @@ void FillPar(TPar& par, std::mt19937& random, std::int32_t font) {
 }
 
 // The window: a bitmap the view copies into.
-class TBenchWindow : public TViewClient {
-public:
-    TBenchWindow() {
-        Shown = true;
-        Width = ScreenWidth;
-        Height = ScreenHeight;
-        Dc = Platform::CreateCompatibleDC(nullptr);
-        Bitmap = Platform::CreateBitmap32(Width, Height);
-        Platform::SelectBitmap(Dc, Bitmap);
-    }
-    Platform::HDC AcquireDC(TDoc& doc) override { return Dc; }
-    void ReleaseDC(TDoc& doc, Platform::HDC dc) override {}
-    Platform::HDC Dc = nullptr;
-    Platform::HBITMAP Bitmap = nullptr;
-};
-
 struct TBenchView {
     TBenchView() {
-        Platform::SetScreenMetrics(ScreenWidth, ScreenHeight, 96);
-        Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
-        Fonts = std::make_unique<TFontManager>();
-        Tabs = std::make_unique<TTabManager>();
-        Doc = std::make_unique<TDoc>(true);
-        Doc->Client = &Window;
-        std::mt19937 random(17);
-        FillPar(*Doc->Par(0), random, Fonts->TimesFont);
-        for (std::int32_t i = 1; i < ParCount; ++i) {
-            auto* par = new TPar(Doc.get());
-            FillPar(*par, random, Fonts->TimesFont);
-            Doc->Pars.Add(par);
-        }
-        Doc->StoryCounts[0] = Doc->Pars.Count;
-        Doc->RenumberPars(0);
-        Doc->UpdatePageMetrics();
-        Doc->Paginate(0, 2147483647);
-        Doc->UpdateViewGeometry();
+        Document.PaginateForView();
         // Two pages side by side, the third row's tops in view.
         Platform::TRect page;
         Doc->GetPageRect(10, page);
         Doc->ScrollPos = {0, page.Top - 200};
     }
-    ~TBenchView() {
-        Doc->DestroyLayout();
-        Doc->Client = &NullDocClient();
-    }
-    TBenchWindow Window;
-    std::unique_ptr<TFontManager> Fonts;
-    std::unique_ptr<TTabManager> Tabs;
-    std::unique_ptr<TDoc> Doc;
+    TBenchWindow Window{ScreenWidth, ScreenHeight};
+    TBenchDocument Document{true, &Window, ParCount, FillPar, 17, ScreenWidth, ScreenHeight};
+    std::unique_ptr<TDoc>& Doc = Document.Doc;
 };
 
 TBenchView& Bench() {
