@@ -285,8 +285,6 @@ struct TKnownPages {
 // Files whose headers and footers differ from LibreOffice's on some pages:
 // how many of the pages compared differ today, and why.
 const std::map<std::string, TKnownPages> KnownPageDifferences = {
-    {"jsw__Bug44431.doc.rtf",
-     {3, "our pagination makes one page more (see the page counts), so NUMPAGES shows 4 where LibreOffice shows 3"}},
     {"jsw__bookmark.docx.rtf",
      {26,
       "from page 5 on our page numbers run one behind: the section that restarts at 1 begins a page later in "

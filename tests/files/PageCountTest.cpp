@@ -68,10 +68,6 @@ struct TKnown {
 // pagination gives today and what it does not lay out yet that the other
 // program does. A change in either direction shows here.
 const std::map<std::string, TKnown> KnownDifferences = {
-    {"jsw__Bug44431.doc.rtf",
-     {4,
-      "the empty paragraph after the last paragraph end keeps the heading's page break before and makes a page of "
-      "its own; LibreOffice does not lay that trailing empty paragraph out"}},
     {"jsw__Comment015.docx.rtf", {1, "comments, footnotes and floating shapes: the notes and shapes take no room yet"}},
     {"jsw__TableFntEdnt.docx.rtf", {1, "footnotes and endnotes inside a table: cell notes are not placed yet"}},
     {"jsw__complex1.NOR.docx.rtf", {7, "tables, floating pictures and multi-column sections"}},

@@ -432,6 +432,17 @@ TEST_F(RtfReaderTest, ParagraphFormatting) {
     // pard after text keeps the paragraph's page break before.
     doc = Read(R"({\rtf1 \pagebb x\pard y})");
     EXPECT_EQ(Value(doc->Par(0)->Format.PageBreakBefore), 1);
+
+    // The empty paragraph after the last paragraph mark takes the last
+    // paragraph's properties but not its page break: it would make a page
+    // of its own. A document of one empty paragraph keeps what it says.
+    doc = Read(R"({\rtf1 a\par\pagebb\qc b\par})");
+    ASSERT_EQ(doc->ParCount(), 3);
+    EXPECT_EQ(Value(doc->Par(1)->Format.PageBreakBefore), 1);
+    EXPECT_EQ(Value(doc->Par(2)->Format.PageBreakBefore), 0);
+    EXPECT_EQ(Value(doc->Par(2)->Format.Alignment), 1);
+    doc = Read(R"({\rtf1 \pagebb})");
+    EXPECT_EQ(Value(doc->Par(0)->Format.PageBreakBefore), 1);
 }
 
 TEST_F(RtfReaderTest, TabStopsAreInheritedUntilReplaced) {

@@ -2998,8 +2998,14 @@ void TRtfReader::Finish() {
     // The last paragraph ends the text. An empty one after a table's last
     // row stands outside the table.
     CommitPendingTabsAndBorders();
-    if (Par->Chars.Size == 0)
+    if (Par->Chars.Size == 0) {
         Par->Format.InTable = 0;
+        // The empty paragraph after the last paragraph mark inherits the
+        // properties of the one before it; a page break before it would
+        // make a page of its own at the end of the document.
+        if (Doc.ParCount() > 1)
+            Par->Format.PageBreakBefore = 0;
+    }
     // Fields and bookmarks still open end with the text, the last begun
     // first.
     while (!OpenFields.empty()) {
