@@ -35,9 +35,7 @@ using TestSupport::TTempDir;
 
 class EncryptedSavingTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fonts.emplace();
-    }
+    void SetUp() override { fonts.emplace(); }
     void TearDown() override {
         SetOpeningPasswordPrompt(nullptr);
         fonts.reset();

@@ -30,12 +30,8 @@ namespace fs = std::filesystem;
 
 class PostLoadTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fonts.emplace();
-    }
-    void TearDown() override {
-        fonts.reset();
-    }
+    void SetUp() override { fonts.emplace(); }
+    void TearDown() override { fonts.reset(); }
 
     static std::unique_ptr<TDoc> Open(const std::string& rtf) {
         auto doc = std::make_unique<TDoc>(true);

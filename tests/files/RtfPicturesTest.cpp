@@ -189,12 +189,8 @@ TEST(RtfPicturesTest, PicturesWithoutGoalSizesTakeTheirOwn) {
 
 class RtfPictureReadingTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fonts.emplace();
-    }
-    void TearDown() override {
-        fonts.reset();
-    }
+    void SetUp() override { fonts.emplace(); }
+    void TearDown() override { fonts.reset(); }
 
     static std::unique_ptr<TDoc> Read(const std::string& rtf) {
         auto doc = std::make_unique<TDoc>(true);

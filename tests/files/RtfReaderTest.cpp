@@ -44,12 +44,8 @@ using TestSupport::Words;
 // back afterwards, as the other tests of this binary expect them.
 class RtfReaderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fonts.emplace();
-    }
-    void TearDown() override {
-        fonts.reset();
-    }
+    void SetUp() override { fonts.emplace(); }
+    void TearDown() override { fonts.reset(); }
 
     // Reads text into a fresh hidden document.
     std::unique_ptr<TDoc> Read(const std::string& rtf, const TRtfReadOptions& options = {}) {

@@ -30,12 +30,8 @@ namespace fs = std::filesystem;
 
 class RtfRoundTripTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fonts.emplace();
-    }
-    void TearDown() override {
-        fonts.reset();
-    }
+    void SetUp() override { fonts.emplace(); }
+    void TearDown() override { fonts.reset(); }
 
 private:
     TTabManagerScope tabs;

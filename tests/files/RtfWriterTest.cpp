@@ -29,12 +29,8 @@ namespace {
 // written; the cases check what the writer makes of them.
 class RtfWriterTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fonts.emplace();
-    }
-    void TearDown() override {
-        fonts.reset();
-    }
+    void SetUp() override { fonts.emplace(); }
+    void TearDown() override { fonts.reset(); }
 
     std::unique_ptr<TDoc> Read(const std::string& rtf) {
         auto doc = std::make_unique<TDoc>(true);

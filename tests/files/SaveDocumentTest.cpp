@@ -1,8 +1,8 @@
 #include "files/saving/SaveDocument.h"
 
 #include <gtest/gtest.h>
-#include <optional>
 #include <unistd.h>
+#include <optional>
 
 #include <filesystem>
 #include <memory>
@@ -31,8 +31,8 @@ namespace {
 namespace fs = std::filesystem;
 using TestSupport::ReadFileBytes;
 using TestSupport::TFileSizeLimit;
-using TestSupport::TSmallFileSystem;
 using TestSupport::TScriptedMessageBoxes;
+using TestSupport::TSmallFileSystem;
 using TestSupport::TTempDir;
 using TestSupport::WriteFileBytes;
 
@@ -53,12 +53,8 @@ std::string BigRtf() {
 
 class SaveDocumentTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fonts.emplace();
-    }
-    void TearDown() override {
-        fonts.reset();
-    }
+    void SetUp() override { fonts.emplace(); }
+    void TearDown() override { fonts.reset(); }
 
     // Opens path for editing, as the program does.
     std::unique_ptr<TDoc> Open(const std::string& path) {
