@@ -692,6 +692,16 @@ TEST_F(RtfReaderTest, TableRows) {
     }
 }
 
+// The row-end mark is sized like the text around it: its height is the
+// height of the row's end.
+TEST_F(RtfReaderTest, RowEndMarkTakesTheCharacterFormatInForce) {
+    auto doc = Read(R"({\rtf1\fs16\trowd\cellx1000\intbl a\cell\row\pard\plain x})");
+    ASSERT_EQ(DocText(*doc), "a<cell>|<row>|x");
+    EXPECT_EQ(AttrAtText(*doc->Par(0), caSize, 0), 16);
+    EXPECT_EQ(AttrAtText(*doc->Par(1), caSize, 0), 16);
+    EXPECT_EQ(AttrAtText(*doc->Par(2), caSize, 0), DefaultCharFormat[caSize]);
+}
+
 TEST_F(RtfReaderTest, RowProperties) {
     auto doc = Read(R"({\rtf1{\colortbl;\red255\green0\blue0;}\trowd\trqc\trleft-100\trrh300\trgaph50\trhdr\trkeep
 \trbrdrt\brdrs\brdrw10\brdrcf1\clvmgf\clcbpat1\cellx2000\clbrdrb\brdrdb\clvertalc\cellx4000

@@ -323,6 +323,9 @@ private:
     TPar* NewPar();
     void ParagraphEnd();
     void StartNextParagraph();
+    // The controls of the character format in force that differ from the
+    // default, at the end of the paragraph being read.
+    void AppendCurrentCharFormat();
     void CommitPendingTabsAndBorders();
     void CellEnd();
     void RowEnd();
@@ -2339,8 +2342,11 @@ void TRtfReader::RowEnd() {
         cell.RightEdge = std::min(previous + 720, MaxTwips);
         r.Cells[r.CellCount++] = cell;
     }
+    // The row-end mark has the character format in force at "row", as a
+    // cell's marks have theirs: its size sets the height of the row's end.
     Par->Stream.Clear();
     Par->Chars.Clear();
+    AppendCurrentCharFormat();
     Par->Format.InTable = 1;
     AppendFormatControl(Par->Stream, fcRowEnd, static_cast<std::int32_t>(ObjectHandle(Row)));
     Par->Chars.AppendByte(chRowEnd);
@@ -2713,6 +2719,10 @@ TPar* TRtfReader::NewPar() {
 void TRtfReader::StartNextParagraph() {
     CommitPendingTabsAndBorders();
     Par = NewPar();
+    AppendCurrentCharFormat();
+}
+
+void TRtfReader::AppendCurrentCharFormat() {
     for (int attr = fcLastCharAttr; attr >= 0; --attr)
         if (State.Char[attr] != DefaultCharFormat[attr])
             AppendControl(static_cast<std::uint8_t>(attr), State.Char[attr]);
