@@ -338,7 +338,7 @@ std::unique_ptr<TDocGraphic> TDocGraphic::FromPicture(const TShapePicture& pictu
     graphic->AttachBytes({data, picture.Data.size()}, picture.Kind);
     // A plain Windows metafile states its extent only beside its bytes:
     // hundredths of a millimetre, or else the goal size in twips.
-    if (graphic->Header.Kind == TGraphicKind::Wmf && graphic->Header.PixelWidth == 0) {
+    if (graphic->Readable() && !graphic->SizeStated) {
         TGraphicHeader& h = graphic->Header;
         if (picture.PicWidth > 0 && picture.PicHeight > 0) {
             h.TwipsWidth = MulDivRound(picture.PicWidth, 1440, 2540);
@@ -347,7 +347,7 @@ std::unique_ptr<TDocGraphic> TDocGraphic::FromPicture(const TShapePicture& pictu
             h.TwipsWidth = picture.GoalWidth;
             h.TwipsHeight = picture.GoalHeight;
         } else {
-            h.TwipsWidth = h.TwipsHeight = PlaceholderTwips;
+            return graphic;  // the placeholder's size it has already
         }
         h.TwipsWidth = std::max(1, h.TwipsWidth);
         h.TwipsHeight = std::max(1, h.TwipsHeight);
@@ -361,10 +361,6 @@ std::unique_ptr<TDocGraphic> TDocGraphic::FromPicture(const TShapePicture& pictu
 std::unique_ptr<TDocGraphic> TDocGraphic::FromBytes(std::span<const std::uint8_t> bytes) {
     auto graphic = std::make_unique<TDocGraphic>();
     graphic->AttachBytes(bytes, pkNone);
-    if (graphic->Header.Kind == TGraphicKind::Wmf && graphic->Header.PixelWidth == 0) {
-        graphic->Header = PlaceholderHeader();
-        graphic->Header.Kind = TGraphicKind::Wmf;
-    }
     return graphic;
 }
 
@@ -374,6 +370,7 @@ std::unique_ptr<TDocGraphic> TDocGraphic::Clone() const {
     copy->AttachBytes({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, DeclaredKind);
     // The size may have come from beside the bytes.
     copy->Header = Header;
+    copy->SizeStated = SizeStated;
     return copy;
 }
 
@@ -386,10 +383,18 @@ bool TDocGraphic::AttachBytes(std::span<const std::uint8_t> bytes, std::uint8_t 
     DeclaredKind = declaredKind;
     Size = static_cast<std::int64_t>(bytes.size());
     TGraphicHeader header;
+    SizeStated = false;
     if (ReadGraphicHeader(bytes, declaredKind, header)) {
-        if (header.PixelWidth > 0)
+        SizeStated = header.PixelWidth > 0;
+        if (SizeStated) {
             CompleteNaturalSize(header);
-        Header = header;
+            Header = header;
+        } else {
+            // A plain Windows metafile: drawable, but its size lies beside
+            // its bytes (FromPicture) or nowhere.
+            Header = PlaceholderHeader();
+            Header.Kind = header.Kind;
+        }
     } else {
         Header = PlaceholderHeader();
     }

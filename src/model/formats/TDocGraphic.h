@@ -164,6 +164,7 @@ private:
 
     TGraphicHeader Header;
     std::uint8_t DeclaredKind = 0;
+    bool SizeStated = false;  // the bytes' header gave the size
     std::string BackingFile;
     std::string InMemory;  // the bytes when no backing file could be written
     std::int64_t Size = 0;
