@@ -16,6 +16,7 @@
 #include "base/text/WideText.h"
 #include "layout/boxes/TBox.h"
 #include "layout/lines/LineLayout.h"
+#include "layout/painting/InlinePictures.h"
 #include "layout/painting/TLinePainter.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
@@ -210,12 +211,17 @@ void TLineTextPass::Run() {
             case fcShapeAnchor: {
                 Flush();
                 auto* shape = HandleTo<TShape>(static_cast<TObjectHandle>(value));
-                if (shape != nullptr && LinePaintHooks().PaintInlineShape != nullptr) {
+                if (shape != nullptr) {
                     const std::int32_t height = P.Doc.ApplyZoom(P.Line.Ascent / 16);
                     const Platform::TRect rect{P.DX(k), P.Y + P.Pixels(P.Line.SpaceBefore()),
                                                P.DX(k) + P.Advances[static_cast<std::size_t>(k)],
                                                P.Y + P.Pixels(P.Line.SpaceBefore()) + height};
-                    LinePaintHooks().PaintInlineShape(*shape, P.DC, rect, P.Dimmed);
+                    // A window that draws shapes its own way says so; otherwise
+                    // the picture draws itself through its resampled copy.
+                    if (LinePaintHooks().PaintInlineShape != nullptr)
+                        LinePaintHooks().PaintInlineShape(*shape, P.DC, rect, P.Dimmed);
+                    else
+                        PaintInlinePicture(*shape, P.DC, rect, P.Dimmed, P.Printing);
                     P.FontDirty = true;
                 }
                 ++k;

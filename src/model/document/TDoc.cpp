@@ -3,6 +3,7 @@
 
 #include "base/core/ObjectHandles.h"
 #include "model/document/StateFlags.h"
+#include "model/document/TDocGraphicHooks.h"
 #include "model/document/TPostActions.h"
 #include "model/document/TSection.h"
 #include "model/fields/TField.h"
@@ -38,6 +39,8 @@ TDoc::TDoc(bool hidden) {
     ScratchMemory.SetSize(800);
     ScratchList.SetCount(50);
     DocNumber = ++DocumentCounter;
+    // Picture bullets of lists compare and copy through the shapes' pictures.
+    InstallDocGraphicHooks();
     Styles = new TStyleList(this);
     Client = &NullDocClient();
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "model/formats/ShapePicture.h"
+#include "model/formats/TDocGraphic.h"
 
 class TDoc;
 class TField;
@@ -40,4 +42,15 @@ public:
     // Pictures read from files (the RTF reader) and written back by the RTF
     // writer: the picture's bytes and sizes; kind pkNone for other shapes.
     TShapePicture Picture;
+
+    // The picture as drawn, measured and traced: made from Picture on first
+    // use, its bytes in a temporary file and decoded only while needed.
+    // Picture keeps the bytes the writers save; code that replaces Picture
+    // resets Graphic so that the next use makes it anew.
+    TDocGraphic& DocGraphic() {
+        if (Graphic == nullptr)
+            Graphic = TDocGraphic::FromPicture(Picture);
+        return *Graphic;
+    }
+    std::unique_ptr<TDocGraphic> Graphic;
 };
