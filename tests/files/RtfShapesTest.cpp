@@ -202,6 +202,13 @@ TEST_F(RtfShapesTest, StrayAndHostilePropertyGroupsChangeNothingElse) {
     ASSERT_NE(shape, nullptr);
     EXPECT_FALSE(shape->Props.HasProp(spPosH));
 
+    // Text stray in a shape or in a picture's properties is not the
+    // document's.
+    doc = Read(ShapeRtf(" stray", "") + "{\\pict{\\*\\picprop junk" + Sp("fFilled", "0") + "}\\pngblip " + PngHex() +
+               "}");
+    EXPECT_EQ(doc->Shapes.Count, 2);
+    EXPECT_EQ(doc->Par(0)->CharCount(), 5);  // A, two pictures, B and the paragraph end
+
     // A polygon of a hundred thousand vertices keeps the first that layout
     // takes.
     std::string vertices = "8;100000";

@@ -1298,7 +1298,9 @@ void TRtfReader::FlushText() {
     const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
     switch (Top().Kind) {
         case fkBody:
-            if (State.Skip)
+            // A drawing shape and a picture's properties hold no text of
+            // the document; stray text there is dropped.
+            if (State.Skip || InShape || PicPropDepth > 0)
                 return;
             break;
         case fkFontEntry:
