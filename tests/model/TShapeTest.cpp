@@ -116,6 +116,21 @@ TEST(ShapeTest, PlacementInDraftTablesAndOnAPageBox) {
     EXPECT_EQ(onPage.PlaceRect({0, 30, 10, 130}, f, 0).Top, 30);
 }
 
+TEST(ShapeTest, OffsetsFromAFileCannotOverflowThePlacement) {
+    // The sums of page sizes and offsets stay in range (the sanitizer
+    // build would report an overflow); the shape lands far off the page.
+    TShape shape(nullptr);
+    shape.Props.SetProp(spPosRelH, prefTrailingMargin);
+    shape.Props.SetProp(spPosRelV, prefTrailingMargin);
+    const TRect r = shape.PlaceRect({INT32_MAX - 10, INT32_MAX - 5, INT32_MAX, INT32_MAX}, LetterPage(), 0);
+    EXPECT_GT(r.Left, 12240);
+    EXPECT_GT(r.Top, 15840);
+    TRect offsets;
+    shape.RectToOffsets({INT32_MIN, INT32_MIN, INT32_MIN + 5, INT32_MIN + 5}, LetterPage(), offsets, 0);
+    EXPECT_LT(offsets.Left, 0);
+    EXPECT_LT(offsets.Top, 0);
+}
+
 TEST(ShapeTest, RectToOffsetsUndoesPlaceRect) {
     struct Case {
         std::int32_t RelH, RelV;

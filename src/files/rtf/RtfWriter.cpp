@@ -1330,7 +1330,7 @@ void TRtfWriter::Shape(const TShape& shape) {
     TRect r = props.PosRect;
     if (!props.HasPosRect()) {
         const TShapePicture& p = shape.Picture;
-        r = {0, 0, p.GoalWidth * p.ScaleX / 100, p.GoalHeight * p.ScaleY / 100};
+        r = {0, 0, MulDiv(p.GoalWidth, p.ScaleX, 100), MulDiv(p.GoalHeight, p.ScaleY, 100)};
     }
     Brace('{');
     Word(rwShp);

@@ -70,6 +70,15 @@ void RowSpans(const std::vector<TPoint>& poly, std::int32_t y, std::vector<TSpan
     }
 }
 
+// Offsets and sizes come from files and may be anything; within this
+// bound (about 46,000 inches) the placement sums cannot overflow.
+constexpr std::int32_t MaxShapeOffset = 1 << 26;
+
+TRect ClampOffsets(const TRect& r) {
+    auto clamp = [](std::int32_t v) { return std::clamp(v, -MaxShapeOffset, MaxShapeOffset); };
+    return {clamp(r.Left), clamp(r.Top), clamp(r.Right), clamp(r.Bottom)};
+}
+
 // Beyond this many rectangles a region keeps one rectangle per row (its
 // outer extent), so that a polygon drawn to make countless slivers costs
 // no more memory than a plain one.
@@ -155,7 +164,7 @@ TRect TShape::PlaceRect(const TRect& anchorRect, const TShapeFrame& f, std::int3
     if (f.Draft || f.InTable)
         refH = refV = prefText;
     ResolveReferences(refH, refV, kindV, f);
-    TRect r = anchorRect;
+    TRect r = ClampOffsets(anchorRect);
     const std::int32_t w = r.Width(), h = r.Height();
     const std::int32_t e = f.TextWidth;
     if (f.Draft && (kindH == posAbsolute || kindH > posTrailing)) {
@@ -278,7 +287,8 @@ std::int32_t TShape::RectToOffsets(const TRect& rect, const TShapeFrame& f, TRec
     if (refV == prefLine || f.InTable)
         Props.SetProp(spPosRelV, refV = prefText);
     ResolveReferences(refH, refV, Props.GetProp(spPosV), f);
-    std::int32_t left = rect.Left, top = rect.Top, usedLine = 0;
+    const TRect clamped = ClampOffsets(rect);
+    std::int32_t left = clamped.Left, top = clamped.Top, usedLine = 0;
     if (refH == prefMargin)
         left -= f.MarginLeft;
     else if (refH == prefTrailingMargin)
@@ -293,7 +303,7 @@ std::int32_t TShape::RectToOffsets(const TRect& rect, const TShapeFrame& f, TRec
         usedLine = lineY == ShapePropNone ? f.AnchorLineTop : lineY;
         top -= f.BoxTop + usedLine + f.InsetTop;
     }
-    offsets = {left, top, left + rect.Width(), top + rect.Height()};
+    offsets = {left, top, left + clamped.Width(), top + clamped.Height()};
     return usedLine;
 }
 
