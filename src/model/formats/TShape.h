@@ -77,6 +77,12 @@ constexpr std::int32_t WrapRegionCell = 8;
 // on the work a hostile shape size can cause.
 constexpr std::int32_t MaxWrapRegionCells = 8192;
 
+// ShapeFlags bits.
+enum : std::uint8_t {
+    sfShapeDeleted = 4,
+    sfWrapRegionComputed = 8,
+};
+
 // A drawing object or picture anchored at one character of a paragraph
 // (a shape-anchor control in the format stream) or placed inline by a
 // kind-7 field.
@@ -162,10 +168,4 @@ public:
     // Pictures read from files (the RTF reader) and written back by the RTF
     // writer: the picture's bytes and sizes; kind pkNone for other shapes.
     TShapePicture Picture;
-};
-
-// ShapeFlags bits.
-enum : std::uint8_t {
-    sfShapeDeleted = 4,
-    sfWrapRegionComputed = 8,
 };
