@@ -19,7 +19,7 @@ namespace {
 // A floating shape anchored at the start of paragraph par.
 TShape* AnchorShape(TDoc& doc, std::int32_t par, std::int32_t zOrder) {
     auto* shape = new TShape(&doc);
-    shape->ZOrder = zOrder;
+    shape->SetZOrder(zOrder);
     shape->AnchorPar = doc.Par(par);
     doc.Shapes.Add(shape);
     const auto handle = static_cast<std::int32_t>(ObjectHandle(shape));
@@ -99,7 +99,7 @@ TEST_F(ShapeDeletionTest, ShapesLeaveTheStackingOrderWithTheirParagraphs) {
             SCOPED_TRACE(i);
             EXPECT_EQ(Live(shapes[i]), c.Live[i]);
             if (c.Live[i])
-                EXPECT_EQ(shapes[i]->ZOrder, c.ZOrders[i]);
+                EXPECT_EQ(shapes[i]->ZOrder(), c.ZOrders[i]);
         }
         EXPECT_EQ(doc.SelectedShapes.Count, c.SelectedAfter);
 
@@ -107,7 +107,7 @@ TEST_F(ShapeDeletionTest, ShapesLeaveTheStackingOrderWithTheirParagraphs) {
         EXPECT_EQ(TestSupport::DocumentBytes(doc), before);
         for (std::int32_t i = 0; i < 3; ++i) {
             EXPECT_TRUE(Live(shapes[i]));
-            EXPECT_EQ(shapes[i]->ZOrder, i);
+            EXPECT_EQ(shapes[i]->ZOrder(), i);
         }
         EXPECT_EQ(doc.SelectedShapes.Count, c.Selected >= 0 ? 1 : 0);
     }

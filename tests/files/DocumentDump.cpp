@@ -167,6 +167,17 @@ void AppendParagraph(std::string& out, TDoc& doc, std::int32_t p) {
                            std::to_string(p.CropRight) + "," + std::to_string(p.CropBottom) + " pixels " +
                            std::to_string(p.PixelWidth) + "x" + std::to_string(p.PixelHeight) + " bytes " +
                            std::to_string(p.Data.size()) + " digest " + std::to_string(digest);
+                    // Its drawing properties and placement.
+                    const TShapeProps& sp = shape->Props;
+                    std::string props;
+                    sp.ToRtf(props);
+                    out += " props " + props + " wrap " + std::to_string(sp.WrapKind) + "/" +
+                           std::to_string(sp.WrapSide) + " z " + std::to_string(sp.ZOrder);
+                    if (sp.HasPosRect())
+                        out += " at " + std::to_string(sp.PosRect.Left) + "," + std::to_string(sp.PosRect.Top) + "," +
+                               std::to_string(sp.PosRect.Right) + "," + std::to_string(sp.PosRect.Bottom);
+                    if (!sp.WrapPolygon.empty())
+                        out += " polygon " + sp.WrapPolygonToRtf();
                 }
                 out += ">";
                 break;

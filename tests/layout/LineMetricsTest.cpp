@@ -271,7 +271,7 @@ TEST_F(LineMetricsTest, ZoomedWidthsOfMixedTextAreMeasuredAtTheZoom) {
 // a zoom must still take the rule and the mark after it.
 TEST_F(LineMetricsTest, ALineWithARuleIsMeasuredWholeAtTheZoom) {
     auto* rule = new TShape(Doc.get());
-    rule->HorizontalRule = true;
+    rule->Props.SetProp(spHorizRule, 1);
     Doc->Shapes.Add(rule);
     TPar& par = Par("");
     AppendAttr(par, fcShapeAnchor, static_cast<std::int32_t>(ObjectHandle(rule)));

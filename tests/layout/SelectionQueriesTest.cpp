@@ -37,7 +37,7 @@ protected:
     // A shape anchored at the end of a paragraph's text.
     TShape* AppendShape(TPar& par, bool horizontalLine) {
         auto* shape = new TShape(Doc.get());
-        shape->HorizontalRule = horizontalLine;
+        shape->Props.SetProp(spHorizRule, horizontalLine ? 1 : 0);
         Doc->Shapes.Add(shape);
         AppendAttr(par, fcShapeAnchor, static_cast<std::int32_t>(ObjectHandle(shape)));
         par.Chars.SetSize(par.Chars.Size - 1);

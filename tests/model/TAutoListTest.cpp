@@ -124,7 +124,7 @@ TEST(AutoListTest, EqualityByFlags) {
 TEST(AutoListTest, PictureBulletsAreSharedByAssignAndCopiedByAssignToDoc) {
     TDoc source(true), target(true);
     auto* picture = new TShape(&source);
-    picture->Kind = 1;
+    picture->Props.SetProp(spFillColor, 0x123456);
     source.Shapes.Add(picture);
     TAutoList list;
     list.SingleLevel = 1;
@@ -142,7 +142,7 @@ TEST(AutoListTest, PictureBulletsAreSharedByAssignAndCopiedByAssignToDoc) {
     ASSERT_NE(copy, nullptr);
     EXPECT_NE(copy, picture);
     EXPECT_EQ(copy->Doc, &target);
-    EXPECT_EQ(copy->Kind, 1);
+    EXPECT_EQ(copy->Props, picture->Props);
     EXPECT_TRUE(target.Shapes.Contains(copy));
     EXPECT_EQ(copied.Levels[3].PictureBullet, picture);
 
@@ -150,7 +150,7 @@ TEST(AutoListTest, PictureBulletsAreSharedByAssignAndCopiedByAssignToDoc) {
     EXPECT_TRUE(PictureBulletsEqual(picture, picture));
     EXPECT_FALSE(PictureBulletsEqual(picture, nullptr));
     EXPECT_FALSE(PictureBulletsEqual(picture, copy));
-    PictureBulletHooks().SamePicture = [](const TShape& a, const TShape& b) { return a.Kind == b.Kind; };
+    PictureBulletHooks().SamePicture = [](const TShape& a, const TShape& b) { return a.Props == b.Props; };
     EXPECT_TRUE(PictureBulletsEqual(picture, copy));
     PictureBulletHooks() = TPictureBulletHooks{};
 }

@@ -30,7 +30,7 @@ protected:
         Objects.Field("S", fkCode, ftSymbol);
         Objects.Field("D", fkDropCap);
         Objects.Shape("P");
-        Objects.Shape("L").HorizontalRule = true;
+        Objects.Shape("L").Props.SetProp(spHorizRule, 1);
         Objects.Shape("Q");
         Objects.Field("I", fkInlineObject).Object = &Objects.Shape("Q");
     }

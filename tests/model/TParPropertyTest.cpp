@@ -44,7 +44,7 @@ protected:
             if (f.Kind == fkNoteRef)
                 f.Flags = ffAutoNumber;
         }
-        Objects.Shape("Line").HorizontalRule = true;
+        Objects.Shape("Line").Props.SetProp(spHorizRule, 1);
         Objects.Shape("Picture");
         Shapes = {Objects.HandleOf("Line"), Objects.HandleOf("Picture")};
         Objects.Section("S");

@@ -298,21 +298,21 @@ TEST(UndoStepsTest, ZOrderClosesUpAroundAMovedShape) {
     TShape* shapes[4];
     for (int i = 0; i < 4; ++i) {
         shapes[i] = new TShape(&doc);
-        shapes[i]->ZOrder = i;
+        shapes[i]->SetZOrder(i);
         doc.Shapes.Add(shapes[i]);
     }
     RunStep(doc, new TChangeShapeZOrderOperation(&doc, shapes[1], 3));
-    EXPECT_EQ(shapes[0]->ZOrder, 0);
-    EXPECT_EQ(shapes[2]->ZOrder, 1);
-    EXPECT_EQ(shapes[3]->ZOrder, 2);
-    EXPECT_EQ(shapes[1]->ZOrder, 3);
+    EXPECT_EQ(shapes[0]->ZOrder(), 0);
+    EXPECT_EQ(shapes[2]->ZOrder(), 1);
+    EXPECT_EQ(shapes[3]->ZOrder(), 2);
+    EXPECT_EQ(shapes[1]->ZOrder(), 3);
     doc.Undo(true);
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(shapes[i]->ZOrder, i) << i;
+        EXPECT_EQ(shapes[i]->ZOrder(), i) << i;
     RunStep(doc, new TRemoveShapeFromZOrderOperation(&doc, shapes[1]));
-    EXPECT_EQ(shapes[3]->ZOrder, 2);
+    EXPECT_EQ(shapes[3]->ZOrder(), 2);
     doc.Undo(true);
-    EXPECT_EQ(shapes[3]->ZOrder, 3);
+    EXPECT_EQ(shapes[3]->ZOrder(), 3);
     TList selected;
     selected.Add(shapes[2]);
     RunStep(doc, new TSelShapesOperation(&doc, selected));

@@ -1,6 +1,7 @@
 #include "files/rtf/RtfReader.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -220,6 +221,8 @@ enum TTextTarget : std::uint8_t {
     ttIndexRange,     // its "rxe": the bookmark of a page range
     ttIndexCrossRef,  // its "txe": a cross-reference text
     ttShapePropName,  // "sn": the name of a drawing property
+    // "sv": a drawing property's value, when its name is known
+    ttShapePropValue,
 };
 
 // The formatting that a group saves on entry and restores on exit.
@@ -246,6 +249,10 @@ struct TFrame {
     std::int8_t HeaderSlot = -1;
     // A "footnote" group, whose text goes to the note stories.
     bool NoteGroup = false;
+    // A "shp" group, whose properties go to the shape its picture makes.
+    bool ShapeGroup = false;
+    // A "picprop" group of a picture: its properties are the picture's.
+    bool PicPropGroup = false;
 };
 
 // The reader's table state, set aside while a header or footer is read.
@@ -356,6 +363,10 @@ private:
     void PictureHex(const std::uint8_t* p, std::size_t n);
     void PictureBinary(std::int64_t count);
     void FinishPicture();
+    void BeginShape();
+    void FinishShape();
+    bool ShapeWord(std::string_view letters, bool hasParam, std::int32_t param);
+    void ShapePropertyValue(std::string_view text);
     void AppendStories();
     void EndFieldControl(TField* field, bool here);
 
@@ -504,6 +515,16 @@ private:
     TShapePicture PictureBeingRead;
     std::int32_t PictureNibble = -1;
     std::string ShapePropName;
+
+    // The drawing shape being read ("shp"): its properties, and the shape
+    // its picture made (none until the "pib" picture ends). PictureProps
+    // are the "picprop" properties of a picture outside a shape.
+    bool InShape = false;
+    TShapeProps ShapeProps;
+    TShape* ShapeMade = nullptr;
+    std::int32_t PicPropDepth = 0;
+    bool PictureHasProps = false;
+    TShapeProps PictureProps;
 };
 
 TRtfReader::~TRtfReader() {
@@ -751,7 +772,14 @@ TFrameKind TRtfReader::KindOfDestination(int word, TTextTarget& target) const {
             target = ttShapePropName;
             return fkText;
         case rwSv:
-            return ShapePropName == "pib" ? fkBody : fkText;
+            if (ShapePropName == "pib")
+                return fkBody;
+            // Values of names the property table knows; others are skipped.
+            if ((InShape || PicPropDepth > 0) && TShapeProps::IdOfName(ShapePropName) >= 0)
+                target = ttShapePropValue;
+            return fkText;
+        case rwPicprop:
+            return fkBody;
         case rwXe:
             target = ttIndexEntry;
             return fkText;
@@ -809,6 +837,7 @@ bool TRtfReader::OpensSkippedDestination(int word) const {
         case rwSp:
         case rwSn:
         case rwSv:
+        case rwPicprop:
         case rwObject:
         case rwResult:
             return false;
@@ -899,9 +928,15 @@ void TRtfReader::OpenGroup() {
         }
         if (word == rwSn)
             ShapePropName.clear();
+        // A shape inside a shape (a group's members, a text box's text)
+        // stays unread; a picture's properties are read inside it only.
+        if ((word == rwShp && InShape) || (word == rwPicprop && (parent != fkPicture || PicPropDepth > 0))) {
+            BeginSkip();
+            return;
+        }
         const std::size_t depth = Frames.size();
         // A destination of the body inside a table reader means nothing.
-        if ((kind == fkBody && parent != fkBody && parent != fkUpr) ||
+        if ((kind == fkBody && parent != fkBody && parent != fkUpr && !(word == rwPicprop && parent == fkPicture)) ||
             (kind == fkText && target == ttNone && word != rwLevelnumbers)) {
             BeginSkip();
             return;
@@ -918,6 +953,17 @@ void TRtfReader::OpenGroup() {
         if (word == rwPict) {
             PictureBeingRead = TShapePicture{};
             PictureNibble = -1;
+            PictureHasProps = false;
+            PictureProps = TShapeProps{};
+        }
+        if (word == rwShp && Frames.size() > depth) {
+            Top().ShapeGroup = true;
+            BeginShape();
+        }
+        if (word == rwPicprop && Frames.size() > depth) {
+            Top().PicPropGroup = true;
+            ++PicPropDepth;
+            PictureHasProps = true;
         }
         if (word == rwXe) {
             IndexText.clear();
@@ -1194,6 +1240,9 @@ void TRtfReader::FinishFrame(TFrame& frame) {
                         ShapePropName.erase(0, 1);
                     break;
                 }
+                case ttShapePropValue:
+                    ShapePropertyValue(CollectedNarrow);
+                    break;
                 default:
                     break;
             }
@@ -1210,6 +1259,10 @@ void TRtfReader::FinishFrame(TFrame& frame) {
                 FinishHeaderFooter(frame.HeaderSlot);
             if (frame.NoteGroup)
                 FinishNote(frame.State);
+            if (frame.PicPropGroup)
+                --PicPropDepth;
+            if (frame.ShapeGroup)
+                FinishShape();
             break;
         default:
             break;
@@ -1248,7 +1301,9 @@ void TRtfReader::FlushText() {
     const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
     switch (Top().Kind) {
         case fkBody:
-            if (State.Skip)
+            // A drawing shape and a picture's properties hold no text of
+            // the document; stray text there is dropped.
+            if (State.Skip || InShape || PicPropDepth > 0)
                 return;
             break;
         case fkFontEntry:
@@ -1456,6 +1511,8 @@ void TRtfReader::UnknownWord(const TRtfToken& t) {
             PictureWord(letters, t.Scanned.ParamLength > 0, param);
         return;
     }
+    if (InShape && Top().Kind == fkBody && ShapeWord(letters, t.Scanned.ParamLength > 0, param))
+        return;
     if (letters == "bin") {
         SkipBinary(param);
     } else if (letters == "ansicpg") {
@@ -2076,6 +2133,8 @@ bool TRtfReader::BorderWord(int word, std::int32_t param) {
 }
 
 void TRtfReader::BodyWord(int word, bool hasParam, std::int32_t param) {
+    if (InShape && ShapeWord(RtfControlWords[static_cast<std::size_t>(word)], hasParam, param))
+        return;
     if (CharWord(word, hasParam, param, State.Char, true))
         return;
     if (ParWord(word, hasParam, param, Par->Format, true))
@@ -3004,6 +3063,10 @@ void TRtfReader::Finish() {
             FinishNote(State);
             frame.NoteGroup = false;
         }
+        if (frame.ShapeGroup) {
+            FinishShape();
+            frame.ShapeGroup = false;
+        }
     }
     // The last paragraph ends the text. An empty one after a table's last
     // row stands outside the table.
@@ -3549,6 +3612,111 @@ void TRtfReader::FinishPicture() {
     Doc.Shapes.Add(shape);
     AppendControl(fcShapeAnchor, static_cast<std::int32_t>(ObjectHandle(shape)));
     Par->Chars.AppendByte(chShapeAnchor);
+    // The drawing shape around the picture gives it its properties when it
+    // ends; a picture of its own takes those of its "picprop".
+    if (InShape) {
+        if (ShapeMade == nullptr)
+            ShapeMade = shape;
+    } else if (PictureHasProps) {
+        shape->Props = std::move(PictureProps);
+        shape->Props.WrapKind = swInline;
+        shape->Props.ClearPosRect();
+    }
+}
+
+// --- Drawing shapes ------------------------------------------------------
+
+// A "shp" group (the RTF specification 1.9.1, "Shapes"): its words and
+// "sp" properties are collected here and given to the shape its "pib"
+// picture makes. Shapes without a picture make nothing.
+void TRtfReader::BeginShape() {
+    InShape = true;
+    ShapeMade = nullptr;
+    ShapeProps = TShapeProps{};
+    // The type is kept only when the shape states it.
+    ShapeProps.DeleteProp(spShapeType);
+    ShapeProps.PosRect = {};
+}
+
+void TRtfReader::FinishShape() {
+    if (!InShape)
+        return;
+    InShape = false;
+    TShape* shape = ShapeMade;
+    ShapeMade = nullptr;
+    if (shape == nullptr || !Doc.Shapes.Contains(shape))
+        return;
+    TShapeProps props = std::move(ShapeProps);
+    // A drawing shape floats: without a wrap kind it wraps square. Kinds
+    // and sides the format does not define are read as the usual ones.
+    if (props.WrapKind <= swInline || props.WrapKind > swThrough)
+        props.WrapKind = swSquare;
+    if (props.WrapSide < wsBoth || props.WrapSide > wsLargest)
+        props.WrapSide = wsBoth;
+    shape->Props = std::move(props);
+}
+
+// The words of "shp" and "shpinst"; false for words that are not a
+// shape's.
+bool TRtfReader::ShapeWord(std::string_view w, bool hasParam, std::int32_t param) {
+    const std::int32_t n = hasParam ? param : 0;
+    TShapeProps& p = ShapeProps;
+    if (w == "shpleft") {
+        p.PosRect.Left = n;
+    } else if (w == "shptop") {
+        p.PosRect.Top = n;
+    } else if (w == "shpright") {
+        p.PosRect.Right = n;
+    } else if (w == "shpbottom") {
+        p.PosRect.Bottom = n;
+    } else if (w == "shpwr") {
+        p.WrapKind = n;
+    } else if (w == "shpwrk") {
+        p.WrapSide = n;
+    } else if (w == "shpz") {
+        p.ZOrder = n;
+    } else if (w == "shpfblwtxt") {
+        p.SetProp(spBehindDocument, n != 0 ? 1 : 0);
+    } else if (w == "shpbxmargin") {
+        p.SetProp(spPosRelH, prefMargin);
+    } else if (w == "shpbxpage") {
+        p.SetProp(spPosRelH, prefPage);
+    } else if (w == "shpbxcolumn") {
+        p.SetProp(spPosRelH, prefText);
+    } else if (w == "shpbymargin") {
+        p.SetProp(spPosRelV, prefMargin);
+    } else if (w == "shpbypage") {
+        p.SetProp(spPosRelV, prefPage);
+    } else if (w == "shpbypara") {
+        p.SetProp(spPosRelV, prefText);
+    } else if (w == "shpbxignore" || w == "shpbyignore" || w == "shpleftpg" || w == "shptoppg" || w == "shprightpg" ||
+               w == "shpbottompg" || w == "shpfhdr" || w == "shplockanchor" || w == "shplid") {
+        // The page rectangle is layout's to compute; the others carry
+        // nothing this system keeps.
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// An "sv" value of a known property name: the polygon by its vertex
+// pairs, any other as a decimal number (a value that does not parse is
+// passed over).
+void TRtfReader::ShapePropertyValue(std::string_view text) {
+    TShapeProps* props = PicPropDepth > 0 ? &PictureProps : InShape ? &ShapeProps : nullptr;
+    const std::int32_t id = TShapeProps::IdOfName(ShapePropName);
+    if (props == nullptr || id < 0)
+        return;
+    if (id == spWrapPolygonVertices) {
+        props->WrapPolygonFromRtf(text);
+        return;
+    }
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\r' || text.front() == '\n'))
+        text.remove_prefix(1);
+    std::int32_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec == std::errc())
+        props->SetProp(id, value);
 }
 
 void TRtfReader::RepairTables() {

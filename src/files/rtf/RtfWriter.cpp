@@ -233,7 +233,8 @@ private:
     void SectionBreakKind(const TSection& section);
     void FieldMark(bool start, const TField* field);
     void Note(const TField* body);
-    void Picture(const TShapePicture& picture);
+    void Picture(const TShapePicture& picture, const TShapeProps* props = nullptr);
+    void Shape(const TShape& shape);
     void HeaderFooter(const TField* field, int word, bool firstSection);
     void HeadersFooters(const TSection& section, bool first);
     void Push() { Saved.push_back({WrittenChar, WrittenPar}); }
@@ -1247,9 +1248,22 @@ void TRtfWriter::Note(const TField* body) {
 
 // An inline picture in the form it was read in: its kind, its layout and
 // sizes, and its own bytes unchanged as hexadecimal digits.
-void TRtfWriter::Picture(const TShapePicture& p) {
+void TRtfWriter::Picture(const TShapePicture& p, const TShapeProps* props) {
     Brace('{');
     Word(rwPict);
+    // An inline picture's drawing properties, unless they are a new
+    // shape's (which a reader gives a picture without them).
+    if (props != nullptr) {
+        const TShape fresh(nullptr);
+        if (props->Pairs != fresh.Props.Pairs) {
+            std::string text;
+            props->ToRtf(text);
+            Raw("{\\*");
+            Word(rwPicprop);
+            Raw(text);
+            Brace('}');
+        }
+    }
     switch (p.Kind) {
         case pkPng:
             Word(rwPngblip);
@@ -1306,6 +1320,41 @@ void TRtfWriter::Picture(const TShapePicture& p) {
     }
     Raw(hex);
     Brace('}');
+}
+
+// A floating picture as a drawing shape (the RTF specification 1.9.1,
+// "Shapes"): its offsets, wrapping and stacking as words, its drawing
+// properties as "sp" groups, its picture as the "pib" property.
+void TRtfWriter::Shape(const TShape& shape) {
+    const TShapeProps& props = shape.Props;
+    TRect r = props.PosRect;
+    if (!props.HasPosRect()) {
+        const TShapePicture& p = shape.Picture;
+        r = {0, 0, MulDiv(p.GoalWidth, p.ScaleX, 100), MulDiv(p.GoalHeight, p.ScaleY, 100)};
+    }
+    Brace('{');
+    Word(rwShp);
+    Raw("{\\*");
+    Word(rwShpinst);
+    WordValue(rwShpleft, r.Left);
+    WordValue(rwShptop, r.Top);
+    WordValue(rwShpright, r.Right);
+    WordValue(rwShpbottom, r.Bottom);
+    WordValue(rwShpfhdr, shape.Story == stHeadersFooters ? 1 : 0);
+    WordValue(rwShpwr, props.WrapKind);
+    WordValue(rwShpwrk, props.WrapSide);
+    WordValue(rwShpz, props.ZOrder);
+    WordValue("shpfblwtxt", shape.IsBehindText() ? 1 : 0);
+    Word("shpbxignore");
+    Word("shpbyignore");
+    std::string text;
+    props.ToRtf(text);
+    Raw(text);
+    if (!props.WrapPolygon.empty())
+        Raw("{\\sp{\\sn pWrapPolygonVertices}{\\sv " + props.WrapPolygonToRtf() + "}}");
+    Raw("{\\sp{\\sn pib}{\\sv ");
+    Picture(shape.Picture);
+    Raw("}}}}");
 }
 
 void TRtfWriter::HeaderFooter(const TField* field, int word, bool firstSection) {
@@ -1560,8 +1609,12 @@ void TRtfWriter::Paragraph(std::int32_t p, std::int32_t from, std::int32_t to) {
                 // Shapes without a picture carry nothing the writer can
                 // write yet.
                 if (const auto* shape = HandleTo<TShape>(static_cast<TObjectHandle>(e.Value));
-                    shape != nullptr && shape->Picture.Kind != pkNone)
-                    Picture(shape->Picture);
+                    shape != nullptr && shape->Picture.Kind != pkNone) {
+                    if (shape->IsFloating())
+                        Shape(*shape);
+                    else
+                        Picture(shape->Picture, &shape->Props);
+                }
                 break;
             case fcFieldStart:
             case fcFieldEnd:

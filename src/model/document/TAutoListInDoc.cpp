@@ -12,9 +12,7 @@ TShape* CopyPictureBullet(const TShape& shape, TDoc& doc) {
     if (const auto& hook = PictureBulletHooks().CopyToDoc)
         return hook(shape, doc);
     auto* copy = new TShape(&doc);
-    copy->Kind = shape.Kind;
-    copy->ZOrder = shape.ZOrder;
-    copy->HorizontalRule = shape.HorizontalRule;
+    copy->Props.Assign(shape.Props);
     doc.Shapes.Add(copy);
     return copy;
 }

@@ -32,10 +32,10 @@ void ReleaseDocumentPools() {
 void DoneDocumentUnit() {}
 
 int CompareShapesZOrder(const TShape* a, const TShape* b) {
-    const bool aBehind = a->Kind == 3, bBehind = b->Kind == 3;
+    const bool aBehind = a->IsBehindText(), bBehind = b->IsBehindText();
     if (aBehind != bBehind)
         return aBehind ? -1 : 1;
-    return a->ZOrder < b->ZOrder ? -1 : a->ZOrder > b->ZOrder ? 1 : 0;
+    return a->ZOrder() < b->ZOrder() ? -1 : a->ZOrder() > b->ZOrder() ? 1 : 0;
 }
 
 int CompareIndexEntries(std::u16string_view a, std::u16string_view b) {

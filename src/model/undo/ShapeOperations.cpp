@@ -16,7 +16,7 @@ bool IsLive(const TShape* shape) {
 }
 
 bool BehindText(const TShape* shape) {
-    return shape->Kind == 3;
+    return shape->IsBehindText();
 }
 
 }  // namespace
@@ -34,15 +34,15 @@ void TSelShapesOperation::Undo() {
 }
 
 void TRemoveShapeFromZOrderOperation::Shift(bool removing) {
-    const std::int32_t z = Shape->ZOrder;
+    const std::int32_t z = Shape->ZOrder();
     for (std::int32_t i = 0; i < Doc->Shapes.Count; ++i) {
         auto* other = Doc->Shapes.At<TShape>(i);
         if (other == Shape || !IsLive(other))
             continue;
-        if (removing && other->ZOrder > z)
-            --other->ZOrder;
-        else if (!removing && other->ZOrder >= z)
-            ++other->ZOrder;
+        if (removing && other->ZOrder() > z)
+            other->SetZOrder(other->ZOrder() - 1);
+        else if (!removing && other->ZOrder() >= z)
+            other->SetZOrder(other->ZOrder() + 1);
     }
 }
 
@@ -58,9 +58,10 @@ void TChangeShapeZOrderOperation::Undo() {
     Doc->Shapes.Sort([](TList* list, std::int32_t i, std::int32_t j) {
         return CompareShapesZOrder(list->At<TShape>(i), list->At<TShape>(j));
     });
-    const std::int32_t old = Shape->ZOrder;
-    std::swap(Shape->ZOrder, ZOrder);
-    const std::int32_t fresh = Shape->ZOrder;
+    const std::int32_t old = Shape->ZOrder();
+    Shape->SetZOrder(ZOrder);
+    ZOrder = old;
+    const std::int32_t fresh = Shape->ZOrder();
     const std::int32_t low = std::min(old, fresh), high = std::max(old, fresh);
     // The others between the two places, in their order, take the places
     // from the lower end on, leaving out the shape's new one.
@@ -69,11 +70,11 @@ void TChangeShapeZOrderOperation::Undo() {
         auto* other = Doc->Shapes.At<TShape>(i);
         if (other == Shape || !IsLive(other) || BehindText(other) != BehindText(Shape))
             continue;
-        if (other->ZOrder < low || other->ZOrder > high)
+        if (other->ZOrder() < low || other->ZOrder() > high)
             continue;
         if (next == fresh)
             ++next;
-        other->ZOrder = next++;
+        other->SetZOrder(next++);
     }
     if (Shape->AnchorPar != nullptr) {
         const std::int32_t par = Doc->Pars.IndexOf(Shape->AnchorPar);
