@@ -30,9 +30,7 @@ bool SamePicture(const TShape& a, const TShape& b) {
 
 TShape* CopyToDoc(const TShape& shape, TDoc& doc) {
     auto* copy = new TShape(&doc);
-    copy->Kind = shape.Kind;
-    copy->ZOrder = shape.ZOrder;
-    copy->HorizontalRule = shape.HorizontalRule;
+    copy->Props.Assign(shape.Props);
     copy->Picture = shape.Picture;
     // A picture already made keeps its size, which may have come from
     // beside its bytes; others are made from the copied bytes on first use.
