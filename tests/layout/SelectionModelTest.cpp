@@ -458,6 +458,9 @@ TEST_F(RandomBlockSelectionTest, RandomSelectionsKeepCellBlocksAndHiddenParagrap
     };
     std::mt19937 random(20261212);
     const std::int32_t mainPars = Doc->StoryCounts[0];
+    // How often the walk met what it is here for: blocks of several cells,
+    // and selections the hidden paragraphs were taken out of.
+    int blocks = 0, hiddenCuts = 0;
     for (int step = 0; step < 3000; ++step) {
         const std::uint32_t roll = random() % 100;
         const bool wholeRows = random() % 4 == 0;
@@ -487,6 +490,11 @@ TEST_F(RandomBlockSelectionTest, RandomSelectionsKeepCellBlocksAndHiddenParagrap
         }
         ASSERT_NE(Doc->SelectionWithHidden, nullptr);
         ASSERT_TRUE(Doc->SelectionWithHidden->Covers(*Doc->Selection));
+        if (!Doc->SelectionWithHidden->Equals(*Doc->Selection))
+            ++hiddenCuts;
+        if (Doc->Selection->Count() > 1 && InTablePar(*Doc, Doc->Selection->Fragment(0).Start.Par) &&
+            InTablePar(*Doc, Doc->Selection->Fragment(1).Start.Par))
+            ++blocks;
         for (std::int32_t i = 0; i < Doc->Selection->Count(); ++i) {
             const TFragment& r = Doc->Selection->Fragment(i);
             ASSERT_LE(CompareTextPos(r.Start, r.End), 0);
@@ -519,6 +527,8 @@ TEST_F(RandomBlockSelectionTest, RandomSelectionsKeepCellBlocksAndHiddenParagrap
                 ASSERT_TRUE(AtRowEnd(*Doc, r.End));
         }
     }
+    EXPECT_GT(blocks, 30);
+    EXPECT_GT(hiddenCuts, 30);
 }
 
 }  // namespace

@@ -133,17 +133,19 @@ bool TDoc::IsRangeOnScreen(const TFragment& range) {
             const std::int32_t first = line->FirstChar, last = line->FirstChar + line->CharCount;
             if (line->Box == nullptr || last <= from || first >= to)
                 continue;
+            // Only a part well inside the window counts: a sliver at its
+            // edge is not "on screen" for the reader. The rows are tested
+            // first, so that lines off screen are not measured.
+            const std::int32_t top = LineViewTop(*this, *line);
+            const std::int32_t height = line->HeightPixels(nullptr);
+            const std::int32_t dy = height / 5;
+            if (top + dy >= window.Bottom || top + height - dy <= window.Top)
+                continue;
             const std::int32_t left = LineViewLeft(*line);
             const std::int32_t x0 = ApplyZoom(line->CharX(std::max(from, first) - first));
             const std::int32_t x1 = ApplyZoom(line->CharX(std::min(to, last) - first));
-            const std::int32_t top = LineViewTop(*this, *line);
-            const std::int32_t height = line->HeightPixels(nullptr);
-            // Only a part well inside the window counts: a sliver at its
-            // edge is not "on screen" for the reader.
-            const std::int32_t dx = std::min((x1 - x0) / 5, 10), dy = height / 5;
-            const Platform::TRect part{left + x0 + dx, top + dy, left + x1 - dx, top + height - dy};
-            if (part.Left < window.Right && part.Right > window.Left && part.Top < window.Bottom &&
-                part.Bottom > window.Top)
+            const std::int32_t dx = std::min((x1 - x0) / 5, 10);
+            if (left + x0 + dx < window.Right && left + x1 - dx > window.Left)
                 return true;
         }
     }
