@@ -322,6 +322,69 @@ TEST_F(HiddenSelectionTest, HiddenParagraphsStayOutOfTheSelectionButNotOutOfItsC
     EXPECT_EQ(WithHidden(), R(2, 0, 4, Len(4)));
 }
 
+TEST_F(SelectionModelTest, WholeStoryCommandsAddedRangesAndTheAnchor) {
+    TPar& first = Plain("zero words");
+    for (int i = 1; i < 5; ++i)
+        Plain("paragraph number " + std::to_string(i));
+    AddFootnote(first, "a note");
+    Ready();
+    auto len = [&](std::int32_t par) { return Doc->Par(par)->CharCount(); };
+    // Everything of the caret's story, not the notes; inverted, nothing.
+    Doc->SelectAll();
+    EXPECT_EQ(Ranges(), R(0, 0, 4, len(4)));
+    Doc->InvertSelection();
+    EXPECT_FALSE(Doc->HasSelection());
+    // An added range keeps the others, and the selection before it.
+    Doc->SetSelection(1, 2, 0, 5, 1);
+    Doc->SetSelection(3, 0, 4, 2, 3);
+    EXPECT_EQ(Ranges(), R(1, 2, 1, 5) + " " + R(3, 0, 3, 2));
+    ASSERT_NE(Doc->BaseSelection, nullptr);
+    ASSERT_EQ(Doc->BaseSelection->Count(), 1);
+    EXPECT_EQ(Doc->BaseSelection->Fragment(0).Start.Offset, 2);
+    // The gaps: a gap ending at a paragraph's start ends after the one
+    // before.
+    Doc->InvertSelection();
+    EXPECT_EQ(Ranges(), R(0, 0, 1, 2) + " " + R(1, 5, 2, len(2)) + " " + R(3, 2, 4, len(4)));
+    // A new single range forgets the selection added to.
+    Doc->SetSelection(2, 0, 0, 3, 2);
+    EXPECT_TRUE(IsEmptyCompoundFragment(Doc->BaseSelection.get()));
+
+    // The same text as one range or as whole paragraphs side by side.
+    TCompoundFragment pieces, whole, longer;
+    pieces.SetSingle(1, 0, 1, len(1));
+    pieces.Insert(1, TFragment{{2, 0}, {2, 2}});
+    whole.SetSingle(1, 0, 2, 2);
+    longer.SetSingle(1, 0, 2, 3);
+    EXPECT_TRUE(Doc->SameRanges(pieces, whole));
+    EXPECT_FALSE(Doc->SameRanges(pieces, longer));
+
+    struct Case {
+        const char* name;
+        TFragment range;
+        TTextPos anchor, want;
+    };
+    const Case cases[] = {
+        {"near the start by paragraphs", {{1, 2}, {3, 4}}, {1, 9}, {1, 2}},
+        {"near the end by paragraphs", {{1, 2}, {3, 4}}, {3, 1}, {3, 4}},
+        {"halfway goes to the start", {{1, 2}, {3, 4}}, {2, 0}, {1, 2}},
+        {"at an end stays", {{1, 2}, {3, 4}}, {3, 4}, {3, 4}},
+        {"within one paragraph by characters", {{1, 2}, {1, 10}}, {1, 7}, {1, 10}},
+        {"outside every range: the first start", {{1, 2}, {3, 4}}, {0, 1}, {1, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Doc->SetSelection(c.range.Start.Par, c.range.Start.Offset, 0, c.range.End.Offset, c.range.End.Par);
+        Doc->SelAnchor = c.anchor;
+        Doc->SnapAnchorToRangeEnd();
+        EXPECT_EQ(Doc->SelAnchor.Par, c.want.Par);
+        EXPECT_EQ(Doc->SelAnchor.Offset, c.want.Offset);
+    }
+    Doc->CaretToSelectionStart();
+    EXPECT_EQ(Doc->Caret.Par, 1);
+    EXPECT_EQ(Doc->Caret.Offset, 2);
+    EXPECT_TRUE(Doc->HasSelection());
+}
+
 TEST_F(SelectionModelTest, MovingOneEndRepaintsOnlyTheLinesBetween) {
     for (int i = 0; i < 12; ++i)
         Plain(Lines(3));

@@ -7,6 +7,7 @@
 #include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/host/TDocClient.h"
+#include "model/host/TModelHost.h"
 #include "model/paragraphs/TPar.h"
 
 namespace {
@@ -153,7 +154,12 @@ void TDoc::SetSelection(std::int32_t startPar,
     if ((flags & 2) != 0 || (flags & 4) == 0 || !hadSelection) {
         Selection->SetSingle(range.Start.Par, range.Start.Offset, range.End.Par, range.End.Offset);
         Selection->Fragment(0) = range;
+        if (BaseSelection != nullptr)
+            BaseSelection->Reset();
     } else {
+        if (BaseSelection == nullptr)
+            BaseSelection = std::make_shared<TCompoundFragment>();
+        BaseSelection->Assign(*Selection);
         Selection->Insert(0, range);
     }
     SnapSelectionToCells();
@@ -242,4 +248,67 @@ void TDoc::RepaintSelectionChange(const TFragment& old) {
     if (n > 1)
         parts.Insert(1, second);
     RepaintRanges(parts);
+}
+
+void TDoc::SelectAll() {
+    TFragment story;
+    CurrentStoryRange(story);
+    SetSelection(story.Start.Par, story.Start.Offset, 0, story.End.Offset, story.End.Par);
+}
+
+void TDoc::InvertSelection() {
+    TFragment story;
+    CurrentStoryRange(story);
+    InvertRanges(*Selection, story);
+    if (!HasSelection())
+        Selection->Reset();
+    SelectionChanged();
+    ModelHost().InvalidateUI();
+    PaintView(nullptr, nullptr);
+}
+
+bool TDoc::SameRanges(const TCompoundFragment& a, const TCompoundFragment& b) const {
+    TCompoundFragment first, second;
+    first.Assign(a);
+    second.Assign(b);
+    NormalizeRanges(first);
+    NormalizeRanges(second);
+    return first.Equals(second);
+}
+
+void TDoc::SnapAnchorToRangeEnd() {
+    if (!HasSelection())
+        return;
+    for (std::int32_t i = Selection->Count() - 1; i >= 0; --i) {
+        const TFragment& r = Selection->Fragment(i);
+        if (CompareTextPos(r.Start, SelAnchor) > 0 || CompareTextPos(SelAnchor, r.End) > 0)
+            continue;
+        if (CompareTextPos(r.Start, SelAnchor) == 0 || CompareTextPos(SelAnchor, r.End) == 0)
+            return;
+        // Strictly inside: to the nearer end, by characters within one
+        // paragraph, else by paragraphs; a tie goes to the start.
+        const bool toStart = r.Start.Par == r.End.Par
+                                 ? SelAnchor.Offset - r.Start.Offset <= r.End.Offset - SelAnchor.Offset
+                                 : SelAnchor.Par - r.Start.Par <= r.End.Par - SelAnchor.Par;
+        const TTextPos& end = toStart ? r.Start : r.End;
+        SelAnchor.Par = end.Par;
+        SelAnchor.Offset = end.Offset;
+        return;
+    }
+    SelAnchor.Par = Selection->Fragment(0).Start.Par;
+    SelAnchor.Offset = Selection->Fragment(0).Start.Offset;
+}
+
+void TDoc::CaretToSelectionStart() {
+    const TTextPos start = Selection->Fragment(0).Start;
+    SelAnchor.Par = start.Par;
+    SelAnchor.Offset = start.Offset;
+    MoveCaretTo(start.Par, start.Offset, 0, UnlocatedLine);
+}
+
+void TDoc::SaveBaseSelection() {
+    if (BaseSelection == nullptr)
+        BaseSelection = std::make_shared<TCompoundFragment>();
+    BaseSelection->Assign(*Selection);
+    SplitRangesAtCells(*BaseSelection);
 }

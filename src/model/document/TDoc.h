@@ -538,6 +538,19 @@ public:
     // The selection before hidden paragraphs were taken out of it (copy
     // and paste act on it); empty while there is no selection.
     std::shared_ptr<TCompoundFragment> SelectionWithHidden;
+    // Whole-selection commands and the anchor.
+    void SelectAll();
+    void InvertSelection();
+    // Whether two sets select the same text once both are normalised.
+    bool SameRanges(const TCompoundFragment& a, const TCompoundFragment& b) const;
+    // The anchor moves to the nearer end of the range that holds it.
+    void SnapAnchorToRangeEnd();
+    void CaretToSelectionStart();
+    // The selection as it was before the range SetSelection added last
+    // (flag 4), cut at cells; the window adds to it or takes from it while
+    // the user drags the added range. Nil until a range is added.
+    void SaveBaseSelection();
+    std::shared_ptr<TCompoundFragment> BaseSelection;
 
     // --- What its paragraphs ask of their owner (TParOwner): here ---
 
