@@ -1,8 +1,9 @@
 // Moving the caret down one line at a time through a document of about a
 // thousand pages, as the Down key does: locating the next line, taking the
-// caret's x on it, placing and shaping the caret and refreshing the current
-// formats. The pages are built beforehand; once the caret reaches the end
-// it starts again at the top.
+// caret's x on it, placing and shaping the caret, refreshing the current
+// formats and scrolling it into view. The pages are built beforehand; once
+// the caret reaches the end it starts again at the top. Then the same with
+// the selection extended line by line.
 
 #include <benchmark/benchmark.h>
 
@@ -71,5 +72,33 @@ void BM_CaretLineDown(benchmark::State& state) {
     state.counters["restarts"] = static_cast<double>(wraps);
 }
 BENCHMARK(BM_CaretLineDown)->Unit(benchmark::kMicrosecond);
+
+// Shift+Down: the selection grows by a line at each step, up to 200 lines,
+// and each step orders, snaps and announces the selection (the merged
+// formats of the selected text included) and keeps the caret in view.
+void BM_ExtendSelectionLineDown(benchmark::State& state) {
+    TDoc& doc = *Bench().Doc;
+    doc.MoveCaretTo(0, StartOffset, 4, 0);
+    std::int32_t lines = 0;
+    // Argument 1: without the repaint of the changed lines (state flag 17,
+    // as code that repaints by itself sets it), to tell the selection's own
+    // cost from the painter's.
+    const bool repaint = state.range(0) == 0;
+    if (!repaint)
+        doc.PushStateFlag(17);
+    for (auto _ : state) {
+        MoveCaretBy(doc, TCaretMove::LineDown, true);
+        if (++lines == 200) {
+            state.PauseTiming();
+            doc.MoveCaretTo(0, StartOffset, 4, 0);
+            lines = 0;
+            state.ResumeTiming();
+        }
+    }
+    if (!repaint)
+        doc.PopStateFlag();
+    doc.MoveCaretTo(0, StartOffset, 4, 0);
+}
+BENCHMARK(BM_ExtendSelectionLineDown)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

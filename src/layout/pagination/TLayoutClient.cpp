@@ -9,6 +9,55 @@
 #include "model/formats/TLine.h"
 #include "model/paragraphs/TPar.h"
 
+namespace {
+
+TSelectionHooks Hooks;
+
+}  // namespace
+
+void SetSelectionHooks(const TSelectionHooks& hooks) {
+    Hooks = hooks;
+}
+
+const TSelectionHooks& SelectionHooks() {
+    return Hooks;
+}
+
+void TLayoutClient::SnapSelectionToCells(TDoc& doc) {
+    if (Hooks.SnapSelectionToCells != nullptr)
+        Hooks.SnapSelectionToCells(doc);
+}
+
+void TLayoutClient::SelectionChanged(TDoc& doc) {
+    if (Hooks.SelectionChanged != nullptr)
+        Hooks.SelectionChanged(doc);
+}
+
+void TLayoutClient::LocateCaret(TDoc& doc) {
+    if (Hooks.LocateCaret != nullptr)
+        Hooks.LocateCaret(doc);
+}
+
+void TLayoutClient::PlaceCaret(TDoc& doc) {
+    if (Hooks.PlaceCaret != nullptr)
+        Hooks.PlaceCaret(doc);
+}
+
+void TLayoutClient::ScrollCaretIntoView(TDoc& doc, int mode) {
+    if (Hooks.ScrollCaretIntoView != nullptr)
+        Hooks.ScrollCaretIntoView(doc, mode);
+}
+
+bool TLayoutClient::SelectionOnScreen(const TDoc& doc, const TCompoundFragment& set) {
+    // The question paginates and measures lines, which the document's
+    // const queries do not.
+    return Hooks.SelectionOnScreen != nullptr && Hooks.SelectionOnScreen(const_cast<TDoc&>(doc), set);
+}
+
+bool TLayoutClient::ScrollTargetIntoView(TDoc& doc, const TTextPos& pos, std::int32_t x, std::int32_t y) {
+    return Hooks.ScrollTargetIntoView != nullptr && Hooks.ScrollTargetIntoView(doc, pos, x, y);
+}
+
 std::int32_t TLayoutClient::PageCount(const TDoc& doc) {
     return doc.Pages.Count;
 }

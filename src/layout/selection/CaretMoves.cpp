@@ -65,7 +65,7 @@ void TakeX(TDoc& doc, TTextPos& pos, std::int32_t x) {
         return;
     }
     TLine* line = par->Lines->At<TLine>(pos.Line);
-    const std::int32_t left = line->Box != nullptr ? BoxViewOrigin(*line).X : 0;
+    const std::int32_t left = line->Box != nullptr ? LineViewLeft(*line) : 0;
     const std::int32_t zoom = std::max(1, doc.Zoom);
     std::int32_t n = line->CharAtX((x - left) * 100 / zoom);
     // Past the end of a wrapped line the caret stays on it, before its
@@ -181,11 +181,45 @@ void CaretMoveTarget(TDoc& doc, TCaretMove move, TTextPos& pos) {
     ClampTo(range, pos);
 }
 
+namespace {
+
+// The key that makes a movement, for the rules that depend on it
+// (scrolling with context follows End, Home and the arrow keys).
+std::int32_t KeyOf(TCaretMove move) {
+    switch (move) {
+        case TCaretMove::CharLeft:
+        case TCaretMove::WordLeft:
+            return 37;
+        case TCaretMove::CharRight:
+        case TCaretMove::WordRight:
+            return 39;
+        case TCaretMove::LineUp:
+        case TCaretMove::ParUp:
+            return 38;
+        case TCaretMove::LineDown:
+        case TCaretMove::ParDown:
+            return 40;
+        case TCaretMove::LineStart:
+        case TCaretMove::DocStart:
+            return 36;
+        case TCaretMove::LineEnd:
+        case TCaretMove::DocEnd:
+            return 35;
+        case TCaretMove::PageUp:
+            return 33;
+        case TCaretMove::PageDown:
+            return 34;
+    }
+    return 0;
+}
+
+}  // namespace
+
 void MoveCaretBy(TDoc& doc, TCaretMove move, bool extend) {
     TTextPos pos;
     CaretMoveTarget(doc, move, pos);
     // The end of a line is shown on that line, not at the next one's start.
     doc.CaretAtLineEnd = move == TCaretMove::LineEnd ? 1 : 0;
-    doc.MoveCaret(pos, extend ? 0 : 1, 0);
+    doc.MoveCaret(pos, extend ? 0 : 1, KeyOf(move));
     doc.CaretAtLineEnd = 0;
 }

@@ -5,6 +5,7 @@
 #include "layout/boxes/TPage.h"
 #include "layout/selection/CaretDevice.h"
 #include "layout/selection/CaretGeometry.h"
+#include "layout/selection/ScrollPlacement.h"
 #include "layout/words/WordServices.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
@@ -17,9 +18,6 @@
 #include "model/paragraphs/TPar.h"
 
 namespace {
-
-// Pushed while a caret movement runs.
-constexpr std::uint8_t sfMovingCaret = 9;
 
 bool IsBreakCode(std::uint8_t c) {
     return c >= chParEnd && c <= chPageBreak;
@@ -36,18 +34,6 @@ bool FirstLinePlaced(const TPar& par) {
 bool HasFocus(const TDoc& doc) {
     const TCaretDevice& device = CaretDevice();
     return device.HasFocus != nullptr && device.HasFocus(doc);
-}
-
-// The caret box lies wholly inside the window's view rectangle. Without a
-// window there is nothing to scroll, so the caret counts as visible.
-bool CaretBoxVisible(TDoc& doc) {
-    const std::int32_t w = doc.Client->ClientWidth(doc, false), h = doc.Client->ClientHeight(doc, false);
-    if (w <= 0 || h <= 0)
-        return true;
-    Platform::TRect r;
-    doc.CaretRect(r);
-    return r.Left >= doc.ScrollPos.X && r.Top >= doc.ScrollPos.Y && r.Right <= doc.ScrollPos.X + w &&
-           r.Bottom <= doc.ScrollPos.Y + h;
 }
 
 }  // namespace
@@ -69,6 +55,40 @@ Platform::TPoint BoxViewOrigin(const TLine& line) {
         p.Y += b->PixelBounds.Top;
     }
     return p;
+}
+
+void HideSystemCaret(TDoc& doc) {
+    const TCaretDevice& device = CaretDevice();
+    if (!HasFocus(doc))
+        return;
+    if (device.Hide != nullptr)
+        device.Hide(doc);
+    if (device.Destroy != nullptr)
+        device.Destroy(doc);
+}
+
+void ShowSystemCaret(TDoc& doc) {
+    const TCaretDevice& device = CaretDevice();
+    if (!HasFocus(doc))
+        return;
+    if (device.Create != nullptr) {
+        const TCaretShape shape{doc.CaretWidth, doc.CaretHeight, doc.CaretXOffset, doc.CaretSlantSteps};
+        if (doc.CaretSlantSteps > 0) {
+            const std::int32_t systemWidth = device.SystemWidth != nullptr ? device.SystemWidth() : 2;
+            const std::vector<std::uint8_t> mask = CaretSlantMask(shape, systemWidth);
+            device.Create(doc, shape, &mask);
+        } else {
+            device.Create(doc, shape, nullptr);
+        }
+    }
+    if (device.SetPos != nullptr)
+        device.SetPos(doc, doc.CaretX - doc.ScrollPos.X, doc.CaretY - doc.ScrollPos.Y);
+    if (device.Show != nullptr)
+        device.Show(doc);
+}
+
+std::int32_t LineViewLeft(const TLine& line) {
+    return BoxViewOrigin(line).X + line.Box->PixelInsets.Left;
 }
 
 std::int32_t LineViewTop(const TDoc& doc, const TLine& line) {
@@ -142,7 +162,7 @@ void TDoc::ComputeCaretPlace() {
     if (line == nullptr)
         return;
     const Platform::TPoint origin = BoxViewOrigin(*line);
-    CaretX = origin.X + ApplyZoom(line->CharX(Caret.Offset - line->FirstChar)) - CaretXOffset;
+    CaretX = LineViewLeft(*line) + ApplyZoom(line->CharX(Caret.Offset - line->FirstChar)) - CaretXOffset;
     const TParFormat& format = Par(Caret.Par)->Format;
     const bool dropCap = (line->Flags & lfDropCap) != 0;
     const std::int32_t boxTop = origin.Y + line->Box->PixelInsets.Top;
@@ -203,7 +223,7 @@ void TDoc::SetCaret(const TTextPos& pos, std::uint32_t flags) {
     if ((flags & 1) != 0 && old.Line == Caret.Line && (flags & 4) == 0 && StateFlags[sfTypingFormatDirect] == 0 &&
         old.Par == Caret.Par && old.Offset == Caret.Offset) {
         ComputeCaretPlace();
-        refresh = !CaretBoxVisible(*this);
+        refresh = !IsCaretVisible();
     }
     if (!refresh)
         return;
@@ -213,35 +233,17 @@ void TDoc::SetCaret(const TTextPos& pos, std::uint32_t flags) {
             CharFormatAt(Caret, CurCharFormat);
         StateFlags[sfTypingFormatDirect] = 0;
     }
-    const TCaretDevice& device = CaretDevice();
-    const bool focused = HasFocus(*this);
-    if (focused) {
-        if (device.Hide != nullptr)
-            device.Hide(*this);
-        if (device.Destroy != nullptr)
-            device.Destroy(*this);
-    }
-    if (StateFlags[sfApplyingPostActions] == 0) {
+    HideSystemCaret(*this);
+    if (StateFlags[sfApplyingPostActions] == 0)
         UpdateCaretShape();
-        if (focused && device.Create != nullptr) {
-            const TCaretShape shape{CaretWidth, CaretHeight, CaretXOffset, CaretSlantSteps};
-            if (CaretSlantSteps > 0) {
-                const std::int32_t systemWidth = device.SystemWidth != nullptr ? device.SystemWidth() : 2;
-                const std::vector<std::uint8_t> mask = CaretSlantMask(shape, systemWidth);
-                device.Create(*this, shape, &mask);
-            } else {
-                device.Create(*this, shape, nullptr);
-            }
-        }
-    }
     ComputeCaretPlace();
-    Client->ScrollCaretIntoView(*this, StateFlags[sfSingleTypingUndone] != 0 ? 3 : 0);
-    if (focused) {
-        if (device.SetPos != nullptr)
-            device.SetPos(*this, CaretX - ScrollPos.X, CaretY - ScrollPos.Y);
-        if (device.Show != nullptr)
-            device.Show(*this);
-    }
+    ScrollCaretIntoView(StateFlags[sfSingleTypingUndone] != 0 ? spMargin : spPlain);
+    // The view may have grown narrower since the caret last scrolled.
+    TViewPoint clamped = ScrollPos;
+    ClampScrollPos(clamped);
+    if (clamped.X != ScrollPos.X)
+        ScrollTo(clamped);
+    ShowSystemCaret(*this);
 }
 
 void TDoc::MoveCaretTo(std::int32_t par, std::int32_t offset, std::uint32_t flags, std::int32_t line) {
@@ -254,12 +256,16 @@ void TDoc::MoveCaretTo(std::int32_t par, std::int32_t offset, std::uint32_t flag
 }
 
 void TDoc::MoveCaret(TTextPos pos, std::int32_t mode, std::int32_t key) {
-    (void)key;
     PushStateFlag(sfMovingCaret);
     while (pos.Par + 1 < ParCount() && WordServices().IsParHidden(*this, pos.Par)) {
         ++pos.Par;
         pos.Offset = 0;
     }
+    // End, Home and the arrow keys scroll with context when the option asks.
+    constexpr std::int32_t vkEnd = 35, vkDown = 40;
+    const bool context = CaretScrollOptions().ScrollWithContext && key >= vkEnd && key <= vkDown;
+    if (context)
+        StateFlags[sfContextScroll] = 1;
     LocatePos(pos, CaretAtLineEnd != 0);
     if (mode == 1) {
         SetCaret(pos, 5);
@@ -284,5 +290,7 @@ void TDoc::MoveCaret(TTextPos pos, std::int32_t mode, std::int32_t key) {
             SetCaret(pos, 1);
         }
     }
+    if (context)
+        StateFlags[sfContextScroll] = 0;
     PopStateFlag();
 }

@@ -1,10 +1,13 @@
 #include <algorithm>
+#include <memory>
 
+#include "layout/selection/TableCells.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/host/TDocClient.h"
+#include "model/host/TModelHost.h"
 #include "model/paragraphs/TPar.h"
 
 namespace {
@@ -16,56 +19,27 @@ std::int32_t LengthOf(const TDoc& doc, std::int32_t par) {
     return doc.Par(par)->CharCount();
 }
 
-bool InTable(const TDoc& doc, std::int32_t par) {
-    return par >= 0 && par < doc.ParCount() && doc.Par(par)->Format.InTable == 1;
-}
+using TableCells::InTable;
 
 std::uint8_t LastChar(const TDoc& doc, std::int32_t par) {
     const TPar* p = doc.Par(par);
     return p->CharCount() > 0 ? p->Chars.Data[p->CharCount() - 1] : 0;
 }
 
-bool IsRowEndPar(const TDoc& doc, std::int32_t par) {
-    return InTable(doc, par) && doc.Par(par)->CharCount() > 0 && doc.Par(par)->Chars.Data[0] == chRowEnd;
-}
-
-// The paragraphs of the cell that holds par: a cell ends with its cell-end
-// mark, a row with its row-end paragraph.
 void CellPars(const TDoc& doc, std::int32_t par, std::int32_t& first, std::int32_t& last) {
-    first = par;
-    last = par;
-    while (first > 0 && InTable(doc, first - 1) && LastChar(doc, first - 1) != chCellEnd &&
-           !IsRowEndPar(doc, first - 1))
-        --first;
-    while (last + 1 < doc.ParCount() && InTable(doc, last + 1) && LastChar(doc, last) != chCellEnd &&
-           !IsRowEndPar(doc, last))
-        ++last;
+    TableCells::Cell(doc, par, first, last);
 }
 
 void RowPars(const TDoc& doc, std::int32_t par, std::int32_t& first, std::int32_t& last) {
-    first = par;
-    last = par;
-    while (first > 0 && InTable(doc, first - 1) && !IsRowEndPar(doc, first - 1))
-        --first;
-    while (!IsRowEndPar(doc, last) && last + 1 < doc.ParCount() && InTable(doc, last + 1))
-        ++last;
+    TableCells::Row(doc, par, first, last);
 }
 
 bool IsPos(const TTextPos& pos, std::int32_t par, std::int32_t offset) {
     return pos.Par == par && pos.Offset == offset;
 }
 
-bool SameCell(const TDoc& doc, std::int32_t a, std::int32_t b) {
-    std::int32_t first, last;
-    CellPars(doc, a, first, last);
-    return b >= first && b <= last;
-}
-
-bool SameRow(const TDoc& doc, std::int32_t a, std::int32_t b) {
-    std::int32_t first, last;
-    RowPars(doc, a, first, last);
-    return b >= first && b <= last;
-}
+using TableCells::SameCell;
+using TableCells::SameRow;
 
 // Whether a neighbouring pair of ranges (the first ends at its paragraph's
 // end, the second starts at the next paragraph) joins in a pass. Inside
@@ -103,39 +77,6 @@ bool Joins(const TDoc& doc, const TFragment& prev, const TFragment& cur, bool ro
             return false;
     }
     return true;
-}
-
-void SnapRangesToCells(const TDoc& doc, TCompoundFragment& set) {
-    if (IsEmptyCompoundFragment(&set))
-        return;
-    for (std::int32_t i = set.Count() - 1; i >= 0; --i) {
-        TFragment& r = set.Fragment(i);
-        doc.OrderRangeEnds(r.Start, r.End, true);
-        if (InTable(doc, r.End.Par)) {
-            std::int32_t first, last;
-            CellPars(doc, r.End.Par, first, last);
-            if (IsPos(r.End, last, LengthOf(doc, last)) && CompareTextPos(r.Start, TTextPos{first, 0}) >= 0)
-                MakeTextPos(first, 0, r.Start);
-        }
-        if (r.Start.Par == r.End.Par)
-            continue;
-        const bool startIn = InTable(doc, r.Start.Par), endIn = InTable(doc, r.End.Par);
-        if (!startIn && !endIn)
-            continue;
-        if (startIn && endIn && SameCell(doc, r.Start.Par, r.End.Par))
-            continue;
-        // A range that leaves its cell takes whole rows.
-        std::int32_t first, last;
-        if (startIn) {
-            RowPars(doc, r.Start.Par, first, last);
-            MakeTextPos(first, 0, r.Start);
-        }
-        if (endIn) {
-            RowPars(doc, r.End.Par, first, last);
-            MakeTextPos(last, LengthOf(doc, last), r.End);
-        }
-    }
-    doc.NormalizeRanges(set);
 }
 
 }  // namespace
@@ -213,10 +154,15 @@ void TDoc::SetSelection(std::int32_t startPar,
     if ((flags & 2) != 0 || (flags & 4) == 0 || !hadSelection) {
         Selection->SetSingle(range.Start.Par, range.Start.Offset, range.End.Par, range.End.Offset);
         Selection->Fragment(0) = range;
+        if (BaseSelection != nullptr)
+            BaseSelection->Reset();
     } else {
+        if (BaseSelection == nullptr)
+            BaseSelection = std::make_shared<TCompoundFragment>();
+        BaseSelection->Assign(*Selection);
         Selection->Insert(0, range);
     }
-    SnapRangesToCells(*this, *Selection);
+    SnapSelectionToCells();
     if (!HasSelection())
         Selection->SetSingle(0, 0, 0, 0);
     if ((flags & 8) == 0)
@@ -244,6 +190,19 @@ void TDoc::ClearSelection(std::uint32_t flags) {
 }
 
 void TDoc::SelectionChanged() {
+    if (SelectionWithHidden == nullptr)
+        SelectionWithHidden = std::make_shared<TCompoundFragment>();
+    SelectionWithHidden->Assign(*Selection);
+    if (HasSelection()) {
+        // The selection as shown leaves out what the view hides; copying
+        // and moving take the hidden paragraphs under whole selected ones.
+        ExtendRangesOverHidden(*SelectionWithHidden);
+        RemoveHiddenFromRanges(*Selection);
+        if (!HasSelection()) {
+            Selection->Reset();
+            SelectionWithHidden->Reset();
+        }
+    }
     if (HasSelection()) {
         TFragment span;
         Selection->GetSpan(span);
@@ -289,4 +248,67 @@ void TDoc::RepaintSelectionChange(const TFragment& old) {
     if (n > 1)
         parts.Insert(1, second);
     RepaintRanges(parts);
+}
+
+void TDoc::SelectAll() {
+    TFragment story;
+    CurrentStoryRange(story);
+    SetSelection(story.Start.Par, story.Start.Offset, 0, story.End.Offset, story.End.Par);
+}
+
+void TDoc::InvertSelection() {
+    TFragment story;
+    CurrentStoryRange(story);
+    InvertRanges(*Selection, story);
+    if (!HasSelection())
+        Selection->Reset();
+    SelectionChanged();
+    ModelHost().InvalidateUI();
+    PaintView(nullptr, nullptr);
+}
+
+bool TDoc::SameRanges(const TCompoundFragment& a, const TCompoundFragment& b) const {
+    TCompoundFragment first, second;
+    first.Assign(a);
+    second.Assign(b);
+    NormalizeRanges(first);
+    NormalizeRanges(second);
+    return first.Equals(second);
+}
+
+void TDoc::SnapAnchorToRangeEnd() {
+    if (!HasSelection())
+        return;
+    for (std::int32_t i = Selection->Count() - 1; i >= 0; --i) {
+        const TFragment& r = Selection->Fragment(i);
+        if (CompareTextPos(r.Start, SelAnchor) > 0 || CompareTextPos(SelAnchor, r.End) > 0)
+            continue;
+        if (CompareTextPos(r.Start, SelAnchor) == 0 || CompareTextPos(SelAnchor, r.End) == 0)
+            return;
+        // Strictly inside: to the nearer end, by characters within one
+        // paragraph, else by paragraphs; a tie goes to the start.
+        const bool toStart = r.Start.Par == r.End.Par
+                                 ? SelAnchor.Offset - r.Start.Offset <= r.End.Offset - SelAnchor.Offset
+                                 : SelAnchor.Par - r.Start.Par <= r.End.Par - SelAnchor.Par;
+        const TTextPos& end = toStart ? r.Start : r.End;
+        SelAnchor.Par = end.Par;
+        SelAnchor.Offset = end.Offset;
+        return;
+    }
+    SelAnchor.Par = Selection->Fragment(0).Start.Par;
+    SelAnchor.Offset = Selection->Fragment(0).Start.Offset;
+}
+
+void TDoc::CaretToSelectionStart() {
+    const TTextPos start = Selection->Fragment(0).Start;
+    SelAnchor.Par = start.Par;
+    SelAnchor.Offset = start.Offset;
+    MoveCaretTo(start.Par, start.Offset, 0, UnlocatedLine);
+}
+
+void TDoc::SaveBaseSelection() {
+    if (BaseSelection == nullptr)
+        BaseSelection = std::make_shared<TCompoundFragment>();
+    BaseSelection->Assign(*Selection);
+    SplitRangesAtCells(*BaseSelection);
 }

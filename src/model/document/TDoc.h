@@ -509,6 +509,49 @@ public:
     // rather than at the start of the next one.
     std::uint8_t CaretAtLineEnd = 0;
 
+    // --- Scrolling the caret and the selection into view, cell blocks and
+    //     hidden paragraphs in the selection (layout/selection) ---
+
+    // The scroll position that shows rect (view pixels) in a placement mode
+    // (0 plain ... 7 at the bottom, layout/selection/ScrollPlacement.h);
+    // coverBand lets a bar over the window's top cover part of it.
+    void ScrollPosForRect(const Platform::TRect& rect, int mode, TViewPoint& pos, bool coverBand);
+    // Scrolls, when needed, so that the caret shows (the same modes).
+    void ScrollCaretIntoView(int mode);
+    bool IsCaretVisible() const;
+    // Some of the range's text is on screen.
+    bool IsRangeOnScreen(const TFragment& range);
+    bool IsSelectionOffScreen();
+    bool IsSelectionWhollyOnScreen();
+    // Shows more of the selection: the next part below the window, or the
+    // range nearest to it.
+    void ScrollSelectionIntoView();
+    // Cells and rows: a range leaving its cell becomes a block of cells (or
+    // whole rows); ranges cut at cell bounds; the gaps between ranges.
+    void SnapSelectionToCells();
+    void SplitRangesAtCells(TCompoundFragment& set) const;
+    void InvertRanges(TCompoundFragment& set, const TFragment& within) const;
+    // Hidden paragraphs: ranges grown over the hidden paragraphs that follow
+    // them, and the hidden paragraphs taken out of ranges.
+    bool ExtendRangesOverHidden(TCompoundFragment& set) const;
+    void RemoveHiddenFromRanges(TCompoundFragment& set) const;
+    // The selection before hidden paragraphs were taken out of it (copy
+    // and paste act on it); empty while there is no selection.
+    std::shared_ptr<TCompoundFragment> SelectionWithHidden;
+    // Whole-selection commands and the anchor.
+    void SelectAll();
+    void InvertSelection();
+    // Whether two sets select the same text once both are normalised.
+    bool SameRanges(const TCompoundFragment& a, const TCompoundFragment& b) const;
+    // The anchor moves to the nearer end of the range that holds it.
+    void SnapAnchorToRangeEnd();
+    void CaretToSelectionStart();
+    // The selection as it was before the range SetSelection added last
+    // (flag 4), cut at cells; the window adds to it or takes from it while
+    // the user drags the added range. Nil until a range is added.
+    void SaveBaseSelection();
+    std::shared_ptr<TCompoundFragment> BaseSelection;
+
     // --- What its paragraphs ask of their owner (TParOwner): here ---
 
     TStyleList* OwnerStyles() const override { return Styles; }
