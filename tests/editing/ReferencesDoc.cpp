@@ -1,5 +1,6 @@
 #include "ReferencesDoc.h"
 
+#include "FormattingDoc.h"
 #include "editing/fields/FieldIndex.h"
 #include "model/document/StateFlags.h"
 #include "model/fields/TField.h"
@@ -10,6 +11,7 @@
 #include "platform/CodePages.h"
 
 TReferencesDoc::TReferencesDoc() {
+    EnsureStyleManager();
     TDoc& doc = Doc();
     doc.StateFlags[sfHidden] = 0;
     // A hidden document starts without a style sheet; paragraphs name
@@ -48,6 +50,10 @@ TField& TReferencesDoc::Entry(TPar& par, std::string_view instruction) {
 
 void TReferencesDoc::Ready(std::int32_t caretPar) {
     TDoc& doc = Doc();
+    // Streams made canonical now, as layout and text extraction would make
+    // them later: byte comparisons then see only what operations change.
+    for (std::int32_t p = 0; p < doc.ParCount(); ++p)
+        doc.Par(p)->Normalize();
     doc.StateFlags[sfFieldIndexStale] = 1;
     doc.NoteFieldSpan(-1, -1);
     doc.Caret = TTextPos{caretPar, 0};

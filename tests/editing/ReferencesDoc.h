@@ -20,8 +20,9 @@ public:
     TPar& Heading(std::string_view text, std::int32_t level, bool newPage = false);
     // An XE field at the end of a paragraph.
     TField& Entry(TPar& par, std::string_view instruction);
-    // Tells the field index that fields were added by hand, puts the caret
-    // at a paragraph's start and lays the document out.
+    // Makes the streams canonical, tells the field index that fields were
+    // added by hand, puts the caret at a paragraph's start and lays the
+    // document out.
     void Ready(std::int32_t caretPar = 0);
 
     // Each paragraph of the main story as text: fields left out, tabs as

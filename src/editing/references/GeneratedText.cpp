@@ -57,8 +57,11 @@ void TGeneratedText::FieldEnd(TField* field) {
     AppendFormatControl(Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(field)));
 }
 
-void TGeneratedText::SectionBreak(TSection* section) {
+void TGeneratedText::EndSection(TSection* section, const TParFormat& format) {
     AppendFormatControl(Stream, fcSectionBreak, static_cast<std::int32_t>(ObjectHandle(section)));
+    AppendParagraphMark(Stream, format);
+    ++ParEnds;
+    Current = DefaultCharFormat;
 }
 
 void TGeneratedText::EndParagraph(const TParFormat& format) {
@@ -74,6 +77,10 @@ bool StyleFormats(const TDoc& doc, std::int32_t style, TParFormat& parFormat, TC
     if (doc.Styles == nullptr || style < 0 || style >= doc.Styles->Count)
         return false;
     doc.Styles->Style(style)->ResolveFormat(&charFormat, &parFormat, 0);
+    // What the style leaves open takes the defaults: a paragraph stores
+    // every property.
+    FillUnsetParFormat(parFormat, DefaultParFormat);
+    FillUnsetCharFormat(charFormat, DefaultCharFormat);
     parFormat.Style = static_cast<std::int16_t>(style);
     return true;
 }

@@ -35,7 +35,8 @@ public:
     // The marks of a new field, which the insertion step registers.
     void FieldStart(TField* field);
     void FieldEnd(TField* field);
-    void SectionBreak(TSection* section);
+    // Ends the paragraph with a section break that closes the section.
+    void EndSection(TSection* section, const TParFormat& format);
     // Ends the paragraph with this format; the next one starts from the
     // default attributes.
     void EndParagraph(const TParFormat& format);
