@@ -192,6 +192,36 @@ TEST_F(AlphabeticalIndexTest, LetterHeadingsAndRightAlignedNumbers) {
     EXPECT_NE(doc.Par(1)->Format.Tabs, 0);
 }
 
+TEST_F(AlphabeticalIndexTest, TheSeeWordIsItalicInItsLanguagesOnly) {
+    struct Case {
+        const char16_t* Language;
+        const char* Reference;
+        std::int32_t Italic;
+    };
+    const Case cases[] = {
+        {u"1033", "See cats", 1},
+        {u"1036", "Voir chats", 1},
+        {u"1031", "See cats", 0},  // German has no such word
+        {u"1033", "Seen cats", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Reference);
+        TReferencesDoc fixture;
+        TDoc& doc = fixture.Doc();
+        fixture.Add("Index here");
+        fixture.Entry(fixture.Add("Dogs"), std::string("XE \"dogs\" \\t \"") + c.Reference + "\"");
+        fixture.Ready(0);
+        const std::u16string instruction = u"INDEX \\z \"" + std::u16string(c.Language) + u"\"";
+        doc.PerformOperation(TInsertIndexArgs{&instruction});
+        EXPECT_EQ(fixture.Texts()[0], std::string("dogs, ") + c.Reference);
+        TCharFormat word, rest;
+        doc.FormatAtPos(TTextPos{0, 7}, word);
+        doc.FormatAtPos(TTextPos{0, 13}, rest);
+        EXPECT_EQ(word[caItalic], c.Italic);
+        EXPECT_EQ(rest[caItalic], 0);
+    }
+}
+
 TEST_F(AlphabeticalIndexTest, NoEntriesSaysSo) {
     TReferencesDoc fixture;
     TDoc& doc = fixture.Doc();

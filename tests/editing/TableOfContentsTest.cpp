@@ -165,6 +165,34 @@ TEST_F(TableOfContentsTest, EntryTextAndBookmarks) {
     EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
 }
 
+// The table goes in front of a heading at the caret: fields that start
+// before the heading's first character stay with the heading, an empty one
+// included.
+TEST_F(TableOfContentsTest, FieldsAtTheHeadingsStartStayWithIt) {
+    TReferencesDoc fixture;
+    TDoc& doc = fixture.Doc();
+    TPar& heading = fixture.Heading("", 1);
+    fixture.Entry(heading, "XE \"chapter\"");
+    fixture.AddBookmark(heading, "around", "Chap");
+    TFieldDoc::Append(heading, "ter");
+    fixture.Ready(0);
+    doc.PerformOperation(TInsertTOCArgs{});
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+    const std::vector<std::string> texts = fixture.Texts();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[2], "Chapter");
+    for (TField* field : {fixture.FieldsOfType(ftIndexEntry)[0], FindBookmark(doc, "around")}) {
+        ASSERT_NE(field, nullptr);
+        SCOPED_TRACE(Narrow(field->Instruction));
+        TFragment range;
+        ASSERT_TRUE(doc.FieldRange(field, range));
+        EXPECT_EQ(range.Start.Par, 2);
+        EXPECT_EQ(range.End.Par, 2);
+    }
+    // The heading's bookmark is the one it starts with.
+    EXPECT_EQ(fixture.FieldsOfType(ftHyperlink)[0]->Instruction, u"HYPERLINK \\l \"around\"");
+}
+
 TEST_F(TableOfContentsTest, NoHeadingsInsertsNothingAndSaysSo) {
     TestSupport::TScriptedMessageBoxes boxes({mrOk});
     TReferencesDoc fixture;

@@ -246,28 +246,50 @@ TField* NewBookmark(const std::string& name) {
     return field;
 }
 
-// Takes the start marks standing before the paragraph's first character
-// out, so that text inserted there does not end up inside those fields.
-std::vector<TField*> LiftLeadingStarts(TDoc& doc, std::int32_t par) {
-    std::vector<TField*> lifted;
-    FieldMarksIn(*doc.Par(par), fcFieldStart, lifted, 0);
-    for (TField* field : lifted) {
-        auto* step = new TInsDelFieldOperation(&doc, fmStart, field);
+// A field mark standing before a paragraph's first character.
+struct TLeadingMark {
+    TField* Field = nullptr;
+    std::uint8_t Code = 0;
+};
+
+// Takes out the marks of the fields that start before the paragraph's first
+// character (both marks of those that also end there), in stream order, so
+// that text inserted there does not end up inside those fields.
+std::vector<TLeadingMark> LiftLeadingMarks(TDoc& doc, std::int32_t par) {
+    std::vector<TField*> starts;
+    FieldMarksIn(*doc.Par(par), fcFieldStart, starts, 0);
+    std::vector<TLeadingMark> lifted;
+    const TPar& p = *doc.Par(par);
+    TStreamElement e;
+    for (std::int32_t off = 0; off < p.Stream.Size; off += e.Length) {
+        ReadStreamElement(p.Stream.Data, p.Stream.Size, off, e);
+        if (!e.IsControl || e.Truncated || ControlTakesPosition(e.Code))
+            break;
+        if (e.Code != fcFieldStart && e.Code != fcFieldEnd)
+            continue;
+        auto* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
+        const bool started = std::find(starts.begin(), starts.end(), field) != starts.end();
+        if (field != nullptr && started)
+            lifted.push_back({field, e.Code});
+    }
+    for (const TLeadingMark& mark : lifted) {
+        auto* step = new TInsDelFieldOperation(&doc, mark.Code == fcFieldStart ? fmStart : fmEnd, mark.Field);
         step->Present = 1;
-        step->StartPar = par;
-        step->StartOffset = 0;
+        step->StartPar = step->EndPar = par;
+        step->StartOffset = step->EndOffset = 0;
         step->Execute();
     }
     return lifted;
 }
 
-void PutBackStarts(TDoc& doc, const std::vector<TField*>& lifted, std::int32_t par) {
+void PutBackMarks(TDoc& doc, const std::vector<TLeadingMark>& lifted, std::int32_t par) {
     for (std::size_t i = 0; i < lifted.size(); ++i) {
-        auto* step = new TInsDelFieldOperation(&doc, fmStart, lifted[i]);
+        const bool start = lifted[i].Code == fcFieldStart;
+        auto* step = new TInsDelFieldOperation(&doc, start ? fmStart : fmEnd, lifted[i].Field);
         step->Present = 0;
-        step->StartPar = par;
-        step->StartOffset = 0;
-        step->StartIndex = static_cast<std::int32_t>(i);
+        step->StartPar = step->EndPar = par;
+        step->StartOffset = step->EndOffset = 0;
+        step->StartIndex = step->EndIndex = static_cast<std::int32_t>(i);
         step->Execute();
     }
 }
@@ -498,10 +520,10 @@ std::int32_t GenerateToc(TDoc& doc, const TGenerateTocOptions& given) {
         text.EndParagraph(pf);
     }
 
-    const std::vector<TField*> lifted = LiftLeadingStarts(doc, insertAt.Par);
+    const std::vector<TLeadingMark> lifted = LiftLeadingMarks(doc, insertAt.Par);
     doc.InsertFormatted(text.Stream, insertAt, 0, stMain, text.ParEnds, nullptr);
     const std::int32_t shift = text.ParEnds;
-    PutBackStarts(doc, lifted, insertAt.Par + shift);
+    PutBackMarks(doc, lifted, insertAt.Par + shift);
 
     // The headings' new bookmarks, now that they stand further down.
     for (const TTocEntry& entry : entries) {
