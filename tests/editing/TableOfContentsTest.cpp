@@ -228,6 +228,8 @@ TEST_F(TableOfContentsTest, RegenerationReplacesAndKeepsTheLook) {
     doc.PerformOperation(TInsertTOCArgs{});
     EXPECT_TRUE(BookmarkExists(doc, "_Table_Of_Contents_2"));
 
+    // The entry's look changed by hand is taken into its style.
+    doc.Par(0)->Format.SpaceAfter = 240;
     doc.Caret = TTextPos{1, 0};
     doc.Selection->Reset();
     MakeFragmentFromPositions(doc.Caret, doc.Caret, doc.Selection->Fragment(0));
@@ -239,6 +241,8 @@ TEST_F(TableOfContentsTest, RegenerationReplacesAndKeepsTheLook) {
     EXPECT_EQ(texts[0], "One");
     EXPECT_EQ(texts[1], "");
     EXPECT_EQ(texts[2], "start");
+    EXPECT_EQ(fixture.StyleName(0), "TOC 1");
+    EXPECT_EQ(doc.Par(0)->Format.SpaceAfter, 240);
     const std::vector<TField*> tocs = fixture.FieldsOfType(ftToc);
     ASSERT_EQ(tocs.size(), 2u);
     EXPECT_EQ(tocs[0]->Instruction, u"TOC \\h \\o \"1-3\" \\n");

@@ -12,6 +12,7 @@
 #include "editing/fields/Bookmarks.h"
 #include "editing/fields/FieldIndex.h"
 #include "editing/formatting/BuiltInStyles.h"
+#include "editing/formatting/Formatting.h"
 #include "editing/references/GeneratedText.h"
 #include "model/document/TDoc.h"
 #include "model/document/TPostActions.h"
@@ -205,6 +206,29 @@ void ReadTableLook(TDoc& doc, const TFragment& range, TGenerateTocOptions& optio
     }
 }
 
+// Redefines "TOC Title" and each level's TOC style from the first
+// paragraph of the table that has it, so that what the user changed in the
+// table's look survives its regeneration.
+void RedefineTocStyles(TDoc& doc, const TFragment& range) {
+    TCompoundFragment* saved = CloneCompoundFragment(*doc.Selection);
+    const TTextPos caret = doc.Caret;
+    std::vector<std::int32_t> done;
+    for (std::int32_t p = range.Start.Par; p <= range.End.Par; ++p) {
+        const std::int32_t style = doc.Par(p)->Format.Style;
+        const std::int32_t id = BuiltInIdOf(doc, style);
+        const bool tocStyle = id == bsTocTitle || (id >= bsToc1 && id < bsToc1 + 9);
+        if (!tocStyle || std::find(done.begin(), done.end(), style) != done.end())
+            continue;
+        done.push_back(style);
+        doc.Selection->SetSingle(p, 0, p, std::max(0, doc.Par(p)->CharCount() - 1));
+        MakeTextPos(p, 0, doc.Caret);
+        UpdateStyle(doc, style);
+    }
+    doc.Selection->Assign(*saved);
+    ReleaseCompoundFragment(saved);
+    doc.Caret = caret;
+}
+
 // The tab table an entry paragraph of this format gets: its own when that
 // is exactly the one right stop wanted, else a table of that stop.
 std::int16_t EntryTabs(const TParFormat& format, std::int32_t position, std::uint8_t leader) {
@@ -393,6 +417,7 @@ std::int32_t GenerateToc(TDoc& doc, const TGenerateTocOptions& given) {
     std::u16string instruction;
     if (replacing) {
         if (options.Update != 0) {
+            RedefineTocStyles(doc, oldRange);
             instruction = old->Instruction;
             TGenerateTocOptions read = ParseTocInstruction(instruction);
             read.StyleSource = options.StyleSource;
