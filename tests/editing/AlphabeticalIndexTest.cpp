@@ -189,7 +189,8 @@ TEST_F(AlphabeticalIndexTest, LetterHeadingsAndRightAlignedNumbers) {
     ASSERT_GE(texts.size(), expected.size());
     EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.begin() + 5), expected);
     EXPECT_EQ(fixture.StyleName(0), "Index Heading");
-    EXPECT_NE(doc.Par(1)->Format.Tabs, 0);
+    const std::int16_t tabs = doc.Par(1)->Format.Tabs;  // a packed field, read into a local
+    EXPECT_NE(tabs, 0);
 }
 
 TEST_F(AlphabeticalIndexTest, TheSeeWordIsItalicInItsLanguagesOnly) {

@@ -242,7 +242,8 @@ TEST_F(TableOfContentsTest, RegenerationReplacesAndKeepsTheLook) {
     EXPECT_EQ(texts[1], "");
     EXPECT_EQ(texts[2], "start");
     EXPECT_EQ(fixture.StyleName(0), "TOC 1");
-    EXPECT_EQ(doc.Par(0)->Format.SpaceAfter, 240);
+    const std::int16_t spaceAfter = doc.Par(0)->Format.SpaceAfter;  // a packed field, read into a local
+    EXPECT_EQ(spaceAfter, 240);
     const std::vector<TField*> tocs = fixture.FieldsOfType(ftToc);
     ASSERT_EQ(tocs.size(), 2u);
     EXPECT_EQ(tocs[0]->Instruction, u"TOC \\h \\o \"1-3\" \\n");
