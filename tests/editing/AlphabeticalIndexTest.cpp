@@ -6,11 +6,14 @@
 #include <vector>
 
 #include "EditDoc.h"
+#include "FormattingDoc.h"
 #include "ReferencesDoc.h"
+#include "layout/lines/DocumentLines.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
 #include "model/fields/TField.h"
 #include "model/formats/TCompoundFragment.h"
+#include "model/managers/TTabManager.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/OperationArgs.h"
 #include "platform/CodePages.h"
@@ -221,6 +224,30 @@ TEST_F(AlphabeticalIndexTest, TheSeeWordIsItalicInItsLanguagesOnly) {
         EXPECT_EQ(word[caItalic], c.Italic);
         EXPECT_EQ(rest[caItalic], 0);
     }
+}
+
+// Inside a table the index makes no section of its own, and its page
+// numbers go to a stop at the cell's inner width.
+TEST_F(AlphabeticalIndexTest, InATableCellNoSectionAndTheCellsWidth) {
+    EnsureStyleManager();
+    TLayoutManagers managers;  // the tab manager
+    TEditDoc ed({"T|<>cell", "#", "after"}, {{fkCode, ftIndexEntry, u"XE \"cell\""}});
+    TDoc& doc = ed.Doc();
+    doc.Caret = TTextPos{0, 0};
+    doc.Selection->Reset();
+    MakeFragmentFromPositions(doc.Caret, doc.Caret, doc.Selection->Fragment(0));
+    const std::int32_t sections = doc.Sections.Count;
+    const std::u16string instruction = u"INDEX \\c \"2\" \\e \"\t\" \\z \"1033\"";
+    doc.PerformOperation(TInsertIndexArgs{&instruction});
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+    EXPECT_EQ(doc.Sections.Count, sections);
+    EXPECT_EQ(ed.Text(), "t|<><cell\t1> / T|cell / # / after");
+    const std::int16_t tabs = doc.Par(0)->Format.Tabs;  // a packed field, read into a local
+    ASSERT_GT(tabs, 0);
+    const TTabTable* table = TabManager->Table(tabs);
+    ASSERT_EQ(table->Count, 1);
+    EXPECT_EQ(TabStopPosition(table->Stop(0)), 1440);
+    EXPECT_EQ(TabStopAlignment(table->Stop(0)), taRight);
 }
 
 TEST_F(AlphabeticalIndexTest, NoEntriesSaysSo) {

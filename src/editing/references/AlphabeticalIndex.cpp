@@ -10,6 +10,7 @@
 #include "editing/fields/FieldIndex.h"
 #include "editing/fields/FieldResults.h"
 #include "editing/formatting/BuiltInStyles.h"
+#include "editing/references/CellWidth.h"
 #include "editing/references/GeneratedText.h"
 #include "model/document/TDoc.h"
 #include "model/document/TPostActions.h"
@@ -521,11 +522,11 @@ void GenerateIndex(TDoc& doc, const std::u16string& instruction, const std::vect
         own->Format.EqualColumns = 1;
     }
 
-    // Right-aligned page numbers after a tab, at the text width or the
-    // first column's.
+    // Right-aligned page numbers after a tab, at the cell's inner width in a
+    // table, else at the text width or the first column's.
     const bool tab = options.RightAlignedPages != 0 && options.RunIn == 0;
     if (tab && TabManager != nullptr) {
-        std::int32_t width = PageNumberTabPosition(here);
+        std::int32_t width = inTable != 0 ? CellInnerWidth(doc, at.Par) : PageNumberTabPosition(here);
         if (columns) {
             const std::int32_t n = options.Columns;
             width = (here->PageSetup.TextWidth - (n - 1) * own->Format.ColumnSpacing) / n;
