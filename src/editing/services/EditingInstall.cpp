@@ -3,6 +3,7 @@
 #include "editing/fields/FieldsInstall.h"
 #include "editing/formatting/FormattingInstall.h"
 #include "editing/lists/ListsInstall.h"
+#include "editing/references/ReferencesInstall.h"
 #include "editing/services/TEditingServicesImpl.h"
 #include "editing/typing/TypingInstall.h"
 #include "model/host/TEditingServices.h"
@@ -18,6 +19,7 @@ void InstallEditing() {
     InstallListsWorkers();
     InstallTypingWorkers();
     InstallFormattingWorkers();
+    InstallReferencesWorkers();
 
     static TEditingServicesImpl services;
     SetEditingServices(&services);

@@ -4,6 +4,8 @@
 #include "editing/fields/FieldUpdate.h"
 #include "editing/formatting/Formatting.h"
 #include "editing/lists/ListNumbering.h"
+#include "editing/references/AlphabeticalIndex.h"
+#include "editing/references/TableOfContents.h"
 #include "editing/tables/TableStructure.h"
 #include "model/host/TEditingServices.h"
 
@@ -25,4 +27,10 @@ public:
     // List numbering (editing/lists), told by the table room which cells a
     // vertical merge hides.
     void RenumberLists(TDoc& doc) override { ::RenumberLists(doc, &InMergedCell); }
+
+    // Tables of contents and indexes (editing/references): what their
+    // operations' follow-ups ask.
+    void IndexEntryPages(TDoc& doc, std::vector<TIndexEntryPage>& entries) override { ::IndexEntryPages(doc, entries); }
+    bool TocPageReferenceRange(TDoc& doc, TFragment& range) override { return ::TocPageReferenceRange(doc, range); }
+    void TocBookmarks(TDoc& doc, std::vector<std::string>& names) override { ::TocBookmarks(doc, names); }
 };

@@ -48,6 +48,10 @@ struct TLockDescription;
 struct TPictureValues;
 struct TDropCapDescription;
 
+// Tables of contents and indexes (editing/references): the options of a
+// generated table of contents.
+struct TGenerateTocOptions;
+
 struct TChangePageSettingsArgs {
     static constexpr std::uint8_t Code = opChangePageSettings;
     const TPageSetupValues* Values = nullptr;
@@ -279,10 +283,16 @@ struct THyperlinkToUrlArgs {
 struct TInsertTOCArgs {
     static constexpr std::uint8_t Code = opInsertTOC;
     const TList* Options = nullptr;
+    // Tables of contents (editing/references): the generation's options;
+    // nil generates with the defaults.
+    const TGenerateTocOptions* Toc = nullptr;
 };
 
 struct TRemoveTOCArgs {
     static constexpr std::uint8_t Code = opRemoveTOC;
+    // Tables of contents (editing/references): the table's TOC field; nil
+    // takes the one at the caret.
+    TField* Field = nullptr;
 };
 
 struct TInsertFieldObjectArgs {
