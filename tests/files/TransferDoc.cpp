@@ -108,4 +108,5 @@ void SelectRanges(TDoc& doc, std::initializer_list<TFragment> ranges) {
     }
     doc.Selection->CurrentIndex = i - 1;
     doc.Caret = ranges.begin()[ranges.size() - 1].End;
+    doc.SelectionChanged();
 }

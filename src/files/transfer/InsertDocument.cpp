@@ -21,6 +21,7 @@
 #include "model/document/TSection.h"
 #include "model/fields/TField.h"
 #include "model/formats/FormatStream.h"
+#include "model/formats/StreamEdit.h"
 #include "model/formats/TShape.h"
 #include "model/formats/TTableRow.h"
 #include "model/managers/TAutoList.h"
@@ -42,29 +43,38 @@ bool ListHandleSet(std::int32_t list) {
     return list != 0 && list != UnsetValue;
 }
 
+// Calls visit(offset, element) for every control of an insertion stream,
+// piece by piece: the paragraph marks and their formats between the pieces
+// are no format stream.
+template <class TVisit>
+void ForEachControl(TMemory& stream, TVisit visit) {
+    std::vector<TInsertionPiece> pieces;
+    SplitInsertionStream(stream, pieces);
+    for (const TInsertionPiece& piece : pieces) {
+        const std::uint8_t* data = stream.Data + piece.Start;
+        TStreamElement e;
+        for (std::int32_t off = 0; off < piece.Length; off += e.Length) {
+            ReadStreamElement(data, piece.Length, off, e);
+            if (e.IsControl && !e.Truncated)
+                visit(piece.Start + off, e);
+        }
+    }
+}
+
 // What the streams of one insertion name, collected so that exactly those
 // objects change owner.
 struct TNamedObjects {
     std::set<TSection*> Sections;
     std::set<TShape*> Shapes;
     std::set<TField*> Fields;
-    std::set<TTableRow*> Rows;
 
-    void Collect(const TMemory& stream) {
-        TStreamElement e;
-        for (std::int32_t off = 0; off < stream.Size; off += e.Length) {
-            ReadStreamElement(stream.Data, stream.Size, off, e);
-            if (!e.IsControl || e.Truncated)
-                continue;
+    void Collect(TMemory& stream) {
+        ForEachControl(stream, [&](std::int32_t, const TStreamElement& e) {
             const auto handle = static_cast<TObjectHandle>(e.Value);
             switch (e.Code) {
                 case fcSectionBreak:
                     if (auto* section = HandleTo<TSection>(handle))
                         Sections.insert(section);
-                    break;
-                case fcRowEnd:
-                    if (auto* row = HandleTo<TTableRow>(handle))
-                        Rows.insert(row);
                     break;
                 case fcShapeAnchor:
                     if (auto* shape = HandleTo<TShape>(handle))
@@ -80,7 +90,7 @@ struct TNamedObjects {
                 default:
                     break;
             }
-        }
+        });
     }
 };
 
@@ -110,6 +120,9 @@ private:
     void BuildStream(std::int32_t first, std::int32_t last, std::int32_t partial, TMemory& stream);
     void InsertStory(int story, const TMemory& stream, std::int32_t parEnds);
     void HandOverObjects(const TNamedObjects& named);
+    // Gives every row a stream names a copy of its own in dest, so that the
+    // rows dest's text names are dest's whoever held the source's.
+    void CopyRows(TMemory& stream);
 
     TDoc& Dest;
     TDoc& Source;
@@ -245,12 +258,6 @@ void TDocumentMover::HandOverObjects(const TNamedObjects& named) {
         shape->ZOrder = ++top;
         Dest.Shapes.Add(shape);
     }
-    for (TTableRow* row : named.Rows) {
-        if (!Source.TableRowList.Contains(row))
-            continue;
-        Source.TableRowList.Remove(row);
-        Dest.TableRowList.Add(row);
-    }
     // Sections that stay behind must not name headers and footers that left.
     for (std::int32_t i = 0; i < Source.Sections.Count; ++i) {
         auto* section = Source.Sections.At<TSection>(i);
@@ -258,6 +265,20 @@ void TDocumentMover::HandOverObjects(const TNamedObjects& named) {
             if (slot != nullptr && named.Fields.contains(slot))
                 slot = nullptr;
     }
+}
+
+void TDocumentMover::CopyRows(TMemory& stream) {
+    ForEachControl(stream, [&](std::int32_t off, const TStreamElement& e) {
+        if (e.Code != fcRowEnd)
+            return;
+        const auto* row = HandleTo<TTableRow>(static_cast<TObjectHandle>(e.Value));
+        if (row == nullptr)
+            return;
+        auto* copy = new TTableRow;
+        copy->Data = row->Data;
+        Dest.TableRowList.Add(copy);
+        StoreFormatControl(stream.Data + off, fcRowEnd, static_cast<std::int32_t>(ObjectHandle(copy)));
+    });
 }
 
 void TDocumentMover::Run(std::int32_t parEnds, TMemory& stream) {
@@ -286,6 +307,7 @@ void TDocumentMover::Run(std::int32_t parEnds, TMemory& stream) {
 
     const std::int32_t partial = parEnds < mainCount ? parEnds : -1;
     BuildStream(0, parEnds - 1, partial, stream);
+    CopyRows(stream);
 
     TNamedObjects named;
     named.Collect(stream);
@@ -297,6 +319,7 @@ void TDocumentMover::Run(std::int32_t parEnds, TMemory& stream) {
         const std::int32_t first = Source.FirstParOfStory(story);
         TMemory notes;
         BuildStream(first, first + count - 1, -1, notes);
+        CopyRows(notes);
         named.Collect(notes);
         HandOverObjects(named);
         InsertStory(story, notes, count);

@@ -583,6 +583,18 @@ private:
     void PasteEachRange();
     void PasteColumnBlock(TDoc& content, const TPasteLoadResult& loaded);
     std::uint8_t TableSelectionType();
+    // The selection's first and last ranges lie in different cells.
+    bool SpansCells() const {
+        const TCompoundFragment& sel = *Doc.Selection;
+        const TTextPos start = sel.Fragment(0).Start;
+        TTextPos end = sel.Fragment(sel.Count() - 1).End;
+        if (end.Offset == 0 && end.Par > start.Par)
+            --end.Par;
+        TFragment first, last;
+        CellRange(Doc, start.Par, first);
+        CellRange(Doc, std::min(end.Par, Doc.ParCount() - 1), last);
+        return first.Start.Par != last.Start.Par;
+    }
 
     TDoc& Doc;
     const TPasteData& Data;
@@ -633,7 +645,7 @@ void TPaster::SettleKind(const TPasteLoadResult& loaded, std::int32_t& kind) {
         if (Doc.SelectionInOneTable()) {
             if (loaded.WholeTable)
                 kind = pkCellsOverSelection;
-            else if (Doc.IsCellSelection(Doc.Selection) && Doc.Selection->Count() > 1)
+            else if (Doc.IsCellSelection(Doc.Selection) && SpansCells())
                 kind = pkIntoSelectedCells;
             else if (Doc.Selection->Count() > 1)
                 kind = pkEachRange;

@@ -96,11 +96,21 @@ void ClearCell(TDoc& doc, const TCellSpan& cell) {
         DeleteText(doc, nullptr, text.Start, text.End, 0);
 }
 
-// Inserts count empty cells before paragraph at (a cell's first paragraph
-// or the row-end paragraph), each one paragraph with the cell-end mark.
-void InsertEmptyCells(TDoc& doc, std::int32_t at, std::int32_t count) {
+// Inserts count empty cells, each one paragraph with the cell-end mark,
+// before the cell that starts at paragraph at, or after the row's last cell
+// when at is its row-end paragraph (nothing is inserted on a row end: the
+// new marks go before the last cell's own, which then ends the last new
+// cell). Returns the first new cell's paragraph.
+std::int32_t InsertEmptyCells(TDoc& doc, const TRowSpan& row, std::int32_t at, std::int32_t count) {
     if (count <= 0)
-        return;
+        return at;
+    TTextPos pos{at, 0};
+    std::int32_t first = at;
+    if (at == row.End && !row.Cells.empty()) {
+        const std::int32_t last = row.Cells.back().Last;
+        pos = TTextPos{last, ParTextLength(*doc.Par(last))};
+        first = last + 1;
+    }
     TMemory stream;
     AppendCharFormatControls(stream, DefaultCharFormat);
     for (std::int32_t i = 0; i < count; ++i) {
@@ -110,9 +120,8 @@ void InsertEmptyCells(TDoc& doc, std::int32_t at, std::int32_t count) {
         else
             stream.AppendByte(ParagraphMarkByte);
     }
-    doc.PushStateFlag(sfTableRepairRunning);
-    InsertFormatted(doc, stream, TTextPos{at, 0}, 0, doc.StoryOfPar(at), count);
-    doc.PopStateFlag();
+    InsertFormatted(doc, stream, pos, 0, doc.StoryOfPar(at), count);
+    return first;
 }
 
 // Appends n empty rows to the table, copies of its last row without merges.
@@ -147,9 +156,7 @@ void AppendTableRows(TDoc& doc, std::vector<TRowSpan>& rows, std::int32_t n) {
         ++parEnds;
     }
     const std::int32_t after = last.End + 1;
-    doc.PushStateFlag(sfTableRepairRunning);
     InsertFormatted(doc, stream, TTextPos{after, 0}, 0, doc.StoryOfPar(last.End), parEnds);
-    doc.PopStateFlag();
     doc.StateFlags[sfTypingFormatFixed] = 0;
     rows = TableLayout(doc, rows.front().First);
 }
@@ -233,10 +240,10 @@ void TTablePaster::NewColumns() {
         rebuilt.CellCount = data.CellCount + n;
         const std::int32_t at =
             k < static_cast<std::int32_t>(row.Cells.size()) ? row.Cells[static_cast<std::size_t>(k)].First : row.End;
-        InsertEmptyCells(Doc, at, n);
+        const std::int32_t first = InsertEmptyCells(Doc, row, at, n);
         ApplyRowData(Doc, row.Row, rebuilt);
         for (std::int32_t c = n - 1; c >= 0; --c)
-            PasteText(CellText(C.Content, from.Cells[static_cast<std::size_t>(c)]), TTextPos{at + c, 0});
+            PasteText(CellText(C.Content, from.Cells[static_cast<std::size_t>(c)]), TTextPos{first + c, 0});
     }
 }
 
@@ -264,8 +271,6 @@ void TTablePaster::Cells() {
     const std::size_t needed = static_cast<std::size_t>(r) + content.size();
     if (needed > rows.size())
         AppendTableRows(Doc, rows, static_cast<std::int32_t>(needed - rows.size()));
-    Doc.PushStateFlag(sfTableRepairRunning);
-    Doc.PushStateFlag(sfWholeCellReplaceable);
     for (std::int32_t i = static_cast<std::int32_t>(content.size()) - 1; i >= 0; --i) {
         rows = TableLayout(Doc, rows.front().First);
         const std::size_t d = static_cast<std::size_t>(r + i);
@@ -276,7 +281,7 @@ void TTablePaster::Cells() {
         // Cells the row lacks are added at its end, as wide as the content's.
         const std::int32_t extra = k + n - data.CellCount;
         if (extra > 0) {
-            InsertEmptyCells(Doc, rows[d].End, extra);
+            InsertEmptyCells(Doc, rows[d], rows[d].End, extra);
             for (std::int32_t c = data.CellCount; c < k + n; ++c) {
                 const std::int32_t j = c - k;
                 data.Cells[c] = from.Row->Data.Cells[j];
@@ -300,7 +305,6 @@ void TTablePaster::Cells() {
         rows = TableLayout(Doc, rows.front().First);
         ApplyRowData(Doc, rows[d].Row, data);
     }
-    Doc.PopStateFlags(2);
 }
 
 std::vector<TFragment> TTablePaster::ContentParagraphs(bool splitTabs) {
@@ -393,8 +397,6 @@ void TTablePaster::CellsOverSelection() {
     if (cells.empty() || sources.empty())
         return;
     Doc.ClearSelection(1);
-    Doc.PushStateFlag(sfTableRepairRunning);
-    Doc.PushStateFlag(sfWholeCellReplaceable);
     for (std::int32_t i = static_cast<std::int32_t>(cells.size()) - 1; i >= 0; --i) {
         const auto& [fromRow, fromCell] = sources[static_cast<std::size_t>(i) % sources.size()];
         const TCellSpan cell = cells[static_cast<std::size_t>(i)];
@@ -414,7 +416,6 @@ void TTablePaster::CellsOverSelection() {
         ClearCell(Doc, cell);
         PasteText(CellText(C.Content, fromRow->Cells[fromCell]), TTextPos{cell.First, 0});
     }
-    Doc.PopStateFlags(2);
 }
 
 void TTablePaster::IntoSelectedCells() {
@@ -423,8 +424,6 @@ void TTablePaster::IntoSelectedCells() {
     if (cells.empty() || pars.empty())
         return;
     Doc.ClearSelection(1);
-    Doc.PushStateFlag(sfTableRepairRunning);
-    Doc.PushStateFlag(sfWholeCellReplaceable);
     for (std::int32_t i = static_cast<std::int32_t>(cells.size()) - 1; i >= 0; --i) {
         const TCellSpan& cell = cells[static_cast<std::size_t>(i)];
         ClearCell(Doc, cell);
@@ -432,12 +431,20 @@ void TTablePaster::IntoSelectedCells() {
         if (!FragmentIsEmpty(text))
             PasteText(text, TTextPos{cell.First, 0});
     }
-    Doc.PopStateFlags(2);
 }
 
 }  // namespace
 
 void PasteIntoTable(TTablePasteContext& context, std::int32_t kind) {
+    // Cells come and go in several steps, and the rows' data follows them
+    // only at the end of each row: the table is repaired once, by the paste
+    // after all of it.
+    struct TSuspendRepair {
+        TDoc& Doc;
+        std::uint8_t Saved;
+        explicit TSuspendRepair(TDoc& doc) : Doc(doc), Saved(doc.TableRepairSuspended) { doc.TableRepairSuspended = 1; }
+        ~TSuspendRepair() { Doc.TableRepairSuspended = Saved; }
+    } suspend(context.Doc);
     TTablePaster paster(context);
     switch (kind) {
         case pkNewRows:
