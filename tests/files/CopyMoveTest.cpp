@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "TransferDoc.h"
+#include "files/saving/SaveSelection.h"
+#include "files/saving/SaveToFormat.h"
 #include "files/transfer/CopyMove.h"
 #include "files/transfer/Paste.h"
 #include "model/document/StateFlags.h"
@@ -158,6 +160,24 @@ TEST_F(CopyMoveTest, AFastNavigationDigitRemembersTheLatestPlacing) {
     EXPECT_EQ(MainText(*doc), "one two three|four five|");
     ForgetFastNavMarks(*doc);
     EXPECT_EQ(FastNavEntry(3).Doc, nullptr);
+}
+
+TEST_F(CopyMoveTest, SeveralSelectedRangesAreSavedOneAfterAnother) {
+    std::unique_ptr<TDoc> doc = DocFromRtf(Text);
+    ASSERT_NE(doc, nullptr);
+    TestSupport::TTempDir dir;
+    SelectRanges(*doc, {Range(0, 4, 0, 7), Range(1, 5, 1, 9)});
+    const std::string before = TestSupport::DocumentBytes(*doc);
+    ASSERT_TRUE(SaveSelectionToFile(*doc, dir.File("two.rtf"), sfmtRtf));
+    std::unique_ptr<TDoc> saved = DocFromRtf(TestSupport::ReadFileBytes(dir.File("two.rtf")));
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(MainText(*saved).substr(0, 7), "twofive");
+    TCharFormat format;
+    saved->FormatAtPos(TTextPos{0, 1}, format);
+    EXPECT_EQ(format[caBold], 1);
+    // The document itself is as it was.
+    EXPECT_EQ(TestSupport::DocumentBytes(*doc), before);
+    EXPECT_EQ(doc->UndoIndex, -1);
 }
 
 }  // namespace

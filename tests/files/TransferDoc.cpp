@@ -5,6 +5,7 @@
 #include "editing/services/EditingInstall.h"
 #include "editing/typing/TypingInstall.h"
 #include "files/opening/OpenDocument.h"
+#include "files/saving/SaveSelection.h"
 #include "files/saving/SaveToFormat.h"
 #include "files/transfer/Paste.h"
 #include "files/transfer/TransferInstall.h"
@@ -22,6 +23,7 @@ TTransferScope::TTransferScope() {
     InsertFormatted = OperationWorker<TInsertFormattedTextArgs>();
     DeleteText = OperationWorker<TDeleteTextArgs>();
     ReplaceText = OperationWorker<TReplaceTextArgs>();
+    SelectionBuilder = SetSelectionDocumentBuilder(nullptr);
     InstallEditing();
     InstallTypingWorkers();
     InstallTransferWorkers();
@@ -31,6 +33,7 @@ TTransferScope::TTransferScope() {
 TTransferScope::~TTransferScope() {
     SetPasteClipboard(nullptr);
     PasteOptions() = TPasteOptions{};
+    SetSelectionDocumentBuilder(SelectionBuilder);
     SetOperationWorker<TInsertTextArgs>(InsertText);
     SetOperationWorker<TInsertFormattedTextArgs>(InsertFormatted);
     SetOperationWorker<TDeleteTextArgs>(DeleteText);

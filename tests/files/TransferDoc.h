@@ -33,6 +33,7 @@ private:
     TOperationWorker<TInsertFormattedTextArgs> InsertFormatted = nullptr;
     TOperationWorker<TDeleteTextArgs> DeleteText = nullptr;
     TOperationWorker<TReplaceTextArgs> ReplaceText = nullptr;
+    std::unique_ptr<TDoc> (*SelectionBuilder)(TDoc&) = nullptr;
 };
 
 // A document read from RTF bytes; nil when the reader refused them. A

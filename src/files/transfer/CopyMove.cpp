@@ -231,3 +231,41 @@ void SetFastNavMark(TDoc& doc, std::int32_t digit) {
     doc.Caret = caret;
     doc.PostActions().Caret = caret;
 }
+
+std::unique_ptr<TDoc> BuildSelectionDocument(TDoc& doc) {
+    if (IsEmptyCompoundFragment(doc.Selection))
+        return nullptr;
+    TCompoundFragment* set = NewCompoundFragment();
+    set->Reset();
+    set->Append(*doc.Selection);
+    doc.NormalizeRanges(*set);
+    std::vector<TFragment> ranges;
+    for (std::int32_t i = 0; i < set->Count(); ++i)
+        if (!FragmentIsEmpty(set->Fragment(i)))
+            ranges.push_back(set->Fragment(i));
+    ReleaseCompoundFragment(set);
+    if (ranges.empty())
+        return nullptr;
+    auto carrier = std::make_unique<TDoc>(true);
+    carrier->TakesParEndMarks = 1;
+    for (const TFragment& range : ranges) {
+        TMemory rtf;
+        TDocSavingOptions saving;
+        saving.Target = stMemory;
+        saving.Output = &rtf;
+        saving.Flags = svCopy;
+        saving.WholeDocument = false;
+        saving.Range = range;
+        if (SaveToFormat(doc, saving) != srSaved)
+            return nullptr;
+        // Each range goes after the ones before, at the end of the text.
+        const std::int32_t last = carrier->StoryCounts[stMain] - 1;
+        carrier->Caret = TTextPos{last, ParTextLength(*carrier->Par(last))};
+        TPasteData data;
+        data.Source = psRtfMemory;
+        data.Flags = pfAtCaret | pfNoSmartSpacing;
+        data.RtfData = &rtf;
+        carrier->PerformOperation(TPasteArgs{&data});
+    }
+    return carrier;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "model/formats/TTextPos.h"
@@ -57,3 +58,8 @@ struct TFastNavEntry {
 TFastNavEntry& FastNavEntry(std::int32_t digit);
 // Forgets every entry of a document that closes.
 void ForgetFastNavMarks(TDoc& doc);
+
+// A hidden document holding the selected ranges one after another, each
+// carried through RTF in memory as a copy is; nil when a range cannot be
+// written. Save Selection writes several ranges through it.
+std::unique_ptr<TDoc> BuildSelectionDocument(TDoc& doc);

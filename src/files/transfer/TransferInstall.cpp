@@ -1,5 +1,6 @@
 #include "files/transfer/TransferInstall.h"
 
+#include "files/saving/SaveSelection.h"
 #include "files/transfer/CopyMove.h"
 #include "files/transfer/Paste.h"
 #include "model/document/TDoc.h"
@@ -32,4 +33,5 @@ void InstallTransferWorkers() {
     SetOperationWorker<TCopyMoveTextArgs>(WorkCopyMoveText);
     SetOperationWorker<TBeginMultiSelectionOvertypeArgs>(WorkBeginOvertype);
     SetOperationWorker<TSetFastNavMarkArgs>(WorkSetFastNavMark);
+    SetSelectionDocumentBuilder(BuildSelectionDocument);
 }
