@@ -315,4 +315,58 @@ TEST_F(PasteTest, OneCharacterArrivesInTheTypingFormat) {
     EXPECT_EQ(format[caSize], 40);
 }
 
+TEST_F(PasteTest, SmartSpacingAddsSpacesOnlyAroundWholeWords) {
+    struct Case {
+        const char* Name;
+        bool NonWholeWords;
+        const char* Expected;
+    };
+    const Case cases[] = {
+        {"a whole word between two words", false, "one new two|"},
+        {"text copied as part of a word", true, "one newtwo|"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::unique_ptr<TDoc> doc = DocFromRtf("{\\rtf1 one two\\par}");
+        ASSERT_NE(doc, nullptr);
+        scope.Clipboard.Clear();
+        SetClipboardUnicode(scope.Clipboard, u"new");
+        if (c.NonWholeWords)
+            SetClipboardRegistered(scope.Clipboard, NonWholeWordsClipboardFormat, "1");
+        doc->Caret = TTextPos{0, 4};
+        PasteClipboard(*doc);
+        EXPECT_EQ(MainText(*doc), c.Expected);
+    }
+}
+
+TEST_F(PasteTest, PasteAsEnvironmentTakesTheDestinationsFormat) {
+    std::unique_ptr<TDoc> doc = DocFromRtf("{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs40 abc\\par}");
+    ASSERT_NE(doc, nullptr);
+    SetClipboardRegistered(scope.Clipboard, RtfClipboardFormat, "{\\rtf1{\\fonttbl{\\f0 Courier New;}}\\f0\\b XY}");
+    SetClipboardUnicode(scope.Clipboard, u"XY");
+    PasteOptions().SmartCutAndPaste = false;
+    for (const std::int32_t kind : {pkPaste, pkPasteAsEnvironment}) {
+        SCOPED_TRACE(kind);
+        // Reading formats puts streams in their canonical form: compare that.
+        for (std::int32_t p = 0; p < doc->ParCount(); ++p)
+            doc->Par(p)->Normalize();
+        const std::string before = TestSupport::DocumentBytes(*doc);
+        doc->Caret = TTextPos{0, 1};
+        PasteClipboard(*doc, kind);
+        EXPECT_EQ(MainText(*doc), "aXYbc|");
+        TCharFormat pasted, around;
+        doc->FormatAtPos(TTextPos{0, 1}, pasted);
+        doc->FormatAtPos(TTextPos{0, 0}, around);
+        if (kind == pkPaste) {
+            EXPECT_EQ(pasted[caBold], 1);
+        } else {
+            EXPECT_EQ(pasted[caBold], 0);
+            EXPECT_EQ(pasted[caFont], around[caFont]);
+            EXPECT_EQ(pasted[caSize], 40);
+        }
+        doc->Undo(false);
+        EXPECT_EQ(TestSupport::DocumentBytes(*doc), before);
+    }
+}
+
 }  // namespace
