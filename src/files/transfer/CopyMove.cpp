@@ -122,7 +122,7 @@ void CopyMoveText(TDoc& doc, const TCopyMoveDescription& move, std::int32_t flag
         }
     }
     doc.Caret = target;
-    doc.ClearSelection(1);
+    DropSelection(doc);
 
     const bool select = (flags & cmSelectInserted) != 0;
     const bool savedMode = PasteOptions().DragDropMode;

@@ -255,6 +255,15 @@ std::int32_t RatioPercent(std::int32_t available, std::int32_t size) {
 
 }  // namespace
 
+void DropSelection(TDoc& doc) {
+    if (doc.Selection == nullptr)
+        return;
+    doc.Selection->Reset();
+    MakeFragmentFromPositions(doc.Caret, doc.Caret, doc.Selection->Fragment(0));
+    doc.PostActions().Selection->Reset();
+    doc.PostActions().Caret = doc.Caret;
+}
+
 std::int32_t ParTextLength(const TPar& par) {
     const std::int32_t n = par.CharCount();
     if (n == 0)
@@ -759,7 +768,7 @@ void TPaster::PasteColumnBlock(TDoc& content, const TPasteLoadResult& loaded) {
         TFragment span;
         Doc.Selection->GetSpan(span);
         start = span.Start;
-        Doc.ClearSelection(1);
+        DropSelection(Doc);
     }
     const std::int32_t count = std::max(loaded.ParEnds, 1);
     const std::int32_t column = start.Offset;
@@ -857,7 +866,7 @@ void TPaster::Run() {
     const bool keepsSelection = kind == pkPaste || kind == pkPasteAsEnvironment || kind == pkColumnBlock;
     if (Doc.StateFlags[sfStatusKept] == 0 && ((Data.Flags & pfAtCaret) != 0 || !keepsSelection) &&
         kind != pkEachRange && kind != pkCellsOverSelection && kind != pkIntoSelectedCells)
-        Doc.ClearSelection(1);
+        DropSelection(Doc);
 
     Doc.PushStateFlag(sfNeverOvertype);
     switch (kind) {

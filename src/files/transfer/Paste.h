@@ -47,6 +47,10 @@ struct TPasteLoadResult {
     std::uint32_t Format = 0;  // the clipboard format used
 };
 
+// Drops the selection inside a worker: the caret stays, and the window
+// learns of it through the post-actions, never by repainting at once.
+void DropSelection(TDoc& doc);
+
 class TPar;
 // The characters of a paragraph before its closing mark (paragraph, cell
 // or row end, section break); all of them when it has none, as the last

@@ -396,7 +396,7 @@ void TTablePaster::CellsOverSelection() {
             sources.emplace_back(&row, c);
     if (cells.empty() || sources.empty())
         return;
-    Doc.ClearSelection(1);
+    DropSelection(Doc);
     for (std::int32_t i = static_cast<std::int32_t>(cells.size()) - 1; i >= 0; --i) {
         const auto& [fromRow, fromCell] = sources[static_cast<std::size_t>(i) % sources.size()];
         const TCellSpan cell = cells[static_cast<std::size_t>(i)];
@@ -423,7 +423,7 @@ void TTablePaster::IntoSelectedCells() {
     const std::vector<TFragment> pars = ContentParagraphs(true);
     if (cells.empty() || pars.empty())
         return;
-    Doc.ClearSelection(1);
+    DropSelection(Doc);
     for (std::int32_t i = static_cast<std::int32_t>(cells.size()) - 1; i >= 0; --i) {
         const TCellSpan& cell = cells[static_cast<std::size_t>(i)];
         ClearCell(Doc, cell);
