@@ -300,6 +300,34 @@ TEST_F(PasteTest, NothingHappensWithoutAnythingToPaste) {
     EXPECT_EQ(doc->UndoIndex, -1);
 }
 
+TEST_F(PasteTest, DamagedClipboardDataChangesNothing) {
+    const std::string cases[] = {
+        "{\\rtf1 {{{{{{{{{{{{{{{{{{{{",
+        "{\\rtf1 \\bin999999999 x}",
+        "{\\rtf1 {\\pict\\pngblip 89504e47}}",
+        std::string("{\\rtf1 a\0b}", 11),
+    };
+    for (const std::string& bytes : cases) {
+        SCOPED_TRACE(bytes);
+        std::unique_ptr<TDoc> doc = DocFromRtf(TwoParagraphs);
+        ASSERT_NE(doc, nullptr);
+        for (std::int32_t p = 0; p < doc->ParCount(); ++p)
+            doc->Par(p)->Normalize();
+        const std::string before = TestSupport::DocumentBytes(*doc);
+        scope.Clipboard.Clear();
+        SetClipboardRegistered(scope.Clipboard, RtfClipboardFormat, bytes);
+        TScriptedMessageBoxes boxes({mrOk, mrOk});
+        doc->Caret = TTextPos{0, 2};
+        PasteClipboard(*doc);
+        // Whatever the reader made of it went in as one step, or nothing did.
+        EXPECT_EQ(TestSupport::CheckModelInvariants(*doc), "");
+        if (doc->UndoIndex >= 0)
+            doc->Undo(false);
+        EXPECT_EQ(TestSupport::DocumentBytes(*doc), before);
+        EXPECT_FALSE(scope.Clipboard.IsOpen);
+    }
+}
+
 TEST_F(PasteTest, OneCharacterArrivesInTheTypingFormat) {
     std::unique_ptr<TDoc> doc = DocFromRtf("{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs40 abc\\par}");
     ASSERT_NE(doc, nullptr);
