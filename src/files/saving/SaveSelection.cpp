@@ -48,9 +48,36 @@ void Advance(TPictureNaming& naming) {
 
 }  // namespace
 
+namespace {
+TSelectionDocumentBuilder SelectionDocumentBuilder = nullptr;
+}  // namespace
+
+TSelectionDocumentBuilder SetSelectionDocumentBuilder(TSelectionDocumentBuilder builder) {
+    const TSelectionDocumentBuilder previous = SelectionDocumentBuilder;
+    SelectionDocumentBuilder = builder;
+    return previous;
+}
+
 bool SaveSelectionToFile(TDoc& doc, const std::string& path, std::int32_t format) {
-    if (doc.Selection == nullptr || doc.Selection->Count() != 1 || doc.SelectedShapes.Count > 0)
+    if (doc.Selection == nullptr || doc.Selection->Count() < 1 || doc.SelectedShapes.Count > 0)
         return false;
+    if (doc.Selection->Count() > 1) {
+        // Several ranges: the document built from them is written whole.
+        if (SelectionDocumentBuilder == nullptr)
+            return false;
+        std::unique_ptr<TDoc> built = SelectionDocumentBuilder(doc);
+        if (built == nullptr)
+            return false;
+        TDocSavingOptions options;
+        options.Target = stOwnFile;
+        options.Format = format;
+        options.Flags = svCopy;
+        options.Encoding = doc.TextEncoding;
+        options.LineBreak = doc.LineBreakKind;
+        options.OrigName = doc.FileName;
+        built->FileName = path;
+        return SaveToFormat(*built, options) == srSaved;
+    }
     TDocSavingOptions options;
     options.Target = stOwnFile;
     options.Format = format;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class TDoc;
@@ -11,11 +12,18 @@ struct TShapePicture;
 
 // Writes the selection to path in format as a copy (the document's name,
 // format and saved state stay its own), under the selection-copy mark.
-// Only a selection of one range can be written: several ranges or selected
-// shapes need a document built from the selection, which this system does
-// not make yet. False when nothing was written; a failed write leaves no
-// file behind and an existing file as it was.
+// Several ranges are written through a document built from them, when the
+// builder below is installed; selected shapes cannot be written yet. False
+// when nothing was written; a failed write leaves no file behind and an
+// existing file as it was.
 bool SaveSelectionToFile(TDoc& doc, const std::string& path, std::int32_t format);
+
+// Builds a hidden document holding the selected ranges one after another,
+// or nil when it cannot. Building one pastes, which lies in a room above
+// saving (files/transfer), which installs it; the previous builder is
+// returned.
+using TSelectionDocumentBuilder = std::unique_ptr<TDoc> (*)(TDoc& doc);
+TSelectionDocumentBuilder SetSelectionDocumentBuilder(TSelectionDocumentBuilder builder);
 
 // Save Selection As: the save dialog chooses the name and format; formats
 // that lose formatting the selection has ask first. Result codes of

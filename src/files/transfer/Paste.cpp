@@ -1,0 +1,902 @@
+#include "files/transfer/Paste.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "base/core/ObjectHandles.h"
+#include "base/messages/MessageBoxes.h"
+#include "base/text/WideText.h"
+#include "editing/fields/FieldIndex.h"
+#include "editing/tables/TableStructure.h"
+#include "editing/typing/TextInsertion.h"
+#include "files/opening/OpenDocument.h"
+#include "files/rtf/RtfPictures.h"
+#include "files/saving/SaveToFormat.h"
+#include "files/text/PlainTextWriter.h"
+#include "files/transfer/InsertDocument.h"
+#include "files/transfer/TablePaste.h"
+#include "model/document/StateFlags.h"
+#include "model/document/TDoc.h"
+#include "model/document/TPostActions.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/TCompoundFragment.h"
+#include "model/formats/TShape.h"
+#include "model/managers/TFontManager.h"
+#include "model/paragraphs/TPar.h"
+#include "platform/Clipboard.h"
+#include "platform/ClipboardSource.h"
+
+namespace {
+
+constexpr std::string_view NoteEndMessage =
+    "This operation is not possible when the selection includes the last paragraph mark of a footnote/endnote.";
+
+// The loading context of the content, as state flags of the hidden
+// document, for the readers.
+enum : std::uint8_t {
+    sfPasteOutsideMain = 55,
+    sfPasteIntoHeaders = 56,
+    sfPasteIntoNotes = 57,
+    sfPasteIntoTable = 58,
+    sfPasteFlattenTables = 59,
+    sfPasteOverCells = 67,
+};
+
+// Encoding code of UTF-16 little-endian (TextEncodings.h).
+constexpr std::int32_t Utf16LittleEndian = 2;
+
+Platform::TClipboardSource* InstalledClipboard = nullptr;
+TDroppedFilesHandler DroppedFilesHandler = nullptr;
+
+std::string Utf8WithMark(std::u16string_view text) {
+    return "\xEF\xBB\xBF" + WideToUtf8(text);
+}
+
+// UTF-16 clipboard text up to its terminating null.
+std::u16string ClipboardUnicode(const std::vector<std::uint8_t>& bytes) {
+    std::u16string text;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto c = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+        if (c == 0)
+            break;
+        text.push_back(c);
+    }
+    return text;
+}
+
+// 8-bit clipboard text up to its terminating null.
+std::string ClipboardAnsi(const std::vector<std::uint8_t>& bytes) {
+    const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
+    return std::string(bytes.begin(), end);
+}
+
+// HTML as its text: there is no HTML reader yet, so the markup is dropped,
+// block ends become line ends and the common character references are
+// decoded.
+std::u16string HtmlAsText(std::string_view html) {
+    std::string text;
+    std::size_t i = 0;
+    auto startsWithTag = [&](std::size_t at, std::string_view name) {
+        if (at + name.size() > html.size())
+            return false;
+        for (std::size_t k = 0; k < name.size(); ++k) {
+            char c = html[at + k];
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+            if (c != name[k])
+                return false;
+        }
+        const std::size_t after = at + name.size();
+        return after >= html.size() || html[after] == '>' || html[after] == ' ' || html[after] == '/';
+    };
+    while (i < html.size()) {
+        const char c = html[i];
+        if (c == '<') {
+            for (std::string_view skipped : {"script", "style"}) {
+                if (startsWithTag(i + 1, skipped)) {
+                    const std::string close = "</" + std::string(skipped);
+                    const std::size_t end = html.find(close, i);
+                    i = end == std::string_view::npos ? html.size() : end;
+                    break;
+                }
+            }
+            const bool lineEnd = startsWithTag(i + 1, "br") || startsWithTag(i + 1, "/p") ||
+                                 startsWithTag(i + 1, "/div") || startsWithTag(i + 1, "/li") ||
+                                 startsWithTag(i + 1, "/tr") || startsWithTag(i + 1, "/h1") ||
+                                 startsWithTag(i + 1, "/h2") || startsWithTag(i + 1, "/h3");
+            const std::size_t end = html.find('>', i);
+            i = end == std::string_view::npos ? html.size() : end + 1;
+            if (lineEnd)
+                text += "\r\n";
+            continue;
+        }
+        if (c == '&') {
+            const std::size_t semi = html.find(';', i);
+            if (semi != std::string_view::npos && semi - i <= 10) {
+                const std::string_view name = html.substr(i + 1, semi - i - 1);
+                std::u16string decoded;
+                if (name == "amp")
+                    decoded = u"&";
+                else if (name == "lt")
+                    decoded = u"<";
+                else if (name == "gt")
+                    decoded = u">";
+                else if (name == "quot")
+                    decoded = u"\"";
+                else if (name == "apos")
+                    decoded = u"'";
+                else if (name == "nbsp")
+                    decoded = u"\u00A0";
+                else if (name.size() > 1 && name[0] == '#') {
+                    const bool hex = name[1] == 'x' || name[1] == 'X';
+                    std::uint32_t value = 0;
+                    bool good = name.size() > (hex ? 2u : 1u);
+                    for (std::size_t k = hex ? 2 : 1; k < name.size() && good; ++k) {
+                        const char d = name[k];
+                        const int digit = d >= '0' && d <= '9'          ? d - '0'
+                                          : hex && d >= 'a' && d <= 'f' ? d - 'a' + 10
+                                          : hex && d >= 'A' && d <= 'F' ? d - 'A' + 10
+                                                                        : -1;
+                        good = digit >= 0 && value < 0x110000;
+                        value = value * (hex ? 16 : 10) + static_cast<std::uint32_t>(std::max(digit, 0));
+                    }
+                    if (good && value > 0 && value < 0x10000)
+                        decoded.push_back(static_cast<char16_t>(value));
+                }
+                if (!decoded.empty()) {
+                    text += WideToUtf8(decoded);
+                    i = semi + 1;
+                    continue;
+                }
+            }
+        }
+        if (c == '\r' || c == '\n' || c == '\t')
+            text += ' ';
+        else
+            text += c;
+        ++i;
+    }
+    return Utf8ToWide(text);
+}
+
+bool IsTextFormat(std::uint32_t format) {
+    return format == Platform::CF_TEXT || format == Platform::CF_UNICODETEXT || format == Platform::CF_OEMTEXT;
+}
+
+// The registered formats paste reads, numbered by the clipboard in use.
+struct TClipboardFormats {
+    std::uint32_t Rtf = 0;
+    std::uint32_t Html = 0;
+    std::uint32_t ColumnBlock = 0;
+    std::uint32_t TableSelection = 0;
+    std::uint32_t NonWholeWords = 0;
+
+    explicit TClipboardFormats(Platform::TClipboardSource& clipboard)
+        : Rtf(clipboard.RegisterFormat(RtfClipboardFormat)),
+          Html(clipboard.RegisterFormat(HtmlClipboardFormat)),
+          ColumnBlock(clipboard.RegisterFormat(ColumnBlockClipboardFormat)),
+          TableSelection(clipboard.RegisterFormat(TableSelectionClipboardFormat)),
+          NonWholeWords(clipboard.RegisterFormat(NonWholeWordsClipboardFormat)) {}
+
+    // The best format to paste: formatted text first, then text, then a
+    // picture; 0 when none is offered.
+    std::uint32_t Best(Platform::TClipboardSource& clipboard, bool textOnly) const {
+        if (!textOnly) {
+            for (std::uint32_t f : {Rtf, Html})
+                if (f != 0 && clipboard.HasFormat(f))
+                    return f;
+        }
+        for (std::uint32_t f : {Platform::CF_UNICODETEXT, Platform::CF_TEXT, Platform::CF_OEMTEXT})
+            if (clipboard.HasFormat(f))
+                return f;
+        if (!textOnly && clipboard.HasFormat(Platform::CF_DIB))
+            return Platform::CF_DIB;
+        if (!textOnly && clipboard.HasFormat(Platform::CF_BITMAP))
+            return Platform::CF_BITMAP;
+        return 0;
+    }
+};
+
+// Content documents take no final paragraph end mark: whether the content
+// ended with a paragraph end decides whether the paste ends with one.
+std::unique_ptr<TDoc> NewContentDoc() {
+    return std::make_unique<TDoc>(true);
+}
+
+// The paragraph ends of formatted content: the readers close the last
+// paragraph with a mark of their own, which is no part of the content
+// (the mark of a row end is).
+std::int32_t FormattedParEnds(const TDoc& content) {
+    const std::int32_t count = content.StoryCounts[stMain];
+    if (count <= 0)
+        return 0;
+    const TPar& last = *content.Par(count - 1);
+    const bool ownMark = last.CharCount() > 0 && last.Chars.Data[last.CharCount() - 1] == chParEnd;
+    return ownMark ? count - 1 : count;
+}
+
+// Opens bytes into the content document; false when the reader failed.
+bool OpenContentBytes(TDoc& content,
+                      TDoc& dest,
+                      const void* data,
+                      std::size_t size,
+                      std::int32_t format,
+                      TPasteLoadResult& result) {
+    if (size == 0 || size > static_cast<std::size_t>(INT32_MAX))
+        return false;
+    TDocOpeningOptions options;
+    options.Source = osMemory;
+    options.Format = format;
+    options.FileName = "clipboard";
+    options.Data = data;
+    options.DataSize = static_cast<std::int32_t>(size);
+    options.NoQuestion = true;
+    options.InsertTarget = &dest;
+    if (!OpenDocument(content, options))
+        return false;
+    result.ParEnds = format == ffPlainText ? options.ParCount : FormattedParEnds(content);
+    return true;
+}
+
+// The available space for a picture: the caret page's text width and its
+// height less the margins, in twips.
+void AvailablePasteSize(TDoc& doc, std::int32_t& width, std::int32_t& height) {
+    TPageSetup setup{};
+    doc.GetCaretPageSetup(setup);
+    width = setup.TextWidth > 0 ? setup.TextWidth : setup.PageWidth - setup.LeftMargin - setup.RightMargin;
+    height = setup.PageHeight - setup.TopMargin - setup.BottomMargin;
+}
+
+std::int32_t RatioPercent(std::int32_t available, std::int32_t size) {
+    return static_cast<std::int32_t>((std::int64_t{available} * 100 + size / 2) / size);
+}
+
+}  // namespace
+
+void DropSelection(TDoc& doc) {
+    if (doc.Selection == nullptr)
+        return;
+    doc.Selection->Reset();
+    MakeFragmentFromPositions(doc.Caret, doc.Caret, doc.Selection->Fragment(0));
+    doc.PostActions().Selection->Reset();
+    doc.PostActions().Caret = doc.Caret;
+}
+
+std::int32_t ParTextLength(const TPar& par) {
+    const std::int32_t n = par.CharCount();
+    if (n == 0)
+        return 0;
+    const std::uint8_t last = par.Chars.Data[n - 1];
+    return last == chParEnd || last == chCellEnd || last == chRowEnd || last == chSectionBreak ? n - 1 : n;
+}
+
+// Pictures shrink to fit the space and never grow: both axes take the
+// smallest of 100 %, the width ratio and the height ratio.
+void FitPictureScale(TShape& shape, std::int32_t availableWidth, std::int32_t availableHeight) {
+    TShapePicture& picture = shape.Picture;
+    std::int32_t scale = 100;
+    if (picture.GoalWidth > 0 && availableWidth > 0)
+        scale = std::min(scale, RatioPercent(availableWidth, picture.GoalWidth));
+    if (picture.GoalHeight > 0 && availableHeight > 0)
+        scale = std::min(scale, RatioPercent(availableHeight, picture.GoalHeight));
+    scale = std::max(scale, 1);
+    picture.ScaleX = scale;
+    picture.ScaleY = scale;
+}
+
+void SetPasteClipboard(Platform::TClipboardSource* clipboard) {
+    InstalledClipboard = clipboard;
+}
+
+Platform::TClipboardSource& PasteClipboard() {
+    return InstalledClipboard != nullptr ? *InstalledClipboard : Platform::SystemClipboard();
+}
+
+TPasteOptions& PasteOptions() {
+    static TPasteOptions options;
+    return options;
+}
+
+void SetDroppedFilesHandler(TDroppedFilesHandler handler) {
+    DroppedFilesHandler = handler;
+}
+
+namespace {
+
+// Anchors a shape as the only character of the content document.
+void AnchorAsOnlyChar(TDoc& content, TShape* shape) {
+    TPar& par = *content.Par(0);
+    par.Normalize();
+    const std::int32_t length = ParTextLength(par);
+    const std::int32_t at = length < par.CharCount() ? par.StreamOffsetOfChar(length) : par.Stream.Size;
+    InsertFormatControl(par.Stream, at, fcShapeAnchor, static_cast<std::int32_t>(ObjectHandle(shape)));
+    const std::uint8_t anchor = chShapeAnchor;
+    par.Chars.InsertBuffer(&anchor, length, 1);
+    par.Changed();
+    shape->Story = stMain;
+    shape->AnchorPar = &par;
+    shape->AnchorOffset = 0;
+}
+
+bool LoadPasteFile(TDoc& dest, TDoc& content, const TPasteData& data, TPasteLoadResult& result) {
+    if (PictureFileKind(data.FileName) >= 0) {
+        TShape* shape = CreatePictureShape(content, data.FileName, pkfDetect, 0);
+        if (shape == nullptr)
+            return false;
+        AnchorAsOnlyChar(content, shape);
+        std::int32_t width = 0, height = 0;
+        AvailablePasteSize(dest, width, height);
+        FitPictureScale(*shape, width, height);
+        result.Picture = true;
+        result.Format = Platform::CF_DIB;
+        result.ParEnds = 0;
+        return true;
+    }
+    TDocOpeningOptions options;
+    options.Source = osFile;
+    options.Format = data.FileFormat;
+    options.FileName = data.FileName;
+    options.OpenReadOnly = true;
+    options.NoQuestion = true;
+    options.InsertTarget = &dest;
+    if (!OpenDocument(content, options))
+        return false;
+    // A formatted file pastes as RTF does, a plain-text file as text.
+    result.PlainText = options.Format == ffPlainText;
+    result.ParEnds = result.PlainText ? options.ParCount : FormattedParEnds(content);
+    result.Format = result.PlainText ? Platform::CF_UNICODETEXT : 0;
+    return true;
+}
+
+bool LoadClipboardData(TDoc& dest,
+                       TDoc& content,
+                       const TPasteData& data,
+                       std::uint32_t format,
+                       const TClipboardFormats* formats,
+                       TPasteLoadResult& result) {
+    if (data.Source == psRtfMemory) {
+        if (data.RtfData == nullptr)
+            return false;
+        result.Format = formats != nullptr ? formats->Rtf : 0;
+        return OpenContentBytes(content, dest, data.RtfData->Data, static_cast<std::size_t>(data.RtfData->Size), ffRtf,
+                                result);
+    }
+    Platform::TClipboardSource& clipboard = PasteClipboard();
+    std::optional<std::vector<std::uint8_t>> bytes = clipboard.Data(format);
+    if (!bytes || bytes->empty())
+        return false;
+    result.Format = format;
+    if (formats != nullptr && format == formats->Rtf)
+        return OpenContentBytes(content, dest, bytes->data(), bytes->size(), ffRtf, result);
+    std::string text;
+    if (formats != nullptr && format == formats->Html) {
+        std::string html;
+        const std::string_view view(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+        if (!Platform::DecodeClipboardHtml(view, html).Good)
+            html.assign(view);
+        text = Utf8WithMark(HtmlAsText(html));
+    } else if (format == Platform::CF_UNICODETEXT) {
+        text = Utf8WithMark(ClipboardUnicode(*bytes));
+    } else {
+        text = ClipboardAnsi(*bytes);
+    }
+    result.PlainText = true;
+    return OpenContentBytes(content, dest, text.data(), text.size(), ffPlainText, result);
+}
+
+bool LoadClipboardPicture(TDoc& dest, TDoc& content, std::uint32_t format, TPasteLoadResult& result) {
+    std::optional<std::vector<std::uint8_t>> bytes = PasteClipboard().Data(format);
+    if (!bytes || bytes->empty())
+        return false;
+    TShapePicture picture;
+    if (format == Platform::CF_DIB || format == Platform::CF_BITMAP)
+        picture.Kind = pkDib;
+    else if (format == Platform::CF_ENHMETAFILE)
+        picture.Kind = pkEmf;
+    else
+        return false;
+    picture.Data.assign(bytes->begin(), bytes->end());
+    if (!MeasurePicture(picture).Good || picture.PixelWidth <= 0 || picture.PixelHeight <= 0)
+        return false;
+    picture.GoalWidth = picture.PixelWidth * 15;
+    picture.GoalHeight = picture.PixelHeight * 15;
+    auto* shape = new TShape(&content);
+    shape->Picture = std::move(picture);
+    content.Shapes.Add(shape);
+    AnchorAsOnlyChar(content, shape);
+    std::int32_t width = 0, height = 0;
+    AvailablePasteSize(dest, width, height);
+    FitPictureScale(*shape, width, height);
+    result.Picture = true;
+    result.Format = format;
+    result.ParEnds = 0;
+    return true;
+}
+
+bool LoadPasteCharacter(TDoc& dest, TDoc& content, const TPasteData& data, TPasteLoadResult& result) {
+    TCharFormat format = dest.TypingFormat;
+    if (!data.FontName.empty() && FontManager != nullptr) {
+        const std::int32_t font = FontManager->RegisterFont(data.FontName, 1, true);
+        if (font >= 0)
+            format[caFont] = font;
+    }
+    TPar& par = *content.Par(0);
+    TMemory stream;
+    AppendCharFormatControls(stream, format);
+    if (data.CharacterIsByte != 0 || (data.Character >= 0x20 && data.Character < 0x80)) {
+        const auto byte = static_cast<std::uint8_t>(data.Character);
+        if (byte < 0x20)
+            return false;
+        stream.AppendByte(byte);
+        par.Chars.InsertBuffer(&byte, 0, 1);
+    } else {
+        if (data.Character <= 0 || data.Character > 0xFFFF)
+            return false;
+        AppendFormatControl(stream, fcUnicodeChar, data.Character);
+        const std::uint8_t code = chUnicode;
+        par.Chars.InsertBuffer(&code, 0, 1);
+    }
+    par.Normalize();
+    stream.AppendBuffer(par.Stream.Data, par.Stream.Size);
+    par.Stream.Assign(stream);
+    par.Changed();
+    result.ParEnds = 0;
+    result.Format = Platform::CF_UNICODETEXT;
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<TDoc> LoadPasteContent(TDoc& dest,
+                                       const TPasteData& data,
+                                       bool plainTextMode,
+                                       bool flattenTables,
+                                       TPasteLoadResult& result) {
+    result = TPasteLoadResult{};
+    std::unique_ptr<TDoc> content = NewContentDoc();
+    const int story = dest.StoryOfPar(std::min(dest.Caret.Par, dest.ParCount() - 1));
+    content->StateFlags[sfPasteOutsideMain] = story != stMain;
+    content->StateFlags[sfPasteIntoHeaders] = story == stHeadersFooters;
+    content->StateFlags[sfPasteIntoNotes] = story == stFootnotes || story == stEndnotes;
+    content->StateFlags[sfPasteIntoTable] = dest.Caret.Par < dest.ParCount() && InTablePar(dest, dest.Caret.Par);
+    content->StateFlags[sfPasteFlattenTables] = flattenTables;
+    content->StateFlags[sfPasteOverCells] = data.Kind == pkIntoSelectedCells;
+
+    bool loaded = false;
+    switch (data.Source) {
+        case psFile:
+            loaded = LoadPasteFile(dest, *content, data, result);
+            break;
+        case psCharacter:
+            loaded = LoadPasteCharacter(dest, *content, data, result);
+            break;
+        case psRtfMemory:
+            loaded = LoadClipboardData(dest, *content, data, 0, nullptr, result);
+            break;
+        default: {
+            Platform::TClipboardSource& clipboard = PasteClipboard();
+            const TClipboardFormats formats(clipboard);
+            std::uint32_t format = data.ClipboardFormat;
+            const bool requested = format != 0 && clipboard.HasFormat(format);
+            if (!requested)
+                format = formats.Best(clipboard, plainTextMode);
+            if (format == 0)
+                break;
+            const bool textLike = IsTextFormat(format) || format == formats.Rtf || format == formats.Html;
+            if (textLike) {
+                loaded = LoadClipboardData(dest, *content, data, format, &formats, result);
+                if (!loaded && !requested && clipboard.HasFormat(Platform::CF_DIB)) {
+                    content = NewContentDoc();
+                    loaded = LoadClipboardPicture(dest, *content, Platform::CF_DIB, result);
+                }
+            } else {
+                loaded = LoadClipboardPicture(dest, *content, format, result);
+            }
+            break;
+        }
+    }
+    if (!loaded)
+        return nullptr;
+    // Nothing loaded: one empty paragraph and no shape.
+    if (content->ParCount() == 0 ||
+        (content->StoryCounts[stMain] == 1 && ParTextLength(*content->Par(0)) == 0 && content->Shapes.Count == 0))
+        return nullptr;
+    if (plainTextMode)
+        result.PlainText = true;
+    // A picture takes the language at the caret.
+    if (result.ParEnds > 0) {
+        const std::int32_t mainCount = content->StoryCounts[stMain];
+        for (std::int32_t p = 0; p < mainCount && !result.HasLists; ++p) {
+            const std::int32_t list = content->Par(p)->Format.List;
+            result.HasLists = list != 0 && list != UnsetValue;
+        }
+        bool whole = InTablePar(*content, 0);
+        for (std::int32_t p = 0; whole && p < mainCount; ++p) {
+            const bool last = p == mainCount - 1;
+            if (!InTablePar(*content, p))
+                whole = last && p > 0 && IsRowEnd(*content, p - 1) && ParTextLength(*content->Par(p)) == 0;
+        }
+        result.WholeTable = whole;
+    }
+    result.Failed = false;
+    return content;
+}
+
+void PasteRangeAt(TDoc& dest, TDoc& content, const TFragment& range, const TTextPos& pos, bool plainText) {
+    TFragment r = range;
+    // A range ending on a row's end paragraph ends with the cell before it.
+    if (r.End.Offset == 0 && r.End.Par > r.Start.Par && IsRowEnd(content, r.End.Par - 1)) {
+        --r.End.Par;
+        r.End.Offset = 0;
+    }
+    if (FragmentIsEmpty(r))
+        return;
+    TTextPos at = pos;
+    if (at.Par < dest.ParCount() && IsRowEnd(dest, at.Par) && at.Par > 0) {
+        at.Par -= 1;
+        at.Offset = dest.Par(at.Par)->CharCount() - 1;
+    }
+    if (plainText) {
+        TPlainTextWriteOptions options;
+        options.Encoding = Utf16LittleEndian;
+        options.FileTarget = false;
+        options.FromPar = r.Start.Par;
+        options.FromOffset = r.Start.Offset;
+        options.ToPar = r.End.Par;
+        options.ToOffset = r.End.Offset;
+        const std::string bytes = WritePlainTextBytes(content, options);
+        TMemory text;
+        text.AppendBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+        InsertText(dest, text, at, ifUtf16);
+        return;
+    }
+    TMemory rtf;
+    TDocSavingOptions saving;
+    saving.Target = stMemory;
+    saving.Output = &rtf;
+    saving.Flags = svCopy | svNoRowEnd;
+    saving.WholeDocument = false;
+    saving.Range = r;
+    if (SaveToFormat(content, saving) != srSaved)
+        return;
+    std::unique_ptr<TDoc> piece = NewContentDoc();
+    piece->PushStateFlag(sfPasteFlattenTables);
+    TPasteLoadResult loaded;
+    const bool opened = OpenContentBytes(*piece, dest, rtf.Data, static_cast<std::size_t>(rtf.Size), ffRtf, loaded);
+    piece->PopStateFlag();
+    if (!opened)
+        return;
+    TMemory stream;
+    InsertDocumentStream(dest, *piece, loaded.ParEnds, stream);
+    if (stream.Size == 0)
+        return;
+    dest.UpdateTypingFormat(at, true);
+    InsertFormatted(dest, stream, at, 0, dest.StoryOfPar(at.Par), loaded.ParEnds);
+}
+
+namespace {
+
+class TPaster {
+public:
+    TPaster(TDoc& doc, const TPasteData& data) : Doc(doc), Data(data) {}
+    void Run();
+
+private:
+    bool ClipboardHas(std::uint32_t format) {
+        return Data.Source == psClipboard && format != 0 && PasteClipboard().HasFormat(format);
+    }
+    void SettleKind(const TPasteLoadResult& loaded, std::int32_t& kind);
+    void PasteDocumentContent(TDoc& content, const TPasteLoadResult& loaded, std::int32_t kind);
+    void PasteEachRange();
+    void PasteColumnBlock(TDoc& content, const TPasteLoadResult& loaded);
+    std::uint8_t TableSelectionType();
+    // The selection's first and last ranges lie in different cells.
+    bool SpansCells() const {
+        const TCompoundFragment& sel = *Doc.Selection;
+        const TTextPos start = sel.Fragment(0).Start;
+        TTextPos end = sel.Fragment(sel.Count() - 1).End;
+        if (end.Offset == 0 && end.Par > start.Par)
+            --end.Par;
+        TFragment first, last;
+        CellRange(Doc, start.Par, first);
+        CellRange(Doc, std::min(end.Par, Doc.ParCount() - 1), last);
+        return first.Start.Par != last.Start.Par;
+    }
+
+    TDoc& Doc;
+    const TPasteData& Data;
+    bool PlainTextMode = false;
+    std::unique_ptr<TClipboardFormats> Formats;
+};
+
+std::uint8_t TPaster::TableSelectionType() {
+    if (Formats == nullptr || !ClipboardHas(Formats->TableSelection))
+        return 255;
+    const auto bytes = PasteClipboard().Data(Formats->TableSelection);
+    return bytes && !bytes->empty() ? (*bytes)[0] : 255;
+}
+
+void TPaster::SettleKind(const TPasteLoadResult& loaded, std::int32_t& kind) {
+    const bool hasSelection = Doc.HasSelection();
+    const bool atCaret = (Data.Flags & pfAtCaret) != 0;
+    const bool caretInTable = Doc.Caret.Par < Doc.ParCount() && InTablePar(Doc, Doc.Caret.Par);
+    if (Formats != nullptr && Doc.EditedHeaderFooter == nullptr && Doc.StateFlags[sfStatusKept] == 0 &&
+        ClipboardHas(Formats->ColumnBlock)) {
+        kind = pkColumnBlock;
+        return;
+    }
+    if (kind == pkPaste && !PlainTextMode &&
+        ((!hasSelection && caretInTable) || (hasSelection && atCaret && caretInTable))) {
+        const std::uint8_t type = TableSelectionType();
+        std::vector<TTableRow*> rows;
+        TFragment table;
+        switch (type) {
+            case 0:
+                kind = pkCells;
+                break;
+            case 1:
+                TableRows(Doc, Doc.Caret.Par, rows, table);
+                kind = !rows.empty() && TableRowOf(Doc, Doc.Caret.Par) == rows.front() ? pkNewColumns : pkCells;
+                break;
+            case 2:
+            case 3:
+                kind = Doc.CaretOnRowEnd() ? pkCells : pkNewRows;
+                break;
+            default:
+                kind = loaded.WholeTable ? pkNewRows : pkCellContents;
+                break;
+        }
+        return;
+    }
+    if (hasSelection && !atCaret) {
+        if (Doc.SelectionInOneTable()) {
+            if (loaded.WholeTable)
+                kind = pkCellsOverSelection;
+            else if (Doc.IsCellSelection(Doc.Selection) && SpansCells())
+                kind = pkIntoSelectedCells;
+            else if (Doc.Selection->Count() > 1)
+                kind = pkEachRange;
+        } else if (Doc.Selection->Count() > 1) {
+            kind = pkEachRange;
+        }
+    }
+}
+
+void TPaster::PasteDocumentContent(TDoc& content, const TPasteLoadResult& loaded, std::int32_t kind) {
+    const bool smartKinds = kind == pkPaste || kind == pkPasteAsEnvironment;
+    bool smart = PasteOptions().SmartCutAndPaste && Data.Source != psCharacter && !loaded.Picture &&
+                 Doc.StateFlags[sfStatusKept] == 0 && smartKinds;
+    if (smart) {
+        if (Data.Source == psClipboard)
+            smart = Formats == nullptr || !ClipboardHas(Formats->NonWholeWords);
+        else if (Data.Source == psRtfMemory)
+            smart = (Data.Flags & pfNoSmartSpacing) == 0;
+    }
+    std::int32_t flags = smart ? ifSmartSpacing : 0;
+    if (PasteOptions().DragDropMode && smartKinds)
+        flags |= ifSelectInserted;
+    const std::int32_t mainCount = content.StoryCounts[stMain];
+
+    if (loaded.PlainText || PlainTextMode) {
+        TPlainTextWriteOptions options;
+        options.Encoding = Utf16LittleEndian;
+        options.FileTarget = false;
+        if (loaded.ParEnds < mainCount) {
+            // The last paragraph's own end is no part of the content.
+            options.ToPar = mainCount - 1;
+            options.ToOffset = ParTextLength(*content.Par(mainCount - 1));
+        } else {
+            options.ToPar = -1;
+        }
+        const std::string bytes = WritePlainTextBytes(content, options);
+        if (bytes.empty())
+            return;
+        TMemory text;
+        text.AppendBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+        Doc.UpdateTypingFormat(Doc.Caret, true);
+        if (Data.Source == psClipboard)
+            Doc.PushStateFlag(sfClipboardLanguage);
+        InsertTextAtCaret(Doc, text, flags | ifUtf16);
+        if (Data.Source == psClipboard)
+            Doc.PopStateFlag();
+        return;
+    }
+
+    TMemory stream;
+    InsertDocumentStream(Doc, content, loaded.ParEnds, stream);
+    if (stream.Size == 0)
+        return;
+    std::int32_t parEnds = loaded.ParEnds;
+    // Content that begins with a table starts a paragraph of its own.
+    TTextPos start = Doc.Caret;
+    if (Doc.HasSelection()) {
+        TFragment span;
+        Doc.Selection->GetSpan(span);
+        start = span.Start;
+    }
+    if (InTablePar(content, 0) && start.Offset > 0 && start.Par < Doc.ParCount()) {
+        TMemory prefixed;
+        AppendCharFormatControls(prefixed, DefaultCharFormat);
+        AppendFormatControl(prefixed, fcSpecialChar, chParEnd);
+        AppendParagraphMark(prefixed, Doc.Par(start.Par)->Format);
+        prefixed.AppendBuffer(stream.Data, stream.Size);
+        stream.Assign(prefixed);
+        ++parEnds;
+    }
+    TCharFormat destFormat;
+    Doc.CharFormatAt(start, destFormat);
+    Doc.UpdateTypingFormat(Doc.Caret, true);
+    InsertFormattedAtCaret(Doc, stream, parEnds, flags);
+    Doc.StateFlags[sfTypingFormatFixed] = 0;
+    // A pasted picture takes the destination's character format.
+    if (loaded.Picture && CompareTextPos(start, Doc.Caret) < 0) {
+        TFragment pasted;
+        MakeFragmentFromPositions(start, Doc.Caret, pasted);
+        TCharFormat format = destFormat;
+        Doc.FormatFont(nullptr, &pasted, format, 0);
+    }
+}
+
+void TPaster::PasteEachRange() {
+    TCompoundFragment* ranges = NewCompoundFragment();
+    ranges->Reset();
+    ranges->Append(*Doc.Selection);
+    ranges->Normalize();
+    for (std::int32_t i = ranges->Count() - 1; i >= 0; --i) {
+        const TFragment range = ranges->Fragment(i);
+        Doc.Selection->SetSingle(range.Start.Par, range.Start.Offset, range.End.Par, range.End.Offset);
+        Doc.Caret = range.End;
+        TPasteLoadResult loaded;
+        const bool inTable = InTablePar(Doc, range.Start.Par);
+        std::unique_ptr<TDoc> content = LoadPasteContent(Doc, Data, PlainTextMode, inTable, loaded);
+        if (content == nullptr)
+            break;
+        PasteDocumentContent(*content, loaded, pkPaste);
+    }
+    ReleaseCompoundFragment(ranges);
+}
+
+// The content's paragraphs one under another at the same place in each
+// line: the place is the start's character offset in its paragraph, and
+// each following paragraph of the story (or cell) takes one content
+// paragraph at that offset, or at its end when it is shorter.
+void TPaster::PasteColumnBlock(TDoc& content, const TPasteLoadResult& loaded) {
+    TTextPos start = Doc.Caret;
+    if (Doc.HasSelection()) {
+        TFragment span;
+        Doc.Selection->GetSpan(span);
+        start = span.Start;
+        DropSelection(Doc);
+    }
+    const std::int32_t count = std::max(loaded.ParEnds, 1);
+    const std::int32_t column = start.Offset;
+    const int story = Doc.StoryOfPar(start.Par);
+    std::vector<TTextPos> places;
+    std::int32_t p = start.Par;
+    const std::int32_t last = Doc.LastParOfStory(story);
+    TFragment cell{};
+    const bool inCell = InTablePar(Doc, start.Par);
+    if (inCell)
+        CellRange(Doc, start.Par, cell);
+    while (static_cast<std::int32_t>(places.size()) < count && p <= last && (!inCell || p <= cell.End.Par)) {
+        if (!IsRowEnd(Doc, p) && !InMergedCell(Doc, p))
+            places.push_back(TTextPos{p, std::min(column, Doc.Par(p)->CharCount() - 1)});
+        ++p;
+    }
+    // The story ran out: new paragraphs at the end of the last one.
+    const std::int32_t missing = count - static_cast<std::int32_t>(places.size());
+    if (missing > 0) {
+        const std::int32_t lastPar = places.empty() ? start.Par : places.back().Par;
+        TMemory breaks;
+        for (std::int32_t i = 0; i < missing; ++i)
+            breaks.AppendBuffer("\r\n", 2);
+        const TTextPos end{lastPar, Doc.Par(lastPar)->CharCount() - 1};
+        InsertText(Doc, breaks, end, 0);
+        for (std::int32_t i = 1; i <= missing; ++i)
+            places.push_back(TTextPos{lastPar + i, 0});
+    }
+    for (std::int32_t i = count - 1; i >= 0; --i) {
+        if (i >= content.StoryCounts[stMain])
+            continue;
+        TPar& par = *content.Par(i);
+        if (ParTextLength(par) == 0)
+            continue;
+        TFragment range;
+        MakeFragmentFromPositions(TTextPos{i, 0}, TTextPos{i, ParTextLength(par)}, range);
+        PasteRangeAt(Doc, content, range, places[static_cast<std::size_t>(i)], PlainTextMode || loaded.PlainText);
+    }
+}
+
+void TPaster::Run() {
+    if ((Data.Flags & pfAtCaret) == 0 && Doc.SelectionHasNoteEnd()) {
+        ShowInformation(NoteEndMessage);
+        return;
+    }
+    Platform::TClipboardSource& clipboard = PasteClipboard();
+    const bool fromClipboard = Data.Source == psClipboard;
+    if (fromClipboard) {
+        if (!clipboard.Open())
+            return;
+        Formats = std::make_unique<TClipboardFormats>(clipboard);
+    }
+    struct TCloser {
+        Platform::TClipboardSource* Clipboard;
+        ~TCloser() {
+            if (Clipboard != nullptr)
+                Clipboard->Close();
+        }
+    } closer{fromClipboard ? &clipboard : nullptr};
+
+    if (fromClipboard && Doc.StateFlags[sfStatusKept] == 0) {
+        const bool filesAsked = Data.ClipboardFormat == Platform::CF_HDROP;
+        const bool onlyFiles = Data.ClipboardFormat == 0 && clipboard.HasFormat(Platform::CF_HDROP) &&
+                               Formats->Best(clipboard, false) == 0;
+        if (filesAsked || onlyFiles) {
+            const auto bytes = clipboard.Data(Platform::CF_HDROP);
+            std::vector<std::u16string> paths;
+            if (bytes && DroppedFilesHandler != nullptr && Platform::DecodeDropFiles(*bytes, paths).Good)
+                for (const std::u16string& path : paths)
+                    DroppedFilesHandler(Doc, path);
+            return;
+        }
+    }
+    if (fromClipboard) {
+        const bool onlyText = Formats->Best(clipboard, false) == Formats->Best(clipboard, true);
+        PlainTextMode = (Data.Kind == pkPasteAsEnvironment && Formats->Best(clipboard, true) != 0) ||
+                        IsTextFormat(Data.ClipboardFormat) || (Data.ClipboardFormat == 0 && onlyText);
+        if (Formats->Best(clipboard, false) == 0 &&
+            (Data.ClipboardFormat == 0 || !clipboard.HasFormat(Data.ClipboardFormat)))
+            return;
+    }
+
+    TPasteLoadResult loaded;
+    std::unique_ptr<TDoc> content = LoadPasteContent(Doc, Data, PlainTextMode, false, loaded);
+    if (content == nullptr)
+        return;
+    if (loaded.PlainText && Data.Source == psFile)
+        PlainTextMode = true;
+
+    std::int32_t kind = Data.Kind;
+    SettleKind(loaded, kind);
+    std::int32_t repairPar = -1;
+    if ((kind == pkNewRows || kind == pkNewColumns || kind == pkCells) && Doc.Caret.Par < Doc.ParCount())
+        repairPar = Doc.Caret.Par;
+    const bool keepsSelection = kind == pkPaste || kind == pkPasteAsEnvironment || kind == pkColumnBlock;
+    if (Doc.StateFlags[sfStatusKept] == 0 && ((Data.Flags & pfAtCaret) != 0 || !keepsSelection) &&
+        kind != pkEachRange && kind != pkCellsOverSelection && kind != pkIntoSelectedCells)
+        DropSelection(Doc);
+
+    Doc.PushStateFlag(sfNeverOvertype);
+    switch (kind) {
+        case pkEachRange:
+            PasteEachRange();
+            break;
+        case pkColumnBlock:
+            PasteColumnBlock(*content, loaded);
+            break;
+        case pkNewRows:
+        case pkNewColumns:
+        case pkCells:
+        case pkCellContents:
+        case pkCellsOverSelection:
+        case pkIntoSelectedCells: {
+            TTablePasteContext context{Doc, Data, *content, loaded, PlainTextMode};
+            PasteIntoTable(context, kind);
+            break;
+        }
+        default:
+            PasteDocumentContent(*content, loaded, kind);
+            break;
+    }
+    Doc.PopStateFlag();
+    if (repairPar >= 0 && Doc.StateFlags[sfStatusKept] == 0 && repairPar < Doc.ParCount() && InTablePar(Doc, repairPar))
+        RepairTable(Doc, repairPar);
+}
+
+}  // namespace
+
+void Paste(TDoc& doc, const TPasteData& data) {
+    TPaster(doc, data).Run();
+}

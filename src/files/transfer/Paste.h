@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "base/core/TMemory.h"
+#include "files/transfer/PasteData.h"
+#include "model/formats/TTextPos.h"
+
+class TDoc;
+namespace Platform {
+class TClipboardSource;
+}
+
+// The clipboard paste reads (nil: the desktop's clipboard); tests and
+// benchmarks hand it one held in memory.
+void SetPasteClipboard(Platform::TClipboardSource* clipboard);
+Platform::TClipboardSource& PasteClipboard();
+
+// The user's Smart Cut & Paste option: spaces are tidied at both ends of
+// pasted and moved whole words.
+struct TPasteOptions {
+    bool SmartCutAndPaste = true;
+    // The command manager's drag-and-drop mode: pasted content is selected.
+    bool DragDropMode = false;
+};
+TPasteOptions& PasteOptions();
+
+// The files on the clipboard go to the document dispatcher, which opens
+// them; without a handler installed they are not pasted. True when the
+// dispatcher changed the document.
+using TDroppedFilesHandler = bool (*)(TDoc& doc, const std::u16string& paths);
+void SetDroppedFilesHandler(TDroppedFilesHandler handler);
+
+// The worker of opPaste.
+void Paste(TDoc& doc, const TPasteData& data);
+
+// What loading the content to paste found.
+struct TPasteLoadResult {
+    bool Failed = true;  // also when nothing was loaded
+    bool Picture = false;
+    bool HasLists = false;
+    bool WholeTable = false;
+    bool PlainText = false;  // the content is plain text, typed in the destination's format
+    std::int32_t ParEnds = 0;
+    std::uint32_t Format = 0;  // the clipboard format used
+};
+
+// Drops the selection inside a worker: the caret stays, and the window
+// learns of it through the post-actions, never by repainting at once.
+void DropSelection(TDoc& doc);
+
+class TPar;
+// The characters of a paragraph before its closing mark (paragraph, cell
+// or row end, section break); all of them when it has none, as the last
+// paragraph of pasted content may.
+std::int32_t ParTextLength(const TPar& par);
+
+// The content of one paste, loaded into a hidden document; nil when loading
+// failed (every reader has said why). The clipboard must be open for a
+// clipboard source.
+std::unique_ptr<TDoc> LoadPasteContent(TDoc& dest,
+                                       const TPasteData& data,
+                                       bool plainTextMode,
+                                       bool flattenTables,
+                                       TPasteLoadResult& result);
+
+// Inserts the paragraphs [from, to) of content (to.Offset exclusive) at pos
+// of dest: as text in the typing format there in plain-text mode, else
+// through RTF in memory with their formatting. The caret ends after it.
+void PasteRangeAt(TDoc& dest, TDoc& content, const TFragment& range, const TTextPos& pos, bool plainText);
+
+class TShape;
+// Scales a picture shape to fit the available space (twips): both axes take
+// the smallest of 100 %, the width ratio and the height ratio, so that
+// pictures shrink to fit and never grow.
+void FitPictureScale(TShape& shape, std::int32_t availableWidth, std::int32_t availableHeight);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "files/transfer/Paste.h"
+
+class TDoc;
+
+// Pasting into tables: rows above the caret's row, columns before the
+// caret's cell, cells laid over the caret's cells or over selected cells,
+// and content spread over selected cells one paragraph each. No kind lets
+// a row exceed MaxTableCells cells: a paste that would is refused before
+// it changes anything.
+
+inline constexpr std::string_view TooManyCellsMessage =
+    "This operation would exceed the maximum number of columns in a table row.";
+
+// The paste in progress, as the table kinds see it: the destination, the
+// request, and the content loaded into its hidden document.
+struct TTablePasteContext {
+    TDoc& Doc;
+    const TPasteData& Data;
+    TDoc& Content;
+    const TPasteLoadResult& Loaded;
+    bool PlainText = false;
+};
+
+// Runs one of the table kinds (pkNewRows ... pkIntoSelectedCells).
+void PasteIntoTable(TTablePasteContext& context, std::int32_t kind);
