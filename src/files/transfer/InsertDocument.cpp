@@ -247,7 +247,7 @@ void TDocumentMover::HandOverObjects(const TNamedObjects& named) {
     }
     std::int32_t top = 0;
     for (std::int32_t i = 0; i < Dest.Shapes.Count; ++i)
-        top = std::max(top, Dest.Shapes.At<TShape>(i)->ZOrder);
+        top = std::max(top, Dest.Shapes.At<TShape>(i)->ZOrder());
     for (TShape* shape : named.Shapes) {
         if (!Source.Shapes.Contains(shape))
             continue;
@@ -255,7 +255,7 @@ void TDocumentMover::HandOverObjects(const TNamedObjects& named) {
         shape->Doc = &Dest;
         // Normalising the destination's paragraph finds the anchor again.
         shape->AnchorPar = nullptr;
-        shape->ZOrder = ++top;
+        shape->SetZOrder(++top);
         Dest.Shapes.Add(shape);
     }
     // Sections that stay behind must not name headers and footers that left.
@@ -465,8 +465,8 @@ TShape* CreatePictureShape(TDoc& doc, const std::string& path, std::int32_t kind
     shape->Picture = std::move(picture);
     std::int32_t top = 0;
     for (std::int32_t i = 0; i < doc.Shapes.Count; ++i)
-        top = std::max(top, doc.Shapes.At<TShape>(i)->ZOrder);
-    shape->ZOrder = top + 1;
+        top = std::max(top, doc.Shapes.At<TShape>(i)->ZOrder());
+    shape->SetZOrder(top + 1);
     doc.Shapes.Add(shape);
     return shape;
 }
