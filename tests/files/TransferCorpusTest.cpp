@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <random>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -81,6 +82,13 @@ TCounts CountsOf(const TDoc& doc) {
 }
 
 // The lines of a dump that show paragraphs' runs, story by story.
+// Shapes brought into a document are stacked above the shapes it has, so
+// their z-order is the destination's to give: the comparisons leave it out.
+std::string WithoutZOrder(std::string line) {
+    static const std::regex z(R"( z -?[0-9]+([ >]))");
+    return std::regex_replace(line, z, "$1");
+}
+
 std::vector<std::string> RunLines(const std::string& dump, int story) {
     std::vector<std::string> lines;
     std::istringstream in(dump);
@@ -91,7 +99,7 @@ std::vector<std::string> RunLines(const std::string& dump, int story) {
         if (line.rfind("par ", 0) == 0)
             inStory = line.find(storyTag) != std::string::npos;
         else if (inStory && line.rfind("  ", 0) == 0)
-            lines.push_back(line);
+            lines.push_back(WithoutZOrder(line));
     }
     return lines;
 }
