@@ -16,3 +16,11 @@ std::int32_t NewTableRowHandle(TDoc& doc, const std::vector<std::int32_t>& right
     doc.TableRowList.Add(row);
     return static_cast<std::int32_t>(ObjectHandle(row));
 }
+
+void KeepLastTableRowTogether(TDoc& doc) {
+    static_cast<TTableRow*>(doc.TableRowList.Last())->Data.KeepTogether = 1;
+}
+
+void MarkLastTableRowAsHeading(TDoc& doc) {
+    static_cast<TTableRow*>(doc.TableRowList.Last())->Data.HeaderRow = 1;
+}

@@ -258,6 +258,8 @@ int TPaginator::FlowSectionBand(TPage& page, std::int32_t maxHeight, bool& bandE
         range.End = target.End;
         if (last == nullptr)
             range.Start = {0, 0};
+        else if (TableResumePoint(*last, range.Start))
+            ;  // a row split at the column's bottom goes on from its start
         else if (LineEndsPar(last))
             range.Start = {last->Par->Index + 1, 0};
         else
