@@ -59,3 +59,14 @@ struct TTextPos;
 // the column's bottom, whose cells go on in the next column. False when
 // the line is not in a table.
 bool TableResumePoint(const TLine& last, TTextPos& start);
+
+// While one lives, the table flow keeps what it learnt of a document's
+// tables (their rows and resolved widths) from one page to the next: the
+// text does not change while pages are built. Scopes nest.
+class TTableWalkScope {
+public:
+    explicit TTableWalkScope(const TDoc& doc);
+    ~TTableWalkScope();
+    TTableWalkScope(const TTableWalkScope&) = delete;
+    TTableWalkScope& operator=(const TTableWalkScope&) = delete;
+};

@@ -391,6 +391,7 @@ int TPaginator::FlowPageBands(TPage& page) {
 
 void TPaginator::Run(std::int32_t fromPage, std::int32_t untilPage) {
     const bool print = Doc.ViewMode == vmPrintLayout;
+    const TTableWalkScope tables(Doc);
     Doc.DiscardPages(fromPage);
     // Every page places at least one line or is a deliberate blank page, so
     // the text runs out after a bounded number of pages; the count below

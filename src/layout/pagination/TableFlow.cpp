@@ -83,20 +83,85 @@ bool RowAt(const TDoc& doc, std::int32_t p, std::int32_t lastPar, TRowShape& row
     return false;
 }
 
+// What the whole table's walk keeps of a row: its paragraphs, its cell
+// marks and its record. The cells' paragraphs are found only for the rows
+// that are placed.
+struct TRowInfo {
+    std::int32_t First = 0;
+    std::int32_t RowEnd = 0;
+    std::int32_t CellMarks = 0;
+    TTableRow* Record = nullptr;
+};
+
+// The rows from paragraph first on, as far as the table's paragraphs reach
+// (never beyond lastPar); a row that no row end closes ends the list.
+std::vector<TRowInfo> RowsFrom(const TDoc& doc, std::int32_t first, std::int32_t lastPar) {
+    std::vector<TRowInfo> rows;
+    TRowInfo row;
+    row.First = first;
+    for (std::int32_t q = first; q <= lastPar; ++q) {
+        const TPar& par = *doc.Par(q);
+        if (par.Format.InTable != 1)
+            break;
+        const std::uint8_t last = LastChar(par);
+        if (last == chRowEnd) {
+            row.RowEnd = q;
+            row.Record = RowRecordOf(par);
+            rows.push_back(row);
+            row = TRowInfo{};
+            row.First = q + 1;
+        } else if (last == chCellEnd) {
+            ++row.CellMarks;
+        }
+    }
+    return rows;
+}
+
 // The rows of the table that holds paragraph p, from the table's first
-// paragraph in p's story; a row that no row end closes ends the list.
-std::vector<TRowShape> TableShape(const TDoc& doc, std::int32_t p) {
+// paragraph in p's story.
+std::vector<TRowInfo> TableShape(const TDoc& doc, std::int32_t p) {
     const int story = doc.StoryOfPar(p);
     const std::int32_t storyFirst = doc.FirstParOfStory(story);
     const std::int32_t storyLast = std::min(doc.LastParOfStory(story), doc.ParCount() - 1);
     std::int32_t first = p;
     while (first > storyFirst && doc.Par(first - 1)->Format.InTable == 1)
         --first;
-    std::vector<TRowShape> rows;
-    TRowShape row;
-    for (std::int32_t q = first; q <= storyLast && RowAt(doc, q, storyLast, row); q = row.RowEnd + 1)
-        rows.push_back(row);
-    return rows;
+    return RowsFrom(doc, first, storyLast);
+}
+
+// The rows of the tables met during one pagination run (TTableWalkScope):
+// a long table is walked once, not once per page.
+struct TWalkedTable {
+    std::int32_t Story = 0;
+    std::vector<TRowInfo> Rows;
+    std::int32_t ResolvedWidth = -1;
+};
+
+struct TTableWalkCache {
+    const TDoc* Doc = nullptr;
+    int Depth = 0;
+    std::vector<TWalkedTable> Tables;
+};
+
+TTableWalkCache& WalkCache() {
+    static TTableWalkCache cache;
+    return cache;
+}
+
+// The walked table whose rows include one that starts at paragraph p.
+TWalkedTable* CachedTable(const TDoc& doc, std::int32_t p, int story) {
+    TTableWalkCache& cache = WalkCache();
+    if (cache.Depth == 0 || cache.Doc != &doc)
+        return nullptr;
+    for (TWalkedTable& t : cache.Tables) {
+        if (t.Story != story || t.Rows.empty() || p < t.Rows.front().First || p > t.Rows.back().RowEnd)
+            continue;
+        const auto it = std::lower_bound(t.Rows.begin(), t.Rows.end(), p,
+                                         [](const TRowInfo& row, std::int32_t par) { return row.First < par; });
+        if (it != t.Rows.end() && it->First == p)
+            return &t;
+    }
+    return nullptr;
 }
 
 // One cell of a row as the flow places it.
@@ -110,20 +175,20 @@ struct TCellGeometry {
 // The cells of a row: as many as its marks say, and never more records than
 // the row defines; cells the row has no definition for continue to the
 // right at the width of the cell before.
-std::vector<TCellGeometry> RowGeometry(const TRowShape& row, std::int32_t tableLeft) {
-    std::vector<TCellGeometry> cells(row.Cells.size());
-    const std::int32_t defined = row.Record != nullptr ? std::clamp(row.Record->Data.CellCount, 0, MaxTableCells) : 0;
-    std::int32_t left = tableLeft + (row.Record != nullptr ? row.Record->Resolved.LeftEdge : 0);
+std::vector<TCellGeometry> RowGeometry(TTableRow* record, std::int32_t cellCount, std::int32_t tableLeft) {
+    std::vector<TCellGeometry> cells(static_cast<std::size_t>(std::max(0, cellCount)));
+    const std::int32_t defined = record != nullptr ? std::clamp(record->Data.CellCount, 0, MaxTableCells) : 0;
+    std::int32_t left = tableLeft + (record != nullptr ? record->Resolved.LeftEdge : 0);
     std::int32_t lastWidth = FallbackCellWidth;
     for (std::size_t k = 0; k < cells.size(); ++k) {
         TCellGeometry& g = cells[k];
         g.Left = left;
         const auto c = static_cast<std::int32_t>(k);
         if (c < defined) {
-            const TTableRow::TResolved& r = row.Record->Resolved;
+            const TTableRow::TResolved& r = record->Resolved;
             g.Right = tableLeft + r.RightEdges[c];
             std::copy(std::begin(r.Shared[c]), std::end(r.Shared[c]), std::begin(g.Shared));
-            g.Record = &row.Record->Data.Cells[c];
+            g.Record = &record->Data.Cells[c];
         } else {
             g.Right = left + lastWidth;
         }
@@ -134,6 +199,26 @@ std::vector<TCellGeometry> RowGeometry(const TRowShape& row, std::int32_t tableL
         left = g.Right;
     }
     return cells;
+}
+
+// The left edge of a row's first cell and the right edge of its last, by
+// the same rules as RowGeometry; false for a row without cells.
+bool RowExtent(const TRowInfo& row, std::int64_t& left, std::int64_t& right) {
+    if (row.CellMarks <= 0)
+        return false;
+    const TTableRow* record = row.Record;
+    const std::int32_t defined =
+        record != nullptr ? std::min(std::clamp(record->Data.CellCount, 0, MaxTableCells), row.CellMarks) : 0;
+    std::int64_t x = record != nullptr ? record->Resolved.LeftEdge : 0;
+    left = x;
+    std::int64_t width = FallbackCellWidth;
+    for (std::int32_t c = 0; c < defined; ++c) {
+        const std::int64_t r = std::max<std::int64_t>(record->Resolved.RightEdges[c], x + 1);
+        width = r - x;
+        x = r;
+    }
+    right = x + width * (row.CellMarks - defined);
+    return true;
 }
 
 bool SameEdge(std::int32_t a, std::int32_t b) {
@@ -228,23 +313,24 @@ std::int32_t SettleRow(TTableBox& table,
 
 // Moves the table's boxes to the alignment of its first row and records the
 // bounds of its cells.
-void AlignTable(TDoc& doc, TTableBox& table, const std::vector<TRowShape>& rows) {
+void AlignTable(TDoc& doc, TTableBox& table, const std::vector<TRowInfo>& rows) {
     const bool draft = doc.ViewMode != vmPrintLayout;
     const TTableRow* first = rows.empty() ? nullptr : rows.front().Record;
     const std::int32_t alignment = first != nullptr ? first->Data.Alignment : taLeft;
     if (alignment != taLeft || draft) {
         std::int64_t leftmost = 0x3FFFFFFF, rightmost = -0x3FFFFFFF;
-        for (const TRowShape& row : rows) {
-            const std::vector<TCellGeometry> cells = RowGeometry(row, 0);
-            if (cells.empty())
+        for (const TRowInfo& row : rows) {
+            std::int64_t left = 0, right = 0;
+            if (!RowExtent(row, left, right))
                 continue;
-            leftmost = std::min<std::int64_t>(leftmost, cells.front().Left);
-            rightmost = std::max<std::int64_t>(rightmost, cells.back().Right);
+            leftmost = std::min(leftmost, left);
+            rightmost = std::max(rightmost, right);
         }
         if (leftmost <= rightmost) {
             const std::int32_t available = table.Width() - table.Insets.Left - table.Insets.Right;
-            const std::int32_t shift = TableAlignShift(alignment, available, static_cast<std::int32_t>(leftmost),
-                                                       static_cast<std::int32_t>(rightmost), draft);
+            const std::int32_t shift =
+                TableAlignShift(alignment, available, static_cast<std::int32_t>(leftmost),
+                                static_cast<std::int32_t>(std::min<std::int64_t>(rightmost, 0x3FFFFFFF)), draft);
             for (std::int32_t i = 0; i < table.Count; ++i)
                 if ((table.Child(i)->Flags & bxMergeContinue) == 0)
                     table.Child(i)->MoveBy(shift, 0);
@@ -272,14 +358,14 @@ void AlignTable(TDoc& doc, TTableBox& table, const std::vector<TRowShape>& rows)
 }
 
 // The rows below row k whose cell at the right edge x continues a merge.
-std::int32_t LastMergedRow(const std::vector<TRowShape>& rows, std::size_t k, std::int32_t x) {
+std::int32_t LastMergedRow(const std::vector<TRowInfo>& rows, std::size_t k, std::int32_t x) {
     std::size_t last = k;
     for (std::size_t j = k + 1; j < rows.size(); ++j) {
         const TTableRow* record = rows[j].Record;
         if (record == nullptr)
             break;
-        const std::int32_t n = std::min<std::int32_t>(std::clamp(record->Data.CellCount, 0, MaxTableCells),
-                                                      static_cast<std::int32_t>(rows[j].Cells.size()));
+        const std::int32_t n =
+            std::min<std::int32_t>(std::clamp(record->Data.CellCount, 0, MaxTableCells), rows[j].CellMarks);
         std::int32_t found = -1;
         for (std::int32_t d = 0; d < n && found < 0; ++d)
             if (SameEdge(record->Resolved.RightEdges[d], x))
@@ -314,6 +400,22 @@ void PlaceHiddenCell(TTableBox& table, const TCellGeometry& g, std::int32_t top,
 
 }  // namespace
 
+TTableWalkScope::TTableWalkScope(const TDoc& doc) {
+    TTableWalkCache& cache = WalkCache();
+    if (cache.Depth++ == 0 || cache.Doc != &doc) {
+        cache.Doc = &doc;
+        cache.Tables.clear();
+    }
+}
+
+TTableWalkScope::~TTableWalkScope() {
+    TTableWalkCache& cache = WalkCache();
+    if (--cache.Depth == 0) {
+        cache.Doc = nullptr;
+        cache.Tables.clear();
+    }
+}
+
 bool TableResumePoint(const TLine& last, TTextPos& start) {
     TBox* table = last.Box != nullptr ? last.Box->TableOf() : nullptr;
     if (table == nullptr || table->Count == 0)
@@ -341,22 +443,30 @@ std::uint32_t FlowTableRows(TBox& box, TFragment& range) {
     TDoc& doc = *box.Document;
     TPage* page = box.Page();
     const bool print = doc.ViewMode == vmPrintLayout;
-    std::vector<TRowShape> rows = TableShape(doc, range.Start.Par);
+    const int story = doc.StoryOfPar(range.Start.Par);
+    TWalkedTable* walked = CachedTable(doc, range.Start.Par, story);
+    if (walked == nullptr && WalkCache().Depth > 0 && WalkCache().Doc == &doc) {
+        WalkCache().Tables.push_back({story, TableShape(doc, range.Start.Par), -1});
+        walked = &WalkCache().Tables.back();
+    }
+    std::vector<TRowInfo> own;
+    if (walked == nullptr)
+        own = TableShape(doc, range.Start.Par);
+    const std::vector<TRowInfo>* rowList = walked != nullptr ? &walked->Rows : &own;
     std::size_t k = 0;
-    while (k < rows.size() && rows[k].First != range.Start.Par)
+    while (k < rowList->size() && (*rowList)[k].First != range.Start.Par)
         ++k;
-    if (k == rows.size()) {
+    if (k == rowList->size()) {
         // The range starts at a row the table walk does not reach (a story
         // boundary cut the table): the rows from here on are the table.
-        rows.clear();
-        TRowShape row;
-        for (std::int32_t q = range.Start.Par; q <= range.End.Par && RowAt(doc, q, range.End.Par, row);
-             q = row.RowEnd + 1)
-            rows.push_back(row);
+        own = RowsFrom(doc, range.Start.Par, range.End.Par);
+        rowList = &own;
+        walked = nullptr;
         k = 0;
-        if (rows.empty())
+        if (own.empty())
             return frNothing;
     }
+    const std::vector<TRowInfo>& rows = *rowList;
 
     page->SaveState();
     auto* table = static_cast<TTableBox*>(box.AddChild(bkTable, bxTable));
@@ -372,11 +482,16 @@ std::uint32_t FlowTableRows(TBox& box, TFragment& range) {
     const bool atStart = table->IsAtPageStart();
 
     // Border widths for the table's layout width.
-    std::vector<TTableRow*> records;
-    for (const TRowShape& row : rows)
-        if (row.Record != nullptr)
-            records.push_back(row.Record);
-    ResolveRowBorders(records, std::max(1, table->TextWidth(table->FirstPar)));
+    const std::int32_t layoutWidth = std::max(1, table->TextWidth(table->FirstPar));
+    if (walked == nullptr || walked->ResolvedWidth != layoutWidth) {
+        std::vector<TTableRow*> records;
+        for (const TRowInfo& row : rows)
+            if (row.Record != nullptr)
+                records.push_back(row.Record);
+        ResolveRowBorders(records, layoutWidth);
+        if (walked != nullptr)
+            walked->ResolvedWidth = layoutWidth;
+    }
 
     // A table continued from an earlier part: the cells of a row split there
     // go on after their last line, and merges begun there go on here.
@@ -422,8 +537,11 @@ std::uint32_t FlowTableRows(TBox& box, TFragment& range) {
     bool tableDone = false;
     bool rowFailed = false;
     while (k < rows.size() && rows[k].RowEnd <= range.End.Par) {
-        const TRowShape& row = rows[k];
-        const std::vector<TCellGeometry> geometry = RowGeometry(row, table->Insets.Left);
+        TRowShape row;
+        if (!RowAt(doc, rows[k].First, rows[k].RowEnd, row))
+            break;
+        const std::vector<TCellGeometry> geometry =
+            RowGeometry(row.Record, static_cast<std::int32_t>(row.Cells.size()), table->Insets.Left);
         if (placed == 0) {
             if (repeatHeading)
                 rowTop = table->HeadingHeight;
