@@ -380,6 +380,12 @@ TEST_F(TableLayoutTest, FlowEndsOnHostileTables) {
         for (std::int32_t p = 0; p < Doc->ParCount(); ++p)
             lines += Doc->Par(p)->LineCount();
         EXPECT_LE(Doc->Pages.Count, lines + 2);
+        // Every row's end mark is laid out, once.
+        for (std::int32_t p = 0; p < Doc->StoryCounts[stMain]; ++p) {
+            const TPar& par = *Doc->Par(p);
+            if (par.Format.InTable == 1 && par.CharCount() == 1 && par.Chars.Data[0] == chRowEnd)
+                EXPECT_GE(PageOfLine(par, 0), 0) << "row end " << p;
+        }
         EXPECT_EQ(PageOfLine(*Doc->Par(Doc->StoryCounts[stMain] - 1), 0), Doc->Pages.Count - 1);
     }
 }
