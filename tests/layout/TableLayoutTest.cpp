@@ -345,7 +345,9 @@ TEST_F(TableLayoutTest, FlowEndsOnHostileTables) {
                 for (int k = 0; k < cells; ++k) {
                     texts.push_back(pick(6) == 0 ? Lines(1 + pick(30)) : std::string(1 + pick(40), 'w'));
                     edges.push_back(pick(8) == 0 ? static_cast<std::int32_t>(UnsetValue)
-                                                 : (pick(6) == 0 ? -pick(3000) : 100 + k * (50 + pick(900))));
+                                                 : (pick(6) == 0    ? -pick(3000)
+                                                    : pick(20) == 0 ? 0x7FFFFFF0
+                                                                    : 100 + k * (50 + pick(900))));
                 }
                 if (pick(4) == 0)
                     edges.resize(static_cast<std::size_t>(pick(cells + 1)));
@@ -362,8 +364,8 @@ TEST_F(TableLayoutTest, FlowEndsOnHostileTables) {
                     row.Data.Cells[k].Merged = pick(3) == 0;
                     row.Data.Cells[k].FirstOfMerge = pick(4) == 0;
                     row.Data.Cells[k].VerticalAlignment = pick(3);
-                    row.Data.Cells[k].Borders[pick(4)] = Single(pick(400));
-                    row.Data.Cells[k].Padding[pick(4)] = pick(3) == 0 ? 50000 : pick(300);
+                    row.Data.Cells[k].Borders[pick(4)] = Single(pick(9) == 0 ? 0x7FFFFFFF : pick(400));
+                    row.Data.Cells[k].Padding[pick(4)] = pick(3) == 0 ? (pick(2) == 0 ? 50000 : 0x7FFFFFFF) : pick(300);
                 }
                 if (pick(8) == 0) {
                     // The row-end control names nothing.

@@ -195,7 +195,7 @@ std::vector<TCellGeometry> RowGeometry(TTableRow* record, std::int32_t cellCount
         // Edges out of order still give every cell some width, so that its
         // text can be broken at all.
         g.Right = std::max(g.Right, g.Left + 1);
-        lastWidth = g.Right - g.Left;
+        lastWidth = std::min(g.Right - g.Left, MaxTableMeasure);
         left = g.Right;
     }
     return cells;
@@ -631,10 +631,12 @@ std::uint32_t FlowTableRows(TBox& box, TFragment& range) {
                     for (int side = 0; side < 4; ++side)
                         if (g.Record->Padding[side] != UnsetValue)
                             padding[side] = g.Record->Padding[side];
-                cell->Insets.Left = std::max({0, padding[tbLeft], g.Shared[tbLeft] / 2});
-                cell->Insets.Right = std::max({0, padding[tbRight], g.Shared[tbRight] / 2});
-                cell->Insets.Top = std::max(0, padding[tbTop]) + g.Shared[tbTop] / 2;
-                cell->Insets.Bottom = std::max(0, padding[tbBottom]) + g.Shared[tbBottom] / 2;
+                for (std::int32_t& side : padding)
+                    side = std::clamp(side, 0, MaxTableMeasure);
+                cell->Insets.Left = std::max(padding[tbLeft], g.Shared[tbLeft] / 2);
+                cell->Insets.Right = std::max(padding[tbRight], g.Shared[tbRight] / 2);
+                cell->Insets.Top = padding[tbTop] + g.Shared[tbTop] / 2;
+                cell->Insets.Bottom = padding[tbBottom] + g.Shared[tbBottom] / 2;
                 flowing.push_back(cell);
                 ranges.push_back(cellRange);
                 if (continuation)

@@ -15,29 +15,36 @@ std::int32_t CellCountOf(const TTableRow& row) {
     return std::clamp(row.Data.CellCount, 0, MaxTableCells);
 }
 
+// Edges from a damaged file are kept within this distance of the column,
+// so that sums and products of edges and widths stay in range.
+constexpr std::int32_t EdgeLimit = 1 << 26;
+
+std::int32_t ClampEdge(std::int64_t x) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(x, -EdgeLimit, EdgeLimit));
+}
+
 void ResolveEdges(TTableRow& row, std::int32_t width) {
     const TTableRowData& data = row.Data;
     TTableRow::TResolved& out = row.Resolved;
     const std::int32_t n = CellCountOf(row);
-    out.LeftEdge = data.LeftEdge;
+    const std::int64_t w = ClampEdge(width);
+    out.LeftEdge = ClampEdge(data.LeftEdge);
     bool unset = false;
     for (std::int32_t c = 0; c < n; ++c)
         unset = unset || data.Cells[c].RightEdge == UnsetValue;
     if (unset) {
-        // 64-bit products: a hostile width times 63 cells stays in range.
         for (std::int32_t c = 0; c < n; ++c)
-            out.RightEdges[c] =
-                static_cast<std::int32_t>(data.LeftEdge + static_cast<std::int64_t>(width) * (c + 1) / n);
+            out.RightEdges[c] = ClampEdge(out.LeftEdge + w * (c + 1) / n);
         return;
     }
     for (std::int32_t c = 0; c < n; ++c)
-        out.RightEdges[c] = data.Cells[c].RightEdge;
+        out.RightEdges[c] = ClampEdge(data.Cells[c].RightEdge);
     if (data.PreferredWidth > 0 && n > 0) {
-        const std::int64_t target = static_cast<std::int64_t>(width) * data.PreferredWidth / WholeWidth;
+        const std::int64_t target = std::min<std::int64_t>(w * data.PreferredWidth / WholeWidth, EdgeLimit);
         const std::int64_t extent = static_cast<std::int64_t>(out.RightEdges[n - 1]) - out.LeftEdge;
         if (extent > 0 && target != extent)
             for (std::int32_t c = 0; c < n; ++c)
-                out.RightEdges[c] = static_cast<std::int32_t>(
+                out.RightEdges[c] = ClampEdge(
                     out.LeftEdge + (static_cast<std::int64_t>(out.RightEdges[c]) - out.LeftEdge) * target / extent);
     }
 }
@@ -76,7 +83,7 @@ private:
 std::int32_t OwnBorderWidth(const TTableBorder& border) {
     if (border.Kind == 0 || border.Kind == NoBorderKind)
         return 0;
-    return std::max(0, border.Width);
+    return std::clamp(border.Width, 0, MaxTableMeasure);
 }
 
 void ResolveRowBorders(const std::vector<TTableRow*>& rows, std::int32_t width) {

@@ -14,6 +14,10 @@
 constexpr std::int32_t EdgeTolerance = 4;
 // The row-end mark's box stands this far right of the last cell's border.
 constexpr std::int32_t RowEndGap = 20;
+// The largest border width or cell padding layout takes (22 inches, the
+// largest measure a document stores); larger values from a damaged file
+// are cut to it.
+constexpr std::int32_t MaxTableMeasure = 31680;
 
 // A border's own width: nothing when it has no kind or the "none" kind 255.
 std::int32_t OwnBorderWidth(const TTableBorder& border);
