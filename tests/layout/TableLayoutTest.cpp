@@ -327,7 +327,7 @@ TEST_F(TableLayoutTest, RowWithFewerCellsThanDefinitionsLaysOutItsCells) {
 // cells of rows as a reader flattens tables three deep. Pagination ends,
 // and every row end is laid out once.
 TEST_F(TableLayoutTest, FlowEndsOnHostileTables) {
-    for (unsigned seed = 1; seed <= 24; ++seed) {
+    for (unsigned seed = 1; seed <= 16; ++seed) {
         SCOPED_TRACE(seed);
         if (seed > 1)
             Restart();
