@@ -163,4 +163,34 @@ TEST(TableSelectionTest, SelectedCellBlock) {
     }
 }
 
+TEST(TableSelectionTest, RangesSplitIntoWholeCells) {
+    // Paragraph 0 outside; a row whose first cell has two paragraphs (1, 2),
+    // then cells 3 and 4, the row end 5.
+    struct Case {
+        const char* name;
+        std::vector<TSel> selection;
+        bool caretOnly;
+        const char* cells;
+        std::vector<std::int32_t> starts;
+    };
+    const Case cases[] = {
+        {"the caret's cell", {{2, 0, 2, 0}}, true, "", {1}},
+        {"inside one cell", {{1, 1, 2, 1}}, false, "1-2", {1}},
+        {"two ranges in one cell are one", {{1, 0, 1, 1}, {2, 0, 2, 1}}, false, "1-2", {1}},
+        {"across three cells", {{2, 1, 4, 1}}, false, "1-2 3-3 4-4", {1, 3, 4}},
+        {"two ranges in two cells", {{3, 0, 3, 1}, {4, 0, 4, 1}}, false, "3-3 4-4", {3, 4}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TTableDoc t({"x", "a/", "b]", "c]", "d]", "#", "y"}, {"0:1440,2880,4320"});
+        Select(t.Doc(), c.selection, c.caretOnly);
+        if (!c.caretOnly) {
+            TCompoundFragment* cells = SplitRangesIntoCells(t.Doc(), *t.Doc().Selection);
+            EXPECT_EQ(Describe(*cells), c.cells);
+            ReleaseCompoundFragment(cells);
+        }
+        EXPECT_EQ(SelectedCellStarts(t.Doc()), c.starts);
+    }
+}
+
 }  // namespace

@@ -319,3 +319,52 @@ TCompoundFragment* SelectedCellBlock(TDoc& doc, const TFragment& table) {
     }
     return valid ? SetOf(ranges) : EmptySet();
 }
+
+TCompoundFragment* SplitRangesIntoCells(const TDoc& doc, const TCompoundFragment& set) {
+    std::vector<TFragment> joined;
+    for (const TFragment& r : Ranges(set)) {
+        TFragment cell{};
+        CellRange(doc, r.Start.Par, cell);
+        if (!joined.empty()) {
+            TFragment before{};
+            CellRange(doc, joined.back().Start.Par, before);
+            if (FragmentsEqual(before, cell)) {
+                if (CompareTextPos(r.End, joined.back().End) > 0)
+                    joined.back().End = r.End;
+                continue;
+            }
+        }
+        joined.push_back(r);
+    }
+    std::vector<TFragment> cells;
+    for (const TFragment& r : joined) {
+        std::int32_t p = r.Start.Par;
+        while (p <= r.End.Par && p < doc.ParCount()) {
+            TFragment cell{};
+            CellRange(doc, p, cell);
+            if (cells.empty() || !FragmentsEqual(cells.back(), cell))
+                cells.push_back(cell);
+            p = cell.End.Par + 1;
+            // A range that ends at the very start of a paragraph takes no
+            // part of that paragraph's cell.
+            if (p == r.End.Par && r.End.Offset == 0)
+                break;
+        }
+    }
+    return SetOf(cells);
+}
+
+std::vector<std::int32_t> SelectedCellStarts(TDoc& doc) {
+    std::vector<std::int32_t> starts;
+    if (IsEmptyCompoundFragment(doc.Selection) || IsEmptySet(*doc.Selection)) {
+        TFragment cell{};
+        CellRange(doc, doc.Caret.Par, cell);
+        starts.push_back(cell.Start.Par);
+        return starts;
+    }
+    TPooled cells(SplitRangesIntoCells(doc, *doc.Selection));
+    for (const TFragment& cell : Ranges(*cells))
+        if (std::find(starts.begin(), starts.end(), cell.Start.Par) == starts.end())
+            starts.push_back(cell.Start.Par);
+    return starts;
+}

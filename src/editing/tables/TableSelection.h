@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "model/document/TDoc.h"
 #include "model/formats/TTextPos.h"
@@ -42,3 +43,12 @@ std::int32_t TableSelectionType(TDoc& doc);
 // rows, span two cells or more somewhere, start in no continuation cell,
 // and take whole merges with equal edges in every row.
 TCompoundFragment* SelectedCellBlock(TDoc& doc, const TFragment& table);
+
+// A pooled copy of set (the caller releases it) in which ranges whose
+// starts lie in one cell are joined, and every range is cut into one range
+// per cell it touches, each widened to its whole cell.
+TCompoundFragment* SplitRangesIntoCells(const TDoc& doc, const TCompoundFragment& set);
+
+// The first paragraphs of the cells the selection touches, each once, in
+// the selection's order; the caret's cell without a selection.
+std::vector<std::int32_t> SelectedCellStarts(TDoc& doc);
