@@ -25,9 +25,12 @@
 #include "layout/boxes/TPage.h"
 #include "layout/boxes/TTableBox.h"
 #include "layout/pagination/Pagination.h"
+#include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
+#include "model/formats/TCompoundFragment.h"
 #include "model/paragraphs/TPar.h"
+#include "model/undo/OperationArgs.h"
 
 namespace {
 
@@ -389,6 +392,49 @@ TEST_F(TableLayoutTest, FlowEndsOnHostileTables) {
                 EXPECT_GE(PageOfLine(par, 0), 0) << "row end " << p;
         }
         EXPECT_EQ(PageOfLine(*Doc->Par(Doc->StoryCounts[stMain] - 1), 0), Doc->Pages.Count - 1);
+    }
+}
+
+// Typing into tables with heading rows, merges and rows split across pages
+// lays the pages out again from the right page: repaginating after each
+// edit gives what paginating afresh gives.
+TEST_F(TableLayoutTest, RepaginationAfterEditsEqualsFreshPagination) {
+    Doc->StateFlags[sfHidden] = 0;
+    SetBodyLines(7);
+    std::mt19937 random(2026);
+    Plain("intro");
+    AddRow({"Head", "Column"}, {2000, 4000});
+    LastRow().Data.HeaderRow = 1;
+    for (int i = 0; i < 14; ++i) {
+        AddRow({"cell " + std::to_string(i), i % 4 == 1 ? Lines(3 + i % 3) : "text"}, {2000, 4000});
+        if (i % 5 == 2) {
+            LastRow().Data.Cells[0].FirstOfMerge = LastRow().Data.Cells[0].Merged = 1;
+        } else if (i % 5 == 3) {
+            LastRow().Data.Cells[0].Merged = 1;
+        }
+        LastRow().Data.KeepTogether = i % 6 == 5 ? 1 : 0;
+        if (i == 7)
+            Plain("between");
+    }
+    Plain("outro");
+    PaginateAll();
+    for (int step = 0; step < 120; ++step) {
+        SCOPED_TRACE(step);
+        const std::int32_t parCount = Doc->StoryCounts[stMain];
+        std::int32_t p = static_cast<std::int32_t>(random() % parCount);
+        while (Doc->Par(p)->Chars.Data[Doc->Par(p)->CharCount() - 1] == chRowEnd)
+            p = (p + 1) % parCount;
+        const std::int32_t offset = static_cast<std::int32_t>(random() % Doc->Par(p)->CharCount());
+        Doc->Caret = {p, offset};
+        Doc->Selection->SetSingle(p, offset, p, offset);
+        TMemory text;
+        text.AssignString(step % 3 == 0 ? "more words that wrap a line or two in a narrow cell " : "typed ");
+        Doc->PerformOperation(TInsertTextArgs{&text, 0});
+        Doc->PaginateAll();
+        const std::string incremental = Layout();
+        Doc->DestroyLayout();
+        PaginateAll();
+        ASSERT_EQ(incremental, Layout());
     }
 }
 
