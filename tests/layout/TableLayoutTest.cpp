@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
+#include "model/formats/TLine.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/OperationArgs.h"
 
@@ -81,6 +83,25 @@ protected:
     void Restart() {
         TearDown();
         SetUp();
+    }
+    // Every placed line is listed by exactly the box it names: a line in
+    // two boxes would outlive its slot in one of them.
+    bool LinesListedOnce() {
+        std::set<const TLine*> seen;
+        bool ok = true;
+        auto walk = [&](auto&& self, const TBox& box) -> void {
+            for (std::int32_t i = 0; i < box.LineCount(); ++i) {
+                const TLine* line = box.Lines->At<TLine>(i);
+                if (line == nullptr)
+                    continue;
+                ok = ok && seen.insert(line).second && line->Box == &box;
+            }
+            for (std::int32_t i = 0; i < box.Count; ++i)
+                self(self, *box.Child(i));
+        };
+        for (std::int32_t i = 0; i < Doc->Pages.Count; ++i)
+            walk(walk, PageAt(i));
+        return ok;
     }
     // The record of the row AddRow made last.
     TTableRow& LastRow() { return *static_cast<TTableRow*>(Doc->TableRowList.Last()); }
@@ -385,6 +406,7 @@ TEST_F(TableLayoutTest, FlowEndsOnHostileTables) {
         for (std::int32_t p = 0; p < Doc->ParCount(); ++p)
             lines += Doc->Par(p)->LineCount();
         EXPECT_LE(Doc->Pages.Count, lines + 2);
+        EXPECT_TRUE(LinesListedOnce());
         // Every row's end mark is laid out, once.
         for (std::int32_t p = 0; p < Doc->StoryCounts[stMain]; ++p) {
             const TPar& par = *Doc->Par(p);
@@ -431,6 +453,7 @@ TEST_F(TableLayoutTest, RepaginationAfterEditsEqualsFreshPagination) {
         text.AssignString(step % 3 == 0 ? "more words that wrap a line or two in a narrow cell " : "typed ");
         Doc->PerformOperation(TInsertTextArgs{&text, 0});
         Doc->PaginateAll();
+        ASSERT_TRUE(LinesListedOnce());
         const std::string incremental = Layout();
         Doc->DestroyLayout();
         PaginateAll();

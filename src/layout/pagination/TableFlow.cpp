@@ -245,6 +245,30 @@ TFragment RestAfter(const TCellBox& box) {
     return rest;
 }
 
+// The part of range whose lines no box holds yet: text that an earlier
+// part of the table, a split row or a merge placed already is skipped, so
+// that no line is ever listed by two boxes. (A placed line names a live
+// box: a box let go or rolled back clears its lines' references.)
+TFragment Unplaced(const TDoc& doc, TFragment range) {
+    while (!RangeEmpty(range) && range.Start.Par < doc.ParCount()) {
+        const TPar& par = *doc.Par(range.Start.Par);
+        const TLine* line = nullptr;
+        for (std::int32_t i = 0; i < par.LineCount() && line == nullptr; ++i) {
+            const TLine* candidate = par.Lines->At<TLine>(i);
+            if (candidate->FirstChar + candidate->CharCount > range.Start.Offset)
+                line = candidate;
+        }
+        if (line == nullptr || line->Box == nullptr)
+            break;
+        const std::int32_t end = line->FirstChar + line->CharCount;
+        if (end >= par.CharCount())
+            range.Start = {range.Start.Par + 1, 0};
+        else
+            range.Start = {range.Start.Par, end};
+    }
+    return range;
+}
+
 // The most recent other part of the table whose first paragraph is first:
 // in an earlier column of this page, or on the page before. Headers and
 // footers are laid out per page and never continue a table.
@@ -392,7 +416,7 @@ void PlaceHiddenCell(TTableBox& table, const TCellGeometry& g, std::int32_t top,
     MakeFragment(row.Cells[k].first, 0, last, doc.Par(last)->CharCount(), box->CellRange);
     box->Bounds = {g.Left, top, g.Right, top};
     box->MaxHeight = 0;
-    TFragment range = box->CellRange;
+    TFragment range = Unplaced(doc, box->CellRange);
     doc.PushStateFlag(sfForcedRequests);
     box->Flow(range);
     doc.PopStateFlag();
@@ -602,7 +626,9 @@ std::uint32_t FlowTableRows(TBox& box, TFragment& range) {
                 TFragment cellRange = cell->CellRange;
                 // A cell the earlier part began goes on after its last line;
                 // a merge begun there takes its first cell's place here.
-                for (const TCellBox* before : carried) {
+                // Only the part's first row continues what the earlier part
+                // began; merges go on below it through their boxes here.
+                for (const TCellBox* before : placed == 0 ? carried : std::vector<TCellBox*>{}) {
                     const bool sameRow = before->RowRange.Start.Par == row.First;
                     const bool same = sameRow ? before->PlacedCell == cell->PlacedCell
                                               : continuation && SameEdge(before->PlacedRight, cell->PlacedRight);
@@ -639,6 +665,7 @@ std::uint32_t FlowTableRows(TBox& box, TFragment& range) {
                 cell->Insets.Bottom = padding[tbBottom] + g.Shared[tbBottom] / 2;
                 flowing.push_back(cell);
                 ranges.push_back(cellRange);
+                cellRange = Unplaced(doc, cellRange);
                 if (continuation)
                     PlaceHiddenCell(*table, g, rowTop, row, c);
             }
@@ -702,10 +729,12 @@ std::uint32_t FlowTableRows(TBox& box, TFragment& range) {
             end->Bounds = {right, rowTop, right + 1, rowTop};
             end->Insets.Left = (geometry.empty() ? 0 : geometry.back().Shared[tbRight] / 2) + RowEndGap;
             end->MaxHeight = std::max(bottom - rowTop, 1);
-            TFragment endRange{{row.RowEnd, 0}, {row.RowEnd, doc.Par(row.RowEnd)->CharCount()}};
-            doc.PushStateFlag(sfForcedRequests);
-            end->Flow(endRange);
-            doc.PopStateFlag();
+            TFragment endRange = Unplaced(doc, {{row.RowEnd, 0}, {row.RowEnd, doc.Par(row.RowEnd)->CharCount()}});
+            if (!RangeEmpty(endRange)) {
+                doc.PushStateFlag(sfForcedRequests);
+                end->Flow(endRange);
+                doc.PopStateFlag();
+            }
             if (const TLine* mark = end->LastLine(0)) {
                 const std::int32_t markWidth = Px16ToTwips(mark->Pos(mark->CharCount) - mark->Pos(0));
                 end->Bounds.Right = right + end->Insets.Left + markWidth * 11 / 10;
