@@ -34,7 +34,9 @@
 #include "files/opening/OpenDocument.h"
 #include "files/saving/SaveDocument.h"
 #include "files/saving/SaveToFormat.h"
+#include "layout/boxes/TCellBox.h"
 #include "layout/boxes/TPage.h"
+#include "layout/boxes/TTableBox.h"
 #include "layout/lines/DocumentLines.h"
 #include "layout/pagination/TLayoutClient.h"
 #include "layout/view/TViewClient.h"
@@ -165,11 +167,56 @@ const char* BoxKindName(const TBox& box) {
     return "box";
 }
 
+// Where a table box or a cell box stands in its table: the rows a part
+// holds and whether it starts or ends the table, the heading room a
+// continued part leaves; a cell's index and row, the row-end and hidden
+// merge boxes, and cells that go on from or to another page.
+void DescribeTablePart(const TBox& box) {
+    if (box.Kind == bkTable) {
+        const auto& table = static_cast<const TTableBox&>(box);
+        // Rows by their first paragraph; a part lists a row's boxes together.
+        std::int32_t rows = 0;
+        std::int32_t lastRow = -1;
+        for (std::int32_t i = 0; i < table.Count; ++i) {
+            const std::int32_t first = static_cast<const TCellBox*>(table.Child(i))->RowRange.Start.Par;
+            if (first != lastRow)
+                ++rows;
+            lastRow = first;
+        }
+        std::printf(" %d rows", rows);
+        if ((table.Flags & bxTableStarts) != 0)
+            std::printf(", starts");
+        if ((table.Flags & bxTableEnds) != 0)
+            std::printf(", ends");
+        if (table.HeadingRowCount > 0)
+            std::printf(", %d heading rows to par %d, %d twips", table.HeadingRowCount, table.LastHeadingPar,
+                        table.HeadingHeight);
+        return;
+    }
+    if (box.Kind != bkCell)
+        return;
+    const auto& cell = static_cast<const TCellBox&>(box);
+    if ((cell.Flags & bxRowEnd) != 0) {
+        std::printf(" row end, row pars %d-%d", cell.RowRange.Start.Par, cell.RowRange.End.Par);
+        return;
+    }
+    std::printf(" cell %d of row pars %d-%d", cell.CellIndex, cell.RowRange.Start.Par, cell.RowRange.End.Par);
+    if ((cell.Flags & bxMergeContinue) != 0)
+        std::printf(", hidden merge continuation");
+    else if (cell.LastMergedRow > 0 && cell.CellRecord != nullptr && cell.CellRecord->Merged != 0)
+        std::printf(", merged to row %d", cell.LastMergedRow);
+    if ((cell.Flags & bxCellStarts) == 0 && (cell.Flags & bxMergeContinue) == 0)
+        std::printf(", continued");
+    if ((cell.Flags & (bxCellComplete | bxMergeContinue)) == 0)
+        std::printf(", goes on");
+}
+
 void DumpBox(const TBox& box, int depth) {
     std::printf("%*s%s", depth * 2, "", BoxKindName(box));
     if (box.Story != NoStory)
         std::printf(" [%s]", StoryNames[box.Story < StoryCount ? box.Story : 0]);
     std::printf(" (%d,%d)-(%d,%d)", box.Bounds.Left, box.Bounds.Top, box.Bounds.Right, box.Bounds.Bottom);
+    DescribeTablePart(box);
     if (box.LineCount() > 0) {
         const TLine* first = box.FirstLine(0);
         const TLine* last = box.LastLine(0);

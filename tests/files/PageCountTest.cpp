@@ -83,7 +83,9 @@ const std::map<std::string, TKnown> KnownDifferences = {
     {"rtfpipe__document_sections.rtf", {8, "sections with their own page sizes and columns, headers"}},
     {"rtfpipe__footnotes.rtf", {4, "footnotes in a table and continuation notices: a page less"}},
     {"tika__testRTFEmbeddedFiles.rtf", {1, "embedded objects shown as pictures take no room yet"}},
-    {"derived__odf12-part1.lo.rtf", {671, "234 tables, 170 pictures and shapes, many fields: tables lay out tighter"}},
+    {"derived__odf12-part1.lo.rtf", {674, "234 tables, 170 pictures and shapes, many fields: tables lay out tighter"}},
+    {"jsw__TestBug52372.doc.rtf",
+     {2, "a one-row table that holds a whole CV splits across the pages; LibreOffice leaves the cell more room"}},
     {"derived__pandoc-manual.pandoc.rtf",
      {135, "172 tables and code blocks: tables lay out tighter (footnotes, read since, take a page more)"}},
 };

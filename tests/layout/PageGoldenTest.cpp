@@ -12,6 +12,9 @@
 #include "model/managers/TColorManager.h"
 #include "support/GoldenImages.h"
 
+// The last table row made is a heading row (TableRowMaker.cpp).
+void MarkLastTableRowAsHeading(TDoc& doc);
+
 namespace {
 
 constexpr std::int32_t HalfSize = 50;
@@ -80,6 +83,32 @@ TEST_F(PageGoldenTest, TwoColumnPage) {
             Plain(text);
     PaintFirstPage();
     ExpectGolden("page-two-columns");
+}
+
+// A table too long for one page, with a heading row: the second page shows
+// the heading again above the rows that continue there, and the row split
+// at the first page's bottom goes on at the top of the second.
+TEST_F(PageGoldenTest, TableContinuedWithItsHeadingRow) {
+    Plain(Prose[0]);
+    AddRow({"Item", "Description"}, {1800, 7200});
+    MarkLastTableRowAsHeading(*Doc);
+    for (int i = 0; i < 4; ++i)
+        AddRow({"Row " + std::to_string(i + 1), Prose[i % 4]}, {1800, 7200});
+    AddRow({"Long", std::string(Prose[1]) + " " + Prose[2] + " " + Prose[3] + " " + Prose[0]}, {1800, 7200});
+    for (int i = 0; i < 3; ++i)
+        AddRow({"Row " + std::to_string(i + 6), Prose[(i + 2) % 4]}, {1800, 7200});
+    Plain(Prose[3]);
+    Doc->UpdatePageMetrics();
+    PaginateAll();
+    ASSERT_GE(Doc->Pages.Count, 2);
+    Doc->SetZoom(HalfSize);
+    Show(460, 185);
+    Platform::TRect first, second;
+    Doc->GetPageRect(0, first);
+    Doc->GetPageRect(1, second);
+    Doc->ScrollTo({0, second.Top - first.Top});
+    Doc->PaintView(nullptr, nullptr);
+    ExpectGolden("page-table-continued-heading");
 }
 
 }  // namespace

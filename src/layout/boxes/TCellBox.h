@@ -18,6 +18,12 @@ public:
     std::int32_t LastMergedRow = 0;
     TTableRow* Row = nullptr;
     TFragment RowRange{};
+    // Kept by the table flow: the index of the cell in the row the box was
+    // placed for, and that cell's right edge relative to the table's left
+    // inset before the table was aligned, by which a later part of the table
+    // finds the box again.
+    std::int32_t PlacedCell = 0;
+    std::int32_t PlacedRight = 0;
     // The cell's border widths in pixels (left, top, right, bottom), set by
     // TBox::UpdatePixelRects for painting.
     Platform::TRect PixelBorderWidths{};

@@ -52,3 +52,21 @@ bool StartsTableRow(TDoc& doc, std::int32_t par, std::int32_t lastPar);
 // Places the table rows at the range's start into box, side by side cells
 // in a table box, as many as fit; answers flow flags and advances the range.
 std::uint32_t FlowTableRows(TBox& box, TFragment& range);
+class TLine;
+struct TTextPos;
+// Where the flow goes on after a column whose last line lies in a table:
+// after the last row end placed there, or at the start of a row split at
+// the column's bottom, whose cells go on in the next column. False when
+// the line is not in a table.
+bool TableResumePoint(const TLine& last, TTextPos& start);
+
+// While one lives, the table flow keeps what it learnt of a document's
+// tables (their rows and resolved widths) from one page to the next: the
+// text does not change while pages are built. Scopes nest.
+class TTableWalkScope {
+public:
+    explicit TTableWalkScope(const TDoc& doc);
+    ~TTableWalkScope();
+    TTableWalkScope(const TTableWalkScope&) = delete;
+    TTableWalkScope& operator=(const TTableWalkScope&) = delete;
+};

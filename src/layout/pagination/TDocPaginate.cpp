@@ -258,6 +258,8 @@ int TPaginator::FlowSectionBand(TPage& page, std::int32_t maxHeight, bool& bandE
         range.End = target.End;
         if (last == nullptr)
             range.Start = {0, 0};
+        else if (TableResumePoint(*last, range.Start))
+            ;  // a row split at the column's bottom goes on from its start
         else if (LineEndsPar(last))
             range.Start = {last->Par->Index + 1, 0};
         else
@@ -389,6 +391,7 @@ int TPaginator::FlowPageBands(TPage& page) {
 
 void TPaginator::Run(std::int32_t fromPage, std::int32_t untilPage) {
     const bool print = Doc.ViewMode == vmPrintLayout;
+    const TTableWalkScope tables(Doc);
     Doc.DiscardPages(fromPage);
     // Every page places at least one line or is a deliberate blank page, so
     // the text runs out after a bounded number of pages; the count below

@@ -92,4 +92,26 @@ public:
     // row's index in its table and its paragraphs up to its row end.
     std::int32_t RowIndex = 0;
     TFragment Range{};
+
+    // Kept by table layout: the cell edges resolved for a layout width and
+    // the border widths each cell shares with its neighbours (left, top,
+    // right, bottom), with the neighbouring rows and the width they were
+    // resolved against, so that an unchanged table is not resolved again.
+    struct TResolved {
+        std::int32_t LeftEdge = 0;
+        std::int32_t RightEdges[MaxTableCells] = {};
+        std::int32_t Shared[MaxTableCells][4] = {};
+        const TTableRow* Previous = nullptr;
+        const TTableRow* Next = nullptr;
+        std::int32_t Width = -1;
+    };
+    TResolved Resolved;
+
+    // Kept by ScaleTableRows (model/undo/TableRowSteps.h): the width the row
+    // was asked to fill and the width it was last scaled to, the layout
+    // width it was last fitted to, and whether it waits to be scaled.
+    std::int32_t RequestedWidth = 0;
+    std::int32_t AppliedWidth = 0;
+    std::int32_t BaseWidth = 0;
+    std::uint8_t Scaled = 0;
 };

@@ -6,6 +6,7 @@
 #include "base/core/Checks.h"
 #include "model/document/TDoc.h"
 #include "model/formats/TTableRow.h"
+#include "model/undo/TableRowSteps.h"
 
 namespace {
 
@@ -58,5 +59,13 @@ void TFormatRowsOperation::Undo() {
         }
         data.Changed = 1;
     }
+    RecomputePreferredWidths(TableRows);
+    // The first call applies the change; every later one alternates.
+    const TTextPos& caret = Undone ? CaretAfterRedo : CaretAfterUndo;
+    if (Executed && caret.Par != NoCaretPar && caret.Par >= 0 && caret.Par < Doc->ParCount())
+        Doc->Caret = caret;
+    if (Executed)
+        Undone = !Undone;
+    Executed = true;
     Doc->ClearTableCache();
 }
