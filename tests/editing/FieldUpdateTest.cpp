@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 
 #include "EditDoc.h"
 #include "FieldDoc.h"
+#include "base/core/ObjectHandles.h"
 #include "base/core/TList.h"
 #include "editing/fields/FieldIndex.h"
 #include "layout/boxes/TPage.h"
@@ -16,6 +18,7 @@
 #include "model/document/TSection.h"
 #include "model/fields/FieldFormats.h"
 #include "model/fields/TField.h"
+#include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/host/TEditingServices.h"
 #include "model/paragraphs/TPar.h"
@@ -168,6 +171,86 @@ TEST_F(FieldUpdateTest, TypesAndRangeLimitTheUpdate) {
     EXPECT_EQ(ResultOf(doc, count), "1");
     EXPECT_EQ(ResultOf(doc, later), "I");
     EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+}
+
+// Empty fields whose marks all stand at one place, side by side, nested or
+// (as older edits could leave them) with an end in front of its start:
+// every written result gets exactly one pair of marks around it, and undo
+// and redo give back the documents byte for byte.
+TEST_F(FieldUpdateTest, EmptyFieldsSharingOnePlaceKeepOnePairOfMarksEach) {
+    struct Case {
+        const char* Name;
+        // All eight marks of the place in stream order: T, A, S and B open
+        // the title, author, subject and bookmark fields, t, a, s and b
+        // close them.
+        const char* Marks;
+        const char* After;
+        bool ExactUndo;
+    };
+    const Case cases[] = {
+        {"side by side", "TtAaSsBb", "Here (None)(None)(None) there", true},
+        {"inside an empty bookmark", "BTtAaSsb", "Here (None)(None)(None) there", true},
+        {"a bookmark between them", "TtBbAaSs", "Here (None)(None)(None) there", true},
+        {"one inside another (the outer one's text wins)", "TAatSsBb", "Here (None)(None) there", true},
+        // Undo puts the reversed marks back in order.
+        {"an end in front of its start", "TtaASsBb", "Here (None)(None)(None) there", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TFieldDoc fixture;
+        TDoc& doc = fixture.Doc();
+        fixture.Add("First paragraph");
+        TPar& par = fixture.Add("Here ");
+        TField* fields[4] = {&fixture.AddField(par, "TITLE", ""), &fixture.AddField(par, "AUTHOR", ""),
+                             &fixture.AddField(par, "SUBJECT", ""), &fixture.AddBookmark(par, "place", "")};
+        TFieldDoc::Append(par, " there");
+        // The fixture put the pairs side by side; rewrite the run of marks
+        // in the case's order.
+        std::int32_t runStart = -1;
+        TStreamElement e;
+        for (std::int32_t off = 0; off < par.Stream.Size && runStart < 0; off += e.Length) {
+            ReadStreamElement(par.Stream.Data, par.Stream.Size, off, e);
+            if (e.IsControl && e.Code == fcFieldStart)
+                runStart = off;
+        }
+        ASSERT_GE(runStart, 0);
+        TMemory run;
+        const std::string letters = "TASB";
+        for (const char* m = c.Marks; *m != 0; ++m) {
+            const auto upper = static_cast<char>(std::toupper(static_cast<unsigned char>(*m)));
+            TField* field = fields[letters.find(upper)];
+            AppendFormatControl(run, upper == *m ? fcFieldStart : fcFieldEnd,
+                                static_cast<std::int32_t>(ObjectHandle(field)));
+        }
+        const std::int32_t runLength = 8 * FormatControlSize;
+        par.Stream.DeleteRange(runStart, runLength);
+        par.Stream.InsertBuffer(run.Data, runStart, run.Size);
+        par.Changed();
+        par.Normalize();
+        fixture.Paginate();
+        KeepUndo(doc);
+        PlaceCaret(doc, 0, 0);
+        const std::string before = TestSupport::DocumentBytes(doc);
+
+        UpdateAll(doc, TFieldTypeSet{ftTitle, ftAuthor, ftSubject});
+        EXPECT_EQ(ParText(doc, 1), c.After);
+        EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+        for (TField* field : fields) {
+            TFragment range;
+            EXPECT_TRUE(doc.FieldRange(field, range)) << Utf8(field->Instruction) << " lost a mark or ends first";
+        }
+        const std::string after = TestSupport::DocumentBytes(doc);
+        doc.Undo(true);
+        EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+        EXPECT_EQ(ParText(doc, 1), "Here  there");
+        if (c.ExactUndo)
+            EXPECT_EQ(TestSupport::DocumentBytes(doc), before);
+        doc.Redo();
+        EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+        EXPECT_EQ(ParText(doc, 1), c.After);
+        if (c.ExactUndo)
+            EXPECT_EQ(TestSupport::DocumentBytes(doc), after);
+    }
 }
 
 // Inserting a field puts a placeholder in, the chained update replaces it,
