@@ -12,6 +12,7 @@
 #include "editing/fields/FieldIndex.h"
 #include "layout/boxes/TPage.h"
 #include "layout/pagination/HeaderFooterFields.h"
+#include "layout/pagination/Pagination.h"
 #include "layout/painting/BoxPainting.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
@@ -432,6 +433,121 @@ TEST_F(FieldUpdateTest, PaintingSeamGivesEachPageItsNumber) {
         EXPECT_EQ(doc.UndoList.Count, undoBefore);
     }
     EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+}
+
+// A header of the first section with a page number, the page count and the
+// section's page count, over two sections of three and two pages.
+struct TPageFieldsDoc {
+    TFieldDoc Fixture;
+    TField* Header = nullptr;
+    TField* Page = nullptr;
+    TField* Count = nullptr;
+    TField* SectionPages = nullptr;
+
+    explicit TPageFieldsDoc(std::uint8_t third = ftSectionPages) {
+        TDoc& doc = Fixture.Doc();
+        Fixture.Add("One");
+        Fixture.Add("Two", true);
+        Fixture.Add("Three", true);
+        Fixture.BreakSection();
+        Fixture.Add("Four");
+        Fixture.Add("Five", true);
+        TMemory content;
+        content.AppendString("Page ");
+        doc.BeginOperation(nullptr);
+        Header = AddHeaderFooterField(doc, *doc.Sections.At<TSection>(0), hfOddHeader, content,
+                                      HeaderFooterParFormat(doc, hfOddHeader));
+        doc.EndOperation();
+        Page = Insert(ftPageNumber);
+        Count = Insert(ftNumPages);
+        SectionPages = Insert(third);
+        Fixture.Paginate();
+        KeepUndo(doc);
+    }
+    // A field at the end of the header's text.
+    TField* Insert(std::uint8_t type) {
+        TDoc& doc = Fixture.Doc();
+        TFragment range;
+        if (!doc.FieldRange(Header, range))
+            return nullptr;
+        PlaceCaret(doc, range.Start.Par, doc.Par(range.Start.Par)->CharCount() - 1);
+        doc.PerformOperation(TInsertFieldArgs{type, nullptr});
+        return doc.Fields.At<TField>(doc.Fields.Count - 1);
+    }
+};
+
+// Once pagination is complete, the pass gives the header's counting fields
+// the final counts, and the page painted next shows its own numbers with
+// them; nothing enters the undo list.
+TEST_F(FieldUpdateTest, PageFieldPassKeepsTheCountsForHeadersAndFooters) {
+    TPageFieldsDoc d;
+    TDoc& doc = d.Fixture.Doc();
+    ASSERT_EQ(doc.Pages.Count, 5);
+    ASSERT_NE(d.SectionPages, nullptr);
+    ASSERT_EQ(doc.StateFlags[sfPageFieldsStale], 1);
+    const std::int32_t undoBefore = doc.UndoList.Count;
+
+    EXPECT_TRUE(UpdatePageFields(doc, false));
+    EXPECT_EQ(doc.StateFlags[sfPageFieldsStale], 0);
+    EXPECT_EQ(doc.Sections.At<TSection>(0)->PageCount, 3);
+    EXPECT_EQ(doc.Sections.At<TSection>(1)->PageCount, 2);
+    EXPECT_EQ(doc.FieldPageCount, 5);
+    EXPECT_EQ(doc.UndoList.Count, undoBefore);
+    // Nothing is stale any more: a second call does nothing.
+    EXPECT_FALSE(UpdatePageFields(doc, false));
+
+    TPage& second = *doc.Pages.At<TPage>(1);
+    ASSERT_EQ(second.HeaderField, d.Header);
+    HeaderFooterFieldUpdater(doc, second);
+    EXPECT_EQ(ResultOf(doc, *d.Page), "2");
+    EXPECT_EQ(ResultOf(doc, *d.Count), "5");
+    EXPECT_EQ(ResultOf(doc, *d.SectionPages), "3");
+    EXPECT_EQ(doc.UndoList.Count, undoBefore);
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+
+    // The document's own entry goes through the editing services.
+    doc.StateFlags[sfPageFieldsStale] = 1;
+    doc.Sections.At<TSection>(1)->PageCount = 9;
+    doc.UpdatePageFields();
+    EXPECT_EQ(doc.StateFlags[sfPageFieldsStale], 0);
+    EXPECT_EQ(doc.Sections.At<TSection>(1)->PageCount, 2);
+}
+
+// The pass runs only on complete, stale pages in the page layout, and only
+// when a header or footer holds a field that needs the whole pagination.
+TEST_F(FieldUpdateTest, PageFieldPassRunsOnlyWhenItHasSomethingToDo) {
+    struct Case {
+        const char* Name;
+        std::uint8_t Third;  // the header's third field
+        void (*Prepare)(TDoc&);
+        bool Runs;
+    };
+    const Case cases[] = {
+        {"section page count", ftSectionPages, [](TDoc&) {}, true},
+        {"page reference", ftPageRef, [](TDoc&) {}, true},
+        {"word count", ftNumWords, [](TDoc&) {}, true},
+        {"draft view", ftSectionPages, [](TDoc& doc) { doc.ViewMode = vmDraft; }, false},
+        {"pagination not complete", ftSectionPages, [](TDoc& doc) { doc.StateFlags[sfPaginationComplete] = 0; }, false},
+        {"page fields not stale", ftSectionPages, [](TDoc& doc) { doc.StateFlags[sfPageFieldsStale] = 0; }, false},
+        {"only page numbers and sections", ftSection,
+         [](TDoc& doc) {
+             for (std::int32_t i = 0; i < doc.Fields.Count; ++i)
+                 if (doc.Fields.At<TField>(i)->Type == ftNumPages)
+                     doc.Fields.At<TField>(i)->Type = ftPageNumber;
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPageFieldsDoc d(c.Third);
+        TDoc& doc = d.Fixture.Doc();
+        c.Prepare(doc);
+        doc.Sections.At<TSection>(0)->PageCount = 7;
+        EXPECT_EQ(UpdatePageFields(doc, false), c.Runs);
+        EXPECT_EQ(doc.Sections.At<TSection>(0)->PageCount, c.Runs ? 3 : 7);
+        if (c.Runs && c.Third == ftNumWords)
+            EXPECT_EQ(FieldIndexOf(doc).KeptWords, 5);
+    }
 }
 
 }  // namespace

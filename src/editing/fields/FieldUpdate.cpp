@@ -330,6 +330,9 @@ void UpdateHeaderFooterFieldsForPage(TDoc& doc, std::int32_t pageIndex, const TF
         return;
     TFieldUpdateContext context;
     context.Info = FieldDocInfoOf(doc);
+    const TFieldIndex& index = FieldIndexOf(doc);
+    context.KeptWords = index.KeptWords;
+    context.KeptChars = index.KeptChars;
     context.CurrentPage = pageIndex + 1;
     context.PageFieldUpdate = true;
     context.CurrentSection = section;

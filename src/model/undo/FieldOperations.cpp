@@ -10,6 +10,7 @@
 #include "model/formats/FormatStream.h"
 #include "model/formats/StreamEdit.h"
 #include "model/formats/TShape.h"
+#include "model/host/TEditingServices.h"
 #include "model/host/TModelHost.h"
 #include "model/paragraphs/TPar.h"
 
@@ -179,4 +180,8 @@ void TChangeFieldPropsOperation::Undo() {
     std::swap(Field->Instruction, Instruction);
     Doc->StateFlags[sfFieldIndexStale] = 1;
     Doc->NoteFieldSpan(-1, -1);
+}
+
+void TDoc::UpdatePageFields(bool force) {
+    EditingServices().UpdatePageFields(*this, force);
 }
