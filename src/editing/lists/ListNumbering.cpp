@@ -12,6 +12,7 @@
 #include "model/fields/FieldFormats.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TLine.h"
+#include "model/formats/TShape.h"
 #include "model/host/TModelHost.h"
 #include "model/managers/TAutoList.h"
 #include "model/managers/TFontManager.h"
@@ -134,6 +135,21 @@ std::u16string LabelText(const TDoc& doc, TPar& par, const TAutoList& list, std:
     return text;
 }
 
+// The scale, in percent, at which a picture bullet stands in its label: a
+// little smaller than the label's font is high (85 percent of the level's
+// size, else the text's, taken as pixels at 96 per inch) over the height
+// the picture's own bytes give. 0 when the picture states no height: it is
+// then shown at its own size.
+std::uint32_t PictureBulletScale(const TListLevel& level, const TCharFormat& base) {
+    const std::int32_t pictureHeight = level.PictureBullet->Picture.PixelHeight;
+    if (pictureHeight <= 0)
+        return 0;
+    const std::int32_t ownSize = level.CharFormat[caSize];
+    const std::int32_t halfPoints = ownSize != UnsetValue && ownSize > 0 ? ownSize : base[caSize];
+    const std::int64_t pixels = static_cast<std::int64_t>(std::max(halfPoints, 1)) * 96 / 144;
+    return static_cast<std::uint32_t>(std::clamp<std::int64_t>(pixels * 100 / pictureHeight * 85 / 100, 1, 100000));
+}
+
 // The label's format stream and character buffer (step by step as layout
 // reads them): the label's attributes, its characters as Unicode-character
 // controls (or the picture bullet's anchor), then the attributes switched
@@ -143,7 +159,8 @@ void BuildLabel(const TDoc& doc,
                 const TListLevel& level,
                 const std::u16string& text,
                 TMemory& stream,
-                TMemory& chars) {
+                TMemory& chars,
+                std::uint32_t& pictureScale) {
     TCharFormat base;
     TTextPos end{};
     end.Par = par.Index;
@@ -155,6 +172,8 @@ void BuildLabel(const TDoc& doc,
             base[attr] = 0;
     TCharFormat label = base;
     OverlayCharFormat(label, level.CharFormat);
+    if (level.PictureBullet != nullptr)
+        pictureScale = PictureBulletScale(level, base);
 
     if (!text.empty()) {
         for (int attr = caLanguage; attr >= 0; --attr)
@@ -207,6 +226,7 @@ void ClearLabel(TDoc& doc, TPar& par) {
     label.Stream.Clear();
     label.Chars.Clear();
     label.LabelLeadIn = 0;
+    label.ShapeScale = 0;
     LabelChanged(doc, par);
 }
 
@@ -237,8 +257,9 @@ void NumberParagraph(TDoc& doc, TPar& par, TAutoList& list) {
 
     TMemory stream;
     TMemory chars;
+    std::uint32_t pictureScale = 0;
     if (!text.empty() || level.FollowKind != lfNothing)
-        BuildLabel(doc, par, level, text, stream, chars);
+        BuildLabel(doc, par, level, text, stream, chars, pictureScale);
 
     if (!par.LabelPar) {
         par.LabelPar = std::make_unique<TPar>(par.Owner);
@@ -251,7 +272,7 @@ void NumberParagraph(TDoc& doc, TPar& par, TAutoList& list) {
     const bool sameGeometry = empty || (label.Format.FirstIndent == own.FirstIndent &&
                                         label.Format.LeftIndent == own.LeftIndent && label.Format.Tabs == own.Tabs);
     if (SameBytes(stream, label.Stream) && SameBytes(chars, label.Chars) && sameGeometry &&
-        label.LabelAlignment == level.Alignment) {
+        label.LabelAlignment == level.Alignment && label.ShapeScale == pictureScale) {
         list.NumberingLists[0].Add(&par);
         return;
     }
@@ -260,6 +281,7 @@ void NumberParagraph(TDoc& doc, TPar& par, TAutoList& list) {
     label.Stream.Assign(stream);
     label.Chars.Assign(chars);
     label.LabelAlignment = level.Alignment;
+    label.ShapeScale = pictureScale;
     label.Index = par.Index;
     label.Flags &= ~(pfNormalized | pfWideTextValid | pfWordIndexValid);
     label.Format = own;
