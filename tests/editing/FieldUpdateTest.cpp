@@ -13,6 +13,7 @@
 #include "layout/boxes/TPage.h"
 #include "layout/pagination/HeaderFooterFields.h"
 #include "layout/pagination/Pagination.h"
+#include "layout/pagination/TLayoutClient.h"
 #include "layout/painting/BoxPainting.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
@@ -509,6 +510,16 @@ TEST_F(FieldUpdateTest, PageFieldPassKeepsTheCountsForHeadersAndFooters) {
     doc.StateFlags[sfPageFieldsStale] = 1;
     doc.Sections.At<TSection>(1)->PageCount = 9;
     doc.UpdatePageFields();
+    EXPECT_EQ(doc.StateFlags[sfPageFieldsStale], 0);
+    EXPECT_EQ(doc.Sections.At<TSection>(1)->PageCount, 2);
+
+    // Background pagination runs the pass once its slices complete the
+    // pages.
+    doc.Sections.At<TSection>(1)->PageCount = 9;
+    doc.DiscardPages(0);
+    for (int slices = 0; TLayoutClient::PaginateSlice(doc) && slices < 100; ++slices) {
+    }
+    EXPECT_EQ(doc.Pages.Count, 5);
     EXPECT_EQ(doc.StateFlags[sfPageFieldsStale], 0);
     EXPECT_EQ(doc.Sections.At<TSection>(1)->PageCount, 2);
 }
