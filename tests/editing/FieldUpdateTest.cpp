@@ -2,20 +2,25 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 
 #include "EditDoc.h"
 #include "FieldDoc.h"
+#include "base/core/ObjectHandles.h"
 #include "base/core/TList.h"
 #include "editing/fields/FieldIndex.h"
 #include "layout/boxes/TPage.h"
 #include "layout/pagination/HeaderFooterFields.h"
+#include "layout/pagination/Pagination.h"
+#include "layout/pagination/TLayoutClient.h"
 #include "layout/painting/BoxPainting.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
 #include "model/fields/FieldFormats.h"
 #include "model/fields/TField.h"
+#include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/host/TEditingServices.h"
 #include "model/paragraphs/TPar.h"
@@ -168,6 +173,86 @@ TEST_F(FieldUpdateTest, TypesAndRangeLimitTheUpdate) {
     EXPECT_EQ(ResultOf(doc, count), "1");
     EXPECT_EQ(ResultOf(doc, later), "I");
     EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+}
+
+// Empty fields whose marks all stand at one place, side by side, nested or
+// (as older edits could leave them) with an end in front of its start:
+// every written result gets exactly one pair of marks around it, and undo
+// and redo give back the documents byte for byte.
+TEST_F(FieldUpdateTest, EmptyFieldsSharingOnePlaceKeepOnePairOfMarksEach) {
+    struct Case {
+        const char* Name;
+        // All eight marks of the place in stream order: T, A, S and B open
+        // the title, author, subject and bookmark fields, t, a, s and b
+        // close them.
+        const char* Marks;
+        const char* After;
+        bool ExactUndo;
+    };
+    const Case cases[] = {
+        {"side by side", "TtAaSsBb", "Here (None)(None)(None) there", true},
+        {"inside an empty bookmark", "BTtAaSsb", "Here (None)(None)(None) there", true},
+        {"a bookmark between them", "TtBbAaSs", "Here (None)(None)(None) there", true},
+        {"one inside another (the outer one's text wins)", "TAatSsBb", "Here (None)(None) there", true},
+        // Undo puts the reversed marks back in order.
+        {"an end in front of its start", "TtaASsBb", "Here (None)(None)(None) there", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TFieldDoc fixture;
+        TDoc& doc = fixture.Doc();
+        fixture.Add("First paragraph");
+        TPar& par = fixture.Add("Here ");
+        TField* fields[4] = {&fixture.AddField(par, "TITLE", ""), &fixture.AddField(par, "AUTHOR", ""),
+                             &fixture.AddField(par, "SUBJECT", ""), &fixture.AddBookmark(par, "place", "")};
+        TFieldDoc::Append(par, " there");
+        // The fixture put the pairs side by side; rewrite the run of marks
+        // in the case's order.
+        std::int32_t runStart = -1;
+        TStreamElement e;
+        for (std::int32_t off = 0; off < par.Stream.Size && runStart < 0; off += e.Length) {
+            ReadStreamElement(par.Stream.Data, par.Stream.Size, off, e);
+            if (e.IsControl && e.Code == fcFieldStart)
+                runStart = off;
+        }
+        ASSERT_GE(runStart, 0);
+        TMemory run;
+        const std::string letters = "TASB";
+        for (const char* m = c.Marks; *m != 0; ++m) {
+            const auto upper = static_cast<char>(std::toupper(static_cast<unsigned char>(*m)));
+            TField* field = fields[letters.find(upper)];
+            AppendFormatControl(run, upper == *m ? fcFieldStart : fcFieldEnd,
+                                static_cast<std::int32_t>(ObjectHandle(field)));
+        }
+        const std::int32_t runLength = 8 * FormatControlSize;
+        par.Stream.DeleteRange(runStart, runLength);
+        par.Stream.InsertBuffer(run.Data, runStart, run.Size);
+        par.Changed();
+        par.Normalize();
+        fixture.Paginate();
+        KeepUndo(doc);
+        PlaceCaret(doc, 0, 0);
+        const std::string before = TestSupport::DocumentBytes(doc);
+
+        UpdateAll(doc, TFieldTypeSet{ftTitle, ftAuthor, ftSubject});
+        EXPECT_EQ(ParText(doc, 1), c.After);
+        EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+        for (TField* field : fields) {
+            TFragment range;
+            EXPECT_TRUE(doc.FieldRange(field, range)) << Utf8(field->Instruction) << " lost a mark or ends first";
+        }
+        const std::string after = TestSupport::DocumentBytes(doc);
+        doc.Undo(true);
+        EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+        EXPECT_EQ(ParText(doc, 1), "Here  there");
+        if (c.ExactUndo)
+            EXPECT_EQ(TestSupport::DocumentBytes(doc), before);
+        doc.Redo();
+        EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+        EXPECT_EQ(ParText(doc, 1), c.After);
+        if (c.ExactUndo)
+            EXPECT_EQ(TestSupport::DocumentBytes(doc), after);
+    }
 }
 
 // Inserting a field puts a placeholder in, the chained update replaces it,
@@ -349,6 +434,131 @@ TEST_F(FieldUpdateTest, PaintingSeamGivesEachPageItsNumber) {
         EXPECT_EQ(doc.UndoList.Count, undoBefore);
     }
     EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+}
+
+// A header of the first section with a page number, the page count and the
+// section's page count, over two sections of three and two pages.
+struct TPageFieldsDoc {
+    TFieldDoc Fixture;
+    TField* Header = nullptr;
+    TField* Page = nullptr;
+    TField* Count = nullptr;
+    TField* SectionPages = nullptr;
+
+    explicit TPageFieldsDoc(std::uint8_t third = ftSectionPages) {
+        TDoc& doc = Fixture.Doc();
+        Fixture.Add("One");
+        Fixture.Add("Two", true);
+        Fixture.Add("Three", true);
+        Fixture.BreakSection();
+        Fixture.Add("Four");
+        Fixture.Add("Five", true);
+        TMemory content;
+        content.AppendString("Page ");
+        doc.BeginOperation(nullptr);
+        Header = AddHeaderFooterField(doc, *doc.Sections.At<TSection>(0), hfOddHeader, content,
+                                      HeaderFooterParFormat(doc, hfOddHeader));
+        doc.EndOperation();
+        Page = Insert(ftPageNumber);
+        Count = Insert(ftNumPages);
+        SectionPages = Insert(third);
+        Fixture.Paginate();
+        KeepUndo(doc);
+    }
+    // A field at the end of the header's text.
+    TField* Insert(std::uint8_t type) {
+        TDoc& doc = Fixture.Doc();
+        TFragment range;
+        if (!doc.FieldRange(Header, range))
+            return nullptr;
+        PlaceCaret(doc, range.Start.Par, doc.Par(range.Start.Par)->CharCount() - 1);
+        doc.PerformOperation(TInsertFieldArgs{type, nullptr});
+        return doc.Fields.At<TField>(doc.Fields.Count - 1);
+    }
+};
+
+// Once pagination is complete, the pass gives the header's counting fields
+// the final counts, and the page painted next shows its own numbers with
+// them; nothing enters the undo list.
+TEST_F(FieldUpdateTest, PageFieldPassKeepsTheCountsForHeadersAndFooters) {
+    TPageFieldsDoc d;
+    TDoc& doc = d.Fixture.Doc();
+    ASSERT_EQ(doc.Pages.Count, 5);
+    ASSERT_NE(d.SectionPages, nullptr);
+    ASSERT_EQ(doc.StateFlags[sfPageFieldsStale], 1);
+    const std::int32_t undoBefore = doc.UndoList.Count;
+
+    EXPECT_TRUE(UpdatePageFields(doc, false));
+    EXPECT_EQ(doc.StateFlags[sfPageFieldsStale], 0);
+    EXPECT_EQ(doc.Sections.At<TSection>(0)->PageCount, 3);
+    EXPECT_EQ(doc.Sections.At<TSection>(1)->PageCount, 2);
+    EXPECT_EQ(doc.FieldPageCount, 5);
+    EXPECT_EQ(doc.UndoList.Count, undoBefore);
+    // Nothing is stale any more: a second call does nothing.
+    EXPECT_FALSE(UpdatePageFields(doc, false));
+
+    TPage& second = *doc.Pages.At<TPage>(1);
+    ASSERT_EQ(second.HeaderField, d.Header);
+    HeaderFooterFieldUpdater(doc, second);
+    EXPECT_EQ(ResultOf(doc, *d.Page), "2");
+    EXPECT_EQ(ResultOf(doc, *d.Count), "5");
+    EXPECT_EQ(ResultOf(doc, *d.SectionPages), "3");
+    EXPECT_EQ(doc.UndoList.Count, undoBefore);
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+
+    // The document's own entry goes through the editing services.
+    doc.StateFlags[sfPageFieldsStale] = 1;
+    doc.Sections.At<TSection>(1)->PageCount = 9;
+    doc.UpdatePageFields();
+    EXPECT_EQ(doc.StateFlags[sfPageFieldsStale], 0);
+    EXPECT_EQ(doc.Sections.At<TSection>(1)->PageCount, 2);
+
+    // Background pagination runs the pass once its slices complete the
+    // pages.
+    doc.Sections.At<TSection>(1)->PageCount = 9;
+    doc.DiscardPages(0);
+    for (int slices = 0; TLayoutClient::PaginateSlice(doc) && slices < 100; ++slices) {
+    }
+    EXPECT_EQ(doc.Pages.Count, 5);
+    EXPECT_EQ(doc.StateFlags[sfPageFieldsStale], 0);
+    EXPECT_EQ(doc.Sections.At<TSection>(1)->PageCount, 2);
+}
+
+// The pass runs only on complete, stale pages in the page layout, and only
+// when a header or footer holds a field that needs the whole pagination.
+TEST_F(FieldUpdateTest, PageFieldPassRunsOnlyWhenItHasSomethingToDo) {
+    struct Case {
+        const char* Name;
+        std::uint8_t Third;  // the header's third field
+        void (*Prepare)(TDoc&);
+        bool Runs;
+    };
+    const Case cases[] = {
+        {"section page count", ftSectionPages, [](TDoc&) {}, true},
+        {"page reference", ftPageRef, [](TDoc&) {}, true},
+        {"word count", ftNumWords, [](TDoc&) {}, true},
+        {"draft view", ftSectionPages, [](TDoc& doc) { doc.ViewMode = vmDraft; }, false},
+        {"pagination not complete", ftSectionPages, [](TDoc& doc) { doc.StateFlags[sfPaginationComplete] = 0; }, false},
+        {"page fields not stale", ftSectionPages, [](TDoc& doc) { doc.StateFlags[sfPageFieldsStale] = 0; }, false},
+        {"only page numbers and sections", ftSection,
+         [](TDoc& doc) {
+             for (std::int32_t i = 0; i < doc.Fields.Count; ++i)
+                 if (doc.Fields.At<TField>(i)->Type == ftNumPages)
+                     doc.Fields.At<TField>(i)->Type = ftPageNumber;
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPageFieldsDoc d(c.Third);
+        TDoc& doc = d.Fixture.Doc();
+        c.Prepare(doc);
+        doc.Sections.At<TSection>(0)->PageCount = 7;
+        EXPECT_EQ(UpdatePageFields(doc, false), c.Runs);
+        EXPECT_EQ(doc.Sections.At<TSection>(0)->PageCount, c.Runs ? 3 : 7);
+        if (c.Runs && c.Third == ftNumWords)
+            EXPECT_EQ(FieldIndexOf(doc).KeptWords, 5);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "model/document/StateFlags.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TLine.h"
+#include "model/formats/TShape.h"
 #include "model/paragraphs/TPar.h"
 #include "platform/CodePages.h"
 
@@ -313,6 +315,63 @@ TEST(RenumberListsTest, RightAlignedLabelsEndAtTheIndent) {
         EXPECT_EQ(left.LabelPar->LabelLeadIn, c.Shift);
         EXPECT_EQ(left.LabelPar->LabelAlignment, c.Alignment);
         EXPECT_EQ(left.LabelPar->Lines->At<TLine>(0)->Pos(0), start - c.Shift);
+    }
+}
+
+// A picture bullet stands in its label at 85 percent of the label's font
+// height (the level's size, else the text's, as pixels at 96 per inch) over
+// the picture's own pixel height; a picture that states no height keeps its
+// size, and a changed scale alone counts as a changed label.
+TEST(RenumberListsTest, PictureBulletsScaleToTheLabelFont) {
+    struct Case {
+        const char* Name;
+        std::int32_t LevelSize;  // half-points; 0 unset
+        std::int32_t TextSize;
+        std::int32_t PixelHeight;
+        std::uint32_t Scale;
+        std::uint32_t ScaleTwiceAsHigh;  // the picture twice as high
+    };
+    const Case cases[] = {
+        // 24 half-points are 16 pixels: 16 x 100 / 32 = 50, x 85 / 100 = 42.
+        {"the text's size over a 32-pixel picture", 0, 24, 32, 42, 21},
+        {"the level's own size wins", 48, 24, 32, 85, 42},
+        {"a picture as high as the font", 0, 24, 16, 85, 42},
+        // 20 half-points are 13 pixels: 13 x 100 / 4 = 325, x 85 / 100 = 276.
+        {"a tiny picture grows", 0, 20, 4, 276, 137},
+        {"no stated height", 0, 24, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TListDoc fixture;
+        TDoc& doc = fixture.Doc();
+        TAutoList& list = fixture.NewList(true);
+        auto picture = std::make_unique<TShape>(&doc);
+        picture->Picture.Kind = pkPng;
+        picture->Picture.PixelHeight = c.PixelHeight;
+        list.Levels[0].PictureBullet = picture.get();
+        list.Levels[0].NumberFormat = lnBullet;
+        if (c.LevelSize > 0)
+            list.Levels[0].CharFormat[caSize] = c.LevelSize;
+        TPar& par = fixture.Add("", &list);
+        par.Stream.Clear();
+        par.Chars.Clear();
+        AppendFormatControl(par.Stream, caSize, c.TextSize);
+        par.Stream.AppendString("item");
+        par.Chars.AppendString("item");
+        AppendFormatControl(par.Stream, fcSpecialChar, chParEnd);
+        par.Chars.AppendByte(chParEnd);
+        par.Changed();
+        RenumberLists(doc);
+        ASSERT_TRUE(par.LabelPar);
+        EXPECT_EQ(par.LabelPar->ShapeScale, c.Scale);
+        EXPECT_EQ(par.LabelPar->Chars.Size > 0 ? par.LabelPar->Chars.Data[0] : 0, chShapeAnchor);
+
+        // The picture alone changes: the label is built again.
+        picture->Picture.PixelHeight = c.PixelHeight * 2;
+        RenumberLists(doc);
+        EXPECT_EQ(par.LabelPar->ShapeScale, c.ScaleTwiceAsHigh);
+        list.Levels[0].PictureBullet = nullptr;
+        RenumberLists(doc);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "base/core/ObjectHandles.h"
 #include "editing/lists/ListNumbering.h"
 #include "editing/services/EditingInstall.h"
+#include "model/document/StateFlags.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/managers/TStyle.h"
@@ -17,6 +19,7 @@
 #include "model/undo/OperationArgs.h"
 #include "model/undo/TOperation.h"
 #include "platform/CodePages.h"
+#include "support/ModelInvariants.h"
 
 namespace {
 
@@ -280,6 +283,228 @@ TEST_F(ListOperationsTest, JoiningPastedListsRenumbersThem) {
     EXPECT_EQ(ListOf(*doc.Par(2)), &existing);
     EXPECT_EQ(ListOf(*doc.Par(3)), &existing);
     EXPECT_EQ(Platform::Utf16ToUtf8(TListDoc::LabelOf(*doc.Par(3))), "4.");
+}
+
+// What undo must give back beside the paragraphs: the list table with every
+// used level's definition, and the styles' lists.
+std::string Snapshot(const TDoc& doc) {
+    std::string out = TestSupport::DocumentBytes(doc);
+    for (std::int32_t i = 0; i < doc.Lists.Count; ++i) {
+        const TAutoList& list = *doc.Lists.At<TAutoList>(i);
+        out += "list " + std::to_string(ObjectHandle(&list)) + ":";
+        for (const TListLevel& level : list.Levels) {
+            out += std::to_string(level.NumberFormat) + "," + std::to_string(level.StartValue) + ",";
+            out.append(reinterpret_cast<const char*>(&level.CharFormat), sizeof(TCharFormat));
+            out.append(reinterpret_cast<const char*>(&level.ParFormat), sizeof(TParFormat));
+        }
+        out += "\n";
+    }
+    for (std::int32_t i = 0; doc.Styles != nullptr && i < doc.Styles->Count; ++i)
+        out += "style " + std::to_string(i) + ":" + std::to_string(doc.Styles->Style(i)->ParFormat.List) + "\n";
+    return out;
+}
+
+// Runs an operation, checks the model, then undo and redo against the
+// snapshots before and after it.
+template <typename TArgs>
+void PerformUndoRedo(TDoc& doc, const TArgs& args, const std::function<void()>& check) {
+    RenumberLists(doc);
+    const std::string before = Snapshot(doc);
+    const std::int32_t undoBefore = doc.UndoList.Count;
+    doc.PerformOperation(args);
+    RenumberLists(doc);
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+    check();
+    const std::string after = Snapshot(doc);
+    ASSERT_EQ(doc.UndoList.Count, undoBefore + 1);
+    doc.Undo(true);
+    RenumberLists(doc);
+    EXPECT_EQ(Snapshot(doc), before);
+    doc.Redo();
+    RenumberLists(doc);
+    EXPECT_EQ(Snapshot(doc), after);
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+}
+
+std::string ParText(TDoc& doc, std::int32_t p) {
+    TFragment range;
+    MakeFragment(p, 0, p, doc.Par(p)->CharCount() - 1, range);
+    return Platform::Utf16ToUtf8(doc.RangeText(range));
+}
+
+// Growing and shrinking a level's label font: 15 percent, at least 2
+// points, within 4 and 72 points; an unset size starts from the paragraphs'.
+TEST_F(ListOperationsTest, LabelFontStepsBySizeWithinItsLimits) {
+    struct Case {
+        const char* Name;
+        std::int32_t LevelSize;  // half-points; UnsetValue: the level has none
+        std::vector<std::int32_t> TextSizes;
+        bool Larger;
+        std::int32_t Expected;  // UnsetValue when nothing changes
+    };
+    const Case cases[] = {
+        {"10 pt grows to 12", 20, {24}, true, 24},
+        {"10 pt shrinks to 8", 20, {24}, false, 16},
+        {"40 pt grows by 15 percent", 80, {24}, true, 92},
+        {"72 pt grows no more", 144, {24}, true, UnsetValue},
+        {"4 pt shrinks no more", 8, {24}, false, UnsetValue},
+        {"70 pt grows to the limit", 140, {24}, true, 144},
+        {"unset grows from the largest text", UnsetValue, {20, 30}, true, 34},
+        {"unset shrinks from the smallest text", UnsetValue, {20, 30}, false, 16},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TListDoc fixture;
+        TDoc& doc = fixture.Doc();
+        doc.StateFlags[sfHidden] = 0;
+        TAutoList& list = fixture.NewList(true);
+        list.Levels[0].CharFormat[caSize] = c.LevelSize;
+        for (std::int32_t size : c.TextSizes) {
+            TPar& par = fixture.Add("", &list);
+            par.Stream.Clear();
+            par.Chars.Clear();
+            AppendFormatControl(par.Stream, caSize, size);
+            par.Stream.AppendString("item");
+            par.Chars.AppendString("item");
+            AppendFormatControl(par.Stream, fcSpecialChar, chParEnd);
+            par.Chars.AppendByte(chParEnd);
+            par.Changed();
+        }
+        Select(doc, 0, 0);
+        const bool changes = c.Expected != UnsetValue;
+        EXPECT_EQ(StepListLabelSize(doc, c.Larger, false), changes);
+        EXPECT_EQ(list.Levels[0].CharFormat[caSize], c.LevelSize);
+        if (!changes)
+            continue;
+        PerformUndoRedo(doc, TFormatListLevelArgs{static_cast<std::uint8_t>(c.Larger ? 1 : 0)},
+                        [&] { EXPECT_EQ(list.Levels[0].CharFormat[caSize], c.Expected); });
+    }
+}
+
+// Converting a list's labels to text: each paragraph starts with what its
+// label showed, leaves the list and keeps its indents; a caret in a
+// converted paragraph stays before the same character.
+TEST_F(ListOperationsTest, ConvertingLabelsToTextKeepsWhatTheyShowed) {
+    struct Case {
+        const char* Name;
+        std::int32_t Format;
+        std::u16string LevelText;
+        std::uint8_t Follower;
+        std::vector<std::string> Texts;
+    };
+    const Case cases[] = {
+        {"numbers and a tab", lnArabic, LevelText({0, '.'}), lfTab, {"1.\tone", "2.\ttwo", "3.\tthree"}},
+        {"roman numbers and a blank", lnUpperRoman, LevelText({0, ')'}), lfSpace, {"I) one", "II) two", "III) three"}},
+        {"bullets", lnBullet, u"\u2022", lfTab, {"\u2022\tone", "\u2022\ttwo", "\u2022\tthree"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TListDoc fixture;
+        TDoc& doc = fixture.Doc();
+        doc.StateFlags[sfHidden] = 0;
+        TAutoList& list = fixture.NewList(true);
+        list.Levels[0].NumberFormat = c.Format;
+        list.Levels[0].LabelText = c.LevelText;
+        list.Levels[0].FollowKind = c.Follower;
+        fixture.Add("before");
+        for (const char* text : {"one", "two", "three"}) {
+            TPar& par = fixture.Add(text, &list);
+            par.Format.LeftIndent = 720;
+            par.Format.FirstIndent = -360;
+        }
+        doc.Caret = TTextPos{2, 1};
+        doc.Selection->Reset();
+        PerformUndoRedo(doc, TConvertToManualListArgs{&list}, [&] {
+            for (std::int32_t p = 1; p <= 3; ++p) {
+                SCOPED_TRACE(p);
+                EXPECT_EQ(ParText(doc, p), c.Texts[static_cast<std::size_t>(p - 1)]);
+                EXPECT_EQ(ListOf(*doc.Par(p)), nullptr);
+                EXPECT_EQ(TListDoc::LabelOf(*doc.Par(p)), u"");
+                EXPECT_EQ(doc.Par(p)->Format.LeftIndent, 720);
+                EXPECT_EQ(doc.Par(p)->Format.FirstIndent, -360);
+            }
+            EXPECT_EQ(ParText(doc, 0), "before");
+            // "two" with the caret after its "t": the label went in before it.
+            EXPECT_EQ(doc.Caret.Par, 2);
+            EXPECT_EQ(doc.Caret.Offset, static_cast<std::int32_t>(Platform::Utf8ToUtf16(c.Texts[1]).find(u"two")) + 1);
+        });
+    }
+}
+
+// A list that a style uses leaves the style and every paragraph, those the
+// style numbered and those numbered directly.
+TEST_F(ListOperationsTest, RemovingAListFromTheStylesTakesItOutEverywhere) {
+    TListDoc fixture;
+    TDoc& doc = fixture.Doc();
+    doc.StateFlags[sfHidden] = 0;
+    ASSERT_NE(doc.Styles, nullptr);
+    if (doc.Styles->Count == 0) {
+        auto* normal = new TStyle(doc.Styles);
+        normal->Name = normal->DisplayName = "Normal";
+        normal->BuiltInId = 0;
+        doc.Styles->AddStyle(normal);
+    }
+    TAutoList& list = fixture.NewList(true);
+    TAutoList& other = fixture.NewList(true);
+    const auto handle = static_cast<std::int32_t>(ObjectHandle(&list));
+    auto* numbered = new TStyle(doc.Styles);
+    numbered->Name = numbered->DisplayName = "Numbered";
+    numbered->BasedOn = 0;
+    numbered->ParFormat.List = handle;
+    doc.Styles->AddStyle(numbered);
+    const std::int32_t numberedIndex = doc.Styles->Count - 1;
+    fixture.Add("plain");
+    TPar& styled = fixture.Add("styled", &list);
+    styled.Format.Style = numberedIndex;
+    fixture.Add("kept", &other);
+    fixture.Add("direct", &list);
+    doc.Caret = TTextPos{0, 2};
+    PerformUndoRedo(doc, TRemoveListFromStylesArgs{&list}, [&] {
+        EXPECT_EQ(doc.Styles->Style(numberedIndex)->List(), nullptr);
+        for (std::int32_t p = 0; p < doc.ParCount(); ++p)
+            EXPECT_EQ(ListOf(*doc.Par(p)) == &list, false) << p;
+        EXPECT_EQ(doc.Par(1)->Format.Style, numberedIndex);
+        EXPECT_EQ(ListOf(*doc.Par(2)), &other);
+        EXPECT_EQ(TListDoc::LabelOf(*doc.Par(2)), u"1.");
+        EXPECT_EQ(TListDoc::LabelOf(*doc.Par(3)), u"");
+        // The caret goes to the first paragraph that left the list itself.
+        EXPECT_EQ(doc.Caret.Par, 3);
+    });
+}
+
+// A template list: its copy joins the list table and numbers the
+// selection, whose paragraphs take the formats the template's own
+// paragraphs of each level share.
+TEST_F(ListOperationsTest, ApplyingATemplateAddsACopyWithItsParagraphsFormats) {
+    TListDoc fixture;
+    TDoc& doc = fixture.Doc();
+    doc.StateFlags[sfHidden] = 0;
+    TAutoList& templateList = fixture.NewList(true);
+    templateList.Levels[0].NumberFormat = lnLowerLetter;
+    for (const char* text : {"a", "b"}) {
+        TPar& par = fixture.Add(text, &templateList);
+        par.Format.LeftIndent = 1000;
+        par.Format.SpaceAfter = 120;
+    }
+    doc.Par(1)->Format.SpaceAfter = 240;  // differs: not taken over
+    fixture.Add("first");
+    fixture.Add("second");
+    const std::int32_t listsBefore = doc.Lists.Count;
+    Select(doc, 2, 3);
+    PerformUndoRedo(doc, TApplyListTemplateArgs{&templateList}, [&] {
+        ASSERT_EQ(doc.Lists.Count, listsBefore + 1);
+        TAutoList* copy = doc.Lists.At<TAutoList>(doc.Lists.Count - 1);
+        EXPECT_NE(copy, &templateList);
+        EXPECT_EQ(copy->Levels[0].NumberFormat, lnLowerLetter);
+        for (std::int32_t p : {2, 3}) {
+            SCOPED_TRACE(p);
+            EXPECT_EQ(ListOf(*doc.Par(p)), copy);
+            EXPECT_EQ(doc.Par(p)->Format.LeftIndent, 1000);
+            EXPECT_EQ(doc.Par(p)->Format.SpaceAfter, 0);
+        }
+        EXPECT_EQ(TListDoc::LabelOf(*doc.Par(3)), u"b.");
+    });
+    EXPECT_EQ(doc.Lists.Count, listsBefore + 1);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "model/document/TSection.h"
 #include "model/fields/TField.h"
 #include "model/formats/FormatStream.h"
+#include "model/managers/TAutoList.h"
 #include "model/managers/TStyle.h"
 #include "model/managers/TStyleList.h"
 #include "model/paragraphs/TPar.h"
@@ -341,6 +342,74 @@ TEST_F(RtfWriterTest, HandBuiltHeadersAndFooters) {
         // The header comes before the body's text.
         EXPECT_LT(rtf.find("Head"), rtf.find("Body"));
     }
+}
+
+// The numbering flags of a list level (counting on past shallower
+// paragraphs, and arabic numbers throughout) are read where numbering
+// reads them and written back from there, so they survive a round trip.
+TEST_F(RtfWriterTest, ListLevelNumberingFlagsSurviveARoundTrip) {
+    struct Case {
+        const char* Name;
+        const char* Level1Words;
+        bool NoRestart;
+        bool Legal;
+    };
+    const Case cases[] = {
+        {"neither", "", false, false},
+        {"no restart", "\\levelnorestart1", true, false},
+        {"no restart without a value", "\\levelnorestart", true, false},
+        {"legal numbering", "\\levellegal1", false, true},
+        {"both", "\\levelnorestart1\\levellegal1", true, true},
+        {"both switched off", "\\levelnorestart0\\levellegal0", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string rtf = std::string(
+                                    "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0\\levelstartat1"
+                                    "{\\leveltext \\'02\\'00.;}{\\levelnumbers\\'01;}}"
+                                    "{\\listlevel\\levelnfc2\\levelstartat1") +
+                                c.Level1Words +
+                                "{\\leveltext \\'02\\'01);}{\\levelnumbers\\'01;}}\\listid7}}"
+                                "{\\*\\listoverridetable{\\listoverride\\listid7\\listoverridecount0\\ls1}}"
+                                "\\pard\\ls1 one\\par}";
+        std::unique_ptr<TDoc> doc = Read(rtf);
+        ASSERT_EQ(doc->Lists.Count, 1);
+        const TListLevel& read = doc->Lists.At<TAutoList>(0)->Levels[1];
+        EXPECT_EQ(read.NumberingFlags[0] != 0, c.NoRestart);
+        EXPECT_EQ(read.NumberingFlags[1] != 0, c.Legal);
+        EXPECT_EQ(doc->Lists.At<TAutoList>(0)->Levels[0].NumberingFlags[0], 0);
+
+        const std::string written = ToMemory(*doc);
+        std::unique_ptr<TDoc> again = Read(written);
+        ASSERT_EQ(again->Lists.Count, 1) << Visible(written);
+        const TListLevel& back = again->Lists.At<TAutoList>(0)->Levels[1];
+        EXPECT_EQ(back.NumberingFlags[0] != 0, c.NoRestart) << Visible(written);
+        EXPECT_EQ(back.NumberingFlags[1] != 0, c.Legal) << Visible(written);
+    }
+}
+
+// The page-number word of a header or footer becomes a PAGE field, which
+// the writer writes as a field.
+TEST_F(RtfWriterTest, PageNumberWordBecomesAPageField) {
+    std::unique_ptr<TDoc> doc = Read("{\\rtf1{\\header Page \\chpgn  of the book\\par}Body\\par}");
+    TField* page = nullptr;
+    for (std::int32_t i = 0; i < doc->Fields.Count; ++i)
+        if (doc->Fields.At<TField>(i)->Kind == fkCode)
+            page = doc->Fields.At<TField>(i);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->Type, ftPageNumber);
+    EXPECT_TRUE(page->Instruction == u"PAGE");
+    TFragment range;
+    ASSERT_TRUE(doc->FieldRange(page, range));
+    EXPECT_EQ(doc->StoryOfPar(range.Start.Par), stHeadersFooters);
+    EXPECT_TRUE(doc->RangeText(range) == u"?");
+    range.Start.Offset = 0;
+    range.End.Offset = doc->Par(range.End.Par)->CharCount() - 1;
+    EXPECT_TRUE(doc->RangeText(range) == u"Page ? of the book");
+
+    const std::string written = ToMemory(*doc);
+    EXPECT_NE(written.find("PAGE"), std::string::npos) << Visible(written);
+    EXPECT_NE(written.find("\\field"), std::string::npos) << Visible(written);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <unordered_set>
 
 #include "base/core/ObjectHandles.h"
 #include "model/document/StateFlags.h"
@@ -24,6 +25,10 @@ void WholeRebuild(TDoc& doc, TFieldIndex& index) {
     index.LockedRanges.clear();
     std::vector<std::pair<std::u16string, TField*>> bookmarks;
     std::vector<TField*> open;
+    // Fields whose end mark came before their start (older edits could
+    // leave an empty field so): they never stay open, or every field after
+    // them would count as nested in them.
+    std::unordered_set<const TField*> endedFirst;
     for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
         const TPar* par = doc.Par(p);
         std::int32_t pos = 0;
@@ -53,7 +58,8 @@ void WholeRebuild(TDoc& doc, TFieldIndex& index) {
                 entry.EnclosingAtStart = open.empty() ? nullptr : open.back();
                 index.Slot[field] = static_cast<std::int32_t>(index.Entries.size());
                 index.Entries.push_back(entry);
-                open.push_back(field);
+                if (!endedFirst.contains(field))
+                    open.push_back(field);
                 if (IsListedBookmark(*field))
                     bookmarks.emplace_back(field->Instruction, field);
                 else if (field->Kind == fkLockedRange)
@@ -63,6 +69,8 @@ void WholeRebuild(TDoc& doc, TFieldIndex& index) {
                 auto it = std::find(open.rbegin(), open.rend(), field);
                 if (it != open.rend())
                     open.erase(std::next(it).base());
+                else
+                    endedFirst.insert(field);
                 auto slot = index.Slot.find(field);
                 if (slot != index.Slot.end())
                     index.Entries[slot->second].EnclosingAtEnd = open.empty() ? nullptr : open.back();

@@ -61,6 +61,12 @@ public:
     bool WalkingLinkHistory = false;
     std::string LastBookmark;
 
+    // The main story's word and character counts the last page-field pass
+    // kept for the NUMWORDS and NUMCHARS fields of headers and footers (-1:
+    // none kept), so that each page's update does not count again.
+    std::int32_t KeptWords = -1;
+    std::int32_t KeptChars = -1;
+
     // The fields the selection touches (CollectSelectedFields).
     struct TSelectedFields {
         std::vector<TField*> OfType;

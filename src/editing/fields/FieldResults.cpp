@@ -206,7 +206,9 @@ TFieldStatistics PlainStatistics(TDoc& doc) {
     return s;
 }
 
-const TFieldStatistics& Statistics(TDoc& doc, TFieldUpdateContext& context) {
+}  // namespace
+
+const TFieldStatistics& FieldStatistics(TDoc& doc, TFieldUpdateContext& context) {
     if (!context.StatisticsCollected) {
         context.Statistics = context.CollectStatistics ? context.CollectStatistics(doc) : PlainStatistics(doc);
         context.StatisticsCollected = true;
@@ -219,6 +221,8 @@ std::int32_t SectionPagesNow(TDoc& doc, const TSection* section) {
         return doc.Pages.Count;
     return PageOfParEnd(doc, section->LastPar) - PageOfParStart(doc, section->FirstPar) + 1;
 }
+
+namespace {
 
 std::int32_t SectionNumber(TDoc& doc, const TSection* section) {
     const std::int32_t index = doc.Sections.IndexOf(section);
@@ -467,7 +471,7 @@ void ComputeFieldResult(TDoc& doc, TField& field, TField_UpdatedValue_Info& info
             if (inHeaderFooter && (field.Type == ftNumWords ? context.KeptWords : context.KeptChars) >= 0) {
                 n = field.Type == ftNumWords ? context.KeptWords : context.KeptChars;
             } else {
-                const TFieldStatistics& s = Statistics(doc, context);
+                const TFieldStatistics& s = FieldStatistics(doc, context);
                 n = field.Type == ftNumWords ? s.Words : s.Chars;
             }
             result = NumberText(field, n, nsArabic);

@@ -77,6 +77,14 @@ struct TFieldUpdateContext {
     TFieldStatistics Statistics;
 };
 
+// The pages a section spans now (first page of its first paragraph to the
+// last page of its last one); the page count when section is nil.
+std::int32_t SectionPagesNow(TDoc& doc, const TSection* section);
+
+// The statistics of the main story, collected once per run (the context's
+// collector, else plain counting).
+const TFieldStatistics& FieldStatistics(TDoc& doc, TFieldUpdateContext& context);
+
 // What the document itself knows of its properties: its file's size.
 TFieldDocInfo FieldDocInfoOf(const TDoc& doc);
 

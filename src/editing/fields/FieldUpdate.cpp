@@ -5,11 +5,15 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/core/ObjectHandles.h"
 #include "base/core/TMemory.h"
 #include "editing/fields/FieldIndex.h"
+#include "editing/fields/FieldIndexMarks.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/document/TPostActions.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/StreamEdit.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/FieldOperations.h"
@@ -73,6 +77,52 @@ bool Inside(const TFragment& inner, const TFragment& outer) {
     return CompareTextPos(outer.Start, inner.Start) <= 0 && CompareTextPos(inner.End, outer.End) <= 0;
 }
 
+// Whether inner is nested in outer, by the index's chain of enclosing
+// fields. Positions alone cannot tell: empty fields side by side at one
+// place have equal ranges, and an empty field right before another field
+// lies within that field's range without being inside it.
+bool NestedIn(const TFieldIndex& index, const TField* inner, const TField* outer) {
+    std::size_t steps = 0;
+    auto slot = index.Slot.find(inner);
+    while (slot != index.Slot.end() && steps++ < index.Entries.size()) {
+        const TField* up = index.Entries[static_cast<std::size_t>(slot->second)].EnclosingAtStart;
+        if (up == nullptr)
+            return false;
+        if (up == outer)
+            return true;
+        slot = index.Slot.find(up);
+    }
+    return false;
+}
+
+// The marks of other fields that stand behind both marks of an empty field
+// in the run of controls at its place, in stream order. New text typed at
+// the place would land behind them, outside the field; they step aside
+// while the result goes in.
+std::vector<TFieldMark> MarksBehind(TDoc& doc, const TField* field, const TTextPos& at) {
+    std::vector<TFieldMark> behind;
+    const TPar* par = doc.Par(at.Par);
+    TCharLocation location;
+    LocateChar(par->Stream, at.Offset, location);
+    const auto handle = static_cast<std::int32_t>(ObjectHandle(field));
+    int own = 0;
+    for (std::int32_t off = location.RunStart; off + FormatControlSize <= location.CharOffset;
+         off += FormatControlSize) {
+        const std::uint8_t* control = par->Stream.Data + off;
+        if (control[0] != 0 || (control[1] != fcFieldStart && control[1] != fcFieldEnd))
+            continue;
+        const std::int32_t value = FormatControlValue(control);
+        if (value == handle) {
+            ++own;
+            continue;
+        }
+        auto* other = HandleTo<TField>(static_cast<TObjectHandle>(value));
+        if (own == 2 && other != nullptr)
+            behind.push_back(TFieldMark{other, control[1] == fcFieldStart, at});
+    }
+    return behind;
+}
+
 // Writes one computed result into the document.
 void WriteResult(TDoc& doc, const TField_UpdatedValue_Info& info, TTextPos& caret) {
     TField* field = info.Field;
@@ -95,6 +145,12 @@ void WriteResult(TDoc& doc, const TField_UpdatedValue_Info& info, TTextPos& care
     TCharFormat here;
     doc.FormatAtPos(part.Start, here);
     SubtractCharFormat(wanted, here);
+
+    std::vector<TFieldMark> behind;
+    if (oldLength == 0 && range.Start.Par == range.End.Par)
+        behind = MarksBehind(doc, field, part.Start);
+    for (auto it = behind.rbegin(); it != behind.rend(); ++it)
+        InsDelFieldMark(doc, it->Field, it->IsStart, false, it->Pos);
 
     // The marks come out first, so that the edit neither removes the field
     // nor moves its marks, and go back around the new text.
@@ -148,6 +204,8 @@ void WriteResult(TDoc& doc, const TField_UpdatedValue_Info& info, TTextPos& care
     put->EndOffset = fresh.End.Offset;
     put->EndIndex = endIndex;
     put->Execute();
+    for (const TFieldMark& mark : behind)
+        InsDelFieldMark(doc, mark.Field, mark.IsStart, true, fresh.End);
 
     // A caret behind the field in its paragraph moves with the text after
     // it; one inside stays inside.
@@ -229,18 +287,27 @@ std::int32_t UpdateFields(TDoc& doc,
         }
     }
     // A field inside another changed one goes with the outer field's text.
+    const TFieldIndex& index = FieldIndexOf(doc);
     std::vector<TField_UpdatedValue_Info> kept;
     for (std::size_t i = 0; i < changes.size(); ++i) {
         bool nested = false;
         for (std::size_t j = 0; j < changes.size() && !nested; ++j)
             nested = j != i && Inside(changes[i].Range, changes[j].Range) &&
-                     !(Inside(changes[j].Range, changes[i].Range) && j > i);
+                     NestedIn(index, changes[i].Field, changes[j].Field);
         if (!nested)
             kept.push_back(std::move(changes[i]));
     }
-    // The last first, so that the places of the earlier ones stay valid.
-    std::sort(kept.begin(), kept.end(),
-              [](const auto& a, const auto& b) { return CompareTextPos(a.Range.Start, b.Range.Start) > 0; });
+    // The last first, so that the places of the earlier ones stay valid;
+    // of fields starting at one place, the one whose start mark stands
+    // last in the stream goes first.
+    const auto slotOf = [&index](const TField* field) {
+        const auto slot = index.Slot.find(field);
+        return slot == index.Slot.end() ? -1 : slot->second;
+    };
+    std::sort(kept.begin(), kept.end(), [&slotOf](const auto& a, const auto& b) {
+        const int c = CompareTextPos(a.Range.Start, b.Range.Start);
+        return c != 0 ? c > 0 : slotOf(a.Field) > slotOf(b.Field);
+    });
     TTextPos caret = doc.Caret;
     std::int32_t written = 0;
     for (const TField_UpdatedValue_Info& info : kept) {
@@ -263,6 +330,9 @@ void UpdateHeaderFooterFieldsForPage(TDoc& doc, std::int32_t pageIndex, const TF
         return;
     TFieldUpdateContext context;
     context.Info = FieldDocInfoOf(doc);
+    const TFieldIndex& index = FieldIndexOf(doc);
+    context.KeptWords = index.KeptWords;
+    context.KeptChars = index.KeptChars;
     context.CurrentPage = pageIndex + 1;
     context.PageFieldUpdate = true;
     context.CurrentSection = section;

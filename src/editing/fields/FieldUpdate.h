@@ -45,6 +45,25 @@ void UpdateHeaderFooterFieldsForPage(TDoc& doc,
                                      const TFragment& range,
                                      TSection* section = nullptr);
 
+// TDoc::UpdatePageFields, run once pagination is complete: when the page
+// fields are stale and a header or footer holds a field whose result hangs
+// on the whole pagination (page and section counts, page references,
+// statistics), the page count and each section's page count are kept for
+// those fields, the statistics too when a header or footer counts words or
+// characters, and every page's header and footer fields are recomputed for
+// that page, outside the undo list. Unless forced, a document of
+// PageFieldIdlePages pages or more waits until the user has been idle for
+// PageFieldIdleMilliseconds. Answers whether the pass ran (the stale mark
+// is then cleared).
+constexpr std::int32_t PageFieldIdlePages = 1000;
+constexpr std::int64_t PageFieldIdleMilliseconds = 30000;
+bool UpdatePageFields(TDoc& doc, bool force);
+
+// How long the user has been idle, in milliseconds, for the rule above;
+// the windowing layer fills it in. Nil: always idle (headless).
+using TIdleMilliseconds = std::int64_t (*)();
+void SetPageFieldIdleSource(TIdleMilliseconds source);
+
 // Puts text in place of a field's result, outside the undo list (undo of a
 // header or footer edit puts stored results back this way).
 void SetFieldResultText(TDoc& doc, TField& field, const std::u16string& text);

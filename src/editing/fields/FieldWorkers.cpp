@@ -1,14 +1,18 @@
+#include <algorithm>
 #include <string>
 
 #include "base/core/TList.h"
 #include "base/core/TMemory.h"
 #include "editing/fields/Bookmarks.h"
+#include "editing/fields/FieldIndex.h"
 #include "editing/fields/FieldUpdate.h"
 #include "editing/fields/FieldsInstall.h"
 #include "layout/boxes/TPage.h"
+#include "layout/pagination/Pagination.h"
 #include "layout/painting/BoxPainting.h"
 #include "model/document/TDoc.h"
 #include "model/document/TPostActions.h"
+#include "model/document/TSection.h"
 #include "model/fields/TField.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/paragraphs/TPar.h"
@@ -137,7 +141,66 @@ void UpdatePageHeaderFooter(TDoc& doc, TPage& page) {
     }
 }
 
+TIdleMilliseconds IdleSource = nullptr;
+
 }  // namespace
+
+void SetPageFieldIdleSource(TIdleMilliseconds source) {
+    IdleSource = source;
+}
+
+bool UpdatePageFields(TDoc& doc, bool force) {
+    if (doc.StateFlags[sfPageFieldUpdate] != 0 || doc.StateFlags[sfPaginationComplete] == 0 ||
+        doc.StateFlags[sfPageFieldsStale] == 0 || doc.ViewMode != vmPrintLayout || doc.Fields.Count == 0)
+        return false;
+    // PAGE and SECTION come out right page by page when the page is
+    // painted; only results that hang on the whole pagination need a pass.
+    RebuildFieldIndex(doc);
+    TFieldIndex& index = FieldIndexOf(doc);
+    bool needed = false;
+    bool statistics = false;
+    for (const TFieldIndex::TEntry& entry : index.Entries) {
+        const TField& field = *entry.Field;
+        if (field.Kind != fkCode || !DynamicFieldTypes.Has(field.Type) || field.Type == ftPageNumber ||
+            field.Type == ftSection || field.Range.Start.Par < 0 || field.Range.Start.Par >= doc.ParCount() ||
+            doc.StoryOfPar(field.Range.Start.Par) != stHeadersFooters)
+            continue;
+        needed = true;
+        statistics = statistics || field.Type == ftNumWords || field.Type == ftNumChars;
+    }
+    if (!needed)
+        return false;
+    if (!force && doc.Pages.Count >= PageFieldIdlePages && IdleSource != nullptr &&
+        IdleSource() < PageFieldIdleMilliseconds)
+        return false;
+
+    index.KeptWords = index.KeptChars = -1;
+    if (statistics) {
+        TFieldUpdateContext context;
+        const TFieldStatistics& counts = FieldStatistics(doc, context);
+        index.KeptWords = counts.Words;
+        index.KeptChars = counts.Chars;
+    }
+    doc.FieldPageCount = doc.Pages.Count;
+    for (std::int32_t i = 0; i < doc.Sections.Count; ++i) {
+        auto* section = doc.Sections.At<TSection>(i);
+        section->PageCount = std::max(1, SectionPagesNow(doc, section));
+    }
+    const TTextPos caret = doc.Caret;
+    doc.PushStateFlag(sfPageFieldUpdate);
+    try {
+        for (std::int32_t i = 0; i < doc.Pages.Count; ++i)
+            UpdatePageHeaderFooter(doc, *doc.Pages.At<TPage>(i));
+    } catch (...) {
+        doc.PopStateFlags(1);
+        doc.Caret = caret;
+        throw;
+    }
+    doc.PopStateFlags(1);
+    doc.Caret = caret;
+    doc.StateFlags[sfPageFieldsStale] = 0;
+    return true;
+}
 
 std::u16string FieldInstructionOf(std::uint8_t type, const std::u16string& arguments) {
     std::u16string instruction;

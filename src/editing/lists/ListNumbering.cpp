@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "base/core/ObjectHandles.h"
 #include "base/text/NumberWords.h"
@@ -12,6 +13,7 @@
 #include "model/fields/FieldFormats.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TLine.h"
+#include "model/formats/TShape.h"
 #include "model/host/TModelHost.h"
 #include "model/managers/TAutoList.h"
 #include "model/managers/TFontManager.h"
@@ -134,6 +136,40 @@ std::u16string LabelText(const TDoc& doc, TPar& par, const TAutoList& list, std:
     return text;
 }
 
+// The scale, in percent, at which a picture bullet stands in its label: a
+// little smaller than the label's font is high (85 percent of the level's
+// size, else the text's, taken as pixels at 96 per inch) over the height
+// the picture's own bytes give. 0 when the picture states no height: it is
+// then shown at its own size.
+std::uint32_t PictureBulletScale(const TListLevel& level, const TCharFormat& base) {
+    const std::int32_t pictureHeight = level.PictureBullet->Picture.PixelHeight;
+    if (pictureHeight <= 0)
+        return 0;
+    const std::int32_t ownSize = level.CharFormat[caSize];
+    const std::int32_t halfPoints = ownSize != UnsetValue && ownSize > 0 ? ownSize : base[caSize];
+    const std::int64_t pixels = static_cast<std::int64_t>(std::max(halfPoints, 1)) * 96 / 144;
+    return static_cast<std::uint32_t>(std::clamp<std::int64_t>(pixels * 100 / pictureHeight * 85 / 100, 1, 100000));
+}
+
+// The bytes of a label being built. The pass builds one label per list
+// paragraph and keeps most of them as they were, so the buffers are reused
+// from paragraph to paragraph instead of being allocated for each.
+struct TLabelBytes {
+    std::vector<std::uint8_t> Stream;
+    std::vector<std::uint8_t> Chars;
+
+    void Clear() {
+        Stream.clear();
+        Chars.clear();
+    }
+    void Control(std::uint8_t code, std::int32_t value) {
+        const std::size_t at = Stream.size();
+        Stream.resize(at + FormatControlSize);
+        StoreFormatControl(Stream.data() + at, code, value);
+    }
+    void Byte(std::uint8_t b) { Stream.push_back(b); }
+};
+
 // The label's format stream and character buffer (step by step as layout
 // reads them): the label's attributes, its characters as Unicode-character
 // controls (or the picture bullet's anchor), then the attributes switched
@@ -142,8 +178,8 @@ void BuildLabel(const TDoc& doc,
                 TPar& par,
                 const TListLevel& level,
                 const std::u16string& text,
-                TMemory& stream,
-                TMemory& chars) {
+                TLabelBytes& bytes,
+                std::uint32_t& pictureScale) {
     TCharFormat base;
     TTextPos end{};
     end.Par = par.Index;
@@ -155,18 +191,20 @@ void BuildLabel(const TDoc& doc,
             base[attr] = 0;
     TCharFormat label = base;
     OverlayCharFormat(label, level.CharFormat);
+    if (level.PictureBullet != nullptr)
+        pictureScale = PictureBulletScale(level, base);
 
     if (!text.empty()) {
         for (int attr = caLanguage; attr >= 0; --attr)
             if (label[attr] != DefaultCharFormat[attr])
-                AppendFormatControl(stream, static_cast<std::uint8_t>(attr), label[attr]);
+                bytes.Control(static_cast<std::uint8_t>(attr), label[attr]);
         if (level.PictureBullet != nullptr) {
-            AppendFormatControl(stream, fcShapeAnchor, static_cast<std::int32_t>(ObjectHandle(level.PictureBullet)));
-            chars.AppendByte(chShapeAnchor);
+            bytes.Control(fcShapeAnchor, static_cast<std::int32_t>(ObjectHandle(level.PictureBullet)));
+            bytes.Chars.push_back(chShapeAnchor);
         } else {
             for (char16_t ch : text) {
-                AppendFormatControl(stream, fcUnicodeChar, ch);
-                chars.AppendByte(chUnicode);
+                bytes.Control(fcUnicodeChar, ch);
+                bytes.Chars.push_back(chUnicode);
             }
         }
     }
@@ -175,18 +213,19 @@ void BuildLabel(const TDoc& doc,
     const TCharFormat& from = text.empty() ? DefaultCharFormat : label;
     for (int attr = caLanguage; attr >= 0; --attr)
         if (attr != caSize && from[attr] != base[attr])
-            AppendFormatControl(stream, static_cast<std::uint8_t>(attr), base[attr]);
+            bytes.Control(static_cast<std::uint8_t>(attr), base[attr]);
     if (level.FollowKind == lfSpace) {
-        stream.AppendByte(' ');
-        chars.AppendByte(' ');
+        bytes.Byte(' ');
+        bytes.Chars.push_back(' ');
     } else {
-        AppendFormatControl(stream, fcSpecialChar, chTab);
-        chars.AppendByte(chTab);
+        bytes.Control(fcSpecialChar, chTab);
+        bytes.Chars.push_back(chTab);
     }
 }
 
-bool SameBytes(const TMemory& a, const TMemory& b) {
-    return a.Size == b.Size && (a.Size == 0 || std::memcmp(a.Data, b.Data, static_cast<std::size_t>(a.Size)) == 0);
+bool SameBytes(const std::vector<std::uint8_t>& a, const TMemory& b) {
+    return static_cast<std::int32_t>(a.size()) == b.Size &&
+           (b.Size == 0 || std::memcmp(a.data(), b.Data, static_cast<std::size_t>(b.Size)) == 0);
 }
 
 // After a label changed: the paragraph is laid out again and the
@@ -207,6 +246,7 @@ void ClearLabel(TDoc& doc, TPar& par) {
     label.Stream.Clear();
     label.Chars.Clear();
     label.LabelLeadIn = 0;
+    label.ShapeScale = 0;
     LabelChanged(doc, par);
 }
 
@@ -235,10 +275,11 @@ void NumberParagraph(TDoc& doc, TPar& par, TAutoList& list) {
     if (level.PictureBullet != nullptr)
         text = u"\x000A";
 
-    TMemory stream;
-    TMemory chars;
+    static thread_local TLabelBytes bytes;
+    bytes.Clear();
+    std::uint32_t pictureScale = 0;
     if (!text.empty() || level.FollowKind != lfNothing)
-        BuildLabel(doc, par, level, text, stream, chars);
+        BuildLabel(doc, par, level, text, bytes, pictureScale);
 
     if (!par.LabelPar) {
         par.LabelPar = std::make_unique<TPar>(par.Owner);
@@ -246,20 +287,21 @@ void NumberParagraph(TDoc& doc, TPar& par, TAutoList& list) {
         par.LabelPar->LabelOwner = &par;
     }
     TPar& label = *par.LabelPar;
-    const bool empty = chars.Size == 0;
+    const bool empty = bytes.Chars.empty();
     const TParFormat& own = par.Format;
     const bool sameGeometry = empty || (label.Format.FirstIndent == own.FirstIndent &&
                                         label.Format.LeftIndent == own.LeftIndent && label.Format.Tabs == own.Tabs);
-    if (SameBytes(stream, label.Stream) && SameBytes(chars, label.Chars) && sameGeometry &&
-        label.LabelAlignment == level.Alignment) {
+    if (SameBytes(bytes.Stream, label.Stream) && SameBytes(bytes.Chars, label.Chars) && sameGeometry &&
+        label.LabelAlignment == level.Alignment && label.ShapeScale == pictureScale) {
         list.NumberingLists[0].Add(&par);
         return;
     }
 
     label.FreeLines();
-    label.Stream.Assign(stream);
-    label.Chars.Assign(chars);
+    label.Stream.AssignBuffer(bytes.Stream.data(), static_cast<std::int32_t>(bytes.Stream.size()));
+    label.Chars.AssignBuffer(bytes.Chars.data(), static_cast<std::int32_t>(bytes.Chars.size()));
     label.LabelAlignment = level.Alignment;
+    label.ShapeScale = pictureScale;
     label.Index = par.Index;
     label.Flags &= ~(pfNormalized | pfWideTextValid | pfWordIndexValid);
     label.Format = own;
@@ -269,7 +311,7 @@ void NumberParagraph(TDoc& doc, TPar& par, TAutoList& list) {
     // headless): the label keeps its text and gets no lines.
     if (!empty && FontManager != nullptr) {
         label.LayoutLines(0, LabelLayoutWidth, nullptr);
-        std::int32_t textChars = chars.Size;
+        auto textChars = static_cast<std::int32_t>(bytes.Chars.size());
         if (level.FollowKind != lfNothing)
             --textChars;
         ShiftLabel(label, textChars, level.Alignment);

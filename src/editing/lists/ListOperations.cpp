@@ -6,17 +6,25 @@
 #include <string>
 
 #include "base/core/ObjectHandles.h"
+#include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/document/TPostActions.h"
 #include "model/formats/FormatStream.h"
+#include "model/formats/StreamEdit.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/formats/TParFormat.h"
+#include "model/formats/TShape.h"
 #include "model/host/FontQueries.h"
+#include "model/host/TEditingServices.h"
 #include "model/managers/TAutoList.h"
 #include "model/managers/TStyle.h"
 #include "model/managers/TStyleList.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/ListOperations.h"
+#include "model/undo/OperationArgs.h"
+#include "model/undo/OperationWorkers.h"
+#include "model/undo/StyleOperations.h"
+#include "model/undo/TSubOperation.h"
 
 namespace {
 
@@ -230,7 +238,7 @@ bool PlainOfStyle(const TDoc& doc, std::int32_t p, std::int32_t style) {
     return ListOf(par) == nullptr && par.Format.Style == style;
 }
 
-void RemoveRun(TDoc& doc, std::int32_t first, std::int32_t last) {
+void RemoveRun(TDoc& doc, std::int32_t first, std::int32_t last, bool keepIndents) {
     const TPar& head = *doc.Par(first);
     const std::int32_t style = head.Format.Style;
     const int story = doc.StoryOfPar(first);
@@ -252,7 +260,9 @@ void RemoveRun(TDoc& doc, std::int32_t first, std::int32_t last) {
     TParFormat change = UnsetParFormat;
     change.List = 0;
     change.ListLevel = 0;
-    if (source >= 0) {
+    if (keepIndents) {
+        // The indents stay as they are.
+    } else if (source >= 0) {
         change.FirstIndent = doc.Par(source)->Format.FirstIndent;
         change.LeftIndent = doc.Par(source)->Format.LeftIndent;
     } else if (const TStyle* s = StyleOf(doc, head)) {
@@ -325,6 +335,76 @@ bool Qualifies(TDoc& doc, const TAutoList& candidate, const TAutoList& list, con
         if (Near(p, ranges, reach))
             return true;
     return false;
+}
+
+// A list joins the document's list table (and leaves it on undo). While it
+// is out of the table, the step owns it.
+class TAddListStep : public TSubOperation {
+public:
+    TAddListStep(TDoc* doc, TAutoList* list) : TSubOperation(doc), List(list) {}
+    ~TAddListStep() override {
+        if (!InTable)
+            delete List;
+    }
+    void Redo() override {
+        if (InTable)
+            return;
+        Doc->Lists.Add(List);
+        InTable = true;
+        Doc->StateFlags[sfListsStale] = 1;
+    }
+    void Undo() override {
+        if (!InTable)
+            return;
+        const std::int32_t index = Doc->Lists.IndexOf(List);
+        if (index >= 0)
+            Doc->Lists.Delete(index);
+        InTable = false;
+        Doc->StateFlags[sfListsStale] = 1;
+    }
+
+    TAutoList* List = nullptr;
+    bool InTable = false;
+};
+
+// The paragraphs of a list, as whole-paragraph ranges of runs of
+// neighbours in one story; headersFooters picks the header and footer
+// story or the others.
+std::vector<TFragment> ListParagraphRanges(const TDoc& doc, const TAutoList& list, bool headersFooters) {
+    std::vector<TFragment> ranges;
+    for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+        if (ListOf(*doc.Par(p)) != &list || (doc.StoryOfPar(p) == stHeadersFooters) != headersFooters)
+            continue;
+        if (!ranges.empty() && ranges.back().End.Par == p - 1 && doc.StoryOfPar(p) == doc.StoryOfPar(p - 1))
+            ranges.back() = WholeParagraphs(doc, ranges.back().Start.Par, p);
+        else
+            ranges.push_back(WholeParagraphs(doc, p, p));
+    }
+    return ranges;
+}
+
+void Select(TDoc& doc, const std::vector<TFragment>& ranges) {
+    if (ranges.empty()) {
+        doc.Selection->Reset();
+        return;
+    }
+    doc.Selection->SetCount(static_cast<std::int32_t>(ranges.size()));
+    for (std::size_t i = 0; i < ranges.size(); ++i)
+        doc.Selection->Fragment(static_cast<std::int32_t>(i)) = ranges[i];
+}
+
+// The level a paragraph of a list shows.
+std::int32_t LevelOf(const TAutoList& list, const TPar& par) {
+    return list.IsSingleLevel() ? 0 : std::clamp<std::int32_t>(par.Format.ListLevel, 0, 8);
+}
+
+TCharFormat FormatAtParEnd(const TDoc& doc, std::int32_t p) {
+    TCharFormat format;
+    TTextPos end{};
+    end.Par = p;
+    end.Offset = std::max(doc.Par(p)->CharCount() - 1, 0);
+    doc.FormatAtPos(end, format);
+    return format;
 }
 
 }  // namespace
@@ -408,7 +488,7 @@ void ApplyList(TDoc& doc, TAutoList& list) {
     KeepSelection(doc, saved, caret);
 }
 
-void RemoveDirectList(TDoc& doc) {
+void RemoveDirectList(TDoc& doc, bool keepIndents) {
     const std::vector<TFragment> saved = CurrentRanges(doc);
     const TTextPos caret = doc.Caret;
     const std::vector<TParSpan> spans = SelectedParagraphs(doc);
@@ -429,7 +509,7 @@ void RemoveDirectList(TDoc& doc) {
             p = run.Last + 1;
         }
         for (auto run = runs.rbegin(); run != runs.rend(); ++run)
-            RemoveRun(doc, run->First, run->Last);
+            RemoveRun(doc, run->First, run->Last, keepIndents);
     }
     KeepSelection(doc, saved, caret);
 }
@@ -551,4 +631,212 @@ void JoinPastedLists(TDoc& doc, std::vector<TAutoList*>& pastedLists) {
         KeepSelection(doc, saved, caret);
     }
     pastedLists.clear();
+}
+
+void RemoveListFromStyles(TDoc& doc, TAutoList& list, bool keepIndents) {
+    const std::vector<TFragment> saved = CurrentRanges(doc);
+    TTextPos caret = doc.Caret;
+    if (doc.Styles != nullptr && UsedByStyle(doc, list)) {
+        const TOperationWorker<TFormatDocStylesArgs> formatStyles = OperationWorker<TFormatDocStylesArgs>();
+        if (formatStyles != nullptr) {
+            auto* info = new TFormatStyleListInfo;
+            info->NewStyles = new TStyleList(&doc);
+            info->NewStyles->Assign(*doc.Styles);
+            info->NewStyles->Doc = &doc;
+            for (std::int32_t i = 0; i < doc.Styles->Count; ++i) {
+                if (doc.Styles->Style(i)->List() != &list)
+                    continue;
+                TStyle& style = *info->NewStyles->Style(i);
+                style.ParFormat.List = 0;
+                style.ParFormat.ListLevel = 0;
+                info->ChangedStyles.Add(IntItem(i));
+                doc.Styles->GetDerivedStyles(i, info->ChangedStyles, true);
+            }
+            const TFormatDocStylesArgs args{info};
+            TOperationCall call = TOperationCall::Of(args);
+            formatStyles(doc, call, args);
+        }
+    }
+    const std::vector<TFragment> headers = ListParagraphRanges(doc, list, true);
+    if (!headers.empty()) {
+        Select(doc, headers);
+        RemoveDirectList(doc, keepIndents);
+    }
+    const std::vector<TFragment> others = ListParagraphRanges(doc, list, false);
+    if (!others.empty()) {
+        Select(doc, others);
+        RemoveDirectList(doc, keepIndents);
+        caret = others.front().Start;
+    }
+    Select(doc, saved);
+    KeepSelection(doc, saved, caret);
+}
+
+void ConvertToManualList(TDoc& doc, TAutoList& list) {
+    const TOperationWorker<TInsertFormattedTextArgs> insert = OperationWorker<TInsertFormattedTextArgs>();
+    if (insert == nullptr)
+        return;
+    const auto& copyPicture = PictureBulletHooks().CopyToDoc;
+    for (std::int32_t level = 0; level < list.UsedLevelCount(); ++level)
+        if (list.Levels[level].PictureBullet != nullptr && !copyPicture)
+            return;
+    // The labels as the numbering shows them now.
+    EditingServices().RenumberLists(doc);
+    TTextPos caret = doc.Caret;
+    const auto listHandle = static_cast<std::int32_t>(ObjectHandle(&list));
+    for (std::int32_t p = doc.ParCount() - 1; p >= 0; --p) {
+        TPar& par = *doc.Par(p);
+        if (par.Format.List != listHandle || !par.LabelPar || par.LabelPar->Chars.Size == 0)
+            continue;
+        const TPar& label = *par.LabelPar;
+        TTextPos start{};
+        start.Par = p;
+        TCharFormat here;
+        doc.FormatAtPos(start, here);
+        TMemory content;
+        AppendFormatChange(content, here, DefaultCharFormat);
+        TStreamElement e;
+        for (std::int32_t off = 0; off < label.Stream.Size; off += e.Length) {
+            ReadStreamElement(label.Stream.Data, label.Stream.Size, off, e);
+            if (e.IsControl && !e.Truncated && e.Code == fcShapeAnchor) {
+                // The picture bullet goes in as the document's own copy, at
+                // the scale the label showed it.
+                const auto* bullet = HandleTo<TShape>(static_cast<TObjectHandle>(e.Value));
+                TShape* copy = bullet != nullptr ? copyPicture(*bullet, doc) : nullptr;
+                if (copy == nullptr)
+                    continue;
+                if (label.ShapeScale > 0) {
+                    copy->Picture.ScaleX = static_cast<std::int32_t>(std::min<std::uint32_t>(label.ShapeScale, 1000));
+                    copy->Picture.ScaleY = copy->Picture.ScaleX;
+                }
+                AppendFormatControl(content, fcShapeAnchor, static_cast<std::int32_t>(ObjectHandle(copy)));
+                continue;
+            }
+            content.AppendBuffer(label.Stream.Data + off, e.Length);
+        }
+        const std::int32_t length = label.Chars.Size;
+        doc.Caret = start;
+        doc.Selection->Reset();
+        MakeFragmentFromPositions(start, start, doc.Selection->Fragment(0));
+        const TInsertFormattedTextArgs args{&content, 0, 0};
+        TOperationCall call = TOperationCall::Of(args);
+        insert(doc, call, args);
+        if (caret.Par == p)
+            caret.Offset += length;
+    }
+    doc.Selection->Reset();
+    RemoveListFromStyles(doc, list, true);
+    KeepSelection(doc, {}, caret);
+}
+
+void ListLevelFormats(TDoc& doc, const TAutoList& list, TParFormat parFormats[9], TCharFormat charFormats[9]) {
+    bool seen[9] = {};
+    for (int level = 0; level < 9; ++level) {
+        parFormats[level] = UnsetParFormat;
+        charFormats[level] = UnsetCharFormat;
+    }
+    for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+        const TPar& par = *doc.Par(p);
+        if (ListOf(par) != &list)
+            continue;
+        const std::int32_t level = LevelOf(list, par);
+        const TCharFormat atEnd = FormatAtParEnd(doc, p);
+        if (!seen[level]) {
+            parFormats[level] = par.Format;
+            charFormats[level] = atEnd;
+            seen[level] = true;
+            continue;
+        }
+        for (int prop = 0; prop < ParPropCount; ++prop)
+            if (GetParProp(parFormats[level], prop) != GetParProp(par.Format, prop))
+                ClearParProp(parFormats[level], prop);
+        for (int attr = 0; attr < CharAttrCount; ++attr)
+            if (charFormats[level][attr] != atEnd[attr])
+                charFormats[level][attr] = UnsetValue;
+    }
+    for (int level = 0; level < 9; ++level) {
+        ClearParProp(parFormats[level], ppStyle);
+        ClearParProp(parFormats[level], ppList);
+        ClearParProp(parFormats[level], ppListLevel);
+    }
+}
+
+void ApplyListTemplate(TDoc& doc, const TAutoList& templateList) {
+    TParFormat parFormats[9];
+    TCharFormat charFormats[9];
+    ListLevelFormats(doc, templateList, parFormats, charFormats);
+    auto* copy = new TAutoList;
+    copy->Assign(templateList);
+    (new TAddListStep(&doc, copy))->Execute();
+    ApplyList(doc, *copy);
+    const std::vector<TFragment> saved = CurrentRanges(doc);
+    const TTextPos caret = doc.Caret;
+    for (std::int32_t level = 0; level < copy->UsedLevelCount(); ++level) {
+        const bool anyPar = !ParFormatsEqual(parFormats[level], UnsetParFormat);
+        const bool anyChar = !CharFormatIsClear(charFormats[level]);
+        if (!anyPar && !anyChar)
+            continue;
+        for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+            const TPar& par = *doc.Par(p);
+            if (ListOf(par) != copy || LevelOf(*copy, par) != level)
+                continue;
+            if (anyPar) {
+                const TFragment range = WholeParagraphs(doc, p, p);
+                doc.FormatParagraphs(nullptr, &range, parFormats[level]);
+            }
+            if (anyChar) {
+                TFragment mark{};
+                mark.Start.Par = mark.End.Par = p;
+                mark.Start.Offset = std::max(doc.Par(p)->CharCount() - 1, 0);
+                mark.End.Offset = doc.Par(p)->CharCount();
+                doc.FormatFont(nullptr, &mark, charFormats[level], 0);
+            }
+        }
+    }
+    KeepSelection(doc, saved, caret);
+}
+
+bool StepListLabelSize(TDoc& doc, bool larger, bool apply) {
+    const std::vector<TFragment> saved = CurrentRanges(doc);
+    const TTextPos caret = doc.Caret;
+    std::vector<std::pair<TAutoList*, std::int32_t>> marked;
+    for (const TParSpan& span : SelectedParagraphs(doc))
+        for (std::int32_t p = span.First; p <= span.Last; ++p) {
+            TAutoList* list = ListOf(*doc.Par(p));
+            if (list == nullptr)
+                continue;
+            const std::pair<TAutoList*, std::int32_t> key{list, LevelOf(*list, *doc.Par(p))};
+            if (std::find(marked.begin(), marked.end(), key) == marked.end())
+                marked.push_back(key);
+        }
+    bool changed = false;
+    for (const auto& [list, level] : marked) {
+        std::int32_t size = list->Levels[level].CharFormat[caSize];
+        if (size == UnsetValue || size <= 0) {
+            size = UnsetValue;
+            for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+                const TPar& par = *doc.Par(p);
+                if (ListOf(par) != list || LevelOf(*list, par) != level)
+                    continue;
+                const std::int32_t atEnd = FormatAtParEnd(doc, p)[caSize];
+                if (size == UnsetValue || (larger ? atEnd > size : atEnd < size))
+                    size = atEnd;
+            }
+            if (size == UnsetValue)
+                continue;
+        }
+        const std::int32_t step = std::max(4, size * 15 / 100);
+        const std::int32_t fresh = larger ? std::min(144, size + step) : std::max(8, size - step);
+        if (fresh == size)
+            continue;
+        changed = true;
+        if (!apply)
+            continue;
+        TListLevel next = list->Levels[level];
+        next.CharFormat[caSize] = fresh;
+        (new TFormatListLevelOperation(&doc, list, level, next))->Execute();
+    }
+    if (apply)
+        KeepSelection(doc, saved, caret);
+    return changed;
 }

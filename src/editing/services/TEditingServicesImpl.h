@@ -20,6 +20,9 @@ public:
         SetFieldResultText(doc, field, text);
     }
 
+    // The page-field pass after pagination (editing/fields).
+    void UpdatePageFields(TDoc& doc, bool force) override { ::UpdatePageFields(doc, force); }
+
     // formatting: a new style sheet re-formats the paragraphs of the styles
     // it redefined.
     void ReapplyStyleSheet(TDoc& doc, TFormatStyleListInfo& info) override { ReapplyStyles(doc, info); }

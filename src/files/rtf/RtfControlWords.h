@@ -106,6 +106,7 @@
     X(rwChftn, "chftn")                             \
     X(rwChftnsep, "chftnsep")                       \
     X(rwChftnsepc, "chftnsepc")                     \
+    X(rwChpgn, "chpgn")                             \
     X(rwChshdng, "chshdng")                         \
     X(rwClbrdrb, "clbrdrb")                         \
     X(rwClbrdrl, "clbrdrl")                         \
@@ -529,7 +530,7 @@ enum TRtfWord : std::int16_t {
 
 // The number of control words, and the value the look-up gives for a word
 // that is not among them.
-constexpr int RtfControlWordCount = 495;
+constexpr int RtfControlWordCount = 496;
 constexpr int RtfUnknownWord = -1;
 
 inline constexpr std::array<std::string_view, RtfControlWordCount> RtfControlWords = {
@@ -568,7 +569,7 @@ constexpr bool HasOnlyLowerLettersAndDigits() {
     return true;
 }
 
-static_assert(RtfControlWords.size() == 495 && rwZududevuzi == 494, "the table holds 495 words");
+static_assert(RtfControlWords.size() == 496 && rwZududevuzi == 495, "the table holds 496 words");
 static_assert(IsStrictlyInByteOrder(), "the control words must stay in plain byte order");
 static_assert(HasOnlyLowerLettersAndDigits(), "control words are lower-case ASCII");
 

@@ -349,6 +349,7 @@ private:
     void BookmarkStart(std::u16string name);
     void BookmarkEnd(const std::u16string& name);
     void ForgetOpenField(const TField* field);
+    void PageNumberField();
     void BeginHeaderFooter();
     void FinishHeaderFooter(std::int8_t slot);
     void BeginStory();
@@ -1640,7 +1641,7 @@ void TRtfReader::Word(const TRtfToken& t) {
                     level->FollowKind = static_cast<std::uint8_t>(std::clamp(param, 0, 2));
                     return;
                 case rwLevelnorestart:
-                    level->FileBytes[0] = (hasParam ? param : 1) != 0;
+                    level->NumberingFlags[0] = (hasParam ? param : 1) != 0;
                     return;
                 case rwLevellegal:
                     level->NumberingFlags[1] = (hasParam ? param : 1) != 0;
@@ -2174,6 +2175,10 @@ void TRtfReader::BodyWord(int word, bool hasParam, std::int32_t param) {
             return;
         case rwChftn:
             AppendSpecial(chNoteRef);
+            return;
+        case rwChpgn:
+            if (!skip)
+                PageNumberField();
             return;
         case rwBullet:
         case rwLquote:
@@ -3117,6 +3122,20 @@ void TRtfReader::FinishFieldInstruction() {
                                        OpenFields, ShapeFields);
     group.ResultPar = Doc.ParCount();
     group.ResultChars = Par->Chars.Size;
+}
+
+// The current page number of a header or footer ("chpgn") is a PAGE field
+// with the placeholder result an empty field gets; each page shows its own
+// number once the field is updated for it.
+void TRtfReader::PageNumberField() {
+    TField* field = FieldFromInstruction(Doc, Doc.ParCount() - 1, u"PAGE", FindFieldType, HeaderField != nullptr,
+                                         OpenFields, ShapeFields);
+    if (field == nullptr)
+        return;
+    const std::uint8_t mark = '?';
+    AppendRawBytes(&mark, 1);
+    ForgetOpenField(field);
+    EndFieldControl(field, true);
 }
 
 void TRtfReader::ForgetOpenField(const TField* field) {

@@ -558,6 +558,13 @@ void TRtfWriter::ListLevel(const TListLevel& level) {
     WordValue(rwLevelstartat, level.StartValue);
     WordValue(rwLevelnfc, level.NumberFormat);
     WordValue(rwLeveljc, level.Alignment);
+    // The numbering's own flags, written only when set, as the reader
+    // takes them: the level counts on past shallower paragraphs, and the
+    // label shows every number in arabic.
+    if (level.NumberingFlags[0] != 0)
+        WordValue(rwLevelnorestart, 1);
+    if (level.NumberingFlags[1] != 0)
+        WordValue(rwLevellegal, 1);
     Brace('{');
     Word(rwLeveltext);
     C.AppendByte(' ');

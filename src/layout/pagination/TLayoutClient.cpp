@@ -133,6 +133,9 @@ bool TLayoutClient::PaginateSlice(TDoc& doc) {
     }
     const std::int32_t until = std::min(doc.Pages.Count + SlicePages, BackgroundPageLimit) - 1;
     doc.Paginate(doc.Pages.Count, until);
+    // Header and footer fields that count pages follow the finished pages.
+    if (doc.StateFlags[sfPaginationComplete] != 0)
+        doc.UpdatePageFields(false);
     if (doc.StateFlags[sfPaginationComplete] == 0 && doc.Pages.Count >= BackgroundPageLimit)
         doc.StateFlags[sfBackgroundLimit] = 1;
     return doc.StateFlags[sfPaginationComplete] == 0 && doc.StateFlags[sfBackgroundLimit] == 0;

@@ -364,6 +364,12 @@ public:
     void EditFieldCode(TField* field, const std::u16string& instruction);
     void DeleteField(TField* field);
 
+    // --- Page fields after pagination (editing/fields through the editing
+    //     services; defined in model/undo/FieldOperations.cpp) ---
+    // The page-field pass: header and footer fields that hang on the whole
+    // pagination take the final page counts once pagination completes.
+    void UpdatePageFields(bool force = false);
+
     // --- Words, links, sentences and text extraction: in the layout
     //     library (layout/words/TDocWords.cpp, TDocText.cpp), which this
     //     room cannot see; only code that links it calls these ---

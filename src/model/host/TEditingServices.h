@@ -56,6 +56,10 @@ public:
     // The bookmarks that belong to the first table of contents of the
     // selection, without duplicates.
     virtual void TocBookmarks(TDoc& doc, std::vector<std::string>& names) {}
+
+    // Page fields: the pass after pagination that gives header and footer
+    // fields the final page counts (TDoc::UpdatePageFields).
+    virtual void UpdatePageFields(TDoc& doc, bool force) {}
 };
 
 TEditingServices& EditingServices();

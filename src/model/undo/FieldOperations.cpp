@@ -10,6 +10,7 @@
 #include "model/formats/FormatStream.h"
 #include "model/formats/StreamEdit.h"
 #include "model/formats/TShape.h"
+#include "model/host/TEditingServices.h"
 #include "model/host/TModelHost.h"
 #include "model/paragraphs/TPar.h"
 
@@ -24,6 +25,39 @@ void RunAt(const TPar& par, std::int32_t offset, std::int32_t& from, std::int32_
     to = location.CharOffset;
 }
 
+// Where a field's marks stand, found by the field's handle in any order.
+// A field whose end mark was put in front of its start within one run of
+// controls (which earlier edits could leave behind) is still found, so
+// that lifting it takes both marks out and no second pair joins them.
+bool FindFieldMarks(const TDoc& doc, const TField* field, TTextPos& start, TTextPos& end) {
+    const auto handle = static_cast<std::int32_t>(ObjectHandle(field));
+    bool haveStart = false, haveEnd = false;
+    for (std::int32_t p = 0; p < doc.ParCount() && !(haveStart && haveEnd); ++p) {
+        const TPar* par = doc.Par(p);
+        std::int32_t pos = 0;
+        TStreamElement e;
+        for (std::int32_t off = 0; off < par->Stream.Size; off += e.Length) {
+            ReadStreamElement(par->Stream.Data, par->Stream.Size, off, e);
+            if (!e.IsControl) {
+                pos += e.Length;
+                continue;
+            }
+            if (e.Truncated)
+                break;
+            if (ControlTakesPosition(e.Code)) {
+                ++pos;
+            } else if (e.Value == handle && e.Code == fcFieldStart && !haveStart) {
+                MakeTextPos(p, pos, start);
+                haveStart = true;
+            } else if (e.Value == handle && e.Code == fcFieldEnd && !haveEnd) {
+                MakeTextPos(p, pos, end);
+                haveEnd = true;
+            }
+        }
+    }
+    return haveStart && haveEnd;
+}
+
 TShape* ShapeOf(const TField& field) {
     if (TShape* shape = field.InlineShape())
         return shape;
@@ -36,12 +70,12 @@ TInsDelFieldOperation::TInsDelFieldOperation(TDoc* doc, std::uint8_t marks, TFie
     : TSubOperation(doc), Marks(marks), Field(field) {
     if (ShapeOf(*field) != nullptr)
         Extra |= feHasShape;
-    TFragment range;
-    if (doc->FieldRange(field, range)) {
-        StartPar = range.Start.Par;
-        StartOffset = range.Start.Offset;
-        EndPar = range.End.Par;
-        EndOffset = range.End.Offset;
+    TTextPos start, end;
+    if (FindFieldMarks(*doc, field, start, end)) {
+        StartPar = start.Par;
+        StartOffset = start.Offset;
+        EndPar = end.Par;
+        EndOffset = end.Offset;
     }
 }
 
@@ -79,7 +113,23 @@ void TInsDelFieldOperation::InsertMark(std::uint8_t code, std::int32_t par, std:
     TPar* p = Doc->Par(par);
     std::int32_t from, to;
     RunAt(*p, offset, from, to);
-    const std::int32_t at = std::min(from + index * FormatControlSize, to);
+    std::int32_t at = std::min(from + index * FormatControlSize, to);
+    // A field never ends before it starts: within one run a start goes in
+    // front of its own end mark and an end behind its own start mark,
+    // whatever index the caller asked for (callers that put a mark "after
+    // every mark there" do not look for the field's other mark).
+    const auto handle = static_cast<std::int32_t>(ObjectHandle(Field));
+    const std::uint8_t other = code == fcFieldStart ? fcFieldEnd : fcFieldStart;
+    for (std::int32_t off = from; off + FormatControlSize <= to; off += FormatControlSize) {
+        if (p->Stream.Data[off] != 0 || p->Stream.Data[off + 1] != other ||
+            FormatControlValue(p->Stream.Data + off) != handle)
+            continue;
+        if (code == fcFieldStart)
+            at = std::min(at, off);
+        else
+            at = std::max(at, off + FormatControlSize);
+        break;
+    }
     InsertFormatControl(p->Stream, at, code, static_cast<std::int32_t>(ObjectHandle(Field)));
     p->Changed();
 }
@@ -130,4 +180,8 @@ void TChangeFieldPropsOperation::Undo() {
     std::swap(Field->Instruction, Instruction);
     Doc->StateFlags[sfFieldIndexStale] = 1;
     Doc->NoteFieldSpan(-1, -1);
+}
+
+void TDoc::UpdatePageFields(bool force) {
+    EditingServices().UpdatePageFields(*this, force);
 }
