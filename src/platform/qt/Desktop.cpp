@@ -275,10 +275,17 @@ void WakeMainDispatcher() {
 
 TDesktopWindow::TDesktopWindow(TWindowObject* window) : Window(window->Handle), Store(this) {
     setSurfaceType(QSurface::RasterSurface);
-    setFlags(Qt::Window);
-    const TRect client{window->Rect.Left + window->Client.Left, window->Rect.Top + window->Client.Top,
-                       window->Rect.Left + window->Client.Right, window->Rect.Top + window->Client.Bottom};
-    setGeometry(client.Left, client.Top, std::max(1, client.Width()), std::max(1, client.Height()));
+    // Popup menus (tool windows kept on top) float over their owner without
+    // a frame and never take the focus from it.
+    const std::uint32_t menuStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+    if ((window->Style & WS_POPUP) != 0 && (window->ExStyle & menuStyle) == menuStyle)
+        setFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    else
+        setFlags(Qt::Window);
+    // The desktop window shows the window rectangle: the client area and the
+    // menu bar above it.
+    const TRect& r = window->Rect;
+    setGeometry(r.Left, r.Top, std::max(1, r.Width()), std::max(1, r.Height()));
 }
 
 QWindow* DesktopWindowOf(HWND window) {
@@ -290,9 +297,8 @@ void TDesktopWindow::PostMouse(std::uint32_t message, QPointF local, unsigned ke
     TWindowObject* top = WindowOf(Window);
     if (top == nullptr)
         return;
-    TPoint client{static_cast<std::int32_t>(local.x()), static_cast<std::int32_t>(local.y())};
-    TPoint screen = client;
-    ClientToScreen(Window, screen);
+    const TPoint screen{top->Rect.Left + static_cast<std::int32_t>(local.x()),
+                        top->Rect.Top + static_cast<std::int32_t>(local.y())};
     SetCursorPos(screen);
     HWND target = GetCapture();
     if (target == nullptr || GetAncestor(target, GA_ROOT) != Window)
@@ -310,9 +316,10 @@ void TDesktopWindow::PostMouse(std::uint32_t message, QPointF local, unsigned ke
     }
     if (!IsWindow(target))
         return;
-    // The left button and the pointer's moves over a frame's scroll bar are
-    // the frame's own (non-client) messages, in screen coordinates.
-    if ((hit == HTVSCROLL || hit == HTHSCROLL) &&
+    // The left button and the pointer's moves over a frame's scroll bar or
+    // menu bar are the frame's own (non-client) messages, in screen
+    // coordinates.
+    if ((hit == HTVSCROLL || hit == HTHSCROLL || hit == HTMENU) &&
         (message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP)) {
         const std::uint32_t nc = message == WM_MOUSEMOVE     ? WM_NCMOUSEMOVE
                                  : message == WM_LBUTTONDOWN ? WM_NCLBUTTONDOWN
@@ -466,8 +473,10 @@ bool TDesktopWindow::event(QEvent* e) {
             const int delta = w->angleDelta().y();
             if (delta == 0)
                 return true;
-            TPoint screen{static_cast<std::int32_t>(w->position().x()), static_cast<std::int32_t>(w->position().y())};
-            ClientToScreen(Window, screen);
+            TRect frame;
+            GetWindowRect(Window, frame);
+            const TPoint screen{frame.Left + static_cast<std::int32_t>(w->position().x()),
+                                frame.Top + static_cast<std::int32_t>(w->position().y())};
             HWND target = GetFocus() != nullptr ? GetFocus() : Window;
             const unsigned flags = MouseKeyFlags(w->buttons(), w->modifiers());
             PostInput({target, WM_MOUSEWHEEL,

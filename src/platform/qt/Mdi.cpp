@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/Menus.h"
 #include "platform/Windows.h"
 #include "platform/qt/WindowObjects.h"
 
@@ -24,6 +25,8 @@ constexpr std::int32_t kCascadeStep = 24;
 // the client, as wide as a short title needs.
 constexpr std::int32_t kIconWidth = 160;
 constexpr std::int32_t kIconHeight = 24;
+// The Window menu lists this many document windows by number.
+constexpr int kListedWindows = 9;
 
 struct TMdiClient {
     HWND Active = nullptr;
@@ -32,6 +35,8 @@ struct TMdiClient {
     int Created = 0;                 // for the places of windows that name none
     std::map<HWND, TRect> Restored;  // the rectangles of maximized windows
     std::map<HWND, TRect> Normal;    // the rectangles of minimized windows
+    HMENU WindowMenu = nullptr;      // lists the document windows
+    bool Listed = false;             // the list and its separator are in WindowMenu
 };
 
 // The clients' records, by window. A client is used only by its own
@@ -60,6 +65,74 @@ std::vector<HWND> Documents(HWND client, bool visibleOnly) {
         if (IsDocument(client, c) && (!visibleOnly || IsWindowVisible(c)))
             out.push_back(c);
     return out;
+}
+
+// The document windows in the order of their identifiers, which are kept
+// running from idFirstChild without gaps.
+std::vector<HWND> DocumentsById(HWND client) {
+    std::vector<HWND> docs = Documents(client, false);
+    std::stable_sort(docs.begin(), docs.end(),
+                     [](HWND a, HWND b) { return GetWindowLongPtr(a, GWLP_ID) < GetWindowLongPtr(b, GWLP_ID); });
+    return docs;
+}
+
+// Takes the list of document windows out of the Window menu: the items with
+// the documents' identifiers and the separator this layer put before them.
+void UnlistWindows(TMdiClient& state) {
+    if (!state.Listed || !IsMenu(state.WindowMenu))
+        return;
+    state.Listed = false;
+    int count = GetMenuItemCount(state.WindowMenu);
+    int first = count;
+    for (int i = count - 1; i >= 0; --i) {
+        const int id = GetMenuItemID(state.WindowMenu, i);
+        if (id < static_cast<int>(state.FirstId) || id >= static_cast<int>(state.FirstId) + kListedWindows)
+            break;
+        first = i;
+    }
+    for (int i = count - 1; i >= first; --i)
+        RemoveMenu(state.WindowMenu, static_cast<unsigned>(i), MF_BYPOSITION);
+    if (first > 0 &&
+        (GetMenuState(state.WindowMenu, static_cast<unsigned>(first - 1), MF_BYPOSITION) & MF_SEPARATOR) != 0)
+        RemoveMenu(state.WindowMenu, static_cast<unsigned>(first - 1), MF_BYPOSITION);
+}
+
+// Puts the list of document windows at the end of the Window menu: a
+// separator, then "&1 title" and on, the active window checked.
+void ListWindows(HWND client) {
+    TMdiClient* state = ClientOf(client);
+    if (state == nullptr)
+        return;
+    UnlistWindows(*state);
+    if (!IsMenu(state->WindowMenu))
+        return;
+    const std::vector<HWND> docs = DocumentsById(client);
+    if (docs.empty())
+        return;
+    AppendMenuW(state->WindowMenu, MF_SEPARATOR, 0, u"");
+    int n = 0;
+    for (HWND doc : docs) {
+        if (n == kListedWindows)
+            break;
+        std::u16string text = {u'&', static_cast<char16_t>(u'1' + n), u' '};
+        text.append(GetWindowText(doc));
+        const unsigned checked = doc == state->Active ? MF_CHECKED : MF_UNCHECKED;
+        AppendMenuW(state->WindowMenu, MF_STRING | checked, state->FirstId + static_cast<std::uint32_t>(n), text);
+        ++n;
+    }
+    state->Listed = true;
+}
+
+// Gives the document windows the identifiers from idFirstChild on, in the
+// order they had, after one of them went.
+void Renumber(HWND client, HWND leaving) {
+    TMdiClient* state = ClientOf(client);
+    if (state == nullptr)
+        return;
+    std::uint32_t id = state->FirstId;
+    for (HWND doc : DocumentsById(client))
+        if (doc != leaving)
+            SetWindowLongPtr(doc, GWLP_ID, static_cast<std::intptr_t>(id++));
 }
 
 TRect ClientArea(HWND client) {
@@ -255,6 +328,7 @@ void Activate(HWND client, HWND child) {
         if (IsWindow(child) && GetActiveWindow() == GetAncestor(client, GA_ROOT))
             SetFocus(child);
     }
+    ListWindows(client);
 }
 
 HWND Create(HWND client, const TMdiCreateStruct& cs) {
@@ -313,7 +387,9 @@ void Destroy(HWND client, HWND child) {
         state->Restored.erase(child);
         state->Normal.erase(child);
     }
+    Renumber(client, child);
     DestroyWindow(child);
+    ListWindows(client);
 }
 
 void Next(HWND client, HWND from, bool previous) {
@@ -415,8 +491,10 @@ LRESULT MdiClientProc(HWND client, std::uint32_t message, WPARAM wParam, LPARAM 
         case WM_CREATE: {
             const auto* cs = reinterpret_cast<const TCreateStruct*>(lParam);
             const auto* ccs = cs != nullptr ? static_cast<const TClientCreateStruct*>(cs->lpCreateParams) : nullptr;
-            if (TMdiClient* state = ClientOf(client); state != nullptr && ccs != nullptr)
+            if (TMdiClient* state = ClientOf(client); state != nullptr && ccs != nullptr) {
                 state->FirstId = ccs->idFirstChild;
+                state->WindowMenu = static_cast<HMENU>(ccs->hWindowMenu);
+            }
             return 0;
         }
         case WM_NCDESTROY: {
@@ -456,6 +534,26 @@ LRESULT MdiClientProc(HWND client, std::uint32_t message, WPARAM wParam, LPARAM 
             return Tile(client, static_cast<unsigned>(wParam)) ? 1 : 0;
         case WM_MDICASCADE:
             return Cascade(client, static_cast<unsigned>(wParam)) ? 1 : 0;
+        case WM_MDISETMENU: {
+            // wParam: the frame's new bar, lParam: the new Window menu (null
+            // keeps each); the answer is the bar the frame had.
+            const HWND frame = GetParent(client);
+            const HMENU old = GetMenu(frame);
+            TMdiClient* state = ClientOf(client);
+            if (state == nullptr)
+                return 0;
+            if (lParam != 0) {
+                UnlistWindows(*state);
+                state->WindowMenu = reinterpret_cast<HMENU>(lParam);
+            }
+            if (wParam != 0)
+                SetMenu(frame, reinterpret_cast<HMENU>(wParam));
+            ListWindows(client);
+            return reinterpret_cast<LRESULT>(old);
+        }
+        case WM_MDIREFRESHMENU:
+            ListWindows(client);
+            return reinterpret_cast<LRESULT>(GetMenu(GetParent(client)));
         case WM_MDIICONARRANGE:
             ArrangeIcons(client);
             return 0;
@@ -505,6 +603,20 @@ LRESULT DefFrameProc(HWND frame, HWND mdiClient, std::uint32_t message, WPARAM w
                 return 0;
             }
             break;
+        case WM_COMMAND:
+            // A document window chosen from the Window menu's list.
+            if (TMdiClient* state = ClientOf(mdiClient)) {
+                const std::uint32_t id = LoWord(wParam);
+                if (id >= state->FirstId && id < state->FirstId + kListedWindows)
+                    for (HWND doc : Documents(mdiClient, false))
+                        if (GetWindowLongPtr(doc, GWLP_ID) == static_cast<std::intptr_t>(id)) {
+                            if (IsMinimized(doc))
+                                SendMessage(mdiClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(doc), 0);
+                            SendMessage(mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(doc), 0);
+                            return 0;
+                        }
+            }
+            break;
         case WM_SYSCOMMAND:
             if (haveClient && ((wParam & 0xFFF0) == SC_NEXTWINDOW || (wParam & 0xFFF0) == SC_PREVWINDOW)) {
                 SendMessage(mdiClient, WM_MDINEXT, 0, (wParam & 0xFFF0) == SC_PREVWINDOW ? 1 : 0);
@@ -533,6 +645,12 @@ LRESULT DefMDIChildProc(HWND window, std::uint32_t message, WPARAM wParam, LPARA
         case WM_CLOSE:
             SendMessage(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
             return 0;
+        case WM_SETTEXT: {
+            // The Window menu shows the new title.
+            const LRESULT r = DefWindowProc(window, message, wParam, lParam);
+            ListWindows(client);
+            return r;
+        }
         case WM_SYSCOMMAND:
             switch (wParam & 0xFFF0) {
                 case SC_MAXIMIZE:
