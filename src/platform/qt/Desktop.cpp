@@ -408,7 +408,11 @@ bool TDesktopWindow::event(QEvent* e) {
             break;
         case QEvent::Resize:
             if (TWindowObject* w = WindowOf(Window)) {
-                Store.resize(size());
+                // A lent surface is re-made, with the store, by the window
+                // layer when the window's size changes; resizing the store
+                // here would free the memory it draws on.
+                if (LentBits == nullptr)
+                    Store.resize(size());
                 DesktopResized(w, width(), height());
             }
             break;
@@ -571,6 +575,36 @@ void Raise(TDesktopWindow* desktop) {
         desktop->raise();
 }
 
+HBITMAP LendSurface(TDesktopWindow* desktop, std::int32_t width, std::int32_t height) {
+    desktop->LentBits = nullptr;
+    QBackingStore& store = desktop->Store;
+    const QSize size(width, height);
+    if (store.size() != size)
+        store.resize(size);
+    // The store makes its image when painting begins.
+    const QRect all(QPoint(0, 0), size);
+    store.beginPaint(QRegion(all));
+    auto* image = dynamic_cast<QImage*>(store.paintDevice());
+    HBITMAP bitmap = nullptr;
+    // Our pixels are 0x00RRGGBB in native 32-bit words, as the 32-bit
+    // formats keep them. The window asks for no alpha channel, so the window
+    // system ignores the top byte even where the store's image has one (the
+    // X11 plugin uses the premultiplied format for opaque windows too).
+    const QImage::Format format = image != nullptr ? image->format() : QImage::Format_Invalid;
+    const bool opaque32 = format == QImage::Format_RGB32 ||
+                          ((format == QImage::Format_ARGB32_Premultiplied || format == QImage::Format_ARGB32) &&
+                           desktop->requestedFormat().alphaBufferSize() <= 0);
+    if (opaque32 && image->width() == width && image->height() == height &&
+        image->bytesPerLine() == static_cast<qsizetype>(width) * 4) {
+        auto* bits = reinterpret_cast<std::uint32_t*>(image->bits());
+        bitmap = CreateBitmapOnMemory(bits, width, height);
+        if (bitmap != nullptr)
+            desktop->LentBits = bits;
+    }
+    store.endPaint();
+    return bitmap;
+}
+
 void Flush(TWindowObject* window, const TRect& rect) {
     TDesktopWindow* desktop = window->Desktop;
     if (desktop == nullptr || window->Surface == nullptr || !desktop->isExposed())
@@ -580,6 +614,17 @@ void Flush(TWindowObject* window, const TRect& rect) {
     if (!GetBitmapInfo(window->Surface, info) || info.Bits == nullptr)
         return;
     QBackingStore& store = desktop->Store;
+    if (desktop->LentBits != nullptr && info.Bits == desktop->LentBits) {
+        // The surface is the store's own image: the flush copies nothing.
+        const QRect area = QRect(rect.Left, rect.Top, rect.Width(), rect.Height())
+                               .intersected(QRect(QPoint(0, 0), QSize(info.Width, info.Height)));
+        if (area.isEmpty())
+            return;
+        store.beginPaint(QRegion(area));
+        store.endPaint();
+        store.flush(QRegion(area));
+        return;
+    }
     if (store.size() != desktop->size())
         store.resize(desktop->size());
     const QRect area =

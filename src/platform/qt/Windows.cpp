@@ -190,11 +190,19 @@ void PlaceInZOrder(TWindowObject* w, HWND after) {
 
 // The surface covers the whole window: the client area and the menu bar
 // above it, the part of the frame this layer draws.
+// A window on the desktop draws straight in its desktop window's backing
+// store where the store's pixels allow it, so that showing a frame copies
+// nothing. A surface of the right size is kept: its pixels stay valid.
 void MakeSurface(TWindowObject* top) {
     const std::int32_t w = std::max(1, top->Rect.Width());
     const std::int32_t h = std::max(1, top->Rect.Height());
     HBITMAP old = top->Surface;
-    top->Surface = CreateBitmap32(w, h);
+    TBitmapInfo info;
+    if (old != nullptr && GetBitmapInfo(old, info) && info.Width == w && info.Height == h)
+        return;
+    top->Surface = top->Desktop != nullptr ? Desktop::LendSurface(top->Desktop, w, h) : nullptr;
+    if (top->Surface == nullptr)
+        top->Surface = CreateBitmap32(w, h);
     if (old != nullptr)
         DeleteBitmap(old);
 }
@@ -1187,9 +1195,9 @@ HWND SetParent(HWND window, HWND newParent) {
         } else {
             w->Style &= ~WS_CHILD;
             G().TopLevels.insert(G().TopLevels.begin(), w);
-            MakeSurface(w);
             if (IsMainThread() && Desktop::Ensure())
                 w->Desktop = Desktop::CreateWindowFor(w);
+            MakeSurface(w);
         }
     }
     if (visible)
