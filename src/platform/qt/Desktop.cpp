@@ -98,9 +98,135 @@ int VirtualKeyOfNamedCharacter(char32_t c) {
     }
 }
 
+// X key codes (the Linux key numbers plus 8) of the keys whose virtual key
+// depends on the layout: the key left of 1, the digit row, the two keys
+// right of 0, the two right of P, the one above Enter, the two right of L,
+// the four left of right Shift, and the 102nd key left of Z.
+enum : std::uint8_t {
+    kKeyTilde = 49,
+    kKey1 = 10,
+    kKeyAfter0 = 20,
+    kKeyAfter0Second = 21,
+    kKeyAfterP = 34,
+    kKeyAfterPSecond = 35,
+    kKeyBackslash = 51,
+    kKeyAfterL = 47,
+    kKeyAfterLSecond = 48,
+    kKeyAfterN = 58,
+    kKeyComma = 59,
+    kKeyPeriod = 60,
+    kKeySlash = 61,
+    kKey102 = 94,
+};
+
+struct TPlacedKey {
+    std::uint8_t Code;
+    std::uint8_t Vk;
+};
+struct TLayoutKeys {
+    const char* Layout;
+    std::vector<TPlacedKey> Keys;
+};
+
+// The virtual keys the Windows layouts of the same names give these keys
+// (their published key tables). Letter keys are named by their letter on
+// every layout and are not listed; nor are the digit keys where they type
+// their digit.
+const std::vector<TLayoutKeys>& LayoutKeyTables() {
+    static const std::vector<TLayoutKeys> tables = {
+        {"us",
+         {{kKeyTilde, VK_OEM_3},
+          {kKeyAfter0, VK_OEM_MINUS},
+          {kKeyAfter0Second, VK_OEM_PLUS},
+          {kKeyAfterP, VK_OEM_4},
+          {kKeyAfterPSecond, VK_OEM_6},
+          {kKeyBackslash, VK_OEM_5},
+          {kKeyAfterL, VK_OEM_1},
+          {kKeyAfterLSecond, VK_OEM_7},
+          {kKeyComma, VK_OEM_COMMA},
+          {kKeyPeriod, VK_OEM_PERIOD},
+          {kKeySlash, VK_OEM_2},
+          {kKey102, VK_OEM_102}}},
+        {"de",
+         {{kKeyTilde, VK_OEM_5},
+          {kKeyAfter0, VK_OEM_4},
+          {kKeyAfter0Second, VK_OEM_6},
+          {kKeyAfterP, VK_OEM_1},
+          {kKeyAfterPSecond, VK_OEM_PLUS},
+          {kKeyBackslash, VK_OEM_2},
+          {kKeyAfterL, VK_OEM_3},
+          {kKeyAfterLSecond, VK_OEM_7},
+          {kKeyComma, VK_OEM_COMMA},
+          {kKeyPeriod, VK_OEM_PERIOD},
+          {kKeySlash, VK_OEM_MINUS},
+          {kKey102, VK_OEM_102}}},
+        // The French digit row types punctuation and is still named by its
+        // digits.
+        {"fr",
+         {{kKeyTilde, VK_OEM_7},
+          {kKey1, '1'},
+          {kKey1 + 1, '2'},
+          {kKey1 + 2, '3'},
+          {kKey1 + 3, '4'},
+          {kKey1 + 4, '5'},
+          {kKey1 + 5, '6'},
+          {kKey1 + 6, '7'},
+          {kKey1 + 7, '8'},
+          {kKey1 + 8, '9'},
+          {kKey1 + 9, '0'},
+          {kKeyAfter0, VK_OEM_4},
+          {kKeyAfter0Second, VK_OEM_PLUS},
+          {kKeyAfterP, VK_OEM_6},
+          {kKeyAfterPSecond, VK_OEM_1},
+          {kKeyBackslash, VK_OEM_5},
+          {kKeyAfterLSecond, VK_OEM_3},
+          {kKeyAfterN, VK_OEM_COMMA},
+          {kKeyComma, VK_OEM_PERIOD},
+          {kKeyPeriod, VK_OEM_2},
+          {kKeySlash, VK_OEM_8},
+          {kKey102, VK_OEM_102}}},
+        {"gb",
+         {{kKeyTilde, VK_OEM_8},
+          {kKeyAfter0, VK_OEM_MINUS},
+          {kKeyAfter0Second, VK_OEM_PLUS},
+          {kKeyAfterP, VK_OEM_4},
+          {kKeyAfterPSecond, VK_OEM_6},
+          {kKeyBackslash, VK_OEM_7},
+          {kKeyAfterL, VK_OEM_1},
+          {kKeyAfterLSecond, VK_OEM_3},
+          {kKeyComma, VK_OEM_COMMA},
+          {kKeyPeriod, VK_OEM_PERIOD},
+          {kKeySlash, VK_OEM_2},
+          {kKey102, VK_OEM_5}}},
+    };
+    return tables;
+}
+
+// The virtual key the table of a known layout gives the key; 0 when the
+// layout or the key is not in the tables. Variants that only change what
+// the dead keys do keep their layout's places.
+int VirtualKeyOfListedKey(const TKeyboardLayoutName& name, std::uint8_t code) {
+    static constexpr const char* kSamePlaces[] = {
+        "", "nodeadkeys", "deadacute", "deadgraveacute", "intl", "alt-intl", "extd", "oss", "oss_nodeadkeys", "latin9",
+    };
+    bool samePlaces = false;
+    for (const char* v : kSamePlaces)
+        samePlaces = samePlaces || name.Variant == v;
+    if (!samePlaces)
+        return 0;
+    for (const TLayoutKeys& t : LayoutKeyTables())
+        if (name.Layout == t.Layout)
+            for (const TPlacedKey& k : t.Keys)
+                if (k.Code == code)
+                    return k.Vk;
+    return 0;
+}
+
 // The virtual key of the physical key (an X key code) on the active layout,
-// as Windows names the keys of a layout: a letter or digit key by what it
-// types without modifiers, the plus, comma, minus and full stop keys by
+// as Windows names the keys of a layout: a letter key by its letter, the
+// other keys of the layouts Windows has tables for as those tables name
+// them; on other layouts, a digit key by its digit, the plus, comma, minus
+// and full stop keys by
 // their character, and the other punctuation keys by where they sit, with
 // the US layout's names. A key whose US name went to a key named by its
 // character takes that key's US name instead, so no two keys share a name.
@@ -121,6 +247,10 @@ int VirtualKeyOfPhysicalKey(std::uint32_t code) {
     const char32_t base = map->CharOfKey(key, false);
     if (base >= U'a' && base <= U'z')
         return static_cast<int>(base - U'a' + 'A');
+    if (base >= U'A' && base <= U'Z')
+        return static_cast<int>(base);
+    if (const int listed = VirtualKeyOfListedKey(layouts[static_cast<std::size_t>(active)], key))
+        return listed;
     if ((base >= U'A' && base <= U'Z') || (base >= U'0' && base <= U'9'))
         return static_cast<int>(base);
     if (const int named = VirtualKeyOfNamedCharacter(base))
