@@ -498,4 +498,54 @@ TEST_F(MdiTest, TheWindowMenuListsTheDocumentWindows) {
     DestroyMenu(bar);
 }
 
+// Tiling and cascading leave the rows of minimized windows along the bottom
+// uncovered: 24 pixels a row, two bars to a row in a 400-wide client.
+TEST_F(MdiTest, ArrangingLeavesRoomForTheMinimizedWindows) {
+    SetWindowPos(frame, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER);
+    struct Case {
+        const char* Name;
+        std::uint32_t Message;
+        unsigned How;
+        int Minimized;
+        std::vector<TRect> Expected;  // the two open windows, topmost first
+    };
+    const Case cases[] = {
+        {"side by side above one row", WM_MDITILE, MDITILE_VERTICAL, 1, {{0, 0, 200, 276}, {200, 0, 400, 276}}},
+        {"one above the other above two rows",
+         WM_MDITILE,
+         MDITILE_HORIZONTAL,
+         3,
+         {{0, 0, 400, 126}, {0, 126, 400, 252}}},
+        {"nothing minimized: the whole client",
+         WM_MDITILE,
+         MDITILE_HORIZONTAL,
+         0,
+         {{0, 0, 400, 150}, {0, 150, 400, 300}}},
+        {"cascade above one row", WM_MDICASCADE, 0, 2, {{24, 24, 400, 276}, {0, 0, 376, 252}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<HWND> icons;
+        for (int i = 0; i < c.Minimized; ++i) {
+            icons.push_back(Doc("icon"));
+            SendMessage(icons.back(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        }
+        std::vector<HWND> docs;
+        for (int i = 0; i < 2; ++i)
+            docs.insert(docs.begin(), Doc("doc"));
+        EXPECT_EQ(SendMessage(g_client, c.Message, c.How, 0), 1);
+        for (std::size_t i = 0; i < docs.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(InClient(docs[i]), c.Expected[i]);
+        }
+        // The bars stay in their rows along the bottom.
+        for (HWND icon : icons)
+            EXPECT_GE(InClient(icon).Top, c.Expected.back().Bottom);
+        for (HWND d : docs)
+            SendMessage(g_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(d), 0);
+        for (HWND d : icons)
+            SendMessage(g_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(d), 0);
+    }
+}
+
 }  // namespace

@@ -422,6 +422,19 @@ std::vector<HWND> Arrangeable(HWND client, unsigned how) {
     return docs;
 }
 
+// The client area arranging may use: the rows of minimized windows along
+// the bottom stay uncovered, as long as some room is left above them.
+TRect ArrangeArea(HWND client) {
+    TRect area = ClientArea(client);
+    const int icons = static_cast<int>(Icons(client).size());
+    if (icons == 0)
+        return area;
+    const int perRow = std::max(1, area.Width() / kIconWidth);
+    const std::int32_t rows = (icons + perRow - 1) / perRow;
+    area.Bottom = std::max(area.Top + kIconHeight, area.Bottom - rows * kIconHeight);
+    return area;
+}
+
 void RestoreAll(HWND client) {
     for (HWND c : Documents(client, false))
         Unmaximize(client, c);
@@ -438,7 +451,7 @@ bool Tile(HWND client, unsigned how) {
     const int n = static_cast<int>(docs.size());
     if (n == 0)
         return false;
-    const TRect area = ClientArea(client);
+    const TRect area = ArrangeArea(client);
     const bool sideBySide = (how & MDITILE_HORIZONTAL) == 0;
     const int lines = n <= 3 ? n : static_cast<int>(std::ceil(std::sqrt(static_cast<double>(n))));
     const std::int32_t across = sideBySide ? area.Width() : area.Height();
@@ -451,7 +464,8 @@ bool Tile(HWND client, unsigned how) {
         for (int i = 0; i < inLine; ++i, ++k) {
             const std::int32_t b0 = along * i / inLine;
             const std::int32_t b1 = along * (i + 1) / inLine;
-            const TRect r = sideBySide ? TRect{a0, b0, a1, b1} : TRect{b0, a0, b1, a1};
+            const TRect r = sideBySide ? TRect{area.Left + a0, area.Top + b0, area.Left + a1, area.Top + b1}
+                                       : TRect{area.Left + b0, area.Top + a0, area.Left + b1, area.Top + a1};
             SetWindowPos(docs[static_cast<std::size_t>(k)], nullptr, r.Left, r.Top, r.Width(), r.Height(),
                          SWP_NOZORDER | SWP_NOACTIVATE);
         }
@@ -468,7 +482,7 @@ bool Cascade(HWND client, unsigned how) {
     const int n = static_cast<int>(docs.size());
     if (n == 0)
         return false;
-    const TRect area = ClientArea(client);
+    const TRect area = ArrangeArea(client);
     const int slots = std::max(1, std::min(area.Width(), area.Height()) / 2 / kCascadeStep);
     const int used = std::min(n, slots);
     const std::int32_t cx = std::max(area.Width() / 2, area.Width() - (used - 1) * kCascadeStep);
