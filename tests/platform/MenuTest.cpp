@@ -100,6 +100,15 @@ std::string Describe(std::uint32_t m, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+// Where the popup menu was when the owner last heard of a selection.
+TRect g_popupRect;
+
+bool RecordPopup(HWND window, LPARAM) {
+    if (GetClassName(window) == u"#32768")
+        GetWindowRect(window, g_popupRect);
+    return true;
+}
+
 LRESULT OwnerProc(HWND window, std::uint32_t m, WPARAM wParam, LPARAM lParam) {
     if (m == WM_NCCREATE)
         SetWindowLongPtr(window, GWLP_USERDATA,
@@ -107,6 +116,10 @@ LRESULT OwnerProc(HWND window, std::uint32_t m, WPARAM wParam, LPARAM lParam) {
     if (IsWatched(m))
         Trace().push_back(Describe(m, wParam, lParam));
     switch (m) {
+        case WM_MENUSELECT:
+            if (lParam != 0)
+                EnumWindows(&RecordPopup, 0);
+            return 0;
         case WM_MENUCHAR: {
             auto found = MenuCharAnswers().find(static_cast<char16_t>(LoWord(wParam)));
             return found == MenuCharAnswers().end() ? 0 : found->second;
@@ -525,6 +538,22 @@ TEST_F(MenuTest, TrackPopupMenuReturnsOrPostsTheCommand) {
         EXPECT_EQ(TrackPopupMenu(edit, c.Flags, 150, 150, owner, nullptr), c.Result);
         PumpMessages();
         EXPECT_EQ(Trace(), c.Expected);
+    }
+    // The menu keeps off the rectangle it is told to avoid.
+    Watch({});
+    const TRect avoid{100, 100, 200, 300};
+    for (const unsigned flags : {0u, static_cast<unsigned>(TPM_VERTICAL)}) {
+        SCOPED_TRACE(flags == 0 ? "beside" : "below");
+        Keys({{P, Qt::Key_Down, Qt::NoModifier},
+              {R, Qt::Key_Down, Qt::NoModifier},
+              {P, Qt::Key_Escape, Qt::NoModifier},
+              {R, Qt::Key_Escape, Qt::NoModifier}});
+        g_popupRect = {};
+        EXPECT_EQ(TrackPopupMenu(edit, TPM_RETURNCMD | flags, 150, 150, owner, &avoid), 0);
+        if (flags == 0)
+            EXPECT_EQ(g_popupRect.Left, avoid.Right);
+        else
+            EXPECT_EQ(g_popupRect.Top, avoid.Bottom);
     }
     // Escape returns no command; an unknown menu or owner shows nothing.
     Keys({{P, Qt::Key_Escape, Qt::NoModifier}, {R, Qt::Key_Escape, Qt::NoModifier}});

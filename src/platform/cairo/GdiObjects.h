@@ -190,7 +190,6 @@ public:
         Memory = memory;
         Count = count;
     }
-    bool Lent() const { return Memory != nullptr && Owned.data() != Memory; }
     std::uint32_t* data() { return Memory; }
     const std::uint32_t* data() const { return Memory; }
     std::size_t size() const { return Count; }

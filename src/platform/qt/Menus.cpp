@@ -1304,7 +1304,6 @@ bool GetMenuItemRect(HWND window, HMENU menu, unsigned position, TRect& out) {
 }
 
 int TrackPopupMenuEx(HMENU menu, unsigned flags, std::int32_t x, std::int32_t y, HWND owner, const TRect* exclude) {
-    (void)exclude;
     if (!IsMenu(menu) || !IsWindow(owner) || t_tracker != nullptr)
         return 0;
     TTracker t;
@@ -1339,6 +1338,15 @@ int TrackPopupMenuEx(HMENU menu, unsigned flags, std::int32_t x, std::int32_t y,
                 top -= size.cy / 2;
             else if ((flags & TPM_BOTTOMALIGN) != 0)
                 top -= size.cy;
+            // The menu keeps off the rectangle the caller names: beside it,
+            // or below it with TPM_VERTICAL.
+            if (exclude != nullptr && left < exclude->Right && left + size.cx > exclude->Left &&
+                top < exclude->Bottom && top + size.cy > exclude->Top) {
+                if ((flags & TPM_VERTICAL) != 0)
+                    top = exclude->Bottom;
+                else
+                    left = exclude->Right;
+            }
             // The popup's WM_INITMENUPOPUP went out above; OpenLevel must
             // not send it again.
             t.Flags |= TPM_NONOTIFY;
