@@ -14,6 +14,10 @@ namespace Platform {
 
 HBITMAP CreateBitmap32(std::int32_t width, std::int32_t height);    // zeroed (black)
 HBITMAP CreateMonoBitmap(std::int32_t width, std::int32_t height);  // zeroed (black)
+// A 32-bit bitmap that draws on memory the caller lends (width pixels per
+// row, no padding), such as a window system's backing store; the memory
+// must outlive the bitmap. Null without memory or for an empty size.
+HBITMAP CreateBitmapOnMemory(std::uint32_t* bits, std::int32_t width, std::int32_t height);
 HBITMAP CreateCompatibleBitmap(HDC dc, std::int32_t width, std::int32_t height);
 void DeleteBitmap(HBITMAP bitmap);
 

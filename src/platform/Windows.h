@@ -306,6 +306,20 @@ enum : int {
     VK_RCONTROL = 0xA3,
     VK_LMENU = 0xA4,
     VK_RMENU = 0xA5,
+    // The punctuation keys, whose place differs from layout to layout.
+    VK_OEM_1 = 0xBA,
+    VK_OEM_PLUS = 0xBB,
+    VK_OEM_COMMA = 0xBC,
+    VK_OEM_MINUS = 0xBD,
+    VK_OEM_PERIOD = 0xBE,
+    VK_OEM_2 = 0xBF,
+    VK_OEM_3 = 0xC0,
+    VK_OEM_4 = 0xDB,
+    VK_OEM_5 = 0xDC,
+    VK_OEM_6 = 0xDD,
+    VK_OEM_7 = 0xDE,
+    VK_OEM_8 = 0xDF,
+    VK_OEM_102 = 0xE2,
 };
 // Bits of a key message's lParam above the repeat count and scan code.
 enum : std::uint32_t {

@@ -4,6 +4,7 @@
 #include <QtGui/QInputMethodEvent>
 #include <QtGui/QKeyEvent>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -167,20 +168,20 @@ TEST_F(LayoutInputTest, KeysAreNamedByTheirPlaceOnTheActiveLayout) {
          61,
          "-",
          {"k:WM_KEYDOWN BD", "k:WM_CHAR 2D"}},
-        // The US minus place holds sharp s: its name went to the minus key,
-        // so it takes the name the minus key's place has.
+        // The German layout names the sharp s key VK_OEM_4 and the o umlaut
+        // key VK_OEM_3, whatever the US layout has in their places.
         {"AltGr+sharp s is a backslash",
          Qt::Key_Backslash,
          Qt::NoModifier,
          20,
          "\\",
-         {"k:WM_KEYDOWN BF", "k:WM_CHAR 5C"}},
+         {"k:WM_KEYDOWN DB", "k:WM_CHAR 5C"}},
         {"o umlaut sits in the US semicolon place",
          Qt::Key_Odiaeresis,
          Qt::NoModifier,
          47,
          "\xc3\xb6",
-         {"k:WM_KEYDOWN BA", "k:WM_CHAR F6"}},
+         {"k:WM_KEYDOWN C0", "k:WM_CHAR F6"}},
         {"AltGr+less is a bar on the 102nd key",
          Qt::Key_Bar,
          Qt::NoModifier,
@@ -203,6 +204,96 @@ TEST_F(LayoutInputTest, KeysAreNamedByTheirPlaceOnTheActiveLayout) {
             }
         }
         EXPECT_EQ(Trace(), c.Expected);
+        std::uint8_t none[256] = {};
+        SetKeyboardState(none);
+    }
+    if (saved != nullptr)
+        setenv("XKB_DEFAULT_LAYOUT", savedValue.c_str(), 1);
+    else
+        unsetenv("XKB_DEFAULT_LAYOUT");
+}
+
+// The punctuation keys get the virtual keys the Windows layouts of the same
+// names give them, by their place: the same place has different names on
+// different layouts, and the same character is on different keys.
+TEST_F(LayoutInputTest, PunctuationKeysAreNamedAsTheirLayoutNamesThem) {
+    if (TKeyboardMap::Compile({"de", ""}) == nullptr || TKeyboardMap::Compile({"fr", ""}) == nullptr ||
+        TKeyboardMap::Compile({"gb", ""}) == nullptr)
+        GTEST_SKIP() << "the XKB keyboard data (xkb-data) is missing";
+    const char* saved = std::getenv("XKB_DEFAULT_LAYOUT");
+    const std::string savedValue = saved != nullptr ? saved : "";
+    // X key codes: the Linux key numbers plus 8.
+    struct Case {
+        const char* Layout;
+        std::uint32_t Code;
+        const char* Text;  // what the key types unshifted
+        int Vk;
+    };
+    const Case cases[] = {
+        {"us", 49, "`", VK_OEM_3},
+        {"us", 20, "-", VK_OEM_MINUS},
+        {"us", 21, "=", VK_OEM_PLUS},
+        {"us", 34, "[", VK_OEM_4},
+        {"us", 35, "]", VK_OEM_6},
+        {"us", 51, "\\", VK_OEM_5},
+        {"us", 47, ";", VK_OEM_1},
+        {"us", 48, "'", VK_OEM_7},
+        {"us", 59, ",", VK_OEM_COMMA},
+        {"us", 60, ".", VK_OEM_PERIOD},
+        {"us", 61, "/", VK_OEM_2},
+        {"us", 94, "<", VK_OEM_102},
+        {"de", 49, "^", VK_OEM_5},
+        {"de", 20, "\xc3\x9f", VK_OEM_4},
+        {"de", 21, "\xc2\xb4", VK_OEM_6},
+        {"de", 34, "\xc3\xbc", VK_OEM_1},
+        {"de", 35, "+", VK_OEM_PLUS},
+        {"de", 51, "#", VK_OEM_2},
+        {"de", 47, "\xc3\xb6", VK_OEM_3},
+        {"de", 48, "\xc3\xa4", VK_OEM_7},
+        {"de", 59, ",", VK_OEM_COMMA},
+        {"de", 60, ".", VK_OEM_PERIOD},
+        {"de", 61, "-", VK_OEM_MINUS},
+        {"de", 94, "<", VK_OEM_102},
+        {"de", 29, "z", 'Z'},
+        {"fr", 49, "\xc2\xb2", VK_OEM_7},
+        {"fr", 10, "&", '1'},
+        {"fr", 11, "\xc3\xa9", '2'},
+        {"fr", 19, "\xc3\xa0", '0'},
+        {"fr", 20, ")", VK_OEM_4},
+        {"fr", 21, "=", VK_OEM_PLUS},
+        {"fr", 34, "^", VK_OEM_6},
+        {"fr", 35, "$", VK_OEM_1},
+        {"fr", 51, "*", VK_OEM_5},
+        {"fr", 47, "m", 'M'},
+        {"fr", 48, "\xc3\xb9", VK_OEM_3},
+        {"fr", 58, ",", VK_OEM_COMMA},
+        {"fr", 59, ";", VK_OEM_PERIOD},
+        {"fr", 60, ":", VK_OEM_2},
+        {"fr", 61, "!", VK_OEM_8},
+        {"fr", 94, "<", VK_OEM_102},
+        {"fr", 24, "a", 'A'},
+        {"gb", 49, "`", VK_OEM_8},
+        {"gb", 51, "#", VK_OEM_7},
+        {"gb", 48, "'", VK_OEM_3},
+        {"gb", 94, "\\", VK_OEM_5},
+        {"gb", 20, "-", VK_OEM_MINUS},
+        {"gb", 61, "/", VK_OEM_2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Layout) + " key " + std::to_string(c.Code));
+        setenv("XKB_DEFAULT_LAYOUT", c.Layout, 1);
+        HWND top = Make("k", WS_OVERLAPPED | WS_VISIBLE, {0, 0, 100, 100});
+        SetFocus(top);
+        Watch({WM_KEYDOWN});
+        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent k(type, Qt::Key_unknown, Qt::NoModifier, c.Code, 0, 0, QString::fromUtf8(c.Text));
+            QGuiApplication::sendEvent(DesktopWindowOf(top), &k);
+        }
+        PumpMessages();
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "k:WM_KEYDOWN %02X", static_cast<unsigned>(c.Vk));
+        EXPECT_EQ(Trace(), (Strings{expected}));
+        DestroyWindow(top);
         std::uint8_t none[256] = {};
         SetKeyboardState(none);
     }

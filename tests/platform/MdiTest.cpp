@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "WindowTrace.h"
+#include "platform/Menus.h"
 #include "platform/Windows.h"
 #include "platform/qt/DesktopWindow.h"
 
@@ -430,6 +431,121 @@ TEST_F(MdiTest, TheFrameSizesTheClientAndTheProgramsActivationIsTold) {
     SetActiveWindow(frame);
     for (const std::string& s : Trace())
         EXPECT_EQ(s.find("ACTIVATEAPP"), std::string::npos) << s;
+}
+
+// The Window menu lists the document windows after a separator, numbered,
+// the active one checked, with the identifiers from idFirstChild; choosing
+// one through the frame activates it.
+TEST_F(MdiTest, TheWindowMenuListsTheDocumentWindows) {
+    HMENU bar = CreateMenu();
+    HMENU windowMenu = CreatePopupMenu();
+    AppendMenuW(windowMenu, MF_STRING, 1, u"&Tile");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<std::uintptr_t>(windowMenu), u"&Window");
+    auto listing = [&] {
+        Strings out;
+        for (int i = 0; i < GetMenuItemCount(windowMenu); ++i) {
+            std::string item = std::to_string(GetMenuItemID(windowMenu, i));
+            for (char16_t c : GetMenuStringW(windowMenu, static_cast<unsigned>(i), MF_BYPOSITION))
+                item += static_cast<char>(c);
+            if ((GetMenuState(windowMenu, static_cast<unsigned>(i), MF_BYPOSITION) & MF_CHECKED) != 0)
+                item += " checked";
+            out.push_back(item);
+        }
+        return out;
+    };
+    // The answer is the bar the frame had: none yet.
+    EXPECT_EQ(SendMessage(g_client, WM_MDISETMENU, reinterpret_cast<WPARAM>(bar), reinterpret_cast<LPARAM>(windowMenu)),
+              0);
+    EXPECT_EQ(GetMenu(frame), bar);
+    EXPECT_EQ(listing(), (Strings{"1&Tile"}));
+
+    HWND a = Doc("A");
+    HWND b = Doc("B");
+    HWND c = Doc("C");
+    SetWindowText(a, u"one");
+    SetWindowText(b, u"two");
+    SetWindowText(c, u"three");
+    EXPECT_EQ(listing(), (Strings{"1&Tile", "0", "100&1 one", "101&2 two", "102&3 three checked"}));
+
+    SendMessage(g_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(a), 0);
+    EXPECT_EQ(listing(), (Strings{"1&Tile", "0", "100&1 one checked", "101&2 two", "102&3 three"}));
+
+    // A window leaving closes the gap in the identifiers.
+    SendMessage(g_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(b), 0);
+    EXPECT_EQ(GetWindowLongPtr(c, GWLP_ID), 101);
+    EXPECT_EQ(listing(), (Strings{"1&Tile", "0", "100&1 one checked", "101&2 three"}));
+
+    // Choosing an entry reaches the frame as a command, which activates the
+    // window; a minimized one is restored first.
+    SendMessage(c, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    SendMessage(frame, WM_COMMAND, 101, 0);
+    EXPECT_EQ(Active(), c);
+    EXPECT_EQ(GetWindowLongPtr(c, GWL_STYLE) & WS_MINIMIZE, 0);
+    EXPECT_EQ(listing(), (Strings{"1&Tile", "0", "100&1 one", "101&2 three checked"}));
+
+    // A new Window menu takes the list over; the old one is left as it was
+    // given. The answer is the bar before.
+    HMENU bar2 = CreateMenu();
+    HMENU windowMenu2 = CreatePopupMenu();
+    AppendMenuW(bar2, MF_POPUP, reinterpret_cast<std::uintptr_t>(windowMenu2), u"&Window");
+    EXPECT_EQ(
+        SendMessage(g_client, WM_MDISETMENU, reinterpret_cast<WPARAM>(bar2), reinterpret_cast<LPARAM>(windowMenu2)),
+        reinterpret_cast<LRESULT>(bar));
+    EXPECT_EQ(listing(), (Strings{"1&Tile"}));
+    EXPECT_EQ(GetMenuItemCount(windowMenu2), 3);
+    EXPECT_EQ(SendMessage(g_client, WM_MDIREFRESHMENU, 0, 0), reinterpret_cast<LRESULT>(bar2));
+    EXPECT_EQ(GetMenuItemCount(windowMenu2), 3);
+    DestroyMenu(bar);
+}
+
+// Tiling and cascading leave the rows of minimized windows along the bottom
+// uncovered: 24 pixels a row, two bars to a row in a 400-wide client.
+TEST_F(MdiTest, ArrangingLeavesRoomForTheMinimizedWindows) {
+    SetWindowPos(frame, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER);
+    struct Case {
+        const char* Name;
+        std::uint32_t Message;
+        unsigned How;
+        int Minimized;
+        std::vector<TRect> Expected;  // the two open windows, topmost first
+    };
+    const Case cases[] = {
+        {"side by side above one row", WM_MDITILE, MDITILE_VERTICAL, 1, {{0, 0, 200, 276}, {200, 0, 400, 276}}},
+        {"one above the other above two rows",
+         WM_MDITILE,
+         MDITILE_HORIZONTAL,
+         3,
+         {{0, 0, 400, 126}, {0, 126, 400, 252}}},
+        {"nothing minimized: the whole client",
+         WM_MDITILE,
+         MDITILE_HORIZONTAL,
+         0,
+         {{0, 0, 400, 150}, {0, 150, 400, 300}}},
+        {"cascade above one row", WM_MDICASCADE, 0, 2, {{24, 24, 400, 276}, {0, 0, 376, 252}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<HWND> icons;
+        for (int i = 0; i < c.Minimized; ++i) {
+            icons.push_back(Doc("icon"));
+            SendMessage(icons.back(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        }
+        std::vector<HWND> docs;
+        for (int i = 0; i < 2; ++i)
+            docs.insert(docs.begin(), Doc("doc"));
+        EXPECT_EQ(SendMessage(g_client, c.Message, c.How, 0), 1);
+        for (std::size_t i = 0; i < docs.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(InClient(docs[i]), c.Expected[i]);
+        }
+        // The bars stay in their rows along the bottom.
+        for (HWND icon : icons)
+            EXPECT_GE(InClient(icon).Top, c.Expected.back().Bottom);
+        for (HWND d : docs)
+            SendMessage(g_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(d), 0);
+        for (HWND d : icons)
+            SendMessage(g_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(d), 0);
+    }
 }
 
 }  // namespace

@@ -41,6 +41,16 @@ HBITMAP CreateBitmap32(std::int32_t width, std::int32_t height) {
     return new TBitmapObject(width, height, false);
 }
 
+HBITMAP CreateBitmapOnMemory(std::uint32_t* bits, std::int32_t width, std::int32_t height) {
+    if (bits == nullptr || width <= 0 || height <= 0)
+        return nullptr;
+    auto* bitmap = new TBitmapObject(0, 0, false);
+    bitmap->Width = width;
+    bitmap->Height = height;
+    bitmap->Pixels.Lend(bits, static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    return bitmap;
+}
+
 HBITMAP CreateMonoBitmap(std::int32_t width, std::int32_t height) {
     return new TBitmapObject(width, height, true);
 }
@@ -182,7 +192,7 @@ bool Blit(HDC dest,
         src->Bitmap->SyncIn();
         srcPixels = src->Bitmap->Pixels.data();
         if (src->Bitmap == dest->Bitmap) {
-            copy = src->Bitmap->Pixels;
+            copy.assign(src->Bitmap->Pixels.begin(), src->Bitmap->Pixels.end());
             srcPixels = copy.data();
         }
     }

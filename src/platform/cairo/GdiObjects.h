@@ -174,6 +174,37 @@ struct TDibData {
     bool PixelsNewer = false;
 };
 
+// The pixels of a bitmap: memory of its own, or memory lent by the window
+// system (a desktop window's backing store), which the bitmap draws on in
+// place so that showing it copies nothing.
+class TPixelStore {
+public:
+    void assign(std::size_t count, std::uint32_t value) {
+        Owned.assign(count, value);
+        Memory = Owned.data();
+        Count = count;
+    }
+    void Lend(std::uint32_t* memory, std::size_t count) {
+        Owned.clear();
+        Owned.shrink_to_fit();
+        Memory = memory;
+        Count = count;
+    }
+    std::uint32_t* data() { return Memory; }
+    const std::uint32_t* data() const { return Memory; }
+    std::size_t size() const { return Count; }
+    std::uint32_t* begin() { return Memory; }
+    std::uint32_t* end() { return Memory + Count; }
+    const std::uint32_t* begin() const { return Memory; }
+    const std::uint32_t* end() const { return Memory + Count; }
+    std::uint32_t& operator[](std::size_t i) { return Memory[i]; }
+
+private:
+    std::vector<std::uint32_t> Owned;
+    std::uint32_t* Memory = nullptr;
+    std::size_t Count = 0;
+};
+
 class TBitmapObject : public TGdiObject {
 public:
     TBitmapObject(std::int32_t width, std::int32_t height, bool mono);
@@ -193,7 +224,7 @@ public:
     std::int32_t Width = 0;
     std::int32_t Height = 0;
     bool Mono = false;
-    std::vector<std::uint32_t> Pixels;
+    TPixelStore Pixels;
     std::unique_ptr<TDibData> Dib;  // only for DIB sections
 
 private:

@@ -213,13 +213,13 @@ void TEmfRecorder::SyncBrush(TDeviceContext& dc, TBrushObject* brush) {
         p->SyncIn();
     if (BrushKnown && !hollow && !BrushHollow && p != nullptr && color == BrushColor && BrushPattern != nullptr &&
         p->Width == BrushPatternSize.cx && p->Height == BrushPatternSize.cy && p->Mono == BrushPatternMono &&
-        p->Pixels == BrushPatternPixels)
+        std::equal(p->Pixels.begin(), p->Pixels.end(), BrushPatternPixels.begin(), BrushPatternPixels.end()))
         return;
     Append(TWriter(37).U32(kStockWhiteBrush).Done());
     Append(TWriter(40).U32(kBrushSlot).Done());
     BrushPatternPixels.clear();
     if (pattern != nullptr) {
-        BrushPatternPixels = p->Pixels;
+        BrushPatternPixels.assign(p->Pixels.begin(), p->Pixels.end());
         BrushPatternSize = {p->Width, p->Height};
         BrushPatternMono = p->Mono;
         const TCapturedDib dib = Capture(p, {0, 0, p->Width, p->Height}, p->Mono, 0, 0xFFFFFF);

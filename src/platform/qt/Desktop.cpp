@@ -98,9 +98,135 @@ int VirtualKeyOfNamedCharacter(char32_t c) {
     }
 }
 
+// X key codes (the Linux key numbers plus 8) of the keys whose virtual key
+// depends on the layout: the key left of 1, the digit row, the two keys
+// right of 0, the two right of P, the one above Enter, the two right of L,
+// the four left of right Shift, and the 102nd key left of Z.
+enum : std::uint8_t {
+    kKeyTilde = 49,
+    kKey1 = 10,
+    kKeyAfter0 = 20,
+    kKeyAfter0Second = 21,
+    kKeyAfterP = 34,
+    kKeyAfterPSecond = 35,
+    kKeyBackslash = 51,
+    kKeyAfterL = 47,
+    kKeyAfterLSecond = 48,
+    kKeyAfterN = 58,
+    kKeyComma = 59,
+    kKeyPeriod = 60,
+    kKeySlash = 61,
+    kKey102 = 94,
+};
+
+struct TPlacedKey {
+    std::uint8_t Code;
+    std::uint8_t Vk;
+};
+struct TLayoutKeys {
+    const char* Layout;
+    std::vector<TPlacedKey> Keys;
+};
+
+// The virtual keys the Windows layouts of the same names give these keys
+// (their published key tables). Letter keys are named by their letter on
+// every layout and are not listed; nor are the digit keys where they type
+// their digit.
+const std::vector<TLayoutKeys>& LayoutKeyTables() {
+    static const std::vector<TLayoutKeys> tables = {
+        {"us",
+         {{kKeyTilde, VK_OEM_3},
+          {kKeyAfter0, VK_OEM_MINUS},
+          {kKeyAfter0Second, VK_OEM_PLUS},
+          {kKeyAfterP, VK_OEM_4},
+          {kKeyAfterPSecond, VK_OEM_6},
+          {kKeyBackslash, VK_OEM_5},
+          {kKeyAfterL, VK_OEM_1},
+          {kKeyAfterLSecond, VK_OEM_7},
+          {kKeyComma, VK_OEM_COMMA},
+          {kKeyPeriod, VK_OEM_PERIOD},
+          {kKeySlash, VK_OEM_2},
+          {kKey102, VK_OEM_102}}},
+        {"de",
+         {{kKeyTilde, VK_OEM_5},
+          {kKeyAfter0, VK_OEM_4},
+          {kKeyAfter0Second, VK_OEM_6},
+          {kKeyAfterP, VK_OEM_1},
+          {kKeyAfterPSecond, VK_OEM_PLUS},
+          {kKeyBackslash, VK_OEM_2},
+          {kKeyAfterL, VK_OEM_3},
+          {kKeyAfterLSecond, VK_OEM_7},
+          {kKeyComma, VK_OEM_COMMA},
+          {kKeyPeriod, VK_OEM_PERIOD},
+          {kKeySlash, VK_OEM_MINUS},
+          {kKey102, VK_OEM_102}}},
+        // The French digit row types punctuation and is still named by its
+        // digits.
+        {"fr",
+         {{kKeyTilde, VK_OEM_7},
+          {kKey1, '1'},
+          {kKey1 + 1, '2'},
+          {kKey1 + 2, '3'},
+          {kKey1 + 3, '4'},
+          {kKey1 + 4, '5'},
+          {kKey1 + 5, '6'},
+          {kKey1 + 6, '7'},
+          {kKey1 + 7, '8'},
+          {kKey1 + 8, '9'},
+          {kKey1 + 9, '0'},
+          {kKeyAfter0, VK_OEM_4},
+          {kKeyAfter0Second, VK_OEM_PLUS},
+          {kKeyAfterP, VK_OEM_6},
+          {kKeyAfterPSecond, VK_OEM_1},
+          {kKeyBackslash, VK_OEM_5},
+          {kKeyAfterLSecond, VK_OEM_3},
+          {kKeyAfterN, VK_OEM_COMMA},
+          {kKeyComma, VK_OEM_PERIOD},
+          {kKeyPeriod, VK_OEM_2},
+          {kKeySlash, VK_OEM_8},
+          {kKey102, VK_OEM_102}}},
+        {"gb",
+         {{kKeyTilde, VK_OEM_8},
+          {kKeyAfter0, VK_OEM_MINUS},
+          {kKeyAfter0Second, VK_OEM_PLUS},
+          {kKeyAfterP, VK_OEM_4},
+          {kKeyAfterPSecond, VK_OEM_6},
+          {kKeyBackslash, VK_OEM_7},
+          {kKeyAfterL, VK_OEM_1},
+          {kKeyAfterLSecond, VK_OEM_3},
+          {kKeyComma, VK_OEM_COMMA},
+          {kKeyPeriod, VK_OEM_PERIOD},
+          {kKeySlash, VK_OEM_2},
+          {kKey102, VK_OEM_5}}},
+    };
+    return tables;
+}
+
+// The virtual key the table of a known layout gives the key; 0 when the
+// layout or the key is not in the tables. Variants that only change what
+// the dead keys do keep their layout's places.
+int VirtualKeyOfListedKey(const TKeyboardLayoutName& name, std::uint8_t code) {
+    static constexpr const char* kSamePlaces[] = {
+        "", "nodeadkeys", "deadacute", "deadgraveacute", "intl", "alt-intl", "extd", "oss", "oss_nodeadkeys", "latin9",
+    };
+    bool samePlaces = false;
+    for (const char* v : kSamePlaces)
+        samePlaces = samePlaces || name.Variant == v;
+    if (!samePlaces)
+        return 0;
+    for (const TLayoutKeys& t : LayoutKeyTables())
+        if (name.Layout == t.Layout)
+            for (const TPlacedKey& k : t.Keys)
+                if (k.Code == code)
+                    return k.Vk;
+    return 0;
+}
+
 // The virtual key of the physical key (an X key code) on the active layout,
-// as Windows names the keys of a layout: a letter or digit key by what it
-// types without modifiers, the plus, comma, minus and full stop keys by
+// as Windows names the keys of a layout: a letter key by its letter, the
+// other keys of the layouts Windows has tables for as those tables name
+// them; on other layouts, a digit key by its digit, the plus, comma, minus
+// and full stop keys by
 // their character, and the other punctuation keys by where they sit, with
 // the US layout's names. A key whose US name went to a key named by its
 // character takes that key's US name instead, so no two keys share a name.
@@ -121,6 +247,10 @@ int VirtualKeyOfPhysicalKey(std::uint32_t code) {
     const char32_t base = map->CharOfKey(key, false);
     if (base >= U'a' && base <= U'z')
         return static_cast<int>(base - U'a' + 'A');
+    if (base >= U'A' && base <= U'Z')
+        return static_cast<int>(base);
+    if (const int listed = VirtualKeyOfListedKey(layouts[static_cast<std::size_t>(active)], key))
+        return listed;
     if ((base >= U'A' && base <= U'Z') || (base >= U'0' && base <= U'9'))
         return static_cast<int>(base);
     if (const int named = VirtualKeyOfNamedCharacter(base))
@@ -275,10 +405,17 @@ void WakeMainDispatcher() {
 
 TDesktopWindow::TDesktopWindow(TWindowObject* window) : Window(window->Handle), Store(this) {
     setSurfaceType(QSurface::RasterSurface);
-    setFlags(Qt::Window);
-    const TRect client{window->Rect.Left + window->Client.Left, window->Rect.Top + window->Client.Top,
-                       window->Rect.Left + window->Client.Right, window->Rect.Top + window->Client.Bottom};
-    setGeometry(client.Left, client.Top, std::max(1, client.Width()), std::max(1, client.Height()));
+    // Popup menus (tool windows kept on top) float over their owner without
+    // a frame and never take the focus from it.
+    const std::uint32_t menuStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+    if ((window->Style & WS_POPUP) != 0 && (window->ExStyle & menuStyle) == menuStyle)
+        setFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    else
+        setFlags(Qt::Window);
+    // The desktop window shows the window rectangle: the client area and the
+    // menu bar above it.
+    const TRect& r = window->Rect;
+    setGeometry(r.Left, r.Top, std::max(1, r.Width()), std::max(1, r.Height()));
 }
 
 QWindow* DesktopWindowOf(HWND window) {
@@ -290,9 +427,8 @@ void TDesktopWindow::PostMouse(std::uint32_t message, QPointF local, unsigned ke
     TWindowObject* top = WindowOf(Window);
     if (top == nullptr)
         return;
-    TPoint client{static_cast<std::int32_t>(local.x()), static_cast<std::int32_t>(local.y())};
-    TPoint screen = client;
-    ClientToScreen(Window, screen);
+    const TPoint screen{top->Rect.Left + static_cast<std::int32_t>(local.x()),
+                        top->Rect.Top + static_cast<std::int32_t>(local.y())};
     SetCursorPos(screen);
     HWND target = GetCapture();
     if (target == nullptr || GetAncestor(target, GA_ROOT) != Window)
@@ -310,9 +446,10 @@ void TDesktopWindow::PostMouse(std::uint32_t message, QPointF local, unsigned ke
     }
     if (!IsWindow(target))
         return;
-    // The left button and the pointer's moves over a frame's scroll bar are
-    // the frame's own (non-client) messages, in screen coordinates.
-    if ((hit == HTVSCROLL || hit == HTHSCROLL) &&
+    // The left button and the pointer's moves over a frame's scroll bar or
+    // menu bar are the frame's own (non-client) messages, in screen
+    // coordinates.
+    if ((hit == HTVSCROLL || hit == HTHSCROLL || hit == HTMENU) &&
         (message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP)) {
         const std::uint32_t nc = message == WM_MOUSEMOVE     ? WM_NCMOUSEMOVE
                                  : message == WM_LBUTTONDOWN ? WM_NCLBUTTONDOWN
@@ -401,7 +538,11 @@ bool TDesktopWindow::event(QEvent* e) {
             break;
         case QEvent::Resize:
             if (TWindowObject* w = WindowOf(Window)) {
-                Store.resize(size());
+                // A lent surface is re-made, with the store, by the window
+                // layer when the window's size changes; resizing the store
+                // here would free the memory it draws on.
+                if (LentBits == nullptr)
+                    Store.resize(size());
                 DesktopResized(w, width(), height());
             }
             break;
@@ -466,8 +607,10 @@ bool TDesktopWindow::event(QEvent* e) {
             const int delta = w->angleDelta().y();
             if (delta == 0)
                 return true;
-            TPoint screen{static_cast<std::int32_t>(w->position().x()), static_cast<std::int32_t>(w->position().y())};
-            ClientToScreen(Window, screen);
+            TRect frame;
+            GetWindowRect(Window, frame);
+            const TPoint screen{frame.Left + static_cast<std::int32_t>(w->position().x()),
+                                frame.Top + static_cast<std::int32_t>(w->position().y())};
             HWND target = GetFocus() != nullptr ? GetFocus() : Window;
             const unsigned flags = MouseKeyFlags(w->buttons(), w->modifiers());
             PostInput({target, WM_MOUSEWHEEL,
@@ -562,6 +705,36 @@ void Raise(TDesktopWindow* desktop) {
         desktop->raise();
 }
 
+HBITMAP LendSurface(TDesktopWindow* desktop, std::int32_t width, std::int32_t height) {
+    desktop->LentBits = nullptr;
+    QBackingStore& store = desktop->Store;
+    const QSize size(width, height);
+    if (store.size() != size)
+        store.resize(size);
+    // The store makes its image when painting begins.
+    const QRect all(QPoint(0, 0), size);
+    store.beginPaint(QRegion(all));
+    auto* image = dynamic_cast<QImage*>(store.paintDevice());
+    HBITMAP bitmap = nullptr;
+    // Our pixels are 0x00RRGGBB in native 32-bit words, as the 32-bit
+    // formats keep them. The window asks for no alpha channel, so the window
+    // system ignores the top byte even where the store's image has one (the
+    // X11 plugin uses the premultiplied format for opaque windows too).
+    const QImage::Format format = image != nullptr ? image->format() : QImage::Format_Invalid;
+    const bool opaque32 = format == QImage::Format_RGB32 ||
+                          ((format == QImage::Format_ARGB32_Premultiplied || format == QImage::Format_ARGB32) &&
+                           desktop->requestedFormat().alphaBufferSize() <= 0);
+    if (opaque32 && image->width() == width && image->height() == height &&
+        image->bytesPerLine() == static_cast<qsizetype>(width) * 4) {
+        auto* bits = reinterpret_cast<std::uint32_t*>(image->bits());
+        bitmap = CreateBitmapOnMemory(bits, width, height);
+        if (bitmap != nullptr)
+            desktop->LentBits = bits;
+    }
+    store.endPaint();
+    return bitmap;
+}
+
 void Flush(TWindowObject* window, const TRect& rect) {
     TDesktopWindow* desktop = window->Desktop;
     if (desktop == nullptr || window->Surface == nullptr || !desktop->isExposed())
@@ -571,6 +744,17 @@ void Flush(TWindowObject* window, const TRect& rect) {
     if (!GetBitmapInfo(window->Surface, info) || info.Bits == nullptr)
         return;
     QBackingStore& store = desktop->Store;
+    if (desktop->LentBits != nullptr && info.Bits == desktop->LentBits) {
+        // The surface is the store's own image: the flush copies nothing.
+        const QRect area = QRect(rect.Left, rect.Top, rect.Width(), rect.Height())
+                               .intersected(QRect(QPoint(0, 0), QSize(info.Width, info.Height)));
+        if (area.isEmpty())
+            return;
+        store.beginPaint(QRegion(area));
+        store.endPaint();
+        store.flush(QRegion(area));
+        return;
+    }
     if (store.size() != desktop->size())
         store.resize(desktop->size());
     const QRect area =

@@ -28,9 +28,15 @@ void SetVisible(TDesktopWindow* desktop, bool visible);
 void SetGeometry(TDesktopWindow* desktop, const TRect& screenRect);
 void SetTitle(TDesktopWindow* desktop, std::u16string_view title);
 void Raise(TDesktopWindow* desktop);
-// Copies the part of the window's surface into the desktop window's
-// backing store and shows it.
-void Flush(TWindowObject* window, const TRect& clientRect);
+// A bitmap of the size that draws straight in the desktop window's backing
+// store, which is made that size; null when the store's pixels are not
+// 32-bit rows without padding in the layout the drawing layer uses. The
+// store keeps the pixels until the next call.
+HBITMAP LendSurface(TDesktopWindow* desktop, std::int32_t width, std::int32_t height);
+// Shows the part of the window's surface (window coordinates): a lent
+// surface is flushed as it is, any other is copied into the backing store
+// first.
+void Flush(TWindowObject* window, const TRect& rect);
 
 // Delivers the desktop's pending events; waits up to timeoutMs for one
 // first (< 0: as long as it takes, 0: not at all). Wake ends such a wait

@@ -24,6 +24,9 @@ public:
 
     HWND Window = nullptr;
     QBackingStore Store;
+    // The backing store's pixels that the window's surface draws on in
+    // place (Desktop::LendSurface); null while the surface has its own.
+    std::uint32_t* LentBits = nullptr;
 
 private:
     void PostMouse(std::uint32_t message, QPointF local, unsigned keyFlags, std::uint32_t time);

@@ -159,8 +159,11 @@ bool DeliverDragEvent(HWND topLevel, QEvent* e) {
             return false;
     }
     auto* drop = static_cast<QDropEvent*>(e);
-    TPoint screen{static_cast<std::int32_t>(drop->position().x()), static_cast<std::int32_t>(drop->position().y())};
-    ClientToScreen(topLevel, screen);
+    // The desktop window shows the whole window rectangle (the menu bar too).
+    TRect frame;
+    GetWindowRect(topLevel, frame);
+    const TPoint screen{frame.Left + static_cast<std::int32_t>(drop->position().x()),
+                        frame.Top + static_cast<std::int32_t>(drop->position().y())};
     const unsigned keys = KeyStateOf(drop->buttons(), drop->modifiers());
     const std::uint32_t allowed = EffectsOf(drop->possibleActions());
     const TMimeDropData data(drop->mimeData());

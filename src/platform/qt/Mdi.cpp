@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/Menus.h"
 #include "platform/Windows.h"
 #include "platform/qt/WindowObjects.h"
 
@@ -24,6 +25,8 @@ constexpr std::int32_t kCascadeStep = 24;
 // the client, as wide as a short title needs.
 constexpr std::int32_t kIconWidth = 160;
 constexpr std::int32_t kIconHeight = 24;
+// The Window menu lists this many document windows by number.
+constexpr int kListedWindows = 9;
 
 struct TMdiClient {
     HWND Active = nullptr;
@@ -32,6 +35,8 @@ struct TMdiClient {
     int Created = 0;                 // for the places of windows that name none
     std::map<HWND, TRect> Restored;  // the rectangles of maximized windows
     std::map<HWND, TRect> Normal;    // the rectangles of minimized windows
+    HMENU WindowMenu = nullptr;      // lists the document windows
+    bool Listed = false;             // the list and its separator are in WindowMenu
 };
 
 // The clients' records, by window. A client is used only by its own
@@ -60,6 +65,74 @@ std::vector<HWND> Documents(HWND client, bool visibleOnly) {
         if (IsDocument(client, c) && (!visibleOnly || IsWindowVisible(c)))
             out.push_back(c);
     return out;
+}
+
+// The document windows in the order of their identifiers, which are kept
+// running from idFirstChild without gaps.
+std::vector<HWND> DocumentsById(HWND client) {
+    std::vector<HWND> docs = Documents(client, false);
+    std::stable_sort(docs.begin(), docs.end(),
+                     [](HWND a, HWND b) { return GetWindowLongPtr(a, GWLP_ID) < GetWindowLongPtr(b, GWLP_ID); });
+    return docs;
+}
+
+// Takes the list of document windows out of the Window menu: the items with
+// the documents' identifiers and the separator this layer put before them.
+void UnlistWindows(TMdiClient& state) {
+    if (!state.Listed || !IsMenu(state.WindowMenu))
+        return;
+    state.Listed = false;
+    int count = GetMenuItemCount(state.WindowMenu);
+    int first = count;
+    for (int i = count - 1; i >= 0; --i) {
+        const int id = GetMenuItemID(state.WindowMenu, i);
+        if (id < static_cast<int>(state.FirstId) || id >= static_cast<int>(state.FirstId) + kListedWindows)
+            break;
+        first = i;
+    }
+    for (int i = count - 1; i >= first; --i)
+        RemoveMenu(state.WindowMenu, static_cast<unsigned>(i), MF_BYPOSITION);
+    if (first > 0 &&
+        (GetMenuState(state.WindowMenu, static_cast<unsigned>(first - 1), MF_BYPOSITION) & MF_SEPARATOR) != 0)
+        RemoveMenu(state.WindowMenu, static_cast<unsigned>(first - 1), MF_BYPOSITION);
+}
+
+// Puts the list of document windows at the end of the Window menu: a
+// separator, then "&1 title" and on, the active window checked.
+void ListWindows(HWND client) {
+    TMdiClient* state = ClientOf(client);
+    if (state == nullptr)
+        return;
+    UnlistWindows(*state);
+    if (!IsMenu(state->WindowMenu))
+        return;
+    const std::vector<HWND> docs = DocumentsById(client);
+    if (docs.empty())
+        return;
+    AppendMenuW(state->WindowMenu, MF_SEPARATOR, 0, u"");
+    int n = 0;
+    for (HWND doc : docs) {
+        if (n == kListedWindows)
+            break;
+        std::u16string text = {u'&', static_cast<char16_t>(u'1' + n), u' '};
+        text.append(GetWindowText(doc));
+        const unsigned checked = doc == state->Active ? MF_CHECKED : MF_UNCHECKED;
+        AppendMenuW(state->WindowMenu, MF_STRING | checked, state->FirstId + static_cast<std::uint32_t>(n), text);
+        ++n;
+    }
+    state->Listed = true;
+}
+
+// Gives the document windows the identifiers from idFirstChild on, in the
+// order they had, after one of them went.
+void Renumber(HWND client, HWND leaving) {
+    TMdiClient* state = ClientOf(client);
+    if (state == nullptr)
+        return;
+    std::uint32_t id = state->FirstId;
+    for (HWND doc : DocumentsById(client))
+        if (doc != leaving)
+            SetWindowLongPtr(doc, GWLP_ID, static_cast<std::intptr_t>(id++));
 }
 
 TRect ClientArea(HWND client) {
@@ -255,6 +328,7 @@ void Activate(HWND client, HWND child) {
         if (IsWindow(child) && GetActiveWindow() == GetAncestor(client, GA_ROOT))
             SetFocus(child);
     }
+    ListWindows(client);
 }
 
 HWND Create(HWND client, const TMdiCreateStruct& cs) {
@@ -313,7 +387,9 @@ void Destroy(HWND client, HWND child) {
         state->Restored.erase(child);
         state->Normal.erase(child);
     }
+    Renumber(client, child);
     DestroyWindow(child);
+    ListWindows(client);
 }
 
 void Next(HWND client, HWND from, bool previous) {
@@ -346,6 +422,19 @@ std::vector<HWND> Arrangeable(HWND client, unsigned how) {
     return docs;
 }
 
+// The client area arranging may use: the rows of minimized windows along
+// the bottom stay uncovered, as long as some room is left above them.
+TRect ArrangeArea(HWND client) {
+    TRect area = ClientArea(client);
+    const int icons = static_cast<int>(Icons(client).size());
+    if (icons == 0)
+        return area;
+    const int perRow = std::max(1, area.Width() / kIconWidth);
+    const std::int32_t rows = (icons + perRow - 1) / perRow;
+    area.Bottom = std::max(area.Top + kIconHeight, area.Bottom - rows * kIconHeight);
+    return area;
+}
+
 void RestoreAll(HWND client) {
     for (HWND c : Documents(client, false))
         Unmaximize(client, c);
@@ -362,7 +451,7 @@ bool Tile(HWND client, unsigned how) {
     const int n = static_cast<int>(docs.size());
     if (n == 0)
         return false;
-    const TRect area = ClientArea(client);
+    const TRect area = ArrangeArea(client);
     const bool sideBySide = (how & MDITILE_HORIZONTAL) == 0;
     const int lines = n <= 3 ? n : static_cast<int>(std::ceil(std::sqrt(static_cast<double>(n))));
     const std::int32_t across = sideBySide ? area.Width() : area.Height();
@@ -375,7 +464,8 @@ bool Tile(HWND client, unsigned how) {
         for (int i = 0; i < inLine; ++i, ++k) {
             const std::int32_t b0 = along * i / inLine;
             const std::int32_t b1 = along * (i + 1) / inLine;
-            const TRect r = sideBySide ? TRect{a0, b0, a1, b1} : TRect{b0, a0, b1, a1};
+            const TRect r = sideBySide ? TRect{area.Left + a0, area.Top + b0, area.Left + a1, area.Top + b1}
+                                       : TRect{area.Left + b0, area.Top + a0, area.Left + b1, area.Top + a1};
             SetWindowPos(docs[static_cast<std::size_t>(k)], nullptr, r.Left, r.Top, r.Width(), r.Height(),
                          SWP_NOZORDER | SWP_NOACTIVATE);
         }
@@ -392,7 +482,7 @@ bool Cascade(HWND client, unsigned how) {
     const int n = static_cast<int>(docs.size());
     if (n == 0)
         return false;
-    const TRect area = ClientArea(client);
+    const TRect area = ArrangeArea(client);
     const int slots = std::max(1, std::min(area.Width(), area.Height()) / 2 / kCascadeStep);
     const int used = std::min(n, slots);
     const std::int32_t cx = std::max(area.Width() / 2, area.Width() - (used - 1) * kCascadeStep);
@@ -415,8 +505,10 @@ LRESULT MdiClientProc(HWND client, std::uint32_t message, WPARAM wParam, LPARAM 
         case WM_CREATE: {
             const auto* cs = reinterpret_cast<const TCreateStruct*>(lParam);
             const auto* ccs = cs != nullptr ? static_cast<const TClientCreateStruct*>(cs->lpCreateParams) : nullptr;
-            if (TMdiClient* state = ClientOf(client); state != nullptr && ccs != nullptr)
+            if (TMdiClient* state = ClientOf(client); state != nullptr && ccs != nullptr) {
                 state->FirstId = ccs->idFirstChild;
+                state->WindowMenu = static_cast<HMENU>(ccs->hWindowMenu);
+            }
             return 0;
         }
         case WM_NCDESTROY: {
@@ -456,6 +548,26 @@ LRESULT MdiClientProc(HWND client, std::uint32_t message, WPARAM wParam, LPARAM 
             return Tile(client, static_cast<unsigned>(wParam)) ? 1 : 0;
         case WM_MDICASCADE:
             return Cascade(client, static_cast<unsigned>(wParam)) ? 1 : 0;
+        case WM_MDISETMENU: {
+            // wParam: the frame's new bar, lParam: the new Window menu (null
+            // keeps each); the answer is the bar the frame had.
+            const HWND frame = GetParent(client);
+            const HMENU old = GetMenu(frame);
+            TMdiClient* state = ClientOf(client);
+            if (state == nullptr)
+                return 0;
+            if (lParam != 0) {
+                UnlistWindows(*state);
+                state->WindowMenu = reinterpret_cast<HMENU>(lParam);
+            }
+            if (wParam != 0)
+                SetMenu(frame, reinterpret_cast<HMENU>(wParam));
+            ListWindows(client);
+            return reinterpret_cast<LRESULT>(old);
+        }
+        case WM_MDIREFRESHMENU:
+            ListWindows(client);
+            return reinterpret_cast<LRESULT>(GetMenu(GetParent(client)));
         case WM_MDIICONARRANGE:
             ArrangeIcons(client);
             return 0;
@@ -505,6 +617,20 @@ LRESULT DefFrameProc(HWND frame, HWND mdiClient, std::uint32_t message, WPARAM w
                 return 0;
             }
             break;
+        case WM_COMMAND:
+            // A document window chosen from the Window menu's list.
+            if (TMdiClient* state = ClientOf(mdiClient)) {
+                const std::uint32_t id = LoWord(wParam);
+                if (id >= state->FirstId && id < state->FirstId + kListedWindows)
+                    for (HWND doc : Documents(mdiClient, false))
+                        if (GetWindowLongPtr(doc, GWLP_ID) == static_cast<std::intptr_t>(id)) {
+                            if (IsMinimized(doc))
+                                SendMessage(mdiClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(doc), 0);
+                            SendMessage(mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(doc), 0);
+                            return 0;
+                        }
+            }
+            break;
         case WM_SYSCOMMAND:
             if (haveClient && ((wParam & 0xFFF0) == SC_NEXTWINDOW || (wParam & 0xFFF0) == SC_PREVWINDOW)) {
                 SendMessage(mdiClient, WM_MDINEXT, 0, (wParam & 0xFFF0) == SC_PREVWINDOW ? 1 : 0);
@@ -533,6 +659,12 @@ LRESULT DefMDIChildProc(HWND window, std::uint32_t message, WPARAM wParam, LPARA
         case WM_CLOSE:
             SendMessage(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
             return 0;
+        case WM_SETTEXT: {
+            // The Window menu shows the new title.
+            const LRESULT r = DefWindowProc(window, message, wParam, lParam);
+            ListWindows(client);
+            return r;
+        }
         case WM_SYSCOMMAND:
             switch (wParam & 0xFFF0) {
                 case SC_MAXIMIZE:

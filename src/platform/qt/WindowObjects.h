@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Menus.h"
 #include "platform/Windows.h"
 
 // The private records of the window layer, shared by the window code and the
@@ -98,6 +99,14 @@ struct TWindowObject {
     HBITMAP Surface = nullptr;
     // The frame's scroll bars, SB_HORZ and SB_VERT (ScrollBars.cpp).
     TScrollBarState Bars[2];
+    // Top-level windows: the menu bar above the client area, the bar's
+    // highlighted title (-1: none), the window's copy of the system menu,
+    // and whether the bar must be drawn again with the next paint
+    // (Menus.cpp).
+    HMENU Menu = nullptr;
+    int MenuBarHot = -1;
+    HMENU SystemMenu = nullptr;
+    bool FrameDirty = false;
 };
 
 // The window behind a handle; null for a destroyed or made-up handle.
@@ -128,6 +137,16 @@ TPoint ClientOriginInTopLevel(TWindowObject* window);
 int ScrollBarHitTest(TWindowObject* window, TPoint windowPoint);
 void PaintScrollBars(TWindowObject* window);
 void TrackScrollBar(HWND window, int hit, TPoint screenPoint);
+// Menus (Menus.cpp): the height of the window's bar (0 without one), the
+// bar's hit test and painting, the loop SC_KEYMENU and SC_MOUSEMENU start,
+// and the window's menus going with it.
+std::int32_t MenuBarHeight(TWindowObject* window);
+int MenuBarHitTest(TWindowObject* window, TPoint screenPoint);
+int MenuBarItemAt(TWindowObject* window, TPoint screenPoint);  // -1: none
+void PaintMenuBar(TWindowObject* window);
+void MenuSysCommand(HWND window, WPARAM command, LPARAM lParam);
+void MenusWindowDestroyed(TWindowObject* window);
+bool MenuLoopRunning();
 // The classes the layer itself provides ("MDICLIENT"), registered on first use.
 void RegisterBuiltInClasses();
 // The desktop's pointer shape follows the current cursor (Desktop.cpp).

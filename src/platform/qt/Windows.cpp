@@ -152,7 +152,7 @@ TRect Intersect(const TRect& a, const TRect& b) {
 TPoint ClientOriginOnScreen(TWindowObject* w) {
     TPoint p = ClientOriginInTopLevel(w);
     TWindowObject* top = TopLevelOf(w);
-    return {p.X + top->Rect.Left + top->Client.Left, p.Y + top->Rect.Top + top->Client.Top};
+    return {p.X + top->Rect.Left, p.Y + top->Rect.Top};
 }
 
 HRGN EmptyRegion() {
@@ -188,11 +188,21 @@ void PlaceInZOrder(TWindowObject* w, HWND after) {
     }
 }
 
+// The surface covers the whole window: the client area and the menu bar
+// above it, the part of the frame this layer draws.
+// A window on the desktop draws straight in its desktop window's backing
+// store where the store's pixels allow it, so that showing a frame copies
+// nothing. A surface of the right size is kept: its pixels stay valid.
 void MakeSurface(TWindowObject* top) {
-    const std::int32_t w = std::max(1, top->Client.Width());
-    const std::int32_t h = std::max(1, top->Client.Height());
+    const std::int32_t w = std::max(1, top->Rect.Width());
+    const std::int32_t h = std::max(1, top->Rect.Height());
     HBITMAP old = top->Surface;
-    top->Surface = CreateBitmap32(w, h);
+    TBitmapInfo info;
+    if (old != nullptr && GetBitmapInfo(old, info) && info.Width == w && info.Height == h)
+        return;
+    top->Surface = top->Desktop != nullptr ? Desktop::LendSurface(top->Desktop, w, h) : nullptr;
+    if (top->Surface == nullptr)
+        top->Surface = CreateBitmap32(w, h);
     if (old != nullptr)
         DeleteBitmap(old);
 }
@@ -461,6 +471,7 @@ void SendDestroy(TWindowObject* w) {
 
 void FreeWindow(TWindowObject* w) {
     TGlobals& g = G();
+    MenusWindowDestroyed(w);
     {
         TThreadQueue& q = *w->Queue;
         std::lock_guard<std::mutex> guard(q.Lock);
@@ -523,6 +534,10 @@ void CopyPrefix(const std::u16string& text, WPARAM capacity, char16_t* out) {
     std::copy_n(text.data(), n, out);
     out[n] = 0;
 }
+
+// An Alt key-down has come with no other key since: its key-up starts the
+// menu. One per thread, as each thread has its own keyboard input.
+thread_local bool g_altAlone = false;
 
 // The character a key-down makes when no desktop text came with it.
 char16_t CharOfKey(int vk) {
@@ -611,11 +626,15 @@ void PostInput(const TMsg& msg) {
 
 TPoint ClientOriginInTopLevel(TWindowObject* w) {
     TPoint p;
-    for (TWindowObject* x = w; x->Parent != nullptr; x = x->Parent) {
+    TWindowObject* x = w;
+    for (; x->Parent != nullptr; x = x->Parent) {
         const TPoint off = ClientOffset(x);
         p.X += off.X;
         p.Y += off.Y;
     }
+    // The top-level window's surface starts at its window rectangle.
+    p.X += x->Client.Left;
+    p.Y += x->Client.Top;
     return p;
 }
 
@@ -660,21 +679,22 @@ HRGN VisibleRegion(TWindowObject* w) {
     return r;
 }
 
+// The desktop window shows the window rectangle: the client area and the
+// menu bar; the desktop's own frame lies outside it.
 void DesktopResized(TWindowObject* w, std::int32_t width, std::int32_t height) {
-    if (w->Client.Width() == width && w->Client.Height() == height)
+    if (w->Rect.Width() == width && w->Rect.Height() == height)
         return;
-    SetWindowPos(w->Handle, nullptr, 0, 0, width + w->Rect.Width() - w->Client.Width(),
-                 height + w->Rect.Height() - w->Client.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(w->Handle, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void DesktopMoved(TWindowObject* w, std::int32_t x, std::int32_t y) {
-    if (w->Rect.Left + w->Client.Left == x && w->Rect.Top + w->Client.Top == y)
+    if (w->Rect.Left == x && w->Rect.Top == y)
         return;
-    SetWindowPos(w->Handle, nullptr, x - w->Client.Left, y - w->Client.Top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(w->Handle, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void DesktopExposed(TWindowObject* w) {
+    w->FrameDirty = true;
     RedrawWindow(w->Handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -816,6 +836,8 @@ HWND CreateWindowEx(std::uint32_t exStyle,
     w->Style = style & ~WS_VISIBLE;
     w->ExStyle = exStyle;
     w->Id = child ? static_cast<std::intptr_t>(menuOrId) : 0;
+    if (!child && IsMenu(reinterpret_cast<HMENU>(menuOrId)))
+        w->Menu = reinterpret_cast<HMENU>(menuOrId);
     w->Extra.assign(static_cast<std::size_t>(std::max(0, cls->Info.cbWndExtra)) / sizeof(std::intptr_t), 0);
     w->Queue = CurrentQueuePtr();
     w->Rect = {x, y, x + width, y + height};
@@ -1068,8 +1090,10 @@ bool SetWindowPos(HWND window,
         if ((w = WindowOf(window)) == nullptr)
             return false;
         w->Client = Offset(client, -newRect.Left, -newRect.Top);
-        if (w->Parent == nullptr)
+        if (w->Parent == nullptr) {
             MakeSurface(w);
+            w->FrameDirty = true;
+        }
     }
     if ((pos.flags & SWP_NOZORDER) == 0)
         PlaceInZOrder(w, pos.hwndInsertAfter);
@@ -1081,7 +1105,7 @@ bool SetWindowPos(HWND window,
 
     if (w->Desktop != nullptr) {
         if (moved || sized)
-            Desktop::SetGeometry(w->Desktop, Offset(w->Client, w->Rect.Left, w->Rect.Top));
+            Desktop::SetGeometry(w->Desktop, w->Rect);
         if (visible != wasVisible)
             Desktop::SetVisible(w->Desktop, visible);
         if ((pos.flags & SWP_NOZORDER) == 0 && visible)
@@ -1171,9 +1195,9 @@ HWND SetParent(HWND window, HWND newParent) {
         } else {
             w->Style &= ~WS_CHILD;
             G().TopLevels.insert(G().TopLevels.begin(), w);
-            MakeSurface(w);
             if (IsMainThread() && Desktop::Ensure())
                 w->Desktop = Desktop::CreateWindowFor(w);
+            MakeSurface(w);
         }
     }
     if (visible)
@@ -2036,7 +2060,8 @@ HDC BeginPaint(HWND window, TPaintStruct& paint) {
     w->EraseNeeded = false;
     // The frame's scroll bars are drawn with the paint, as the parent's
     // painting may have covered them.
-    if (w->Parent != nullptr && (w->Style & (WS_HSCROLL | WS_VSCROLL)) != 0) {
+    if ((w->Parent != nullptr && (w->Style & (WS_HSCROLL | WS_VSCROLL)) != 0) ||
+        (w->FrameDirty && MenuBarHeight(w) > 0)) {
         SendMessage(window, WM_NCPAINT, 1, 0);
         if ((w = WindowOf(window)) == nullptr) {
             DeleteRegion(visible);
@@ -2189,6 +2214,11 @@ LRESULT DefWindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM 
                 if ((w->Style & WS_HSCROLL) != 0)
                     r->Bottom = std::max(r->Top, r->Bottom - kScrollBarSize);
             }
+            // A top-level window's menu bar takes its line above the client area.
+            if (wParam == 0 && lParam != 0 && MenuBarHeight(w) > 0) {
+                auto* r = reinterpret_cast<TRect*>(lParam);
+                r->Top = std::min(r->Bottom, r->Top + MenuBarHeight(w));
+            }
             return 0;
         }
         case WM_NCHITTEST: {
@@ -2202,6 +2232,8 @@ LRESULT DefWindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM 
             ScreenToClient(window, p);
             if (ClientRectOf(w).Contains(p.X, p.Y))
                 return HTCLIENT;
+            if (MenuBarHitTest(w, {x, y}) == HTMENU)
+                return HTMENU;
             const int bar = ScrollBarHitTest(w, {p.X + w->Client.Left, p.Y + w->Client.Top});
             return bar != HTNOWHERE ? bar : HTBORDER;
         }
@@ -2228,9 +2260,45 @@ LRESULT DefWindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM 
         case WM_NCLBUTTONDBLCLK:
             if (wParam == HTVSCROLL || wParam == HTHSCROLL)
                 TrackScrollBar(window, static_cast<int>(wParam), {XFromLParam(lParam), YFromLParam(lParam)});
+            else if (wParam == HTMENU && message == WM_NCLBUTTONDOWN)
+                SendMessage(window, WM_SYSCOMMAND, SC_MOUSEMENU | static_cast<WPARAM>(HTMENU), lParam);
             return 0;
         case WM_NCPAINT:
             PaintScrollBars(w);
+            PaintMenuBar(w);
+            return 0;
+        case WM_SYSCOMMAND:
+            switch (wParam & 0xFFF0) {
+                case SC_KEYMENU:
+                case SC_MOUSEMENU:
+                    MenuSysCommand(window, wParam, lParam);
+                    return 0;
+                case SC_CLOSE:
+                    SendMessage(window, WM_CLOSE, 0, 0);
+                    return 0;
+                case SC_MINIMIZE:
+                    ShowWindow(window, SW_MINIMIZE);
+                    return 0;
+                case SC_MAXIMIZE:
+                    ShowWindow(window, SW_SHOWMAXIMIZED);
+                    return 0;
+                case SC_RESTORE:
+                    ShowWindow(window, SW_RESTORE);
+                    return 0;
+                default:
+                    return 0;
+            }
+        case WM_SYSCHAR:
+            // Alt with a letter opens the bar's menu with that mnemonic; Alt
+            // with a space the system menu.
+            if ((static_cast<std::uint32_t>(lParam) & KF_ALTDOWN) != 0)
+                SendMessage(window, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wParam));
+            return 0;
+        case WM_SYSKEYDOWN:
+        case WM_KEYDOWN:
+            // Alt pressed and let go with no key between starts the menu.
+            if ((static_cast<std::uint32_t>(lParam) & KF_REPEAT) == 0)
+                g_altAlone = message == WM_SYSKEYDOWN && wParam == VK_MENU;
             return 0;
         case WM_MOUSEACTIVATE:
             if (w->Parent != nullptr && (w->Style & WS_CHILD) != 0) {
@@ -2266,8 +2334,12 @@ LRESULT DefWindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM 
                 SendMessage(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), -1);
             return 0;
         case WM_SYSKEYUP:
-            if (wParam == VK_F10 && IsKeyDown(VK_SHIFT))
+            if (wParam == VK_F10 && IsKeyDown(VK_SHIFT)) {
                 SendMessage(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), -1);
+            } else if ((wParam == VK_MENU && g_altAlone) || wParam == VK_F10) {
+                g_altAlone = false;
+                SendMessage(window, WM_SYSCOMMAND, SC_KEYMENU, 0);
+            }
             return 0;
         case WM_CONTEXTMENU:
             if (w->Parent != nullptr && (w->Style & WS_CHILD) != 0)
