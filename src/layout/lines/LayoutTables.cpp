@@ -98,7 +98,3 @@ std::int32_t FormatRunLength(const std::uint8_t* bytes, std::int32_t n) {
         ++i;
     return i;
 }
-
-bool TryHyphenate(TLine&) {
-    return false;
-}

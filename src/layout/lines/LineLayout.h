@@ -120,7 +120,3 @@ public:
 // The length of the text run that starts at bytes: its leading non-zero
 // bytes among the first n.
 std::int32_t FormatRunLength(const std::uint8_t* bytes, std::int32_t n);
-
-// Hyphenation point of a word that overflows a line; the hyphenation
-// service is not part of layout yet, so no word has one.
-bool TryHyphenate(TLine& line);

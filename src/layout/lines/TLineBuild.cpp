@@ -4,6 +4,7 @@
 // ends.
 
 #include <algorithm>
+#include <vector>
 
 #include "base/core/Geometry.h"
 #include "base/core/ObjectHandles.h"
@@ -12,6 +13,7 @@
 #include "base/text/NumberFormats.h"
 #include "base/text/TextCase.h"
 #include "base/text/WideText.h"
+#include "layout/lines/Hyphenation.h"
 #include "layout/lines/LineLayout.h"
 #include "layout/lines/WrapArea.h"
 #include "model/document/DocSixteenths.h"
@@ -63,6 +65,14 @@ private:
                  std::int32_t length);
     bool BreakBefore();
     bool BreakAtLastOpportunity();
+    // Automatic and manual hyphenation; the word is chosen in
+    // Hyphenation.cpp.
+    bool TryHyphenate();
+    bool ResumeAtLastOpportunity();
+    bool IsHyphenPoint() const;
+    std::int32_t HyphenatedLinesBefore() const;
+    std::int32_t SoftHyphensBetween(std::int32_t from, std::int32_t to) const;
+    void NoteManualSplit();
     void AlignPendingTab();
     std::int32_t StartX() const;
     void CloseLine();
@@ -130,6 +140,20 @@ private:
     std::uint8_t TabKind = taLeft;
 
     std::int32_t SymbolReturnFont = 0;
+
+    // The code of the item being added.
+    std::uint8_t ItemCode = 0;
+    // The line's state at its start, which a hyphenation attempt rolls back
+    // to when the line has no break opportunity yet.
+    std::int32_t StartAscent = 0;
+    std::int32_t StartBaseAscent = 0;
+    std::int32_t StartDescent = 0;
+    // The last break opportunity is a hyphenation point.
+    bool BreakHyphenated = false;
+    // The word walked in hyphenation mode, kept after the mode ends so that
+    // manual hyphenation can read where the line ended in it.
+    THyphenationWord Hyph;
+    bool WalkedHyphenation = false;
 };
 
 void TLineBreaker::Run() {
@@ -157,6 +181,9 @@ void TLineBreaker::Run() {
     BlankDescent = Breaker.FontDescent;
     BreakFootnote = Line.FootnoteRef;
     BreakEndnote = Line.EndnoteRef;
+    StartAscent = Line.Ascent;
+    StartBaseAscent = Line.BaseAscent;
+    StartDescent = Line.Descent;
     if (Breaker.Format[caHighlight] != AutoColor)
         Line.Flags |= lfHighlight;
 
@@ -298,6 +325,7 @@ bool TLineBreaker::AddItem(std::uint8_t code,
                            std::int32_t length) {
     if ((Breaker.Flags & bfNoKerning) != 0)
         PendingKerning = 0;
+    ItemCode = code;
     // A horizontal rule stands alone on its line.
     if ((Line.Flags & lfHorizontalLine) != 0)
         return BreakBefore();
@@ -315,15 +343,18 @@ bool TLineBreaker::AddItem(std::uint8_t code,
         }
     }
     const std::int32_t x = X();
+    // At a hyphenation point the character must leave room for the hyphen.
+    const bool hyphenPoint = (Breaker.Flags & bfHyphenating) != 0 && IsHyphenPoint();
+    const std::int32_t tested = hyphenPoint ? width + CurrentSharedFont->Widths['-'] : width;
     bool overflows;
     if (Breaker.NoOverflow) {
         overflows = false;
     } else if (Wrap != nullptr) {
-        const std::int64_t end = static_cast<std::int64_t>(x) + width + PendingKerning;
+        const std::int64_t end = static_cast<std::int64_t>(x) + tested + PendingKerning;
         overflows = !Line.FitsWrapArea(*Wrap, static_cast<std::int32_t>(std::min<std::int64_t>(end, INT32_MAX)), ascent,
                                        descent, baseAscent);
     } else {
-        overflows = static_cast<std::int64_t>(x) + width + PendingKerning > MaxX;
+        overflows = static_cast<std::int64_t>(x) + tested + PendingKerning > MaxX;
     }
     if (overflows) {
         if (code == chTab) {
@@ -342,6 +373,8 @@ bool TLineBreaker::AddItem(std::uint8_t code,
         } else if ((Breaker.Flags & (bfBlankOverflow | bfSplitWord)) != 0 || BreakCount == 0) {
             return BreakBefore();
         } else {
+            if (TryHyphenate())
+                return ResumeAtLastOpportunity();
             return BreakAtLastOpportunity();
         }
     } else if ((Breaker.Flags & (bfFitPicture | bfHorizontalLine)) != 0 && Line.CharCount > 0) {
@@ -358,7 +391,8 @@ bool TLineBreaker::AddItem(std::uint8_t code,
     Line.BaseAscent = std::max(Line.BaseAscent, baseAscent);
     ++Line.CharCount;
     Pos += length;
-    if (BreakAfterChars[code] && code != chUnicode) {
+    if ((BreakAfterChars[code] && code != chUnicode) || hyphenPoint) {
+        BreakHyphenated = hyphenPoint;
         BreakCount = Line.CharCount;
         BreakStream = Pos;
         BreakFootnote = Line.FootnoteRef;
@@ -385,10 +419,111 @@ void TLineBreaker::RestoreBreakState() {
 }
 
 bool TLineBreaker::BreakBefore() {
-    if (BreakCount == 0 && TryHyphenate(Line))
-        return BreakAtLastOpportunity();
+    if (BreakCount == 0 && TryHyphenate())
+        return ResumeAtLastOpportunity();
+    NoteManualSplit();
     EndLineHere();
     return false;
+}
+
+bool TLineBreaker::TryHyphenate() {
+    if ((Breaker.Flags & bfHyphenating) != 0) {
+        // The word was walked once; the line ends at its last point.
+        Breaker.Flags &= ~bfHyphenating;
+        return false;
+    }
+    const std::uint8_t code = ItemCode;
+    if (Breaker.NoOverflow || IsBlank(code) || (code < 32 && code != chUnicode))
+        return false;
+    const bool manual = ManualHyphenation.At(Doc, Par.Index, Line.IndexInPar);
+    const THyphenationOptions& options = Doc.Hyphenation;
+    if (options.Automatic == 0 && !manual)
+        return false;
+    if (options.ConsecutiveLimit > 0 && HyphenatedLinesBefore() >= options.ConsecutiveLimit)
+        return false;
+    THyphenationRequest request;
+    request.At = Line.FirstChar + Line.CharCount;
+    request.Floor = Line.FirstChar + BreakCount;
+    request.LineStart = Line.FirstChar;
+    request.RoomAtBreak = Line.WidthLimit - Px16ToTwips(Line.Positions[BreakCount + 1]);
+    request.Manual = manual;
+    if (!FindHyphenation(Doc, Par, request, Hyph))
+        return false;
+    Breaker.Flags |= bfHyphenating;
+    WalkedHyphenation = true;
+    return true;
+}
+
+// Rolls the line back to its last break opportunity (or its start) and lets
+// the walk go on there in hyphenation mode.
+bool TLineBreaker::ResumeAtLastOpportunity() {
+    if (BreakCount == 0) {
+        Line.FootnoteRef = BreakFootnote;
+        Line.EndnoteRef = BreakEndnote;
+        Line.Ascent = StartAscent;
+        Line.BaseAscent = StartBaseAscent;
+        Line.Descent = StartDescent;
+        Pos = 0;
+    } else {
+        Line.FootnoteRef = BreakFootnote;
+        Line.EndnoteRef = BreakEndnote;
+        Line.Ascent = BreakAscent;
+        Line.BaseAscent = BreakBaseAscent;
+        Line.Descent = BreakDescent;
+        Pos = BreakStream;
+    }
+    Line.CharCount = BreakCount;
+    if ((Breaker.Flags & bfSnapshot) != 0) {
+        Breaker.Format = SnapshotFormat;
+        Breaker.Flags &= ~bfSnapshot;
+    }
+    ReselectFont();
+    if (TabPending && TabChar >= Line.CharCount)
+        TabPending = false;
+    PendingKerning = 0;
+    Breaker.Flags |= bfNoKerning;
+    return true;
+}
+
+bool TLineBreaker::IsHyphenPoint() const {
+    if (ItemCode == chSoftHyphen)
+        return false;
+    const std::int32_t after = Line.FirstChar + Line.CharCount + 1;
+    if (after <= Hyph.Start || after >= Hyph.End)
+        return false;
+    const std::int32_t count = after - Hyph.Start - SoftHyphensBetween(Hyph.Start, after);
+    return std::binary_search(Hyph.Points.begin(), Hyph.Points.end(), count);
+}
+
+std::int32_t TLineBreaker::SoftHyphensBetween(std::int32_t from, std::int32_t to) const {
+    std::int32_t n = 0;
+    for (std::int32_t k = std::max(from, 0); k < to && k < Par.CharCount(); ++k)
+        if (Par.Chars.Data[k] == chSoftHyphen)
+            ++n;
+    return n;
+}
+
+std::int32_t TLineBreaker::HyphenatedLinesBefore() const {
+    std::int32_t n = 0;
+    if (Par.Lines == nullptr)
+        return 0;
+    for (std::int32_t i = std::min(Line.IndexInPar, Par.Lines->Count) - 1; i >= 0; --i) {
+        if ((Par.Lines->At<TLine>(i)->Flags & lfHyphenated) == 0)
+            break;
+        ++n;
+    }
+    return n;
+}
+
+// Manual hyphenation proposes the split where the walked word's line ended.
+void TLineBreaker::NoteManualSplit() {
+    if (!WalkedHyphenation || !ManualHyphenation.At(Doc, Par.Index, Line.IndexInPar))
+        return;
+    const std::int32_t end = Line.FirstChar + Line.CharCount;
+    if (Hyph.Start >= end - 1)
+        ManualHyphenation.Ask = false;
+    else
+        ManualHyphenation.Split = end - Hyph.Start - SoftHyphensBetween(Hyph.Start, end);
 }
 
 void TLineBreaker::EndLineHere() {
@@ -412,6 +547,9 @@ bool TLineBreaker::BreakAtLastOpportunity() {
     }
     if (TabPending && TabChar >= Line.CharCount)
         TabPending = false;
+    if (BreakHyphenated)
+        Line.Flags |= lfHyphenated;
+    NoteManualSplit();
     AddHyphenWidth();
     Breaker.Flags |= bfNoKerning;
     return false;

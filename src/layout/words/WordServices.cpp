@@ -4,6 +4,7 @@ namespace {
 
 TWordServices SilentServices;
 TWordServices* Current = &SilentServices;
+THiddenParQuery HiddenQuery = nullptr;
 
 }  // namespace
 
@@ -15,4 +16,12 @@ TWordServices* SetWordServices(TWordServices* services) {
     TWordServices* previous = Current == &SilentServices ? nullptr : Current;
     Current = services != nullptr ? services : &SilentServices;
     return previous;
+}
+
+void SetHiddenParQuery(THiddenParQuery query) {
+    HiddenQuery = query;
+}
+
+THiddenParQuery HiddenParQuery() {
+    return HiddenQuery;
 }

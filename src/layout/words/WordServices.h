@@ -5,6 +5,12 @@
 
 class TDoc;
 
+// Which paragraphs collapsed headings hide; the view installs the answer
+// (layout/view/CollapsedHeadings.h), and without it nothing is hidden.
+using THiddenParQuery = bool (*)(const TDoc& doc, std::int32_t par);
+void SetHiddenParQuery(THiddenParQuery query);
+THiddenParQuery HiddenParQuery();
+
 // What the text-unit rules ask of code above them: which paragraphs the
 // view hides (collapsed headings, hidden note paragraphs, continued merged
 // cells), the AutoCorrect abbreviations of a language, the option list of
@@ -18,7 +24,10 @@ class TWordServices {
 public:
     virtual ~TWordServices() = default;
 
-    virtual bool IsParHidden(const TDoc& doc, std::int32_t par) const { return false; }
+    virtual bool IsParHidden(const TDoc& doc, std::int32_t par) const {
+        const THiddenParQuery query = HiddenParQuery();
+        return query != nullptr && query(doc, par);
+    }
     // word is the text up to and including its full stops ("etc.").
     virtual bool IsAbbreviation(std::int32_t language, std::string_view word) const { return false; }
     // extension without its dot, in any case.

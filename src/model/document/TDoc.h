@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/core/TList.h"
@@ -642,6 +643,12 @@ public:
 
     // View.
     TDocClient* Client = nullptr;  // never nil: the silent client without a window
+
+    // Collapsed headings (layout/view/CollapsedHeadings.h): the hidden
+    // blocks as (first, last) paragraph pairs, valid while CollapsedDirty
+    // is clear.
+    std::vector<std::pair<std::int32_t, std::int32_t>> CollapsedRanges;
+    std::uint8_t CollapsedDirty = 1;
     std::uint8_t ViewMode = vmPrintLayout;
     std::uint8_t PrintPreview = 0;
     std::uint8_t Spotlight = 0;

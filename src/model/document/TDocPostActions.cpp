@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "model/document/ShownPars.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TPostActions.h"
 #include "model/formats/FormatStream.h"
@@ -41,7 +42,8 @@ void TDoc::NoteParChanged(std::int32_t par) {
     } else {
         // A paragraph kept with the one before moves with it.
         const std::int32_t first = FirstParOfStory(story);
-        std::int32_t p = par;
+        // A paragraph under a collapsed heading counts as its heading.
+        std::int32_t p = std::max(first, ShownParAtOrBefore(*this, par));
         while (p > first && Par(p - 1)->Format.KeepWithNext == 1)
             --p;
         // A table row is laid out as a whole, and so is the row before when
