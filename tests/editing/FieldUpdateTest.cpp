@@ -233,6 +233,10 @@ TEST_F(FieldUpdateTest, EmptyFieldsSharingOnePlaceKeepOnePairOfMarksEach) {
         KeepUndo(doc);
         PlaceCaret(doc, 0, 0);
         const std::string before = TestSupport::DocumentBytes(doc);
+        // Undo gives back the marks as they stood, a reversed pair too: the
+        // invariants then fault the document as they faulted the case's
+        // input (the field list's order may differ).
+        const std::string inputBroken = TestSupport::CheckModelInvariants(doc);
 
         UpdateAll(doc, TFieldTypeSet{ftTitle, ftAuthor, ftSubject});
         EXPECT_EQ(ParText(doc, 1), c.After);
@@ -243,7 +247,8 @@ TEST_F(FieldUpdateTest, EmptyFieldsSharingOnePlaceKeepOnePairOfMarksEach) {
         }
         const std::string after = TestSupport::DocumentBytes(doc);
         doc.Undo(true);
-        EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+        const std::string undoneBroken = TestSupport::CheckModelInvariants(doc);
+        EXPECT_EQ(undoneBroken.empty(), inputBroken.empty()) << undoneBroken << " / " << inputBroken;
         EXPECT_EQ(ParText(doc, 1), "Here  there");
         if (c.ExactUndo)
             EXPECT_EQ(TestSupport::DocumentBytes(doc), before);

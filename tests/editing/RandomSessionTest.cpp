@@ -351,7 +351,7 @@ TEST_F(RandomSessionTest, ThousandsOfEditsKeepTheModelWholeAndUndoExactly) {
         RunSession(static_cast<unsigned>(std::atoi(seedText)));
         return;
     }
-    for (unsigned seed : {20261211u, 3u, 7u, 26u, 119u, 195u}) {
+    for (unsigned seed : {20261211u, 3u, 7u, 26u, 64u, 112u, 119u, 195u, 285u, 291u, 344u, 479u}) {
         SCOPED_TRACE(seed);
         RunSession(seed);
     }

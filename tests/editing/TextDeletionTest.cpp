@@ -155,3 +155,38 @@ TEST_F(DeletingTest, ReplacingAWholeHyperlinkRemovesIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// Several ranges go last first. A later range that joins two cells of a row
+// notes its table for repair by paragraph; an earlier range that then takes
+// paragraphs moves the table up, and the repair must follow it there.
+TEST_F(DeletingTest, SeveralRangesRepairTheTableALaterRangeJoined) {
+    const std::vector<std::string> pars = {"a", "b", "c", "d", "e", "T|xx", "T|yy", "#", "after", "one", "two"};
+    const TFragment before{{0, 0}, {4, 0}};
+    const TFragment cells{{5, 1}, {6, 1}};
+    // The same two spans deleted one at a time, the later first.
+    TEditDoc single(pars);
+    Delete(single.Doc(), cells.Start, cells.End);
+    Delete(single.Doc(), before.Start, before.End);
+    ASSERT_EQ(TestSupport::CheckModelInvariants(single.Doc()), "");
+
+    TEditDoc ed(pars);
+    TDoc& doc = ed.Doc();
+    const std::string start = TestSupport::DocumentBytes(doc);
+    TCompoundFragment* set = NewCompoundFragment();
+    set->SetCount(2);
+    set->Fragment(0) = before;
+    set->Fragment(1) = cells;
+    doc.PerformOperation(TDeleteTextArgs{set, {}, {}, 0});
+    ReleaseCompoundFragment(set);
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+    EXPECT_EQ(ed.Text(), single.Text());
+    const std::string after = TestSupport::DocumentBytes(doc);
+    doc.Undo(false);
+    EXPECT_EQ(TestSupport::DocumentBytes(doc), start);
+    doc.Redo();
+    EXPECT_EQ(TestSupport::DocumentBytes(doc), after);
+}
+
+}  // namespace

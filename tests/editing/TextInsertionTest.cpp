@@ -1,11 +1,16 @@
 #include "editing/typing/TextInsertion.h"
 
+#include <algorithm>
+#include <cstring>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "EditDoc.h"
 #include "editing/typing/SmartSpacing.h"
 #include "model/document/TDoc.h"
 #include "model/fields/FieldInstructions.h"
+#include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/OperationArgs.h"
@@ -244,6 +249,75 @@ TEST_F(TypingTest, AMissingCharacterTakesTheFallbackFont) {
     EXPECT_EQ(format[caFont], 7);
     doc.FormatAtPos(TTextPos{0, 2}, format);
     EXPECT_NE(format[caFont], 7);
+}
+
+}  // namespace
+
+namespace {
+
+// Two note texts that a deletion joined into one paragraph, standing in the
+// opposite order to their references. Reordering the notes after a paragraph
+// end typed into the first text must not move the paragraph holding the
+// second one in front: that would put the first text's end mark before its
+// start.
+TEST_F(TypingTest, NoteTextsSharingAParagraphMoveTogether) {
+    TEditDoc ed({"a^ b^ end"});
+    TDoc& doc = ed.Doc();
+    TField* first = ed.NoteRef(0);
+    TField* second = ed.NoteRef(1);
+    TField* firstBody = first->Partner;
+    TField* secondBody = second->Partner;
+    first->Partner = secondBody;
+    secondBody->Partner = first;
+    second->Partner = firstBody;
+    firstBody->Partner = second;
+    const std::int32_t note = doc.FirstParOfStory(stFootnotes);
+    doc.PerformOperation(TDeleteTextArgs{nullptr, TTextPos{note, 6}, TTextPos{note + 1, 0}, 0});
+    ASSERT_EQ(doc.StoryCounts[stFootnotes], 1);
+    ASSERT_EQ(TestSupport::CheckModelInvariants(doc), "");
+    const std::string before = TestSupport::DocumentBytes(doc);
+
+    PlaceCaret(doc, note, 2);
+    Type(doc, "\r");
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+    EXPECT_EQ(ed.StoryText(stFootnotes), "[no / te 1][note 2]");
+    const std::string after = TestSupport::DocumentBytes(doc);
+    doc.Undo(false);
+    EXPECT_EQ(TestSupport::DocumentBytes(doc), before);
+    doc.Redo();
+    EXPECT_EQ(TestSupport::DocumentBytes(doc), after);
+}
+
+}  // namespace
+
+namespace {
+
+// The invariants compare where marks stand; an empty field's marks share a
+// place, so only their order in the stream shows an end before its start.
+TEST(ModelInvariantsTest, AnEndMarkBeforeItsStartInOneRunOfControlsIsCaught) {
+    TEditingInstalled installed;
+    TEditDoc ed({"a<>c"}, {{fkBookmark, 0, u"empty"}});
+    TDoc& doc = ed.Doc();
+    ASSERT_EQ(TestSupport::CheckModelInvariants(doc), "");
+    TPar* par = doc.Par(0);
+    std::int32_t startOff = -1, endOff = -1, length = 0;
+    TStreamElement e;
+    for (std::int32_t off = 0; off < par->Stream.Size; off += e.Length) {
+        ReadStreamElement(par->Stream.Data, par->Stream.Size, off, e);
+        if (e.IsControl && e.Code == fcFieldStart)
+            startOff = off;
+        if (e.IsControl && e.Code == fcFieldEnd) {
+            endOff = off;
+            length = e.Length;
+        }
+    }
+    ASSERT_EQ(endOff, startOff + length);
+    // Both marks name the same field and are as long: swapping their bytes
+    // puts the end first.
+    std::string run(reinterpret_cast<const char*>(par->Stream.Data + startOff), 2 * length);
+    std::rotate(run.begin(), run.begin() + length, run.end());
+    std::memcpy(par->Stream.Data + startOff, run.data(), run.size());
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "field 0 ends before it starts (0,1 to 0,1)");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <tuple>
 
 #include "base/core/ObjectHandles.h"
 #include "model/document/TDoc.h"
@@ -36,7 +37,10 @@ std::string CheckModelInvariants(const TDoc& doc) {
         return "the main story is empty";
 
     std::map<const TField*, std::pair<int, int>> marks;  // starts, ends
-    std::map<const TField*, std::pair<std::int32_t, std::int32_t>> startAt, endAt;
+    // Where each mark stands: paragraph, character position and offset in
+    // the stream. Marks of one run of controls share a position; only their
+    // order in the stream tells an end that precedes its own start.
+    std::map<const TField*, std::tuple<std::int32_t, std::int32_t, std::int32_t>> startAt, endAt;
     for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
         const TPar* par = doc.Par(p);
         if (par->Index != p)
@@ -73,10 +77,10 @@ std::string CheckModelInvariants(const TDoc& doc) {
             auto& m = marks[f];
             if (e.Code == fcFieldStart) {
                 ++m.first;
-                startAt[f] = {p, pos};
+                startAt[f] = {p, pos, off};
             } else {
                 ++m.second;
-                endAt[f] = {p, pos};
+                endAt[f] = {p, pos, off};
             }
         }
     }
@@ -88,9 +92,9 @@ std::string CheckModelInvariants(const TDoc& doc) {
                    std::to_string(it == marks.end() ? 0 : it->second.first) + " start and " +
                    std::to_string(it == marks.end() ? 0 : it->second.second) + " end marks";
         if (startAt[f] > endAt[f])
-            return "field " + std::to_string(i) + " ends before it starts (" + std::to_string(startAt[f].first) + "," +
-                   std::to_string(startAt[f].second) + " to " + std::to_string(endAt[f].first) + "," +
-                   std::to_string(endAt[f].second) + ")";
+            return "field " + std::to_string(i) + " ends before it starts (" + std::to_string(std::get<0>(startAt[f])) +
+                   "," + std::to_string(std::get<1>(startAt[f])) + " to " + std::to_string(std::get<0>(endAt[f])) +
+                   "," + std::to_string(std::get<1>(endAt[f])) + ")";
     }
 
     // Tables: a row's cells, then its row end; nothing of a row without it.

@@ -643,6 +643,24 @@ void GiveLook(TDoc& doc, std::int32_t par, const TSavedParLook& look) {
         (new TFormatFontOperation(&doc, TFragment{TTextPos{par, len - 1}, TTextPos{par, len}}, look.Mark))->Execute();
 }
 
+// Moves the tables noted before the last span (the first `noted` of them)
+// by the paragraphs the span took from their story and the stories before.
+void ShiftNotedTables(TDeletion& del, std::size_t noted, const std::int32_t (&countsBefore)[StoryCount]) {
+    const TDoc& doc = del.Doc;
+    for (std::size_t i = 0; i < noted; ++i) {
+        std::int32_t& p = del.TablesToRepair[i];
+        std::int32_t storyEnd = 0;
+        std::int32_t removed = 0;
+        for (int s = 0; s < StoryCount; ++s) {
+            storyEnd += countsBefore[s];
+            removed += countsBefore[s] - doc.StoryCounts[s];
+            if (p < storyEnd)
+                break;
+        }
+        p = std::max(p - removed, 0);
+    }
+}
+
 }  // namespace
 
 void DeleteText(TDoc& doc,
@@ -682,7 +700,14 @@ void DeleteText(TDoc& doc,
             else
                 del.Flags &= ~dfSmartSpacing;
         }
+        // The spans go last first, so the tables the later spans noted lie
+        // after this one: they move up by the paragraphs it takes from
+        // their story and the stories before it.
+        const std::size_t noted = del.TablesToRepair.size();
+        std::int32_t countsBefore[StoryCount];
+        std::copy(std::begin(doc.StoryCounts), std::end(doc.StoryCounts), countsBefore);
         DeleteSpan(del, f.Start, f.End);
+        ShiftNotedTables(del, noted, countsBefore);
     }
     doc.PopStateFlag();
     doc.PopStateFlag();

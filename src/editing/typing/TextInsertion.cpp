@@ -542,40 +542,61 @@ void ReorderNotes(TDoc& doc) {
         RebuildFieldIndex(doc);
         const std::int32_t first = doc.FirstParOfStory(story);
         const std::int32_t last = doc.LastParOfStory(story);
-        // The note texts in story order, each with its paragraph count.
-        struct TNote {
-            TField* Body;
+        // The note texts in story order, gathered into blocks of whole
+        // paragraphs: note texts that share a paragraph (a deletion joined
+        // them) move together, since moving paragraphs cannot part them and
+        // moving one alone would tear the other's marks apart. A block sorts
+        // by its earliest reference.
+        struct TBlock {
+            std::int32_t FirstPar;
+            std::int32_t LastPar;
             TTextPos RefPos;
         };
-        std::vector<TNote> notes;
+        std::vector<TBlock> blocks;
         for (const TFieldIndex::TEntry& entry : FieldIndexOf(doc).Entries) {
             TField* body = entry.Field;
             if (body->Kind != fkNoteBody || body->Range.Start.Par < first || body->Range.Start.Par > last)
                 continue;
+            TFragment r;
+            if (!IndexedFieldRange(doc, body, r))
+                continue;
             TTextPos ref{INT32_MAX, 0};
             if (body->Partner != nullptr && doc.Fields.Contains(body->Partner))
                 ref = body->Partner->Range.Start;
-            notes.push_back(TNote{body, ref});
+            const std::int32_t lastPar = std::min(r.End.Par, last);
+            if (!blocks.empty() && r.Start.Par <= blocks.back().LastPar) {
+                TBlock& b = blocks.back();
+                b.LastPar = std::max(b.LastPar, lastPar);
+                if (CompareTextPos(ref, b.RefPos) < 0)
+                    b.RefPos = ref;
+                continue;
+            }
+            blocks.push_back(TBlock{r.Start.Par, lastPar, ref});
         }
-        std::vector<TNote> sorted = notes;
+        std::vector<TBlock> sorted = blocks;
         std::stable_sort(sorted.begin(), sorted.end(),
-                         [](const TNote& a, const TNote& b) { return CompareTextPos(a.RefPos, b.RefPos) < 0; });
+                         [](const TBlock& a, const TBlock& b) { return CompareTextPos(a.RefPos, b.RefPos) < 0; });
         bool same = true;
-        for (std::size_t i = 0; i < notes.size() && same; ++i)
-            same = notes[i].Body == sorted[i].Body;
+        for (std::size_t i = 0; i < blocks.size() && same; ++i)
+            same = blocks[i].FirstPar == sorted[i].FirstPar;
         if (same)
             continue;
+        // Moving a block forward shifts the blocks between its old and new
+        // place back by its size; the others keep their paragraphs.
         std::int32_t target = first;
-        for (const TNote& note : sorted) {
-            TFragment r;
-            if (!IndexedFieldRange(doc, note.Body, r))
-                continue;
-            const std::int32_t count = r.End.Par - r.Start.Par + 1;
-            if (r.Start.Par > target) {
-                (new TMoveParsOperation(&doc, r.Start.Par, count, target, true, story, story))->Execute();
-                RebuildFieldIndex(doc);
+        for (std::size_t i = 0; i < sorted.size(); ++i) {
+            const TBlock block = sorted[i];
+            const std::int32_t count = block.LastPar - block.FirstPar + 1;
+            if (block.FirstPar > target) {
+                (new TMoveParsOperation(&doc, block.FirstPar, count, target, true, story, story))->Execute();
+                for (std::size_t j = i + 1; j < sorted.size(); ++j)
+                    if (sorted[j].FirstPar >= target && sorted[j].FirstPar < block.FirstPar) {
+                        sorted[j].FirstPar += count;
+                        sorted[j].LastPar += count;
+                    }
             }
             target += count;
         }
+        RebuildFieldIndex(doc);
     }
 }
