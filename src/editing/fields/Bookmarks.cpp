@@ -149,15 +149,7 @@ void WorkInsertBookmark(TDoc& doc, TOperationCall&, const TInsertBookmarkArgs& a
         auto* bookmark = new TField;
         bookmark->Kind = fkBookmark;
         bookmark->Instruction = WideName(name);
-        auto* marks = new TInsDelFieldOperation(&doc, fmBoth, bookmark);
-        marks->Present = 0;
-        marks->StartPar = ranges[i].Start.Par;
-        marks->StartOffset = ranges[i].Start.Offset;
-        marks->StartIndex = 0;
-        marks->EndPar = ranges[i].End.Par;
-        marks->EndOffset = ranges[i].End.Offset;
-        marks->EndIndex = 1 << 16;
-        marks->Execute();
+        (new TInsDelFieldOperation(&doc, fmBoth, bookmark, ranges[i].Start, 0, ranges[i].End, 1 << 16))->Execute();
     }
     doc.PostActions().Caret = caret;
 }
@@ -275,15 +267,7 @@ void WorkSetHyperlink(TDoc& doc, TOperationCall&, const TSetHyperlinkArgs& args)
         link->Kind = fkCode;
         link->Type = ftHyperlink;
         link->Instruction = *args.Target;
-        auto* marks = new TInsDelFieldOperation(&doc, fmBoth, link);
-        marks->Present = 0;
-        marks->StartPar = covered.Start.Par;
-        marks->StartOffset = covered.Start.Offset;
-        marks->StartIndex = 1 << 16;
-        marks->EndPar = covered.End.Par;
-        marks->EndOffset = covered.End.Offset;
-        marks->EndIndex = 1 << 16;
-        marks->Execute();
+        (new TInsDelFieldOperation(&doc, fmBoth, link, covered.Start, 1 << 16, covered.End, 1 << 16))->Execute();
         caret = covered.End;
     }
     doc.Caret = caret;

@@ -19,12 +19,50 @@ bool IsListedBookmark(const TField& field) {
 // Kind 6 has no name of its own in the model yet.
 constexpr std::uint8_t fkLockedRange = 6;
 
+// The visible bookmarks of a rebuild, compared with the kept list as they
+// come: a list that did not change (the usual case) is neither copied nor
+// sorted again, so a rebuild makes no strings.
+class TBookmarkCollector {
+public:
+    explicit TBookmarkCollector(const std::vector<std::pair<std::u16string, TField*>>& kept) : Kept(kept) {}
+
+    void Add(TField* field) {
+        if (!Diverged && Same < Kept.size() && Kept[Same].second == field && Kept[Same].first == field->Instruction) {
+            ++Same;
+            return;
+        }
+        if (!Diverged) {
+            Diverged = true;
+            Fresh.assign(Kept.begin(), Kept.begin() + static_cast<std::ptrdiff_t>(Same));
+        }
+        Fresh.emplace_back(field->Instruction, field);
+    }
+    bool Changed() const { return Diverged || Same != Kept.size(); }
+    std::vector<std::pair<std::u16string, TField*>> Take() {
+        if (!Diverged)
+            Fresh.assign(Kept.begin(), Kept.begin() + static_cast<std::ptrdiff_t>(Same));
+        return std::move(Fresh);
+    }
+
+private:
+    const std::vector<std::pair<std::u16string, TField*>>& Kept;
+    std::vector<std::pair<std::u16string, TField*>> Fresh;
+    std::size_t Same = 0;
+    bool Diverged = false;
+};
+
 void WholeRebuild(TDoc& doc, TFieldIndex& index) {
-    index.Entries.clear();
-    index.Slot.clear();
+    // The entries are made anew; the slot map is kept when the fields stand
+    // in the same order as before, which is what most rebuilds find (text
+    // moved, no field came or went), since remaking it costs an allocation
+    // per field.
+    std::vector<TFieldIndex::TEntry> previous;
+    previous.swap(index.Entries);
+    index.Entries.reserve(previous.size());
     index.LockedRanges.clear();
-    std::vector<std::pair<std::u16string, TField*>> bookmarks;
-    std::vector<TField*> open;
+    TBookmarkCollector bookmarks(index.Bookmarks);
+    // The open fields with the slot of the start that opened them.
+    std::vector<std::pair<TField*, std::int32_t>> open;
     // Fields whose end mark came before their start (older edits could
     // leave an empty field so): they never stay open, or every field after
     // them would count as nested in them.
@@ -55,31 +93,50 @@ void WholeRebuild(TDoc& doc, TFieldIndex& index) {
                 field->Range.End = field->Range.Start;
                 TFieldIndex::TEntry entry;
                 entry.Field = field;
-                entry.EnclosingAtStart = open.empty() ? nullptr : open.back();
-                index.Slot[field] = static_cast<std::int32_t>(index.Entries.size());
+                entry.EnclosingAtStart = open.empty() ? nullptr : open.back().first;
+                const auto slot = static_cast<std::int32_t>(index.Entries.size());
                 index.Entries.push_back(entry);
                 if (!endedFirst.contains(field))
-                    open.push_back(field);
+                    open.emplace_back(field, slot);
                 if (IsListedBookmark(*field))
-                    bookmarks.emplace_back(field->Instruction, field);
+                    bookmarks.Add(field);
                 else if (field->Kind == fkLockedRange)
                     index.LockedRanges.push_back(field);
             } else {
                 MakeTextPos(p, pos, field->Range.End);
-                auto it = std::find(open.rbegin(), open.rend(), field);
-                if (it != open.rend())
+                // The entry of the field's latest start so far: the one
+                // that opened it, else (an end met before any open start)
+                // the latest start met before.
+                std::int32_t slot = -1;
+                auto it = std::find_if(open.rbegin(), open.rend(), [field](const auto& o) { return o.first == field; });
+                if (it != open.rend()) {
+                    slot = it->second;
                     open.erase(std::next(it).base());
-                else
+                } else {
                     endedFirst.insert(field);
-                auto slot = index.Slot.find(field);
-                if (slot != index.Slot.end())
-                    index.Entries[slot->second].EnclosingAtEnd = open.empty() ? nullptr : open.back();
+                    for (auto e = index.Entries.rbegin(); e != index.Entries.rend() && slot < 0; ++e)
+                        if (e->Field == field)
+                            slot = static_cast<std::int32_t>(index.Entries.rend() - e) - 1;
+                }
+                if (slot >= 0)
+                    index.Entries[static_cast<std::size_t>(slot)].EnclosingAtEnd =
+                        open.empty() ? nullptr : open.back().first;
             }
         }
     }
+    const bool sameOrder =
+        previous.size() == index.Entries.size() &&
+        std::equal(previous.begin(), previous.end(), index.Entries.begin(),
+                   [](const TFieldIndex::TEntry& a, const TFieldIndex::TEntry& b) { return a.Field == b.Field; });
+    if (!sameOrder) {
+        // A field met twice keeps the slot of its latest start.
+        index.Slot.clear();
+        for (std::size_t i = 0; i < index.Entries.size(); ++i)
+            index.Slot[index.Entries[i].Field] = static_cast<std::int32_t>(i);
+    }
     // The name-sorted copy is rebuilt only when names or order changed.
-    if (bookmarks != index.Bookmarks) {
-        index.Bookmarks = std::move(bookmarks);
+    if (bookmarks.Changed()) {
+        index.Bookmarks = bookmarks.Take();
         index.BookmarksByName = index.Bookmarks;
         std::stable_sort(index.BookmarksByName.begin(), index.BookmarksByName.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
 
 #include "base/core/ObjectHandles.h"
 #include "base/text/TextCase.h"
@@ -20,6 +21,13 @@
 #include "model/managers/TStyleList.h"
 #include "model/paragraphs/TPar.h"
 #include "platform/CodePages.h"
+
+struct TBookmarkLookup::TMap {
+    TDoc* Doc = nullptr;
+    bool Made = false;
+    std::unordered_map<std::u16string, TField*> ByName;
+    TMap* Outer = nullptr;
+};
 
 namespace {
 
@@ -105,11 +113,33 @@ std::int32_t PageNumberStyleOf(const TSection* section) {
     return section != nullptr ? section->PageNumberStyle : nsArabic;
 }
 
+// The living lookups, innermost first (a header's update may run inside
+// a pass that pages the document).
+TBookmarkLookup::TMap* LivingLookups = nullptr;
+
 TField* FindBookmark(TDoc& doc, const std::u16string& name) {
     if (name.empty())
         return nullptr;
     // Bookmark names compare without regard to case, as Word files expect.
     const std::u16string wanted = LowerCaseWideLocale(name);
+    TBookmarkLookup::TMap* map = LivingLookups;
+    while (map != nullptr && map->Doc != &doc)
+        map = map->Outer;
+    if (map != nullptr) {
+        if (!map->Made) {
+            map->ByName.clear();
+            // The first bookmark of a name in the field list wins, as in
+            // the walk below.
+            for (std::int32_t i = 0; i < doc.Fields.Count; ++i) {
+                TField* f = doc.Fields.At<TField>(i);
+                if (f->Kind == fkBookmark)
+                    map->ByName.try_emplace(LowerCaseWideLocale(f->Instruction), f);
+            }
+            map->Made = true;
+        }
+        const auto it = map->ByName.find(wanted);
+        return it == map->ByName.end() ? nullptr : it->second;
+    }
     for (std::int32_t i = 0; i < doc.Fields.Count; ++i) {
         TField* f = doc.Fields.At<TField>(i);
         if (f->Kind == fkBookmark && LowerCaseWideLocale(f->Instruction) == wanted)
@@ -207,6 +237,22 @@ TFieldStatistics PlainStatistics(TDoc& doc) {
 }
 
 }  // namespace
+
+TBookmarkLookup::TBookmarkLookup(TDoc& doc) : Map(std::make_unique<TMap>()) {
+    Map->Doc = &doc;
+    Map->Outer = LivingLookups;
+    LivingLookups = Map.get();
+}
+
+TBookmarkLookup::~TBookmarkLookup() {
+    // Lookups end in the reverse order of their making.
+    LivingLookups = Map->Outer;
+}
+
+void ForgetBookmarkLookups() {
+    for (TBookmarkLookup::TMap* map = LivingLookups; map != nullptr; map = map->Outer)
+        map->Made = false;
+}
 
 const TFieldStatistics& FieldStatistics(TDoc& doc, TFieldUpdateContext& context) {
     if (!context.StatisticsCollected) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "base/core/DateTime.h"
@@ -76,6 +77,27 @@ struct TFieldUpdateContext {
     bool StatisticsCollected = false;
     TFieldStatistics Statistics;
 };
+
+// While one lives, the bookmarks that PAGEREF and NOTEREF results name are
+// found through a map from the lower-cased name, made on first use, instead
+// of a case-folding walk over every field per result. The update engine
+// holds one while it computes a pass's results, when no bookmark comes or
+// goes; writing a result (which may delete text holding bookmarks) drops
+// the maps of every lookup that lives, so they are made again when asked.
+class TBookmarkLookup {
+public:
+    explicit TBookmarkLookup(TDoc& doc);
+    ~TBookmarkLookup();
+    TBookmarkLookup(const TBookmarkLookup&) = delete;
+    TBookmarkLookup& operator=(const TBookmarkLookup&) = delete;
+
+    struct TMap;
+
+private:
+    std::unique_ptr<TMap> Map;
+};
+// Drops the maps of the living lookups (their document's text changes).
+void ForgetBookmarkLookups();
 
 // The pages a section spans now (first page of its first paragraph to the
 // last page of its last one); the page count when section is nil.

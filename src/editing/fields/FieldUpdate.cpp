@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <unordered_set>
 #include <vector>
 
@@ -125,6 +126,8 @@ std::vector<TFieldMark> MarksBehind(TDoc& doc, const TField* field, const TTextP
 
 // Writes one computed result into the document.
 void WriteResult(TDoc& doc, const TField_UpdatedValue_Info& info, TTextPos& caret) {
+    // The old result may hold bookmarks that go with it.
+    ForgetBookmarkLookups();
     TField* field = info.Field;
     // The range found when the result was computed still holds: the fields
     // are written from the last to the first, and none lies inside another.
@@ -194,15 +197,8 @@ void WriteResult(TDoc& doc, const TField_UpdatedValue_Info& info, TTextPos& care
     if (!CharFormatIsClear(wanted))
         doc.FormatFont(nullptr, &fresh, wanted, 0);
 
-    auto* put = new TInsDelFieldOperation(&doc, fmBoth, field);
-    put->Present = 0;
+    auto* put = new TInsDelFieldOperation(&doc, fmBoth, field, fresh.Start, startIndex, fresh.End, endIndex);
     put->Extra |= feNeverFree;
-    put->StartPar = fresh.Start.Par;
-    put->StartOffset = fresh.Start.Offset;
-    put->StartIndex = startIndex;
-    put->EndPar = fresh.End.Par;
-    put->EndOffset = fresh.End.Offset;
-    put->EndIndex = endIndex;
     put->Execute();
     for (const TFieldMark& mark : behind)
         InsDelFieldMark(doc, mark.Field, mark.IsStart, true, fresh.End);
@@ -252,6 +248,8 @@ std::int32_t UpdateFields(TDoc& doc,
     std::vector<TField_UpdatedValue_Info> changes;
     std::unordered_set<const TField*> taken;
     std::vector<TField*> candidates;
+    // Computing writes nothing, so the bookmarks stay as they are.
+    std::optional<TBookmarkLookup> bookmarks(std::in_place, doc);
     for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
         TFragment r = *it;
         if (CompareTextPos(r.Start, r.End) > 0)
@@ -286,6 +284,7 @@ std::int32_t UpdateFields(TDoc& doc,
             changes.push_back(std::move(info));
         }
     }
+    bookmarks.reset();
     // A field inside another changed one goes with the outer field's text.
     const TFieldIndex& index = FieldIndexOf(doc);
     std::vector<TField_UpdatedValue_Info> kept;

@@ -64,15 +64,7 @@ void WorkInsertField(TDoc& doc, TOperationCall& call, const TInsertFieldArgs& ar
     field->Kind = fkCode;
     field->Type = args.Type;
     field->Instruction = FieldInstructionOf(args.Type, args.Instruction != nullptr ? *args.Instruction : u"");
-    auto* marks = new TInsDelFieldOperation(&doc, fmBoth, field);
-    marks->Present = 0;
-    marks->StartPar = start.Par;
-    marks->StartOffset = start.Offset;
-    marks->StartIndex = AfterEveryMark;
-    marks->EndPar = end.Par;
-    marks->EndOffset = end.Offset;
-    marks->EndIndex = 0;
-    marks->Execute();
+    (new TInsDelFieldOperation(&doc, fmBoth, field, start, AfterEveryMark, end, 0))->Execute();
     call.NewField = field;
     doc.PostActions().Caret = end;
     doc.PostActions().Selection->Reset();

@@ -260,15 +260,7 @@ bool HasEntryAt(TDoc& doc, std::int32_t par, std::int32_t offset, const std::u16
 }
 
 void InsertEntryField(TDoc& doc, const TTextPos& at, const std::u16string& instruction) {
-    auto* marks = new TInsDelFieldOperation(&doc, fmBoth, NewFieldCode(ftIndexEntry, instruction));
-    marks->Present = 0;
-    marks->StartPar = at.Par;
-    marks->StartOffset = at.Offset;
-    marks->StartIndex = 0;
-    marks->EndPar = at.Par;
-    marks->EndOffset = at.Offset;
-    marks->EndIndex = 1 << 16;
-    marks->Execute();
+    (new TInsDelFieldOperation(&doc, fmBoth, NewFieldCode(ftIndexEntry, instruction), at, 0, at, 1 << 16))->Execute();
 }
 
 // The letter an initial files under, found by comparing it, accents and

@@ -554,15 +554,12 @@ std::int32_t GenerateToc(TDoc& doc, const TGenerateTocOptions& given) {
     for (const TTocEntry& entry : entries) {
         if (!entry.NewBookmark)
             continue;
-        auto* marks = new TInsDelFieldOperation(&doc, fmBoth, NewBookmark(entry.Bookmark));
-        marks->Present = 0;
-        marks->StartPar = entry.BookmarkStart.Par + shift;
-        marks->StartOffset = entry.BookmarkStart.Offset;
-        marks->StartIndex = 1 << 16;
-        marks->EndPar = entry.BookmarkEnd.Par + shift;
-        marks->EndOffset = entry.BookmarkEnd.Offset;
-        marks->EndIndex = 0;
-        marks->Execute();
+        // The bookmark is new, so its places are the ones given here.
+        TTextPos start = entry.BookmarkStart;
+        start.Par += shift;
+        TTextPos end = entry.BookmarkEnd;
+        end.Par += shift;
+        (new TInsDelFieldOperation(&doc, fmBoth, NewBookmark(entry.Bookmark), start, 1 << 16, end, 0))->Execute();
     }
 
     const std::int32_t last = insertAt.Par + generated - 1;

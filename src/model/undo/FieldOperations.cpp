@@ -58,6 +58,39 @@ bool FindFieldMarks(const TDoc& doc, const TField* field, TTextPos& start, TText
     return haveStart && haveEnd;
 }
 
+// Whether the run of controls at pos holds the field's mark of the code.
+bool MarkStandsAt(const TDoc& doc, std::int32_t handle, std::uint8_t code, const TTextPos& pos) {
+    if (pos.Par < 0 || pos.Par >= doc.ParCount() || pos.Offset < 0)
+        return false;
+    const TPar& par = *doc.Par(pos.Par);
+    // Marks may stand behind the last character, at the stream's end.
+    if (pos.Offset > par.CharCount())
+        return false;
+    std::int32_t from, to;
+    RunAt(par, pos.Offset, from, to);
+    for (std::int32_t off = from; off + FormatControlSize <= to; off += FormatControlSize) {
+        if (par.Stream.Data[off] == 0 && par.Stream.Data[off + 1] == code &&
+            FormatControlValue(par.Stream.Data + off) == handle)
+            return true;
+    }
+    return false;
+}
+
+// The marks of a field that the field index placed (TField::Range) are
+// checked where it says they stand, which is cheap; only a field whose
+// range is stale, or that the index has not seen, costs a search of the
+// whole document.
+bool LocateFieldMarks(const TDoc& doc, const TField* field, TTextPos& start, TTextPos& end) {
+    const auto handle = static_cast<std::int32_t>(ObjectHandle(field));
+    if (MarkStandsAt(doc, handle, fcFieldStart, field->Range.Start) &&
+        MarkStandsAt(doc, handle, fcFieldEnd, field->Range.End)) {
+        start = field->Range.Start;
+        end = field->Range.End;
+        return true;
+    }
+    return FindFieldMarks(doc, field, start, end);
+}
+
 TShape* ShapeOf(const TField& field) {
     if (TShape* shape = field.InlineShape())
         return shape;
@@ -71,12 +104,33 @@ TInsDelFieldOperation::TInsDelFieldOperation(TDoc* doc, std::uint8_t marks, TFie
     if (ShapeOf(*field) != nullptr)
         Extra |= feHasShape;
     TTextPos start, end;
-    if (FindFieldMarks(*doc, field, start, end)) {
+    if (LocateFieldMarks(*doc, field, start, end)) {
         StartPar = start.Par;
         StartOffset = start.Offset;
         EndPar = end.Par;
         EndOffset = end.Offset;
     }
+}
+
+TInsDelFieldOperation::TInsDelFieldOperation(TDoc* doc,
+                                             std::uint8_t marks,
+                                             TField* field,
+                                             const TTextPos& start,
+                                             std::int32_t startIndex,
+                                             const TTextPos& end,
+                                             std::int32_t endIndex)
+    : TSubOperation(doc),
+      Present(0),
+      Marks(marks),
+      Field(field),
+      StartPar(start.Par),
+      StartOffset(start.Offset),
+      StartIndex(startIndex),
+      EndPar(end.Par),
+      EndOffset(end.Offset),
+      EndIndex(endIndex) {
+    if (ShapeOf(*field) != nullptr)
+        Extra |= feHasShape;
 }
 
 TInsDelFieldOperation::~TInsDelFieldOperation() {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/formats/TTextPos.h"
 #include "model/undo/TSubOperation.h"
 
 class TField;
@@ -22,6 +23,16 @@ class TInsDelFieldOperation : public TSubOperation {
 public:
     // Created present: executing it takes the marks out.
     TInsDelFieldOperation(TDoc* doc, std::uint8_t marks, TField* field);
+    // Created absent, for marks that are not in the document yet (a new
+    // field) or have just been taken out: executing it puts them in at the
+    // given places. The caller knows them, so no stream is searched.
+    TInsDelFieldOperation(TDoc* doc,
+                          std::uint8_t marks,
+                          TField* field,
+                          const TTextPos& start,
+                          std::int32_t startIndex,
+                          const TTextPos& end,
+                          std::int32_t endIndex);
     ~TInsDelFieldOperation() override;
     void Undo() override;
 
