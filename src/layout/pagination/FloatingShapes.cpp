@@ -129,7 +129,10 @@ bool CollectShapeExclusions(TBox& text, TWrapArea& area) {
 
 void PlaceAnchoredShapes(TBox& text, TPar& par, std::int32_t firstLine, std::int32_t lastLine) {
     TPage* page = text.Page();
-    if (page == nullptr || (par.Flags & pfShapes) == 0 || par.Lines == nullptr)
+    // Header and footer text is flowed again whenever a page is painted and
+    // let go afterwards, so its shapes cannot be kept on the page's list;
+    // they are not placed yet.
+    if (page == nullptr || (par.Flags & pfShapes) == 0 || par.Lines == nullptr || text.Story == stHeadersFooters)
         return;
     TDoc& doc = *text.Document;
     lastLine = std::min(lastLine, par.LineCount() - 1);
