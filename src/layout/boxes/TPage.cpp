@@ -69,6 +69,7 @@ void TPage::Reset(void* owner) {
     PendingFootnotes.clear();
     PendingEndnotes.clear();
     Reserved = 0;
+    ShapeReflow = false;
 }
 
 void TPage::Clean() {

@@ -66,6 +66,10 @@ public:
     std::vector<TFragment> PendingFootnotes;
     std::vector<TFragment> PendingEndnotes;
     TList PlacedShapes;  // TShape, not owned
+    // Set by the flow when a floating shape placed on this page reaches
+    // lines placed before it was known; the paginator then flows the page
+    // again (layout/pagination/FloatingShapes.h).
+    bool ShapeReflow = false;
     std::int32_t Reserved = 0;
 
 protected:

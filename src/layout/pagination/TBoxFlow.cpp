@@ -10,6 +10,7 @@
 #include "layout/boxes/TPage.h"
 #include "layout/lines/LineLayout.h"
 #include "layout/lines/WrapArea.h"
+#include "layout/pagination/FloatingShapes.h"
 #include "layout/pagination/Pagination.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
@@ -504,6 +505,22 @@ std::uint32_t TBox::PlacePars(TFragment& range) {
         right = 0;
     const std::int32_t lineWidth = std::max(1, width - right);
 
+    // Floating shapes placed on the page so far: a paragraph beside them is
+    // broken around their exclusions, and one broken around shapes before
+    // (on another page or pass) is broken again. A drop cap's paragraph
+    // wraps beside its cap only.
+    TWrapArea shapeArea;
+    const bool besideShapes = (par.Flags & pfDropCap) == 0 && CollectShapeExclusions(*this, shapeArea);
+    auto wrappedFrom = [&par](std::int32_t from) {
+        for (std::int32_t k = std::max(from, 0); k < par.LineCount(); ++k)
+            if ((par.Lines->At<TLine>(k)->Flags & (lfWrapPiece | lfTopFixed)) != 0)
+                return true;
+        return false;
+    };
+    auto breakFrom = [&](std::int32_t from) {
+        BreakParagraphBeside(par, from, lineWidth, besideShapes ? &shapeArea : nullptr);
+    };
+
     if (range.Start.Offset == 0) {
         std::int32_t before = 0, after = 0;
         ResolveSpacing(doc, *this, p, atStart, before, after);
@@ -513,7 +530,9 @@ std::uint32_t TBox::PlacePars(TFragment& range) {
             (par.Flags & pfDropCap) != 0) {
             par.SpaceAbove = static_cast<std::uint16_t>(before);
             par.SpaceBelow = static_cast<std::uint16_t>(after);
-            BreakParagraph(par, 0, lineWidth);
+            breakFrom(0);
+        } else if (besideShapes || wrappedFrom(0)) {
+            breakFrom(0);
         }
     } else if (!(par.Flags & pfLaidOut) || par.LineCount() == 0) {
         BreakParagraph(par, 0, lineWidth);
@@ -542,7 +561,9 @@ std::uint32_t TBox::PlacePars(TFragment& range) {
     std::int32_t first = capMade ? 1 : 0;
     while (first < par.LineCount() && par.Lines->At<TLine>(first)->FirstChar < range.Start.Offset)
         ++first;
-    for (std::int32_t i = first; i < par.LineCount() && !capMade; ++i) {
+    if (!capMade && range.Start.Offset > 0 && first < par.LineCount() && (besideShapes || wrappedFrom(first)))
+        breakFrom(first);
+    for (std::int32_t i = first; i < par.LineCount() && !capMade && !besideShapes; ++i) {
         if (par.Lines->At<TLine>(i)->WidthLimit != lineWidth) {
             BreakParagraph(par, i, lineWidth);
             break;
@@ -592,9 +613,19 @@ std::uint32_t TBox::PlacePars(TFragment& range) {
             breaks |= frPageBreak;
             break;
         }
+        // Beside shapes a row's pieces share its top, and a row moved below
+        // a shape keeps the top the row layout gave it.
+        std::int32_t top = ContentBottom;
+        bool rowPiece = false;
+        if (besideShapes && (line.Flags & lfWrapPiece) != 0 && (line.Flags & lfWrapRowFirst) == 0 && placed > 0) {
+            top = par.Lines->At<TLine>(i - 1)->Top;
+            rowPiece = true;
+        } else if (besideShapes && (line.Flags & lfTopFixed) != 0) {
+            top = std::max(ContentBottom, line.Top);
+        }
         std::int32_t bottom = ContentBottom;
         if (!(sectionOnly && print && LineCount() > 0)) {
-            bottom = ContentBottom + line.Height;
+            bottom = std::max(rowPiece ? ContentBottom : 0, top + line.Height);
             const std::int32_t room = InnerHeight();
             if (bottom > room) {
                 const bool breakLine = LineIsBreakOnly(line);
@@ -629,7 +660,7 @@ std::uint32_t TBox::PlacePars(TFragment& range) {
         if (sectionOnly && print && LineCount() > 1) {
             line.Top = Lines->At<TLine>(LineCount() - 2)->Top;
         } else {
-            line.Top = ContentBottom;
+            line.Top = top;
             ContentBottom = bottom;
         }
         if (print && Story == stMain)
@@ -706,6 +737,8 @@ std::uint32_t TBox::PlacePars(TFragment& range) {
     if (orphanSnap)
         page->DropTopState();
     const bool moved = range.Start.Par != origin.Par || range.Start.Offset != origin.Offset;
+    if (moved && (par.Flags & pfShapes) != 0)
+        PlaceAnchoredShapes(*this, par, first, last);
     if (capMade && moved && capBottom > ContentBottom) {
         // Text shorter than the cap: what follows starts below the cap.
         ContentBottom = capBottom;

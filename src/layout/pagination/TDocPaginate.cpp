@@ -6,6 +6,7 @@
 #include "layout/boxes/TBox.h"
 #include "layout/boxes/TPage.h"
 #include "layout/lines/LineLayout.h"
+#include "layout/pagination/FloatingShapes.h"
 #include "layout/pagination/Pagination.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
@@ -449,8 +450,20 @@ void TPaginator::Run(std::int32_t fromPage, std::int32_t untilPage) {
             const std::int32_t textWidth = section != nullptr ? section->PageSetup.TextWidth : 9360;
             page->Bounds = {0, 0, 2 * DraftViewMargin + textWidth, DraftPageHeight};
         }
-        for (int bands = 0; FlowPageBands(*page) == brNextBand && bands < 4096; ++bands) {
+        // The shape re-flow loop: a floating shape found on the page that
+        // reaches text placed before it was known sends the page back to
+        // its state before the bands, keeping the shapes, so that every
+        // line is laid out beside them. The passes are bounded, because a
+        // re-flow can push an anchor off the page and bring it back.
+        page->SaveState();
+        for (int pass = 1;; ++pass) {
+            for (int bands = 0; FlowPageBands(*page) == brNextBand && bands < 4096; ++bands) {
+            }
+            if (!SettlePlacedShapes(*page) || pass >= MaxShapeFlowPasses)
+                break;
+            page->RestoreState();
         }
+        page->DropTopState();
         // A page that holds nothing but its header and footer forgets them.
         bool onlyFrames = page->Count > 0;
         for (std::int32_t i = 0; i < page->Count; ++i)

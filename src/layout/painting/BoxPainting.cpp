@@ -4,6 +4,7 @@
 
 #include "base/graphics/TServiceBitmap.h"
 #include "layout/boxes/TCellBox.h"
+#include "layout/painting/ShapeLayers.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/formats/TTableRow.h"
@@ -11,7 +12,8 @@
 #include "platform/Regions.h"
 
 THighlightRangeSource HighlightRangeSource = nullptr;
-TShapeLayerPainter ShapeLayerPainter = nullptr;
+// Floating shapes paint through their pictures unless a window replaces it.
+TShapeLayerPainter ShapeLayerPainter = PaintShapeLayer;
 TBoxDecorationPainter BoxDecorationPainter = nullptr;
 THeaderFooterFieldUpdater HeaderFooterFieldUpdater = nullptr;
 

@@ -211,7 +211,9 @@ void TLineTextPass::Run() {
             case fcShapeAnchor: {
                 Flush();
                 auto* shape = HandleTo<TShape>(static_cast<TObjectHandle>(value));
-                if (shape != nullptr) {
+                // A floating shape is painted with its page's shape layers,
+                // not at its anchor.
+                if (shape != nullptr && !shape->IsFloating()) {
                     const std::int32_t height = P.Doc.ApplyZoom(P.Line.Ascent / 16);
                     const Platform::TRect rect{P.DX(k), P.Y + P.Pixels(P.Line.SpaceBefore()),
                                                P.DX(k) + P.Advances[static_cast<std::size_t>(k)],

@@ -1,0 +1,311 @@
+// Floating shapes on pages: their place, the text wrapped around them in
+// each wrap mode, the re-flow of a page they reach above their anchor, and
+// their layers painted behind and in front of the text (golden images;
+// regenerate with REZ_UPDATE_GOLDEN=1 and look at them before committing).
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ViewFixture.h"
+#include "base/core/ObjectHandles.h"
+#include "base/core/TMemoryStream.h"
+#include "base/pictures/TPNGImage.h"
+#include "layout/boxes/TPage.h"
+#include "layout/painting/TLinePainter.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/TLine.h"
+#include "model/formats/TShape.h"
+#include "model/managers/TColorManager.h"
+#include "support/GoldenImages.h"
+
+namespace {
+
+constexpr std::int32_t HalfSize = 50;
+
+const char* const Prose =
+    "The quick brown fox jumps over the lazy dog while the river runs past the old mill. "
+    "Pack my box with five dozen liquor jugs, said the grocer, and write the bill in ink. "
+    "Sphinx of black quartz, judge my vow: every line here wraps at the margin of its column. "
+    "How vexingly quick daft zebras jump when the bells of the town ring out at noon. "
+    "The five boxing wizards jump quickly over the hedge behind the barn at dawn.";
+
+// A solid picture of one colour, w by h pixels.
+std::string SolidPng(std::int32_t w, std::int32_t h, std::uint32_t rgb) {
+    TPNGImage png;
+    png.SetPixelFormat(pf24bit);
+    png.SetSize(w, h);
+    for (std::int32_t y = 0; y < h; ++y) {
+        std::uint8_t* row = png.ScanLine(y);
+        for (std::int32_t x = 0; x < w; ++x) {
+            row[3 * x] = static_cast<std::uint8_t>(rgb);
+            row[3 * x + 1] = static_cast<std::uint8_t>(rgb >> 8);
+            row[3 * x + 2] = static_cast<std::uint8_t>(rgb >> 16);
+        }
+    }
+    TMemoryStream stream;
+    png.SaveToStream(stream);
+    return std::string(reinterpret_cast<const char*>(stream.Memory), static_cast<std::size_t>(stream.MemSize));
+}
+
+// Where a line's text stands on its page, in twips.
+struct TLineSpan {
+    std::int32_t Left, Top, Right, Bottom;
+};
+
+TLineSpan SpanOf(const TLine& line) {
+    const TPar& par = *line.Par;
+    std::int32_t k = line.CharCount;
+    while (k > 0 &&
+           (par.Chars.Data[line.FirstChar + k - 1] == ' ' || par.Chars.Data[line.FirstChar + k - 1] == chParEnd ||
+            par.Chars.Data[line.FirstChar + k - 1] == chShapeAnchor))
+        --k;
+    std::int32_t first = 0;
+    while (first < k && par.Chars.Data[line.FirstChar + first] == chShapeAnchor)
+        ++first;
+    const Platform::TPoint origin = line.Box->ToPageCoords({0, 0});
+    const std::int32_t x = origin.X + line.Box->Insets.Left;
+    const std::int32_t y = origin.Y + line.Box->Insets.Top + line.Top;
+    return {x + Px16ToTwips(line.Pos(first)), y, x + Px16ToTwips(line.Pos(k)), y + line.Height};
+}
+
+bool Meets(const TLineSpan& s, const TRect& r) {
+    return s.Left < s.Right && s.Left < r.Right && s.Right > r.Left && s.Top < r.Bottom && s.Bottom > r.Top;
+}
+
+class FloatingShapesTest : public ViewFixture {
+protected:
+    void SetUp() override {
+        ViewFixture::SetUp();
+        Colors = std::make_unique<TColorManager>();
+        LinePaintOptions() = TLinePaintOptions();
+        LinePaintHooks() = TLinePaintHooks();
+        SetBodyLines(14);
+    }
+    void TearDown() override {
+        LinePaintOptions() = TLinePaintOptions();
+        LinePaintHooks() = TLinePaintHooks();
+        Colors.reset();
+        ViewFixture::TearDown();
+    }
+
+    // A floating picture placed against the margins (left and top in twips
+    // from the text's top-left corner), w by h twips.
+    TShape* NewShape(std::int32_t wrap,
+                     std::int32_t left,
+                     std::int32_t top,
+                     std::int32_t w,
+                     std::int32_t h,
+                     std::uint32_t rgb = 0x3060C0) {
+        auto* shape = new TShape(Doc.get());
+        Doc->Shapes.Add(shape);
+        shape->Props.WrapKind = wrap;
+        shape->Props.SetProp(spPosH, posAbsolute);
+        shape->Props.SetProp(spPosRelH, prefMargin);
+        shape->Props.SetProp(spPosV, posAbsolute);
+        shape->Props.SetProp(spPosRelV, prefMargin);
+        shape->Props.PosRect = {left, top, left + w, top + h};
+        shape->Picture.Kind = pkPng;
+        shape->Picture.Data = SolidPng(w / 15, h / 15, rgb);
+        shape->Picture.GoalWidth = w;
+        shape->Picture.GoalHeight = h;
+        return shape;
+    }
+    // A paragraph of text whose first character anchors the shape.
+    TPar& Anchored(TShape* shape, std::string_view text) {
+        TPar& par = Plain("");
+        par.FreeLines();
+        par.Stream.Clear();
+        par.Chars.Clear();
+        AppendAttr(par, caFont, Times());
+        AppendAttr(par, caSize, 24);
+        AppendAttr(par, fcShapeAnchor, static_cast<std::int32_t>(ObjectHandle(shape)));
+        par.Chars.AppendByte(chShapeAnchor);
+        AppendText(par, text);
+        CloseParagraph(par);
+        par.Flags |= pfShapes;
+        shape->AnchorPar = &par;
+        shape->AnchorOffset = 0;
+        return par;
+    }
+    // The lines placed on the first page.
+    std::vector<const TLine*> PlacedLines() {
+        std::vector<const TLine*> lines;
+        for (std::int32_t p = 0; p < Doc->StoryCounts[stMain]; ++p) {
+            const TPar& par = *Doc->Par(p);
+            for (std::int32_t i = 0; i < par.LineCount(); ++i)
+                if (par.Lines->At<TLine>(i)->Box != nullptr && par.Lines->At<TLine>(i)->Box->Page() == &PageAt(0))
+                    lines.push_back(par.Lines->At<TLine>(i));
+        }
+        return lines;
+    }
+    void PaintFirstPage() {
+        Doc->UpdatePageMetrics();
+        PaginateAll();
+        Doc->SetZoom(HalfSize);
+        Show(460, 185);
+        Doc->ScrollTo({0, 0});
+        Doc->PaintView(nullptr, nullptr);
+    }
+    void ExpectGolden(const std::string& name) {
+        const std::string mismatch = TestSupport::CompareWithGolden(View.ScreenBitmap, name);
+        EXPECT_TRUE(mismatch.empty()) << mismatch;
+    }
+
+    std::unique_ptr<TColorManager> Colors;
+};
+
+// The text's top-left corner on the first page, in twips.
+constexpr std::int32_t TextLeft = 1440;
+
+// A U-shaped polygon: two arms a third of the width each, open at the top
+// for two thirds of the height. Through wrapping lets text between the arms;
+// tight wrapping closes the gap.
+std::vector<TPoint> UPolygon() {
+    const std::int32_t u = WrapPolygonUnit;
+    return {{0, 0}, {u / 3, 0}, {u / 3, 2 * u / 3}, {2 * u / 3, 2 * u / 3}, {2 * u / 3, 0}, {u, 0}, {u, u}, {0, u}};
+}
+
+TEST_F(FloatingShapesTest, TextAvoidsTheShapeByWrapMode) {
+    struct Case {
+        const char* name;
+        std::int32_t wrap;
+        bool behind;
+        bool polygon;
+        bool beside;   // some line shares a row with the shape, beside it
+        bool open;     // some line runs into the polygon's open top
+        bool crosses;  // some line runs over the shape's closed part
+    };
+    const Case cases[] = {
+        {"square", swSquare, false, false, true, false, false},
+        {"top and bottom", swTopAndBottom, false, false, false, false, false},
+        {"tight around a U", swTight, false, true, true, false, false},
+        {"through a U", swThrough, false, true, true, true, false},
+        {"in front of the text", swNone, false, false, false, true, true},
+        {"behind the text", swSquare, true, false, false, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (&c != cases) {
+            TearDown();
+            SetUp();
+        }
+        // The shape stands in the middle of the column, below the first
+        // lines, so that text could run on both of its sides.
+        TShape* shape = NewShape(c.wrap, 2400, 600, 4320, 2400);
+        shape->SetBehindText(c.behind);
+        if (c.polygon)
+            for (const TPoint p : UPolygon())
+                shape->Props.AddWrapPolygonPoint(p);
+        Anchored(shape, Prose);
+        Plain(Prose);
+        Plain(Prose);
+        Doc->UpdatePageMetrics();
+        PaginateAll();
+        ASSERT_GE(Doc->Pages.Count, 1);
+        TPage& page = PageAt(0);
+        ASSERT_EQ(page.PlacedShapes.Count, 1);
+        EXPECT_EQ(page.PlacedShapes.At<TShape>(0), shape);
+        const TRect r = shape->Rect;
+        EXPECT_EQ(r.Left, TextLeft + 2400);
+        EXPECT_EQ(r.Width(), 4320);
+        EXPECT_EQ(r.Height(), 2400);
+        const TRect open{r.Left + r.Width() / 3, r.Top, r.Right - r.Width() / 3, r.Top + 2 * r.Height() / 3 - 100};
+        bool beside = false, inOpen = false, crosses = false, below = false;
+        for (const TLine* line : PlacedLines()) {
+            const TLineSpan s = SpanOf(*line);
+            const bool rowMeets = s.Top < r.Bottom && s.Bottom > r.Top;
+            if (rowMeets && s.Left < s.Right && (s.Right <= r.Left || s.Left >= r.Right))
+                beside = true;
+            if (Meets(s, open))
+                inOpen = true;
+            if (Meets(s, r) && !(s.Left >= open.Left && s.Right <= open.Right && s.Bottom <= open.Bottom))
+                crosses = true;
+            if (s.Top >= r.Bottom)
+                below = true;
+        }
+        if (c.wrap != swNone && !c.behind) {
+            EXPECT_EQ(beside, c.beside);
+        }
+        EXPECT_EQ(inOpen, c.open);
+        EXPECT_EQ(crosses, c.crosses);
+        EXPECT_TRUE(below);
+    }
+}
+
+// A shape whose anchor is in the page's second paragraph but which stands at
+// the top of the page: the first paragraph was placed before the shape was
+// known, so the page is flowed again and its lines wrap around it too.
+TEST_F(FloatingShapesTest, AShapeAboveItsAnchorReflowsThePage) {
+    TPar& first = Plain(Prose);
+    TShape* shape = NewShape(swSquare, 0, 0, 2880, 1440);
+    Anchored(shape, Prose);
+    Doc->UpdatePageMetrics();
+    PaginateAll();
+    ASSERT_EQ(PageAt(0).PlacedShapes.Count, 1);
+    const TRect r = shape->Rect;
+    EXPECT_EQ(r.Left, TextLeft);
+    EXPECT_EQ(r.Top, 720);
+    bool firstBeside = false;
+    for (const TLine* line : PlacedLines()) {
+        const TLineSpan s = SpanOf(*line);
+        EXPECT_FALSE(Meets(s, r)) << "a line at " << s.Top << " runs over the shape";
+        if (line->Par == &first && s.Top < r.Bottom && s.Left >= r.Right)
+            firstBeside = true;
+    }
+    EXPECT_TRUE(firstBeside);
+    // Paginating again from the start gives the same pages.
+    const std::string once = Layout();
+    Doc->DiscardPages(0);
+    PaginateAll();
+    EXPECT_EQ(Layout(), once);
+}
+
+// A shape that leaves its page (its anchor moves on) leaves the page's list;
+// each page lists only the shapes whose anchors it holds.
+TEST_F(FloatingShapesTest, EachPageListsTheShapesItAnchors) {
+    std::vector<TShape*> shapes;
+    for (int i = 0; i < 6; ++i) {
+        shapes.push_back(NewShape(swSquare, 0, 0, 1440, 1440));
+        Anchored(shapes.back(), Prose);
+    }
+    Doc->UpdatePageMetrics();
+    PaginateAll();
+    ASSERT_GT(Doc->Pages.Count, 1);
+    for (std::int32_t p = 0; p < Doc->Pages.Count; ++p) {
+        TPage& page = PageAt(p);
+        for (std::int32_t i = 0; i < page.PlacedShapes.Count; ++i) {
+            const TShape* shape = page.PlacedShapes.At<TShape>(i);
+            EXPECT_EQ(PageOfLine(*shape->AnchorPar, 0), p);
+        }
+    }
+}
+
+TEST_F(FloatingShapesTest, GoldenPages) {
+    struct Case {
+        const char* name;
+        std::int32_t wrap;
+        bool behind;
+    };
+    const Case cases[] = {
+        {"page-shape-square", swSquare, false},
+        {"page-shape-behind", swNone, true},
+        {"page-shape-in-front", swNone, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (&c != cases) {
+            TearDown();
+            SetUp();
+        }
+        TShape* shape = NewShape(c.wrap, 2400, 300, 3600, 1800, 0xE0A040);
+        shape->SetBehindText(c.behind);
+        Anchored(shape, Prose);
+        Plain(Prose);
+        PaintFirstPage();
+        ExpectGolden(c.name);
+    }
+}
+
+}  // namespace
