@@ -11,6 +11,9 @@
 
 #include "EditDoc.h"
 #include "base/core/ObjectHandles.h"
+#include "base/core/TMemoryStream.h"
+#include "base/graphics/TBitmap.h"
+#include "base/pictures/TPNGImage.h"
 #include "editing/shapes/ShapeOperations.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
@@ -90,6 +93,18 @@ void RunStep(TDoc& doc, TSubOperation* step) {
 
 std::vector<std::uint8_t> Bytes(const std::string& s) {
     return {s.begin(), s.end()};
+}
+
+// A white PNG picture of w x h pixels.
+std::string PngFile(std::int32_t w, std::int32_t h) {
+    TPNGImage png;
+    png.SetPixelFormat(pf24bit);
+    png.SetSize(w, h);
+    for (std::int32_t y = 0; y < h; ++y)
+        std::fill_n(png.ScanLine(y), 3 * w, std::uint8_t{0xFF});
+    TMemoryStream stream;
+    png.SaveToStream(stream);
+    return std::string(reinterpret_cast<const char*>(stream.Memory), static_cast<std::size_t>(stream.MemSize));
 }
 
 class ShapeOperationsTest : public ::testing::Test {
@@ -400,6 +415,40 @@ TEST_F(ShapeOperationsTest, ACloneKeepsItsPictureWhenTheSourceGoes) {
     doc.DeleteShape(source);
     EXPECT_EQ(clone->Picture.Data, "picture bytes of the source");
     EXPECT_EQ(clone->Graphic->Bytes(), "picture bytes of the source");
+}
+
+TEST_F(ShapeOperationsTest, TheLeastRecentlyUsedLoadedPictureGoesFirst) {
+    TEditDoc ed({"abc", "def"});
+    TDoc& doc = ed.Doc();
+    TShape* shapes[3];
+    for (std::int32_t i = 0; i < 3; ++i) {
+        shapes[i] = AnchorShape(doc, i % 2, i);
+        shapes[i]->Picture.Data = PngFile(20 + i, 10);
+        shapes[i]->Graphic = TDocGraphic::FromBytes(Bytes(shapes[i]->Picture.Data));
+        shapes[i]->Graphic->SetSwapped(false);
+        ASSERT_TRUE(shapes[i]->Graphic->Loaded());
+    }
+    TShape* unloaded = AnchorShape(doc, 0, 3);
+    unloaded->Picture.Data = PngFile(8, 8);
+    unloaded->Graphic = TDocGraphic::FromBytes(Bytes(unloaded->Picture.Data));
+
+    // Using the oldest again makes the next one the oldest.
+    shapes[0]->Graphic->SetSwapped(false);
+    EXPECT_EQ(LeastRecentlyUsedPicture(doc, nullptr), shapes[1]);
+    EXPECT_EQ(LeastRecentlyUsedPicture(doc, shapes[1]), shapes[2]);
+
+    // Only a loaded picture counts against the total when its shape goes.
+    const std::int64_t total = TDocGraphic::TotalLoadedBytes();
+    const std::int64_t counted = shapes[1]->Graphic->LoadedBytes();
+    EXPECT_GT(counted, 0);
+    doc.DeleteShape(shapes[1]);
+    EXPECT_EQ(TDocGraphic::TotalLoadedBytes(), total - counted);
+    doc.DeleteShape(unloaded);
+    EXPECT_EQ(TDocGraphic::TotalLoadedBytes(), total - counted);
+    EXPECT_EQ(LeastRecentlyUsedPicture(doc, nullptr), shapes[2]);
+    shapes[2]->Graphic->SetSwapped(true);
+    EXPECT_EQ(LeastRecentlyUsedPicture(doc, nullptr), shapes[0]);
+    EXPECT_EQ(LeastRecentlyUsedPicture(doc, shapes[0]), nullptr);
 }
 
 }  // namespace
