@@ -5,6 +5,7 @@
 #include "editing/lists/ListsInstall.h"
 #include "editing/references/ReferencesInstall.h"
 #include "editing/services/TEditingServicesImpl.h"
+#include "editing/shapes/ShapesInstall.h"
 #include "editing/typing/TypingInstall.h"
 #include "model/host/TEditingServices.h"
 
@@ -20,6 +21,7 @@ void InstallEditing() {
     InstallTypingWorkers();
     InstallFormattingWorkers();
     InstallReferencesWorkers();
+    InstallShapesWorkers();
 
     static TEditingServicesImpl services;
     SetEditingServices(&services);

@@ -239,6 +239,9 @@ public:
     }
     void Touch(TDocGraphic* g) {
         Remove(g);
+        // Shape operations: the stamp orders the pictures of one document
+        // by their last use.
+        g->UseStamp = ++Clock;
         g->Older = Newest;
         g->Newer = nullptr;
         if (Newest != nullptr)
@@ -247,6 +250,7 @@ public:
         if (Oldest == nullptr)
             Oldest = g;
     }
+    std::uint64_t Clock = 0;
     void Remove(TDocGraphic* g) {
         if (g->Newer != nullptr)
             g->Newer->Older = g->Older;

@@ -115,6 +115,9 @@ public:
     // fourth draw at that size on, unless printing.
     void Draw(Platform::HDC dc, const Platform::TRect& rect, std::uint32_t flags = 0);
     std::int32_t DrawCount() const { return Draws; }
+    // Shape operations: when the picture was last loaded or used, on a
+    // process-wide clock (0: never).
+    std::uint64_t LastUse() const { return UseStamp; }
     // Whether the last draw came from the resampled copy.
     bool LastDrawCached() const { return LastCached; }
 
@@ -185,6 +188,7 @@ private:
     std::string MetafilePng;
     std::int32_t Colours = 0;
 
+    std::uint64_t UseStamp = 0;    // shape operations: see LastUse
     TDocGraphic* Newer = nullptr;  // the list of loaded pictures, most recently used first
     TDocGraphic* Older = nullptr;
     friend class TLoadedGraphics;
