@@ -3,6 +3,7 @@
 #include "editing/fields/FieldsInstall.h"
 #include "editing/formatting/FormattingInstall.h"
 #include "editing/lists/ListsInstall.h"
+#include "editing/paragraphs/ParagraphsInstall.h"
 #include "editing/references/ReferencesInstall.h"
 #include "editing/services/TEditingServicesImpl.h"
 #include "editing/typing/TypingInstall.h"
@@ -19,6 +20,7 @@ void InstallEditing() {
     InstallListsWorkers();
     InstallTypingWorkers();
     InstallFormattingWorkers();
+    InstallParagraphsWorkers();
     InstallReferencesWorkers();
 
     static TEditingServicesImpl services;
