@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "EditDoc.h"
+#include "FieldDoc.h"
 #include "base/messages/MessageBoxes.h"
 #include "editing/paragraphs/ParagraphOperations.h"
+#include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/paragraphs/TPar.h"
@@ -232,6 +234,48 @@ TEST_F(ParagraphOperationsTest, SplittingAParagraphWithoutLinesLeavesItAlone) {
     TEditDoc ed({"one two three", "end"});
     PerformAndCheckUndo(ed, TSplitParagraphsArgs{0, 0});
     EXPECT_EQ(ed.Text(), "one two three / end");
+}
+
+}  // namespace
+
+namespace {
+
+// Splitting works on the laid-out lines, so the document is paginated.
+TEST_F(ParagraphOperationsTest, SplittingMakesEveryLineAParagraph) {
+    TFieldDoc f;
+    std::string text;
+    while (text.size() < 300)
+        text += "alpha bravo charlie delta echo foxtrot golf hotel india juliet ";
+    text += "end";
+    f.Add(text);
+    f.Add("last");
+    TDoc& doc = f.Doc();
+    f.Paginate();
+    // The fixture's document is a hidden one, which records no undo.
+    doc.StateFlags[sfHidden] = 0;
+    const std::int32_t lines = doc.Par(0)->LineCount();
+    ASSERT_GE(lines, 4);
+    const std::string before = TestSupport::DocumentBytes(doc);
+    const std::int32_t undoBefore = doc.UndoIndex;
+    doc.PerformOperation(TSplitParagraphsArgs{0, 0});
+    EXPECT_EQ(doc.UndoIndex, undoBefore + 1);
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+    ASSERT_EQ(doc.StoryCounts[stMain], lines + 1);
+    // The words are all there; smart spacing takes the space at the end of
+    // each line away.
+    std::string joined;
+    for (std::int32_t p = 0; p < lines; ++p) {
+        const std::string_view chars = doc.Par(p)->Chars.View();
+        EXPECT_NE(chars[chars.size() - 2], ' ');
+        joined += std::string(chars.substr(0, chars.size() - 1));
+        joined += p + 1 < lines ? " " : "";
+    }
+    EXPECT_EQ(joined, text);
+    const std::string after = TestSupport::DocumentBytes(doc);
+    doc.Undo(false);
+    EXPECT_EQ(TestSupport::DocumentBytes(doc), before);
+    doc.Redo();
+    EXPECT_EQ(TestSupport::DocumentBytes(doc), after);
 }
 
 }  // namespace
