@@ -3,6 +3,7 @@
 #include "editing/fields/FieldsInstall.h"
 #include "editing/formatting/FormattingInstall.h"
 #include "editing/lists/ListsInstall.h"
+#include "editing/paragraphs/ParagraphsInstall.h"
 #include "editing/references/ReferencesInstall.h"
 #include "editing/services/TEditingServicesImpl.h"
 #include "editing/shapes/ShapesInstall.h"
@@ -20,6 +21,7 @@ void InstallEditing() {
     InstallListsWorkers();
     InstallTypingWorkers();
     InstallFormattingWorkers();
+    InstallParagraphsWorkers();
     InstallReferencesWorkers();
     InstallShapesWorkers();
 
