@@ -4,6 +4,7 @@
 #include "editing/formatting/FormattingInstall.h"
 #include "editing/lists/ListsInstall.h"
 #include "editing/references/ReferencesInstall.h"
+#include "editing/sections/SectionsInstall.h"
 #include "editing/services/TEditingServicesImpl.h"
 #include "editing/typing/TypingInstall.h"
 #include "model/host/TEditingServices.h"
@@ -20,6 +21,7 @@ void InstallEditing() {
     InstallTypingWorkers();
     InstallFormattingWorkers();
     InstallReferencesWorkers();
+    InstallSectionsWorkers();  // notes and sections
 
     static TEditingServicesImpl services;
     SetEditingServices(&services);
