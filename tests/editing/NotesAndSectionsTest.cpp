@@ -13,12 +13,14 @@
 
 #include "EditDoc.h"
 #include "base/core/TList.h"
+#include "editing/sections/NoteFormatting.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
 #include "model/fields/TField.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/OperationArgs.h"
+#include "model/undo/TOperation.h"
 #include "support/ModelInvariants.h"
 
 namespace {
@@ -276,6 +278,53 @@ TEST_F(NotesAndSectionsTest, MergingSectionsThatAreNotNeighboursDoesNothing) {
     doc.PerformOperation(TMergeSectionsArgs{&first, nullptr});
     EXPECT_EQ(doc.UndoList.Count, undoCount);
     EXPECT_EQ(TestSupport::DocumentBytes(doc), before);
+}
+
+TEST_F(NotesAndSectionsTest, FormattingNotesOfSomeSections) {
+    TEditDoc ed({"one", "", "two", "", "three"});
+    TDoc& doc = ed.Doc();
+    TSection& first = BreakSectionAt(doc, 1);
+    TSection& second = BreakSectionAt(doc, 3);
+    TSection& last = *doc.Sections.At<TSection>(2);
+    TNoteSettings footnotes;
+    footnotes.NumberFormat = 2;
+    footnotes.StartNumber = 5;
+    footnotes.Restart = 1;
+    const std::int32_t oldPlacement = last.EndnoteSettings.Position;
+    TNoteSettings endnotes = last.EndnoteSettings;
+    endnotes.Position = oldPlacement == 3 ? 1 : 3;
+    const TNoteSettings old = first.FootnoteSettings;
+    const std::int32_t undoCount = doc.UndoList.Count;
+    auto* step = new TOperation(&doc, unFormatSections);
+    doc.BeginOperation(step);
+    FormatNotes(doc, 2, 4, footnotes, endnotes, nullptr);
+    doc.EndOperation();
+    doc.CommitOperation(step);
+    ASSERT_EQ(doc.UndoList.Count, undoCount + 1);
+    auto expect = [&](bool formatted) {
+        EXPECT_EQ(first.FootnoteSettings.NumberFormat, old.NumberFormat)
+            << "the section before the range keeps its own";
+        for (TSection* s : {&second, &last}) {
+            EXPECT_EQ(s->FootnoteSettings.NumberFormat, formatted ? 2 : old.NumberFormat);
+            EXPECT_EQ(s->FootnoteSettings.StartNumber, formatted ? 5 : old.StartNumber);
+        }
+        for (TSection* s : {&first, &second, &last})
+            EXPECT_EQ(s->EndnoteSettings.Position, formatted ? endnotes.Position : oldPlacement)
+                << "the endnote placement is the document's";
+    };
+    expect(true);
+    doc.Undo(false);
+    expect(false);
+    doc.Redo();
+    expect(true);
+
+    // The same settings again change nothing and record nothing.
+    step = new TOperation(&doc, unFormatSections);
+    doc.BeginOperation(step);
+    FormatNotes(doc, 2, 4, footnotes, endnotes, nullptr);
+    doc.EndOperation();
+    doc.CommitOperation(step);
+    EXPECT_EQ(doc.UndoList.Count, undoCount + 1);
 }
 
 }  // namespace
