@@ -5,6 +5,7 @@
 #include "editing/lists/ListsInstall.h"
 #include "editing/paragraphs/ParagraphsInstall.h"
 #include "editing/references/ReferencesInstall.h"
+#include "editing/sections/SectionsInstall.h"
 #include "editing/services/TEditingServicesImpl.h"
 #include "editing/shapes/ShapesInstall.h"
 #include "editing/typing/TypingInstall.h"
@@ -23,6 +24,7 @@ void InstallEditing() {
     InstallFormattingWorkers();
     InstallParagraphsWorkers();
     InstallReferencesWorkers();
+    InstallSectionsWorkers();
     InstallShapesWorkers();
 
     static TEditingServicesImpl services;
