@@ -129,6 +129,22 @@ TEST_F(DecorationGoldenTest, HeaderAndFooterLabelsWhileEditing) {
     ExpectGolden("decor-header-footer-labels");
 }
 
+// A scheme with a margin colour of its own tints the margins around the
+// text area, its corners a shade apart; the text boundaries are dotted
+// lines at the edges of the text area.
+TEST_F(DecorationGoldenTest, MarginTintAndTextBoundaries) {
+    DecorationOptions().ShowTextBoundaries = true;
+    TColorScheme scheme;
+    scheme.Colors[csPageMargin] = 0xF0E0D0;
+    Colors->ScreenPalette->Assign(scheme);
+    AddHeaderFooter(hfOddHeader, "Running head of the report");
+    for (const char* text : Prose)
+        Plain(text);
+    LayOut();
+    PaintFrom(0, 185);
+    ExpectGolden("decor-margin-tint-boundaries");
+}
+
 // The label's words for each kind of page.
 TEST(HeaderFooterLabelTest, WordsByKindOfPage) {
     struct Case {

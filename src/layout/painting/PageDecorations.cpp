@@ -5,6 +5,7 @@
 
 #include "base/core/Geometry.h"
 #include "base/graphics/TServiceBitmap.h"
+#include "layout/boxes/PageMargins.h"
 #include "layout/boxes/TBox.h"
 #include "layout/boxes/TPage.h"
 #include "layout/boxes/TTableBox.h"
@@ -102,6 +103,91 @@ void PaintColumnLines(TBox& band, Platform::HDC dc, std::int32_t x, std::int32_t
         const std::int32_t top = y + column->PixelBounds.Top;
         Fill(doc, dc, {edge, top, edge + wide, top + length}, color);
     }
+}
+
+// The page's text area in pixels relative to the page: the side margins
+// for its index, the header frame's bottom (or the top margin) and the
+// footer frame's top (or the bottom margin).
+struct TTextArea {
+    std::int32_t Left, Top, Right, Bottom;
+};
+
+TTextArea TextAreaOf(const TPage& page, const TPageSetup& setup) {
+    const TDoc& doc = *page.Document;
+    std::int32_t left = 0, right = 0;
+    PageSideMargins(setup, page.PageIndex, left, right);
+    const std::int32_t width = page.PixelBounds.Width();
+    const std::int32_t height = page.PixelBounds.Height();
+    TTextArea area{doc.TwipsToPixelsX(left), doc.TwipsToPixelsY(setup.TopMargin), width - doc.TwipsToPixelsX(right),
+                   height - doc.TwipsToPixelsY(setup.BottomMargin)};
+    if (page.HeaderBox != nullptr && page.IndexOf(page.HeaderBox) >= 0)
+        area.Top = page.HeaderBox->PixelBounds.Bottom;
+    if (page.FooterBox != nullptr && page.IndexOf(page.FooterBox) >= 0)
+        area.Bottom = page.FooterBox->PixelBounds.Top;
+    return area;
+}
+
+// A corner of the margin stands apart from the bands beside it: each
+// channel moves by 4, down from 64 and up below it.
+std::int32_t CornerShade(std::int32_t color) {
+    if (color == 0xFFFFFF)
+        return color;
+    std::int32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const std::int32_t channel = (color >> shift) & 0xFF;
+        out |= (channel >= 64 ? channel - 4 : channel + 4) << shift;
+    }
+    return out;
+}
+
+// The page margins in the scheme's margin colour, when it has one of its
+// own (the margin slot differs from the page background).
+void PaintMarginTint(TPage& page, std::int32_t x, std::int32_t y) {
+    const TDoc& doc = *page.Document;
+    const std::int32_t margin = Opaque(PaletteSlotColor(csPageMargin));
+    if (ServiceBitmap == nullptr || page.Section == nullptr || doc.ViewMode != vmPrintLayout ||
+        margin == Opaque(PaletteSlotColor(csPageBackground)))
+        return;
+    TTextArea a = TextAreaOf(page, page.Section->PageSetup);
+    const std::int32_t width = page.PixelBounds.Width();
+    const std::int32_t height = page.PixelBounds.Height();
+    if (doc.EditedHeaderFooter != nullptr) {
+        a.Top = 0;
+        a.Bottom = height;
+    } else {
+        a.Bottom += 1;
+    }
+    auto fill = [&](std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b, std::int32_t color) {
+        if (l < r && t < b)
+            ServiceBitmap->FillBox(x + l, y + t, x + r, y + b, color);
+    };
+    fill(a.Left, 0, a.Right, a.Top, margin);
+    fill(a.Left, a.Bottom, a.Right, height, margin);
+    fill(0, a.Top, a.Left, a.Bottom, margin);
+    fill(a.Right, a.Top, width, a.Bottom, margin);
+    const std::int32_t corner = CornerShade(margin);
+    fill(0, 0, a.Left, a.Top, corner);
+    fill(a.Right, 0, width, a.Top, corner);
+    fill(0, a.Bottom, a.Left, height, corner);
+    fill(a.Right, a.Bottom, width, height, corner);
+}
+
+// Dotted lines around the text area: across the page above and below it,
+// and down the whole page beside it.
+void PaintTextBoundaries(TPage& page, std::int32_t x, std::int32_t y) {
+    const TDoc& doc = *page.Document;
+    if (ServiceBitmap == nullptr || page.Section == nullptr || doc.ViewMode != vmPrintLayout)
+        return;
+    const TTextArea a = TextAreaOf(page, page.Section->PageSetup);
+    const std::int32_t width = page.PixelBounds.Width();
+    const std::int32_t height = page.PixelBounds.Height();
+    const std::int32_t color = Opaque(PaletteSlotColor(csPageMarginBorder));
+    if (doc.EditedHeaderFooter == nullptr) {
+        ServiceBitmap->HorzPatternLine(x, x + width, y + a.Top - 1, color, 0);
+        ServiceBitmap->HorzPatternLine(x, x + width, y + a.Bottom + 1, color, 0);
+    }
+    ServiceBitmap->VertPatternLine(x + a.Left - 1, y, y + height, color, 0);
+    ServiceBitmap->VertPatternLine(x + a.Right + 1, y, y + height, color, 0);
 }
 
 // The section whose text begins the page, and whether the page begins it.
@@ -224,6 +310,12 @@ void PaintBoxDecorations(TBox& box, Platform::HDC dc, std::int32_t x, std::int32
             PaintColumnLines(box, dc, x, y);
         else if ((box.Flags & bxFrame) != 0 && (box.Story == stFootnotes || box.Story == stEndnotes))
             PaintNoteSeparator(box, dc, x, y);
+        return;
+    }
+    if (when == 0 && box.Kind == bkPage && !PaintsDirectly(doc)) {
+        PaintMarginTint(static_cast<TPage&>(box), x, y);
+        if (DecorationOptions().ShowTextBoundaries)
+            PaintTextBoundaries(static_cast<TPage&>(box), x, y);
         return;
     }
     if (when == 2 && box.Kind == bkPage && !PaintsDirectly(doc) && doc.EditedHeaderFooter != nullptr &&
