@@ -39,6 +39,7 @@
 #include "layout/boxes/TTableBox.h"
 #include "layout/lines/DocumentLines.h"
 #include "layout/pagination/TLayoutClient.h"
+#include "layout/painting/PageDecorations.h"
 #include "layout/view/TViewClient.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
@@ -373,6 +374,9 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Pictures of pages show table borders and the page's decorations as
+    // the program's view does.
+    InstallPageDecorations();
     bool pages = false;
     std::int32_t pageTextWidth = 0;
     std::string saveTo;
