@@ -8,6 +8,7 @@
 #include "editing/sections/SectionsInstall.h"
 #include "editing/services/TEditingServicesImpl.h"
 #include "editing/shapes/ShapesInstall.h"
+#include "editing/tables/TablesInstall.h"
 #include "editing/typing/TypingInstall.h"
 #include "model/host/TEditingServices.h"
 
@@ -20,6 +21,7 @@ void InstallEditing() {
     // Each room that has workers adds its installer here, lowest room first.
     InstallFieldsWorkers();
     InstallListsWorkers();
+    InstallTablesWorkers();
     InstallTypingWorkers();
     InstallFormattingWorkers();
     InstallParagraphsWorkers();

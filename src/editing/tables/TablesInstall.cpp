@@ -1,0 +1,5 @@
+#include "editing/tables/TablesInstall.h"
+
+void InstallTablesWorkers() {
+    // Each group of table operations installs its workers here, one line each.
+}
