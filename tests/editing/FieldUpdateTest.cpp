@@ -139,6 +139,111 @@ TEST_F(FieldUpdateTest, UpdateWritesOnlyChangedResultsAndUndoesInOneStep) {
     }
 }
 
+// A short plain result is written over the old one without lifting marks,
+// even where an enclosing field (a table of contents' hyperlink) ends right
+// behind it: the old characters are exchanged in place, and what the
+// lengths differ by goes in front of them or out from between them. Results
+// that cannot be written so take the general way. Either way the text, the
+// marks and the field index are what a general rewrite gives, and undo and
+// redo give the documents back byte for byte.
+TEST_F(FieldUpdateTest, ShortResultsAreWrittenInPlaceInsideAnEnclosingField) {
+    struct Case {
+        const char* Name;
+        const char* Instruction;
+        const char* Before;
+        bool BookmarkInside;  // a bookmark over the old result's middle
+        const char* After;
+        bool InPlace;
+    };
+    const Case cases[] = {
+        {"longer", "PAGE \\* ROMAN", "?", false, "II", true},
+        {"same length, not a letter or digit", "PAGE \\* ROMAN", "?!", false, "II", true},
+        {"shorter", "PAGE \\* ROMAN", "seventy", false, "II", true},
+        {"one character left", "PAGE", "seventy", false, "2", false},
+        {"a bookmark in the old result", "PAGE \\* ROMAN", "seventy", true, "II", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TFieldDoc fixture;
+        TDoc& doc = fixture.Doc();
+        fixture.Add("First page");
+        TPar& par = fixture.Add("Entry\t", true);
+        TField& field = fixture.AddField(par, c.Instruction, c.Before);
+        TFieldDoc::Append(par, " after");
+
+        // Wrap the field in a hyperlink whose end mark follows the field's
+        // own, as a generated table of contents has it.
+        auto* link = new TField;
+        link->Kind = fkCode;
+        link->Type = ftHyperlink;
+        link->Instruction = u"HYPERLINK \\l \"here\"";
+        doc.Fields.Add(link);
+        auto markOffset = [&](const TField* f, std::uint8_t code) {
+            TStreamElement e;
+            for (std::int32_t off = 0; off < par.Stream.Size; off += e.Length) {
+                ReadStreamElement(par.Stream.Data, par.Stream.Size, off, e);
+                if (e.IsControl && e.Code == code && HandleTo<TField>(static_cast<TObjectHandle>(e.Value)) == f)
+                    return off;
+            }
+            return -1;
+        };
+        auto insertMark = [&](std::int32_t at, std::uint8_t code, TField* f) {
+            TMemory mark;
+            AppendFormatControl(mark, code, static_cast<std::int32_t>(ObjectHandle(f)));
+            par.Stream.InsertBuffer(mark.Data, at, mark.Size);
+        };
+        insertMark(markOffset(&field, fcFieldEnd) + FormatControlSize, fcFieldEnd, link);
+        insertMark(markOffset(&field, fcFieldStart), fcFieldStart, link);
+        if (c.BookmarkInside) {
+            auto* bookmark = new TField;
+            bookmark->Kind = fkBookmark;
+            bookmark->Instruction = u"inside";
+            doc.Fields.Add(bookmark);
+            const std::int32_t text = markOffset(&field, fcFieldStart) + FormatControlSize;
+            insertMark(text + 3, fcFieldEnd, bookmark);
+            insertMark(text + 1, fcFieldStart, bookmark);
+        }
+        par.Changed();
+        par.Normalize();
+        fixture.Paginate();
+        KeepUndo(doc);
+        PlaceCaret(doc, 1, doc.Par(1)->CharCount() - 1);
+        ASSERT_EQ(TestSupport::CheckModelInvariants(doc), "");
+        const std::string before = TestSupport::DocumentBytes(doc);
+        RebuildFieldIndex(doc);
+        const std::uint32_t wholeRebuilds = FieldIndexOf(doc).Rebuilds;
+
+        UpdateAll(doc, TFieldTypeSet{ftPageNumber});
+        EXPECT_EQ(ResultOf(doc, field), c.After);
+        EXPECT_EQ(ResultOf(doc, *link), c.After);
+        EXPECT_EQ(ParText(doc, 1), std::string("Entry\t") + c.After + " after");
+        EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+        EXPECT_EQ(doc.Caret.Offset, doc.Par(1)->CharCount() - 1);
+
+        // The index as the update left it equals a whole rebuild.
+        RebuildFieldIndex(doc);
+        EXPECT_EQ(FieldIndexOf(doc).Rebuilds == wholeRebuilds, c.InPlace);
+        const std::vector<TFieldIndex::TEntry> kept = FieldIndexOf(doc).Entries;
+        doc.StateFlags[sfFieldIndexStale] = 1;
+        doc.NoteFieldSpan(-1, -1);
+        RebuildFieldIndex(doc);
+        const std::vector<TFieldIndex::TEntry>& fresh = FieldIndexOf(doc).Entries;
+        ASSERT_EQ(kept.size(), fresh.size());
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            EXPECT_EQ(kept[i].Field, fresh[i].Field) << i;
+            EXPECT_EQ(kept[i].EnclosingAtStart, fresh[i].EnclosingAtStart) << i;
+            EXPECT_EQ(kept[i].EnclosingAtEnd, fresh[i].EnclosingAtEnd) << i;
+        }
+
+        const std::string after = TestSupport::DocumentBytes(doc);
+        doc.Undo(true);
+        EXPECT_EQ(TestSupport::DocumentBytes(doc), before);
+        doc.Redo();
+        EXPECT_EQ(TestSupport::DocumentBytes(doc), after);
+        EXPECT_EQ(ResultOf(doc, *link), c.After);
+    }
+}
+
 // Only the types asked for are updated, and a field outside the range
 // stays as it was.
 TEST_F(FieldUpdateTest, TypesAndRangeLimitTheUpdate) {

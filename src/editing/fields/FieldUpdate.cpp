@@ -124,6 +124,100 @@ std::vector<TFieldMark> MarksBehind(TDoc& doc, const TField* field, const TTextP
     return behind;
 }
 
+// A caret behind a rewritten result in its paragraph moves with the text
+// after it; one inside stays inside.
+void MoveCaretPastResult(TTextPos& caret, const TFragment& part, std::int32_t oldLength, std::int32_t newLength) {
+    if (caret.Par == part.Start.Par && caret.Offset > part.Start.Offset) {
+        if (caret.Offset >= part.End.Offset)
+            caret.Offset += newLength - oldLength;
+        else
+            caret.Offset = std::min(caret.Offset, part.Start.Offset + newLength);
+    }
+}
+
+// Whether the characters [from, to) of a paragraph are plain text bytes
+// with no control of any kind among or between them.
+bool PlainTextBetween(const TPar& par, std::int32_t from, std::int32_t to) {
+    if (from >= to || to > par.CharCount())
+        return false;
+    const std::int32_t first = par.StreamOffsetOfChar(from);
+    const std::int32_t last = par.StreamOffsetOfChar(to - 1);
+    if (last - first != to - 1 - from)
+        return false;  // something sits between the characters
+    for (std::int32_t off = first; off <= last; ++off)
+        if (off >= par.Stream.Size || par.Stream.Data[off] == 0)
+            return false;
+    return true;
+}
+
+bool IsPrintableAscii(char16_t c) {
+    return c >= 0x20 && c < 0x7F;
+}
+
+// Writes a short plain result over a short plain old one without taking
+// the field's marks out. Lifting marks (the field's own, and those of an
+// enclosing field that ends where it ends) makes the field index whole
+// stale, and a table of contents would rebuild it once per page number.
+// The old characters are exchanged in place; what the lengths differ by is
+// inserted in front of them, or taken from between the first and the last
+// of them, so that no edit touches the controls at either end. False when
+// the result or the old text does not allow it; nothing has changed then.
+bool WriteResultInPlace(TDoc& doc,
+                        const TField_UpdatedValue_Info& info,
+                        const TFragment& part,
+                        const TCharFormat& wanted,
+                        TOperationWorker<TReplaceTextArgs> replace,
+                        TOperationWorker<TDeleteTextArgs> erase) {
+    const std::int32_t oldLength = part.End.Offset - part.Start.Offset;
+    const auto newLength = static_cast<std::int32_t>(info.Result.size());
+    if (oldLength == 0 || newLength == 0 || (newLength < oldLength && newLength < 2))
+        return false;
+    if (!std::all_of(info.Result.begin(), info.Result.end(), IsPrintableAscii))
+        return false;
+    if (!PlainTextBetween(*doc.Par(part.Start.Par), part.Start.Offset, part.End.Offset))
+        return false;
+
+    const std::int32_t grow = newLength - oldLength;
+    doc.PushStateFlag(sfFieldResultReplace);
+    doc.PushStateFlag(sfKeepFieldMarksOnReplace);
+    try {
+        if (grow > 0) {
+            // Inserted at the first old character, the text lands behind
+            // the controls there, that is inside the field.
+            TMemory text;
+            text.AppendWideString(info.Result.substr(0, static_cast<std::size_t>(grow)));
+            const TReplaceTextArgs insertion{part.Start, part.Start, &text, ReplaceUtf16};
+            TOperationCall call = TOperationCall::Of(insertion);
+            replace(doc, call, insertion);
+        } else if (grow < 0) {
+            TTextPos from = part.Start;
+            from.Offset += 1;
+            TTextPos to = from;
+            to.Offset -= grow;
+            const TDeleteTextArgs removal{nullptr, from, to, 0};
+            TOperationCall call = TOperationCall::Of(removal);
+            erase(doc, call, removal);
+        }
+    } catch (...) {
+        doc.PopStateFlags(2);
+        throw;
+    }
+    doc.PopStateFlags(2);
+
+    const std::int32_t kept = std::min(oldLength, newLength);
+    const std::size_t from = static_cast<std::size_t>(newLength - kept);
+    std::string chars(info.Result.begin() + static_cast<std::ptrdiff_t>(from), info.Result.end());
+    TTextPos at = part.Start;
+    at.Offset += newLength - kept;
+    (new TFastReplaceTextOperation(&doc, at.Par, at.Offset, std::move(chars)))->Execute();
+
+    TFragment fresh{part.Start, part.Start};
+    fresh.End.Offset += newLength;
+    if (!CharFormatIsClear(wanted))
+        doc.FormatFont(nullptr, &fresh, wanted, 0);
+    return true;
+}
+
 // Writes one computed result into the document.
 void WriteResult(TDoc& doc, const TField_UpdatedValue_Info& info, TTextPos& caret) {
     // The old result may hold bookmarks that go with it.
@@ -148,6 +242,11 @@ void WriteResult(TDoc& doc, const TField_UpdatedValue_Info& info, TTextPos& care
     TCharFormat here;
     doc.FormatAtPos(part.Start, here);
     SubtractCharFormat(wanted, here);
+
+    if (range.Start.Par == range.End.Par && WriteResultInPlace(doc, info, part, wanted, replace, erase)) {
+        MoveCaretPastResult(caret, part, oldLength, newLength);
+        return;
+    }
 
     std::vector<TFieldMark> behind;
     if (oldLength == 0 && range.Start.Par == range.End.Par)
@@ -203,14 +302,7 @@ void WriteResult(TDoc& doc, const TField_UpdatedValue_Info& info, TTextPos& care
     for (const TFieldMark& mark : behind)
         InsDelFieldMark(doc, mark.Field, mark.IsStart, true, fresh.End);
 
-    // A caret behind the field in its paragraph moves with the text after
-    // it; one inside stays inside.
-    if (caret.Par == part.Start.Par && caret.Offset > part.Start.Offset) {
-        if (caret.Offset >= part.End.Offset)
-            caret.Offset += newLength - oldLength;
-        else
-            caret.Offset = std::min(caret.Offset, fresh.End.Offset);
-    }
+    MoveCaretPastResult(caret, part, oldLength, newLength);
 }
 
 }  // namespace
