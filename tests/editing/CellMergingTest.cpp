@@ -420,6 +420,29 @@ TEST_F(CellMergingTest, DistributingRowsKeepsExactHeightsExact) {
     EXPECT_EQ(t.Row(2)->Data.Height, -500);
 }
 
+// Rows as a layout would measure them: 300, 300 and 900 twips, the last
+// one's text needing 800.
+std::vector<TRowMeasure> TallContent(TDoc&, const std::vector<TTableRow*>& rows) {
+    std::vector<TRowMeasure> measures;
+    const TRowMeasure known[] = {{300, 200, 1}, {300, 200, 1}, {900, 800, 1}};
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        measures.push_back(known[i % 3]);
+    return measures;
+}
+
+TEST_F(CellMergingTest, DistributingSelectedRowsRaisesThemToTheTallestContent) {
+    TTableDoc t({"x", "a]", "#", "b]", "#", "c]", "#", "d]", "#", "y"}, {"0:1000", "0:1000", "0:1000", "0:1000"});
+    TDoc& doc = t.Doc();
+    SetRowMeasurer(&TallContent);
+    SelectRanges(doc, {Pars(1, 0, 5, 1)});
+    PerformUndoRedo(doc, TDistributeRowsArgs{}, "x a] #0:1000 b] #0:1000 c] #0:1000 d] #0:1000 y");
+    SetRowMeasurer(nullptr);
+    EXPECT_EQ(t.Row(0)->Data.Height, 800);
+    EXPECT_EQ(t.Row(1)->Data.Height, 800);
+    EXPECT_EQ(t.Row(2)->Data.Height, 800);
+    EXPECT_EQ(t.Row(3)->Data.Height, 0) << "a row outside the selection keeps its height";
+}
+
 std::string Where(TDoc& doc) {
     std::string out = std::to_string(doc.Caret.Par) + "," + std::to_string(doc.Caret.Offset);
     if (!IsEmptyCompoundFragment(doc.Selection)) {
@@ -487,3 +510,101 @@ TEST_F(CellMergingTest, TabThroughAMergedCellContinuesInTheRowItEntered) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every row's record has one cell per cell-end mark, with edges that grow
+// from the row's left edge.
+std::string RowsMatchText(TDoc& doc) {
+    std::int32_t cells = 0;
+    for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+        if (!InTablePar(doc, p))
+            continue;
+        if (!IsRowEnd(doc, p)) {
+            cells += EndsCellOrRow(doc, p) ? 1 : 0;
+            continue;
+        }
+        const TTableRow* row = TableRowOf(doc, p);
+        if (row == nullptr)
+            return "row end " + std::to_string(p) + " names no row";
+        if (row->Data.CellCount != cells)
+            return "row end " + std::to_string(p) + ": " + std::to_string(row->Data.CellCount) + " cells for " +
+                   std::to_string(cells) + " marks";
+        for (std::int32_t c = 0; c < row->Data.CellCount; ++c)
+            if (row->Data.Cells[c].RightEdge <= row->Data.CellLeft(c))
+                return "row end " + std::to_string(p) + ": cell " + std::to_string(c) + " has no width";
+        cells = 0;
+    }
+    return "";
+}
+
+}  // namespace
+
+TEST_F(CellMergingTest, RandomMergesAndSplitsKeepRowsAndTextTogetherAndUndoExactly) {
+    std::uint32_t seed = 12345;
+    const auto random = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<std::int32_t>((seed >> 16) & 0x7FFF);
+    };
+    std::size_t changes = 0;
+    for (int session = 0; session < 20; ++session) {
+        SCOPED_TRACE(session);
+        TTableDoc t({"x", "a]", "b/", "c]", "d]", "#", "e]", "]", "f]", "#", "g]", "h]", "i/", "j]", "#", "y"},
+                    {"0:1000,2000,3000", "0:1000,2000,3000", "0:1000,2000,3000"});
+        TDoc& doc = t.Doc();
+        const std::string initial = Snapshot(doc);
+        std::vector<std::string> after;
+        for (int step = 0; step < 12; ++step) {
+            SCOPED_TRACE(step);
+            std::int32_t first = 1;
+            while (first < doc.ParCount() - 1 && !InTablePar(doc, first))
+                ++first;
+            std::int32_t last = first;
+            while (last + 1 < doc.ParCount() && InTablePar(doc, last + 1))
+                ++last;
+            if (!InTablePar(doc, first))
+                break;
+            const std::int32_t a = first + random() % (last - first + 1);
+            const std::int32_t b = std::min(last, a + random() % 6);
+            doc.Selection->Reset();
+            doc.Caret = TTextPos{a, 0};
+            if (random() % 3 != 0)
+                SelectRanges(doc, {Pars(a, 0, b, doc.Par(b)->CharCount())});
+            const std::int32_t steps = doc.UndoList.Count;
+            switch (random() % 6) {
+                case 0:
+                case 1:
+                    doc.PerformOperation(TMergeCellsArgs{});
+                    break;
+                case 2:
+                    doc.PerformOperation(TSplitCellsArgs{1 + random() % 3, 1 + random() % 3});
+                    break;
+                case 3:
+                    doc.PerformOperation(TDistributeColumnsArgs{});
+                    break;
+                case 4:
+                    doc.PerformOperation(TAppendTableRowArgs{});
+                    break;
+                default:
+                    doc.PerformOperation(TSplitTableArgs{});
+                    break;
+            }
+            ASSERT_EQ(RowsMatchText(doc), "") << Table(doc);
+            ASSERT_EQ(TestSupport::CheckModelInvariants(doc), "") << Table(doc);
+            if (doc.UndoList.Count > steps)
+                after.push_back(Snapshot(doc));
+        }
+        changes += after.size();
+        for (std::size_t i = after.size(); i-- > 0;) {
+            EXPECT_EQ(Snapshot(doc), after[i]);
+            doc.Undo(true);
+        }
+        EXPECT_EQ(Snapshot(doc), initial);
+        for (const std::string& expected : after) {
+            doc.Redo();
+            EXPECT_EQ(Snapshot(doc), expected);
+        }
+    }
+    // The sessions must really change tables, or they test nothing.
+    EXPECT_GT(changes, 60u);
+}

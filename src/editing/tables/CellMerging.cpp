@@ -580,10 +580,12 @@ void MergeCells(TDoc& doc) {
         work.push_back(rows.back()->Data);
     }
 
-    for (std::int32_t i = rowCount - 1; i >= 0; --i) {
-        const TGridRow& gridRow = grid[info.FirstRow + i];
-        TTableRowData& data = work[i];
-        const std::int32_t n = std::min<std::int32_t>(data.CellCount, static_cast<std::int32_t>(gridRow.Cells.size()));
+    // The cells each row merges, a .. b, found before anything changes.
+    std::vector<std::pair<std::int32_t, std::int32_t>> spans(static_cast<std::size_t>(rowCount), {0, -1});
+    for (std::int32_t i = 0; i < rowCount; ++i) {
+        const TTableRowData& data = work[i];
+        const std::int32_t n =
+            std::min<std::int32_t>(data.CellCount, static_cast<std::int32_t>(grid[info.FirstRow + i].Cells.size()));
         if (n == 0)
             continue;
         std::int32_t b = n - 1;
@@ -598,8 +600,38 @@ void MergeCells(TDoc& doc) {
                 a = c;
                 break;
             }
-        if (a > b)
-            a = b;
+        spans[static_cast<std::size_t>(i)] = {std::min(a, b), b};
+    }
+    // A row of automatic height whose other cells all belong to merges
+    // keeps the height it has, taken from the layout while it is current:
+    // once its visible cells become one, nothing else would hold it open.
+    if (rowCount > 1)
+        for (std::int32_t i = 0; i < rowCount; ++i) {
+            TTableRowData& data = work[i];
+            const auto [a, b] = spans[static_cast<std::size_t>(i)];
+            if (data.Height != 0 || b < 0)
+                continue;
+            bool othersMerged = true;
+            for (std::int32_t c = 0; c < data.CellCount && othersMerged; ++c)
+                othersMerged = (c >= a && c <= b) || data.Cells[c].Merged != 0;
+            if (!othersMerged)
+                continue;
+            for (std::int32_t c = a; c <= b; ++c)
+                if (data.Cells[c].Merged == 0) {
+                    data.Height = LaidOutCellHeight(doc, rows[static_cast<std::size_t>(i)], c);
+                    break;
+                }
+        }
+
+    for (std::int32_t i = rowCount - 1; i >= 0; --i) {
+        const TGridRow& gridRow = grid[info.FirstRow + i];
+        TTableRowData& data = work[i];
+        const std::int32_t n = std::min<std::int32_t>(data.CellCount, static_cast<std::int32_t>(gridRow.Cells.size()));
+        if (n == 0)
+            continue;
+        const auto [a, b] = spans[static_cast<std::size_t>(i)];
+        if (b < 0)
+            continue;
         firstCells[static_cast<std::size_t>(i)] = a;
 
         // The contents of a..b run on as paragraphs of one cell; empty

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "base/core/Geometry.h"
 #include "base/core/ObjectHandles.h"
@@ -23,23 +22,7 @@
 
 namespace {
 
-// Without layout, a row measures what its own height asks for: an exact or
-// minimum height counts as the row's height in one part, an automatic row
-// is not measured.
-std::vector<TRowMeasure> MeasureStoredHeights(TDoc&, const std::vector<TTableRow*>& rows) {
-    std::vector<TRowMeasure> measures;
-    for (const TTableRow* row : rows) {
-        TRowMeasure m;
-        if (row->Data.Height != 0) {
-            m.Height = std::abs(row->Data.Height);
-            m.Parts = 1;
-        }
-        measures.push_back(m);
-    }
-    return measures;
-}
-
-TRowMeasurer Measurer = &MeasureStoredHeights;
+TRowMeasurer Measurer = &MeasureTableRows;
 
 std::int32_t RoundHalfEven(double v) {
     return static_cast<std::int32_t>(std::nearbyint(v));
@@ -348,7 +331,7 @@ std::int32_t DistributedRowHeight(const std::vector<TRowMeasure>& measures) {
 }
 
 void SetRowMeasurer(TRowMeasurer measurer) {
-    Measurer = measurer != nullptr ? measurer : &MeasureStoredHeights;
+    Measurer = measurer != nullptr ? measurer : &MeasureTableRows;
 }
 
 void DistributeRows(TDoc& doc) {

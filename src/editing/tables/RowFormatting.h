@@ -37,8 +37,15 @@ struct TRowMeasure {
 // The height distributing gives every row: the rows' average height, but
 // never less than the tallest content.
 std::int32_t DistributedRowHeight(const std::vector<TRowMeasure>& measures);
-// Measures rows; the layout library fills it in from its table boxes. A
-// row it does not find is not measured.
+// The rows of one table as layout shows them (the table laid out to its
+// end first); without layout, each row by the height it asks for (an
+// automatic row is not measured).
+std::vector<TRowMeasure> MeasureTableRows(TDoc& doc, const std::vector<TTableRow*>& rows);
+// The height of the laid-out box of cell (an index) of row, the tallest
+// of its parts; 0 when the document or the table is not laid out.
+std::int32_t LaidOutCellHeight(TDoc& doc, const TTableRow* row, std::int32_t cell);
+// What distributing rows measures them with: MeasureTableRows unless a
+// test puts another in (nil puts it back).
 using TRowMeasurer = std::vector<TRowMeasure> (*)(TDoc& doc, const std::vector<TTableRow*>& rows);
 void SetRowMeasurer(TRowMeasurer measurer);
 
