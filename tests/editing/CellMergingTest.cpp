@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -365,6 +366,42 @@ TEST_F(CellMergingTest, RowDataThatOnlyMovesWithinTheToleranceRecordsNothing) {
 
     props.Data[0].Cells[0].RightEdge = 1200;
     PerformUndoRedo(doc, TFormatTableRowsArgs{&props}, "x a] b] c] #0:1200,2000,3000 d] e] f] #0:1000,2000,3000 y");
+}
+
+TEST_F(CellMergingTest, CellAlignmentGoesToTheSelectedCellsText) {
+    struct Case {
+        const char* Name;
+        std::function<void(TDoc&)> Select;
+        std::vector<std::int32_t> Centred;
+    };
+    // "x a/ b] c] # d] e] # y": the first cell has two paragraphs.
+    const Case cases[] = {
+        {"the caret's cell",
+         [](TDoc& d) {
+             d.Caret = TTextPos{1, 0};
+         },
+         {1, 2}},
+        {"a selection over a row end leaves the row end alone",
+         [](TDoc& d) { SelectRanges(d, {Pars(3, 0, 5, 1)}); },
+         {3, 5}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTableDoc t({"x", "a/", "b]", "c]", "#", "d]", "e]", "#", "y"}, {"0:1000,2000", "0:1000,2000"});
+        TDoc& doc = t.Doc();
+        c.Select(doc);
+        TRowProperties props;
+        props.CellAlignment = 1;
+        props.TablePar = 1;
+        const std::string before = Snapshot(doc);
+        doc.PerformOperation(TFormatTableRowsArgs{&props});
+        for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+            const bool centred = std::find(c.Centred.begin(), c.Centred.end(), p) != c.Centred.end();
+            EXPECT_EQ(doc.Par(p)->Format.Alignment, centred ? 1 : 0) << p;
+        }
+        doc.Undo(true);
+        EXPECT_EQ(Snapshot(doc), before);
+    }
 }
 
 TEST_F(CellMergingTest, DistributingColumnsSharesTheSpan) {
