@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "editing/tables/TableLimits.h"
 #include "files/transfer/Paste.h"
 
 class TDoc;
@@ -12,9 +13,8 @@ class TDoc;
 // and content spread over selected cells one paragraph each. No kind lets
 // a row exceed MaxTableCells cells: a paste that would is refused before
 // it changes anything.
-
-inline constexpr std::string_view TooManyCellsMessage =
-    "This operation would exceed the maximum number of columns in a table row.";
+// The refusal's message, TooManyCellsMessage, is the table operations'
+// (editing/tables/TableLimits.h).
 
 // The paste in progress, as the table kinds see it: the destination, the
 // request, and the content loaded into its hidden document.

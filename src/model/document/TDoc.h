@@ -586,6 +586,13 @@ public:
     TTextPos Caret{};
     TCompoundFragment* Selection = nullptr;  // pooled, owned
     TCharFormat TypingFormat = DefaultCharFormat;
+    // The Tab step from cell to cell (editing/tables/RowFormatting.cpp):
+    // the first paragraph of the merged cell the last step entered through
+    // one of its hidden continuation cells, and the paragraph of that
+    // continuation cell, so that the next step goes on in the row it came
+    // through. -1 when the last step entered no merged cell.
+    std::int32_t TabStepOrigin = -1;
+    std::int32_t TabStepContinuation = -1;
 
     // Current formats (layout/words/CurrentFormats.cpp): the formats in
     // force before and after the caret or selection, and just after the two

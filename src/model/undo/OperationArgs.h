@@ -438,6 +438,10 @@ struct TMergeCellsArgs {
 
 struct TSplitCellsArgs {
     static constexpr std::uint8_t Code = opSplitCells;
+    // Cell merging and splitting (editing/tables): the grid each selected
+    // cell is divided into, as the Split Cells dialog keeps it.
+    std::int32_t Columns = 2;
+    std::int32_t Rows = 1;
 };
 
 struct TSplitTableArgs {
