@@ -1,19 +1,25 @@
 // Page decorations painted through the view with the decoration painter
 // installed, compared with golden images at half size: table borders where
-// a wide border meets a narrow one and gridlines, the line between columns
-// with the separator above the footnotes, and the labels of the headers
-// and footers being edited. Regenerate with REZ_UPDATE_GOLDEN=1 and look at
-// the images before committing.
+// a wide border meets a narrow one and gridlines, a merged cell with the
+// table's handles, the line between columns with the separator above the
+// footnotes, and the labels of the headers and footers being edited; and
+// pixel probes of the last row's bottom border and of the anchor marker. Regenerate with REZ_UPDATE_GOLDEN=1 and look
+// at the images before committing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "TableBorderProbe.h"
 #include "ViewFixture.h"
 #include "layout/painting/BoxPainting.h"
 #include "layout/painting/PageDecorations.h"
 #include "layout/painting/TLinePainter.h"
+#include "layout/selection/CaretGeometry.h"
+#include "model/formats/TLine.h"
+#include "model/formats/TShape.h"
 #include "model/managers/TColorManager.h"
 #include "support/GoldenImages.h"
 
@@ -40,6 +46,7 @@ protected:
         SetBodyLines(12);
     }
     void TearDown() override {
+        Doc->SelectedShapes.Clear();
         BoxDecorationPainter = nullptr;
         DecorationOptions() = TDecorationOptions();
         LinePaintOptions() = TLinePaintOptions();
@@ -143,6 +150,139 @@ TEST_F(DecorationGoldenTest, MarginTintAndTextBoundaries) {
     LayOut();
     PaintFrom(0, 185);
     ExpectGolden("decor-margin-tint-boundaries");
+}
+
+// A heading cell merged across three grid columns above three plain
+// cells, with the table under the mouse: the line between the rows runs
+// across in one piece, the inner edges stop at it, the last row keeps its
+// bottom border, and the move and resize handles stand in red at the
+// table's corners.
+TEST_F(DecorationGoldenTest, MergedCellsAndTableHandles) {
+    Plain(Prose[0]);
+    const std::int32_t first = AddRow({"Quarterly figures"}, {5400}).front()->Index;
+    SetLastRowCellSpan(*Doc, 0, 3);
+    SetLastRowCellBorders(*Doc, 0, 15, 0x000000);
+    for (int i = 0; i < 2; ++i) {
+        AddRow({"North", "South", "East"}, {1800, 3600, 5400});
+        for (int k = 0; k < 3; ++k)
+            SetLastRowCellBorders(*Doc, k, 15, 0x000000);
+    }
+    Plain(Prose[1]);
+    LayOut();
+    DecorationOptions().HotTablePar = first;
+    PaintFrom(0, 185);
+    ExpectGolden("decor-merged-cells-handles");
+    // While an edge is dragged the handles give way.
+    const std::vector<std::uint32_t> withHandles = View.Pixels();
+    DecorationOptions().TableEdgeDragged = true;
+    PaintFrom(0, 185);
+    EXPECT_NE(View.Pixels(), withHandles);
+}
+
+// A thin border under the last row lies on the table box's bottom edge:
+// it is drawn inside the box rather than cut away. Down the middle of an
+// empty cell the screen shows the table's three horizontal lines.
+TEST_F(DecorationGoldenTest, LastRowKeepsItsThinBottomBorder) {
+    AddRow({"a", ""}, {2880, 5760});
+    SetLastRowCellBorders(*Doc, 0, 2, 0x000000);
+    SetLastRowCellBorders(*Doc, 1, 2, 0x000000);
+    AddRow({"b", ""}, {2880, 5760});
+    SetLastRowCellBorders(*Doc, 0, 2, 0x000000);
+    SetLastRowCellBorders(*Doc, 1, 2, 0x000000);
+    Doc->UpdatePageMetrics();
+    PaginateAll();
+    Doc->SetZoom(100);
+    PaintFrom(0, 300);
+    Platform::TRect page;
+    Doc->GetPageRect(0, page);
+    const std::int32_t column = page.Left - Doc->ScrollPos.X + Doc->TwipsToPixelsX(1440 + 2880 + 1440);
+    ASSERT_GT(column, 0);
+    ASSERT_LT(column, View.Width);
+    const std::vector<std::uint32_t> pixels = View.Pixels();
+    int lines = 0;
+    bool inLine = false;
+    for (std::int32_t row = 0; row < View.Height; ++row) {
+        const std::uint32_t p = pixels[static_cast<std::size_t>(row) * View.Width + column] & 0xFFFFFF;
+        const bool dark = ((p >> 16) & 0xFF) < 0x40 && ((p >> 8) & 0xFF) < 0x40 && (p & 0xFF) < 0x40;
+        if (dark && !inLine)
+            ++lines;
+        inLine = dark;
+    }
+    EXPECT_EQ(lines, 3);
+}
+
+// The anchor marker of the selected shapes stands left of the first line
+// of their anchor paragraph, drawn by inverting the page there; shapes of
+// different anchors show none.
+TEST_F(DecorationGoldenTest, AnchorMarkerOfTheSelectedShapes) {
+    Plain(Prose[0]);
+    TPar& anchor = Plain(Prose[1]);
+    TPar& other = Plain(Prose[2]);
+    LayOut();
+    Doc->SetZoom(100);
+    PaintFrom(0, 300);
+    const std::vector<std::uint32_t> before = View.Pixels();
+    TShape first(Doc.get());
+    TShape second(Doc.get());
+    first.AnchorPar = second.AnchorPar = &anchor;
+    Doc->SelectedShapes.Add(&first);
+    Doc->SelectedShapes.Add(&second);
+    PaintFrom(0, 300);
+    const std::vector<std::uint32_t> marked = View.Pixels();
+    // The changed pixels: white turned black, within one marker's square,
+    // in the left margin beside the anchor paragraph's first line.
+    std::int32_t left = View.Width, top = View.Height, right = -1, bottom = -1;
+    for (std::int32_t y = 0; y < View.Height; ++y)
+        for (std::int32_t x = 0; x < View.Width; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * View.Width + x;
+            if (before[i] == marked[i])
+                continue;
+            EXPECT_EQ(marked[i] & 0xFFFFFF, (~before[i]) & 0xFFFFFF);
+            left = std::min(left, x);
+            top = std::min(top, y);
+            right = std::max(right, x + 1);
+            bottom = std::max(bottom, y + 1);
+        }
+    const std::int32_t size = DecorationOptions().AnchorMarkerSize;
+    ASSERT_GE(right, 0) << "no marker painted";
+    EXPECT_EQ(right - left, size);
+    EXPECT_EQ(bottom - top, size);
+    Platform::TRect page;
+    Doc->GetPageRect(0, page);
+    const std::int32_t textLeft = page.Left - Doc->ScrollPos.X + Doc->TwipsToPixelsX(1440);
+    EXPECT_EQ(left, textLeft - 8 * size / 3);
+    // Level with the top of the anchor paragraph's first line.
+    EXPECT_EQ(top, LineViewTop(*Doc, *anchor.Lines->At<TLine>(0)) - Doc->ScrollPos.Y);
+
+    second.AnchorPar = &other;
+    PaintFrom(0, 300);
+    EXPECT_EQ(View.Pixels(), before);
+    Doc->SelectedShapes.Clear();
+}
+
+// Where the anchor marker goes, by the rules of its place.
+TEST(AnchorMarkerTest, PlaceBesideTheLine) {
+    struct Case {
+        const char* name;
+        TAnchorMarkerPlace place;
+        Platform::TRect expected;
+    };
+    const Case cases[] = {
+        {"eight thirds of a marker left of the line", {200, 100, false, 800, 1000, 15, {}}, {160, 100, 175, 115}},
+        {"a third of a marker in a table", {200, 100, true, 800, 1000, 15, {}}, {195, 100, 210, 115}},
+        {"kept inside the page", {20, 990, false, 800, 1000, 15, {}}, {0, 985, 15, 1000}},
+        {"left of a shape it would cover",
+         {200, 100, false, 800, 1000, 15, {{150, 90, 300, 200}}},
+         {135, 100, 150, 115}},
+        {"left of two shapes in turn",
+         {200, 100, false, 800, 1000, 15, {{150, 90, 300, 200}, {130, 110, 149, 120}}},
+         {115, 100, 130, 115}},
+        {"a shape at the page edge leaves it", {30, 100, false, 800, 1000, 15, {{0, 90, 40, 200}}}, {0, 100, 15, 115}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(AnchorMarkerRect(c.place), c.expected);
+    }
 }
 
 // The label's words for each kind of page.

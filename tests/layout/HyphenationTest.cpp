@@ -218,6 +218,32 @@ TEST_F(HyphenationTest, TheWordBeforeASlash) {
     EXPECT_NE(LineOf(par, 0).Flags & lfHyphenated, 0u);
 }
 
+// A word in a web or e-mail address or a file path is never hyphenated:
+// the line breaks before the address instead. Words beside one are.
+TEST_F(HyphenationTest, WordsInLinksAreNotHyphenated) {
+    struct Case {
+        const char* name;
+        std::string before, after;
+        bool hyphenated;
+    };
+    const Case cases[] = {
+        {"a web address", "www.", ".com", false},
+        {"an e-mail address", "mail@", ".org", false},
+        {"a file path", "C:\\", "", false},
+        {"a word after an address", "www.example.com ", "", true},
+        {"a word before a full stop and a letter", "", ".x", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TPar& par = LayOut(c.before + "hyphenation" + c.after, "The " + c.before + "hyphen-");
+        ASSERT_GE(par.LineCount(), 2);
+        const std::int32_t hyphenAt = static_cast<std::int32_t>(4 + c.before.size() + 6);
+        EXPECT_EQ(LineStarts(par).at(1), c.hyphenated ? hyphenAt : 4);
+        EXPECT_EQ((LineOf(par, 0).Flags & lfHyphenated) != 0, c.hyphenated);
+        par.FreeLines();
+    }
+}
+
 TEST_F(HyphenationTest, WithoutAHyphenatorNothingChanges) {
     SetHyphenator(nullptr);
     TPar& par = LayOut("hyphenation", "The hyphen-");

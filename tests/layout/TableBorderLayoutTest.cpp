@@ -75,6 +75,47 @@ TEST_F(TableBorderLayoutTest, ThirtyBeatsTenOnTheSharedEdge) {
     EXPECT_EQ(all.back().Width, 30);
 }
 
+// A cell merged across two grid columns above two plain cells: the line
+// between the rows runs across the whole table in one piece, and the edge
+// between the lower cells stops at the row boundary instead of crossing
+// the merged cell.
+TEST_F(TableBorderLayoutTest, HorizontallyMergedCellHasNoInnerEdge) {
+    AddRow({"Merged across two columns"}, {5760});
+    SetLastRowCellSpan(*Doc, 0, 2);
+    SetLastRowCellBorders(*Doc, 0, 10, 0x000000);
+    AddRow({"Left", "Right"}, {2880, 5760});
+    SetLastRowCellBorders(*Doc, 0, 10, 0x000000);
+    SetLastRowCellBorders(*Doc, 1, 10, 0x000000);
+    TTableBox* table = LaidOutTable();
+    ASSERT_NE(table, nullptr);
+    const TBox* top = table->Child(0);
+    std::vector<const TBox*> lower;
+    for (std::int32_t i = 0; i < table->Count; ++i)
+        if (table->Child(i)->Kind == bkCell && (table->Child(i)->Flags & bxRowEnd) == 0 &&
+            table->Child(i)->Bounds.Top > top->Bounds.Top)
+            lower.push_back(table->Child(i));
+    ASSERT_EQ(lower.size(), 2u);
+    EXPECT_EQ(top->PixelBounds.Left, lower[0]->PixelBounds.Left);
+    EXPECT_EQ(top->PixelBounds.Right, lower[1]->PixelBounds.Right);
+    const std::vector<TProbedSegment> all = ProbeTableBorders(*table, false);
+    std::vector<TProbedSegment> between;
+    for (const TProbedSegment& s : all)
+        if (s.Horizontal && s.Line == top->PixelBounds.Bottom)
+            between.push_back(s);
+    ASSERT_EQ(between.size(), 1u) << DescribeProbed(all);
+    EXPECT_EQ(between[0].Start, top->PixelBounds.Left);
+    EXPECT_EQ(between[0].End, top->PixelBounds.Right);
+    const std::vector<TProbedSegment> inner = Vertical(all, lower[0]->PixelBounds.Right);
+    ASSERT_EQ(inner.size(), 1u) << DescribeProbed(all);
+    EXPECT_EQ(inner[0].Start, lower[0]->PixelBounds.Top);
+    EXPECT_EQ(inner[0].End, lower[0]->PixelBounds.Bottom);
+    // The outer edges run down both rows in one piece.
+    const std::vector<TProbedSegment> outer = Vertical(all, top->PixelBounds.Left);
+    ASSERT_EQ(outer.size(), 1u) << DescribeProbed(all);
+    EXPECT_EQ(outer[0].Start, top->PixelBounds.Top);
+    EXPECT_EQ(outer[0].End, lower[0]->PixelBounds.Bottom);
+}
+
 // A table without borders contributes nothing unless gridlines are shown;
 // then every cell edge is a gridline, each shared edge once.
 TEST_F(TableBorderLayoutTest, BorderlessTableShowsGridlinesOnlyWhenAsked) {

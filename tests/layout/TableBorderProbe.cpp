@@ -30,3 +30,7 @@ void SetLastRowCellBorders(TDoc& doc, int cell, std::int32_t width, std::int32_t
     for (TTableBorder& b : row->Data.Cells[cell].Borders)
         b = {width, brSingle, color, 0};
 }
+
+void SetLastRowCellSpan(TDoc& doc, int cell, std::int32_t span) {
+    static_cast<TTableRow*>(doc.TableRowList.Last())->Data.Cells[cell].Span = span;
+}

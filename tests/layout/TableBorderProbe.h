@@ -22,3 +22,5 @@ std::vector<TProbedSegment> ProbeTableBorders(const TTableBox& table, bool gridl
 std::string DescribeProbed(const std::vector<TProbedSegment>& segments);
 // Gives every border of a cell of the last row made a single line.
 void SetLastRowCellBorders(TDoc& doc, int cell, std::int32_t width, std::int32_t color);
+// Gives a cell of the last row made the number of grid columns it spans.
+void SetLastRowCellSpan(TDoc& doc, int cell, std::int32_t span);

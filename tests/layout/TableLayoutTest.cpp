@@ -240,6 +240,44 @@ TEST_F(TableLayoutTest, MergeTakesItsBottomBorderToItsLastRow) {
     EXPECT_EQ(half.Resolved.RightEdges[1], 4500);
 }
 
+TEST_F(TableLayoutTest, UnsetEdgesAreSharedByGridColumns) {
+    // A cell merged across grid columns takes a share for each; readers
+    // that know no grid leave the span 0, and a damaged span is cut to the
+    // row's largest.
+    struct Case {
+        const char* name;
+        std::vector<std::int32_t> spans;
+        std::vector<std::int32_t> rightEdges;
+    };
+    const Case cases[] = {
+        {"no spans: equal cells", {0, 0, 0}, {3000, 6000, 9000}},
+        {"a cell over two columns", {2, 1}, {6000, 9000}},
+        {"a cell over three columns at the end", {1, 3}, {2250, 9000}},
+        {"negative spans count as one", {-5, 1}, {4500, 9000}},
+        {"a span beyond the row's columns is cut", {1000, 1}, {8859, 9000}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TTableRow row;
+        row.Data.CellCount = static_cast<std::int32_t>(c.spans.size());
+        for (std::size_t k = 0; k < c.spans.size(); ++k)
+            row.Data.Cells[k].Span = c.spans[k];
+        ResolveRowBorders({&row}, 9000);
+        for (std::size_t k = 0; k < c.rightEdges.size(); ++k)
+            EXPECT_EQ(row.Resolved.RightEdges[k], c.rightEdges[k]) << "cell " << k;
+    }
+    // Edges the row names win over its spans: a merged cell is as wide as
+    // its edges say.
+    TTableRow named;
+    named.Data.CellCount = 2;
+    named.Data.Cells[0].RightEdge = 1000;
+    named.Data.Cells[0].Span = 3;
+    named.Data.Cells[1].RightEdge = 5000;
+    ResolveRowBorders({&named}, 9000);
+    EXPECT_EQ(named.Resolved.RightEdges[0], 1000);
+    EXPECT_EQ(named.Resolved.RightEdges[1], 5000);
+}
+
 TEST_F(TableLayoutTest, TableAlignment) {
     struct Case {
         const char* name;
@@ -342,6 +380,80 @@ TEST_F(TableLayoutTest, RowWithFewerCellsThanDefinitionsLaysOutItsCells) {
     EXPECT_EQ(cells[3]->CellRecord, nullptr);
     EXPECT_EQ(PageOfLine(*row.back(), 0), 0);
     EXPECT_EQ(PageOfLine(*wide[2], 0), 0);
+}
+
+// Rows that keep with the next (heading rows, rows with a paragraph that
+// keeps with the next) stay on the page of the row or paragraph after
+// them: when that row does not fit, the chain moves to the next page with
+// it, unless the chain began at the top of the page. A row split at the
+// page bottom did fit, so the chain before it stays.
+TEST_F(TableLayoutTest, KeepWithNextChainsThroughRows) {
+    struct Case {
+        const char* name;
+        int textBefore;           // lines of plain text before the table
+        bool keptParagraph;       // a paragraph that keeps with the next stands before the table
+        std::vector<int> lines;   // lines of each row's second cell
+        std::vector<int> keeps;   // per row: 0 none, 1 keeps with next, 2 heading row
+        std::vector<bool> whole;  // per row: may not split
+        std::vector<int> pages;   // page of each row's first line
+        int paragraphPage;        // page of the kept paragraph, when there is one
+    };
+    const Case cases[] = {
+        {"a paragraph goes with a row that moves whole", 6, true, {3}, {0}, {true}, {1}, 1},
+        {"a paragraph stays before a row split at the page bottom", 6, true, {3}, {0}, {false}, {0}, 0},
+        {"a heading row goes with the row after it", 5, false, {1, 3}, {2, 0}, {false, true}, {1, 1}, -1},
+        {"a row that keeps with the next goes with it",
+         4,
+         false,
+         {1, 1, 3},
+         {0, 1, 0},
+         {false, false, true},
+         {0, 1, 1},
+         -1},
+        {"a chain of two rows goes whole",
+         3,
+         false,
+         {1, 1, 1, 4},
+         {0, 1, 1, 0},
+         {false, false, false, true},
+         {0, 1, 1, 1},
+         -1},
+        {"a paragraph and a heading row go with the first row", 5, true, {1, 3}, {2, 0}, {false, true}, {1, 1}, 1},
+        {"a chain at the top of the page stays", 0, false, {1, 10}, {1, 0}, {false, true}, {0, 1}, -1},
+        {"a chain before a row split at the bottom stays", 5, false, {1, 6}, {1, 0}, {false, false}, {0, 0}, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (&c != cases)
+            Restart();
+        SetBodyLines(8);
+        if (c.textBefore > 0)
+            Plain(Lines(c.textBefore));
+        TPar* kept = nullptr;
+        if (c.keptParagraph) {
+            kept = &Plain("Heading");
+            kept->Format.KeepWithNext = 1;
+        }
+        std::vector<TPar*> firstPars;
+        for (std::size_t r = 0; r < c.lines.size(); ++r) {
+            const std::vector<TPar*> row = AddRow({"row " + std::to_string(r), Lines(c.lines[r])}, {2000, 4000});
+            firstPars.push_back(row[0]);
+            LastRow().Data.KeepTogether = c.whole[r] ? 1 : 0;
+            if (c.keeps[r] == 2)
+                LastRow().Data.HeaderRow = 1;
+            else if (c.keeps[r] == 1)
+                row[1]->Format.KeepWithNext = 1;
+        }
+        Plain("after");
+        PaginateAll();
+        std::vector<int> pages;
+        for (const TPar* par : firstPars)
+            pages.push_back(PageOfLine(*par, 0));
+        EXPECT_EQ(pages, c.pages);
+        if (kept != nullptr)
+            EXPECT_EQ(PageOfLine(*kept, 0), c.paragraphPage);
+        EXPECT_TRUE(LinesListedOnce());
+    }
 }
 
 // Random tables built to hurt: rows of up to 63 cells and more, cells far
@@ -451,6 +563,46 @@ TEST_F(TableLayoutTest, RepaginationAfterEditsEqualsFreshPagination) {
         Doc->Selection->SetSingle(p, offset, p, offset);
         TMemory text;
         text.AssignString(step % 3 == 0 ? "more words that wrap a line or two in a narrow cell " : "typed ");
+        Doc->PerformOperation(TInsertTextArgs{&text, 0});
+        Doc->PaginateAll();
+        ASSERT_TRUE(LinesListedOnce());
+        const std::string incremental = Layout();
+        Doc->DestroyLayout();
+        PaginateAll();
+        ASSERT_EQ(incremental, Layout());
+    }
+}
+
+// Keep chains through rows move rows between pages as text grows and
+// shrinks: repaginating after each edit still gives what paginating afresh
+// gives, and no line is placed twice.
+TEST_F(TableLayoutTest, RepaginationWithKeepChainsEqualsFreshPagination) {
+    Doc->StateFlags[sfHidden] = 0;
+    SetBodyLines(7);
+    std::mt19937 random(7);
+    Plain("intro").Format.KeepWithNext = 1;
+    for (int i = 0; i < 12; ++i) {
+        const std::vector<TPar*> row =
+            AddRow({"cell " + std::to_string(i), i % 3 == 1 ? Lines(2) : "text"}, {2000, 4000});
+        if (i < 2)
+            LastRow().Data.HeaderRow = 1;
+        else if (i % 4 == 2)
+            row[0]->Format.KeepWithNext = 1;
+        LastRow().Data.KeepTogether = i % 5 == 4 ? 1 : 0;
+    }
+    Plain("outro");
+    PaginateAll();
+    for (int step = 0; step < 60; ++step) {
+        SCOPED_TRACE(step);
+        const std::int32_t parCount = Doc->StoryCounts[stMain];
+        std::int32_t p = static_cast<std::int32_t>(random() % parCount);
+        while (Doc->Par(p)->Chars.Data[Doc->Par(p)->CharCount() - 1] == chRowEnd)
+            p = (p + 1) % parCount;
+        const std::int32_t offset = static_cast<std::int32_t>(random() % Doc->Par(p)->CharCount());
+        Doc->Caret = {p, offset};
+        Doc->Selection->SetSingle(p, offset, p, offset);
+        TMemory text;
+        text.AssignString(step % 2 == 0 ? "words enough to wrap a narrow cell onto a second line or a third " : "x");
         Doc->PerformOperation(TInsertTextArgs{&text, 0});
         Doc->PaginateAll();
         ASSERT_TRUE(LinesListedOnce());

@@ -11,6 +11,7 @@
 #include "editing/formatting/ListGallery.h"
 #include "editing/formatting/TFormatBrush.h"
 #include "editing/tables/TableStructure.h"
+#include "layout/view/CollapsedHeadings.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/document/TPostActions.h"
@@ -193,6 +194,9 @@ void FormatParagraphsEx(TDoc& doc, const std::vector<TFragment>& given, const TP
         else
             step->Execute();
     }
+    // Collapsed headings: a new outline level or heading style changes
+    // what the collapsed headings hide.
+    MarkCollapsedDirty(doc);
     KeepSelection(doc);
 }
 

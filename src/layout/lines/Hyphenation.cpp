@@ -2,12 +2,16 @@
 
 #include <algorithm>
 
+#include "base/files/Urls.h"
 #include "base/text/TextCase.h"
 #include "layout/lines/LineLayout.h"
+#include "layout/words/CharClasses.h"
+#include "layout/words/WordServices.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TParFormat.h"
 #include "model/paragraphs/TPar.h"
+#include "platform/CodePages.h"
 
 TManualHyphenation ManualHyphenation;
 
@@ -22,6 +26,9 @@ constexpr std::int32_t PrimaryLanguage(std::int32_t language) {
 constexpr std::int32_t LangEnglish = 9;
 constexpr std::int32_t LangFrench = 12;
 constexpr std::int32_t LangItalian = 16;
+// The code page of the paragraph bytes the address test reads, as the word
+// queries read them.
+constexpr int WesternCodePage = 1252;
 
 }  // namespace
 
@@ -78,6 +85,50 @@ std::int32_t LanguageOf(const TPar& par, std::int32_t offset) {
     return format[caLanguage];
 }
 
+// The paragraph's characters [from, to) as the text of a run (the special
+// codes below 32 left out), for the link tests.
+std::string RunText(const TPar& par, std::int32_t from, std::int32_t to) {
+    std::string text;
+    for (std::int32_t k = from; k < to; ++k)
+        if (par.Chars.Data[k] >= 32)
+            text.push_back(static_cast<char>(par.Chars.Data[k]));
+    return text;
+}
+
+// Whether a web or e-mail address or a file path stands at offset, found
+// as TDoc::LinkAt finds them (UrlAt, then FileLinkAt) but from the
+// paragraph's own characters: the document's word queries normalise the
+// paragraph the breaker is in the middle of.
+bool LinkAtOffset(const TPar& par, std::int32_t offset) {
+    const std::uint8_t* chars = par.Chars.Data;
+    const std::int32_t count = par.CharCount();
+    std::int32_t start = offset;
+    std::int32_t end = offset;
+    while (start > 0 && IsCharClass(chars[start - 1], ccAddress))
+        --start;
+    while (end < count - 1 && IsCharClass(chars[end], ccAddress))
+        ++end;
+    while (end > start && IsCharClass(chars[end - 1], ccAddressTrim))
+        --end;
+    while (start < end && chars[start] != '+' && IsCharClass(chars[start], ccAddressTrim))
+        ++start;
+    if (start < end && start <= offset && offset <= end &&
+        LooksLikeUrl(Platform::Utf16ToUtf8(Platform::BytesToWide(WesternCodePage, RunText(par, start, end)))))
+        return true;
+    // A file path is a word under the path separators.
+    const std::uint8_t* separators = PathSeparatorTable();
+    start = end = offset;
+    while (end < count - 1 && separators[chars[end]] == 0)
+        ++end;
+    while (start > 0 && separators[chars[start - 1]] == 0)
+        --start;
+    while (end > start && IsCharClass(chars[end - 1], ccPathTrim))
+        --end;
+    while (start < end && IsCharClass(chars[start], ccPathTrim))
+        ++start;
+    return start < end && start <= offset && offset <= end && LooksLikeFilePath(RunText(par, start, end));
+}
+
 // Tries the word around at; sets word on success.
 bool TryWord(const TDoc& doc,
              const TPar& par,
@@ -105,6 +156,14 @@ bool TryWord(const TDoc& doc,
         manual.WordStart = start;
         manual.WordLength = end - start;
         manual.Language = language;
+    }
+    // An address or a file path breaks only where it may break as a whole:
+    // a hyphen inside it would change what it names. Manual hyphenation
+    // does not propose one either.
+    if (LinkAtOffset(par, start)) {
+        if (request.Manual)
+            manual.Ask = false;
+        return false;
     }
     // An optional hyphen the author put inside the line's part of the word
     // already says where it may break.

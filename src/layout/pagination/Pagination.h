@@ -49,9 +49,24 @@ struct TFragment;
 
 // Paragraph par begins a whole table row that ends by lastPar.
 bool StartsTableRow(TDoc& doc, std::int32_t par, std::int32_t lastPar);
+// What TBox::Flow's keep chain and the table flow tell each other: the
+// last paragraph of the chain the flow has open (-1 when none), within
+// which the table begins no chain of its own, and whether the table's part
+// ended at a row that did not fit at all (a row split at the page bottom
+// did fit), so that the open chain moves to the next page.
+struct TTableKeepChain {
+    std::int32_t OpenChainEnd = -1;
+    bool RowFailed = false;
+};
 // Places the table rows at the range's start into box, side by side cells
 // in a table box, as many as fit; answers flow flags and advances the range.
-std::uint32_t FlowTableRows(TBox& box, TFragment& range);
+std::uint32_t FlowTableRows(TBox& box, TFragment& range, TTableKeepChain* chain = nullptr);
+// Whether the table row that holds paragraph p keeps with the next: a
+// heading row, or a row with a paragraph that keeps with the next.
+bool TableRowKeepsWithNext(const TDoc& doc, std::int32_t p);
+// The row-end paragraph of the row that holds table paragraph p (p itself
+// when no row end follows in the table).
+std::int32_t TableRowEndOf(const TDoc& doc, std::int32_t p);
 class TLine;
 struct TTextPos;
 // Where the flow goes on after a column whose last line lies in a table:

@@ -262,6 +262,10 @@ bool KeepsWithNext(TDoc& doc, std::int32_t p) {
     if (p < 0 || p >= doc.ParCount())
         return false;
     const TPar& par = *doc.Par(p);
+    // Table rows: a heading row, or a row with a paragraph that keeps with
+    // the next (the table flow keeps its own chains by the same rule).
+    if (par.Format.InTable == 1)
+        return TableRowKeepsWithNext(doc, p);
     if (par.Format.KeepWithNext != 1)
         return false;
     const std::uint8_t* c = par.Chars.Data;
@@ -371,7 +375,8 @@ std::uint32_t TBox::Flow(TFragment& range) {
         // flows as text.
         if ((Flags & bxCell) == 0 && doc.Par(range.Start.Par)->Format.InTable == 1 && range.Start.Offset == 0 &&
             StartsTableRow(doc, range.Start.Par, range.End.Par)) {
-            const std::uint32_t r = FlowTableRows(*this, range);
+            TTableKeepChain tableChain{chainOpen ? chainEnd : -1, false};
+            const std::uint32_t r = FlowTableRows(*this, range, &tableChain);
             if ((r & frNothing) != 0) {
                 if (!chainAtStart)
                     rollBackChain();
@@ -382,7 +387,13 @@ std::uint32_t TBox::Flow(TFragment& range) {
             if ((r & frPart) != 0 && !empty()) {
                 flags |= frPart;
                 if (range.Start.Par < doc.ParCount() && doc.Par(range.Start.Par)->Format.InTable == 1) {
-                    // The table continues on the next page.
+                    // The table continues on the next page. A chain that
+                    // reaches the row that did not fit goes with it.
+                    if (chainOpen && !chainAtStart && tableChain.RowFailed) {
+                        rollBackChain();
+                        flags |= frPart;
+                        break;
+                    }
                     dropChain();
                     ended = true;
                     break;
@@ -394,11 +405,16 @@ std::uint32_t TBox::Flow(TFragment& range) {
         }
         // A keep chain: paragraphs that keep with the next stay together with
         // the first line of the paragraph after them.
-        if (!chainOpen && range.Start.Offset == 0 && Story < stHeadersFooters && KeepsWithNext(doc, range.Start.Par)) {
+        if (!chainOpen && range.Start.Offset == 0 && Story < stHeadersFooters &&
+            doc.Par(range.Start.Par)->Format.InTable != 1 && KeepsWithNext(doc, range.Start.Par)) {
             chainAtStart = IsAtPageStart();
             chainEnd = range.Start.Par;
-            while (chainEnd < range.End.Par && KeepsWithNext(doc, chainEnd + 1))
+            while (chainEnd < range.End.Par && KeepsWithNext(doc, chainEnd + 1)) {
                 ++chainEnd;
+                // A table row joins the chain whole.
+                if (doc.Par(chainEnd)->Format.InTable == 1)
+                    chainEnd = std::min(TableRowEndOf(doc, chainEnd), range.End.Par);
+            }
             marks.Push(mkKeepChain, flags, range.Start);
             chainOpen = true;
         }

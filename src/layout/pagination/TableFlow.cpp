@@ -164,6 +164,18 @@ TWalkedTable* CachedTable(const TDoc& doc, std::int32_t p, int story) {
     return nullptr;
 }
 
+// A row keeps with the next when it is a heading row or one of its
+// paragraphs keeps with the next: it stays on the page of the row (or the
+// paragraph) after it.
+bool RowKeeps(const TDoc& doc, const TRowInfo& row) {
+    if (row.Record != nullptr && row.Record->Data.HeaderRow != 0)
+        return true;
+    for (std::int32_t q = row.First; q <= row.RowEnd; ++q)
+        if (doc.Par(q)->Format.KeepWithNext == 1)
+            return true;
+    return false;
+}
+
 // One cell of a row as the flow places it.
 struct TCellGeometry {
     std::int32_t Left = 0;
@@ -458,12 +470,34 @@ bool TableResumePoint(const TLine& last, TTextPos& start) {
     return true;
 }
 
+std::int32_t TableRowEndOf(const TDoc& doc, std::int32_t p) {
+    const std::int32_t last = doc.ParCount() - 1;
+    for (std::int32_t q = p; q <= last && doc.Par(q)->Format.InTable == 1; ++q)
+        if (LastChar(*doc.Par(q)) == chRowEnd)
+            return q;
+    return p;
+}
+
+bool TableRowKeepsWithNext(const TDoc& doc, std::int32_t p) {
+    if (p < 0 || p >= doc.ParCount() || doc.Par(p)->Format.InTable != 1)
+        return false;
+    TRowInfo row;
+    row.RowEnd = TableRowEndOf(doc, p);
+    row.First = p;
+    while (row.First > 0 && doc.Par(row.First - 1)->Format.InTable == 1 &&
+           LastChar(*doc.Par(row.First - 1)) != chRowEnd)
+        --row.First;
+    if (LastChar(*doc.Par(row.RowEnd)) == chRowEnd)
+        row.Record = RowRecordOf(*doc.Par(row.RowEnd));
+    return RowKeeps(doc, row);
+}
+
 bool StartsTableRow(TDoc& doc, std::int32_t par, std::int32_t lastPar) {
     TRowShape row;
     return RowAt(doc, par, lastPar, row);
 }
 
-std::uint32_t FlowTableRows(TBox& box, TFragment& range) {
+std::uint32_t FlowTableRows(TBox& box, TFragment& range, TTableKeepChain* keep) {
     TDoc& doc = *box.Document;
     TPage* page = box.Page();
     const bool print = doc.ViewMode == vmPrintLayout;
@@ -560,7 +594,48 @@ std::uint32_t FlowTableRows(TBox& box, TFragment& range) {
     std::int32_t rowTop = 0;
     bool tableDone = false;
     bool rowFailed = false;
+
+    // A keep chain that begins at a row of this part: rows that keep with
+    // the next stay on one page with the row after them. The chain holds a
+    // page snapshot of its own and what the loop below had placed, so that
+    // a row after it that does not fit takes the chain to the next page.
+    // The draft views, which repeat no heading rows, keep the part that
+    // starts a table together instead.
+    const std::int32_t outerChainEnd = keep != nullptr ? keep->OpenChainEnd : -1;
+    const bool keepsWhole = !print && previous == nullptr;
+    struct TChain {
+        bool Open = false;
+        bool AtStart = false;
+        std::size_t LastRow = 0;
+        std::size_t Row = 0;
+        std::int32_t Placed = 0;
+        std::int32_t RowTop = 0;
+        std::int32_t HeadingHeight = 0;
+        std::vector<TCellBox*> OpenMerges;
+        TTextPos Start{};
+    } chain;
+    const auto keeps = [&](std::size_t r) { return keepsWhole || RowKeeps(doc, rows[r]); };
+    const auto dropChain = [&]() {
+        if (chain.Open)
+            page->DropTopState();
+        chain.Open = false;
+    };
+
     while (k < rows.size() && rows[k].RowEnd <= range.End.Par) {
+        if (!chain.Open && rows[k].First > outerChainEnd && keeps(k)) {
+            chain.Open = true;
+            chain.AtStart = placed == 0 && atStart;
+            chain.LastRow = k;
+            while (chain.LastRow + 1 < rows.size() && keeps(chain.LastRow + 1))
+                ++chain.LastRow;
+            chain.Row = k;
+            chain.Placed = placed;
+            chain.RowTop = rowTop;
+            chain.HeadingHeight = table->HeadingHeight;
+            chain.OpenMerges = open;
+            chain.Start = range.Start;
+            page->SaveState();
+        }
         TRowShape row;
         if (!RowAt(doc, rows[k].First, rows[k].RowEnd, row))
             break;
@@ -708,8 +783,25 @@ std::uint32_t FlowTableRows(TBox& box, TFragment& range) {
         }
         if (!fits) {
             rowFailed = true;
+            // The chain before this row leaves with it, unless it began at
+            // the top of the page, where moving gains nothing.
+            if (chain.Open && !chain.AtStart && k > chain.Row) {
+                page->RestoreState();
+                page->DropTopState();
+                chain.Open = false;
+                k = chain.Row;
+                placed = chain.Placed;
+                rowTop = chain.RowTop;
+                table->HeadingHeight = chain.HeadingHeight;
+                open = chain.OpenMerges;
+                range.Start = chain.Start;
+            }
             break;
         }
+        // The row after the chain is placed (at least its first lines): the
+        // chain stays where it is.
+        if (chain.Open && k > chain.LastRow)
+            dropChain();
         const std::int32_t bottom = SettleRow(*table, rowCells, rowTop, row.Record);
         std::erase_if(open, [k](const TCellBox* o) { return o->LastMergedRow <= static_cast<std::int32_t>(k); });
         // The row-end mark stands in a box of its own right of the last
@@ -752,6 +844,9 @@ std::uint32_t FlowTableRows(TBox& box, TFragment& range) {
             tableDone = true;
     }
 
+    dropChain();
+    if (keep != nullptr)
+        keep->RowFailed = rowFailed;
     if (placed == 0) {
         page->RestoreState();
         page->DropTopState();

@@ -23,6 +23,14 @@ std::int32_t ClampEdge(std::int64_t x) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(x, -EdgeLimit, EdgeLimit));
 }
 
+}  // namespace
+
+std::int32_t GridSpan(const TTableCell& cell) {
+    return std::clamp(cell.Span, 1, MaxTableCells);
+}
+
+namespace {
+
 void ResolveEdges(TTableRow& row, std::int32_t width) {
     const TTableRowData& data = row.Data;
     TTableRow::TResolved& out = row.Resolved;
@@ -33,8 +41,17 @@ void ResolveEdges(TTableRow& row, std::int32_t width) {
     for (std::int32_t c = 0; c < n; ++c)
         unset = unset || data.Cells[c].RightEdge == UnsetValue;
     if (unset) {
+        // The width is shared by grid columns: a cell merged horizontally
+        // over several columns takes as many shares as it spans, so that it
+        // lines up with the narrower cells of the rows around it.
+        std::int64_t columns = 0;
         for (std::int32_t c = 0; c < n; ++c)
-            out.RightEdges[c] = ClampEdge(out.LeftEdge + w * (c + 1) / n);
+            columns += GridSpan(data.Cells[c]);
+        std::int64_t reached = 0;
+        for (std::int32_t c = 0; c < n; ++c) {
+            reached += GridSpan(data.Cells[c]);
+            out.RightEdges[c] = ClampEdge(out.LeftEdge + w * reached / columns);
+        }
         return;
     }
     for (std::int32_t c = 0; c < n; ++c)

@@ -19,11 +19,16 @@ constexpr std::int32_t RowEndGap = 20;
 // are cut to it.
 constexpr std::int32_t MaxTableMeasure = 31680;
 
+// The number of grid columns a cell covers: a cell merged horizontally
+// spans several. Readers that know no grid leave 0, which counts as one.
+std::int32_t GridSpan(const TTableCell& cell);
+
 // A border's own width: nothing when it has no kind or the "none" kind 255.
 std::int32_t OwnBorderWidth(const TTableBorder& border);
 
-// Resolves the cell edges of every row for a layout width (cells without a
-// right edge share the width equally; a preferred width in fiftieths of a
+// Resolves the cell edges of every row for a layout width (when a cell has
+// no right edge, the row's cells share the width equally by the grid
+// columns each spans; a preferred width in fiftieths of a
 // percent scales the row about its left edge) and the shared border widths:
 // at every vertical edge the widest border of any row there, at every
 // boundary between rows the widest bottom border above or top border below.

@@ -15,6 +15,7 @@
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
 #include "model/formats/TLine.h"
+#include "model/formats/TShape.h"
 #include "model/host/ModelOptions.h"
 #include "model/managers/TColorManager.h"
 #include "model/paragraphs/TPar.h"
@@ -35,6 +36,11 @@ constexpr std::int32_t SeparatorLength = 2880;
 constexpr std::int32_t ColumnLineWidth = 16;
 // The header/footer labels keep this far inside the page edges (pixels).
 constexpr std::int32_t LabelInset = 10;
+// The table handles: red squares of this side, this far outside the
+// table's cells (pixels).
+constexpr std::int32_t TableHandleColor = 0x0000FF;
+constexpr std::int32_t TableHandleSize = 9;
+constexpr std::int32_t TableHandleGap = 2;
 
 std::int32_t Opaque(std::int32_t color) {
     if (color < 0)
@@ -273,7 +279,155 @@ void PaintHeaderFooterLabels(TPage& page, std::int32_t x, std::int32_t y) {
     }
 }
 
+// The handles of the table under the mouse, drawn in red just outside the
+// corners of its cells: the move handle left of the top of the part where
+// the table starts (a frame with a line across it ending in short ticks),
+// the resize handle right of the bottom of the part where it ends (a frame).
+void PaintTableHandles(TTableBox& table, Platform::HDC dc, std::int32_t x, std::int32_t y) {
+    TDoc& doc = *table.Document;
+    const TDecorationOptions& options = DecorationOptions();
+    if (options.HotTablePar < 0 || table.FirstPar != options.HotTablePar || options.TableEdgeDragged)
+        return;
+    Platform::TRect cells{};
+    bool any = false;
+    for (std::int32_t i = 0; i < table.Count; ++i) {
+        const TBox* cell = table.Child(i);
+        if (cell->Kind != bkCell || (cell->Flags & (bxRowEnd | bxMergeContinue)) != 0)
+            continue;
+        const Platform::TRect& r = cell->PixelBounds;
+        cells = any ? Platform::TRect{std::min(cells.Left, r.Left), std::min(cells.Top, r.Top),
+                                      std::max(cells.Right, r.Right), std::max(cells.Bottom, r.Bottom)}
+                    : r;
+        any = true;
+    }
+    if (!any)
+        return;
+    const std::int32_t color = ForDisplay(TableHandleColor);
+    const std::int32_t s = TableHandleSize;
+    const auto frame = [&](const Platform::TRect& r) {
+        Fill(doc, dc, {r.Left, r.Top, r.Right, r.Top + 1}, color);
+        Fill(doc, dc, {r.Left, r.Bottom - 1, r.Right, r.Bottom}, color);
+        Fill(doc, dc, {r.Left, r.Top, r.Left + 1, r.Bottom}, color);
+        Fill(doc, dc, {r.Right - 1, r.Top, r.Right, r.Bottom}, color);
+    };
+    if ((table.Flags & bxTableStarts) != 0 && doc.ViewMode == vmPrintLayout) {
+        const Platform::TRect move{x + cells.Left - s - TableHandleGap, y + cells.Top - s - TableHandleGap,
+                                   x + cells.Left - TableHandleGap, y + cells.Top - TableHandleGap};
+        frame(move);
+        const std::int32_t middle = move.Top + s / 2;
+        Fill(doc, dc, {move.Left + 2, middle, move.Right - 2, middle + 1}, color);
+        Fill(doc, dc, {move.Left + 2, middle - 1, move.Left + 3, middle + 2}, color);
+        Fill(doc, dc, {move.Right - 3, middle - 1, move.Right - 2, middle + 2}, color);
+    }
+    if ((table.Flags & bxTableEnds) != 0)
+        frame({x + cells.Right + TableHandleGap, y + cells.Bottom + TableHandleGap,
+               x + cells.Right + TableHandleGap + s, y + cells.Bottom + TableHandleGap + s});
+}
+
+// The hot table's parts on the page, each at its place.
+void PaintPageTableHandles(TBox& box, Platform::HDC dc, std::int32_t x, std::int32_t y) {
+    for (std::int32_t i = 0; i < box.Count; ++i) {
+        TBox& child = *box.Child(i);
+        const std::int32_t cx = x + child.PixelBounds.Left;
+        const std::int32_t cy = y + child.PixelBounds.Top;
+        if (child.Kind == bkTable)
+            PaintTableHandles(static_cast<TTableBox&>(child), dc, cx, cy);
+        else if (child.Kind != bkCell)
+            PaintPageTableHandles(child, dc, cx, cy);
+    }
+}
+
+// The paragraph the selected shapes are anchored in, when they all share
+// one, or the anchor of the shape being dragged.
+const TPar* MarkedAnchor(const TDoc& doc) {
+    if (const TShape* dragged = DecorationOptions().DraggedShape)
+        return dragged->AnchorPar;
+    const TPar* anchor = nullptr;
+    for (std::int32_t i = 0; i < doc.SelectedShapes.Count; ++i) {
+        const auto* shape = static_cast<const TShape*>(doc.SelectedShapes.Items[i]);
+        if (shape == nullptr || shape->AnchorPar == nullptr || (anchor != nullptr && shape->AnchorPar != anchor))
+            return nullptr;
+        anchor = shape->AnchorPar;
+    }
+    return anchor;
+}
+
+// The anchor marker beside the first line of the selected shapes' anchor
+// paragraph, when that line is on this page: an anchor glyph drawn by
+// inverting what is under it.
+void PaintAnchorMarker(TPage& page, Platform::HDC dc, std::int32_t x, std::int32_t y) {
+    TDoc& doc = *page.Document;
+    const TPar* anchor = MarkedAnchor(doc);
+    if (anchor == nullptr || anchor->LineCount() == 0)
+        return;
+    TLine* line = anchor->Lines->At<TLine>(0);
+    if (line == nullptr || line->Box == nullptr || line->Box->Page() != &page)
+        return;
+    TAnchorMarkerPlace place;
+    std::int32_t boxLeft = 0, boxTop = 0;
+    for (const TBox* b = line->Box; b != nullptr && b != &page; b = b->Parent) {
+        boxLeft += b->PixelBounds.Left;
+        boxTop += b->PixelBounds.Top;
+    }
+    place.LineLeft = boxLeft + line->Box->PixelInsets.Left + doc.ApplyZoom(line->CharX(0));
+    place.Top =
+        boxTop + line->Box->PixelInsets.Top + doc.TwipsToPixelsY(line->Top) + doc.TwipsToPixelsY(line->SpaceBefore());
+    place.InTable = anchor->Format.InTable == 1;
+    place.PageWidth = page.PixelBounds.Width();
+    place.PageHeight = page.PixelBounds.Height();
+    place.Size = std::max(7, DecorationOptions().AnchorMarkerSize);
+    for (std::int32_t i = 0; i < page.PlacedShapes.Count; ++i) {
+        const TRect& r = page.PlacedShapes.At<TShape>(i)->Rect;
+        place.Shapes.push_back({doc.TwipsToPixelsX(r.Left), doc.TwipsToPixelsY(r.Top), doc.TwipsToPixelsX(r.Right),
+                                doc.TwipsToPixelsY(r.Bottom)});
+    }
+    const Platform::TRect marker = AnchorMarkerRect(place);
+    Platform::HDC target = PaintsDirectly(doc) ? dc : (ServiceBitmap != nullptr ? ServiceBitmap->DC : nullptr);
+    if (target == nullptr)
+        return;
+    // The glyph, on a grid of sevenths of the marker: a ring at the top, a
+    // stock across, the shank down the middle, and the crown with its two
+    // flukes at the bottom.
+    const std::int32_t t = std::max(1, place.Size / 7);
+    const std::int32_t l = x + marker.Left, tp = y + marker.Top;
+    const Platform::TRect parts[] = {
+        {l + 2 * t, tp, l + 5 * t, tp + t},              // ring
+        {l + t, tp + 2 * t, l + 6 * t, tp + 3 * t},      // stock
+        {l + 3 * t, tp + t, l + 4 * t, tp + 6 * t},      // shank
+        {l + t, tp + 6 * t, l + 6 * t, tp + 7 * t},      // crown
+        {l, tp + 4 * t, l + t, tp + 6 * t},              // left fluke
+        {l + 6 * t, tp + 4 * t, l + 7 * t, tp + 6 * t},  // right fluke
+    };
+    for (const Platform::TRect& r : parts)
+        Platform::InvertRect(target, r);
+}
+
 }  // namespace
+
+Platform::TRect AnchorMarkerRect(const TAnchorMarkerPlace& place) {
+    const std::int32_t m = place.Size;
+    std::int32_t left = place.LineLeft - 8 * m / 3;
+    if (place.InTable)
+        left = std::max(left, place.LineLeft - m / 3);
+    left = std::clamp(left, 0, std::max(place.PageWidth - m, 0));
+    const std::int32_t top = std::clamp(place.Top, 0, std::max(place.PageHeight - m, 0));
+    // Left of every shape it would cover; a shape at the page's left edge
+    // leaves it at the edge.
+    for (std::size_t pass = 0; pass <= place.Shapes.size(); ++pass) {
+        bool moved = false;
+        for (const Platform::TRect& shape : place.Shapes) {
+            const bool covers =
+                left < shape.Right && left + m > shape.Left && top < shape.Bottom && top + m > shape.Top;
+            if (covers && shape.Left - m < left && shape.Left - m >= 0) {
+                left = shape.Left - m;
+                moved = true;
+            }
+        }
+        if (!moved)
+            break;
+    }
+    return {left, top, left + m, top + m};
+}
 
 TDecorationOptions& DecorationOptions() {
     static TDecorationOptions options;
@@ -321,4 +475,11 @@ void PaintBoxDecorations(TBox& box, Platform::HDC dc, std::int32_t x, std::int32
     if (when == 2 && box.Kind == bkPage && !PaintsDirectly(doc) && doc.EditedHeaderFooter != nullptr &&
         doc.ViewMode == vmPrintLayout)
         PaintHeaderFooterLabels(static_cast<TPage&>(box), x, y);
+    if (when == 2 && box.Kind == bkPage) {
+        // The handles stand outside the table's box, whose painting is
+        // clipped to it: they are drawn over the finished page.
+        if (DecorationOptions().HotTablePar >= 0)
+            PaintPageTableHandles(box, dc, x, y);
+        PaintAnchorMarker(static_cast<TPage&>(box), dc, x, y);
+    }
 }

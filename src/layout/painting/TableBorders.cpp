@@ -210,10 +210,23 @@ void PaintTableBorders(TTableBox& table, Platform::HDC dc, std::int32_t x, std::
         Platform::TRect r = horizontal
                                 ? Platform::TRect{s.Start - thick / 2, across, s.End + (thick + 1) / 2, across + thick}
                                 : Platform::TRect{across, s.Start - thick / 2, across + thick, s.End + (thick + 1) / 2};
+        // Along the line the segment is cut at the table box's edges;
+        // across it, a line on the box's edge (the top of the first row,
+        // the bottom of the last) is moved inside rather than cut, so that
+        // a thin border there keeps its pixel.
         r.Left = std::clamp(r.Left, 0, width);
         r.Right = std::clamp(r.Right, 0, width);
         r.Top = std::clamp(r.Top, 0, height);
         r.Bottom = std::clamp(r.Bottom, 0, height);
+        if (horizontal) {
+            const std::int32_t top = std::clamp(across, 0, std::max(height - thick, 0));
+            r.Top = top;
+            r.Bottom = std::min(top + thick, height);
+        } else {
+            const std::int32_t left = std::clamp(across, 0, std::max(width - thick, 0));
+            r.Left = left;
+            r.Right = std::min(left + thick, width);
+        }
         if (r.IsEmpty())
             continue;
         r = {r.Left + x, r.Top + y, r.Right + x, r.Bottom + y};

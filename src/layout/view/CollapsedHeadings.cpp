@@ -2,6 +2,7 @@
 
 #include "layout/words/WordServices.h"
 #include "model/document/ShownPars.h"
+#include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/formats/TParFormat.h"
 #include "model/host/TDocClient.h"
@@ -52,6 +53,13 @@ std::vector<std::pair<std::int32_t, std::int32_t>> ComputeCollapsedRanges(const 
 }
 
 std::int32_t CollapsedRangeCount(TDoc& doc) {
+    // The model's steps mark the outline stale when they change a level, a
+    // collapsed mark or the paragraphs' order, including when they are
+    // undone or redone, which no editing worker sees.
+    if (doc.StateFlags[sfCollapsedStale] != 0) {
+        doc.StateFlags[sfCollapsedStale] = 0;
+        doc.CollapsedDirty = 1;
+    }
     if (doc.CollapsedDirty != 0) {
         doc.CollapsedRanges = ComputeCollapsedRanges(doc);
         doc.CollapsedDirty = 0;

@@ -115,6 +115,8 @@ bool IsInitialsAbbreviation(const TParChars& chars, std::int32_t start, std::int
     return stops >= 2;
 }
 
+}  // namespace
+
 bool LooksLikeFilePath(const std::string& text) {
     if (text.size() >= 2 && std::isalpha(static_cast<unsigned char>(text[0])) && text[1] == ':')
         return true;
@@ -131,8 +133,6 @@ bool LooksLikeFilePath(const std::string& text) {
         return false;
     return WordServices().IsKnownFileExtension(std::string_view(text).substr(dot + 1));
 }
-
-}  // namespace
 
 void TDoc::CaretMoveRange(TFragment& range) {
     if (StateFlags[sfMoveInTextStories] != 0)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 class TDoc;
@@ -37,6 +38,10 @@ public:
 };
 
 TWordServices& WordServices();
+
+// Text that names a file, as TDoc::FileLinkAt judges it: it starts with a
+// drive or a \\server\share root, or its last part has a known extension.
+bool LooksLikeFilePath(const std::string& text);
 // Installs the services (nullptr restores the silent ones); returns the
 // previous.
 TWordServices* SetWordServices(TWordServices* services);
