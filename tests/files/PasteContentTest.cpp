@@ -20,6 +20,7 @@
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
 #include "model/fields/TField.h"
+#include "model/formats/FormatStream.h"
 #include "model/formats/TShape.h"
 #include "model/paragraphs/TPar.h"
 #include "support/ModelInvariants.h"
@@ -401,6 +402,112 @@ TEST_F(PasteContentTest, PastingAGifFileUndoesByteForByte) {
     EXPECT_EQ(doc->Shapes.At<TShape>(0)->Picture.Kind, pkPng);
     EXPECT_EQ(TestSupport::CheckModelInvariants(*doc), "");
     ExpectUndoRedo(*doc, before);
+}
+
+}  // namespace
+
+namespace {
+
+constexpr const char* OneRowTable =
+    "{\\rtf1\\ansi\\trowd\\cellx2000\\cellx4000\\pard\\intbl a1\\cell b1\\cell\\row\\pard after\\par}";
+
+std::int32_t RowEnds(const TDoc& doc) {
+    std::int32_t rows = 0;
+    for (std::int32_t p = 0; p < doc.StoryCounts[stMain]; ++p) {
+        const TPar& par = *doc.Par(p);
+        rows += par.CharCount() == 1 && par.Chars.Data[0] == chRowEnd;
+    }
+    return rows;
+}
+
+TEST_F(PasteContentTest, PastingOverRangesInCellsKeepsTheTableWhole) {
+    struct Case {
+        const char* Name;
+        std::vector<TFragment> Ranges;
+        bool TableContent;  // else the text "Z"
+        const char* Expected;
+    };
+    const Case cases[] = {
+        {"table content with text after it over a cell's text",
+         {TFragment{TTextPos{0, 0}, TTextPos{0, 2}}},
+         true,
+         "p|q|tail|b1||after|"},
+        {"text over a range across two cells and one after the table",
+         {TFragment{TTextPos{0, 1}, TTextPos{1, 1}}, TFragment{TTextPos{3, 0}, TTextPos{3, 1}}},
+         false,
+         "aZ|Z1||Zfter|"},
+        {"text over a range in each cell",
+         {TFragment{TTextPos{0, 0}, TTextPos{0, 1}}, TFragment{TTextPos{1, 1}, TTextPos{1, 2}}},
+         false,
+         "Z1|bZ||after|"},
+    };
+    PasteOptions().SmartCutAndPaste = false;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::unique_ptr<TDoc> doc = DocFromRtf(OneRowTable);
+        ASSERT_NE(doc, nullptr);
+        Normalize(*doc);
+        const std::string before = TestSupport::DocumentBytes(*doc);
+        scope.Clipboard.Clear();
+        if (c.TableContent)
+            SetClipboardRegistered(scope.Clipboard, RtfClipboardFormat,
+                                   "{\\rtf1\\ansi\\trowd\\cellx1000\\cellx2000\\pard\\intbl p\\cell q\\cell\\row"
+                                   "\\pard tail\\par}");
+        else
+            SetClipboardUnicode(scope.Clipboard, u"Z");
+        if (c.Ranges.size() == 1)
+            SelectRanges(*doc, {c.Ranges[0]});
+        else
+            SelectRanges(*doc, {c.Ranges[0], c.Ranges[1]});
+        PasteClipboard(*doc);
+        EXPECT_EQ(MainText(*doc), c.Expected);
+        EXPECT_EQ(RowEnds(*doc), 1);
+        // Every paragraph before the one after the table is in it.
+        for (std::int32_t p = 0; p + 2 < doc->StoryCounts[stMain]; ++p)
+            EXPECT_NE(doc->Par(p)->Format.InTable, 0) << p;
+        EXPECT_EQ(TestSupport::CheckModelInvariants(*doc), "");
+        ExpectUndoRedo(*doc, before);
+    }
+}
+
+TEST_F(PasteContentTest, AnInsertedFileTakesTheSizeLanguageAndFontItLandsIn) {
+    struct Case {
+        const char* Name;
+        bool KeepFormatting;
+        bool KeepFonts;
+        bool TakesSize;
+        bool TakesFont;
+    };
+    const Case cases[] = {
+        {"fitted to the destination", false, false, true, true},
+        {"keeping its fonts", false, true, true, false},
+        {"keeping its formatting", true, false, false, false},
+    };
+    PasteOptions().SmartCutAndPaste = false;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::unique_ptr<TDoc> doc = DocFromRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs40 abc\\par}");
+        ASSERT_NE(doc, nullptr);
+        Normalize(*doc);
+        const std::string before = TestSupport::DocumentBytes(*doc);
+        TCharFormat destination;
+        doc->FormatAtPos(TTextPos{0, 0}, destination);
+        PasteOptions().InsertFileMode = true;
+        PasteOptions().KeepSourceFormatting = c.KeepFormatting;
+        PasteOptions().KeepSourceFonts = c.KeepFonts;
+        doc->Caret = TTextPos{0, 1};
+        PasteRtf(*doc, "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0\\fs20\\b XY}");
+        PasteOptions() = TPasteOptions{};
+        PasteOptions().SmartCutAndPaste = false;
+        EXPECT_EQ(MainText(*doc), "aXYbc|");
+        TCharFormat pasted;
+        doc->FormatAtPos(TTextPos{0, 1}, pasted);
+        EXPECT_EQ(pasted[caBold], 1);  // attributes of its own stay
+        EXPECT_EQ(pasted[caSize] == destination[caSize], c.TakesSize);
+        EXPECT_EQ(pasted[caFont] == destination[caFont], c.TakesFont);
+        EXPECT_EQ(TestSupport::CheckModelInvariants(*doc), "");
+        ExpectUndoRedo(*doc, before);
+    }
 }
 
 }  // namespace

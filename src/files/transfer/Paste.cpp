@@ -806,7 +806,7 @@ void TPaster::SettleKind(const TPasteLoadResult& loaded, std::int32_t& kind) {
                 kind = pkCellsOverSelection;
             else if (Doc.IsCellSelection(Doc.Selection) && SpansCells())
                 kind = pkIntoSelectedCells;
-            else if (Doc.Selection->Count() > 1)
+            else
                 kind = pkEachRange;
         } else if (Doc.Selection->Count() > 1) {
             kind = pkEachRange;
@@ -991,13 +991,48 @@ bool HasTable(TDoc& content) {
     return false;
 }
 
+// The pieces of a range in a table, one for each cell it touches, each
+// within the cell's text (never its cell mark); row-end paragraphs and
+// cells that continue a vertical merge give none.
+void CellPieces(TDoc& doc, const TFragment& range, std::vector<TFragment>& pieces) {
+    TTextPos pos = range.Start;
+    while (CompareTextPos(pos, range.End) < 0 && pos.Par < doc.ParCount()) {
+        if (!InTablePar(doc, pos.Par) || IsRowEnd(doc, pos.Par)) {
+            pos = TTextPos{pos.Par + 1, 0};
+            continue;
+        }
+        TFragment cell;
+        CellRange(doc, pos.Par, cell);
+        const std::int32_t lastPar = std::max(cell.End.Offset == 0 ? cell.End.Par - 1 : cell.End.Par, pos.Par);
+        const TTextPos textEnd{lastPar, std::max(doc.Par(lastPar)->CharCount() - 1, 0)};
+        const TTextPos end = CompareTextPos(range.End, textEnd) < 0 ? range.End : textEnd;
+        if (!InMergedCell(doc, pos.Par) && CompareTextPos(pos, end) <= 0)
+            pieces.push_back(TFragment{pos, end});
+        pos = TTextPos{lastPar + 1, 0};
+    }
+    // A range that only marks a place (a caret in a cell) keeps it.
+    if (pieces.empty() && FragmentIsEmpty(range) && !IsRowEnd(doc, range.Start.Par))
+        pieces.push_back(range);
+}
+
 void TPaster::PasteEachRange() {
     TCompoundFragment* ranges = NewCompoundFragment();
     ranges->Reset();
     ranges->Append(*Doc.Selection);
     ranges->Normalize();
-    for (std::int32_t i = ranges->Count() - 1; i >= 0; --i) {
+    // A range in a table is cut into one piece for each cell it touches,
+    // so that no paste tears a cell mark away.
+    std::vector<TFragment> pieces;
+    for (std::int32_t i = 0; i < ranges->Count(); ++i) {
         const TFragment range = ranges->Fragment(i);
+        if (InTablePar(Doc, range.Start.Par))
+            CellPieces(Doc, range, pieces);
+        else
+            pieces.push_back(range);
+    }
+    ReleaseCompoundFragment(ranges);
+    for (auto it = pieces.rbegin(); it != pieces.rend(); ++it) {
+        const TFragment range = *it;
         Doc.Selection->SetSingle(range.Start.Par, range.Start.Offset, range.End.Par, range.End.Offset);
         Doc.Caret = range.End;
         TPasteLoadResult loaded;
@@ -1017,7 +1052,6 @@ void TPaster::PasteEachRange() {
         }
         PasteDocumentContent(*content, loaded, pkPaste);
     }
-    ReleaseCompoundFragment(ranges);
 }
 
 // The content's paragraphs one under another at the same place in each
