@@ -23,6 +23,7 @@
 #include "model/formats/FormatStream.h"
 #include "model/formats/TShape.h"
 #include "model/paragraphs/TPar.h"
+#include "platform/Clipboard.h"
 #include "support/ModelInvariants.h"
 #include "support/TestSupport.h"
 
@@ -506,6 +507,52 @@ TEST_F(PasteContentTest, AnInsertedFileTakesTheSizeLanguageAndFontItLandsIn) {
         EXPECT_EQ(pasted[caSize] == destination[caSize], c.TakesSize);
         EXPECT_EQ(pasted[caFont] == destination[caFont], c.TakesFont);
         EXPECT_EQ(TestSupport::CheckModelInvariants(*doc), "");
+        ExpectUndoRedo(*doc, before);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PasteContentTest, AnAttachedHistoryItemIsPastedInPlaceOfTheClipboard) {
+    struct Case {
+        const char* Name;
+        bool Rtf;  // else UTF-16 text
+        std::string Bytes;
+        const char* Expected;
+        bool Bold;
+    };
+    const Case cases[] = {
+        {"text", false, std::string("h\0i\0\0\0", 6), "ahibc|", false},
+        {"formatted text", true, "{\\rtf1\\ansi {\\b hi}}", "ahibc|", true},
+        {"an empty item", false, "", "abc|", false},
+    };
+    PasteOptions().SmartCutAndPaste = false;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::unique_ptr<TDoc> doc = DocFromRtf("{\\rtf1\\ansi abc\\par}");
+        ASSERT_NE(doc, nullptr);
+        Normalize(*doc);
+        const std::string before = TestSupport::DocumentBytes(*doc);
+        scope.Clipboard.Clear();
+        SetClipboardRegistered(scope.Clipboard, RtfClipboardFormat, "{\\rtf1\\ansi clipboard}");
+        TClipboardHistoryItem item;
+        item.Format = c.Rtf ? scope.Clipboard.RegisterFormat(RtfClipboardFormat) : Platform::CF_UNICODETEXT;
+        item.Data.assign(c.Bytes.begin(), c.Bytes.end());
+        AttachClipboardHistoryItem(&item);
+        doc->Caret = TTextPos{0, 1};
+        PasteClipboard(*doc);
+        AttachClipboardHistoryItem(nullptr);
+        EXPECT_EQ(MainText(*doc), c.Expected);
+        EXPECT_EQ(PasteSourceStrings(), nullptr);
+        if (c.Bytes.empty()) {
+            EXPECT_EQ(TestSupport::DocumentBytes(*doc), before);
+            continue;
+        }
+        TCharFormat pasted;
+        doc->FormatAtPos(TTextPos{0, 1}, pasted);
+        EXPECT_EQ(pasted[caBold] == 1, c.Bold);
         ExpectUndoRedo(*doc, before);
     }
 }

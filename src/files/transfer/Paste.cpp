@@ -62,6 +62,17 @@ const TFieldTypeSet AutoUpdatedFieldTypes{
 constexpr std::int32_t Utf16LittleEndian = 2;
 
 Platform::TClipboardSource* InstalledClipboard = nullptr;
+const TClipboardHistoryItem* HistoryItem = nullptr;
+// The history item whose content is being loaded, for the readers.
+const TClipboardHistoryItem* LoadingHistoryItem = nullptr;
+
+// The bytes of a clipboard format: the attached history item's when it was
+// kept in that format, else the clipboard's.
+std::optional<std::vector<std::uint8_t>> ClipboardBytes(std::uint32_t format) {
+    if (HistoryItem != nullptr && format == HistoryItem->Format)
+        return HistoryItem->Data;
+    return PasteClipboard().Data(format);
+}
 TDroppedFilesHandler DroppedFilesHandler = nullptr;
 
 std::string Utf8WithMark(std::u16string_view text) {
@@ -402,6 +413,14 @@ void PlacePastedShapes(TDoc& dest, const std::vector<TShape*>& shapes, bool inTa
     }
 }
 
+void AttachClipboardHistoryItem(const TClipboardHistoryItem* item) {
+    HistoryItem = item;
+}
+
+const std::u16string* PasteSourceStrings() {
+    return LoadingHistoryItem != nullptr ? LoadingHistoryItem->SourceStrings : nullptr;
+}
+
 void SetPasteClipboard(Platform::TClipboardSource* clipboard) {
     InstalledClipboard = clipboard;
 }
@@ -483,7 +502,7 @@ bool LoadClipboardData(TDoc& dest,
     if (formats != nullptr && format == formats->FileGroup) {
         // A link dragged from a browser: the file it offers is an Internet
         // shortcut whose "URL=" line holds the address.
-        const auto contents = clipboard.Data(formats->FileContents);
+        const auto contents = ClipboardBytes(formats->FileContents);
         if (!contents)
             return false;
         const std::string address = ShortcutAddress(ClipboardAnsi(*contents));
@@ -495,7 +514,7 @@ bool LoadClipboardData(TDoc& dest,
         result.PlainText = true;
         return OpenContentBytes(content, dest, text.data(), text.size(), ffPlainText, result);
     }
-    std::optional<std::vector<std::uint8_t>> bytes = clipboard.Data(format);
+    std::optional<std::vector<std::uint8_t>> bytes = ClipboardBytes(format);
     if (!bytes || bytes->empty())
         return false;
     result.Format = format;
@@ -518,7 +537,7 @@ bool LoadClipboardData(TDoc& dest,
 }
 
 bool LoadClipboardPicture(TDoc& dest, TDoc& content, std::uint32_t format, TPasteLoadResult& result) {
-    std::optional<std::vector<std::uint8_t>> bytes = PasteClipboard().Data(format);
+    std::optional<std::vector<std::uint8_t>> bytes = ClipboardBytes(format);
     if (!bytes || bytes->empty())
         return false;
     TShapePicture picture;
@@ -610,11 +629,23 @@ std::unique_ptr<TDoc> LoadPasteContent(TDoc& dest,
             Platform::TClipboardSource& clipboard = PasteClipboard();
             const TClipboardFormats formats(clipboard);
             std::uint32_t format = data.ClipboardFormat;
-            const bool requested = format != 0 && clipboard.HasFormat(format);
-            if (!requested)
+            bool requested = format != 0 && clipboard.HasFormat(format);
+            // A history item brings its own format; its source strings are
+            // the readers' while it loads.
+            const TClipboardHistoryItem* item = HistoryItem;
+            if (item != nullptr) {
+                format = item->Format;
+                requested = true;
+            } else if (!requested) {
                 format = formats.Best(clipboard, plainTextMode);
+            }
             if (format == 0)
                 break;
+            struct TLoadingItem {
+                const TClipboardHistoryItem* Saved;
+                ~TLoadingItem() { LoadingHistoryItem = Saved; }
+            } loadingItem{LoadingHistoryItem};
+            LoadingHistoryItem = item;
             const bool textLike =
                 IsTextFormat(format) || format == formats.Rtf || format == formats.Html || format == formats.FileGroup;
             if (textLike) {
@@ -1125,7 +1156,7 @@ void TPaster::Run() {
         }
     } closer{fromClipboard ? &clipboard : nullptr};
 
-    if (fromClipboard && Doc.StateFlags[sfStatusKept] == 0) {
+    if (fromClipboard && Doc.StateFlags[sfStatusKept] == 0 && HistoryItem == nullptr) {
         const bool filesAsked = Data.ClipboardFormat == Platform::CF_HDROP;
         const bool onlyFiles = Data.ClipboardFormat == 0 && clipboard.HasFormat(Platform::CF_HDROP) &&
                                Formats->Best(clipboard, false) == 0;
@@ -1138,7 +1169,11 @@ void TPaster::Run() {
             return;
         }
     }
-    if (fromClipboard) {
+    if (fromClipboard && HistoryItem != nullptr) {
+        PlainTextMode = IsTextFormat(HistoryItem->Format);
+        if (HistoryItem->Data.empty())
+            return;
+    } else if (fromClipboard) {
         const bool onlyText = Formats->Best(clipboard, false) == Formats->Best(clipboard, true);
         PlainTextMode = (Data.Kind == pkPasteAsEnvironment && Formats->Best(clipboard, true) != 0) ||
                         IsTextFormat(Data.ClipboardFormat) || (Data.ClipboardFormat == 0 && onlyText);

@@ -44,6 +44,22 @@ TPasteOptions& PasteOptions();
 using TDroppedFilesHandler = bool (*)(TDoc& doc, const std::u16string& paths);
 void SetDroppedFilesHandler(TDroppedFilesHandler handler);
 
+// An item of the clipboard history (the clip library keeps them), pasted in
+// place of what the clipboard holds: the format it was kept in (numbered
+// as the clipboard in use numbers it), its bytes in that format's
+// clipboard layout, and the two source strings it was copied with.
+struct TClipboardHistoryItem {
+    std::uint32_t Format = 0;
+    std::vector<std::uint8_t> Data;
+    std::u16string SourceStrings[2];
+};
+// Attaches the item clipboard pastes take their content from until it is
+// detached (nil). The caller keeps the item.
+void AttachClipboardHistoryItem(const TClipboardHistoryItem* item);
+// While a history item is pasted: its two source strings, which the
+// readers take as the clipboard's current source strings; nil otherwise.
+const std::u16string* PasteSourceStrings();
+
 // The worker of opPaste.
 void Paste(TDoc& doc, const TPasteData& data);
 
