@@ -193,6 +193,16 @@ TEST_F(PasteContentTest, ShapesCopiedAloneArriveAsSelectedShapesAndStepAsideWhen
     EXPECT_EQ(doc->SelectedShapes.Item(0), second);
     EXPECT_EQ(TestSupport::CheckModelInvariants(*doc), "");
     ExpectUndoRedo(*doc, once);
+
+    // A text selection gives way to the pasted shape; its text stays.
+    SelectRanges(*doc, {TFragment{TTextPos{0, 0}, TTextPos{0, 3}}});
+    PasteClipboard(*doc);
+    EXPECT_EQ(MainText(*doc).substr(0, 4), "abc|");
+    EXPECT_EQ(doc->Shapes.Count, 3);
+    EXPECT_FALSE(doc->HasSelection());
+    ASSERT_EQ(doc->SelectedShapes.Count, 1);
+    EXPECT_EQ(doc->SelectedShapes.Item(0), doc->Shapes.Item(2));
+    EXPECT_EQ(TestSupport::CheckModelInvariants(*doc), "");
 }
 
 TEST_F(PasteContentTest, PastedListParagraphsContinueTheListBesideThem) {

@@ -846,8 +846,7 @@ void TPaster::SettleKind(const TPasteLoadResult& loaded, std::int32_t& kind) {
 }
 
 // Shapes copied on their own arrive as shapes: anchored at the caret, on
-// top of the stacking order, and selected; the text selection is left
-// alone.
+// top of the stacking order, and selected in place of any text selection.
 void TPaster::PasteFloatingShapes(TDoc& content) {
     std::vector<TShape*> shapes;
     for (std::int32_t i = 0; i < content.Shapes.Count; ++i)
@@ -855,7 +854,12 @@ void TPaster::PasteFloatingShapes(TDoc& content) {
     TTextPos at = Doc.Caret;
     if (at.Par >= Doc.ParCount())
         return;
+    // A row-end paragraph holds nothing but its mark: the anchors go to
+    // the end of the row's last cell instead.
+    if (IsRowEnd(Doc, at.Par) && at.Par > 0)
+        at = TTextPos{at.Par - 1, Doc.Par(at.Par - 1)->CharCount() - 1};
     at.Offset = std::clamp(at.Offset, 0, std::max(Doc.Par(at.Par)->CharCount() - 1, 0));
+    DropSelection(Doc);
     if (Doc.StateFlags[sfPasting] != 0)
         PlacePastedShapes(Doc, shapes, InTablePar(Doc, at.Par));
     (new TSelShapesOperation(&Doc, TList{}))->Execute();
