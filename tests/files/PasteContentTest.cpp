@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -197,7 +198,9 @@ TEST_F(PasteContentTest, ShapesCopiedAloneArriveAsSelectedShapesAndStepAsideWhen
     // A text selection gives way to the pasted shape; its text stays.
     SelectRanges(*doc, {TFragment{TTextPos{0, 0}, TTextPos{0, 3}}});
     PasteClipboard(*doc);
-    EXPECT_EQ(MainText(*doc).substr(0, 4), "abc|");
+    const std::string text = MainText(*doc);
+    EXPECT_EQ(text.substr(0, 3), "abc");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '#'), 3) << text;
     EXPECT_EQ(doc->Shapes.Count, 3);
     EXPECT_FALSE(doc->HasSelection());
     ASSERT_EQ(doc->SelectedShapes.Count, 1);
@@ -516,6 +519,35 @@ TEST_F(PasteContentTest, AnInsertedFileTakesTheSizeLanguageAndFontItLandsIn) {
         EXPECT_EQ(pasted[caBold], 1);  // attributes of its own stay
         EXPECT_EQ(pasted[caSize] == destination[caSize], c.TakesSize);
         EXPECT_EQ(pasted[caFont] == destination[caFont], c.TakesFont);
+        EXPECT_EQ(TestSupport::CheckModelInvariants(*doc), "");
+        ExpectUndoRedo(*doc, before);
+    }
+}
+
+TEST_F(PasteContentTest, AnInsertedFilesParagraphsTakeWhatTheyLeaveAtTheDefaults) {
+    PasteOptions().SmartCutAndPaste = false;
+    for (const bool keep : {false, true}) {
+        SCOPED_TRACE(keep ? "keeping its formatting" : "fitted to the destination");
+        std::unique_ptr<TDoc> doc = DocFromRtf("{\\rtf1\\ansi\\pard\\qc\\sb240 abc\\par}");
+        ASSERT_NE(doc, nullptr);
+        Normalize(*doc);
+        const std::string before = TestSupport::DocumentBytes(*doc);
+        PasteOptions().InsertFileMode = true;
+        PasteOptions().KeepSourceFormatting = keep;
+        doc->Caret = TTextPos{0, 3};
+        // The file's paragraphs share the default alignment and spacing, but
+        // not their left indent.
+        PasteRtf(*doc, "{\\rtf1\\ansi\\pard\\li1440 one\\par\\pard two\\par}");
+        PasteOptions().InsertFileMode = false;
+        PasteOptions().KeepSourceFormatting = false;
+        ASSERT_EQ(MainText(*doc), "abcone|two||");
+        const TParFormat& one = doc->Par(0)->Format;
+        const TParFormat& two = doc->Par(1)->Format;
+        EXPECT_EQ(two.Alignment, keep ? 0 : 1);
+        EXPECT_EQ(two.SpaceBefore, keep ? 0 : 240);
+        // What the file chose for itself stays.
+        EXPECT_EQ(one.LeftIndent, 1440);
+        EXPECT_EQ(two.LeftIndent, 0);
         EXPECT_EQ(TestSupport::CheckModelInvariants(*doc), "");
         ExpectUndoRedo(*doc, before);
     }

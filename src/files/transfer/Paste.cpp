@@ -10,6 +10,7 @@
 #include "base/text/WideText.h"
 #include "editing/fields/FieldIndex.h"
 #include "editing/fields/FieldUpdate.h"
+#include "editing/formatting/Formatting.h"
 #include "editing/lists/ListOperations.h"
 #include "editing/tables/TableStructure.h"
 #include "editing/typing/TextDeletion.h"
@@ -763,7 +764,7 @@ private:
     void PasteDocumentContent(TDoc& content, const TPasteLoadResult& loaded, std::int32_t kind);
     void PasteFloatingShapes(TDoc& content);
     void PasteLink(const std::u16string& address);
-    void FitInsertedText(const TTextPos& start, const TCharFormat& destFormat);
+    void FitInsertedText(const TTextPos& start, const TParFormat& destPar, const TCharFormat& destFormat);
     void WrapSymbolCharacter(const TTextPos& start);
     void UpdatePastedFields(const TFieldTypeSet& types);
     void PasteEachRange();
@@ -879,21 +880,59 @@ void TPaster::PasteFloatingShapes(TDoc& content) {
     Doc.PostActions().Caret = Doc.Caret;
 }
 
-// An inserted file's text takes the size and language of the text it lands
-// in, and its font too unless the user keeps the source's fonts or either
-// font is a symbol font (whose characters mean other glyphs in any other
-// font). Every other attribute stays the file's.
-void TPaster::FitInsertedText(const TTextPos& start, const TCharFormat& destFormat) {
+// An inserted file's text is fitted to the text it lands in, so that it
+// reads as part of the document: what the file leaves at its defaults
+// takes the destination's value, while what the file chose for itself
+// stays. Indents and line spacing move as pairs (a first-line indent is
+// relative to the left indent, a spacing's unit hangs on its multiple
+// flag), and the styles, tabs and table marks of the pasted paragraphs are
+// left alone. Size and language always become the destination's, the font
+// too unless the user keeps the source's fonts or either font is a symbol
+// font (whose characters mean other glyphs in any other font).
+void TPaster::FitInsertedText(const TTextPos& start, const TParFormat& destPar, const TCharFormat& destFormat) {
     constexpr std::uint8_t SymbolCharset = 2;
     TFragment pasted;
     MakeFragmentFromPositions(start, Doc.Caret, pasted);
-    TCharFormat pastedFormat;
-    Doc.CharFormatAt(start, pastedFormat);
+    // The paragraph the paste ends at the start of is the destination's.
+    const std::int32_t lastPar = pasted.End.Offset == 0 ? pasted.End.Par - 1 : pasted.End.Par;
+    if (lastPar > pasted.Start.Par) {
+        TFragment pars;
+        MakeFragmentFromPositions(pasted.Start, TTextPos{lastPar, 0}, pars);
+        TParFormat common;
+        Doc.MergedParFormat(nullptr, pars, common);
+        TParFormat format = UnsetParFormat;
+        const auto differsFromDefault = [&](int prop) {
+            return !ParPropIsUnset(common, prop) && GetParProp(common, prop) != GetParProp(DefaultParFormat, prop);
+        };
+        for (const auto& pair :
+             {std::pair{ppFirstIndent, ppLeftIndent}, std::pair{ppLineSpacing, ppLineSpacingMultiple}})
+            if (differsFromDefault(pair.first) || differsFromDefault(pair.second)) {
+                CopyParProp(format, pair.first, destPar);
+                CopyParProp(format, pair.second, destPar);
+            }
+        for (int prop = 0; prop < ParPropCount; ++prop) {
+            const bool paired =
+                prop == ppFirstIndent || prop == ppLeftIndent || prop == ppLineSpacing || prop == ppLineSpacingMultiple;
+            const bool left = prop == ppStyle || prop == ppTabs || prop == ppInTable;
+            if (paired || left || ParPropIsUnset(common, prop))
+                continue;
+            if (GetParProp(common, prop) == GetParProp(DefaultParFormat, prop))
+                CopyParProp(format, prop, destPar);
+        }
+        if (!ParFormatIsClear(format))
+            FormatParagraphsEx(Doc, {pars}, format);
+    }
+    TCharFormat common;
+    Doc.MergedCharFormat(nullptr, pasted, common);
     TCharFormat format = UnsetCharFormat;
+    for (int attr = 0; attr < CharAttrCount; ++attr)
+        if (attr != caFont && common[attr] != UnsetValue && common[attr] == DefaultCharFormat[attr])
+            format[attr] = destFormat[attr];
     format[caSize] = destFormat[caSize];
     format[caLanguage] = destFormat[caLanguage];
-    if (!PasteOptions().KeepSourceFonts && DocFontCharset(destFormat[caFont]) != SymbolCharset &&
-        DocFontCharset(pastedFormat[caFont]) != SymbolCharset)
+    const bool symbolFont = DocFontCharset(destFormat[caFont]) == SymbolCharset ||
+                            (common[caFont] != UnsetValue && DocFontCharset(common[caFont]) == SymbolCharset);
+    if (!PasteOptions().KeepSourceFonts && !symbolFont)
         format[caFont] = destFormat[caFont];
     Doc.FormatFont(nullptr, &pasted, format, 0);
 }
@@ -1002,6 +1041,7 @@ void TPaster::PasteDocumentContent(TDoc& content, const TPasteLoadResult& loaded
     }
     TCharFormat destFormat;
     Doc.CharFormatAt(start, destFormat);
+    const TParFormat destPar = start.Par < Doc.ParCount() ? Doc.Par(start.Par)->Format : DefaultParFormat;
     Doc.UpdateTypingFormat(Doc.Caret, true);
     InsertFormattedAtCaret(Doc, stream, parEnds, flags);
     Doc.StateFlags[sfTypingFormatFixed] = 0;
@@ -1013,7 +1053,7 @@ void TPaster::PasteDocumentContent(TDoc& content, const TPasteLoadResult& loaded
         Doc.FormatFont(nullptr, &pasted, format, 0);
     } else if (PasteOptions().InsertFileMode && !PasteOptions().KeepSourceFormatting &&
                CompareTextPos(start, Doc.Caret) < 0) {
-        FitInsertedText(start, destFormat);
+        FitInsertedText(start, destPar, destFormat);
     }
     WrapSymbolCharacter(start);
 }
