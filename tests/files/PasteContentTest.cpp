@@ -227,7 +227,9 @@ TEST_F(PasteContentTest, PastedListParagraphsContinueTheListBesideThem) {
     doc->Caret = TTextPos{2, 0};
     PasteRtf(*doc, copy);
     ASSERT_EQ(MainText(*doc), "one|two|two|after|");
-    EXPECT_EQ(doc->Par(2)->Format.List, list);
+    // Packed fields are read by value, never bound by reference.
+    const std::int32_t pastedList = doc->Par(2)->Format.List;
+    EXPECT_EQ(pastedList, list);
     EXPECT_EQ(TestSupport::CheckModelInvariants(*doc), "");
     ExpectUndoRedo(*doc, before);
 }
@@ -478,7 +480,7 @@ TEST_F(PasteContentTest, PastingOverRangesInCellsKeepsTheTableWhole) {
         EXPECT_EQ(RowEnds(*doc), 1);
         // Every paragraph before the one after the table is in it.
         for (std::int32_t p = 0; p + 2 < doc->StoryCounts[stMain]; ++p)
-            EXPECT_NE(doc->Par(p)->Format.InTable, 0) << p;
+            EXPECT_NE(int{doc->Par(p)->Format.InTable}, 0) << p;
         EXPECT_EQ(TestSupport::CheckModelInvariants(*doc), "");
         ExpectUndoRedo(*doc, before);
     }
@@ -541,13 +543,13 @@ TEST_F(PasteContentTest, AnInsertedFilesParagraphsTakeWhatTheyLeaveAtTheDefaults
         PasteOptions().InsertFileMode = false;
         PasteOptions().KeepSourceFormatting = false;
         ASSERT_EQ(MainText(*doc), "abcone|two||");
-        const TParFormat& one = doc->Par(0)->Format;
-        const TParFormat& two = doc->Par(1)->Format;
-        EXPECT_EQ(two.Alignment, keep ? 0 : 1);
-        EXPECT_EQ(two.SpaceBefore, keep ? 0 : 240);
+        const TParFormat one = doc->Par(0)->Format;
+        const TParFormat two = doc->Par(1)->Format;
+        EXPECT_EQ(int{two.Alignment}, keep ? 0 : 1);
+        EXPECT_EQ(int{two.SpaceBefore}, keep ? 0 : 240);
         // What the file chose for itself stays.
-        EXPECT_EQ(one.LeftIndent, 1440);
-        EXPECT_EQ(two.LeftIndent, 0);
+        EXPECT_EQ(int{one.LeftIndent}, 1440);
+        EXPECT_EQ(int{two.LeftIndent}, 0);
         EXPECT_EQ(TestSupport::CheckModelInvariants(*doc), "");
         ExpectUndoRedo(*doc, before);
     }
