@@ -8,9 +8,14 @@
 
 #include "base/core/Errors.h"
 #include "base/core/ObjectHandles.h"
+#include "base/core/TMemoryStream.h"
 #include "base/messages/MessageBoxes.h"
+#include "base/pictures/ColorReduction.h"
+#include "base/pictures/TGIFImage.h"
+#include "base/pictures/TPNGImage.h"
 #include "editing/fields/FieldIndex.h"
 #include "editing/formatting/Formatting.h"
+#include "editing/sections/NoteFormatting.h"
 #include "editing/typing/TextInsertion.h"
 #include "files/rtf/RtfPictures.h"
 #include "files/transfer/Paste.h"
@@ -22,12 +27,14 @@
 #include "model/fields/TField.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/StreamEdit.h"
+#include "model/formats/TCompoundFragment.h"
 #include "model/formats/TShape.h"
 #include "model/formats/TTableRow.h"
 #include "model/managers/TAutoList.h"
 #include "model/managers/TStyle.h"
 #include "model/managers/TStyleList.h"
 #include "model/paragraphs/TPar.h"
+#include "model/undo/SectionOperations.h"
 #include "model/undo/StyleOperations.h"
 #include "platform/Files.h"
 
@@ -38,6 +45,8 @@ constexpr std::string_view PictureErrorMessage = "Error opening picture \"%s\"."
 
 // Picture sizes: a pixel is 15 twips (96 pixels an inch).
 constexpr std::int32_t TwipsPerPixel = 15;
+
+std::vector<TAutoList*>* AddedListsCollector = nullptr;
 
 bool ListHandleSet(std::int32_t list) {
     return list != 0 && list != UnsetValue;
@@ -113,7 +122,9 @@ public:
 private:
     void ImportStyles(const std::set<std::int32_t>& used);
     void MapStyles(const std::set<std::int32_t>& used);
-    void MoveList(std::int32_t handle);
+    // Moves a list of the source into dest; noted as added for the paste
+    // when a pasted paragraph brought it.
+    void MoveList(std::int32_t handle, bool forParagraph = false);
     TParFormat DestFormat(const TParFormat& source);
     // The stream of paragraphs [first, last] with their marks, and the
     // start of paragraph partial (-1: none).
@@ -123,6 +134,13 @@ private:
     // Gives every row a stream names a copy of its own in dest, so that the
     // rows dest's text names are dest's whoever held the source's.
     void CopyRows(TMemory& stream);
+    // The source's last section when dest takes over its page setup,
+    // headers and footers and note settings, else nil.
+    TSection* SectionToAdopt() const;
+    // dest's main text takes the section's format, page setup and note
+    // settings, and dest's first section its header and footer objects
+    // (which the header story's insertion has moved into dest by then).
+    void AdoptSection(const TSection& section, TField* const slots[HeaderFooterSlotCount]);
 
     TDoc& Dest;
     TDoc& Source;
@@ -173,7 +191,7 @@ void TDocumentMover::MapStyles(const std::set<std::int32_t>& used) {
     }
 }
 
-void TDocumentMover::MoveList(std::int32_t handle) {
+void TDocumentMover::MoveList(std::int32_t handle, bool forParagraph) {
     if (!ListHandleSet(handle))
         return;
     auto* list = HandleTo<TAutoList>(static_cast<TObjectHandle>(handle));
@@ -181,6 +199,9 @@ void TDocumentMover::MoveList(std::int32_t handle) {
         return;
     Source.Lists.Remove(list);
     Dest.Lists.Add(list);
+    if (forParagraph && AddedListsCollector != nullptr &&
+        std::find(AddedListsCollector->begin(), AddedListsCollector->end(), list) == AddedListsCollector->end())
+        AddedListsCollector->push_back(list);
 }
 
 TParFormat TDocumentMover::DestFormat(const TParFormat& source) {
@@ -195,7 +216,7 @@ TParFormat TDocumentMover::DestFormat(const TParFormat& source) {
         if (ListHandleSet(source.List) && from->ParFormat.List == source.List && ListHandleSet(to->ParFormat.List))
             format.List = to->ParFormat.List;
     }
-    MoveList(format.List);
+    MoveList(format.List, true);
     return format;
 }
 
@@ -281,6 +302,52 @@ void TDocumentMover::CopyRows(TMemory& stream) {
     });
 }
 
+TSection* TDocumentMover::SectionToAdopt() const {
+    if (Dest.EditedHeaderFooter != nullptr || PasteOptions().InsertFileMode || Source.Sections.Count == 0 ||
+        Dest.Sections.Count == 0)
+        return nullptr;
+    // Only a document written whole names its own page setup: a copied
+    // range carries the page setup of wherever it came from.
+    auto* last = Source.Sections.At<TSection>(Source.Sections.Count - 1);
+    if (last->ReaderValues.Second != 1)
+        return nullptr;
+    const std::int32_t destMain = Dest.StoryCounts[stMain];
+    if (destMain <= 0)
+        return nullptr;
+    if (destMain == 1 && Dest.Par(0)->CharCount() <= 1)
+        return last;
+    // The selection is exactly dest's whole main text.
+    if (!Dest.HasSelection() || Dest.Selection->Count() != 1)
+        return nullptr;
+    TFragment span;
+    Dest.Selection->GetSpan(span);
+    const TPar& lastPar = *Dest.Par(destMain - 1);
+    const bool toEnd = (span.End.Par == destMain - 1 && span.End.Offset >= lastPar.CharCount() - 1) ||
+                       (span.End.Par == destMain && span.End.Offset == 0);
+    return span.Start.Par == 0 && span.Start.Offset == 0 && toEnd ? last : nullptr;
+}
+
+void TDocumentMover::AdoptSection(const TSection& section, TField* const slots[HeaderFooterSlotCount]) {
+    const std::int32_t destMain = Dest.StoryCounts[stMain];
+    TFragment mainText;
+    MakeFragmentFromPositions(TTextPos{0, 0}, TTextPos{destMain - 1, Dest.Par(destMain - 1)->CharCount() - 1},
+                              mainText);
+    Dest.FormatSections(section.Format, mainText);
+    TPageSetupValues values;
+    values.What = pwWholeSetup;
+    values.Setup = section.PageSetup;
+    FormatPageSettingsClamped(Dest, values, mainText);
+    // Only objects that now belong to dest may fill dest's slots.
+    TField* adopted[HeaderFooterSlotCount] = {};
+    for (int i = 0; i < HeaderFooterSlotCount; ++i)
+        if (slots[i] != nullptr && Dest.Fields.Contains(slots[i]))
+            adopted[i] = slots[i];
+    auto* first = Dest.Sections.At<TSection>(0);
+    if (!std::equal(std::begin(adopted), std::end(adopted), std::begin(first->HeadersFooters)))
+        (new TChangeSectHeadersOperation(&Dest, first, adopted))->Execute();
+    FormatNotes(Dest, 0, destMain - 1, section.FootnoteSettings, section.EndnoteSettings, nullptr);
+}
+
 void TDocumentMover::Run(std::int32_t parEnds, TMemory& stream) {
     stream.Clear();
     const std::int32_t mainCount = Source.StoryCounts[stMain];
@@ -304,6 +371,12 @@ void TDocumentMover::Run(std::int32_t parEnds, TMemory& stream) {
         noteStyle(p);
     ImportStyles(used);
     MapStyles(used);
+    // The slots are noted before the header objects leave the source, whose
+    // sections then forget them.
+    TSection* adopt = SectionToAdopt();
+    TField* slots[HeaderFooterSlotCount] = {};
+    if (adopt != nullptr)
+        std::copy(std::begin(adopt->HeadersFooters), std::end(adopt->HeadersFooters), std::begin(slots));
 
     const std::int32_t partial = parEnds < mainCount ? parEnds : -1;
     BuildStream(0, parEnds - 1, partial, stream);
@@ -326,12 +399,20 @@ void TDocumentMover::Run(std::int32_t parEnds, TMemory& stream) {
     }
     // What no stream named stays with the source and goes with it.
     HandOverObjects(named);
+    if (adopt != nullptr)
+        AdoptSection(*adopt, slots);
 }
 
 }  // namespace
 
 void InsertDocumentStream(TDoc& dest, TDoc& source, std::int32_t parEnds, TMemory& stream) {
     TDocumentMover(dest, source).Run(parEnds, stream);
+}
+
+std::vector<TAutoList*>* SetAddedListsCollector(std::vector<TAutoList*>* collector) {
+    std::vector<TAutoList*>* previous = AddedListsCollector;
+    AddedListsCollector = collector;
+    return previous;
 }
 
 std::int32_t PictureFileKind(const std::string& path) {
@@ -390,10 +471,38 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
     return good;
 }
 
+// A GIF picture as PNG, the form a document keeps it in: the first picture
+// of the file is decoded, reduced to a palette of exactly its colours (GIF
+// has at most 256) and written as PNG. False when the bytes are no GIF
+// with a size.
+bool GifAsPng(const std::string& bytes, std::string& png) {
+    if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT32_MAX))
+        return false;
+    try {
+        TMemoryStream in;
+        in.Write(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+        in.Seek(0, soFromBeginning);
+        TGIFImage gif;
+        gif.LoadFromStream(in);
+        if (gif.GetWidth() <= 0 || gif.GetHeight() <= 0)
+            return false;
+        TPNGImage image;
+        image.Assign(&gif);
+        ReduceBitmapColors(image);
+        TMemoryStream out;
+        image.SaveToStream(out);
+        png.assign(reinterpret_cast<const char*>(out.Memory), static_cast<std::size_t>(out.MemSize));
+        return !png.empty();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 // The picture of one kind made from a file's bytes; false when the bytes
 // are not a picture of that kind. Pictures are kept in their own form
 // (PNG, JPEG, the two metafiles, a bitmap file's DIB), so that saving
-// writes them back as they came.
+// writes them back as they came; GIF, which documents do not keep, becomes
+// PNG.
 bool PictureOfKind(const std::string& bytes, std::int32_t kind, TShapePicture& picture) {
     picture = TShapePicture{};
     switch (kind) {
@@ -424,9 +533,12 @@ bool PictureOfKind(const std::string& bytes, std::int32_t kind, TShapePicture& p
             picture.Data = bytes.substr(FileHeaderSize);
             break;
         }
+        case pkfGif:
+            picture.Kind = pkPng;
+            if (!GifAsPng(bytes, picture.Data))
+                return false;
+            break;
         default:
-            // GIF pictures would need converting to PNG, which this system
-            // does not do yet.
             return false;
     }
     if (!MeasurePicture(picture).Good || picture.PixelWidth <= 0 || picture.PixelHeight <= 0)

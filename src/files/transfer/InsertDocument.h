@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/core/TMemory.h"
 
@@ -22,6 +23,13 @@ class TShape;
 // start of their stories of dest. source gives up every object that moved.
 // An empty stream when there is nothing to insert.
 void InsertDocumentStream(TDoc& dest, TDoc& source, std::int32_t parEnds, TMemory& stream);
+
+class TAutoList;
+// While a paste runs, the lists that the insertions move into the
+// destination for its pasted paragraphs are noted in collector (nil: not
+// noted), so that the paste can join them to matching lists beside them
+// when it ends. Returns the collector it replaces.
+std::vector<TAutoList*>* SetAddedListsCollector(std::vector<TAutoList*>* collector);
 
 // Picture kinds of picture files, in the order of their extensions:
 // bmp, emf, wmf, jpg (also jpeg), gif, png; 6 and 7 ask for detection.

@@ -9,7 +9,11 @@
 #include "base/messages/MessageBoxes.h"
 #include "base/text/WideText.h"
 #include "editing/fields/FieldIndex.h"
+#include "editing/fields/FieldUpdate.h"
+#include "editing/formatting/Formatting.h"
+#include "editing/lists/ListOperations.h"
 #include "editing/tables/TableStructure.h"
+#include "editing/typing/TextDeletion.h"
 #include "editing/typing/TextInsertion.h"
 #include "files/opening/OpenDocument.h"
 #include "files/rtf/RtfPictures.h"
@@ -23,8 +27,12 @@
 #include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/formats/TShape.h"
+#include "model/host/FontQueries.h"
 #include "model/managers/TFontManager.h"
 #include "model/paragraphs/TPar.h"
+#include "model/undo/FieldOperations.h"
+#include "model/undo/OperationWorkers.h"
+#include "model/undo/ShapeOperations.h"
 #include "platform/Clipboard.h"
 #include "platform/ClipboardSource.h"
 
@@ -44,10 +52,28 @@ enum : std::uint8_t {
     sfPasteOverCells = 67,
 };
 
+// The field types whose results the program keeps up to date by itself;
+// an inserted file's fields of these types are updated after it.
+const TFieldTypeSet AutoUpdatedFieldTypes{
+    ftStyleRef,   ftTitle,     ftSubject,  ftAuthor,       ftKeywords, ftComments, ftLastSavedBy, ftCreateDate,
+    ftSaveDate,   ftPrintDate, ftNumPages, ftNumWords,     ftNumChars, ftFileName, ftDate,        ftTime,
+    ftPageNumber, ftPageRef,   ftSection,  ftSectionPages, ftFileSize, ftNoteRef};
+
 // Encoding code of UTF-16 little-endian (TextEncodings.h).
 constexpr std::int32_t Utf16LittleEndian = 2;
 
 Platform::TClipboardSource* InstalledClipboard = nullptr;
+const TClipboardHistoryItem* HistoryItem = nullptr;
+// The history item whose content is being loaded, for the readers.
+const TClipboardHistoryItem* LoadingHistoryItem = nullptr;
+
+// The bytes of a clipboard format: the attached history item's when it was
+// kept in that format, else the clipboard's.
+std::optional<std::vector<std::uint8_t>> ClipboardBytes(std::uint32_t format) {
+    if (HistoryItem != nullptr && format == HistoryItem->Format)
+        return HistoryItem->Data;
+    return PasteClipboard().Data(format);
+}
 TDroppedFilesHandler DroppedFilesHandler = nullptr;
 
 std::string Utf8WithMark(std::u16string_view text) {
@@ -161,6 +187,29 @@ std::u16string HtmlAsText(std::string_view html) {
     return Utf8ToWide(text);
 }
 
+// The address of an Internet shortcut: the text after "URL=" on the line
+// that begins with it; empty when there is none. Control characters end
+// it, so that no line end or null travels into the link.
+std::string ShortcutAddress(std::string_view shortcut) {
+    constexpr std::string_view Key = "URL=";
+    std::size_t line = 0;
+    while (line < shortcut.size()) {
+        std::size_t end = shortcut.find_first_of("\r\n", line);
+        if (end == std::string_view::npos)
+            end = shortcut.size();
+        const std::string_view text = shortcut.substr(line, end - line);
+        if (text.substr(0, Key.size()) == Key) {
+            std::string address(text.substr(Key.size()));
+            const auto bad = std::find_if(address.begin(), address.end(),
+                                          [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+            address.erase(bad, address.end());
+            return address;
+        }
+        line = end + 1;
+    }
+    return {};
+}
+
 bool IsTextFormat(std::uint32_t format) {
     return format == Platform::CF_TEXT || format == Platform::CF_UNICODETEXT || format == Platform::CF_OEMTEXT;
 }
@@ -169,6 +218,8 @@ bool IsTextFormat(std::uint32_t format) {
 struct TClipboardFormats {
     std::uint32_t Rtf = 0;
     std::uint32_t Html = 0;
+    std::uint32_t FileGroup = 0;
+    std::uint32_t FileContents = 0;
     std::uint32_t ColumnBlock = 0;
     std::uint32_t TableSelection = 0;
     std::uint32_t NonWholeWords = 0;
@@ -176,13 +227,18 @@ struct TClipboardFormats {
     explicit TClipboardFormats(Platform::TClipboardSource& clipboard)
         : Rtf(clipboard.RegisterFormat(RtfClipboardFormat)),
           Html(clipboard.RegisterFormat(HtmlClipboardFormat)),
+          FileGroup(clipboard.RegisterFormat(FileGroupClipboardFormat)),
+          FileContents(clipboard.RegisterFormat(FileContentsClipboardFormat)),
           ColumnBlock(clipboard.RegisterFormat(ColumnBlockClipboardFormat)),
           TableSelection(clipboard.RegisterFormat(TableSelectionClipboardFormat)),
           NonWholeWords(clipboard.RegisterFormat(NonWholeWordsClipboardFormat)) {}
 
-    // The best format to paste: formatted text first, then text, then a
-    // picture; 0 when none is offered.
+    // The best format to paste: a link dragged from a browser, formatted
+    // text, then text, then a picture; 0 when none is offered.
     std::uint32_t Best(Platform::TClipboardSource& clipboard, bool textOnly) const {
+        if (!textOnly && FileGroup != 0 && FileContents != 0 && clipboard.HasFormat(FileGroup) &&
+            clipboard.HasFormat(FileContents))
+            return FileGroup;
         if (!textOnly) {
             for (std::uint32_t f : {Rtf, Html})
                 if (f != 0 && clipboard.HasFormat(f))
@@ -217,6 +273,25 @@ std::int32_t FormattedParEnds(const TDoc& content) {
     return ownMark ? count - 1 : count;
 }
 
+// RTF written from a selection of shapes names it right after its header
+// ("\\rtf1\\ansi\\shpsel"); the reader keeps no mark of it, so paste looks
+// for the word among the first words of the data.
+bool IsShapeSelectionRtf(const void* data, std::size_t size) {
+    constexpr std::size_t HeaderReach = 64;
+    const std::string_view head(static_cast<const char*>(data), std::min(size, HeaderReach));
+    constexpr std::string_view Word = "\\shpsel";
+    const std::size_t at = head.find(Word);
+    if (at == std::string_view::npos)
+        return false;
+    const std::size_t after = at + Word.size();
+    if (after < head.size() &&
+        ((head[after] >= 'a' && head[after] <= 'z') || (head[after] >= 'A' && head[after] <= 'Z')))
+        return false;
+    // Only words may come before it: no text, no group of content.
+    const std::size_t group = head.find_first_of("{}", 1);
+    return group == std::string_view::npos || group > at;
+}
+
 // Opens bytes into the content document; false when the reader failed.
 bool OpenContentBytes(TDoc& content,
                       TDoc& dest,
@@ -237,6 +312,12 @@ bool OpenContentBytes(TDoc& content,
     if (!OpenDocument(content, options))
         return false;
     result.ParEnds = format == ffPlainText ? options.ParCount : FormattedParEnds(content);
+    if (format == ffRtf && IsShapeSelectionRtf(data, size) && content.Shapes.Count > 0) {
+        bool floating = true;
+        for (std::int32_t i = 0; i < content.Shapes.Count && floating; ++i)
+            floating = content.Shapes.At<TShape>(i)->IsFloating();
+        result.ShapesOnly = floating;
+    }
     return true;
 }
 
@@ -284,6 +365,61 @@ void FitPictureScale(TShape& shape, std::int32_t availableWidth, std::int32_t av
     scale = std::max(scale, 1);
     picture.ScaleX = scale;
     picture.ScaleY = scale;
+}
+
+void PlacePastedShapes(TDoc& dest, const std::vector<TShape*>& shapes, bool inTable) {
+    // Two edges this close count as the same place; a repeated paste steps
+    // this far away from the copies before it.
+    constexpr std::int32_t SameEdge = 35;
+    constexpr std::int32_t Step = 180;
+    // A bound on the steps, far beyond any page, so that a crowded page
+    // cannot keep the loop going.
+    constexpr int MaxSteps = 1000;
+    const int story = dest.StoryOfPar(std::min(dest.Caret.Par, dest.ParCount() - 1));
+    std::vector<TRect> others;
+    for (std::int32_t i = 0; i < dest.Shapes.Count; ++i) {
+        const TShape* other = dest.Shapes.At<TShape>(i);
+        if (other->IsFloating() && (other->ShapeFlags & sfShapeDeleted) == 0 && other->Story == story &&
+            other->Props.PosRect.Left != ShapePropNone && other->Props.PosRect.Top != ShapePropNone)
+            others.push_back(other->Props.PosRect);
+    }
+    auto near = [&](std::int32_t a, std::int32_t b) { return std::abs(static_cast<std::int64_t>(a) - b) <= SameEdge; };
+    for (TShape* shape : shapes) {
+        TRect& pos = shape->Props.PosRect;
+        if (inTable) {
+            pos = TRect{0, 0, 0, 0};
+            continue;
+        }
+        if (pos.Left == ShapePropNone || pos.Top == ShapePropNone || pos.Right == ShapePropNone ||
+            pos.Bottom == ShapePropNone)
+            continue;
+        for (int step = 0; step < MaxSteps; ++step) {
+            bool right = false, down = false;
+            for (const TRect& r : others) {
+                right = right || near(pos.Left, r.Left) || near(pos.Right, r.Right);
+                down = down || near(pos.Top, r.Top) || near(pos.Bottom, r.Bottom);
+            }
+            if (!right && !down)
+                break;
+            if (right) {
+                pos.Left += Step;
+                pos.Right += Step;
+            }
+            if (down) {
+                pos.Top += Step;
+                pos.Bottom += Step;
+            }
+        }
+        others.push_back(pos);
+    }
+}
+
+void AttachClipboardHistoryItem(const TClipboardHistoryItem* item) {
+    HistoryItem = item;
+}
+
+const std::u16string* PasteSourceStrings() {
+    return LoadingHistoryItem != nullptr ? LoadingHistoryItem->SourceStrings : nullptr;
 }
 
 void SetPasteClipboard(Platform::TClipboardSource* clipboard) {
@@ -364,7 +500,22 @@ bool LoadClipboardData(TDoc& dest,
                                 result);
     }
     Platform::TClipboardSource& clipboard = PasteClipboard();
-    std::optional<std::vector<std::uint8_t>> bytes = clipboard.Data(format);
+    if (formats != nullptr && format == formats->FileGroup) {
+        // A link dragged from a browser: the file it offers is an Internet
+        // shortcut whose "URL=" line holds the address.
+        const auto contents = ClipboardBytes(formats->FileContents);
+        if (!contents)
+            return false;
+        const std::string address = ShortcutAddress(ClipboardAnsi(*contents));
+        if (address.empty())
+            return false;
+        result.Format = format;
+        result.LinkAddress = Utf8ToWide(address);
+        const std::string text = Utf8WithMark(result.LinkAddress);
+        result.PlainText = true;
+        return OpenContentBytes(content, dest, text.data(), text.size(), ffPlainText, result);
+    }
+    std::optional<std::vector<std::uint8_t>> bytes = ClipboardBytes(format);
     if (!bytes || bytes->empty())
         return false;
     result.Format = format;
@@ -387,7 +538,7 @@ bool LoadClipboardData(TDoc& dest,
 }
 
 bool LoadClipboardPicture(TDoc& dest, TDoc& content, std::uint32_t format, TPasteLoadResult& result) {
-    std::optional<std::vector<std::uint8_t>> bytes = PasteClipboard().Data(format);
+    std::optional<std::vector<std::uint8_t>> bytes = ClipboardBytes(format);
     if (!bytes || bytes->empty())
         return false;
     TShapePicture picture;
@@ -479,12 +630,25 @@ std::unique_ptr<TDoc> LoadPasteContent(TDoc& dest,
             Platform::TClipboardSource& clipboard = PasteClipboard();
             const TClipboardFormats formats(clipboard);
             std::uint32_t format = data.ClipboardFormat;
-            const bool requested = format != 0 && clipboard.HasFormat(format);
-            if (!requested)
+            bool requested = format != 0 && clipboard.HasFormat(format);
+            // A history item brings its own format; its source strings are
+            // the readers' while it loads.
+            const TClipboardHistoryItem* item = HistoryItem;
+            if (item != nullptr) {
+                format = item->Format;
+                requested = true;
+            } else if (!requested) {
                 format = formats.Best(clipboard, plainTextMode);
+            }
             if (format == 0)
                 break;
-            const bool textLike = IsTextFormat(format) || format == formats.Rtf || format == formats.Html;
+            struct TLoadingItem {
+                const TClipboardHistoryItem* Saved;
+                ~TLoadingItem() { LoadingHistoryItem = Saved; }
+            } loadingItem{LoadingHistoryItem};
+            LoadingHistoryItem = item;
+            const bool textLike =
+                IsTextFormat(format) || format == formats.Rtf || format == formats.Html || format == formats.FileGroup;
             if (textLike) {
                 loaded = LoadClipboardData(dest, *content, data, format, &formats, result);
                 if (!loaded && !requested && clipboard.HasFormat(Platform::CF_DIB)) {
@@ -505,6 +669,15 @@ std::unique_ptr<TDoc> LoadPasteContent(TDoc& dest,
         return nullptr;
     if (plainTextMode)
         result.PlainText = true;
+    if (PasteOptions().InsertFileMode) {
+        for (std::int32_t i = 0; i < content->Fields.Count; ++i) {
+            const TField* field = content->Fields.At<TField>(i);
+            if (field->Kind == fkCode && AutoUpdatedFieldTypes.Has(field->Type)) {
+                result.UpdatedFieldTypes.Add(field->Type);
+                result.HasUpdatedFields = true;
+            }
+        }
+    }
     // A picture takes the language at the caret.
     if (result.ParEnds > 0) {
         const std::int32_t mainCount = content->StoryCounts[stMain];
@@ -589,6 +762,11 @@ private:
     }
     void SettleKind(const TPasteLoadResult& loaded, std::int32_t& kind);
     void PasteDocumentContent(TDoc& content, const TPasteLoadResult& loaded, std::int32_t kind);
+    void PasteFloatingShapes(TDoc& content);
+    void PasteLink(const std::u16string& address);
+    void FitInsertedText(const TTextPos& start, const TParFormat& destPar, const TCharFormat& destFormat);
+    void WrapSymbolCharacter(const TTextPos& start);
+    void UpdatePastedFields(const TFieldTypeSet& types);
     void PasteEachRange();
     void PasteColumnBlock(TDoc& content, const TPasteLoadResult& loaded);
     std::uint8_t TableSelectionType();
@@ -619,6 +797,10 @@ std::uint8_t TPaster::TableSelectionType() {
 }
 
 void TPaster::SettleKind(const TPasteLoadResult& loaded, std::int32_t& kind) {
+    if (loaded.ShapesOnly) {
+        kind = pkPaste;
+        return;
+    }
     const bool hasSelection = Doc.HasSelection();
     const bool atCaret = (Data.Flags & pfAtCaret) != 0;
     const bool caretInTable = Doc.Caret.Par < Doc.ParCount() && InTablePar(Doc, Doc.Caret.Par);
@@ -656,7 +838,7 @@ void TPaster::SettleKind(const TPasteLoadResult& loaded, std::int32_t& kind) {
                 kind = pkCellsOverSelection;
             else if (Doc.IsCellSelection(Doc.Selection) && SpansCells())
                 kind = pkIntoSelectedCells;
-            else if (Doc.Selection->Count() > 1)
+            else
                 kind = pkEachRange;
         } else if (Doc.Selection->Count() > 1) {
             kind = pkEachRange;
@@ -664,7 +846,139 @@ void TPaster::SettleKind(const TPasteLoadResult& loaded, std::int32_t& kind) {
     }
 }
 
+// Shapes copied on their own arrive as shapes: anchored at the caret, on
+// top of the stacking order, and selected in place of any text selection.
+void TPaster::PasteFloatingShapes(TDoc& content) {
+    std::vector<TShape*> shapes;
+    for (std::int32_t i = 0; i < content.Shapes.Count; ++i)
+        shapes.push_back(content.Shapes.At<TShape>(i));
+    TTextPos at = Doc.Caret;
+    if (at.Par >= Doc.ParCount())
+        return;
+    // A row-end paragraph holds nothing but its mark: the anchors go to
+    // the end of the row's last cell instead.
+    if (IsRowEnd(Doc, at.Par) && at.Par > 0)
+        at = TTextPos{at.Par - 1, Doc.Par(at.Par - 1)->CharCount() - 1};
+    at.Offset = std::clamp(at.Offset, 0, std::max(Doc.Par(at.Par)->CharCount() - 1, 0));
+    DropSelection(Doc);
+    if (Doc.StateFlags[sfPasting] != 0)
+        PlacePastedShapes(Doc, shapes, InTablePar(Doc, at.Par));
+    (new TSelShapesOperation(&Doc, TList{}))->Execute();
+    TMemory stream;
+    InsertDocumentStream(Doc, content, 0, stream);
+    if (stream.Size > 0) {
+        Doc.UpdateTypingFormat(at, true);
+        InsertFormatted(Doc, stream, at, 0, Doc.StoryOfPar(at.Par), 0);
+    }
+    // Moving them into the document put them on top of the stacking order.
+    TList selected;
+    for (TShape* shape : shapes)
+        if (Doc.Shapes.Contains(shape))
+            selected.Add(shape);
+    (new TSelShapesOperation(&Doc, selected))->Execute();
+    Doc.StateFlags[sfKeepSelectedShapes] = 1;
+    Doc.PostActions().Caret = Doc.Caret;
+}
+
+// An inserted file's text is fitted to the text it lands in, so that it
+// reads as part of the document: what the file leaves at its defaults
+// takes the destination's value, while what the file chose for itself
+// stays. Indents and line spacing move as pairs (a first-line indent is
+// relative to the left indent, a spacing's unit hangs on its multiple
+// flag), and the styles, tabs and table marks of the pasted paragraphs are
+// left alone. Size and language always become the destination's, the font
+// too unless the user keeps the source's fonts or either font is a symbol
+// font (whose characters mean other glyphs in any other font).
+void TPaster::FitInsertedText(const TTextPos& start, const TParFormat& destPar, const TCharFormat& destFormat) {
+    constexpr std::uint8_t SymbolCharset = 2;
+    TFragment pasted;
+    MakeFragmentFromPositions(start, Doc.Caret, pasted);
+    // The paragraph the paste ends at the start of is the destination's.
+    const std::int32_t lastPar = pasted.End.Offset == 0 ? pasted.End.Par - 1 : pasted.End.Par;
+    if (lastPar > pasted.Start.Par) {
+        TFragment pars;
+        MakeFragmentFromPositions(pasted.Start, TTextPos{lastPar, 0}, pars);
+        TParFormat common;
+        Doc.MergedParFormat(nullptr, pars, common);
+        TParFormat format = UnsetParFormat;
+        const auto differsFromDefault = [&](int prop) {
+            return !ParPropIsUnset(common, prop) && GetParProp(common, prop) != GetParProp(DefaultParFormat, prop);
+        };
+        for (const auto& pair :
+             {std::pair{ppFirstIndent, ppLeftIndent}, std::pair{ppLineSpacing, ppLineSpacingMultiple}})
+            if (differsFromDefault(pair.first) || differsFromDefault(pair.second)) {
+                CopyParProp(format, pair.first, destPar);
+                CopyParProp(format, pair.second, destPar);
+            }
+        for (int prop = 0; prop < ParPropCount; ++prop) {
+            const bool paired =
+                prop == ppFirstIndent || prop == ppLeftIndent || prop == ppLineSpacing || prop == ppLineSpacingMultiple;
+            const bool left = prop == ppStyle || prop == ppTabs || prop == ppInTable;
+            if (paired || left || ParPropIsUnset(common, prop))
+                continue;
+            if (GetParProp(common, prop) == GetParProp(DefaultParFormat, prop))
+                CopyParProp(format, prop, destPar);
+        }
+        if (!ParFormatIsClear(format))
+            FormatParagraphsEx(Doc, {pars}, format);
+    }
+    TCharFormat common;
+    Doc.MergedCharFormat(nullptr, pasted, common);
+    TCharFormat format = UnsetCharFormat;
+    for (int attr = 0; attr < CharAttrCount; ++attr)
+        if (attr != caFont && common[attr] != UnsetValue && common[attr] == DefaultCharFormat[attr])
+            format[attr] = destFormat[attr];
+    format[caSize] = destFormat[caSize];
+    format[caLanguage] = destFormat[caLanguage];
+    const bool symbolFont = DocFontCharset(destFormat[caFont]) == SymbolCharset ||
+                            (common[caFont] != UnsetValue && DocFontCharset(common[caFont]) == SymbolCharset);
+    if (!PasteOptions().KeepSourceFonts && !symbolFont)
+        format[caFont] = destFormat[caFont];
+    Doc.FormatFont(nullptr, &pasted, format, 0);
+}
+
+// The link's address becomes a hyperlink to it, over the selection or at
+// the caret, through the hyperlink worker of the fields room.
+void TPaster::PasteLink(const std::u16string& address) {
+    const TOperationWorker<TSetHyperlinkArgs> worker = OperationWorker<TSetHyperlinkArgs>();
+    if (worker == nullptr)
+        return;
+    const TSetHyperlinkArgs args{&address, &address};
+    TOperationCall call = TOperationCall::Of(args);
+    worker(Doc, call, args);
+}
+
+// A pasted character of the private-use area stands for a glyph of its
+// symbol font: it is wrapped in a SYMBOL field that names the character
+// and the font, so that it keeps that glyph whatever font is put on it.
+void TPaster::WrapSymbolCharacter(const TTextPos& start) {
+    constexpr std::int32_t PrivateUseFirst = 0xE000;
+    constexpr std::int32_t PrivateUseLast = 0xF8FF;
+    if (Data.Source != psCharacter || Data.CharacterIsByte != 0 || Data.Character < PrivateUseFirst ||
+        Data.Character > PrivateUseLast || CompareTextPos(start, Doc.Caret) >= 0)
+        return;
+    std::u16string instruction = u"SYMBOL " + Utf8ToWide(std::to_string(Data.Character));
+    if (!Data.FontName.empty())
+        instruction += u" \\f \"" + Utf8ToWide(Data.FontName) + u"\"";
+    auto* field = new TField;
+    field->Kind = fkCode;
+    field->Type = ftSymbol;
+    field->Instruction = instruction;
+    // The start mark goes after the controls already at the start, the end
+    // mark before those at the end (index 1 << 16: after them all).
+    constexpr std::int32_t AfterAll = 1 << 16;
+    (new TInsDelFieldOperation(&Doc, fmBoth, field, start, 0, Doc.Caret, AfterAll))->Execute();
+}
+
 void TPaster::PasteDocumentContent(TDoc& content, const TPasteLoadResult& loaded, std::int32_t kind) {
+    if (loaded.ShapesOnly) {
+        PasteFloatingShapes(content);
+        return;
+    }
+    if (!loaded.LinkAddress.empty()) {
+        PasteLink(loaded.LinkAddress);
+        return;
+    }
     const bool smartKinds = kind == pkPaste || kind == pkPasteAsEnvironment;
     bool smart = PasteOptions().SmartCutAndPaste && Data.Source != psCharacter && !loaded.Picture &&
                  Doc.StateFlags[sfStatusKept] == 0 && smartKinds;
@@ -727,6 +1041,7 @@ void TPaster::PasteDocumentContent(TDoc& content, const TPasteLoadResult& loaded
     }
     TCharFormat destFormat;
     Doc.CharFormatAt(start, destFormat);
+    const TParFormat destPar = start.Par < Doc.ParCount() ? Doc.Par(start.Par)->Format : DefaultParFormat;
     Doc.UpdateTypingFormat(Doc.Caret, true);
     InsertFormattedAtCaret(Doc, stream, parEnds, flags);
     Doc.StateFlags[sfTypingFormatFixed] = 0;
@@ -736,7 +1051,43 @@ void TPaster::PasteDocumentContent(TDoc& content, const TPasteLoadResult& loaded
         MakeFragmentFromPositions(start, Doc.Caret, pasted);
         TCharFormat format = destFormat;
         Doc.FormatFont(nullptr, &pasted, format, 0);
+    } else if (PasteOptions().InsertFileMode && !PasteOptions().KeepSourceFormatting &&
+               CompareTextPos(start, Doc.Caret) < 0) {
+        FitInsertedText(start, destPar, destFormat);
     }
+    WrapSymbolCharacter(start);
+}
+
+// Whether any paragraph of the content's main text is a table paragraph.
+bool HasTable(TDoc& content) {
+    for (std::int32_t p = 0; p < content.StoryCounts[stMain]; ++p)
+        if (InTablePar(content, p))
+            return true;
+    return false;
+}
+
+// The pieces of a range in a table, one for each cell it touches, each
+// within the cell's text (never its cell mark); row-end paragraphs and
+// cells that continue a vertical merge give none.
+void CellPieces(TDoc& doc, const TFragment& range, std::vector<TFragment>& pieces) {
+    TTextPos pos = range.Start;
+    while (CompareTextPos(pos, range.End) < 0 && pos.Par < doc.ParCount()) {
+        if (!InTablePar(doc, pos.Par) || IsRowEnd(doc, pos.Par)) {
+            pos = TTextPos{pos.Par + 1, 0};
+            continue;
+        }
+        TFragment cell;
+        CellRange(doc, pos.Par, cell);
+        const std::int32_t lastPar = std::max(cell.End.Offset == 0 ? cell.End.Par - 1 : cell.End.Par, pos.Par);
+        const TTextPos textEnd{lastPar, std::max(doc.Par(lastPar)->CharCount() - 1, 0)};
+        const TTextPos end = CompareTextPos(range.End, textEnd) < 0 ? range.End : textEnd;
+        if (!InMergedCell(doc, pos.Par) && CompareTextPos(pos, end) <= 0)
+            pieces.push_back(TFragment{pos, end});
+        pos = TTextPos{lastPar + 1, 0};
+    }
+    // A range that only marks a place (a caret in a cell) keeps it.
+    if (pieces.empty() && FragmentIsEmpty(range) && !IsRowEnd(doc, range.Start.Par))
+        pieces.push_back(range);
 }
 
 void TPaster::PasteEachRange() {
@@ -744,8 +1095,19 @@ void TPaster::PasteEachRange() {
     ranges->Reset();
     ranges->Append(*Doc.Selection);
     ranges->Normalize();
-    for (std::int32_t i = ranges->Count() - 1; i >= 0; --i) {
+    // A range in a table is cut into one piece for each cell it touches,
+    // so that no paste tears a cell mark away.
+    std::vector<TFragment> pieces;
+    for (std::int32_t i = 0; i < ranges->Count(); ++i) {
         const TFragment range = ranges->Fragment(i);
+        if (InTablePar(Doc, range.Start.Par))
+            CellPieces(Doc, range, pieces);
+        else
+            pieces.push_back(range);
+    }
+    ReleaseCompoundFragment(ranges);
+    for (auto it = pieces.rbegin(); it != pieces.rend(); ++it) {
+        const TFragment range = *it;
         Doc.Selection->SetSingle(range.Start.Par, range.Start.Offset, range.End.Par, range.End.Offset);
         Doc.Caret = range.End;
         TPasteLoadResult loaded;
@@ -753,9 +1115,18 @@ void TPaster::PasteEachRange() {
         std::unique_ptr<TDoc> content = LoadPasteContent(Doc, Data, PlainTextMode, inTable, loaded);
         if (content == nullptr)
             break;
+        if (inTable && HasTable(*content)) {
+            // Tables do not nest: in a cell the content's cells arrive as
+            // paragraphs of the cell, in place of the range.
+            if (!FragmentIsEmpty(range))
+                DeleteText(Doc, nullptr, range.Start, range.End, 0);
+            DropSelection(Doc);
+            TTablePasteContext context{Doc, Data, *content, loaded, PlainTextMode || loaded.PlainText};
+            PasteIntoTable(context, pkCellContents);
+            continue;
+        }
         PasteDocumentContent(*content, loaded, pkPaste);
     }
-    ReleaseCompoundFragment(ranges);
 }
 
 // The content's paragraphs one under another at the same place in each
@@ -829,7 +1200,7 @@ void TPaster::Run() {
         }
     } closer{fromClipboard ? &clipboard : nullptr};
 
-    if (fromClipboard && Doc.StateFlags[sfStatusKept] == 0) {
+    if (fromClipboard && Doc.StateFlags[sfStatusKept] == 0 && HistoryItem == nullptr) {
         const bool filesAsked = Data.ClipboardFormat == Platform::CF_HDROP;
         const bool onlyFiles = Data.ClipboardFormat == 0 && clipboard.HasFormat(Platform::CF_HDROP) &&
                                Formats->Best(clipboard, false) == 0;
@@ -842,7 +1213,11 @@ void TPaster::Run() {
             return;
         }
     }
-    if (fromClipboard) {
+    if (fromClipboard && HistoryItem != nullptr) {
+        PlainTextMode = IsTextFormat(HistoryItem->Format);
+        if (HistoryItem->Data.empty())
+            return;
+    } else if (fromClipboard) {
         const bool onlyText = Formats->Best(clipboard, false) == Formats->Best(clipboard, true);
         PlainTextMode = (Data.Kind == pkPasteAsEnvironment && Formats->Best(clipboard, true) != 0) ||
                         IsTextFormat(Data.ClipboardFormat) || (Data.ClipboardFormat == 0 && onlyText);
@@ -868,6 +1243,12 @@ void TPaster::Run() {
         kind != pkEachRange && kind != pkCellsOverSelection && kind != pkIntoSelectedCells)
         DropSelection(Doc);
 
+    // The lists the insertions bring are noted to be joined at the end.
+    std::vector<TAutoList*> addedLists;
+    struct TListsScope {
+        std::vector<TAutoList*>* Outer;
+        ~TListsScope() { SetAddedListsCollector(Outer); }
+    } listsScope{SetAddedListsCollector(&addedLists)};
     Doc.PushStateFlag(sfNeverOvertype);
     switch (kind) {
         case pkEachRange:
@@ -891,8 +1272,35 @@ void TPaster::Run() {
             break;
     }
     Doc.PopStateFlag();
-    if (repairPar >= 0 && Doc.StateFlags[sfStatusKept] == 0 && repairPar < Doc.ParCount() && InTablePar(Doc, repairPar))
+    SetAddedListsCollector(listsScope.Outer);
+    // Pasted lists continue matching lists beside them.
+    for (std::size_t i = addedLists.size(); i-- > 0;)
+        if (!Doc.Lists.Contains(addedLists[i]))
+            addedLists.erase(addedLists.begin() + static_cast<std::ptrdiff_t>(i));
+    if (!addedLists.empty())
+        JoinPastedLists(Doc, addedLists);
+    if (Doc.StateFlags[sfStatusKept] != 0)
+        return;
+    if (repairPar >= 0 && repairPar < Doc.ParCount() && InTablePar(Doc, repairPar))
         RepairTable(Doc, repairPar);
+    if (loaded.HasUpdatedFields && Doc.Fields.Count > 0 && Doc.StateFlags[sfHidden] == 0)
+        UpdatePastedFields(loaded.UpdatedFieldTypes);
+}
+
+// The inserted file's fields of automatically updated types show their
+// results for this document, over the story the caret is in.
+void TPaster::UpdatePastedFields(const TFieldTypeSet& types) {
+    const std::int32_t par = std::clamp(Doc.Caret.Par, 0, Doc.ParCount() - 1);
+    const int story = Doc.StoryOfPar(par);
+    const std::int32_t last = Doc.LastParOfStory(story);
+    TFragment range;
+    MakeFragmentFromPositions(TTextPos{Doc.FirstParOfStory(story), 0},
+                              TTextPos{last, std::max(Doc.Par(last)->CharCount() - 1, 0)}, range);
+    const std::uint8_t followUI = Doc.StateFlags[sfFollowUI];
+    Doc.StateFlags[sfFollowUI] = 0;
+    TFieldUpdateContext context;
+    UpdateFields(Doc, nullptr, &range, types, context);
+    Doc.StateFlags[sfFollowUI] = followUI;
 }
 
 }  // namespace
