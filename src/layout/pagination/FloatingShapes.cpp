@@ -4,6 +4,7 @@
 #include "layout/pagination/FloatingShapes.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "base/core/TList.h"
 #include "layout/boxes/PageMargins.h"
@@ -74,6 +75,30 @@ const TLine* LineHolding(const TPar& par, std::int32_t offset) {
     return nullptr;
 }
 
+// Whether a shape makes text wrap around it: not behind the text, and a
+// wrap kind other than none.
+bool Wraps(const TShape& shape, bool draft) {
+    return !shape.IsBehindText() && shape.ShownWrapKind(draft) != swNone;
+}
+
+// Whether text of story wraps around shapes of shapeStory. Body text avoids
+// the shapes of the page's header and footer too; header and footer text
+// only their own, since it is laid out again when the page is painted,
+// after the body's shapes are known. Notes hold no floating shapes.
+bool WrapsAround(std::uint8_t story, std::uint8_t shapeStory) {
+    if (story == stMain)
+        return shapeStory == stMain || shapeStory == stHeadersFooters;
+    return story == stHeadersFooters && shapeStory == stHeadersFooters;
+}
+
+// The text boxes of box and of its descendants, in order.
+void CollectTextBoxes(TBox& box, std::vector<TBox*>& out) {
+    if ((box.Flags & bxText) != 0)
+        out.push_back(&box);
+    for (std::int32_t i = 0; i < box.Count; ++i)
+        CollectTextBoxes(*box.Child(i), out);
+}
+
 bool AnchorOnPage(const TShape& shape, TPage& page) {
     if (shape.AnchorPar == nullptr || shape.AnchorPar->Lines == nullptr)
         return false;
@@ -103,8 +128,9 @@ bool CollectShapeExclusions(TBox& text, TWrapArea& area) {
     };
     for (std::int32_t i = 0; i < page->PlacedShapes.Count; ++i) {
         TShape* shape = page->PlacedShapes.At<TShape>(i);
-        if (shape->Story != text.Story || shape->IsBehindText())
+        if (!WrapsAround(text.Story, shape->Story) || shape->IsBehindText())
             continue;
+        const TRect placed = PlacedRect(*page, *shape);
         const std::int32_t kind = shape->ShownWrapKind(draft);
         if (kind == swInline || kind == swNone)
             continue;
@@ -112,14 +138,14 @@ bool CollectShapeExclusions(TBox& text, TWrapArea& area) {
             // The polygon's cells, each grown by the side distances; tight
             // cells are filled across their band, through cells are not.
             for (const TRect& cell : shape->WrapRegion(draft)) {
-                TRect r{shape->Rect.Left + cell.Left * WrapRegionCell, shape->Rect.Top + cell.Top * WrapRegionCell,
-                        shape->Rect.Left + cell.Right * WrapRegionCell, shape->Rect.Top + cell.Bottom * WrapRegionCell};
+                TRect r{placed.Left + cell.Left * WrapRegionCell, placed.Top + cell.Top * WrapRegionCell,
+                        placed.Left + cell.Right * WrapRegionCell, placed.Top + cell.Bottom * WrapRegionCell};
                 shape->WrapExclusion(r, box, draft);
                 add(r);
             }
             continue;
         }
-        TRect r = shape->Rect;
+        TRect r = placed;
         shape->WrapExclusion(r, box, draft);
         add(r);
     }
@@ -129,9 +155,9 @@ bool CollectShapeExclusions(TBox& text, TWrapArea& area) {
 
 void PlaceAnchoredShapes(TBox& text, TPar& par, std::int32_t firstLine, std::int32_t lastLine) {
     TPage* page = text.Page();
-    // Header and footer text is flowed again whenever a page is painted and
-    // let go afterwards, so its shapes cannot be kept on the page's list;
-    // they are not placed yet.
+    // Header and footer shapes are placed once their frame is stacked
+    // (PlaceHeaderFooterShapes); the frame's text flowed again when the page
+    // is painted leaves them where they are.
     if (page == nullptr || (par.Flags & pfShapes) == 0 || par.Lines == nullptr || text.Story == stHeadersFooters)
         return;
     TDoc& doc = *text.Document;
@@ -157,7 +183,7 @@ void PlaceAnchoredShapes(TBox& text, TPar& par, std::int32_t firstLine, std::int
                 shape->ShapeFlags &= static_cast<std::uint8_t>(~sfWrapRegionComputed);
                 shape->WrapCells.clear();
             }
-            const bool wraps = !shape->IsBehindText() && shape->ShownWrapKind(doc.ViewMode != vmPrintLayout) != swNone;
+            const bool wraps = Wraps(*shape, doc.ViewMode != vmPrintLayout);
             if (known) {
                 // A known shape whose anchor line moved has moved with it:
                 // the text placed around its old place is wrong.
@@ -177,11 +203,57 @@ void PlaceAnchoredShapes(TBox& text, TPar& par, std::int32_t firstLine, std::int
 bool SettlePlacedShapes(TPage& page) {
     bool again = page.ShapeReflow;
     for (std::int32_t i = page.PlacedShapes.Count - 1; i >= 0; --i) {
-        if (AnchorOnPage(*page.PlacedShapes.At<TShape>(i), page))
+        // Header and footer shapes belong to the page with its header and
+        // footer, whose lines are let go once laid out.
+        const TShape& shape = *page.PlacedShapes.At<TShape>(i);
+        if (shape.Story == stHeadersFooters || AnchorOnPage(shape, page))
             continue;
         page.PlacedShapes.Delete(i);
         again = true;
     }
     page.ShapeReflow = false;
     return again;
+}
+
+bool PlaceHeaderFooterShapes(TPage& page, TBox& frame) {
+    TDoc& doc = *frame.Document;
+    const bool draft = doc.ViewMode != vmPrintLayout;
+    std::vector<TBox*> boxes;
+    CollectTextBoxes(frame, boxes);
+    bool wraps = false;
+    for (TBox* text : boxes) {
+        for (std::int32_t i = 0; i < text->LineCount(); ++i) {
+            const TLine& line = *text->Lines->At<TLine>(i);
+            TPar& par = *line.Par;
+            if ((par.Flags & pfShapes) == 0)
+                continue;
+            const std::int32_t end = std::min(line.FirstChar + line.CharCount, par.CharCount());
+            for (std::int32_t offset = line.FirstChar; offset < end; ++offset) {
+                if (par.Chars.Data[offset] != chShapeAnchor)
+                    continue;
+                TShape* shape = doc.ShapeAt({par.Index, offset});
+                if (shape == nullptr || !shape->IsFloating() || shape->IsHorizontalLine() ||
+                    page.PlacedShapes.IndexOf(shape) >= 0)
+                    continue;
+                const TRect before = shape->Rect;
+                shape->Rect = shape->PlaceRect(OffsetsOf(*shape), FrameFor(*text, page, par, line), line.Top);
+                if (shape->Rect.Width() != before.Width() || shape->Rect.Height() != before.Height()) {
+                    shape->ShapeFlags &= static_cast<std::uint8_t>(~sfWrapRegionComputed);
+                    shape->WrapCells.clear();
+                }
+                page.PlacedShapes.Add(shape);
+                page.HeaderFooterShapes.push_back({shape, shape->Rect});
+                wraps = wraps || Wraps(*shape, draft);
+            }
+        }
+    }
+    return wraps;
+}
+
+Platform::TRect PlacedRect(const TPage& page, const TShape& shape) {
+    if (shape.Story == stHeadersFooters)
+        for (const TPage::THeaderFooterShape& placed : page.HeaderFooterShapes)
+            if (placed.Shape == &shape)
+                return placed.Rect;
+    return shape.Rect;
 }

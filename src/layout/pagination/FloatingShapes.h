@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/GdiTypes.h"
+
 class TBox;
 class TPage;
 class TPar;
@@ -36,3 +38,20 @@ void PlaceAnchoredShapes(TBox& text, TPar& par, std::int32_t firstLine, std::int
 // run again: a shape was added that earlier lines did not avoid, or one was
 // dropped that lines did avoid.
 bool SettlePlacedShapes(TPage& page);
+
+// Shapes anchored in headers and footers. The frame's text is laid out
+// anew for every page that shows it and let go afterwards, so these shapes
+// are placed on each such page once its header or footer stands where it
+// will be painted, and their place on that page is kept by the page
+// (TPage::HeaderFooterShapes). They join the page's PlacedShapes: the
+// header's or footer's own text wraps around them, and so does the body
+// text, which is flowed after them.
+
+// Places the shapes anchored in the lines the header or footer frame (of
+// page) holds now, each once per page. True when one of them wraps text,
+// so that the frame's text must be flowed again with it known.
+bool PlaceHeaderFooterShapes(TPage& page, TBox& frame);
+
+// Where a placed shape stands on page: for a header or footer shape the
+// place it has on this page, for others its rectangle.
+Platform::TRect PlacedRect(const TPage& page, const TShape& shape);
