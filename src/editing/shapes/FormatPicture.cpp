@@ -3,10 +3,13 @@
 
 #include <algorithm>
 
+#include "base/core/ObjectHandles.h"
+#include "base/core/TMemory.h"
 #include "editing/shapes/ShapeOperations.h"
 #include "layout/lines/LineLayout.h"
 #include "model/document/TDoc.h"
 #include "model/formats/DocumentUnit.h"
+#include "model/formats/FormatStream.h"
 #include "model/formats/TLine.h"
 #include "model/formats/TShape.h"
 #include "model/paragraphs/TPar.h"
@@ -172,11 +175,11 @@ bool SwitchAnchoring(TDoc& doc, TShape& shape, const TShapeProps& given, TShapeP
     return true;
 }
 
-// The anchor of a shape dropped at to, a position in the text before the
-// drop. The anchor character moves: removed at its old place and inserted,
-// with the same bytes, at the new one. Neither step registers the shape,
-// so it is never held as deleted and never freed by them: it is in the
-// text at one place or the other.
+// The anchor of a shape dropped at to, a position in the text as it stands
+// before this shape moves. The anchor character moves: removed at its old
+// place and inserted at the new one, where it takes the format of the text
+// there. Neither step registers the shape, so it is never held as deleted
+// and never freed by them: it is in the text at one place or the other.
 void MoveAnchor(TDoc& doc, TShape& shape, TTextPos to) {
     if (shape.AnchorPar == nullptr || shape.InlineField != nullptr)
         return;
@@ -194,9 +197,10 @@ void MoveAnchor(TDoc& doc, TShape& shape, TTextPos to) {
     // The removal shifts a later place in the same paragraph back by one.
     if (to.Par == par && to.Offset > offset)
         --to.Offset;
-    TInsDelOperation* removal = TInsDelOperation::CreateRemoval(&doc, {par, offset}, {par, offset + 1}, story, false);
-    removal->Execute();
-    (TInsDelOperation::CreateInsertion(&doc, removal->Content, to, story, false))->Execute();
+    TMemory anchor;
+    AppendFormatControl(anchor, fcShapeAnchor, static_cast<std::int32_t>(ObjectHandle(&shape)));
+    TInsDelOperation::CreateRemoval(&doc, {par, offset}, {par, offset + 1}, story, false)->Execute();
+    TInsDelOperation::CreateInsertion(&doc, anchor, to, story, false)->Execute();
 }
 
 }  // namespace

@@ -36,8 +36,9 @@ struct TPictureValues {
     // to.
     std::int32_t PosH = 0;
     // paDropped: the new anchor of each shape, in the order of the shape
-    // list, as positions in the text before the drop. A shape without an
-    // entry keeps its anchor.
+    // list. The shapes move last first, each position taken in the text as
+    // the shapes after it left it. A shape without an entry keeps its
+    // anchor.
     std::vector<TTextPos> Anchors;
 };
 
