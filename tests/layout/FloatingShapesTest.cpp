@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,12 @@
 #include "base/pictures/TPNGImage.h"
 #include "layout/boxes/TPage.h"
 #include "layout/pagination/FloatingShapes.h"
+#include "model/document/StateFlags.h"
 #include "model/formats/FormatStream.h"
+#include "model/formats/TCompoundFragment.h"
 #include "model/formats/TLine.h"
 #include "model/formats/TShape.h"
+#include "model/undo/OperationArgs.h"
 
 namespace {
 
@@ -444,6 +448,74 @@ TEST_F(FloatingShapesTest, GoldenPageWithAHeaderShape) {
     Plain(Prose);
     PaintFirstPage();
     ExpectGolden("page-shape-header");
+}
+
+// Random edits in a document with floating shapes of every wrap kind:
+// after each, the pages repaginated from the changed page on, with the
+// lines earlier passes left, equal a pagination from scratch, shapes and
+// their places included.
+TEST_F(FloatingShapesTest, IncrementalRepaginationEqualsFreshPagination) {
+    Doc->StateFlags[sfHidden] = 0;
+    std::mt19937 random(2026);
+    const std::int32_t kinds[] = {swSquare, swTopAndBottom, swTight, swThrough, swNone};
+    for (int i = 0; i < 24; ++i) {
+        const std::string text(Prose, 40 + static_cast<std::size_t>(i * 53) % 300);
+        if (i % 4 != 1) {
+            TPar& par = Plain(text);
+            par.Format.SpaceBefore = static_cast<std::int16_t>(i % 3 == 0 ? -20 : 0);
+            continue;
+        }
+        const std::int32_t kind = kinds[(i / 4) % 5];
+        // Shapes above, beside and below their anchors' lines.
+        TShape* shape = NewShape(kind, (i * 700) % 4000, (i % 3 - 1) * 600, 1800 + i * 40, 1200);
+        if (kind == swTight || kind == swThrough)
+            for (const TPoint p : UPolygon())
+                shape->Props.AddWrapPolygonPoint(p);
+        shape->Props.SetProp(spPosRelV, i % 8 == 1 ? prefText : prefMargin);
+        Anchored(shape, text);
+    }
+    auto layout = [this] {
+        std::string out = Layout();
+        for (std::int32_t p = 0; p < Doc->Pages.Count; ++p)
+            for (std::int32_t i = 0; i < PageAt(p).PlacedShapes.Count; ++i) {
+                const TShape& shape = *PageAt(p).PlacedShapes.At<TShape>(i);
+                const TRect r = PlacedRect(PageAt(p), shape);
+                out += "page " + std::to_string(p) + " shape " + std::to_string(Doc->Shapes.IndexOf(&shape)) + " " +
+                       std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
+                       std::to_string(r.Bottom) + "\n";
+            }
+        return out;
+    };
+    Doc->UpdatePageMetrics();
+    PaginateAll();
+    for (int step = 0; step < 80; ++step) {
+        SCOPED_TRACE(step);
+        const std::int32_t p =
+            static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(Doc->StoryCounts[stMain]));
+        const std::int32_t len = Doc->Par(p)->CharCount();
+        // Edits go after the anchor, so that every shape stays in the text.
+        const std::int32_t offset =
+            len < 2 ? 0 : 1 + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(len - 1));
+        Doc->Caret = {p, offset};
+        Doc->Selection->SetSingle(p, offset, p, offset);
+        const int kind = static_cast<int>(random() % 3);
+        if (kind == 0) {
+            TMemory text;
+            text.AssignString("more words that wrap a line or two onwards ");
+            Doc->PerformOperation(TInsertTextArgs{&text, 0});
+        } else if (kind == 1 && offset + 12 < len) {
+            Doc->PerformOperation(TDeleteTextArgs{nullptr, {p, offset}, {p, offset + 12}, 0});
+        } else {
+            TMemory text;
+            text.AssignString("\r");
+            Doc->PerformOperation(TInsertTextArgs{&text, 0});
+        }
+        Doc->PaginateAll();
+        const std::string incremental = layout();
+        Doc->DestroyLayout();
+        PaginateAll();
+        ASSERT_EQ(incremental, layout());
+    }
 }
 
 }  // namespace

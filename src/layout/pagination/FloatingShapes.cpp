@@ -11,6 +11,7 @@
 #include "layout/boxes/TBox.h"
 #include "layout/boxes/TPage.h"
 #include "layout/lines/WrapArea.h"
+#include "layout/pagination/Pagination.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
 #include "model/formats/FormatStream.h"
@@ -99,6 +100,35 @@ void CollectTextBoxes(TBox& box, std::vector<TBox*>& out) {
         CollectTextBoxes(*box.Child(i), out);
 }
 
+// Whether the lines par has from offset on, placed from text's content
+// bottom, stay above every exclusion of area. Only plain lines count: lines
+// broken beside shapes or not yet made say nothing of where the paragraph
+// ends.
+bool LinesClearExclusions(const TBox& text, const TPar& par, std::int32_t from, const TWrapArea& area) {
+    if ((par.Flags & pfLaidOut) == 0 || par.LineCount() == 0)
+        return false;
+    std::int32_t top = INT32_MAX;
+    for (const TWrapRect& w : area.Exclusions)
+        top = std::min(top, w.Top);
+    // The space before is resolved again when the paragraph is placed; it
+    // is never more than the paragraph asks for.
+    std::int32_t y = text.ContentBottom;
+    if (from == 0)
+        y += par.Format.SpaceBefore == AutoSpacingValue ? AutoSpacing
+                                                        : std::max<std::int32_t>(par.Format.SpaceBefore, 0);
+    for (std::int32_t i = 0; i < par.LineCount(); ++i) {
+        const TLine& line = *par.Lines->At<TLine>(i);
+        if ((line.Flags & (lfWrapPiece | lfTopFixed)) != 0)
+            return false;
+        if (line.FirstChar + line.CharCount <= from)
+            continue;
+        y += line.Height;
+        if (y > top)
+            return false;
+    }
+    return true;
+}
+
 bool AnchorOnPage(const TShape& shape, TPage& page) {
     if (shape.AnchorPar == nullptr || shape.AnchorPar->Lines == nullptr)
         return false;
@@ -108,7 +138,7 @@ bool AnchorOnPage(const TShape& shape, TPage& page) {
 
 }  // namespace
 
-bool CollectShapeExclusions(TBox& text, TWrapArea& area) {
+bool CollectShapeExclusions(TBox& text, TWrapArea& area, const TPar* par, std::int32_t from) {
     TPage* page = text.Page();
     if (page == nullptr || page->PlacedShapes.Count == 0)
         return false;
@@ -150,6 +180,8 @@ bool CollectShapeExclusions(TBox& text, TWrapArea& area) {
         add(r);
     }
     area.Y = text.ContentBottom;
+    if (par != nullptr && !area.Exclusions.empty() && LinesClearExclusions(text, *par, from, area))
+        area.Exclusions.clear();
     return !area.Exclusions.empty();
 }
 

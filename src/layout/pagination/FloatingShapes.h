@@ -24,7 +24,13 @@ constexpr int MaxShapeFlowPasses = 3;
 // text box must avoid, in the box's text coordinates (x from the inner left
 // edge, y in ContentBottom's terms). Shapes behind or in front of the text
 // and shapes without wrap give none. False when there are none.
-bool CollectShapeExclusions(TBox& text, TWrapArea& area);
+//
+// With par (placed from character offset from): also none when the lines
+// par already has, plain lines broken beside no shape, end above every
+// exclusion with room to spare. A page flowed again for a shape found
+// below its first paragraphs then keeps their lines and breaks text anew
+// only from the first paragraph the shape reaches.
+bool CollectShapeExclusions(TBox& text, TWrapArea& area, const TPar* par = nullptr, std::int32_t from = 0);
 
 // Places the floating shapes anchored in lines [firstLine, lastLine] of par,
 // which text box has just taken: each gets its page rectangle and joins the
