@@ -101,12 +101,18 @@ void CollectTextBoxes(TBox& box, std::vector<TBox*>& out) {
 }
 
 // Whether the lines par has from offset on, placed from text's content
-// bottom, stay above every exclusion of area. Only plain lines count: lines
-// broken beside shapes or not yet made say nothing of where the paragraph
-// ends.
+// bottom, stay above every exclusion of area. Only plain lines made for the
+// box's width count: lines broken beside shapes, for another width or not
+// yet made say nothing of where the paragraph ends.
 bool LinesClearExclusions(const TBox& text, const TPar& par, std::int32_t from, const TWrapArea& area) {
     if ((par.Flags & pfLaidOut) == 0 || par.LineCount() == 0)
         return false;
+    // The width the flow breaks the paragraph for (a negative right indent
+    // counts as none in the draft views).
+    std::int32_t right = par.Format.RightIndent;
+    if (right < 0 && text.Document->ViewMode != vmPrintLayout)
+        right = 0;
+    const std::int32_t width = std::max(1, text.TextWidth(par.Index) - right);
     std::int32_t top = INT32_MAX;
     for (const TWrapRect& w : area.Exclusions)
         top = std::min(top, w.Top);
@@ -118,7 +124,7 @@ bool LinesClearExclusions(const TBox& text, const TPar& par, std::int32_t from, 
                                                         : std::max<std::int32_t>(par.Format.SpaceBefore, 0);
     for (std::int32_t i = 0; i < par.LineCount(); ++i) {
         const TLine& line = *par.Lines->At<TLine>(i);
-        if ((line.Flags & (lfWrapPiece | lfTopFixed)) != 0)
+        if ((line.Flags & (lfWrapPiece | lfTopFixed)) != 0 || line.WidthLimit != width)
             return false;
         if (line.FirstChar + line.CharCount <= from)
             continue;
