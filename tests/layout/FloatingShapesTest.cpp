@@ -17,6 +17,7 @@
 #include "layout/pagination/FloatingShapes.h"
 #include "model/document/StateFlags.h"
 #include "model/formats/FormatStream.h"
+#include "model/formats/PageSetup.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/formats/TLine.h"
 #include "model/formats/TShape.h"
@@ -344,11 +345,13 @@ TEST_F(FloatingShapesTest, HeaderAndFooterShapesStandOnEveryPageThatShowsThem) {
         bool titlePage;    // the first page has a header and footer of its own (none)
         std::int32_t top;  // from the text's top (header) or above the footer's line
         std::int32_t posRelV;
+        bool mirrored;  // margins of 2000 and 800 twips, swapped on pages of odd index
     };
     const Case cases[] = {
-        {"header shape at the top of the text", hfOddHeader, false, 0, prefMargin},
-        {"footer shape above the footer", hfOddFooter, false, -1800, prefText},
-        {"none on a title page without a header", hfOddHeader, true, 0, prefMargin},
+        {"header shape at the top of the text", hfOddHeader, false, 0, prefMargin, false},
+        {"footer shape above the footer", hfOddFooter, false, -1800, prefText, false},
+        {"none on a title page without a header", hfOddHeader, true, 0, prefMargin, false},
+        {"each page its own place by its margins", hfOddHeader, false, 0, prefMargin, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -356,7 +359,14 @@ TEST_F(FloatingShapesTest, HeaderAndFooterShapesStandOnEveryPageThatShowsThem) {
             TearDown();
             SetUp();
         }
-        Section().PageSetup.DifferentFirstPage = c.titlePage ? 1 : 0;
+        TPageSetup& setup = Section().PageSetup;
+        setup.DifferentFirstPage = c.titlePage ? 1 : 0;
+        if (c.mirrored) {
+            setup.LeftMargin = 2000;
+            setup.RightMargin = 800;
+            setup.MirrorMargins = 1;
+            ValidatePageSetup(setup);
+        }
         TShape* shape = NewShape(swSquare, 0, c.top, 2880, 1440);
         shape->Props.SetProp(spPosRelV, c.posRelV);
         AnchoredHeaderFooter(c.slot, shape, "Running text");
@@ -378,7 +388,7 @@ TEST_F(FloatingShapesTest, HeaderAndFooterShapesStandOnEveryPageThatShowsThem) {
             EXPECT_EQ(page.PlacedShapes.At<TShape>(0), shape);
             const TRect r = PlacedRect(page, *shape);
             EXPECT_EQ(r.Width(), 2880);
-            EXPECT_EQ(r.Left, TextLeft);
+            EXPECT_EQ(r.Left, !c.mirrored ? TextLeft : p % 2 == 0 ? 2000 : 800);
             if (first.IsEmpty())
                 first = r;
             EXPECT_EQ(r.Top, first.Top);
