@@ -107,16 +107,63 @@ std::string PngFile(std::int32_t w, std::int32_t h) {
     return std::string(reinterpret_cast<const char*>(stream.Memory), static_cast<std::size_t>(stream.MemSize));
 }
 
+// A PNG picture of 16 x 16 pixels in n distinct colours (n at most 64).
+std::string PngOfColours(std::int32_t n) {
+    TPNGImage png;
+    png.SetPixelFormat(pf24bit);
+    png.SetSize(16, 16);
+    for (std::int32_t y = 0; y < 16; ++y) {
+        std::uint8_t* row = png.ScanLine(y);
+        for (std::int32_t x = 0; x < 16; ++x) {
+            const auto i = static_cast<std::uint8_t>((x + 16 * y) % n);
+            row[3 * x] = static_cast<std::uint8_t>(4 * i);
+            row[3 * x + 1] = static_cast<std::uint8_t>(255 - 4 * i);
+            row[3 * x + 2] = static_cast<std::uint8_t>(128 + i);
+        }
+    }
+    TMemoryStream stream;
+    png.SaveToStream(stream);
+    return std::string(reinterpret_cast<const char*>(stream.Memory), static_cast<std::size_t>(stream.MemSize));
+}
+
+// Gives shape a picture of n colours, read from its bytes as a reader does.
+void GivePicture(TShape& shape, std::int32_t n) {
+    shape.Picture.Kind = pkPng;
+    shape.Picture.Data = PngOfColours(n);
+    shape.Picture.GoalWidth = shape.Picture.GoalHeight = 240;
+    shape.Graphic.reset();
+}
+
 class ShapeOperationsTest : public ::testing::Test {
 protected:
     TEditingInstalled Installed;
 };
 
+// Runs opFormatPicture on one shape with the values given.
+void FormatOne(TDoc& doc, TShape* shape, std::uint8_t action, const TPictureValues& values) {
+    TList selected;
+    selected.Add(shape);
+    doc.PerformOperation(TFormatPictureArgs{&selected, action, &values});
+}
+
+// The new properties of shape with another wrap kind.
+TPictureValues WithWrap(const TShape& shape, std::int32_t wrap) {
+    TPictureValues values;
+    values.Props = {shape.Props};
+    values.Props[0].WrapKind = wrap;
+    return values;
+}
+
 TEST_F(ShapeOperationsTest, EveryShapeStepUndoesAndRedoesByteForByte) {
     using TMake = std::function<TSubOperation*(TDoc&, const std::vector<TShape*>&)>;
+    // Steps a worker records: the whole operation is undone and redone.
+    using TPerform = std::function<void(TDoc&, const std::vector<TShape*>&)>;
     struct Case {
         const char* Name;
         TMake Make;
+        TPerform Perform = nullptr;
+        // Readies the shapes before the model is taken.
+        std::function<void(const std::vector<TShape*>&)> Prepare = nullptr;
     };
     const Case cases[] = {
         {"new properties",
@@ -158,6 +205,32 @@ TEST_F(ShapeOperationsTest, EveryShapeStepUndoesAndRedoesByteForByte) {
          [](TDoc& doc, const std::vector<TShape*>& s) -> TSubOperation* {
              return new TRemoveShapeFromZOrderOperation(&doc, s[1]);
          }},
+        {"a floating shape made inline", nullptr,
+         [](TDoc& doc, const std::vector<TShape*>& s) {
+             FormatOne(doc, s[1], paProperties, WithWrap(*s[1], swInline));
+         }},
+        {"an inline shape made floating", nullptr,
+         [](TDoc& doc, const std::vector<TShape*>& s) {
+             FormatOne(doc, s[1], paProperties, WithWrap(*s[1], swSquare));
+         },
+         [](const std::vector<TShape*>& s) {
+             s[1]->Props.WrapKind = swInline;
+             s[1]->Props.NaturalWidth = s[1]->Props.NaturalHeight = 1440;
+         }},
+        {"a picture's colours reduced", nullptr,
+         [](TDoc& doc, const std::vector<TShape*>&) { doc.PerformOperation(TProcessPicturesArgs{1}); }},
+        {"a shape dropped in another paragraph", nullptr,
+         [](TDoc& doc, const std::vector<TShape*>& s) {
+             TPictureValues values;
+             values.Anchors = {{2, 3}};
+             FormatOne(doc, s[0], paDropped, values);
+         }},
+        {"a shape dropped later in its paragraph", nullptr,
+         [](TDoc& doc, const std::vector<TShape*>& s) {
+             TPictureValues values;
+             values.Anchors = {{1, 3}};
+             FormatOne(doc, s[1], paDropped, values);
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -168,10 +241,17 @@ TEST_F(ShapeOperationsTest, EveryShapeStepUndoesAndRedoesByteForByte) {
             shapes.push_back(AnchorShape(doc, i, i));
         shapes[0]->Picture.Data = "old picture bytes";
         shapes[0]->Graphic = TDocGraphic::FromBytes(Bytes(shapes[0]->Picture.Data));
+        GivePicture(*shapes[1], 32);
+        shapes[1]->DocGraphic();
         doc.SelectedShapes.Add(shapes[1]);
+        if (c.Prepare != nullptr)
+            c.Prepare(shapes);
 
         const std::string before = Snapshot(doc, shapes);
-        RunStep(doc, c.Make(doc, shapes));
+        if (c.Make != nullptr)
+            RunStep(doc, c.Make(doc, shapes));
+        else
+            c.Perform(doc, shapes);
         const std::string after = Snapshot(doc, shapes);
         EXPECT_NE(after, before);
         EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
@@ -291,13 +371,74 @@ TEST_F(ShapeOperationsTest, NewPropertiesFollowTheActionAndTheView) {
              EXPECT_TRUE(s.Props.WrapPolygon.empty());
          },
          true},
-        {"a floating shape asked to go inline stays", paProperties, vmPrintLayout,
+        {"a floating shape goes inline, sized as it was placed", paProperties, vmPrintLayout,
          [](TShape& s, TPictureValues& v) {
+             // An inch square picture.
+             s.Picture.Kind = pkPng;
+             s.Picture.PixelWidth = s.Picture.PixelHeight = 96;
+             s.Props.PosRect = {100, 200, 1540, 920};
+             s.Props.SetProp(spPosH, 2);
+             s.Props.SetProp(spLockAspectRatio, 1);
              TShapeProps p = s.Props;
              p.WrapKind = swInline;
              v.Props = {p};
          },
-         [](const TShape& s) { EXPECT_EQ(s.Props.WrapKind, swSquare); }, false},
+         [](const TShape& s) {
+             EXPECT_FALSE(s.IsFloating());
+             EXPECT_FALSE(s.Props.HasPosRect());
+             EXPECT_FALSE(s.Props.HasProp(spPosH));
+             EXPECT_EQ(s.Props.GetProp(spLockAspectRatio), 1);
+             // Shown 1440 by 720 twips.
+             EXPECT_EQ(s.Props.NaturalWidth, 1440);
+             EXPECT_EQ(s.Props.ScaleX, 100);
+             EXPECT_EQ(s.Props.ScaleY, 50);
+         },
+         true},
+        {"an inline picture floats where it stood, on top", paProperties, vmPrintLayout,
+         [](TShape& s, TPictureValues& v) {
+             s.Props.WrapKind = swInline;
+             s.Props.NaturalWidth = 2880;
+             s.Props.NaturalHeight = 1440;
+             s.Props.ScaleX = s.Props.ScaleY = 50;
+             s.AnchorPar->Format.Alignment = 1;
+             TShapeProps p = s.Props;
+             p.WrapKind = swTight;
+             v.Props = {p};
+         },
+         [](const TShape& s) {
+             EXPECT_EQ(s.Props.WrapKind, swTight);
+             // Not laid out: the start of the line, its top on the line's.
+             EXPECT_EQ(s.Props.PosRect.Left, 0);
+             EXPECT_EQ(s.Props.PosRect.Top, 0);
+             EXPECT_EQ(s.Props.PosRect.Width(), 1440);
+             EXPECT_EQ(s.Props.PosRect.Height(), 720);
+             EXPECT_EQ(s.Props.GetProp(spPosH), 2);
+             EXPECT_EQ(s.Props.GetProp(spPosRelV), 2);
+             EXPECT_EQ(s.ZOrder(), 1);
+         },
+         true},
+        {"a floating shape whose new properties place it keeps that place", paProperties, vmPrintLayout,
+         [](TShape& s, TPictureValues& v) {
+             s.Props.WrapKind = swInline;
+             TShapeProps p = s.Props;
+             p.WrapKind = swSquare;
+             p.PosRect = {300, 400, 1740, 1840};
+             v.Props = {p};
+         },
+         [](const TShape& s) {
+             EXPECT_EQ(s.Props.PosRect.Left, 300);
+             EXPECT_EQ(s.Props.PosRect.Bottom, 1840);
+         },
+         true},
+        {"a picture in a header floats", paProperties, vmPrintLayout,
+         [](TShape& s, TPictureValues& v) {
+             s.Props.WrapKind = swInline;
+             s.Story = stHeadersFooters;
+             TShapeProps p = s.Props;
+             p.WrapKind = swSquare;
+             v.Props = {p};
+         },
+         [](const TShape& s) { EXPECT_EQ(s.Props.WrapKind, swSquare); }, true},
         {"a picture in a footnote stays inline", paProperties, vmPrintLayout,
          [](TShape& s, TPictureValues& v) {
              s.Props.WrapKind = swInline;
@@ -353,6 +494,8 @@ TEST_F(ShapeOperationsTest, NewPropertiesFollowTheActionAndTheView) {
         SCOPED_TRACE(c.Name);
         TEditDoc ed({"abc", "def"});
         TDoc& doc = ed.Doc();
+        // Another floating shape at z 0: a shape made floating goes above it.
+        AnchorShape(doc, 0, 0);
         std::vector<TShape*> shapes{AnchorShape(doc, 1, 0)};
         TPictureValues values;
         c.Prepare(*shapes[0], values);
@@ -369,6 +512,86 @@ TEST_F(ShapeOperationsTest, NewPropertiesFollowTheActionAndTheView) {
         EXPECT_EQ(doc.UndoList.Count, undos + (c.Changes ? 1 : 0));
         if (c.Changes)
             ExpectUndoRedo(doc, shapes, before, after);
+    }
+}
+
+TEST_F(ShapeOperationsTest, ADroppedShapeMovesItsAnchorWithinItsStory) {
+    struct Case {
+        const char* Name;
+        TTextPos To;
+        TTextPos Expected;  // where the anchor character ends up
+        bool Changes;
+    };
+    // The shape's anchor is the first character of "xabc" (paragraph 1);
+    // paragraph 2 ends the main story, "^" a footnote whose text is in
+    // paragraph 3.
+    const Case cases[] = {
+        {"to another paragraph", {0, 2}, {0, 2}, true},
+        {"later in its paragraph", {1, 3}, {1, 2}, true},
+        {"to the end of its paragraph", {1, 4}, {1, 3}, true},
+        {"onto its own place", {1, 1}, {1, 0}, false},
+        {"into a footnote", {3, 1}, {1, 0}, false},
+        {"beyond the text", {9, 0}, {1, 0}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TEditDoc ed({"abc", "abc", "de^"});
+        TDoc& doc = ed.Doc();
+        std::vector<TShape*> shapes{AnchorShape(doc, 1, 0)};
+        TPictureValues values;
+        values.Anchors = {c.To};
+        const std::string before = Snapshot(doc, shapes);
+        const std::int32_t undos = doc.UndoList.Count;
+        FormatOne(doc, shapes[0], paDropped, values);
+        EXPECT_EQ(doc.ShapeAt(c.Expected), shapes[0]);
+        EXPECT_EQ(doc.UndoList.Count, undos + (c.Changes ? 1 : 0));
+        EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+        if (c.Changes)
+            ExpectUndoRedo(doc, shapes, before, Snapshot(doc, shapes));
+        // The shape is never held as deleted, and its anchor is where layout
+        // finds it once it reads the paragraph.
+        EXPECT_EQ(shapes[0]->ShapeFlags & sfShapeDeleted, 0);
+        doc.Par(c.Expected.Par)->Normalize();
+        EXPECT_EQ(shapes[0]->AnchorPar, doc.Par(c.Expected.Par));
+        EXPECT_EQ(shapes[0]->AnchorOffset, c.Expected.Offset);
+    }
+}
+
+TEST_F(ShapeOperationsTest, ReducingColoursReplacesOnlyRicherPictures) {
+    struct Case {
+        const char* Name;
+        std::int32_t Colours;  // of the picture
+        std::uint8_t Kind;     // at most 2^(Kind + 1) colours asked for
+        bool Changes;
+    };
+    const Case cases[] = {
+        {"many colours to two", 40, 0, true},        {"many colours to sixteen", 40, 3, true},
+        {"exactly as many as asked", 4, 1, false},   {"fewer than asked", 3, 7, false},
+        {"a kind beyond 256 colours", 40, 8, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TEditDoc ed({"abc"});
+        TDoc& doc = ed.Doc();
+        std::vector<TShape*> shapes{AnchorShape(doc, 0, 0)};
+        GivePicture(*shapes[0], c.Colours);
+        shapes[0]->DocGraphic();
+        doc.SelectedShapes.Add(shapes[0]);
+        const std::string before = Snapshot(doc, shapes);
+        const std::int32_t undos = doc.UndoList.Count;
+        doc.PerformOperation(TProcessPicturesArgs{c.Kind});
+        EXPECT_EQ(doc.UndoList.Count, undos + (c.Changes ? 1 : 0));
+        const std::string after = Snapshot(doc, shapes);
+        EXPECT_EQ(after != before, c.Changes);
+        if (!c.Changes)
+            continue;
+        TDocGraphic& picture = shapes[0]->DocGraphic();
+        EXPECT_EQ(picture.Kind(), TGraphicKind::Png);
+        EXPECT_EQ(picture.PixelWidth(), 16);
+        EXPECT_LE(picture.CountColours(), 2 << c.Kind);
+        EXPECT_EQ(shapes[0]->Picture.GoalWidth, 240);
+        EXPECT_EQ(shapes[0]->Picture.Data, picture.Bytes());
+        ExpectUndoRedo(doc, shapes, before, after);
     }
 }
 

@@ -1,23 +1,16 @@
 // Whole pages painted through the view and the box painter with the real
-// line painter, compared with golden images: the fixture fonts at 96 pixels
-// per inch, shown at half size so that the images stay small. Regenerate
+// line painter, compared with golden images (PagePaintFixture). Regenerate
 // with REZ_UPDATE_GOLDEN=1 and look at them before committing.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
-#include "ViewFixture.h"
-#include "layout/painting/TLinePainter.h"
-#include "model/managers/TColorManager.h"
-#include "support/GoldenImages.h"
+#include "PagePaintFixture.h"
 
 // The last table row made is a heading row (TableRowMaker.cpp).
 void MarkLastTableRowAsHeading(TDoc& doc);
 
 namespace {
-
-constexpr std::int32_t HalfSize = 50;
 
 // Ordinary prose, so that the images show words, spaces and wrapping.
 const char* const Prose[] = {
@@ -27,38 +20,9 @@ const char* const Prose[] = {
     "How vexingly quick daft zebras jump when the bells of the town ring out at noon.",
 };
 
-class PageGoldenTest : public ViewFixture {
+class PageGoldenTest : public PagePaintFixture {
 protected:
-    void SetUp() override {
-        ViewFixture::SetUp();
-        Colors = std::make_unique<TColorManager>();
-        LinePaintOptions() = TLinePaintOptions();
-        LinePaintHooks() = TLinePaintHooks();
-        SetBodyLines(12);
-    }
-    void TearDown() override {
-        LinePaintOptions() = TLinePaintOptions();
-        LinePaintHooks() = TLinePaintHooks();
-        Colors.reset();
-        ViewFixture::TearDown();
-    }
-
-    // Lays the document out and paints the first page alone in a window
-    // just large enough for it.
-    void PaintFirstPage() {
-        Doc->UpdatePageMetrics();
-        PaginateAll();
-        Doc->SetZoom(HalfSize);
-        Show(460, 185);
-        Doc->ScrollTo({0, 0});
-        Doc->PaintView(nullptr, nullptr);
-    }
-    void ExpectGolden(const std::string& name) {
-        const std::string mismatch = TestSupport::CompareWithGolden(View.ScreenBitmap, name);
-        EXPECT_TRUE(mismatch.empty()) << mismatch;
-    }
-
-    std::unique_ptr<TColorManager> Colors;
+    PageGoldenTest() : PagePaintFixture(12) {}
 };
 
 TEST_F(PageGoldenTest, PageWithHeaderAndFooter) {
@@ -101,12 +65,7 @@ TEST_F(PageGoldenTest, TableContinuedWithItsHeadingRow) {
     Doc->UpdatePageMetrics();
     PaginateAll();
     ASSERT_GE(Doc->Pages.Count, 2);
-    Doc->SetZoom(HalfSize);
-    Show(460, 185);
-    Platform::TRect first, second;
-    Doc->GetPageRect(0, first);
-    Doc->GetPageRect(1, second);
-    Doc->ScrollTo({0, second.Top - first.Top});
+    ShowPage(1);
     Doc->PaintView(nullptr, nullptr);
     ExpectGolden("page-table-continued-heading");
 }

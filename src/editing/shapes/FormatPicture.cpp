@@ -3,12 +3,19 @@
 
 #include <algorithm>
 
+#include "base/core/ObjectHandles.h"
+#include "base/core/TMemory.h"
 #include "editing/shapes/ShapeOperations.h"
+#include "layout/lines/LineLayout.h"
 #include "model/document/TDoc.h"
 #include "model/formats/DocumentUnit.h"
+#include "model/formats/FormatStream.h"
+#include "model/formats/TLine.h"
 #include "model/formats/TShape.h"
+#include "model/paragraphs/TPar.h"
 #include "model/undo/ShapeFormatOperations.h"
 #include "model/undo/ShapeOperations.h"
+#include "model/undo/TInsDelOperation.h"
 
 namespace {
 
@@ -70,11 +77,6 @@ TShapeProps NewProps(const TDoc& doc,
         case paProperties:
             if (props.WrapKind != swTight && props.WrapKind != swThrough)
                 props.WrapPolygon.clear();
-            // Switching between inline and floating replaces the shape's anchor
-            // in the text, which this worker does not do, and notes cannot hold
-            // floating shapes at all: such a request leaves the shape as it is.
-            if ((props.WrapKind != swInline) != shape.IsFloating())
-                return shape.Props;
             break;
         case paMoved:
             if (IsDraft(doc)) {
@@ -114,6 +116,93 @@ TShapeProps NewProps(const TDoc& doc,
     return props;
 }
 
+// Where the inline picture of shape stands: its anchor character's x on its
+// laid-out line (from the text's left edge) and that line's text base (from
+// the line's top), the offsets a floating shape placed against the column
+// and the anchor's line takes. A paragraph not laid out gives the start of
+// its first line, the picture's top on the line's top.
+TInlinePlace InlinePlaceOf(const TShape& shape) {
+    TInlinePlace place;
+    const TPar* par = shape.AnchorPar;
+    if (par == nullptr)
+        return place;
+    place.Alignment = par->Format.Alignment == 1 ? 1 : par->Format.Alignment == 2 ? 2 : 0;
+    for (std::int32_t i = 0; i < par->LineCount(); ++i) {
+        const TLine& line = *par->Lines->At<TLine>(i);
+        const std::int32_t k = shape.AnchorOffset - line.FirstChar;
+        if (k < 0 || k >= line.CharCount)
+            continue;
+        place.Left = Px16ToTwips(line.Pos(k));
+        place.Baseline = Px16ToTwips(line.Ascent);
+        return place;
+    }
+    std::int32_t sx = 100, sy = 100;
+    shape.GetScale(sx, sy);
+    place.Baseline = MulDiv(shape.Props.NaturalHeight, sy, 100);
+    return place;
+}
+
+// The properties that switch shape between inline and floating as given
+// asks; false when the shape cannot switch. Notes hold no floating shapes,
+// and a shape an inline-object field holds has no anchor character to
+// float by.
+bool SwitchAnchoring(TDoc& doc, TShape& shape, const TShapeProps& given, TShapeProps& out) {
+    const bool toFloating = given.WrapKind != swInline;
+    if (toFloating && (shape.Story == stFootnotes || shape.Story == stEndnotes))
+        return false;
+    if (shape.InlineField != nullptr)
+        return false;
+    // The shape's own conversion works on the shape; it runs on the given
+    // properties and the shape gets its own back, so that the recorded step
+    // makes the change.
+    const TShapeProps saved = shape.Props;
+    const std::uint8_t savedFlags = shape.ShapeFlags;
+    shape.Props = given;
+    shape.Props.WrapKind = saved.WrapKind;
+    if (toFloating) {
+        shape.ChangeAnchoring(true, InlinePlaceOf(shape));
+        shape.Props.WrapKind = given.WrapKind;
+        // Properties that already place the shape were meant as given.
+        if (given.HasPosRect())
+            shape.Props.PosRect = given.PosRect;
+        shape.Props.ZOrder = NextZOrder(doc, shape.IsBehindText(), &shape);
+    } else {
+        shape.ChangeAnchoring(false);
+    }
+    out = shape.Props;
+    shape.Props = saved;
+    shape.ShapeFlags = savedFlags;
+    return true;
+}
+
+// The anchor of a shape dropped at to, a position in the text as it stands
+// before this shape moves. The anchor character moves: removed at its old
+// place and inserted at the new one, where it takes the format of the text
+// there. Neither step registers the shape, so it is never held as deleted
+// and never freed by them: it is in the text at one place or the other.
+void MoveAnchor(TDoc& doc, TShape& shape, TTextPos to) {
+    if (shape.AnchorPar == nullptr || shape.InlineField != nullptr)
+        return;
+    const std::int32_t par = doc.Pars.IndexOf(shape.AnchorPar);
+    if (par < 0 || to.Par < 0 || to.Par >= doc.Pars.Count)
+        return;
+    const std::int32_t offset = shape.AnchorOffset;
+    if (doc.ShapeAt({par, offset}) != &shape)
+        return;
+    const int story = doc.StoryOfPar(par);
+    if (doc.StoryOfPar(to.Par) != story || to.Offset < 0 || to.Offset > doc.ParLength(to.Par))
+        return;
+    if (to.Par == par && (to.Offset == offset || to.Offset == offset + 1))
+        return;
+    // The removal shifts a later place in the same paragraph back by one.
+    if (to.Par == par && to.Offset > offset)
+        --to.Offset;
+    TMemory anchor;
+    AppendFormatControl(anchor, fcShapeAnchor, static_cast<std::int32_t>(ObjectHandle(&shape)));
+    TInsDelOperation::CreateRemoval(&doc, {par, offset}, {par, offset + 1}, story, false)->Execute();
+    TInsDelOperation::CreateInsertion(&doc, anchor, to, story, false)->Execute();
+}
+
 }  // namespace
 
 void FormatPictures(TDoc& doc, const std::vector<TShape*>& shapes, std::uint8_t action, const TPictureValues& values) {
@@ -129,8 +218,19 @@ void FormatPictures(TDoc& doc, const std::vector<TShape*>& shapes, std::uint8_t 
             continue;
         const TShapeProps& given = i < values.Props.size() ? values.Props[i] : shape->Props;
         TShapeProps props = NewProps(doc, *shape, action, given, values);
-        if (props == shape->Props)
-            continue;
-        (new TFormatShapeOperation(&doc, shape, props))->Execute();
+        const bool floating = shape->IsFloating();
+        if ((props.WrapKind != swInline) != floating) {
+            TShapeProps switched;
+            if (!SwitchAnchoring(doc, *shape, props, switched))
+                continue;
+            // The stacking order closes up behind a shape that leaves it.
+            if (floating && IsStacked(*shape))
+                RemoveFromZOrder(doc, *shape);
+            props = switched;
+        }
+        if (props != shape->Props)
+            (new TFormatShapeOperation(&doc, shape, props))->Execute();
+        if (action == paDropped && i < values.Anchors.size())
+            MoveAnchor(doc, *shape, values.Anchors[i]);
     }
 }

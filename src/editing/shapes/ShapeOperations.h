@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "model/formats/TShapeProps.h"
+#include "model/formats/TTextPos.h"
 
 class TDoc;
 class TShape;
@@ -34,6 +35,11 @@ struct TPictureValues {
     // paMoved in the draft views: the horizontal alignment the shape snapped
     // to.
     std::int32_t PosH = 0;
+    // paDropped: the new anchor of each shape, in the order of the shape
+    // list. The shapes move last first, each position taken in the text as
+    // the shapes after it left it. A shape without an entry keeps its
+    // anchor.
+    std::vector<TTextPos> Anchors;
 };
 
 // Shapes take part in the stacking order while they float and are not held
@@ -62,5 +68,18 @@ TShape* CloneShape(TDoc& doc, const TShape& source);
 // memory runs short.
 TShape* LeastRecentlyUsedPicture(const TDoc& doc, const TShape* skip);
 
-// The worker of opFormatPicture, for the shapes given.
+// The worker of opFormatPicture, for the shapes given. New properties that
+// switch a shape between inline and floating change its anchoring: a shape
+// made floating takes the top of its stacking class and, unless the new
+// properties place it, the place its inline picture had; a shape made
+// inline leaves the stacking order and takes its size from the floating
+// rectangle. Shapes in notes and shapes an inline-object field holds stay
+// as they are. paDropped moves each shape's anchor character to its new
+// anchor within the same story.
 void FormatPictures(TDoc& doc, const std::vector<TShape*>& shapes, std::uint8_t action, const TPictureValues& values);
+
+// The worker of opProcessPictures: every selected picture with more than
+// 2^(kind + 1) colours (kind 0 to 7) is replaced, through a recorded step,
+// by a PNG picture reduced to that many colours. Pictures with no more
+// colours, and pictures that cannot be read, stay as they are.
+void ProcessPictures(TDoc& doc, std::uint8_t kind);

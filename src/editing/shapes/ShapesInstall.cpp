@@ -20,8 +20,13 @@ void WorkFormatPicture(TDoc& doc, TOperationCall&, const TFormatPictureArgs& arg
     FormatPictures(doc, shapes, args.Kind, args.Values != nullptr ? *args.Values : defaults);
 }
 
+void WorkProcessPictures(TDoc& doc, TOperationCall&, const TProcessPicturesArgs& args) {
+    ProcessPictures(doc, args.Kind);
+}
+
 }  // namespace
 
 void InstallShapesWorkers() {
     SetOperationWorker<TFormatPictureArgs>(WorkFormatPicture);
+    SetOperationWorker<TProcessPicturesArgs>(WorkProcessPictures);
 }

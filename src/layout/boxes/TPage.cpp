@@ -70,11 +70,13 @@ void TPage::Reset(void* owner) {
     PendingEndnotes.clear();
     Reserved = 0;
     ShapeReflow = false;
+    HeaderFooterShapes.clear();
 }
 
 void TPage::Clean() {
     TBox::Clean();
     PlacedShapes.Clear();
+    HeaderFooterShapes.clear();
     while (!Snapshots.empty())
         DropTopState();
     HeaderBox = FooterBox = nullptr;

@@ -9,6 +9,7 @@
 class TField;
 class TLine;
 class TSection;
+class TShape;
 
 // What a snapshot keeps of one box: enough to cut its lines and height
 // back without laying anything out again.
@@ -71,6 +72,14 @@ public:
     // again (layout/pagination/FloatingShapes.h).
     bool ShapeReflow = false;
     std::int32_t Reserved = 0;
+    // Floating shapes of headers and footers: one shape stands on every
+    // page that shows its header or footer, in a place of its own on each
+    // page, kept here (layout/pagination/FloatingShapes.h).
+    struct THeaderFooterShape {
+        const TShape* Shape = nullptr;
+        Platform::TRect Rect;
+    };
+    std::vector<THeaderFooterShape> HeaderFooterShapes;
 
 protected:
     void Reset(void* owner) override;

@@ -4,12 +4,14 @@
 #include "layout/pagination/FloatingShapes.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "base/core/TList.h"
 #include "layout/boxes/PageMargins.h"
 #include "layout/boxes/TBox.h"
 #include "layout/boxes/TPage.h"
 #include "layout/lines/WrapArea.h"
+#include "layout/pagination/Pagination.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
 #include "model/formats/FormatStream.h"
@@ -74,6 +76,65 @@ const TLine* LineHolding(const TPar& par, std::int32_t offset) {
     return nullptr;
 }
 
+// Whether a shape makes text wrap around it: not behind the text, and a
+// wrap kind other than none.
+bool Wraps(const TShape& shape, bool draft) {
+    return !shape.IsBehindText() && shape.ShownWrapKind(draft) != swNone;
+}
+
+// Whether text of story wraps around shapes of shapeStory. Body text avoids
+// the shapes of the page's header and footer too; header and footer text
+// only their own, since it is laid out again when the page is painted,
+// after the body's shapes are known. Notes hold no floating shapes.
+bool WrapsAround(std::uint8_t story, std::uint8_t shapeStory) {
+    if (story == stMain)
+        return shapeStory == stMain || shapeStory == stHeadersFooters;
+    return story == stHeadersFooters && shapeStory == stHeadersFooters;
+}
+
+// The text boxes of box and of its descendants, in order.
+void CollectTextBoxes(TBox& box, std::vector<TBox*>& out) {
+    if ((box.Flags & bxText) != 0)
+        out.push_back(&box);
+    for (std::int32_t i = 0; i < box.Count; ++i)
+        CollectTextBoxes(*box.Child(i), out);
+}
+
+// Whether the lines par has from offset on, placed from text's content
+// bottom, stay above every exclusion of area. Only plain lines made for the
+// box's width count: lines broken beside shapes, for another width or not
+// yet made say nothing of where the paragraph ends.
+bool LinesClearExclusions(const TBox& text, const TPar& par, std::int32_t from, const TWrapArea& area) {
+    if ((par.Flags & pfLaidOut) == 0 || par.LineCount() == 0)
+        return false;
+    // The width the flow breaks the paragraph for (a negative right indent
+    // counts as none in the draft views).
+    std::int32_t right = par.Format.RightIndent;
+    if (right < 0 && text.Document->ViewMode != vmPrintLayout)
+        right = 0;
+    const std::int32_t width = std::max(1, text.TextWidth(par.Index) - right);
+    std::int32_t top = INT32_MAX;
+    for (const TWrapRect& w : area.Exclusions)
+        top = std::min(top, w.Top);
+    // The space before is resolved again when the paragraph is placed; it
+    // is never more than the paragraph asks for.
+    std::int32_t y = text.ContentBottom;
+    if (from == 0)
+        y += par.Format.SpaceBefore == AutoSpacingValue ? AutoSpacing
+                                                        : std::max<std::int32_t>(par.Format.SpaceBefore, 0);
+    for (std::int32_t i = 0; i < par.LineCount(); ++i) {
+        const TLine& line = *par.Lines->At<TLine>(i);
+        if ((line.Flags & (lfWrapPiece | lfTopFixed)) != 0 || line.WidthLimit != width)
+            return false;
+        if (line.FirstChar + line.CharCount <= from)
+            continue;
+        y += line.Height;
+        if (y > top)
+            return false;
+    }
+    return true;
+}
+
 bool AnchorOnPage(const TShape& shape, TPage& page) {
     if (shape.AnchorPar == nullptr || shape.AnchorPar->Lines == nullptr)
         return false;
@@ -83,7 +144,7 @@ bool AnchorOnPage(const TShape& shape, TPage& page) {
 
 }  // namespace
 
-bool CollectShapeExclusions(TBox& text, TWrapArea& area) {
+bool CollectShapeExclusions(TBox& text, TWrapArea& area, const TPar* par, std::int32_t from) {
     TPage* page = text.Page();
     if (page == nullptr || page->PlacedShapes.Count == 0)
         return false;
@@ -103,8 +164,9 @@ bool CollectShapeExclusions(TBox& text, TWrapArea& area) {
     };
     for (std::int32_t i = 0; i < page->PlacedShapes.Count; ++i) {
         TShape* shape = page->PlacedShapes.At<TShape>(i);
-        if (shape->Story != text.Story || shape->IsBehindText())
+        if (!WrapsAround(text.Story, shape->Story) || shape->IsBehindText())
             continue;
+        const TRect placed = PlacedRect(*page, *shape);
         const std::int32_t kind = shape->ShownWrapKind(draft);
         if (kind == swInline || kind == swNone)
             continue;
@@ -112,26 +174,28 @@ bool CollectShapeExclusions(TBox& text, TWrapArea& area) {
             // The polygon's cells, each grown by the side distances; tight
             // cells are filled across their band, through cells are not.
             for (const TRect& cell : shape->WrapRegion(draft)) {
-                TRect r{shape->Rect.Left + cell.Left * WrapRegionCell, shape->Rect.Top + cell.Top * WrapRegionCell,
-                        shape->Rect.Left + cell.Right * WrapRegionCell, shape->Rect.Top + cell.Bottom * WrapRegionCell};
+                TRect r{placed.Left + cell.Left * WrapRegionCell, placed.Top + cell.Top * WrapRegionCell,
+                        placed.Left + cell.Right * WrapRegionCell, placed.Top + cell.Bottom * WrapRegionCell};
                 shape->WrapExclusion(r, box, draft);
                 add(r);
             }
             continue;
         }
-        TRect r = shape->Rect;
+        TRect r = placed;
         shape->WrapExclusion(r, box, draft);
         add(r);
     }
     area.Y = text.ContentBottom;
+    if (par != nullptr && !area.Exclusions.empty() && LinesClearExclusions(text, *par, from, area))
+        area.Exclusions.clear();
     return !area.Exclusions.empty();
 }
 
 void PlaceAnchoredShapes(TBox& text, TPar& par, std::int32_t firstLine, std::int32_t lastLine) {
     TPage* page = text.Page();
-    // Header and footer text is flowed again whenever a page is painted and
-    // let go afterwards, so its shapes cannot be kept on the page's list;
-    // they are not placed yet.
+    // Header and footer shapes are placed once their frame is stacked
+    // (PlaceHeaderFooterShapes); the frame's text flowed again when the page
+    // is painted leaves them where they are.
     if (page == nullptr || (par.Flags & pfShapes) == 0 || par.Lines == nullptr || text.Story == stHeadersFooters)
         return;
     TDoc& doc = *text.Document;
@@ -157,7 +221,7 @@ void PlaceAnchoredShapes(TBox& text, TPar& par, std::int32_t firstLine, std::int
                 shape->ShapeFlags &= static_cast<std::uint8_t>(~sfWrapRegionComputed);
                 shape->WrapCells.clear();
             }
-            const bool wraps = !shape->IsBehindText() && shape->ShownWrapKind(doc.ViewMode != vmPrintLayout) != swNone;
+            const bool wraps = Wraps(*shape, doc.ViewMode != vmPrintLayout);
             if (known) {
                 // A known shape whose anchor line moved has moved with it:
                 // the text placed around its old place is wrong.
@@ -177,11 +241,57 @@ void PlaceAnchoredShapes(TBox& text, TPar& par, std::int32_t firstLine, std::int
 bool SettlePlacedShapes(TPage& page) {
     bool again = page.ShapeReflow;
     for (std::int32_t i = page.PlacedShapes.Count - 1; i >= 0; --i) {
-        if (AnchorOnPage(*page.PlacedShapes.At<TShape>(i), page))
+        // Header and footer shapes belong to the page with its header and
+        // footer, whose lines are let go once laid out.
+        const TShape& shape = *page.PlacedShapes.At<TShape>(i);
+        if (shape.Story == stHeadersFooters || AnchorOnPage(shape, page))
             continue;
         page.PlacedShapes.Delete(i);
         again = true;
     }
     page.ShapeReflow = false;
     return again;
+}
+
+bool PlaceHeaderFooterShapes(TPage& page, TBox& frame) {
+    TDoc& doc = *frame.Document;
+    const bool draft = doc.ViewMode != vmPrintLayout;
+    std::vector<TBox*> boxes;
+    CollectTextBoxes(frame, boxes);
+    bool wraps = false;
+    for (TBox* text : boxes) {
+        for (std::int32_t i = 0; i < text->LineCount(); ++i) {
+            const TLine& line = *text->Lines->At<TLine>(i);
+            TPar& par = *line.Par;
+            if ((par.Flags & pfShapes) == 0)
+                continue;
+            const std::int32_t end = std::min(line.FirstChar + line.CharCount, par.CharCount());
+            for (std::int32_t offset = line.FirstChar; offset < end; ++offset) {
+                if (par.Chars.Data[offset] != chShapeAnchor)
+                    continue;
+                TShape* shape = doc.ShapeAt({par.Index, offset});
+                if (shape == nullptr || !shape->IsFloating() || shape->IsHorizontalLine() ||
+                    page.PlacedShapes.IndexOf(shape) >= 0)
+                    continue;
+                const TRect before = shape->Rect;
+                shape->Rect = shape->PlaceRect(OffsetsOf(*shape), FrameFor(*text, page, par, line), line.Top);
+                if (shape->Rect.Width() != before.Width() || shape->Rect.Height() != before.Height()) {
+                    shape->ShapeFlags &= static_cast<std::uint8_t>(~sfWrapRegionComputed);
+                    shape->WrapCells.clear();
+                }
+                page.PlacedShapes.Add(shape);
+                page.HeaderFooterShapes.push_back({shape, shape->Rect});
+                wraps = wraps || Wraps(*shape, draft);
+            }
+        }
+    }
+    return wraps;
+}
+
+Platform::TRect PlacedRect(const TPage& page, const TShape& shape) {
+    if (shape.Story == stHeadersFooters)
+        for (const TPage::THeaderFooterShape& placed : page.HeaderFooterShapes)
+            if (placed.Shape == &shape)
+                return placed.Rect;
+    return shape.Rect;
 }

@@ -526,7 +526,8 @@ std::uint32_t TBox::PlacePars(TFragment& range) {
     // (on another page or pass) is broken again. A drop cap's paragraph
     // wraps beside its cap only.
     TWrapArea shapeArea;
-    const bool besideShapes = (par.Flags & pfDropCap) == 0 && CollectShapeExclusions(*this, shapeArea);
+    const bool besideShapes =
+        (par.Flags & pfDropCap) == 0 && CollectShapeExclusions(*this, shapeArea, &par, range.Start.Offset);
     auto wrappedFrom = [&par](std::int32_t from) {
         for (std::int32_t k = std::max(from, 0); k < par.LineCount(); ++k)
             if ((par.Lines->At<TLine>(k)->Flags & (lfWrapPiece | lfTopFixed)) != 0)

@@ -142,23 +142,36 @@ void TPaginator::LayOutHeaderFooter(TPage& page, TSection& section, int slot, bo
     const std::int32_t y = footer ? setup.PageHeight - setup.BottomMargin : setup.HeaderDistance;
     frame->Bounds.Top = frame->Bounds.Bottom = y;
     page.Add(frame);
-    frame->Flow(range);
-    if (!footer) {
-        frame->Bounds.Bottom = std::max(frame->Bounds.Bottom, setup.TopMargin);
-        frame->StackTop();
-        page.HeaderField = field;
-        page.HeaderBox = frame;
-        page.Insets.Top = setup.HeaderDistance;
-    } else {
-        frame->Bounds.Bottom = std::max(frame->Bounds.Bottom, setup.PageHeight - setup.FooterDistance);
-        frame->StackBottom();
-        // A footer too tall for its place grows upward.
-        const std::int32_t over = frame->Bounds.Bottom - (setup.PageHeight - setup.FooterDistance);
-        if (over > 0)
-            frame->MoveBy(0, -over);
-        page.FooterField = field;
-        page.FooterBox = frame;
-        page.Insets.Bottom = setup.FooterDistance;
+    const TFragment whole = range;
+    // Floating shapes: a second pass flows the text again around the shapes
+    // the first one placed.
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass > 0) {
+            frame->ReleaseChildren();
+            frame->ContentBottom = 0;
+            frame->Bounds.Top = frame->Bounds.Bottom = y;
+            range = whole;
+        }
+        frame->Flow(range);
+        if (!footer) {
+            frame->Bounds.Bottom = std::max(frame->Bounds.Bottom, setup.TopMargin);
+            frame->StackTop();
+            page.HeaderField = field;
+            page.HeaderBox = frame;
+            page.Insets.Top = setup.HeaderDistance;
+        } else {
+            frame->Bounds.Bottom = std::max(frame->Bounds.Bottom, setup.PageHeight - setup.FooterDistance);
+            frame->StackBottom();
+            // A footer too tall for its place grows upward.
+            const std::int32_t over = frame->Bounds.Bottom - (setup.PageHeight - setup.FooterDistance);
+            if (over > 0)
+                frame->MoveBy(0, -over);
+            page.FooterField = field;
+            page.FooterBox = frame;
+            page.Insets.Bottom = setup.FooterDistance;
+        }
+        if (pass > 0 || !Doc.HasWrappingShapes() || !PlaceHeaderFooterShapes(page, *frame))
+            break;
     }
     // Header and footer text is laid out again when the page is painted.
     frame->ReleaseChildren();
@@ -455,15 +468,20 @@ void TPaginator::Run(std::int32_t fromPage, std::int32_t untilPage) {
         // its state before the bands, keeping the shapes, so that every
         // line is laid out beside them. The passes are bounded, because a
         // re-flow can push an anchor off the page and bring it back.
-        page->SaveState();
+        // Without floating shapes the bands are flowed once, with no
+        // snapshot to take.
+        const bool shapes = Doc.HasWrappingShapes();
+        if (shapes)
+            page->SaveState();
         for (int pass = 1;; ++pass) {
             for (int bands = 0; FlowPageBands(*page) == brNextBand && bands < 4096; ++bands) {
             }
-            if (!SettlePlacedShapes(*page) || pass >= MaxShapeFlowPasses)
+            if (!shapes || !SettlePlacedShapes(*page) || pass >= MaxShapeFlowPasses)
                 break;
             page->RestoreState();
         }
-        page->DropTopState();
+        if (shapes)
+            page->DropTopState();
         // A page that holds nothing but its header and footer forgets them.
         bool onlyFrames = page->Count > 0;
         for (std::int32_t i = 0; i < page->Count; ++i)

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "layout/boxes/TPage.h"
+#include "layout/pagination/FloatingShapes.h"
 #include "layout/painting/InlinePictures.h"
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
@@ -26,7 +27,7 @@ void PaintShapeLayer(TPage& page, Platform::HDC dc, std::int32_t x, std::int32_t
                      [](const TShape* a, const TShape* b) { return a->ZOrder() < b->ZOrder(); });
     const bool printing = doc.StateFlags[sfPreviewDocument] != 0;
     for (TShape* shape : shapes) {
-        const TRect& r = shape->Rect;
+        const TRect r = PlacedRect(page, *shape);
         const Platform::TRect rect{x + doc.TwipsToPixelsX(r.Left), y + doc.TwipsToPixelsY(r.Top),
                                    x + doc.TwipsToPixelsX(r.Right), y + doc.TwipsToPixelsY(r.Bottom)};
         if (rect.IsEmpty())

@@ -291,8 +291,16 @@ TShape* TDoc::ShapeAt(const TTextPos& pos) const {
 }
 
 bool TDoc::HasWrappingShapes() const {
-    // Shapes carry no wrapping mode until their drawing properties exist;
-    // until then every shape stands in line with the text and none wraps.
+    // Every floating shape has a wrap kind, so this asks whether any live
+    // shape floats. Shapes held by an undo step after their anchor was
+    // deleted are on no page. The list is walked on each call: documents
+    // hold few shapes, and a cached answer would have to follow every
+    // step that changes a shape's properties or anchor.
+    for (std::int32_t i = 0; i < Shapes.Count; ++i) {
+        const TShape* shape = Shapes.At<TShape>(i);
+        if (shape->Props.WrapKind != swInline && (shape->ShapeFlags & sfShapeDeleted) == 0)
+            return true;
+    }
     return false;
 }
 
