@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "editing/tables/TableLimits.h"
 #include "files/transfer/Paste.h"
 
 class TDoc;
@@ -13,8 +14,8 @@ class TDoc;
 // a row exceed MaxTableCells cells: a paste that would is refused before
 // it changes anything.
 
-inline constexpr std::string_view TooManyCellsMessage =
-    "This operation would exceed the maximum number of columns in a table row.";
+// TooManyCellsMessage, which every table edit shares, is in
+// editing/tables/TableLimits.h.
 
 // The paste in progress, as the table kinds see it: the destination, the
 // request, and the content loaded into its hidden document.
