@@ -13,6 +13,7 @@
 #include "base/messages/MessageBoxes.h"
 #include "editing/tables/TableGrid.h"
 #include "editing/tables/TableLimits.h"
+#include "editing/tables/TableRowsColumns.h"
 #include "editing/tables/TableStructure.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/paragraphs/TPar.h"
@@ -279,6 +280,12 @@ TEST_F(TableRowsColumnsTest, NoRowGetsMoreThanItsLimitOfCells) {
     doc.PerformOperation(TInsertColumnsLeftArgs{});
     EXPECT_EQ(TableRowOf(doc, 0)->Data.CellCount, MaxTableCells);
     const std::string full = Table(doc, 0);
+    {
+        TestSupport::TScriptedMessageBoxes boxes({mrOk});
+        EXPECT_FALSE(CanAddColumn(doc));
+        ASSERT_EQ(boxes.Shown().size(), 1u);
+        EXPECT_EQ(boxes.Shown()[0].Text, TooManyCellsMessage);
+    }
     Select(doc, {Caret(0)});
     Check(doc, TInsertColumnsLeftArgs{}, 0, full, true);
     TInsertAtTableHandleArgs handle;
@@ -480,6 +487,72 @@ TEST_F(TableRowsColumnsTest, DeletingCellsRowsAndTables) {
         Select(t.Doc(), c.Selection(t.Doc()));
         Check(t.Doc(), TDeleteCellsArgs{c.Mode}, 0, c.Expected);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TableRowsColumnsTest, ColumnsSelectedWholeShareTheirWidthWithANewOne) {
+    struct Case {
+        const char* Name;
+        std::vector<std::string> Pars;
+        std::vector<std::string> Rows;
+        std::vector<TSel> Selection;
+        std::int32_t X;
+        const char* Expected;
+    };
+    const std::vector<Case> cases = {
+        {"two columns of 1500 give three of 1000 and the table keeps its width",
+         {"a1]", "b1]", "c1]", "#", "a2]", "b2]", "c2]", "#", "end"},
+         {"0:1500,3000,4500", "0:1500,3000,4500"},
+         {{0, 0, 0, 3}, {1, 0, 1, 3}, {4, 0, 4, 3}, {5, 0, 5, 3}},
+         3000,
+         "0:1000,2000,3000,4500 [a1|b1||c1] / 0:1000,2000,3000,4500 [a2|b2||c2]"},
+        {"the whole table, the new column at its left edge",
+         {"a1]", "b1]", "#", "a2]", "b2]", "#", "end"},
+         {"0:1500,3000", "0:1500,3000"},
+         {{0, 0, 5, 1}},
+         0,
+         "0:1000,2000,3000 [|a1|b1] / 0:1000,2000,3000 [|a2|b2]"},
+        {"too narrow to share: the new column takes its own width",
+         {"a1]", "b1]", "#", "a2]", "b2]", "#", "end"},
+         {"0:200,400", "0:200,400"},
+         {{0, 0, 5, 1}},
+         400,
+         "0:200,400,600 [a1|b1|] / 0:200,400,600 [a2|b2|]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTableDoc t(c.Pars, c.Rows);
+        TDoc& doc = t.Doc();
+        Select(doc, c.Selection);
+        TInsertAtTableHandleArgs handle;
+        handle.Hit.Kind = thColumn;
+        handle.Hit.TablePar = 0;
+        handle.Hit.ColumnX = c.X;
+        Check(doc, handle, 0, c.Expected);
+    }
+}
+
+// A bookmark from the first cell into the second: moving cells up would
+// put its end before its start.
+TEST_F(TableRowsColumnsTest, CellsDoNotMoveUnderAFieldThatRunsAcrossCells) {
+    TEditDoc ed({"T|<one", "T|two>", "#", "T|three", "T|four", "#", "end"}, {{fkBookmark, 0, u"mark"}});
+    TDoc& doc = ed.Doc();
+    Select(doc, {Caret(0)});
+    const std::string before = Bytes(doc);
+    doc.PerformOperation(TDeleteCellsArgs{0});
+    EXPECT_TRUE(Bytes(doc) == before);
+    Select(doc, {Caret(0)});
+    doc.PerformOperation(TInsertCellsArgs{1});
+    EXPECT_TRUE(Bytes(doc) == before);
+    // Shifting left moves nothing up or down: the cell goes, and the
+    // bookmark keeps what is left of it.
+    Select(doc, {Caret(0)});
+    doc.PerformOperation(TDeleteCellsArgs{1});
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+    EXPECT_EQ(ed.Text(), "T|<two> / # / T|three / T|four / # / end");
 }
 
 }  // namespace
