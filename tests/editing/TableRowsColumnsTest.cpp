@@ -547,6 +547,13 @@ TEST_F(TableRowsColumnsTest, CellsDoNotMoveUnderAFieldThatRunsAcrossCells) {
     Select(doc, {Caret(0)});
     doc.PerformOperation(TInsertCellsArgs{1});
     EXPECT_TRUE(Bytes(doc) == before);
+    // A whole row goes as a row, with or without the field.
+    Select(doc, {Cells(doc, 3, 4)});
+    doc.PerformOperation(TDeleteCellsArgs{0});
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+    EXPECT_EQ(ed.Text(), "T|<one / T|two> / # / end");
+    doc.Undo(false);
+    EXPECT_TRUE(Bytes(doc) == before);
     // Shifting left moves nothing up or down: the cell goes, and the
     // bookmark keeps what is left of it.
     Select(doc, {Caret(0)});

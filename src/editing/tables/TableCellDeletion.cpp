@@ -166,13 +166,23 @@ void DeleteCells(TDoc& doc, std::int32_t mode) {
     if (grid.Rows.empty())
         return;
     const std::int32_t tableFirst = grid.First;
-    if (mode == dcShiftUp && FieldCrossesCells(doc, grid))
-        return;
 
     if (mode == dcTable) {
         DeleteRows(doc, grid, 0, grid.Rows.size() - 1);
         PlaceCaretAfterEdit(doc, TTextPos{std::min(tableFirst, doc.ParCount() - 1), 0});
         return;
+    }
+
+    std::vector<std::set<std::int32_t>> chosen;
+    if (mode == dcShiftUp || mode == dcShiftLeft) {
+        chosen = ChosenCells(doc, grid, mode);
+        // Only cells that move up need the fields to stay in their cells;
+        // whole rows go as rows.
+        bool moves = false;
+        for (std::size_t r = 0; r < grid.Rows.size(); ++r)
+            moves = moves || (!chosen[r].empty() && chosen[r].size() < grid.Rows[r].Cells.size());
+        if (mode == dcShiftUp && moves && FieldCrossesCells(doc, grid))
+            return;
     }
 
     TTextPos caret{tableFirst, 0};
@@ -207,7 +217,6 @@ void DeleteCells(TDoc& doc, std::int32_t mode) {
                 r = first;
             }
         } else {
-            const std::vector<std::set<std::int32_t>> chosen = ChosenCells(doc, grid, mode);
             for (std::size_t r = grid.Rows.size(); r-- > 0;) {
                 const std::set<std::int32_t>& cells = chosen[r];
                 if (cells.empty())
