@@ -230,6 +230,53 @@ std::vector<TRandomOperation>& RandomSessionOperations() {
              doc.PerformOperation(
                  TUpdateFieldsArgs{nullptr, &f, TFieldTypeSet{ftTitle, ftAuthor, ftFileName, ftSubject}});
          }},
+        // Table rows, columns and cells (editing/tables): inserted and
+        // deleted at a random place in a table, when there is one.
+        {"insert or delete table rows, columns or cells", 2,
+         [](TDoc& doc, std::mt19937& random) {
+             std::vector<std::int32_t> inTable;
+             for (std::int32_t p = 0; p < doc.StoryCounts[stMain]; ++p)
+                 if (doc.Par(p)->Format.InTable == 1)
+                     inTable.push_back(p);
+             if (inTable.empty())
+                 return;
+             const std::int32_t p = inTable[random() % inTable.size()];
+             if (random() % 3 == 0) {
+                 const std::int32_t q = std::min<std::int32_t>(doc.StoryCounts[stMain] - 1, p + random() % 4);
+                 doc.Selection->SetSingle(p, 0, q, doc.Par(q)->CharCount());
+                 doc.Caret = TTextPos{q, 0};
+             } else {
+                 PlaceCaret(doc, TTextPos{p, 0});
+             }
+             switch (random() % 9) {
+                 case 0:
+                     doc.PerformOperation(TInsertRowsAboveArgs{});
+                     break;
+                 case 1:
+                     doc.PerformOperation(TInsertRowsBelowArgs{});
+                     break;
+                 case 2:
+                     doc.PerformOperation(TInsertColumnsLeftArgs{});
+                     break;
+                 case 3:
+                     doc.PerformOperation(TInsertColumnsRightArgs{});
+                     break;
+                 case 4:
+                     doc.PerformOperation(TInsertCellsArgs{static_cast<std::uint8_t>(random() % 2)});
+                     break;
+                 case 5:
+                     doc.PerformOperation(TDeleteCellsArgs{0});
+                     break;
+                 case 6:
+                     doc.PerformOperation(TDeleteCellsArgs{1});
+                     break;
+                 case 7:
+                     doc.PerformOperation(TDeleteCellsArgs{2});
+                     break;
+                 default:
+                     doc.PerformOperation(TDeleteCellsArgs{static_cast<std::uint8_t>(random() % 16 == 0 ? 3 : 0)});
+             }
+         }},
     };
     return operations;
 }

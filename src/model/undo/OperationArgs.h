@@ -465,6 +465,24 @@ struct TTableBorderResizeArgs {
     static constexpr std::uint8_t Code = opTableBorderResize;
 };
 
+// Inserting rows and columns at the table-insertion handle (editing/tables,
+// TableRowsColumns.h). Code 70 serves the handle: the document window fills
+// the record from its hit test while the mouse moves over a table's edge,
+// and the row and column insertions fill one themselves.
+class TTableRow;
+enum : std::uint8_t { thNone = 0, thRow = 1, thColumn = 2 };  // TTableHandleHit::Kind
+struct TTableHandleHit {
+    std::uint8_t Kind = thNone;
+    std::int32_t TablePar = 0;               // a paragraph of the table
+    TTableRow* RowToCopy = nullptr;          // thRow: the row whose layout the new row copies
+    TTableRow* RowToInsertBefore = nullptr;  // thRow: nil puts the new row after the table's last row
+    std::int32_t ColumnX = 0;                // thColumn: x in twips of the line where the new column goes
+};
+struct TInsertAtTableHandleArgs {
+    static constexpr std::uint8_t Code = opTableBorderResize;
+    TTableHandleHit Hit;
+};
+
 struct TInsertRowsAboveArgs {
     static constexpr std::uint8_t Code = opInsertRowsAbove;
 };
