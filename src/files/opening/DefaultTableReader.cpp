@@ -1,0 +1,33 @@
+#include "files/opening/DefaultTableReader.h"
+
+#include <memory>
+#include <string_view>
+
+#include "editing/tables/TableCreation.h"
+#include "files/opening/OpenDocument.h"
+#include "model/document/TDoc.h"
+
+namespace {
+
+// A hidden document read from RTF in memory. The format is fixed, so that a
+// user's file that is something else entirely yields no table rather than a
+// table of whatever another reader made of it.
+std::unique_ptr<TDoc> OpenRtfText(std::string_view rtf) {
+    auto doc = std::make_unique<TDoc>(true);
+    doc->QuietOpen = 1;
+    TDocOpeningOptions options;
+    options.Source = osMemory;
+    options.Format = ffRtf;
+    options.FileName = "Default Table.rtf";
+    options.Data = rtf.data();
+    options.DataSize = static_cast<std::int32_t>(rtf.size());
+    if (!OpenDocument(*doc, options))
+        return nullptr;
+    return doc;
+}
+
+}  // namespace
+
+void InstallDefaultTableReader() {
+    TableCreationSeams().OpenRtfText = &OpenRtfText;
+}
