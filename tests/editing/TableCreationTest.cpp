@@ -320,6 +320,19 @@ TEST_F(TableCreationTest, TextToTableTurnsBreaksIntoLineBreaks) {
                     [&] { EXPECT_EQ(d.Text(), "T|a{line} / # / T|b{line} / # / end"); });
 }
 
+TEST_F(TableCreationTest, TextToTableJoinsSectionsAtABreakInside) {
+    TEditDoc d({"a", "", "b", "end"});
+    TDoc& doc = d.Doc();
+    BreakSectionAt(doc, 1);
+    ASSERT_EQ(doc.Sections.Count, 2);
+    Select(doc, 0, 0, 2, doc.Par(2)->CharCount());
+    PerformUndoRedo(doc, TConvertTextToTableArgs{1, 0, tsepParagraphs}, [&] {
+        // The break's empty paragraph goes with the break.
+        EXPECT_EQ(d.Text(), "T|a / # / T|b / # / end");
+        EXPECT_EQ(doc.Sections.Count, 1);
+    });
+}
+
 TEST_F(TableCreationTest, TextToTableNextToATableFollowsItsRow) {
     // The text right under a two-cell table becomes rows of three cells
     // spread over the same width, which join that table.

@@ -579,14 +579,25 @@ void ConvertTextToTable(TDoc& doc, std::int32_t columns, std::int32_t rows, std:
 
     // No section, column or page breaks inside a table.
     for (std::int32_t p = last; p >= first; --p) {
-        if (LastChar(doc, p) == chSectionBreak && TableCreationSeams().MergeSectionBreak != nullptr)
+        if (LastChar(doc, p) == chSectionBreak && TableCreationSeams().MergeSectionBreak != nullptr) {
+            // Joining the sections may take the break's paragraph with it.
+            const std::int32_t before = doc.ParCount();
             TableCreationSeams().MergeSectionBreak(doc, p);
+            last += doc.ParCount() - before;
+            if (p > last)
+                continue;
+        }
         const TPar& par = *doc.Par(p);
         for (std::int32_t o = par.CharCount() - 2; o >= 0; --o) {
             const std::uint8_t c = doc.Par(p)->Chars.Data[o];
             if (c == chColumnBreak || c == chPageBreak)
                 (new TFastReplaceTextOperation2(&doc, p, o, chLineBreak))->Execute();
         }
+    }
+
+    if (last < first) {
+        doc.PopStateFlag();
+        return;
     }
 
     // Which paragraphs make which rows.
