@@ -475,4 +475,18 @@ TEST_F(TableCreationTest, NothingToConvertChangesNothing) {
     EXPECT_EQ(d.Text(), "plain / end");
 }
 
+TEST_F(TableCreationTest, TablesDoNotGoIntoTables) {
+    TEditDoc d({"a\tb", "T|x\ty", "#", "end"});
+    TDoc& doc = d.Doc();
+    const std::int32_t undoBefore = doc.UndoList.Count;
+    // A table asked for in a cell, and text to convert that reaches into a
+    // table.
+    PlaceCaret(doc, 1, 1);
+    doc.PerformOperation(TInsertTableArgs{2, 2, nullptr});
+    Select(doc, 0, 0, 1, 2);
+    doc.PerformOperation(TConvertTextToTableArgs{2, 0, tsepTab});
+    EXPECT_EQ(doc.UndoList.Count, undoBefore);
+    EXPECT_EQ(d.Text(), "a\tb / T|x\ty / # / end");
+}
+
 }  // namespace

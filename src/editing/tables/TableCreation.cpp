@@ -472,6 +472,9 @@ void InsertTable(TDoc& doc,
     // A table never cuts a paragraph and never ends a story; it joins the
     // table right above only when asked to.
     const std::int32_t lastOfStory = doc.LastParOfStory(story);
+    // Tables do not nest: nothing goes into a cell.
+    if (p.Par <= lastOfStory && InTablePar(doc, p.Par))
+        return;
     bool split = false;
     if (p.Par > lastOfStory) {
         p = TTextPos{lastOfStory, Len(doc, lastOfStory) - 1};
@@ -550,6 +553,14 @@ void ConvertTextToTable(TDoc& doc, std::int32_t columns, std::int32_t rows, std:
     const int story = doc.StoryOfPar(s.Par);
     if (e.Par > doc.LastParOfStory(story))
         e = TTextPos{doc.LastParOfStory(story), Len(doc, doc.LastParOfStory(story)) - 1};
+
+    // Text that already holds table paragraphs is no text for a table.
+    for (std::int32_t p = s.Par; p <= e.Par; ++p) {
+        if (InTablePar(doc, p)) {
+            doc.PopStateFlag();
+            return;
+        }
+    }
 
     // Whole paragraphs only: cut the first and last paragraph where the
     // selection cuts them.
