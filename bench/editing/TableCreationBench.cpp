@@ -1,6 +1,7 @@
 // Converting a 20,000-line tab-separated text (four fields of a random word
 // each) to a table of four columns through the perform-operation entry,
-// and the same followed by its undo. Reports the time per line.
+// the same followed by its undo, and that table back to tabbed text.
+// Reports the time per line (row).
 
 #include <benchmark/benchmark.h>
 
@@ -85,6 +86,27 @@ void Run(benchmark::State& state, bool undo) {
         benchmark::Counter(Lines, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
+void BM_TableToTabbedText(benchmark::State& state) {
+    InstallEditing();
+    TableCreationSettings().TableToTextCellSep = tsepTab;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::unique_ptr<TDoc> doc = MakeDocument();
+        doc->PerformOperation(TConvertTextToTableArgs{Fields, Lines, tsepTab});
+        doc->Selection->Reset();
+        doc->Caret = TTextPos{0, 0};
+        state.ResumeTiming();
+        doc->PerformOperation(TConvertTableToTextArgs{});
+        state.PauseTiming();
+        if (doc->ParCount() != Lines + 1)
+            state.SkipWithError("the table did not become text again");
+        doc.reset();
+        state.ResumeTiming();
+    }
+    state.counters["per_line"] =
+        benchmark::Counter(Lines, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 void BM_TabbedTextToTable(benchmark::State& state) {
     Run(state, false);
 }
@@ -95,5 +117,6 @@ void BM_TabbedTextToTableAndUndo(benchmark::State& state) {
 
 BENCHMARK(BM_TabbedTextToTable)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TabbedTextToTableAndUndo)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TableToTabbedText)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -379,6 +379,15 @@ TEST_F(TableCreationTest, TableBecomesText) {
     TableCreationSettings() = TTableCreationSettings{};
 }
 
+TEST_F(TableCreationTest, CellsOfSeveralParagraphsBecomeText) {
+    TEditDoc d({"t|p1", "T|a", "T|b", "#", "end"});
+    TDoc& doc = d.Doc();
+    PlaceCaret(doc, 0, 0);
+    TableCreationSettings().TableToTextCellSep = tsepComma;
+    PerformUndoRedo(doc, TConvertTableToTextArgs{}, [&] { EXPECT_EQ(d.Text(), "p1 / a,b / end"); });
+    TableCreationSettings() = TTableCreationSettings{};
+}
+
 TEST_F(TableCreationTest, ConvertingMiddleRowsLeavesTwoTables) {
     TEditDoc d({"T|a", "#", "T|b", "#", "T|c", "#", "T|d", "#", "end"});
     TDoc& doc = d.Doc();

@@ -87,7 +87,7 @@ constexpr const char* Source =
     "\\pard seven\\par"
     "\\pard eight\\par"
     "\\trowd\\trleft0\\cellx1440\\cellx2880\\pard\\intbl a\\cell b\\cell\\row"
-    "\\trowd\\trleft0\\cellx1440\\cellx2880\\pard\\intbl c\\cell d\\cell\\row"
+    "\\trowd\\trleft0\\cellx1440\\cellx2880\\pard\\intbl {\\i c}\\cell {\\b d}\\cell\\row"
     "\\pard middle\\par"
     "\\trowd\\trleft0\\cellx3000\\pard\\intbl upper\\cell\\row"
     "\\trowd\\trleft0\\cellx1500\\cellx2900\\pard\\intbl x\\cell y\\cell\\row"
@@ -136,6 +136,13 @@ TEST_F(TableCreationRtfTest, ResultsUndoRedoAndReadBackAlike) {
              Select(doc, 5, 0, 5, 0);
              doc.Selection->Reset();
              TableCreationSettings().TableToTextCellSep = tsepTab;
+             doc.PerformOperation(TConvertTableToTextArgs{});
+         }},
+        {"a table to text with commas",
+         [](TDoc& doc) {
+             Select(doc, 8, 0, 8, 0);
+             doc.Selection->Reset();
+             TableCreationSettings().TableToTextCellSep = tsepComma;
              doc.PerformOperation(TConvertTableToTextArgs{});
          }},
         {"a table to paragraphs",

@@ -192,13 +192,16 @@ std::int32_t SeparatorCode(std::uint8_t c) {
 // Appends paragraph p as cells: its text with each character at an offset
 // of cuts turned into a cell end, the characters at offsets of dropped left
 // out, and its own end a cell end. Each piece keeps the character format it
-// had, and every piece takes the paragraph's format.
+// had, and every piece takes the paragraph's format. With bodyOnly the
+// paragraph's own end is left to the caller, which receives the character
+// format in force there.
 void AppendParagraphAsCells(TMemory& out,
                             const TDoc& doc,
                             std::int32_t p,
                             const std::vector<std::int32_t>& cuts,
                             const std::vector<std::int32_t>& dropped,
-                            const TParFormat& format) {
+                            const TParFormat& format,
+                            TCharFormat* bodyOnly = nullptr) {
     const TPar& par = *doc.Par(p);
     const std::uint8_t* data = par.Stream.Data;
     const std::int32_t size = par.Stream.Size;
@@ -264,6 +267,10 @@ void AppendParagraphAsCells(TMemory& out,
                     break;
             }
         }
+    }
+    if (bodyOnly != nullptr) {
+        *bodyOnly = current;
+        return;
     }
     AppendFormatControl(out, fcCellEnd, 0);
     AppendParagraphMark(out, format);
@@ -727,56 +734,78 @@ void ConvertTableToText(TDoc& doc, std::int32_t separator) {
     if (rows.empty())
         return;
 
-    std::int32_t remaining = 0;  // paragraphs of text the rows become
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
-        const TRowSpan row = *it;
-        std::vector<std::int32_t> cellEnds;
-        for (std::int32_t p = row.First; p < row.End; ++p)
-            if (LastChar(doc, p) == chCellEnd)
-                cellEnds.push_back(p);
+    const int story = doc.StoryOfPar(from);
+    const std::int32_t after = rows.back().End + 1;
+    // A table that ends its story is damaged; the repair mends it first.
+    if (after > doc.LastParOfStory(story))
+        return;
 
-        doc.PushStateFlag(sfTableRepairRunning);
-        TParFormat format = UnsetParFormat;
-        format.InTable = 0;
+    // The text as one stream that replaces the rows, so that a long table
+    // costs one pass over it. A cell end becomes a paragraph end, or the
+    // separator after which the next cell's text continues the paragraph
+    // (its stream starts from the default format, so the format in force
+    // is undone first). Each paragraph keeps the format of its first
+    // source paragraph, out of the table.
+    TMemory stream;
+    std::int32_t produced = 0;
+    for (const TRowSpan& row : rows) {
+        std::int16_t tabs = 0;
         if (separator == tsepTab) {
             std::vector<std::int32_t> edges;
             if (const TTableRow* tableRow = TableRowOf(doc, row.End))
                 for (std::int32_t c = 0; c < tableRow->Data.CellCount; ++c)
                     if (tableRow->Data.Cells[c].RightEdge != UnsetValue && tableRow->Data.Cells[c].RightEdge > 0)
                         edges.push_back(tableRow->Data.Cells[c].RightEdge);
-            format.Tabs = LeftTabTableAt(edges);
+            tabs = LeftTabTableAt(edges);
         }
-        const TFragment rowRange{TTextPos{row.First, 0}, TTextPos{row.End, Len(doc, row.End)}};
-        doc.FormatParagraphs(nullptr, &rowRange, format);
-        doc.DeleteText(nullptr, TTextPos{row.End, 0}, TTextPos{row.End + 1, 0}, 0);
-
-        std::int32_t joined = 0;
-        for (std::size_t k = cellEnds.size(); k-- > 0;) {
-            const std::int32_t p = cellEnds[k];
-            const std::int32_t markAt = Len(doc, p) - 1;
-            if (separator == tsepParagraphs || k + 1 == cellEnds.size()) {
-                (new TFastReplaceTextOperation2(&doc, p, markAt, chParEnd))->Execute();
+        std::int32_t lastCellEnd = -1;
+        for (std::int32_t p = row.First; p < row.End; ++p)
+            if (LastChar(doc, p) == chCellEnd)
+                lastCellEnd = p;
+        bool paragraphOpen = false;
+        TParFormat format = DefaultParFormat;
+        for (std::int32_t p = row.First; p < row.End; ++p) {
+            if (!paragraphOpen) {
+                format = doc.Par(p)->Format;
+                format.InTable = 0;
+                if (separator == tsepTab)
+                    format.Tabs = tabs;
+                paragraphOpen = true;
+            }
+            TCharFormat current = DefaultCharFormat;
+            AppendParagraphAsCells(stream, doc, p, {}, {}, format, &current);
+            const bool joins = LastChar(doc, p) == chCellEnd && separator != tsepParagraphs && p != lastCellEnd;
+            if (joins) {
+                // A character below 32 is no text: a tab stands in for it.
+                if (separator >= ' ' && separator <= 255)
+                    stream.AppendByte(static_cast<std::uint8_t>(separator));
+                else
+                    AppendFormatControl(stream, fcSpecialChar, chTab);
+                AppendFormatChange(stream, current, DefaultCharFormat);
                 continue;
             }
-            // A character below 32 is no text: a tab stands in for it.
-            TMemory text;
-            if (separator >= ' ' && separator <= 255)
-                text.AppendByte(static_cast<std::uint8_t>(separator));
-            else
-                AppendFormatControl(text, fcSpecialChar, chTab);
-            doc.InsertFormatted(text, TTextPos{p, markAt}, 0, doc.StoryOfPar(p), 0, nullptr);
-            doc.DeleteText(nullptr, TTextPos{p, Len(doc, p) - 1}, TTextPos{p + 1, 0}, 0);
-            ++joined;
+            AppendFormatControl(stream, fcSpecialChar, chParEnd);
+            AppendParagraphMark(stream, format);
+            paragraphOpen = false;
+            ++produced;
         }
-        doc.PopStateFlag();
-        const std::int32_t left = row.End - row.First - joined;
-        remaining += left;
-        const std::int32_t after = row.First + left;
-        if (after < doc.ParCount() && InTablePar(doc, after))
-            RepairTable(doc, after);
+        // A row whose last cell lost its mark still ends its paragraph.
+        if (paragraphOpen) {
+            AppendFormatControl(stream, fcSpecialChar, chParEnd);
+            AppendParagraphMark(stream, format);
+            ++produced;
+        }
     }
-    if (remaining > 0)
-        SelectRange(doc, from, from + remaining - 1);
+    doc.DeleteText(nullptr, TTextPos{from, 0}, TTextPos{after, 0}, 0);
+    if (produced > 0)
+        doc.InsertFormatted(stream, TTextPos{from, 0}, 0, story, produced, nullptr);
+
+    // Rows left below make a table of their own now.
+    const std::int32_t next = from + produced;
+    if (next < doc.ParCount() && InTablePar(doc, next))
+        RepairTable(doc, next);
+    if (produced > 0)
+        SelectRange(doc, from, next - 1);
 }
 
 void JoinAdjacentTables(TDoc& doc, std::int32_t par) {
