@@ -454,6 +454,18 @@ TEST_F(TableCreationTest, JoiningAdjacentTables) {
     }
 }
 
+TEST_F(TableCreationTest, JoiningUnderATableNotYetFittedKeepsItsEdges) {
+    // A new table's edges stay unset until layout fits it: rows of another
+    // cell count below it cannot be scaled to it.
+    TTableDoc t({"x]", "#", "y]", "y]", "#", "end"}, {"0:3000", "0:1500,2900"});
+    TDoc& doc = t.Doc();
+    t.Row(0)->Data.Cells[0].RightEdge = UnsetValue;
+    const std::int32_t undoBefore = doc.UndoList.Count;
+    doc.PerformOperation(TJoinAdjacentTablesArgs{2});
+    EXPECT_EQ(doc.UndoList.Count, undoBefore);
+    EXPECT_EQ(TTableDoc::DescribeRow(t.Row(1)->Data), "0:1500,2900");
+}
+
 TEST_F(TableCreationTest, DefaultTableComesFromTheFirstTableOfItsDocument) {
     TTableDoc defaults({"intro", "a]", "b/", "c]", "#", "later", "T]", "#", "end"}, {"0:1000,2000", "0:500"});
     defaults.Doc().Par(1)->Format.Alignment = 2;

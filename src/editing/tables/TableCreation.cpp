@@ -461,6 +461,7 @@ void InsertTable(TDoc& doc,
     if (rows <= 0 || (list == nullptr && columns <= 0))
         return;
     columns = std::min(columns, MaxTableCells);
+    rows = std::min(rows, MaxNewTableRows);
 
     // Where the table goes: the end of the selection, or the caret; an end
     // after a paragraph's mark is the next paragraph's start.
@@ -836,11 +837,23 @@ void JoinAdjacentTables(TDoc& doc, std::int32_t par) {
                 return;
     }
     const TTableRowData& u = upper->Data;
+    const bool sameCount = model.CellCount == u.CellCount;
+    // Scaling needs every edge; rows that layout has not fitted yet (edges
+    // unset) only take the upper row's edges as they are.
+    auto hasUnsetEdge = [](const TTableRowData& row) {
+        if (row.LeftEdge == UnsetValue)
+            return true;
+        for (std::int32_t c = 0; c < row.CellCount; ++c)
+            if (row.Cells[c].RightEdge == UnsetValue)
+                return true;
+        return false;
+    };
+    if (!sameCount && (hasUnsetEdge(u) || hasUnsetEdge(model)))
+        return;
     const std::int32_t upperRight = u.Cells[u.CellCount - 1].RightEdge;
     const std::int32_t lowerRight = model.Cells[model.CellCount - 1].RightEdge;
     const std::int32_t upperWidth = upperRight - u.LeftEdge;
     const std::int32_t lowerWidth = lowerRight - model.LeftEdge;
-    const bool sameCount = model.CellCount == u.CellCount;
     if (!sameCount && (upperWidth <= 0 || lowerWidth <= 0 ||
                        10 * static_cast<std::int64_t>(std::abs(upperWidth - lowerWidth)) >= upperWidth))
         return;

@@ -32,6 +32,10 @@ enum : std::int32_t {
     tsepComma = 44,
 };
 
+// The most rows a new table takes at once (the Insert Table dialog's
+// limit too).
+constexpr std::int32_t MaxNewTableRows = 16384;
+
 // What the table commands remember between their dialogs (the "Internal"
 // settings InsTableCols, InsTableRows and TableToText_CellSep); the options
 // holder loads and stores them. Table-to-text reads its separator here.
