@@ -262,6 +262,7 @@ TEST_F(TableCreationTest, TextBecomesTableAtEachSeparator) {
         {"extra tabs do not indent the last cell", {"a\t\t\tb", "end"}, 2, 1, tsepTab, "T|a / T|b / # / end"},
         {"no separator at all", {"plain", "end"}, 3, 1, tsepComma, "T|plain / T| / T| / # / end"},
         {"fields keep their marks", {"<f>,g", "end"}, 2, 1, tsepComma, "T|<f> / T|g / # / end"},
+        {"a control character means paragraphs", {"a\tb", "c", "end"}, 1, 0, 7, "T|a\tb / # / T|c / # / end"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -300,6 +301,7 @@ TEST_F(TableCreationTest, TextToTableCutsPartlySelectedParagraphs) {
          "xx / T|a / T|b / # / T|c / T|d / # / yy / end"},
         {"the story's last paragraph", {"first", "a\tb"}, 1, 0, 1, 3, "first / T|a / T|b / # / "},
         {"an end at the next paragraph's start", {"a\tb", "keep"}, 0, 0, 1, 0, "T|a / T|b / # / keep"},
+        {"an end at the start of a table", {"a\tb", "T|x", "#", "end"}, 0, 0, 1, 0, "T|a / T|b / # / T|x / # / end"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -544,6 +544,11 @@ void ConvertTextToTable(TDoc& doc, std::int32_t columns, std::int32_t rows, std:
     if (columns <= 0 || doc.ParCount() == 0)
         return;
     columns = std::min(columns, MaxTableCells);
+    // Characters below 32 other than the tab are marks of the text's own
+    // structure (anchors, note references), never separators: such a
+    // separator means paragraphs, as the dialog makes it.
+    if (separator < ' ' && separator != tsepTab)
+        separator = tsepParagraphs;
     doc.PushStateFlag(sfTypingLanguageKept);
 
     TTextPos s = doc.Caret;
@@ -562,8 +567,10 @@ void ConvertTextToTable(TDoc& doc, std::int32_t columns, std::int32_t rows, std:
     if (e.Par > doc.LastParOfStory(story))
         e = TTextPos{doc.LastParOfStory(story), Len(doc, doc.LastParOfStory(story)) - 1};
 
-    // Text that already holds table paragraphs is no text for a table.
-    for (std::int32_t p = s.Par; p <= e.Par; ++p) {
+    // Text that already holds table paragraphs is no text for a table (an
+    // end at a paragraph's start does not take that paragraph).
+    const std::int32_t lastTouched = e.Par > s.Par && e.Offset == 0 ? e.Par - 1 : e.Par;
+    for (std::int32_t p = s.Par; p <= lastTouched; ++p) {
         if (InTablePar(doc, p)) {
             doc.PopStateFlag();
             return;
