@@ -483,6 +483,14 @@ TEST_F(TableCreationTest, DefaultTableComesFromTheFirstTableOfItsDocument) {
 
     TTableDoc none({"no table", "end"}, {});
     EXPECT_TRUE(DefaultTableOf(none.Doc(), true).Rows.empty());
+
+    // A row end that names no row gives no default row; the next row still
+    // counts its cells from its own start.
+    TTableDoc damaged({"a]", "#?", "b]", "c]", "#", "end"}, {"0:700,1400"});
+    const TDefaultTable mended = DefaultTableOf(damaged.Doc(), true);
+    ASSERT_EQ(mended.Rows.size(), 1u);
+    EXPECT_EQ(TTableDoc::DescribeRow(mended.Rows[0]), "0:700,1400");
+    EXPECT_EQ(mended.Cells.size(), 2u);
 }
 
 TEST_F(TableCreationTest, NothingToConvertChangesNothing) {
