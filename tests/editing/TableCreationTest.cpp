@@ -224,7 +224,7 @@ TEST_F(TableCreationTest, InsertTableCopiesTheDefaultTable) {
         // not its style.
         const TPar& cell = *doc.Par(1);
         EXPECT_EQ(cell.Format.Alignment, 1);
-        EXPECT_EQ(cell.Format.Style, doc.Par(0)->Format.Style);
+        EXPECT_EQ(static_cast<int>(cell.Format.Style), static_cast<int>(doc.Par(0)->Format.Style));
         EXPECT_EQ(cell.Format.InTable, 1);
         TCharFormat chars;
         doc.FormatAtPos(TTextPos{1, 0}, chars);
@@ -373,8 +373,11 @@ TEST_F(TableCreationTest, TableBecomesText) {
             EXPECT_EQ(d.Text(), c.Expected);
             if (c.Separator == tsepTab) {
                 // Tab stops at the old cell edges.
-                EXPECT_EQ(TabStopPositions(doc.Par(0)->Format.Tabs), (std::vector<std::int32_t>{1440, 2880}));
-                EXPECT_EQ(doc.Par(1)->Format.Tabs, doc.Par(0)->Format.Tabs);
+                // (The format is packed: its fields are read by value.)
+                const std::int32_t first = doc.Par(0)->Format.Tabs;
+                const std::int32_t second = doc.Par(1)->Format.Tabs;
+                EXPECT_EQ(TabStopPositions(first), (std::vector<std::int32_t>{1440, 2880}));
+                EXPECT_EQ(second, first);
             }
         });
     }
