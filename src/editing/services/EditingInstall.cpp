@@ -7,6 +7,7 @@
 #include "editing/references/ReferencesInstall.h"
 #include "editing/sections/SectionsInstall.h"
 #include "editing/services/TEditingServicesImpl.h"
+#include "editing/services/TableCreationServices.h"
 #include "editing/shapes/ShapesInstall.h"
 #include "editing/tables/TablesInstall.h"
 #include "editing/typing/TypingInstall.h"
@@ -28,6 +29,8 @@ void InstallEditing() {
     InstallReferencesWorkers();
     InstallSectionsWorkers();
     InstallShapesWorkers();
+    // Table creation: section merging and drop caps reached from the tables room.
+    InstallTableCreationServices();
 
     static TEditingServicesImpl services;
     SetEditingServices(&services);
