@@ -234,6 +234,16 @@ struct TRtfReaderState {
     std::int32_t CodePage = 1252;  // of the text bytes under the current font
 };
 
+// The reader's table state, set aside while a header or footer is read.
+struct TSavedTableState {
+    TTableRow* Row = nullptr;
+    TTableCell PendingCell;
+    std::int32_t CellEnds = 0;
+    std::int32_t ColumnNumber = 0;
+    std::int32_t RowsRead = 0;
+    std::int32_t RowWidthUnit = 0;
+};
+
 struct TFrame {
     TFrameKind Kind = fkBody;
     TTextTarget Target = ttNone;
@@ -253,16 +263,13 @@ struct TFrame {
     bool ShapeGroup = false;
     // A "picprop" group of a picture: its properties are the picture's.
     bool PicPropGroup = false;
-};
-
-// The reader's table state, set aside while a header or footer is read.
-struct TSavedTableState {
-    TTableRow* Row = nullptr;
-    TTableCell PendingCell;
-    std::int32_t CellEnds = 0;
-    std::int32_t ColumnNumber = 0;
-    std::int32_t RowsRead = 0;
-    std::int32_t RowWidthUnit = 0;
+    // A text box's "shptxt" group: its text flows into the paragraphs from
+    // TextBoxFirstPar on, each taking the in-table mark TextBoxInTable of the
+    // paragraph it began in; TextBoxTable is the table state set aside.
+    bool TextBoxGroup = false;
+    std::int32_t TextBoxFirstPar = 0;
+    std::int8_t TextBoxInTable = 0;
+    TSavedTableState TextBoxTable;
 };
 
 struct TFontEntry {
@@ -366,6 +373,8 @@ private:
     void FinishPicture();
     void BeginShape();
     void FinishShape();
+    void BeginTextBox(TFrame& frame);
+    void FinishTextBox(TFrame& frame);
     bool ShapeWord(std::string_view letters, bool hasParam, std::int32_t param);
     void ShapePropertyValue(std::string_view text);
     void AppendStories();
@@ -526,6 +535,9 @@ private:
     std::int32_t PicPropDepth = 0;
     bool PictureHasProps = false;
     TShapeProps PictureProps;
+    // Text-box groups being read ("shptxt"); their pictures are inline
+    // pictures of the text, not the picture of the shape around them.
+    std::int32_t TextBoxDepth = 0;
 };
 
 TRtfReader::~TRtfReader() {
@@ -535,6 +547,10 @@ TRtfReader::~TRtfReader() {
     // abandoned, and stories never handed to the document.
     if (SavedTable.Row != nullptr && !Doc.TableRowList.Contains(SavedTable.Row))
         delete SavedTable.Row;
+    for (const TFrame& frame : Frames)
+        if (frame.TextBoxGroup && frame.TextBoxTable.Row != nullptr &&
+            !Doc.TableRowList.Contains(frame.TextBoxTable.Row))
+            delete frame.TextBoxTable.Row;
     for (TPar* par : HeaderFooterPars)
         delete par;
     for (TPar* par : FootnotePars)
@@ -780,6 +796,7 @@ TFrameKind TRtfReader::KindOfDestination(int word, TTextTarget& target) const {
                 target = ttShapePropValue;
             return fkText;
         case rwPicprop:
+        case rwShptxt:
             return fkBody;
         case rwXe:
             target = ttIndexEntry;
@@ -839,6 +856,7 @@ bool TRtfReader::OpensSkippedDestination(int word) const {
         case rwSn:
         case rwSv:
         case rwPicprop:
+        case rwShptxt:
         case rwObject:
         case rwResult:
             return false;
@@ -935,6 +953,13 @@ void TRtfReader::OpenGroup() {
             BeginSkip();
             return;
         }
+        // Only a text box's text is read; other shapes' texts (callouts,
+        // word art) have no place in this system's text.
+        if (word == rwShptxt && (State.Skip || parent != fkBody || !InShape || TextBoxDepth > 0 ||
+                                 !ShapeProps.HasProp(spShapeType) || ShapeProps.GetProp(spShapeType) != stypeTextBox)) {
+            BeginSkip();
+            return;
+        }
         const std::size_t depth = Frames.size();
         // A destination of the body inside a table reader means nothing.
         if ((kind == fkBody && parent != fkBody && parent != fkUpr && !(word == rwPicprop && parent == fkPicture)) ||
@@ -961,6 +986,8 @@ void TRtfReader::OpenGroup() {
             Top().ShapeGroup = true;
             BeginShape();
         }
+        if (word == rwShptxt && Frames.size() > depth)
+            BeginTextBox(Top());
         if (word == rwPicprop && Frames.size() > depth) {
             Top().PicPropGroup = true;
             ++PicPropDepth;
@@ -1264,6 +1291,8 @@ void TRtfReader::FinishFrame(TFrame& frame) {
                 --PicPropDepth;
             if (frame.ShapeGroup)
                 FinishShape();
+            if (frame.TextBoxGroup)
+                FinishTextBox(frame);
             break;
         default:
             break;
@@ -1304,7 +1333,7 @@ void TRtfReader::FlushText() {
         case fkBody:
             // A drawing shape and a picture's properties hold no text of
             // the document; stray text there is dropped.
-            if (State.Skip || InShape || PicPropDepth > 0)
+            if (State.Skip || (InShape && TextBoxDepth == 0) || PicPropDepth > 0)
                 return;
             break;
         case fkFontEntry:
@@ -2209,7 +2238,9 @@ void TRtfReader::BodyWord(int word, bool hasParam, std::int32_t param) {
 }
 
 bool TRtfReader::TableWord(int word, bool hasParam, std::int32_t param) {
-    const bool refused = Options.TablesRefused;
+    // A text box's text flows into the paragraph it stands in, which may
+    // itself be a cell: a table of the box arrives as plain paragraphs.
+    const bool refused = Options.TablesRefused || TextBoxDepth > 0;
     TTableRowData& r = Row->Data;
     const auto pad = [](std::int32_t v) { return std::clamp(v, 0, MaxTwips); };
     switch (word) {
@@ -3633,7 +3664,7 @@ void TRtfReader::FinishPicture() {
     Par->Chars.AppendByte(chShapeAnchor);
     // The drawing shape around the picture gives it its properties when it
     // ends; a picture of its own takes those of its "picprop".
-    if (InShape) {
+    if (InShape && TextBoxDepth == 0) {
         if (ShapeMade == nullptr)
             ShapeMade = shape;
     } else if (PictureHasProps) {
@@ -3673,6 +3704,50 @@ void TRtfReader::FinishShape() {
     if (props.WrapSide < wsBoth || props.WrapSide > wsLargest)
         props.WrapSide = wsBoth;
     shape->Props = std::move(props);
+}
+
+// A text box's text (the RTF specification 1.9.1, "shptxt") becomes
+// ordinary paragraphs of the flow where the shape stands, since this system
+// has no text boxes; the shape itself, having no picture, is dropped. The
+// table being read is set aside, and a table of the box is read as plain
+// paragraphs, so that the box's text cannot end the cells or rows around
+// it.
+void TRtfReader::BeginTextBox(TFrame& frame) {
+    CommitPendingTabsAndBorders();
+    frame.TextBoxGroup = true;
+    frame.TextBoxFirstPar = Doc.ParCount() - 1;
+    frame.TextBoxInTable = Par->Format.InTable;
+    frame.TextBoxTable = TSavedTableState{Row, PendingCell, CellEnds, ColumnNumber, RowsRead, RowWidthUnit};
+    Row = new TTableRow;
+    ResetPendingCell();
+    CellEnds = 0;
+    ColumnNumber = 0;
+    RowsRead = 0;
+    ++TextBoxDepth;
+}
+
+void TRtfReader::FinishTextBox(TFrame& frame) {
+    CommitPendingTabsAndBorders();
+    --TextBoxDepth;
+    for (std::int32_t p = frame.TextBoxFirstPar; p < Doc.ParCount(); ++p) {
+        TPar* par = Doc.Par(p);
+        if (par->Format.InTable != frame.TextBoxInTable) {
+            par->Format.InTable = frame.TextBoxInTable;
+            par->Changed();
+        }
+    }
+    if (!Doc.TableRowList.Contains(Row))
+        delete Row;
+    const TSavedTableState& saved = frame.TextBoxTable;
+    Row = saved.Row;
+    PendingCell = saved.PendingCell;
+    CellEnds = saved.CellEnds;
+    ColumnNumber = saved.ColumnNumber;
+    RowsRead = saved.RowsRead;
+    RowWidthUnit = saved.RowWidthUnit;
+    // The paragraph format in force before the box comes back with the
+    // group's state; the in-table mark must agree with it.
+    frame.State.Par.InTable = frame.TextBoxInTable;
 }
 
 // The words of "shp" and "shpinst"; false for words that are not a

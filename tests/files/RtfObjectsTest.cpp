@@ -1,0 +1,145 @@
+// RTF objects the reader turns into ordinary text or list formatting: a text
+// box's text, picture bullets and nested tables; and the writer's forms of
+// them, read back to the same document.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DocumentDump.h"
+#include "TabManagerScope.h"
+#include "base/core/TMemory.h"
+#include "files/import/TReadWindow.h"
+#include "files/rtf/RtfReader.h"
+#include "files/saving/SaveToFormat.h"
+#include "model/document/TDoc.h"
+#include "model/formats/TShape.h"
+#include "model/managers/TAutoList.h"
+#include "model/managers/TFontManager.h"
+#include "model/paragraphs/TPar.h"
+#include "platform/CodePages.h"
+
+namespace {
+
+std::string Sp(const std::string& name, const std::string& value) {
+    return "{\\sp{\\sn " + name + "}{\\sv " + value + "}}";
+}
+
+// A shape of the given type whose text is the given RTF.
+std::string TextShape(int type, const std::string& text) {
+    return "{\\shp{\\*\\shpinst\\shpleft0\\shptop0\\shpright2000\\shpbottom1000" +
+           Sp("shapeType", std::to_string(type)) + "{\\shptxt " + text + "}}{\\shprslt {\\*\\do fallback}}}";
+}
+
+class RtfObjectsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedTimes = DefaultCharFormat[caFont];
+        savedArial = LabelCharFormat[caFont];
+        manager = new TFontManager;
+    }
+    void TearDown() override {
+        delete manager;
+        SetConstantFormatFonts(savedTimes, savedArial);
+    }
+
+    static std::unique_ptr<TDoc> Read(const std::string& rtf) {
+        auto doc = std::make_unique<TDoc>(true);
+        doc->TakesParEndMarks = 1;
+        TReadWindow window;
+        window.AttachMemory(rtf.data(), rtf.size());
+        TRtfReadOutcome outcome;
+        EXPECT_TRUE(ReadRtfDocument(*doc, window, {}, outcome).Good);
+        return doc;
+    }
+
+    static std::string Write(TDoc& doc) {
+        TMemory out;
+        TDocSavingOptions options;
+        options.Target = stMemory;
+        options.Output = &out;
+        options.Flags = svCopy;
+        EXPECT_EQ(SaveToFormat(doc, options), srSaved);
+        return std::string(out.View());
+    }
+
+    // The paragraphs' texts of the main story, without their paragraph-end
+    // marks.
+    static std::vector<std::string> Texts(TDoc& doc) {
+        std::vector<std::string> texts;
+        for (std::int32_t p = 0; p < doc.StoryCounts[stMain]; ++p) {
+            const TPar* par = doc.Par(p);
+            std::string text(reinterpret_cast<const char*>(par->Chars.Data), par->Chars.Size);
+            if (!text.empty() && (text.back() == '\x1D' || text.back() == '\x02'))
+                text.pop_back();
+            texts.push_back(text);
+        }
+        // The empty paragraph after the last paragraph end.
+        if (!texts.empty() && texts.back().empty())
+            texts.pop_back();
+        return texts;
+    }
+
+    // Reading, writing and reading again gives the same document, and
+    // writing that once more gives the same bytes.
+    static void ExpectRoundTrip(const std::string& rtf) {
+        std::unique_ptr<TDoc> first = Read(rtf);
+        const std::string saved = Write(*first);
+        std::unique_ptr<TDoc> second = Read(saved);
+        EXPECT_EQ(DumpDocumentModel(*first), DumpDocumentModel(*second)) << saved;
+        EXPECT_EQ(saved, Write(*second));
+    }
+
+private:
+    TTabManagerScope tabs;
+    TFontManager* manager = nullptr;
+    std::int32_t savedTimes = 0;
+    std::int32_t savedArial = 0;
+};
+
+TEST_F(RtfObjectsTest, TextBoxTextFlowsAsParagraphsWhereTheShapeStands) {
+    struct Case {
+        const char* name;
+        std::string body;
+        std::vector<std::string> texts;
+        std::int32_t shapes;
+    };
+    const std::vector<Case> cases = {
+        {"text box", "A" + TextShape(202, "\\pard one\\par two\\par") + "B\\par", {"Aone", "two", "B"}, 0},
+        {"box without a final paragraph end", "A" + TextShape(202, "one") + "B\\par", {"AoneB"}, 0},
+        {"rectangle's text is not read", "A" + TextShape(1, "one\\par") + "B\\par", {"AB"}, 0},
+        {"type given after the text",
+         "A{\\shp{\\*\\shpinst{\\shptxt one\\par}" + Sp("shapeType", "202") + "}}B\\par",
+         {"AB"}},
+        {"box in skipped text", "A{\\*\\unknown " + TextShape(202, "one\\par") + "}B\\par", {"AB"}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<TDoc> doc = Read("{\\rtf1 " + c.body + "}");
+        EXPECT_EQ(Texts(*doc), c.texts);
+        EXPECT_EQ(doc->Shapes.Count, c.shapes);
+    }
+}
+
+TEST_F(RtfObjectsTest, TextBoxInACellKeepsTheCellAndItsRow) {
+    // The box's own paragraph format does not take its paragraphs out of
+    // the cell it stands in, and a table inside it becomes plain paragraphs
+    // that end no cell or row of the table around.
+    const std::string row = "\\trowd\\cellx2000\\cellx4000";
+    std::unique_ptr<TDoc> doc = Read("{\\rtf1 " + row + "\\pard\\intbl A" +
+                                     TextShape(202, "\\pard one\\par\\trowd\\cellx500\\intbl two\\cell\\row\\par") +
+                                     "B\\cell C\\cell" + row + "\\row\\pard after\\par}");
+    const std::vector<std::string> texts = Texts(*doc);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Aone", "two", "", "B\x04", "C\x04", "\x05", "after"}));
+    for (std::int32_t p = 0; p + 1 < static_cast<std::int32_t>(texts.size()); ++p) {
+        SCOPED_TRACE(p);
+        EXPECT_NE(doc->Par(p)->Format.InTable, 0);
+    }
+    EXPECT_EQ(doc->Par(6)->Format.InTable, 0);
+    EXPECT_EQ(doc->TableRowList.Count, 1);
+}
+
+}  // namespace
