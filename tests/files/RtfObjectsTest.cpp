@@ -142,4 +142,38 @@ TEST_F(RtfObjectsTest, TextBoxInACellKeepsTheCellAndItsRow) {
     EXPECT_EQ(doc->TableRowList.Count, 1);
 }
 
+// A list table of one list whose first level has the given level text
+// group content, and one paragraph of that list.
+std::string ListRtf(const std::string& levelText, const std::string& extra = "") {
+    return "{\\rtf1{\\*\\listtable" + extra + "{\\list\\listsimple{\\listlevel\\levelnfc0\\levelstartat1{\\leveltext" +
+           levelText + "}{\\levelnumbers\\'01;}}\\listid7}}{\\*\\listoverridetable{\\listoverride\\listid7\\ls1}}" +
+           "\\pard\\ls1 item\\par}";
+}
+
+TEST_F(RtfObjectsTest, LevelTextsIgnoreTheFilesLineBreaks) {
+    struct Case {
+        const char* name;
+        std::string levelText;
+        std::u16string label;
+    };
+    const std::vector<Case> cases = {
+        {"plain", "\\'02\\'00.;", std::u16string(u"\0.", 2)},
+        {"broken after the length", "\\'02\r\n\\'00.;", std::u16string(u"\0.", 2)},
+        {"broken inside", "\\'03\\'00\n.\r)\n;", std::u16string(u"\0.)", 3)},
+        {"escaped line feed is text", "\\'02\\'0a\\'00;", std::u16string(u"\n\0", 2)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<TDoc> doc = Read(ListRtf(c.levelText));
+        ASSERT_GE(doc->Lists.Count, 1);
+        EXPECT_EQ(doc->Lists.At<TAutoList>(doc->Lists.Count - 1)->Levels[0].LabelText, c.label);
+        ExpectRoundTrip(ListRtf(c.levelText));
+    }
+    // What other readers go by: the length byte counts the text, and the
+    // level numbers give the placeholder's position after it.
+    std::unique_ptr<TDoc> doc = Read(ListRtf("\\'03\r\n\\'00.)\r\n;"));
+    const std::string saved = Write(*doc);
+    EXPECT_NE(saved.find("{\\leveltext \\'03\\'00.);}{\\levelnumbers \\'01;}"), std::string::npos) << saved;
+}
+
 }  // namespace

@@ -1312,6 +1312,15 @@ void TRtfReader::TextBytes(const std::uint8_t* p, std::size_t n) {
         if (n == 0)
             return;
     }
+    // Line breaks of the file are no text. A level text keeps its control
+    // characters (the placeholders come as escaped bytes), so the breaks a
+    // writer put inside it must go here, or they would shift its numbers.
+    if (Top().Target == ttLevelText) {
+        for (std::size_t i = 0; i < n; ++i)
+            if (p[i] != '\r' && p[i] != '\n')
+                PendingText.push_back(static_cast<char>(p[i]));
+        return;
+    }
     PendingText.append(reinterpret_cast<const char*>(p), n);
 }
 
