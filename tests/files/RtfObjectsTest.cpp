@@ -24,6 +24,24 @@
 
 namespace {
 
+// A PNG signature and header chunk of a picture of the given size, as
+// hexadecimal digits; the byte after the size makes pictures differ.
+std::string PngHex(std::uint32_t width, std::uint32_t height) {
+    std::string b = "\x89PNG\r\n\x1A\n";
+    b += std::string("\0\0\0\x0D", 4) + "IHDR";
+    for (std::uint32_t v : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8)
+            b.push_back(static_cast<char>((v >> shift) & 0xFF));
+    b += std::string("\x08\x06\0\0\0", 5) + "CRC!";
+    static constexpr char Digits[] = "0123456789abcdef";
+    std::string out;
+    for (char c : b) {
+        out.push_back(Digits[static_cast<std::uint8_t>(c) >> 4]);
+        out.push_back(Digits[static_cast<std::uint8_t>(c) & 15]);
+    }
+    return out;
+}
+
 std::string Sp(const std::string& name, const std::string& value) {
     return "{\\sp{\\sn " + name + "}{\\sv " + value + "}}";
 }
@@ -174,6 +192,60 @@ TEST_F(RtfObjectsTest, LevelTextsIgnoreTheFilesLineBreaks) {
     std::unique_ptr<TDoc> doc = Read(ListRtf("\\'03\r\n\\'00.)\r\n;"));
     const std::string saved = Write(*doc);
     EXPECT_NE(saved.find("{\\leveltext \\'03\\'00.);}{\\levelnumbers \\'01;}"), std::string::npos) << saved;
+}
+
+TEST_F(RtfObjectsTest, PictureBulletsComeFromTheListPictures) {
+    const std::string pictures = "{\\*\\listpicture{\\*\\shppict{\\pict\\pngblip\\picwgoal200\\pichgoal200 " +
+                                 PngHex(16, 16) + "}}stray text\\par{\\pict\\pngblip " + PngHex(32, 8) +
+                                 "}{\\pict\\pngblip " + PngHex(8, 8) + "}}";
+    const std::string lists =
+        "{\\*\\listtable" + pictures +
+        "{\\list{\\listlevel\\levelnfc23\\levelpicture1{\\leveltext\\'01\\u8226 ?;}{\\levelnumbers;}}"
+        "{\\listlevel\\levelnfc23\\levelpicture0{\\leveltext\\'01o;}}"
+        "{\\listlevel\\levelnfc23\\levelpicture1{\\leveltext\\'01o;}}"
+        "{\\listlevel\\levelnfc23\\levelpicture9{\\leveltext\\'01o;}}\\listid5}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid5\\ls1}}";
+    const std::string rtf = "{\\rtf1" + lists + "\\pard\\ls1 one\\par\\ilvl1 two\\par}";
+    std::unique_ptr<TDoc> doc = Read(rtf);
+    ASSERT_EQ(doc->Lists.Count, 1);
+    const TAutoList* list = doc->Lists.At<TAutoList>(0);
+    const TShape* first = list->Levels[0].PictureBullet;
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->Picture.Kind, pkPng);
+    EXPECT_EQ(first->Picture.PixelHeight, 8);
+    EXPECT_EQ(first->AnchorPar, nullptr);
+    EXPECT_EQ(list->Levels[2].PictureBullet, first);  // one picture for both levels
+    ASSERT_NE(list->Levels[1].PictureBullet, nullptr);
+    EXPECT_EQ(list->Levels[1].PictureBullet->Picture.GoalWidth, 200);
+    EXPECT_EQ(list->Levels[3].PictureBullet, nullptr);  // a number past the pictures
+    // The third picture, which no level shows, is not kept; the stray text
+    // and paragraph end of the group are not the document's.
+    EXPECT_EQ(doc->Shapes.Count, 2);
+    EXPECT_EQ(Texts(*doc), (std::vector<std::string>{"one", "two"}));
+
+    // Written back, each picture once, numbered as the levels refer to it.
+    const std::string saved = Write(*doc);
+    std::size_t count = 0;
+    for (std::size_t at = saved.find("\\pict"); at != std::string::npos; at = saved.find("\\pict", at + 1))
+        ++count;
+    EXPECT_EQ(count, 2u) << saved;
+    EXPECT_NE(saved.find("{\\*\\listpicture{\\*\\shppict{\\pict"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\\levelnfc23\\levelpicture0"), std::string::npos) << saved;
+    ExpectRoundTrip(rtf);
+}
+
+TEST_F(RtfObjectsTest, ListPicturesOutsideTheListTableAreNoBullets) {
+    // A list-picture group in the body is skipped with its pictures, and a
+    // level picture before any list pictures shows none.
+    std::unique_ptr<TDoc> doc = Read(
+        "{\\rtf1{\\*\\listtable{\\list\\listsimple{\\listlevel\\levelnfc23\\levelpicture0{\\leveltext\\'01o;}}"
+        "\\listid5}}{\\*\\listoverridetable{\\listoverride\\listid5\\ls1}}"
+        "{\\*\\listpicture{\\pict\\pngblip " +
+        PngHex(8, 8) + "}}\\pard\\ls1 one\\par}");
+    ASSERT_EQ(doc->Lists.Count, 1);
+    EXPECT_EQ(doc->Lists.At<TAutoList>(0)->Levels[0].PictureBullet, nullptr);
+    EXPECT_EQ(doc->Shapes.Count, 0);
+    EXPECT_EQ(Texts(*doc), (std::vector<std::string>{"one"}));
 }
 
 }  // namespace

@@ -270,6 +270,9 @@ struct TFrame {
     std::int32_t TextBoxFirstPar = 0;
     std::int8_t TextBoxInTable = 0;
     TSavedTableState TextBoxTable;
+    // The "listpicture" group of the list table: its pictures are the
+    // picture bullets that "levelpicture" numbers.
+    bool ListPictureGroup = false;
 };
 
 struct TFontEntry {
@@ -538,6 +541,11 @@ private:
     // Text-box groups being read ("shptxt"); their pictures are inline
     // pictures of the text, not the picture of the shape around them.
     std::int32_t TextBoxDepth = 0;
+
+    // The pictures of the list table's "listpicture" group, in order; the
+    // document owns them. ListPictureDepth > 0 while the group is read.
+    std::vector<TShape*> ListPictures;
+    std::int32_t ListPictureDepth = 0;
 };
 
 TRtfReader::~TRtfReader() {
@@ -798,6 +806,8 @@ TFrameKind TRtfReader::KindOfDestination(int word, TTextTarget& target) const {
         case rwPicprop:
         case rwShptxt:
             return fkBody;
+        case rwListpicture:
+            return parent == fkListTable ? fkBody : fkText;
         case rwXe:
             target = ttIndexEntry;
             return fkText;
@@ -857,6 +867,7 @@ bool TRtfReader::OpensSkippedDestination(int word) const {
         case rwSv:
         case rwPicprop:
         case rwShptxt:
+        case rwListpicture:
         case rwObject:
         case rwResult:
             return false;
@@ -962,7 +973,8 @@ void TRtfReader::OpenGroup() {
         }
         const std::size_t depth = Frames.size();
         // A destination of the body inside a table reader means nothing.
-        if ((kind == fkBody && parent != fkBody && parent != fkUpr && !(word == rwPicprop && parent == fkPicture)) ||
+        if ((kind == fkBody && parent != fkBody && parent != fkUpr && !(word == rwPicprop && parent == fkPicture) &&
+             !(word == rwListpicture && parent == fkListTable)) ||
             (kind == fkText && target == ttNone && word != rwLevelnumbers)) {
             BeginSkip();
             return;
@@ -988,6 +1000,10 @@ void TRtfReader::OpenGroup() {
         }
         if (word == rwShptxt && Frames.size() > depth)
             BeginTextBox(Top());
+        if (word == rwListpicture && Frames.size() > depth) {
+            Top().ListPictureGroup = true;
+            ++ListPictureDepth;
+        }
         if (word == rwPicprop && Frames.size() > depth) {
             Top().PicPropGroup = true;
             ++PicPropDepth;
@@ -1293,6 +1309,8 @@ void TRtfReader::FinishFrame(TFrame& frame) {
                 FinishShape();
             if (frame.TextBoxGroup)
                 FinishTextBox(frame);
+            if (frame.ListPictureGroup)
+                --ListPictureDepth;
             break;
         default:
             break;
@@ -1342,7 +1360,7 @@ void TRtfReader::FlushText() {
         case fkBody:
             // A drawing shape and a picture's properties hold no text of
             // the document; stray text there is dropped.
-            if (State.Skip || (InShape && TextBoxDepth == 0) || PicPropDepth > 0)
+            if (State.Skip || (InShape && TextBoxDepth == 0) || PicPropDepth > 0 || ListPictureDepth > 0)
                 return;
             break;
         case fkFontEntry:
@@ -1684,6 +1702,13 @@ void TRtfReader::Word(const TRtfToken& t) {
                 case rwLevellegal:
                     level->NumberingFlags[1] = (hasParam ? param : 1) != 0;
                     return;
+                case rwLevelpicture:
+                    // A number outside the pictures read leaves a plain
+                    // bullet: the level text still gives one.
+                    level->PictureBullet = param >= 0 && static_cast<std::size_t>(param) < ListPictures.size()
+                                               ? ListPictures[static_cast<std::size_t>(param)]
+                                               : nullptr;
+                    return;
                 default:
                     break;
             }
@@ -1751,7 +1776,10 @@ void TRtfReader::Word(const TRtfToken& t) {
         case fkUpr:
             return;
         case fkBody:
-            BodyWord(word, hasParam, param);
+            // The list pictures' group holds pictures only: its other
+            // words would format or end the paragraph being read.
+            if (ListPictureDepth == 0)
+                BodyWord(word, hasParam, param);
             return;
     }
 }
@@ -3135,6 +3163,16 @@ void TRtfReader::Finish() {
     for (const auto& [style, number] : StyleListNumbers)
         if (TAutoList* list = ListOfNumber(number))
             style->ParFormat.List = static_cast<std::int32_t>(ObjectHandle(list));
+    // List pictures no list of the document shows are dropped.
+    for (TShape* picture : ListPictures) {
+        bool used = false;
+        for (std::int32_t i = 0; i < Doc.Lists.Count && !used; ++i)
+            for (const TListLevel& level : Doc.Lists.At<TAutoList>(i)->Levels)
+                used = used || level.PictureBullet == picture;
+        if (!used)
+            Doc.DeleteShape(picture);
+    }
+    ListPictures.clear();
     Doc.StoryCounts[stMain] = Doc.ParCount();
     AppendStories();
     Doc.RenumberPars(0);
@@ -3665,6 +3703,12 @@ void TRtfReader::FinishPicture() {
     }
     auto* shape = new TShape(&Doc);
     shape->Picture = std::move(picture);
+    // A picture bullet stands in no text: the list levels refer to it.
+    if (ListPictureDepth > 0) {
+        Doc.Shapes.Add(shape);
+        ListPictures.push_back(shape);
+        return;
+    }
     shape->Story = HeaderField != nullptr ? stHeadersFooters : NoteBody != nullptr ? stFootnotes : stMain;
     shape->AnchorPar = Par;
     shape->AnchorOffset = Par->Chars.Size;
