@@ -1,5 +1,5 @@
-// The steps every freshly read document goes through: styles, list-level
-// fonts and linked pictures, seen through documents opened from RTF.
+// The steps every freshly read document goes through: styles, lists and
+// list-level fonts, and linked pictures, seen through documents opened from RTF.
 
 #include "files/opening/PostLoad.h"
 
@@ -10,9 +10,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "FontManagerScope.h"
 #include "TabManagerScope.h"
+#include "base/core/ObjectHandles.h"
 #include "files/opening/OpenDocument.h"
 #include "model/document/TDoc.h"
 #include "model/fields/TField.h"
@@ -69,6 +71,78 @@ TEST_F(PostLoadTest, StylesLeaveTheLanguageToTheTextAndHeadingsGetTheirOutlineLe
     ASSERT_NE(heading, nullptr);
     EXPECT_EQ(heading->ParFormat.OutlineLevel, 1);
     EXPECT_EQ(doc->Par(0)->Format.OutlineLevel, 1);
+}
+
+// The list of a paragraph, or nil.
+const TAutoList* ListOfPar(const TDoc& doc, std::int32_t p) {
+    const std::int32_t handle = doc.Par(p)->Format.List;
+    if (handle == 0 || handle == UnsetValue)
+        return nullptr;
+    return HandleTo<TAutoList>(static_cast<TObjectHandle>(handle));
+}
+
+TEST_F(PostLoadTest, OldStyleNumberingBecomesOneListPerRun) {
+    // Old-style numbering gives each paragraph a one-level list of its own;
+    // consecutive ones are one list, deeper paragraphs make it an outline.
+    const std::string one = "{\\*\\pn\\pnlvl1\\pndec\\pnstart1{\\pntxta .}}";
+    const std::string two = "{\\*\\pn\\pnlvl2\\pnlcltr\\pnprev1{\\pntxta )}}";
+    std::unique_ptr<TDoc> doc =
+        Open("{\\rtf1\\pard\\li360" + one + " first\\par\\pard\\li360" + one + " second\\par\\pard\\li720" + two +
+             " inner\\par\\pard plain\\par\\pard\\li360" + one + " again\\par}");
+    const TAutoList* list = ListOfPar(*doc, 0);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(ListOfPar(*doc, 1), list);
+    EXPECT_EQ(ListOfPar(*doc, 2), list);
+    EXPECT_EQ(ListOfPar(*doc, 3), nullptr);
+    const TAutoList* again = ListOfPar(*doc, 4);
+    ASSERT_NE(again, nullptr);
+    EXPECT_NE(again, list);          // a paragraph without a list ends the run
+    EXPECT_EQ(doc->Lists.Count, 2);  // the merged definitions are gone
+
+    EXPECT_FALSE(list->IsSingleLevel());
+    EXPECT_EQ(list->Levels[0].LabelText, std::u16string(u"\0.", 2));
+    // pnprev: the level above's label comes first.
+    EXPECT_EQ(list->Levels[1].LabelText, std::u16string(u"\0.\1)", 4));
+    EXPECT_EQ(list->Levels[1].ParFormat.LeftIndent, 720);
+    // Levels the file left out copy the one above, half an inch further in.
+    EXPECT_EQ(list->Levels[2].ParFormat.LeftIndent, 1440);
+    EXPECT_EQ(list->Levels[8].ParFormat.LeftIndent, 720 * 8);
+    EXPECT_EQ(list->Levels[2].LabelText, std::u16string(u"\0.\1)\2)", 6));
+    EXPECT_TRUE(again->IsSingleLevel());
+    EXPECT_EQ(again->Levels[0].LabelText, std::u16string(u"\0.", 2));
+}
+
+TEST_F(PostLoadTest, OldStyleBulletListsThatAreAlikeAreOne) {
+    struct Case {
+        const char* name;
+        std::string rtf;
+        std::int32_t lists;
+        std::u16string label;
+    };
+    const std::string bullet = "{\\*\\pn\\pnlvlblt\\pnstart1{\\pntxtb \\'B7}}";
+    const std::string number = "{\\*\\pn\\pnlvl1\\pndec\\pnstart1}{\\*\\pn\\pnlvl1{\\pntxtb (}{\\pntxta )}}";
+    const std::vector<Case> cases = {
+        {"bullets apart", "\\pard" + bullet + " a\\par\\pard b\\par\\pard" + bullet + " c\\par", 1, u"\u00B7"},
+        // Consecutive bullets stay apart when no level is deeper and the
+        // first level is no number; being alike they become one list all
+        // the same.
+        {"bullets together", "\\pard" + bullet + " a\\par\\pard" + bullet + " b\\par", 1, u"\u00B7"},
+        {"number with texts", "\\pard" + number + " a\\par", 1, std::u16string(u"(\0)", 3)},
+        // With a list table the file's lists are complete as they are.
+        {"list table",
+         "{\\*\\listtable{\\list\\listsimple{\\listlevel\\levelnfc0{\\leveltext\\'01\\'00;}}\\listid3}}"
+         "{\\*\\listoverridetable{\\listoverride\\listid3\\ls1}}\\pard\\ls1 a\\par",
+         1, std::u16string(u"\0", 1)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<TDoc> doc = Open("{\\rtf1" + c.rtf + "}");
+        EXPECT_EQ(doc->Lists.Count, c.lists);
+        const TAutoList* list = ListOfPar(*doc, 0);
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->Levels[0].LabelText, c.label);
+        EXPECT_TRUE(doc->Lists.Contains(list));
+    }
 }
 
 TEST_F(PostLoadTest, ASymbolFontBulletMovesToThePrivateUseRange) {

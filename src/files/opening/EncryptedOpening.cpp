@@ -86,5 +86,8 @@ bool ReadEncryptedDocument(TOpenContext& context) {
     window.AttachMemory(body.data(), body.size());
     window.FillReadBuffer();
     TRtfReadOptions options;
-    return ReadRtf(doc, window, options);
+    TRtfReadOutcome outcome;
+    const bool read = static_cast<bool>(ReadRtfDocument(doc, window, options, outcome));
+    context.ListsIncomplete = !outcome.ListTableRead;
+    return read;
 }

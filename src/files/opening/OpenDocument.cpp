@@ -127,7 +127,10 @@ bool ReadDocument(TOpenContext& context, std::int32_t format) {
     TDoc& doc = *context.Doc;
     if (format == ffRtf) {
         TRtfReadOptions options;
-        return ReadRtf(doc, context.Window, options);
+        TRtfReadOutcome outcome;
+        const bool read = static_cast<bool>(ReadRtfDocument(doc, context.Window, options, outcome));
+        context.ListsIncomplete = !outcome.ListTableRead;
+        return read;
     }
     if (format == ffEncrypted)
         return ReadEncryptedDocument(context);
@@ -302,6 +305,8 @@ void FinishLoadedDocument(TOpenContext& context) {
         RenameClashingBookmarks(doc, *options.InsertTarget);
     PlaceCaret(context);
     FinishLoadedStyles(doc);
+    if (context.ListsIncomplete)
+        FinishLoadedLists(doc);
     FixListLevelFonts(doc);
     LoadLinkedPictures(doc);
     FixUpTables(doc);

@@ -1,13 +1,16 @@
 #include "files/opening/PostLoad.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/core/ObjectHandles.h"
 #include "files/rtf/RtfPictures.h"
+#include "files/rtf/RtfReader.h"
 #include "model/document/TDoc.h"
 #include "model/fields/TField.h"
 #include "model/formats/FormatStream.h"
@@ -141,6 +144,161 @@ void FinishLoadedStyles(TDoc& doc) {
         if (style->IsHeading() && par->Format.OutlineLevel != style->ParFormat.OutlineLevel) {
             par->Format.OutlineLevel = style->ParFormat.OutlineLevel;
             par->Changed();
+        }
+    }
+}
+
+namespace {
+
+constexpr std::int32_t LevelIndentStep = 720;  // twips: half an inch further per level
+
+TAutoList* ListOf(const TParFormat& format) {
+    if (format.List == 0 || format.List == UnsetValue)
+        return nullptr;
+    return HandleTo<TAutoList>(static_cast<TObjectHandle>(format.List));
+}
+
+std::int32_t HandleOf(const TAutoList* list) {
+    return static_cast<std::int32_t>(ObjectHandle(list));
+}
+
+std::u16string Prefix(const TListLevel& level) {
+    return Platform::Utf8ToUtf16(level.FileStrings[lfsPrefix]);
+}
+
+std::u16string Suffix(const TListLevel& level) {
+    return Platform::Utf8ToUtf16(level.FileStrings[lfsSuffix]);
+}
+
+// The label of every numbered level of a list that merging left: the
+// label of the level above when the level includes it, then the level's
+// own prefix, number and suffix.
+void MakeLevelTexts(TAutoList& list) {
+    for (std::int32_t l = 0; l < 9; ++l) {
+        TListLevel& level = list.Levels[l];
+        if (level.NumberFormat >= lnBullet)
+            continue;
+        if (level.FileStrings[lfsPrefix].empty() && level.FileStrings[lfsSuffix].empty())
+            level.FileStrings[lfsSuffix] = ".";
+        std::u16string text;
+        if (l > 0 && level.FileBytes[lfbDefined] != 0 && level.FileBytes[lfbIncludesPrevious] != 0)
+            text = list.Levels[l - 1].LabelText;
+        text += Prefix(level);
+        text.push_back(static_cast<char16_t>(l));
+        text += Suffix(level);
+        if (text.size() > 255)
+            text.resize(255);
+        level.LabelText = std::move(text);
+    }
+}
+
+}  // namespace
+
+void FinishLoadedLists(TDoc& doc) {
+    if (doc.Lists.Count == 0)
+        return;
+    // Each list definition as the file gave it: one level, labelled by its
+    // texts alone until its numbers are placed.
+    for (std::int32_t i = 0; i < doc.Lists.Count; ++i) {
+        TAutoList* list = doc.Lists.At<TAutoList>(i);
+        list->SingleLevel = static_cast<std::uint8_t>((list->SingleLevel & 0x80) | 1);
+        for (TListLevel& level : list->Levels)
+            level.LabelText = Prefix(level) + Suffix(level);
+    }
+    // Consecutive list paragraphs of one story make one list: the deeper
+    // levels and the further numbered paragraphs join the list of the
+    // run's first paragraph.
+    std::unordered_map<const TAutoList*, TAutoList*> mergedInto;
+    const auto target = [&](TAutoList* list) {
+        const auto at = mergedInto.find(list);
+        return at == mergedInto.end() ? list : at->second;
+    };
+    std::int32_t storyEnd = 0;
+    std::int32_t story = 0;
+    TAutoList* runList = nullptr;
+    for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+        while (story < StoryCount && p >= storyEnd) {
+            storyEnd += doc.StoryCounts[story++];
+            runList = nullptr;
+        }
+        TPar* par = doc.Par(p);
+        TAutoList* list = ListOf(par->Format);
+        if (list == nullptr || !doc.Lists.Contains(list)) {
+            runList = nullptr;
+            continue;
+        }
+        if (runList == nullptr) {
+            runList = target(list);
+            continue;
+        }
+        const std::int32_t level = std::clamp<std::int32_t>(par->Format.ListLevel, 0, 8);
+        if (list != runList && mergedInto.find(list) == mergedInto.end() &&
+            (level > 0 || list->Levels[0].NumberFormat < lnBullet)) {
+            runList->Levels[level] = list->Levels[level];
+            mergedInto[list] = runList;
+        }
+        if (level > 0)
+            runList->SingleLevel = static_cast<std::uint8_t>(runList->SingleLevel & 0x80);
+    }
+    // The lists that stay: a multi-level list gets the levels the file left
+    // out as copies of the level above, further indented; then the labels.
+    std::vector<TAutoList*> kept;
+    for (std::int32_t i = 0; i < doc.Lists.Count; ++i) {
+        TAutoList* list = doc.Lists.At<TAutoList>(i);
+        if (mergedInto.count(list) != 0)
+            continue;
+        if (!list->IsSingleLevel()) {
+            for (std::int32_t l = 1; l < 9; ++l) {
+                TListLevel& level = list->Levels[l];
+                if (level.FileBytes[lfbDefined] != 0)
+                    continue;
+                level = list->Levels[l - 1];
+                const std::int32_t left =
+                    ParPropIsUnset(level.ParFormat, ppLeftIndent) ? 0 : level.ParFormat.LeftIndent;
+                level.ParFormat.LeftIndent = left + LevelIndentStep;
+                level.FileBytes[lfbDefined] = 1;
+            }
+        }
+        MakeLevelTexts(*list);
+        // Bullet lists of one level that are alike are one list.
+        TAutoList* same = nullptr;
+        if (list->IsSingleLevel() && IsBulletFormat(list->Levels[0].NumberFormat))
+            for (TAutoList* earlier : kept)
+                if (AutoListsEqual(*earlier, *list, 0)) {
+                    same = earlier;
+                    break;
+                }
+        if (same != nullptr)
+            mergedInto[list] = same;
+        else
+            kept.push_back(list);
+    }
+    if (mergedInto.empty())
+        return;
+    // A list merged into one that was merged in turn ends in the last.
+    for (auto& [from, into] : mergedInto)
+        while (mergedInto.count(into) != 0)
+            into = mergedInto[into];
+    for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
+        TPar* par = doc.Par(p);
+        TAutoList* list = ListOf(par->Format);
+        if (list != nullptr && mergedInto.count(list) != 0) {
+            par->Format.List = HandleOf(mergedInto[list]);
+            par->Changed();
+        }
+    }
+    if (doc.Styles != nullptr)
+        for (std::int32_t i = 0; i < doc.Styles->Count; ++i) {
+            TParFormat& format = doc.Styles->Style(i)->ParFormat;
+            TAutoList* list = ListOf(format);
+            if (list != nullptr && mergedInto.count(list) != 0)
+                format.List = HandleOf(mergedInto[list]);
+        }
+    for (std::int32_t i = doc.Lists.Count - 1; i >= 0; --i) {
+        TAutoList* list = doc.Lists.At<TAutoList>(i);
+        if (mergedInto.count(list) != 0) {
+            doc.Lists.Delete(i);
+            delete list;
         }
     }
 }

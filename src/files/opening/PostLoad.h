@@ -11,6 +11,15 @@ class TDoc;
 // outline level.
 void FinishLoadedStyles(TDoc& doc);
 
+// Lists of old-style numbering, one list of one level for each numbered
+// paragraph as the RTF reader leaves them (when the file had no list
+// table): the lists of consecutive list paragraphs are merged into the
+// run's first list (deeper levels make it a list of nine levels, the
+// missing levels copied from the level above and indented further), equal
+// one-level bullet lists become one, and every numbered level gets its
+// label from its prefix, number and suffix.
+void FinishLoadedLists(TDoc& doc);
+
 // List levels: unset first-line and left indents become 0, and a bullet
 // of a symbol font stored as a code-page character (below 256) moves to the
 // symbol font's private-use range (U+F000 + the code), where the font has

@@ -65,4 +65,7 @@ struct TOpenContext {
     bool TempCopyMade = false;
     Platform::TFileHandle File = Platform::kNoFile;
     bool Result = false;
+    // The RTF read had no list table: its old-style numbering left one list
+    // per numbered paragraph, which the post-load list step merges.
+    bool ListsIncomplete = false;
 };

@@ -1746,6 +1746,9 @@ void TRtfReader::Word(const TRtfToken& t) {
                 case rwPnstart:
                     PnLevel.StartValue = param;
                     return;
+                case rwPnprev:
+                    PnLevel.FileBytes[lfbIncludesPrevious] = (hasParam ? param : 1) != 0 ? 1 : 0;
+                    return;
                 default:
                     return;
             }
@@ -3118,6 +3121,12 @@ void TRtfReader::FinishPn() {
     PnLevel.ParFormat.FirstIndent = PnTarget->FirstIndent;
     PnLevel.ParFormat.LeftIndent = PnTarget->LeftIndent;
     PnLevel.LabelText = PnBefore + PnAfter;
+    // The texts before and after the number stay apart: the lists of
+    // consecutive paragraphs are merged after loading, and the labels are
+    // made from them then.
+    PnLevel.FileStrings[lfsPrefix] = Platform::Utf16ToUtf8(PnBefore);
+    PnLevel.FileStrings[lfsSuffix] = Platform::Utf16ToUtf8(PnAfter);
+    PnLevel.FileBytes[lfbDefined] = 1;
     list->Levels[level] = PnLevel;
     Doc.Lists.Add(list);
     PnTarget->List = static_cast<std::int32_t>(ObjectHandle(list));

@@ -51,6 +51,16 @@ struct TRtfReadOutcome {
     TReadResult Flaw;
 };
 
+// What the reader leaves in a list level of old-style numbering ("pn") for
+// the post-load list step, which merges the one-level lists of consecutive
+// paragraphs and makes their labels: the texts before and after the number
+// (UTF-8, TListLevel::FileStrings) and two flags (TListLevel::FileBytes).
+enum : std::uint8_t { lfsPrefix = 0, lfsSuffix = 1 };
+enum : std::uint8_t {
+    lfbDefined = 0,           // the file defined this level
+    lfbIncludesPrevious = 1,  // the label begins with the level above's ("pnprev")
+};
+
 // Reads RTF from the window into doc (an empty, freshly created document, or
 // the insertion point the caller prepared when inserting); false when the
 // input is not RTF or reading was abandoned; bad input is read as far as it
