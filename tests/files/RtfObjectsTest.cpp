@@ -17,6 +17,7 @@
 #include "files/saving/SaveToFormat.h"
 #include "model/document/TDoc.h"
 #include "model/formats/TShape.h"
+#include "model/formats/TTableRow.h"
 #include "model/managers/TAutoList.h"
 #include "model/managers/TFontManager.h"
 #include "model/paragraphs/TPar.h"
@@ -246,6 +247,32 @@ TEST_F(RtfObjectsTest, ListPicturesOutsideTheListTableAreNoBullets) {
     EXPECT_EQ(doc->Lists.At<TAutoList>(0)->Levels[0].PictureBullet, nullptr);
     EXPECT_EQ(doc->Shapes.Count, 0);
     EXPECT_EQ(Texts(*doc), (std::vector<std::string>{"one"}));
+}
+
+TEST_F(RtfObjectsTest, NestedTablesAreReadAsParagraphsOfTheirCell) {
+    // Two levels of nesting inside one cell of a one-cell table; each nested
+    // row also carries the text meant for readers without nested tables.
+    const std::string rtf =
+        "{\\rtf1\\trowd\\cellx5000\n"
+        "\\pard\\intbl\\itap2 Level two before\\par\n"
+        "\\pard\\intbl\\itap3 Deep A\\nestcell Deep B\\nestcell\n"
+        "{\\*\\nesttableprops\\trowd\\cellx2000\\cellx4000\\nestrow}{\\nonesttables FALLBACK ONE\\par}\n"
+        "\\pard\\itap2 Level two after\\nestcell\n"
+        "{\\*\\nesttableprops\\trowd\\cellx4000\\nestrow}{\\nonesttables FALLBACK TWO\\par}\n"
+        "\\pard\\intbl\\itap1 Outer after\\cell\\row\n"
+        "\\pard\\itap0 Outside\\par}";
+    std::unique_ptr<TDoc> doc = Read(rtf);
+    const std::vector<std::string> texts = Texts(*doc);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Level two before", "Deep A", "Deep B", "Level two after",
+                                               "Outer after\x04", "\x05", "Outside"}));
+    for (std::int32_t p = 0; p + 1 < static_cast<std::int32_t>(texts.size()); ++p) {
+        SCOPED_TRACE(p);
+        EXPECT_NE(doc->Par(p)->Format.InTable, 0);  // "itap" alone puts a paragraph in the table
+    }
+    EXPECT_EQ(doc->Par(6)->Format.InTable, 0);
+    ASSERT_EQ(doc->TableRowList.Count, 1);
+    EXPECT_EQ(doc->TableRowList.At<TTableRow>(0)->Data.CellCount, 1);  // the nested rows define no cells of it
+    ExpectRoundTrip(rtf);
 }
 
 }  // namespace

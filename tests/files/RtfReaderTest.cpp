@@ -911,7 +911,6 @@ const std::map<std::string, double> KnownFidelity = {
     {"jsw__track_changes_move.docx", 69},  // 69.57 %: text marked deleted is dropped; the other reader keeps it
     {"lo__copypaste-footnote", 0},         // 0.00 %: the other reader shows the note reference's number
     {"pandoc__list_complex", 60},          // 60.00 %: list labels are made by list numbering, not read as text
-    {"pandoc__table_nested", 52},  // 52.38 %: nested tables are read as one level; the inner cells' text runs together
     // 91.48 %: list labels are made by list numbering, not read as text; the other reader shows note numbers
     {"pandoc__writer", 91},
     {"rtfpipe__Issue46", 96},     // 96.43 %: list labels are made by list numbering, not read as text

@@ -335,6 +335,7 @@ private:
     bool BorderWord(int word, std::int32_t param);
     void SetCharAttr(TCharFormat& target, int attr, std::int32_t value, bool unlessEqual, bool withControls);
     void UnicodeChar(std::int32_t param);
+    void NestedTableWord(std::string_view letters, std::int32_t param);
 
     // --- Paragraphs, rows and sections ---
     TPar* NewPar();
@@ -1100,6 +1101,14 @@ void TRtfReader::OpenGroup() {
         BeginSkip();
         return;
     }
+    // The text of a nested table's row for readers without nested tables:
+    // this reader reads the nested table itself.
+    if (Token.Kind == rtkControlWord && Token.Word == RtfUnknownWord && Token.Scanned.Letters != nullptr &&
+        std::string_view(reinterpret_cast<const char*>(Token.Scanned.Letters),
+                         static_cast<std::size_t>(Token.Scanned.LetterCount)) == "nonesttables") {
+        BeginSkip();
+        return;
+    }
     // A plain group: its kind follows from where it stands.
     TFrameKind kind = parent;
     switch (parent) {
@@ -1582,6 +1591,27 @@ void TRtfReader::UnknownWord(const TRtfToken& t) {
         AnsiCodePage = 437;
     } else if (letters == "pca") {
         AnsiCodePage = 850;
+    } else if (Top().Kind == fkBody && (letters == "itap" || letters == "nestcell")) {
+        NestedTableWord(letters, t.Scanned.ParamLength > 0 ? param : 1);
+    }
+}
+
+// Nested tables (the RTF specification 1.9.1, "Nested Tables"). This
+// system's tables have one level, so a table inside a cell is read flat:
+// each of its cells becomes a paragraph of the cell around it, and its row
+// definitions ("nesttableprops") are passed over, as is the text that
+// writers give readers without nested tables ("nonesttables"). The words
+// of the table around are the ordinary ones.
+void TRtfReader::NestedTableWord(std::string_view letters, std::int32_t param) {
+    if (State.Skip)
+        return;
+    if (letters == "itap") {
+        // A nesting depth of one or more stands in a table; "itap0" comes
+        // with "pard", which has already left the table.
+        if (param >= 1)
+            (void)TableWord(rwIntbl, false, 0);
+    } else {
+        ParagraphEnd();
     }
 }
 
