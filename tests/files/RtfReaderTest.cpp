@@ -921,8 +921,6 @@ const std::map<std::string, double> KnownFidelity = {
     // "upr" group where the reader takes the Unicode one
     {"rtfpipe__Test01", 96},
     {"rtfpipe__footnotes", 96},  // 96.34 %: the other reader shows each note reference's number
-    {"rtfpipe__nested_table_report",
-     77},  // 77.78 %: nested tables are read as one level; the inner cells' text runs together
     // 96.00 %: a byte of a font of the default character set (1) is read in the document's code page; the other
     // reader shows it as a replacement character
     {"tika__testRTFHyperlinkAndStyles", 96},
@@ -1131,9 +1129,9 @@ const std::map<std::string, double> KnownTableFidelity = {
     {"jsw__complex1.NOR.docx", 99},        // 99.05 %: the other reader lists empty rows the file does not hold
     {"jsw__hyperlink-in_table.docx", 75},  // 75.00 %: nested tables are read as one level
     {"jsw__innertable.doc", 61},           // 61.54 %: nested tables are read as one level
-    {"pandoc__table_nested", 0},           // 0.00 %: nested tables are read as one level, with the fallback text
+    {"pandoc__table_nested", 0},           // 0.00 %: nested tables are read as one level
     {"rtfpipe__Issue46", 97},              // 97.56 %: the other reader lists an empty row after the first row
-    {"rtfpipe__Issue50-1", 4},             // 5.21 %: nested tables are read as one level; the tables after them shift
+    {"rtfpipe__Issue50-1", 9},             // 9.72 %: nested tables are read as one level; the tables after them shift
     {"rtfpipe__Issue51", 4},               // 4.84 %: nested tables are read as one level; the tables after them shift
     {"rtfpipe__footnotes", 50},            // 50.00 %: note reference marks in the cells are not read yet
     {"rtfpipe__nested_table_report", 46},  // 46.15 %: nested tables are read as one level
