@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +16,8 @@
 #include "FontManagerScope.h"
 #include "TabManagerScope.h"
 #include "base/core/ObjectHandles.h"
+#include "base/core/TMemoryStream.h"
+#include "base/pictures/TPNGImage.h"
 #include "files/opening/OpenDocument.h"
 #include "model/document/TDoc.h"
 #include "model/fields/TField.h"
@@ -231,6 +234,117 @@ TEST_F(PostLoadTest, LinkedPicturesAreLoadedFromTheirFiles) {
         if (c.FromFile)
             EXPECT_EQ(doc->Shapes.At<TShape>(0)->Picture.Data, png);
     }
+    fs::remove_all(dir);
+}
+
+// A real PNG picture: white, with a black pixel at (x, y) unless x < 0.
+std::string WhitePng(std::int32_t w, std::int32_t h, std::int32_t x = -1, std::int32_t y = 0) {
+    TPNGImage png;
+    png.SetPixelFormat(pf24bit);
+    png.SetSize(w, h);
+    for (std::int32_t row = 0; row < h; ++row) {
+        std::uint8_t* line = png.ScanLine(row);
+        for (std::int32_t i = 0; i < w * 3; ++i)
+            line[i] = (row == y && i / 3 == x) ? 0 : 0xFF;
+    }
+    TMemoryStream stream;
+    png.SaveToStream(stream);
+    return std::string(reinterpret_cast<const char*>(stream.Memory), static_cast<std::size_t>(stream.MemSize));
+}
+
+std::string Hex(const std::string& bytes) {
+    static constexpr char Digits[] = "0123456789abcdef";
+    std::string out;
+    for (char c : bytes) {
+        out.push_back(Digits[static_cast<std::uint8_t>(c) >> 4]);
+        out.push_back(Digits[static_cast<std::uint8_t>(c) & 15]);
+    }
+    return out;
+}
+
+TEST_F(PostLoadTest, APictureIsBlankWhenItsOuterRowsAreWhite) {
+    struct Case {
+        const char* name;
+        std::string png;
+        bool blank;
+    };
+    const std::vector<Case> cases = {
+        {"all white", WhitePng(9, 9), true},
+        {"a mark in the middle third", WhitePng(9, 9, 4, 4), true},
+        {"a mark in the top row", WhitePng(9, 9, 8, 0), false},
+        {"a mark in the bottom row", WhitePng(9, 9, 0, 8), false},
+        {"undecodable bytes", std::string("\x89PNG\r\n\x1A\n", 8) + "broken", false},
+    };
+    TDoc doc(true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TShape shape(&doc);
+        shape.Picture.Kind = pkPng;
+        shape.Picture.Data = c.png;
+        EXPECT_EQ(IsPictureBlank(shape), c.blank);
+    }
+}
+
+TEST_F(PostLoadTest, BlankLinkedPicturesAreReloadedAndWebPicturesFetchedOnce) {
+    const fs::path dir = fs::path(testing::TempDir()) / "postload-web";
+    fs::create_directories(dir);
+    const std::string content = WhitePng(6, 6, 0, 0);
+    const fs::path file = dir / "picture.png";
+    std::ofstream(file, std::ios::binary) << content;
+    const std::string blankHex = Hex(WhitePng(4, 4));
+
+    // A blank cached picture is replaced in place by the file's picture; one
+    // with content stays without the file being read.
+    const std::string field =
+        "{\\field{\\*\\fldinst INCLUDEPICTURE \"" + file.string() + "\"}{\\fldrslt {\\pict\\pngblip ";
+    std::unique_ptr<TDoc> doc = Open("{\\rtf1 A" + field + blankHex + "}}}B\\par}");
+    ASSERT_EQ(Pictures(*doc), 1);
+    EXPECT_EQ(IncludePictureFields(*doc), 0);
+    EXPECT_EQ(doc->Shapes.At<TShape>(0)->Picture.Data, content);
+    doc = Open("{\\rtf1 A" + field + Hex(WhitePng(4, 4, 3, 3)) + "}}}B\\par}");
+    EXPECT_EQ(doc->Shapes.At<TShape>(0)->Picture.Data, WhitePng(4, 4, 3, 3));
+
+    // The same web address twice is fetched once; without the option the
+    // fields stay, naming their pictures alone.
+    std::map<std::string, int> fetched;
+    TWebPictureHooks& hooks = WebPictureHooks();
+    const TWebPictureHooks saved = hooks;
+    hooks.Download = [&](const std::string& address, const std::string& path) {
+        ++fetched[address];
+        if (address.find("missing") != std::string::npos)
+            return false;
+        std::ofstream(path, std::ios::binary) << content;
+        return true;
+    };
+    const std::string web =
+        "{\\field{\\*\\fldinst INCLUDEPICTURE \\\\d \"HTTPS://example.org/p.png\" \\\\* "
+        "MERGEFORMATINET}{\\fldrslt }}";
+    const std::string missing = "{\\field{\\*\\fldinst INCLUDEPICTURE \"http://example.org/missing.png\"}{\\fldrslt }}";
+    const std::string rtf = "{\\rtf1 A" + web + missing + web + "B\\par}";
+    struct Case {
+        const char* name;
+        bool allowed;
+        int pictures;
+        int fields;
+        int fetches;
+    };
+    const Case cases[] = {{"allowed", true, 2, 1, 1}, {"not allowed", false, 0, 3, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fetched.clear();
+        hooks.DownloadAllowed = c.allowed;
+        doc = Open(rtf);
+        EXPECT_EQ(Pictures(*doc), c.pictures);
+        EXPECT_EQ(IncludePictureFields(*doc), c.fields);
+        EXPECT_EQ(fetched["HTTPS://example.org/p.png"], c.fetches);
+        EXPECT_EQ(fetched["http://example.org/missing.png"], c.fetches);
+        for (std::int32_t i = 0; i < doc->Fields.Count; ++i) {
+            const TField* f = doc->Fields.At<TField>(i);
+            if (f->Kind == fkCode && f->Instruction.find(u"missing") != std::u16string::npos)
+                EXPECT_EQ(f->Instruction, u"INCLUDEPICTURE \"http://example.org/missing.png\"");
+        }
+    }
+    hooks = saved;
     fs::remove_all(dir);
 }
 

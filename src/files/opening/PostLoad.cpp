@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "base/core/ObjectHandles.h"
+#include "base/files/TempFiles.h"
+#include "base/graphics/TBitmap.h"
 #include "files/rtf/RtfPictures.h"
 #include "files/rtf/RtfReader.h"
 #include "model/document/TDoc.h"
@@ -319,6 +322,96 @@ void FixListLevelFonts(TDoc& doc) {
     }
 }
 
+TWebPictureHooks& WebPictureHooks() {
+    static TWebPictureHooks hooks;
+    return hooks;
+}
+
+bool IsPictureBlank(TShape& shape) {
+    if (shape.Picture.Kind == pkNone || shape.Picture.Data.empty())
+        return true;
+    std::unique_ptr<TBitmap> bitmap = shape.DocGraphic().ToBitmap();
+    if (bitmap == nullptr)
+        return false;
+    const std::int32_t width = bitmap->GetWidth();
+    const std::int32_t height = bitmap->GetHeight();
+    // A placeholder's mark, where it has one, sits in the middle: the
+    // rows around it tell whether the picture shows anything.
+    const std::int32_t skipFrom = height / 3;
+    const std::int32_t skipTo = 2 * height / 3;
+    constexpr std::int32_t BytesPerPixel = 3;
+    for (std::int32_t row = 0; row < height; ++row) {
+        if (row >= skipFrom && row < skipTo)
+            continue;
+        const std::uint8_t* line = bitmap->ScanLine(row);
+        if (line == nullptr)
+            return false;
+        for (std::int32_t i = 0; i < width * BytesPerPixel; ++i)
+            if (line[i] != 0xFF)
+                return false;
+    }
+    return true;
+}
+
+namespace {
+
+bool IsWebAddress(const std::u16string& name) {
+    std::u16string scheme;
+    for (char16_t c : name) {
+        if (c == u':')
+            break;
+        scheme.push_back(c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c);
+    }
+    return scheme.size() < name.size() && scheme.rfind(u"http", 0) == 0;
+}
+
+// The instruction naming the picture alone, as the field is saved again
+// when its picture could not be made.
+std::u16string IncludePictureInstruction(const std::u16string& name) {
+    std::u16string text = u"INCLUDEPICTURE \"";
+    for (char16_t c : name) {
+        if (c == u'"' || c == u'\\')
+            text.push_back(u'\\');
+        text.push_back(c);
+    }
+    return text + u"\"";
+}
+
+// Web pictures of one load: each address is fetched once, into a
+// temporary file that goes when loading is done.
+class TWebPictureCache {
+public:
+    TWebPictureCache() = default;
+    TWebPictureCache(const TWebPictureCache&) = delete;
+    TWebPictureCache& operator=(const TWebPictureCache&) = delete;
+    ~TWebPictureCache() {
+        for (const auto& [address, path] : Files)
+            if (!path.empty())
+                (void)Platform::DeleteFileAt(path);
+    }
+
+    // The local file of the address, empty when it could not be fetched.
+    std::string FileOf(const std::string& address) {
+        const auto known = Files.find(address);
+        if (known != Files.end())
+            return known->second;
+        const TWebPictureHooks& hooks = WebPictureHooks();
+        std::string path = MakeTempFileName(".tmp");
+        if (path.empty() || !hooks.Download(address, path)) {
+            if (!path.empty())
+                (void)Platform::DeleteFileAt(path);
+            path.clear();
+        }
+        Files.emplace(address, path);
+        return path;
+    }
+
+private:
+    std::map<std::string, std::string> Files;
+};
+
+}  // namespace
+
 void LoadLinkedPictures(TDoc& doc) {
     const int includePicture = FieldTypeOfKeyword(u"INCLUDEPICTURE");
     std::vector<TField*> fields;
@@ -329,6 +422,9 @@ void LoadLinkedPictures(TDoc& doc) {
     }
     if (fields.empty())
         return;
+    const TWebPictureHooks& hooks = WebPictureHooks();
+    const bool webAllowed = hooks.DownloadAllowed && static_cast<bool>(hooks.Download);
+    TWebPictureCache web;
     // The marks are removed by the model's own step, recorded in an
     // operation that a freshly loaded document does not keep.
     auto* operation = new TOperation(&doc, 0);
@@ -341,34 +437,58 @@ void LoadLinkedPictures(TDoc& doc) {
         const std::int32_t start = FieldStartOffset(*par, field);
         if (start < 0)
             continue;
-        // A picture right at the result's start is the picture itself.
+        // A picture right at the result's start is the picture itself,
+        // unless it is a blank placeholder another program left there.
         TStreamElement e;
         ReadStreamElement(par->Stream.Data, par->Stream.Size, start + FormatControlSize, e);
-        const bool hasPicture = !e.Truncated && e.IsControl && e.Code == fcShapeAnchor;
-        if (!hasPicture) {
-            std::unique_ptr<TShape> shape = PictureFromFile(doc, LocalPath(FirstArgument(field->Instruction)));
-            if (!shape)
-                continue;
-            // The picture stands at the field's start; a result that is only
-            // the reader's "?" for an empty result goes.
-            const std::int32_t at = start + FormatControlSize;
-            const std::int32_t charAt = range.Start.Offset;
-            const bool placeholder = range.Start.Par == range.End.Par && range.End.Offset == charAt + 1 &&
-                                     charAt < par->Chars.Size && par->Chars.Data[charAt] == '?' &&
-                                     at < par->Stream.Size && par->Stream.Data[at] == '?';
-            if (placeholder) {
-                par->Stream.DeleteRange(at, 1);
-                par->Chars.DeleteRange(charAt, 1);
-            }
-            shape->AnchorPar = par;
-            shape->AnchorOffset = charAt;
-            shape->Story = static_cast<std::uint8_t>(doc.StoryOfPar(range.Start.Par));
-            InsertFormatControl(par->Stream, at, fcShapeAnchor, static_cast<std::int32_t>(ObjectHandle(shape.get())));
-            const std::uint8_t anchor = chShapeAnchor;
-            par->Chars.InsertBuffer(&anchor, charAt, 1);
-            par->Changed();
-            doc.Shapes.Add(shape.release());
+        TShape* cached = nullptr;
+        if (!e.Truncated && e.IsControl && e.Code == fcShapeAnchor)
+            cached = HandleTo<TShape>(static_cast<TObjectHandle>(e.Value));
+        if (cached != nullptr && !IsPictureBlank(*cached)) {
+            doc.DeleteField(field);
+            continue;
         }
+        const std::u16string name = FirstArgument(field->Instruction);
+        if (name.empty())
+            continue;
+        field->Instruction = IncludePictureInstruction(name);
+        std::unique_ptr<TShape> shape;
+        if (IsWebAddress(name)) {
+            if (webAllowed)
+                shape = PictureFromFile(doc, web.FileOf(Platform::Utf16ToUtf8(name)));
+        } else {
+            shape = PictureFromFile(doc, LocalPath(name));
+        }
+        if (!shape)
+            continue;
+        if (cached != nullptr) {
+            // The placeholder takes the picture in place, keeping its own
+            // placement in the text.
+            cached->Picture = std::move(shape->Picture);
+            cached->Graphic.reset();
+            par->Changed();
+            doc.DeleteField(field);
+            continue;
+        }
+        // The picture stands at the field's start; a result that is only
+        // the reader's "?" for an empty result goes.
+        const std::int32_t at = start + FormatControlSize;
+        const std::int32_t charAt = range.Start.Offset;
+        const bool placeholder = range.Start.Par == range.End.Par && range.End.Offset == charAt + 1 &&
+                                 charAt < par->Chars.Size && par->Chars.Data[charAt] == '?' && at < par->Stream.Size &&
+                                 par->Stream.Data[at] == '?';
+        if (placeholder) {
+            par->Stream.DeleteRange(at, 1);
+            par->Chars.DeleteRange(charAt, 1);
+        }
+        shape->AnchorPar = par;
+        shape->AnchorOffset = charAt;
+        shape->Story = static_cast<std::uint8_t>(doc.StoryOfPar(range.Start.Par));
+        InsertFormatControl(par->Stream, at, fcShapeAnchor, static_cast<std::int32_t>(ObjectHandle(shape.get())));
+        const std::uint8_t anchor = chShapeAnchor;
+        par->Chars.InsertBuffer(&anchor, charAt, 1);
+        par->Changed();
+        doc.Shapes.Add(shape.release());
         doc.DeleteField(field);
     }
     doc.EndOperation();

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <functional>
+#include <string>
+
 class TDoc;
+class TShape;
 
 // Steps that every freshly read document goes through before it is shown,
 // whatever its format, in this order (FinishLoadedDocument runs them).
@@ -26,8 +30,26 @@ void FinishLoadedLists(TDoc& doc);
 // its glyphs.
 void FixListLevelFonts(TDoc& doc);
 
-// INCLUDEPICTURE fields: a field whose result holds a picture becomes that
-// picture alone; a field without one loads the local picture file its
-// instruction names, which replaces the result; then the field's marks are
-// removed. A field whose file is missing or undecodable stays as it is.
+// INCLUDEPICTURE fields: a field whose result holds a picture that shows
+// something becomes that picture alone; a field without one, or whose
+// picture is blank (a placeholder another program saved), loads the picture
+// its instruction names, from a local file or, when allowed, from the web,
+// which replaces the result or the blank picture in place; then the field's
+// marks are removed. A field whose picture cannot be had stays, its
+// instruction naming the picture alone.
 void LoadLinkedPictures(TDoc& doc);
+
+// What loading needs to fetch pictures that INCLUDEPICTURE fields name by
+// an "http" or "https" address. The files library fetches nothing itself:
+// the shell installs the downloader and sets DownloadAllowed from the
+// "Download images from the Web" option. Download fetches the address into
+// the file at path, true when it did.
+struct TWebPictureHooks {
+    bool DownloadAllowed = false;
+    std::function<bool(const std::string& address, const std::string& path)> Download;
+};
+TWebPictureHooks& WebPictureHooks();
+
+// Whether a picture is blank: rendered on white, every pixel outside the
+// middle third of its rows is white.
+bool IsPictureBlank(TShape& shape);
