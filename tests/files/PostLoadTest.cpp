@@ -348,4 +348,36 @@ TEST_F(PostLoadTest, BlankLinkedPicturesAreReloadedAndWebPicturesFetchedOnce) {
     fs::remove_all(dir);
 }
 
+TEST_F(PostLoadTest, NoteReferenceStyleRunsBecomeNoteMarks) {
+    struct Case {
+        const char* name;
+        std::string body;
+        int marks;  // note-mark fields made
+    };
+    const std::string sheet = "{\\stylesheet{Normal;}{\\*\\cs10 Footnote Reference;}}";
+    const std::vector<Case> cases = {
+        // The reference itself is the note reference's; the note's own
+        // number and the styled run elsewhere are marks.
+        {"styled numbers", sheet + "A{\\cs10\\chftn{\\footnote\\pard\\plain{\\cs10\\chftn} note}}B {\\cs10 x}y\\par",
+         2},
+        // A number without the style takes it first.
+        {"plain note number", sheet + "A{\\cs10\\chftn{\\footnote\\pard\\plain{\\super\\chftn} note}}B\\par", 1},
+        {"no reference style", "{\\stylesheet{Normal;}{\\*\\cs10 Other;}}A{\\cs10 x}\\chftn{\\footnote\\chftn n}\\par",
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<TDoc> doc = Open("{\\rtf1" + c.body + "}");
+        int marks = 0;
+        for (std::int32_t i = 0; i < doc->Fields.Count; ++i)
+            if (doc->Fields.At<TField>(i)->Kind == fkNoteNumber) {
+                ++marks;
+                TFragment range;
+                ASSERT_TRUE(doc->FieldRange(doc->Fields.At<TField>(i), range));
+                EXPECT_EQ(range.End.Offset - range.Start.Offset, 1);  // one character each
+            }
+        EXPECT_EQ(marks, c.marks);
+    }
+}
+
 }  // namespace

@@ -89,5 +89,7 @@ bool ReadEncryptedDocument(TOpenContext& context) {
     TRtfReadOutcome outcome;
     const bool read = static_cast<bool>(ReadRtfDocument(doc, window, options, outcome));
     context.ListsIncomplete = !outcome.ListTableRead;
+    context.NoteReferenceStyles[0] = outcome.NoteReferenceStyles[0];
+    context.NoteReferenceStyles[1] = outcome.NoteReferenceStyles[1];
     return read;
 }

@@ -130,6 +130,8 @@ bool ReadDocument(TOpenContext& context, std::int32_t format) {
         TRtfReadOutcome outcome;
         const bool read = static_cast<bool>(ReadRtfDocument(doc, context.Window, options, outcome));
         context.ListsIncomplete = !outcome.ListTableRead;
+        context.NoteReferenceStyles[0] = outcome.NoteReferenceStyles[0];
+        context.NoteReferenceStyles[1] = outcome.NoteReferenceStyles[1];
         return read;
     }
     if (format == ffEncrypted)
@@ -309,6 +311,7 @@ void FinishLoadedDocument(TOpenContext& context) {
         FinishLoadedLists(doc);
     FixListLevelFonts(doc);
     LoadLinkedPictures(doc);
+    ApplyNoteReferenceStyles(doc, context.NoteReferenceStyles);
     FixUpTables(doc);
     doc.UpdatePageMetrics();
 }

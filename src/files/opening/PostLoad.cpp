@@ -14,6 +14,7 @@
 #include "base/graphics/TBitmap.h"
 #include "files/rtf/RtfPictures.h"
 #include "files/rtf/RtfReader.h"
+#include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/fields/TField.h"
 #include "model/formats/FormatStream.h"
@@ -494,4 +495,120 @@ void LoadLinkedPictures(TDoc& doc) {
     doc.EndOperation();
     doc.CommitOperation(operation);
     doc.ClearUndoHistory();
+}
+
+namespace {
+
+constexpr std::uint8_t ParagraphMarkByte = 0x1D;  // the long paragraph mark in a format stream
+
+bool IsNoteReferenceStyle(const std::int32_t numbers[2], std::int32_t value) {
+    return value >= 0 && (value == numbers[0] || value == numbers[1]);
+}
+
+// A note story's automatic number takes its kind's reference style, so
+// that the next step makes it the note's number mark.
+void StyleNoteNumber(TPar& par, std::int32_t number) {
+    std::int32_t style = -1;
+    TStreamElement e;
+    for (std::int32_t off = 0; off < par.Stream.Size; off += e.Length) {
+        ReadStreamElement(par.Stream.Data, par.Stream.Size, off, e);
+        if (e.Truncated)
+            return;
+        if (!e.IsControl)
+            continue;
+        if (e.Code == caCharStyle) {
+            style = e.Value;
+        } else if (e.Code == fcSpecialChar && e.Value == chNoteRef) {
+            if (style == number)
+                return;
+            InsertFormatControl(par.Stream, off + e.Length, caCharStyle, style);
+            InsertFormatControl(par.Stream, off, caCharStyle, number);
+            par.Changed();
+            return;
+        }
+    }
+}
+
+// Runs of a note-reference style that no note reference encloses become
+// note-mark fields; a run begins with its first character and ends where
+// the style changes, a field starts or ends, or the paragraph ends.
+void MarkNoteReferenceRuns(TDoc& doc, TPar& par, const std::int32_t numbers[2]) {
+    std::vector<std::pair<std::int32_t, std::int32_t>> runs;
+    std::int32_t style = -1;
+    bool inRun = false;
+    bool enclosed = false;
+    bool afterReference = false;
+    std::int32_t runStart = 0;
+    const auto close = [&](std::int32_t at) {
+        if (inRun && !enclosed)
+            runs.emplace_back(runStart, at);
+        inRun = false;
+    };
+    const auto character = [&](std::int32_t at) {
+        if (!inRun && IsNoteReferenceStyle(numbers, style)) {
+            inRun = true;
+            runStart = at;
+            enclosed = afterReference;
+        }
+        afterReference = false;
+    };
+    TStreamElement e;
+    for (std::int32_t off = 0; off < par.Stream.Size; off += e.Length) {
+        ReadStreamElement(par.Stream.Data, par.Stream.Size, off, e);
+        if (e.Truncated)
+            break;
+        if (!e.IsControl) {
+            for (std::int32_t i = 0; i < e.Length; ++i) {
+                if (par.Stream.Data[off + i] == ParagraphMarkByte) {
+                    close(off + i);
+                    break;
+                }
+                character(off + i);
+            }
+            continue;
+        }
+        if (e.Code == caCharStyle) {
+            style = e.Value;
+            if (!IsNoteReferenceStyle(numbers, style))
+                close(off);
+        } else if (e.Code == fcFieldStart || e.Code == fcFieldEnd) {
+            close(off);
+            const auto* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
+            afterReference = e.Code == fcFieldStart && field != nullptr && field->Kind == fkNoteRef;
+        } else if (e.Code == fcSpecialChar && e.Value == chParEnd) {
+            close(off);
+        } else if (ControlTakesPosition(e.Code)) {
+            character(off);
+        }
+    }
+    close(par.Stream.Size);
+    if (runs.empty())
+        return;
+    for (auto it = runs.rbegin(); it != runs.rend(); ++it) {
+        auto* field = new TField;
+        field->Kind = fkNoteNumber;
+        doc.Fields.Add(field);
+        const auto handle = static_cast<std::int32_t>(ObjectHandle(field));
+        InsertFormatControl(par.Stream, it->second, fcFieldEnd, handle);
+        InsertFormatControl(par.Stream, it->first, fcFieldStart, handle);
+    }
+    par.Changed();
+}
+
+}  // namespace
+
+void ApplyNoteReferenceStyles(TDoc& doc, const std::int32_t referenceStyles[2]) {
+    if (referenceStyles[0] < 0 && referenceStyles[1] < 0)
+        return;
+    const std::int32_t firstNote = doc.StoryCounts[stMain];
+    const std::int32_t firstEndnote = firstNote + doc.StoryCounts[stFootnotes];
+    const std::int32_t endNotes = firstEndnote + doc.StoryCounts[stEndnotes];
+    for (std::int32_t p = std::min(endNotes, doc.ParCount()) - 1; p >= firstNote; --p) {
+        const std::int32_t number = referenceStyles[p < firstEndnote ? 0 : 1];
+        if (number >= 0)
+            StyleNoteNumber(*doc.Par(p), number);
+    }
+    for (std::int32_t p = 0; p < doc.ParCount(); ++p)
+        MarkNoteReferenceRuns(doc, *doc.Par(p), referenceStyles);
+    doc.StateFlags[sfFieldIndexStale] = 1;
 }

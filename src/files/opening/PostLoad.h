@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -53,3 +54,10 @@ TWebPictureHooks& WebPictureHooks();
 // Whether a picture is blank: rendered on white, every pixel outside the
 // middle third of its rows is white.
 bool IsPictureBlank(TShape& shape);
+
+// The file's note-reference character styles (their numbers in the file,
+// -1 for a kind the file has none of; [0] footnotes, [1] endnotes): a
+// note story's automatic number takes its kind's style, and every run of
+// such a style that no note reference encloses becomes a note-mark field,
+// which the writers save as that style again.
+void ApplyNoteReferenceStyles(TDoc& doc, const std::int32_t referenceStyles[2]);

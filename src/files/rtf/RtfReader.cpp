@@ -3022,6 +3022,7 @@ void TRtfReader::FinishStyle() {
             FillUnsetCharFormat(format, DefaultCharFormat);
             Doc.NoteCharFormats[kind][0] = format;
             NoteStyleRead[kind] = true;
+            Outcome.NoteReferenceStyles[kind] = StyleCharStyle;
         }
         CharStyles.push_back(std::move(style));
         return;

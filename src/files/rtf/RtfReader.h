@@ -47,6 +47,9 @@ struct TRtfReadOutcome {
     bool StylesOwnFormatting = false;
     // A list table was read (the post-load list step is not needed).
     bool ListTableRead = false;
+    // The numbers ("cs") of the first character styles named "Footnote
+    // Reference" and "Endnote Reference", -1 when there is none.
+    std::int32_t NoteReferenceStyles[2] = {-1, -1};
     // The first malformed place of the input (read leniently), or Good.
     TReadResult Flaw;
 };
