@@ -1,5 +1,6 @@
 #include "DocumentDump.h"
 
+#include <functional>
 #include <string>
 
 #include "base/core/ObjectHandles.h"
@@ -53,6 +54,13 @@ std::string ListName(const TDoc& doc, std::int32_t handle) {
         for (char16_t c : level.LabelText)
             out += std::to_string(c) + ".";
         AppendCharFormat(out, level.CharFormat);
+        // A picture bullet by its kind, goal size and bytes.
+        if (const TShape* picture = level.PictureBullet) {
+            const TShapePicture& p = picture->Picture;
+            out += "/picture " + std::to_string(p.Kind) + " " + std::to_string(p.GoalWidth) + "x" +
+                   std::to_string(p.GoalHeight) + " " + std::to_string(p.Data.size()) + " bytes " +
+                   std::to_string(std::hash<std::string>{}(p.Data));
+        }
         out += ";";
     }
     (void)doc;

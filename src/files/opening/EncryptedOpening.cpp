@@ -86,5 +86,10 @@ bool ReadEncryptedDocument(TOpenContext& context) {
     window.AttachMemory(body.data(), body.size());
     window.FillReadBuffer();
     TRtfReadOptions options;
-    return ReadRtf(doc, window, options);
+    TRtfReadOutcome outcome;
+    const bool read = static_cast<bool>(ReadRtfDocument(doc, window, options, outcome));
+    context.ListsIncomplete = !outcome.ListTableRead;
+    context.NoteReferenceStyles[0] = outcome.NoteReferenceStyles[0];
+    context.NoteReferenceStyles[1] = outcome.NoteReferenceStyles[1];
+    return read;
 }

@@ -127,7 +127,12 @@ bool ReadDocument(TOpenContext& context, std::int32_t format) {
     TDoc& doc = *context.Doc;
     if (format == ffRtf) {
         TRtfReadOptions options;
-        return ReadRtf(doc, context.Window, options);
+        TRtfReadOutcome outcome;
+        const bool read = static_cast<bool>(ReadRtfDocument(doc, context.Window, options, outcome));
+        context.ListsIncomplete = !outcome.ListTableRead;
+        context.NoteReferenceStyles[0] = outcome.NoteReferenceStyles[0];
+        context.NoteReferenceStyles[1] = outcome.NoteReferenceStyles[1];
+        return read;
     }
     if (format == ffEncrypted)
         return ReadEncryptedDocument(context);
@@ -302,8 +307,11 @@ void FinishLoadedDocument(TOpenContext& context) {
         RenameClashingBookmarks(doc, *options.InsertTarget);
     PlaceCaret(context);
     FinishLoadedStyles(doc);
+    if (context.ListsIncomplete)
+        FinishLoadedLists(doc);
     FixListLevelFonts(doc);
     LoadLinkedPictures(doc);
+    ApplyNoteReferenceStyles(doc, context.NoteReferenceStyles);
     FixUpTables(doc);
     doc.UpdatePageMetrics();
 }

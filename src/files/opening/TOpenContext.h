@@ -65,4 +65,10 @@ struct TOpenContext {
     bool TempCopyMade = false;
     Platform::TFileHandle File = Platform::kNoFile;
     bool Result = false;
+    // The RTF read had no list table: its old-style numbering left one list
+    // per numbered paragraph, which the post-load list step merges.
+    bool ListsIncomplete = false;
+    // The file's note-reference character styles, as the reader numbered
+    // them: [0] footnotes, [1] endnotes, -1 none.
+    std::int32_t NoteReferenceStyles[2] = {-1, -1};
 };

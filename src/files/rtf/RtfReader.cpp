@@ -234,6 +234,16 @@ struct TRtfReaderState {
     std::int32_t CodePage = 1252;  // of the text bytes under the current font
 };
 
+// The reader's table state, set aside while a header or footer is read.
+struct TSavedTableState {
+    TTableRow* Row = nullptr;
+    TTableCell PendingCell;
+    std::int32_t CellEnds = 0;
+    std::int32_t ColumnNumber = 0;
+    std::int32_t RowsRead = 0;
+    std::int32_t RowWidthUnit = 0;
+};
+
 struct TFrame {
     TFrameKind Kind = fkBody;
     TTextTarget Target = ttNone;
@@ -253,16 +263,16 @@ struct TFrame {
     bool ShapeGroup = false;
     // A "picprop" group of a picture: its properties are the picture's.
     bool PicPropGroup = false;
-};
-
-// The reader's table state, set aside while a header or footer is read.
-struct TSavedTableState {
-    TTableRow* Row = nullptr;
-    TTableCell PendingCell;
-    std::int32_t CellEnds = 0;
-    std::int32_t ColumnNumber = 0;
-    std::int32_t RowsRead = 0;
-    std::int32_t RowWidthUnit = 0;
+    // A text box's "shptxt" group: its text flows into the paragraphs from
+    // TextBoxFirstPar on, each taking the in-table mark TextBoxInTable of the
+    // paragraph it began in; TextBoxTable is the table state set aside.
+    bool TextBoxGroup = false;
+    std::int32_t TextBoxFirstPar = 0;
+    std::int8_t TextBoxInTable = 0;
+    TSavedTableState TextBoxTable;
+    // The "listpicture" group of the list table: its pictures are the
+    // picture bullets that "levelpicture" numbers.
+    bool ListPictureGroup = false;
 };
 
 struct TFontEntry {
@@ -325,6 +335,7 @@ private:
     bool BorderWord(int word, std::int32_t param);
     void SetCharAttr(TCharFormat& target, int attr, std::int32_t value, bool unlessEqual, bool withControls);
     void UnicodeChar(std::int32_t param);
+    void NestedTableWord(std::string_view letters, std::int32_t param);
 
     // --- Paragraphs, rows and sections ---
     TPar* NewPar();
@@ -366,6 +377,8 @@ private:
     void FinishPicture();
     void BeginShape();
     void FinishShape();
+    void BeginTextBox(TFrame& frame);
+    void FinishTextBox(TFrame& frame);
     bool ShapeWord(std::string_view letters, bool hasParam, std::int32_t param);
     void ShapePropertyValue(std::string_view text);
     void AppendStories();
@@ -526,6 +539,14 @@ private:
     std::int32_t PicPropDepth = 0;
     bool PictureHasProps = false;
     TShapeProps PictureProps;
+    // Text-box groups being read ("shptxt"); their pictures are inline
+    // pictures of the text, not the picture of the shape around them.
+    std::int32_t TextBoxDepth = 0;
+
+    // The pictures of the list table's "listpicture" group, in order; the
+    // document owns them. ListPictureDepth > 0 while the group is read.
+    std::vector<TShape*> ListPictures;
+    std::int32_t ListPictureDepth = 0;
 };
 
 TRtfReader::~TRtfReader() {
@@ -535,6 +556,10 @@ TRtfReader::~TRtfReader() {
     // abandoned, and stories never handed to the document.
     if (SavedTable.Row != nullptr && !Doc.TableRowList.Contains(SavedTable.Row))
         delete SavedTable.Row;
+    for (const TFrame& frame : Frames)
+        if (frame.TextBoxGroup && frame.TextBoxTable.Row != nullptr &&
+            !Doc.TableRowList.Contains(frame.TextBoxTable.Row))
+            delete frame.TextBoxTable.Row;
     for (TPar* par : HeaderFooterPars)
         delete par;
     for (TPar* par : FootnotePars)
@@ -780,7 +805,10 @@ TFrameKind TRtfReader::KindOfDestination(int word, TTextTarget& target) const {
                 target = ttShapePropValue;
             return fkText;
         case rwPicprop:
+        case rwShptxt:
             return fkBody;
+        case rwListpicture:
+            return parent == fkListTable ? fkBody : fkText;
         case rwXe:
             target = ttIndexEntry;
             return fkText;
@@ -839,6 +867,8 @@ bool TRtfReader::OpensSkippedDestination(int word) const {
         case rwSn:
         case rwSv:
         case rwPicprop:
+        case rwShptxt:
+        case rwListpicture:
         case rwObject:
         case rwResult:
             return false;
@@ -935,9 +965,17 @@ void TRtfReader::OpenGroup() {
             BeginSkip();
             return;
         }
+        // Only a text box's text is read; other shapes' texts (callouts,
+        // word art) have no place in this system's text.
+        if (word == rwShptxt && (State.Skip || parent != fkBody || !InShape || TextBoxDepth > 0 ||
+                                 !ShapeProps.HasProp(spShapeType) || ShapeProps.GetProp(spShapeType) != stypeTextBox)) {
+            BeginSkip();
+            return;
+        }
         const std::size_t depth = Frames.size();
         // A destination of the body inside a table reader means nothing.
-        if ((kind == fkBody && parent != fkBody && parent != fkUpr && !(word == rwPicprop && parent == fkPicture)) ||
+        if ((kind == fkBody && parent != fkBody && parent != fkUpr && !(word == rwPicprop && parent == fkPicture) &&
+             !(word == rwListpicture && parent == fkListTable)) ||
             (kind == fkText && target == ttNone && word != rwLevelnumbers)) {
             BeginSkip();
             return;
@@ -960,6 +998,12 @@ void TRtfReader::OpenGroup() {
         if (word == rwShp && Frames.size() > depth) {
             Top().ShapeGroup = true;
             BeginShape();
+        }
+        if (word == rwShptxt && Frames.size() > depth)
+            BeginTextBox(Top());
+        if (word == rwListpicture && Frames.size() > depth) {
+            Top().ListPictureGroup = true;
+            ++ListPictureDepth;
         }
         if (word == rwPicprop && Frames.size() > depth) {
             Top().PicPropGroup = true;
@@ -1054,6 +1098,14 @@ void TRtfReader::OpenGroup() {
             HaveToken = Token.Kind != rtkEnd;
             return;
         }
+        BeginSkip();
+        return;
+    }
+    // The text of a nested table's row for readers without nested tables:
+    // this reader reads the nested table itself.
+    if (Token.Kind == rtkControlWord && Token.Word == RtfUnknownWord && Token.Scanned.Letters != nullptr &&
+        std::string_view(reinterpret_cast<const char*>(Token.Scanned.Letters),
+                         static_cast<std::size_t>(Token.Scanned.LetterCount)) == "nonesttables") {
         BeginSkip();
         return;
     }
@@ -1264,6 +1316,10 @@ void TRtfReader::FinishFrame(TFrame& frame) {
                 --PicPropDepth;
             if (frame.ShapeGroup)
                 FinishShape();
+            if (frame.TextBoxGroup)
+                FinishTextBox(frame);
+            if (frame.ListPictureGroup)
+                --ListPictureDepth;
             break;
         default:
             break;
@@ -1282,6 +1338,15 @@ void TRtfReader::TextBytes(const std::uint8_t* p, std::size_t n) {
         }
         if (n == 0)
             return;
+    }
+    // Line breaks of the file are no text. A level text keeps its control
+    // characters (the placeholders come as escaped bytes), so the breaks a
+    // writer put inside it must go here, or they would shift its numbers.
+    if (Top().Target == ttLevelText) {
+        for (std::size_t i = 0; i < n; ++i)
+            if (p[i] != '\r' && p[i] != '\n')
+                PendingText.push_back(static_cast<char>(p[i]));
+        return;
     }
     PendingText.append(reinterpret_cast<const char*>(p), n);
 }
@@ -1304,7 +1369,7 @@ void TRtfReader::FlushText() {
         case fkBody:
             // A drawing shape and a picture's properties hold no text of
             // the document; stray text there is dropped.
-            if (State.Skip || InShape || PicPropDepth > 0)
+            if (State.Skip || (InShape && TextBoxDepth == 0) || PicPropDepth > 0 || ListPictureDepth > 0)
                 return;
             break;
         case fkFontEntry:
@@ -1526,6 +1591,27 @@ void TRtfReader::UnknownWord(const TRtfToken& t) {
         AnsiCodePage = 437;
     } else if (letters == "pca") {
         AnsiCodePage = 850;
+    } else if (Top().Kind == fkBody && (letters == "itap" || letters == "nestcell")) {
+        NestedTableWord(letters, t.Scanned.ParamLength > 0 ? param : 1);
+    }
+}
+
+// Nested tables (the RTF specification 1.9.1, "Nested Tables"). This
+// system's tables have one level, so a table inside a cell is read flat:
+// each of its cells becomes a paragraph of the cell around it, and its row
+// definitions ("nesttableprops") are passed over, as is the text that
+// writers give readers without nested tables ("nonesttables"). The words
+// of the table around are the ordinary ones.
+void TRtfReader::NestedTableWord(std::string_view letters, std::int32_t param) {
+    if (State.Skip)
+        return;
+    if (letters == "itap") {
+        // A nesting depth of one or more stands in a table; "itap0" comes
+        // with "pard", which has already left the table.
+        if (param >= 1)
+            (void)TableWord(rwIntbl, false, 0);
+    } else {
+        ParagraphEnd();
     }
 }
 
@@ -1646,6 +1732,13 @@ void TRtfReader::Word(const TRtfToken& t) {
                 case rwLevellegal:
                     level->NumberingFlags[1] = (hasParam ? param : 1) != 0;
                     return;
+                case rwLevelpicture:
+                    // A number outside the pictures read leaves a plain
+                    // bullet: the level text still gives one.
+                    level->PictureBullet = param >= 0 && static_cast<std::size_t>(param) < ListPictures.size()
+                                               ? ListPictures[static_cast<std::size_t>(param)]
+                                               : nullptr;
+                    return;
                 default:
                     break;
             }
@@ -1683,6 +1776,9 @@ void TRtfReader::Word(const TRtfToken& t) {
                 case rwPnstart:
                     PnLevel.StartValue = param;
                     return;
+                case rwPnprev:
+                    PnLevel.FileBytes[lfbIncludesPrevious] = (hasParam ? param : 1) != 0 ? 1 : 0;
+                    return;
                 default:
                     return;
             }
@@ -1713,7 +1809,10 @@ void TRtfReader::Word(const TRtfToken& t) {
         case fkUpr:
             return;
         case fkBody:
-            BodyWord(word, hasParam, param);
+            // The list pictures' group holds pictures only: its other
+            // words would format or end the paragraph being read.
+            if (ListPictureDepth == 0)
+                BodyWord(word, hasParam, param);
             return;
     }
 }
@@ -2209,7 +2308,9 @@ void TRtfReader::BodyWord(int word, bool hasParam, std::int32_t param) {
 }
 
 bool TRtfReader::TableWord(int word, bool hasParam, std::int32_t param) {
-    const bool refused = Options.TablesRefused;
+    // A text box's text flows into the paragraph it stands in, which may
+    // itself be a cell: a table of the box arrives as plain paragraphs.
+    const bool refused = Options.TablesRefused || TextBoxDepth > 0;
     TTableRowData& r = Row->Data;
     const auto pad = [](std::int32_t v) { return std::clamp(v, 0, MaxTwips); };
     switch (word) {
@@ -2921,6 +3022,7 @@ void TRtfReader::FinishStyle() {
             FillUnsetCharFormat(format, DefaultCharFormat);
             Doc.NoteCharFormats[kind][0] = format;
             NoteStyleRead[kind] = true;
+            Outcome.NoteReferenceStyles[kind] = StyleCharStyle;
         }
         CharStyles.push_back(std::move(style));
         return;
@@ -3050,6 +3152,12 @@ void TRtfReader::FinishPn() {
     PnLevel.ParFormat.FirstIndent = PnTarget->FirstIndent;
     PnLevel.ParFormat.LeftIndent = PnTarget->LeftIndent;
     PnLevel.LabelText = PnBefore + PnAfter;
+    // The texts before and after the number stay apart: the lists of
+    // consecutive paragraphs are merged after loading, and the labels are
+    // made from them then.
+    PnLevel.FileStrings[lfsPrefix] = Platform::Utf16ToUtf8(PnBefore);
+    PnLevel.FileStrings[lfsSuffix] = Platform::Utf16ToUtf8(PnAfter);
+    PnLevel.FileBytes[lfbDefined] = 1;
     list->Levels[level] = PnLevel;
     Doc.Lists.Add(list);
     PnTarget->List = static_cast<std::int32_t>(ObjectHandle(list));
@@ -3095,6 +3203,16 @@ void TRtfReader::Finish() {
     for (const auto& [style, number] : StyleListNumbers)
         if (TAutoList* list = ListOfNumber(number))
             style->ParFormat.List = static_cast<std::int32_t>(ObjectHandle(list));
+    // List pictures no list of the document shows are dropped.
+    for (TShape* picture : ListPictures) {
+        bool used = false;
+        for (std::int32_t i = 0; i < Doc.Lists.Count && !used; ++i)
+            for (const TListLevel& level : Doc.Lists.At<TAutoList>(i)->Levels)
+                used = used || level.PictureBullet == picture;
+        if (!used)
+            Doc.DeleteShape(picture);
+    }
+    ListPictures.clear();
     Doc.StoryCounts[stMain] = Doc.ParCount();
     AppendStories();
     Doc.RenumberPars(0);
@@ -3625,6 +3743,12 @@ void TRtfReader::FinishPicture() {
     }
     auto* shape = new TShape(&Doc);
     shape->Picture = std::move(picture);
+    // A picture bullet stands in no text: the list levels refer to it.
+    if (ListPictureDepth > 0) {
+        Doc.Shapes.Add(shape);
+        ListPictures.push_back(shape);
+        return;
+    }
     shape->Story = HeaderField != nullptr ? stHeadersFooters : NoteBody != nullptr ? stFootnotes : stMain;
     shape->AnchorPar = Par;
     shape->AnchorOffset = Par->Chars.Size;
@@ -3633,7 +3757,7 @@ void TRtfReader::FinishPicture() {
     Par->Chars.AppendByte(chShapeAnchor);
     // The drawing shape around the picture gives it its properties when it
     // ends; a picture of its own takes those of its "picprop".
-    if (InShape) {
+    if (InShape && TextBoxDepth == 0) {
         if (ShapeMade == nullptr)
             ShapeMade = shape;
     } else if (PictureHasProps) {
@@ -3673,6 +3797,50 @@ void TRtfReader::FinishShape() {
     if (props.WrapSide < wsBoth || props.WrapSide > wsLargest)
         props.WrapSide = wsBoth;
     shape->Props = std::move(props);
+}
+
+// A text box's text (the RTF specification 1.9.1, "shptxt") becomes
+// ordinary paragraphs of the flow where the shape stands, since this system
+// has no text boxes; the shape itself, having no picture, is dropped. The
+// table being read is set aside, and a table of the box is read as plain
+// paragraphs, so that the box's text cannot end the cells or rows around
+// it.
+void TRtfReader::BeginTextBox(TFrame& frame) {
+    CommitPendingTabsAndBorders();
+    frame.TextBoxGroup = true;
+    frame.TextBoxFirstPar = Doc.ParCount() - 1;
+    frame.TextBoxInTable = Par->Format.InTable;
+    frame.TextBoxTable = TSavedTableState{Row, PendingCell, CellEnds, ColumnNumber, RowsRead, RowWidthUnit};
+    Row = new TTableRow;
+    ResetPendingCell();
+    CellEnds = 0;
+    ColumnNumber = 0;
+    RowsRead = 0;
+    ++TextBoxDepth;
+}
+
+void TRtfReader::FinishTextBox(TFrame& frame) {
+    CommitPendingTabsAndBorders();
+    --TextBoxDepth;
+    for (std::int32_t p = frame.TextBoxFirstPar; p < Doc.ParCount(); ++p) {
+        TPar* par = Doc.Par(p);
+        if (par->Format.InTable != frame.TextBoxInTable) {
+            par->Format.InTable = frame.TextBoxInTable;
+            par->Changed();
+        }
+    }
+    if (!Doc.TableRowList.Contains(Row))
+        delete Row;
+    const TSavedTableState& saved = frame.TextBoxTable;
+    Row = saved.Row;
+    PendingCell = saved.PendingCell;
+    CellEnds = saved.CellEnds;
+    ColumnNumber = saved.ColumnNumber;
+    RowsRead = saved.RowsRead;
+    RowWidthUnit = saved.RowWidthUnit;
+    // The paragraph format in force before the box comes back with the
+    // group's state; the in-table mark must agree with it.
+    frame.State.Par.InTable = frame.TextBoxInTable;
 }
 
 // The words of "shp" and "shpinst"; false for words that are not a

@@ -47,8 +47,21 @@ struct TRtfReadOutcome {
     bool StylesOwnFormatting = false;
     // A list table was read (the post-load list step is not needed).
     bool ListTableRead = false;
+    // The numbers ("cs") of the first character styles named "Footnote
+    // Reference" and "Endnote Reference", -1 when there is none.
+    std::int32_t NoteReferenceStyles[2] = {-1, -1};
     // The first malformed place of the input (read leniently), or Good.
     TReadResult Flaw;
+};
+
+// What the reader leaves in a list level of old-style numbering ("pn") for
+// the post-load list step, which merges the one-level lists of consecutive
+// paragraphs and makes their labels: the texts before and after the number
+// (UTF-8, TListLevel::FileStrings) and two flags (TListLevel::FileBytes).
+enum : std::uint8_t { lfsPrefix = 0, lfsSuffix = 1 };
+enum : std::uint8_t {
+    lfbDefined = 0,           // the file defined this level
+    lfbIncludesPrevious = 1,  // the label begins with the level above's ("pnprev")
 };
 
 // Reads RTF from the window into doc (an empty, freshly created document, or

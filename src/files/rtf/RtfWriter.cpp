@@ -214,7 +214,7 @@ private:
     void StyleSheet();
     void StyleKeyCode(std::uint32_t key);
     void ListTables();
-    void ListLevel(const TListLevel& level);
+    void ListLevel(const TListLevel& level, std::int32_t pictureNumber);
     void Info();
     void DocumentProperties();
 
@@ -552,11 +552,15 @@ void TRtfWriter::StyleSheet() {
     InStyleSheet = false;
 }
 
-void TRtfWriter::ListLevel(const TListLevel& level) {
+// pictureNumber: the position of the level's picture bullet among the list
+// pictures written, -1 for none.
+void TRtfWriter::ListLevel(const TListLevel& level, std::int32_t pictureNumber) {
     Brace('{');
     Word(rwListlevel);
     WordValue(rwLevelstartat, level.StartValue);
     WordValue(rwLevelnfc, level.NumberFormat);
+    if (pictureNumber >= 0)
+        WordValue(rwLevelpicture, pictureNumber);
     WordValue(rwLeveljc, level.Alignment);
     // The numbering's own flags, written only when set, as the reader
     // takes them: the level counts on past shallower paragraphs, and the
@@ -611,6 +615,34 @@ void TRtfWriter::ListTables() {
     InListTables = true;
     Raw("{\\*");
     Word(rwListtable);
+    // Picture bullets go first, each picture once, as the list pictures
+    // that the levels number (the RTF specification 1.9.1, "List
+    // table").
+    std::vector<const TShape*> pictures;
+    const auto pictureNumber = [&](const TListLevel& level) -> std::int32_t {
+        const TShape* shape = level.PictureBullet;
+        if (shape == nullptr || shape->Picture.Kind == pkNone || shape->Picture.Data.empty())
+            return -1;
+        const auto at = std::find(pictures.begin(), pictures.end(), shape);
+        if (at != pictures.end())
+            return static_cast<std::int32_t>(at - pictures.begin());
+        pictures.push_back(shape);
+        return static_cast<std::int32_t>(pictures.size()) - 1;
+    };
+    for (const TAutoList* list : C.Lists)
+        for (std::int32_t l = 0; l < list->UsedLevelCount(); ++l)
+            (void)pictureNumber(list->Levels[l]);
+    if (!pictures.empty()) {
+        Raw("{\\*");
+        Word(rwListpicture);
+        for (const TShape* shape : pictures) {
+            Raw("{\\*");
+            Word(rwShppict);
+            Picture(shape->Picture);
+            Brace('}');
+        }
+        Brace('}');
+    }
     for (std::size_t i = 0; i < C.Lists.size(); ++i) {
         const TAutoList& list = *C.Lists[i];
         Brace('{');
@@ -618,7 +650,7 @@ void TRtfWriter::ListTables() {
         if (list.IsSingleLevel())
             Word(rwListsimple);
         for (std::int32_t l = 0; l < list.UsedLevelCount(); ++l)
-            ListLevel(list.Levels[l]);
+            ListLevel(list.Levels[l], pictureNumber(list.Levels[l]));
         WordValue(rwListid, static_cast<std::int64_t>(i) + 1 + ListIdBase);
         Brace('}');
     }
