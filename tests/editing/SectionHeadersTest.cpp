@@ -216,4 +216,29 @@ TEST_F(SectionHeadersTest, SettingTheSlotsTheyHoldRecordsNothing) {
     EXPECT_EQ(doc.UndoList.Count, 0);
 }
 
+// A document read from a file names the previous section's header again in
+// each section that repeats it. Such a section counts as linked, and the
+// sections after it that name the same object follow it when it unlinks.
+TEST_F(SectionHeadersTest, SectionsThatNameThePreviousHeaderAreLinked) {
+    TThreeSections three;
+    TDoc& doc = three.Ed.Doc();
+    TField* head = three.Sections[0]->HeadersFooters[hfOddHeader];
+    three.Sections[1]->HeadersFooters[hfOddHeader] = head;
+    three.Sections[2]->HeadersFooters[hfOddHeader] = head;
+    const std::string before = TestSupport::DocumentBytes(doc);
+    doc.PerformOperation(TSameAsPreviousArgs{three.Sections[1], hfOddHeader});
+    TField* copy = three.Sections[1]->HeadersFooters[hfOddHeader];
+    ASSERT_NE(copy, head);
+    EXPECT_EQ(Slots(doc), "head 1/foot 1 | head 1/- | -/foot 3") << "the third section follows the second's copy";
+    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
+    doc.Undo(false);
+    EXPECT_EQ(TestSupport::DocumentBytes(doc), before);
+    EXPECT_EQ(three.Sections[2]->HeadersFooters[hfOddHeader], head);
+
+    // Linking the first section's own header is impossible; the text stays.
+    doc.PerformOperation(TSameAsPreviousArgs{three.Sections[0], hfOddHeader});
+    EXPECT_EQ(doc.UndoIndex, -1) << "nothing new was recorded";
+    EXPECT_EQ(TestSupport::DocumentBytes(doc), before);
+}
+
 }  // namespace

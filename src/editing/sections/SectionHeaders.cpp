@@ -34,12 +34,42 @@ TSection* SectionOfPage(TDoc& doc, std::int32_t page) {
 }
 
 // The object a section shows in a slot: its own, else the nearest earlier
-// section's; the index of the section that holds it goes to owner.
-TField* ShownObject(TDoc& doc, std::int32_t index, int slot, std::int32_t& owner) {
-    for (owner = index; owner >= 0; --owner)
-        if (TField* field = doc.Sections.At<TSection>(owner)->HeadersFooters[slot])
+// section's.
+TField* ShownObject(TDoc& doc, std::int32_t index, int slot) {
+    for (std::int32_t s = index; s >= 0; --s)
+        if (TField* field = doc.Sections.At<TSection>(s)->HeadersFooters[slot])
             return field;
     return nullptr;
+}
+
+// The slots of a section with one slot changed.
+void SetSlot(TDoc& doc, TSection& section, int slot, TField* field) {
+    TField* slots[HeaderFooterSlotCount];
+    std::copy(section.HeadersFooters, section.HeadersFooters + HeaderFooterSlotCount, slots);
+    slots[slot] = field;
+    SetSectionHeaders(doc, section, slots);
+}
+
+// The sections after index that show field because they name it
+// themselves (the readers give a section that repeats the previous one's
+// header the same object) follow the section at index from now on: their
+// slots are emptied, so they show what it shows.
+void UnnameInFollowers(TDoc& doc, std::int32_t index, int slot, const TField* field) {
+    for (std::int32_t k = index + 1; k < doc.Sections.Count && ShownObject(doc, k, slot) == field; ++k) {
+        TSection& section = *doc.Sections.At<TSection>(k);
+        if (section.HeadersFooters[slot] == field)
+            SetSlot(doc, section, slot, nullptr);
+    }
+}
+
+bool NamedBySomeSection(TDoc& doc, const TField* field) {
+    for (std::int32_t k = 0; k < doc.Sections.Count; ++k) {
+        const TSection& section = *doc.Sections.At<TSection>(k);
+        if (std::find(section.HeadersFooters, section.HeadersFooters + HeaderFooterSlotCount, field) !=
+            section.HeadersFooters + HeaderFooterSlotCount)
+            return true;
+    }
+    return false;
 }
 
 // The text of a header or footer as the content of a new one: every
@@ -153,21 +183,23 @@ void ToggleSameAsPrevious(TDoc& doc, TSection* section, int slot) {
             return;
         const std::int32_t index = doc.Sections.IndexOf(section);
         slot = -1;
-        for (int s = 0; s < HeaderFooterSlotCount && slot < 0; ++s) {
-            std::int32_t owner;
-            if (ShownObject(doc, index, s, owner) == edited)
+        for (int s = 0; s < HeaderFooterSlotCount && slot < 0; ++s)
+            if (ShownObject(doc, index, s) == edited)
                 slot = s;
-        }
     }
     const std::int32_t index = doc.Sections.IndexOf(section);
     if (index < 0 || slot < 0 || slot >= HeaderFooterSlotCount)
         return;
-    std::int32_t owner;
-    TField* shown = ShownObject(doc, index, slot, owner);
-    TFragment range;
-    if (owner < index) {
+    TField* shown = ShownObject(doc, index, slot);
+    if (shown == nullptr)
+        return;
+    // "Same as Previous" is on when the section before shows the same object,
+    // whether through an empty slot or by naming it too.
+    const bool linked = index > 0 && ShownObject(doc, index - 1, slot) == shown;
+    if (linked) {
         // Unlinking: the section takes a copy of what it showed.
-        if (shown == nullptr || !doc.FieldRange(shown, range))
+        TFragment range;
+        if (!doc.FieldRange(shown, range))
             return;
         auto* copy = new TField;
         copy->Kind = fkHeaderFooter;
@@ -177,29 +209,24 @@ void ToggleSameAsPrevious(TDoc& doc, TSection* section, int slot) {
         // Appended after the story's last paragraph: at the story's start
         // the new text would go in after the first object's start mark.
         const TTextPos at{doc.LastParOfStory(stHeadersFooters) + 1, 0, 0, 0};
-        auto* insertion = TInsDelOperation::CreateInsertion(&doc, stream, at, stHeadersFooters);
-        insertion->Execute();
+        TInsDelOperation::CreateInsertion(&doc, stream, at, stHeadersFooters)->Execute();
         doc.ClearTableCache();
-        TField* slots[HeaderFooterSlotCount];
-        std::copy(section->HeadersFooters, section->HeadersFooters + HeaderFooterSlotCount, slots);
-        slots[slot] = copy;
-        SetSectionHeaders(doc, *section, slots);
+        UnnameInFollowers(doc, index, slot, shown);
+        SetSlot(doc, *section, slot, copy);
         if (doc.EditedHeaderFooter != nullptr)
             doc.EditedHeaderFooter = copy;
         CaretToStartOf(doc, copy);
         return;
     }
     // Linking: the section's own object goes, the earlier one shows.
-    if (index == 0 || shown == nullptr)
+    if (index == 0)
         return;
-    std::int32_t earlierOwner;
-    TField* earlier = ShownObject(doc, index - 1, slot, earlierOwner);
-    TField* slots[HeaderFooterSlotCount];
-    std::copy(section->HeadersFooters, section->HeadersFooters + HeaderFooterSlotCount, slots);
-    slots[slot] = nullptr;
-    SetSectionHeaders(doc, *section, slots);
+    TField* earlier = ShownObject(doc, index - 1, slot);
+    UnnameInFollowers(doc, index, slot, shown);
+    SetSlot(doc, *section, slot, nullptr);
     if (doc.EditedHeaderFooter != nullptr && earlier != nullptr)
         doc.EditedHeaderFooter = earlier;
-    RemoveHeaderFooterField(doc, shown);
+    if (!NamedBySomeSection(doc, shown))
+        RemoveHeaderFooterField(doc, shown);
     CaretToStartOf(doc, earlier);
 }
