@@ -62,7 +62,7 @@ void LockSelection(TDoc& doc) {
 
 void UnlockRanges(TDoc& doc, const std::vector<TField*>& ranges) {
     for (auto it = ranges.rbegin(); it != ranges.rend(); ++it)
-        if (IsLockedRange(doc, *it) && std::find(it + 1, ranges.rend(), *it) == ranges.rend())
+        if (IsLockedRange(doc, *it))  // a field listed twice is gone the second time
             doc.DeleteField(*it);
     TPostActions& pa = doc.PostActions();
     pa.Caret = doc.Caret;

@@ -49,7 +49,7 @@ TCharFormat WithReferenceAttributes(const TCharFormat& base, const TCharFormat& 
 // named.
 class TNoteMark {
 public:
-    TNoteMark(const TNoteOptions& options) {
+    explicit TNoteMark(const TNoteOptions& options) {
         for (char16_t c : options.CustomMark)
             if (c >= 32)
                 Chars.push_back(c);
@@ -128,6 +128,8 @@ void InsertNote(TDoc& doc, const TNoteOptions& options) {
         at = span.Start;
     }
     if (at.Par < 0 || at.Par >= doc.ParCount() || doc.StoryOfPar(at.Par) != stMain)
+        return;
+    if (selected && span.End.Par < doc.ParCount() && doc.StoryOfPar(span.End.Par) != stMain)
         return;
     if (selected && CompareTextPos(span.Start, span.End) < 0) {
         DeleteText(doc, nullptr, span.Start, span.End, 0);

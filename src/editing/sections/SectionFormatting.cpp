@@ -74,10 +74,12 @@ void FormatSections(TDoc& doc, const TSectionFormat& format, const TFragment& ra
     const std::int32_t first = std::max(doc.Sections.IndexOf(doc.SectionOfPar(firstPar)), 0);
     const std::int32_t last = std::max(doc.Sections.IndexOf(doc.SectionOfPar(lastPar)), first);
     auto* step = new TFormatSectOperation(&doc, firstPar, lastPar, format);
-    for (std::int32_t i = first; i <= last; ++i) {
+    // The step holds one record per section it found, the same sections.
+    constexpr auto recordSize = static_cast<std::int32_t>(sizeof(TSectionFormat));
+    for (std::int32_t i = first; i <= last && (i - first + 1) * recordSize <= step->Saved.Size; ++i) {
         const TSectionFormat record = SectionRecord(doc, *doc.Sections.At<TSection>(i), format);
-        std::copy_n(reinterpret_cast<const std::uint8_t*>(&record), sizeof record,
-                    step->Saved.Data + (i - first) * static_cast<std::int32_t>(sizeof record));
+        std::copy_n(reinterpret_cast<const std::uint8_t*>(&record), recordSize,
+                    step->Saved.Data + (i - first) * recordSize);
     }
     step->Execute();
     TPostActions& pa = doc.PostActions();
