@@ -1,5 +1,7 @@
 #pragma once
 
 // Puts the workers of notes and sections (opConvertNotes, opMergeSections,
-// opChangeSectionBreak) into the operation worker table.
+// opChangeSectionBreak, opInsertNote, opSameAsPrevious, opFormatSections),
+// of document properties (opChangeDocProperties) and of locked ranges
+// (opLockSelection) into the operation worker table.
 void InstallSectionsWorkers();

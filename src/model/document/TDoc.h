@@ -9,6 +9,7 @@
 
 #include "base/core/TList.h"
 #include "base/core/TMemory.h"
+#include "model/document/TDocProps.h"
 #include "model/formats/LineStartFormats.h"
 #include "model/formats/PageSetup.h"
 #include "model/formats/TCharFormat.h"
@@ -742,6 +743,14 @@ public:
     // instances, which painting marks.
     std::u16string HighlightText;
     std::vector<TFragment> HighlightRanges;
+
+    // Document properties and editing time (editing/sections changes them
+    // through opChangeDocProperties and counts the time): the properties,
+    // the milliseconds spent editing, and the tick of the last editing
+    // command (-1 before the first).
+    TDocProps DocProps;
+    std::int64_t EditingTime = 0;
+    std::int64_t LastEditingTick = -1;
 
     // Document settings.
     std::int32_t DefaultTabWidth = 720;  // twips

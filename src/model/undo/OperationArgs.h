@@ -43,7 +43,7 @@ struct TListDescription;
 struct TNoteOptions;
 struct TTableDescription;
 struct TRowProperties;
-struct TDocProperties;
+struct TDocProps;
 struct TLockDescription;
 struct TPictureValues;
 struct TDropCapDescription;
@@ -326,6 +326,11 @@ struct TChangeSectionBreakArgs {
 
 struct TSameAsPreviousArgs {
     static constexpr std::uint8_t Code = opSameAsPrevious;
+    // Notes and sections (editing/sections): the section and header/footer
+    // slot to link or unlink; nil and -1 take the header or footer being
+    // edited.
+    const TSection* Section = nullptr;
+    int Slot = -1;
 };
 
 struct TMergeSectionsArgs {
@@ -522,7 +527,7 @@ struct TConvertTextToTableArgs {
 
 struct TChangeDocPropertiesArgs {
     static constexpr std::uint8_t Code = opChangeDocProperties;
-    const TDocProperties* Properties = nullptr;
+    const TDocProps* Properties = nullptr;  // model/document/TDocProps.h
 };
 
 struct TInsertIndexArgs {
