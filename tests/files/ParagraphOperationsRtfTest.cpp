@@ -11,6 +11,7 @@
 
 #include "DocumentDump.h"
 #include "FontManagerScope.h"
+#include "RtfMemory.h"
 #include "TabManagerScope.h"
 #include "base/core/TMemory.h"
 #include "editing/services/EditingInstall.h"
@@ -35,30 +36,6 @@ private:
     TTabManagerScope tabs;
     std::optional<TFontManagerScope> fonts;
 };
-
-std::unique_ptr<TDoc> OpenBytes(const std::string& bytes) {
-    auto doc = std::make_unique<TDoc>(true);
-    doc->TakesParEndMarks = 1;
-    TDocOpeningOptions options;
-    options.Source = osMemory;
-    options.Format = 0;
-    options.FileName = "saved";
-    options.Data = bytes.data();
-    options.DataSize = static_cast<std::int32_t>(bytes.size());
-    if (!OpenDocument(*doc, options))
-        return nullptr;
-    return doc;
-}
-
-std::string SaveToMemory(TDoc& doc) {
-    TMemory out;
-    TDocSavingOptions options;
-    options.Target = stMemory;
-    options.Output = &out;
-    options.Flags = svCopy;
-    EXPECT_EQ(SaveToFormat(doc, options), srSaved);
-    return std::string(out.View());
-}
 
 // Paragraphs 0-2 plain with a bold word and a line break, 3 blank, 4 plain,
 // 5-7 a one-row table whose first cell holds two paragraphs, 8 the end.
@@ -108,7 +85,7 @@ TEST_F(ParagraphOperationsRtfTest, ResultsReadBackAlike) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        std::unique_ptr<TDoc> doc = OpenBytes(Source);
+        std::unique_ptr<TDoc> doc = OpenRtfBytes(Source);
         ASSERT_NE(doc, nullptr);
         const std::string before = DumpDocumentModel(*doc);
         c.Perform(*doc);
@@ -117,7 +94,7 @@ TEST_F(ParagraphOperationsRtfTest, ResultsReadBackAlike) {
         doc->UpdateSectionIndex();
         const std::string model = DumpDocumentModel(*doc);
         EXPECT_NE(model, before) << "the operation changed nothing";
-        std::unique_ptr<TDoc> again = OpenBytes(SaveToMemory(*doc));
+        std::unique_ptr<TDoc> again = OpenRtfBytes(SaveRtfToMemory(*doc));
         ASSERT_NE(again, nullptr);
         EXPECT_EQ(DumpDocumentModel(*again), model);
     }

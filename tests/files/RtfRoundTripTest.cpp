@@ -16,6 +16,7 @@
 
 #include "DocumentDump.h"
 #include "FontManagerScope.h"
+#include "RtfMemory.h"
 #include "SaveTestSupport.h"
 #include "TabManagerScope.h"
 #include "base/core/TMemory.h"
@@ -49,30 +50,6 @@ std::unique_ptr<TDoc> OpenFile(const std::string& path) {
     if (!OpenDocument(*doc, options))
         return nullptr;
     return doc;
-}
-
-std::unique_ptr<TDoc> OpenBytes(const std::string& bytes) {
-    auto doc = std::make_unique<TDoc>(true);
-    doc->TakesParEndMarks = 1;
-    TDocOpeningOptions options;
-    options.Source = osMemory;
-    options.Format = 0;
-    options.FileName = "saved";
-    options.Data = bytes.data();
-    options.DataSize = static_cast<std::int32_t>(bytes.size());
-    if (!OpenDocument(*doc, options))
-        return nullptr;
-    return doc;
-}
-
-std::string SaveToMemory(TDoc& doc) {
-    TMemory out;
-    TDocSavingOptions options;
-    options.Target = stMemory;
-    options.Output = &out;
-    options.Flags = svCopy;
-    EXPECT_EQ(SaveToFormat(doc, options), srSaved);
-    return std::string(out.View());
 }
 
 std::string SaveAsFile(TDoc& doc) {
@@ -111,8 +88,8 @@ TEST_F(RtfRoundTripTest, CorpusDocumentsReadBackAsTheyWereSaved) {
             // A pinned file must still fail somewhere, or its pin is stale.
             bool same = doc != nullptr;
             if (same) {
-                const std::string saved = SaveToMemory(*doc);
-                std::unique_ptr<TDoc> again = OpenBytes(saved);
+                const std::string saved = SaveRtfToMemory(*doc);
+                std::unique_ptr<TDoc> again = OpenRtfBytes(saved);
                 same = again != nullptr && DumpDocumentModel(*doc) == DumpDocumentModel(*again);
             }
             EXPECT_FALSE(same) << "pinned as \"" << pinned->second << "\" but round-trips now";
@@ -124,10 +101,10 @@ TEST_F(RtfRoundTripTest, CorpusDocumentsReadBackAsTheyWereSaved) {
             const char* Name;
             std::string (*Save)(TDoc&);
         };
-        for (const Form& form : {Form{"escaped (memory)", SaveToMemory}, Form{"raw 8-bit (file)", SaveAsFile}}) {
+        for (const Form& form : {Form{"escaped (memory)", SaveRtfToMemory}, Form{"raw 8-bit (file)", SaveAsFile}}) {
             SCOPED_TRACE(form.Name);
             const std::string first = form.Save(*doc);
-            std::unique_ptr<TDoc> again = OpenBytes(first);
+            std::unique_ptr<TDoc> again = OpenRtfBytes(first);
             ASSERT_NE(again, nullptr);
             const std::string difference = FirstDifference(model, DumpDocumentModel(*again));
             EXPECT_TRUE(difference.empty()) << difference;

@@ -15,6 +15,7 @@
 
 #include "DocumentDump.h"
 #include "FontManagerScope.h"
+#include "RtfMemory.h"
 #include "TabManagerScope.h"
 #include "base/core/TMemory.h"
 #include "base/messages/MessageBoxes.h"
@@ -53,30 +54,6 @@ private:
 };
 
 // A visible document, so that it keeps its undo history.
-std::unique_ptr<TDoc> OpenBytes(const std::string& bytes) {
-    auto doc = std::make_unique<TDoc>(false);
-    doc->TakesParEndMarks = 1;
-    TDocOpeningOptions options;
-    options.Source = osMemory;
-    options.Format = 0;
-    options.FileName = "saved";
-    options.Data = bytes.data();
-    options.DataSize = static_cast<std::int32_t>(bytes.size());
-    if (!OpenDocument(*doc, options))
-        return nullptr;
-    return doc;
-}
-
-std::string SaveToMemory(TDoc& doc) {
-    TMemory out;
-    TDocSavingOptions options;
-    options.Target = stMemory;
-    options.Output = &out;
-    options.Flags = svCopy;
-    EXPECT_EQ(SaveToFormat(doc, options), srSaved);
-    return std::string(out.View());
-}
-
 // 0 tabbed, 1 with commas, 2-3 plain, 4-9 a table of two rows of two
 // cells, 10 plain, 11-15 a table whose second row is narrower and has two
 // cells, 16 the end.
@@ -156,7 +133,7 @@ TEST_F(TableCreationRtfTest, ResultsUndoRedoAndReadBackAlike) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        std::unique_ptr<TDoc> doc = OpenBytes(Source);
+        std::unique_ptr<TDoc> doc = OpenRtfBytes(Source, false);
         ASSERT_NE(doc, nullptr);
         ASSERT_TRUE(IsRowEnd(*doc, 9) && IsRowEnd(*doc, 15)) << "the source is not laid out as the cases expect";
         const std::string before = Dump(*doc);
@@ -169,7 +146,7 @@ TEST_F(TableCreationRtfTest, ResultsUndoRedoAndReadBackAlike) {
         doc->Redo();
         EXPECT_EQ(Dump(*doc), model);
 
-        std::unique_ptr<TDoc> again = OpenBytes(SaveToMemory(*doc));
+        std::unique_ptr<TDoc> again = OpenRtfBytes(SaveRtfToMemory(*doc), false);
         ASSERT_NE(again, nullptr);
         EXPECT_EQ(Dump(*again), model);
     }
@@ -228,7 +205,7 @@ TEST_F(TableCreationRtfTest, UnusableDefaultTableFilesLeaveTheBuiltInLookQuietly
         EXPECT_EQ(LoadDefaultTableFormat(true).Rows.size(), c.ShippedRows);
 
         // A table still comes with the built-in look.
-        std::unique_ptr<TDoc> doc = OpenBytes(Source);
+        std::unique_ptr<TDoc> doc = OpenRtfBytes(Source, false);
         ASSERT_NE(doc, nullptr);
         Select(*doc, 3, 0, 3, 0);
         doc->Selection->Reset();
@@ -253,7 +230,7 @@ TEST_F(TableCreationRtfTest, UsersDefaultTableFileIsRead) {
                "\\pard\\par}";
     }
     TableCreationSeams().DefaultTableFile = [] { return path; };
-    std::unique_ptr<TDoc> doc = OpenBytes(Source);
+    std::unique_ptr<TDoc> doc = OpenRtfBytes(Source, false);
     ASSERT_NE(doc, nullptr);
     Select(*doc, 3, 0, 3, 0);
     doc->Selection->Reset();

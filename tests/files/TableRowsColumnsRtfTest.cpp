@@ -12,6 +12,7 @@
 
 #include "DocumentDump.h"
 #include "FontManagerScope.h"
+#include "RtfMemory.h"
 #include "TabManagerScope.h"
 #include "base/core/TMemory.h"
 #include "editing/services/EditingInstall.h"
@@ -38,30 +39,6 @@ private:
     TTabManagerScope tabs;
     std::optional<TFontManagerScope> fonts;
 };
-
-std::unique_ptr<TDoc> OpenBytes(const std::string& bytes) {
-    auto doc = std::make_unique<TDoc>(true);
-    doc->TakesParEndMarks = 1;
-    TDocOpeningOptions options;
-    options.Source = osMemory;
-    options.Format = 0;
-    options.FileName = "saved";
-    options.Data = bytes.data();
-    options.DataSize = static_cast<std::int32_t>(bytes.size());
-    if (!OpenDocument(*doc, options))
-        return nullptr;
-    return doc;
-}
-
-std::string SaveToMemory(TDoc& doc) {
-    TMemory out;
-    TDocSavingOptions options;
-    options.Target = stMemory;
-    options.Output = &out;
-    options.Flags = svCopy;
-    EXPECT_EQ(SaveToFormat(doc, options), srSaved);
-    return std::string(out.View());
-}
 
 // Paragraph 0 before the table; three rows of three cells at 1-3 (row end
 // 4), 5-7 (8) and 9-11 (12), the first column of the last two rows merged,
@@ -160,7 +137,7 @@ TEST_F(TableRowsColumnsRtfTest, ResultsReadBackAlike) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        std::unique_ptr<TDoc> doc = OpenBytes(Source);
+        std::unique_ptr<TDoc> doc = OpenRtfBytes(Source);
         ASSERT_NE(doc, nullptr);
         ASSERT_TRUE(IsRowEnd(*doc, 4) && IsRowEnd(*doc, 8) && IsRowEnd(*doc, 12));
         const std::string before = DumpDocumentModel(*doc);
@@ -169,7 +146,7 @@ TEST_F(TableRowsColumnsRtfTest, ResultsReadBackAlike) {
         doc->UpdateSectionIndex();
         const std::string model = DumpDocumentModel(*doc);
         EXPECT_NE(model, before) << "the operation changed nothing";
-        std::unique_ptr<TDoc> again = OpenBytes(SaveToMemory(*doc));
+        std::unique_ptr<TDoc> again = OpenRtfBytes(SaveRtfToMemory(*doc));
         ASSERT_NE(again, nullptr);
         EXPECT_EQ(DumpDocumentModel(*again), model);
     }
