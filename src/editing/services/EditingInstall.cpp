@@ -1,5 +1,6 @@
 #include "editing/services/EditingInstall.h"
 
+#include "editing/dropcaps/DropCapsInstall.h"
 #include "editing/fields/FieldsInstall.h"
 #include "editing/formatting/FormattingInstall.h"
 #include "editing/lists/ListsInstall.h"
@@ -27,6 +28,7 @@ void InstallEditing() {
     InstallParagraphsWorkers();
     InstallReferencesWorkers();
     InstallSectionsWorkers();
+    InstallDropCapsWorkers();
     InstallShapesWorkers();
 
     static TEditingServicesImpl services;
