@@ -14,9 +14,13 @@
 #include "base/core/TList.h"
 #include "base/graphics/TwipsAndPixels.h"
 #include "editing/dropcaps/DropCaps.h"
+#include "layout/boxes/TBox.h"
+#include "layout/pagination/TLayoutClient.h"
 #include "model/document/TDoc.h"
 #include "model/fields/TField.h"
 #include "model/formats/TCharFormat.h"
+#include "model/formats/TLine.h"
+#include "model/host/TDocClient.h"
 #include "model/managers/TFontManager.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/OperationArgs.h"
@@ -254,6 +258,71 @@ TEST_F(DropCapsTest, OffsetIsInPointsAndPlacesTheInkOnTheLastLine) {
     // Far from the twentieth of a point the other reading would give.
     EXPECT_LT(std::abs(flat.Offset), 40);
     EXPECT_GT(std::abs(flat.Offset), 2);
+}
+
+// Laid out, the letter sits in its box where the painter draws it: the
+// baseline at 80% of the box less the offset read as points. A letter with
+// a descender, and one without, keep their ink inside the box they were
+// sized for.
+TEST_F(DropCapsTest, LaidOutLetterKeepsItsInkInsideItsBox) {
+    struct Case {
+        const char* Name;
+        const char* Text;
+        char16_t Letter;
+    };
+    const Case cases[] = {
+        {"descender", "guess what the letter is, it hangs below its line", u'g'},
+        {"capital", "Hardly anything hangs below this one", u'H'},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TEditDoc ed({c.Text, "More text.", "And more."});
+        TDoc& doc = ed.Doc();
+        TLayoutClient client;
+        doc.Client = &client;
+        const TDropCapDescription s = Settings(1, 3, 0);
+        Apply(doc, &s);
+        ASSERT_NE(doc.DropCapOfPar(0), nullptr);
+        doc.UpdatePageMetrics();
+        doc.PaginateAll();
+        const TPar& par = *doc.Par(0);
+        ASSERT_GT(par.LineCount(), 1);
+        const TLine& cap = *par.Lines->At<TLine>(0);
+        ASSERT_NE(cap.Flags & lfDropCap, 0u);
+        ASSERT_NE(cap.Box, nullptr);
+        const TCharFormat letter = LetterFormat(doc, 0);
+        const std::string face = fonts->RegFont(letter[caFont])->GetName();
+        // Outlines in pixels at 96 per inch: 15 twips each.
+        Platform::TLogFont lf;
+        lf.Height = HalfPointsToFontHeight(letter[caSize]);
+        lf.FaceName = face;
+        const Platform::HFONT font = Platform::CreateFontIndirect(lf);
+        const Platform::HDC dc = Platform::CreateCompatibleDC(nullptr);
+        const Platform::HFONT old = Platform::SelectFont(dc, font);
+        std::vector<Platform::TOutlineContour> contours;
+        double top = 0;
+        double depth = 0;
+        ASSERT_TRUE(Platform::GetGlyphOutlineW(dc, c.Letter, contours));
+        for (const auto& contour : contours)
+            for (const auto& p : contour) {
+                top = std::max(top, p.Y);
+                depth = std::max(depth, -p.Y);
+            }
+        Platform::SelectFont(dc, old);
+        Platform::DeleteFont(font);
+        Platform::DeleteDC(dc);
+        const std::int32_t boxHeight = cap.Box->Bounds.Bottom - cap.Box->Bounds.Top;
+        const std::int32_t before = cap.SpaceBefore();
+        const auto bottomOfInk = [&](double offsetTwips) {
+            const double baseline = (boxHeight - before) * 80 / 100 + before - offsetTwips;
+            return baseline + depth * 15;
+        };
+        const double inkTop = (boxHeight - before) * 80 / 100 + before - letter[caOffset] * 20 - top * 15;
+        EXPECT_LE(bottomOfInk(letter[caOffset] * 20), boxHeight + 15);
+        EXPECT_GE(inkTop, -15);
+        doc.DestroyLayout();
+        doc.Client = &NullDocClient();
+    }
 }
 
 TEST_F(DropCapsTest, TypingOverTheLetterKeepsADropCap) {

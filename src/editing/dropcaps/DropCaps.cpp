@@ -266,6 +266,8 @@ bool MakeDropCap(TDoc& doc, std::int32_t par, const TDropCapDescription& s, cons
         settings.Distance = s.Distance;
     std::fill(std::begin(settings.Reserved), std::end(settings.Reserved), std::uint8_t{0});
     letters = std::min(letters, p.CharCount() - 1);
+    if (letters < 1)
+        return false;
 
     // The letters get their look before the field's marks go in, so that
     // the marks are the last step and redo puts them in the same places.
