@@ -1,5 +1,6 @@
 #include "editing/services/EditingInstall.h"
 
+#include "editing/dropcaps/DropCapsInstall.h"
 #include "editing/fields/FieldsInstall.h"
 #include "editing/formatting/FormattingInstall.h"
 #include "editing/lists/ListsInstall.h"
@@ -28,6 +29,7 @@ void InstallEditing() {
     InstallParagraphsWorkers();
     InstallReferencesWorkers();
     InstallSectionsWorkers();
+    InstallDropCapsWorkers();
     InstallShapesWorkers();
     // Table creation: section merging and drop caps reached from the tables room.
     InstallTableCreationServices();

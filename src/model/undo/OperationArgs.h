@@ -561,9 +561,14 @@ struct TFormatPictureArgs {
     const TPictureValues* Values = nullptr;
 };
 
+// Drop caps (editing/dropcaps): the drop caps to work on (TField items; nil
+// takes the selection's), the settings to give them (nil removes them) and
+// the letters' font name (nil or empty keeps the font).
 struct TDropCapArgs {
     static constexpr std::uint8_t Code = opDropCap;
-    const TDropCapDescription* Descriptions[3] = {};
+    const TList* Caps = nullptr;
+    const TDropCapDescription* Settings = nullptr;
+    const std::string* FontName = nullptr;
 };
 
 // An argument record: a type that names its operation code.
