@@ -1628,6 +1628,11 @@ void TRtfWriter::Paragraph(std::int32_t p, std::int32_t from, std::int32_t to) {
                     Note(PendingNote);
                 break;
             case fcSectionBreak: {
+                // Sections belong to the main text. Only damaged input puts
+                // a break in another story, and writing the next section's
+                // headers from inside a header would never end.
+                if (Doc.StoryOfPar(CurrentPar) != stMain)
+                    break;
                 Word(rwSect);
                 Word(rwSectd);
                 const TSection* ending = SectionOfHandle(e.Value);
