@@ -4,6 +4,7 @@
 #include "editing/sections/LockedRanges.h"
 #include "editing/sections/NoteConversion.h"
 #include "editing/sections/NoteInsertion.h"
+#include "editing/sections/PageNumbers.h"
 #include "editing/sections/SectionFormatting.h"
 #include "editing/sections/SectionHeaders.h"
 #include "editing/sections/SectionMerge.h"
@@ -68,4 +69,6 @@ void InstallSectionsWorkers() {
     SetOperationWorker<TChangeDocPropertiesArgs>(&ChangeDocPropertiesWorker);
     SetOperationWorker<TLockSelectionArgs>(&LockSelectionWorker);
     SetOperationWorker<TFormatSectionsArgs>(&FormatSectionsWorker);
+    // Page numbering of sections (opInsertPageNumbers).
+    InstallPageNumbersWorkers();
 }

@@ -3,6 +3,7 @@
 #include "files/saving/SaveSelection.h"
 #include "files/transfer/CopyMove.h"
 #include "files/transfer/Paste.h"
+#include "files/transfer/SymbolInsert.h"
 #include "model/document/TDoc.h"
 #include "model/undo/OperationWorkers.h"
 
@@ -34,4 +35,6 @@ void InstallTransferWorkers() {
     SetOperationWorker<TBeginMultiSelectionOvertypeArgs>(WorkBeginOvertype);
     SetOperationWorker<TSetFastNavMarkArgs>(WorkSetFastNavMark);
     SetSelectionDocumentBuilder(BuildSelectionDocument);
+    // Symbols (opInsertSymbol) are pasted characters.
+    InstallSymbolInsertWorker();
 }

@@ -32,6 +32,7 @@ class TStyleList;
 class TSubOperation;
 class TTableRow;
 struct TAutoPageNumbers;  // layout/pagination/AutoPageNumbers.h
+struct TPageNumberOptions;  // model/document/TSection.h
 struct TFieldTypeSet;
 struct TParFormat;
 
@@ -365,6 +366,17 @@ public:
     void ChangeHyphenation(const THyphenationOptions& options);
     void EditFieldCode(TField* field, const std::u16string& instruction);
     void DeleteField(TField* field);
+
+    // --- A symbol and page numbers: the workers of opInsertSymbol (in the
+    //     files library, files/transfer/SymbolInsert.cpp, since it pastes)
+    //     and opInsertPageNumbers (editing/sections/PageNumbers.cpp); only
+    //     code that links those libraries calls these ---
+    // Pastes one character at the caret in the font named (the caret's font
+    // when empty); a byte is a character of that font's code page.
+    void InsertSymbol(std::int32_t character, const std::string& fontName, std::uint8_t characterIsByte);
+    // Gives the sections of the edited header's page, of the selection's
+    // first range or of the caret the page numbering.
+    void InsertPageNumbers(const TPageNumberOptions& options);
 
     // --- Page fields after pagination (editing/fields through the editing
     //     services; defined in model/undo/FieldOperations.cpp) ---

@@ -39,6 +39,21 @@ struct TSectionReaderValues {
 // Page-number styles.
 enum : std::uint8_t { pnDecimal = 0, pnLowerLetter = 1, pnUpperLetter = 2, pnLowerRoman = 3, pnUpperRoman = 4 };
 
+// A section's page numbering as the page-number dialog edits it and
+// opInsertPageNumbers carries it (an 8-byte block): the style of the
+// numbers and the number of the section's first page.
+struct TPageNumberOptions {
+    std::uint8_t NumberStyle = pnDecimal;  // pn...
+    std::uint8_t Reserved[3] = {};
+    std::int32_t StartNumber = -1;  // -1 continues from the previous section
+};
+
+static_assert(sizeof(TPageNumberOptions) == 8);
+
+// The largest start number a section takes; the page-number dialog allows
+// no more.
+constexpr std::int32_t MaxPageNumberStart = 32766;
+
 // A section of a document: a run of main-text paragraphs with its own page
 // setup, columns, page numbering, note settings and six header and footer
 // slots. A section ends at a section-break control that names it (by object

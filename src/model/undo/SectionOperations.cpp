@@ -147,10 +147,25 @@ TFormatSectOperation::TFormatSectOperation(TDoc* doc,
         Saved.AppendBuffer(&values, sizeof values);
 }
 
+TFormatSectOperation::TFormatSectOperation(TDoc* doc,
+                                           std::int32_t firstPar,
+                                           std::int32_t lastPar,
+                                           const TPageNumberOptions& options)
+    : TSubOperation(doc), PageNumbers(1), FirstPar(firstPar), LastPar(lastPar) {
+    std::int32_t first, last;
+    SectionsTouched(*doc, firstPar, lastPar, first, last);
+    for (std::int32_t i = first; i <= last; ++i)
+        Saved.AppendBuffer(&options, sizeof options);
+}
+
 void TFormatSectOperation::Undo() {
     TDoc& doc = *Doc;
     std::int32_t first, last;
     SectionsTouched(doc, FirstPar, LastPar, first, last);
+    if (PageNumbers != 0) {
+        SwapPageNumbers(first, last);
+        return;
+    }
     const std::int32_t size = ShortForm != 0 ? sizeof(TSectionReaderValues) : sizeof(TSectionFormat);
     for (std::int32_t i = first; i <= last && (i - first + 1) * size <= Saved.Size; ++i) {
         TSection* section = doc.Sections.At<TSection>(i);
@@ -165,6 +180,31 @@ void TFormatSectOperation::Undo() {
     }
     if (ShortForm == 0)
         doc.StateFlags[sfPageSizesStale] = 1;
+    ModelHost().RefreshSidePanels(prSections);
+}
+
+// The numbers of every page from the first section changed on may differ
+// now (later sections may continue its numbering), so the pages are made
+// again from there.
+void TFormatSectOperation::SwapPageNumbers(std::int32_t first, std::int32_t last) {
+    TDoc& doc = *Doc;
+    constexpr std::int32_t size = sizeof(TPageNumberOptions);
+    for (std::int32_t i = first; i <= last && (i - first + 1) * size <= Saved.Size; ++i) {
+        TSection* section = doc.Sections.At<TSection>(i);
+        TPageNumberOptions stored;
+        std::memcpy(&stored, Saved.Data + (i - first) * size, size);
+        TPageNumberOptions own;
+        own.NumberStyle = section->PageNumberStyle;
+        own.StartNumber = section->PageNumberStart;
+        section->PageNumberStyle = stored.NumberStyle;
+        section->PageNumberStart = stored.StartNumber;
+        std::memcpy(Saved.Data + (i - first) * size, &own, size);
+    }
+    if (first < doc.Sections.Count) {
+        const TSection* section = doc.Sections.At<TSection>(first);
+        if (section->FirstPar < doc.ParCount())
+            doc.NoteParChanged(section->FirstPar);
+    }
     ModelHost().RefreshSidePanels(prSections);
 }
 

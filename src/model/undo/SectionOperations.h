@@ -47,17 +47,23 @@ private:
 
 // The column format of every section from the one holding the first
 // paragraph to the one holding the last; in the short form the two reader
-// values after the header and footer slots instead.
+// values after the header and footer slots instead; with PageNumbers set
+// the page numbering (style and start number) instead.
 class TFormatSectOperation : public TSubOperation {
 public:
     TFormatSectOperation(TDoc* doc, std::int32_t firstPar, std::int32_t lastPar, const TSectionFormat& format);
     TFormatSectOperation(TDoc* doc, std::int32_t firstPar, std::int32_t lastPar, const TSectionReaderValues& values);
+    TFormatSectOperation(TDoc* doc, std::int32_t firstPar, std::int32_t lastPar, const TPageNumberOptions& options);
     void Undo() override;
 
     TMemory Saved;
     std::uint8_t ShortForm = 0;
+    std::uint8_t PageNumbers = 0;  // Saved holds one TPageNumberOptions per section
     std::int32_t FirstPar = 0;
     std::int32_t LastPar = 0;
+
+private:
+    void SwapPageNumbers(std::int32_t first, std::int32_t last);
 };
 
 // Everything two sections carry: format, page setup, header and footer
