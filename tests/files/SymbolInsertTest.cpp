@@ -162,6 +162,8 @@ TEST_F(SymbolInsertTest, ACharacterThatCannotBeInsertedChangesNothing) {
         {"beyond UTF-16 code units", 0x1F600, 0},
         {"zero", 0, 0},
         {"a lone surrogate half", 0xD83D, 0},
+        {"a byte past 255", 0x141, 1},
+        {"a negative byte", -0x3F, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -26,12 +26,15 @@ void WorkInsertSymbol(TDoc& doc, TOperationCall&, const TInsertSymbolArgs& args)
 // back afterwards by the chained font format of PerformOperation.
 void TDoc::InsertSymbol(std::int32_t character, const std::string& fontName, std::uint8_t characterIsByte) {
     // A control character or half of a surrogate pair shows no glyph of
-    // any font: nothing is pasted, as for a character paste cannot load.
+    // any font, and a byte has no value past 255: nothing is pasted, as
+    // for a character paste cannot load.
     constexpr std::int32_t FirstPrintable = 0x20;
+    constexpr std::int32_t LastByte = 0xFF;
     constexpr std::int32_t FirstSurrogate = 0xD800;
     constexpr std::int32_t LastSurrogate = 0xDFFF;
-    if (character < FirstPrintable ||
-        (characterIsByte == 0 && character >= FirstSurrogate && character <= LastSurrogate))
+    const bool surrogate = character >= FirstSurrogate && character <= LastSurrogate;
+    const bool valid = character >= FirstPrintable && (characterIsByte != 0 ? character <= LastByte : !surrogate);
+    if (!valid)
         return;
     TPasteData data;
     data.Source = psCharacter;
