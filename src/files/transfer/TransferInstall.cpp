@@ -2,6 +2,7 @@
 
 #include "files/saving/SaveSelection.h"
 #include "files/transfer/CopyMove.h"
+#include "files/transfer/Envelope.h"
 #include "files/transfer/Paste.h"
 #include "model/document/TDoc.h"
 #include "model/undo/OperationWorkers.h"
@@ -34,4 +35,6 @@ void InstallTransferWorkers() {
     SetOperationWorker<TBeginMultiSelectionOvertypeArgs>(WorkBeginOvertype);
     SetOperationWorker<TSetFastNavMarkArgs>(WorkSetFastNavMark);
     SetSelectionDocumentBuilder(BuildSelectionDocument);
+    // Envelopes (opInsertEnvelope).
+    InstallEnvelopeWorker();
 }
