@@ -77,6 +77,12 @@ TFragment SectionRange(TDoc& doc, const TSection& section) {
 // section break at the caret, and six empty header and footer objects for
 // the envelope's section, so that it shows none of the section before it.
 void BreakBeforeEnvelope(TDoc& doc) {
+    // The break gives the text before it a new section object, which copies
+    // the page but not the header and footer slots; the text keeps the
+    // headers and footers it showed through the slots noted here.
+    TField* textSlots[HeaderFooterSlotCount] = {};
+    if (const TSection* section = doc.SectionOfPar(doc.Caret.Par))
+        std::copy(section->HeadersFooters, section->HeadersFooters + HeaderFooterSlotCount, textSlots);
     doc.UpdateTypingFormat();
     static const std::uint8_t sectionBreak[] = {12, 0, 1};
     TMemory text;
@@ -110,8 +116,14 @@ void BreakBeforeEnvelope(TDoc& doc) {
     }
     doc.Caret = caret;
     doc.StateFlags[sfTypingFormatDirect] = 0;
-    if (TSection* section = doc.SectionOfPar(doc.Caret.Par))
-        SetSectionHeaders(doc, *section, slots);
+    TSection* envelope = doc.SectionOfPar(doc.Caret.Par);
+    if (envelope == nullptr)
+        return;
+    SetSectionHeaders(doc, *envelope, slots);
+    // The break's own paragraph ends the text's section.
+    TSection* before = caret.Par > 0 ? doc.SectionOfPar(caret.Par - 1) : nullptr;
+    if (before != nullptr && before != envelope)
+        SetSectionHeaders(doc, *before, textSlots);
 }
 
 // The envelope's page: the default setup at the envelope's size, landscape,
