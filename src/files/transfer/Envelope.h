@@ -17,11 +17,12 @@ class TDoc;
 inline constexpr const char* EnvelopeStylesResourceType = "DOCTEMPLATE";
 inline constexpr const char* EnvelopeStylesResource = "ENVADDRFNT";
 
-// The worker of opInsertEnvelope. The envelope goes in at the caret: into
-// the caret's section when that is an empty section of its own (a fresh
-// document made for printing or previewing an envelope, newDocument set),
-// else into a new section after a section break at the caret, which gets
-// empty headers and footers of its own. An empty return address leaves its
+// The worker of opInsertEnvelope. The envelope goes in at the caret. It
+// takes the caret's section when the caret stands in the empty first
+// paragraph of that section, in a fresh document made for printing or
+// previewing envelopes (newDocument) or in a document of several sections;
+// otherwise a section break at the caret starts a section of its own,
+// which gets empty headers and footers. An empty return address leaves its
 // block out.
 void InsertEnvelope(TDoc& doc, const std::u16string& address, const std::u16string& returnAddress, bool newDocument);
 
