@@ -14,6 +14,7 @@
 #include "model/document/TSection.h"
 #include "model/fields/TField.h"
 #include "model/formats/TCompoundFragment.h"
+#include "model/formats/TLine.h"
 #include "model/host/EnvelopeOptions.h"
 #include "model/managers/TFontManager.h"
 #include "model/managers/TStyle.h"
@@ -223,10 +224,35 @@ TEST_F(EnvelopeTest, BlocksArePlacedByTheSettings) {
     EXPECT_EQ(address.LeftIndent, 3744);
     EXPECT_EQ(town.LeftIndent, 3744);
     EXPECT_EQ(town.SpaceBefore, 0) << "only the block's first paragraph is moved down";
-    // The delivery address starts at half the height: its space before is
-    // what the return block (one line and its space before) leaves.
-    EXPECT_GT(address.SpaceBefore, 0);
-    EXPECT_LT(address.SpaceBefore, 2610 - 522);
+}
+
+TEST_F(EnvelopeTest, TheReturnBlocksHeightMovesTheDeliveryAddressUp) {
+    struct Case {
+        const char* Name;
+        std::u16string Return;
+        std::int32_t Lines;  // of the return block, with the paragraph the address then fills
+    };
+    const Case cases[] = {
+        {"one line", u"Sender", 2},
+        {"two lines", u"Sender\r\nStreet 1", 3},
+        {"three lines and empty ones", u"Sender\r\nStreet 1\r\nTown\r\n\r\n", 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        auto doc = FreshDoc();
+        Insert(*doc, u"Addressee", c.Return, true);
+        const TSection& envelope = LastSection(*doc);
+        // The height is the first line's height times the lines; that line
+        // holds the space before the block now.
+        TPar& first = *doc->Par(envelope.FirstPar);
+        first.RebuildLines(true, 9360);
+        ASSERT_EQ(first.LineCount(), 1);
+        const std::int32_t lineHeight = first.Lines->At<TLine>(0)->Height - first.Format.SpaceBefore;
+        first.RebuildLines(false, 0);
+        ASSERT_GT(lineHeight, 0);
+        const std::int32_t addressPar = envelope.LastPar;
+        EXPECT_EQ(doc->Par(addressPar)->Format.SpaceBefore, 2610 - 522 - c.Lines * lineHeight);
+    }
 }
 
 TEST_F(EnvelopeTest, WithoutAReturnAddressTheDeliveryAddressStartsAtItsPlace) {
