@@ -9,8 +9,6 @@
 #include "files/rtf/RtfReader.h"
 #include "model/document/TDoc.h"
 
-namespace {
-
 // A hidden document read from RTF in memory. The format is fixed, so that a
 // user's file that is something else entirely yields no table rather than a
 // table of whatever another reader made of it. A file that cannot be read
@@ -45,8 +43,6 @@ std::unique_ptr<TDoc> OpenRtfText(std::string_view rtf) {
         return nullptr;
     return doc;
 }
-
-}  // namespace
 
 void InstallDefaultTableReader() {
     TableCreationSeams().OpenRtfText = &OpenRtfText;

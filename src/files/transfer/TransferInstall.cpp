@@ -2,6 +2,7 @@
 
 #include "files/saving/SaveSelection.h"
 #include "files/transfer/CopyMove.h"
+#include "files/transfer/Envelope.h"
 #include "files/transfer/Paste.h"
 #include "files/transfer/SymbolInsert.h"
 #include "model/document/TDoc.h"
@@ -37,4 +38,6 @@ void InstallTransferWorkers() {
     SetSelectionDocumentBuilder(BuildSelectionDocument);
     // Symbols (opInsertSymbol) are pasted characters.
     InstallSymbolInsertWorker();
+    // Envelopes (opInsertEnvelope).
+    InstallEnvelopeWorker();
 }

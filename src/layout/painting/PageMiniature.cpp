@@ -8,12 +8,11 @@
 #include "layout/painting/BoxPainting.h"
 #include "model/formats/PageSetup.h"
 #include "model/formats/TCharFormat.h"
+#include "model/host/EnvelopeOptions.h"
 #include "model/managers/TColorScheme.h"
 #include "platform/Bitmaps.h"
 #include "platform/DeviceContexts.h"
 #include "platform/Screen.h"
-
-TEnvelopeMarks EnvelopeMarks;
 
 namespace {
 
@@ -77,15 +76,15 @@ struct TPageMargins {
 
 void PaintEnvelope(TMiniature& m, const TRect& page, std::int32_t text) {
     const std::int32_t w = page.Width(), h = page.Height();
-    const TEnvelopeMarks& e = EnvelopeMarks;
-    if (e.ReturnAddress) {
-        const std::int32_t x = page.Left + MulDiv(w, e.ReturnX, 10000) + 1;
-        const std::int32_t y0 = page.Top + MulDiv(h, e.ReturnY, 10000) + 1;
+    const TEnvelopeOptions& e = EnvelopeOptions();
+    if (!e.OmitRetAddr) {
+        const std::int32_t x = page.Left + MulDiv(w, e.RA_Left, 10000) + 1;
+        const std::int32_t y0 = page.Top + MulDiv(h, e.RA_Top, 10000) + 1;
         for (std::int32_t y = y0; y < y0 + h / 7; y += 2)
             m.Fill({x, y, std::min(x + w / 4, page.Right), y + 1}, text);
     }
-    const std::int32_t x = page.Left + MulDiv(w, e.DeliveryX, 10000);
-    const std::int32_t y0 = page.Top + MulDiv(h, e.DeliveryY, 10000);
+    const std::int32_t x = page.Left + MulDiv(w, e.DA_Left, 10000);
+    const std::int32_t y0 = page.Top + MulDiv(h, e.DA_Top, 10000);
     for (std::int32_t y = y0; y < y0 + h / 3; y += 3)
         m.Fill({x, y, std::min(x + w / 2, page.Right), y + 1}, text);
     const std::int32_t side = (w + h) / 16;

@@ -27,20 +27,11 @@ struct TPageNumberMark {
     std::uint8_t Bottom = 1;    // non-zero: in the bottom margin
 };
 
-// Where an envelope's address blocks lie, in hundredths of a percent of its
-// width and height; the envelope dialog's settings fill it.
-struct TEnvelopeMarks {
-    bool ReturnAddress = true;
-    std::int32_t ReturnX = 300;
-    std::int32_t ReturnY = 500;
-    std::int32_t DeliveryX = 4000;
-    std::int32_t DeliveryY = 5000;
-};
-extern TEnvelopeMarks EnvelopeMarks;
-
 // A small picture of a page following the settings a dialog edits: its
 // proportions and margins, greeked text, columns with the line between
-// them, the page number's place, mirrored facing pages, or an envelope.
+// them, the page number's place, mirrored facing pages, or an envelope
+// with its address blocks where the envelope settings
+// (model/host/EnvelopeOptions.h) put them.
 void PaintPageMiniature(TCanvas& canvas,
                         const TRect& rect,
                         const TPageSetup& setup,

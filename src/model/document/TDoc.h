@@ -198,6 +198,15 @@ public:
     // editing begins on the given page. False when nothing changed.
     bool InsertAutoPageNumbers(const TAutoPageNumbers& settings, std::int32_t page);
 
+    // --- Envelopes at the end of the document, in the layout library
+    //     (layout/pagination/TDocEnvelopePages.cpp) ---
+
+    // The pages at the end, counted back from the last page, that hold a
+    // paragraph in one of the envelope styles (built-in ids 36 and 37); the
+    // count stops at the first page without one and never takes the first
+    // page. Paginates the whole document first.
+    std::int32_t CountEnvelopePages();
+
     // --- View geometry, page queries and painting the view, in the layout
     //     library (layout/view), which this room cannot see; only code that
     //     links it calls these ---

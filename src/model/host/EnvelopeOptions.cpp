@@ -1,0 +1,6 @@
+#include "model/host/EnvelopeOptions.h"
+
+TEnvelopeOptions& EnvelopeOptions() {
+    static TEnvelopeOptions options;
+    return options;
+}
