@@ -230,12 +230,14 @@ TEST_F(EnvelopeTest, TheReturnBlocksHeightMovesTheDeliveryAddressUp) {
     struct Case {
         const char* Name;
         std::u16string Return;
-        std::int32_t Lines;  // of the return block, with the paragraph the address then fills
+        // Of the return block alone: the empty paragraph the address then
+        // fills is not the return block's, so the address starts at its place.
+        std::int32_t Lines;
     };
     const Case cases[] = {
-        {"one line", u"Sender", 2},
-        {"two lines", u"Sender\r\nStreet 1", 3},
-        {"three lines and empty ones", u"Sender\r\nStreet 1\r\nTown\r\n\r\n", 4},
+        {"one line", u"Sender", 1},
+        {"two lines", u"Sender\r\nStreet 1", 2},
+        {"three lines and empty ones", u"Sender\r\nStreet 1\r\nTown\r\n\r\n", 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -22,6 +22,7 @@
 #include "model/managers/TStyle.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/FieldOperations.h"
+#include "model/undo/SectionOperations.h"
 #include "model/undo/TInsDelOperation.h"
 #include "model/undo/TMoveParsOperation.h"
 
@@ -233,6 +234,38 @@ std::int32_t BuildInsertionStream(TDoc& doc,
     return chars;
 }
 
+namespace {
+
+// A section break typed into a section gives the text before it a new
+// section object, a copy of the section without its header and footer
+// slots, while the old object goes on with the text after it. The headers
+// and footers move to the new object: the text before keeps the ones it
+// showed, and the text after, its slots empty, shows the same ones as the
+// section before it. Deleting the break hands them back.
+void MoveHeadersBeforeBreak(TDoc& doc, TSection* from, std::int32_t par) {
+    TSection* before = doc.SectionOfPar(par);
+    if (before == nullptr || before == from || !doc.Sections.Contains(from))
+        return;
+    TField* beforeSlots[HeaderFooterSlotCount];
+    TField* fromSlots[HeaderFooterSlotCount];
+    bool moved = false;
+    for (int i = 0; i < HeaderFooterSlotCount; ++i) {
+        beforeSlots[i] = before->HeadersFooters[i];
+        fromSlots[i] = from->HeadersFooters[i];
+        if (fromSlots[i] != nullptr && beforeSlots[i] == nullptr) {
+            beforeSlots[i] = fromSlots[i];
+            fromSlots[i] = nullptr;
+            moved = true;
+        }
+    }
+    if (!moved)
+        return;
+    (new TChangeSectHeadersOperation(&doc, before, beforeSlots))->Execute();
+    (new TChangeSectHeadersOperation(&doc, from, fromSlots))->Execute();
+}
+
+}  // namespace
+
 void InsertText(TDoc& doc, const TMemory& text, const TTextPos& pos, std::int32_t flags) {
     TMemory stream;
     std::int32_t parEnds = 0;
@@ -241,7 +274,12 @@ void InsertText(TDoc& doc, const TMemory& text, const TTextPos& pos, std::int32_
         doc.PostActions().Caret = doc.Caret;
         return;
     }
-    InsertFormatted(doc, stream, pos, flags | ifFollowingFormatIncluded, doc.StoryOfPar(pos.Par), parEnds);
+    const std::int32_t story = doc.StoryOfPar(pos.Par);
+    TSection* from = story == stMain ? doc.SectionOfPar(pos.Par) : nullptr;
+    const std::int32_t sectionsBefore = doc.Sections.Count;
+    InsertFormatted(doc, stream, pos, flags | ifFollowingFormatIncluded, story, parEnds);
+    if (from != nullptr && doc.Sections.Count > sectionsBefore)
+        MoveHeadersBeforeBreak(doc, from, pos.Par);
 }
 
 void InsertFormatted(TDoc& doc,

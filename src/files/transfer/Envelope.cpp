@@ -77,12 +77,6 @@ TFragment SectionRange(TDoc& doc, const TSection& section) {
 // section break at the caret, and six empty header and footer objects for
 // the envelope's section, so that it shows none of the section before it.
 void BreakBeforeEnvelope(TDoc& doc) {
-    // The break gives the text before it a new section object, which copies
-    // the page but not the header and footer slots; the text keeps the
-    // headers and footers it showed through the slots noted here.
-    TField* textSlots[HeaderFooterSlotCount] = {};
-    if (const TSection* section = doc.SectionOfPar(doc.Caret.Par))
-        std::copy(section->HeadersFooters, section->HeadersFooters + HeaderFooterSlotCount, textSlots);
     doc.UpdateTypingFormat();
     static const std::uint8_t sectionBreak[] = {12, 0, 1};
     TMemory text;
@@ -120,10 +114,6 @@ void BreakBeforeEnvelope(TDoc& doc) {
     if (envelope == nullptr)
         return;
     SetSectionHeaders(doc, *envelope, slots);
-    // The break's own paragraph ends the text's section.
-    TSection* before = caret.Par > 0 ? doc.SectionOfPar(caret.Par - 1) : nullptr;
-    if (before != nullptr && before != envelope)
-        SetSectionHeaders(doc, *before, textSlots);
 }
 
 // The envelope's page: the default setup at the envelope's size, landscape,
@@ -229,12 +219,17 @@ std::int32_t InsertAddressBlock(TDoc& doc, const TDoc* styleSource, TAddressBloc
     }
 
     // The block's height at the width of the envelope's page. The lines are
-    // dropped again: pagination lays the paragraphs out in their boxes.
+    // dropped again: pagination lays the paragraphs out in their boxes. A
+    // block that ends in a line end leaves the caret in an empty paragraph
+    // that the next block fills; its line is the next block's, so counting
+    // it would lift the delivery address a line above its place.
     const TSection* section = doc.SectionOfPar(first);
     const std::int32_t width = section != nullptr ? section->PageSetup.PageWidth : MaxEnvelopeLength;
+    const bool endsInLineEnd = block.Text.size() >= 2 && block.Text.ends_with(u"\r\n");
+    const std::int32_t lastOwn = endsInLineEnd && last > first ? last - 1 : last;
     std::int32_t lines = 0;
     std::int32_t lineHeight = 0;
-    for (std::int32_t p = first; p <= last; ++p) {
+    for (std::int32_t p = first; p <= lastOwn; ++p) {
         TPar* par = doc.Par(p);
         par->RebuildLines(true, width);
         lines += par->LineCount();
