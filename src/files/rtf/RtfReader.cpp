@@ -12,6 +12,7 @@
 #include "base/core/ObjectHandles.h"
 #include "base/text/Charsets.h"
 #include "base/text/WideText.h"
+#include "editing/dropcaps/DropCaps.h"
 #include "editing/tables/TableStructure.h"
 #include "files/import/ImportHelpers.h"
 #include "files/import/TReadWindow.h"
@@ -353,6 +354,8 @@ private:
     void Plain(TCharFormat& target, bool withControls);
     void Finish();
     void RepairTables();
+    bool JoinDropCap();
+    void ValidateDropCapsRead();
 
     // --- Fields and bookmarks ---
     void FinishFieldInstruction();
@@ -466,6 +469,14 @@ private:
     std::int32_t CharShading = 0;
     std::int32_t CharPattern = AutoColor;
     std::int8_t DefaultWidowControl = 0;
+    // The drop cap of the paragraph being read ("dropcapt", "dropcapli",
+    // "dxfrtext"): kind 0 none, 1 dropped, 2 in the margin. It applies at
+    // the paragraph's end, and "pard" clears it.
+    std::int32_t DropCapKind = 0;
+    std::int32_t DropCapLines = 0;
+    std::int32_t DropCapDistance = 0;
+    // The drop caps made, checked once the whole text is read.
+    std::vector<TField*> DropCapsRead;
 
     // Table and section state.
     TTableRow* Row = nullptr;
@@ -1986,6 +1997,7 @@ void TRtfReader::Pard() {
     BorderTarget = btNone;
     ParShading = 0;
     ParPattern = AutoColor;
+    DropCapKind = DropCapLines = DropCapDistance = 0;
 }
 
 bool TRtfReader::ParWord(int word, bool hasParam, std::int32_t param, TParFormat& f, bool body) {
@@ -2139,9 +2151,19 @@ bool TRtfReader::ParWord(int word, bool hasParam, std::int32_t param, TParFormat
             PendingTabKind = 0;
             PendingTabLeader = 0;
             return true;
+        // A drop cap belongs to a paragraph of the text; in a style or a
+        // list level the words mean nothing.
         case rwDropcapt:
+            if (body)
+                DropCapKind = param;
+            return true;
         case rwDropcapli:
+            if (body)
+                DropCapLines = param;
+            return true;
         case rwDxfrtext:
+            if (body)
+                DropCapDistance = param;
             return true;
         default:
             return BorderWord(word, param);
@@ -2870,8 +2892,62 @@ void TRtfReader::CommitPendingTabsAndBorders() {
 void TRtfReader::ParagraphEnd() {
     if (State.Skip)
         return;
+    if (JoinDropCap())
+        return;
     AppendSpecial(chParEnd);
     StartNextParagraph();
+}
+
+// A paragraph that holds a drop cap's letters is a frame of its own in the
+// file; here the letters become a drop-cap field at the start of the
+// paragraph that follows, which continues in the same paragraph: no mark
+// ends it and no new paragraph begins. Notes, headers and footers, tables
+// and text pasted into them cannot hold a drop cap, and their frames stay
+// paragraphs.
+bool TRtfReader::JoinDropCap() {
+    const std::int32_t kind = DropCapKind;
+    if (kind != 1 && kind != 2)
+        return false;
+    if (Par->Chars.Size == 0 || Par->Format.InTable != 0 || NoteBody != nullptr || HeaderField != nullptr ||
+        Options.NotMainText || Options.IntoTable)
+        return false;
+    // One drop cap to a paragraph: a frame that is not ended by "pard"
+    // does not make the rest of the paragraph a second one.
+    DropCapKind = 0;
+    TDropCapDescription settings;
+    settings.Position = static_cast<std::uint8_t>(kind);
+    settings.Lines = static_cast<std::uint8_t>(std::clamp(DropCapLines, 1, DropCapMaxLines));
+    settings.Distance = static_cast<std::uint16_t>(std::clamp<std::int32_t>(DropCapDistance, 0, 0x7FFF));
+    const TParFormat& f = Par->Format;
+    if (f.LineSpacingMultiple == 0 && f.LineSpacing < 0)
+        SetDropCapLineHeight(settings, -f.LineSpacing);
+    TField* cap = NewDropCapField(settings);
+    Doc.Fields.Add(cap);
+    const auto handle = static_cast<std::int32_t>(ObjectHandle(cap));
+    InsertFormatControl(Par->Stream, 0, fcFieldStart, handle);
+    AppendControl(fcFieldEnd, handle);
+    Par->Changed();
+    DropCapsRead.push_back(cap);
+    return true;
+}
+
+// A drop cap joined to what followed it may still be one the text cannot
+// keep: nothing followed it, or a table row or a second frame did. Such a
+// drop cap is taken away; its letters stay as text.
+void TRtfReader::ValidateDropCapsRead() {
+    if (DropCapsRead.empty())
+        return;
+    auto* op = new TOperation(&Doc, 0);
+    Doc.BeginOperation(op);
+    for (TField* cap : DropCapsRead) {
+        TFragment range;
+        if (Doc.Fields.Contains(cap) && Doc.FieldRange(cap, range))
+            ValidateDropCaps(Doc, range.Start.Par);
+    }
+    Doc.EndOperation();
+    Doc.CommitOperation(op);
+    Doc.ClearUndoHistory();
+    DropCapsRead.clear();
 }
 
 TPar* TRtfReader::NewPar() {
@@ -3222,6 +3298,7 @@ void TRtfReader::Finish() {
     Doc.ClearTableCache();
     if (Outcome.HasTables)
         RepairTables();
+    ValidateDropCapsRead();
     Doc.UpdateSectionIndex();
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/core/ObjectHandles.h"
+#include "editing/dropcaps/DropCaps.h"
 #include "editing/tables/TableStructure.h"
 #include "files/output/SaveOutput.h"
 #include "files/rtf/RtfByteClass.h"
@@ -226,6 +227,9 @@ private:
     void CharAttr(int attr, std::int32_t value);
     void CharFormatDiff(const TCharFormat& target);
     bool ParFormat(const TParFormat& format);
+    void ParFormatAfterPard(const TParFormat& format);
+    const TField* DropCapToWrite(std::int32_t p, std::int32_t to) const;
+    void DropCapFrame(const TDropCapDescription& settings, const TParFormat& format);
     void ParFormatDiff(const TParFormat& now, const TParFormat& old, bool styleSheet);
     void Border(std::string_view side, const TBorder& border, bool paragraph);
     void TableBorder(std::string_view side, const TTableBorder& border);
@@ -1008,16 +1012,89 @@ bool TRtfWriter::ParFormat(const TParFormat& format) {
         (w.Shading != format.Shading && w.Shading >= 0) || (w.ListLevel != format.ListLevel && format.List == 0);
     if (fromDefault >= fromWritten && !inexpressible) {
         ParFormatDiff(format, WrittenPar, false);
+        WrittenPar = format;
     } else {
-        Word(rwPard);
-        TParFormat reset = DefaultParFormat;
-        // The reader's reset leaves widow control as the document sets it:
-        // the word always follows.
-        reset.WidowControl = static_cast<std::int8_t>(format.WidowControl == 0 ? 1 : 0);
-        ParFormatDiff(format, reset, false);
+        ParFormatAfterPard(format);
     }
-    WrittenPar = format;
     return true;
+}
+
+void TRtfWriter::ParFormatAfterPard(const TParFormat& format) {
+    Word(rwPard);
+    TParFormat reset = DefaultParFormat;
+    // The reader's reset leaves widow control as the document sets it:
+    // the word always follows.
+    reset.WidowControl = static_cast<std::int8_t>(format.WidowControl == 0 ? 1 : 0);
+    ParFormatDiff(format, reset, false);
+    WrittenPar = format;
+}
+
+// The drop cap that opens paragraph p when the paragraph is written from
+// its start to at least the drop cap's end; nullptr otherwise, and for a
+// drop cap the text cannot hold (which is written as the text it covers).
+const TField* TRtfWriter::DropCapToWrite(std::int32_t p, std::int32_t to) const {
+    if ((C.Options.Flags & svNoFields) != 0 || Doc.Par(p)->Format.InTable != 0 || Doc.StoryOfPar(p) != stMain)
+        return nullptr;
+    // The stream is read as it stands: saving leaves the paragraphs as
+    // they are (TDoc::DropCapOfPar would put the stream in its canonical
+    // form first).
+    const TPar& par = *Doc.Par(p);
+    const TField* cap = nullptr;
+    TStreamElement e;
+    for (std::int32_t off = 0; off < par.Stream.Size && cap == nullptr; off += e.Length) {
+        ReadStreamElement(par.Stream.Data, par.Stream.Size, off, e);
+        if (!e.IsControl || e.Truncated || ControlTakesPosition(e.Code))
+            break;
+        if (e.Code == fcFieldStart)
+            if (const TField* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
+                field != nullptr && field->Kind == fkDropCap)
+                cap = field;
+    }
+    const TDropCapDescription* settings = DropCapSettings(cap);
+    TFragment range;
+    if (settings == nullptr || (settings->Position != 1 && settings->Position != 2) || !Doc.FieldRange(cap, range) ||
+        range.Start.Par != p || range.Start.Offset != 0 || range.End.Par != p)
+        return nullptr;
+    if (to >= 0 && to < range.End.Offset)
+        return nullptr;
+    return cap;
+}
+
+// A drop cap's letters are a framed paragraph of their own in RTF, which
+// the rest of the paragraph follows: the frame spans the drop cap's lines,
+// stands beside the text's first lines (in the margin for position 2) and
+// keeps with the paragraph it belongs to. The frame's words that have no
+// meaning in this document ("pvpara", "phpg", "dfrmtxtx", "dfrmtxty") are
+// written for other readers.
+void TRtfWriter::DropCapFrame(const TDropCapDescription& settings, const TParFormat& format) {
+    TParFormat frame = DefaultParFormat;
+    Word(rwPard);
+    if (const std::int32_t height = DropCapLineHeight(settings); height > 0) {
+        WordValue(rwSl, -height);
+        WordValue(rwSlmult, 0);
+        frame.LineSpacing = static_cast<std::int16_t>(-std::min(height, 32767));
+        frame.LineSpacingMultiple = 0;
+    }
+    WordValue(rwLi, format.LeftIndent);
+    frame.LeftIndent = format.LeftIndent;
+    if (format.PageBreakBefore != 0) {
+        Word(rwPagebb);
+        frame.PageBreakBefore = format.PageBreakBefore;
+    }
+    Word(rwKeepn);
+    frame.KeepWithNext = 1;
+    Word("pvpara");
+    WordValue(rwDropcapli, settings.Lines);
+    WordValue(rwDropcapt, settings.Position);
+    if (settings.Position == 2)
+        Word("phpg");
+    if (settings.Distance > 0) {
+        WordValue(rwDxfrtext, settings.Distance);
+        WordValue("dfrmtxtx", settings.Distance);
+        WordValue("dfrmtxty", 0);
+    }
+    frame.WidowControl = static_cast<std::int8_t>(0x80);
+    WrittenPar = frame;
 }
 
 // --- Body ---
@@ -1550,16 +1627,21 @@ bool TRtfWriter::TemporaryRun(const std::uint8_t* data,
 void TRtfWriter::Paragraph(std::int32_t p, std::int32_t from, std::int32_t to) {
     CurrentPar = p;
     TPar& par = *Doc.Par(p);
+    const bool whole = from == 0;
+    const TField* dropCap = whole ? DropCapToWrite(p, to) : nullptr;
     const std::uint8_t* data = par.Stream.Data;
     const std::int32_t size = par.Stream.Size;
-    const bool whole = from == 0;
-    if (TablesWritten && par.Format.InTable != 0 && whole) {
-        const bool firstOfRow =
-            p == 0 || Doc.Par(p - 1)->Format.InTable == 0 || IsRowEnd(Doc, p - 1) || p == C.Options.Range.Start.Par;
-        if (firstOfRow && !IsRowEnd(Doc, p))
-            RowDefinition(p);
+    if (dropCap != nullptr) {
+        DropCapFrame(*DropCapSettings(dropCap), par.Format);
+    } else {
+        if (TablesWritten && par.Format.InTable != 0 && whole) {
+            const bool firstOfRow =
+                p == 0 || Doc.Par(p - 1)->Format.InTable == 0 || IsRowEnd(Doc, p - 1) || p == C.Options.Range.Start.Par;
+            if (firstOfRow && !IsRowEnd(Doc, p))
+                RowDefinition(p);
+        }
+        ParFormat(par.Format);
     }
-    ParFormat(par.Format);
     // The stream offsets of the first and last characters written.
     const std::int32_t startAt = from == 0 ? 0 : par.StreamOffsetOfChar(from);
     const std::int32_t endAt = to < 0 || to >= par.CharCount() ? size : par.StreamOffsetOfChar(to);
@@ -1661,9 +1743,23 @@ void TRtfWriter::Paragraph(std::int32_t p, std::int32_t from, std::int32_t to) {
                 }
                 break;
             case fcFieldStart:
-            case fcFieldEnd:
-                FieldMark(e.Code == fcFieldStart, HandleTo<TField>(static_cast<TObjectHandle>(e.Value)));
+            case fcFieldEnd: {
+                const TField* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
+                if (dropCap != nullptr && field == dropCap && e.Code == fcFieldEnd) {
+                    // The frame of the letters ends; the paragraph goes on
+                    // in its own format.
+                    if (groupOpen) {
+                        Brace('}');
+                        Pop();
+                        groupOpen = false;
+                    }
+                    Word(rwPar);
+                    ParFormatAfterPard(par.Format);
+                    break;
+                }
+                FieldMark(e.Code == fcFieldStart, field);
                 break;
+            }
             default:
                 break;
         }
