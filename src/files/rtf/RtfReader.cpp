@@ -274,6 +274,24 @@ struct TFrame {
     // The "listpicture" group of the list table: its pictures are the
     // picture bullets that "levelpicture" numbers.
     bool ListPictureGroup = false;
+    // Where the group began in the text: its paragraph, stream offset and
+    // character count then, and the reader's count of controls put into
+    // the middle of a stream (which moves the offsets after them).
+    TPar* OpenedIn = nullptr;
+    std::int32_t OpenedAtStream = 0;
+    std::int32_t OpenedAtChars = 0;
+    std::uint32_t OpenedAtInsertions = 0;
+};
+
+// A group of the text that has just closed, for a note that follows it at
+// once: a note reference's own mark is written as a group of its own
+// before the note.
+struct TClosedGroup {
+    TPar* Par = nullptr;
+    std::int32_t StreamStart = 0;
+    std::int32_t CharStart = 0;
+    std::int32_t CharEnd = 0;
+    std::uint32_t Insertions = 0;
 };
 
 struct TFontEntry {
@@ -370,6 +388,7 @@ private:
     std::vector<TPar*> TakeStory(std::size_t openFields, TField* storyField);
     void EndStory();
     void BeginNote();
+    std::int32_t OwnMarkStart() const;
     void FinishNote(const TRtfReaderState& outside);
     void FinishIndexEntry();
 
@@ -514,6 +533,11 @@ private:
         std::size_t Count = 0;
     };
     std::vector<TStoryPiece> HeaderFooterPieces;
+
+    // The body group closed last, and the count of controls put into the
+    // middle of a paragraph's stream so far.
+    TClosedGroup LastClosedGroup;
+    std::uint32_t StreamInsertions = 0;
 
     // Notes: the note text being read (its field), whether "ftnalt" made it
     // an endnote, and the paragraphs of the two note stories so far.
@@ -1178,6 +1202,10 @@ void TRtfReader::PushFrame(TFrameKind kind, TTextTarget target) {
     frame.Saved = Frames.size() > 1;
     State.Par = Par->Format;
     frame.State = State;
+    frame.OpenedIn = Par;
+    frame.OpenedAtStream = Par->Stream.Size;
+    frame.OpenedAtChars = Par->Chars.Size;
+    frame.OpenedAtInsertions = StreamInsertions;
     Frames.push_back(frame);
 }
 
@@ -1195,6 +1223,9 @@ void TRtfReader::CloseGroup() {
     TFrame frame = std::move(Frames.back());
     Frames.pop_back();
     FinishFrame(frame);
+    if (frame.Kind == fkBody)
+        LastClosedGroup = {frame.OpenedIn, frame.OpenedAtStream, frame.OpenedAtChars, Par->Chars.Size,
+                           frame.OpenedAtInsertions};
     if (!frame.Saved)
         return;
     // Restore the formatting of the enclosing group. Only the groups of the
@@ -2925,6 +2956,7 @@ bool TRtfReader::JoinDropCap() {
     Doc.Fields.Add(cap);
     const auto handle = static_cast<std::int32_t>(ObjectHandle(cap));
     InsertFormatControl(Par->Stream, 0, fcFieldStart, handle);
+    ++StreamInsertions;
     AppendControl(fcFieldEnd, handle);
     Par->Changed();
     DropCapsRead.push_back(cap);
@@ -3539,21 +3571,27 @@ void TRtfReader::BeginNote() {
         AppendSpecial(chNoteRef);
     auto* reference = new TField;
     reference->Kind = fkNoteRef;
-    if (Par->Chars.Data[Par->Chars.Size - 1] == chNoteRef)
+    const bool automatic = Par->Chars.Data[Par->Chars.Size - 1] == chNoteRef;
+    if (automatic)
         reference->Flags |= ffAutoNumber;
+    // The start goes before the paragraph's last character, or before the
+    // whole of a mark of the reference's own.
+    const std::int32_t ownMarkAt = automatic ? -1 : OwnMarkStart();
     Doc.Fields.Add(reference);
-    // The start goes before the paragraph's last character.
     std::int32_t lastAt = 0;
     TStreamElement e;
-    for (std::int32_t off = 0; off < Par->Stream.Size; off += e.Length) {
+    for (std::int32_t off = 0; off < Par->Stream.Size && ownMarkAt < 0; off += e.Length) {
         ReadStreamElement(Par->Stream.Data, Par->Stream.Size, off, e);
         if (e.Truncated)
             break;
         if (!e.IsControl || ControlTakesPosition(e.Code))
             lastAt = off + (e.IsControl ? 0 : e.Length - 1);
     }
+    if (ownMarkAt >= 0)
+        lastAt = ownMarkAt;
     const auto referenceHandle = static_cast<std::int32_t>(ObjectHandle(reference));
     InsertFormatControl(Par->Stream, lastAt, fcFieldStart, referenceHandle);
+    ++StreamInsertions;
     AppendControl(fcFieldEnd, referenceHandle);
     Par->Changed();
 
@@ -3569,6 +3607,35 @@ void TRtfReader::BeginNote() {
     for (int attr = fcLastCharAttr; attr >= 0; --attr)
         if (State.Char[attr] != DefaultCharFormat[attr])
             AppendControl(static_cast<std::uint8_t>(attr), State.Char[attr]);
+}
+
+// A note's reference with a mark of its own: a group of the text that
+// closed right before the note, in the same paragraph, with characters in
+// it, is the mark (the whole of it, as programs write a mark of more than
+// one character). The stream offset where the group began, or -1 when the
+// text before the note is no such group.
+std::int32_t TRtfReader::OwnMarkStart() const {
+    const TClosedGroup& g = LastClosedGroup;
+    if (g.Par != Par || g.Insertions != StreamInsertions || g.CharEnd != Par->Chars.Size || g.CharStart >= g.CharEnd ||
+        g.StreamStart < 0 || g.StreamStart > Par->Stream.Size)
+        return -1;
+    // The offset must fall between two elements, and the mark must not
+    // hold a note reference of its own.
+    bool boundary = false;
+    TStreamElement e;
+    for (std::int32_t off = 0; off < Par->Stream.Size; off += e.Length) {
+        ReadStreamElement(Par->Stream.Data, Par->Stream.Size, off, e);
+        if (e.Truncated || e.Length <= 0)
+            return -1;
+        if (off == g.StreamStart)
+            boundary = true;
+        if (off >= g.StreamStart && e.IsControl && e.Code == fcFieldStart) {
+            const TField* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
+            if (field != nullptr && field->Kind == fkNoteRef)
+                return -1;
+        }
+    }
+    return boundary ? g.StreamStart : -1;
 }
 
 // The note's last paragraph ends the note text; the formatting of the text

@@ -237,6 +237,7 @@ private:
     void SectionBreakKind(const TSection& section);
     void FieldMark(bool start, const TField* field);
     void Note(const TField* body);
+    bool StartsWithNoteNumber(const TField* reference) const;
     void Picture(const TShapePicture& picture, const TShapeProps* props = nullptr);
     void Shape(const TShape& shape);
     void HeaderFooter(const TField* field, int word, bool firstSection);
@@ -272,6 +273,8 @@ private:
     TCharFormat WrittenChar = DefaultCharFormat;
     TParFormat WrittenPar = DefaultParFormat;
     std::vector<TWrittenState> Saved;
+    // The fields whose group is open, the last opened last: code fields,
+    // and note references with a mark of their own.
     std::vector<const TField*> OpenFields;
     std::int32_t DefaultFont = 0;
     std::int32_t CharStyleBase = 0;
@@ -284,6 +287,13 @@ private:
     std::vector<std::int32_t> FontNumbers;
     // The note body to write right after its reference's character.
     const TField* PendingNote = nullptr;
+    // Whether that note waits for its reference's end: a mark of the
+    // user's own is written whole, in a group of its own, before the note,
+    // so that a reader takes the whole group as the mark.
+    bool NoteAfterMark = false;
+    // Whether a note waits to be written right after the character just
+    // written (an automatic number's).
+    bool NoteAfterCharacter() const { return PendingNote != nullptr && !NoteAfterMark; }
     // The section written last: a section keeps its predecessor's headers
     // and footers unless it names its own, so the same ones are not
     // written again.
@@ -1314,9 +1324,27 @@ void TRtfWriter::FieldMark(bool start, const TField* field) {
             break;
         case fkNoteRef: {
             const bool endnote = field->Partner != nullptr && field->Partner->Endnote != 0;
-            if (start) {
+            const bool ownMark = (field->Flags & ffAutoNumber) == 0 && !StartsWithNoteNumber(field);
+            if (start && ownMark) {
+                Push();
+                Brace('{');
+                OpenFields.push_back(field);
                 WordValue(rwCs, CharStyleBase + 1 + (endnote ? 1 : 0));
                 PendingNote = field->Partner;
+                NoteAfterMark = true;
+            } else if (start) {
+                WordValue(rwCs, CharStyleBase + 1 + (endnote ? 1 : 0));
+                PendingNote = field->Partner;
+                NoteAfterMark = false;
+            } else if (const auto it = std::find(OpenFields.begin(), OpenFields.end(), field); it != OpenFields.end()) {
+                OpenFields.erase(it);
+                Brace('}');
+                Pop();
+                if (PendingNote != nullptr)
+                    Note(PendingNote);
+            } else if (ownMark) {
+                // The range began inside the mark: its note was not taken.
+                break;
             } else {
                 if (PendingNote != nullptr)
                     Note(PendingNote);
@@ -1339,10 +1367,22 @@ void TRtfWriter::FieldMark(bool start, const TField* field) {
     }
 }
 
+// Whether a note reference's text begins with the automatic note number,
+// whatever its flags say.
+bool TRtfWriter::StartsWithNoteNumber(const TField* reference) const {
+    TFragment range;
+    if (!Doc.FieldRange(reference, range) || range.Start.Par < 0 || range.Start.Par >= Doc.ParCount())
+        return false;
+    const TPar& par = *Doc.Par(range.Start.Par);
+    return range.Start.Offset >= 0 && range.Start.Offset < par.Chars.Size &&
+           par.Chars.Data[range.Start.Offset] == chNoteRef;
+}
+
 // A note's text, right after its reference: the paragraphs of the note
 // body, the last without its end mark, in a group of its own.
 void TRtfWriter::Note(const TField* body) {
     PendingNote = nullptr;
+    NoteAfterMark = false;
     TFragment range;
     if (body == nullptr || !Doc.FieldRange(body, range))
         return;
@@ -1682,7 +1722,7 @@ void TRtfWriter::Paragraph(std::int32_t p, std::int32_t from, std::int32_t to) {
         }
         if (!e.IsControl) {
             // A pending note follows its reference's character at once.
-            const std::int32_t runEnd = std::min(PendingNote != nullptr ? i + 1 : i + e.Length, endAt);
+            const std::int32_t runEnd = std::min(NoteAfterCharacter() ? i + 1 : i + e.Length, endAt);
             if (!SkipResult)
                 EscapedNarrow(
                     std::string_view(reinterpret_cast<const char*>(data + i), static_cast<std::size_t>(runEnd - i)),
@@ -1697,7 +1737,7 @@ void TRtfWriter::Paragraph(std::int32_t p, std::int32_t from, std::int32_t to) {
                 // itself; writing it would add an empty paragraph.
                 if (!(e.Value == chParEnd && p == LastPar && i >= size))
                     Special(static_cast<std::uint8_t>(e.Value));
-                if (PendingNote != nullptr)
+                if (NoteAfterCharacter())
                     Note(PendingNote);
                 break;
             case fcUnicodeChar:
@@ -1706,7 +1746,7 @@ void TRtfWriter::Paragraph(std::int32_t p, std::int32_t from, std::int32_t to) {
                     C.AppendByte('?');
                     Delimit = false;
                 }
-                if (PendingNote != nullptr)
+                if (NoteAfterCharacter())
                     Note(PendingNote);
                 break;
             case fcSectionBreak: {
