@@ -12,8 +12,6 @@
 #include "RtfMemory.h"
 #include "TransferDoc.h"
 #include "editing/dropcaps/DropCaps.h"
-#include "files/import/TReadWindow.h"
-#include "files/rtf/RtfReader.h"
 #include "model/document/TDoc.h"
 #include "model/fields/TField.h"
 #include "model/formats/TCompoundFragment.h"
@@ -198,15 +196,11 @@ TEST(DropCapsRtfTest, PastingIntoAnotherStoryOrATableMakesNoDropCap) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        TDoc doc(true);
-        TReadWindow window;
-        window.AttachMemory(rtf.data(), rtf.size());
         TRtfReadOptions options;
         options.NotMainText = c.NotMainText;
         options.IntoTable = c.IntoTable;
-        TRtfReadOutcome outcome;
-        ASSERT_TRUE(ReadRtfDocument(doc, window, options, outcome).Good);
-        EXPECT_EQ(DropCaps(doc), c.Caps);
+        std::unique_ptr<TDoc> doc = ReadRtfBytes(rtf, options);
+        EXPECT_EQ(DropCaps(*doc), c.Caps);
     }
 }
 
