@@ -1372,6 +1372,7 @@ TEST_F(RtfReaderTest, NotesGoToTheirStoriesBehindAReferenceField) {
         // group and the note, or a note in the group, leaves the last
         // character as the mark.
         {"{\\rtf1 A{\\cs17\\super **}{\\footnote {\\cs17\\super **} n}B\\par}", "A[|**]B//[|** n/]", "** n", "", false},
+        {"{\\rtf1 A{**}{\\footnote n}B\\par}", "A[|**]B//[|n/]", "n", "", false},
         {"{\\rtf1 A{\\b a1}{\\footnote n}{\\b xy}z{\\footnote m}\\par}", "A[|a1]xy[|z]//[|n/][|m/]", "n|m", "", false},
         {"{\\rtf1 {A{\\footnote x}B}{\\footnote y}\\par}", "[|A][|B]//[|x/][|y/]", "x|y", "", false},
         // A final paragraph end begins no empty paragraph of the note.

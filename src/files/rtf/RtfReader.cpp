@@ -3619,15 +3619,16 @@ std::int32_t TRtfReader::OwnMarkStart() const {
     if (g.Par != Par || g.Insertions != StreamInsertions || g.CharEnd != Par->Chars.Size || g.CharStart >= g.CharEnd ||
         g.StreamStart < 0 || g.StreamStart > Par->Stream.Size)
         return -1;
-    // The offset must fall between two elements, and the mark must not
-    // hold a note reference of its own.
+    // The offset must fall between two elements or inside a run of text
+    // (a group without formatting of its own continues the run before it),
+    // and the mark must not hold a note reference of its own.
     bool boundary = false;
     TStreamElement e;
     for (std::int32_t off = 0; off < Par->Stream.Size; off += e.Length) {
         ReadStreamElement(Par->Stream.Data, Par->Stream.Size, off, e);
         if (e.Truncated || e.Length <= 0)
             return -1;
-        if (off == g.StreamStart)
+        if (off == g.StreamStart || (!e.IsControl && off < g.StreamStart && g.StreamStart < off + e.Length))
             boundary = true;
         if (off >= g.StreamStart && e.IsControl && e.Code == fcFieldStart) {
             const TField* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
