@@ -46,6 +46,22 @@ std::string DropCaps(TDoc& doc) {
     return out.empty() ? "none" : out;
 }
 
+// The text of the stories after the main text (notes, headers and
+// footers), paragraphs joined by "|", control characters as "#".
+std::string OtherStories(const TDoc& doc) {
+    std::string text;
+    for (std::int32_t p = doc.StoryCounts[stMain]; p < doc.ParCount(); ++p) {
+        const TPar& par = *doc.Par(p);
+        if (!text.empty())
+            text += '|';
+        for (std::int32_t i = 0; i + 1 < par.CharCount(); ++i) {
+            const std::uint8_t c = par.Chars.Data[i];
+            text += c >= 32 ? static_cast<char>(c) : '#';
+        }
+    }
+    return text;
+}
+
 // The character format in force at a position, for the letters' look.
 TCharFormat FormatAt(TDoc& doc, std::int32_t par, std::int32_t offset) {
     TCharFormat f;
@@ -138,6 +154,7 @@ TEST(DropCapsRtfTest, FramesBecomeDropCapsWhereTheTextCanHoldOne) {
         const char* Body;  // after the font table
         const char* Text;
         const char* Caps;
+        const char* Other = "";  // OtherStories
     };
     const Case cases[] = {
         {"a frame as word processors write it",
@@ -160,8 +177,10 @@ TEST(DropCapsRtfTest, FramesBecomeDropCapsWhereTheTextCanHoldOne) {
         {"an empty frame", "{\\pard\\dropcapli3\\dropcapt1\\par}\\pard Word\\par}", "|Word|", "none"},
         {"a frame in a table", "\\trowd\\cellx2000\\pard\\intbl\\dropcapt1 W\\par ord\\cell\\row\\pard after\\par}",
          "W|ord||after|", "none"},
-        {"a frame in a footnote", "A{\\chftn}{\\footnote\\pard\\dropcapt1 N\\par\\pard ote}B\\par}", "A#B|", "none"},
-        {"a frame in a header", "{\\header\\pard\\dropcapt1 H\\par\\pard ead\\par}Body\\par}", "Body|", "none"},
+        {"a frame in a footnote", "A{\\chftn}{\\footnote\\pard\\dropcapt1 N\\par\\pard ote}B\\par}", "A#B|", "none",
+         "N|ote"},
+        {"a frame in a header", "{\\header\\pard\\dropcapt1 H\\par\\pard ead\\par}Body\\par}", "Body|", "none",
+         "H|ead"},
         {"a frame with nothing after it keeps its letter", "Before\\par\\pard\\dropcapli3\\dropcapt1 W\\par}",
          "Before|W", "none"},
         {"a frame followed by a table row",
@@ -175,6 +194,7 @@ TEST(DropCapsRtfTest, FramesBecomeDropCapsWhereTheTextCanHoldOne) {
         EXPECT_EQ(TestSupport::CheckModelInvariants(*doc), "");
         EXPECT_EQ(MainText(*doc), c.Text);
         EXPECT_EQ(DropCaps(*doc), c.Caps);
+        EXPECT_EQ(OtherStories(*doc), c.Other);
     }
 }
 
