@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "NoteRtfSupport.h"
 #include "TransferDoc.h"
 #include "editing/sections/NoteInsertion.h"
 #include "model/document/TDoc.h"
@@ -22,17 +23,6 @@
 #include "support/ModelInvariants.h"
 
 namespace {
-
-std::string FieldText(TDoc& doc, const TField* field) {
-    TFragment range;
-    if (field == nullptr || !doc.FieldRange(field, range))
-        return "(none)";
-    std::string text;
-    doc.RangeTextA(range, text);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) < ' ')
-        text.pop_back();
-    return text;
-}
 
 // The main text, then each note in story order as its kind and text
 // (automatic numbers are not text): "AB | f: one | e: two".
@@ -87,14 +77,10 @@ void InsertNoteWithText(TDoc& doc, const TNoteOptions& options, const char* text
 
 TEST(NoteInsertionRtfTest, InsertedNotesAndUnlinkedHeadersSurviveASaveAndRead) {
     TTransferScope scope;
-    struct Case {
-        const char* Name;
-        const char* Rtf;
-        void (*Edit)(TDoc& doc);
-        std::string (*Describe)(TDoc& doc);
-        const char* Expected;
-        int Undos;  // the edit's operations
-    };
+    // The reader keeps a note's own mark as formatted text rather than as
+    // a mark field, so the first save of what was read may differ in form;
+    // from then on the saved form is stable.
+    const bool readFormStable = false;
     const char* const twoNotesRtf =
         "{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}}AB{\\chftn}{\\footnote {\\chftn} old}C\\par}";
     const char* const twoSectionsRtf =
@@ -102,57 +88,34 @@ TEST(NoteInsertionRtfTest, InsertedNotesAndUnlinkedHeadersSurviveASaveAndRead) {
     const char* const ownHeadersRtf =
         "{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}}{\\header head 1\\par}one\\par\\sect\\sectd"
         "{\\header head 2\\par}two\\par}";
-    const Case cases[] = {
+    const TRtfEditCase cases[] = {
         {"a footnote before the one there", twoNotesRtf,
-         [](TDoc& doc) { InsertNoteWithText(doc, TNoteOptions{}, "new"); }, Notes, "ABC | f: new | f: old", 2},
+         [](TDoc& doc) { InsertNoteWithText(doc, TNoteOptions{}, "new"); }, Notes, "ABC | f: new | f: old", 2,
+         readFormStable},
         {"an endnote", twoNotesRtf,
          [](TDoc& doc) {
              InsertNoteWithText(doc, TNoteOptions{u"", "", 0, nkEndnote}, "end");
          },
-         Notes, "ABC | f: old | e: end", 2},
+         Notes, "ABC | f: old | e: end", 2, readFormStable},
         {"a footnote with a custom mark", twoNotesRtf,
          [](TDoc& doc) {
              InsertNoteWithText(doc, TNoteOptions{u"*", "", 0, nkFootnote}, "star");
          },
-         Notes, "A*BC | f:* star | f: old", 2},
+         Notes, "A*BC | f:* star | f: old", 2, readFormStable},
         {"the second section's header unlinked", twoSectionsRtf,
          [](TDoc& doc) {
              doc.PerformOperation(TSameAsPreviousArgs{doc.Sections.At<TSection>(1), hfOddHeader});
          },
-         OddHeaders, "head 1 | head 1", 1},
+         OddHeaders, "head 1 | head 1", 1, readFormStable},
         {"the second section's header linked again", ownHeadersRtf,
          [](TDoc& doc) {
              doc.PerformOperation(TSameAsPreviousArgs{doc.Sections.At<TSection>(1), hfOddHeader});
          },
-         OddHeaders, "head 1 | same", 1},
+         OddHeaders, "head 1 | same", 1, readFormStable},
     };
-    for (const Case& c : cases) {
+    for (const TRtfEditCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        std::unique_ptr<TDoc> doc = DocFromRtf(c.Rtf);
-        ASSERT_NE(doc, nullptr);
-        const std::string savedBefore = RtfOf(*doc);
-        c.Edit(*doc);
-        EXPECT_EQ(TestSupport::CheckModelInvariants(*doc), "");
-        EXPECT_EQ(c.Describe(*doc), c.Expected);
-        const std::string saved = RtfOf(*doc);
-        EXPECT_NE(saved, savedBefore);
-
-        std::unique_ptr<TDoc> reread = DocFromRtf(saved);
-        ASSERT_NE(reread, nullptr);
-        EXPECT_EQ(TestSupport::CheckModelInvariants(*reread), "");
-        EXPECT_EQ(c.Describe(*reread), c.Expected);
-        // The reader keeps a note's own mark as formatted text rather than
-        // as a mark field, so the first save of what was read may differ in
-        // form; from then on the saved form is stable.
-        const std::string resaved = RtfOf(*reread);
-        std::unique_ptr<TDoc> again = DocFromRtf(resaved);
-        ASSERT_NE(again, nullptr);
-        EXPECT_EQ(c.Describe(*again), c.Expected);
-        EXPECT_EQ(RtfOf(*again), resaved) << "saving what was read changes nothing";
-
-        for (int i = 0; i < c.Undos; ++i)
-            doc->Undo(false);
-        EXPECT_EQ(RtfOf(*doc), savedBefore) << "undo gives back the saved form of before";
+        ExpectEditSurvivesRtf(c);
     }
 }
 
@@ -180,6 +143,66 @@ TEST(NoteInsertionRtfTest, AMarkInAFontIsASymbolFieldInBothPlaces) {
     std::unique_ptr<TDoc> reread = DocFromRtf(saved);
     ASSERT_NE(reread, nullptr);
     EXPECT_EQ(TestSupport::CheckModelInvariants(*reread), "");
+}
+
+}  // namespace
+
+namespace {
+
+// The text of the document's first field of a kind, as UTF-16.
+std::u16string FirstFieldText(TDoc& doc, std::uint8_t kind) {
+    for (std::int32_t i = 0; i < doc.Fields.Count; ++i) {
+        const auto* field = doc.Fields.At<TField>(i);
+        TFragment range;
+        if (field->Kind == kind && doc.FieldRange(field, range))
+            return doc.RangeText(range);
+    }
+    return u"(none)";
+}
+
+std::int32_t CountFields(const TDoc& doc, std::uint8_t kind) {
+    std::int32_t count = 0;
+    for (std::int32_t i = 0; i < doc.Fields.Count; ++i)
+        count += doc.Fields.At<TField>(i)->Kind == kind ? 1 : 0;
+    return count;
+}
+
+// A mark of the user's own, of one character or more, or in a font of its
+// own, is the whole note reference again after a save and a read, and the
+// note's text still begins with it.
+TEST(NoteInsertionRtfTest, OwnMarksAreWholeReferencesAfterASaveAndRead) {
+    TTransferScope scope;
+    struct Case {
+        const char* Name;
+        TNoteOptions Options;
+        const char* Described;  // in the document's bytes; none where the mark is no byte
+    };
+    const Case cases[] = {
+        {"one character", {u"*", "", 0, nkFootnote}, "A*B | f:* note"},
+        {"two characters", {u"**", "", 0, nkFootnote}, "A**B | f:** note"},
+        {"a letter and a digit", {u"a1", "", 0, nkFootnote}, "Aa1B | f:a1 note"},
+        {"an endnote's mark of four", {u"e.g.", "", 0, nkEndnote}, "Ae.g.B | e:e.g. note"},
+        {"a mark in the symbol font", {u"\u2020", "Symbol", 0, nkFootnote}, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::unique_ptr<TDoc> doc = DocFromRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}}AB\\par}");
+        ASSERT_NE(doc, nullptr);
+        InsertNoteWithText(*doc, c.Options, "note");
+        if (c.Described != nullptr)
+            EXPECT_EQ(Notes(*doc), c.Described);
+        ASSERT_EQ(FirstFieldText(*doc, fkNoteRef), c.Options.CustomMark);
+        const std::u16string note = FirstFieldText(*doc, fkNoteBody);
+
+        std::unique_ptr<TDoc> reread = DocFromRtf(RtfOf(*doc));
+        ASSERT_NE(reread, nullptr);
+        EXPECT_EQ(TestSupport::CheckModelInvariants(*reread), "");
+        if (c.Described != nullptr)
+            EXPECT_EQ(Notes(*reread), c.Described);
+        EXPECT_EQ(CountFields(*reread, fkNoteRef), 1);
+        EXPECT_EQ(FirstFieldText(*reread, fkNoteRef), c.Options.CustomMark);
+        EXPECT_EQ(FirstFieldText(*reread, fkNoteBody), note);
+    }
 }
 
 }  // namespace

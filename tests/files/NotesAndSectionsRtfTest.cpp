@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "NoteRtfSupport.h"
 #include "TransferDoc.h"
 #include "base/core/TList.h"
 #include "model/document/TDoc.h"
@@ -17,18 +18,6 @@
 #include "support/ModelInvariants.h"
 
 namespace {
-
-// The text a header, footer or note field covers, in the document's bytes.
-std::string FieldText(TDoc& doc, const TField* field) {
-    TFragment range;
-    if (field == nullptr || !doc.FieldRange(field, range))
-        return "(none)";
-    std::string text;
-    doc.RangeTextA(range, text);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) < ' ')
-        text.pop_back();
-    return text;
-}
 
 // Each note in reference order as its kind and text: "f:one e:two".
 std::string Notes(TDoc& doc) {
@@ -75,14 +64,7 @@ std::int32_t FirstBreakPar(TDoc& doc) {
 
 TEST(NotesAndSectionsRtfTest, EditsSurviveASaveAndRead) {
     TTransferScope scope;
-    struct Case {
-        const char* Name;
-        const char* Rtf;
-        void (*Edit)(TDoc& doc);
-        std::string (*Describe)(TDoc& doc);
-        const char* Expected;
-    };
-    const Case cases[] = {
+    const TRtfEditCase cases[] = {
         {"a break made continuous between sections with their own headers",
          "{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}}{\\header head 1\\par}one\\par\\sect\\sectd\\titlepg"
          "{\\header head 2\\par}{\\headerf first 2\\par}two\\par}",
@@ -115,24 +97,9 @@ TEST(NotesAndSectionsRtfTest, EditsSurviveASaveAndRead) {
          },
          Notes, "e:one f:two"},
     };
-    for (const Case& c : cases) {
+    for (const TRtfEditCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        std::unique_ptr<TDoc> doc = DocFromRtf(c.Rtf);
-        ASSERT_NE(doc, nullptr);
-        const std::string savedBefore = RtfOf(*doc);
-        c.Edit(*doc);
-        EXPECT_EQ(TestSupport::CheckModelInvariants(*doc), "");
-        EXPECT_EQ(c.Describe(*doc), c.Expected);
-        const std::string saved = RtfOf(*doc);
-        EXPECT_NE(saved, savedBefore);
-
-        std::unique_ptr<TDoc> reread = DocFromRtf(saved);
-        ASSERT_NE(reread, nullptr);
-        EXPECT_EQ(c.Describe(*reread), c.Expected);
-        EXPECT_EQ(RtfOf(*reread), saved) << "saving what was read changes nothing";
-
-        doc->Undo(false);
-        EXPECT_EQ(RtfOf(*doc), savedBefore) << "undo gives back the saved form of before";
+        ExpectEditSurvivesRtf(c);
     }
 }
 

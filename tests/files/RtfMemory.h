@@ -7,7 +7,9 @@
 #include <string>
 
 #include "base/core/TMemory.h"
+#include "files/import/TReadWindow.h"
 #include "files/opening/OpenDocument.h"
+#include "files/rtf/RtfReader.h"
 #include "files/saving/SaveToFormat.h"
 #include "model/document/TDoc.h"
 
@@ -25,6 +27,19 @@ inline std::unique_ptr<TDoc> OpenRtfBytes(const std::string& bytes, bool hidden 
     options.DataSize = static_cast<std::int32_t>(bytes.size());
     if (!OpenDocument(*doc, options))
         return nullptr;
+    return doc;
+}
+
+// RTF bytes read into a new hidden document by the RTF reader alone,
+// without the steps that opening a file adds; the read is expected to
+// succeed.
+inline std::unique_ptr<TDoc> ReadRtfBytes(const std::string& bytes, const TRtfReadOptions& options = {}) {
+    auto doc = std::make_unique<TDoc>(true);
+    doc->TakesParEndMarks = 1;
+    TReadWindow window;
+    window.AttachMemory(bytes.data(), bytes.size());
+    TRtfReadOutcome outcome;
+    EXPECT_TRUE(ReadRtfDocument(*doc, window, options, outcome).Good);
     return doc;
 }
 

@@ -10,11 +10,8 @@
 #include <vector>
 
 #include "DocumentDump.h"
+#include "RtfMemory.h"
 #include "TabManagerScope.h"
-#include "base/core/TMemory.h"
-#include "files/import/TReadWindow.h"
-#include "files/rtf/RtfReader.h"
-#include "files/saving/SaveToFormat.h"
 #include "model/document/TDoc.h"
 #include "model/formats/TShape.h"
 #include "model/formats/TTableRow.h"
@@ -65,25 +62,9 @@ protected:
         SetConstantFormatFonts(savedTimes, savedArial);
     }
 
-    static std::unique_ptr<TDoc> Read(const std::string& rtf) {
-        auto doc = std::make_unique<TDoc>(true);
-        doc->TakesParEndMarks = 1;
-        TReadWindow window;
-        window.AttachMemory(rtf.data(), rtf.size());
-        TRtfReadOutcome outcome;
-        EXPECT_TRUE(ReadRtfDocument(*doc, window, {}, outcome).Good);
-        return doc;
-    }
+    static std::unique_ptr<TDoc> Read(const std::string& rtf) { return ReadRtfBytes(rtf); }
 
-    static std::string Write(TDoc& doc) {
-        TMemory out;
-        TDocSavingOptions options;
-        options.Target = stMemory;
-        options.Output = &out;
-        options.Flags = svCopy;
-        EXPECT_EQ(SaveToFormat(doc, options), srSaved);
-        return std::string(out.View());
-    }
+    static std::string Write(TDoc& doc) { return SaveRtfToMemory(doc); }
 
     // The paragraphs' texts of the main story, without their paragraph-end
     // marks.

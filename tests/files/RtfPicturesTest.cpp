@@ -2,6 +2,7 @@
 // inline picture shapes in every form RTF gives them, and written back
 // unchanged.
 
+#include "RtfMemory.h"
 #include "files/rtf/RtfPictures.h"
 
 #include <gtest/gtest.h>
@@ -192,25 +193,9 @@ protected:
     void SetUp() override { fonts.emplace(); }
     void TearDown() override { fonts.reset(); }
 
-    static std::unique_ptr<TDoc> Read(const std::string& rtf) {
-        auto doc = std::make_unique<TDoc>(true);
-        doc->TakesParEndMarks = 1;
-        TReadWindow window;
-        window.AttachMemory(rtf.data(), rtf.size());
-        TRtfReadOutcome outcome;
-        EXPECT_TRUE(ReadRtfDocument(*doc, window, {}, outcome).Good);
-        return doc;
-    }
+    static std::unique_ptr<TDoc> Read(const std::string& rtf) { return ReadRtfBytes(rtf); }
 
-    static std::string Write(TDoc& doc) {
-        TMemory out;
-        TDocSavingOptions options;
-        options.Target = stMemory;
-        options.Output = &out;
-        options.Flags = svCopy;
-        EXPECT_EQ(SaveToFormat(doc, options), srSaved);
-        return std::string(out.View());
-    }
+    static std::string Write(TDoc& doc) { return SaveRtfToMemory(doc); }
 
     // The pictures of a document, in the order they were read.
     static std::vector<const TShapePicture*> Pictures(const TDoc& doc) {

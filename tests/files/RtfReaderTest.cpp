@@ -1367,6 +1367,14 @@ TEST_F(RtfReaderTest, NotesGoToTheirStoriesBehindAReferenceField) {
         {"{\\rtf1 {\\footnote n}\\par}", "[|]//[|n/]", "n", "", true},
         {"{\\rtf1 A*{\\footnote\\ftnalt e}B\\par}", "A[|*]B//[|e/]", "", "e", false},
         {"{\\rtf1 A*{\\footnote f}B+{\\footnote\\ftnalt e}\\par}", "A[|*]B[|+]//[|f/][|e/]", "f", "e", false},
+        // A mark of the reference's own, written as a group of its own
+        // right before the note, is the whole reference; text between the
+        // group and the note, or a note in the group, leaves the last
+        // character as the mark.
+        {"{\\rtf1 A{\\cs17\\super **}{\\footnote {\\cs17\\super **} n}B\\par}", "A[|**]B//[|** n/]", "** n", "", false},
+        {"{\\rtf1 A{**}{\\footnote n}B\\par}", "A[|**]B//[|n/]", "n", "", false},
+        {"{\\rtf1 A{\\b a1}{\\footnote n}{\\b xy}z{\\footnote m}\\par}", "A[|a1]xy[|z]//[|n/][|m/]", "n|m", "", false},
+        {"{\\rtf1 {A{\\footnote x}B}{\\footnote y}\\par}", "[|A][|B]//[|x/][|y/]", "x|y", "", false},
         // A final paragraph end begins no empty paragraph of the note.
         {"{\\rtf1 A*{\\footnote one\\par two\\par}\\par}", "A[|*]//[|one/two/]", "one|two", "", false},
         // Notes do not nest; a note inside a header is not read.

@@ -9,11 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "RtfMemory.h"
 #include "TabManagerScope.h"
-#include "base/core/TMemory.h"
-#include "files/import/TReadWindow.h"
-#include "files/rtf/RtfReader.h"
-#include "files/saving/SaveToFormat.h"
 #include "model/document/TDoc.h"
 #include "model/formats/TShape.h"
 #include "model/managers/TFontManager.h"
@@ -61,25 +58,9 @@ protected:
     // A document of the text A, body and B.
     static std::unique_ptr<TDoc> Read(const std::string& body) { return ReadWhole("{\\rtf1 A" + body + "B\\par}"); }
 
-    static std::unique_ptr<TDoc> ReadWhole(const std::string& rtf) {
-        auto doc = std::make_unique<TDoc>(true);
-        doc->TakesParEndMarks = 1;
-        TReadWindow window;
-        window.AttachMemory(rtf.data(), rtf.size());
-        TRtfReadOutcome outcome;
-        EXPECT_TRUE(ReadRtfDocument(*doc, window, {}, outcome).Good);
-        return doc;
-    }
+    static std::unique_ptr<TDoc> ReadWhole(const std::string& rtf) { return ReadRtfBytes(rtf); }
 
-    static std::string Write(TDoc& doc) {
-        TMemory out;
-        TDocSavingOptions options;
-        options.Target = stMemory;
-        options.Output = &out;
-        options.Flags = svCopy;
-        EXPECT_EQ(SaveToFormat(doc, options), srSaved);
-        return std::string(out.View());
-    }
+    static std::string Write(TDoc& doc) { return SaveRtfToMemory(doc); }
 
     static const TShape* OnlyShape(const TDoc& doc) {
         EXPECT_EQ(doc.Shapes.Count, 1);

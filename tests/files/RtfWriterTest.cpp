@@ -8,12 +8,10 @@
 #include <vector>
 
 #include "FontManagerScope.h"
+#include "RtfMemory.h"
 #include "SaveTestSupport.h"
 #include "TabManagerScope.h"
 #include "base/core/ObjectHandles.h"
-#include "base/core/TMemory.h"
-#include "files/import/TReadWindow.h"
-#include "files/rtf/RtfReader.h"
 #include "files/saving/SaveToFormat.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
@@ -33,25 +31,9 @@ protected:
     void SetUp() override { fonts.emplace(); }
     void TearDown() override { fonts.reset(); }
 
-    std::unique_ptr<TDoc> Read(const std::string& rtf) {
-        auto doc = std::make_unique<TDoc>(true);
-        doc->TakesParEndMarks = 1;
-        TReadWindow window;
-        window.AttachMemory(rtf.data(), rtf.size());
-        TRtfReadOutcome outcome;
-        EXPECT_TRUE(ReadRtfDocument(*doc, window, {}, outcome).Good);
-        return doc;
-    }
+    std::unique_ptr<TDoc> Read(const std::string& rtf) { return ReadRtfBytes(rtf); }
 
-    static std::string ToMemory(TDoc& doc) {
-        TMemory out;
-        TDocSavingOptions options;
-        options.Target = stMemory;
-        options.Output = &out;
-        options.Flags = svCopy;
-        EXPECT_EQ(SaveToFormat(doc, options), srSaved);
-        return std::string(out.View());
-    }
+    static std::string ToMemory(TDoc& doc) { return SaveRtfToMemory(doc); }
 
     static std::string ToFile(TDoc& doc) {
         TStringSink sink;
@@ -124,9 +106,9 @@ TEST_F(RtfWriterTest, WhatTheBodyBecomes) {
          {"{\\*\\cs2\\additive Default Paragraph Font;}", "{\\*\\cs3\\additive\\sbasedon2", "Footnote Reference;}",
           "{\\*\\cs4\\additive\\sbasedon2", "Endnote Reference;}"},
          {}},
-        {"a footnote read follows its reference character, an endnote with ftnalt",
+        {"a footnote read follows its reference's own mark, written as a group, an endnote with ftnalt",
          "{\\rtf1 A*{\\footnote note one}B+{\\footnote\\ftnalt note two}\\par}",
-         {"*{\\footnote", "note one", "+{\\footnote\\ftnalt", "note two"},
+         {"{\\cs1 *}{\\footnote", "note one", "{\\cs2 +}{\\footnote\\ftnalt", "note two"},
          {}},
         {"an automatically numbered note writes its number as chftn",
          "{\\rtf1 A{\\chftn}{\\footnote {\\chftn} n}\\par}",

@@ -19,25 +19,7 @@ class DropCapFlowTest : public PageFixture {
 protected:
     // A paragraph whose first letter is a drop cap three times the size of
     // its text, then the given words.
-    TPar& CapPar(std::string_view rest) {
-        TPar& par = Plain("");
-        auto* field = new TField;
-        field->Kind = fkDropCap;
-        Doc->Fields.Add(field);
-        par.Stream.Clear();
-        par.Chars.Clear();
-        AppendAttr(par, caFont, Times());
-        AppendAttr(par, caSize, 72);
-        AppendFormatControl(par.Stream, fcFieldStart, static_cast<std::int32_t>(ObjectHandle(field)));
-        AppendText(par, "W");
-        AppendFormatControl(par.Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(field)));
-        AppendAttr(par, caSize, 24);
-        AppendText(par, rest);
-        CloseParagraph(par);
-        par.Flags &= static_cast<std::uint16_t>(~pfNormalized);
-        par.Normalize();
-        return par;
-    }
+    TPar& CapPar(std::string_view rest) { return DropCapPar("W", 72, 0, rest); }
 };
 
 std::string Words(int n) {

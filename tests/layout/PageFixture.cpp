@@ -1,5 +1,6 @@
 #include "PageFixture.h"
 
+#include <algorithm>
 #include <string>
 
 #include "base/core/ObjectHandles.h"
@@ -7,6 +8,7 @@
 #include "model/fields/TField.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TLine.h"
+#include "platform/Heap.h"
 
 // TableRowMaker.cpp: a new row record with the right edges, owned by the
 // document; answers its object handle.
@@ -50,6 +52,42 @@ TPar& PageFixture::Plain(std::string_view text, std::int32_t halfPoints) {
     par.Format.KeepTogether = 0;
     par.Format.KeepWithNext = 0;
     par.Format.PageBreakBefore = 0;
+    return par;
+}
+
+TPar& PageFixture::DropCapPar(std::string_view letters,
+                              std::int32_t letterHalfPoints,
+                              std::int32_t letterOffset,
+                              std::string_view rest,
+                              std::uint8_t position,
+                              std::uint8_t lines) {
+    TPar& par = Plain("");
+    // The settings as the drop-cap field keeps them: position, lines, a
+    // 16-bit distance from the text and 4 bytes more, all 0 here.
+    auto* settings = static_cast<std::uint8_t*>(Platform::HeapAlloc(8));
+    std::fill(settings, settings + 8, std::uint8_t{0});
+    settings[0] = position;
+    settings[1] = lines;
+    auto* field = new TField;
+    field->Kind = fkDropCap;
+    field->Object = settings;
+    Doc->Fields.Add(field);
+    par.Stream.Clear();
+    par.Chars.Clear();
+    AppendAttr(par, caFont, Times());
+    AppendAttr(par, caSize, letterHalfPoints);
+    if (letterOffset != 0)
+        AppendAttr(par, caOffset, letterOffset);
+    AppendFormatControl(par.Stream, fcFieldStart, static_cast<std::int32_t>(ObjectHandle(field)));
+    AppendText(par, letters);
+    AppendFormatControl(par.Stream, fcFieldEnd, static_cast<std::int32_t>(ObjectHandle(field)));
+    AppendAttr(par, caSize, 24);
+    if (letterOffset != 0)
+        AppendAttr(par, caOffset, 0);
+    AppendText(par, rest);
+    CloseParagraph(par);
+    par.Flags &= static_cast<std::uint16_t>(~pfNormalized);
+    par.Normalize();
     return par;
 }
 

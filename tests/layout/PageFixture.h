@@ -22,6 +22,16 @@ protected:
 
     // A main-text paragraph with no spacing and no keep or widow options.
     TPar& Plain(std::string_view text, std::int32_t halfPoints = 24);
+    // A main-text paragraph whose first letters are a drop cap of the given
+    // position (1 dropped, 2 in the margin) and lines, in their own size
+    // (half-points) and vertical offset (points), followed by the rest in
+    // the fixture's size.
+    TPar& DropCapPar(std::string_view letters,
+                     std::int32_t letterHalfPoints,
+                     std::int32_t letterOffset,
+                     std::string_view rest,
+                     std::uint8_t position = 1,
+                     std::uint8_t lines = 3);
     // n lines of text joined by line breaks.
     static std::string Lines(int n);
     // The height of one line of the fixture text, measured.

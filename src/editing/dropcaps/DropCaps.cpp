@@ -14,6 +14,7 @@
 #include "model/managers/TFontManager.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/FieldOperations.h"
+#include "platform/ByteReader.h"
 #include "platform/DeviceContexts.h"
 #include "platform/Fonts.h"
 #include "platform/Heap.h"
@@ -22,7 +23,7 @@ namespace {
 
 constexpr std::int32_t kMinSize = 2;     // half-points
 constexpr std::int32_t kMaxSize = 2000;  // half-points
-constexpr std::int32_t kMaxLines = 10;
+constexpr std::int32_t kMaxLines = DropCapMaxLines;
 
 // The characters of paragraph p from offset from to offset to, as UTF-16:
 // text bytes in code page 1252, Unicode-character controls as their unit,
@@ -121,6 +122,14 @@ const TDropCapDescription* DropCapSettings(const TField* field) {
     if (field == nullptr || field->Kind != fkDropCap || field->Object == nullptr)
         return nullptr;
     return static_cast<const TDropCapDescription*>(field->Object);
+}
+
+std::int32_t DropCapLineHeight(const TDropCapDescription& settings) {
+    return static_cast<std::int32_t>(LoadU32LE(settings.Reserved));
+}
+
+void SetDropCapLineHeight(TDropCapDescription& settings, std::int32_t height) {
+    StoreU32LE(settings.Reserved, static_cast<std::uint32_t>(height));
 }
 
 bool FindDropCapSize(TDoc& doc,
@@ -285,12 +294,17 @@ bool MakeDropCap(TDoc& doc, std::int32_t par, const TDropCapDescription& s, cons
     return true;
 }
 
-void InsertDropCapField(TDoc& doc, std::int32_t par, std::int32_t letters, const TDropCapDescription& settings) {
+TField* NewDropCapField(const TDropCapDescription& settings) {
     auto* cap = new TField;
     cap->Kind = fkDropCap;
     auto* record = static_cast<TDropCapDescription*>(Platform::HeapAlloc(sizeof(TDropCapDescription)));
     *record = settings;
     cap->Object = record;
+    return cap;
+}
+
+void InsertDropCapField(TDoc& doc, std::int32_t par, std::int32_t letters, const TDropCapDescription& settings) {
+    TField* cap = NewDropCapField(settings);
     TTextPos start;
     TTextPos end;
     MakeTextPos(par, 0, start);

@@ -22,9 +22,18 @@ static_assert(sizeof(TDropCapDescription) == 8);
 
 constexpr std::uint8_t DropCapKeepByte = 0x80;
 constexpr std::uint16_t DropCapKeepDistance = 0x8000;
+// The most lines a drop cap spans.
+constexpr std::int32_t DropCapMaxLines = 10;
 
 // The settings a drop-cap field carries; nullptr for other fields.
 const TDropCapDescription* DropCapSettings(const TField* field);
+
+// The last 4 bytes of the settings: the exact line height (twips) of the
+// paragraph a drop cap was read from, kept so that writing the drop cap
+// gives the same frame again; 0 when the paragraph had no exact spacing.
+// Drop caps made by editing keep them at 0.
+std::int32_t DropCapLineHeight(const TDropCapDescription& settings);
+void SetDropCapLineHeight(TDropCapDescription& settings, std::int32_t height);
 
 // What the size search found for the drop cap's letters.
 struct TDropCapSize {
@@ -54,6 +63,9 @@ void ApplyDropCapLook(TDoc& doc, const TFragment& range, const TCharFormat& want
 // change is a step of the open operation. False when the paragraph cannot
 // take one.
 bool MakeDropCap(TDoc& doc, std::int32_t par, const TDropCapDescription& s, const std::string& fontName);
+
+// A new drop-cap field (not yet in any stream) owning a copy of the settings.
+TField* NewDropCapField(const TDropCapDescription& settings);
 
 // Puts a new drop-cap field with the settings over the first `letters`
 // characters of paragraph par, as a step of the open operation.

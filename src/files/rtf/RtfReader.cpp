@@ -12,6 +12,7 @@
 #include "base/core/ObjectHandles.h"
 #include "base/text/Charsets.h"
 #include "base/text/WideText.h"
+#include "editing/dropcaps/DropCaps.h"
 #include "editing/tables/TableStructure.h"
 #include "files/import/ImportHelpers.h"
 #include "files/import/TReadWindow.h"
@@ -273,6 +274,24 @@ struct TFrame {
     // The "listpicture" group of the list table: its pictures are the
     // picture bullets that "levelpicture" numbers.
     bool ListPictureGroup = false;
+    // Where the group began in the text: its paragraph, stream offset and
+    // character count then, and the reader's count of controls put into
+    // the middle of a stream (which moves the offsets after them).
+    TPar* OpenedIn = nullptr;
+    std::int32_t OpenedAtStream = 0;
+    std::int32_t OpenedAtChars = 0;
+    std::uint32_t OpenedAtInsertions = 0;
+};
+
+// A group of the text that has just closed, for a note that follows it at
+// once: a note reference's own mark is written as a group of its own
+// before the note.
+struct TClosedGroup {
+    TPar* Par = nullptr;
+    std::int32_t StreamStart = 0;
+    std::int32_t CharStart = 0;
+    std::int32_t CharEnd = 0;
+    std::uint32_t Insertions = 0;
 };
 
 struct TFontEntry {
@@ -353,6 +372,8 @@ private:
     void Plain(TCharFormat& target, bool withControls);
     void Finish();
     void RepairTables();
+    bool JoinDropCap();
+    void ValidateDropCapsRead();
 
     // --- Fields and bookmarks ---
     void FinishFieldInstruction();
@@ -367,6 +388,7 @@ private:
     std::vector<TPar*> TakeStory(std::size_t openFields, TField* storyField);
     void EndStory();
     void BeginNote();
+    std::int32_t OwnMarkStart() const;
     void FinishNote(const TRtfReaderState& outside);
     void FinishIndexEntry();
 
@@ -466,6 +488,14 @@ private:
     std::int32_t CharShading = 0;
     std::int32_t CharPattern = AutoColor;
     std::int8_t DefaultWidowControl = 0;
+    // The drop cap of the paragraph being read ("dropcapt", "dropcapli",
+    // "dxfrtext"): kind 0 none, 1 dropped, 2 in the margin. It applies at
+    // the paragraph's end, and "pard" clears it.
+    std::int32_t DropCapKind = 0;
+    std::int32_t DropCapLines = 0;
+    std::int32_t DropCapDistance = 0;
+    // The drop caps made, checked once the whole text is read.
+    std::vector<TField*> DropCapsRead;
 
     // Table and section state.
     TTableRow* Row = nullptr;
@@ -503,6 +533,11 @@ private:
         std::size_t Count = 0;
     };
     std::vector<TStoryPiece> HeaderFooterPieces;
+
+    // The body group closed last, and the count of controls put into the
+    // middle of a paragraph's stream so far.
+    TClosedGroup LastClosedGroup;
+    std::uint32_t StreamInsertions = 0;
 
     // Notes: the note text being read (its field), whether "ftnalt" made it
     // an endnote, and the paragraphs of the two note stories so far.
@@ -1167,6 +1202,10 @@ void TRtfReader::PushFrame(TFrameKind kind, TTextTarget target) {
     frame.Saved = Frames.size() > 1;
     State.Par = Par->Format;
     frame.State = State;
+    frame.OpenedIn = Par;
+    frame.OpenedAtStream = Par->Stream.Size;
+    frame.OpenedAtChars = Par->Chars.Size;
+    frame.OpenedAtInsertions = StreamInsertions;
     Frames.push_back(frame);
 }
 
@@ -1184,6 +1223,9 @@ void TRtfReader::CloseGroup() {
     TFrame frame = std::move(Frames.back());
     Frames.pop_back();
     FinishFrame(frame);
+    if (frame.Kind == fkBody)
+        LastClosedGroup = {frame.OpenedIn, frame.OpenedAtStream, frame.OpenedAtChars, Par->Chars.Size,
+                           frame.OpenedAtInsertions};
     if (!frame.Saved)
         return;
     // Restore the formatting of the enclosing group. Only the groups of the
@@ -1986,6 +2028,7 @@ void TRtfReader::Pard() {
     BorderTarget = btNone;
     ParShading = 0;
     ParPattern = AutoColor;
+    DropCapKind = DropCapLines = DropCapDistance = 0;
 }
 
 bool TRtfReader::ParWord(int word, bool hasParam, std::int32_t param, TParFormat& f, bool body) {
@@ -2139,9 +2182,19 @@ bool TRtfReader::ParWord(int word, bool hasParam, std::int32_t param, TParFormat
             PendingTabKind = 0;
             PendingTabLeader = 0;
             return true;
+        // A drop cap belongs to a paragraph of the text; in a style or a
+        // list level the words mean nothing.
         case rwDropcapt:
+            if (body)
+                DropCapKind = param;
+            return true;
         case rwDropcapli:
+            if (body)
+                DropCapLines = param;
+            return true;
         case rwDxfrtext:
+            if (body)
+                DropCapDistance = param;
             return true;
         default:
             return BorderWord(word, param);
@@ -2870,8 +2923,63 @@ void TRtfReader::CommitPendingTabsAndBorders() {
 void TRtfReader::ParagraphEnd() {
     if (State.Skip)
         return;
+    if (JoinDropCap())
+        return;
     AppendSpecial(chParEnd);
     StartNextParagraph();
+}
+
+// A paragraph that holds a drop cap's letters is a frame of its own in the
+// file; here the letters become a drop-cap field at the start of the
+// paragraph that follows, which continues in the same paragraph: no mark
+// ends it and no new paragraph begins. Notes, headers and footers, tables
+// and text pasted into them cannot hold a drop cap, and their frames stay
+// paragraphs.
+bool TRtfReader::JoinDropCap() {
+    const std::int32_t kind = DropCapKind;
+    if (kind != 1 && kind != 2)
+        return false;
+    if (Par->Chars.Size == 0 || Par->Format.InTable != 0 || NoteBody != nullptr || HeaderField != nullptr ||
+        Options.NotMainText || Options.IntoTable)
+        return false;
+    // One drop cap to a paragraph: a frame that is not ended by "pard"
+    // does not make the rest of the paragraph a second one.
+    DropCapKind = 0;
+    TDropCapDescription settings;
+    settings.Position = static_cast<std::uint8_t>(kind);
+    settings.Lines = static_cast<std::uint8_t>(std::clamp(DropCapLines, 1, DropCapMaxLines));
+    settings.Distance = static_cast<std::uint16_t>(std::clamp<std::int32_t>(DropCapDistance, 0, 0x7FFF));
+    const TParFormat& f = Par->Format;
+    if (f.LineSpacingMultiple == 0 && f.LineSpacing < 0)
+        SetDropCapLineHeight(settings, -f.LineSpacing);
+    TField* cap = NewDropCapField(settings);
+    Doc.Fields.Add(cap);
+    const auto handle = static_cast<std::int32_t>(ObjectHandle(cap));
+    InsertFormatControl(Par->Stream, 0, fcFieldStart, handle);
+    ++StreamInsertions;
+    AppendControl(fcFieldEnd, handle);
+    Par->Changed();
+    DropCapsRead.push_back(cap);
+    return true;
+}
+
+// A drop cap joined to what followed it may still be one the text cannot
+// keep: nothing followed it, or a table row or a second frame did. Such a
+// drop cap is taken away; its letters stay as text.
+void TRtfReader::ValidateDropCapsRead() {
+    if (DropCapsRead.empty())
+        return;
+    auto* op = new TOperation(&Doc, 0);
+    Doc.BeginOperation(op);
+    for (TField* cap : DropCapsRead) {
+        TFragment range;
+        if (Doc.Fields.Contains(cap) && Doc.FieldRange(cap, range))
+            ValidateDropCaps(Doc, range.Start.Par);
+    }
+    Doc.EndOperation();
+    Doc.CommitOperation(op);
+    Doc.ClearUndoHistory();
+    DropCapsRead.clear();
 }
 
 TPar* TRtfReader::NewPar() {
@@ -3222,6 +3330,7 @@ void TRtfReader::Finish() {
     Doc.ClearTableCache();
     if (Outcome.HasTables)
         RepairTables();
+    ValidateDropCapsRead();
     Doc.UpdateSectionIndex();
 }
 
@@ -3462,21 +3571,27 @@ void TRtfReader::BeginNote() {
         AppendSpecial(chNoteRef);
     auto* reference = new TField;
     reference->Kind = fkNoteRef;
-    if (Par->Chars.Data[Par->Chars.Size - 1] == chNoteRef)
+    const bool automatic = Par->Chars.Data[Par->Chars.Size - 1] == chNoteRef;
+    if (automatic)
         reference->Flags |= ffAutoNumber;
+    // The start goes before the paragraph's last character, or before the
+    // whole of a mark of the reference's own.
+    const std::int32_t ownMarkAt = automatic ? -1 : OwnMarkStart();
     Doc.Fields.Add(reference);
-    // The start goes before the paragraph's last character.
     std::int32_t lastAt = 0;
     TStreamElement e;
-    for (std::int32_t off = 0; off < Par->Stream.Size; off += e.Length) {
+    for (std::int32_t off = 0; off < Par->Stream.Size && ownMarkAt < 0; off += e.Length) {
         ReadStreamElement(Par->Stream.Data, Par->Stream.Size, off, e);
         if (e.Truncated)
             break;
         if (!e.IsControl || ControlTakesPosition(e.Code))
             lastAt = off + (e.IsControl ? 0 : e.Length - 1);
     }
+    if (ownMarkAt >= 0)
+        lastAt = ownMarkAt;
     const auto referenceHandle = static_cast<std::int32_t>(ObjectHandle(reference));
     InsertFormatControl(Par->Stream, lastAt, fcFieldStart, referenceHandle);
+    ++StreamInsertions;
     AppendControl(fcFieldEnd, referenceHandle);
     Par->Changed();
 
@@ -3492,6 +3607,36 @@ void TRtfReader::BeginNote() {
     for (int attr = fcLastCharAttr; attr >= 0; --attr)
         if (State.Char[attr] != DefaultCharFormat[attr])
             AppendControl(static_cast<std::uint8_t>(attr), State.Char[attr]);
+}
+
+// A note's reference with a mark of its own: a group of the text that
+// closed right before the note, in the same paragraph, with characters in
+// it, is the mark (the whole of it, as programs write a mark of more than
+// one character). The stream offset where the group began, or -1 when the
+// text before the note is no such group.
+std::int32_t TRtfReader::OwnMarkStart() const {
+    const TClosedGroup& g = LastClosedGroup;
+    if (g.Par != Par || g.Insertions != StreamInsertions || g.CharEnd != Par->Chars.Size || g.CharStart >= g.CharEnd ||
+        g.StreamStart < 0 || g.StreamStart > Par->Stream.Size)
+        return -1;
+    // The offset must fall between two elements or inside a run of text
+    // (a group without formatting of its own continues the run before it),
+    // and the mark must not hold a note reference of its own.
+    bool boundary = false;
+    TStreamElement e;
+    for (std::int32_t off = 0; off < Par->Stream.Size; off += e.Length) {
+        ReadStreamElement(Par->Stream.Data, Par->Stream.Size, off, e);
+        if (e.Truncated || e.Length <= 0)
+            return -1;
+        if (off == g.StreamStart || (!e.IsControl && off < g.StreamStart && g.StreamStart < off + e.Length))
+            boundary = true;
+        if (off >= g.StreamStart && e.IsControl && e.Code == fcFieldStart) {
+            const TField* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
+            if (field != nullptr && field->Kind == fkNoteRef)
+                return -1;
+        }
+    }
+    return boundary ? g.StreamStart : -1;
 }
 
 // The note's last paragraph ends the note text; the formatting of the text

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/core/ObjectHandles.h"
+#include "editing/dropcaps/DropCaps.h"
 #include "editing/tables/TableStructure.h"
 #include "files/output/SaveOutput.h"
 #include "files/rtf/RtfByteClass.h"
@@ -226,6 +227,9 @@ private:
     void CharAttr(int attr, std::int32_t value);
     void CharFormatDiff(const TCharFormat& target);
     bool ParFormat(const TParFormat& format);
+    void ParFormatAfterPard(const TParFormat& format);
+    const TField* DropCapToWrite(std::int32_t p, std::int32_t to) const;
+    void DropCapFrame(const TDropCapDescription& settings, const TParFormat& format);
     void ParFormatDiff(const TParFormat& now, const TParFormat& old, bool styleSheet);
     void Border(std::string_view side, const TBorder& border, bool paragraph);
     void TableBorder(std::string_view side, const TTableBorder& border);
@@ -233,6 +237,7 @@ private:
     void SectionBreakKind(const TSection& section);
     void FieldMark(bool start, const TField* field);
     void Note(const TField* body);
+    bool StartsWithNoteNumber(const TField* reference) const;
     void Picture(const TShapePicture& picture, const TShapeProps* props = nullptr);
     void Shape(const TShape& shape);
     void HeaderFooter(const TField* field, int word, bool firstSection);
@@ -268,6 +273,8 @@ private:
     TCharFormat WrittenChar = DefaultCharFormat;
     TParFormat WrittenPar = DefaultParFormat;
     std::vector<TWrittenState> Saved;
+    // The fields whose group is open, the last opened last: code fields,
+    // and note references with a mark of their own.
     std::vector<const TField*> OpenFields;
     std::int32_t DefaultFont = 0;
     std::int32_t CharStyleBase = 0;
@@ -280,6 +287,13 @@ private:
     std::vector<std::int32_t> FontNumbers;
     // The note body to write right after its reference's character.
     const TField* PendingNote = nullptr;
+    // Whether that note waits for its reference's end: a mark of the
+    // user's own is written whole, in a group of its own, before the note,
+    // so that a reader takes the whole group as the mark.
+    bool NoteAfterMark = false;
+    // Whether a note waits to be written right after the character just
+    // written (an automatic number's).
+    bool NoteAfterCharacter() const { return PendingNote != nullptr && !NoteAfterMark; }
     // The section written last: a section keeps its predecessor's headers
     // and footers unless it names its own, so the same ones are not
     // written again.
@@ -1008,16 +1022,89 @@ bool TRtfWriter::ParFormat(const TParFormat& format) {
         (w.Shading != format.Shading && w.Shading >= 0) || (w.ListLevel != format.ListLevel && format.List == 0);
     if (fromDefault >= fromWritten && !inexpressible) {
         ParFormatDiff(format, WrittenPar, false);
+        WrittenPar = format;
     } else {
-        Word(rwPard);
-        TParFormat reset = DefaultParFormat;
-        // The reader's reset leaves widow control as the document sets it:
-        // the word always follows.
-        reset.WidowControl = static_cast<std::int8_t>(format.WidowControl == 0 ? 1 : 0);
-        ParFormatDiff(format, reset, false);
+        ParFormatAfterPard(format);
     }
-    WrittenPar = format;
     return true;
+}
+
+void TRtfWriter::ParFormatAfterPard(const TParFormat& format) {
+    Word(rwPard);
+    TParFormat reset = DefaultParFormat;
+    // The reader's reset leaves widow control as the document sets it:
+    // the word always follows.
+    reset.WidowControl = static_cast<std::int8_t>(format.WidowControl == 0 ? 1 : 0);
+    ParFormatDiff(format, reset, false);
+    WrittenPar = format;
+}
+
+// The drop cap that opens paragraph p when the paragraph is written from
+// its start to at least the drop cap's end; nullptr otherwise, and for a
+// drop cap the text cannot hold (which is written as the text it covers).
+const TField* TRtfWriter::DropCapToWrite(std::int32_t p, std::int32_t to) const {
+    if ((C.Options.Flags & svNoFields) != 0 || Doc.Par(p)->Format.InTable != 0 || Doc.StoryOfPar(p) != stMain)
+        return nullptr;
+    // The stream is read as it stands: saving leaves the paragraphs as
+    // they are (TDoc::DropCapOfPar would put the stream in its canonical
+    // form first).
+    const TPar& par = *Doc.Par(p);
+    const TField* cap = nullptr;
+    TStreamElement e;
+    for (std::int32_t off = 0; off < par.Stream.Size && cap == nullptr; off += e.Length) {
+        ReadStreamElement(par.Stream.Data, par.Stream.Size, off, e);
+        if (!e.IsControl || e.Truncated || ControlTakesPosition(e.Code))
+            break;
+        if (e.Code == fcFieldStart)
+            if (const TField* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
+                field != nullptr && field->Kind == fkDropCap)
+                cap = field;
+    }
+    const TDropCapDescription* settings = DropCapSettings(cap);
+    TFragment range;
+    if (settings == nullptr || (settings->Position != 1 && settings->Position != 2) || !Doc.FieldRange(cap, range) ||
+        range.Start.Par != p || range.Start.Offset != 0 || range.End.Par != p)
+        return nullptr;
+    if (to >= 0 && to < range.End.Offset)
+        return nullptr;
+    return cap;
+}
+
+// A drop cap's letters are a framed paragraph of their own in RTF, which
+// the rest of the paragraph follows: the frame spans the drop cap's lines,
+// stands beside the text's first lines (in the margin for position 2) and
+// keeps with the paragraph it belongs to. The frame's words that have no
+// meaning in this document ("pvpara", "phpg", "dfrmtxtx", "dfrmtxty") are
+// written for other readers.
+void TRtfWriter::DropCapFrame(const TDropCapDescription& settings, const TParFormat& format) {
+    TParFormat frame = DefaultParFormat;
+    Word(rwPard);
+    if (const std::int32_t height = DropCapLineHeight(settings); height > 0) {
+        WordValue(rwSl, -height);
+        WordValue(rwSlmult, 0);
+        frame.LineSpacing = static_cast<std::int16_t>(-std::min(height, 32767));
+        frame.LineSpacingMultiple = 0;
+    }
+    WordValue(rwLi, format.LeftIndent);
+    frame.LeftIndent = format.LeftIndent;
+    if (format.PageBreakBefore != 0) {
+        Word(rwPagebb);
+        frame.PageBreakBefore = format.PageBreakBefore;
+    }
+    Word(rwKeepn);
+    frame.KeepWithNext = 1;
+    Word("pvpara");
+    WordValue(rwDropcapli, settings.Lines);
+    WordValue(rwDropcapt, settings.Position);
+    if (settings.Position == 2)
+        Word("phpg");
+    if (settings.Distance > 0) {
+        WordValue(rwDxfrtext, settings.Distance);
+        WordValue("dfrmtxtx", settings.Distance);
+        WordValue("dfrmtxty", 0);
+    }
+    frame.WidowControl = static_cast<std::int8_t>(0x80);
+    WrittenPar = frame;
 }
 
 // --- Body ---
@@ -1237,9 +1324,27 @@ void TRtfWriter::FieldMark(bool start, const TField* field) {
             break;
         case fkNoteRef: {
             const bool endnote = field->Partner != nullptr && field->Partner->Endnote != 0;
-            if (start) {
+            const bool ownMark = (field->Flags & ffAutoNumber) == 0 && !StartsWithNoteNumber(field);
+            if (start && ownMark) {
+                Push();
+                Brace('{');
+                OpenFields.push_back(field);
                 WordValue(rwCs, CharStyleBase + 1 + (endnote ? 1 : 0));
                 PendingNote = field->Partner;
+                NoteAfterMark = true;
+            } else if (start) {
+                WordValue(rwCs, CharStyleBase + 1 + (endnote ? 1 : 0));
+                PendingNote = field->Partner;
+                NoteAfterMark = false;
+            } else if (const auto it = std::find(OpenFields.begin(), OpenFields.end(), field); it != OpenFields.end()) {
+                OpenFields.erase(it);
+                Brace('}');
+                Pop();
+                if (PendingNote != nullptr)
+                    Note(PendingNote);
+            } else if (ownMark) {
+                // The range began inside the mark: its note was not taken.
+                break;
             } else {
                 if (PendingNote != nullptr)
                     Note(PendingNote);
@@ -1262,10 +1367,22 @@ void TRtfWriter::FieldMark(bool start, const TField* field) {
     }
 }
 
+// Whether a note reference's text begins with the automatic note number,
+// whatever its flags say.
+bool TRtfWriter::StartsWithNoteNumber(const TField* reference) const {
+    TFragment range;
+    if (!Doc.FieldRange(reference, range) || range.Start.Par < 0 || range.Start.Par >= Doc.ParCount())
+        return false;
+    const TPar& par = *Doc.Par(range.Start.Par);
+    return range.Start.Offset >= 0 && range.Start.Offset < par.Chars.Size &&
+           par.Chars.Data[range.Start.Offset] == chNoteRef;
+}
+
 // A note's text, right after its reference: the paragraphs of the note
 // body, the last without its end mark, in a group of its own.
 void TRtfWriter::Note(const TField* body) {
     PendingNote = nullptr;
+    NoteAfterMark = false;
     TFragment range;
     if (body == nullptr || !Doc.FieldRange(body, range))
         return;
@@ -1550,16 +1667,21 @@ bool TRtfWriter::TemporaryRun(const std::uint8_t* data,
 void TRtfWriter::Paragraph(std::int32_t p, std::int32_t from, std::int32_t to) {
     CurrentPar = p;
     TPar& par = *Doc.Par(p);
+    const bool whole = from == 0;
+    const TField* dropCap = whole ? DropCapToWrite(p, to) : nullptr;
     const std::uint8_t* data = par.Stream.Data;
     const std::int32_t size = par.Stream.Size;
-    const bool whole = from == 0;
-    if (TablesWritten && par.Format.InTable != 0 && whole) {
-        const bool firstOfRow =
-            p == 0 || Doc.Par(p - 1)->Format.InTable == 0 || IsRowEnd(Doc, p - 1) || p == C.Options.Range.Start.Par;
-        if (firstOfRow && !IsRowEnd(Doc, p))
-            RowDefinition(p);
+    if (dropCap != nullptr) {
+        DropCapFrame(*DropCapSettings(dropCap), par.Format);
+    } else {
+        if (TablesWritten && par.Format.InTable != 0 && whole) {
+            const bool firstOfRow =
+                p == 0 || Doc.Par(p - 1)->Format.InTable == 0 || IsRowEnd(Doc, p - 1) || p == C.Options.Range.Start.Par;
+            if (firstOfRow && !IsRowEnd(Doc, p))
+                RowDefinition(p);
+        }
+        ParFormat(par.Format);
     }
-    ParFormat(par.Format);
     // The stream offsets of the first and last characters written.
     const std::int32_t startAt = from == 0 ? 0 : par.StreamOffsetOfChar(from);
     const std::int32_t endAt = to < 0 || to >= par.CharCount() ? size : par.StreamOffsetOfChar(to);
@@ -1600,7 +1722,7 @@ void TRtfWriter::Paragraph(std::int32_t p, std::int32_t from, std::int32_t to) {
         }
         if (!e.IsControl) {
             // A pending note follows its reference's character at once.
-            const std::int32_t runEnd = std::min(PendingNote != nullptr ? i + 1 : i + e.Length, endAt);
+            const std::int32_t runEnd = std::min(NoteAfterCharacter() ? i + 1 : i + e.Length, endAt);
             if (!SkipResult)
                 EscapedNarrow(
                     std::string_view(reinterpret_cast<const char*>(data + i), static_cast<std::size_t>(runEnd - i)),
@@ -1615,7 +1737,7 @@ void TRtfWriter::Paragraph(std::int32_t p, std::int32_t from, std::int32_t to) {
                 // itself; writing it would add an empty paragraph.
                 if (!(e.Value == chParEnd && p == LastPar && i >= size))
                     Special(static_cast<std::uint8_t>(e.Value));
-                if (PendingNote != nullptr)
+                if (NoteAfterCharacter())
                     Note(PendingNote);
                 break;
             case fcUnicodeChar:
@@ -1624,7 +1746,7 @@ void TRtfWriter::Paragraph(std::int32_t p, std::int32_t from, std::int32_t to) {
                     C.AppendByte('?');
                     Delimit = false;
                 }
-                if (PendingNote != nullptr)
+                if (NoteAfterCharacter())
                     Note(PendingNote);
                 break;
             case fcSectionBreak: {
@@ -1661,9 +1783,23 @@ void TRtfWriter::Paragraph(std::int32_t p, std::int32_t from, std::int32_t to) {
                 }
                 break;
             case fcFieldStart:
-            case fcFieldEnd:
-                FieldMark(e.Code == fcFieldStart, HandleTo<TField>(static_cast<TObjectHandle>(e.Value)));
+            case fcFieldEnd: {
+                const TField* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
+                if (dropCap != nullptr && field == dropCap && e.Code == fcFieldEnd) {
+                    // The frame of the letters ends; the paragraph goes on
+                    // in its own format.
+                    if (groupOpen) {
+                        Brace('}');
+                        Pop();
+                        groupOpen = false;
+                    }
+                    Word(rwPar);
+                    ParFormatAfterPard(par.Format);
+                    break;
+                }
+                FieldMark(e.Code == fcFieldStart, field);
                 break;
+            }
             default:
                 break;
         }
