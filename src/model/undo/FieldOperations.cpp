@@ -7,6 +7,7 @@
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/fields/TField.h"
+#include "model/formats/FieldControls.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/StreamEdit.h"
 #include "model/formats/TShape.h"
@@ -33,27 +34,17 @@ bool FindFieldMarks(const TDoc& doc, const TField* field, TTextPos& start, TText
     const auto handle = static_cast<std::int32_t>(ObjectHandle(field));
     bool haveStart = false, haveEnd = false;
     for (std::int32_t p = 0; p < doc.ParCount() && !(haveStart && haveEnd); ++p) {
-        const TPar* par = doc.Par(p);
-        std::int32_t pos = 0;
-        TStreamElement e;
-        for (std::int32_t off = 0; off < par->Stream.Size; off += e.Length) {
-            ReadStreamElement(par->Stream.Data, par->Stream.Size, off, e);
-            if (!e.IsControl) {
-                pos += e.Length;
-                continue;
-            }
-            if (e.Truncated)
-                break;
-            if (ControlTakesPosition(e.Code)) {
-                ++pos;
-            } else if (e.Value == handle && e.Code == fcFieldStart && !haveStart) {
-                MakeTextPos(p, pos, start);
+        ForEachFieldControl(doc.Par(p)->Stream, [&](const TFieldControl& c) {
+            if (c.Value != handle)
+                return;
+            if (c.Code == fcFieldStart && !haveStart) {
+                MakeTextPos(p, c.Pos, start);
                 haveStart = true;
-            } else if (e.Value == handle && e.Code == fcFieldEnd && !haveEnd) {
-                MakeTextPos(p, pos, end);
+            } else if (c.Code == fcFieldEnd && !haveEnd) {
+                MakeTextPos(p, c.Pos, end);
                 haveEnd = true;
             }
-        }
+        });
     }
     return haveStart && haveEnd;
 }
@@ -68,12 +59,7 @@ bool MarkStandsAt(const TDoc& doc, std::int32_t handle, std::uint8_t code, const
         return false;
     std::int32_t from, to;
     RunAt(par, pos.Offset, from, to);
-    for (std::int32_t off = from; off + FormatControlSize <= to; off += FormatControlSize) {
-        if (par.Stream.Data[off] == 0 && par.Stream.Data[off + 1] == code &&
-            FormatControlValue(par.Stream.Data + off) == handle)
-            return true;
-    }
-    return false;
+    return FindFieldControl(par.Stream, from, to, code, handle) >= 0;
 }
 
 // The marks of a field that the field index placed (TField::Range) are
@@ -148,17 +134,14 @@ bool TInsDelFieldOperation::RemoveMark(std::uint8_t code, std::int32_t par, std:
     TPar* p = Doc->Par(par);
     std::int32_t from, to;
     RunAt(*p, offset, from, to);
-    const auto handle = static_cast<std::int32_t>(ObjectHandle(Field));
-    for (std::int32_t off = from; off + FormatControlSize <= to; off += FormatControlSize) {
-        if (p->Stream.Data[off] == 0 && p->Stream.Data[off + 1] == code &&
-            FormatControlValue(p->Stream.Data + off) == handle) {
-            index = (off - from) / FormatControlSize;
-            p->Stream.DeleteRange(off, FormatControlSize);
-            p->Changed();
-            return true;
-        }
-    }
-    return false;
+    const std::int32_t off =
+        FindFieldControl(p->Stream, from, to, code, static_cast<std::int32_t>(ObjectHandle(Field)));
+    if (off < 0)
+        return false;
+    index = (off - from) / FormatControlSize;
+    p->Stream.DeleteRange(off, FormatControlSize);
+    p->Changed();
+    return true;
 }
 
 void TInsDelFieldOperation::InsertMark(std::uint8_t code, std::int32_t par, std::int32_t offset, std::int32_t index) {
@@ -174,16 +157,9 @@ void TInsDelFieldOperation::InsertMark(std::uint8_t code, std::int32_t par, std:
     // every mark there" do not look for the field's other mark).
     const auto handle = static_cast<std::int32_t>(ObjectHandle(Field));
     const std::uint8_t other = code == fcFieldStart ? fcFieldEnd : fcFieldStart;
-    for (std::int32_t off = from; off + FormatControlSize <= to; off += FormatControlSize) {
-        if (p->Stream.Data[off] != 0 || p->Stream.Data[off + 1] != other ||
-            FormatControlValue(p->Stream.Data + off) != handle)
-            continue;
-        if (code == fcFieldStart)
-            at = std::min(at, off);
-        else
-            at = std::max(at, off + FormatControlSize);
-        break;
-    }
+    const std::int32_t partner = FindFieldControl(p->Stream, from, to, other, handle);
+    if (partner >= 0)
+        at = code == fcFieldStart ? std::min(at, partner) : std::max(at, partner + FormatControlSize);
     InsertFormatControl(p->Stream, at, code, static_cast<std::int32_t>(ObjectHandle(Field)));
     p->Changed();
 }
