@@ -77,6 +77,19 @@ bool LocateFieldMarks(const TDoc& doc, const TField* field, TTextPos& start, TTe
     return FindFieldMarks(doc, field, start, end);
 }
 
+// Where a mark goes that its maker puts behind every mark of the run of
+// controls [from, to): behind the last field mark there, in front of the
+// attribute changes that follow it, or at the run's start when it holds
+// none. Normalising a paragraph (TPar::Normalize) puts field marks in front
+// of attribute changes; a mark put there already is not moved when layout
+// normalises, which would leave the index that undo counts different from
+// the one the mark went in with.
+std::int32_t BehindEveryMark(const TMemory& stream, std::int32_t from, std::int32_t to) {
+    std::int32_t slot = from;
+    ForEachFieldControl(stream, from, to, [&slot](const TFieldControl& c) { slot = c.Offset + FormatControlSize; });
+    return slot;
+}
+
 TShape* ShapeOf(const TField& field) {
     if (TShape* shape = field.InlineShape())
         return shape;
@@ -150,7 +163,8 @@ void TInsDelFieldOperation::InsertMark(std::uint8_t code, std::int32_t par, std:
     TPar* p = Doc->Par(par);
     std::int32_t from, to;
     RunAt(*p, offset, from, to);
-    std::int32_t at = std::min(from + index * FormatControlSize, to);
+    std::int32_t at = index >= MarkBehindEveryMark ? BehindEveryMark(p->Stream, from, to)
+                                                   : std::min(from + index * FormatControlSize, to);
     // A field never ends before it starts: within one run a start goes in
     // front of its own end mark and an end behind its own start mark,
     // whatever index the caller asked for (callers that put a mark "after
@@ -166,13 +180,26 @@ void TInsDelFieldOperation::InsertMark(std::uint8_t code, std::int32_t par, std:
 
 void TInsDelFieldOperation::Undo() {
     TDoc& doc = *Doc;
+    // The first execution tells what the step is for: one that puts marks
+    // in keeps the indexes its maker chose.
+    if ((Extra & feExecuted) == 0) {
+        Extra |= feExecuted;
+        if (Present == 0)
+            Extra |= feKeepIndexes;
+    }
     if (Present != 0) {
+        // A step that put marks in takes them out again without counting
+        // their places anew: redo puts them where the first execution did,
+        // even if normalising reordered their run in between. A step that
+        // took marks out counts where they stood.
+        std::int32_t countedStart = 0, countedEnd = 0;
+        const bool keep = (Extra & feKeepIndexes) != 0;
         // The end first: when both marks share a run, the start's index
         // stays as it was counted.
         if ((Marks & fmEnd) != 0)
-            RemoveMark(fcFieldEnd, EndPar, EndOffset, EndIndex);
+            RemoveMark(fcFieldEnd, EndPar, EndOffset, keep ? countedEnd : EndIndex);
         if ((Marks & fmStart) != 0)
-            RemoveMark(fcFieldStart, StartPar, StartOffset, StartIndex);
+            RemoveMark(fcFieldStart, StartPar, StartOffset, keep ? countedStart : StartIndex);
         if (Marks == fmBoth) {
             doc.Fields.Remove(Field);
             if (TShape* shape = ShapeOf(*Field))
