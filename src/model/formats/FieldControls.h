@@ -25,8 +25,8 @@ constexpr bool IsFieldBoundary(std::uint8_t code) {
 }
 
 // Calls visit(const TFieldControl&) for each field boundary in bytes
-// [from, to) of stream, in stream order; from must be the offset of an
-// element. A visit that returns bool ends the walk by answering true, and
+// [from, to) of stream, in stream order; from must not fall inside a
+// control. A visit that returns bool ends the walk by answering true, and
 // the walk then answers true; otherwise it answers false. A control cut off
 // by the end of the stream ends the walk, as it ends every reader of
 // streams.
