@@ -60,15 +60,6 @@ protected:
         return f;
     }
 
-    // The model's bytes with every stream in its canonical form: finding a
-    // drop cap (as layout does) makes a paragraph's stream canonical, and
-    // undo and redo must give back the same canonical document.
-    static std::string Bytes(TDoc& doc) {
-        for (std::int32_t i = 0; i < doc.ParCount(); ++i)
-            doc.Par(i)->Normalize();
-        return TestSupport::DocumentBytes(doc);
-    }
-
     TEditingInstalled Installed;
     std::unique_ptr<TFontManager> fonts;
     std::int32_t savedTimes = 0;
@@ -98,9 +89,9 @@ TEST_F(DropCapsTest, AddChangeRemoveUndoAndRedoExactly) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        const std::string before = Bytes(doc);
+        const std::string before = TestSupport::DocumentBytes(doc);
         Apply(doc, c.Settings, c.Font);
-        const std::string after = Bytes(doc);
+        const std::string after = TestSupport::DocumentBytes(doc);
         EXPECT_NE(after, before);
         EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
         TField* cap = doc.DropCapOfPar(0);
@@ -115,9 +106,9 @@ TEST_F(DropCapsTest, AddChangeRemoveUndoAndRedoExactly) {
             EXPECT_EQ(ed.Text(), "<O>nce upon a time there was a letter. / Second paragraph.");
         }
         doc.Undo(false);
-        EXPECT_EQ(Bytes(doc), before);
+        EXPECT_EQ(TestSupport::DocumentBytes(doc), before);
         doc.Redo();
-        EXPECT_EQ(Bytes(doc), after);
+        EXPECT_EQ(TestSupport::DocumentBytes(doc), after);
     }
     // Removing keeps the letter's look as direct formatting.
     EXPECT_GT(LetterFormat(doc, 0)[caSize], DefaultCharFormat[caSize]);
@@ -157,12 +148,12 @@ TEST_F(DropCapsTest, ParagraphsThatTakeNoDropCap) {
         SCOPED_TRACE(c.Name);
         TEditDoc ed(c.Pars);
         TDoc& doc = ed.Doc();
-        const std::string before = Bytes(doc);
+        const std::string before = TestSupport::DocumentBytes(doc);
         const std::string text = ed.Text();
         Apply(doc, &s);
         EXPECT_EQ(doc.DropCapOfPar(0), nullptr);
         EXPECT_EQ(ed.Text(), text);
-        EXPECT_EQ(Bytes(doc), before);
+        EXPECT_EQ(TestSupport::DocumentBytes(doc), before);
     }
 }
 
@@ -331,7 +322,7 @@ TEST_F(DropCapsTest, TypingOverTheLetterKeepsADropCap) {
     const TDropCapDescription s = Settings(2, 4, 72);
     Apply(doc, &s);
     const TCharFormat look = LetterFormat(doc, 0);
-    const std::string before = Bytes(doc);
+    const std::string before = TestSupport::DocumentBytes(doc);
     const TextBytes w("W");
     doc.PerformOperation(TReplaceTextArgs{TTextPos{0, 0}, TTextPos{0, 1}, &w, 0});
     EXPECT_EQ(ed.Text(), "<W>nce upon a time.");
@@ -345,7 +336,7 @@ TEST_F(DropCapsTest, TypingOverTheLetterKeepsADropCap) {
     EXPECT_EQ(LetterFormat(doc, 0)[caSize], look[caSize]);
     EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
     doc.Undo(false);
-    EXPECT_EQ(Bytes(doc), before);
+    EXPECT_EQ(TestSupport::DocumentBytes(doc), before);
 }
 
 // An edit in a paragraph removes the drop caps it made invalid, and only

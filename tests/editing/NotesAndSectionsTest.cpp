@@ -5,20 +5,17 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "EditDoc.h"
+#include "NoteChecks.h"
 #include "base/core/TList.h"
 #include "editing/sections/NoteFormatting.h"
 #include "model/document/TDoc.h"
 #include "model/document/TSection.h"
 #include "model/fields/TField.h"
 #include "model/formats/TCompoundFragment.h"
-#include "model/paragraphs/TPar.h"
 #include "model/undo/OperationArgs.h"
 #include "model/undo/TOperation.h"
 #include "support/ModelInvariants.h"
@@ -29,55 +26,6 @@ class NotesAndSectionsTest : public ::testing::Test {
 protected:
     TEditingInstalled Installed;
 };
-
-// Runs an operation, then undoes and redoes it twice: every undo gives
-// back the bytes before, every redo the bytes after. The bytes cover the
-// text and its objects; an operation on section properties alone leaves
-// them as they were (textChanges false), and its caller checks the rest.
-void ExpectUndoRedoExact(TDoc& doc, const std::function<void()>& run, bool textChanges = true) {
-    const std::string before = TestSupport::DocumentBytes(doc);
-    const std::int32_t undoBefore = doc.UndoList.Count;
-    run();
-    ASSERT_EQ(doc.UndoList.Count, undoBefore + 1);
-    EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
-    const std::string after = TestSupport::DocumentBytes(doc);
-    if (textChanges)
-        EXPECT_NE(after, before);
-    for (int round = 0; round < 2; ++round) {
-        SCOPED_TRACE(round);
-        doc.Undo(false);
-        EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
-        EXPECT_EQ(TestSupport::DocumentBytes(doc), before);
-        doc.Redo();
-        EXPECT_EQ(TestSupport::CheckModelInvariants(doc), "");
-        EXPECT_EQ(TestSupport::DocumentBytes(doc), after);
-    }
-}
-
-// The note numbers the main text shows, as layout gives them: footnotes
-// and endnotes counted apart, in text order.
-std::string NoteNumbers(TDoc& doc) {
-    std::int32_t footnote = 1;
-    std::int32_t endnote = 1;
-    for (std::int32_t p = 0; p <= doc.LastParOfStory(stMain); ++p)
-        doc.Par(p)->RenumberNotes(-1, footnote, endnote);
-    std::vector<std::pair<TTextPos, const TField*>> references;
-    for (std::int32_t i = 0; i < doc.Fields.Count; ++i) {
-        const auto* field = doc.Fields.At<TField>(i);
-        TFragment range;
-        if (field->Kind == fkNoteRef && doc.FieldRange(field, range))
-            references.emplace_back(range.Start, field);
-    }
-    std::sort(references.begin(), references.end(),
-              [](const auto& a, const auto& b) { return CompareTextPos(a.first, b.first) < 0; });
-    std::string out;
-    for (const auto& [pos, field] : references) {
-        if (!out.empty())
-            out += " ";
-        out += (field->Partner != nullptr && field->Partner->Endnote != 0 ? "e" : "f") + field->ResultText;
-    }
-    return out;
-}
 
 // The note texts of the listed notes (0 for the first reference).
 void BodiesOf(const TEditDoc& ed, const std::vector<int>& notes, TList& list) {

@@ -6,6 +6,7 @@
 
 #include "base/core/ObjectHandles.h"
 #include "model/document/StateFlags.h"
+#include "model/formats/FieldControls.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/paragraphs/TPar.h"
@@ -68,28 +69,12 @@ void WholeRebuild(TDoc& doc, TFieldIndex& index) {
     // them would count as nested in them.
     std::unordered_set<const TField*> endedFirst;
     for (std::int32_t p = 0; p < doc.ParCount(); ++p) {
-        const TPar* par = doc.Par(p);
-        std::int32_t pos = 0;
-        TStreamElement e;
-        for (std::int32_t off = 0; off < par->Stream.Size; off += e.Length) {
-            ReadStreamElement(par->Stream.Data, par->Stream.Size, off, e);
-            if (!e.IsControl) {
-                pos += e.Length;
-                continue;
-            }
-            if (e.Truncated)
-                break;
-            if (ControlTakesPosition(e.Code)) {
-                ++pos;
-                continue;
-            }
-            if (e.Code != fcFieldStart && e.Code != fcFieldEnd)
-                continue;
-            auto* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
+        ForEachFieldControl(doc.Par(p)->Stream, [&](const TFieldControl& c) {
+            auto* field = HandleTo<TField>(static_cast<TObjectHandle>(c.Value));
             if (field == nullptr)
-                continue;
-            if (e.Code == fcFieldStart) {
-                MakeTextPos(p, pos, field->Range.Start);
+                return;
+            if (c.Code == fcFieldStart) {
+                MakeTextPos(p, c.Pos, field->Range.Start);
                 field->Range.End = field->Range.Start;
                 TFieldIndex::TEntry entry;
                 entry.Field = field;
@@ -102,27 +87,27 @@ void WholeRebuild(TDoc& doc, TFieldIndex& index) {
                     bookmarks.Add(field);
                 else if (field->Kind == fkLockedRange)
                     index.LockedRanges.push_back(field);
-            } else {
-                MakeTextPos(p, pos, field->Range.End);
-                // The entry of the field's latest start so far: the one
-                // that opened it, else (an end met before any open start)
-                // the latest start met before.
-                std::int32_t slot = -1;
-                auto it = std::find_if(open.rbegin(), open.rend(), [field](const auto& o) { return o.first == field; });
-                if (it != open.rend()) {
-                    slot = it->second;
-                    open.erase(std::next(it).base());
-                } else {
-                    endedFirst.insert(field);
-                    for (auto e = index.Entries.rbegin(); e != index.Entries.rend() && slot < 0; ++e)
-                        if (e->Field == field)
-                            slot = static_cast<std::int32_t>(index.Entries.rend() - e) - 1;
-                }
-                if (slot >= 0)
-                    index.Entries[static_cast<std::size_t>(slot)].EnclosingAtEnd =
-                        open.empty() ? nullptr : open.back().first;
+                return;
             }
-        }
+            MakeTextPos(p, c.Pos, field->Range.End);
+            // The entry of the field's latest start so far: the one that
+            // opened it, else (an end met before any open start) the latest
+            // start met before.
+            std::int32_t slot = -1;
+            auto it = std::find_if(open.rbegin(), open.rend(), [field](const auto& o) { return o.first == field; });
+            if (it != open.rend()) {
+                slot = it->second;
+                open.erase(std::next(it).base());
+            } else {
+                endedFirst.insert(field);
+                for (auto e = index.Entries.rbegin(); e != index.Entries.rend() && slot < 0; ++e)
+                    if (e->Field == field)
+                        slot = static_cast<std::int32_t>(index.Entries.rend() - e) - 1;
+            }
+            if (slot >= 0)
+                index.Entries[static_cast<std::size_t>(slot)].EnclosingAtEnd =
+                    open.empty() ? nullptr : open.back().first;
+        });
     }
     const bool sameOrder =
         previous.size() == index.Entries.size() &&
@@ -149,28 +134,10 @@ void WholeRebuild(TDoc& doc, TFieldIndex& index) {
 void PartialRebuild(TDoc& doc, TFieldIndex& index, std::int32_t first, std::int32_t last) {
     last = std::min(last, doc.ParCount() - 1);
     for (std::int32_t p = std::max(first, 0); p <= last; ++p) {
-        const TPar* par = doc.Par(p);
-        std::int32_t pos = 0;
-        TStreamElement e;
-        for (std::int32_t off = 0; off < par->Stream.Size; off += e.Length) {
-            ReadStreamElement(par->Stream.Data, par->Stream.Size, off, e);
-            if (!e.IsControl) {
-                pos += e.Length;
-                continue;
-            }
-            if (e.Truncated)
-                break;
-            if (ControlTakesPosition(e.Code)) {
-                ++pos;
-                continue;
-            }
-            if (e.Code != fcFieldStart && e.Code != fcFieldEnd)
-                continue;
-            auto* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
-            if (field == nullptr)
-                continue;
-            MakeTextPos(p, pos, e.Code == fcFieldStart ? field->Range.Start : field->Range.End);
-        }
+        ForEachFieldControl(doc.Par(p)->Stream, [p](const TFieldControl& c) {
+            if (auto* field = HandleTo<TField>(static_cast<TObjectHandle>(c.Value)))
+                MakeTextPos(p, c.Pos, c.Code == fcFieldStart ? field->Range.Start : field->Range.End);
+        });
     }
     ++index.PartialRebuilds;
 }

@@ -7,6 +7,7 @@
 #include "model/document/TDoc.h"
 #include "model/document/TPostActions.h"
 #include "model/fields/TField.h"
+#include "model/formats/FieldControls.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/StreamEdit.h"
 #include "model/paragraphs/TPar.h"
@@ -50,24 +51,14 @@ bool Notes(const TDoc& doc, const TField& f, bool isStart, bool keepBoundary, bo
 bool FindEndMark(const TDoc& doc, const TField* field, std::int32_t from, std::int32_t to, TTextPos& pos) {
     const auto handle = static_cast<std::int32_t>(ObjectHandle(field));
     for (std::int32_t p = std::max(from, 0); p <= to && p < doc.ParCount(); ++p) {
-        const TPar* par = doc.Par(p);
-        std::int32_t offset = 0;
-        TStreamElement e;
-        for (std::int32_t off = 0; off < par->Stream.Size; off += e.Length) {
-            ReadStreamElement(par->Stream.Data, par->Stream.Size, off, e);
-            if (!e.IsControl) {
-                offset += e.Length;
-                continue;
-            }
-            if (e.Truncated)
-                break;
-            if (ControlTakesPosition(e.Code))
-                ++offset;
-            else if (e.Code == fcFieldEnd && e.Value == handle) {
-                MakeTextPos(p, offset, pos);
-                return true;
-            }
-        }
+        const bool found = ForEachFieldControl(doc.Par(p)->Stream, [&](const TFieldControl& c) {
+            if (c.Code != fcFieldEnd || c.Value != handle)
+                return false;
+            MakeTextPos(p, c.Pos, pos);
+            return true;
+        });
+        if (found)
+            return true;
     }
     return false;
 }
@@ -122,13 +113,14 @@ void CollectFieldMarks(TDoc& doc,
     std::vector<TFieldMark> noted;
     for (std::int32_t p = s.Par; p <= e.Par; ++p) {
         const TPar* par = doc.Par(p);
+        // The walk starts at byte from, which stands at character fromPos.
         std::int32_t from = 0;
-        std::int32_t pos = 0;
+        std::int32_t fromPos = 0;
         if (p == s.Par) {
             TCharLocation loc;
             LocateChar(par->Stream, s.Offset, loc);
             from = loc.RunStart;
-            pos = std::min(s.Offset, par->CharCount());
+            fromPos = std::min(s.Offset, par->CharCount());
         }
         std::int32_t to = par->Stream.Size;
         if (p == e.Par) {
@@ -137,27 +129,13 @@ void CollectFieldMarks(TDoc& doc,
             to = loc.CharOffset;
         }
         const bool anchorAllowed = (p == s.Par && s.Offset > 0) || (p == e.Par && e.Offset >= par->CharCount() - 1);
-        TStreamElement el;
-        for (std::int32_t off = from; off < to; off += el.Length) {
-            ReadStreamElement(par->Stream.Data, par->Stream.Size, off, el);
-            if (!el.IsControl) {
-                pos += el.Length;
-                continue;
-            }
-            if (el.Truncated)
-                break;
-            if (ControlTakesPosition(el.Code)) {
-                ++pos;
-                continue;
-            }
-            if (el.Code != fcFieldStart && el.Code != fcFieldEnd)
-                continue;
-            auto* f = HandleTo<TField>(static_cast<TObjectHandle>(el.Value));
+        ForEachFieldControl(par->Stream, from, to, [&](const TFieldControl& c) {
+            auto* f = HandleTo<TField>(static_cast<TObjectHandle>(c.Value));
             if (f == nullptr)
-                continue;
-            const bool isStart = el.Code == fcFieldStart;
+                return;
+            const bool isStart = c.Code == fcFieldStart;
             TFieldMark mark{f, isStart, TTextPos{}};
-            MakeTextPos(p, pos, mark.Pos);
+            MakeTextPos(p, fromPos + c.Pos, mark.Pos);
             if (Notes(doc, *f, isStart, keepBoundary, emptyRange, anchorAllowed)) {
                 noted.push_back(mark);
             } else if (keepBoundary && !isStart && IsBookmarkOrEntry(*f) &&
@@ -168,7 +146,7 @@ void CollectFieldMarks(TDoc& doc,
                 if (startNoted)
                     noted.push_back(mark);
             }
-        }
+        });
     }
 
     // Pairs: a field whose both marks lie in the range goes with the text,

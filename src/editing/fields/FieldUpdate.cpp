@@ -13,6 +13,7 @@
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/document/TPostActions.h"
+#include "model/formats/FieldControls.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/StreamEdit.h"
 #include "model/formats/TCompoundFragment.h"
@@ -107,20 +108,15 @@ std::vector<TFieldMark> MarksBehind(TDoc& doc, const TField* field, const TTextP
     LocateChar(par->Stream, at.Offset, location);
     const auto handle = static_cast<std::int32_t>(ObjectHandle(field));
     int own = 0;
-    for (std::int32_t off = location.RunStart; off + FormatControlSize <= location.CharOffset;
-         off += FormatControlSize) {
-        const std::uint8_t* control = par->Stream.Data + off;
-        if (control[0] != 0 || (control[1] != fcFieldStart && control[1] != fcFieldEnd))
-            continue;
-        const std::int32_t value = FormatControlValue(control);
-        if (value == handle) {
+    ForEachFieldControl(par->Stream, location.RunStart, location.CharOffset, [&](const TFieldControl& c) {
+        if (c.Value == handle) {
             ++own;
-            continue;
+            return;
         }
-        auto* other = HandleTo<TField>(static_cast<TObjectHandle>(value));
+        auto* other = HandleTo<TField>(static_cast<TObjectHandle>(c.Value));
         if (own == 2 && other != nullptr)
-            behind.push_back(TFieldMark{other, control[1] == fcFieldStart, at});
-    }
+            behind.push_back(TFieldMark{other, c.Code == fcFieldStart, at});
+    });
     return behind;
 }
 

@@ -25,7 +25,7 @@ namespace {
 
 // The start mark of a new field goes after every mark already at its
 // place, so that it nests inside them.
-constexpr std::int32_t AfterEveryMark = 1 << 16;
+constexpr std::int32_t AfterEveryMark = MarkBehindEveryMark;
 
 bool HasKeyword(std::uint8_t type) {
     return type < FieldTypeCount && FieldKeywords[type][0] != '?';

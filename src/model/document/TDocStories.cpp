@@ -8,6 +8,7 @@
 #include "model/document/StateFlags.h"
 #include "model/document/TSection.h"
 #include "model/fields/TField.h"
+#include "model/formats/FieldControls.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/StreamEdit.h"
 #include "model/formats/TCompoundFragment.h"
@@ -75,27 +76,20 @@ bool TDoc::FieldRange(const TField* field, TFragment& range) const {
     const auto handle = static_cast<std::int32_t>(ObjectHandle(field));
     bool haveStart = false;
     for (std::int32_t p = 0; p < Pars.Count; ++p) {
-        const TPar* par = Par(p);
-        std::int32_t pos = 0;
-        TStreamElement e;
-        for (std::int32_t off = 0; off < par->Stream.Size; off += e.Length) {
-            ReadStreamElement(par->Stream.Data, par->Stream.Size, off, e);
-            if (!e.IsControl) {
-                pos += e.Length;
-                continue;
-            }
-            if (e.Truncated)
-                break;
-            if (ControlTakesPosition(e.Code)) {
-                ++pos;
-            } else if (e.Value == handle && e.Code == fcFieldStart && !haveStart) {
-                MakeTextPos(p, pos, range.Start);
+        const bool found = ForEachFieldControl(Par(p)->Stream, [&](const TFieldControl& c) {
+            if (c.Value != handle)
+                return false;
+            if (c.Code == fcFieldStart && !haveStart) {
+                MakeTextPos(p, c.Pos, range.Start);
                 haveStart = true;
-            } else if (e.Value == handle && e.Code == fcFieldEnd && haveStart) {
-                MakeTextPos(p, pos, range.End);
+            } else if (c.Code == fcFieldEnd && haveStart) {
+                MakeTextPos(p, c.Pos, range.End);
                 return true;
             }
-        }
+            return false;
+        });
+        if (found)
+            return true;
     }
     return false;
 }
@@ -121,16 +115,19 @@ TField* TDoc::DropCapOfPar(std::int32_t par) const {
     p->Normalize();
     if ((p->Flags & pfDropCap) == 0)
         return nullptr;
-    TStreamElement e;
-    for (std::int32_t off = 0; off < p->Stream.Size; off += e.Length) {
-        ReadStreamElement(p->Stream.Data, p->Stream.Size, off, e);
-        if (!e.IsControl || e.Truncated || ControlTakesPosition(e.Code))
-            break;
-        if (e.Code == fcFieldStart) {
-            TField* field = HandleTo<TField>(static_cast<TObjectHandle>(e.Value));
-            if (field != nullptr && field->Kind == fkDropCap)
-                return field;
-        }
-    }
-    return nullptr;
+    // A drop cap starts in the run of controls in front of the first
+    // character.
+    TCharLocation first;
+    LocateChar(p->Stream, 0, first);
+    TField* cap = nullptr;
+    ForEachFieldControl(p->Stream, 0, first.CharOffset, [&cap](const TFieldControl& c) {
+        if (c.Code != fcFieldStart)
+            return false;
+        TField* field = HandleTo<TField>(static_cast<TObjectHandle>(c.Value));
+        if (field == nullptr || field->Kind != fkDropCap)
+            return false;
+        cap = field;
+        return true;
+    });
+    return cap;
 }

@@ -7,6 +7,7 @@
 #include "model/document/StateFlags.h"
 #include "model/document/TDoc.h"
 #include "model/fields/TField.h"
+#include "model/formats/FieldControls.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/StreamEdit.h"
 #include "model/formats/TShape.h"
@@ -33,27 +34,17 @@ bool FindFieldMarks(const TDoc& doc, const TField* field, TTextPos& start, TText
     const auto handle = static_cast<std::int32_t>(ObjectHandle(field));
     bool haveStart = false, haveEnd = false;
     for (std::int32_t p = 0; p < doc.ParCount() && !(haveStart && haveEnd); ++p) {
-        const TPar* par = doc.Par(p);
-        std::int32_t pos = 0;
-        TStreamElement e;
-        for (std::int32_t off = 0; off < par->Stream.Size; off += e.Length) {
-            ReadStreamElement(par->Stream.Data, par->Stream.Size, off, e);
-            if (!e.IsControl) {
-                pos += e.Length;
-                continue;
-            }
-            if (e.Truncated)
-                break;
-            if (ControlTakesPosition(e.Code)) {
-                ++pos;
-            } else if (e.Value == handle && e.Code == fcFieldStart && !haveStart) {
-                MakeTextPos(p, pos, start);
+        ForEachFieldControl(doc.Par(p)->Stream, [&](const TFieldControl& c) {
+            if (c.Value != handle)
+                return;
+            if (c.Code == fcFieldStart && !haveStart) {
+                MakeTextPos(p, c.Pos, start);
                 haveStart = true;
-            } else if (e.Value == handle && e.Code == fcFieldEnd && !haveEnd) {
-                MakeTextPos(p, pos, end);
+            } else if (c.Code == fcFieldEnd && !haveEnd) {
+                MakeTextPos(p, c.Pos, end);
                 haveEnd = true;
             }
-        }
+        });
     }
     return haveStart && haveEnd;
 }
@@ -68,12 +59,7 @@ bool MarkStandsAt(const TDoc& doc, std::int32_t handle, std::uint8_t code, const
         return false;
     std::int32_t from, to;
     RunAt(par, pos.Offset, from, to);
-    for (std::int32_t off = from; off + FormatControlSize <= to; off += FormatControlSize) {
-        if (par.Stream.Data[off] == 0 && par.Stream.Data[off + 1] == code &&
-            FormatControlValue(par.Stream.Data + off) == handle)
-            return true;
-    }
-    return false;
+    return FindFieldControl(par.Stream, from, to, code, handle) >= 0;
 }
 
 // The marks of a field that the field index placed (TField::Range) are
@@ -89,6 +75,19 @@ bool LocateFieldMarks(const TDoc& doc, const TField* field, TTextPos& start, TTe
         return true;
     }
     return FindFieldMarks(doc, field, start, end);
+}
+
+// Where a mark goes that its maker puts behind every mark of the run of
+// controls [from, to): behind the last field mark there, in front of the
+// attribute changes that follow it, or at the run's start when it holds
+// none. Normalising a paragraph (TPar::Normalize) puts field marks in front
+// of attribute changes; a mark put there already is not moved when layout
+// normalises, which would leave the index that undo counts different from
+// the one the mark went in with.
+std::int32_t BehindEveryMark(const TMemory& stream, std::int32_t from, std::int32_t to) {
+    std::int32_t slot = from;
+    ForEachFieldControl(stream, from, to, [&slot](const TFieldControl& c) { slot = c.Offset + FormatControlSize; });
+    return slot;
 }
 
 TShape* ShapeOf(const TField& field) {
@@ -148,17 +147,14 @@ bool TInsDelFieldOperation::RemoveMark(std::uint8_t code, std::int32_t par, std:
     TPar* p = Doc->Par(par);
     std::int32_t from, to;
     RunAt(*p, offset, from, to);
-    const auto handle = static_cast<std::int32_t>(ObjectHandle(Field));
-    for (std::int32_t off = from; off + FormatControlSize <= to; off += FormatControlSize) {
-        if (p->Stream.Data[off] == 0 && p->Stream.Data[off + 1] == code &&
-            FormatControlValue(p->Stream.Data + off) == handle) {
-            index = (off - from) / FormatControlSize;
-            p->Stream.DeleteRange(off, FormatControlSize);
-            p->Changed();
-            return true;
-        }
-    }
-    return false;
+    const std::int32_t off =
+        FindFieldControl(p->Stream, from, to, code, static_cast<std::int32_t>(ObjectHandle(Field)));
+    if (off < 0)
+        return false;
+    index = (off - from) / FormatControlSize;
+    p->Stream.DeleteRange(off, FormatControlSize);
+    p->Changed();
+    return true;
 }
 
 void TInsDelFieldOperation::InsertMark(std::uint8_t code, std::int32_t par, std::int32_t offset, std::int32_t index) {
@@ -167,36 +163,43 @@ void TInsDelFieldOperation::InsertMark(std::uint8_t code, std::int32_t par, std:
     TPar* p = Doc->Par(par);
     std::int32_t from, to;
     RunAt(*p, offset, from, to);
-    std::int32_t at = std::min(from + index * FormatControlSize, to);
+    std::int32_t at = index >= MarkBehindEveryMark ? BehindEveryMark(p->Stream, from, to)
+                                                   : std::min(from + index * FormatControlSize, to);
     // A field never ends before it starts: within one run a start goes in
     // front of its own end mark and an end behind its own start mark,
     // whatever index the caller asked for (callers that put a mark "after
     // every mark there" do not look for the field's other mark).
     const auto handle = static_cast<std::int32_t>(ObjectHandle(Field));
     const std::uint8_t other = code == fcFieldStart ? fcFieldEnd : fcFieldStart;
-    for (std::int32_t off = from; off + FormatControlSize <= to; off += FormatControlSize) {
-        if (p->Stream.Data[off] != 0 || p->Stream.Data[off + 1] != other ||
-            FormatControlValue(p->Stream.Data + off) != handle)
-            continue;
-        if (code == fcFieldStart)
-            at = std::min(at, off);
-        else
-            at = std::max(at, off + FormatControlSize);
-        break;
-    }
+    const std::int32_t partner = FindFieldControl(p->Stream, from, to, other, handle);
+    if (partner >= 0)
+        at = code == fcFieldStart ? std::min(at, partner) : std::max(at, partner + FormatControlSize);
     InsertFormatControl(p->Stream, at, code, static_cast<std::int32_t>(ObjectHandle(Field)));
     p->Changed();
 }
 
 void TInsDelFieldOperation::Undo() {
     TDoc& doc = *Doc;
+    // The first execution tells what the step is for: one that puts marks
+    // in keeps the indexes its maker chose.
+    if ((Extra & feExecuted) == 0) {
+        Extra |= feExecuted;
+        if (Present == 0)
+            Extra |= feKeepIndexes;
+    }
     if (Present != 0) {
+        // A step that put marks in takes them out again without counting
+        // their places anew: redo puts them where the first execution did,
+        // even if normalising reordered their run in between. A step that
+        // took marks out counts where they stood.
+        std::int32_t countedStart = 0, countedEnd = 0;
+        const bool keep = (Extra & feKeepIndexes) != 0;
         // The end first: when both marks share a run, the start's index
         // stays as it was counted.
         if ((Marks & fmEnd) != 0)
-            RemoveMark(fcFieldEnd, EndPar, EndOffset, EndIndex);
+            RemoveMark(fcFieldEnd, EndPar, EndOffset, keep ? countedEnd : EndIndex);
         if ((Marks & fmStart) != 0)
-            RemoveMark(fcFieldStart, StartPar, StartOffset, StartIndex);
+            RemoveMark(fcFieldStart, StartPar, StartOffset, keep ? countedStart : StartIndex);
         if (Marks == fmBoth) {
             doc.Fields.Remove(Field);
             if (TShape* shape = ShapeOf(*Field))

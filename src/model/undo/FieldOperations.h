@@ -12,13 +12,21 @@ class TField;
 
 // Which marks of a field a step takes out or puts back.
 enum : std::uint8_t { fmStart = 1, fmEnd = 2, fmBoth = 3 };
-// Extra flags of TInsDelFieldOperation.
-enum : std::uint8_t { feNeverFree = 1, feHasShape = 2 };
+// Extra flags of TInsDelFieldOperation. feKeepIndexes: the step's first
+// execution put marks in, at indexes its maker chose, and it keeps those
+// through undo and redo; feExecuted: it has run once.
+enum : std::uint8_t { feNeverFree = 1, feHasShape = 2, feKeepIndexes = 4, feExecuted = 8 };
+
+// The index of a mark that goes behind every field mark already at its
+// place (and in front of the attribute changes there); every index from
+// this value up means the same.
+constexpr std::int32_t MarkBehindEveryMark = 1 << 16;
 
 // Takes a field's start and end marks out of the streams (the text between
 // them stays) or puts them back, each at its place within the run of
-// zero-width controls where it stood. A complete field leaves and rejoins
-// the document's field list; while it is out, the step owns it.
+// zero-width controls where it stood: an index, the number of controls in
+// front of it in the run, or MarkBehindEveryMark. A complete field leaves
+// and rejoins the document's field list; while it is out, the step owns it.
 class TInsDelFieldOperation : public TSubOperation {
 public:
     // Created present: executing it takes the marks out.
