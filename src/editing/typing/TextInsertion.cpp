@@ -243,8 +243,9 @@ namespace {
 // showed, and the text after, its slots empty, shows the same ones as the
 // section before it. Deleting the break hands them back.
 void MoveHeadersBeforeBreak(TDoc& doc, TSection* from, std::int32_t par) {
-    TSection* before = doc.SectionOfPar(par);
-    if (before == nullptr || before == from || !doc.Sections.Contains(from))
+    // The first break typed ends the insertion point's paragraph.
+    TSection* before = doc.Par(par)->EndingSection();
+    if (before == nullptr || before == from || !doc.Sections.Contains(from) || !doc.Sections.Contains(before))
         return;
     TField* beforeSlots[HeaderFooterSlotCount];
     TField* fromSlots[HeaderFooterSlotCount];
@@ -274,12 +275,14 @@ void InsertText(TDoc& doc, const TMemory& text, const TTextPos& pos, std::int32_
         doc.PostActions().Caret = doc.Caret;
         return;
     }
-    const std::int32_t story = doc.StoryOfPar(pos.Par);
-    TSection* from = story == stMain ? doc.SectionOfPar(pos.Par) : nullptr;
+    // The position may be the caret itself, which the insertion moves.
+    const std::int32_t par = pos.Par;
+    const std::int32_t story = doc.StoryOfPar(par);
+    TSection* from = story == stMain ? doc.SectionOfPar(par) : nullptr;
     const std::int32_t sectionsBefore = doc.Sections.Count;
     InsertFormatted(doc, stream, pos, flags | ifFollowingFormatIncluded, story, parEnds);
     if (from != nullptr && doc.Sections.Count > sectionsBefore)
-        MoveHeadersBeforeBreak(doc, from, pos.Par);
+        MoveHeadersBeforeBreak(doc, from, par);
 }
 
 void InsertFormatted(TDoc& doc,
