@@ -113,6 +113,45 @@ void AddMergedBelow(TDoc& doc, const std::vector<TTableRow*>& rows, std::int32_t
     }
 }
 
+// The whole cells the pieces select, each as its cell's range, in text
+// order; false when a piece takes part of a cell only. A piece may take
+// several cells of a row at once: a selection dragged across cells is one
+// range a row, one picked cell by cell is one range a cell, and both
+// select the same cells. An end at the very start of a paragraph, or a
+// start after its last character, takes nothing of that paragraph.
+bool WholeCellsOf(const TDoc& doc, const std::vector<TFragment>& pieces, std::vector<TFragment>& cells) {
+    for (const TFragment& piece : pieces) {
+        std::int32_t p = piece.Start.Par;
+        if (p < piece.End.Par && piece.Start.Offset >= doc.Par(p)->CharCount())
+            ++p;
+        const std::int32_t last = piece.End.Offset == 0 && piece.End.Par > p ? piece.End.Par - 1 : piece.End.Par;
+        while (p <= last) {
+            TFragment cell{};
+            CellRange(doc, p, cell);
+            if (CompareTextPos(piece.Start, cell.Start) > 0 || cell.End.Par > last ||
+                CompareTextPos(piece.End, cell.End) < 0)
+                return false;
+            cells.push_back(cell);
+            p = cell.End.Par + 1;
+        }
+    }
+    return !cells.empty();
+}
+
+// Every cell of the row (not its row end) is among cells.
+bool TakesWholeRow(const TDoc& doc, const TTableRow& row, const std::vector<TFragment>& cells) {
+    if (row.Range.End.Par <= row.Range.Start.Par)
+        return false;
+    for (std::int32_t p = row.Range.Start.Par; p < row.Range.End.Par;) {
+        TFragment cell{};
+        CellRange(doc, p, cell);
+        if (std::none_of(cells.begin(), cells.end(), [&cell](const TFragment& c) { return FragmentsEqual(c, cell); }))
+            return false;
+        p = cell.End.Par + 1;
+    }
+    return true;
+}
+
 }  // namespace
 
 TCompoundFragment* CellsInXRange(TDoc& doc,
@@ -188,42 +227,42 @@ std::int32_t TableSelectionType(TDoc& doc) {
     }
     TPooled widenedSet(SetOf(widened));
     TPooled rowsSplit(SplitRangesByRows(doc, *widenedSet));
-    const std::vector<TFragment> pieces = Ranges(*rowsSplit);
-    bool wholeRows = !pieces.empty();
-    std::vector<std::int32_t> touched;
-    for (const TFragment& piece : pieces) {
-        const std::int32_t i = RowIndexOf(rows, piece.Start.Par);
-        if (i < 0) {
-            wholeRows = false;
-            break;
-        }
-        const TFragment& row = rows[i]->Range;
-        TFragment withoutEnd{};
-        MakeFragment(row.Start.Par, 0, row.End.Par - 1, doc.Par(row.End.Par - 1)->CharCount(), withoutEnd);
-        wholeRows = wholeRows && row.End.Par > row.Start.Par && FragmentsEqual(piece, withoutEnd);
-        if (std::find(touched.begin(), touched.end(), i) == touched.end())
-            touched.push_back(i);
-    }
-    if (wholeRows)
-        return static_cast<std::int32_t>(touched.size()) == rowCount ? tsTable : tsRows;
-
-    // A block of whole columns: the x ranges of the first touched row's
-    // ranges, looked up over every row, give exactly the selection.
-    if (!pieces.empty()) {
-        const std::int32_t firstRow = RowIndexOf(rows, pieces.front().Start.Par);
-        std::vector<TFragment> columns;
-        for (const TFragment& piece : pieces) {
-            if (RowIndexOf(rows, piece.Start.Par) != firstRow)
+    // From here on the answer depends on which cells are selected, not on
+    // how the ranges cut them.
+    std::vector<TFragment> cells;
+    if (WholeCellsOf(doc, Ranges(*rowsSplit), cells)) {
+        bool wholeRows = true;
+        std::vector<std::int32_t> touched;
+        for (const TFragment& cell : cells) {
+            const std::int32_t i = RowIndexOf(rows, cell.Start.Par);
+            if (i < 0) {
+                wholeRows = false;
                 break;
-            TViewPoint a{}, b{};
-            CellXBounds(doc, piece.Start.Par, a);
-            CellXBounds(doc, piece.End.Par, b);
-            TPooled cells(CellsInXRange(doc, table, AllTableRows, a.X, b.Y, 0));
-            const std::vector<TFragment> found = Ranges(*cells);
-            columns.insert(columns.end(), found.begin(), found.end());
+            }
+            if (std::find(touched.begin(), touched.end(), i) == touched.end())
+                touched.push_back(i);
+        }
+        for (std::size_t k = 0; k < touched.size() && wholeRows; ++k)
+            wholeRows = TakesWholeRow(doc, *rows[static_cast<std::size_t>(touched[k])], cells);
+        if (wholeRows)
+            return static_cast<std::int32_t>(touched.size()) == rowCount ? tsTable : tsRows;
+
+        // A block of whole columns: the x ranges of the first touched row's
+        // cells, looked up over every row, give exactly the selected cells.
+        const std::int32_t firstRow = RowIndexOf(rows, cells.front().Start.Par);
+        std::vector<TFragment> columns;
+        for (const TFragment& cell : cells) {
+            if (RowIndexOf(rows, cell.Start.Par) != firstRow)
+                break;
+            TViewPoint bounds{};
+            CellXBounds(doc, cell.Start.Par, bounds);
+            TPooled found(CellsInXRange(doc, table, AllTableRows, bounds.X, bounds.Y, 0));
+            const std::vector<TFragment> more = Ranges(*found);
+            columns.insert(columns.end(), more.begin(), more.end());
         }
         TPooled columnSet(SetOf(columns));
-        if ((*columnSet).Equals(*rowsSplit))
+        TPooled cellSet(SetOf(cells));
+        if ((*columnSet).Equals(*cellSet))
             return tsColumns;
     }
     if (doc.IsCellSelection(&*split)) {
