@@ -20,7 +20,6 @@
 #include "model/formats/Tolerances.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/TFastReplaceTextOperation.h"
-#include "model/undo/TMoveParsOperation.h"
 
 namespace {
 
@@ -51,17 +50,6 @@ void SetMark(TDoc& doc, std::int32_t p, std::uint8_t mark) {
 
 void DeleteParagraphs(TDoc& doc, std::int32_t first, std::int32_t last) {
     doc.DeleteText(nullptr, TTextPos{first, 0}, TTextPos{last + 1, 0}, 0);
-}
-
-// Moves paragraphs first .. last so that they stand before paragraph target
-// (an index of the list before the move).
-void MoveBlock(TDoc& doc, std::int32_t first, std::int32_t last, std::int32_t target) {
-    const std::int32_t count = last - first + 1;
-    if (count <= 0 || (target >= first && target <= last + 1))
-        return;
-    const std::int32_t to = target < first ? target : target - count;
-    const int story = doc.StoryOfPar(first);
-    (new TMoveParsOperation(&doc, first, count, to, true, story, story))->Execute();
 }
 
 // Inserts count empty cells right after the cell whose last paragraph is
@@ -339,7 +327,7 @@ void TCellSplitter::StartGroup(std::int32_t& xFirst,
         DeleteParagraphs(Doc, target.First, target.First);
         Result.Deleted(target.First, 1);
     }
-    MoveBlock(Doc, b0, b1, at);
+    MoveParagraphs(Doc, b0, b1, at);
     Result.Deleted(b0, count);
     Result.Inserted(at - count, count);
     if (empty)
@@ -686,8 +674,8 @@ void MergeCells(TDoc& doc) {
         const std::int32_t count = lower.Last - lower.First + 1;
         if (IsEmptyGridCell(doc, upper)) {
             // The two cells change places.
-            MoveBlock(doc, lower.First, lower.Last, upper.First);
-            MoveBlock(doc, upper.First + count, upper.First + count, lower.Last + 1);
+            MoveParagraphs(doc, lower.First, lower.Last, upper.First);
+            MoveParagraphs(doc, upper.First + count, upper.First + count, lower.Last + 1);
             continue;
         }
         SetMark(doc, upper.Last, chParEnd);
@@ -698,7 +686,7 @@ void MergeCells(TDoc& doc) {
         AppendFormatControl(stream, fcCellEnd, 0);
         AppendParagraphMark(stream, doc.Par(lower.First)->Format);
         doc.InsertFormatted(stream, TTextPos{lower.First, 0}, 0, doc.StoryOfPar(lower.First), 1, nullptr);
-        MoveBlock(doc, lower.First + 1, lower.Last + 1, upper.Last + 1);
+        MoveParagraphs(doc, lower.First + 1, lower.Last + 1, upper.Last + 1);
     }
 
     RepairTable(doc, tablePar);

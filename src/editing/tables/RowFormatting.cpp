@@ -77,6 +77,30 @@ std::int32_t EnterMerge(TDoc& doc, std::int32_t target, std::int32_t remembered)
     return origin;
 }
 
+// A step from cell to cell lands on cell c of row r: a cell that shows is
+// selected, a continuation cell leads to its merge's first cell (the step
+// forward remembers the continuation's first paragraph, the step back its
+// last). True when the step is over; false when that first cell is hidden
+// too, with r and c moved onto it for the walk to go on from.
+bool LandOnCell(TDoc& doc, const TEditGrid& grid, std::int32_t& r, std::int32_t& c, bool forward) {
+    if (!IsContinuationCell(grid.Rows[r], c)) {
+        SelectCell(doc, grid.Rows[r].Cells[static_cast<std::size_t>(c)]);
+        return true;
+    }
+    const TEditGridCell& hidden = grid.Rows[r].Cells[static_cast<std::size_t>(c)];
+    const std::int32_t origin = EnterMerge(doc, hidden.First, forward ? hidden.First : hidden.Last);
+    std::int32_t orow = 0, ocell = 0;
+    if (!Locate(grid, origin, orow, ocell) || ocell >= static_cast<std::int32_t>(grid.Rows[orow].Cells.size()))
+        return true;
+    if (!IsContinuationCell(grid.Rows[orow], ocell)) {
+        SelectCell(doc, grid.Rows[orow].Cells[static_cast<std::size_t>(ocell)]);
+        return true;
+    }
+    r = orow;
+    c = ocell;
+    return false;
+}
+
 // The paragraph a step starts from: the continuation cell the last step
 // came through when p is the merged cell that step entered.
 std::int32_t StepStart(TDoc& doc, std::int32_t p) {
@@ -259,21 +283,8 @@ void NextCellOrNewRow(TDoc& doc, std::int32_t p) {
         } else {
             return;
         }
-        if (!IsContinuationCell(grid.Rows[r], c)) {
-            SelectCell(doc, grid.Rows[r].Cells[static_cast<std::size_t>(c)]);
+        if (LandOnCell(doc, grid, r, c, true))
             return;
-        }
-        const std::int32_t target = grid.Rows[r].Cells[static_cast<std::size_t>(c)].First;
-        const std::int32_t origin = EnterMerge(doc, target, target);
-        std::int32_t orow = 0, ocell = 0;
-        if (!Locate(grid, origin, orow, ocell) || ocell >= static_cast<std::int32_t>(grid.Rows[orow].Cells.size()))
-            return;
-        if (!IsContinuationCell(grid.Rows[orow], ocell)) {
-            SelectCell(doc, grid.Rows[orow].Cells[static_cast<std::size_t>(ocell)]);
-            return;
-        }
-        r = orow;
-        c = ocell;
     }
 }
 
@@ -298,21 +309,8 @@ void SelectPreviousCell(TDoc& doc, std::int32_t p) {
         } else {
             return;
         }
-        if (!IsContinuationCell(grid.Rows[r], c)) {
-            SelectCell(doc, grid.Rows[r].Cells[static_cast<std::size_t>(c)]);
+        if (LandOnCell(doc, grid, r, c, false))
             return;
-        }
-        const TEditGridCell& hidden = grid.Rows[r].Cells[static_cast<std::size_t>(c)];
-        const std::int32_t origin = EnterMerge(doc, hidden.First, hidden.Last);
-        std::int32_t orow = 0, ocell = 0;
-        if (!Locate(grid, origin, orow, ocell) || ocell >= static_cast<std::int32_t>(grid.Rows[orow].Cells.size()))
-            return;
-        if (!IsContinuationCell(grid.Rows[orow], ocell)) {
-            SelectCell(doc, grid.Rows[orow].Cells[static_cast<std::size_t>(ocell)]);
-            return;
-        }
-        r = orow;
-        c = ocell;
     }
 }
 
