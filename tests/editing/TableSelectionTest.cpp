@@ -151,6 +151,23 @@ TEST(TableSelectionTest, SelectionTypesFollowTheCellsSelected) {
         Select(t.Doc(), c.selection);
         EXPECT_EQ(TableSelectionType(t.Doc()), c.type);
     }
+
+    // The first cell of the middle row (paragraph 5) continues the merge
+    // above it: selecting the row's cells that show selects the row.
+    const std::vector<std::string> merged = {"x",  "a]", "b]", "c]", "#",  "]", "e]",
+                                             "f]", "#",  "g]", "h]", "i]", "#", "y"};
+    const std::vector<std::string> mergedRows = {"0:1440F,2880,4320", "0:1440C,2880,4320", "0:1440,2880,4320"};
+    const Case mergedCases[] = {
+        {"the cells that show, one range", {{6, 0, 7, 2}}, tsRows},
+        {"the cells that show, one range a cell", {{6, 0, 6, 2}, {7, 0, 7, 2}}, tsRows},
+        {"part of the row", {{6, 0, 6, 2}}, tsNone},
+    };
+    for (const Case& c : mergedCases) {
+        SCOPED_TRACE(c.name);
+        TTableDoc t(merged, mergedRows);
+        Select(t.Doc(), c.selection);
+        EXPECT_EQ(TableSelectionType(t.Doc()), c.type);
+    }
 }
 
 // Whole columns dragged across as one range a row share their width with a

@@ -138,18 +138,15 @@ bool WholeCellsOf(const TDoc& doc, const std::vector<TFragment>& pieces, std::ve
     return !cells.empty();
 }
 
-// Every cell of the row (not its row end) is among cells.
-bool TakesWholeRow(const TDoc& doc, const TTableRow& row, const std::vector<TFragment>& cells) {
-    if (row.Range.End.Par <= row.Range.Start.Par)
-        return false;
-    for (std::int32_t p = row.Range.Start.Par; p < row.Range.End.Par;) {
+// The number of cells of the row, its row end not counted.
+std::int32_t CellsOfRow(const TDoc& doc, const TTableRow& row) {
+    std::int32_t n = 0;
+    for (std::int32_t p = row.Range.Start.Par; p < row.Range.End.Par; ++n) {
         TFragment cell{};
         CellRange(doc, p, cell);
-        if (std::none_of(cells.begin(), cells.end(), [&cell](const TFragment& c) { return FragmentsEqual(c, cell); }))
-            return false;
         p = cell.End.Par + 1;
     }
-    return true;
+    return n;
 }
 
 }  // namespace
@@ -231,34 +228,48 @@ std::int32_t TableSelectionType(TDoc& doc) {
     // how the ranges cut them.
     std::vector<TFragment> cells;
     if (WholeCellsOf(doc, Ranges(*rowsSplit), cells)) {
-        bool wholeRows = true;
-        std::vector<std::int32_t> touched;
+        // The row of each cell, walking rows and cells (both in text order)
+        // together; -1 for a cell of a row without a row record. The cells
+        // are distinct, so a row whose count of selected cells is its count
+        // of cells is taken whole.
+        std::vector<std::int32_t> rowOfCell;
+        std::vector<std::int32_t> taken(rows.size(), 0);
+        std::size_t at = 0;
         for (const TFragment& cell : cells) {
-            const std::int32_t i = RowIndexOf(rows, cell.Start.Par);
-            if (i < 0) {
-                wholeRows = false;
-                break;
-            }
-            if (std::find(touched.begin(), touched.end(), i) == touched.end())
-                touched.push_back(i);
+            while (at < rows.size() && rows[at]->Range.End.Par < cell.Start.Par)
+                ++at;
+            const bool inRow = at < rows.size() && rows[at]->Range.Start.Par <= cell.Start.Par;
+            rowOfCell.push_back(inRow ? static_cast<std::int32_t>(at) : -1);
+            if (inRow)
+                ++taken[at];
         }
-        for (std::size_t k = 0; k < touched.size() && wholeRows; ++k)
-            wholeRows = TakesWholeRow(doc, *rows[static_cast<std::size_t>(touched[k])], cells);
+        bool wholeRows = std::find(rowOfCell.begin(), rowOfCell.end(), -1) == rowOfCell.end();
+        std::int32_t touched = 0;
+        for (std::size_t i = 0; i < rows.size() && wholeRows; ++i) {
+            if (taken[i] == 0)
+                continue;
+            ++touched;
+            wholeRows = taken[i] == CellsOfRow(doc, *rows[i]);
+        }
         if (wholeRows)
-            return static_cast<std::int32_t>(touched.size()) == rowCount ? tsTable : tsRows;
+            return touched == rowCount ? tsTable : tsRows;
 
         // A block of whole columns: the x ranges of the first touched row's
         // cells, looked up over every row, give exactly the selected cells.
-        const std::int32_t firstRow = RowIndexOf(rows, cells.front().Start.Par);
+        // Neighbouring cells look up their x range together.
         std::vector<TFragment> columns;
-        for (const TFragment& cell : cells) {
-            if (RowIndexOf(rows, cell.Start.Par) != firstRow)
-                break;
-            TViewPoint bounds{};
-            CellXBounds(doc, cell.Start.Par, bounds);
-            TPooled found(CellsInXRange(doc, table, AllTableRows, bounds.X, bounds.Y, 0));
+        for (std::size_t k = 0; k < cells.size() && rowOfCell[k] == rowOfCell.front();) {
+            std::size_t last = k;
+            while (last + 1 < cells.size() && rowOfCell[last + 1] == rowOfCell.front() &&
+                   cells[last + 1].Start.Par == cells[last].End.Par + 1)
+                ++last;
+            TViewPoint left{}, right{};
+            CellXBounds(doc, cells[k].Start.Par, left);
+            CellXBounds(doc, cells[last].Start.Par, right);
+            TPooled found(CellsInXRange(doc, table, AllTableRows, left.X, right.Y, 0));
             const std::vector<TFragment> more = Ranges(*found);
             columns.insert(columns.end(), more.begin(), more.end());
+            k = last + 1;
         }
         TPooled columnSet(SetOf(columns));
         TPooled cellSet(SetOf(cells));
