@@ -101,6 +101,19 @@ std::function<void(TDoc&)> TableToText(std::int32_t par, std::int32_t separator)
     };
 }
 
+// The source with a new table of one row of two cells inserted at the
+// caret in paragraph 3, nothing selected: its row ends at paragraph 5.
+// Nil when the source does not open.
+std::unique_ptr<TDoc> WithNewTable() {
+    std::unique_ptr<TDoc> doc = OpenRtfBytes(Source, false);
+    if (doc == nullptr)
+        return doc;
+    Select(*doc, 3, 0, 3, 0);
+    doc->Selection->Reset();
+    doc->PerformOperation(TInsertTableArgs{1, 2, nullptr});
+    return doc;
+}
+
 TEST_F(TableCreationRtfTest, ResultsUndoRedoAndReadBackAlike) {
     struct Case {
         const char* Name;
@@ -194,11 +207,8 @@ TEST_F(TableCreationRtfTest, UnusableDefaultTableFilesLeaveTheBuiltInLookQuietly
         EXPECT_EQ(LoadDefaultTableFormat(true).Rows.size(), c.ShippedRows);
 
         // A table still comes with the built-in look.
-        std::unique_ptr<TDoc> doc = OpenRtfBytes(Source, false);
+        std::unique_ptr<TDoc> doc = WithNewTable();
         ASSERT_NE(doc, nullptr);
-        Select(*doc, 3, 0, 3, 0);
-        doc->Selection->Reset();
-        doc->PerformOperation(TInsertTableArgs{1, 2, nullptr});
         ASSERT_TRUE(IsRowEnd(*doc, 5));
         const TTableRowData& row = TableRowOf(*doc, 5)->Data;
         EXPECT_EQ(row.CellCount, 2);
@@ -219,11 +229,8 @@ TEST_F(TableCreationRtfTest, UsersDefaultTableFileIsRead) {
                "\\pard\\par}";
     }
     TableCreationSeams().DefaultTableFile = [] { return path; };
-    std::unique_ptr<TDoc> doc = OpenRtfBytes(Source, false);
+    std::unique_ptr<TDoc> doc = WithNewTable();
     ASSERT_NE(doc, nullptr);
-    Select(*doc, 3, 0, 3, 0);
-    doc->Selection->Reset();
-    doc->PerformOperation(TInsertTableArgs{1, 2, nullptr});
     ASSERT_TRUE(IsRowEnd(*doc, 5));
     const TTableRowData& row = TableRowOf(*doc, 5)->Data;
     EXPECT_EQ(row.LeftEdge, 100);
