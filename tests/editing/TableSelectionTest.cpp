@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "EditDoc.h"
 #include "TableDoc.h"
 #include "editing/tables/TableSelection.h"
 #include "editing/tables/TableStructure.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/paragraphs/TPar.h"
+#include "model/undo/OperationArgs.h"
 
 namespace {
 
@@ -89,6 +91,113 @@ TEST(TableSelectionTest, SelectionTypes) {
         TTableDoc t(c.pars, c.rows);
         Select(t.Doc(), c.selection, c.caretOnly);
         EXPECT_EQ(TableSelectionType(t.Doc()), c.type);
+    }
+}
+
+// The answer follows the cells selected, however the ranges cut them: the
+// selection snaps a range dragged across cells to one range a row, while
+// cells picked one by one stay one range a cell.
+TEST(TableSelectionTest, SelectionTypesFollowTheCellsSelected) {
+    // Paragraph 0 outside; rows of three cells at 1-4, 5-8, 9-12 (the row
+    // ends at 4, 8, 12); paragraph 13 outside. Each cell is one paragraph
+    // of two characters: its letter and its cell-end mark.
+    const std::vector<std::string> pars = {"x",  "a]", "b]", "c]", "#",  "d]", "e]",
+                                           "f]", "#",  "g]", "h]", "i]", "#",  "y"};
+    const std::vector<std::string> rows = {"0:1440,2880,4320", "0:1440,2880,4320", "0:1440,2880,4320"};
+    struct Case {
+        const char* name;
+        std::vector<TSel> selection;
+        std::int32_t type;
+    };
+    const Case cases[] = {
+        {"two columns, one range a cell",
+         {{1, 0, 1, 2}, {2, 0, 2, 2}, {5, 0, 5, 2}, {6, 0, 6, 2}, {9, 0, 9, 2}, {10, 0, 10, 2}},
+         tsColumns},
+        {"two columns, one range a row", {{1, 0, 2, 2}, {5, 0, 6, 2}, {9, 0, 10, 2}}, tsColumns},
+        {"the last two columns, one range a row", {{2, 0, 3, 2}, {6, 0, 7, 2}, {10, 0, 11, 2}}, tsColumns},
+        {"rows cut differently, the same two columns",
+         {{1, 0, 2, 2}, {5, 0, 5, 2}, {6, 0, 6, 2}, {9, 0, 10, 2}},
+         tsColumns},
+        {"a range a row ending at the next cell's start takes no part of it",
+         {{1, 0, 2, 0}, {5, 0, 6, 0}, {9, 0, 10, 0}},
+         tsColumns},
+        {"two columns of two rows only", {{1, 0, 2, 2}, {5, 0, 6, 2}}, tsNone},
+        {"two columns and a cell of the third", {{1, 0, 2, 2}, {5, 0, 7, 2}, {9, 0, 10, 2}}, tsNone},
+        {"a range a row, one ending inside a cell", {{1, 0, 2, 2}, {5, 0, 6, 1}, {9, 0, 10, 2}}, tsNone},
+        {"a range a row, one starting inside a cell", {{1, 0, 2, 2}, {5, 1, 6, 2}, {9, 0, 10, 2}}, tsNone},
+        {"a whole row, one range a cell", {{5, 0, 5, 2}, {6, 0, 6, 2}, {7, 0, 7, 2}}, tsRows},
+        {"a whole row, one range", {{5, 0, 7, 2}}, tsRows},
+        {"two whole rows, one cut by cells", {{1, 0, 3, 2}, {5, 0, 5, 2}, {6, 0, 6, 2}, {7, 0, 7, 2}}, tsRows},
+        {"a row but its last cell", {{5, 0, 6, 2}}, tsNone},
+        {"every cell, one range a cell",
+         {{1, 0, 1, 2},
+          {2, 0, 2, 2},
+          {3, 0, 3, 2},
+          {5, 0, 5, 2},
+          {6, 0, 6, 2},
+          {7, 0, 7, 2},
+          {9, 0, 9, 2},
+          {10, 0, 10, 2},
+          {11, 0, 11, 2}},
+         tsTable},
+        {"every row, one range a row", {{1, 0, 3, 2}, {5, 0, 7, 2}, {9, 0, 11, 2}}, tsTable},
+        {"a range leaving the table", {{9, 0, 13, 1}}, tsNone},
+        {"a range entering the table", {{0, 0, 3, 2}}, tsNone},
+        {"columns and a range leaving the table", {{1, 0, 2, 2}, {5, 0, 6, 2}, {9, 0, 13, 1}}, tsNone},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TTableDoc t(pars, rows);
+        Select(t.Doc(), c.selection);
+        EXPECT_EQ(TableSelectionType(t.Doc()), c.type);
+    }
+
+    // The first cell of the middle row (paragraph 5) continues the merge
+    // above it: selecting the row's cells that show selects the row.
+    const std::vector<std::string> merged = {"x",  "a]", "b]", "c]", "#",  "]", "e]",
+                                             "f]", "#",  "g]", "h]", "i]", "#", "y"};
+    const std::vector<std::string> mergedRows = {"0:1440F,2880,4320", "0:1440C,2880,4320", "0:1440,2880,4320"};
+    const Case mergedCases[] = {
+        {"the cells that show, one range", {{6, 0, 7, 2}}, tsRows},
+        {"the cells that show, one range a cell", {{6, 0, 6, 2}, {7, 0, 7, 2}}, tsRows},
+        {"part of the row", {{6, 0, 6, 2}}, tsNone},
+    };
+    for (const Case& c : mergedCases) {
+        SCOPED_TRACE(c.name);
+        TTableDoc t(merged, mergedRows);
+        Select(t.Doc(), c.selection);
+        EXPECT_EQ(TableSelectionType(t.Doc()), c.type);
+    }
+}
+
+// Whole columns dragged across as one range a row share their width with a
+// column inserted at their edge, as the same columns picked cell by cell
+// do: the insertion asks the selection type first.
+TEST(TableSelectionTest, ColumnsDraggedAcrossShareTheirWidthWithANewOne) {
+    TEditingInstalled installed;
+    struct Case {
+        const char* name;
+        std::vector<TSel> selection;
+    };
+    const Case cases[] = {
+        {"one range a cell", {{0, 0, 0, 3}, {1, 0, 1, 3}, {4, 0, 4, 3}, {5, 0, 5, 3}}},
+        {"one range a row", {{0, 0, 1, 3}, {4, 0, 5, 3}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TTableDoc t({"a1]", "b1]", "c1]", "#", "a2]", "b2]", "c2]", "#", "end"},
+                    {"0:1500,3000,4500", "0:1500,3000,4500"});
+        Select(t.Doc(), c.selection);
+        TInsertAtTableHandleArgs handle;
+        handle.Hit.Kind = thColumn;
+        handle.Hit.TablePar = 0;
+        handle.Hit.ColumnX = 3000;
+        t.Doc().PerformOperation(handle);
+        std::string edges;
+        for (std::int32_t p = 0; p < t.Doc().ParCount(); ++p)
+            if (IsRowEnd(t.Doc(), p))
+                edges += (edges.empty() ? "" : " / ") + TTableDoc::DescribeRow(TableRowOf(t.Doc(), p)->Data);
+        EXPECT_EQ(edges, "0:1000,2000,3000,4500 / 0:1000,2000,3000,4500");
     }
 }
 

@@ -82,6 +82,38 @@ std::string Dump(TDoc& doc) {
     return DumpDocumentModel(doc);
 }
 
+// Paragraphs first to last, selected whole, made a table as args say.
+std::function<void(TDoc&)> TextToTable(std::int32_t first, std::int32_t last, TConvertTextToTableArgs args) {
+    return [first, last, args](TDoc& doc) {
+        Select(doc, first, 0, last, doc.Par(last)->CharCount());
+        doc.PerformOperation(args);
+    };
+}
+
+// The table holding paragraph par, with the caret in it and nothing
+// selected, made text whose cells the separator parts.
+std::function<void(TDoc&)> TableToText(std::int32_t par, std::int32_t separator) {
+    return [par, separator](TDoc& doc) {
+        Select(doc, par, 0, par, 0);
+        doc.Selection->Reset();
+        TableCreationSettings().TableToTextCellSep = separator;
+        doc.PerformOperation(TConvertTableToTextArgs{});
+    };
+}
+
+// The source with a new table of one row of two cells inserted at the
+// caret in paragraph 3, nothing selected: its row ends at paragraph 5.
+// Nil when the source does not open.
+std::unique_ptr<TDoc> WithNewTable() {
+    std::unique_ptr<TDoc> doc = OpenRtfBytes(Source, false);
+    if (doc == nullptr)
+        return doc;
+    Select(*doc, 3, 0, 3, 0);
+    doc->Selection->Reset();
+    doc->PerformOperation(TInsertTableArgs{1, 2, nullptr});
+    return doc;
+}
+
 TEST_F(TableCreationRtfTest, ResultsUndoRedoAndReadBackAlike) {
     struct Case {
         const char* Name;
@@ -93,42 +125,12 @@ TEST_F(TableCreationRtfTest, ResultsUndoRedoAndReadBackAlike) {
              Select(doc, 2, 2, 2, 2);
              doc.PerformOperation(TInsertTableArgs{2, 3, nullptr});
          }},
-        {"tabs to a table",
-         [](TDoc& doc) {
-             Select(doc, 0, 0, 0, doc.Par(0)->CharCount());
-             doc.PerformOperation(TConvertTextToTableArgs{3, 1, tsepTab});
-         }},
-        {"commas to a table of two columns",
-         [](TDoc& doc) {
-             Select(doc, 1, 0, 1, doc.Par(1)->CharCount());
-             doc.PerformOperation(TConvertTextToTableArgs{2, 1, tsepComma});
-         }},
-        {"paragraphs to a table above another",
-         [](TDoc& doc) {
-             Select(doc, 2, 0, 3, doc.Par(3)->CharCount());
-             doc.PerformOperation(TConvertTextToTableArgs{1, 2, tsepParagraphs});
-         }},
-        {"a table to tabbed text",
-         [](TDoc& doc) {
-             Select(doc, 5, 0, 5, 0);
-             doc.Selection->Reset();
-             TableCreationSettings().TableToTextCellSep = tsepTab;
-             doc.PerformOperation(TConvertTableToTextArgs{});
-         }},
-        {"a table to text with commas",
-         [](TDoc& doc) {
-             Select(doc, 8, 0, 8, 0);
-             doc.Selection->Reset();
-             TableCreationSettings().TableToTextCellSep = tsepComma;
-             doc.PerformOperation(TConvertTableToTextArgs{});
-         }},
-        {"a table to paragraphs",
-         [](TDoc& doc) {
-             Select(doc, 4, 0, 4, 0);
-             doc.Selection->Reset();
-             TableCreationSettings().TableToTextCellSep = tsepParagraphs;
-             doc.PerformOperation(TConvertTableToTextArgs{});
-         }},
+        {"tabs to a table", TextToTable(0, 0, {3, 1, tsepTab})},
+        {"commas to a table of two columns", TextToTable(1, 1, {2, 1, tsepComma})},
+        {"paragraphs to a table above another", TextToTable(2, 3, {1, 2, tsepParagraphs})},
+        {"a table to tabbed text", TableToText(5, tsepTab)},
+        {"a table to text with commas", TableToText(8, tsepComma)},
+        {"a table to paragraphs", TableToText(4, tsepParagraphs)},
         {"joining the lower rows to the upper", [](TDoc& doc) { doc.PerformOperation(TJoinAdjacentTablesArgs{13}); }},
     };
     for (const Case& c : cases) {
@@ -205,11 +207,8 @@ TEST_F(TableCreationRtfTest, UnusableDefaultTableFilesLeaveTheBuiltInLookQuietly
         EXPECT_EQ(LoadDefaultTableFormat(true).Rows.size(), c.ShippedRows);
 
         // A table still comes with the built-in look.
-        std::unique_ptr<TDoc> doc = OpenRtfBytes(Source, false);
+        std::unique_ptr<TDoc> doc = WithNewTable();
         ASSERT_NE(doc, nullptr);
-        Select(*doc, 3, 0, 3, 0);
-        doc->Selection->Reset();
-        doc->PerformOperation(TInsertTableArgs{1, 2, nullptr});
         ASSERT_TRUE(IsRowEnd(*doc, 5));
         const TTableRowData& row = TableRowOf(*doc, 5)->Data;
         EXPECT_EQ(row.CellCount, 2);
@@ -230,11 +229,8 @@ TEST_F(TableCreationRtfTest, UsersDefaultTableFileIsRead) {
                "\\pard\\par}";
     }
     TableCreationSeams().DefaultTableFile = [] { return path; };
-    std::unique_ptr<TDoc> doc = OpenRtfBytes(Source, false);
+    std::unique_ptr<TDoc> doc = WithNewTable();
     ASSERT_NE(doc, nullptr);
-    Select(*doc, 3, 0, 3, 0);
-    doc->Selection->Reset();
-    doc->PerformOperation(TInsertTableArgs{1, 2, nullptr});
     ASSERT_TRUE(IsRowEnd(*doc, 5));
     const TTableRowData& row = TableRowOf(*doc, 5)->Data;
     EXPECT_EQ(row.LeftEdge, 100);

@@ -8,7 +8,7 @@
 #include "base/core/ObjectHandles.h"
 #include "base/messages/MessageBoxes.h"
 #include "editing/tables/RowFormatting.h"
-#include "editing/tables/TableGrid.h"
+#include "editing/tables/TableEditGrid.h"
 #include "editing/tables/TableLimits.h"
 #include "editing/tables/TableSelection.h"
 #include "editing/tables/TableStructure.h"
@@ -20,7 +20,6 @@
 #include "model/formats/Tolerances.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/TFastReplaceTextOperation.h"
-#include "model/undo/TMoveParsOperation.h"
 
 namespace {
 
@@ -51,17 +50,6 @@ void SetMark(TDoc& doc, std::int32_t p, std::uint8_t mark) {
 
 void DeleteParagraphs(TDoc& doc, std::int32_t first, std::int32_t last) {
     doc.DeleteText(nullptr, TTextPos{first, 0}, TTextPos{last + 1, 0}, 0);
-}
-
-// Moves paragraphs first .. last so that they stand before paragraph target
-// (an index of the list before the move).
-void MoveBlock(TDoc& doc, std::int32_t first, std::int32_t last, std::int32_t target) {
-    const std::int32_t count = last - first + 1;
-    if (count <= 0 || (target >= first && target <= last + 1))
-        return;
-    const std::int32_t to = target < first ? target : target - count;
-    const int story = doc.StoryOfPar(first);
-    (new TMoveParsOperation(&doc, first, count, to, true, story, story))->Execute();
 }
 
 // Inserts count empty cells right after the cell whose last paragraph is
@@ -123,14 +111,14 @@ bool RangeTouches(const TFragment& range, const TFragment& cell) {
 
 // The rows the cell c of grid row r covers: itself and the continuation
 // cells below it when it begins a merge.
-std::int32_t MergeDepth(const std::vector<TGridRow>& grid, std::size_t r, std::int32_t c) {
-    const TTableCell& cell = grid[r].Row->Data.Cells[c];
+std::int32_t MergeDepth(const TEditGrid& grid, std::size_t r, std::int32_t c) {
+    const TTableCell& cell = grid.Rows[r].Row->Data.Cells[c];
     if (cell.FirstOfMerge == 0)
         return 0;
     std::int32_t depth = 0;
-    for (std::size_t j = r + 1; j < grid.size(); ++j) {
-        const std::int32_t d = CellAtEdge(grid[j].Row->Data, cell.RightEdge);
-        if (d < 0 || !grid[j].Row->Data.Cells[d].IsContinuation())
+    for (std::size_t j = r + 1; j < grid.Rows.size(); ++j) {
+        const std::int32_t d = CellAtEdge(grid.Rows[j].Row->Data, cell.RightEdge);
+        if (d < 0 || !grid.Rows[j].Row->Data.Cells[d].IsContinuation())
             break;
         ++depth;
     }
@@ -224,14 +212,14 @@ private:
 bool TCellSplitter::Fits(const std::vector<std::int32_t>& starts) const {
     if (K < 2)
         return true;
-    const std::vector<TGridRow> grid = TableGrid(Doc, starts.empty() ? 0 : starts.front());
+    const TEditGrid grid = EditGrid(Doc, starts.empty() ? 0 : starts.front());
     std::map<std::int32_t, std::int32_t> added;  // row index -> cells the split adds
     for (std::int32_t p : starts) {
-        const std::int32_t r = GridRowOf(grid, p);
+        const std::int32_t r = grid.RowOf(p);
         if (r < 0)
             continue;
-        const std::int32_t c = GridCellOf(grid[r], p);
-        if (c >= grid[r].Row->Data.CellCount || grid[r].Row->Data.Cells[c].IsContinuation())
+        const std::int32_t c = EditGridCellOf(grid.Rows[r], p);
+        if (c >= grid.Rows[r].Row->Data.CellCount || grid.Rows[r].Row->Data.Cells[c].IsContinuation())
             continue;
         // The cell and the continuations of its merge each become K cells;
         // rows a vertical split adds copy a row of these.
@@ -240,18 +228,18 @@ bool TCellSplitter::Fits(const std::vector<std::int32_t>& starts) const {
             added[j] += K - 1;
     }
     for (const auto& [r, n] : added)
-        if (grid[r].Row->Data.CellCount + n > MaxTableCells)
+        if (grid.Rows[r].Row->Data.CellCount + n > MaxTableCells)
             return false;
     return true;
 }
 
 void TCellSplitter::Split(std::int32_t start) {
-    const std::vector<TGridRow> grid = TableGrid(Doc, start);
-    const std::int32_t r = GridRowOf(grid, start);
+    const TEditGrid grid = EditGrid(Doc, start);
+    const std::int32_t r = grid.RowOf(start);
     if (r < 0)
         return;
-    const std::int32_t c = GridCellOf(grid[r], start);
-    if (c >= grid[r].Row->Data.CellCount || grid[r].Row->Data.Cells[c].IsContinuation())
+    const std::int32_t c = EditGridCellOf(grid.Rows[r], start);
+    if (c >= grid.Rows[r].Row->Data.CellCount || grid.Rows[r].Row->Data.Cells[c].IsContinuation())
         return;
     if (M > 1)
         SplitVertically(start);
@@ -263,11 +251,11 @@ void TCellSplitter::Split(std::int32_t start) {
 // one empty paragraph. The cells of the row above, but x's, then begin
 // merges that stretch over the new row.
 void TCellSplitter::AddRowBelow(std::int32_t rowPar, std::int32_t x) {
-    std::vector<TGridRow> grid = TableGrid(Doc, rowPar);
-    const std::int32_t r = GridRowOf(grid, rowPar);
+    TEditGrid grid = EditGrid(Doc, rowPar);
+    const std::int32_t r = grid.RowOf(rowPar);
     if (r < 0)
         return;
-    const TGridRow& above = grid[r];
+    const TEditGridRow& above = grid.Rows[r];
     const int story = Doc.StoryOfPar(above.End);
     if (above.End >= Doc.LastParOfStory(story))
         return;  // no paragraph after the table to insert before
@@ -314,23 +302,23 @@ void TCellSplitter::StartGroup(std::int32_t& xFirst,
                                std::int32_t share,
                                std::int32_t rowPar,
                                std::int32_t x) {
-    std::vector<TGridRow> grid = TableGrid(Doc, rowPar);
-    const std::int32_t r = GridRowOf(grid, rowPar);
+    TEditGrid grid = EditGrid(Doc, rowPar);
+    const std::int32_t r = grid.RowOf(rowPar);
     if (r < 0)
         return;
-    const std::int32_t c = CellAtEdge(grid[r].Row->Data, x);
-    if (c < 0 || c >= static_cast<std::int32_t>(grid[r].Cells.size()))
+    const std::int32_t c = CellAtEdge(grid.Rows[r].Row->Data, x);
+    if (c < 0 || c >= static_cast<std::int32_t>(grid.Rows[r].Cells.size()))
         return;
-    TTableRowData data = grid[r].Row->Data;
+    TTableRowData data = grid.Rows[r].Row->Data;
     data.Cells[c].FirstOfMerge = data.Cells[c].Merged = 1;
-    ApplyRowData(Doc, grid[r].Row, data);
+    ApplyRowData(Doc, grid.Rows[r].Row, data);
 
     const std::int32_t b0 = xFirst + share0;
     if (b0 > xLast)
         return;  // nothing to spare: the group's cell stays empty
     const std::int32_t b1 = std::min(b0 + share - 1, xLast);
     const std::int32_t count = b1 - b0 + 1;
-    const TGridCell target = grid[r].Cells[c];
+    const TEditGridCell target = grid.Rows[r].Cells[c];
     const std::int32_t at = target.First;
     // The target's empty paragraph gives way to the block; a target that
     // holds text (which a continuation should not) keeps it after the block.
@@ -339,7 +327,7 @@ void TCellSplitter::StartGroup(std::int32_t& xFirst,
         DeleteParagraphs(Doc, target.First, target.First);
         Result.Deleted(target.First, 1);
     }
-    MoveBlock(Doc, b0, b1, at);
+    MoveParagraphs(Doc, b0, b1, at);
     Result.Deleted(b0, count);
     Result.Inserted(at - count, count);
     if (empty)
@@ -353,10 +341,10 @@ void TCellSplitter::StartGroup(std::int32_t& xFirst,
 }
 
 void TCellSplitter::SplitVertically(std::int32_t start) {
-    std::vector<TGridRow> grid = TableGrid(Doc, start);
-    std::int32_t r = GridRowOf(grid, start);
-    const std::int32_t c = GridCellOf(grid[r], start);
-    const std::int32_t x = grid[r].Row->Data.Cells[c].RightEdge;
+    TEditGrid grid = EditGrid(Doc, start);
+    std::int32_t r = grid.RowOf(start);
+    const std::int32_t c = EditGridCellOf(grid.Rows[r], start);
+    const std::int32_t x = grid.Rows[r].Row->Data.Cells[c].RightEdge;
     const std::int32_t s = static_cast<std::int32_t>(MergedCellsBelow(Doc, start).size());
     if (M - 1 > s) {
         // Rows the split adds, spread over the rows the cell spans, bottom
@@ -365,15 +353,15 @@ void TCellSplitter::SplitVertically(std::int32_t start) {
         for (std::int32_t i = s; i >= 0; --i) {
             const std::int32_t n = s == 0 ? extra : extra / (s + 1) + (i < extra % (s + 1) ? 1 : 0);
             for (std::int32_t k = 0; k < n; ++k) {
-                grid = TableGrid(Doc, start);
-                AddRowBelow(grid[r + i].First, x);
+                grid = EditGrid(Doc, start);
+                AddRowBelow(grid.Rows[r + i].First, x);
             }
         }
     }
-    grid = TableGrid(Doc, start);
-    r = GridRowOf(grid, start);
-    std::int32_t xFirst = grid[r].Cells[c].First;
-    std::int32_t xLast = grid[r].Cells[c].Last;
+    grid = EditGrid(Doc, start);
+    r = grid.RowOf(start);
+    std::int32_t xFirst = grid.Rows[r].Cells[c].First;
+    std::int32_t xLast = grid.Rows[r].Cells[c].Last;
     const std::int32_t n = xLast - xFirst + 1;
     const std::int32_t below = std::max(M - 1, s);
     const double q = static_cast<double>(M) / (s + 1);
@@ -394,24 +382,24 @@ void TCellSplitter::SplitVertically(std::int32_t start) {
     }
     const std::int32_t share0 = ParagraphShare(n, M, 0);
     for (std::size_t g = 0; g < starters.size(); ++g) {
-        grid = TableGrid(Doc, start);
-        r = GridRowOf(grid, start);
+        grid = EditGrid(Doc, start);
+        r = grid.RowOf(start);
         const std::int32_t rowIndex = r + starters[g];
-        if (rowIndex >= static_cast<std::int32_t>(grid.size()))
+        if (rowIndex >= static_cast<std::int32_t>(grid.Rows.size()))
             break;
-        StartGroup(xFirst, xLast, share0, ParagraphShare(n, M, static_cast<std::int32_t>(g) + 1), grid[rowIndex].First,
-                   x);
+        StartGroup(xFirst, xLast, share0, ParagraphShare(n, M, static_cast<std::int32_t>(g) + 1),
+                   grid.Rows[rowIndex].First, x);
     }
     // Each group's cell is divided into columns too, from the lowest up.
     for (std::size_t g = starters.size(); g-- > 0;) {
-        grid = TableGrid(Doc, start);
-        r = GridRowOf(grid, start);
+        grid = EditGrid(Doc, start);
+        r = grid.RowOf(start);
         const std::int32_t rowIndex = r + starters[g];
-        if (rowIndex >= static_cast<std::int32_t>(grid.size()))
+        if (rowIndex >= static_cast<std::int32_t>(grid.Rows.size()))
             continue;
-        const std::int32_t d = CellAtEdge(grid[rowIndex].Row->Data, x);
-        if (d >= 0 && d < static_cast<std::int32_t>(grid[rowIndex].Cells.size()))
-            SplitOneCell(grid[rowIndex].Cells[d].First, true);
+        const std::int32_t d = CellAtEdge(grid.Rows[rowIndex].Row->Data, x);
+        if (d >= 0 && d < static_cast<std::int32_t>(grid.Rows[rowIndex].Cells.size()))
+            SplitOneCell(grid.Rows[rowIndex].Cells[d].First, true);
     }
 }
 
@@ -419,14 +407,14 @@ void TCellSplitter::SplitVertically(std::int32_t start) {
 // of its merge below it the same way, so that the merged column stays
 // aligned. The cell's paragraphs are dealt out over the K cells.
 void TCellSplitter::SplitOneCell(std::int32_t start, bool record) {
-    std::vector<TGridRow> grid = TableGrid(Doc, start);
-    const std::int32_t r = GridRowOf(grid, start);
+    TEditGrid grid = EditGrid(Doc, start);
+    const std::int32_t r = grid.RowOf(start);
     if (r < 0)
         return;
-    const std::int32_t c = GridCellOf(grid[r], start);
-    if (c >= static_cast<std::int32_t>(grid[r].Cells.size()))
+    const std::int32_t c = EditGridCellOf(grid.Rows[r], start);
+    if (c >= static_cast<std::int32_t>(grid.Rows[r].Cells.size()))
         return;
-    const TGridCell cell = grid[r].Cells[c];
+    const TEditGridCell cell = grid.Rows[r].Cells[c];
     if (record)
         Result.Add(GridCellRange(Doc, cell));
     if (K < 2)
@@ -435,7 +423,7 @@ void TCellSplitter::SplitOneCell(std::int32_t start, bool record) {
 
     // The row data: K - 1 copies follow the cell; the last copy keeps the
     // cell's right edge, each earlier cell ends w before the next.
-    TTableRowData data = grid[r].Row->Data;
+    TTableRowData data = grid.Rows[r].Row->Data;
     if (data.CellCount + K - 1 > MaxTableCells)
         return;
     const std::int32_t left = data.CellLeft(c);
@@ -463,17 +451,17 @@ void TCellSplitter::SplitOneCell(std::int32_t start, bool record) {
     const TParFormat format = Doc.Par(cell.First)->Format;
     InsertEmptyCellsAfter(Doc, cell.Last, K - filled, chars, format);
     Result.Inserted(cell.Last + 1, K - filled);
-    ApplyRowData(Doc, grid[r].Row, data);
+    ApplyRowData(Doc, grid.Rows[r].Row, data);
     if (record)
         Result.Last().End = EndOf(Doc, cell.Last + K - filled);
 
     // The continuation cells below, row by row.
     for (std::size_t j = 0; j < below.size(); ++j) {
-        grid = TableGrid(Doc, start);
+        grid = EditGrid(Doc, start);
         const std::size_t rowIndex = static_cast<std::size_t>(r) + 1 + j;
-        if (rowIndex >= grid.size() || below[j] >= static_cast<std::int32_t>(grid[rowIndex].Cells.size()))
+        if (rowIndex >= grid.Rows.size() || below[j] >= static_cast<std::int32_t>(grid.Rows[rowIndex].Cells.size()))
             break;
-        SplitOneCell(grid[rowIndex].Cells[static_cast<std::size_t>(below[j])].First, false);
+        SplitOneCell(grid.Rows[rowIndex].Cells[static_cast<std::size_t>(below[j])].First, false);
     }
 }
 
@@ -509,7 +497,7 @@ TMergeCellsInfo MergeCellsCheck(TDoc& doc) {
     }
     info.Reason = mrCannotMerge;
 
-    const std::vector<TGridRow> grid = TableGrid(doc, split->Fragment(0).Start.Par);
+    const TEditGrid grid = EditGrid(doc, split->Fragment(0).Start.Par);
     std::map<std::int32_t, std::vector<std::pair<std::int32_t, std::int32_t>>> intervals;
     bool ok = true;
     std::int32_t highest = -1;
@@ -523,14 +511,14 @@ TMergeCellsInfo MergeCellsCheck(TDoc& doc) {
     };
     for (std::int32_t i = 0; i < split->Count() && ok; ++i) {
         const TFragment& f = split->Fragment(i);
-        const std::int32_t r = GridRowOf(grid, f.Start.Par);
+        const std::int32_t r = grid.RowOf(f.Start.Par);
         if (r < 0) {
             ok = false;
             break;
         }
-        const TTableRowData& data = grid[r].Row->Data;
-        for (std::size_t c = 0; c < grid[r].Cells.size() && c < static_cast<std::size_t>(data.CellCount); ++c) {
-            if (!RangeTouches(f, GridCellRange(doc, grid[r].Cells[c])))
+        const TTableRowData& data = grid.Rows[r].Row->Data;
+        for (std::size_t c = 0; c < grid.Rows[r].Cells.size() && c < static_cast<std::size_t>(data.CellCount); ++c) {
+            if (!RangeTouches(f, GridCellRange(doc, grid.Rows[r].Cells[c])))
                 continue;
             const TTableCell& cell = data.Cells[c];
             if (cell.IsContinuation())
@@ -568,15 +556,15 @@ void MergeCells(TDoc& doc) {
         return;
     TFlagScope flag(doc, sfDeleteWholeCells);
     const std::int32_t tablePar = doc.Selection->Fragment(0).Start.Par;
-    std::vector<TGridRow> grid = TableGrid(doc, tablePar);
-    if (info.LastRow >= static_cast<std::int32_t>(grid.size()))
+    TEditGrid grid = EditGrid(doc, tablePar);
+    if (info.LastRow >= static_cast<std::int32_t>(grid.Rows.size()))
         return;
     const std::int32_t rowCount = info.LastRow - info.FirstRow + 1;
     std::vector<TTableRow*> rows;
     std::vector<TTableRowData> work;
     std::vector<std::int32_t> firstCells(static_cast<std::size_t>(rowCount), 0);
     for (std::int32_t i = 0; i < rowCount; ++i) {
-        rows.push_back(grid[info.FirstRow + i].Row);
+        rows.push_back(grid.Rows[info.FirstRow + i].Row);
         work.push_back(rows.back()->Data);
     }
 
@@ -584,8 +572,8 @@ void MergeCells(TDoc& doc) {
     std::vector<std::pair<std::int32_t, std::int32_t>> spans(static_cast<std::size_t>(rowCount), {0, -1});
     for (std::int32_t i = 0; i < rowCount; ++i) {
         const TTableRowData& data = work[i];
-        const std::int32_t n =
-            std::min<std::int32_t>(data.CellCount, static_cast<std::int32_t>(grid[info.FirstRow + i].Cells.size()));
+        const std::int32_t n = std::min<std::int32_t>(
+            data.CellCount, static_cast<std::int32_t>(grid.Rows[info.FirstRow + i].Cells.size()));
         if (n == 0)
             continue;
         std::int32_t b = n - 1;
@@ -624,7 +612,7 @@ void MergeCells(TDoc& doc) {
         }
 
     for (std::int32_t i = rowCount - 1; i >= 0; --i) {
-        const TGridRow& gridRow = grid[info.FirstRow + i];
+        const TEditGridRow& gridRow = grid.Rows[info.FirstRow + i];
         TTableRowData& data = work[i];
         const std::int32_t n = std::min<std::int32_t>(data.CellCount, static_cast<std::int32_t>(gridRow.Cells.size()));
         if (n == 0)
@@ -638,7 +626,7 @@ void MergeCells(TDoc& doc) {
         // cells simply go, but one cell always stays.
         bool kept = false;
         for (std::int32_t c = b; c >= a; --c) {
-            const TGridCell& cell = gridRow.Cells[static_cast<std::size_t>(c)];
+            const TEditGridCell& cell = gridRow.Cells[static_cast<std::size_t>(c)];
             if (IsEmptyGridCell(doc, cell) && !HoldsObject(doc, cell.First) && (c != a || kept)) {
                 DeleteParagraphs(doc, cell.First, cell.Last);
                 continue;
@@ -672,22 +660,22 @@ void MergeCells(TDoc& doc) {
     // The lower rows' cells move into the top cell, in reading order; empty
     // ones stay behind as the hidden continuation cells.
     for (std::int32_t i = 1; i < rowCount; ++i) {
-        grid = TableGrid(doc, tablePar);
-        const TGridRow& top = grid[info.FirstRow];
-        const TGridRow& low = grid[info.FirstRow + i];
+        grid = EditGrid(doc, tablePar);
+        const TEditGridRow& top = grid.Rows[info.FirstRow];
+        const TEditGridRow& low = grid.Rows[info.FirstRow + i];
         const std::size_t ta = static_cast<std::size_t>(firstCells[0]);
         const std::size_t la = static_cast<std::size_t>(firstCells[static_cast<std::size_t>(i)]);
         if (ta >= top.Cells.size() || la >= low.Cells.size())
             continue;
-        const TGridCell upper = top.Cells[ta];
-        const TGridCell lower = low.Cells[la];
+        const TEditGridCell upper = top.Cells[ta];
+        const TEditGridCell lower = low.Cells[la];
         if (IsEmptyGridCell(doc, lower))
             continue;
         const std::int32_t count = lower.Last - lower.First + 1;
         if (IsEmptyGridCell(doc, upper)) {
             // The two cells change places.
-            MoveBlock(doc, lower.First, lower.Last, upper.First);
-            MoveBlock(doc, upper.First + count, upper.First + count, lower.Last + 1);
+            MoveParagraphs(doc, lower.First, lower.Last, upper.First);
+            MoveParagraphs(doc, upper.First + count, upper.First + count, lower.Last + 1);
             continue;
         }
         SetMark(doc, upper.Last, chParEnd);
@@ -698,14 +686,14 @@ void MergeCells(TDoc& doc) {
         AppendFormatControl(stream, fcCellEnd, 0);
         AppendParagraphMark(stream, doc.Par(lower.First)->Format);
         doc.InsertFormatted(stream, TTextPos{lower.First, 0}, 0, doc.StoryOfPar(lower.First), 1, nullptr);
-        MoveBlock(doc, lower.First + 1, lower.Last + 1, upper.Last + 1);
+        MoveParagraphs(doc, lower.First + 1, lower.Last + 1, upper.Last + 1);
     }
 
     RepairTable(doc, tablePar);
-    grid = TableGrid(doc, tablePar);
-    if (InTablePar(doc, tablePar) && info.FirstRow < static_cast<std::int32_t>(grid.size()) &&
-        static_cast<std::size_t>(firstCells[0]) < grid[info.FirstRow].Cells.size()) {
-        const TGridCell cell = grid[info.FirstRow].Cells[static_cast<std::size_t>(firstCells[0])];
+    grid = EditGrid(doc, tablePar);
+    if (InTablePar(doc, tablePar) && info.FirstRow < static_cast<std::int32_t>(grid.Rows.size()) &&
+        static_cast<std::size_t>(firstCells[0]) < grid.Rows[info.FirstRow].Cells.size()) {
+        const TEditGridCell cell = grid.Rows[info.FirstRow].Cells[static_cast<std::size_t>(firstCells[0])];
         TCompoundFragment* result = NewCompoundFragment();
         result->Fragment(0) = GridCellRange(doc, cell);
         SelectResult(doc, *result, TTextPos{cell.First, 0});
@@ -750,22 +738,22 @@ void SplitTable(TDoc& doc) {
         IsEmptyCompoundFragment(doc.Selection) ? doc.Caret.Par : doc.Selection->Fragment(0).Start.Par;
     if (!InTablePar(doc, p))
         return;
-    std::vector<TGridRow> grid = TableGrid(doc, p);
-    std::int32_t r = GridRowOf(grid, p);
+    TEditGrid grid = EditGrid(doc, p);
+    std::int32_t r = grid.RowOf(p);
     if (r < 0)
         return;
     // Continuation cells of the row become the first cells of merges of
     // their own, looking like the merge they continued.
-    TTableRowData data = grid[r].Row->Data;
+    TTableRowData data = grid.Rows[r].Row->Data;
     bool changed = false;
     for (std::int32_t c = 0; c < data.CellCount; ++c) {
         if (!data.Cells[c].IsContinuation())
             continue;
         for (std::int32_t j = r - 1; j >= 0; --j) {
-            const std::int32_t d = CellAtEdge(grid[j].Row->Data, data.Cells[c].RightEdge);
+            const std::int32_t d = CellAtEdge(grid.Rows[j].Row->Data, data.Cells[c].RightEdge);
             if (d < 0)
                 break;
-            const TTableCell& above = grid[j].Row->Data.Cells[d];
+            const TTableCell& above = grid.Rows[j].Row->Data.Cells[d];
             if (above.FirstOfMerge != 0) {
                 data.Cells[c] = above;
                 break;
@@ -777,14 +765,14 @@ void SplitTable(TDoc& doc) {
         changed = true;
     }
     if (changed) {
-        ApplyRowData(doc, grid[r].Row, data);
-        RepairTable(doc, grid[r].First);
-        grid = TableGrid(doc, p);
-        r = GridRowOf(grid, p);
+        ApplyRowData(doc, grid.Rows[r].Row, data);
+        RepairTable(doc, grid.Rows[r].First);
+        grid = EditGrid(doc, p);
+        r = grid.RowOf(p);
         if (r < 0)
             return;
     }
-    const std::int32_t at = grid[r].First;
+    const std::int32_t at = grid.Rows[r].First;
     TParFormat format = doc.Par(at)->Format;
     format.InTable = 0;
     TCharFormat chars{};

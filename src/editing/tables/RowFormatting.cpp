@@ -6,7 +6,7 @@
 #include "base/core/Geometry.h"
 #include "base/core/ObjectHandles.h"
 #include "editing/tables/CellMerging.h"
-#include "editing/tables/TableGrid.h"
+#include "editing/tables/TableEditGrid.h"
 #include "editing/tables/TableSelection.h"
 #include "editing/tables/TableStructure.h"
 #include "model/document/TPostActions.h"
@@ -39,7 +39,7 @@ void KeepSelection(TDoc& doc) {
 
 // The caret at the start of the cell when it holds one empty paragraph,
 // else the cell's content without its cell-end mark selected.
-void SelectCell(TDoc& doc, const TGridCell& cell) {
+void SelectCell(TDoc& doc, const TEditGridCell& cell) {
     const TTextPos start{cell.First, 0};
     doc.Caret = start;
     TPostActions& pa = doc.PostActions();
@@ -55,15 +55,15 @@ void SelectCell(TDoc& doc, const TGridCell& cell) {
 }
 
 // The cell of p in its grid row; false when p is in no row.
-bool Locate(const std::vector<TGridRow>& grid, std::int32_t p, std::int32_t& r, std::int32_t& c) {
-    r = GridRowOf(grid, p);
+bool Locate(const TEditGrid& grid, std::int32_t p, std::int32_t& r, std::int32_t& c) {
+    r = grid.RowOf(p);
     if (r < 0)
         return false;
-    c = GridCellOf(grid[r], p);
+    c = EditGridCellOf(grid.Rows[r], p);
     return true;
 }
 
-bool IsContinuationCell(const TGridRow& row, std::int32_t c) {
+bool IsContinuationCell(const TEditGridRow& row, std::int32_t c) {
     return c < row.Row->Data.CellCount && c < static_cast<std::int32_t>(row.Cells.size()) &&
            row.Row->Data.Cells[c].IsContinuation();
 }
@@ -77,27 +77,51 @@ std::int32_t EnterMerge(TDoc& doc, std::int32_t target, std::int32_t remembered)
     return origin;
 }
 
+// A step from cell to cell lands on cell c of row r: a cell that shows is
+// selected, a continuation cell leads to its merge's first cell (the step
+// forward remembers the continuation's first paragraph, the step back its
+// last). True when the step is over; false when that first cell is hidden
+// too, with r and c moved onto it for the walk to go on from.
+bool LandOnCell(TDoc& doc, const TEditGrid& grid, std::int32_t& r, std::int32_t& c, bool forward) {
+    if (!IsContinuationCell(grid.Rows[r], c)) {
+        SelectCell(doc, grid.Rows[r].Cells[static_cast<std::size_t>(c)]);
+        return true;
+    }
+    const TEditGridCell& hidden = grid.Rows[r].Cells[static_cast<std::size_t>(c)];
+    const std::int32_t origin = EnterMerge(doc, hidden.First, forward ? hidden.First : hidden.Last);
+    std::int32_t orow = 0, ocell = 0;
+    if (!Locate(grid, origin, orow, ocell) || ocell >= static_cast<std::int32_t>(grid.Rows[orow].Cells.size()))
+        return true;
+    if (!IsContinuationCell(grid.Rows[orow], ocell)) {
+        SelectCell(doc, grid.Rows[orow].Cells[static_cast<std::size_t>(ocell)]);
+        return true;
+    }
+    r = orow;
+    c = ocell;
+    return false;
+}
+
 // The paragraph a step starts from: the continuation cell the last step
 // came through when p is the merged cell that step entered.
 std::int32_t StepStart(TDoc& doc, std::int32_t p) {
-    std::vector<TGridRow> grid = TableGrid(doc, p);
+    TEditGrid grid = EditGrid(doc, p);
     std::int32_t r = 0, c = 0;
-    if (!Locate(grid, p, r, c) || c >= static_cast<std::int32_t>(grid[r].Cells.size()))
+    if (!Locate(grid, p, r, c) || c >= static_cast<std::int32_t>(grid.Rows[r].Cells.size()))
         return p;
-    const TTableCell& cell = grid[r].Row->Data.Cells[c];
-    if (cell.FirstOfMerge != 0 && grid[r].Cells[c].First == doc.TabStepOrigin && doc.TabStepContinuation >= 0 &&
+    const TTableCell& cell = grid.Rows[r].Row->Data.Cells[c];
+    if (cell.FirstOfMerge != 0 && grid.Rows[r].Cells[c].First == doc.TabStepOrigin && doc.TabStepContinuation >= 0 &&
         InTablePar(doc, doc.TabStepContinuation))
         return doc.TabStepContinuation;
     return p;
 }
 
-void AppendRow(TDoc& doc, const std::vector<TGridRow>& grid, std::int32_t p) {
-    const TGridRow& last = grid.back();
+void AppendRow(TDoc& doc, const TEditGrid& grid, std::int32_t p) {
+    const TEditGridRow& last = grid.Rows.back();
     const int story = doc.StoryOfPar(last.End);
     if (last.End >= doc.LastParOfStory(story) || last.Cells.empty())
         return;  // the story keeps a paragraph after a table; without one there is no place
-    const std::int32_t c = std::min(GridCellOf(last, p), static_cast<std::int32_t>(last.Cells.size()) - 1);
-    const TGridCell& model = last.Cells[static_cast<std::size_t>(c)];
+    const std::int32_t c = std::min(EditGridCellOf(last, p), static_cast<std::int32_t>(last.Cells.size()) - 1);
+    const TEditGridCell& model = last.Cells[static_cast<std::size_t>(c)];
     auto* row = new TTableRow;
     row->Data = last.Row->Data;
     for (std::int32_t i = 0; i < row->Data.CellCount; ++i)
@@ -238,12 +262,12 @@ void NextCellOrNewRow(TDoc& doc, std::int32_t p) {
     if (!InTablePar(doc, p))
         return;
     p = StepStart(doc, p);
-    std::vector<TGridRow> grid = TableGrid(doc, p);
+    TEditGrid grid = EditGrid(doc, p);
     std::int32_t r = 0, c = 0;
     if (!Locate(grid, p, r, c))
         return;
-    const std::int32_t cells = static_cast<std::int32_t>(grid[r].Cells.size());
-    if (c >= cells - 1 && r == static_cast<std::int32_t>(grid.size()) - 1) {
+    const std::int32_t cells = static_cast<std::int32_t>(grid.Rows[r].Cells.size());
+    if (c >= cells - 1 && r == static_cast<std::int32_t>(grid.Rows.size()) - 1) {
         AppendRow(doc, grid, p);
         return;
     }
@@ -251,29 +275,16 @@ void NextCellOrNewRow(TDoc& doc, std::int32_t p) {
     // Hidden cells are stepped over by way of their merge's first cell;
     // the guard ends a walk through a damaged table.
     for (std::int32_t guard = 0; guard < doc.ParCount(); ++guard) {
-        if (c + 1 < static_cast<std::int32_t>(grid[r].Cells.size())) {
+        if (c + 1 < static_cast<std::int32_t>(grid.Rows[r].Cells.size())) {
             ++c;
-        } else if (r + 1 < static_cast<std::int32_t>(grid.size()) && !grid[r + 1].Cells.empty()) {
+        } else if (r + 1 < static_cast<std::int32_t>(grid.Rows.size()) && !grid.Rows[r + 1].Cells.empty()) {
             ++r;
             c = 0;
         } else {
             return;
         }
-        if (!IsContinuationCell(grid[r], c)) {
-            SelectCell(doc, grid[r].Cells[static_cast<std::size_t>(c)]);
+        if (LandOnCell(doc, grid, r, c, true))
             return;
-        }
-        const std::int32_t target = grid[r].Cells[static_cast<std::size_t>(c)].First;
-        const std::int32_t origin = EnterMerge(doc, target, target);
-        std::int32_t orow = 0, ocell = 0;
-        if (!Locate(grid, origin, orow, ocell) || ocell >= static_cast<std::int32_t>(grid[orow].Cells.size()))
-            return;
-        if (!IsContinuationCell(grid[orow], ocell)) {
-            SelectCell(doc, grid[orow].Cells[static_cast<std::size_t>(ocell)]);
-            return;
-        }
-        r = orow;
-        c = ocell;
     }
 }
 
@@ -281,38 +292,25 @@ void SelectPreviousCell(TDoc& doc, std::int32_t p) {
     if (!InTablePar(doc, p))
         return;
     p = StepStart(doc, p);
-    std::vector<TGridRow> grid = TableGrid(doc, p);
+    TEditGrid grid = EditGrid(doc, p);
     std::int32_t r = 0, c = 0;
     if (!Locate(grid, p, r, c))
         return;
-    c = std::min(c, static_cast<std::int32_t>(grid[r].Cells.size()));
+    c = std::min(c, static_cast<std::int32_t>(grid.Rows[r].Cells.size()));
     if (r == 0 && c == 0)
         return;
     doc.TabStepOrigin = doc.TabStepContinuation = -1;
     for (std::int32_t guard = 0; guard < doc.ParCount(); ++guard) {
         if (c > 0) {
             --c;
-        } else if (r > 0 && !grid[r - 1].Cells.empty()) {
+        } else if (r > 0 && !grid.Rows[r - 1].Cells.empty()) {
             --r;
-            c = static_cast<std::int32_t>(grid[r].Cells.size()) - 1;
+            c = static_cast<std::int32_t>(grid.Rows[r].Cells.size()) - 1;
         } else {
             return;
         }
-        if (!IsContinuationCell(grid[r], c)) {
-            SelectCell(doc, grid[r].Cells[static_cast<std::size_t>(c)]);
+        if (LandOnCell(doc, grid, r, c, false))
             return;
-        }
-        const TGridCell& hidden = grid[r].Cells[static_cast<std::size_t>(c)];
-        const std::int32_t origin = EnterMerge(doc, hidden.First, hidden.Last);
-        std::int32_t orow = 0, ocell = 0;
-        if (!Locate(grid, origin, orow, ocell) || ocell >= static_cast<std::int32_t>(grid[orow].Cells.size()))
-            return;
-        if (!IsContinuationCell(grid[orow], ocell)) {
-            SelectCell(doc, grid[orow].Cells[static_cast<std::size_t>(ocell)]);
-            return;
-        }
-        r = orow;
-        c = ocell;
     }
 }
 
@@ -360,11 +358,11 @@ void DistributeColumns(TDoc& doc) {
     const std::int32_t p = selected ? doc.Selection->Fragment(0).Start.Par : doc.Caret.Par;
     if (!InTablePar(doc, p))
         return;
-    const std::vector<TGridRow> grid = TableGrid(doc, p);
+    const TEditGrid grid = EditGrid(doc, p);
     std::vector<TTableRow*> rows;
     std::vector<TTableRowData> data;
     if (!selected) {
-        for (const TGridRow& row : grid) {
+        for (const TEditGridRow& row : grid.Rows) {
             rows.push_back(row.Row);
             data.push_back(row.Row->Data);
             Spread(data.back(), 0, data.back().CellCount - 1);
@@ -377,13 +375,13 @@ void DistributeColumns(TDoc& doc) {
             const TFragment& f = block->Fragment(i);
             if (FragmentIsEmpty(f))
                 continue;
-            const std::int32_t r = GridRowOf(grid, f.Start.Par);
+            const std::int32_t r = grid.RowOf(f.Start.Par);
             if (r < 0)
                 continue;
-            const std::int32_t a = GridCellOf(grid[r], f.Start.Par);
-            const std::int32_t b = GridCellOf(grid[r], f.End.Offset == 0 ? f.End.Par - 1 : f.End.Par);
-            rows.push_back(grid[r].Row);
-            data.push_back(grid[r].Row->Data);
+            const std::int32_t a = EditGridCellOf(grid.Rows[r], f.Start.Par);
+            const std::int32_t b = EditGridCellOf(grid.Rows[r], f.End.Offset == 0 ? f.End.Par - 1 : f.End.Par);
+            rows.push_back(grid.Rows[r].Row);
+            data.push_back(grid.Rows[r].Row->Data);
             Spread(data.back(), a, b);
         }
         ReleaseCompoundFragment(block);

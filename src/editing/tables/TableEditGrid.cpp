@@ -6,6 +6,7 @@
 #include "model/document/TPostActions.h"
 #include "model/fields/TField.h"
 #include "model/formats/TCompoundFragment.h"
+#include "model/formats/Tolerances.h"
 #include "model/paragraphs/TPar.h"
 #include "model/undo/TMoveParsOperation.h"
 
@@ -54,6 +55,23 @@ std::int32_t EditGridCellOf(const TEditGridRow& row, std::int32_t p) {
         if (p >= row.Cells[c].First && p <= row.Cells[c].Last)
             return static_cast<std::int32_t>(c);
     return static_cast<std::int32_t>(row.Cells.size());
+}
+
+TFragment GridCellRange(const TDoc& doc, const TEditGridCell& cell) {
+    TFragment range{};
+    MakeFragment(cell.First, 0, cell.Last, doc.Par(cell.Last)->CharCount(), range);
+    return range;
+}
+
+bool IsEmptyGridCell(const TDoc& doc, const TEditGridCell& cell) {
+    return cell.First == cell.Last && doc.Par(cell.First)->CharCount() == 1;
+}
+
+std::int32_t CellAtEdge(const TTableRowData& row, std::int32_t x) {
+    for (std::int32_t c = std::min(row.CellCount, MaxTableCells) - 1; c >= 0; --c)
+        if (TwipsNearlyEqual(row.Cells[c].RightEdge, x))
+            return c;
+    return -1;
 }
 
 std::vector<TFragment> SelectedRanges(const TDoc& doc) {

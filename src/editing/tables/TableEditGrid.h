@@ -8,9 +8,10 @@
 #include "model/formats/TTextPos.h"
 
 // A table seen as rows of cells, by paragraph: what the row, column and
-// cell insertions and deletions walk while they change the text. The grid
-// is a picture of one moment; an edit that inserts or moves paragraphs
-// takes a new one.
+// cell insertions and deletions, cell merging and splitting and the steps
+// from cell to cell walk while they change the text. The grid is read from
+// the text as it is now, never from the table cache, and is a picture of
+// one moment; an edit that inserts or moves paragraphs takes a new one.
 
 struct TEditGridCell {
     std::int32_t First = 0;
@@ -39,6 +40,13 @@ struct TEditGrid {
 TEditGrid EditGrid(TDoc& doc, std::int32_t p);
 // The index of the cell of row holding p; the cell count for its row end.
 std::int32_t EditGridCellOf(const TEditGridRow& row, std::int32_t p);
+// The whole cell as a range, after its cell-end mark.
+TFragment GridCellRange(const TDoc& doc, const TEditGridCell& cell);
+// The cell is one paragraph holding only its cell-end mark.
+bool IsEmptyGridCell(const TDoc& doc, const TEditGridCell& cell);
+// The index of the cell of row whose right edge is the same edge as x,
+// searched from the last cell; -1 when none is.
+std::int32_t CellAtEdge(const TTableRowData& row, std::int32_t x);
 
 // The ranges an operation works on: the selection's ranges, or none when
 // nothing is selected.

@@ -113,6 +113,42 @@ void AddMergedBelow(TDoc& doc, const std::vector<TTableRow*>& rows, std::int32_t
     }
 }
 
+// The whole cells the pieces select, each as its cell's range, in text
+// order; false when a piece takes part of a cell only. A piece may take
+// several cells of a row at once: a selection dragged across cells is one
+// range a row, one picked cell by cell is one range a cell, and both
+// select the same cells. An end at the very start of a paragraph, or a
+// start after its last character, takes nothing of that paragraph.
+bool WholeCellsOf(const TDoc& doc, const std::vector<TFragment>& pieces, std::vector<TFragment>& cells) {
+    for (const TFragment& piece : pieces) {
+        std::int32_t p = piece.Start.Par;
+        if (p < piece.End.Par && piece.Start.Offset >= doc.Par(p)->CharCount())
+            ++p;
+        const std::int32_t last = piece.End.Offset == 0 && piece.End.Par > p ? piece.End.Par - 1 : piece.End.Par;
+        while (p <= last) {
+            TFragment cell{};
+            CellRange(doc, p, cell);
+            if (CompareTextPos(piece.Start, cell.Start) > 0 || cell.End.Par > last ||
+                CompareTextPos(piece.End, cell.End) < 0)
+                return false;
+            cells.push_back(cell);
+            p = cell.End.Par + 1;
+        }
+    }
+    return !cells.empty();
+}
+
+// The number of cells of the row, its row end not counted.
+std::int32_t CellsOfRow(const TDoc& doc, const TTableRow& row) {
+    std::int32_t n = 0;
+    for (std::int32_t p = row.Range.Start.Par; p < row.Range.End.Par; ++n) {
+        TFragment cell{};
+        CellRange(doc, p, cell);
+        p = cell.End.Par + 1;
+    }
+    return n;
+}
+
 }  // namespace
 
 TCompoundFragment* CellsInXRange(TDoc& doc,
@@ -188,42 +224,56 @@ std::int32_t TableSelectionType(TDoc& doc) {
     }
     TPooled widenedSet(SetOf(widened));
     TPooled rowsSplit(SplitRangesByRows(doc, *widenedSet));
-    const std::vector<TFragment> pieces = Ranges(*rowsSplit);
-    bool wholeRows = !pieces.empty();
-    std::vector<std::int32_t> touched;
-    for (const TFragment& piece : pieces) {
-        const std::int32_t i = RowIndexOf(rows, piece.Start.Par);
-        if (i < 0) {
-            wholeRows = false;
-            break;
+    // From here on the answer depends on which cells are selected, not on
+    // how the ranges cut them.
+    std::vector<TFragment> cells;
+    if (WholeCellsOf(doc, Ranges(*rowsSplit), cells)) {
+        // The row of each cell, walking rows and cells (both in text order)
+        // together; -1 for a cell of a row without a row record. The cells
+        // are distinct, so a row whose count of selected cells is its count
+        // of cells is taken whole.
+        std::vector<std::int32_t> rowOfCell;
+        std::vector<std::int32_t> taken(rows.size(), 0);
+        std::size_t at = 0;
+        for (const TFragment& cell : cells) {
+            while (at < rows.size() && rows[at]->Range.End.Par < cell.Start.Par)
+                ++at;
+            const bool inRow = at < rows.size() && rows[at]->Range.Start.Par <= cell.Start.Par;
+            rowOfCell.push_back(inRow ? static_cast<std::int32_t>(at) : -1);
+            if (inRow)
+                ++taken[at];
         }
-        const TFragment& row = rows[i]->Range;
-        TFragment withoutEnd{};
-        MakeFragment(row.Start.Par, 0, row.End.Par - 1, doc.Par(row.End.Par - 1)->CharCount(), withoutEnd);
-        wholeRows = wholeRows && row.End.Par > row.Start.Par && FragmentsEqual(piece, withoutEnd);
-        if (std::find(touched.begin(), touched.end(), i) == touched.end())
-            touched.push_back(i);
-    }
-    if (wholeRows)
-        return static_cast<std::int32_t>(touched.size()) == rowCount ? tsTable : tsRows;
+        bool wholeRows = std::find(rowOfCell.begin(), rowOfCell.end(), -1) == rowOfCell.end();
+        std::int32_t touched = 0;
+        for (std::size_t i = 0; i < rows.size() && wholeRows; ++i) {
+            if (taken[i] == 0)
+                continue;
+            ++touched;
+            wholeRows = taken[i] == CellsOfRow(doc, *rows[i]);
+        }
+        if (wholeRows)
+            return touched == rowCount ? tsTable : tsRows;
 
-    // A block of whole columns: the x ranges of the first touched row's
-    // ranges, looked up over every row, give exactly the selection.
-    if (!pieces.empty()) {
-        const std::int32_t firstRow = RowIndexOf(rows, pieces.front().Start.Par);
+        // A block of whole columns: the x ranges of the first touched row's
+        // cells, looked up over every row, give exactly the selected cells.
+        // Neighbouring cells look up their x range together.
         std::vector<TFragment> columns;
-        for (const TFragment& piece : pieces) {
-            if (RowIndexOf(rows, piece.Start.Par) != firstRow)
-                break;
-            TViewPoint a{}, b{};
-            CellXBounds(doc, piece.Start.Par, a);
-            CellXBounds(doc, piece.End.Par, b);
-            TPooled cells(CellsInXRange(doc, table, AllTableRows, a.X, b.Y, 0));
-            const std::vector<TFragment> found = Ranges(*cells);
-            columns.insert(columns.end(), found.begin(), found.end());
+        for (std::size_t k = 0; k < cells.size() && rowOfCell[k] == rowOfCell.front();) {
+            std::size_t last = k;
+            while (last + 1 < cells.size() && rowOfCell[last + 1] == rowOfCell.front() &&
+                   cells[last + 1].Start.Par == cells[last].End.Par + 1)
+                ++last;
+            TViewPoint left{}, right{};
+            CellXBounds(doc, cells[k].Start.Par, left);
+            CellXBounds(doc, cells[last].Start.Par, right);
+            TPooled found(CellsInXRange(doc, table, AllTableRows, left.X, right.Y, 0));
+            const std::vector<TFragment> more = Ranges(*found);
+            columns.insert(columns.end(), more.begin(), more.end());
+            k = last + 1;
         }
         TPooled columnSet(SetOf(columns));
-        if ((*columnSet).Equals(*rowsSplit))
+        TPooled cellSet(SetOf(cells));
+        if ((*columnSet).Equals(*cellSet))
             return tsColumns;
     }
     if (doc.IsCellSelection(&*split)) {
