@@ -14,12 +14,32 @@
 #include "platform/Fonts.h"
 #include "platform/Screen.h"
 
-// The long documents of the layout and typing benchmarks: the screen and
-// the fixture fonts of the tests, the font and tab managers, and a story of
-// `parCount` paragraphs that `fill` writes (usually random words), laid out
-// by `client`. Pages go before the paragraphs, and the client is let go
-// before whoever owns it is destroyed.
-struct TBenchDocument {
+// The screen at 96 pixels per inch and the fixture fonts of the tests, so
+// that every benchmark measures with the same fonts wherever it runs.
+inline void UseBenchScreen(std::int32_t screenWidth = 1920, std::int32_t screenHeight = 1080) {
+    Platform::SetScreenMetrics(screenWidth, screenHeight, 96);
+    Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
+}
+
+// That screen and the font and tab managers layout measures with. A
+// benchmark's document derives from it, so that the document goes before
+// the managers.
+struct TBenchFonts {
+    explicit TBenchFonts(std::int32_t screenWidth = 1920, std::int32_t screenHeight = 1080) {
+        UseBenchScreen(screenWidth, screenHeight);
+        Fonts = std::make_unique<TFontManager>();
+        Tabs = std::make_unique<TTabManager>();
+    }
+
+    std::unique_ptr<TFontManager> Fonts;
+    std::unique_ptr<TTabManager> Tabs;
+};
+
+// The long documents of the layout and typing benchmarks: the bench fonts,
+// and a story of `parCount` paragraphs that `fill` writes (usually random
+// words), laid out by `client`. Pages go before the paragraphs, and the
+// client is let go before whoever owns it is destroyed.
+struct TBenchDocument : TBenchFonts {
     using TFill = void (*)(TPar& par, std::mt19937& random, std::int32_t font);
 
     TBenchDocument(bool hidden,
@@ -28,11 +48,8 @@ struct TBenchDocument {
                    TFill fill,
                    std::uint32_t seed,
                    std::int32_t screenWidth = 1920,
-                   std::int32_t screenHeight = 1080) {
-        Platform::SetScreenMetrics(screenWidth, screenHeight, 96);
-        Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
-        Fonts = std::make_unique<TFontManager>();
-        Tabs = std::make_unique<TTabManager>();
+                   std::int32_t screenHeight = 1080)
+        : TBenchFonts(screenWidth, screenHeight) {
         Doc = std::make_unique<TDoc>(hidden);
         if (client != nullptr)
             Doc->Client = client;
@@ -61,8 +78,6 @@ struct TBenchDocument {
         Doc->UpdateViewGeometry();
     }
 
-    std::unique_ptr<TFontManager> Fonts;
-    std::unique_ptr<TTabManager> Tabs;
     std::unique_ptr<TDoc> Doc;
 };
 
