@@ -4,10 +4,10 @@
 #include <memory>
 #include <random>
 
+#include "layout/lines/DocumentLines.h"
 #include "layout/view/TViewClient.h"
 #include "model/document/TDoc.h"
 #include "model/managers/TFontManager.h"
-#include "model/managers/TTabManager.h"
 #include "model/paragraphs/TPar.h"
 #include "platform/Bitmaps.h"
 #include "platform/DeviceContexts.h"
@@ -21,18 +21,16 @@ inline void UseBenchScreen(std::int32_t screenWidth = 1920, std::int32_t screenH
     Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
 }
 
-// That screen and the font and tab managers layout measures with. A
+struct TBenchScreen {
+    TBenchScreen(std::int32_t screenWidth, std::int32_t screenHeight) { UseBenchScreen(screenWidth, screenHeight); }
+};
+
+// That screen, then the font and tab managers layout measures with. A
 // benchmark's document derives from it, so that the document goes before
 // the managers.
-struct TBenchFonts {
-    explicit TBenchFonts(std::int32_t screenWidth = 1920, std::int32_t screenHeight = 1080) {
-        UseBenchScreen(screenWidth, screenHeight);
-        Fonts = std::make_unique<TFontManager>();
-        Tabs = std::make_unique<TTabManager>();
-    }
-
-    std::unique_ptr<TFontManager> Fonts;
-    std::unique_ptr<TTabManager> Tabs;
+struct TBenchFonts : TBenchScreen, TLayoutManagers {
+    explicit TBenchFonts(std::int32_t screenWidth = 1920, std::int32_t screenHeight = 1080)
+        : TBenchScreen(screenWidth, screenHeight) {}
 };
 
 // The long documents of the layout and typing benchmarks: the bench fonts,

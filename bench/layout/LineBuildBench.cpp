@@ -92,10 +92,8 @@ constexpr std::int32_t TextWidth = 9360;  // 6.5 inches
 
 // The corpus document opened with the RTF reader as the program opens it,
 // once; nil when the corpus is not there.
-struct TCorpusDoc {
+struct TCorpusDoc : TBenchFonts {
     TCorpusDoc() {
-        UseBenchScreen();
-        Managers = std::make_unique<TLayoutManagers>();
         auto doc = std::make_unique<TDoc>(true);
         doc->TakesParEndMarks = 1;
         TDocOpeningOptions options;
@@ -110,11 +108,6 @@ struct TCorpusDoc {
         for (std::int32_t i = 0; i < Doc->ParCount(); ++i)
             Lines += Doc->Par(i)->LineCount();
     }
-    ~TCorpusDoc() {
-        // The document goes before the managers it measured with.
-        Doc.reset();
-    }
-    std::unique_ptr<TLayoutManagers> Managers;
     std::unique_ptr<TDoc> Doc;
     std::int64_t Chars = 0;
     std::int64_t Lines = 0;

@@ -9,12 +9,12 @@
 #include <random>
 
 #include "../BenchDocument.h"
-#include "../BenchTableRow.h"
 #include "../RandomWords.h"
 #include "base/core/ObjectHandles.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
+#include "model/formats/TTableRow.h"
 #include "model/managers/TFontManager.h"
 #include "model/paragraphs/TPar.h"
 

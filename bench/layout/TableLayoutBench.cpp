@@ -9,7 +9,6 @@
 #include <random>
 
 #include "../BenchDocument.h"
-#include "../BenchTableRow.h"
 #include "../HostileInputs.h"
 #include "../RandomWords.h"
 #include "base/core/ObjectHandles.h"
@@ -17,6 +16,7 @@
 #include "layout/pagination/TLayoutClient.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
+#include "model/formats/TTableRow.h"
 #include "model/managers/TFontManager.h"
 #include "model/paragraphs/TPar.h"
 
