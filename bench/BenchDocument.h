@@ -4,22 +4,40 @@
 #include <memory>
 #include <random>
 
+#include "layout/lines/DocumentLines.h"
 #include "layout/view/TViewClient.h"
 #include "model/document/TDoc.h"
 #include "model/managers/TFontManager.h"
-#include "model/managers/TTabManager.h"
 #include "model/paragraphs/TPar.h"
 #include "platform/Bitmaps.h"
 #include "platform/DeviceContexts.h"
 #include "platform/Fonts.h"
 #include "platform/Screen.h"
 
-// The long documents of the layout and typing benchmarks: the screen and
-// the fixture fonts of the tests, the font and tab managers, and a story of
-// `parCount` paragraphs that `fill` writes (usually random words), laid out
-// by `client`. Pages go before the paragraphs, and the client is let go
-// before whoever owns it is destroyed.
-struct TBenchDocument {
+// The screen at 96 pixels per inch and the fixture fonts of the tests, so
+// that every benchmark measures with the same fonts wherever it runs.
+inline void UseBenchScreen(std::int32_t screenWidth = 1920, std::int32_t screenHeight = 1080) {
+    Platform::SetScreenMetrics(screenWidth, screenHeight, 96);
+    Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
+}
+
+struct TBenchScreen {
+    TBenchScreen(std::int32_t screenWidth, std::int32_t screenHeight) { UseBenchScreen(screenWidth, screenHeight); }
+};
+
+// That screen, then the font and tab managers layout measures with. A
+// benchmark's document derives from it, so that the document goes before
+// the managers.
+struct TBenchFonts : TBenchScreen, TLayoutManagers {
+    explicit TBenchFonts(std::int32_t screenWidth = 1920, std::int32_t screenHeight = 1080)
+        : TBenchScreen(screenWidth, screenHeight) {}
+};
+
+// The long documents of the layout and typing benchmarks: the bench fonts,
+// and a story of `parCount` paragraphs that `fill` writes (usually random
+// words), laid out by `client`. Pages go before the paragraphs, and the
+// client is let go before whoever owns it is destroyed.
+struct TBenchDocument : TBenchFonts {
     using TFill = void (*)(TPar& par, std::mt19937& random, std::int32_t font);
 
     TBenchDocument(bool hidden,
@@ -28,11 +46,8 @@ struct TBenchDocument {
                    TFill fill,
                    std::uint32_t seed,
                    std::int32_t screenWidth = 1920,
-                   std::int32_t screenHeight = 1080) {
-        Platform::SetScreenMetrics(screenWidth, screenHeight, 96);
-        Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
-        Fonts = std::make_unique<TFontManager>();
-        Tabs = std::make_unique<TTabManager>();
+                   std::int32_t screenHeight = 1080)
+        : TBenchFonts(screenWidth, screenHeight) {
         Doc = std::make_unique<TDoc>(hidden);
         if (client != nullptr)
             Doc->Client = client;
@@ -61,8 +76,6 @@ struct TBenchDocument {
         Doc->UpdateViewGeometry();
     }
 
-    std::unique_ptr<TFontManager> Fonts;
-    std::unique_ptr<TTabManager> Tabs;
     std::unique_ptr<TDoc> Doc;
 };
 

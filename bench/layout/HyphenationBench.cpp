@@ -12,15 +12,13 @@
 #include <memory>
 #include <random>
 
+#include "../BenchDocument.h"
 #include "layout/lines/Hyphenation.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TLine.h"
 #include "model/managers/TFontManager.h"
-#include "model/managers/TTabManager.h"
 #include "model/paragraphs/TPar.h"
-#include "platform/Fonts.h"
-#include "platform/Screen.h"
 
 namespace {
 
@@ -56,12 +54,8 @@ void FillPar(TPar& par, std::mt19937& random, std::int32_t font) {
     par.Chars.AppendByte(chParEnd);
 }
 
-struct TBenchDoc {
+struct TBenchDoc : TBenchFonts {
     TBenchDoc() {
-        Platform::SetScreenMetrics(1920, 1080, 96);
-        Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
-        Fonts = std::make_unique<TFontManager>();
-        Tabs = std::make_unique<TTabManager>();
         Doc = std::make_unique<TDoc>(true);
         std::mt19937 random(2026);
         Doc->Par(0)->Format.Alignment = 3;  // justified
@@ -78,8 +72,6 @@ struct TBenchDoc {
         Doc->RenumberPars(0);
     }
     ~TBenchDoc() { Doc->DestroyLayout(); }
-    std::unique_ptr<TFontManager> Fonts;
-    std::unique_ptr<TTabManager> Tabs;
     std::unique_ptr<TDoc> Doc;
     std::int64_t Chars = 0;
 };

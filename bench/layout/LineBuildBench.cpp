@@ -11,16 +11,14 @@
 #include <string>
 #include <utility>
 
+#include "../BenchDocument.h"
 #include "files/opening/OpenDocument.h"
 #include "layout/lines/DocumentLines.h"
 #include "layout/lines/LineLayout.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
 #include "model/managers/TFontManager.h"
-#include "model/managers/TTabManager.h"
 #include "model/paragraphs/TPar.h"
-#include "platform/Fonts.h"
-#include "platform/Screen.h"
 
 namespace {
 
@@ -54,12 +52,8 @@ void FillPar(TPar& par, std::mt19937& random, std::int32_t font) {
     par.Chars.AppendByte(chParEnd);
 }
 
-struct TBenchDoc {
+struct TBenchDoc : TBenchFonts {
     TBenchDoc() {
-        Platform::SetScreenMetrics(1920, 1080, 96);
-        Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
-        Fonts = std::make_unique<TFontManager>();
-        Tabs = std::make_unique<TTabManager>();
         Doc = std::make_unique<TDoc>(true);
         std::mt19937 random(2024);
         FillPar(*Doc->Par(0), random, Fonts->TimesFont);
@@ -74,8 +68,6 @@ struct TBenchDoc {
         Doc->StoryCounts[0] = Doc->Pars.Count;
         Doc->RenumberPars(0);
     }
-    std::unique_ptr<TFontManager> Fonts;
-    std::unique_ptr<TTabManager> Tabs;
     std::unique_ptr<TDoc> Doc;
     std::int64_t Chars = 0;
 };
@@ -100,11 +92,8 @@ constexpr std::int32_t TextWidth = 9360;  // 6.5 inches
 
 // The corpus document opened with the RTF reader as the program opens it,
 // once; nil when the corpus is not there.
-struct TCorpusDoc {
+struct TCorpusDoc : TBenchFonts {
     TCorpusDoc() {
-        Platform::SetScreenMetrics(1920, 1080, 96);
-        Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
-        Managers = std::make_unique<TLayoutManagers>();
         auto doc = std::make_unique<TDoc>(true);
         doc->TakesParEndMarks = 1;
         TDocOpeningOptions options;
@@ -119,11 +108,6 @@ struct TCorpusDoc {
         for (std::int32_t i = 0; i < Doc->ParCount(); ++i)
             Lines += Doc->Par(i)->LineCount();
     }
-    ~TCorpusDoc() {
-        // The document goes before the managers it measured with.
-        Doc.reset();
-    }
-    std::unique_ptr<TLayoutManagers> Managers;
     std::unique_ptr<TDoc> Doc;
     std::int64_t Chars = 0;
     std::int64_t Lines = 0;

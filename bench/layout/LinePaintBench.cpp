@@ -10,16 +10,14 @@
 #include <random>
 #include <vector>
 
+#include "../BenchDocument.h"
 #include "base/graphics/TServiceBitmap.h"
 #include "layout/painting/TLinePainter.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
 #include "model/managers/TColorManager.h"
 #include "model/managers/TFontManager.h"
-#include "model/managers/TTabManager.h"
 #include "model/paragraphs/TPar.h"
-#include "platform/Fonts.h"
-#include "platform/Screen.h"
 
 namespace {
 
@@ -65,12 +63,8 @@ void FillPar(TPar& par, std::mt19937& random, std::int32_t font, bool decorated)
 
 // A document of enough paragraphs to fill the screen, laid out, and the
 // off-screen bitmap at the screen's size.
-struct TPaintBench {
-    explicit TPaintBench(bool decorated) {
-        Platform::SetScreenMetrics(ScreenWidth, ScreenHeight, 96);
-        Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
-        Fonts = std::make_unique<TFontManager>();
-        Tabs = std::make_unique<TTabManager>();
+struct TPaintBench : TBenchFonts {
+    explicit TPaintBench(bool decorated) : TBenchFonts(ScreenWidth, ScreenHeight) {
         Colors = std::make_unique<TColorManager>();
         Doc = std::make_unique<TDoc>(true);
         std::mt19937 random(2025);
@@ -115,8 +109,6 @@ struct TPaintBench {
         }
     }
 
-    std::unique_ptr<TFontManager> Fonts;
-    std::unique_ptr<TTabManager> Tabs;
     std::unique_ptr<TColorManager> Colors;
     std::unique_ptr<TDoc> Doc;
     TServiceBitmap Bitmap;

@@ -17,6 +17,7 @@
 #include "layout/pagination/TLayoutClient.h"
 #include "model/document/TDoc.h"
 #include "model/document/TPostActions.h"
+#include "model/formats/BorderSets.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TLine.h"
 #include "model/managers/TFontManager.h"
@@ -112,6 +113,39 @@ void BM_KeystrokeOnPage500(benchmark::State& state) {
     state.counters["in_place"] = benchmark::Counter(static_cast<double>(inPlace), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_KeystrokeOnPage500)->Arg(1)->Arg(100)->Unit(benchmark::kMicrosecond);
+
+// A long run of bordered paragraphs that all join into one box: line layout
+// asks per line whether a paragraph opens or closes its border group, which
+// must cost the same however long the group is. Items are paragraphs.
+constexpr std::int32_t BorderedParCount = 10000;
+
+void FillBorderedPar(TPar& par, std::mt19937& random, std::int32_t font) {
+    static const auto boxed = [] {
+        TBorderSet set;
+        InitBorderSet(set);
+        for (TBorder& border : set.Borders) {
+            border.Type = 1;
+            border.Width = 15;
+        }
+        return static_cast<std::int16_t>(InternBorderSet(set));
+    }();
+    FillRandomWords(par, random, font, 24, 160);
+    par.Format.Borders = boxed;
+    par.Format.LeftIndent = 360;
+}
+
+void BM_PaginateBorderedGroup(benchmark::State& state) {
+    static TLayoutClient client;
+    static TBenchDocument bench{true, &client, BorderedParCount, FillBorderedPar, 2027};
+    TDoc& doc = *bench.Doc;
+    for (auto _ : state) {
+        doc.DestroyLayout();
+        doc.Paginate(0, 2147483647);
+    }
+    state.SetItemsProcessed(state.iterations() * BorderedParCount);
+    state.counters["pages"] = doc.Pages.Count;
+}
+BENCHMARK(BM_PaginateBorderedGroup)->Unit(benchmark::kMillisecond);
 
 // The peak memory of a process that builds the document and paginates it.
 const bool Registered = [] {

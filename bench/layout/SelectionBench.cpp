@@ -8,6 +8,7 @@
 #include <memory>
 #include <random>
 
+#include "../BenchDocument.h"
 #include "../RandomWords.h"
 #include "base/core/ObjectHandles.h"
 #include "model/document/TDoc.h"
@@ -16,19 +17,14 @@
 #include "model/formats/TTableRow.h"
 #include "model/managers/TFontManager.h"
 #include "model/paragraphs/TPar.h"
-#include "platform/Fonts.h"
-#include "platform/Screen.h"
 
 namespace {
 
 constexpr std::int32_t Rows = 400;
 constexpr std::int32_t Cells = 6;
 
-struct TTableDoc {
+struct TTableDoc : TBenchFonts {
     TTableDoc() {
-        Platform::SetScreenMetrics(1920, 1080, 96);
-        Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
-        Fonts = std::make_unique<TFontManager>();
         Doc = std::make_unique<TDoc>(true);
         std::mt19937 random(31);
         FillRandomWords(*Doc->Par(0), random, Fonts->TimesFont, 20, 80);
@@ -64,7 +60,6 @@ struct TTableDoc {
         Doc->StoryCounts[0] = Doc->Pars.Count;
         Doc->RenumberPars(0);
     }
-    std::unique_ptr<TFontManager> Fonts;
     std::unique_ptr<TDoc> Doc;
 };
 

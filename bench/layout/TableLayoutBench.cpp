@@ -8,16 +8,7 @@
 #include <memory>
 #include <random>
 
-// The row record's alignment names and the tab manager's cannot meet in one
-// file: the row's are renamed here.
-#define taLeft rowAlignLeft
-#define taCentre rowAlignCentre
-#define taRight rowAlignRight
-#include "model/formats/TTableRow.h"
-#undef taLeft
-#undef taCentre
-#undef taRight
-
+#include "../BenchDocument.h"
 #include "../HostileInputs.h"
 #include "../RandomWords.h"
 #include "base/core/ObjectHandles.h"
@@ -25,11 +16,9 @@
 #include "layout/pagination/TLayoutClient.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
+#include "model/formats/TTableRow.h"
 #include "model/managers/TFontManager.h"
-#include "model/managers/TTabManager.h"
 #include "model/paragraphs/TPar.h"
-#include "platform/Fonts.h"
-#include "platform/Screen.h"
 
 namespace {
 
@@ -46,12 +35,8 @@ void FillCell(TPar& par, std::mt19937& random, std::int32_t font) {
     par.Format.InTable = 1;
 }
 
-struct TTableBenchDoc {
+struct TTableBenchDoc : TBenchFonts {
     TTableBenchDoc() {
-        Platform::SetScreenMetrics(1920, 1080, 96);
-        Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
-        Fonts = std::make_unique<TFontManager>();
-        Tabs = std::make_unique<TTabManager>();
         Doc = std::make_unique<TDoc>(true);
         Doc->Client = &Client;
         std::mt19937 random(2026);
@@ -87,8 +72,6 @@ struct TTableBenchDoc {
         Doc->Client = &NullDocClient();
     }
     TLayoutClient Client;
-    std::unique_ptr<TFontManager> Fonts;
-    std::unique_ptr<TTabManager> Tabs;
     std::unique_ptr<TDoc> Doc;
 };
 

@@ -9,13 +9,12 @@
 #include <memory>
 #include <random>
 
+#include "../BenchDocument.h"
 #include "model/document/TDoc.h"
 #include "model/formats/FormatStream.h"
 #include "model/formats/TCompoundFragment.h"
 #include "model/managers/TFontManager.h"
 #include "model/paragraphs/TPar.h"
-#include "platform/Fonts.h"
-#include "platform/Screen.h"
 
 namespace {
 
@@ -49,11 +48,8 @@ void FillPar(TPar& par, std::mt19937& random, std::int32_t font, std::int32_t ch
     par.Chars.AppendByte(chParEnd);
 }
 
-struct TWordsDoc {
+struct TWordsDoc : TBenchFonts {
     TWordsDoc(std::int32_t pars, std::int32_t charsPerPar) {
-        Platform::SetScreenMetrics(1920, 1080, 96);
-        Platform::UseOnlyFontsIn(REZ_TEST_DATA_DIR "/fonts");
-        Fonts = std::make_unique<TFontManager>();
         Doc = std::make_unique<TDoc>(true);
         std::mt19937 random(2026);
         FillPar(*Doc->Par(0), random, Fonts->TimesFont, charsPerPar);
@@ -70,7 +66,6 @@ struct TWordsDoc {
         for (std::int32_t i = 0; i < Doc->Pars.Count; ++i)
             Doc->Par(i)->Normalize();
     }
-    std::unique_ptr<TFontManager> Fonts;
     std::unique_ptr<TDoc> Doc;
     std::int64_t Chars = 0;
 };

@@ -105,6 +105,42 @@ protected:
     }
     // The record of the row AddRow made last.
     TTableRow& LastRow() { return *static_cast<TTableRow*>(Doc->TableRowList.Last()); }
+
+    // Random typing into the document a test built: each step inserts text
+    // at a random place (never into a row-end mark), the long text every
+    // LongEvery-th step and the short one otherwise. After each step the
+    // pages repaginated from the change must be the pages made afresh, with
+    // no line placed twice.
+    struct TTypingRun {
+        std::uint32_t Seed;
+        int Steps;
+        int LongEvery;
+        const char* LongText;
+        const char* ShortText;
+    };
+    void TypeAndCompareWithFreshPagination(const TTypingRun& run) {
+        std::mt19937 random(run.Seed);
+        PaginateAll();
+        for (int step = 0; step < run.Steps; ++step) {
+            SCOPED_TRACE(step);
+            const std::int32_t parCount = Doc->StoryCounts[stMain];
+            std::int32_t p = static_cast<std::int32_t>(random() % parCount);
+            while (Doc->Par(p)->Chars.Data[Doc->Par(p)->CharCount() - 1] == chRowEnd)
+                p = (p + 1) % parCount;
+            const std::int32_t offset = static_cast<std::int32_t>(random() % Doc->Par(p)->CharCount());
+            Doc->Caret = {p, offset};
+            Doc->Selection->SetSingle(p, offset, p, offset);
+            TMemory text;
+            text.AssignString(step % run.LongEvery == 0 ? run.LongText : run.ShortText);
+            Doc->PerformOperation(TInsertTextArgs{&text, 0});
+            Doc->PaginateAll();
+            ASSERT_TRUE(LinesListedOnce());
+            const std::string incremental = Layout();
+            Doc->DestroyLayout();
+            PaginateAll();
+            ASSERT_EQ(incremental, Layout());
+        }
+    }
 };
 
 TEST_F(TableLayoutTest, RowsSplitAtThePageBottomOrMoveWhole) {
@@ -535,7 +571,6 @@ TEST_F(TableLayoutTest, FlowEndsOnHostileTables) {
 TEST_F(TableLayoutTest, RepaginationAfterEditsEqualsFreshPagination) {
     Doc->StateFlags[sfHidden] = 0;
     SetBodyLines(7);
-    std::mt19937 random(2026);
     Plain("intro");
     AddRow({"Head", "Column"}, {2000, 4000});
     LastRow().Data.HeaderRow = 1;
@@ -551,26 +586,7 @@ TEST_F(TableLayoutTest, RepaginationAfterEditsEqualsFreshPagination) {
             Plain("between");
     }
     Plain("outro");
-    PaginateAll();
-    for (int step = 0; step < 120; ++step) {
-        SCOPED_TRACE(step);
-        const std::int32_t parCount = Doc->StoryCounts[stMain];
-        std::int32_t p = static_cast<std::int32_t>(random() % parCount);
-        while (Doc->Par(p)->Chars.Data[Doc->Par(p)->CharCount() - 1] == chRowEnd)
-            p = (p + 1) % parCount;
-        const std::int32_t offset = static_cast<std::int32_t>(random() % Doc->Par(p)->CharCount());
-        Doc->Caret = {p, offset};
-        Doc->Selection->SetSingle(p, offset, p, offset);
-        TMemory text;
-        text.AssignString(step % 3 == 0 ? "more words that wrap a line or two in a narrow cell " : "typed ");
-        Doc->PerformOperation(TInsertTextArgs{&text, 0});
-        Doc->PaginateAll();
-        ASSERT_TRUE(LinesListedOnce());
-        const std::string incremental = Layout();
-        Doc->DestroyLayout();
-        PaginateAll();
-        ASSERT_EQ(incremental, Layout());
-    }
+    TypeAndCompareWithFreshPagination({2026, 120, 3, "more words that wrap a line or two in a narrow cell ", "typed "});
 }
 
 // Keep chains through rows move rows between pages as text grows and
@@ -579,7 +595,6 @@ TEST_F(TableLayoutTest, RepaginationAfterEditsEqualsFreshPagination) {
 TEST_F(TableLayoutTest, RepaginationWithKeepChainsEqualsFreshPagination) {
     Doc->StateFlags[sfHidden] = 0;
     SetBodyLines(7);
-    std::mt19937 random(7);
     Plain("intro").Format.KeepWithNext = 1;
     for (int i = 0; i < 12; ++i) {
         const std::vector<TPar*> row =
@@ -591,26 +606,8 @@ TEST_F(TableLayoutTest, RepaginationWithKeepChainsEqualsFreshPagination) {
         LastRow().Data.KeepTogether = i % 5 == 4 ? 1 : 0;
     }
     Plain("outro");
-    PaginateAll();
-    for (int step = 0; step < 60; ++step) {
-        SCOPED_TRACE(step);
-        const std::int32_t parCount = Doc->StoryCounts[stMain];
-        std::int32_t p = static_cast<std::int32_t>(random() % parCount);
-        while (Doc->Par(p)->Chars.Data[Doc->Par(p)->CharCount() - 1] == chRowEnd)
-            p = (p + 1) % parCount;
-        const std::int32_t offset = static_cast<std::int32_t>(random() % Doc->Par(p)->CharCount());
-        Doc->Caret = {p, offset};
-        Doc->Selection->SetSingle(p, offset, p, offset);
-        TMemory text;
-        text.AssignString(step % 2 == 0 ? "words enough to wrap a narrow cell onto a second line or a third " : "x");
-        Doc->PerformOperation(TInsertTextArgs{&text, 0});
-        Doc->PaginateAll();
-        ASSERT_TRUE(LinesListedOnce());
-        const std::string incremental = Layout();
-        Doc->DestroyLayout();
-        PaginateAll();
-        ASSERT_EQ(incremental, Layout());
-    }
+    TypeAndCompareWithFreshPagination(
+        {7, 60, 2, "words enough to wrap a narrow cell onto a second line or a third ", "x"});
 }
 
 }  // namespace

@@ -29,11 +29,8 @@ std::int32_t BorderSpaceAbove(const TPar& par) {
         return 0;
     bool firstOfGroup = true;
     if (par.Owner != nullptr && par.Index >= 0 && par.Index < par.Owner->ParCount() &&
-        par.Owner->Par(par.Index) == &par) {
-        std::int32_t first, last;
-        par.Owner->BorderGroupRange(par.Index, first, last);
-        firstOfGroup = first == par.Index;
-    }
+        par.Owner->Par(par.Index) == &par)
+        firstOfGroup = !par.Owner->InBorderGroup(par.Index, par.Index - 1);
     const TBorder& border = BorderSetAt(par.Format.Borders).Borders[firstOfGroup ? bsTop : bsInside];
     if (border.Type == NoBorderType || border.Type == UnsetValue)
         return 0;

@@ -43,22 +43,6 @@ bool InDoc(const TPar& par, const TDoc& doc) {
     return par.Owner == &doc && par.Index >= 0 && par.Index < doc.ParCount() && doc.Par(par.Index) == &par;
 }
 
-// The run of adjacent paragraphs of the same story without borders that
-// share a paragraph's shading.
-void ShadingGroupRange(const TDoc& doc, std::int32_t index, std::int32_t& first, std::int32_t& last) {
-    const TPar& par = *doc.Par(index);
-    const int story = doc.StoryOfPar(index);
-    const auto same = [&](std::int32_t i) {
-        const TPar& other = *doc.Par(i);
-        return doc.StoryOfPar(i) == story && other.Format.Borders <= 0 && other.Format.Shading == par.Format.Shading;
-    };
-    first = last = index;
-    while (first > 0 && same(first - 1))
-        --first;
-    while (last + 1 < doc.ParCount() && same(last + 1))
-        ++last;
-}
-
 bool IsLastLineOfPar(const TLine& line) {
     return line.FirstChar + line.CharCount >= line.Par->CharCount() || (line.Flags & lfWrapLastRow) != 0;
 }
@@ -99,14 +83,16 @@ std::int32_t SpellMarkColor(std::int32_t value) {
 Platform::TRect TLinePainter::ShadingRect() {
     if (HaveShadingRect)
         return CachedShadingRect;
-    std::int32_t first = Par.Index, last = Par.Index;
-    const bool inDoc = InDoc(Par, Doc);
     const bool bordered = Par.Format.Borders > 0 && Par.Format.Borders < BorderSetCount();
-    if (inDoc) {
-        if (bordered)
-            Doc.BorderGroupRange(Par.Index, first, last);
-        else
-            ShadingGroupRange(Doc, Par.Index, first, last);
+    // The box spans the border group, or without borders the shading group;
+    // only whether this paragraph opens or closes it matters here.
+    bool groupFirst = true, groupLast = true;
+    if (InDoc(Par, Doc)) {
+        const auto inGroup = [&](std::int32_t other) {
+            return bordered ? Doc.InBorderGroup(Par.Index, other) : Doc.InShadingGroup(Par.Index, other);
+        };
+        groupFirst = !inGroup(Par.Index - 1);
+        groupLast = !inGroup(Par.Index + 1);
     }
     const TBorderSet* set = bordered ? &BorderSetAt(Par.Format.Borders) : nullptr;
     const auto outside = [&](int side) {
@@ -125,7 +111,7 @@ Platform::TRect TLinePainter::ShadingRect() {
     }
     const std::int32_t firstTextLine = (Par.Flags & pfDropCap) != 0 ? 1 : 0;
     r.Top = Y;
-    if (Line.IndexInPar == firstTextLine && (!inDoc || Par.Index == first)) {
+    if (Line.IndexInPar == firstTextLine && groupFirst) {
         const std::int32_t before = std::max<std::int32_t>(0, f.SpaceBefore);
         if (set == nullptr || !HasBorder(set->Borders[bsTop])) {
             r.Top += Pixels(before);
@@ -135,7 +121,7 @@ Platform::TRect TLinePainter::ShadingRect() {
         }
     }
     r.Bottom = Y + Line.HeightPixels(nullptr);
-    if (IsLastLineOfPar(Line) && (!inDoc || Par.Index == last))
+    if (IsLastLineOfPar(Line) && groupLast)
         r.Bottom -= Pixels(std::max<std::int32_t>(0, f.SpaceAfter));
     CachedShadingRect = r;
     HaveShadingRect = true;
@@ -153,9 +139,9 @@ void TLinePainter::PaintBorders() {
     if (Par.Format.Borders >= BorderSetCount())
         return;
     const TBorderSet& set = BorderSetAt(Par.Format.Borders);
-    std::int32_t first = Par.Index, last = Par.Index;
-    if (InDoc(Par, Doc))
-        Doc.BorderGroupRange(Par.Index, first, last);
+    const bool inDoc = InDoc(Par, Doc);
+    const bool groupFirst = !inDoc || !Doc.InBorderGroup(Par.Index, Par.Index - 1);
+    const bool groupLast = !inDoc || !Doc.InBorderGroup(Par.Index, Par.Index + 1);
     const Platform::TRect r = ShadingRect();
     const auto colorOf = [&](const TBorder& border) {
         return border.Color == AutoColor || border.Color == UnsetValue || Dimmed ? TextColor() : border.Color;
@@ -165,7 +151,6 @@ void TLinePainter::PaintBorders() {
     std::int32_t top = r.Top;
     std::int32_t bottom = r.Bottom;
     if (Line.IndexInPar == firstTextLine) {
-        const bool groupFirst = Par.Index == first;
         const TBorder& border = set.Borders[groupFirst ? bsTop : bsInside];
         if (HasBorder(border)) {
             Platform::TRect band{r.Left, r.Top, r.Right, r.Top + width(border)};
@@ -183,7 +168,7 @@ void TLinePainter::PaintBorders() {
                 top = band.Bottom;
         }
     }
-    if (IsLastLineOfPar(Line) && Par.Index == last) {
+    if (IsLastLineOfPar(Line) && groupLast) {
         const TBorder& border = set.Borders[bsBottom];
         if (HasBorder(border)) {
             Fill({r.Left, r.Bottom - width(border), r.Right, r.Bottom}, colorOf(border));

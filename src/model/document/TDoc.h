@@ -150,8 +150,22 @@ public:
     bool IsParDimmed(std::int32_t par) const;
     // Sets the cached index of every paragraph from the given one on.
     void RenumberPars(std::int32_t from);
-    // The run of adjacent paragraphs that share the paragraph's border set.
+    // Border and shading groups (TDocBorderGroups.cpp). A border group is
+    // the run of neighbouring paragraphs drawn as one box: each shares its
+    // neighbour's border set and indents (left and right within 3 twips;
+    // first-line within 3 twips or both not negative), and the run stays
+    // inside the paragraph's table cell, else inside its story when that is
+    // not the main text, else inside its section.
     void BorderGroupRange(std::int32_t par, std::int32_t& first, std::int32_t& last) const override;
+    // The same run for one shading box: every paragraph of it has a shading
+    // (not negative); a paragraph without one is a group of its own.
+    void ShadingGroupRange(std::int32_t par, std::int32_t& first, std::int32_t& last) const;
+    // Whether other lies in par's group. For a neighbour (par - 1, par + 1)
+    // this is one comparison: line layout and painting ask it per line to
+    // learn whether a paragraph opens or closes its group, where a walk
+    // over a group as long as the document would make layout quadratic.
+    bool InBorderGroup(std::int32_t par, std::int32_t other) const override;
+    bool InShadingGroup(std::int32_t par, std::int32_t other) const;
     // The character format in effect at a position (of the character there).
     void FormatAtPos(const TTextPos& pos, TCharFormat& format) const;
     // The range a field, bookmark or note covers, from its start control to

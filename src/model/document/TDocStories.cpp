@@ -49,17 +49,6 @@ void TDoc::RenumberPars(std::int32_t from) {
         Par(i)->Index = i;
 }
 
-void TDoc::BorderGroupRange(std::int32_t par, std::int32_t& first, std::int32_t& last) const {
-    first = last = par;
-    if (par < 0 || par >= Pars.Count)
-        return;
-    const std::int16_t borders = Par(par)->Format.Borders;
-    while (first > 0 && Par(first - 1)->Format.Borders == borders)
-        --first;
-    while (last + 1 < Pars.Count && Par(last + 1)->Format.Borders == borders)
-        ++last;
-}
-
 void TDoc::FormatAtPos(const TTextPos& pos, TCharFormat& format) const {
     format = DefaultCharFormat;
     if (pos.Par < 0 || pos.Par >= Pars.Count)

@@ -160,11 +160,8 @@ std::int32_t TPar::BorderSpaceBelow() const {
     if ((Flags & pfProxy) != 0 || Format.Borders <= 0 || Format.Borders >= BorderSetCount())
         return 0;
     bool lastOfGroup = true;
-    if (Owner != nullptr && Index >= 0 && Index < Owner->ParCount() && Owner->Par(Index) == this) {
-        std::int32_t first, last;
-        Owner->BorderGroupRange(Index, first, last);
-        lastOfGroup = last == Index;
-    }
+    if (Owner != nullptr && Index >= 0 && Index < Owner->ParCount() && Owner->Par(Index) == this)
+        lastOfGroup = !Owner->InBorderGroup(Index, Index + 1);
     const TBorder& border = BorderSetAt(Format.Borders).Borders[lastOfGroup ? bsBottom : bsInside];
     if (border.Type == NoBorderType || border.Type == UnsetValue)
         return 0;

@@ -23,6 +23,8 @@ public:
     virtual std::int32_t ParCount() const = 0;
     virtual TPar* Par(std::int32_t index) const = 0;
     virtual void BorderGroupRange(std::int32_t par, std::int32_t& first, std::int32_t& last) const = 0;
+    // Whether other lies in par's border group; cheap for a neighbour.
+    virtual bool InBorderGroup(std::int32_t par, std::int32_t other) const = 0;
     virtual TSection* SectionOfPar(std::int32_t par) = 0;
 
 protected:

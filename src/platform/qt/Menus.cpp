@@ -12,6 +12,7 @@
 #include "platform/Regions.h"
 #include "platform/Screen.h"
 #include "platform/qt/Desktop.h"
+#include "platform/qt/FrameDrawing.h"
 #include "platform/qt/WindowObjects.h"
 
 // Menus: the handle table, the item calls, the bar in a top-level window's
@@ -23,13 +24,12 @@
 namespace Platform {
 namespace {
 
-// Published system colour indexes the menus are painted in.
+// Published system colour indexes the menus are painted in (with those of
+// FrameDrawing.h).
 constexpr int kColorMenu = 4;
 constexpr int kColorMenuText = 7;
 constexpr int kColorHighlight = 13;
 constexpr int kColorHighlightText = 14;
-constexpr int kColorBtnShadow = 16;
-constexpr int kColorGrayText = 17;
 // WM_MOUSEACTIVATE's answer that leaves activation where it is: a popup menu
 // never takes it from its owner.
 constexpr LRESULT kNoActivate = 3;
@@ -251,12 +251,6 @@ void DrawMenuText(HDC dc, std::int32_t x, std::int32_t y, std::u16string_view te
     }
 }
 
-void FillColor(HDC dc, const TRect& r, int color) {
-    HBRUSH b = CreateSolidBrush(GetSysColor(color));
-    FillRect(dc, r, b);
-    DeleteBrush(b);
-}
-
 std::int32_t TextTop(std::int32_t top, std::int32_t height) {
     TTextMetrics tm;
     GetTextMetrics(MeasureDc(), tm);
@@ -297,23 +291,24 @@ void PaintMenuBar(TWindowObject* w) {
         return;
     TMenuObject* m = MenuOf(w->Menu);
     const TRect line{w->Client.Left, w->Client.Top - kMenuBarHeight, w->Client.Right, w->Client.Top};
-    HDC dc = CreateCompatibleDC(nullptr);
-    SelectBitmap(dc, w->Surface);
-    SelectFont(dc, StockSystemFont());
-    FillColor(dc, line, kColorMenu);
-    const std::vector<TRect> items = BarLayout(w);
-    for (std::size_t i = 0; i < items.size() && i < m->Items.size(); ++i) {
-        const TMenuItem& it = m->Items[i];
-        if (IsSeparator(it))
-            continue;
-        const bool hot = static_cast<int>(i) == w->MenuBarHot;
-        if (hot)
-            FillColor(dc, items[i], kColorHighlight);
-        const TColorRef color = GetSysColor(hot ? kColorHighlightText : IsGrayed(it) ? kColorGrayText : kColorMenuText);
-        DrawMenuText(dc, items[i].Left + kBarPadding, TextTop(items[i].Top, kMenuBarHeight), it.Text, color);
+    {
+        TSurfaceDC dc(w->Surface);
+        SelectFont(dc, StockSystemFont());
+        FillSysColor(dc, line, kColorMenu);
+        const std::vector<TRect> items = BarLayout(w);
+        for (std::size_t i = 0; i < items.size() && i < m->Items.size(); ++i) {
+            const TMenuItem& it = m->Items[i];
+            if (IsSeparator(it))
+                continue;
+            const bool hot = static_cast<int>(i) == w->MenuBarHot;
+            if (hot)
+                FillSysColor(dc, items[i], kColorHighlight);
+            const TColorRef color = GetSysColor(hot            ? kColorHighlightText
+                                                : IsGrayed(it) ? kColorGrayText
+                                                               : kColorMenuText);
+            DrawMenuText(dc, items[i].Left + kBarPadding, TextTop(items[i].Top, kMenuBarHeight), it.Text, color);
+        }
     }
-    SelectBitmap(dc, nullptr);
-    DeleteDC(dc);
     w->FrameDirty = false;
     if (w->Desktop != nullptr)
         Desktop::Flush(w, line);
@@ -429,27 +424,23 @@ TLevel* LevelOfWindow(HWND window) {
 }
 
 void DrawCheck(HDC dc, const TRect& cell, bool radio, TColorRef color) {
-    HBRUSH brush = CreateSolidBrush(color);
-    HPEN pen = CreatePen(color, 1);
-    HPEN oldPen = SelectPen(dc, pen);
-    HBRUSH oldBrush = SelectBrush(dc, brush);
     const std::int32_t cx = (cell.Left + cell.Right) / 2;
     const std::int32_t cy = (cell.Top + cell.Bottom) / 2;
     if (radio) {
         const TPoint dot[] = {{cx - 1, cy - 3}, {cx + 2, cy - 3}, {cx + 3, cy - 1}, {cx + 3, cy + 2},
                               {cx + 2, cy + 3}, {cx - 1, cy + 3}, {cx - 2, cy + 2}, {cx - 2, cy - 1}};
-        Polygon(dc, dot, 8);
-    } else {
-        const TPoint tick[] = {{cx - 4, cy}, {cx - 2, cy + 2}, {cx + 4, cy - 4}};
-        for (int pass = 0; pass < 2; ++pass) {
-            MoveTo(dc, tick[0].X, tick[0].Y + pass);
-            LineTo(dc, tick[1].X, tick[1].Y + pass);
-            LineTo(dc, tick[2].X, tick[2].Y + pass);
-        }
+        FillPolygon(dc, dot, 8, color);
+        return;
     }
-    SelectBrush(dc, oldBrush);
+    HPEN pen = CreatePen(color, 1);
+    HPEN oldPen = SelectPen(dc, pen);
+    const TPoint tick[] = {{cx - 4, cy}, {cx - 2, cy + 2}, {cx + 4, cy - 4}};
+    for (int pass = 0; pass < 2; ++pass) {
+        MoveTo(dc, tick[0].X, tick[0].Y + pass);
+        LineTo(dc, tick[1].X, tick[1].Y + pass);
+        LineTo(dc, tick[2].X, tick[2].Y + pass);
+    }
     SelectPen(dc, oldPen);
-    DeleteBrush(brush);
     DeletePen(pen);
 }
 
@@ -457,10 +448,8 @@ void PaintLevel(HWND window, HDC dc) {
     TLevel* level = LevelOfWindow(window);
     TRect client;
     GetClientRect(window, client);
-    FillColor(dc, client, kColorMenu);
-    HBRUSH edge = CreateSolidBrush(GetSysColor(kColorBtnShadow));
-    FrameRect(dc, client, edge);
-    DeleteBrush(edge);
+    FillSysColor(dc, client, kColorMenu);
+    FrameSysColor(dc, client, kColorBtnShadow);
     TMenuObject* m = level != nullptr ? MenuOf(level->Menu) : nullptr;
     if (m == nullptr)
         return;
@@ -485,11 +474,11 @@ void PaintLevel(HWND window, HDC dc) {
         }
         if (IsSeparator(it)) {
             const std::int32_t y = (r.Top + r.Bottom) / 2;
-            FillColor(dc, {r.Left + 1, y, r.Right - 1, y + 1}, kColorBtnShadow);
+            FillSysColor(dc, {r.Left + 1, y, r.Right - 1, y + 1}, kColorBtnShadow);
             continue;
         }
         if (selected)
-            FillColor(dc, r, kColorHighlight);
+            FillSysColor(dc, r, kColorHighlight);
         const TColorRef color = GetSysColor(selected       ? kColorHighlightText
                                             : IsGrayed(it) ? kColorGrayText
                                                            : kColorMenuText);
@@ -505,15 +494,7 @@ void PaintLevel(HWND window, HDC dc) {
             const std::int32_t ax = r.Right - kArrowColumn / 2 - 2;
             const std::int32_t ay = (r.Top + r.Bottom) / 2;
             const TPoint arrow[] = {{ax, ay - 4}, {ax + 4, ay}, {ax, ay + 4}};
-            HBRUSH b = CreateSolidBrush(color);
-            HPEN p = CreatePen(color, 1);
-            HBRUSH ob = SelectBrush(dc, b);
-            HPEN op = SelectPen(dc, p);
-            Polygon(dc, arrow, 3);
-            SelectBrush(dc, ob);
-            SelectPen(dc, op);
-            DeleteBrush(b);
-            DeletePen(p);
+            FillPolygon(dc, arrow, 3, color);
         }
     }
 }

@@ -9,6 +9,7 @@
 #include "platform/Screen.h"
 #include "platform/Windows.h"
 #include "platform/qt/Desktop.h"
+#include "platform/qt/FrameDrawing.h"
 #include "platform/qt/WindowObjects.h"
 
 // The scroll bars of a window's frame. A bar lies outside the client area,
@@ -18,11 +19,10 @@
 namespace Platform {
 namespace {
 
-// The published system colour indexes the bars are drawn in.
+// The published system colour indexes the bars are drawn in (with those of
+// FrameDrawing.h).
 constexpr int kColorScrollBar = 0;
 constexpr int kColorBtnFace = 15;
-constexpr int kColorBtnShadow = 16;
-constexpr int kColorGrayText = 17;
 constexpr int kColorBtnText = 18;
 
 // The first repeat of a held arrow or page click comes after a pause, the
@@ -186,18 +186,10 @@ HRGN VisibleFrame(TWindowObject* w, TPoint origin) {
     return r;
 }
 
-void Fill(HDC dc, const TRect& r, int sysColor) {
-    HBRUSH b = CreateSolidBrush(GetSysColor(sysColor));
-    FillRect(dc, r, b);
-    DeleteBrush(b);
-}
-
 // A raised button face with a small triangle pointing along the bar.
 void DrawArrow(HDC dc, const TRect& r, int bar, bool first, bool enabled) {
-    Fill(dc, r, kColorBtnFace);
-    HBRUSH edge = CreateSolidBrush(GetSysColor(kColorBtnShadow));
-    FrameRect(dc, r, edge);
-    DeleteBrush(edge);
+    FillSysColor(dc, r, kColorBtnFace);
+    FrameSysColor(dc, r, kColorBtnShadow);
     const std::int32_t cx = (r.Left + r.Right) / 2;
     const std::int32_t cy = (r.Top + r.Bottom) / 2;
     const std::int32_t h = std::max(1, std::min(r.Width(), r.Height()) / 4);
@@ -215,15 +207,7 @@ void DrawArrow(HDC dc, const TRect& r, int bar, bool first, bool enabled) {
         p[1] = {base, cy - h};
         p[2] = {base, cy + h};
     }
-    HBRUSH glyph = CreateSolidBrush(GetSysColor(enabled ? kColorBtnText : kColorGrayText));
-    HPEN pen = CreatePen(GetSysColor(enabled ? kColorBtnText : kColorGrayText), 1);
-    HBRUSH oldBrush = SelectBrush(dc, glyph);
-    HPEN oldPen = SelectPen(dc, pen);
-    Polygon(dc, p, 3);
-    SelectBrush(dc, oldBrush);
-    SelectPen(dc, oldPen);
-    DeleteBrush(glyph);
-    DeletePen(pen);
+    FillPolygon(dc, p, 3, GetSysColor(enabled ? kColorBtnText : kColorGrayText));
 }
 
 void DrawBar(HDC dc, TWindowObject* w, int bar, TPoint origin) {
@@ -237,16 +221,14 @@ void DrawBar(HDC dc, TWindowObject* w, int bar, TPoint origin) {
         return bar == SB_VERT ? TRect{r.Left, r.Top + from, r.Right, r.Top + to}
                               : TRect{r.Left + from, r.Top, r.Left + to, r.Bottom};
     };
-    Fill(dc, piece(l.Arrow, l.Length - l.Arrow), kColorScrollBar);
+    FillSysColor(dc, piece(l.Arrow, l.Length - l.Arrow), kColorScrollBar);
     DrawArrow(dc, piece(0, l.Arrow), bar, true, scrollable && (s.DisabledArrows & ESB_DISABLE_UP) == 0);
     DrawArrow(dc, piece(l.Length - l.Arrow, l.Length), bar, false,
               scrollable && (s.DisabledArrows & ESB_DISABLE_DOWN) == 0);
     if (l.ThumbLength > 0) {
         const TRect thumb = piece(l.ThumbStart, l.ThumbStart + l.ThumbLength);
-        Fill(dc, thumb, kColorBtnFace);
-        HBRUSH edge = CreateSolidBrush(GetSysColor(kColorBtnShadow));
-        FrameRect(dc, thumb, edge);
-        DeleteBrush(edge);
+        FillSysColor(dc, thumb, kColorBtnFace);
+        FrameSysColor(dc, thumb, kColorBtnShadow);
     }
 }
 
@@ -303,19 +285,18 @@ void PaintScrollBars(TWindowObject* w) {
     HRGN clip = VisibleFrame(w, origin);
     TRect box;
     if (GetRgnBox(clip, box) != NULLREGION) {
-        HDC dc = CreateCompatibleDC(nullptr);
-        SelectBitmap(dc, top->Surface);
-        SelectClipRgn(dc, clip);
-        DrawBar(dc, w, SB_VERT, origin);
-        DrawBar(dc, w, SB_HORZ, origin);
-        if (HasBar(w, SB_VERT) && HasBar(w, SB_HORZ))
-            Fill(dc,
-                 Shifted({w->Client.Right, w->Client.Bottom, w->Client.Right + kScrollBarSize,
-                          w->Client.Bottom + kScrollBarSize},
-                         origin),
-                 kColorBtnFace);
-        SelectBitmap(dc, nullptr);
-        DeleteDC(dc);
+        {
+            TSurfaceDC dc(top->Surface);
+            SelectClipRgn(dc, clip);
+            DrawBar(dc, w, SB_VERT, origin);
+            DrawBar(dc, w, SB_HORZ, origin);
+            if (HasBar(w, SB_VERT) && HasBar(w, SB_HORZ))
+                FillSysColor(dc,
+                             Shifted({w->Client.Right, w->Client.Bottom, w->Client.Right + kScrollBarSize,
+                                      w->Client.Bottom + kScrollBarSize},
+                                     origin),
+                             kColorBtnFace);
+        }
         if (top->Desktop != nullptr)
             Desktop::Flush(top, box);
     }
