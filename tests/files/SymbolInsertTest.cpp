@@ -51,6 +51,24 @@ void InsertSymbol(TDoc& doc, std::int32_t character, const std::string& font, st
     doc.PerformOperation(TInsertSymbolArgs{character, &font, isByte});
 }
 
+// The bold Arial text read and made canonical, the caret after its first
+// character, with the typing format and the model as they were then.
+struct TBoldArialDoc {
+    std::unique_ptr<TDoc> Doc = DocFromRtf(BoldArial);
+    TCharFormat TypingBefore;
+    std::string Before;
+
+    TBoldArialDoc() {
+        if (Doc == nullptr)
+            return;
+        Normalize(*Doc);
+        Doc->Caret = TTextPos{0, 1};
+        Doc->UpdateTypingFormat(Doc->Caret, true);
+        TypingBefore = Doc->TypingFormat;
+        Before = TestSupport::DocumentBytes(*Doc);
+    }
+};
+
 class SymbolInsertTest : public ::testing::Test {
 protected:
     TTransferScope scope;
@@ -74,13 +92,11 @@ TEST_F(SymbolInsertTest, TheCharacterTakesTheFontAndTypingKeepsItsOwn) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        std::unique_ptr<TDoc> doc = DocFromRtf(BoldArial);
-        ASSERT_NE(doc, nullptr);
-        Normalize(*doc);
-        doc->Caret = TTextPos{0, 1};
-        doc->UpdateTypingFormat(doc->Caret, true);
-        const TCharFormat typingBefore = doc->TypingFormat;
-        const std::string before = TestSupport::DocumentBytes(*doc);
+        TBoldArialDoc start;
+        ASSERT_NE(start.Doc, nullptr);
+        std::unique_ptr<TDoc>& doc = start.Doc;
+        const TCharFormat& typingBefore = start.TypingBefore;
+        const std::string& before = start.Before;
 
         InsertSymbol(*doc, c.Character, c.Font, c.IsByte);
         const TPar& par = *doc->Par(0);
@@ -167,13 +183,11 @@ TEST_F(SymbolInsertTest, ACharacterThatCannotBeInsertedChangesNothing) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        std::unique_ptr<TDoc> doc = DocFromRtf(BoldArial);
-        ASSERT_NE(doc, nullptr);
-        Normalize(*doc);
-        doc->Caret = TTextPos{0, 1};
-        doc->UpdateTypingFormat(doc->Caret, true);
-        const TCharFormat typingBefore = doc->TypingFormat;
-        const std::string before = TestSupport::DocumentBytes(*doc);
+        TBoldArialDoc start;
+        ASSERT_NE(start.Doc, nullptr);
+        std::unique_ptr<TDoc>& doc = start.Doc;
+        const TCharFormat& typingBefore = start.TypingBefore;
+        const std::string& before = start.Before;
         InsertSymbol(*doc, c.Character, "Symbol", c.IsByte);
         EXPECT_EQ(TestSupport::DocumentBytes(*doc), before);
         EXPECT_EQ(doc->UndoList.Count, 0);

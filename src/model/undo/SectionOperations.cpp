@@ -38,6 +38,16 @@ void SectionsTouched(TDoc& doc, std::int32_t firstPar, std::int32_t lastPar, std
         last = first;
 }
 
+// One copy of the new value for each section the range touches; executing
+// swaps each copy with its section's.
+template <class TValue>
+void SaveOnePerSection(TDoc& doc, std::int32_t firstPar, std::int32_t lastPar, const TValue& value, TMemory& saved) {
+    std::int32_t first, last;
+    SectionsTouched(doc, firstPar, lastPar, first, last);
+    for (std::int32_t i = first; i <= last; ++i)
+        saved.AppendBuffer(&value, sizeof value);
+}
+
 }  // namespace
 
 TChangePageParamsOperation::TChangePageParamsOperation(TDoc* doc,
@@ -130,10 +140,7 @@ TFormatSectOperation::TFormatSectOperation(TDoc* doc,
                                            std::int32_t lastPar,
                                            const TSectionFormat& format)
     : TSubOperation(doc), FirstPar(firstPar), LastPar(lastPar) {
-    std::int32_t first, last;
-    SectionsTouched(*doc, firstPar, lastPar, first, last);
-    for (std::int32_t i = first; i <= last; ++i)
-        Saved.AppendBuffer(&format, sizeof format);
+    SaveOnePerSection(*doc, firstPar, lastPar, format, Saved);
 }
 
 TFormatSectOperation::TFormatSectOperation(TDoc* doc,
@@ -141,10 +148,7 @@ TFormatSectOperation::TFormatSectOperation(TDoc* doc,
                                            std::int32_t lastPar,
                                            const TSectionReaderValues& values)
     : TSubOperation(doc), ShortForm(1), FirstPar(firstPar), LastPar(lastPar) {
-    std::int32_t first, last;
-    SectionsTouched(*doc, firstPar, lastPar, first, last);
-    for (std::int32_t i = first; i <= last; ++i)
-        Saved.AppendBuffer(&values, sizeof values);
+    SaveOnePerSection(*doc, firstPar, lastPar, values, Saved);
 }
 
 TFormatSectOperation::TFormatSectOperation(TDoc* doc,
@@ -152,10 +156,7 @@ TFormatSectOperation::TFormatSectOperation(TDoc* doc,
                                            std::int32_t lastPar,
                                            const TPageNumberOptions& options)
     : TSubOperation(doc), PageNumbers(1), FirstPar(firstPar), LastPar(lastPar) {
-    std::int32_t first, last;
-    SectionsTouched(*doc, firstPar, lastPar, first, last);
-    for (std::int32_t i = first; i <= last; ++i)
-        Saved.AppendBuffer(&options, sizeof options);
+    SaveOnePerSection(*doc, firstPar, lastPar, options, Saved);
 }
 
 void TFormatSectOperation::Undo() {
